@@ -1,0 +1,52 @@
+#pragma once
+// Every message box, the one-line input dialog and the save-file dialog go through this seam, so
+// that tests can answer them in order and see every box the program shows.
+
+#include <QString>
+
+namespace krx {
+
+enum class Buttons { Ok, OkCancel };
+enum class Answer { Ok, Cancel };
+enum class Icon { None, Information, Warning, Error, Question };
+
+struct SaveFileRequest {
+    QString title;
+    QString initialDir;     // empty: the dialog's own choice
+    QString filter;         // Qt filter list, ";;"-separated
+    QString defaultSuffix;  // appended when the user types a name without one, without the dot
+};
+
+class Dialogs {
+public:
+    virtual ~Dialogs() = default;
+    virtual Answer Message(const QString& text, const QString& title, Buttons buttons = Buttons::Ok,
+                           Icon icon = Icon::None) = 0;
+    // One-line text input; false when cancelled. `value` holds the default on entry.
+    virtual bool InputQuery(const QString& title, const QString& prompt, QString& value) = 0;
+    // Save-file dialog; false when cancelled.
+    virtual bool SaveFile(const SaveFileRequest& request, QString& fileName) = 0;
+    // The program's display for an error that ends an operation (a conversion error, a file error).
+    virtual void ShowError(const QString& message) = 0;
+    // Lets the windows paint; user input is not handled here.
+    virtual void ProcessEvents() = 0;
+};
+
+// Answers without a user: OK to every box, cancel to every input, on standard error.
+class ConsoleDialogs : public Dialogs {
+public:
+    Answer Message(const QString& text, const QString& title, Buttons buttons, Icon icon) override;
+    bool InputQuery(const QString& title, const QString& prompt, QString& value) override;
+    bool SaveFile(const SaveFileRequest& request, QString& fileName) override;
+    void ShowError(const QString& message) override;
+    void ProcessEvents() override {}
+};
+
+Dialogs& TheDialogs();
+// Installs the dialogs (not owned); nullptr restores the console dialogs.
+void SetDialogs(Dialogs* dialogs);
+
+// Ends the process with the given status through the normal exit path (exit handlers run).
+[[noreturn]] void ExitProcess(int code);
+
+}  // namespace krx

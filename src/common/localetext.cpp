@@ -1,0 +1,96 @@
+#include "common/localetext.h"
+
+#include <QLocale>
+#include <QRegularExpression>
+
+namespace krx {
+
+QChar DecimalSeparator()
+{
+    const QString dp = QLocale().decimalPoint();
+    return dp.isEmpty() ? QChar('.') : dp.at(0);
+}
+
+QString WithLocaleSeparator(const QString& text)
+{
+    QString out = text;
+    out.replace(QChar('.'), DecimalSeparator());
+    return out;
+}
+
+double ToReal(const QString& text)
+{
+    const QString t = text.trimmed();
+    // Digits, one optional separator, optional sign; group separators are not part of the
+    // meter's numbers and would let "1,234" mean two different things.
+    const QString sep = QRegularExpression::escape(QString(DecimalSeparator()));
+    static thread_local QString lastSep;
+    static thread_local QRegularExpression re;
+    if (lastSep != sep) {
+        re = QRegularExpression(QStringLiteral("^[+-]?(\\d+(%1\\d*)?|%1\\d+)([eE][+-]?\\d+)?$").arg(sep));
+        lastSep = sep;
+    }
+    bool ok = re.match(t).hasMatch();
+    double v = 0.0;
+    if (ok) {
+        QString normal = t;
+        normal.replace(DecimalSeparator(), QChar('.'));
+        v = normal.toDouble(&ok);
+    }
+    if (!ok)
+        throw ConversionError(
+            QStringLiteral("'%1' is not a valid floating point value").arg(text).toStdString());
+    return v;
+}
+
+int ToInt(const QString& text)
+{
+    static const QRegularExpression re(QStringLiteral("^[+-]?\\d+$"));
+    const QString t = text.trimmed();
+    bool ok = re.match(t).hasMatch();
+    int v = 0;
+    if (ok)
+        v = t.toInt(&ok, 10);
+    if (!ok)
+        throw ConversionError(QStringLiteral("'%1' is not a valid integer value").arg(text).toStdString());
+    return v;
+}
+
+QString FormatReal(double value)
+{
+    QString s = QString::number(value, 'g', 15);
+    s.replace(QChar('.'), DecimalSeparator());
+    return s;
+}
+
+QString FormatFixed(double value, int decimals)
+{
+    QString s = QString::number(value, 'f', decimals);
+    s.replace(QChar('.'), DecimalSeparator());
+    return s;
+}
+
+QString ShortDate(const QDateTime& when)
+{
+    return QLocale().toString(when.date(), QLocale::ShortFormat);
+}
+
+QString LongTime(const QDateTime& when)
+{
+    // The locale's long format may carry a time zone; keep its order of hours, minutes and
+    // seconds but drop everything else.
+    QString fmt = QLocale().timeFormat(QLocale::LongFormat);
+    static const QRegularExpression zone(QStringLiteral("\\s*t+\\s*"));
+    fmt.replace(zone, QStringLiteral(" "));
+    fmt = fmt.trimmed();
+    if (!fmt.contains(QLatin1Char('s')))
+        fmt = QLocale().timeFormat(QLocale::ShortFormat) + QStringLiteral(":ss");
+    return QLocale().toString(when.time(), fmt);
+}
+
+QString FromBytes(const unsigned char* bytes, int count)
+{
+    return QString::fromLatin1(reinterpret_cast<const char*>(bytes), count);
+}
+
+}  // namespace krx

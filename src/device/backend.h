@@ -1,0 +1,42 @@
+#pragma once
+// The process-wide USB backend behind the transport: real libusb by default, the simulated meter
+// when the program runs with --simulate. Nothing above KRX_738 knows which one runs.
+
+#include <memory>
+
+namespace krx {
+
+class UsbBackend {
+public:
+    virtual ~UsbBackend() = default;
+    // Closes what is held, enumerates afresh, opens the first meter, selects configuration 1 and
+    // claims interface 0. 1 on success, 0 otherwise.
+    virtual int OpenDevice() = 0;
+    // One control transfer on the held handle: byte count or a negative libusb error code.
+    virtual int ControlTransfer(int requestType, int request, int value, int index,
+                                unsigned char* data, int length, int timeoutMs) = 0;
+    // Why the last OpenDevice returned 0: 0 when no meter was found, otherwise the negative
+    // libusb code of the step that failed (LIBUSB_ERROR_ACCESS when permission was missing).
+    virtual int LastOpenError() const { return 0; }
+};
+
+// libusb-1.0 error codes, so that layers without libusb can name them.
+enum UsbError {
+    kUsbErrorIo = -1,
+    kUsbErrorInvalidParam = -2,
+    kUsbErrorAccess = -3,
+    kUsbErrorNoDevice = -4,
+    kUsbErrorNotFound = -5,
+    kUsbErrorBusy = -6,
+    kUsbErrorTimeout = -7,
+    kUsbErrorOverflow = -8,
+    kUsbErrorPipe = -9,
+    kUsbErrorOther = -99,
+};
+
+UsbBackend& TheUsbBackend();
+// Replaces the process-wide backend; nullptr restores the libusb backend.
+void SetUsbBackend(std::unique_ptr<UsbBackend> backend);
+std::unique_ptr<UsbBackend> MakeLibusbBackend();
+
+}  // namespace krx

@@ -1,0 +1,60 @@
+#include "device/krx738.h"
+
+#include "common/clock.h"
+#include "device/backend.h"
+#include "device/transfer_log.h"
+
+#include <algorithm>
+#include <vector>
+
+using krx::TransferRecord;
+
+int KRX_738::OpenDevice()
+{
+    const int result = krx::TheUsbBackend().OpenDevice();
+    TransferRecord r;
+    r.time = krx::TheClock().Seconds();
+    r.kind = TransferRecord::Open;
+    r.result = result;
+    krx::TheTransferLog().Add(std::move(r));
+    return result;
+}
+
+int KRX_738::ControlIn(int request, int value, int index, unsigned char* buffer, int length)
+{
+    const int result =
+        krx::TheUsbBackend().ControlTransfer(RequestTypeIn, request, value, index, buffer, length, TimeoutMs);
+    TransferRecord r;
+    r.time = krx::TheClock().Seconds();
+    r.kind = TransferRecord::In;
+    r.requestType = RequestTypeIn;
+    r.request = request;
+    r.value = value;
+    r.index = index;
+    r.length = length;
+    if (result > 0)
+        r.data = QByteArray(reinterpret_cast<const char*>(buffer), std::min(result, length));
+    r.result = result;
+    krx::TheTransferLog().Add(std::move(r));
+    return result;
+}
+
+int KRX_738::ControlOut(int request, int value, int index, const unsigned char* buffer, int length)
+{
+    // libusb takes a non-const buffer for both directions; an OUT transfer never writes it.
+    std::vector<unsigned char> copy(buffer, buffer + std::max(length, 0));
+    const int result = krx::TheUsbBackend().ControlTransfer(RequestTypeOut, request, value, index,
+                                                           copy.data(), length, TimeoutMs);
+    TransferRecord r;
+    r.time = krx::TheClock().Seconds();
+    r.kind = TransferRecord::Out;
+    r.requestType = RequestTypeOut;
+    r.request = request;
+    r.value = value;
+    r.index = index;
+    r.length = length;
+    r.data = QByteArray(reinterpret_cast<const char*>(buffer), std::max(length, 0));
+    r.result = result;
+    krx::TheTransferLog().Add(std::move(r));
+    return result;
+}

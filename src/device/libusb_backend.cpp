@@ -1,0 +1,101 @@
+#include "device/backend.h"
+
+#include <libusb.h>
+
+#include <algorithm>
+#include <vector>
+
+namespace krx {
+namespace {
+
+constexpr int kVendorId = 0x16C0;
+constexpr int kProductId = 0x2B5F;
+
+class LibusbBackend : public UsbBackend {
+public:
+    ~LibusbBackend() override
+    {
+        // The handle is left to the operating system at exit, as the meter expects; only the
+        // context would matter, and it is released with the process too.
+    }
+
+    int OpenDevice() override
+    {
+        if (handle_) {
+            libusb_close(handle_);
+            handle_ = nullptr;
+        }
+        last_error_ = 0;
+        if (!ctx_ && libusb_init(&ctx_) != 0) {
+            ctx_ = nullptr;
+            last_error_ = kUsbErrorOther;
+            return 0;
+        }
+        libusb_device** list = nullptr;
+        const ssize_t count = libusb_get_device_list(ctx_, &list);
+        if (count < 0) {
+            last_error_ = static_cast<int>(count);
+            return 0;
+        }
+        // Bus order, then device order within a bus, as the meter was always looked for.
+        std::vector<libusb_device*> devices(list, list + count);
+        std::stable_sort(devices.begin(), devices.end(), [](libusb_device* a, libusb_device* b) {
+            const auto ka = std::make_pair(libusb_get_bus_number(a), libusb_get_device_address(a));
+            const auto kb = std::make_pair(libusb_get_bus_number(b), libusb_get_device_address(b));
+            return ka < kb;
+        });
+        libusb_device* meter = nullptr;
+        for (libusb_device* dev : devices) {
+            libusb_device_descriptor desc{};
+            if (libusb_get_device_descriptor(dev, &desc) != 0)
+                continue;
+            if (desc.idVendor == kVendorId && desc.idProduct == kProductId) {
+                meter = dev;
+                break;  // the first match is the meter; a second one is never tried
+            }
+        }
+        int result = 0;
+        if (meter) {
+            const int rc = libusb_open(meter, &handle_);
+            if (rc != 0) {
+                handle_ = nullptr;
+                last_error_ = rc;
+            } else if (const int cfg = libusb_set_configuration(handle_, 1); cfg != 0) {
+                last_error_ = cfg;  // the handle stays held; the next OpenDevice closes it
+            } else if (const int claim = libusb_claim_interface(handle_, 0); claim != 0) {
+                last_error_ = claim;
+            } else {
+                result = 1;
+            }
+        }
+        libusb_free_device_list(list, 1);
+        return result;
+    }
+
+    int ControlTransfer(int requestType, int request, int value, int index, unsigned char* data,
+                        int length, int timeoutMs) override
+    {
+        if (!handle_)
+            return LIBUSB_ERROR_NO_DEVICE;
+        return libusb_control_transfer(handle_, static_cast<uint8_t>(requestType),
+                                       static_cast<uint8_t>(request), static_cast<uint16_t>(value),
+                                       static_cast<uint16_t>(index), data,
+                                       static_cast<uint16_t>(length), static_cast<unsigned>(timeoutMs));
+    }
+
+    int LastOpenError() const override { return last_error_; }
+
+private:
+    libusb_context* ctx_ = nullptr;
+    libusb_device_handle* handle_ = nullptr;
+    int last_error_ = 0;
+};
+
+}  // namespace
+
+std::unique_ptr<UsbBackend> MakeLibusbBackend()
+{
+    return std::make_unique<LibusbBackend>();
+}
+
+}  // namespace krx

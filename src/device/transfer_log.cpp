@@ -1,0 +1,66 @@
+#include "device/transfer_log.h"
+
+#include <cmath>
+
+namespace krx {
+
+QString TransferRecord::Describe() const
+{
+    if (kind == Open)
+        return QStringLiteral("open =%1").arg(result);
+    QString s = kind == In ? QStringLiteral("IN ") : QStringLiteral("OUT ");
+    s += QString::number(value);
+    const int framingRequest = kind == In ? 5 : 0x20;
+    const int framingType = kind == In ? 0xC0 : 0x40;
+    if (request != framingRequest || requestType != framingType)
+        s += QStringLiteral(" req=0x%1/0x%2").arg(requestType, 2, 16, QChar('0')).arg(request, 2, 16, QChar('0'));
+    if (index != 0x81)
+        s += QStringLiteral(" idx=0x%1").arg(index, 0, 16);
+    if (kind == In && data.size() != length)
+        s += QStringLiteral(" len=%1").arg(length);
+    s += QStringLiteral(" [") + QString::fromLatin1(data.toHex(' ').toUpper()) + QStringLiteral("] =") +
+         QString::number(result);
+    return s;
+}
+
+void TransferLog::Add(TransferRecord record)
+{
+    if (!enabled_)
+        return;
+    if (trace_) {
+        std::fprintf(trace_, "%.3f %s\n", record.time, qPrintable(record.Describe()));
+        std::fflush(trace_);
+    }
+    records_.push_back(std::move(record));
+    // A long run must not grow without bound; tests look at far fewer records than this.
+    if (records_.size() > 200000)
+        records_.erase(records_.begin(), records_.begin() + 100000);
+}
+
+QStringList TransferLog::Lines(double since) const
+{
+    QStringList out;
+    double prev = since;
+    for (const auto& r : records_) {
+        const double dt = prev < 0 ? 0.0 : (r.time - prev) * 1000.0;
+        out << QString::number(std::llround(dt)) + QLatin1Char(' ') + r.Describe();
+        prev = r.time;
+    }
+    return out;
+}
+
+bool TransferLog::TraceTo(const QString& fileName)
+{
+    if (trace_)
+        std::fclose(trace_);
+    trace_ = std::fopen(fileName.toLocal8Bit().constData(), "w");
+    return trace_ != nullptr;
+}
+
+TransferLog& TheTransferLog()
+{
+    static TransferLog log;
+    return log;
+}
+
+}  // namespace krx

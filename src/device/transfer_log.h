@@ -1,0 +1,51 @@
+#pragma once
+// Every open and every control transfer that passes the transport, with the clock's time. Tests
+// assert on it; --trace FILE writes it as it grows, for the simulated and the real meter alike.
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+#include <cstdio>
+#include <vector>
+
+namespace krx {
+
+struct TransferRecord {
+    enum Kind { Open, In, Out };
+    double time = 0.0;  // clock seconds
+    Kind kind = In;
+    int requestType = 0;
+    int request = 0;
+    int value = 0;
+    int index = 0;
+    int length = 0;      // wLength asked for
+    QByteArray data;     // OUT: bytes sent; IN: bytes received (as many as the result says)
+    int result = 0;
+
+    // "open =1", "IN 1 [04] =1", "OUT 53 [04 00] =2"; request and index are shown only when
+    // they differ from the meter's framing (5 / 0x20, 0x81).
+    QString Describe() const;
+};
+
+class TransferLog {
+public:
+    void Add(TransferRecord record);
+    const std::vector<TransferRecord>& Records() const { return records_; }
+    void Clear() { records_.clear(); }
+    // Each record's Describe(), preceded by the milliseconds since the record before it
+    // (rounded), e.g. "20 IN 1 [04] =1". The first record counts from `since`.
+    QStringList Lines(double since = -1.0) const;
+    // Writes every record from now on to the file as well; false when it cannot be opened.
+    bool TraceTo(const QString& fileName);
+    void Enable(bool on) { enabled_ = on; }
+
+private:
+    std::vector<TransferRecord> records_;
+    std::FILE* trace_ = nullptr;
+    bool enabled_ = true;
+};
+
+TransferLog& TheTransferLog();
+
+}  // namespace krx

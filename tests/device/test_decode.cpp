@@ -1,0 +1,159 @@
+// Reply decoders, fed with byte vectors laid out as the meter sends them.
+#include "common/localetext.h"
+#include "device/decode.h"
+#include "device/usb.h"
+
+#include <QLocale>
+#include <gtest/gtest.h>
+
+using namespace krx;
+
+namespace {
+struct LocaleGuard {
+    explicit LocaleGuard(QLocale::Language l) { QLocale::setDefault(QLocale(l)); }
+    ~LocaleGuard() { QLocale::setDefault(QLocale::c()); }
+};
+}  // namespace
+
+TEST(BitText, RendersNibblesWithBlanks)
+{
+    EXPECT_EQ(BitText(0x41), QStringLiteral("0100 0001 "));
+    EXPECT_EQ(BitText(0x00), QStringLiteral("0000 0000 "));
+    EXPECT_EQ(BitText(0xFF), QStringLiteral("1111 1111 "));
+    EXPECT_EQ(BitText(0xA5), QStringLiteral("1010 0101 "));
+    // Position 9 is bit 0, position 1 bit 7, position 6 bit 3.
+    EXPECT_TRUE(BitSet(BitText(0x01), 9));
+    EXPECT_TRUE(BitSet(BitText(0x80), 1));
+    EXPECT_TRUE(BitSet(BitText(0x08), 6));
+    EXPECT_FALSE(BitSet(BitText(0x08), 5));
+    EXPECT_FALSE(BitSet(QString(), 6));
+}
+
+TEST(LiveValue, MantissaAndExponent)
+{
+    const unsigned char r[6] = {'1', '.', '2', '3', ' ', '6'};
+    {
+        LocaleGuard c(QLocale::C);
+        const LiveValue v = DecodeLiveValue(r);
+        EXPECT_EQ(v.text, QStringLiteral("1.23E+06"));
+        EXPECT_DOUBLE_EQ(v.value, 1230000.0);
+    }
+    {
+        LocaleGuard de(QLocale::German);
+        const LiveValue v = DecodeLiveValue(r);
+        EXPECT_EQ(v.text, QStringLiteral("1,23E+06"));
+        EXPECT_DOUBLE_EQ(v.value, 1230000.0);
+    }
+    const unsigned char blanks[6] = {'9', '.', '9', '9', ' ', ' '};
+    EXPECT_EQ(DecodeLiveValue(blanks).text, QStringLiteral("9.99E+00"));
+    const unsigned char big[6] = {'2', '.', '5', '0', '1', '4'};
+    EXPECT_DOUBLE_EQ(DecodeLiveValue(big).value, 2.5e14);
+    const unsigned char garbage[6] = {'x', '?', '2', '3', '0', '1'};
+    EXPECT_THROW(DecodeLiveValue(garbage), ConversionError);
+    const unsigned char zeros[6] = {};
+    EXPECT_THROW(DecodeLiveValue(zeros), ConversionError);
+}
+
+TEST(Climate, HumidityTemperatureVoltage)
+{
+    LocaleGuard de(QLocale::German);
+    const unsigned char c[6] = {'4', '5', '2', '3', '.', '5'};
+    EXPECT_EQ(DecodeHumidity(c), 45);
+    EXPECT_DOUBLE_EQ(DecodeTemperature(c + 2), 23.5);
+    const unsigned char neg[4] = {'-', '4', '.', '0'};
+    EXPECT_DOUBLE_EQ(DecodeTemperature(neg), -4.0);
+    const unsigned char bad[4] = {'?', '?', '.', '0'};
+    EXPECT_THROW(DecodeTemperature(bad), ConversionError);
+
+    const unsigned char v[5] = {' ', '5', '0', '0', 0};
+    EXPECT_EQ(DecodeVoltage(v), 500);
+    const unsigned char shortV[5] = {'1', '0', 0, 0, 0};
+    EXPECT_EQ(DecodeVoltage(shortV), 0);  // fewer than four characters: no value
+}
+
+TEST(Setup, DecodeAndEncode)
+{
+    // 0x10 and 0x02 both set: the lowest voltage wins.
+    SetupFlags f = DecodeSetup(BitText(0x12), BitText(0x00));
+    EXPECT_TRUE(f.voltageKnown);
+    EXPECT_EQ(f.voltageIndex, 0);
+    f = DecodeSetup(BitText(0x48), BitText(0x03));
+    EXPECT_EQ(f.voltageIndex, 2);
+    EXPECT_EQ(f.autoVoltage, 1);
+    EXPECT_EQ(f.lapse, 1);
+    EXPECT_EQ(f.exponentDisplay, 1);
+    f = DecodeSetup(BitText(0x40), BitText(0x02));
+    EXPECT_FALSE(f.voltageKnown);
+    EXPECT_EQ(f.lapse, 0);
+    EXPECT_EQ(f.exponentDisplay, 1);
+
+    unsigned char out[2];
+    EncodeSetup(1, 500, 0, 0, out);
+    EXPECT_EQ(out[0], 0x40);
+    EncodeSetup(0, 250, 1, 1, out);
+    EXPECT_EQ(out[0], 0x00);
+    EXPECT_EQ(out[1], 0x03);
+    const int volts[] = {10, 100, 500, 1000};
+    const unsigned char bits[] = {0x02, 0x04, 0x08, 0x10};
+    for (int i = 0; i < 4; ++i) {
+        EncodeSetup(0, volts[i], 0, 1, out);
+        EXPECT_EQ(out[0], bits[i]);
+        EXPECT_EQ(out[1], 0x01);
+        EXPECT_EQ(DecodeSetup(BitText(out[0]), BitText(out[1])).voltageIndex, i);
+    }
+}
+
+TEST(Records, HeadOhmAndBreakDown)
+{
+    LocaleGuard de(QLocale::German);
+    unsigned char o[31] = {5, 7, 3, 11, 9, 5, '4', '2', '2', '1', '.', '5', 0x01, 0xF4, 0x00, 0x3C,
+                           '3', '.', '4', '5', ' ', '9', 2};
+    const OhmRecord r = DecodeOhmRecord(o);
+    EXPECT_EQ(r.head.recordNo, 5);
+    EXPECT_EQ(r.head.date, QStringLiteral("07.03.2011"));
+    EXPECT_EQ(r.head.time, QStringLiteral("09:05"));
+    EXPECT_EQ(r.head.humidity, QStringLiteral("42"));
+    EXPECT_EQ(r.head.temperature, QStringLiteral("21,5"));
+    EXPECT_EQ(r.voltage, 500);
+    EXPECT_EQ(r.timer, 60);
+    EXPECT_EQ(r.mantissa, QStringLiteral("3,45"));
+    EXPECT_EQ(r.exponent, QStringLiteral("09"));
+    EXPECT_EQ(r.calculation, 2);
+    o[20] = '9';
+    o[21] = ' ';
+    EXPECT_EQ(DecodeOhmRecord(o).exponent, QStringLiteral("9 "));  // only the first blank counts
+
+    unsigned char b[32] = {1, 31, 12, 99, 23, 59, '5', '0', '2', '0', '.', '0', 0x03, 0xE8,
+                           0x00, 0x01, 0x86, 0xA0, 0xFF, 0xFF, 0xFF, 0xFF, 0x00, 0x0B,
+                           0x80, 0x00, 0x00, 0x00, 0x00, 0x05};
+    const BreakDownRecord d = DecodeBreakDownRecord(b);
+    EXPECT_EQ(d.head.date, QStringLiteral("31.12.2099"));
+    EXPECT_EQ(d.head.time, QStringLiteral("23:59"));
+    EXPECT_EQ(d.breakDownVoltage, 1000);
+    EXPECT_EQ(d.resistanceBefore, 100000u);
+    EXPECT_EQ(d.resistanceAfter, 4294967295u);
+    EXPECT_EQ(d.cycleTime, 11);
+    EXPECT_EQ(d.resistanceOff, 2147483648u);
+    EXPECT_EQ(d.timerOff, 5);
+    // A byte above 127 is read as signed, as the meter's firmware never sends one.
+    EXPECT_EQ(TwoDigits(200), QStringLiteral("-56"));
+    EXPECT_EQ(TwoDigits(0), QStringLiteral("00"));
+}
+
+TEST(Conversions, StrictLocaleNumbers)
+{
+    LocaleGuard de(QLocale::German);
+    EXPECT_DOUBLE_EQ(ToReal(QStringLiteral(" 1,5 ")), 1.5);
+    EXPECT_THROW(ToReal(QStringLiteral("1.5")), ConversionError);  // a full stop is not the separator here
+    EXPECT_THROW(ToReal(QString()), ConversionError);
+    EXPECT_EQ(ToInt(QStringLiteral(" 42")), 42);
+    EXPECT_THROW(ToInt(QStringLiteral("4x")), ConversionError);
+}
+
+TEST(DirectoryPart, CutsAtLastSeparator)
+{
+    EXPECT_EQ(USB::DirectoryPart(QStringLiteral("C:\\Data\\ohm.csv")), QStringLiteral("C:\\Data\\"));
+    EXPECT_EQ(USB::DirectoryPart(QStringLiteral("/home/u/data/log.csv")), QStringLiteral("/home/u/data/"));
+    EXPECT_EQ(USB::DirectoryPart(QStringLiteral("/home/u\\x/a.csv")), QStringLiteral("/home/u\\x/"));
+    EXPECT_EQ(USB::DirectoryPart(QStringLiteral("plain.csv")), QString());
+}
