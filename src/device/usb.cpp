@@ -374,8 +374,8 @@ void USB::ReportConnectionLoss(int code)
 
 QString USB::DirectoryPart(const QString& path)
 {
-    int cut = path.lastIndexOf(QLatin1Char('\\'));
+    qsizetype cut = path.lastIndexOf(QLatin1Char('\\'));
     if (QDir::separator() != QLatin1Char('\\'))
-        cut = std::max(cut, static_cast<int>(path.lastIndexOf(QDir::separator())));
+        cut = std::max(cut, path.lastIndexOf(QDir::separator()));
     return cut < 0 ? QString() : path.left(cut + 1);
 }

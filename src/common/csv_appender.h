@@ -1,0 +1,36 @@
+#pragma once
+// The one writer of the export files: Windows-1252 bytes, ";" separators chosen by the caller,
+// CR LF line ends, a header only when the save creates the file, records appended at the end,
+// and no half line left behind when a write falls short (the file is cut back to its length
+// before the write).
+
+#include <QString>
+
+namespace krx {
+
+struct AppendResult {
+    enum Status {
+        Ok,
+        CannotCreate,   // a new file could not be created: nothing written
+        CannotOpen,     // an existing file could not be opened for writing: nothing written
+        HeaderShort,    // the header of a new file was written short and removed again
+        RecordShort,    // the record line was written short and removed again
+    };
+    Status status = Ok;
+    bool created = false;  // the file did not exist before this save
+    QString error;         // the system's reason, for the message box
+};
+
+// Appends `record` as one line; `header` is written first when the file does not exist yet.
+// Neither text carries a line end. When the header is written short the record is not written
+// either, so that a file never starts without its header.
+AppendResult AppendCsvLine(const QString& fileName, const QString& header, const QString& record);
+
+// Encodes a line as the export files hold it: Windows-1252, "?" for characters outside it.
+QByteArray EncodeLine(const QString& line);
+
+// For tests of failing disks: every write from now on stores at most this many bytes
+// (negative: no limit).
+void SetWriteLimitForTesting(qint64 bytes);
+
+}  // namespace krx

@@ -1,0 +1,78 @@
+// The shared export writer against a real temporary folder.
+#include "common/csv_appender.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace krx;
+
+namespace {
+QByteArray Read(const QString& name)
+{
+    QFile f(name);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+struct WriteLimit {
+    explicit WriteLimit(qint64 n) { SetWriteLimitForTesting(n); }
+    ~WriteLimit() { SetWriteLimitForTesting(-1); }
+};
+}  // namespace
+
+TEST(CsvAppender, HeaderOnceThenAppendInCodePage)
+{
+    QTemporaryDir dir;
+    const QString name = dir.filePath(QStringLiteral("log.csv"));
+    AppendResult r = AppendCsvLine(name, QStringLiteral("A;B"), QStringLiteral("caf\u00e9;\u20ac\u00b4`"));
+    EXPECT_EQ(r.status, AppendResult::Ok);
+    EXPECT_TRUE(r.created);
+    r = AppendCsvLine(name, QStringLiteral("A;B"), QStringLiteral("2;\u00b0"));
+    EXPECT_EQ(r.status, AppendResult::Ok);
+    EXPECT_FALSE(r.created);
+    EXPECT_EQ(Read(name), QByteArray("A;B\r\ncaf\xE9;\x80\xB4`\r\n2;\xB0\r\n"));
+    // Characters outside the code page become "?" and do not shift the rest.
+    AppendCsvLine(name, QString(), QStringLiteral("\u4e2d;x"));
+    EXPECT_TRUE(Read(name).endsWith(QByteArray("?;x\r\n")));
+}
+
+TEST(CsvAppender, ShortWritesLeaveNoHalfLine)
+{
+    QTemporaryDir dir;
+    const QString name = dir.filePath(QStringLiteral("log.csv"));
+    ASSERT_EQ(AppendCsvLine(name, QStringLiteral("H1;H2"), QStringLiteral("1;2")).status, AppendResult::Ok);
+    {
+        WriteLimit limit(3);
+        EXPECT_EQ(AppendCsvLine(name, QStringLiteral("H1;H2"), QStringLiteral("33;44")).status,
+                  AppendResult::RecordShort);
+    }
+    EXPECT_EQ(Read(name), QByteArray("H1;H2\r\n1;2\r\n"));
+
+    const QString fresh = dir.filePath(QStringLiteral("new.csv"));
+    {
+        WriteLimit limit(2);
+        EXPECT_EQ(AppendCsvLine(fresh, QStringLiteral("H1;H2"), QStringLiteral("1;2")).status,
+                  AppendResult::HeaderShort);
+    }
+    EXPECT_FALSE(QFile::exists(fresh));
+    EXPECT_EQ(AppendCsvLine(fresh, QStringLiteral("H1;H2"), QStringLiteral("1;2")).status, AppendResult::Ok);
+    EXPECT_EQ(Read(fresh), QByteArray("H1;H2\r\n1;2\r\n"));
+}
+
+TEST(CsvAppender, FolderMissingOrReadOnly)
+{
+    QTemporaryDir dir;
+    const QString gone = dir.filePath(QStringLiteral("no/such/folder/log.csv"));
+    EXPECT_EQ(AppendCsvLine(gone, QStringLiteral("H"), QStringLiteral("r")).status, AppendResult::CannotCreate);
+
+    const QString name = dir.filePath(QStringLiteral("ro.csv"));
+    ASSERT_EQ(AppendCsvLine(name, QStringLiteral("H"), QStringLiteral("r")).status, AppendResult::Ok);
+    QFile::setPermissions(name, QFile::ReadOwner);
+    if (QFile(name).open(QIODevice::ReadWrite))
+        GTEST_SKIP() << "running with rights that ignore file permissions";
+    const AppendResult r = AppendCsvLine(name, QStringLiteral("H"), QStringLiteral("r2"));
+    EXPECT_EQ(r.status, AppendResult::CannotOpen);
+    EXPECT_FALSE(r.error.isEmpty());
+    EXPECT_EQ(Read(name), QByteArray("H\r\nr\r\n"));
+}
