@@ -75,6 +75,9 @@ public:
     int ControlTransfer(int requestType, int request, int value, int index, unsigned char* data,
                         int length, int timeoutMs) override
     {
+        // wLength has 16 bits; libusb would truncate anything else and copy past the buffer.
+        if (length < 0 || length > 0xFFFF || (length > 0 && !data))
+            return LIBUSB_ERROR_INVALID_PARAM;
         if (!handle_)
             return LIBUSB_ERROR_NO_DEVICE;
         return libusb_control_transfer(handle_, static_cast<uint8_t>(requestType),

@@ -191,6 +191,12 @@ TEST_F(LibusbPath, FailedShortAndUnansweredTransfersPassThrough)
     meter.HoldReplies(false);
     EXPECT_EQ(krx.ControlIn(5, 1, 0x81, buf, 1), 1);
     ExpectLogMatchesDevice(meter);
+
+    // A length no setup packet can carry never reaches the device.
+    const size_t sent = meter.Controls().size();
+    EXPECT_EQ(krx.ControlIn(5, 10, 0x81, buf, -1), kUsbErrorInvalidParam);
+    EXPECT_EQ(krx.ControlOut(0x20, 54, 0x81, buf, -1), kUsbErrorInvalidParam);
+    EXPECT_EQ(meter.Controls().size(), sent);
 }
 
 TEST_F(LibusbPath, FirstMeterInBusThenDeviceOrderIsTaken)
