@@ -117,15 +117,22 @@ void Get(const json& j, const char* key, unsigned char& out)
     out = static_cast<unsigned char>(v);
 }
 
-std::array<int, 3> Triple(const json& j, const char* key, std::array<int, 3> dflt)
+template <size_t N>
+std::array<int, N> Ints(const json& j, const char* key, std::array<int, N> dflt)
 {
     if (!j.contains(key))
         return dflt;
     const json& a = j.at(key);
-    if (!a.is_array() || a.size() != 3 || !a[0].is_number_integer() || !a[1].is_number_integer() ||
-        !a[2].is_number_integer())
-        throw std::runtime_error(std::string("scenario: \"") + key + "\" must be an array of three integers");
-    return {a[0].get<int>(), a[1].get<int>(), a[2].get<int>()};
+    bool ok = a.is_array() && a.size() == N;
+    for (size_t i = 0; ok && i < N; ++i)
+        ok = a[i].is_number_integer();
+    if (!ok)
+        throw std::runtime_error(std::string("scenario: \"") + key + "\" must be an array of " + std::to_string(N) +
+                                 " integers");
+    std::array<int, N> out{};
+    for (size_t i = 0; i < N; ++i)
+        out[i] = a[i].get<int>();
+    return out;
 }
 
 Fault::Kind KindOf(const std::string& name)
@@ -205,8 +212,8 @@ Scenario Scenario::FromJson(const std::string& text)
                 s.ohmMemory.push_back({FromHex<30>(r.at("raw").get<std::string>(), "ohmMemory")});
                 continue;
             }
-            const auto date = Triple(r, "date", {1, 1, 26});
-            const auto time = Triple(r, "time", {12, 0, 0});
+            const auto date = Ints<3>(r, "date", {1, 1, 26});
+            const auto time = Ints<2>(r, "time", {12, 0});
             s.ohmMemory.push_back(MakeOhm(r.value("record", static_cast<int>(s.ohmMemory.size()) + 1), date[0],
                                           date[1], date[2], time[0], time[1], r.value("humidity", "45"),
                                           r.value("temperature", "22.5"), r.value("voltage", 500),
@@ -221,8 +228,8 @@ Scenario Scenario::FromJson(const std::string& text)
                 s.breakDownMemory.push_back({FromHex<31>(r.at("raw").get<std::string>(), "breakDownMemory")});
                 continue;
             }
-            const auto date = Triple(r, "date", {1, 1, 26});
-            const auto time = Triple(r, "time", {12, 0, 0});
+            const auto date = Ints<3>(r, "date", {1, 1, 26});
+            const auto time = Ints<2>(r, "time", {12, 0});
             s.breakDownMemory.push_back(MakeBreakDown(
                 r.value("record", static_cast<int>(s.breakDownMemory.size()) + 1), date[0], date[1], date[2],
                 time[0], time[1], r.value("humidity", "45"), r.value("temperature", "22.5"),
