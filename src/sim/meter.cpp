@@ -104,7 +104,7 @@ int Meter::NominalVolts() const
 
 bool Meter::Stable() const
 {
-    return measuring_ && MeasureElapsed() >= s_.stabiliseSeconds;
+    return measuring_ && RampElapsed() >= s_.stabiliseSeconds;
 }
 
 int Meter::ActualVolts() const
@@ -112,7 +112,7 @@ int Meter::ActualVolts() const
     if (!measuring_)
         return 0;
     const double ramp = std::max(s_.stabiliseSeconds * 0.8, 1e-9);
-    const double fraction = std::min(1.0, MeasureElapsed() / ramp);
+    const double fraction = std::min(1.0, RampElapsed() / ramp);
     return static_cast<int>(std::lround(NominalVolts() * fraction));
 }
 
@@ -128,6 +128,7 @@ void Meter::StartMeasuring()
 {
     measuring_ = true;
     meas_start_ = Now();
+    ramp_start_ = meas_start_;
 }
 
 void Meter::UpdateTimer()
@@ -350,7 +351,7 @@ bool Meter::AcceptOut(int command, const unsigned char* d, int length)
         setup0_ = d[0];
         setup1_ = d[1];
         if (measuring_)
-            meas_start_ = Now();  // a new voltage ramps up again
+            ramp_start_ = Now();  // a new voltage ramps up again
         return true;
     case CmdApply:
         ++apply_count_;

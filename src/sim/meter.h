@@ -44,6 +44,7 @@ public:
 private:
     double Now() const;
     double MeasureElapsed() const { return Now() - meas_start_; }
+    double RampElapsed() const { return Now() - ramp_start_; }
     void StartMeasuring();
     void UpdateTimer();
     int ReplyIn(int command, unsigned char* reply);  // fills up to 32 bytes; returns the reply size
@@ -60,7 +61,8 @@ private:
     int apply_count_ = 0;
 
     bool measuring_ = false;
-    double meas_start_ = 0.0;
+    double meas_start_ = 0.0;  // the dielectric has been charging since then
+    double ramp_start_ = 0.0;  // the measuring voltage has been ramping since then
     bool timer_running_ = false;
     double timer_start_ = 0.0;
     int timer_seconds_ = 0;
