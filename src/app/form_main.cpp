@@ -29,6 +29,7 @@ TForm_Main::TForm_Main()
     setObjectName(QStringLiteral("Form_Main"));
     setWindowTitle(QStringLiteral("Mainform"));
     BuildControls();
+    ApplyWindowStyle(this);
 
     // Text fields are empty and both modes off by their initialisers.
     TestMode = TestModeFromParameters(ProgramParameters());

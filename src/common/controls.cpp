@@ -1,6 +1,7 @@
 #include "common/controls.h"
 
 #include <QButtonGroup>
+#include <QEvent>
 #include <QGridLayout>
 #include <QGuiApplication>
 #include <QLineEdit>
@@ -13,7 +14,6 @@ RadioGroup::RadioGroup(const QString& caption, const QStringList& items, int col
     : QGroupBox(caption, parent), group_(new QButtonGroup(this))
 {
     auto* grid = new QGridLayout(this);
-    grid->setContentsMargins(10, 4, 10, 4);
     grid->setVerticalSpacing(2);
     columns = std::max(columns, 1);
     // Items fill the first column top to bottom, then the next, as the designer arranges them.
@@ -24,6 +24,20 @@ RadioGroup::RadioGroup(const QString& caption, const QStringList& items, int col
         grid->addWidget(button, perColumn > 0 ? i % perColumn : 0, perColumn > 0 ? i / perColumn : 0);
     }
     connect(group_, &QButtonGroup::idToggled, this, &RadioGroup::Toggled);
+    FitMargins();
+}
+
+void RadioGroup::changeEvent(QEvent* event)
+{
+    QGroupBox::changeEvent(event);
+    if (event->type() == QEvent::FontChange)
+        FitMargins();
+}
+
+void RadioGroup::FitMargins()
+{
+    // The caption sits in the frame's top line; the items start below it.
+    layout()->setContentsMargins(12, fontMetrics().height(), 12, 4);
 }
 
 void RadioGroup::SetItemIndex(int index)
@@ -132,6 +146,13 @@ QFont CourierFont(int pixelSize)
 QFont SmallSansFont()
 {
     return ArialFont(12);
+}
+
+void ApplyWindowStyle(QWidget* window)
+{
+    window->setStyleSheet(QStringLiteral(
+        "QGroupBox { border: 1px solid #a8a8a8; border-radius: 2px; margin-top: 0.55em; }"
+        "QGroupBox::title { subcontrol-origin: margin; subcontrol-position: top left; left: 8px; padding: 0 3px; }"));
 }
 
 QPoint CentredPosition(const QSize& screen, const QSize& size)

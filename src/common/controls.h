@@ -31,7 +31,12 @@ public:
 signals:
     void Click();
 
+protected:
+    void changeEvent(QEvent* event) override;
+
 private:
+    void FitMargins();
+
     void Toggled(int id, bool checked);
 
     QButtonGroup* group_;
@@ -53,6 +58,9 @@ QFont ArialNarrowFont(int pixelSize, bool bold = false);
 QFont ArialRoundedFont(int pixelSize);
 QFont CourierFont(int pixelSize);
 QFont SmallSansFont();
+
+// The look of the designed windows: group captions set into the frame line, not above it.
+void ApplyWindowStyle(QWidget* window);
 
 // Top-left corner that centres a window of `size` on a screen of `screen`, halves rounded toward
 // zero, as the windows are placed at start.

@@ -21,6 +21,7 @@ TForm_Meas::TForm_Meas()
     setObjectName(QStringLiteral("Form_Meas"));
     setWindowTitle(QStringLiteral("Measuring KRX 738"));
     BuildControls();
+    ApplyWindowStyle(this);
     ShowReadingLabels(false);
     CentreOnPrimaryScreen(this);
 }
@@ -90,8 +91,8 @@ void TForm_Meas::BuildControls()
     GroupBox_Timer = new QGroupBox(QStringLiteral("Rest time"), GroupBox1);
     GroupBox_Timer->setObjectName(QStringLiteral("GroupBox_Timer"));
     GroupBox_Timer->setFont(ArialFont(21));
-    GroupBox_Timer->setGeometry(550, 22, 180, 62);
-    Label_Timer_S = label(GroupBox_Timer, "Label_Timer_S", QStringLiteral("0 Sec"), {10, 28, 160, 28}, 21);
+    GroupBox_Timer->setGeometry(550, 24, 180, 64);
+    Label_Timer_S = label(GroupBox_Timer, "Label_Timer_S", QStringLiteral("0 Sec"), {10, 26, 160, 30}, 21);
     Label_Timer_S->setAlignment(Qt::AlignCenter);
 
     QStyle* style = QApplication::style();

@@ -23,6 +23,7 @@ TForm_SonFunc::TForm_SonFunc()
     setObjectName(QStringLiteral("Form_SonFunc"));
     setWindowTitle(QStringLiteral("Special function"));
     BuildControls();
+    ApplyWindowStyle(this);
     CentreOnPrimaryScreen(this);
     Label_BDP->hide();
     LMDProgress_BDP->hide();
