@@ -7,11 +7,11 @@
 #include <QGroupBox>
 #include <QIcon>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QStringList>
 
 class QButtonGroup;
 class QLineEdit;
-class QRadioButton;
 
 namespace krx {
 
