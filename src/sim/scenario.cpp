@@ -96,25 +96,75 @@ std::array<unsigned char, N> FromHex(const std::string& hex, const char* what)
     return out;
 }
 
-template <typename T>
-void Get(const json& j, const char* key, T& out)
+[[noreturn]] void WrongType(const char* key, const char* what)
 {
-    if (!j.contains(key))
-        return;
-    try {
-        out = j.at(key).get<T>();
-    } catch (const json::exception&) {
-        throw std::runtime_error(std::string("scenario: \"") + key + "\" has the wrong type");
-    }
+    throw std::runtime_error(std::string("scenario: \"") + key + "\" must be " + what);
+}
+
+// Integers are checked for type and range here: a float or a huge number must not reach a
+// narrowing conversion.
+long long IntOf(const json& v, const char* key, long long lo, long long hi)
+{
+    if (!v.is_number_integer())
+        WrongType(key, "an integer");
+    if (v.is_number_unsigned() ? v.get<unsigned long long>() > static_cast<unsigned long long>(hi)
+                               : (v.get<long long>() < lo || v.get<long long>() > hi))
+        throw std::runtime_error(std::string("scenario: \"") + key + "\" must lie between " + std::to_string(lo) +
+                                 " and " + std::to_string(hi));
+    return v.get<long long>();
+}
+
+void Get(const json& j, const char* key, int& out, long long lo = -2147483647LL, long long hi = 2147483647LL)
+{
+    if (j.contains(key))
+        out = static_cast<int>(IntOf(j.at(key), key, lo, hi));
+}
+
+void Get(const json& j, const char* key, std::uint32_t& out)
+{
+    if (j.contains(key))
+        out = static_cast<std::uint32_t>(IntOf(j.at(key), key, 0, 4294967295LL));
 }
 
 void Get(const json& j, const char* key, unsigned char& out)
 {
-    int v = out;
+    if (j.contains(key))
+        out = static_cast<unsigned char>(IntOf(j.at(key), key, 0, 255));
+}
+
+void Get(const json& j, const char* key, double& out)
+{
+    if (!j.contains(key))
+        return;
+    if (!j.at(key).is_number())
+        WrongType(key, "a number");
+    out = j.at(key).get<double>();
+}
+
+void Get(const json& j, const char* key, bool& out)
+{
+    if (!j.contains(key))
+        return;
+    if (!j.at(key).is_boolean())
+        WrongType(key, "true or false");
+    out = j.at(key).get<bool>();
+}
+
+void Get(const json& j, const char* key, std::string& out)
+{
+    if (!j.contains(key))
+        return;
+    if (!j.at(key).is_string())
+        WrongType(key, "a text");
+    out = j.at(key).get<std::string>();
+}
+
+template <typename T>
+T Or(const json& j, const char* key, T dflt)
+{
+    T v = dflt;
     Get(j, key, v);
-    if (v < 0 || v > 255)
-        throw std::runtime_error(std::string("scenario: \"") + key + "\" must be a byte (0..255)");
-    out = static_cast<unsigned char>(v);
+    return v;
 }
 
 template <size_t N>
@@ -123,15 +173,12 @@ std::array<int, N> Ints(const json& j, const char* key, std::array<int, N> dflt)
     if (!j.contains(key))
         return dflt;
     const json& a = j.at(key);
-    bool ok = a.is_array() && a.size() == N;
-    for (size_t i = 0; ok && i < N; ++i)
-        ok = a[i].is_number_integer();
-    if (!ok)
+    if (!a.is_array() || a.size() != N)
         throw std::runtime_error(std::string("scenario: \"") + key + "\" must be an array of " + std::to_string(N) +
                                  " integers");
     std::array<int, N> out{};
     for (size_t i = 0; i < N; ++i)
-        out[i] = a[i].get<int>();
+        out[i] = static_cast<int>(IntOf(a[i], key, 0, 255));
     return out;
 }
 
@@ -164,19 +211,45 @@ Scenario Scenario::Default()
     return s;
 }
 
+namespace {
+const json& ArrayAt(const json& j, const char* key)
+{
+    const json& a = j.at(key);
+    if (!a.is_array())
+        throw std::runtime_error(std::string("scenario: \"") + key + "\" must be an array");
+    for (const json& e : a)
+        if (!e.is_object())
+            throw std::runtime_error(std::string("scenario: each entry of \"") + key + "\" must be an object");
+    return a;
+}
+
+Scenario Parse(const std::string& text);
+}  // namespace
+
 Scenario Scenario::FromJson(const std::string& text)
+{
+    try {
+        return Parse(text);
+    } catch (const json::exception& e) {
+        // Wrong types and numbers out of range inside otherwise valid JSON.
+        throw std::runtime_error(std::string("scenario: ") + e.what());
+    }
+}
+
+namespace {
+Scenario Parse(const std::string& text)
 {
     json j;
     try {
         j = json::parse(text);
-    } catch (const json::parse_error& e) {
+    } catch (const json::exception& e) {
         throw std::runtime_error(std::string("scenario: not valid JSON: ") + e.what());
     }
     if (!j.is_object())
         throw std::runtime_error("scenario: the top level must be an object");
 
-    const bool fromDefault = j.value("memoriesFromDefault", !j.contains("ohmMemory") && !j.contains("breakDownMemory"));
-    Scenario s = fromDefault ? Default() : Scenario();
+    const bool fromDefault = Or(j, "memoriesFromDefault", !j.contains("ohmMemory") && !j.contains("breakDownMemory"));
+    Scenario s = fromDefault ? Scenario::Default() : Scenario();
     Get(j, "serialNo", s.serialNo);
     Get(j, "swVersion", s.swVersion);
     Get(j, "deviceName", s.deviceName);
@@ -184,9 +257,9 @@ Scenario Scenario::FromJson(const std::string& text)
     Get(j, "batteryEmpty", s.batteryEmpty);
     Get(j, "setup0", s.setup0);
     Get(j, "setup1", s.setup1);
-    Get(j, "measuringTimer", s.measuringTimer);
-    Get(j, "breakDownTimer", s.breakDownTimer);
-    Get(j, "breakOffTimer", s.breakOffTimer);
+    Get(j, "measuringTimer", s.measuringTimer, 0, 65535);
+    Get(j, "breakDownTimer", s.breakDownTimer, 0, 65535);
+    Get(j, "breakOffTimer", s.breakOffTimer, 0, 65535);
     Get(j, "stabiliseSeconds", s.stabiliseSeconds);
     Get(j, "r0", s.r0);
     Get(j, "rInf", s.rInf);
@@ -197,63 +270,61 @@ Scenario Scenario::FromJson(const std::string& text)
     Get(j, "temperature", s.temperature);
     Get(j, "breakDownAfter", s.breakDownAfter);
     Get(j, "breakOffAfter", s.breakOffAfter);
-    Get(j, "breakDownVoltage", s.breakDownVoltage);
+    Get(j, "breakDownVoltage", s.breakDownVoltage, 0, 65535);
     Get(j, "resistanceBeforeKOhm", s.resistanceBeforeKOhm);
     Get(j, "resistanceAfterBDKOhm", s.resistanceAfterBDKOhm);
     Get(j, "resistanceAfterBOKOhm", s.resistanceAfterBOKOhm);
-    for (int t : {s.measuringTimer, s.breakDownTimer, s.breakOffTimer})
-        if (t < 0 || t > 65535)
-            throw std::runtime_error("scenario: timers must lie between 0 and 65535 seconds");
 
     if (j.contains("ohmMemory")) {
         s.ohmMemory.clear();
-        for (const json& r : j.at("ohmMemory")) {
+        for (const json& r : ArrayAt(j, "ohmMemory")) {
             if (r.contains("raw")) {
-                s.ohmMemory.push_back({FromHex<30>(r.at("raw").get<std::string>(), "ohmMemory")});
+                s.ohmMemory.push_back({FromHex<30>(Or<std::string>(r, "raw", ""), "ohmMemory")});
                 continue;
             }
             const auto date = Ints<3>(r, "date", {1, 1, 26});
             const auto time = Ints<2>(r, "time", {12, 0});
-            s.ohmMemory.push_back(MakeOhm(r.value("record", static_cast<int>(s.ohmMemory.size()) + 1), date[0],
-                                          date[1], date[2], time[0], time[1], r.value("humidity", "45"),
-                                          r.value("temperature", "22.5"), r.value("voltage", 500),
-                                          r.value("timer", 0), r.value("mantissa", "1.00"),
-                                          r.value("exponent", " 9"), r.value("calculation", 0)));
+            s.ohmMemory.push_back(MakeOhm(Or(r, "record", static_cast<int>(s.ohmMemory.size()) + 1), date[0],
+                                          date[1], date[2], time[0], time[1], Or<std::string>(r, "humidity", "45"),
+                                          Or<std::string>(r, "temperature", "22.5"), Or<int>(r, "voltage", 500),
+                                          Or<int>(r, "timer", 0), Or<std::string>(r, "mantissa", "1.00"),
+                                          Or<std::string>(r, "exponent", " 9"), Or<int>(r, "calculation", 0)));
         }
     }
     if (j.contains("breakDownMemory")) {
         s.breakDownMemory.clear();
-        for (const json& r : j.at("breakDownMemory")) {
+        for (const json& r : ArrayAt(j, "breakDownMemory")) {
             if (r.contains("raw")) {
-                s.breakDownMemory.push_back({FromHex<31>(r.at("raw").get<std::string>(), "breakDownMemory")});
+                s.breakDownMemory.push_back({FromHex<31>(Or<std::string>(r, "raw", ""), "breakDownMemory")});
                 continue;
             }
             const auto date = Ints<3>(r, "date", {1, 1, 26});
             const auto time = Ints<2>(r, "time", {12, 0});
             s.breakDownMemory.push_back(MakeBreakDown(
-                r.value("record", static_cast<int>(s.breakDownMemory.size()) + 1), date[0], date[1], date[2],
-                time[0], time[1], r.value("humidity", "45"), r.value("temperature", "22.5"),
-                r.value("voltage", 1000), r.value("before", 1000000u), r.value("after", 1000u),
-                r.value("cycleTime", 10), r.value("off", 0u), r.value("timerOff", 0)));
+                Or(r, "record", static_cast<int>(s.breakDownMemory.size()) + 1), date[0], date[1], date[2],
+                time[0], time[1], Or<std::string>(r, "humidity", "45"), Or<std::string>(r, "temperature", "22.5"),
+                Or<int>(r, "voltage", 1000), Or<std::uint32_t>(r, "before", 1000000u), Or<std::uint32_t>(r, "after", 1000u),
+                Or<int>(r, "cycleTime", 10), Or<std::uint32_t>(r, "off", 0u), Or<int>(r, "timerOff", 0)));
         }
     }
     if (j.contains("faults")) {
-        for (const json& f : j.at("faults")) {
+        for (const json& f : ArrayAt(j, "faults")) {
             Fault fault;
-            fault.kind = KindOf(f.value("kind", std::string()));
+            fault.kind = KindOf(Or<std::string>(f, "kind", ""));
             Get(f, "at", fault.at);
             Get(f, "command", fault.command);
             Get(f, "count", fault.count);
             Get(f, "code", fault.code);
             Get(f, "bytes", fault.bytes);
             Get(f, "atSecond", fault.atSecond);
-            const std::string dir = f.value("direction", std::string("both"));
+            const std::string dir = Or<std::string>(f, "direction", "both");
             fault.direction = dir == "in" ? 1 : dir == "out" ? 2 : 0;
             s.faults.push_back(fault);
         }
     }
     return s;
 }
+}  // namespace
 
 Scenario Scenario::FromJsonFile(const QString& path)
 {

@@ -57,10 +57,16 @@ TEST(SimScenario, BadFilesSayWhatIsWrong)
     EXPECT_NE(message("[]").find("object"), std::string::npos);
     EXPECT_NE(message(R"({"setup0": 300})").find("setup0"), std::string::npos);
     EXPECT_NE(message(R"({"serialNo": 5})").find("serialNo"), std::string::npos);
-    EXPECT_NE(message(R"({"measuringTimer": 70000})").find("timers"), std::string::npos);
+    EXPECT_NE(message(R"({"measuringTimer": 70000})").find("measuringTimer"), std::string::npos);
+    EXPECT_NE(message(R"({"setup0": 2.5e69})").find("setup0"), std::string::npos);
     EXPECT_NE(message(R"({"ohmMemory": [{"raw": "01 02"}]})").find("30 bytes"), std::string::npos);
     EXPECT_NE(message(R"({"faults": [{"kind": "melt"}]})").find("melt"), std::string::npos);
     EXPECT_NE(message(R"({"ohmMemory": [{"date": [1, 2]}]})").find("date"), std::string::npos);
+    // Valid JSON of the wrong shape or with numbers beyond range is refused, not a crash.
+    EXPECT_NE(message(R"({"ohmMemory": {"record": 1}})").find("array"), std::string::npos);
+    EXPECT_NE(message(R"({"faults": [5]})").find("object"), std::string::npos);
+    EXPECT_NE(message(R"({"ohmMemory": [{"record": "one"}]})").find("scenario"), std::string::npos);
+    EXPECT_NE(message("{\"r0\": 5555555555555555E55555555}").find("scenario"), std::string::npos);
     try {
         Scenario::FromJsonFile(QStringLiteral("/nonexistent/scenario.json"));
         ADD_FAILURE() << "a missing file was accepted";
