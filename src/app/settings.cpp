@@ -262,4 +262,11 @@ bool RememberDataDirectory(const QString& folder)
     return false;
 }
 
+bool RememberDataDirectoryIfChanged(const QString& folder, const QString& startupFolder)
+{
+    if (folder.compare(startupFolder, Qt::CaseSensitive) == 0)
+        return false;
+    return RememberDataDirectory(folder);
+}
+
 }  // namespace krx

@@ -45,5 +45,8 @@ QString DefaultDataDirectory();
 // shown and the caller goes on: the data being saved is worth more than remembering its folder.
 // True when written.
 bool RememberDataDirectory(const QString& folder);
+// For the exports that write the folder only when it differs from the start-up one: compares as
+// exact, case-sensitive text. True when it wrote.
+bool RememberDataDirectoryIfChanged(const QString& folder, const QString& startupFolder);
 
 }  // namespace krx
