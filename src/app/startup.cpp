@@ -68,8 +68,9 @@ QString HelpText()
         "  --trace FILE             write every USB transfer to FILE as it happens\n"
         "  -h, --help               show this text\n"
         "\n"
-        "Settings: KRX_SETUP.INI beside the program, or in the user's configuration folder when\n"
-        "the program's folder cannot be written.\n");
+        "Settings: KRX_SETUP.INI beside the program, or in the user's configuration folder\n"
+        "(~/.config/krx738) when the program's folder cannot be written or is a bin folder, as\n"
+        "for an installed copy.\n");
 }
 
 bool TestModeFromParameters(const QStringList& parameters)
