@@ -110,13 +110,18 @@ void DestroyWindows()
 
 int RunProgram(int argc, char** argv)
 {
-    // Help needs no display, so it is answered before the toolkit starts.
-    for (int i = 1; i < argc; ++i) {
-        const QByteArray a(argv[i]);
-        if (a == "--help" || a == "-h") {
-            std::fputs(qPrintable(HelpText()), stdout);
-            return 0;
-        }
+    // Help and a bad command line need no display, so they are answered before the toolkit starts.
+    QStringList raw;
+    for (int i = 0; i < argc; ++i)
+        raw << QString::fromLocal8Bit(argv[i]);
+    const StartOptions early = ParseCommandLine(raw);
+    if (early.help) {
+        std::fputs(qPrintable(HelpText()), stdout);
+        return 0;
+    }
+    if (!early.error.isEmpty()) {
+        std::fprintf(stderr, "krx738: %s\n\n%s", qPrintable(early.error), qPrintable(HelpText()));
+        return 2;
     }
 
     QApplication app(argc, argv);
@@ -126,11 +131,8 @@ int RunProgram(int argc, char** argv)
     // The windows hide rather than close; the program ends only through Exit.
     QApplication::setQuitOnLastWindowClosed(false);
 
+    // Again without the toolkit's own options (-platform, -style, ...).
     const StartOptions options = ParseCommandLine(QCoreApplication::arguments());
-    if (!options.error.isEmpty()) {
-        std::fprintf(stderr, "krx738: %s\n\n%s", qPrintable(options.error), qPrintable(HelpText()));
-        return 2;
-    }
     SetProgramParameters(options.parameters);
 
     if (options.simulate) {
