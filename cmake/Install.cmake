@@ -35,11 +35,11 @@ set(CPACK_PACKAGE_NAME "krx738")
 set(CPACK_PACKAGE_VENDOR "${KRX_COMPANY_NAME}")
 set(CPACK_PACKAGE_CONTACT "${KRX_COMPANY_NAME} <maintainers@krx738.invalid>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "read-out program for the KRX 738 insulation-resistance meter")
-set(CPACK_PACKAGE_DESCRIPTION [[A desktop program for the KRX 738, a portable insulation-resistance meter
-attached over USB: live measurements, read-out and erasing of the meter's memories,
-break-down and break-off tests, and semicolon-separated export files.
-A udev rule lets the user logged in at the computer open the meter without root
-rights; krx738 --simulate runs against a simulated meter.]])
+set(CPACK_PACKAGE_DESCRIPTION [[A desktop program for the KRX 738, a portable insulation-resistance
+meter attached over USB: live measurements, read-out and erasing of the
+meter's memories, break-down and break-off tests, and semicolon-separated
+export files. A udev rule lets the user logged in at the computer open the
+meter without root rights; krx738 --simulate runs against a simulated meter.]])
 set(CPACK_PACKAGE_VERSION "${PROJECT_VERSION}")
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)

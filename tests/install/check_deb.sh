@@ -25,6 +25,7 @@ check "section" test "$(field Section)" = electronics
 check "maintainer is a name and an address" bash -c "[[ '$(field Maintainer)' =~ ^[A-Za-z0-9\ .-]+\ \<[^@\ ]+@[^\ ]+\>$ ]]"
 check "description has a summary and a long text" \
     bash -c "dpkg-deb -f '$deb' Description | awk 'NR==1 && length>10 {s=1} NR>1 && /meter/ {l=1} END {exit !(s && l)}'"
+check "description lines fit in 80 columns" bash -c "! dpkg-deb -f '$deb' Description | awk 'length > 80' | grep -q ."
 check "no -dev package among the dependencies" bash -c "! dpkg-deb -f '$deb' Depends | grep -q -- '-dev'"
 
 # Every run-time library the program links, and the platform plugins Qt loads at start.
