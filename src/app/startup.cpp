@@ -128,6 +128,8 @@ int RunProgram(int argc, char** argv)
     // No display name: it would be appended to every window caption. The name picks the user's
     // configuration folder.
     QApplication::setApplicationName(QStringLiteral("krx738"));
+    // The installed desktop entry (data/), so that a desktop shows its name and icon for the window.
+    QGuiApplication::setDesktopFileName(QString::fromLatin1("org.krx738.KRX738"));
     // The windows hide rather than close; the program ends only through Exit.
     QApplication::setQuitOnLastWindowClosed(false);
 
