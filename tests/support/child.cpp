@@ -31,6 +31,7 @@ ChildResult RunInChild(const std::function<void()>& body)
     waitpid(pid, &wstatus, 0);
     r.exited = WIFEXITED(wstatus);
     r.status = r.exited ? WEXITSTATUS(wstatus) : -1;
+    r.signal = WIFSIGNALED(wstatus) ? WTERMSIG(wstatus) : 0;
     return r;
 }
 

@@ -9,6 +9,7 @@ namespace krx::test {
 struct ChildResult {
     bool exited = false;   // ended through exit (not a signal)
     int status = -1;       // exit status (0..255) when exited
+    int signal = 0;        // the signal that ended it, when not exited
     std::string output;    // what the child wrote to standard error
 };
 

@@ -1,0 +1,93 @@
+#pragma once
+// The fault matrix: each procedure of the program runs once cleanly against the simulated meter to
+// count its transfers, then once per transfer and fault kind in a forked child with that fault
+// injected, and every run must end in one of the defined outcomes.
+
+#include "sim_fixture.h"
+
+#include "device/transfer_log.h"
+#include "sim/sim_backend.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <optional>
+#include <vector>
+
+namespace krx::test {
+
+// What a child sees of its run.
+struct Run {
+    SimSetup& t;
+    QString exportFile;    // the file the procedure's export appends to
+    double start = 0.0;    // virtual clock at the start of the procedure
+    double budget = 0.0;   // virtual seconds after which the scripted user gives up and stops
+    bool gaveUp = false;   // the user had to stop the procedure after the budget
+    int rangeSize = -1;    // lines a read-out export was asked for (-1: not known)
+    bool Overdue() const;  // the budget is spent
+    void GiveUp();
+};
+
+// Where a ReportConnectionLoss may come from: the log of the procedure's transfers up to the fatal
+// box and the code it shows; `where` names the failing exchange.
+using FatalRule = std::function<bool(const std::vector<TransferRecord>& log, int code, QString& where)>;
+
+struct Procedure {
+    QString name;
+    sim::Scenario scenario = sim::Scenario::Default();
+    // In the parent, with fresh windows: brings the program to where the procedure starts.
+    std::function<void(SimSetup&)> prepare;
+    // In the child: the procedure, through the windows' buttons, with scripted dialogs.
+    std::function<void(Run&)> run;
+    // In the child, at every yield point of the procedure: the user's presses.
+    std::function<void(Run&)> drive;
+    // In the child, after the meter was plugged in again: false with a reason when the program
+    // cannot do the procedure's work any more.
+    std::function<bool(Run&, QString& why)> usable;
+    FatalRule fatal;           // empty: the procedure never ends the program
+    bool endsProcess = false;  // ends with status 0 and no box (Exit)
+    bool exports = false;      // appends to run.exportFile
+    double budgetSeconds = 900.0;
+};
+
+enum class Outcome { Fatal, Message, Clean, Undefined };
+
+struct Injection {
+    int kind = 0;  // index into FaultKinds()
+    int index = 0;
+    QString transfer;  // the clean run's exchange at that index
+    Outcome outcome = Outcome::Undefined;
+    QString detail;     // for undefined outcomes: why
+    bool gaveUp = false;
+};
+
+struct RowResult {
+    QString name;
+    int transfers = 0;
+    std::vector<Injection> injections;
+    QString cleanProblem;  // the clean run itself was not clean
+};
+
+struct FaultKind {
+    const char* name;
+    sim::Fault::Kind kind;
+    bool inOnly;  // only IN transfers carry a reply to spoil
+};
+const std::vector<FaultKind>& FaultKinds();
+
+// Runs a procedure's row: the clean run and every injection.
+RowResult RunRow(const Procedure& p, const QString& workDir);
+
+// Prints the table; returns the number of undefined outcomes.
+int PrintTable(const std::vector<RowResult>& rows);
+
+// Helpers for procedures.
+// Runs the event loop until `done` holds or the budget is spent; false when spent.
+bool PumpUntil(Run& run, const std::function<bool()>& done);
+// Number of control transfers of this command (IN and OUT) in the log since the procedure began.
+int CountTransfers(int command, bool in);
+// The ScriptedDialogs' message and error boxes since position `from`.
+QStringList BoxesSince(const ScriptedDialogs& d, size_t from);
+
+}  // namespace krx::test
