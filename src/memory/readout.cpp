@@ -91,13 +91,31 @@ struct ReadOut {
     LeaveWatch watch;
 };
 
-// Appends the lines of one record and lets the window paint, so that the listing grows visibly
-// while the meter is read; button presses wait until the read-out looks at them.
-void Show(TForm_SonFunc& f, const QStringList& lines)
-{
-    f.Memo_Display->appendPlainText(lines.join(QLatin1Char('\n')));
-    TheDialogs().ProcessEvents();
-}
+// Appends the lines of each record and lets the window paint, so that the listing grows visibly
+// while the meter is read; button presses wait until the read-out looks at them. A paint costs
+// about a millisecond, as much as a record's transfer, so the listing is painted at most every
+// PaintInterval seconds of the counter, and always for the first record and the last line.
+class Listing {
+public:
+    static constexpr double PaintInterval = 0.025;
+
+    explicit Listing(TForm_SonFunc& f) : form_(f) {}
+    void Add(const QStringList& lines, bool last)
+    {
+        form_.Memo_Display->appendPlainText(lines.join(QLatin1Char('\n')));
+        const double now = USB::CounterSeconds();
+        if (last || !anyPainted_ || now < 0.0 || now - painted_ >= PaintInterval) {
+            TheDialogs().ProcessEvents();
+            painted_ = USB::CounterSeconds();
+            anyPainted_ = true;
+        }
+    }
+
+private:
+    TForm_SonFunc& form_;
+    bool anyPainted_ = false;
+    double painted_ = 0.0;  // counter seconds of the last paint
+};
 
 // Shows the range group with 1 and the highest file number, waits for its "Save" and checks the
 // range, as often as the user needs. Nothing when the window was left meanwhile.
@@ -197,6 +215,7 @@ int TForm_SonFunc::ReadOutOhmMemory()
     bool found = false;
 
     // The meter hands out its records one per request and ends with record number 0.
+    Listing listing(*this);
     int recordNo = 1;
     while (recordNo > 0) {
         OhmRecord r;
@@ -212,7 +231,7 @@ int TForm_SonFunc::ReadOutOhmMemory()
         } else if (!found) {
             lines << kNoRecords;
         }
-        Show(*this, lines);
+        listing.Add(lines, recordNo <= 0);
     }
     if (table.Highest() == 0)
         return ReadOutNoRecords;
@@ -255,6 +274,7 @@ int TForm_SonFunc::ReadOutBreakDownMemory()
     RecordTable<BreakDownSlot> table;  // unfilled slots export as "0" and 0
     bool found = false;
 
+    Listing listing(*this);
     int recordNo = 1;
     while (recordNo > 0) {
         BreakDownRecord r;
@@ -271,7 +291,7 @@ int TForm_SonFunc::ReadOutBreakDownMemory()
         } else if (!found) {
             lines << kNoRecords;
         }
-        Show(*this, lines);
+        listing.Add(lines, recordNo <= 0);
     }
     if (table.Highest() == 0)
         return ReadOutNoRecords;

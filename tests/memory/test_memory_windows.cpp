@@ -2,6 +2,7 @@
 // simulated meter: the display, the waits for the range, the dialogs, the files byte for byte and
 // every transfer.
 #include "app_windows.h"
+#include "paced_meter.h"
 #include "sim_fixture.h"
 
 #include "app/form_main.h"
@@ -511,19 +512,30 @@ void MemoryWindowsTest::leavingTheWindowEndsTheWait()
 
 void MemoryWindowsTest::displayFillsRecordByRecord()
 {
-    Fixture f({OhmRaw(1, 60, 0), OhmRaw(2, 60, 0), OhmRaw(3, 60, 0)}, {BdRaw(1, 1, 1, 1), BdRaw(2, 1, 1, 1)});
-    QList<int> ohmCounts, bdCounts;
-    QList<int>* counts = &ohmCounts;
-    f.t.dialogs.onProcessEvents = [&] { *counts << Form_SonFunc->Memo_Display->blockCount(); };
-    Later([] { Form_SonFunc->BitBtn_Main->click(); });
-    Form_SonFunc->BitBtn_ReadStOhm->click();
-    QCOMPARE(ohmCounts, (QList<int>{8, 16, 24, 25}));
+    const std::vector<sim::OhmRecordSpec> ohm = {OhmRaw(1, 60, 0), OhmRaw(2, 60, 0), OhmRaw(3, 60, 0)};
+    const std::vector<sim::BreakDownRecordSpec> bd = {BdRaw(1, 1, 1, 1), BdRaw(2, 1, 1, 1)};
+    Fixture f(ohm, bd);
+    // The listing's length at each paint.
+    QList<int> counts;
+    f.t.dialogs.onProcessEvents = [&] { counts << Form_SonFunc->Memo_Display->blockCount(); };
+    auto readOut = [&](QPushButton* button) {
+        counts.clear();
+        Later([] { Form_SonFunc->BitBtn_Main->click(); });
+        button->click();
+        Form_Main->BitBtn_Special_function->click();
+        return counts;
+    };
 
-    Form_Main->BitBtn_Special_function->click();
-    counts = &bdCounts;
-    Later([] { Form_SonFunc->BitBtn_Main->click(); });
-    Form_SonFunc->BitBtn_ReadStBD->click();
-    QCOMPARE(bdCounts, (QList<int>{10, 20, 21}));
+    // A meter that answers at once: painted for the first record and when the listing is complete.
+    QCOMPARE(readOut(Form_SonFunc->BitBtn_ReadStOhm), (QList<int>{8, 25}));
+
+    // A meter that takes 30 ms per record: every record is painted as it comes.
+    auto paced = std::make_unique<test::PacedMeter>(Fixture::Scenario(ohm, bd), f.t.clock, 30.0);
+    QCOMPARE(paced->OpenDevice(), 1);
+    f.t.sim = &paced->sim();
+    SetUsbBackend(std::move(paced));
+    QCOMPARE(readOut(Form_SonFunc->BitBtn_ReadStOhm), (QList<int>{8, 16, 24, 25}));
+    QCOMPARE(readOut(Form_SonFunc->BitBtn_ReadStBD), (QList<int>{10, 20, 21}));
 }
 
 void MemoryWindowsTest::failedWrites()
