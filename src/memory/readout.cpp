@@ -92,8 +92,8 @@ struct ReadOut {
 };
 
 // Appends the lines of each record and lets the window paint, so that the listing grows visibly
-// while the meter is read; button presses wait until the read-out looks at them. A paint costs
-// about a millisecond, as much as a record's transfer, so the listing is painted at most every
+// while the meter is read; button presses wait until the read-out looks at them. A paint of the
+// window costs about a millisecond, so with a quick meter the listing is painted at most every
 // PaintInterval seconds of the counter, and always for the first record and the last line.
 class Listing {
 public:
@@ -183,7 +183,7 @@ bool Append(const QString& fileName, QString header, const QString& line, int li
         return false;
     case AppendResult::HeaderShort:
     case AppendResult::RecordShort:
-        // Not in the original flow, which stopped silently: a full disk must not go unnoticed.
+        // Said, not just stopped: a full disk must not go unnoticed.
         TheDialogs().ShowError(QStringLiteral("Write error in file \"%1\" (%2). %3 line(s) of this export were saved.")
                                    .arg(QDir::toNativeSeparators(fileName), w.error)
                                    .arg(linesSaved));
@@ -308,8 +308,8 @@ int TForm_SonFunc::ReadOutBreakDownMemory()
     const Identity who = MeterIdentity();
     int saved = 0;
     try {
-        for (int no = std::max(ToInt(MaskEdit_from->text()), 1); no <= kHighestFileNo && no <= ToInt(MaskEdit_to->text());
-             ++no) {
+        for (int no = std::max(ToInt(MaskEdit_from->text()), 1);
+             no <= kHighestFileNo && no <= ToInt(MaskEdit_to->text()); ++no) {
             const QString line = BreakDownLine(who, no, table.At(no), comment);
             ProcessMessages();
             if (!Append(fileName, BreakDownHeader, line, saved))

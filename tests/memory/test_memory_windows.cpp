@@ -594,7 +594,8 @@ void MemoryWindowsTest::deletion()
     Form_SonFunc->BitBtn_DeleteBD->click();
     QVERIFY(f.t.Take().isEmpty());
     QCOMPARE(Form_SonFunc->Memo_Display->toPlainText(), QStringLiteral("earlier"));
-    QCOMPARE(f.t.dialogs.shown[0].text, QStringLiteral("Complete measured value memory will be deleted! Are you sure?"));
+    QCOMPARE(f.t.dialogs.shown[0].text,
+             QStringLiteral("Complete measured value memory will be deleted! Are you sure?"));
     QCOMPARE(f.t.dialogs.shown[0].title, QStringLiteral("Query"));
     QCOMPARE(f.t.dialogs.shown[0].buttons, Buttons::OkCancel);
     QCOMPARE(f.t.dialogs.shown[1].text,
