@@ -5,12 +5,19 @@
 #include "sim_fixture.h"
 
 #include "app/form_main.h"
+#include "app/qt_dialogs.h"
+#include "common/controls.h"
 #include "app/startup.h"
 #include "app/version.h"
 #include "measure/form_meas.h"
 #include "memory/form_sonfunc.h"
 
+#include <QDialogButtonBox>
 #include <QFile>
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QScreen>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -99,6 +106,8 @@ private slots:
     void testModeParameter_data();
     void testModeParameter();
     void settingsAtStart();
+    void qtDialogs();
+    void maskedEdits();
 };
 
 void ShellWindowsTest::startState()
@@ -142,6 +151,14 @@ void ShellWindowsTest::startState()
     QVERIFY(!Form_Meas->close());
     QVERIFY(Form_Meas->isVisible());
     Form_Meas->hide();
+
+    // Centred on the primary screen's full area, halves toward zero.
+    const QSize screen = QGuiApplication::primaryScreen()->geometry().size();
+    for (QWidget* window : {static_cast<QWidget*>(Form_Main), static_cast<QWidget*>(Form_Meas),
+                            static_cast<QWidget*>(Form_SonFunc)})
+        QCOMPARE(window->pos(), CentredPosition(screen, window->size()));
+    QCOMPARE(CentredPosition(QSize(1024, 768), QSize(1032, 693)), QPoint(-4, 37));
+    QCOMPARE(CentredPosition(QSize(800, 600), QSize(1052, 428)), QPoint(-126, 86));
 
     // The meter is not touched before Init.
     QVERIFY(t.Take().isEmpty());
@@ -620,6 +637,100 @@ void ShellWindowsTest::settingsAtStart()
         AppWindows w({QStringLiteral("krx738")}, "[KRX 738]\nSamplingTime=abc\n");
         QCOMPARE(Form_Main->SamplingTime, 1000);
     }
+}
+
+void ShellWindowsTest::qtDialogs()
+{
+    QtDialogs dialogs;
+    // Each box is answered from inside its own event loop, as a user would.
+    auto answer = [](const std::function<void(QWidget*)>& act) {
+        QTimer::singleShot(0, [act] { act(QApplication::activeModalWidget()); });
+    };
+
+    QString seen;
+    answer([&](QWidget* w) {
+        auto* box = qobject_cast<QMessageBox*>(w);
+        QVERIFY(box);
+        seen = box->windowTitle() + QLatin1Char('|') + box->text();
+        QCOMPARE(box->icon(), QMessageBox::NoIcon);
+        QCOMPARE(box->standardButtons(), QMessageBox::Ok | QMessageBox::Cancel);
+        box->button(QMessageBox::Cancel)->click();
+    });
+    QCOMPARE(dialogs.Message(QStringLiteral("Delete?"), QStringLiteral("Question"), Buttons::OkCancel, Icon::None),
+             Answer::Cancel);
+    QCOMPARE(seen, QStringLiteral("Question|Delete?"));
+
+    answer([&](QWidget* w) {
+        auto* box = qobject_cast<QMessageBox*>(w);
+        QVERIFY(box);
+        QCOMPARE(box->standardButtons(), QMessageBox::Ok);
+        QCOMPARE(box->icon(), QMessageBox::Critical);
+        seen = box->windowTitle() + QLatin1Char('|') + box->text();
+        box->button(QMessageBox::Ok)->click();
+    });
+    dialogs.ShowError(QStringLiteral("'x' is not a valid integer value"));
+    QCOMPARE(seen, QStringLiteral("Error|'x' is not a valid integer value"));
+
+    answer([&](QWidget* w) {
+        auto* input = qobject_cast<QInputDialog*>(w);
+        QVERIFY(input);
+        seen = input->windowTitle() + QLatin1Char('|') + input->labelText() + QLatin1Char('|') + input->textValue();
+        input->setTextValue(QStringLiteral("probe 7"));
+        input->accept();
+    });
+    QString comment = QStringLiteral("start");
+    QVERIFY(dialogs.InputQuery(QStringLiteral("Input dialog"), QStringLiteral("Input comment"), comment));
+    QCOMPARE(seen, QStringLiteral("Input dialog|Input comment|start"));
+    QCOMPARE(comment, QStringLiteral("probe 7"));
+
+    QTemporaryDir dir;
+    QFile existing(dir.filePath(QStringLiteral("log.CSV")));
+    QVERIFY(existing.open(QIODevice::WriteOnly));
+    existing.close();
+    answer([&](QWidget* w) {
+        auto* fd = qobject_cast<QFileDialog*>(w);
+        QVERIFY(fd);
+        QCOMPARE(fd->windowTitle(), QStringLiteral("Save"));
+        QCOMPARE(fd->acceptMode(), QFileDialog::AcceptSave);
+        QVERIFY(fd->testOption(QFileDialog::DontConfirmOverwrite));
+        QCOMPARE(fd->defaultSuffix(), QStringLiteral("CSV"));
+        QCOMPARE(QDir(fd->directory()).canonicalPath(), QDir(dir.path()).canonicalPath());
+        QCOMPARE(fd->nameFilters(), (L{"Comma-Separated Values (*.CSV)", "All files (*.*)"}));
+        fd->selectFile(QStringLiteral("log.CSV"));
+        static_cast<QDialog*>(fd)->accept();
+    });
+    SaveFileRequest request;
+    request.title = QStringLiteral("Save");
+    request.initialDir = dir.path();
+    request.filter = QStringLiteral("Comma-Separated Values (*.CSV);;All files (*.*)");
+    request.defaultSuffix = QStringLiteral("CSV");
+    QString chosen;
+    QVERIFY(dialogs.SaveFile(request, chosen));
+    QCOMPARE(QFileInfo(chosen).fileName(), QStringLiteral("log.CSV"));
+}
+
+void ShellWindowsTest::maskedEdits()
+{
+    QCOMPARE(QtInputMask(QStringLiteral("##;1;_")), QStringLiteral("##;_"));
+    QCOMPARE(QtInputMask(QStringLiteral("##")), QStringLiteral("##;_"));
+    QCOMPARE(QtInputMask(QStringLiteral("####;1;")), QStringLiteral("####; "));
+    QCOMPARE(QtInputMask(QStringLiteral("####;1;_")), QStringLiteral("####;_"));
+
+    AppWindows w;
+    QLineEdit* from = Form_SonFunc->MaskEdit_from;
+    QCOMPARE(from->displayText(), QStringLiteral("1_"));
+    from->setText(QStringLiteral("123"));
+    QCOMPARE(from->text(), QStringLiteral("12"));
+    from->clear();
+    QTest::keyClicks(from, QStringLiteral("a7x"));
+    QCOMPARE(from->text(), QStringLiteral("7"));
+    QLineEdit* bd = Form_SonFunc->MaskEdit_BD;
+    QCOMPARE(bd->displayText(), QStringLiteral("    "));
+    bd->setText(QStringLiteral("30"));
+    QCOMPARE(bd->text().trimmed(), QStringLiteral("30"));
+    bd->setText(QStringLiteral("12345"));
+    QCOMPARE(bd->text(), QStringLiteral("1234"));
+    QCOMPARE(Form_SonFunc->MaskEdit_BO->displayText(), QStringLiteral("____"));
 }
 
 QTEST_MAIN(ShellWindowsTest)
