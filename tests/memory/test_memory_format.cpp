@@ -4,7 +4,6 @@
 #include "device/decode.h"
 #include "memory/memory_format.h"
 
-#include <QLocale>
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -13,11 +12,6 @@ using namespace krx;
 using namespace krx::memory;
 
 namespace {
-struct LocaleGuard {
-    explicit LocaleGuard(QLocale::Language l) { QLocale::setDefault(QLocale(l)); }
-    ~LocaleGuard() { QLocale::setDefault(QLocale::c()); }
-};
-
 // Head: number, 07.03.2011 09:05, 45 %, 22.5 degrees.
 void PutHead(unsigned char* b, unsigned char no)
 {
@@ -136,24 +130,6 @@ TEST(MemoryExport, OhmLinesWithAccentAndEmptySlots)
     // A slot that no record filled.
     EXPECT_EQ(OhmLine(kWho, 2, OhmSlot{}, QStringLiteral("c")),
               QStringLiteral("KRX 738;\u00b4" "00012345;\u00b4" "1.07;2;;;;;0;0;;;c"));
-}
-
-TEST(MemoryExport, CommaLocaleKeepsSemicolons)
-{
-    LocaleGuard de(QLocale::German);
-    EXPECT_EQ(OhmLine(kWho, 1, ToSlot(Ohm(1, 60, 0)), QStringLiteral("x")),
-              QStringLiteral("KRX 738;\u00b4" "00012345;\u00b4"
-                             "1.07;1;07.03.2011;09:05;45;22,5;500;60;1,25E+09;Average;x"));
-    EXPECT_EQ(OhmDisplayBlock(Ohm(1, 60, 0))[2], QStringLiteral("Humidity / Temperature : 45% / 22,5 \u00b0C"));
-}
-
-TEST(MemoryExport, BreakDownLinesAndZeroSlots)
-{
-    EXPECT_EQ(BreakDownLine(kWho, 2, ToSlot(BreakDown(2, 3000000000u, 999, 2000)), QStringLiteral("c")),
-              QStringLiteral("KRX 738;\u00b4" "00012345;\u00b4"
-                             "1.07;2;07.03.2011;09:05;45;22.5;1000;3000000;0;14;2;6;c"));
-    EXPECT_EQ(BreakDownLine(kWho, 5, BreakDownSlot{}, QString()),
-              QStringLiteral("KRX 738;\u00b4" "00012345;\u00b4" "1.07;5;0;0;0;0;0;0;0;0;0;0;"));
 }
 
 TEST(MemoryTable, RefusesFileNumbersOutsideTheTable)
