@@ -29,6 +29,10 @@ using namespace krx::memory;
 namespace {
 
 const QString kNoRecords = QStringLiteral("No records!");
+// A record number is one byte, so a memory ends after at most 255 records. A meter that keeps
+// answering past that will never send the end mark: stop rather than read forever.
+constexpr int kMaxRecordReads = 256;
+const QString kNoEndMark = QStringLiteral("The KRX 738 did not mark the end of its memory; the read-out stops here.");
 const QString kExportFilter =
     QStringLiteral("Comma-Separated Values (*.CSV)|*.CSV|Text files (*.txt)|*.txt|All files (*.*)|*.*");
 
@@ -217,7 +221,11 @@ int TForm_SonFunc::ReadOutOhmMemory()
     // The meter hands out its records one per request and ends with record number 0.
     Listing listing(*this);
     int recordNo = 1;
-    while (recordNo > 0) {
+    for (int reads = 0; recordNo > 0; ++reads) {
+        if (reads == kMaxRecordReads) {
+            listing.Add({kHyphenLine, kNoEndMark}, true);
+            break;
+        }
         OhmRecord r;
         Usb.ReadOhmRecord(r.head.recordNo, r.head.date, r.head.time, r.head.humidity, r.head.temperature, r.voltage,
                           r.timer, r.mantissa, r.exponent, r.calculation);
@@ -276,7 +284,11 @@ int TForm_SonFunc::ReadOutBreakDownMemory()
 
     Listing listing(*this);
     int recordNo = 1;
-    while (recordNo > 0) {
+    for (int reads = 0; recordNo > 0; ++reads) {
+        if (reads == kMaxRecordReads) {
+            listing.Add({kHyphenLine, kNoEndMark}, true);
+            break;
+        }
         BreakDownRecord r;
         Usb.ReadBreakDownRecord(r.head.recordNo, r.head.date, r.head.time, r.head.humidity, r.head.temperature,
                                 r.breakDownVoltage, r.resistanceBefore, r.resistanceAfter, r.cycleTime,

@@ -188,6 +188,7 @@ private slots:
     void dialogsCancelled();
     void resistancesInWholeMegaohm();
     void recordNumberAboveTheTable();
+    void memoryWithoutEndMark();
     void leavingTheWindowEndsTheWait();
     void displayFillsRecordByRecord();
     void failedWrites();
@@ -476,6 +477,24 @@ void MemoryWindowsTest::recordNumberAboveTheTable()
         QStringLiteral("File number 200 cannot be saved (only 1 to 99) !\n") + kHyphens));
     QVERIFY(Form_SonFunc->GroupBox_SR->isHidden());
     QCOMPARE(Messages(f.t), (L{"Finished|Save successfully!", "Result|No records saved !"}));
+}
+
+void MemoryWindowsTest::memoryWithoutEndMark()
+{
+    // A meter that never sends record number 0 (here: 300 records) must not keep the read-out
+    // going for ever: it stops after 256 requests and the records read so far can still be saved.
+    std::vector<sim::OhmRecordSpec> many;
+    for (int i = 0; i < 300; ++i)
+        many.push_back(OhmRaw(1 + i % 99, 60, 0));
+    Fixture f(many);
+    Later([] { QCOMPARE(Form_SonFunc->MaskEdit_to->text().trimmed(), QStringLiteral("99")); },
+          [] { PressSave(QStringLiteral("1"), QStringLiteral("1")); });
+    f.t.dialogs.inputs = {std::nullopt};
+    Form_SonFunc->BitBtn_ReadStOhm->click();
+    QCOMPARE(f.t.Take().size(), 256);
+    QVERIFY(Form_SonFunc->Memo_Display->toPlainText().endsWith(
+        QStringLiteral("The KRX 738 did not mark the end of its memory; the read-out stops here.")));
+    QVERIFY(Form_SonFunc->BitBtn_ReadStOhm->isEnabled());
 }
 
 void MemoryWindowsTest::leavingTheWindowEndsTheWait()
