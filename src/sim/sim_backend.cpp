@@ -75,6 +75,11 @@ void SimBackend::Inject(const Fault& fault)
     impl_->faults.push_back({fault, 0, false});
 }
 
+void SimBackend::ClearFaults()
+{
+    impl_->faults.clear();
+}
+
 int SimBackend::OpenDevice()
 {
     for (const Fault& f : impl_->Match(0, -1, true)) {

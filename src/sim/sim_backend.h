@@ -102,6 +102,8 @@ public:
 
     Meter& meter();
     void Inject(const Fault& fault);
+    // Disarms every fault, also those that have not struck yet.
+    void ClearFaults();
 
 private:
     struct Impl;

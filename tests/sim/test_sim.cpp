@@ -151,6 +151,11 @@ TEST(SimFaults, CountDirectionTimeAndReplug)
     EXPECT_EQ(usb.SetRemoteMode(3), kUsbErrorNoDevice);  // plugged in again, but not yet reopened
     EXPECT_EQ(usb.Connect(), 1);
     EXPECT_EQ(usb.SetRemoteMode(3), 1);
+    // Cleared faults do not strike any more, also those still waiting for their transfer.
+    t.sim->Inject(Fault{Fault::Fail, 1});
+    t.sim->ClearFaults();
+    EXPECT_EQ(usb.SetRemoteMode(3), 1);
+    EXPECT_EQ(usb.SetRemoteMode(3), 1);
 }
 
 TEST(SimFaults, AccessDeniedIsToldApartFromAbsence)
