@@ -68,6 +68,7 @@ public:
         ReadOutFileCancelled = -4,
         ReadOutNoRecords = -5,        // nothing the export could hold came from the meter
         ReadOutLeft = -6,             // the window was left while the read-out waited for the range
+        ReadOutInterrupted = -7,      // the meter stopped answering before its first record
     };
 
     void BitBtn_ReadStOhmClick();
@@ -77,6 +78,17 @@ public:
     void BitBtn_DeleteOhmClick();
     void BitBtn_DeleteBDClick();
 
+private:
+    void ReconnectAfterFailure();
+    // A memory command failed: the next one opens the meter afresh (it may have been plugged in
+    // again). A read-out that was cut off left the meter's read position in mid-memory: the next
+    // read-out of that memory first reads on to the end mark, so that its listing starts at the
+    // first record.
+    bool memoryLinkFailed_ = false;
+    bool ohmReadOutCut_ = false;
+    bool breakDownReadOutCut_ = false;
+
+public:
     // ---- end of memory read-outs ----
 
     // ---- Break-down and break-off test (src/breakdown/breakdown.cpp) ----

@@ -33,6 +33,10 @@ const QString kNoRecords = QStringLiteral("No records!");
 // answering past that will never send the end mark: stop rather than read forever.
 constexpr int kMaxRecordReads = 256;
 const QString kNoEndMark = QStringLiteral("The KRX 738 did not mark the end of its memory; the read-out stops here.");
+// A record reply shorter than this is no record: the transfer failed or was cut short.
+constexpr int kOhmRecordBytes = 30;
+constexpr int kBreakDownRecordBytes = 31;
+const QString kCutOff = QStringLiteral("Read-out interrupted !");
 const QString kExportFilter =
     QStringLiteral("Comma-Separated Values (*.CSV)|*.CSV|Text files (*.txt)|*.txt|All files (*.*)|*.*");
 
@@ -162,6 +166,41 @@ int AskCommentAndFile(TForm_SonFunc& f, QString& comment, QString& fileName)
     return TForm_SonFunc::ReadOutSaved;
 }
 
+// Said when a record read fails: a failed reply reads as record number 0, and a silent end there
+// would pass a memory cut short for a complete one, to be deleted next.
+void SayCutOff(int result, int listed)
+{
+    const QString what = result < 1 ? QStringLiteral("did not answer (error %1)").arg(result)
+                                    : QStringLiteral("sent an incomplete record");
+    TheDialogs().Message(QStringLiteral("The KRX 738 %1 while its memory was read. The list ends after %2 record(s) "
+                                        "and is not the whole memory. Check the connection and read the memory again.")
+                             .arg(what)
+                             .arg(listed),
+                         QStringLiteral("Error"), Buttons::Ok, Icon::None);
+}
+
+// Reads records and drops them until the end mark. The result of the read that failed before it,
+// or the record size when the end mark came.
+template <typename Read>
+int ReadToEndMark(Read read, int recordBytes)
+{
+    for (int reads = 0; reads < kMaxRecordReads; ++reads) {
+        int recordNo = 0;
+        const int result = read(recordNo);
+        if (result < recordBytes || recordNo <= 0)
+            return result;
+    }
+    return 0;
+}
+
+void SayDeletionFailed(int result)
+{
+    TheDialogs().Message(QStringLiteral("The KRX 738 did not take the command (error %1). The memory may still hold "
+                                        "its records: check the connection and delete again.")
+                             .arg(result),
+                         QStringLiteral("Error"), Buttons::Ok, Icon::None);
+}
+
 Identity MeterIdentity()
 {
     return {Form_Main->DeviceName, Form_Main->SerialNo, Form_Main->SwVersion};
@@ -217,22 +256,46 @@ int TForm_SonFunc::ReadOutOhmMemory()
     Memo_Display->clear();
     RecordTable<OhmSlot> table;
     bool found = false;
+    int listed = 0;
+
+    auto read = [this](OhmRecord& r) {
+        return Usb.ReadOhmRecord(r.head.recordNo, r.head.date, r.head.time, r.head.humidity, r.head.temperature,
+                                 r.voltage, r.timer, r.mantissa, r.exponent, r.calculation);
+    };
+    ReconnectAfterFailure();
+    int failed = 0;
+    if (ohmReadOutCut_) {
+        failed = ReadToEndMark(
+            [&](int& recordNo) {
+                OhmRecord r;
+                const int result = read(r);
+                recordNo = r.head.recordNo;
+                return result;
+            },
+            kOhmRecordBytes);
+        ohmReadOutCut_ = failed < kOhmRecordBytes;
+    }
 
     // The meter hands out its records one per request and ends with record number 0.
     Listing listing(*this);
-    int recordNo = 1;
+    int recordNo = ohmReadOutCut_ ? 0 : 1;
     for (int reads = 0; recordNo > 0; ++reads) {
         if (reads == kMaxRecordReads) {
             listing.Add({kHyphenLine, kNoEndMark}, true);
             break;
         }
         OhmRecord r;
-        Usb.ReadOhmRecord(r.head.recordNo, r.head.date, r.head.time, r.head.humidity, r.head.temperature, r.voltage,
-                          r.timer, r.mantissa, r.exponent, r.calculation);
+        const int result = read(r);
+        if (result < kOhmRecordBytes) {
+            failed = result;
+            ohmReadOutCut_ = true;
+            break;
+        }
         recordNo = r.head.recordNo;
         QStringList lines{kHyphenLine};
         if (recordNo > 0) {
             found = true;
+            ++listed;
             lines << OhmDisplayBlock(r);
             if (!table.Store(recordNo, ToSlot(r)))
                 lines << NotSavedLine(recordNo);
@@ -240,6 +303,13 @@ int TForm_SonFunc::ReadOutOhmMemory()
             lines << kNoRecords;
         }
         listing.Add(lines, recordNo <= 0);
+    }
+    if (ohmReadOutCut_) {
+        memoryLinkFailed_ = true;
+        listing.Add({kHyphenLine, kCutOff}, true);
+        SayCutOff(failed, listed);
+        if (table.Highest() == 0)
+            return ReadOutInterrupted;
     }
     if (table.Highest() == 0)
         return ReadOutNoRecords;
@@ -281,22 +351,46 @@ int TForm_SonFunc::ReadOutBreakDownMemory()
     Memo_Display->clear();
     RecordTable<BreakDownSlot> table;  // unfilled slots export as "0" and 0
     bool found = false;
+    int listed = 0;
+
+    auto read = [this](BreakDownRecord& r) {
+        return Usb.ReadBreakDownRecord(r.head.recordNo, r.head.date, r.head.time, r.head.humidity,
+                                       r.head.temperature, r.breakDownVoltage, r.resistanceBefore, r.resistanceAfter,
+                                       r.cycleTime, r.resistanceOff, r.timerOff);
+    };
+    ReconnectAfterFailure();
+    int failed = 0;
+    if (breakDownReadOutCut_) {
+        failed = ReadToEndMark(
+            [&](int& recordNo) {
+                BreakDownRecord r;
+                const int result = read(r);
+                recordNo = r.head.recordNo;
+                return result;
+            },
+            kBreakDownRecordBytes);
+        breakDownReadOutCut_ = failed < kBreakDownRecordBytes;
+    }
 
     Listing listing(*this);
-    int recordNo = 1;
+    int recordNo = breakDownReadOutCut_ ? 0 : 1;
     for (int reads = 0; recordNo > 0; ++reads) {
         if (reads == kMaxRecordReads) {
             listing.Add({kHyphenLine, kNoEndMark}, true);
             break;
         }
         BreakDownRecord r;
-        Usb.ReadBreakDownRecord(r.head.recordNo, r.head.date, r.head.time, r.head.humidity, r.head.temperature,
-                                r.breakDownVoltage, r.resistanceBefore, r.resistanceAfter, r.cycleTime,
-                                r.resistanceOff, r.timerOff);
+        const int result = read(r);
+        if (result < kBreakDownRecordBytes) {
+            failed = result;
+            breakDownReadOutCut_ = true;
+            break;
+        }
         recordNo = r.head.recordNo;
         QStringList lines{kHyphenLine};
         if (recordNo > 0) {
             found = true;
+            ++listed;
             lines << BreakDownDisplayBlock(r);
             if (!table.Store(recordNo, ToSlot(r)))
                 lines << NotSavedLine(recordNo);
@@ -304,6 +398,13 @@ int TForm_SonFunc::ReadOutBreakDownMemory()
             lines << kNoRecords;
         }
         listing.Add(lines, recordNo <= 0);
+    }
+    if (breakDownReadOutCut_) {
+        memoryLinkFailed_ = true;
+        listing.Add({kHyphenLine, kCutOff}, true);
+        SayCutOff(failed, listed);
+        if (table.Highest() == 0)
+            return ReadOutInterrupted;
     }
     if (table.Highest() == 0)
         return ReadOutNoRecords;
@@ -338,12 +439,29 @@ int TForm_SonFunc::ReadOutBreakDownMemory()
 
 // ---- Deletion ----
 
+void TForm_SonFunc::ReconnectAfterFailure()
+{
+    if (!memoryLinkFailed_)
+        return;
+    Usb.Connect();
+    memoryLinkFailed_ = false;
+}
+
 void TForm_SonFunc::BitBtn_DeleteOhmClick()
 {
     if (TheDialogs().Message(QStringLiteral("Complete measured value memory will be deleted! Are you sure?"),
                              QStringLiteral("Query"), Buttons::OkCancel, Icon::None) != Answer::Ok)
         return;
-    Usb.DeleteOhmMemory();  // not checked: the next read-out shows what the meter holds
+    ReconnectAfterFailure();
+    // Only a command the meter took is reported as done: a user who trusts a false "deleted"
+    // never reads that memory again.
+    const int result = Usb.DeleteOhmMemory();
+    if (result < 1) {
+        memoryLinkFailed_ = true;
+        SayDeletionFailed(result);
+        return;
+    }
+    ohmReadOutCut_ = false;  // an erased memory is read from its start
     Memo_Display->appendPlainText(QStringLiteral("OHM memory was deleted !"));
     Memo_Display->appendPlainText(kHyphenLine);
 }
@@ -353,7 +471,14 @@ void TForm_SonFunc::BitBtn_DeleteBDClick()
     if (TheDialogs().Message(QStringLiteral("Complete break down value memory will be deleted! Are you sure?"),
                              QStringLiteral("Query"), Buttons::OkCancel, Icon::None) != Answer::Ok)
         return;
-    Usb.DeleteBreakDownMemory();
+    ReconnectAfterFailure();
+    const int result = Usb.DeleteBreakDownMemory();
+    if (result < 1) {
+        memoryLinkFailed_ = true;
+        SayDeletionFailed(result);
+        return;
+    }
+    breakDownReadOutCut_ = false;
     Memo_Display->appendPlainText(QStringLiteral("BDV memory was deleted !"));
     Memo_Display->appendPlainText(kHyphenLine);
 }

@@ -180,6 +180,8 @@ class MemoryWindowsTest : public QObject {
 private slots:
     void cleanup();
     void emptyMemory();
+    void interruptedReadOut();
+    void failedDeletion();
     void threeRecordsBadRangesThenOne();
     void breakDownListingAndMissingNumbers();
     void missingNumberAndTimerZeroInResistanceFile();
@@ -214,15 +216,108 @@ void MemoryWindowsTest::emptyMemory()
     QCOMPARE(Form_SonFunc->Memo_Display->toPlainText(), kHyphens + QStringLiteral("\nNo records!"));
     QCOMPARE(Messages(f.t), (L{"Result|No records saved !", "Result|No records saved !"}));
     QCOMPARE(f.t.Take(), L{kBdEnd});
-
-    // A meter that does not answer reads as an empty memory.
-    f.t.sim->Inject(Fault{Fault::Fail, 0, 35, 1, 1, kUsbErrorIo});
-    Form_SonFunc->BitBtn_ReadStOhm->click();
-    QCOMPARE(Form_SonFunc->Memo_Display->toPlainText(), kHyphens + QStringLiteral("\nNo records!"));
-    QCOMPARE(f.t.Take(), L{"0 IN 35 len=30 [] =-1"});
-    QCOMPARE(Messages(f.t).size(), 3);
     for (QPushButton* b : ProcedureButtons())
         QVERIFY(b->isEnabled());
+}
+
+void MemoryWindowsTest::interruptedReadOut()
+{
+    const QString tail = QStringLiteral(" while its memory was read. The list ends after %1 record(s) and is not the "
+                                        "whole memory. Check the connection and read the memory again.");
+
+    {
+        const auto r1 = OhmRaw(1, 60, 0), r2 = OhmRaw(2, 0, 0), r3 = OhmRaw(3, 120, 1);
+        Fixture f({r1, r2, r3});
+
+        // The second record does not come: the listing says so, and what came can still be saved.
+        f.t.sim->Inject(Fault{Fault::Fail, 1, 35, 1, 1, kUsbErrorIo});
+        bool rangeOffered = false;
+        Later([&] {
+            rangeOffered = Form_SonFunc->GroupBox_SR->isVisible() && Form_SonFunc->MaskEdit_to->text() == "1";
+            PressSave(QStringLiteral("1"), QStringLiteral("1"));  // comment dialog cancelled: nothing saved
+        });
+        Form_SonFunc->BitBtn_ReadStOhm->click();
+        QVERIFY(rangeOffered);
+        QCOMPARE(f.t.Take(), (L{OhmIn(r1), "0 IN 35 len=30 [] =-1"}));
+        const QString cut = kHyphens + QStringLiteral("\nRead-out interrupted !");
+        QVERIFY(Form_SonFunc->Memo_Display->toPlainText().endsWith(cut));
+        QCOMPARE(Messages(f.t), L{"Error|The KRX 738 did not answer (error -1)" + tail.arg(1)});
+
+        // Read again: the meter stopped in mid-memory, so it is read on to its end mark first and the
+        // listing starts at the first record, on a connection opened afresh.
+        Later([] { PressSave(QStringLiteral("1"), QStringLiteral("3")); });
+        Form_SonFunc->BitBtn_ReadStOhm->click();
+        QCOMPARE(f.t.Take(),
+                 (L{"0 open =1", OhmIn(r2), OhmIn(r3), kOhmEnd, OhmIn(r1), OhmIn(r2), OhmIn(r3), kOhmEnd}));
+        QCOMPARE(Form_SonFunc->Memo_Display->toPlainText().count(kHyphens), 4);
+        QCOMPARE(Messages(f.t).size(), 1);
+
+        // Unplugged before the first record: no "No records saved !" for a memory that was never read.
+        f.t.sim->Inject(Fault{Fault::Unplug, 0, 35});
+        Form_SonFunc->BitBtn_ReadStOhm->click();
+        QCOMPARE(f.t.Take(), L{"0 IN 35 len=30 [] =-4"});
+        QCOMPARE(Form_SonFunc->Memo_Display->toPlainText(), cut);
+        QCOMPARE(Messages(f.t).back(), "Error|The KRX 738 did not answer (error -4)" + tail.arg(0));
+        QVERIFY(Form_SonFunc->GroupBox_SR->isHidden());
+        // Still gone: the drain fails at once and says so again.
+        Form_SonFunc->BitBtn_ReadStOhm->click();
+        QCOMPARE(f.t.Take(), (L{"0 open =0", "0 IN 35 len=30 [] =-4"}));
+        QCOMPARE(Messages(f.t).size(), 3);
+
+        // Plugged in again, and a short reply: half a record is no record.
+        f.t.meter().SetPresent(true);
+        Fault half{Fault::Short, 0, 35};
+        half.bytes = 15;
+        f.t.sim->Inject(half);
+        Form_SonFunc->BitBtn_ReadStOhm->click();
+        const QString firstHalf = OhmIn(r1).section('[', 1).section(' ', 0, 14);
+        QCOMPARE(f.t.Take(), (L{"0 open =1", "0 IN 35 len=30 [" + firstHalf + "] =15"}));
+        QCOMPARE(Messages(f.t).back(), "Error|The KRX 738 sent an incomplete record" + tail.arg(0));
+    }
+
+    // The same for the break-down memory, whose flag is its own.
+    Fixture g({}, {BdRaw(1, 5000, 0, 0), BdRaw(2, 6000, 0, 0)});
+    g.t.sim->Inject(Fault{Fault::Timeout, 1, 36});
+    Later([] { PressSave(QStringLiteral("1"), QStringLiteral("1")); });
+    Form_SonFunc->BitBtn_ReadStBD->click();
+    QCOMPARE(Messages(g.t), L{"Error|The KRX 738 did not answer (error -7)" + tail.arg(1)});
+    Later([] { PressSave(QStringLiteral("1"), QStringLiteral("2")); });
+    Form_SonFunc->BitBtn_ReadStBD->click();
+    QCOMPARE(Form_SonFunc->Memo_Display->toPlainText().count(kHyphens), 3);
+    QCOMPARE(Messages(g.t).size(), 1);
+}
+
+void MemoryWindowsTest::failedDeletion()
+{
+    Fixture f({OhmRaw(1, 60, 0)}, {BdRaw(1, 5000, 0, 0)});
+    const QString text = QStringLiteral("Error|The KRX 738 did not take the command (error %1). The memory may still "
+                                        "hold its records: check the connection and delete again.");
+    Form_SonFunc->Memo_Display->setPlainText(QStringLiteral("earlier"));
+    f.t.sim->Inject(Fault{Fault::Fail, 0, 35, 2, 1, kUsbErrorIo});
+    f.t.dialogs.answers = {Answer::Ok};
+    Form_SonFunc->BitBtn_DeleteOhm->click();
+    QCOMPARE(f.t.Take(), L{"0 OUT 35 [FF] =-1"});
+    QCOMPARE(Form_SonFunc->Memo_Display->toPlainText(), QStringLiteral("earlier"));
+    QCOMPARE(Messages(f.t).back(), text.arg(-1));
+    QCOMPARE(f.t.meter().scenario().ohmMemory.size(), size_t(1));
+
+    // The next command opens the meter first; unplugged there, it fails the same way.
+    f.t.sim->Inject(Fault{Fault::Unplug, 0, 36});
+    f.t.dialogs.answers = {Answer::Ok};
+    Form_SonFunc->BitBtn_DeleteBD->click();
+    QCOMPARE(f.t.Take(), (L{"0 open =1", "0 OUT 36 [FF] =-4"}));
+    QCOMPARE(Messages(f.t).back(), text.arg(-4));
+
+    // Plugged in again: both deletions go through, and only then say so.
+    f.t.meter().SetPresent(true);
+    f.t.dialogs.answers = {Answer::Ok, Answer::Ok};
+    Form_SonFunc->BitBtn_DeleteBD->click();
+    Form_SonFunc->BitBtn_DeleteOhm->click();
+    QCOMPARE(f.t.Take(), (L{"0 open =1", "0 OUT 36 [FF] =1", "0 OUT 35 [FF] =1"}));
+    QCOMPARE(Form_SonFunc->Memo_Display->toPlainText(),
+             QStringLiteral("earlier\nBDV memory was deleted !\n") + kHyphens +
+                 QStringLiteral("\nOHM memory was deleted !\n") + kHyphens);
+    QVERIFY(f.t.meter().scenario().ohmMemory.empty() && f.t.meter().scenario().breakDownMemory.empty());
 }
 
 void MemoryWindowsTest::threeRecordsBadRangesThenOne()
