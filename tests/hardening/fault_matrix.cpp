@@ -17,14 +17,13 @@
 #include <memory>
 #include <string>
 
+#include <sys/time.h>
 #include <unistd.h>
 
 namespace krx::test {
 
 namespace {
 
-// Real seconds a child may take before it counts as hung; a run takes well under one.
-constexpr unsigned kAlarmSeconds = 20;
 // Status of a child that finished its run and the check afterwards.
 constexpr int kDone = 77;
 
@@ -128,7 +127,10 @@ void Say(const QString& s)
 [[noreturn]] void ChildBody(const Procedure& p, SimSetup& t, const std::optional<sim::Fault>& fault,
                             const QString& exportFile, const QString& trace)
 {
-    alarm(kAlarmSeconds);
+    itimerval limit{};
+    limit.it_value.tv_sec = p.alarmMs / 1000;
+    limit.it_value.tv_usec = (p.alarmMs % 1000) * 1000;
+    setitimer(ITIMER_REAL, &limit, nullptr);
     TheTransferLog().Clear();
     TheTransferLog().TraceTo(trace);
     ScriptedDialogs& d = t.dialogs;
@@ -166,13 +168,17 @@ void Say(const QString& s)
     if (run.rangeSize >= 0)
         Say(QStringLiteral("RANGE %1").arg(run.rangeSize));
     Say(QStringLiteral("GAVEUP %1").arg(int(run.gaveUp)));
+    if (p.verify) {
+        const QString wrong = p.verify(run);
+        if (!wrong.isEmpty())
+            Say(QStringLiteral("WRONG ") + OneLine(wrong));
+    }
     TheTransferLog().TraceTo(QString());
 
-    // The user plugs the meter in again: a meter without the fault, found by the next open.
+    // The fault is over; an unplugged meter is plugged in again, to be found by the next open.
     Say(QStringLiteral("USABLE"));
-    auto fresh = std::make_unique<sim::SimBackend>(p.scenario);
-    t.sim = fresh.get();
-    SetUsbBackend(std::move(fresh));
+    t.sim->ClearFaults();
+    t.meter().SetPresent(true);
     run.exportFile = exportFile + QStringLiteral(".again.csv");
     run.start = t.clock.Seconds();
     run.gaveUp = false;
@@ -200,6 +206,7 @@ struct ChildReport {
     QString why;
     bool gaveUp = false;
     int rangeSize = -1;
+    QString wrong;  // what the procedure's check found wrong with the result
 };
 
 ChildReport RunChild(const Procedure& p, SimSetup& t, const std::optional<sim::Fault>& fault,
@@ -225,6 +232,8 @@ ChildReport RunChild(const Procedure& p, SimSetup& t, const std::optional<sim::F
             c.fatalWhere = m.captured(3);
         } else if (s.startsWith(QLatin1String("RANGE ")))
             c.rangeSize = s.mid(6).toInt();
+        else if (s.startsWith(QLatin1String("WRONG ")))
+            c.wrong = s.mid(6);
         else if (s.startsWith(QLatin1String("GAVEUP ")))
             c.gaveUp = s.mid(7) == QLatin1String("1");
         else if (s.startsWith(QLatin1String("END "))) {
@@ -269,7 +278,7 @@ Injection Classify(const Procedure& p, const ChildReport& c, const QStringList& 
         return inj;
     };
     if (!c.r.exited)
-        return undefined(c.r.signal == SIGALRM ? QStringLiteral("hang (no end within %1 s)").arg(kAlarmSeconds)
+        return undefined(c.r.signal == SIGALRM ? QStringLiteral("hang (no end within %1 ms)").arg(p.alarmMs)
                                                : QStringLiteral("crash: signal %1").arg(c.r.signal));
 
     int appended = 0;
@@ -310,6 +319,8 @@ Injection Classify(const Procedure& p, const ChildReport& c, const QStringList& 
         inj.outcome = Outcome::Message;
         return inj;
     }
+    if (!c.wrong.isEmpty())
+        return undefined(QStringLiteral("wrong result without a message: ") + c.wrong);
     if (c.boxes.size() == cleanBoxes.size()) {
         inj.outcome = Outcome::Clean;
         return inj;

@@ -42,6 +42,9 @@ struct Procedure {
     std::function<void(Run&)> run;
     // In the child, at every yield point of the procedure: the user's presses.
     std::function<void(Run&)> drive;
+    // In the child, right after the faulted run: what is wrong with its result (empty: nothing).
+    // Only a message of the program makes a wrong result acceptable.
+    std::function<QString(Run&)> verify;
     // In the child, after the meter was plugged in again: false with a reason when the program
     // cannot do the procedure's work any more.
     std::function<bool(Run&, QString& why)> usable;
@@ -49,6 +52,7 @@ struct Procedure {
     bool endsProcess = false;  // ends with status 0 and no box (Exit)
     bool exports = false;      // appends to run.exportFile
     double budgetSeconds = 900.0;
+    int alarmMs = 20000;  // real time before a child counts as hung
 };
 
 enum class Outcome { Fatal, Message, Clean, Undefined };

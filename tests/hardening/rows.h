@@ -3,13 +3,20 @@
 
 #include "fault_matrix.h"
 
+#include <utility>
+#include <vector>
+
 namespace krx::test {
 
 // Init in the main window, and a check that the program can still find and use the meter.
 void InitInParent(SimSetup& t);
 bool MainWindowUsable(Run& run, QString& why);
 
+// Procedures that misbehave on purpose, each with a word of the undefined outcome it must get.
+std::vector<std::pair<Procedure, QString>> SelfCheckRows();
+
 Procedure InitRow();
 Procedure ExitRow();
+std::vector<Procedure> MemoryRows();
 
 }  // namespace krx::test

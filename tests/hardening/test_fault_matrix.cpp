@@ -16,8 +16,29 @@ int main(int argc, char** argv)
     if (!work.isValid())
         return 2;
     using namespace krx::test;
+
+    // The matrix must tell a misbehaving procedure from a sound one.
+    int blind = 0;
+    for (const auto& [p, word] : SelfCheckRows()) {
+        const RowResult r = RunRow(p, work.path());
+        bool seen = false;
+        for (const Injection& i : r.injections)
+            seen = seen || (i.outcome == Outcome::Undefined && i.detail.contains(word));
+        if (!seen || !r.cleanProblem.isEmpty()) {
+            std::printf("self-check: the matrix did not see the misbehaviour \"%s\" %s\n", qPrintable(p.name),
+                        qPrintable(r.cleanProblem));
+            ++blind;
+        }
+    }
+    if (blind)
+        return 1;
+
     std::vector<RowResult> rows;
-    for (const Procedure& p : {InitRow(), ExitRow()})
+    std::vector<Procedure> procedures{InitRow()};
+    for (Procedure& p : MemoryRows())
+        procedures.push_back(std::move(p));
+    procedures.push_back(ExitRow());
+    for (const Procedure& p : procedures)
         rows.push_back(RunRow(p, work.path()));
     const int undefined = PrintTable(rows);
     std::printf("%s\n", undefined == 0 ? "every injection ended in a defined outcome"
