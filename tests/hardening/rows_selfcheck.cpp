@@ -98,6 +98,10 @@ std::vector<std::pair<Procedure, QString>> SelfCheckRows()
     };
     rows.emplace_back(silent, QStringLiteral("none said why"));
 
+    Procedure wrong = Misbehaving("wrong result", [](Run&) {});
+    wrong.verify = [](Run&) { return g_failed ? QStringLiteral("on purpose") : QString(); };
+    rows.emplace_back(wrong, QStringLiteral("wrong result without a message"));
+
     Procedure stuck = Misbehaving("unusable", [](Run&) {});
     stuck.usable = [](Run&, QString& why) {
         why = QStringLiteral("on purpose");
