@@ -4,6 +4,7 @@
 
 #include "common/save_dialog.h"
 #include "device/usb.h"
+#include "memory/memory_format.h"
 
 #include <QWidget>
 
@@ -56,6 +57,27 @@ public:
     void BitBtn_SetClick();
 
     // ---- Memory read-outs, exports and deletion (src/memory/readout.cpp) ----
+
+    // Export header lines, each with its closing CR LF.
+    QString OhmHeader = krx::memory::OhmHeader();
+    QString BreakDownHeader = krx::memory::BreakDownHeader();
+
+    // What a read-out returns; the click handlers show a box for Saved and NoRecords only.
+    enum ReadOutResult {
+        ReadOutSaved = 0,
+        ReadOutCommentCancelled = -2,
+        ReadOutWriteFailed = -3,      // the file could not be created, opened or fully written
+        ReadOutFileCancelled = -4,
+        ReadOutNoRecords = -5,        // nothing the export could hold came from the meter
+        ReadOutLeft = -6,             // the window was left while the read-out waited for the range
+    };
+
+    void BitBtn_ReadStOhmClick();
+    void BitBtn_ReadStBDClick();
+    int ReadOutOhmMemory();
+    int ReadOutBreakDownMemory();
+    void BitBtn_DeleteOhmClick();
+    void BitBtn_DeleteBDClick();
 
     // ---- end of memory read-outs ----
 
