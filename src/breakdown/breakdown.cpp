@@ -22,6 +22,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
+#include <vector>
 
 using namespace krx;
 
@@ -62,6 +64,30 @@ QString TimeNow()
     return LongTime(QDateTime::currentDateTime());
 }
 
+// Buttons that would start a second procedure inside the test, or leave the window with the test
+// still running under it ("Back to main menu" would also tell the meter mode 3 in mid-test).
+class BreakDownButtonsLock {
+public:
+    explicit BreakDownButtonsLock(TForm_SonFunc* f)
+    {
+        for (QPushButton* b : {f->BitBtn_ReadStOhm, f->BitBtn_ReadStBD, f->BitBtn_DeleteOhm, f->BitBtn_DeleteBD,
+                               f->BitBtn_BreakDown, f->BitBtn_Main}) {
+            saved_.emplace_back(b, b->isEnabled());
+            b->setEnabled(false);
+        }
+    }
+    ~BreakDownButtonsLock()
+    {
+        for (auto& [button, enabled] : saved_)
+            button->setEnabled(enabled);
+    }
+    BreakDownButtonsLock(const BreakDownButtonsLock&) = delete;
+    BreakDownButtonsLock& operator=(const BreakDownButtonsLock&) = delete;
+
+private:
+    std::vector<std::pair<QPushButton*, bool>> saved_;
+};
+
 }  // namespace
 
 // While the test runs, closing the window must not leave the test's loops running behind a hidden
@@ -94,8 +120,8 @@ void TForm_SonFunc::BitBtn_BreakDownClick()
     breakDownRunning_ = true;
     leaveAfterBreakDown_ = false;
     stopForLeavePending_ = false;
-    EnableOtherProcedures(false);
     {
+        BreakDownButtonsLock lock(this);
         BreakDownCloseGuard guard(this);
         try {
             RunBreakDownTest();
@@ -105,7 +131,6 @@ void TForm_SonFunc::BitBtn_BreakDownClick()
             EndBreakDownTest();
         }
     }
-    EnableOtherProcedures(true);
     breakDownRunning_ = false;
     if (leaveAfterBreakDown_)
         close();
@@ -475,10 +500,3 @@ void TForm_SonFunc::BreakDownYield()
     }
 }
 
-// Buttons that would start a second procedure inside the test, or leave the window under it.
-void TForm_SonFunc::EnableOtherProcedures(bool enabled)
-{
-    for (QPushButton* b : {BitBtn_ReadStOhm, BitBtn_ReadStBD, BitBtn_DeleteOhm, BitBtn_DeleteBD, BitBtn_BreakDown,
-                           BitBtn_Main})
-        b->setEnabled(enabled);
-}

@@ -114,7 +114,6 @@ private:
     void AddMemoLine(const QString& line);
     void AddMemoLines(const QStringList& lines);
     void BreakDownYield();
-    void EnableOtherProcedures(bool enabled);
     bool breakDownRunning_ = false;
     bool leaveAfterBreakDown_ = false;  // the window was closed during the test
     bool stopForLeavePending_ = false;  // that close still has to act like Stop

@@ -215,6 +215,7 @@ private slots:
     void stopWhileWaitingForBreakOffStart();
     void timerFieldsCheckedAtStart();
     void closingWindowEndsTest();
+    void unreadableClimateEndsTestCleanly();
     void valuesReadFailingAtBreakDown();
 };
 
@@ -564,6 +565,33 @@ void BreakDownWindowTest::closingWindowEndsTest()
     QVERIFY(F()->isHidden() && Form_Main->isVisible());
     QVERIFY(!F()->BreakDownTestRunning());
     QCOMPARE(t.meter().RemoteMode(), 3);
+}
+
+void BreakDownWindowTest::unreadableClimateEndsTestCleanly()
+{
+    sim::Scenario s = Scenario();
+    Fault garbage;
+    garbage.kind = Fault::Garbage;
+    garbage.command = 6;
+    s.faults.push_back(garbage);
+    SimSetup t(s);
+    AppWindows w;
+    OpenWindow(t);
+
+    Driver d;
+    d.Then([] { return StartReads("Start Break-Down"); }, [] { Click(F()->BitBtn_Start); });
+    F()->BitBtn_BreakDown->click();
+    QCOMPARE(d.Left(), 0);
+
+    // The error is shown and the meter is left as after a Stop, the window ready for a new test.
+    QCOMPARE(t.dialogs.shown.size(), std::size_t(1));
+    QCOMPARE(t.dialogs.shown[0].kind, ShownBox::Error);
+    const L lines = t.Take();
+    QCOMPARE(lines.mid(lines.size() - 5),
+             (L{"980 open =1", "0 IN 2 [02] =1", "100 IN 6 [3F 3F 3F 3F 3F 3F] =6"} + kCleanUp));
+    QVERIFY(F()->GroupBox_Timers->isHidden() && !F()->BreakDownTestRunning());
+    QVERIFY(F()->BitBtn_BreakDown->isEnabled() && F()->BitBtn_Main->isEnabled());
+    QVERIFY(!MemoHas("BREAK DOWN !!"));
 }
 
 void BreakDownWindowTest::valuesReadFailingAtBreakDown()
