@@ -7,9 +7,11 @@
 #include "app/form_main.h"
 #include "app/settings.h"
 #include "breakdown/breakdown_format.h"
+#include "common/csv_appender.h"
 #include "common/localetext.h"
 #include "memory/form_sonfunc.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QGroupBox>
 #include <QLabel>
@@ -22,6 +24,8 @@
 #include <QTimer>
 #include <QtTest>
 
+#include <cstdio>
+#include <cstdlib>
 #include <deque>
 #include <functional>
 
@@ -35,6 +39,8 @@ using L = QStringList;
 namespace {
 
 // Presses buttons at the test's yield points: each step waits until its condition holds, then acts.
+// A test still running after 20 s (a step that never comes, a press without effect) ends the
+// process instead of hanging the suite.
 class Driver {
 public:
     Driver()
@@ -42,6 +48,7 @@ public:
         timer_.setInterval(0);
         QObject::connect(&timer_, &QTimer::timeout, [this] { Tick(); });
         timer_.start();
+        started_.start();
     }
     Driver& Then(std::function<bool()> when, std::function<void()> act)
     {
@@ -57,8 +64,13 @@ private:
     };
     void Tick()
     {
+        if (started_.elapsed() > 20000) {
+            std::fprintf(stderr, "driver: stuck after %d of %d steps\n", done_, done_ + Left());
+            std::abort();
+        }
         if (busy_ || steps_.empty() || !steps_.front().when())
             return;
+        ++done_;
         Step s = std::move(steps_.front());
         steps_.pop_front();
         busy_ = true;  // a handler's own message processing must not run the next step early
@@ -66,7 +78,9 @@ private:
         busy_ = false;
     }
     QTimer timer_;
+    QElapsedTimer started_;
     std::deque<Step> steps_;
+    int done_ = 0;
     bool busy_ = false;
 };
 
@@ -359,6 +373,7 @@ void BreakDownWindowTest::breakDownThenNoBreakOffInTestMode()
                F()->MaskEdit_BO->setText(QStringLiteral("3"));  // edited before the start
                Click(F()->BitBtn_Start);
            })
+        // Pressed at the very first yield after the break-down: the press must count.
         .Then([] { return StartReads("Start Break-Off"); }, [] { Click(F()->BitBtn_Start); })
         .Then([&t] { return InResultHold(t); },
               [] {
@@ -466,8 +481,9 @@ void BreakDownWindowTest::stopWhileWaitingForBreakOffStart()
     OpenWindow(t);
     QTemporaryDir dir;
     const QString missing = dir.filePath(QStringLiteral("no/such/folder/result.CSV"));
-    t.dialogs.inputs = {std::nullopt, QStringLiteral("c")};
-    t.dialogs.saves = {missing};
+    const QString full = dir.filePath(QStringLiteral("full.CSV"));
+    t.dialogs.inputs = {std::nullopt, QStringLiteral("c"), QStringLiteral("d")};
+    t.dialogs.saves = {missing, full};
 
     Driver d;
     d.Then([] { return StartReads("Start Break-Down"); }, [] { Click(F()->BitBtn_Start); })
@@ -475,7 +491,15 @@ void BreakDownWindowTest::stopWhileWaitingForBreakOffStart()
         .Then([&t] { return t.dialogs.shown.size() == 1 && !F()->SaveRequested; },
               [] { Click(F()->BitBtn_Save); })  // a folder that is not there
         .Then([&t] { return t.dialogs.shown.size() == 4 && !F()->SaveRequested; },
-              [] { Click(F()->BitBtn_Stop); });
+              [] {
+                  SetWriteLimitForTesting(5);  // a disk that takes five bytes and no more
+                  Click(F()->BitBtn_Save);
+              })
+        .Then([&t] { return t.dialogs.shown.size() == 7 && !F()->SaveRequested; },
+              [] {
+                  SetWriteLimitForTesting(-1);
+                  Click(F()->BitBtn_Stop);
+              });
     F()->BitBtn_BreakDown->click();
     QCOMPARE(d.Left(), 0);
 
@@ -483,11 +507,15 @@ void BreakDownWindowTest::stopWhileWaitingForBreakOffStart()
              (kSetUp + StartLines() + kBreakDownPhase +
               // Stop after the two saves' pauses; back in the break-down phase the iteration still
               // ends on the next whole second of the counter.
-              L{"40 OUT 8 [40] =1", "840 OUT 54 [23] =1"} + kCleanUp));
+              L{"60 OUT 8 [40] =1", "820 OUT 54 [23] =1"} + kCleanUp));
     QCOMPARE(MemoLines(), kReportToBreakDown);
-    // A failed save is not confirmed.
-    QCOMPARE(t.dialogs.Messages(), L{"Error|Can't create file : " + missing});
-    QVERIFY(!QFile::exists(missing));
+    // A failed save is never confirmed; a short write is said, and leaves no file behind.
+    const L messages = t.dialogs.Messages();
+    QCOMPARE(messages.size(), 2);
+    QCOMPARE(messages[0], "Error|Can't create file : " + missing);
+    QVERIFY2(messages[1].startsWith("|The result could not be written to \"" + full + "\"; nothing was added."),
+             qPrintable(messages[1]));
+    QVERIFY(!QFile::exists(missing) && !QFile::exists(full));
 }
 
 void BreakDownWindowTest::timerFieldsCheckedAtStart()
