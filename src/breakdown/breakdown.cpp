@@ -195,8 +195,16 @@ void TForm_SonFunc::RunBreakDownTest()
     Pause(100);
 
     BreakDownReport values;
-    Usb.ReadBreakDownValues(values.voltage, values.resistanceBefore, values.resistanceAfterBD,
-                            values.resistanceAfterBO, values.breakOffTime);
+    auto readValues = [&] {
+        return Usb.ReadBreakDownValues(values.voltage, values.resistanceBefore, values.resistanceAfterBD,
+                                       values.resistanceAfterBO, values.breakOffTime);
+    };
+    auto addIntermediateValues = [&] {
+        AddMemoLine(VoltMeasLine(values.voltage));
+        AddMemoLine(ResistanceLine(values.resistanceBefore));
+        AddSeparatorLine();
+    };
+    readValues();
     AddMemoLine(QStringLiteral("Start Break-Down Measuring !"));
     AddSeparatorLine();
     BreakDownYield();
@@ -207,15 +215,6 @@ void TForm_SonFunc::RunBreakDownTest()
     bool noBreakOff = false;
     bool firstPass = true;
     QString bits;
-    auto readValues = [&] {
-        return Usb.ReadBreakDownValues(values.voltage, values.resistanceBefore, values.resistanceAfterBD,
-                                       values.resistanceAfterBO, values.breakOffTime);
-    };
-    auto addIntermediateValues = [&] {
-        AddMemoLine(VoltMeasLine(values.voltage));
-        AddMemoLine(ResistanceLine(values.resistanceBefore));
-        AddSeparatorLine();
-    };
 
     // D. Break-down phase, one iteration per whole second of the counter
     while (!breakDownDone && !StopRequested) {
