@@ -8,6 +8,8 @@
 
 #include <QWidget>
 
+#include <cstdint>
+
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -93,6 +95,43 @@ public:
 
     // ---- Break-down and break-off test (src/breakdown/breakdown.cpp) ----
 
+    // Flags of the test; the three buttons only set them, the test's loops read them.
+    bool StopRequested = false;
+    bool AwaitingBreakDownStart = false;   // a Start press now starts the break-down phase
+    bool BreakDownStartRequested = false;
+    bool AwaitingBreakOffStart = false;    // a Start press now starts the break-off phase
+    bool BreakOffStartRequested = false;
+    bool SaveRequested = false;
+
+    // Runs the whole test; returns when it is over.
+    void BitBtn_BreakDownClick();
+    void BitBtn_StartClick();
+    void BitBtn_StopClick();
+    void BitBtn_SaveClick();
+    void ShowTimerFields(bool visible);
+    void AddSeparatorLine();
+    // Asks for a comment and a file and appends the result line (src/breakdown/breakdown_export.cpp).
+    // Resistances in whole MOhm. 0 saved; -1 header, -2 line written short; see the file for the rest.
+    int SaveBreakDownResult(float temperature, int humidity, int breakDownTimer, int voltage,
+                            std::uint32_t resistanceBefore, std::uint32_t resistanceAfterBD,
+                            std::uint32_t resistanceAfterBO, int breakOffTime);
+    // True from the press of "Break-Down resistance" until the test has cleaned up.
+    bool BreakDownTestRunning() const { return breakDownRunning_; }
+
+private:
+    void RunBreakDownTest();
+    void EndBreakDownTest();
+    bool ReadBreakTimerFields(int& breakDownTimer, int& breakOffTimer);
+    void SetBreakDownProgress(int value);
+    void AddMemoLine(const QString& line);
+    void AddMemoLines(const QStringList& lines);
+    void BreakDownYield();
+    bool breakDownRunning_ = false;
+    bool leaveAfterBreakDown_ = false;  // the window was closed during the test
+    bool stopForLeavePending_ = false;  // that close still has to act like Stop
+    friend class BreakDownCloseGuard;
+
+public:
     // ---- end of break-down test ----
 
 protected:
