@@ -64,6 +64,42 @@ QString TimeNow()
     return LongTime(QDateTime::currentDateTime());
 }
 
+// Polls in a row that may fail before the user is told that the meter does not answer.
+constexpr int kSilentPolls = 3;
+
+// A set-up or start command the meter did not take: the window would go on saying "in progress"
+// for a test that never runs at the meter.
+void SayCommandLost(int result)
+{
+    TheDialogs().Message(QStringLiteral("The KRX 738 did not take the command (error %1), so the test may not be "
+                                        "running at the meter. Press Stop, check the connection and start the test "
+                                        "again.")
+                             .arg(result),
+                         QStringLiteral("Error"), Buttons::Ok, Icon::None);
+}
+
+// Counts failed event polls and says once per outage that the meter has gone silent; the test
+// goes on polling, so a meter that answers again carries on.
+class PollWatch {
+public:
+    void Seen(int result)
+    {
+        if (result > 0) {
+            failed_ = 0;
+            return;
+        }
+        if (++failed_ == kSilentPolls)
+            TheDialogs().Message(QStringLiteral("The KRX 738 does not answer (error %1). The test goes on when it "
+                                                "answers again; press Stop to end it. If the meter still shows a "
+                                                "test running, stop it at the meter.")
+                                     .arg(result),
+                                 QStringLiteral("Error"), Buttons::Ok, Icon::None);
+    }
+
+private:
+    int failed_ = 0;
+};
+
 // Buttons that would start a second procedure inside the test, or leave the window with the test
 // still running under it ("Back to main menu" would also tell the meter mode 3 in mid-test).
 class BreakDownButtonsLock {
@@ -148,7 +184,16 @@ void TForm_SonFunc::RunBreakDownTest()
     Memo_Display->clear();
 
     int measuringTimer = 0, breakDownTimer = 0, breakOffTimer = 0;
-    Usb.ReadTimers(measuringTimer, breakDownTimer, breakOffTimer);
+    // A meter plugged in again since the last command is reached only through a new open: open
+    // afresh and read once more rather than offer timers of 0.
+    if (Usb.ReadTimers(measuringTimer, breakDownTimer, breakOffTimer) < 1) {
+        Usb.Connect();
+        Usb.ReadTimers(measuringTimer, breakDownTimer, breakOffTimer);
+    }
+    // The last test's clean-up did not reach the meter, which may still be in one of its phases and
+    // would take the next start for the wrong one.
+    if (meterResetLost_)
+        meterResetLost_ = Usb.WriteControl(0) < 1;
     MaskEdit_BD->setText(QString::number(breakDownTimer));
     MaskEdit_BO->setText(QString::number(breakOffTimer));
 
@@ -162,7 +207,7 @@ void TForm_SonFunc::RunBreakDownTest()
     // Stop stays usable before the start: with the other buttons locked it is the way out.
     BitBtn_Stop->setEnabled(true);
 
-    Usb.SetRemoteMode(USB::ModeBreakDown);
+    int lost = Usb.SetRemoteMode(USB::ModeBreakDown);  // the first command the meter did not take
     int progress = 1;
     LMDProgress_BDP->setMaximum(20);
     AwaitingBreakDownStart = true;
@@ -183,14 +228,20 @@ void TForm_SonFunc::RunBreakDownTest()
     }
 
     // C. Start of the break-down phase
-    Usb.WriteBreakTimers(breakDownTimer, breakOffTimer);
+    const int timersWritten = Usb.WriteBreakTimers(breakDownTimer, breakOffTimer);
+    if (lost > 0)
+        lost = timersWritten;
     ShowTimerFields(false);
     Pause(Form_Main->CommandPause);
     LMDProgress_BDP->show();
     Label_BDP->show();
     Label_BDP->setText(QStringLiteral("Break-Down Measurement in progress !"));
     BitBtn_Stop->setEnabled(true);
-    Usb.StartStop(1);
+    const int started = Usb.StartStop(1);
+    if (lost > 0)
+        lost = started;
+    if (lost < 1)
+        SayCommandLost(lost);
     BreakDownYield();
     Pause(100);
 
@@ -215,6 +266,7 @@ void TForm_SonFunc::RunBreakDownTest()
     bool noBreakOff = false;
     bool firstPass = true;
     QString bits;
+    PollWatch polls;
 
     // D. Break-down phase, one iteration per whole second of the counter
     while (!breakDownDone && !StopRequested) {
@@ -234,7 +286,7 @@ void TForm_SonFunc::RunBreakDownTest()
         ++progress;
         const double secondMark = WholeSeconds(USB::CounterSeconds());
 
-        Usb.ReadEventBits(bits);
+        polls.Seen(Usb.ReadEventBits(bits));
         if (Form_Main->TestMode)
             AddMemoLine(EventLine(false, bits, TimeNow()));
         BreakDownYield();
@@ -272,7 +324,11 @@ void TForm_SonFunc::RunBreakDownTest()
             if (result < 1)
                 USB::ReportConnectionLoss(result);
             Pause(Form_Main->CommandPause);
-            Usb.WriteControl(2);  // acknowledges the break-down
+            // Acknowledges the break-down; without it the meter would take the break-off start for
+            // a new break-down phase.
+            const int acknowledged = Usb.WriteControl(2);
+            if (acknowledged < 1)
+                SayCommandLost(acknowledged);
             Pause(Form_Main->CommandPause);
             Usb.ReadEventBits(bits);
             AddSeparatorLine();
@@ -321,14 +377,16 @@ void TForm_SonFunc::RunBreakDownTest()
                 noBreakOff = false;
                 StopRequested = leaveAfterBreakDown_;
                 Pause(Form_Main->CommandPause);
-                Usb.StartStop(1);
+                const int breakOffStarted = Usb.StartStop(1);
+                if (breakOffStarted < 1)
+                    SayCommandLost(breakOffStarted);
                 progress = 1;
                 while (!StopRequested && !breakOffDone && !noBreakOff) {
                     const QString time = TimeNow();
                     Pause(1000);
                     SetBreakDownProgress(progress);
                     ++progress;
-                    Usb.ReadEventBits(bits);
+                    polls.Seen(Usb.ReadEventBits(bits));
                     if (Form_Main->TestMode)
                         AddMemoLine(EventLine(true, bits, time));
                     BreakDownYield();
@@ -393,7 +451,7 @@ void TForm_SonFunc::RunBreakDownTest()
 void TForm_SonFunc::EndBreakDownTest()
 {
     Label_BDP->setText(QString());
-    Usb.WriteControl(0);
+    meterResetLost_ = Usb.WriteControl(0) < 1;
     GroupBox_Timers->hide();
     BitBtn_Stop->setEnabled(false);
     LMDProgress_BDP->hide();

@@ -129,6 +129,7 @@ private:
     bool breakDownRunning_ = false;
     bool leaveAfterBreakDown_ = false;  // the window was closed during the test
     bool stopForLeavePending_ = false;  // that close still has to act like Stop
+    bool meterResetLost_ = false;       // the clean-up's reset did not reach the meter
     friend class BreakDownCloseGuard;
 
 public:

@@ -231,6 +231,7 @@ private slots:
     void closingWindowEndsTest();
     void unreadableClimateEndsTestCleanly();
     void valuesReadFailingAtBreakDown();
+    void meterFailuresAreSaid();
 };
 
 void BreakDownWindowTest::completeTestWithSaves()
@@ -656,6 +657,64 @@ void BreakDownWindowTest::valuesReadFailingAtBreakDown()
     QVERIFY2(r.output.find("title=[!! Error Nr.: -4 occurred ] "
                            "text=[Connection to the KRX 738 interrupted. Program is terminated.]") != std::string::npos,
              r.output.c_str());
+}
+
+void BreakDownWindowTest::meterFailuresAreSaid()
+{
+    SimSetup t(Scenario());
+    AppWindows w;
+    OpenWindow(t);
+    const QString lost = QStringLiteral("Error|The KRX 738 did not take the command (error %1), so the test may not "
+                                        "be running at the meter. Press Stop, check the connection and start the "
+                                        "test again.");
+    const QString silent = QStringLiteral("Error|The KRX 738 does not answer (error -1). The test goes on when it "
+                                          "answers again; press Stop to end it. If the meter still shows a test "
+                                          "running, stop it at the meter.");
+
+    // Plugged out and in again since the last command: the timers are read over a new connection
+    // instead of showing 0. The start command is lost: said, and the test waits for Stop.
+    t.meter().SetPresent(false);
+    t.meter().SetPresent(true);
+    t.sim->Inject(Fault{Fault::Fail, 0, 8, 2});
+    {
+        Driver d;
+        d.Then([] { return StartReads("Start Break-Down"); },
+               [] {
+                   QCOMPARE(F()->MaskEdit_BD->text().trimmed(), QStringLiteral("30"));
+                   Click(F()->BitBtn_Start);
+               })
+            .Then([&t] { return !t.dialogs.shown.empty(); }, [] { Click(F()->BitBtn_Stop); });
+        F()->BitBtn_BreakDown->click();
+        QCOMPARE(d.Left(), 0);
+    }
+    QCOMPARE(t.Take().mid(0, 5), (L{"20 IN 48 len=2 [] =-4", "0 open =1"} + kSetUp.mid(0, 3)));
+    QCOMPARE(t.dialogs.Messages(), L{lost.arg(-1)});
+
+    // Three polls in a row unanswered: said once; the test carries on when the meter answers.
+    // The acknowledgement of the break-down is lost: said, as the meter would take the break-off
+    // start for a new break-down. The reset of the clean-up is lost as well: the next test sends
+    // it first.
+    t.dialogs.shown.clear();
+    t.sim->Inject(Fault{Fault::Fail, 1, 2, 1, 3});
+    t.sim->Inject(Fault{Fault::Fail, 1, 8, 2});
+    t.sim->Inject(Fault{Fault::Fail, 3, 8, 2});
+    {
+        Driver d;
+        d.Then([] { return StartReads("Start Break-Down"); }, [] { Click(F()->BitBtn_Start); })
+            .Then([] { return StartReads("Start Break-Off"); }, [] { Click(F()->BitBtn_Stop); });
+        F()->BitBtn_BreakDown->click();
+        QCOMPARE(d.Left(), 0);
+    }
+    QVERIFY(MemoHas("BREAK DOWN !!"));
+    QCOMPARE(t.dialogs.Messages(), (L{silent, lost.arg(-1)}));
+    t.Take();
+    {
+        Driver d;
+        d.Then([] { return StartReads("Start Break-Down"); }, [] { Click(F()->BitBtn_Stop); });
+        F()->BitBtn_BreakDown->click();
+    }
+    QCOMPARE(t.Take().mid(0, 5), (kSetUp.mid(0, 3) + L{"0 OUT 8 [00] =1", kSetUp[3]}));
+    QCOMPARE(t.meter().RemoteMode(), 30);
 }
 
 QTEST_MAIN(BreakDownWindowTest)
