@@ -12,6 +12,8 @@
 #include <QStringList>
 
 #include <functional>
+
+class QPushButton;
 #include <optional>
 #include <vector>
 
@@ -25,7 +27,13 @@ struct Run {
     double budget = 0.0;   // virtual seconds after which the scripted user gives up and stops
     bool gaveUp = false;   // the user had to stop the procedure after the budget
     int rangeSize = -1;    // lines a read-out export was asked for (-1: not known)
-    bool Overdue() const;  // the budget is spent
+    bool save = true;      // the procedure saves its result (the check afterwards need not)
+    int step = 0;          // where the scripted user is in a procedure of several presses
+    int presses = 0;       // buttons pressed by the scripted user
+    // The budget is spent: in meter time, or in presses (a press that only brings a box back).
+    bool Overdue() const;
+    // A press of the scripted user.
+    void Press(QPushButton* button);
     void GiveUp();
 };
 
@@ -89,6 +97,8 @@ int PrintTable(const std::vector<RowResult>& rows);
 // Helpers for procedures.
 // Runs the event loop until `done` holds or the budget is spent; false when spent.
 bool PumpUntil(Run& run, const std::function<bool()>& done);
+// The control transfer before record `i` of the log, skipping opens; nullptr when there is none.
+const TransferRecord* ControlBefore(const std::vector<TransferRecord>& log, size_t i);
 // Number of control transfers of this command (IN and OUT) in the log since the procedure began.
 int CountTransfers(int command, bool in);
 // The ScriptedDialogs' message and error boxes since position `from`.

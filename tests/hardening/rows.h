@@ -18,5 +18,6 @@ std::vector<std::pair<Procedure, QString>> SelfCheckRows();
 Procedure InitRow();
 Procedure ExitRow();
 std::vector<Procedure> MemoryRows();
+Procedure BreakDownRow();
 
 }  // namespace krx::test

@@ -35,13 +35,13 @@ void DriveReadOut(Run& run)
     if (run.Overdue()) {
         if (!run.gaveUp && !f->isHidden()) {
             run.GiveUp();
-            f->BitBtn_Main->click();
+            run.Press(f->BitBtn_Main);
         }
         return;
     }
     if (!f->GroupBox_SR->isHidden() && !f->RangeSaveRequested) {
         run.rangeSize = f->MaskEdit_to->text().toInt() - f->MaskEdit_from->text().toInt() + 1;
-        f->BitBtn_Set->click();
+        run.Press(f->BitBtn_Set);
     }
 }
 

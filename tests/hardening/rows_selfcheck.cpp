@@ -91,12 +91,14 @@ std::vector<std::pair<Procedure, QString>> SelfCheckRows()
     };
     rows.emplace_back(falseSuccess, QStringLiteral("Save successfully!"));
 
-    Procedure silent = Misbehaving("silent", {});
-    silent.run = [](Run&) {
-        if (!IdentityFailed())
-            TheDialogs().Message(QStringLiteral("Done"), QStringLiteral("Finished"), Buttons::Ok, Icon::None);
-    };
-    rows.emplace_back(silent, QStringLiteral("none said why"));
+    // Waits silently for a meter that is gone, until the user gives up.
+    Procedure silent = Misbehaving("stall", [](Run& run) {
+        while (!run.Overdue())
+            run.t.clock.Sleep(1000);
+        run.GiveUp();
+    });
+    silent.budgetSeconds = 10;
+    rows.emplace_back(silent, QStringLiteral("stalled without a message"));
 
     Procedure wrong = Misbehaving("wrong result", [](Run&) {});
     wrong.verify = [](Run&) { return g_failed ? QStringLiteral("on purpose") : QString(); };

@@ -1,0 +1,120 @@
+// Row of the break-down test: set-up, break-down, its result saved, break-off, the final result
+// saved, Stop.
+#include "rows.h"
+
+#include "app/form_main.h"
+#include "memory/form_sonfunc.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+namespace krx::test {
+
+namespace {
+
+bool StartReads(const char* caption)
+{
+    return Form_SonFunc->BitBtn_Start->isEnabled() && Form_SonFunc->BitBtn_Start->text() == QLatin1String(caption);
+}
+
+// The user's presses: Start, Save at the break-down, Start of the break-off, Save of the result,
+// Stop. Stop as well when there is nothing more to wait for, or when the budget is spent.
+void DriveBreakDown(Run& run)
+{
+    TForm_SonFunc* f = Form_SonFunc;
+    if (!f->BreakDownTestRunning() || f->SaveRequested || f->StopRequested)
+        return;
+    if (run.Overdue()) {
+        run.GiveUp();
+        if (f->BitBtn_Stop->isEnabled())
+            run.Press(f->BitBtn_Stop);
+        return;
+    }
+    if (StartReads("Start Break-Down") && f->AwaitingBreakDownStart && !f->BreakDownStartRequested) {
+        // Told that a field holds no timer, the user types the meter's own.
+        const auto& shown = run.t.dialogs.shown;
+        if (!shown.empty() && shown.back().text.contains(QLatin1String("is not a timer"))) {
+            f->MaskEdit_BD->setText(QString::number(run.t.meter().scenario().breakDownTimer));
+            f->MaskEdit_BO->setText(QString::number(run.t.meter().scenario().breakOffTimer));
+        }
+        run.Press(f->BitBtn_Start);
+    } else if (StartReads("Start Break-Off")) {
+        if (run.save && run.step == 0) {
+            run.step = 1;
+            run.Press(f->BitBtn_Save);
+        } else {
+            run.Press(f->BitBtn_Start);
+        }
+    } else if (f->BitBtn_Save->isEnabled() && !f->BitBtn_Start->isEnabled() &&
+               f->Label_BDP->text().endsWith(QLatin1String("Break-OFF !"))) {
+        // The result hold.
+        if (run.save && run.step < 2) {
+            run.step = 2;
+            run.Press(f->BitBtn_Save);
+        } else {
+            run.Press(f->BitBtn_Stop);
+        }
+    } else if (f->Label_BDP->text() == QLatin1String("No Break-Down !")) {
+        run.Press(f->BitBtn_Stop);
+    }
+}
+
+void RunBreakDown(Run& run)
+{
+    if (run.save) {
+        run.t.dialogs.inputs = {QStringLiteral("fault matrix"), QStringLiteral("fault matrix")};
+        run.t.dialogs.saves = {run.exportFile, run.exportFile};
+    }
+    run.Press(Form_SonFunc->BitBtn_BreakDown);
+}
+
+// The value read at a break-down: the climate read comes right before it.
+bool BreakDownValueRead(const std::vector<TransferRecord>& log, int code, QString& where)
+{
+    if (log.empty())
+        return false;
+    const TransferRecord& last = log.back();
+    const TransferRecord* before = ControlBefore(log, log.size() - 1);
+    where = last.Describe();
+    const bool afterClimate = before && before->kind == TransferRecord::In && before->value == 6;
+    if (last.kind == TransferRecord::In && last.value == 7)
+        return afterClimate && last.result < 1 && code == last.result;
+    // The reconnect before that read failed.
+    return last.kind == TransferRecord::Open && last.result == 0 && code == 0 && afterClimate;
+}
+
+}  // namespace
+
+Procedure BreakDownRow()
+{
+    Procedure p;
+    p.name = QStringLiteral("Break-down test");
+    p.prepare = [](SimSetup& t) {
+        InitInParent(t);
+        Form_Main->BitBtn_Special_function->click();
+    };
+    p.exports = true;
+    p.run = RunBreakDown;
+    p.drive = DriveBreakDown;
+    p.fatal = BreakDownValueRead;
+    p.budgetSeconds = 240;  // the clean test takes about 40 s of meter time
+    p.usable = [](Run& run, QString& why) {
+        const size_t from = run.t.dialogs.shown.size();
+        RunBreakDown(run);
+        const QStringList boxes = BoxesSince(run.t.dialogs, from);
+        const QStringList memo = Form_SonFunc->Memo_Display->toPlainText().split(QLatin1Char('\n'));
+        if (!boxes.isEmpty() || !memo.contains(QStringLiteral("BREAK-OFF !!")) ||
+            Form_SonFunc->BreakDownTestRunning()) {
+            why = QStringLiteral("test again: %1; memo ends %2")
+                      .arg(boxes.join(QStringLiteral(", ")), memo.mid(std::max<qsizetype>(0, memo.size() - 3))
+                                                                 .join(QStringLiteral(" / ")));
+            return false;
+        }
+        return true;
+    };
+    return p;
+}
+
+}  // namespace krx::test
