@@ -58,7 +58,9 @@ AppendResult AppendCsvLine(const QString& fileName, const QString& header, const
     QFile file(fileName);
     r.created = !QFileInfo::exists(fileName);
     if (r.created) {
-        if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
+        // Unbuffered: bytes a failed write could not store must not stay in a buffer that close()
+        // would write after the cut-back.
+        if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered)) {
             r.status = AppendResult::CannotCreate;
             r.error = file.errorString();
             return r;
@@ -74,7 +76,7 @@ AppendResult AppendCsvLine(const QString& fileName, const QString& header, const
         }
         file.close();
     }
-    if (!file.open(QIODevice::ReadWrite)) {
+    if (!file.open(QIODevice::ReadWrite | QIODevice::Unbuffered)) {
         r.status = AppendResult::CannotOpen;
         r.error = file.errorString();
         return r;

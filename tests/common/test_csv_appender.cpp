@@ -1,12 +1,16 @@
 // The shared export writer against a real temporary folder.
 #include "common/csv_appender.h"
 
+#include "child.h"
+
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/file.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -122,4 +126,23 @@ TEST(CsvAppender, FullDiskFailsWithoutClaimingSuccess)
     const AppendResult r = AppendCsvLine(name, QStringLiteral("H"), QStringLiteral("record"));
     EXPECT_EQ(r.status, AppendResult::RecordShort);
     EXPECT_FALSE(r.error.isEmpty());
+}
+
+TEST(CsvAppender, DiskFullInTheMiddleOfALine)
+{
+    // The disk takes the header and half of the record: the record is taken back whole, and no
+    // byte of it stays behind in a buffer that closing the file would still write.
+    QTemporaryDir dir;
+    const QString name = dir.filePath(QStringLiteral("log.csv"));
+    const test::ChildResult r = test::RunInChild([&] {
+        std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit{};
+        limit.rlim_cur = limit.rlim_max = 14;
+        setrlimit(RLIMIT_FSIZE, &limit);
+        const AppendResult first = AppendCsvLine(name, QStringLiteral("H1;H2"), QStringLiteral("1;2"));
+        const AppendResult second = AppendCsvLine(name, QStringLiteral("H1;H2"), QStringLiteral("3;4"));
+        _exit(first.status == AppendResult::Ok && second.status == AppendResult::RecordShort ? 0 : 1);
+    });
+    EXPECT_TRUE(r.exited && r.status == 0) << r.output;
+    EXPECT_EQ(Read(name), QByteArray("H1;H2\r\n1;2\r\n"));
 }
