@@ -51,6 +51,7 @@ Line Classify(const QString& text)
 }
 
 struct Content {
+    QByteArray raw;  // the file as read
     QList<Line> lines;
     QString lineEnd;
     bool existed = false;
@@ -74,7 +75,8 @@ Content Load(const QString& path)
     if (!f.open(QIODevice::ReadOnly))
         return c;
     c.existed = true;
-    const QString all = QString::fromUtf8(f.readAll());
+    c.raw = f.readAll();
+    const QString all = QString::fromUtf8(c.raw);
     if (all.isEmpty())
         return c;
     const qsizetype firstLf = all.indexOf(QLatin1Char('\n'));
@@ -99,6 +101,27 @@ bool SameName(const QString& a, const QString& b)
 }
 
 QString g_overridePath;
+
+// A folder that may not be written to leaves no room for a new file beside the old one: the old
+// one is overwritten in place, and put back as it was when the disk refuses part of the new text
+// (that needs no more room than the file had).
+bool WriteInPlace(const QString& path, const QByteArray& before, const QByteArray& after, QString* error)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadWrite | QIODevice::Unbuffered)) {
+        if (error)
+            *error = f.errorString();
+        return false;
+    }
+    if (f.write(after) == after.size() && f.resize(after.size()))
+        return true;
+    if (error)
+        *error = f.errorString();
+    f.seek(0);
+    f.write(before);
+    f.resize(before.size());
+    return false;
+}
 
 }  // namespace
 
@@ -168,10 +191,20 @@ bool ProfileFile::WriteString(const QString& section, const QString& key, const 
     }
 
     // Written whole or not at all, so that a failing disk never leaves half a settings file.
-    QDir().mkpath(QFileInfo(path_).absolutePath());
+    const QByteArray bytes = text.toUtf8();
+    const QFileInfo info(path_);
+    QDir().mkpath(info.absolutePath());
+    if (c.existed && !QFileInfo(info.absolutePath()).isWritable())
+        return WriteInPlace(path_, c.raw, bytes, error);
     QSaveFile f(path_);
-    f.setDirectWriteFallback(true);
-    if (!f.open(QIODevice::WriteOnly) || f.write(text.toUtf8()) < 0 || !f.commit()) {
+    // The flush is checked here: QSaveFile commits a file whose bytes did not all reach the disk.
+    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size() || !f.flush()) {
+        if (error)
+            *error = f.errorString();
+        f.cancelWriting();
+        return false;
+    }
+    if (!f.commit()) {
         if (error)
             *error = f.errorString();
         return false;
