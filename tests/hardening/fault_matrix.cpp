@@ -69,7 +69,8 @@ std::vector<Exchange> ReadTrace(const QString& path)
     return out;
 }
 
-// An export file may only have grown by whole lines of the header's width since `seed`.
+}  // namespace
+
 bool CheckExport(const QString& path, const QByteArray& seed, int& appended, QString& why)
 {
     appended = 0;
@@ -118,20 +119,15 @@ bool CheckExport(const QString& path, const QByteArray& seed, int& appended, QSt
     return true;
 }
 
-void Say(const QString& s)
-{
-    std::fprintf(stderr, "FM %s\n", qPrintable(s));
-}
+namespace {
+
 
 // The child: one run of the procedure with the fault (if any), then the check that the program
 // still works with the meter plugged in again. Never returns.
 [[noreturn]] void ChildBody(const Procedure& p, SimSetup& t, const std::optional<sim::Fault>& fault,
                             const QString& exportFile, const QString& trace)
 {
-    itimerval limit{};
-    limit.it_value.tv_sec = p.alarmMs / 1000;
-    limit.it_value.tv_usec = (p.alarmMs % 1000) * 1000;
-    setitimer(ITIMER_REAL, &limit, nullptr);
+    StartAlarm(p.alarmMs);
     TheTransferLog().Clear();
     TheTransferLog().TraceTo(trace);
     ScriptedDialogs& d = t.dialogs;
@@ -141,8 +137,7 @@ void Say(const QString& s)
     d.saves.clear();
     d.echo = false;
     d.onShow = [&p](const ShownBox& b) {
-        if (b.kind == ShownBox::Message || b.kind == ShownBox::Error)
-            Say(QStringLiteral("BOX %1|%2").arg(OneLine(b.title), OneLine(b.text)));
+        SayBox(b);
         if (b.kind == ShownBox::Message && b.text == kFatalText) {
             static const QRegularExpression re(QStringLiteral("^!! Error Nr\\.: (-?\\d+) occurred $"));
             const auto m = re.match(b.title);
@@ -158,17 +153,7 @@ void Say(const QString& s)
     run.budget = p.budgetSeconds;
     if (fault)
         t.sim->Inject(*fault);
-    QTimer driver;
-    driver.setInterval(0);
-    bool driving = false;  // a press's own message processing must not press again
-    QObject::connect(&driver, &QTimer::timeout, [&] {
-        if (!p.drive || driving)
-            return;
-        driving = true;
-        p.drive(run);
-        driving = false;
-    });
-    driver.start();
+    ScriptedUser user(p, run);
     p.run(run);
     if (run.rangeSize >= 0)
         Say(QStringLiteral("RANGE %1").arg(run.rangeSize));
@@ -338,6 +323,47 @@ Injection Classify(const Procedure& p, const ChildReport& c, const QStringList& 
 }
 
 }  // namespace
+
+void Say(const QString& s)
+{
+    std::fprintf(stderr, "FM %s\n", qPrintable(s));
+}
+
+void SayBox(const ShownBox& b)
+{
+    if (b.kind == ShownBox::Message || b.kind == ShownBox::Error)
+        Say(QStringLiteral("BOX %1|%2").arg(OneLine(b.title), OneLine(b.text)));
+}
+
+QStringList BoxesSaid(const std::string& output)
+{
+    QStringList boxes;
+    for (const QString& line : QString::fromStdString(output).split(QLatin1Char('\n')))
+        if (line.startsWith(QLatin1String("FM BOX ")))
+            boxes << line.mid(7);
+    return boxes;
+}
+
+void StartAlarm(int ms)
+{
+    itimerval limit{};
+    limit.it_value.tv_sec = ms / 1000;
+    limit.it_value.tv_usec = (ms % 1000) * 1000;
+    setitimer(ITIMER_REAL, &limit, nullptr);
+}
+
+ScriptedUser::ScriptedUser(const Procedure& p, Run& run)
+{
+    timer_.setInterval(0);
+    QObject::connect(&timer_, &QTimer::timeout, [this, &p, &run] {
+        if (!p.drive || driving_)
+            return;
+        driving_ = true;
+        p.drive(run);
+        driving_ = false;
+    });
+    timer_.start();
+}
 
 bool Run::Overdue() const
 {

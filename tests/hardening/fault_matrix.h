@@ -10,11 +10,13 @@
 
 #include <QString>
 #include <QStringList>
+#include <QTimer>
 
 #include <functional>
 
 class QPushButton;
 #include <optional>
+#include <string>
 #include <vector>
 
 namespace krx::test {
@@ -93,6 +95,27 @@ RowResult RunRow(const Procedure& p, const QString& workDir);
 
 // Prints the table; returns the number of undefined outcomes.
 int PrintTable(const std::vector<RowResult>& rows);
+
+// Presses the procedure's buttons at every yield point while it lives (a timer of the event loop).
+class ScriptedUser {
+public:
+    ScriptedUser(const Procedure& p, Run& run);
+    ScriptedUser(const ScriptedUser&) = delete;
+    ScriptedUser& operator=(const ScriptedUser&) = delete;
+
+private:
+    QTimer timer_;
+    bool driving_ = false;  // a press's own message processing must not press again
+};
+
+// A child's report lines on standard error ("FM ..."); boxes as "title|text" on one line.
+void Say(const QString& s);
+void SayBox(const ShownBox& b);
+QStringList BoxesSaid(const std::string& output);
+// Ends the calling process with SIGALRM after `ms` of real time: a child that hangs.
+void StartAlarm(int ms);
+// An export file may only have grown by whole lines of the header's width since `seed`; how many.
+bool CheckExport(const QString& path, const QByteArray& seed, int& appended, QString& why);
 
 // Helpers for procedures.
 // Runs the event loop until `done` holds or the budget is spent; false when spent.
