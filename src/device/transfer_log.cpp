@@ -53,6 +53,9 @@ bool TransferLog::TraceTo(const QString& fileName)
 {
     if (trace_)
         std::fclose(trace_);
+    trace_ = nullptr;
+    if (fileName.isEmpty())
+        return true;  // tracing off
     trace_ = std::fopen(fileName.toLocal8Bit().constData(), "w");
     return trace_ != nullptr;
 }

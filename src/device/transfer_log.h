@@ -36,7 +36,8 @@ public:
     // Each record's Describe(), preceded by the milliseconds since the record before it
     // (rounded), e.g. "20 IN 1 [04] =1". The first record counts from `since`.
     QStringList Lines(double since = -1.0) const;
-    // Writes every record from now on to the file as well; false when it cannot be opened.
+    // Writes every record from now on to the file as well (an empty name stops it); false when
+    // the file cannot be opened.
     bool TraceTo(const QString& fileName);
     void Enable(bool on) { enabled_ = on; }
 

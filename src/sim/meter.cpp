@@ -1,0 +1,405 @@
+#include "sim/meter.h"
+
+#include "common/clock.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+namespace krx::sim {
+
+namespace {
+enum Command {
+    CmdValue = 0, CmdStatus = 1, CmdEvent = 2, CmdVoltage = 5, CmdClimate = 6, CmdBreakDownValues = 7,
+    CmdControl = 8, CmdIdentity = 10, CmdOhmRecord = 35, CmdBreakDownRecord = 36, CmdApply = 37,
+    CmdTimerMeasure = 48, CmdTimerBreakDown = 49, CmdTimerBreakOff = 50, CmdRestTime = 51,
+    CmdSetup = 53, CmdRemoteMode = 54,
+};
+
+void PutBe16(unsigned char* out, unsigned v)
+{
+    out[0] = static_cast<unsigned char>((v >> 8) & 0xFF);
+    out[1] = static_cast<unsigned char>(v & 0xFF);
+}
+
+void PutBe32(unsigned char* out, std::uint32_t v)
+{
+    out[0] = static_cast<unsigned char>(v >> 24);
+    out[1] = static_cast<unsigned char>(v >> 16);
+    out[2] = static_cast<unsigned char>(v >> 8);
+    out[3] = static_cast<unsigned char>(v);
+}
+
+// Copies text into a fixed field, padded with blanks.
+void PutText(unsigned char* out, const std::string& text, size_t width)
+{
+    for (size_t i = 0; i < width; ++i)
+        out[i] = i < text.size() ? static_cast<unsigned char>(text[i]) : ' ';
+}
+
+// Four characters of a temperature as the meter's display shows it: "22.5", " 9.5", "-4.0".
+void PutTemperature(unsigned char* out, double t)
+{
+    char buf[16];
+    if (t > -10.0 && t < 100.0)
+        std::snprintf(buf, sizeof buf, "%4.1f", t);
+    else
+        std::snprintf(buf, sizeof buf, "%4.0f", t);
+    std::memcpy(out, buf, 4);
+}
+}  // namespace
+
+Meter::Meter(Scenario scenario) : s_(std::move(scenario))
+{
+    present_ = s_.present;
+    setup0_ = s_.setup0;
+    setup1_ = s_.setup1;
+    timers_[0] = s_.measuringTimer;
+    timers_[1] = s_.breakDownTimer;
+    timers_[2] = s_.breakOffTimer;
+    created_ = Now();
+}
+
+double Meter::Now() const
+{
+    return TheClock().Seconds();
+}
+
+void Meter::SetPresent(bool present)
+{
+    present_ = present;
+    if (!present)
+        opened_ = false;  // the host's handle is dead with the device
+}
+
+int Meter::Open()
+{
+    opened_ = false;
+    if (!present_ || access_denied_)
+        return 0;
+    opened_ = true;
+    return 1;
+}
+
+int Meter::OhmRecordsLeft() const
+{
+    return static_cast<int>(s_.ohmMemory.size() - std::min(ohm_pointer_, s_.ohmMemory.size()));
+}
+
+int Meter::NominalVolts() const
+{
+    if (setup0_ & 0x40)
+        return 500;  // the automatic function settles on 500 V for insulation of this class
+    if (setup0_ & 0x02)
+        return 10;
+    if (setup0_ & 0x04)
+        return 100;
+    if (setup0_ & 0x08)
+        return 500;
+    if (setup0_ & 0x10)
+        return 1000;
+    return 0;
+}
+
+bool Meter::Stable() const
+{
+    return measuring_ && RampElapsed() >= s_.stabiliseSeconds;
+}
+
+int Meter::ActualVolts() const
+{
+    if (!measuring_)
+        return 0;
+    const double ramp = std::max(s_.stabiliseSeconds * 0.8, 1e-9);
+    const double fraction = std::min(1.0, RampElapsed() / ramp);
+    return static_cast<int>(std::lround(NominalVolts() * fraction));
+}
+
+double Meter::ResistanceOhm() const
+{
+    // Dielectric absorption: the insulation resistance climbs towards its final value.
+    const double t = measuring_ ? MeasureElapsed() : 0.0;
+    const double tau = std::max(s_.tauSeconds, 1e-9);
+    return s_.rInf - (s_.rInf - s_.r0) * std::exp(-t / tau);
+}
+
+void Meter::StartMeasuring()
+{
+    measuring_ = true;
+    meas_start_ = Now();
+    ramp_start_ = meas_start_;
+}
+
+void Meter::UpdateTimer()
+{
+    if (timer_running_ && Now() - timer_start_ >= timer_seconds_) {
+        timer_running_ = false;
+        measuring_ = false;
+    }
+}
+
+unsigned char Meter::StatusByte()
+{
+    UpdateTimer();
+    unsigned char b = 0;
+    if (measuring_) {
+        const double r = ResistanceOhm();
+        const double v = NominalVolts();
+        if (r > s_.maxOhmPerVolt * v)
+            b |= 0x01;
+        if (r < s_.minOhmPerVolt * v)
+            b |= 0x02;
+        if (Stable())
+            b |= 0x04;
+        b |= 0x20;
+    }
+    if (s_.batteryEmpty)
+        b |= 0x08;
+    return b;
+}
+
+unsigned char Meter::EventByte()
+{
+    unsigned char b = 0;
+    const double e = Now() - phase_start_;
+    if (bd_phase_ == BdPhase::BreakDown) {
+        if (!broke_down_ && !no_break_down_) {
+            if (s_.breakDownAfter >= 0 && s_.breakDownAfter < timers_[1] && e >= s_.breakDownAfter)
+                broke_down_ = true;
+            else if (e >= timers_[1])
+                no_break_down_ = true;
+        }
+        const long long second = static_cast<long long>(std::floor(e));
+        if (second > last_new_values_second_ && !broke_down_ && !no_break_down_) {
+            b |= 0x01;  // the meter has measured again since the last read
+            last_new_values_second_ = second;
+        }
+        if (broke_down_)
+            b |= 0x02;
+        if (no_break_down_)
+            b |= 0x10;
+    } else if (bd_phase_ == BdPhase::BreakOff) {
+        if (!broke_off_ && !no_break_off_) {
+            if (s_.breakOffAfter >= 0 && s_.breakOffAfter < timers_[2] && e >= s_.breakOffAfter) {
+                broke_off_ = true;
+                break_off_seconds_ = static_cast<int>(s_.breakOffAfter);
+            } else if (e >= timers_[2]) {
+                no_break_off_ = true;
+            }
+        }
+        if (broke_off_)
+            b |= 0x04;
+        if (no_break_off_)
+            b |= 0x10;
+    }
+    return b;
+}
+
+int Meter::ReplyIn(int command, unsigned char* r)
+{
+    switch (command) {
+    case CmdValue: {
+        // Three significant digits: mantissa "d.dd", exponent of ten in two characters.
+        double ohm = measuring_ ? ResistanceOhm() : 0.0;
+        int exponent = 0;
+        double mantissa = 0.0;
+        if (ohm >= 1.0) {
+            exponent = static_cast<int>(std::floor(std::log10(ohm)));
+            mantissa = ohm / std::pow(10.0, exponent);
+            if (std::lround(mantissa * 100) >= 1000) {
+                ++exponent;
+                mantissa /= 10.0;
+            }
+        }
+        exponent = std::clamp(exponent, 0, 99);
+        char buf[16];
+        std::snprintf(buf, sizeof buf, "%4.2f%2d", mantissa, exponent);
+        std::memcpy(r, buf, 6);
+        return 6;
+    }
+    case CmdStatus:
+        r[0] = StatusByte();
+        return 1;
+    case CmdEvent:
+        r[0] = EventByte();
+        return 1;
+    case CmdVoltage: {
+        char buf[16];
+        std::snprintf(buf, sizeof buf, "%4d", bd_phase_ == BdPhase::Idle ? ActualVolts() : s_.breakDownVoltage);
+        std::memcpy(r, buf, 4);
+        return 4;
+    }
+    case CmdClimate: {
+        // Slow drift over tens of minutes, as in a lab.
+        const double t = Now() - created_;
+        const int h = std::clamp(static_cast<int>(std::lround(s_.humidity + 2.0 * std::sin(t / 600.0))), 0, 99);
+        r[0] = static_cast<unsigned char>('0' + h / 10);
+        r[1] = static_cast<unsigned char>('0' + h % 10);
+        PutTemperature(r + 2, s_.temperature + 0.3 * std::sin(t / 900.0));
+        return 6;
+    }
+    case CmdBreakDownValues: {
+        EventByte();  // brings the phase flags up to date
+        PutBe16(r, static_cast<unsigned>(s_.breakDownVoltage));
+        PutBe32(r + 2, s_.resistanceBeforeKOhm);
+        PutBe32(r + 6, broke_down_ ? s_.resistanceAfterBDKOhm : 0);
+        PutBe32(r + 10, broke_off_ ? s_.resistanceAfterBOKOhm : 0);
+        PutBe16(r + 14, static_cast<unsigned>(broke_off_ ? break_off_seconds_ : 0));
+        return 16;
+    }
+    case CmdIdentity:
+        PutText(r, s_.serialNo, 8);
+        PutText(r + 8, s_.swVersion, 4);
+        r[12] = ' ';
+        PutText(r + 13, s_.deviceName, 7);
+        return 20;
+    case CmdOhmRecord:
+        if (ohm_pointer_ < s_.ohmMemory.size()) {
+            std::memcpy(r, s_.ohmMemory[ohm_pointer_++].bytes.data(), 30);
+        } else {
+            ohm_pointer_ = 0;  // after the end marker the next read-out starts from the first record
+            std::memset(r, 0, 30);
+        }
+        return 30;
+    case CmdBreakDownRecord:
+        if (bd_pointer_ < s_.breakDownMemory.size()) {
+            std::memcpy(r, s_.breakDownMemory[bd_pointer_++].bytes.data(), 31);
+        } else {
+            bd_pointer_ = 0;
+            std::memset(r, 0, 31);
+        }
+        return 31;
+    case CmdTimerMeasure:
+    case CmdTimerBreakDown:
+    case CmdTimerBreakOff:
+        PutBe16(r, static_cast<unsigned>(timers_[command - CmdTimerMeasure]));
+        return 2;
+    case CmdRestTime: {
+        UpdateTimer();
+        long long tenths = 0;
+        if (timer_running_)
+            tenths = std::max(0LL, timer_seconds_ * 10LL -
+                                       static_cast<long long>(std::floor((Now() - timer_start_) * 10.0)));
+        PutBe16(r, static_cast<unsigned>(std::min(tenths, 65535LL)));
+        return 2;
+    }
+    case CmdSetup:
+        r[0] = setup0_;
+        r[1] = setup1_;
+        return 2;
+    default:
+        return -1;
+    }
+}
+
+bool Meter::AcceptOut(int command, const unsigned char* d, int length)
+{
+    if (length < 1)
+        return command == CmdApply;
+    switch (command) {
+    case CmdControl:
+        switch (d[0]) {
+        case 0x20:
+            if (remote_mode_ == 30 || remote_mode_ == 35) {
+                if (bd_phase_ == BdPhase::AwaitBreakOff) {
+                    bd_phase_ = BdPhase::BreakOff;
+                } else {
+                    bd_phase_ = BdPhase::BreakDown;
+                    broke_down_ = no_break_down_ = false;
+                    last_new_values_second_ = 0;
+                }
+                broke_off_ = no_break_off_ = false;
+                break_off_seconds_ = 0;
+                phase_start_ = Now();
+            } else {
+                timer_seconds_ = timers_[0];
+                timer_running_ = true;
+                timer_start_ = Now();
+                StartMeasuring();
+            }
+            return true;
+        case 0x40:
+            timer_running_ = false;
+            if (remote_mode_ != 6)
+                measuring_ = false;
+            if (bd_phase_ == BdPhase::BreakDown || bd_phase_ == BdPhase::BreakOff)
+                bd_phase_ = BdPhase::Stopped;
+            return true;
+        case 0x02:
+            if (bd_phase_ == BdPhase::BreakDown && broke_down_)
+                bd_phase_ = BdPhase::AwaitBreakOff;
+            return true;
+        case 0x00:
+            bd_phase_ = BdPhase::Idle;
+            return true;
+        default:
+            return true;
+        }
+    case CmdRemoteMode:
+        remote_mode_ = d[0];
+        if (remote_mode_ == 6) {
+            StartMeasuring();  // free-running: the meter measures as long as this mode holds
+        } else if (remote_mode_ != 7) {
+            measuring_ = false;
+            timer_running_ = false;
+        }
+        return true;
+    case CmdSetup:
+        if (length < 2)
+            return false;
+        setup0_ = d[0];
+        setup1_ = d[1];
+        if (measuring_)
+            ramp_start_ = Now();  // a new voltage ramps up again
+        return true;
+    case CmdApply:
+        ++apply_count_;
+        return true;
+    case CmdTimerMeasure:
+    case CmdTimerBreakDown:
+    case CmdTimerBreakOff:
+        if (length < 2)
+            return false;
+        timers_[command - CmdTimerMeasure] = (d[0] << 8) | d[1];
+        return true;
+    case CmdOhmRecord:
+        if (d[0] == 0xFF) {
+            s_.ohmMemory.clear();
+            ohm_pointer_ = 0;
+        }
+        return true;
+    case CmdBreakDownRecord:
+        if (d[0] == 0xFF) {
+            s_.breakDownMemory.clear();
+            bd_pointer_ = 0;
+        }
+        return true;
+    default:
+        return false;
+    }
+}
+
+int Meter::Transfer(int requestType, int request, int value, int index, unsigned char* data, int length)
+{
+    if (!present_ || !opened_)
+        return kUsbErrorNoDevice;
+    if (length < 0 || (length > 0 && !data))
+        return kUsbErrorInvalidParam;
+    if (index != 0x81)
+        return kUsbErrorPipe;
+    if (requestType == 0xC0 && request == 5) {
+        unsigned char reply[64] = {};
+        const int size = ReplyIn(value, reply);
+        if (size < 0)
+            return kUsbErrorPipe;
+        const int n = std::min(size, length);
+        std::memcpy(data, reply, static_cast<size_t>(n));
+        return n;
+    }
+    if (requestType == 0x40 && request == 0x20)
+        return AcceptOut(value, data, length) ? length : kUsbErrorPipe;
+    return kUsbErrorPipe;
+}
+
+}  // namespace krx::sim
