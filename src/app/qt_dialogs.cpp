@@ -1,0 +1,72 @@
+#include "app/qt_dialogs.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QMessageBox>
+
+namespace krx {
+
+namespace {
+QWidget* Owner()
+{
+    return QApplication::activeWindow();
+}
+
+QMessageBox::Icon ToQt(Icon icon)
+{
+    switch (icon) {
+    case Icon::Information: return QMessageBox::Information;
+    case Icon::Warning: return QMessageBox::Warning;
+    case Icon::Error: return QMessageBox::Critical;
+    case Icon::Question: return QMessageBox::Question;
+    case Icon::None: break;
+    }
+    return QMessageBox::NoIcon;
+}
+}  // namespace
+
+Answer QtDialogs::Message(const QString& text, const QString& title, Buttons buttons, Icon icon)
+{
+    QMessageBox box(ToQt(icon), title, text,
+                    buttons == Buttons::OkCancel ? QMessageBox::Ok | QMessageBox::Cancel : QMessageBox::Ok, Owner());
+    box.setDefaultButton(QMessageBox::Ok);
+    return box.exec() == QMessageBox::Ok ? Answer::Ok : Answer::Cancel;
+}
+
+bool QtDialogs::InputQuery(const QString& title, const QString& prompt, QString& value)
+{
+    bool ok = false;
+    const QString text = QInputDialog::getText(Owner(), title, prompt, QLineEdit::Normal, value, &ok);
+    if (ok)
+        value = text;
+    return ok;
+}
+
+bool QtDialogs::SaveFile(const SaveFileRequest& request, QString& fileName)
+{
+    QFileDialog dialog(Owner(), request.title, request.initialDir, request.filter);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    // An existing file is appended to, so there is nothing to warn about.
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
+    dialog.setDefaultSuffix(request.defaultSuffix);
+    if (!fileName.isEmpty())
+        dialog.selectFile(fileName);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return false;
+    fileName = dialog.selectedFiles().front();
+    return true;
+}
+
+void QtDialogs::ShowError(const QString& message)
+{
+    QMessageBox::critical(Owner(), QStringLiteral("Error"), message);
+}
+
+void QtDialogs::ProcessEvents()
+{
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+}  // namespace krx

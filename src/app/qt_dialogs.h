@@ -1,0 +1,18 @@
+#pragma once
+// The dialogs seam on real windows: message boxes, the one-line input dialog, the save-file dialog.
+
+#include "common/dialogs.h"
+
+namespace krx {
+
+class QtDialogs : public Dialogs {
+public:
+    Answer Message(const QString& text, const QString& title, Buttons buttons, Icon icon) override;
+    bool InputQuery(const QString& title, const QString& prompt, QString& value) override;
+    bool SaveFile(const SaveFileRequest& request, QString& fileName) override;
+    void ShowError(const QString& message) override;
+    // Paints and runs timers; user input waits for the next full processing.
+    void ProcessEvents() override;
+};
+
+}  // namespace krx

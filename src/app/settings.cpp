@@ -1,0 +1,272 @@
+#include "app/settings.h"
+
+#include "common/dialogs.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QStandardPaths>
+#include <QStringList>
+
+#include <cctype>
+
+namespace krx {
+
+namespace {
+
+struct Line {
+    QString text;     // without its line end
+    QString section;  // for a section line: the name; else empty
+    bool isSection = false;
+    QString key;  // for a key line: the trimmed key; else empty
+    QString value;
+};
+
+Line Classify(const QString& text)
+{
+    Line l;
+    l.text = text;
+    const QString t = text.trimmed();
+    if (t.startsWith(QLatin1Char('['))) {
+        const qsizetype close = t.indexOf(QLatin1Char(']'));
+        if (close > 0) {
+            l.isSection = true;
+            l.section = t.mid(1, close - 1).trimmed();
+        }
+        return l;
+    }
+    if (t.startsWith(QLatin1Char(';')))
+        return l;
+    const qsizetype eq = t.indexOf(QLatin1Char('='));
+    if (eq <= 0)
+        return l;
+    l.key = t.left(eq).trimmed();
+    QString v = t.mid(eq + 1).trimmed();
+    if (v.size() >= 2 && (v.front() == QLatin1Char('"') || v.front() == QLatin1Char('\'')) && v.back() == v.front())
+        v = v.mid(1, v.size() - 2);
+    l.value = v;
+    return l;
+}
+
+struct Content {
+    QList<Line> lines;
+    QString lineEnd;
+    bool existed = false;
+    bool endsWithLineEnd = true;
+};
+
+QString NativeLineEnd()
+{
+#ifdef Q_OS_WIN
+    return QStringLiteral("\r\n");
+#else
+    return QStringLiteral("\n");
+#endif
+}
+
+Content Load(const QString& path)
+{
+    Content c;
+    c.lineEnd = NativeLineEnd();
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return c;
+    c.existed = true;
+    const QString all = QString::fromUtf8(f.readAll());
+    if (all.isEmpty())
+        return c;
+    const qsizetype firstLf = all.indexOf(QLatin1Char('\n'));
+    if (firstLf >= 0)
+        c.lineEnd = firstLf > 0 && all.at(firstLf - 1) == QLatin1Char('\r') ? QStringLiteral("\r\n")
+                                                                             : QStringLiteral("\n");
+    QStringList texts = all.split(QLatin1Char('\n'));
+    c.endsWithLineEnd = all.endsWith(QLatin1Char('\n'));
+    if (c.endsWithLineEnd)
+        texts.removeLast();
+    for (QString& t : texts) {
+        if (t.endsWith(QLatin1Char('\r')))
+            t.chop(1);
+        c.lines << Classify(t);
+    }
+    return c;
+}
+
+bool SameName(const QString& a, const QString& b)
+{
+    return a.compare(b, Qt::CaseInsensitive) == 0;
+}
+
+QString g_overridePath;
+
+}  // namespace
+
+QString ProfileFile::ReadString(const QString& section, const QString& key, const QString& defaultValue) const
+{
+    const Content c = Load(path_);
+    bool inSection = false;
+    bool sectionSeen = false;
+    for (const Line& l : c.lines) {
+        if (l.isSection) {
+            // Only the first section of that name is searched.
+            if (sectionSeen && inSection)
+                break;
+            inSection = SameName(l.section, section);
+            sectionSeen = sectionSeen || inSection;
+            continue;
+        }
+        if (inSection && !l.key.isEmpty() && SameName(l.key, key))
+            return l.value.left(MaxValueLength);
+    }
+    return defaultValue.left(MaxValueLength);
+}
+
+std::int32_t ProfileFile::ReadInteger(const QString& section, const QString& key, std::int32_t defaultValue) const
+{
+    std::int32_t v = 0;
+    return ParseProfileInteger(ReadString(section, key, QString()), v) ? v : defaultValue;
+}
+
+bool ProfileFile::WriteString(const QString& section, const QString& key, const QString& value, QString* error)
+{
+    Content c = Load(path_);
+    const QString newLine = key + QLatin1Char('=') + value;
+
+    qsizetype sectionAt = -1;
+    for (qsizetype i = 0; i < c.lines.size(); ++i)
+        if (c.lines[i].isSection && SameName(c.lines[i].section, section)) {
+            sectionAt = i;
+            break;
+        }
+    if (sectionAt < 0) {
+        if (!c.lines.isEmpty() && !c.lines.back().text.trimmed().isEmpty())
+            c.lines << Classify(QString());
+        c.lines << Classify(QLatin1Char('[') + section + QLatin1Char(']'));
+        c.lines << Classify(newLine);
+    } else {
+        qsizetype lastContent = sectionAt;
+        bool replaced = false;
+        for (qsizetype i = sectionAt + 1; i < c.lines.size() && !c.lines[i].isSection; ++i) {
+            if (!c.lines[i].key.isEmpty() && SameName(c.lines[i].key, key)) {
+                c.lines[i] = Classify(newLine);
+                replaced = true;
+                break;
+            }
+            if (!c.lines[i].text.trimmed().isEmpty())
+                lastContent = i;
+        }
+        if (!replaced)
+            c.lines.insert(lastContent + 1, Classify(newLine));
+    }
+
+    QString text;
+    for (qsizetype i = 0; i < c.lines.size(); ++i) {
+        text += c.lines[i].text;
+        if (i + 1 < c.lines.size() || c.endsWithLineEnd || !c.existed)
+            text += c.lineEnd;
+    }
+
+    // Written whole or not at all, so that a failing disk never leaves half a settings file.
+    QDir().mkpath(QFileInfo(path_).absolutePath());
+    QSaveFile f(path_);
+    f.setDirectWriteFallback(true);
+    if (!f.open(QIODevice::WriteOnly) || f.write(text.toUtf8()) < 0 || !f.commit()) {
+        if (error)
+            *error = f.errorString();
+        return false;
+    }
+    return true;
+}
+
+bool ParseProfileInteger(const QString& text, std::int32_t& value)
+{
+    QString t = text.trimmed();
+    bool negative = false;
+    if (t.startsWith(QLatin1Char('-')) || t.startsWith(QLatin1Char('+'))) {
+        negative = t.front() == QLatin1Char('-');
+        t.remove(0, 1);
+    }
+    int base = 10;
+    if (t.startsWith(QLatin1Char('$'))) {
+        base = 16;
+        t.remove(0, 1);
+    } else if (t.size() > 2 && (t.startsWith(QLatin1String("0x")) || t.startsWith(QLatin1String("0X")))) {
+        base = 16;
+        t.remove(0, 2);
+    }
+    if (t.isEmpty())
+        return false;
+    for (QChar ch : t)
+        if (!(base == 16 ? std::isxdigit(ch.toLatin1()) : ch.isDigit()) || ch.unicode() > 127)
+            return false;
+    bool ok = false;
+    const qulonglong magnitude = t.toULongLong(&ok, base);
+    if (!ok)
+        return false;
+    if (base == 16) {
+        // Hexadecimal covers the full 32 bits, so "$FFFFFFFF" is -1.
+        if (magnitude > 0xFFFFFFFFull)
+            return false;
+        const auto bits = static_cast<std::uint32_t>(magnitude);
+        value = static_cast<std::int32_t>(negative ? 0u - bits : bits);
+        return true;
+    }
+    if (magnitude > (negative ? 2147483648ull : 2147483647ull))
+        return false;
+    value = negative ? static_cast<std::int32_t>(-static_cast<long long>(magnitude))
+                     : static_cast<std::int32_t>(magnitude);
+    return true;
+}
+
+QString SettingsSection()
+{
+    return QStringLiteral("KRX 738");
+}
+
+QString SettingsFilePath()
+{
+    if (!g_overridePath.isEmpty())
+        return g_overridePath;
+    const QString name = QStringLiteral("KRX_SETUP.INI");
+    const QString programDir = QCoreApplication::applicationDirPath();
+    const QFileInfo inProgramDir(programDir + QLatin1Char('/') + name);
+    if (inProgramDir.exists() ? inProgramDir.isWritable() : QFileInfo(programDir).isWritable())
+        return inProgramDir.filePath();
+    return QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation) + QLatin1Char('/') + name;
+}
+
+void SetSettingsFilePath(const QString& path)
+{
+    g_overridePath = path;
+}
+
+QString DefaultDataDirectory()
+{
+#ifdef Q_OS_WIN
+    return QStringLiteral("C:\\");
+#else
+    return QDir::homePath() + QLatin1Char('/');
+#endif
+}
+
+bool RememberDataDirectory(const QString& folder)
+{
+    ProfileFile file(SettingsFilePath());
+    QString reason;
+    if (file.WriteString(SettingsSection(), QStringLiteral("DataDirectory"), folder, &reason))
+        return true;
+    TheDialogs().ShowError(QStringLiteral("Cannot write the settings file %1 (%2). The folder is not "
+                                          "remembered for the next start; the save goes on.")
+                               .arg(QDir::toNativeSeparators(file.Path()), reason));
+    return false;
+}
+
+bool RememberDataDirectoryIfChanged(const QString& folder, const QString& startupFolder)
+{
+    if (folder.compare(startupFolder, Qt::CaseSensitive) == 0)
+        return false;
+    return RememberDataDirectory(folder);
+}
+
+}  // namespace krx

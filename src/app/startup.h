@@ -1,0 +1,38 @@
+#pragma once
+// Process start: the command line, the three windows and the message loop.
+
+#include <QString>
+#include <QStringList>
+
+namespace krx {
+
+struct StartOptions {
+    bool help = false;
+    bool simulate = false;
+    QString scenarioFile;  // with --simulate; empty: the built-in scenario
+    QString traceFile;     // --trace FILE
+    // The program's own parameters: index 0 the program path, then every argument that is not one
+    // of the switches above, in order.
+    QStringList parameters;
+    QString error;  // a switch without its value
+};
+
+// `arguments` as the process got them, index 0 the program path.
+StartOptions ParseCommandLine(const QStringList& arguments);
+QString HelpText();
+
+// True when a parameter with index 0 to 5 is exactly "T".
+bool TestModeFromParameters(const QStringList& parameters);
+// The parameters the main window examines; the process' arguments until set.
+QStringList ProgramParameters();
+void SetProgramParameters(const QStringList& parameters);
+
+// Creates Form_Main, Form_Meas and Form_SonFunc, in this order, all hidden.
+void CreateWindows();
+// Deletes the three windows and clears the references.
+void DestroyWindows();
+
+// The whole program: returns the exit status.
+int RunProgram(int argc, char** argv);
+
+}  // namespace krx

@@ -1,0 +1,172 @@
+#include "common/controls.h"
+
+#include <QButtonGroup>
+#include <QEvent>
+#include <QGridLayout>
+#include <QGuiApplication>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QScreen>
+
+namespace krx {
+
+RadioGroup::RadioGroup(const QString& caption, const QStringList& items, int columns, QWidget* parent)
+    : QGroupBox(caption, parent), group_(new QButtonGroup(this))
+{
+    auto* grid = new QGridLayout(this);
+    grid->setVerticalSpacing(2);
+    columns = std::max(columns, 1);
+    // Items fill the first column top to bottom, then the next, as the designer arranges them.
+    const int perColumn = (static_cast<int>(items.size()) + columns - 1) / columns;
+    for (int i = 0; i < items.size(); ++i) {
+        auto* button = new QRadioButton(items[i], this);
+        group_->addButton(button, i);
+        grid->addWidget(button, perColumn > 0 ? i % perColumn : 0, perColumn > 0 ? i / perColumn : 0);
+    }
+    connect(group_, &QButtonGroup::idToggled, this, &RadioGroup::Toggled);
+    FitMargins();
+}
+
+void RadioGroup::changeEvent(QEvent* event)
+{
+    QGroupBox::changeEvent(event);
+    if (event->type() == QEvent::FontChange)
+        FitMargins();
+}
+
+void RadioGroup::FitMargins()
+{
+    // The caption sits in the frame's top line; the items start below it.
+    layout()->setContentsMargins(12, fontMetrics().height(), 12, 4);
+}
+
+void RadioGroup::SetItemIndex(int index)
+{
+    if (index == itemIndex_)
+        return;
+    if (index < 0 || index >= Count()) {
+        // No item selected: an exclusive group cannot uncheck its last button by itself.
+        group_->setExclusive(false);
+        for (auto* b : group_->buttons())
+            b->setChecked(false);
+        group_->setExclusive(true);
+        itemIndex_ = -1;
+        return;
+    }
+    group_->button(index)->setChecked(true);
+}
+
+int RadioGroup::Count() const
+{
+    return static_cast<int>(group_->buttons().size());
+}
+
+QRadioButton* RadioGroup::Button(int index) const
+{
+    return qobject_cast<QRadioButton*>(group_->button(index));
+}
+
+void RadioGroup::Toggled(int id, bool checked)
+{
+    if (!checked || id == itemIndex_)
+        return;
+    itemIndex_ = id;
+    emit Click();
+}
+
+QString QtInputMask(const QString& editMask)
+{
+    const QStringList fields = editMask.split(QLatin1Char(';'));
+    QChar blank = QLatin1Char('_');
+    if (fields.size() >= 3)
+        blank = fields[2].isEmpty() ? QLatin1Char(' ') : fields[2].at(0);
+    return fields[0] + QLatin1Char(';') + blank;
+}
+
+QLineEdit* MakeMaskEdit(const QString& name, const QString& editMask, const QString& text, QWidget* parent)
+{
+    auto* edit = new QLineEdit(parent);
+    edit->setObjectName(name);
+    edit->setInputMask(QtInputMask(editMask));
+    edit->setText(text);
+    return edit;
+}
+
+QPushButton* MakeBitBtn(const QString& name, const QString& caption, const QIcon& icon, QWidget* parent)
+{
+    auto* button = new QPushButton(icon, caption, parent);
+    button->setObjectName(name);
+    button->setIconSize(QSize(20, 20));
+    return button;
+}
+
+namespace {
+QFont FontOf(const QStringList& families, int pixelSize, bool bold)
+{
+    QFont f;
+    f.setFamilies(families);
+    f.setPixelSize(pixelSize);
+    f.setBold(bold);
+    return f;
+}
+}  // namespace
+
+QFont ArialFont(int pixelSize, bool bold)
+{
+    return FontOf({QStringLiteral("Arial"), QStringLiteral("Liberation Sans"), QStringLiteral("Nimbus Sans"),
+                   QStringLiteral("DejaVu Sans")},
+                  pixelSize, bold);
+}
+
+QFont ArialNarrowFont(int pixelSize, bool bold)
+{
+    return FontOf({QStringLiteral("Arial Narrow"), QStringLiteral("Liberation Sans Narrow"),
+                   QStringLiteral("Nimbus Sans Narrow"), QStringLiteral("DejaVu Sans Condensed"),
+                   QStringLiteral("DejaVu Sans")},
+                  pixelSize, bold);
+}
+
+QFont ArialRoundedFont(int pixelSize)
+{
+    return FontOf({QStringLiteral("Arial Rounded MT Bold"), QStringLiteral("Arial"), QStringLiteral("Liberation Sans"),
+                   QStringLiteral("Nimbus Sans"), QStringLiteral("DejaVu Sans")},
+                  pixelSize, true);
+}
+
+QFont CourierFont(int pixelSize)
+{
+    QFont f = FontOf({QStringLiteral("Courier New"), QStringLiteral("Liberation Mono"), QStringLiteral("DejaVu Sans Mono"),
+                      QStringLiteral("Nimbus Mono PS"), QStringLiteral("monospace")},
+                     pixelSize, false);
+    f.setStyleHint(QFont::TypeWriter);
+    f.setFixedPitch(true);
+    return f;
+}
+
+QFont SmallSansFont()
+{
+    return ArialFont(12);
+}
+
+void ApplyWindowStyle(QWidget* window)
+{
+    window->setStyleSheet(QStringLiteral(
+        "QGroupBox { border: 1px solid #a8a8a8; border-radius: 2px; margin-top: 0.55em; }"
+        "QGroupBox::title { subcontrol-origin: margin; subcontrol-position: top left; left: 8px; padding: 0 3px; }"));
+}
+
+QPoint CentredPosition(const QSize& screen, const QSize& size)
+{
+    // C++ integer division truncates toward zero, as the placement asks for negative halves.
+    return {(screen.width() - size.width()) / 2, (screen.height() - size.height()) / 2};
+}
+
+void CentreOnPrimaryScreen(QWidget* window)
+{
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    window->move(CentredPosition(screen->geometry().size(), window->size()));
+}
+
+}  // namespace krx

@@ -1,0 +1,78 @@
+#pragma once
+// The measurement window: the meter's measuring options, the running values and the buttons of the
+// measurement cycle. Entered from the main window in one of two modes; Back is the only way out.
+
+#include "common/controls.h"
+#include "common/save_dialog.h"
+#include "device/usb.h"
+
+#include <QWidget>
+
+class QGroupBox;
+class QLabel;
+class QPushButton;
+class QScrollBar;
+
+class TForm_Meas : public QWidget {
+    Q_OBJECT
+public:
+    TForm_Meas();
+
+    // Setup.
+    QGroupBox* GroupBox2;
+    krx::RadioGroup* RadioGroup_UmessMode;
+    krx::RadioGroup* RadioGroup_Measvolt;
+    krx::RadioGroup* RadioGroup_MeasDispl;
+
+    // Measuring.
+    QGroupBox* GroupBoxMeas;
+    QLabel* Label_temp;
+    QLabel* Label_Temp_V;
+    QLabel* Label_humidity;
+    QLabel* Label_Humi_V;
+    QLabel* Label1;
+    QGroupBox* GroupBox1;
+    QLabel* Label_Resistance;
+    QLabel* Label_ResistaceValue;
+    QLabel* Label_WStV;
+    QLabel* Label_Mv;
+    QLabel* Label_St;
+    QLabel* Label_St_V;
+    QLabel* Label_Status;
+    QGroupBox* GroupBox_Timer;
+    QLabel* Label_Timer_S;
+    QPushButton* BitBtn_Start;
+    QPushButton* BitBtn_Break;
+    QPushButton* BitBtn_Save;
+    QPushButton* BitBtn_Back;
+    QGroupBox* GroupBox_SetTimer;
+    QScrollBar* ScrollBar_Timer;
+    QLabel* Label_Time;
+    krx::RadioGroup* RadioGroup_VoltCalc;
+
+    krx::SaveDialog SaveDialog_Mv;
+
+    USB Usb;  // the measurement window's command set
+
+    void ShowReadingLabels(bool visible);
+    // Sends the options chosen in the window to the meter; the result is not used.
+    void SendMeasuringSetup();
+
+    void RadioGroup_UmessModeClick();
+    void RadioGroup_MeasvoltClick();
+    void RadioGroup_MeasDisplClick();
+    void ScrollBar_TimerChange();
+    void BitBtn_BackClick();
+
+    // ---- Measurement cycle and measurement log export (src/measure/cycle.cpp, export.cpp) ----
+
+    // ---- end of measurement cycle and export ----
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void BuildControls();
+};
+
+extern TForm_Meas* Form_Meas;

@@ -1,0 +1,313 @@
+// The settings file, the version record and caption, the command line and the wait helpers.
+#include "qt_print.h"
+#include "scripted_dialogs.h"
+
+#include "app/settings.h"
+#include "app/startup.h"
+#include "app/version.h"
+#include "common/clock.h"
+#include "common/localetext.h"
+#include "common/save_dialog.h"
+#include "common/ui_wait.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+#include <ctime>
+
+using namespace krx;
+using L = QStringList;
+
+namespace {
+
+class SettingsFile : public ::testing::Test {
+protected:
+    QString Path() const { return dir.filePath(QStringLiteral("KRX_SETUP.INI")); }
+    void Write(const QByteArray& bytes) const
+    {
+        QFile f(Path());
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+    }
+    QByteArray Bytes() const
+    {
+        QFile f(Path());
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+    QTemporaryDir dir;
+};
+
+double CpuSeconds()
+{
+    return static_cast<double>(std::clock()) / CLOCKS_PER_SEC;
+}
+
+}  // namespace
+
+TEST_F(SettingsFile, MissingFileGivesDefaultsAndIsNotCreated)
+{
+    const ProfileFile f(Path());
+    EXPECT_EQ(f.ReadString(SettingsSection(), QStringLiteral("DataDirectory"), QStringLiteral("C:\\")),
+              QStringLiteral("C:\\"));
+    EXPECT_EQ(f.ReadInteger(SettingsSection(), QStringLiteral("SamplingTime"), 1000), 1000);
+    EXPECT_FALSE(QFile::exists(Path()));
+    EXPECT_EQ(DefaultDataDirectory(), QDir::homePath() + QLatin1Char('/'));
+}
+
+TEST(ProfileInteger, Forms)
+{
+    const struct {
+        const char* text;
+        bool ok;
+        std::int32_t value;
+    } cases[] = {
+        {"250", true, 250},          {"0x1F4", true, 500},          {"0X1f4", true, 500},
+        {"$1F4", true, 500},         {"-12", true, -12},            {"+7", true, 7},
+        {"-$10", true, -16},         {"2147483647", true, 2147483647}, {"-2147483648", true, INT32_MIN},
+        {"$FFFFFFFF", true, -1},     {"abc", false, 0},             {"0x", false, 0},
+        {"$", false, 0},             {"12abc", false, 0},           {"1.5", false, 0},
+        {"", false, 0},              {"-", false, 0},               {"2147483648", false, 0},
+        {"$100000000", false, 0},    {"0x1G", false, 0},            {"1 2", false, 0},
+        {"\xd9\xa3", false, 0},  // a digit of another script
+    };
+    for (const auto& c : cases) {
+        std::int32_t v = 12345;
+        EXPECT_EQ(ParseProfileInteger(QString::fromUtf8(c.text), v), c.ok) << c.text;
+        if (c.ok) {
+            EXPECT_EQ(v, c.value) << c.text;
+        }
+    }
+}
+
+TEST_F(SettingsFile, LookupRules)
+{
+    const QByteArray longValue(3000, 'x');
+    Write("; written by hand\r\n"
+          "[Other]\r\n"
+          "SamplingTime=7\r\n"
+          "[krx 738]\r\n"
+          "  samplingtime =  0x1F4  \r\n"
+          "DataDirectory=\"/data/with blanks/\"\r\n"
+          "Long=" + longValue + "\r\n"
+          "NoValue=\r\n"
+          "[KRX 738]\r\n"
+          "SamplingTime=9\r\n"
+          "Later=1\r\n");
+    const ProfileFile f(Path());
+    const QString s = SettingsSection();
+    EXPECT_EQ(f.ReadInteger(s, QStringLiteral("SamplingTime"), 1000), 500);
+    EXPECT_EQ(f.ReadString(s, QStringLiteral("DATADIRECTORY"), QString()), QStringLiteral("/data/with blanks/"));
+    EXPECT_EQ(f.ReadString(s, QStringLiteral("Long"), QString()).size(), ProfileFile::MaxValueLength);
+    EXPECT_EQ(f.ReadString(s, QStringLiteral("NoValue"), QStringLiteral("d")), QString());
+    EXPECT_EQ(f.ReadInteger(s, QStringLiteral("NoValue"), 1000), 1000);
+    // Only the first section of that name counts.
+    EXPECT_EQ(f.ReadString(s, QStringLiteral("Later"), QStringLiteral("absent")), QStringLiteral("absent"));
+    EXPECT_EQ(f.ReadInteger(QStringLiteral("Other"), QStringLiteral("SamplingTime"), 0), 7);
+    EXPECT_EQ(f.ReadInteger(QStringLiteral("Missing"), QStringLiteral("SamplingTime"), 3), 3);
+}
+
+TEST_F(SettingsFile, WriteKeepsEverythingElse)
+{
+    const QByteArray before = "; written by hand\r\n"
+                              "[Other]\r\n"
+                              "DataDirectory=/keep/\r\n"
+                              "\r\n"
+                              "[KRX 738]\r\n"
+                              "SamplingTime = 250 ; by hand\r\n"
+                              "datadirectory=/old/\r\n"
+                              "\r\n"
+                              "[Last]\r\n"
+                              "x=1\r\n";
+    Write(before);
+    ProfileFile f(Path());
+    ASSERT_TRUE(f.WriteString(SettingsSection(), QStringLiteral("DataDirectory"), QStringLiteral("/new/")));
+    QByteArray expected = before;
+    expected.replace("datadirectory=/old/", "DataDirectory=/new/");
+    EXPECT_EQ(Bytes(), expected);
+
+    // A new key goes after the section's last line, before the blank line that ends it.
+    ASSERT_TRUE(f.WriteString(SettingsSection(), QStringLiteral("Extra"), QStringLiteral("5")));
+    expected.replace("DataDirectory=/new/\r\n", "DataDirectory=/new/\r\nExtra=5\r\n");
+    EXPECT_EQ(Bytes(), expected);
+    EXPECT_EQ(f.ReadString(QStringLiteral("Other"), QStringLiteral("DataDirectory"), QString()),
+              QStringLiteral("/keep/"));
+}
+
+TEST_F(SettingsFile, WriteCreatesFileOrSection)
+{
+    ProfileFile f(Path());
+    ASSERT_TRUE(f.WriteString(SettingsSection(), QStringLiteral("DataDirectory"), QStringLiteral("/d/")));
+    EXPECT_EQ(Bytes(), QByteArray("[KRX 738]\nDataDirectory=/d/\n"));
+
+    Write("[Other]\nx=1");  // no line end at the end, LF lines
+    ASSERT_TRUE(f.WriteString(SettingsSection(), QStringLiteral("DataDirectory"), QStringLiteral("/e/")));
+    EXPECT_EQ(Bytes(), QByteArray("[Other]\nx=1\n\n[KRX 738]\nDataDirectory=/e/"));
+    EXPECT_EQ(f.ReadString(SettingsSection(), QStringLiteral("DataDirectory"), QString()), QStringLiteral("/e/"));
+}
+
+TEST_F(SettingsFile, RememberFolder)
+{
+    SetSettingsFilePath(Path());
+    test::ScopedDialogs dialogs;
+    dialogs.echo = false;
+
+    // The start-up folder again, in the same letter case: the file is not touched.
+    EXPECT_FALSE(RememberDataDirectoryIfChanged(QStringLiteral("/Data/Runs/"), QStringLiteral("/Data/Runs/")));
+    EXPECT_FALSE(QFile::exists(Path()));
+    // Differing only in letter case counts as another folder.
+    EXPECT_TRUE(RememberDataDirectoryIfChanged(QStringLiteral("/data/runs/"), QStringLiteral("/Data/Runs/")));
+    EXPECT_EQ(ProfileFile(Path()).ReadString(SettingsSection(), QStringLiteral("DataDirectory"), QString()),
+              QStringLiteral("/data/runs/"));
+    EXPECT_TRUE(RememberDataDirectory(QStringLiteral("/data/runs/")));
+    EXPECT_TRUE(dialogs.shown.empty());
+
+    // A settings file that cannot be written: a message naming it, and the caller goes on.
+    QFile blocker(dir.filePath(QStringLiteral("not-a-folder")));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    const QString unwritable = dir.filePath(QStringLiteral("not-a-folder/KRX_SETUP.INI"));
+    SetSettingsFilePath(unwritable);
+    EXPECT_FALSE(RememberDataDirectory(QStringLiteral("/x/")));
+    ASSERT_EQ(dialogs.shown.size(), size_t(1));
+    EXPECT_EQ(dialogs.shown[0].kind, test::ShownBox::Error);
+    EXPECT_TRUE(dialogs.shown[0].text.contains(QDir::toNativeSeparators(unwritable))) << dialogs.shown[0].text.toStdString();
+
+    SetSettingsFilePath(QString());
+    // Beside the program when its folder can be written (the test's own folder here).
+    EXPECT_EQ(SettingsFilePath(), QCoreApplication::applicationDirPath() + QStringLiteral("/KRX_SETUP.INI"));
+}
+
+TEST(Version, RecordAndCaption)
+{
+    VersionRecord r;
+    ReadVersionInfo(r);
+    EXPECT_EQ(r.ProductName, QStringLiteral("KRX 738"));
+    EXPECT_EQ(r.FileVersion, QStringLiteral("1.0.3.1"));
+    EXPECT_FALSE(r.CompanyName.isEmpty());
+    EXPECT_EQ(MainCaption(r), QStringLiteral("KRX 738 read out program ") + r.CompanyName +
+                                  QStringLiteral(" Version : 1.0.3.1"));
+
+    // Without a company name the two fixed texts meet with two blanks between them; a
+    // "FileVersion" string does not replace the numeric version of the fixed part.
+    VersionResource res = *ProgramVersionResource();
+    res.strings.remove(QStringLiteral("\\StringFileInfo\\040904E4\\CompanyName"));
+    res.strings.insert(QStringLiteral("\\StringFileInfo\\040904E4\\FileVersion"), QStringLiteral("9.9"));
+    res.fileVersionMS = (2u << 16) | 11u;
+    res.fileVersionLS = (65535u << 16) | 0u;
+    VersionRecord noCompany;
+    ReadVersionInfo(&res, noCompany);
+    EXPECT_EQ(MainCaption(noCompany), QStringLiteral("KRX 738 read out program  Version : 2.11.65535.0"));
+
+    // A fixed part with a zero signature gives no version; no record gives empty parts.
+    res.signature = 0;
+    VersionRecord noVersion;
+    ReadVersionInfo(&res, noVersion);
+    EXPECT_EQ(noVersion.FileVersion, QString());
+    EXPECT_EQ(noVersion.ProductName, QStringLiteral("KRX 738"));
+    VersionRecord none;
+    ReadVersionInfo(nullptr, none);
+    EXPECT_EQ(MainCaption(none), QStringLiteral(" read out program  Version : "));
+}
+
+TEST(CommandLine, SwitchesAreNotParameters)
+{
+    StartOptions o = ParseCommandLine({"/p/krx738", "--simulate", "T"});
+    EXPECT_TRUE(o.simulate);
+    EXPECT_EQ(o.scenarioFile, QString());
+    EXPECT_EQ(o.parameters, (L{"/p/krx738", "T"}));
+
+    o = ParseCommandLine({"/p/krx738", "--simulate", "meter.JSON", "--trace", "t.log", "a", "b", "c", "d", "T"});
+    EXPECT_EQ(o.scenarioFile, QStringLiteral("meter.JSON"));
+    EXPECT_EQ(o.traceFile, QStringLiteral("t.log"));
+    EXPECT_EQ(o.parameters, (L{"/p/krx738", "a", "b", "c", "d", "T"}));
+    EXPECT_TRUE(TestModeFromParameters(o.parameters));
+    EXPECT_FALSE(TestModeFromParameters(ParseCommandLine({"/p/krx738", "1", "2", "3", "4", "5", "T"}).parameters));
+
+    EXPECT_FALSE(ParseCommandLine({"/p/krx738", "--trace"}).error.isEmpty());
+    EXPECT_TRUE(ParseCommandLine({"/p/krx738", "-h"}).help);
+    EXPECT_TRUE(HelpText().contains(QLatin1String("--simulate")));
+}
+
+TEST(UiWait, WaitUntilSleepsUntilAnEvent)
+{
+    bool done = false;
+    QTimer::singleShot(120, [&] { done = true; });
+    QElapsedTimer wall;
+    wall.start();
+    const double cpu = CpuSeconds();
+    WaitUntil([&] { return done; });
+    EXPECT_TRUE(done);
+    EXPECT_GE(wall.elapsed(), 110);
+    // Blocked in the event loop, not spinning.
+    EXPECT_LT(CpuSeconds() - cpu, 0.06);
+}
+
+TEST(UiWait, PausesKeepTimersRunning)
+{
+    InstallUiSleeper();
+    int fired = 0;
+    QTimer::singleShot(0, [&] { ++fired; });
+    QElapsedTimer wall;
+    wall.start();
+    const double cpu = CpuSeconds();
+    TheSteadyClock().Sleep(80);
+    EXPECT_GE(wall.elapsed(), 79);
+    EXPECT_LT(wall.elapsed(), 400);
+    EXPECT_EQ(fired, 1);
+    EXPECT_LT(CpuSeconds() - cpu, 0.05);
+    TheSteadyClock().SetSleeper(nullptr);
+
+    bool ran = false;
+    QTimer::singleShot(0, [&] { ran = true; });
+    ProcessMessages();
+    EXPECT_TRUE(ran);
+}
+
+TEST(UiWait, HandlerErrorsGoToTheErrorDisplay)
+{
+    test::ScopedDialogs dialogs;
+    dialogs.echo = false;
+    RunHandler([] { throw ConversionError("'x' is not a valid integer value"); });
+    RunHandler([] {});
+    ASSERT_EQ(dialogs.shown.size(), size_t(1));
+    EXPECT_EQ(dialogs.shown[0].kind, test::ShownBox::Error);
+    EXPECT_EQ(dialogs.shown[0].text, QStringLiteral("'x' is not a valid integer value"));
+}
+
+TEST(SaveDialog, FilterAndSettingsGoThroughTheSeam)
+{
+    EXPECT_EQ(QtFilter(QStringLiteral(
+                  "Comma-Separated Values (*.CSV)|*.CSV|Text files (*.txt)|*.txt|All files (*.*)|*.*")),
+              QStringLiteral("Comma-Separated Values (*.CSV);;Text files (*.txt);;All files (*.*)"));
+    EXPECT_EQ(QtFilter(QStringLiteral("Logs|*.txt;*.log")), QStringLiteral("Logs (*.txt *.log)"));
+
+    test::ScopedDialogs dialogs;
+    dialogs.echo = false;
+    SaveDialog d;
+    d.DefaultExt = QStringLiteral("CSV");
+    d.Filter = QStringLiteral("Text files (*.txt)|*.txt");
+    d.InitialDir = QStringLiteral("/data/");
+    d.FileName = QStringLiteral("/before.csv");
+    dialogs.saves.push_back(std::nullopt);
+    dialogs.saves.push_back(QStringLiteral("/data/run.CSV"));
+    EXPECT_FALSE(d.Execute());
+    EXPECT_EQ(d.FileName, QStringLiteral("/before.csv"));
+    EXPECT_TRUE(d.Execute());
+    EXPECT_EQ(d.FileName, QStringLiteral("/data/run.CSV"));
+    ASSERT_EQ(dialogs.shown.size(), size_t(2));
+    EXPECT_EQ(dialogs.shown[1].save.initialDir, QStringLiteral("/data/"));
+    EXPECT_EQ(dialogs.shown[1].save.filter, QStringLiteral("Text files (*.txt)"));
+    EXPECT_EQ(dialogs.shown[1].save.defaultSuffix, QStringLiteral("CSV"));
+}
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

@@ -1,0 +1,737 @@
+// The three windows against the simulated meter: Init, the moves between the windows with their
+// remote-mode codes, the measurement window's option handlers, and the end of the program.
+#include "app_windows.h"
+#include "child.h"
+#include "sim_fixture.h"
+
+#include "app/form_main.h"
+#include "app/qt_dialogs.h"
+#include "common/controls.h"
+#include "app/startup.h"
+#include "app/version.h"
+#include "measure/form_meas.h"
+#include "memory/form_sonfunc.h"
+
+#include <QDialogButtonBox>
+#include <QFile>
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QScreen>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QtTest>
+
+#include <memory>
+
+using namespace krx;
+using krx::sim::Fault;
+using krx::test::AppWindows;
+using krx::test::SimSetup;
+using L = QStringList;
+
+namespace {
+
+const L kInitLines = {
+    "0 open =1",
+    "20 OUT 54 [03] =1",
+    "20 IN 10 [37 33 38 30 30 30 34 32 31 2E 30 37 20 4B 52 58 20 37 33 38] =20",
+    "0 open =1",
+    "20 IN 1 [00] =1",
+    "0 open =1",
+    "20 IN 53 [08 00] =2",
+    "40 IN 48 [00 3C] =2",
+    "20 IN 49 [00 1E] =2",
+    "20 IN 50 [00 14] =2",
+};
+// What Init sends after InitDevice: the reconnect of ConnectIdle and one more code 3.
+const L kInitTail = {"0 open =1", "20 OUT 54 [03] =1", "20 OUT 54 [03] =1"};
+
+// A meter that answers the identity request and is gone right after it.
+class VanishingAfterIdentity : public UsbBackend {
+public:
+    explicit VanishingAfterIdentity(sim::Scenario s) : sim_(std::move(s)) {}
+    int OpenDevice() override { return sim_.OpenDevice(); }
+    int ControlTransfer(int requestType, int request, int value, int index, unsigned char* data, int length,
+                        int timeoutMs) override
+    {
+        const int result = sim_.ControlTransfer(requestType, request, value, index, data, length, timeoutMs);
+        if (value == 10)
+            sim_.meter().SetPresent(false);
+        return result;
+    }
+
+private:
+    sim::SimBackend sim_;
+};
+
+// Describe() texts of a trace file written by a child ("<seconds> <record>" per line).
+L TraceRecords(const QString& path)
+{
+    QFile f(path);
+    L out;
+    if (!f.open(QIODevice::ReadOnly))
+        return out;
+    for (const QByteArray& line : f.readAll().split('\n'))
+        if (!line.isEmpty())
+            out << QString::fromLatin1(line.mid(line.indexOf(' ') + 1));
+    return out;
+}
+
+}  // namespace
+
+class ShellWindowsTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void startState();
+    void controlsByName_data();
+    void controlsByName();
+    void initWithMeter();
+    void initWithoutMeter();
+    void initBatteryEmptyAndTimerLimits();
+    void initZeroByteIdentityAndFailedReads();
+    void initMeterVanishesAfterIdentity();
+    void measuringMoves();
+    void backFromMeasuringReinitialises();
+    void specialFunctionMoves();
+    void optionHandlers();
+    void exitAndClose_data();
+    void exitAndClose();
+    void testModeParameter_data();
+    void testModeParameter();
+    void settingsAtStart();
+    void qtDialogs();
+    void maskedEdits();
+};
+
+void ShellWindowsTest::startState()
+{
+    SimSetup t;
+    AppWindows w;
+    QVERIFY(Form_Main && Form_Meas && Form_SonFunc);
+    QVERIFY(Form_Main->isHidden() && Form_Meas->isHidden() && Form_SonFunc->isHidden());
+
+    VersionRecord v;
+    ReadVersionInfo(v);
+    QCOMPARE(v.ProductName, QStringLiteral("KRX 738"));
+    QCOMPARE(v.FileVersion, QStringLiteral("1.0.3.1"));
+    QVERIFY(!v.CompanyName.isEmpty());
+    QCOMPARE(Form_Main->windowTitle(),
+             QStringLiteral("KRX 738 read out program ") + v.CompanyName + QStringLiteral(" Version : 1.0.3.1"));
+    QCOMPARE(Form_Meas->windowTitle(), QStringLiteral("Measuring KRX 738"));
+    QCOMPARE(Form_SonFunc->windowTitle(), QStringLiteral("Special function"));
+
+    // Accelerators: none on the two measurement buttons, kept on the others.
+    QCOMPARE(Form_Main->BitBtn_Measuring->text(), QStringLiteral("Measuring"));
+    QCOMPARE(Form_Main->BitBtn_Measuring_timer->text(), QStringLiteral("Measuring with timer"));
+    QCOMPARE(Form_Main->Button_Init->text(), QStringLiteral("&Init"));
+    QCOMPARE(Form_Main->BitBtn_Special_function->text(), QStringLiteral("&Special function"));
+    QCOMPARE(Form_Main->BitBtn_Exit->text(), QStringLiteral("E&xit"));
+
+    QVERIFY(!Form_Main->BitBtn_Measuring->isEnabled());
+    QVERIFY(!Form_Main->BitBtn_Measuring_timer->isEnabled());
+    QVERIFY(!Form_Main->BitBtn_Special_function->isEnabled());
+    QVERIFY(Form_Main->BitBtn_Exit->isEnabled());
+    QVERIFY(Form_Main->GroupBox_Device->isHidden());
+    QVERIFY(!Form_Main->TimerMode);
+    QVERIFY(!Form_Main->TestMode);
+    QCOMPARE(Form_Main->CommandPause, 20);
+    QVERIFY(Form_Main->SerialNo.isEmpty() && Form_Main->DeviceName.isEmpty() && Form_Main->SwVersion.isEmpty());
+
+    // The measurement window has no close box and ignores a close request.
+    QVERIFY(!(Form_Meas->windowFlags() & Qt::WindowCloseButtonHint));
+    QVERIFY(!(Form_Meas->windowFlags() & Qt::WindowSystemMenuHint));
+    Form_Meas->show();
+    QVERIFY(!Form_Meas->close());
+    QVERIFY(Form_Meas->isVisible());
+    Form_Meas->hide();
+
+    // Centred on the primary screen's full area, halves toward zero.
+    const QSize screen = QGuiApplication::primaryScreen()->geometry().size();
+    for (QWidget* window : {static_cast<QWidget*>(Form_Main), static_cast<QWidget*>(Form_Meas),
+                            static_cast<QWidget*>(Form_SonFunc)})
+        QCOMPARE(window->pos(), CentredPosition(screen, window->size()));
+    QCOMPARE(CentredPosition(QSize(1024, 768), QSize(1032, 693)), QPoint(-4, 37));
+    QCOMPARE(CentredPosition(QSize(800, 600), QSize(1052, 428)), QPoint(-126, 86));
+
+    // The meter is not touched before Init.
+    QVERIFY(t.Take().isEmpty());
+}
+
+void ShellWindowsTest::controlsByName_data()
+{
+    QTest::addColumn<int>("window");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("hidden");
+    QTest::addColumn<bool>("enabled");
+    auto row = [](int window, const char* name, const char* text, bool hidden = false, bool enabled = true) {
+        QTest::newRow(name) << window << QString::fromLatin1(name) << QString::fromUtf8(text) << hidden << enabled;
+    };
+    // Main window.
+    row(0, "Button_Init", "&Init");
+    row(0, "GroupBox_Device", "Device", true);
+    row(0, "Label_KRX", "Sw. Version  :");
+    row(0, "Label_SN_", "Serial No. : ");
+    row(0, "Label_Date_", "Date           :");
+    row(0, "LabelTime_", "Time  : ");
+    row(0, "Label_BatteryCondition", "Battery       :");
+    for (const char* value : {"Label_Device", "Label_SW", "Label_SN", "Label_Date", "Label_Time", "Label_BattCond"})
+        row(0, value, "");
+    // Measurement window.
+    row(1, "GroupBox2", "Setup");
+    row(1, "RadioGroup_UmessMode", "Select voltage function");
+    row(1, "RadioGroup_Measvolt", "Measurement voltage", false, false);
+    row(1, "RadioGroup_MeasDispl", "Measurement display");
+    row(1, "GroupBoxMeas", "Measuring");
+    row(1, "Label_temp", "Temperature :");
+    row(1, "Label_Temp_V", "");
+    row(1, "Label_humidity", "Humidity :");
+    row(1, "Label_Humi_V", "");
+    row(1, "Label1", "0", true);
+    row(1, "GroupBox1", "Resistance value");
+    row(1, "Label_Resistance", "R = ");
+    row(1, "Label_ResistaceValue", "");
+    row(1, "Label_WStV", "");
+    row(1, "Label_Mv", "Measuring voltage :", true);
+    row(1, "Label_St", "Sample time :", true);
+    row(1, "Label_St_V", "0", true);
+    row(1, "Label_Status", "");
+    row(1, "GroupBox_Timer", "Rest time");
+    row(1, "Label_Timer_S", "0 Sec");
+    row(1, "BitBtn_Start", "&Start");
+    row(1, "BitBtn_Break", "&Break");
+    row(1, "BitBtn_Save", "S&ave");
+    row(1, "BitBtn_Back", "Bac&k");
+    row(1, "GroupBox_SetTimer", "Set Timer", true);
+    row(1, "Label_Time", "");
+    row(1, "RadioGroup_VoltCalc", "Calculation");
+    // Special-functions window.
+    row(2, "GroupBox_SpecFunc", "Special function");
+    row(2, "BitBtn_ReadStOhm", "Read storage OHM");
+    row(2, "BitBtn_ReadStBD", "Read storage BD");
+    row(2, "BitBtn_BreakDown", "Break-Down resistance");
+    row(2, "BitBtn_Main", "Back to main menu");
+    row(2, "BitBtn_DeleteOhm", "Delete OHM storage");
+    row(2, "BitBtn_DeleteBD", "Delete BD storage");
+    row(2, "Memo_Display", "");
+    row(2, "GroupBox_SR", "Select range");
+    row(2, "Label1", "Save files from");
+    row(2, "MaskEdit_from", "1");
+    row(2, "Label_to", "to");
+    row(2, "MaskEdit_to", "99");
+    row(2, "BitBtn_Set", "Save");
+    row(2, "GroupBox_Timers", "Setup timers Break-Down/Break-Off resistance", true);
+    row(2, "Label_BDTimer", "BD Timer (Sec.)");
+    row(2, "MaskEdit_BD", "");
+    row(2, "Label_BOTimer", "BO Timer (Sec.)");
+    row(2, "MaskEdit_BO", "");
+    row(2, "BitBtn_Start", "Start");
+    row(2, "BitBtn_Stop", "Stop");
+    row(2, "BitBtn_Save", "Save");
+    row(2, "Label_BDP", "Break-Down Measurement in progress", true);
+    row(2, "LMDProgress_BDP", "", true);
+}
+
+void ShellWindowsTest::controlsByName()
+{
+    QFETCH(int, window);
+    QFETCH(QString, name);
+    QFETCH(QString, text);
+    QFETCH(bool, hidden);
+    QFETCH(bool, enabled);
+    AppWindows w;
+    const QWidget* windows[] = {Form_Main, Form_Meas, Form_SonFunc};
+    const QList<QWidget*> found = windows[window]->findChildren<QWidget*>(name);
+    QCOMPARE(found.size(), 1);
+    QWidget* c = found.front();
+    QString actual;
+    if (auto* b = qobject_cast<QPushButton*>(c))
+        actual = b->text();
+    else if (auto* l = qobject_cast<QLabel*>(c))
+        actual = l->text();
+    else if (auto* g = qobject_cast<QGroupBox*>(c))
+        actual = g->title();
+    else if (auto* e = qobject_cast<QLineEdit*>(c))
+        actual = e->text();
+    else if (auto* m = qobject_cast<QPlainTextEdit*>(c))
+        actual = m->toPlainText();
+    QCOMPARE(actual, text);
+    QCOMPARE(c->isHidden(), hidden);
+    QCOMPARE(c->isEnabled(), enabled);
+}
+
+void ShellWindowsTest::initWithMeter()
+{
+    SimSetup t;
+    AppWindows w;
+    Form_Main->show();
+    Form_Main->Button_Init->click();
+
+    QCOMPARE(t.Take(), kInitLines + kInitTail);
+    QVERIFY(t.dialogs.shown.empty());
+    QVERIFY(Form_Main->Button_Init->isHidden());
+    QVERIFY(!Form_Main->GroupBox_Device->isHidden());
+    QVERIFY(Form_Main->BitBtn_Measuring->isEnabled());
+    QVERIFY(Form_Main->BitBtn_Measuring_timer->isEnabled());
+    QVERIFY(Form_Main->BitBtn_Special_function->isEnabled());
+    QCOMPARE(Form_Main->SerialNo, QStringLiteral("73800042"));
+    QCOMPARE(Form_Main->Label_SN->text(), QStringLiteral("73800042"));
+    QCOMPARE(Form_Main->Label_SW->text(), QStringLiteral("1.07"));
+    QCOMPARE(Form_Main->Label_Device->text(), QStringLiteral("KRX 738"));
+    QCOMPARE(Form_Main->Label_BattCond->text(), QStringLiteral("ok"));
+    QVERIFY(!Form_Main->Label_Date->text().isEmpty());
+    QVERIFY(!Form_Main->Label_Time->text().isEmpty());
+    QCOMPARE(t.meter().RemoteMode(), 3);
+
+    // The meter's setup (500 V manual, technical, average, 60 s) is in the measurement window, and
+    // nothing was sent back while it was copied.
+    QVERIFY(!Form_Main->LoadingSetup);
+    QCOMPARE(Form_Meas->RadioGroup_UmessMode->ItemIndex(), 0);
+    QVERIFY(Form_Meas->RadioGroup_Measvolt->isEnabled());
+    QCOMPARE(Form_Meas->RadioGroup_Measvolt->ItemIndex(), 2);
+    QCOMPARE(Form_Meas->RadioGroup_MeasDispl->ItemIndex(), 0);
+    QCOMPARE(Form_Meas->RadioGroup_VoltCalc->ItemIndex(), 0);
+    QCOMPARE(Form_Meas->ScrollBar_Timer->value(), 60);
+    QCOMPARE(Form_Meas->Label_Time->text(), QStringLiteral("60 Sec"));
+
+    // Another setup in the meter: a second Init copies it, still without sending anything.
+    USB().WriteMeasuringSetup(1, 500, 1, 1);  // automatic voltage, exponent display, lapse
+    t.Take();
+    Form_Main->InitDevice();
+    for (const QString& line : t.Take())
+        QVERIFY2(!line.contains(QLatin1String("OUT 53")), qPrintable(line));
+    QCOMPARE(Form_Meas->RadioGroup_UmessMode->ItemIndex(), 1);
+    QVERIFY(!Form_Meas->RadioGroup_Measvolt->isEnabled());
+    QCOMPARE(Form_Meas->RadioGroup_MeasDispl->ItemIndex(), 1);
+    QCOMPARE(Form_Meas->RadioGroup_VoltCalc->ItemIndex(), 1);
+}
+
+void ShellWindowsTest::initWithoutMeter()
+{
+    sim::Scenario s = sim::Scenario::Default();
+    s.present = false;
+    SimSetup t(s);
+    AppWindows w;
+    Form_Main->show();
+    Form_Main->Button_Init->click();
+
+    QCOMPARE(t.Take(), (L{"0 open =0", "0 open =0"}));
+    QCOMPARE(t.dialogs.Messages(), L{"!! No device found !!|Please check if the device is switched on!"});
+    QCOMPARE(t.dialogs.shown.front().buttons, Buttons::Ok);
+    QVERIFY(!Form_Main->Button_Init->isHidden());
+    QVERIFY(Form_Main->GroupBox_Device->isHidden());
+    QVERIFY(!Form_Main->BitBtn_Measuring->isEnabled());
+    QVERIFY(!Form_Main->BitBtn_Special_function->isEnabled());
+
+    // Plugged in now: the next press succeeds.
+    t.meter().SetPresent(true);
+    Form_Main->Button_Init->click();
+    QCOMPARE(t.Take(), kInitLines + kInitTail);
+    QVERIFY(Form_Main->BitBtn_Measuring->isEnabled());
+}
+
+void ShellWindowsTest::initBatteryEmptyAndTimerLimits()
+{
+    sim::Scenario s = sim::Scenario::Default();
+    s.batteryEmpty = true;
+    s.measuringTimer = 0;
+    SimSetup t(s);
+    AppWindows w;
+    Form_Main->Button_Init->click();
+    QCOMPARE(Form_Main->Label_BattCond->text(), QStringLiteral("! Empty !"));
+    QCOMPARE(Form_Meas->ScrollBar_Timer->value(), 1);
+
+    t.meter().scenario().batteryEmpty = false;
+    USB().WriteMeasuringTimer(900);
+    Form_Main->Button_Init->click();
+    QCOMPARE(Form_Main->Label_BattCond->text(), QStringLiteral("ok"));
+    QCOMPARE(Form_Meas->ScrollBar_Timer->value(), 600);
+}
+
+void ShellWindowsTest::initZeroByteIdentityAndFailedReads()
+{
+    sim::Scenario s = sim::Scenario::Default();
+    // Identity answered with no bytes; the timer read of the setup fails.
+    s.faults.push_back(Fault{Fault::Short, 0, 10, 1, 1, 0, 0});
+    s.faults.push_back(Fault{Fault::Fail, 0, 48, 1, 1, kUsbErrorIo});
+    SimSetup t(s);
+    AppWindows w;
+    Form_Meas->RadioGroup_MeasDispl->SetItemIndex(0);
+    t.Take();
+    Form_Main->Button_Init->click();
+
+    QVERIFY(t.dialogs.shown.empty());
+    QVERIFY(!Form_Main->GroupBox_Device->isHidden());
+    QVERIFY(Form_Main->BitBtn_Measuring->isEnabled());
+    QCOMPARE(Form_Main->Label_SN->text(), QString());
+    QCOMPARE(Form_Main->Label_Device->text(), QString());
+    // The setup could not be read: the controls keep what they showed.
+    QCOMPARE(Form_Meas->RadioGroup_UmessMode->ItemIndex(), 1);
+    QCOMPARE(Form_Meas->RadioGroup_Measvolt->ItemIndex(), 0);
+    QCOMPARE(Form_Meas->RadioGroup_MeasDispl->ItemIndex(), 0);
+    QCOMPARE(Form_Meas->RadioGroup_VoltCalc->ItemIndex(), 1);
+    QCOMPARE(Form_Meas->ScrollBar_Timer->value(), 10);
+
+    // A failing identity request is a missing meter; the identity on screen stays.
+    Form_Main->Button_Init->click();
+    QCOMPARE(Form_Main->Label_SN->text(), QStringLiteral("73800042"));
+    t.sim->Inject(Fault{Fault::Fail, 0, 10, 1, 1, kUsbErrorPipe});
+    t.Take();
+    Form_Main->Button_Init->click();
+    QCOMPARE(t.dialogs.Messages(), L{"!! No device found !!|Please check if the device is switched on!"});
+    QCOMPARE(Form_Main->Label_SN->text(), QStringLiteral("73800042"));
+    const L lines = t.Take();
+    QCOMPARE(lines.mid(0, 3), (L{"0 open =1", "20 OUT 54 [03] =1", "20 IN 10 len=20 [] =-9"}));
+    QCOMPARE(lines.mid(3), kInitTail);
+}
+
+void ShellWindowsTest::initMeterVanishesAfterIdentity()
+{
+    SimSetup t;
+    AppWindows w;
+    SetUsbBackend(std::make_unique<VanishingAfterIdentity>(sim::Scenario::Default()));
+    Form_Main->Button_Init->click();
+
+    // The battery read finds no meter: the error display reports it and Init ends there, with the
+    // identity already on screen and nothing sent afterwards.
+    QCOMPARE(t.dialogs.shown.size(), size_t(1));
+    QCOMPARE(t.dialogs.shown.front().kind, test::ShownBox::Error);
+    QVERIFY(!Form_Main->GroupBox_Device->isHidden());
+    QCOMPARE(Form_Main->Label_SN->text(), QStringLiteral("73800042"));
+    QCOMPARE(Form_Main->Label_BattCond->text(), QString());
+    QVERIFY(!Form_Main->LoadingSetup);
+    QCOMPARE(t.Take().mid(3), (L{"0 open =0"}));
+}
+
+void ShellWindowsTest::measuringMoves()
+{
+    SimSetup t;
+    AppWindows w;
+    Form_Main->show();
+    Form_Main->Button_Init->click();
+    Form_Meas->ScrollBar_Timer->setValue(25);
+    t.Take();
+
+    Form_Main->BitBtn_Measuring_timer->click();
+    QCOMPARE(t.Take(), L{"20 OUT 54 [07] =1"});
+    QVERIFY(Form_Main->isHidden() && Form_Meas->isVisible());
+    QVERIFY(Form_Main->TimerMode);
+    QVERIFY(Form_Meas->GroupBox_SetTimer->isVisible());
+    QVERIFY(Form_Meas->GroupBox_Timer->isVisible());
+    QCOMPARE(Form_Meas->Label_Time->text(), QStringLiteral("25 Sec"));
+    QCOMPARE(Form_Meas->Label_Mv->text(), QString());
+    QVERIFY(Form_Meas->BitBtn_Save->isEnabled());  // only the plain path disables it
+
+    // "Measuring" after "Measuring with timer": the timer groups go, nothing is sent.
+    Form_Meas->hide();
+    Form_Main->show();
+    Form_Main->BitBtn_Measuring->click();
+    QVERIFY(t.Take().isEmpty());
+    QVERIFY(Form_Main->isHidden() && Form_Meas->isVisible());
+    QVERIFY(!Form_Main->TimerMode);
+    QVERIFY(Form_Meas->GroupBox_SetTimer->isHidden());
+    QVERIFY(Form_Meas->GroupBox_Timer->isHidden());
+    QVERIFY(!Form_Meas->BitBtn_Save->isEnabled());
+}
+
+void ShellWindowsTest::backFromMeasuringReinitialises()
+{
+    SimSetup t;
+    AppWindows w;
+    Form_Main->show();
+    Form_Main->Button_Init->click();
+    Form_Main->BitBtn_Measuring->click();
+    Form_Meas->ShowReadingLabels(true);
+    Form_Meas->Label_Temp_V->setText(QStringLiteral("22.5 C"));
+    Form_Meas->Label_Humi_V->setText(QStringLiteral("45 %"));
+    Form_Meas->Label_ResistaceValue->setText(QStringLiteral("1.23 GOhm"));
+    Form_Meas->Label_Timer_S->setText(QStringLiteral("7 Sec."));
+    Form_Meas->BitBtn_Start->setEnabled(false);
+    USB().WriteMeasuringTimer(120);  // changed at the meter meanwhile
+    t.Take();
+
+    Form_Meas->BitBtn_Back->click();
+    QCOMPARE(t.Take(), L{"20 OUT 54 [03] =1"} + kInitLines.mid(0, 7) + L{"40 IN 48 [00 78] =2"} + kInitLines.mid(8));
+    QVERIFY(Form_Main->isVisible() && Form_Meas->isHidden());
+    QVERIFY(Form_Meas->Label_Mv->isHidden() && Form_Meas->Label_St->isHidden() && Form_Meas->Label_St_V->isHidden());
+    QCOMPARE(Form_Meas->Label_Temp_V->text(), QString());
+    QCOMPARE(Form_Meas->Label_Humi_V->text(), QString());
+    QCOMPARE(Form_Meas->Label_ResistaceValue->text(), QString());
+    QCOMPARE(Form_Meas->Label_Timer_S->text(), QStringLiteral("7 Sec."));
+    QVERIFY(Form_Meas->BitBtn_Start->isEnabled() && Form_Meas->BitBtn_Break->isEnabled() &&
+            Form_Meas->BitBtn_Save->isEnabled());
+    QCOMPARE(Form_Meas->ScrollBar_Timer->value(), 120);
+}
+
+void ShellWindowsTest::specialFunctionMoves()
+{
+    SimSetup t;
+    AppWindows w;
+    Form_Main->show();
+    Form_Main->Button_Init->click();
+    // Left over from an earlier visit.
+    Form_SonFunc->GroupBox_SR->show();
+    Form_SonFunc->GroupBox_SpecFunc->hide();
+    Form_SonFunc->Memo_Display->setPlainText(QStringLiteral("old lines\nmore"));
+    t.Take();
+
+    Form_Main->BitBtn_Special_function->click();
+    QCOMPARE(t.Take(), L{"20 OUT 54 [0C] =1"});
+    QCOMPARE(t.meter().RemoteMode(), 12);
+    QVERIFY(Form_Main->isHidden() && Form_SonFunc->isVisible());
+    QVERIFY(!Form_SonFunc->BitBtn_Save->isEnabled());
+    QVERIFY(!Form_SonFunc->GroupBox_SpecFunc->isHidden());
+    QVERIFY(Form_SonFunc->GroupBox_SR->isHidden());
+    QCOMPARE(Form_SonFunc->Memo_Display->toPlainText(), QString());
+
+    // Closing the window leaves the break-down group as it was.
+    Form_SonFunc->GroupBox_Timers->show();
+    Form_SonFunc->Label_BDP->setText(QStringLiteral("status"));
+    QVERIFY(Form_SonFunc->close());
+    QCOMPARE(t.Take(), L{"20 OUT 54 [03] =1"});
+    QVERIFY(Form_Main->isVisible() && Form_SonFunc->isHidden());
+    QVERIFY(!Form_SonFunc->GroupBox_Timers->isHidden());
+    QCOMPARE(Form_SonFunc->Label_BDP->text(), QStringLiteral("status"));
+
+    // "Back to main menu" hides it and clears the status line.
+    Form_Main->BitBtn_Special_function->click();
+    t.Take();
+    Form_SonFunc->BitBtn_Main->click();
+    QCOMPARE(t.Take(), L{"20 OUT 54 [03] =1"});
+    QVERIFY(Form_Main->isVisible() && Form_SonFunc->isHidden());
+    QVERIFY(Form_SonFunc->GroupBox_Timers->isHidden());
+    QCOMPARE(Form_SonFunc->Label_BDP->text(), QString());
+
+    // The range "Save" only raises its flag.
+    Form_SonFunc->RangeSaveRequested = false;
+    Form_SonFunc->BitBtn_Set->click();
+    QVERIFY(Form_SonFunc->RangeSaveRequested);
+    QVERIFY(t.Take().isEmpty());
+}
+
+void ShellWindowsTest::optionHandlers()
+{
+    SimSetup t;
+    AppWindows w;
+    Form_Main->Button_Init->click();
+    Form_Main->BitBtn_Measuring->click();
+    t.Take();
+
+    Form_Meas->RadioGroup_UmessMode->Button(1)->click();  // "Auto"
+    QVERIFY(!Form_Meas->RadioGroup_Measvolt->isEnabled());
+    // With automatic voltage the selected 500 V is still passed; the command set sends the auto bit.
+    QCOMPARE(t.Take(), (L{"0 open =1", "20 IN 53 [08 00] =2", "20 OUT 53 [40 00] =2", "20 OUT 53 [40 00] =2",
+                          "20 OUT 37 [10] =1"}));
+    Form_Meas->RadioGroup_UmessMode->Button(0)->click();  // "Manuell"
+    QVERIFY(Form_Meas->RadioGroup_Measvolt->isEnabled());
+    QCOMPARE(t.Take().mid(2), (L{"20 OUT 53 [08 00] =2", "20 OUT 53 [08 00] =2", "20 OUT 37 [10] =1"}));
+
+    Form_Meas->RadioGroup_Measvolt->Button(3)->click();  // "1000V"
+    QCOMPARE(t.Take().mid(2, 1), L{"20 OUT 53 [10 00] =2"});
+    Form_Meas->RadioGroup_VoltCalc->Button(1)->click();  // no handler: reaches the meter with the next setup
+    QVERIFY(t.Take().isEmpty());
+    Form_Meas->RadioGroup_MeasDispl->Button(1)->click();  // "Exponent"
+    QCOMPARE(t.Take().mid(2, 1), L{"20 OUT 53 [10 03] =2"});
+    // Choosing the selected item again is no change.
+    Form_Meas->RadioGroup_MeasDispl->Button(1)->click();
+    QVERIFY(t.Take().isEmpty());
+
+    // The scroll bar only changes its label.
+    Form_Meas->ScrollBar_Timer->triggerAction(QAbstractSlider::SliderPageStepAdd);
+    QCOMPARE(Form_Meas->Label_Time->text(), QStringLiteral("70 Sec"));
+    QVERIFY(t.Take().isEmpty());
+
+    // While Init copies the setup the handlers send nothing.
+    Form_Main->LoadingSetup = true;
+    Form_Meas->RadioGroup_UmessMode->SetItemIndex(1);
+    Form_Meas->RadioGroup_Measvolt->SetItemIndex(0);
+    Form_Main->LoadingSetup = false;
+    QVERIFY(t.Take().isEmpty());
+    QVERIFY(!Form_Meas->RadioGroup_Measvolt->isEnabled());
+}
+
+void ShellWindowsTest::exitAndClose_data()
+{
+    QTest::addColumn<bool>("present");
+    QTest::addColumn<bool>("byClose");
+    QTest::addColumn<L>("expected");
+    const L withMeter = {"open =1", "OUT 54 [03] =1", "OUT 54 [01] =1"};
+    QTest::newRow("Exit with meter") << true << false << withMeter;
+    QTest::newRow("close with meter") << true << true << withMeter;
+    QTest::newRow("Exit without meter") << false << false << L{"open =0"};
+    QTest::newRow("close without meter") << false << true << L{"open =0"};
+}
+
+void ShellWindowsTest::exitAndClose()
+{
+    QFETCH(bool, present);
+    QFETCH(bool, byClose);
+    QFETCH(L, expected);
+    SimSetup t;
+    AppWindows w;
+    Form_Main->show();
+    Form_Main->Button_Init->click();
+    t.meter().SetPresent(present);
+    t.Take();
+    QTemporaryDir dir;
+    const QString trace = dir.filePath(QStringLiteral("trace.txt"));
+
+    const test::ChildResult r = test::RunInChild([&] {
+        TheTransferLog().TraceTo(trace);
+        if (byClose)
+            Form_Main->close();
+        else
+            Form_Main->BitBtn_Exit->click();
+    });
+    QVERIFY(r.exited);
+    QCOMPARE(r.status, 0);
+    QVERIFY2(r.output.find("BOX") == std::string::npos, r.output.c_str());
+    QCOMPARE(TraceRecords(trace), expected);
+}
+
+void ShellWindowsTest::testModeParameter_data()
+{
+    QTest::addColumn<L>("parameters");
+    QTest::addColumn<bool>("testMode");
+    const QString p = QStringLiteral("/opt/krx/krx738");
+    QTest::newRow("none") << L{p} << false;
+    QTest::newRow("index 1") << L{p, "T"} << true;
+    QTest::newRow("index 3") << L{p, "a", "b", "T"} << true;
+    QTest::newRow("index 5") << L{p, "1", "2", "3", "4", "T"} << true;
+    QTest::newRow("index 6") << L{p, "1", "2", "3", "4", "5", "T"} << false;
+    QTest::newRow("lower case") << L{p, "t"} << false;
+    QTest::newRow("slash") << L{p, "/T"} << false;
+    QTest::newRow("word") << L{p, "TT"} << false;
+}
+
+void ShellWindowsTest::testModeParameter()
+{
+    QFETCH(L, parameters);
+    QFETCH(bool, testMode);
+    AppWindows w(parameters);
+    QCOMPARE(Form_Main->TestMode, testMode);
+}
+
+void ShellWindowsTest::settingsAtStart()
+{
+    {
+        AppWindows w;
+        QCOMPARE(Form_Main->SamplingTime, 1000);
+        QCOMPARE(Form_Main->DataDirectory, QDir::homePath() + QLatin1Char('/'));
+        QVERIFY(!QFile::exists(w.SettingsPath()));
+    }
+    {
+        AppWindows w({QStringLiteral("krx738")}, "[Other]\r\nSamplingTime=7\r\n[krx 738]\r\n"
+                                                 "datadirectory = /data/runs/\r\nSamplingTime=0x1F4\r\n");
+        QCOMPARE(Form_Main->SamplingTime, 500);
+        QCOMPARE(Form_Main->DataDirectory, QStringLiteral("/data/runs/"));
+    }
+    {
+        AppWindows w({QStringLiteral("krx738")}, "[KRX 738]\nSamplingTime=abc\n");
+        QCOMPARE(Form_Main->SamplingTime, 1000);
+    }
+}
+
+void ShellWindowsTest::qtDialogs()
+{
+    QtDialogs dialogs;
+    // Each box is answered from inside its own event loop, as a user would.
+    auto answer = [](const std::function<void(QWidget*)>& act) {
+        QTimer::singleShot(0, [act] { act(QApplication::activeModalWidget()); });
+    };
+
+    QString seen;
+    answer([&](QWidget* w) {
+        auto* box = qobject_cast<QMessageBox*>(w);
+        QVERIFY(box);
+        seen = box->windowTitle() + QLatin1Char('|') + box->text();
+        QCOMPARE(box->icon(), QMessageBox::NoIcon);
+        QCOMPARE(box->standardButtons(), QMessageBox::Ok | QMessageBox::Cancel);
+        box->button(QMessageBox::Cancel)->click();
+    });
+    QCOMPARE(dialogs.Message(QStringLiteral("Delete?"), QStringLiteral("Question"), Buttons::OkCancel, Icon::None),
+             Answer::Cancel);
+    QCOMPARE(seen, QStringLiteral("Question|Delete?"));
+
+    answer([&](QWidget* w) {
+        auto* box = qobject_cast<QMessageBox*>(w);
+        QVERIFY(box);
+        QCOMPARE(box->standardButtons(), QMessageBox::Ok);
+        QCOMPARE(box->icon(), QMessageBox::Critical);
+        seen = box->windowTitle() + QLatin1Char('|') + box->text();
+        box->button(QMessageBox::Ok)->click();
+    });
+    dialogs.ShowError(QStringLiteral("'x' is not a valid integer value"));
+    QCOMPARE(seen, QStringLiteral("Error|'x' is not a valid integer value"));
+
+    answer([&](QWidget* w) {
+        auto* input = qobject_cast<QInputDialog*>(w);
+        QVERIFY(input);
+        seen = input->windowTitle() + QLatin1Char('|') + input->labelText() + QLatin1Char('|') + input->textValue();
+        input->setTextValue(QStringLiteral("probe 7"));
+        input->accept();
+    });
+    QString comment = QStringLiteral("start");
+    QVERIFY(dialogs.InputQuery(QStringLiteral("Input dialog"), QStringLiteral("Input comment"), comment));
+    QCOMPARE(seen, QStringLiteral("Input dialog|Input comment|start"));
+    QCOMPARE(comment, QStringLiteral("probe 7"));
+
+    QTemporaryDir dir;
+    QFile existing(dir.filePath(QStringLiteral("log.CSV")));
+    QVERIFY(existing.open(QIODevice::WriteOnly));
+    existing.close();
+    answer([&](QWidget* w) {
+        auto* fd = qobject_cast<QFileDialog*>(w);
+        QVERIFY(fd);
+        QCOMPARE(fd->windowTitle(), QStringLiteral("Save"));
+        QCOMPARE(fd->acceptMode(), QFileDialog::AcceptSave);
+        QVERIFY(fd->testOption(QFileDialog::DontConfirmOverwrite));
+        QCOMPARE(fd->defaultSuffix(), QStringLiteral("CSV"));
+        QCOMPARE(QDir(fd->directory()).canonicalPath(), QDir(dir.path()).canonicalPath());
+        QCOMPARE(fd->nameFilters(), (L{"Comma-Separated Values (*.CSV)", "All files (*.*)"}));
+        fd->selectFile(QStringLiteral("log.CSV"));
+        static_cast<QDialog*>(fd)->accept();
+    });
+    SaveFileRequest request;
+    request.title = QStringLiteral("Save");
+    request.initialDir = dir.path();
+    request.filter = QStringLiteral("Comma-Separated Values (*.CSV);;All files (*.*)");
+    request.defaultSuffix = QStringLiteral("CSV");
+    QString chosen;
+    QVERIFY(dialogs.SaveFile(request, chosen));
+    QCOMPARE(QFileInfo(chosen).fileName(), QStringLiteral("log.CSV"));
+}
+
+void ShellWindowsTest::maskedEdits()
+{
+    QCOMPARE(QtInputMask(QStringLiteral("##;1;_")), QStringLiteral("##;_"));
+    QCOMPARE(QtInputMask(QStringLiteral("##")), QStringLiteral("##;_"));
+    QCOMPARE(QtInputMask(QStringLiteral("####;1;")), QStringLiteral("####; "));
+    QCOMPARE(QtInputMask(QStringLiteral("####;1;_")), QStringLiteral("####;_"));
+
+    AppWindows w;
+    QLineEdit* from = Form_SonFunc->MaskEdit_from;
+    QCOMPARE(from->displayText(), QStringLiteral("1_"));
+    from->setText(QStringLiteral("123"));
+    QCOMPARE(from->text(), QStringLiteral("12"));
+    from->clear();
+    QTest::keyClicks(from, QStringLiteral("a7x"));
+    QCOMPARE(from->text(), QStringLiteral("7"));
+    QLineEdit* bd = Form_SonFunc->MaskEdit_BD;
+    QCOMPARE(bd->displayText(), QStringLiteral("    "));
+    bd->setText(QStringLiteral("30"));
+    QCOMPARE(bd->text().trimmed(), QStringLiteral("30"));
+    bd->setText(QStringLiteral("12345"));
+    QCOMPARE(bd->text(), QStringLiteral("1234"));
+    QCOMPARE(Form_SonFunc->MaskEdit_BO->displayText(), QStringLiteral("____"));
+}
+
+QTEST_MAIN(ShellWindowsTest)
+#include "test_shell_windows.moc"

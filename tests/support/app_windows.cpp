@@ -1,0 +1,33 @@
+#include "app_windows.h"
+
+#include "app/settings.h"
+#include "app/startup.h"
+
+#include <QFile>
+
+namespace krx::test {
+
+AppWindows::AppWindows(const QStringList& parameters, const QByteArray& settings)
+{
+    SetSettingsFilePath(SettingsPath());
+    if (!settings.isNull()) {
+        QFile f(SettingsPath());
+        if (f.open(QIODevice::WriteOnly))
+            f.write(settings);
+    }
+    SetProgramParameters(parameters);
+    CreateWindows();
+}
+
+AppWindows::~AppWindows()
+{
+    DestroyWindows();
+    SetSettingsFilePath(QString());
+}
+
+QString AppWindows::SettingsPath() const
+{
+    return dir_.filePath(QStringLiteral("KRX_SETUP.INI"));
+}
+
+}  // namespace krx::test

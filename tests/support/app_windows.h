@@ -1,0 +1,36 @@
+#pragma once
+// The program's three windows for window tests: created in start-up order with the settings file in
+// a temporary folder and the given program parameters, destroyed at the end of the scope. Create
+// one per test (init/cleanup) for a fresh program, or one per test binary (initTestCase) to keep
+// state between tests. Install the simulated meter (SimSetup) as well before pressing anything.
+
+#include <QByteArray>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <QWidget>
+
+namespace krx::test {
+
+class AppWindows {
+public:
+    // `settings`: the settings file's bytes before the windows are created; null: no file.
+    explicit AppWindows(const QStringList& parameters = {QStringLiteral("krx738")},
+                        const QByteArray& settings = QByteArray());
+    ~AppWindows();
+    AppWindows(const AppWindows&) = delete;
+    AppWindows& operator=(const AppWindows&) = delete;
+
+    QString SettingsPath() const;
+
+private:
+    QTemporaryDir dir_;
+};
+
+// A control of a window by its object name; nullptr when there is none of that name and kind.
+template <class T>
+T* Control(const QWidget* window, const char* name)
+{
+    return window->findChild<T*>(QString::fromLatin1(name));
+}
+
+}  // namespace krx::test
