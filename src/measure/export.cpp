@@ -8,6 +8,7 @@
 
 #include <QDateTime>
 #include <QDir>
+#include <QFile>
 
 using namespace krx;
 
@@ -43,7 +44,9 @@ int TForm_Meas::SaveMeasurement()
 
     const AppendResult r = AppendCsvLine(fileName, QString::fromLatin1(MeasurementLogHeader), line);
     const QString shown = QDir::toNativeSeparators(fileName);
-    const QString reason = r.error.isEmpty() ? QString() : QStringLiteral(" (") + r.error + QLatin1Char(')');
+    // A write that merely fell short carries no reason of the system's (a fresh file's own text).
+    const bool noReason = r.error.isEmpty() || r.error == QFile().errorString();
+    const QString reason = noReason ? QString() : QStringLiteral(" (") + r.error + QLatin1Char(')');
     switch (r.status) {
     case AppendResult::Ok:
         return SaveOk;
