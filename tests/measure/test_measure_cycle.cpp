@@ -246,6 +246,21 @@ void MeasureCycleTest::timerCycleRunsOut()
     QCOMPARE(Form_Meas->LastReading.resistance, QStringLiteral("1.23E+06"));
     QVERIFY(!p.t.meter().Measuring());
     QVERIFY(p.t.dialogs.shown.empty());
+
+    // The next cycle's first status read fails right after the voltage settled: all zeros read as a
+    // timer that ran out. The cycle stops without inventing a reading and keeps the last record.
+    const MeasurementRecord before = Form_Meas->LastReading;
+    p.t.sim->Inject(Fault{.kind = Fault::Fail, .at = 3, .command = 1, .direction = 1});
+    Form_Meas->BitBtn_Start->click();
+    const L again = p.t.Take();
+    QCOMPARE(again.mid(again.size() - 6),
+             (L{"200 open =1", "20 IN 1 [24] =1", "0 open =1", "20 IN 1 len=1 [] =-1", "20 OUT 8 [40] =1"}) +
+                 L{"0 IN 51 [00 00] =2"});
+    QVERIFY(ButtonsBack());
+    QCOMPARE(Form_Meas->Label_ResistaceValue->text(), QString());
+    QCOMPARE(Form_Meas->Label_Temp_V->text(), QString());
+    QCOMPARE(Form_Meas->LastReading.date, before.date);
+    QCOMPARE(Form_Meas->LastReading.resistance, before.resistance);
 }
 
 void MeasureCycleTest::breakDuringStabilisation_data()
