@@ -7,6 +7,7 @@
 #include "common/dialogs.h"
 #include "common/localetext.h"
 #include "common/ui_wait.h"
+#include "device/backend.h"
 #include "measure/form_meas.h"
 #include "memory/form_sonfunc.h"
 
@@ -23,6 +24,30 @@
 using namespace krx;
 
 TForm_Main* Form_Main = nullptr;
+
+namespace {
+
+// What a user without the udev rule reads after Init: the cause and the fix.
+QString NoAccessText()
+{
+    return QStringLiteral(
+        "The KRX 738 is connected, but this user has no permission to open it.\n"
+        "\n"
+        "The udev rule 60-krx738.rules gives the user logged in at this computer access to the meter. "
+        "The program's package installs it; after a build from source, copy it from data/udev to "
+        "/etc/udev/rules.d. Then run\n"
+        "\n"
+        "    sudo udevadm control --reload\n"
+        "    sudo udevadm trigger\n"
+        "\n"
+        "and press Init again.\n"
+        "\n"
+        "For remote or headless use, without a local login, install the example rule\n"
+        "    60-krx738-plugdev.rules\n"
+        "instead and add the user to the group plugdev.");
+}
+
+}  // namespace
 
 TForm_Main::TForm_Main()
 {
@@ -122,10 +147,17 @@ int TForm_Main::ConnectIdle()
 
 void TForm_Main::InitDevice()
 {
-    if (ConnectIdle() != 1 || Usb.ReadIdentity(SerialNo, SwVersion, DeviceName) < 0) {
+    const bool connected = ConnectIdle() == 1;
+    // Taken at once: a meter that is there but may not be opened needs a udev rule, not a switch.
+    const bool accessDenied = !connected && TheUsbBackend().LastOpenError() == kUsbErrorAccess;
+    if (!connected || Usb.ReadIdentity(SerialNo, SwVersion, DeviceName) < 0) {
         TheDialogs().ProcessEvents();
-        TheDialogs().Message(QStringLiteral("Please check if the device is switched on!"),
-                             QStringLiteral("!! No device found !!"), Buttons::Ok, Icon::None);
+        if (accessDenied)
+            TheDialogs().Message(NoAccessText(), QStringLiteral("!! No access to the device !!"), Buttons::Ok,
+                                 Icon::Warning);
+        else
+            TheDialogs().Message(QStringLiteral("Please check if the device is switched on!"),
+                                 QStringLiteral("!! No device found !!"), Buttons::Ok, Icon::None);
         return;
     }
 

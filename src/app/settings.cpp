@@ -231,7 +231,10 @@ QString SettingsFilePath()
     const QString name = QStringLiteral("KRX_SETUP.INI");
     const QString programDir = QCoreApplication::applicationDirPath();
     const QFileInfo inProgramDir(programDir + QLatin1Char('/') + name);
-    if (inProgramDir.exists() ? inProgramDir.isWritable() : QFileInfo(programDir).isWritable())
+    // An installed copy lives in <prefix>/bin, which root may write to: a user's settings do not
+    // belong there, and a file left in /usr/bin would outlive the package.
+    const bool installed = QFileInfo(programDir).fileName() == QLatin1String("bin");
+    if (!installed && (inProgramDir.exists() ? inProgramDir.isWritable() : QFileInfo(programDir).isWritable()))
         return inProgramDir.filePath();
     return QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation) + QLatin1Char('/') + name;
 }

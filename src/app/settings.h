@@ -34,7 +34,7 @@ bool ParseProfileInteger(const QString& text, std::int32_t& value);
 
 QString SettingsSection();  // "KRX 738"
 // KRX_SETUP.INI beside the program, or in the user's configuration folder when the program's folder
-// cannot be written (an installed copy).
+// cannot be written or is an installed copy's bin folder.
 QString SettingsFilePath();
 // Overrides the path (tests, portable set-ups); an empty path restores the rule above.
 void SetSettingsFilePath(const QString& path);

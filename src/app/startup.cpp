@@ -68,8 +68,9 @@ QString HelpText()
         "  --trace FILE             write every USB transfer to FILE as it happens\n"
         "  -h, --help               show this text\n"
         "\n"
-        "Settings: KRX_SETUP.INI beside the program, or in the user's configuration folder when\n"
-        "the program's folder cannot be written.\n");
+        "Settings: KRX_SETUP.INI beside the program, or in the user's configuration folder\n"
+        "(~/.config/krx738) when the program's folder cannot be written or is a bin folder, as\n"
+        "for an installed copy.\n");
 }
 
 bool TestModeFromParameters(const QStringList& parameters)
@@ -127,6 +128,8 @@ int RunProgram(int argc, char** argv)
     // No display name: it would be appended to every window caption. The name picks the user's
     // configuration folder.
     QApplication::setApplicationName(QStringLiteral("krx738"));
+    // The installed desktop entry (data/), so that a desktop shows its name and icon for the window.
+    QGuiApplication::setDesktopFileName(QString::fromLatin1("org.krx738.KRX738"));
     // The windows hide rather than close; the program ends only through Exit.
     QApplication::setQuitOnLastWindowClosed(false);
 

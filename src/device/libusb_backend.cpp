@@ -8,6 +8,18 @@
 namespace krx {
 namespace {
 
+// The layers above name libusb's codes without including libusb (Init tells a missing permission
+// apart from an absent meter by kUsbErrorAccess), so the two lists must agree.
+constexpr bool Same(UsbError ours, libusb_error theirs)
+{
+    return static_cast<int>(ours) == static_cast<int>(theirs);
+}
+static_assert(Same(kUsbErrorIo, LIBUSB_ERROR_IO) && Same(kUsbErrorInvalidParam, LIBUSB_ERROR_INVALID_PARAM) &&
+              Same(kUsbErrorAccess, LIBUSB_ERROR_ACCESS) && Same(kUsbErrorNoDevice, LIBUSB_ERROR_NO_DEVICE) &&
+              Same(kUsbErrorNotFound, LIBUSB_ERROR_NOT_FOUND) && Same(kUsbErrorBusy, LIBUSB_ERROR_BUSY) &&
+              Same(kUsbErrorTimeout, LIBUSB_ERROR_TIMEOUT) && Same(kUsbErrorOverflow, LIBUSB_ERROR_OVERFLOW) &&
+              Same(kUsbErrorPipe, LIBUSB_ERROR_PIPE) && Same(kUsbErrorOther, LIBUSB_ERROR_OTHER));
+
 constexpr int kVendorId = 0x16C0;
 constexpr int kProductId = 0x2B5F;
 
@@ -75,6 +87,9 @@ public:
     int ControlTransfer(int requestType, int request, int value, int index, unsigned char* data,
                         int length, int timeoutMs) override
     {
+        // wLength has 16 bits; libusb would truncate anything else and copy past the buffer.
+        if (length < 0 || length > 0xFFFF || (length > 0 && !data))
+            return LIBUSB_ERROR_INVALID_PARAM;
         if (!handle_)
             return LIBUSB_ERROR_NO_DEVICE;
         return libusb_control_transfer(handle_, static_cast<uint8_t>(requestType),

@@ -129,7 +129,6 @@ void TForm_Meas::BuildControls()
     RadioGroup_VoltCalc->SetItemIndex(1);
     GroupBox_SetTimer->hide();
 
-    SaveDialog_Mv.Title = QStringLiteral("Save measurement");
 
     connect(RadioGroup_UmessMode, &RadioGroup::Click, this,
             [this] { RunHandler([this] { RadioGroup_UmessModeClick(); }); });

@@ -257,7 +257,7 @@ TEST(UiWait, PausesKeepTimersRunning)
     const double cpu = CpuSeconds();
     TheSteadyClock().Sleep(80);
     EXPECT_GE(wall.elapsed(), 79);
-    EXPECT_LT(wall.elapsed(), 400);
+    EXPECT_LT(wall.elapsed(), 2000);  // ends at all, even on a loaded machine
     EXPECT_EQ(fired, 1);
     EXPECT_LT(CpuSeconds() - cpu, 0.05);
     TheSteadyClock().SetSleeper(nullptr);

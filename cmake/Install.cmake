@@ -1,0 +1,54 @@
+# Install rules and the Debian package: the program, its desktop entry, icon, metainfo, man page
+# and the udev rule that lets the logged-in user open the meter.
+include(GNUInstallDirs)
+
+# One identifier for the desktop entry, the icon and the metainfo (the files in data/ carry it).
+set(KRX_APP_ID "org.krx738.KRX738")
+# Date of the release in the metainfo and on the man page; set with each new VERSION.
+set(KRX_RELEASE_DATE "2026-12-07")
+# Relative to the prefix, and not LIBDIR: udev reads <prefix>/lib/udev/rules.d, never a multiarch folder.
+set(KRX_UDEV_RULES_DIR "lib/udev/rules.d" CACHE STRING "Where the udev rule goes, relative to the prefix")
+
+set(krx_data "${PROJECT_SOURCE_DIR}/data")
+set(krx_gen "${PROJECT_BINARY_DIR}/data")
+configure_file(${krx_data}/${KRX_APP_ID}.metainfo.xml.in ${krx_gen}/${KRX_APP_ID}.metainfo.xml @ONLY)
+configure_file(${krx_data}/krx738.1.in ${krx_gen}/krx738.1 @ONLY)
+# Man pages are installed compressed, as Debian's man reads them; -n keeps the package reproducible.
+add_custom_command(OUTPUT ${krx_gen}/krx738.1.gz
+  COMMAND gzip -9nkf krx738.1
+  DEPENDS ${krx_gen}/krx738.1
+  WORKING_DIRECTORY ${krx_gen}
+  VERBATIM)
+add_custom_target(krx738_manpage ALL DEPENDS ${krx_gen}/krx738.1.gz)
+
+install(TARGETS krx738 RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(FILES ${krx_data}/${KRX_APP_ID}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+install(FILES ${krx_data}/icons/${KRX_APP_ID}.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+install(FILES ${krx_gen}/${KRX_APP_ID}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+install(FILES ${krx_gen}/krx738.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES ${krx_data}/udev/60-krx738.rules DESTINATION ${KRX_UDEV_RULES_DIR})
+# The group rule is an example for headless use, not active as installed.
+install(FILES ${krx_data}/udev/60-krx738-plugdev.rules README.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
+
+# Debian package: cpack -G DEB in the build folder.
+set(CPACK_PACKAGE_NAME "krx738")
+set(CPACK_PACKAGE_VENDOR "${KRX_COMPANY_NAME}")
+set(CPACK_PACKAGE_CONTACT "${KRX_COMPANY_NAME} <maintainers@krx738.invalid>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "read-out program for the KRX 738 insulation-resistance meter")
+set(CPACK_PACKAGE_DESCRIPTION [[A desktop program for the KRX 738, a portable insulation-resistance
+meter attached over USB: live measurements, read-out and erasing of the
+meter's memories, break-down and break-off tests, and semicolon-separated
+export files. A udev rule lets the user logged in at the computer open the
+meter without root rights; krx738 --simulate runs against a simulated meter.]])
+set(CPACK_PACKAGE_VERSION "${PROJECT_VERSION}")
+set(CPACK_STRIP_FILES ON)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION "electronics")
+set(CPACK_DEBIAN_PACKAGE_PRIORITY "optional")
+# Library packages from the linked libraries; the platform plugins are loaded at run time, so
+# dpkg-shlibdeps cannot see them, and libqt6gui6 only recommends them.
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
+set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA "${krx_data}/debian/postinst;${krx_data}/debian/postrm")
+set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+include(CPack)

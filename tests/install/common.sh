@@ -1,0 +1,74 @@
+# Shared by the install checks: counts failed checks and prints one line per failure.
+failures=0
+checks=0
+
+fail() {
+    echo "FAIL: $*" >&2
+    failures=$((failures + 1))
+}
+
+# check DESCRIPTION COMMAND...: runs the command, counts a failure when it fails.
+check() {
+    local what="$1"
+    shift
+    checks=$((checks + 1))
+    if ! "$@" >/dev/null 2>&1; then
+        fail "$what"
+    fi
+}
+
+# has FILE PATTERN: FILE has a line matching the extended regular expression.
+has() {
+    grep -Eq -- "$2" "$1"
+}
+
+finish() {
+    echo "$((checks - failures)) passed, $failures failed"
+    [ "$failures" -eq 0 ]
+}
+
+# The files an install puts under the prefix, relative to it, sorted.
+expected_files() {
+    local id="$1"
+    printf '%s\n' \
+        bin/krx738 \
+        lib/udev/rules.d/60-krx738.rules \
+        "share/applications/$id.desktop" \
+        share/doc/krx738/60-krx738-plugdev.rules \
+        share/doc/krx738/README.md \
+        "share/icons/hicolor/scalable/apps/$id.svg" \
+        share/man/man1/krx738.1.gz \
+        "share/metainfo/$id.metainfo.xml" | LC_ALL=C sort
+}
+
+# The udev rules: the active one tags the meter for the seat's user, the example grants the group.
+check_udev_rules() {
+    local active="$1" example="$2"
+    local meter='SUBSYSTEM=="usb".*ATTRS?\{idVendor\}=="16c0".*ATTRS?\{idProduct\}=="2b5f"'
+    check "active rule matches the meter and tags it uaccess" \
+        has "$active" "^$meter.*TAG\+=\"uaccess\""
+    check "active rule has exactly one rule line" \
+        test "$(grep -Evc '^[[:space:]]*(#|$)' "$active")" -eq 1
+    check "active rule grants no group or mode" bash -c "! grep -Eq '^[^#]*(GROUP|MODE)' '$active'"
+    check "example rule gives the meter to plugdev" \
+        has "$example" "^$meter.*MODE=\"0660\".*GROUP=\"plugdev\""
+    check "example rule says how to install and reload it" \
+        bash -c "grep -q 'udevadm control --reload' '$example' && grep -q 'usermod -aG plugdev' '$example'"
+}
+
+# The desktop entry and the metainfo agree with each other and with the installed files.
+check_desktop_and_metainfo() {
+    local root="$1" id="$2" version="$3"
+    local desktop="$root/share/applications/$id.desktop"
+    local metainfo="$root/share/metainfo/$id.metainfo.xml"
+    check "desktop-file-validate" desktop-file-validate "$desktop"
+    check "appstreamcli validate" appstreamcli validate --no-net "$metainfo"
+    check "desktop entry starts the installed program" has "$desktop" '^Exec=krx738$'
+    check "desktop action starts the simulated meter" has "$desktop" '^Exec=krx738 --simulate$'
+    check "desktop entry names the installed icon" has "$desktop" "^Icon=$id\$"
+    check "metainfo id is the desktop entry's name" has "$metainfo" "<id>$id</id>"
+    check "metainfo launches the desktop entry" has "$metainfo" "<launchable type=\"desktop-id\">$id.desktop</launchable>"
+    check "metainfo carries this version" has "$metainfo" "<release version=\"$version\" date=\"[0-9]{4}-[0-9]{2}-[0-9]{2}\""
+    check "metainfo names the meter's USB id" has "$metainfo" '<modalias>usb:v16C0p2B5F\*</modalias>'
+    check "no template variable left" bash -c "! grep -rq '@[A-Z_]*@' '$root/share'"
+}
