@@ -242,6 +242,7 @@ void TForm_Meas::WaitForInterval(double startTime)
 {
     // Compared as unsigned 32-bit numbers: a negative setting waits until Break.
     const auto interval = static_cast<std::uint32_t>(Form_Main->SamplingTime);
+    double lastElapsedMs = -1.0;
     for (;;) {
         // A nanosecond of slack absorbs the rounding of the counter's floating-point seconds.
         const double elapsedMs = (USB::CounterSeconds() - startTime) * 1000.0 + 1e-6;
@@ -251,10 +252,16 @@ void TForm_Meas::WaitForInterval(double startTime)
         ProcessMessages();
         if (elapsed >= interval)
             return;
-        // Sleep towards the end of the interval instead of polling the counter; short slices keep
-        // Break and the window responsive.
+        // Sleep in short slices towards the end of the interval, so that Break acts within a slice
+        // and no core is kept busy; only the last fraction of a millisecond is watched on the
+        // counter, as sleeps come in whole milliseconds. A counter that does not move on its own
+        // (the virtual clock of the tests) is moved by sleeping.
         const double restMs = static_cast<double>(interval) - elapsedMs;
-        Pause(static_cast<int>(std::clamp(std::ceil(restMs), 1.0, double(IntervalSliceMs))));
+        if (restMs >= 1.0)
+            Pause(static_cast<int>(std::min(std::floor(restMs), double(IntervalSliceMs))));
+        else if (elapsedMs == lastElapsedMs)
+            Pause(1);
+        lastElapsedMs = elapsedMs;
     }
 }
 
