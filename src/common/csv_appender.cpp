@@ -4,6 +4,8 @@
 #include <QFileInfo>
 #include <QStringEncoder>
 
+#include <sys/file.h>
+
 namespace krx {
 
 namespace {
@@ -75,6 +77,13 @@ AppendResult AppendCsvLine(const QString& fileName, const QString& header, const
     if (!file.open(QIODevice::ReadWrite)) {
         r.status = AppendResult::CannotOpen;
         r.error = file.errorString();
+        return r;
+    }
+    // Exclusive access while we append: another program of ours (or one that locks as well) that
+    // is writing the same file must not interleave its bytes with this line.
+    if (flock(file.handle(), LOCK_EX | LOCK_NB) != 0) {
+        r.status = AppendResult::CannotOpen;
+        r.error = QStringLiteral("The file is in use by another program.");
         return r;
     }
     if (!AppendWhole(file, EncodeLine(record) + "\r\n")) {

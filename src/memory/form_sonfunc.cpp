@@ -139,6 +139,14 @@ void TForm_SonFunc::BuildControls()
 
     connect(BitBtn_Main, &QPushButton::clicked, this, [this] { RunHandler([this] { BitBtn_MainClick(); }); });
     connect(BitBtn_Set, &QPushButton::clicked, this, [this] { BitBtn_SetClick(); });
+    connect(BitBtn_ReadStOhm, &QPushButton::clicked, this, [this] { RunHandler([this] { BitBtn_ReadStOhmClick(); }); });
+    connect(BitBtn_ReadStBD, &QPushButton::clicked, this, [this] { RunHandler([this] { BitBtn_ReadStBDClick(); }); });
+    connect(BitBtn_DeleteOhm, &QPushButton::clicked, this, [this] { RunHandler([this] { BitBtn_DeleteOhmClick(); }); });
+    connect(BitBtn_DeleteBD, &QPushButton::clicked, this, [this] { RunHandler([this] { BitBtn_DeleteBDClick(); }); });
+    connect(BitBtn_BreakDown, &QPushButton::clicked, this, [this] { BitBtn_BreakDownClick(); });
+    connect(BitBtn_Start, &QPushButton::clicked, this, [this] { BitBtn_StartClick(); });
+    connect(BitBtn_Stop, &QPushButton::clicked, this, [this] { RunHandler([this] { BitBtn_StopClick(); }); });
+    connect(BitBtn_Save, &QPushButton::clicked, this, [this] { BitBtn_SaveClick(); });
 }
 
 void TForm_SonFunc::BitBtn_MainClick()

@@ -4,8 +4,11 @@
 
 #include "common/save_dialog.h"
 #include "device/usb.h"
+#include "memory/memory_format.h"
 
 #include <QWidget>
+
+#include <cstdint>
 
 class QGroupBox;
 class QLabel;
@@ -55,10 +58,68 @@ public:
 
     // ---- Memory read-outs, exports and deletion (src/memory/readout.cpp) ----
 
+    // Export header lines, each with its closing CR LF.
+    QString OhmHeader = krx::memory::OhmHeader();
+    QString BreakDownHeader = krx::memory::BreakDownHeader();
+
+    // What a read-out returns; the click handlers show a box for Saved and NoRecords only.
+    enum ReadOutResult {
+        ReadOutSaved = 0,
+        ReadOutCommentCancelled = -2,
+        ReadOutWriteFailed = -3,      // the file could not be created, opened or fully written
+        ReadOutFileCancelled = -4,
+        ReadOutNoRecords = -5,        // nothing the export could hold came from the meter
+        ReadOutLeft = -6,             // the window was left while the read-out waited for the range
+    };
+
+    void BitBtn_ReadStOhmClick();
+    void BitBtn_ReadStBDClick();
+    int ReadOutOhmMemory();
+    int ReadOutBreakDownMemory();
+    void BitBtn_DeleteOhmClick();
+    void BitBtn_DeleteBDClick();
+
     // ---- end of memory read-outs ----
 
     // ---- Break-down and break-off test (src/breakdown/breakdown.cpp) ----
 
+    // Flags of the test; the three buttons only set them, the test's loops read them.
+    bool StopRequested = false;
+    bool AwaitingBreakDownStart = false;   // a Start press now starts the break-down phase
+    bool BreakDownStartRequested = false;
+    bool AwaitingBreakOffStart = false;    // a Start press now starts the break-off phase
+    bool BreakOffStartRequested = false;
+    bool SaveRequested = false;
+
+    // Runs the whole test; returns when it is over.
+    void BitBtn_BreakDownClick();
+    void BitBtn_StartClick();
+    void BitBtn_StopClick();
+    void BitBtn_SaveClick();
+    void ShowTimerFields(bool visible);
+    void AddSeparatorLine();
+    // Asks for a comment and a file and appends the result line (src/breakdown/breakdown_export.cpp).
+    // Resistances in whole MOhm. 0 saved; -1 header, -2 line written short; see the file for the rest.
+    int SaveBreakDownResult(float temperature, int humidity, int breakDownTimer, int voltage,
+                            std::uint32_t resistanceBefore, std::uint32_t resistanceAfterBD,
+                            std::uint32_t resistanceAfterBO, int breakOffTime);
+    // True from the press of "Break-Down resistance" until the test has cleaned up.
+    bool BreakDownTestRunning() const { return breakDownRunning_; }
+
+private:
+    void RunBreakDownTest();
+    void EndBreakDownTest();
+    bool ReadBreakTimerFields(int& breakDownTimer, int& breakOffTimer);
+    void SetBreakDownProgress(int value);
+    void AddMemoLine(const QString& line);
+    void AddMemoLines(const QStringList& lines);
+    void BreakDownYield();
+    bool breakDownRunning_ = false;
+    bool leaveAfterBreakDown_ = false;  // the window was closed during the test
+    bool stopForLeavePending_ = false;  // that close still has to act like Stop
+    friend class BreakDownCloseGuard;
+
+public:
     // ---- end of break-down test ----
 
 protected:

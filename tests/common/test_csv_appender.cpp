@@ -6,6 +6,11 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 using namespace krx;
 
 namespace {
@@ -60,12 +65,18 @@ TEST(CsvAppender, ShortWritesLeaveNoHalfLine)
     EXPECT_EQ(Read(fresh), QByteArray("H1;H2\r\n1;2\r\n"));
 }
 
-TEST(CsvAppender, FolderMissingOrReadOnly)
+TEST(CsvAppender, FolderThatVanished)
 {
     QTemporaryDir dir;
     const QString gone = dir.filePath(QStringLiteral("no/such/folder/log.csv"));
-    EXPECT_EQ(AppendCsvLine(gone, QStringLiteral("H"), QStringLiteral("r")).status, AppendResult::CannotCreate);
+    const AppendResult r = AppendCsvLine(gone, QStringLiteral("H"), QStringLiteral("r"));
+    EXPECT_EQ(r.status, AppendResult::CannotCreate);
+    EXPECT_FALSE(r.error.isEmpty());
+}
 
+TEST(CsvAppender, ReadOnlyFile)
+{
+    QTemporaryDir dir;
     const QString name = dir.filePath(QStringLiteral("ro.csv"));
     ASSERT_EQ(AppendCsvLine(name, QStringLiteral("H"), QStringLiteral("r")).status, AppendResult::Ok);
     QFile::setPermissions(name, QFile::ReadOwner);
@@ -75,4 +86,40 @@ TEST(CsvAppender, FolderMissingOrReadOnly)
     EXPECT_EQ(r.status, AppendResult::CannotOpen);
     EXPECT_FALSE(r.error.isEmpty());
     EXPECT_EQ(Read(name), QByteArray("H\r\nr\r\n"));
+}
+
+TEST(CsvAppender, FileLockedByAnotherProcessIsLeftAlone)
+{
+    QTemporaryDir dir;
+    const QString name = dir.filePath(QStringLiteral("held.csv"));
+    ASSERT_EQ(AppendCsvLine(name, QStringLiteral("H"), QStringLiteral("r")).status, AppendResult::Ok);
+    int ready[2];
+    ASSERT_EQ(pipe(ready), 0);
+    const pid_t holder = fork();
+    if (holder == 0) {
+        const int fd = open(name.toLocal8Bit().constData(), O_RDWR);
+        flock(fd, LOCK_EX);
+        (void)!write(ready[1], "x", 1);
+        pause();
+        _exit(0);
+    }
+    char c;
+    ASSERT_EQ(read(ready[0], &c, 1), 1);
+    const AppendResult r = AppendCsvLine(name, QStringLiteral("H"), QStringLiteral("r2"));
+    kill(holder, SIGKILL);
+    waitpid(holder, nullptr, 0);
+    EXPECT_EQ(r.status, AppendResult::CannotOpen);
+    EXPECT_TRUE(r.error.contains(QStringLiteral("in use")));
+    EXPECT_EQ(Read(name), QByteArray("H\r\nr\r\n"));
+}
+
+TEST(CsvAppender, FullDiskFailsWithoutClaimingSuccess)
+{
+    // /dev/full refuses every byte with "no space left", like a full disk.
+    QTemporaryDir dir;
+    const QString name = dir.filePath(QStringLiteral("full.csv"));
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/full"), name));
+    const AppendResult r = AppendCsvLine(name, QStringLiteral("H"), QStringLiteral("record"));
+    EXPECT_EQ(r.status, AppendResult::RecordShort);
+    EXPECT_FALSE(r.error.isEmpty());
 }

@@ -1,0 +1,81 @@
+// The break-down result file: one line per Save, fourteen columns, header when the save creates it.
+
+#include "memory/form_sonfunc.h"
+
+#include "app/form_main.h"
+#include "app/settings.h"
+#include "breakdown/breakdown_format.h"
+#include "common/csv_appender.h"
+#include "common/dialogs.h"
+#include "common/ui_wait.h"
+
+#include <QDateTime>
+
+using namespace krx;
+
+namespace {
+// Results other than 0: the two short writes the file format names, then the rest.
+constexpr int kHeaderShort = -1;
+constexpr int kLineShort = -2;
+constexpr int kCannotCreate = -3;
+constexpr int kCannotOpen = -4;
+constexpr int kCommentCancelled = 1;
+constexpr int kFileCancelled = 2;
+}  // namespace
+
+int TForm_SonFunc::SaveBreakDownResult(float temperature, int humidity, int breakDownTimer, int voltage,
+                                       std::uint32_t resistanceBefore, std::uint32_t resistanceAfterBD,
+                                       std::uint32_t resistanceAfterBO, int breakOffTime)
+{
+    QString comment;
+    if (!TheDialogs().InputQuery(QStringLiteral("Input dialog"), QStringLiteral("Input comment to the measurement"),
+                                 comment)) {
+        ProcessMessages();
+        return kCommentCancelled;
+    }
+
+    SaveDialog_Ohm.DefaultExt = QStringLiteral("CSV");
+    SaveDialog_Ohm.Filter =
+        QStringLiteral("Comma-Separated Values (*.CSV)|*.CSV|Text files (*.txt)|*.txt|All files (*.*)|*.*");
+    SaveDialog_Ohm.InitialDir = Form_Main->DataDirectory;
+    if (!SaveDialog_Ohm.Execute())
+        return kFileCancelled;
+    const QString fileName = SaveDialog_Ohm.FileName;
+    RememberDataDirectoryIfChanged(USB::DirectoryPart(fileName), Form_Main->DataDirectory);
+
+    BreakDownResultRecord r;
+    r.deviceName = Form_Main->DeviceName;
+    r.serialNo = Form_Main->SerialNo;
+    r.swVersion = Form_Main->SwVersion;
+    r.when = QDateTime::currentDateTime();
+    r.temperature = temperature;
+    // Written unsigned, as the file has always held them.
+    r.humidity = static_cast<std::uint32_t>(humidity);
+    r.cycleTime = static_cast<std::uint32_t>(breakDownTimer);
+    r.voltage = static_cast<std::uint32_t>(voltage);
+    r.resistanceBeforeMOhm = resistanceBefore;
+    r.resistanceAfterBDMOhm = resistanceAfterBD;
+    r.resistanceAfterBOMOhm = resistanceAfterBO;
+    r.breakOffTime = static_cast<std::uint32_t>(breakOffTime);
+    r.comment = comment;
+
+    const AppendResult written =
+        AppendCsvLine(fileName, QString::fromLatin1(BreakDownResultHeader), BreakDownResultLine(r));
+    switch (written.status) {
+    case AppendResult::Ok:
+        return 0;
+    case AppendResult::CannotCreate:
+        TheDialogs().Message(QStringLiteral("Can't create file : ") + fileName, QStringLiteral("Error"), Buttons::Ok);
+        return kCannotCreate;
+    case AppendResult::CannotOpen:
+        TheDialogs().ShowError(QStringLiteral("Cannot open file \"%1\". %2").arg(fileName, written.error));
+        return kCannotOpen;
+    case AppendResult::HeaderShort:
+    case AppendResult::RecordShort:
+        // Nothing of the line stays in the file; say so, as no other message would tell.
+        TheDialogs().ShowError(QStringLiteral("The result could not be written to \"%1\"; nothing was added. %2")
+                                   .arg(fileName, written.error));
+        return written.status == AppendResult::HeaderShort ? kHeaderShort : kLineShort;
+    }
+    return kLineShort;
+}

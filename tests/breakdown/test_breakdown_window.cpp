@@ -1,0 +1,662 @@
+// The break-down and break-off test in the special-functions window against the simulated meter,
+// on the virtual clock: what the meter receives, what the memo reports and what the file holds.
+#include "app_windows.h"
+#include "child.h"
+#include "sim_fixture.h"
+
+#include "app/form_main.h"
+#include "app/settings.h"
+#include "breakdown/breakdown_format.h"
+#include "common/csv_appender.h"
+#include "common/localetext.h"
+#include "memory/form_sonfunc.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+
+#include <cstdio>
+#include <cstdlib>
+#include <deque>
+#include <functional>
+
+using namespace krx;
+using krx::sim::Fault;
+using krx::test::AppWindows;
+using krx::test::ShownBox;
+using krx::test::SimSetup;
+using L = QStringList;
+
+namespace {
+
+// Presses buttons at the test's yield points: each step waits until its condition holds, then acts.
+// A test still running after 20 s (a step that never comes, a press without effect) ends the
+// process instead of hanging the suite.
+class Driver {
+public:
+    Driver()
+    {
+        timer_.setInterval(0);
+        QObject::connect(&timer_, &QTimer::timeout, [this] { Tick(); });
+        timer_.start();
+        started_.start();
+    }
+    Driver& Then(std::function<bool()> when, std::function<void()> act)
+    {
+        steps_.push_back({std::move(when), std::move(act)});
+        return *this;
+    }
+    int Left() const { return static_cast<int>(steps_.size()); }
+
+private:
+    struct Step {
+        std::function<bool()> when;
+        std::function<void()> act;
+    };
+    void Tick()
+    {
+        if (started_.elapsed() > 20000) {
+            std::fprintf(stderr, "driver: stuck after %d of %d steps\n", done_, done_ + Left());
+            std::abort();
+        }
+        if (busy_ || steps_.empty() || !steps_.front().when())
+            return;
+        ++done_;
+        Step s = std::move(steps_.front());
+        steps_.pop_front();
+        busy_ = true;  // a handler's own message processing must not run the next step early
+        s.act();
+        busy_ = false;
+    }
+    QTimer timer_;
+    QElapsedTimer started_;
+    std::deque<Step> steps_;
+    int done_ = 0;
+    bool busy_ = false;
+};
+
+TForm_SonFunc* F()
+{
+    return Form_SonFunc;
+}
+
+bool StartReads(const char* caption)
+{
+    return F()->BitBtn_Start->isEnabled() && F()->BitBtn_Start->text() == QLatin1String(caption);
+}
+
+L MemoLines()
+{
+    return F()->Memo_Display->toPlainText().split(QLatin1Char('\n'));
+}
+
+bool MemoHas(const char* line)
+{
+    return MemoLines().contains(QLatin1String(line));
+}
+
+void Click(QPushButton* b)
+{
+    b->click();
+}
+
+// The result hold: Save usable again and the meter told the result is ready.
+bool InResultHold(SimSetup& t)
+{
+    return F()->BitBtn_Save->isEnabled() && t.meter().RemoteMode() == 35;
+}
+
+int Count(const std::vector<ShownBox>& shown, ShownBox::Kind kind)
+{
+    int n = 0;
+    for (const ShownBox& b : shown)
+        n += b.kind == kind ? 1 : 0;
+    return n;
+}
+
+sim::Scenario Scenario()
+{
+    sim::Scenario s = sim::Scenario::Default();
+    s.breakDownTimer = 30;
+    s.breakOffTimer = 20;
+    s.breakDownAfter = 13.0;
+    s.breakOffAfter = 3.0;
+    s.resistanceBeforeKOhm = 1999999;
+    s.resistanceAfterBDKOhm = 2147483648u;  // 2^31: not a negative number
+    s.resistanceAfterBOKOhm = 250000;
+    return s;
+}
+
+void OpenWindow(SimSetup& t)
+{
+    t.dialogs.echo = false;
+    Form_Main->show();
+    Form_Main->Button_Init->click();
+    Form_Main->BitBtn_Special_function->click();
+    t.Take();
+}
+
+// IN 7 replies: 1000 V, 1 999 999 kOhm before; 2^31 kOhm after the break-down; 250 000 kOhm and
+// 3 s after the break-off.
+const QString kValuesBefore = QStringLiteral("[03 E8 00 1E 84 7F 00 00 00 00 00 00 00 00 00 00] =16");
+const QString kValuesBD = QStringLiteral("[03 E8 00 1E 84 7F 80 00 00 00 00 00 00 00 00 00] =16");
+const QString kValuesBO = QStringLiteral("[03 E8 00 1E 84 7F 80 00 00 00 00 03 D0 90 00 03] =16");
+
+// A: timers read, remote mode 30.
+const L kSetUp = {"20 IN 48 [00 3C] =2", "20 IN 49 [00 1E] =2", "20 IN 50 [00 14] =2", "20 OUT 54 [1E] =1"};
+// C and D1: timers written, start, first values, 11 s countdown, values again.
+L StartLines(const char* bd = "00 1E", const char* bo = "00 14")
+{
+    return {QStringLiteral("0 OUT 49 [%1] =2").arg(QLatin1String(bd)),
+            QStringLiteral("80 OUT 50 [%1] =2").arg(QLatin1String(bo)),
+            "100 OUT 37 [10] =1",
+            "40 OUT 8 [20] =1",
+            "100 open =1",
+            "0 IN 7 " + kValuesBefore,
+            "11000 open =1",
+            "0 IN 7 " + kValuesBefore};
+}
+// D up to the break-down 13 s after the start: polls on whole seconds of the counter, new values
+// once, then E2 with climate, values, acknowledge and one more event read.
+const L kBreakDownPhase = {
+    "0 open =1",    "0 IN 2 [00] =1",  // the countdown's read took this second's values
+    "380 open =1",  "0 IN 2 [00] =1",  "1000 open =1", "0 IN 2 [01] =1", "20 open =1", "0 IN 7 " + kValuesBefore,
+    "980 open =1",  "0 IN 2 [02] =1",  "100 IN 6 [34 35 32 32 2E 35] =6", "0 open =1", "0 IN 7 " + kValuesBD,
+    "20 OUT 8 [02] =1", "20 open =1", "0 IN 2 [00] =1",
+};
+// J after a Stop: control 0, remote mode 30.
+const L kCleanUp = {"0 OUT 8 [00] =1", "20 OUT 54 [1E] =1"};
+
+const L kBreakDownBlock = {
+    "---------------------------------", "BREAK DOWN !!", "Humidity    45 %", "Temperature 22.5 C",
+    "Voltage   BD  1000 V", "R before  BD  1999 MOhm", "R after   BD  2147483 MOhm",
+    "---------------------------------",
+};
+const L kReportToBreakDown = L{"Start Break-Down Measuring !", "---------------------------------",
+                               "Volt Meas. 1000 V", "Resistance 1999 MOhm", "---------------------------------",
+                               "Volt Meas. 1000 V", "Resistance 1999 MOhm", "---------------------------------"} +
+                             kBreakDownBlock;
+
+QByteArray ReadFile(const QString& name)
+{
+    QFile f(name);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+// The file with the date and time of every result line replaced by D and T, after checking that
+// they are today's short date and a long time.
+QByteArray WithoutMoment(const QByteArray& bytes)
+{
+    QList<QByteArray> lines = bytes.split('\n');
+    const QByteArray today = ShortDate(QDateTime::currentDateTime()).toLatin1();
+    static const QRegularExpression time(QStringLiteral("^\\d\\d:\\d\\d:\\d\\d$"));
+    for (qsizetype i = 1; i < lines.size(); ++i) {
+        QList<QByteArray> fields = lines[i].split(';');
+        if (fields.size() < 5)
+            continue;
+        if (fields[3] != today || !time.match(QString::fromLatin1(fields[4])).hasMatch())
+            return "bad moment in: " + lines[i];
+        fields[3] = "D";
+        fields[4] = "T";
+        lines[i] = fields.join(';');
+    }
+    return lines.join('\n');
+}
+
+const QByteArray kHeaderLine =
+    "Type;Ser. No.;Sw.Ver.;Date;Time;Humi.(%);Temp.(GC);Cycle Time (Sec.);BDV (V);Meas.bev.(MOhm);"
+    "Meas.aft.(MOhm);Meas. BD Off(MOhm);Timer BD Off(Sec.);Comment\r\n";
+
+}  // namespace
+
+class BreakDownWindowTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void completeTestWithSaves();
+    void breakDownThenNoBreakOffInTestMode();
+    void noBreakDownWaitsForStop();
+    void stopAfterCountdown();
+    void stopWhileWaitingForBreakOffStart();
+    void timerFieldsCheckedAtStart();
+    void closingWindowEndsTest();
+    void unreadableClimateEndsTestCleanly();
+    void valuesReadFailingAtBreakDown();
+};
+
+void BreakDownWindowTest::completeTestWithSaves()
+{
+    SimSetup t(Scenario());
+    AppWindows w;
+    OpenWindow(t);
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("result.CSV"));
+    t.dialogs.inputs = {QStringLiteral("first"), QStringLiteral("second \u00e9"), QStringLiteral("third")};
+    t.dialogs.saves = {file, file, file};
+
+    Driver d;
+    d.Then([] { return StartReads("Start Break-Down"); },
+           [] {
+               // B: set-up shown, the meter's timers in the fields, everything else locked.
+               QCOMPARE(F()->GroupBox_Timers->title(), QStringLiteral("Setup timers Break-Down/Break-Off resistance"));
+               QVERIFY(F()->GroupBox_Timers->isVisible() && F()->MaskEdit_BD->isVisible());
+               QVERIFY(F()->Label_BOTimer->isVisible() && F()->GroupBox_SR->isHidden());
+               QCOMPARE(F()->MaskEdit_BD->text().trimmed(), QStringLiteral("30"));
+               QCOMPARE(F()->MaskEdit_BO->text().trimmed(), QStringLiteral("20"));
+               QVERIFY(!F()->BitBtn_Save->isEnabled());
+               for (QPushButton* b : {F()->BitBtn_ReadStOhm, F()->BitBtn_ReadStBD, F()->BitBtn_DeleteOhm,
+                                      F()->BitBtn_DeleteBD, F()->BitBtn_BreakDown, F()->BitBtn_Main})
+                   QVERIFY(!b->isEnabled());
+               F()->Memo_Display->appendPlainText(QStringLiteral("left over"));  // Start clears it
+               Click(F()->BitBtn_Start);
+           })
+        .Then([] { return MemoHas("Start Break-Down Measuring !"); },
+              [] {
+                  QCOMPARE(F()->Label_BDP->text(), QStringLiteral("Break-Down Measurement in progress !"));
+                  QVERIFY(F()->LMDProgress_BDP->isVisible() && F()->Label_BDP->isVisible());
+                  QVERIFY(F()->MaskEdit_BD->isHidden() && F()->Label_BDTimer->isHidden());
+                  QCOMPARE(F()->GroupBox_Timers->title(), QStringLiteral("Break-Down/Break-Off resistance"));
+                  QVERIFY(F()->BitBtn_Stop->isEnabled() && !F()->BitBtn_Start->isEnabled());
+              })
+        .Then([] { return F()->Memo_Display->toPlainText().count(QStringLiteral("Volt Meas.")) == 2; },
+              [] {
+                  // New values: the bar now counts towards the break-down timer.
+                  QCOMPARE(F()->LMDProgress_BDP->maximum(), 30);
+              })
+        .Then([] { return StartReads("Start Break-Off"); },
+              [&t] {
+                  // F: the break-down result, Save usable, bar hidden.
+                  QCOMPARE(F()->Label_BDP->text(), QStringLiteral("Break-Down !"));
+                  QCOMPARE(F()->GroupBox_Timers->title(), QStringLiteral("Break-Off resistance"));
+                  QVERIFY(F()->LMDProgress_BDP->isHidden() && F()->MaskEdit_BO->isHidden());
+                  QVERIFY(F()->BitBtn_Save->isEnabled());
+                  QCOMPARE(t.meter().RemoteMode(), 30);
+                  Click(F()->BitBtn_Save);
+              })
+        .Then([&t] { return Count(t.dialogs.shown, ShownBox::Message) == 1; },
+              [] { Click(F()->BitBtn_Start); })
+        .Then([] { return F()->Label_BDP->text() == QLatin1String("Break-Off Measurement in progress !"); },
+              [] {
+                  QVERIFY(F()->LMDProgress_BDP->isVisible());
+                  QCOMPARE(F()->LMDProgress_BDP->maximum(), 20);
+                  QVERIFY(!F()->BitBtn_Save->isEnabled());
+                  // Start for the break-off keeps the report.
+                  QVERIFY(MemoHas("BREAK DOWN !!"));
+              })
+        .Then([&t] { return InResultHold(t); },
+              [] {
+                  QCOMPARE(F()->Label_BDP->text(), QStringLiteral("Break-OFF !"));
+                  QVERIFY(F()->LMDProgress_BDP->isHidden());
+                  Click(F()->BitBtn_Save);
+              })
+        .Then([&t] { return Count(t.dialogs.shown, ShownBox::Save) == 2 && !F()->SaveRequested; },
+              [] { Click(F()->BitBtn_Save); })
+        .Then([&t] { return Count(t.dialogs.shown, ShownBox::Save) == 3 && !F()->SaveRequested; },
+              [] { Click(F()->BitBtn_Stop); });
+    F()->BitBtn_BreakDown->click();
+    QCOMPARE(d.Left(), 0);
+
+    const L expected = kSetUp + StartLines() + kBreakDownPhase +
+                       L{
+                           "40 OUT 8 [20] =1",  // the pause after the save, then the one before the start
+                           "1000 open =1", "0 IN 2 [00] =1", "1000 open =1", "0 IN 2 [00] =1",
+                           "1000 open =1", "0 IN 2 [04] =1",
+                           "5000 open =1", "0 IN 7 " + kValuesBO,  // "Wait 5 Sec."
+                           "20 OUT 54 [23] =1",  // the result hold
+                           "0 OUT 8 [40] =1",    // Stop
+                       } +
+                       kCleanUp;
+    QCOMPARE(t.Take(), expected);
+    QCOMPARE(t.meter().RemoteMode(), 30);
+
+    QCOMPARE(MemoLines(), (kReportToBreakDown + L{
+                                                   "Wait 5 Sec.",
+                                                   "BREAK-OFF !!",
+                                                   "Humidity    45 %",
+                                                   "Temperature 22.5 C",
+                                                   "Voltage   BD  1000 V",
+                                                   "R before  BD  1999 MOhm",
+                                                   "R after   BD  2147483 MOhm",
+                                                   "R after   BO  250 MOhm",
+                                                   "Timer     BO  3 Sec.",
+                                               }));
+
+    // One box: the save before the break-off; the two in the result hold say nothing.
+    QCOMPARE(t.dialogs.Messages(), L{"|Save successfully!"});
+    const ShownBox& input = t.dialogs.shown.front();
+    QCOMPARE(input.kind, ShownBox::Input);
+    QCOMPARE(input.title, QStringLiteral("Input dialog"));
+    QCOMPARE(input.text, QStringLiteral("Input comment to the measurement"));
+    const ShownBox& save = t.dialogs.shown[1];
+    QCOMPARE(save.kind, ShownBox::Save);
+    QCOMPARE(save.save.initialDir, Form_Main->DataDirectory);
+    QCOMPARE(save.save.defaultSuffix, QStringLiteral("CSV"));
+    QCOMPARE(save.save.filter,
+             QStringLiteral("Comma-Separated Values (*.CSV);;Text files (*.txt);;All files (*.*)"));
+
+    QCOMPARE(WithoutMoment(ReadFile(file)),
+             kHeaderLine + "KRX 738;\xB4" "73800042;\xB4" "1.07;D;T;45;22.5;30;1000;1999;2147483;0;0;first\r\n"
+                           "KRX 738;\xB4" "73800042;\xB4" "1.07;D;T;45;22.5;30;1000;1999;2147483;250;3;second \xE9\r\n"
+                           "KRX 738;\xB4" "73800042;\xB4" "1.07;D;T;45;22.5;30;1000;1999;2147483;250;3;third\r\n");
+    // The folder went to the settings file; the dialogs keep opening in the start-up folder.
+    QVERIFY(ReadFile(w.SettingsPath()).contains("DataDirectory=" + USB::DirectoryPart(file).toLocal8Bit()));
+    QCOMPARE(Form_Main->DataDirectory, DefaultDataDirectory());
+
+    // J: the window idle again, the report kept.
+    QVERIFY(F()->GroupBox_Timers->isHidden() && F()->LMDProgress_BDP->isHidden());
+    QCOMPARE(F()->LMDProgress_BDP->value(), 0);
+    QCOMPARE(F()->Label_BDP->text(), QString());
+    QVERIFY(!F()->BitBtn_Stop->isEnabled());
+    QVERIFY(F()->BitBtn_BreakDown->isEnabled() && F()->BitBtn_Main->isEnabled() && F()->BitBtn_ReadStOhm->isEnabled());
+}
+
+void BreakDownWindowTest::breakDownThenNoBreakOffInTestMode()
+{
+    sim::Scenario s = Scenario();
+    s.breakOffAfter = -1;
+    SimSetup t(s);
+    AppWindows w({QStringLiteral("krx738"), QStringLiteral("T")});
+    OpenWindow(t);
+
+    Driver d;
+    d.Then([] { return StartReads("Start Break-Down"); },
+           [] {
+               F()->MaskEdit_BO->setText(QStringLiteral("3"));  // edited before the start
+               Click(F()->BitBtn_Start);
+           })
+        // Pressed at the very first yield after the break-down: the press must count.
+        .Then([] { return StartReads("Start Break-Off"); }, [] { Click(F()->BitBtn_Start); })
+        .Then([&t] { return InResultHold(t); },
+              [] {
+                  QCOMPARE(F()->Label_BDP->text(), QStringLiteral("No Break-OFF !"));
+                  Click(F()->BitBtn_Stop);
+              });
+    F()->BitBtn_BreakDown->click();
+    QCOMPARE(d.Left(), 0);
+
+    const L lines = t.Take();
+    QCOMPARE(lines.mid(0, 12), kSetUp + StartLines("00 1E", "00 03"));
+    QCOMPARE(lines.mid(12 + kBreakDownPhase.size()),
+             (L{"20 OUT 8 [20] =1", "1000 open =1", "0 IN 2 [00] =1", "1000 open =1", "0 IN 2 [00] =1",
+                "1000 open =1", "0 IN 2 [10] =1",  // the break-off timer ran out
+                "0 open =1", "0 IN 7 " + kValuesBD, "20 OUT 54 [23] =1", "0 OUT 8 [40] =1"} +
+              kCleanUp));
+
+    // Each poll adds its event line in test mode: bit text, two blanks, the time.
+    L events, offEvents, report;
+    static const QRegularExpression bd(QStringLiteral("^Event from KRX : ([01]{4} [01]{4} )  \\d\\d:\\d\\d:\\d\\d$"));
+    static const QRegularExpression bo(
+        QStringLiteral("^Event from the KRX : ([01]{4} [01]{4} )  \\d\\d:\\d\\d:\\d\\d$"));
+    for (const QString& line : MemoLines()) {
+        if (const auto m = bd.match(line); m.hasMatch())
+            events << m.captured(1);
+        else if (const auto m2 = bo.match(line); m2.hasMatch())
+            offEvents << m2.captured(1);
+        else
+            report << line;
+    }
+    QCOMPARE(events, (L{"0000 0000 ", "0000 0000 ", "0000 0001 ", "0000 0010 "}));
+    QCOMPARE(offEvents, (L{"0000 0000 ", "0000 0000 ", "0001 0000 "}));
+    QCOMPARE(report, (kReportToBreakDown + L{
+                                              "NO BREAK-OFF !!",
+                                              "Humidity    45 %",
+                                              "Temperature 22.5 C",
+                                              "Voltage   BD  1000 V",
+                                              "R before  BD  1999 MOhm",
+                                              "R after   BD  2147483 MOhm",
+                                              "R after   BO  0 MOhm",
+                                              "Timer     BO  0 Sec.",
+                                          }));
+    QVERIFY(t.dialogs.shown.empty());
+}
+
+void BreakDownWindowTest::noBreakDownWaitsForStop()
+{
+    sim::Scenario s = Scenario();
+    s.breakDownAfter = -1;
+    SimSetup t(s);
+    AppWindows w;
+    OpenWindow(t);
+
+    Driver d;
+    d.Then([] { return StartReads("Start Break-Down"); },
+           [] {
+               F()->MaskEdit_BD->setText(QStringLiteral("13"));
+               Click(F()->BitBtn_Start);
+           })
+        .Then([] { return F()->Label_BDP->text() == QLatin1String("No Break-Down !"); },
+              [&t] {
+                  QVERIFY(F()->LMDProgress_BDP->isHidden());
+                  QVERIFY(!F()->BitBtn_Save->isEnabled());
+                  Click(F()->BitBtn_Save);  // nothing to save
+                  t.Take();
+                  QTimer::singleShot(30, [&t] {
+                      // The wait is for Stop alone: meanwhile no command and no meter time.
+                      QVERIFY(t.Take().isEmpty());
+                      QVERIFY(F()->BreakDownTestRunning());
+                      Click(F()->BitBtn_Stop);
+                  });
+              });
+    F()->BitBtn_BreakDown->click();
+
+    QCOMPARE(t.Take(), (L{"0 OUT 8 [40] =1", "20 OUT 54 [23] =1"} + kCleanUp));
+    QCOMPARE(MemoLines().mid(MemoLines().size() - 4),
+             (L{"Resistance 1999 MOhm", "---------------------------------", "No Break-Down !",
+                "---------------------------------"}));
+    QVERIFY(t.dialogs.shown.empty());
+}
+
+void BreakDownWindowTest::stopAfterCountdown()
+{
+    SimSetup t(Scenario());
+    AppWindows w;
+    OpenWindow(t);
+
+    Driver d;
+    d.Then([] { return StartReads("Start Break-Down"); }, [] { Click(F()->BitBtn_Start); })
+        .Then([] { return MemoHas("Volt Meas. 1000 V"); }, [] { Click(F()->BitBtn_Stop); });
+    F()->BitBtn_BreakDown->click();
+    QCOMPARE(d.Left(), 0);
+
+    // Stop acts at the first yield after the countdown; the iteration still waits for its second.
+    QCOMPARE(t.Take(), (kSetUp + StartLines() +
+                        L{"0 open =1", "0 IN 2 [00] =1", "0 OUT 8 [40] =1", "400 OUT 54 [23] =1"} + kCleanUp));
+    QCOMPARE(MemoLines().last(), QStringLiteral("---------------------------------"));
+    QVERIFY(!MemoHas("BREAK DOWN !!"));
+}
+
+void BreakDownWindowTest::stopWhileWaitingForBreakOffStart()
+{
+    SimSetup t(Scenario());
+    AppWindows w;
+    OpenWindow(t);
+    QTemporaryDir dir;
+    const QString missing = dir.filePath(QStringLiteral("no/such/folder/result.CSV"));
+    const QString full = dir.filePath(QStringLiteral("full.CSV"));
+    t.dialogs.inputs = {std::nullopt, QStringLiteral("c"), QStringLiteral("d")};
+    t.dialogs.saves = {missing, full};
+
+    Driver d;
+    d.Then([] { return StartReads("Start Break-Down"); }, [] { Click(F()->BitBtn_Start); })
+        .Then([] { return StartReads("Start Break-Off"); }, [] { Click(F()->BitBtn_Save); })  // comment cancelled
+        .Then([&t] { return t.dialogs.shown.size() == 1 && !F()->SaveRequested; },
+              [] { Click(F()->BitBtn_Save); })  // a folder that is not there
+        .Then([&t] { return t.dialogs.shown.size() == 4 && !F()->SaveRequested; },
+              [] {
+                  SetWriteLimitForTesting(5);  // a disk that takes five bytes and no more
+                  Click(F()->BitBtn_Save);
+              })
+        .Then([&t] { return t.dialogs.shown.size() == 7 && !F()->SaveRequested; },
+              [] {
+                  SetWriteLimitForTesting(-1);
+                  Click(F()->BitBtn_Stop);
+              });
+    F()->BitBtn_BreakDown->click();
+    QCOMPARE(d.Left(), 0);
+
+    QCOMPARE(t.Take(),
+             (kSetUp + StartLines() + kBreakDownPhase +
+              // Stop after the two saves' pauses; back in the break-down phase the iteration still
+              // ends on the next whole second of the counter.
+              L{"60 OUT 8 [40] =1", "820 OUT 54 [23] =1"} + kCleanUp));
+    QCOMPARE(MemoLines(), kReportToBreakDown);
+    // A failed save is never confirmed; a short write is said, and leaves no file behind.
+    const L messages = t.dialogs.Messages();
+    QCOMPARE(messages.size(), 2);
+    QCOMPARE(messages[0], "Error|Can't create file : " + missing);
+    QVERIFY2(messages[1].startsWith("|The result could not be written to \"" + full + "\"; nothing was added."),
+             qPrintable(messages[1]));
+    QVERIFY(!QFile::exists(missing) && !QFile::exists(full));
+}
+
+void BreakDownWindowTest::timerFieldsCheckedAtStart()
+{
+    SimSetup t(Scenario());
+    AppWindows w;
+    OpenWindow(t);
+
+    Driver d;
+    d.Then([] { return StartReads("Start Break-Down"); },
+           [] {
+               F()->MaskEdit_BD->setText(QStringLiteral("    "));
+               Click(F()->BitBtn_Start);
+           })
+        .Then([] { return StartReads("Start Break-Down"); },
+              [&t] {
+                  // Still in the set-up, nothing sent to the meter, ready for the next Start.
+                  QCOMPARE(t.dialogs.Messages().size(), 1);
+                  QCOMPARE(F()->GroupBox_Timers->title(),
+                           QStringLiteral("Setup timers Break-Down/Break-Off resistance"));
+                  QVERIFY(F()->MaskEdit_BD->isVisible());
+                  F()->MaskEdit_BD->setText(QStringLiteral("12"));
+                  F()->MaskEdit_BO->setText(QStringLiteral("-5"));
+                  Click(F()->BitBtn_Start);
+              })
+        .Then([] { return StartReads("Start Break-Down"); },
+              [] {
+                  F()->MaskEdit_BO->setText(QStringLiteral("7"));
+                  Click(F()->BitBtn_Start);
+              })
+        .Then([] { return MemoHas("Volt Meas. 1000 V"); }, [] { Click(F()->BitBtn_Stop); });
+    F()->BitBtn_BreakDown->click();
+    QCOMPARE(d.Left(), 0);
+
+    QCOMPARE(t.dialogs.Messages(),
+             (L{"Error|BD Timer (Sec.): \"\" is not a timer. Enter whole seconds from 1 to 9999.",
+                "Error|BO Timer (Sec.): \"-5\" is not a timer. Enter whole seconds from 1 to 9999."}));
+    const L lines = t.Take();
+    QCOMPARE(lines.mid(0, 6), (kSetUp + L{"0 OUT 49 [00 0C] =2", "80 OUT 50 [00 07] =2"}));
+    QCOMPARE(t.meter().Timer(1), 12);
+    QCOMPARE(t.meter().Timer(2), 7);
+
+    // Stop before the start leaves the set-up cleanly.
+    Driver d2;
+    d2.Then([] { return StartReads("Start Break-Down"); }, [] { Click(F()->BitBtn_Stop); });
+    F()->BitBtn_BreakDown->click();
+    QCOMPARE(d2.Left(), 0);
+    QCOMPARE(t.Take(), (L{"20 IN 48 [00 3C] =2", "20 IN 49 [00 0C] =2", "20 IN 50 [00 07] =2", "20 OUT 54 [1E] =1",
+                          "0 OUT 8 [40] =1"} +
+                        kCleanUp));
+    QVERIFY(F()->GroupBox_Timers->isHidden());
+    QVERIFY(F()->BitBtn_Main->isEnabled());
+}
+
+void BreakDownWindowTest::closingWindowEndsTest()
+{
+    SimSetup t(Scenario());
+    AppWindows w;
+    OpenWindow(t);
+
+    Driver d;
+    d.Then([] { return StartReads("Start Break-Down"); }, [] { Click(F()->BitBtn_Start); })
+        .Then([] { return StartReads("Start Break-Off"); },
+              [] {
+                  QVERIFY(!F()->close());  // refused while the test runs
+                  QVERIFY(F()->isVisible());
+              });
+    F()->BitBtn_BreakDown->click();
+    QCOMPARE(d.Left(), 0);
+
+    // The close acts as Stop, the test cleans up, then the window closes (remote mode 3).
+    const L lines = t.Take();
+    QCOMPARE(lines.mid(lines.size() - 5), (L{"0 OUT 8 [40] =1", "880 OUT 54 [23] =1"} + kCleanUp +
+                                           L{"20 OUT 54 [03] =1"}));
+    QVERIFY(F()->isHidden() && Form_Main->isVisible());
+    QVERIFY(!F()->BreakDownTestRunning());
+    QCOMPARE(t.meter().RemoteMode(), 3);
+}
+
+void BreakDownWindowTest::unreadableClimateEndsTestCleanly()
+{
+    sim::Scenario s = Scenario();
+    Fault garbage;
+    garbage.kind = Fault::Garbage;
+    garbage.command = 6;
+    s.faults.push_back(garbage);
+    SimSetup t(s);
+    AppWindows w;
+    OpenWindow(t);
+
+    Driver d;
+    d.Then([] { return StartReads("Start Break-Down"); }, [] { Click(F()->BitBtn_Start); });
+    F()->BitBtn_BreakDown->click();
+    QCOMPARE(d.Left(), 0);
+
+    // The error is shown and the meter is left as after a Stop, the window ready for a new test.
+    QCOMPARE(t.dialogs.shown.size(), std::size_t(1));
+    QCOMPARE(t.dialogs.shown[0].kind, ShownBox::Error);
+    const L lines = t.Take();
+    QCOMPARE(lines.mid(lines.size() - 5),
+             (L{"980 open =1", "0 IN 2 [02] =1", "100 IN 6 [3F 3F 3F 3F 3F 3F] =6"} + kCleanUp));
+    QVERIFY(F()->GroupBox_Timers->isHidden() && !F()->BreakDownTestRunning());
+    QVERIFY(F()->BitBtn_BreakDown->isEnabled() && F()->BitBtn_Main->isEnabled());
+    QVERIFY(!MemoHas("BREAK DOWN !!"));
+}
+
+void BreakDownWindowTest::valuesReadFailingAtBreakDown()
+{
+    const test::ChildResult r = test::RunInChild([] {
+        SimSetup t(Scenario());
+        AppWindows w;
+        OpenWindow(t);
+        // Nothing may paint here: the raster engine's helper threads did not survive the fork.
+        Form_Main->hide();
+        F()->hide();
+        t.dialogs.echo = true;
+        Driver d;
+        d.Then([] { return StartReads("Start Break-Down"); }, [] { Click(F()->BitBtn_Start); })
+            .Then(
+                [] {
+                    // The poll that reported the break-down: the next IN 7 is the one at its end.
+                    const auto& records = TheTransferLog().Records();
+                    return !records.empty() && records.back().value == 2 && !records.back().data.isEmpty() &&
+                           (records.back().data[0] & 0x02);
+                },
+                [&t] {
+                    Fault f;
+                    f.kind = Fault::Fail;
+                    f.command = 7;
+                    f.direction = 1;
+                    f.code = kUsbErrorNoDevice;
+                    t.sim->Inject(f);
+                });
+        F()->BitBtn_BreakDown->click();
+    });
+    QVERIFY(r.exited);
+    QCOMPARE(r.status, test::ExitStatusOf(kUsbErrorNoDevice));
+    QVERIFY2(r.output.find("title=[!! Error Nr.: -4 occurred ] "
+                           "text=[Connection to the KRX 738 interrupted. Program is terminated.]") != std::string::npos,
+             r.output.c_str());
+}
+
+QTEST_MAIN(BreakDownWindowTest)
+#include "test_breakdown_window.moc"
