@@ -19,9 +19,12 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include <cstdio>
+#include <functional>
 
 namespace {
 
@@ -38,6 +41,35 @@ void Save(QWidget* window, const QString& folder, const QString& name)
     }
     std::printf("%s\n", qPrintable(path));
 }
+
+// The procedures run as loops inside their click handlers; this steps through a script from
+// their yield points: each step waits until its condition holds, then acts.
+class Script {
+public:
+    struct Step {
+        std::function<bool()> ready;
+        std::function<void()> act;
+    };
+    explicit Script(std::vector<Step> steps) : steps_(std::move(steps))
+    {
+        timer_.setInterval(0);
+        QObject::connect(&timer_, &QTimer::timeout, [this] {
+            if (next_ < steps_.size() && steps_[next_].ready()) {
+                steps_[next_].act();
+                ++next_;
+            }
+            if (next_ == steps_.size())
+                timer_.stop();
+        });
+        timer_.start();
+    }
+    bool Done() const { return next_ == steps_.size(); }
+
+private:
+    std::vector<Step> steps_;
+    size_t next_ = 0;
+    QTimer timer_;
+};
 
 }  // namespace
 
@@ -65,38 +97,73 @@ int main(int argc, char** argv)
     Form_Main->Button_Init->click();
     Save(Form_Main, folder, QStringLiteral("main_after_init"));
 
+    // A free-running measurement two minutes in, then Break.
     Form_Main->BitBtn_Measuring->click();
-    // A reading on screen as the measurement cycle shows it, so that the picture shows the sizes.
-    Form_Meas->Label_Temp_V->setText(QStringLiteral("22.5 C"));
-    Form_Meas->Label_Humi_V->setText(QStringLiteral("45 %"));
-    Form_Meas->Label_ResistaceValue->setText(QStringLiteral("1.23 GOhm"));
-    Form_Meas->ShowReadingLabels(true);
-    Form_Meas->Label_Mv->setText(QStringLiteral("Measuring voltage : 500V"));
-    Form_Meas->Label_St_V->setText(QStringLiteral("1000 mSec"));
-    Save(Form_Meas, folder, QStringLiteral("measuring"));
+    {
+        const double start = clock.Seconds();
+        Script script({{[&] { return clock.Seconds() - start > 120; },
+                        [&] {
+                            Save(Form_Meas, folder, QStringLiteral("measuring"));
+                            Form_Meas->BitBtn_Break->click();
+                        }}});
+        Form_Meas->BitBtn_Start->click();
+        if (!script.Done())
+            ++g_failures;
+    }
     Form_Meas->BitBtn_Back->click();
 
+    // A timer measurement of 60 s, 20 s before its end.
     Form_Main->BitBtn_Measuring_timer->click();
-    Save(Form_Meas, folder, QStringLiteral("measuring_with_timer"));
+    Form_Meas->ScrollBar_Timer->setValue(60);
+    {
+        const double start = clock.Seconds();
+        Script script({{[&] { return clock.Seconds() - start > 40; },
+                        [&] { Save(Form_Meas, folder, QStringLiteral("measuring_with_timer")); }}});
+        Form_Meas->BitBtn_Start->click();
+        if (!script.Done())
+            ++g_failures;
+    }
     Form_Meas->BitBtn_Back->click();
 
     Form_Main->BitBtn_Special_function->click();
     Save(Form_SonFunc, folder, QStringLiteral("special_function"));
 
-    // The break-down test's controls, as the test shows them while it runs.
-    Form_SonFunc->GroupBox_Timers->show();
-    Form_SonFunc->GroupBox_SR->show();
-    Form_SonFunc->MaskEdit_BD->setText(QStringLiteral("30"));
-    Form_SonFunc->MaskEdit_BO->setText(QStringLiteral("20"));
-    Form_SonFunc->BitBtn_Start->setText(QStringLiteral("Start Break-Down"));
-    Form_SonFunc->Label_BDP->setText(QStringLiteral("Break-Down Measurement in progress !"));
-    Form_SonFunc->Label_BDP->show();
-    Form_SonFunc->LMDProgress_BDP->setMaximum(20);
-    Form_SonFunc->LMDProgress_BDP->setValue(7);
-    Form_SonFunc->LMDProgress_BDP->show();
-    Form_SonFunc->Memo_Display->appendPlainText(QStringLiteral("Start Break-Down Measuring !\n"
-                                                               "---------------------------------"));
-    Save(Form_SonFunc, folder, QStringLiteral("special_function_controls"));
+    // The resistance memory listed, waiting for the range to save (cancelled at the comment).
+    {
+        Script script({{[] { return Form_SonFunc->GroupBox_SR->isVisible(); },
+                        [&] {
+                            Save(Form_SonFunc, folder, QStringLiteral("memory_readout"));
+                            Form_SonFunc->BitBtn_Set->click();
+                        }}});
+        Form_SonFunc->BitBtn_ReadStOhm->click();
+        if (!script.Done())
+            ++g_failures;
+    }
+
+    // The break-down test: set-up, the countdown, the break-down, and the result after break-off.
+    {
+        Script script({
+            {[] { return Form_SonFunc->BitBtn_Start->isEnabled(); },
+             [&] {
+                 Save(Form_SonFunc, folder, QStringLiteral("breakdown_setup"));
+                 Form_SonFunc->BitBtn_Start->click();
+             }},
+            {[] { return Form_SonFunc->BitBtn_Start->isEnabled(); },
+             [&] {
+                 Save(Form_SonFunc, folder, QStringLiteral("breakdown_occurred"));
+                 Form_SonFunc->BitBtn_Start->click();
+             }},
+            {[] { return Form_SonFunc->Label_BDP->text() == QStringLiteral("Break-OFF !") &&
+                         Form_SonFunc->BitBtn_Save->isEnabled(); },
+             [&] {
+                 Save(Form_SonFunc, folder, QStringLiteral("breakdown_result"));
+                 Form_SonFunc->BitBtn_Stop->click();
+             }},
+        });
+        Form_SonFunc->BitBtn_BreakDown->click();
+        if (!script.Done())
+            ++g_failures;
+    }
 
     return g_failures == 0 ? 0 : 1;
 }

@@ -138,6 +138,9 @@ void TForm_Meas::BuildControls()
             [this] { RunHandler([this] { RadioGroup_MeasDisplClick(); }); });
     connect(ScrollBar_Timer, &QScrollBar::valueChanged, this, [this] { ScrollBar_TimerChange(); });
     connect(BitBtn_Back, &QPushButton::clicked, this, [this] { RunHandler([this] { BitBtn_BackClick(); }); });
+    connect(BitBtn_Start, &QPushButton::clicked, this, [this] { RunHandler([this] { BitBtn_StartClick(); }); });
+    connect(BitBtn_Break, &QPushButton::clicked, this, [this] { RunHandler([this] { BitBtn_BreakClick(); }); });
+    connect(BitBtn_Save, &QPushButton::clicked, this, [this] { RunHandler([this] { BitBtn_SaveClick(); }); });
 }
 
 void TForm_Meas::ShowReadingLabels(bool visible)

@@ -5,6 +5,7 @@
 #include "common/controls.h"
 #include "common/save_dialog.h"
 #include "device/usb.h"
+#include "measure/measurement_log.h"
 
 #include <QWidget>
 
@@ -66,6 +67,36 @@ public:
 
     // ---- Measurement cycle and measurement log export (src/measure/cycle.cpp, export.cpp) ----
 
+    bool Running = false;                // from Start until Break, the timer's end or EndMeasurement
+    krx::MeasurementRecord LastReading;  // the latest reading; Save appends it to a file
+
+    // Runs one measurement cycle; returns when it has ended.
+    void BitBtn_StartClick();
+    // In timer mode stops the meter's timer measurement; then ends the cycle.
+    void BitBtn_BreakClick();
+    // Clears Running and gives Start, Save and Back back (once no cycle is running any more).
+    void EndMeasurement();
+    void BitBtn_SaveClick();
+    // Result codes of a save.
+    enum SaveResult {
+        SaveOk = 0,
+        SaveCommentCancelled = -1,
+        SaveDialogCancelled = -2,
+        SaveHeaderShort = -3,  // nothing saved: a new file without its complete header is removed again
+        SaveRecordShort = -4,  // nothing saved: the file is cut back to its previous length
+        SaveCannotCreate = -5,
+        SaveCannotOpen = -6,
+    };
+    // Appends LastReading with a comment to a file the user chooses.
+    int SaveMeasurement();
+
+private:
+    void WaitForInterval(double startTime);
+    void SetValueRed(bool red);
+    void GiveButtonsBack();
+    bool cycleOnStack_ = false;  // BitBtn_StartClick has not returned yet
+
+public:
     // ---- end of measurement cycle and export ----
 
 protected:

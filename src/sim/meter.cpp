@@ -240,7 +240,7 @@ int Meter::ReplyIn(int command, unsigned char* r)
         return 6;
     }
     case CmdBreakDownValues: {
-        EventByte();  // brings the phase flags up to date
+        EventByte();  // brings the phase flags up to date; reading the values takes them
         PutBe16(r, static_cast<unsigned>(s_.breakDownVoltage));
         PutBe32(r + 2, s_.resistanceBeforeKOhm);
         PutBe32(r + 6, broke_down_ ? s_.resistanceAfterBDKOhm : 0);

@@ -333,6 +333,12 @@ TEST(UsbBreakDown, EventsAndValues)
     t.Take();
     QString ev;
     t.clock.Advance(1.0);
+    int v0 = 0, tm0 = 0;
+    std::uint32_t a0 = 0, b0 = 0, c0 = 0;
+    usb.ReadBreakDownValues(v0, a0, b0, c0, tm0);  // reading the new values takes them
+    EXPECT_EQ(usb.ReadEventBits(ev), 1);
+    EXPECT_EQ(ev, QStringLiteral("0000 0000 "));
+    t.clock.Advance(1.0);
     EXPECT_EQ(usb.ReadEventBits(ev), 1);
     EXPECT_EQ(ev, QStringLiteral("0000 0001 "));
     usb.ReadEventBits(ev);
@@ -350,7 +356,9 @@ TEST(UsbBreakDown, EventsAndValues)
     const L lines = t.Take();
     EXPECT_EQ(lines.last(), QStringLiteral("0 IN 7 [03 E8 80 00 00 00 00 00 05 DC 00 00 00 00 00 00] =16"));
     EXPECT_EQ(lines.first(), QStringLiteral("1000 open =1"));
-    EXPECT_EQ(lines[1], QStringLiteral("0 IN 2 [01] =1"));
+    EXPECT_EQ(lines[3], QStringLiteral("0 IN 2 [00] =1"));
+    EXPECT_EQ(lines[4], QStringLiteral("1000 open =1"));
+    EXPECT_EQ(lines[5], QStringLiteral("0 IN 2 [01] =1"));
 
     // A failed read still writes zeros from the cleared buffer.
     t.sim->Inject(Fault{Fault::Fail, 0, 7, 1, 1, kUsbErrorIo});

@@ -1,0 +1,114 @@
+#pragma once
+// Shared set-up of the measurement benchmarks: the program's windows on the real clock against the
+// simulated meter, with the window sleeper the program itself installs, and a free-running cycle
+// ended by Break after a number of readings.
+
+#include "app_windows.h"
+#include "scripted_dialogs.h"
+
+#include "app/form_main.h"
+#include "common/clock.h"
+#include "common/ui_wait.h"
+#include "device/backend.h"
+#include "device/transfer_log.h"
+#include "measure/form_meas.h"
+#include "sim/sim_backend.h"
+
+#include <QApplication>
+#include <QPushButton>
+#include <QTimer>
+
+#include <sys/resource.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <memory>
+#include <numeric>
+#include <vector>
+
+namespace krx::bench {
+
+// Processor seconds (user + system) of this process so far.
+inline double CpuSeconds()
+{
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    return double(u.ru_utime.tv_sec) + double(u.ru_stime.tv_sec) + 1e-6 * double(u.ru_utime.tv_usec + u.ru_stime.tv_usec);
+}
+
+inline int CountIn(int command)
+{
+    int n = 0;
+    for (const auto& r : TheTransferLog().Records())
+        n += r.kind == TransferRecord::In && r.value == command;
+    return n;
+}
+
+class MeasureBench {
+public:
+    explicit MeasureBench(const QByteArray& settings = QByteArray("[KRX 738]\nSamplingTime=1000\n"))
+    {
+        dialogs_.echo = true;
+        SetUsbBackend(std::make_unique<sim::SimBackend>(sim::Scenario::Default()));
+        InstallUiSleeper();
+        windows_ = std::make_unique<test::AppWindows>(QStringList{QStringLiteral("krx738")}, settings);
+        Form_Main->show();
+        Form_Main->Button_Init->click();
+        Form_Main->BitBtn_Measuring->click();
+        TheTransferLog().Clear();
+    }
+    ~MeasureBench()
+    {
+        windows_.reset();
+        SetUsbBackend(nullptr);
+    }
+
+    // Runs one cycle and presses Break once `readings` values have been read. Returns the wall-clock
+    // seconds from the first reading to Break.
+    double RunCycle(int readings)
+    {
+        double first = -1.0;
+        QTimer watch;
+        watch.setInterval(50);  // looks only every 50 ms, so that the watch itself costs nothing
+        QObject::connect(&watch, &QTimer::timeout, [&] {
+            const int n = CountIn(0);
+            if (n >= 1 && first < 0) {
+                first = TheClock().Seconds();
+                cpuAtFirst = CpuSeconds();
+            }
+            if (n >= readings) {
+                watch.stop();
+                Form_Meas->BitBtn_Break->click();
+            }
+        });
+        watch.start();
+        Form_Meas->BitBtn_Start->click();
+        return TheClock().Seconds() - first;
+    }
+
+    double cpuAtFirst = 0.0;
+
+private:
+    test::ScopedDialogs dialogs_;
+    std::unique_ptr<test::AppWindows> windows_;
+};
+
+struct Stats {
+    double mean = 0, p99 = 0, max = 0, min = 0;
+};
+
+inline Stats Summarise(std::vector<double> v)
+{
+    Stats s;
+    if (v.empty())
+        return s;
+    s.mean = std::accumulate(v.begin(), v.end(), 0.0) / double(v.size());
+    std::sort(v.begin(), v.end());
+    s.min = v.front();
+    s.max = v.back();
+    s.p99 = v[std::min(v.size() - 1, size_t(std::ceil(0.99 * double(v.size()))) - 1)];
+    return s;
+}
+
+}  // namespace krx::bench

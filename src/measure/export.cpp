@@ -1,0 +1,72 @@
+// The measurement log: Save appends the latest reading with a comment to a file of the user's choice.
+#include "measure/form_meas.h"
+
+#include "app/form_main.h"
+#include "app/settings.h"
+#include "common/csv_appender.h"
+#include "common/dialogs.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+
+using namespace krx;
+
+void TForm_Meas::BitBtn_SaveClick()
+{
+    if (SaveMeasurement() >= 0)
+        TheDialogs().Message(QStringLiteral("Save successfully!"), QStringLiteral("Finished"), Buttons::Ok,
+                             Icon::None);
+}
+
+int TForm_Meas::SaveMeasurement()
+{
+    QString comment;
+    if (!TheDialogs().InputQuery(QStringLiteral("Input dialog"), QStringLiteral("Input comment to the measurement"),
+                                 comment))
+        return SaveCommentCancelled;
+    // The file records the moment of the save, not of the reading.
+    StampSave(LastReading, QDateTime::currentDateTime(), comment);
+
+    SaveDialog_Mv.DefaultExt = QStringLiteral("CSV");
+    SaveDialog_Mv.Filter =
+        QStringLiteral("Comma-Separated Values (*.CSV)|*.CSV|Text files (*.txt)|*.txt|All files (*.*)|*.*");
+    // The start-up folder on every save of a run; the chosen one counts from the next start.
+    SaveDialog_Mv.InitialDir = Form_Main->DataDirectory;
+    if (!SaveDialog_Mv.Execute())
+        return SaveDialogCancelled;
+    const QString fileName = SaveDialog_Mv.FileName;
+    RememberDataDirectory(USB::DirectoryPart(fileName));
+
+    const QString line = MeasurementLogLine(LastReading);
+    // Repaint behind the closed dialog; no button acts here, so nothing starts inside the save.
+    TheDialogs().ProcessEvents();
+
+    const AppendResult r = AppendCsvLine(fileName, QString::fromLatin1(MeasurementLogHeader), line);
+    const QString shown = QDir::toNativeSeparators(fileName);
+    // A write that merely fell short carries no reason of the system's (a fresh file's own text).
+    const bool noReason = r.error.isEmpty() || r.error == QFile().errorString();
+    const QString reason = noReason ? QString() : QStringLiteral(" (") + r.error + QLatin1Char(')');
+    switch (r.status) {
+    case AppendResult::Ok:
+        return SaveOk;
+    case AppendResult::CannotCreate:
+        TheDialogs().Message(QStringLiteral("Can't create file : ") + shown, QStringLiteral("Error"), Buttons::Ok,
+                             Icon::None);
+        return SaveCannotCreate;
+    case AppendResult::CannotOpen:
+        TheDialogs().ShowError(QStringLiteral("Cannot open file \"%1\" for writing%2. The reading was not saved.")
+                                   .arg(shown, reason));
+        return SaveCannotOpen;
+    case AppendResult::HeaderShort:
+        // The appender has taken the incomplete new file away again.
+        TheDialogs().ShowError(
+            QStringLiteral("Could not write the new file \"%1\"%2. The reading was not saved.").arg(shown, reason));
+        return SaveHeaderShort;
+    case AppendResult::RecordShort:
+        TheDialogs().ShowError(
+            QStringLiteral("Could not write to file \"%1\"%2. The reading was not saved.").arg(shown, reason));
+        return SaveRecordShort;
+    }
+    return SaveRecordShort;
+}

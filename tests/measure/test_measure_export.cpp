@@ -1,0 +1,271 @@
+// Save of the measurement window: the measurement log's bytes, the dialogs and their answers, the
+// settings write, and every way a save can fail without a success message.
+#include "app_windows.h"
+#include "sim_fixture.h"
+
+#include "app/form_main.h"
+#include "common/csv_appender.h"
+#include "common/localetext.h"
+#include "measure/form_meas.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLocale>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+
+using namespace krx;
+using krx::sim::Scenario;
+using krx::test::AppWindows;
+using krx::test::ShownBox;
+using krx::test::SimSetup;
+using L = QStringList;
+
+namespace {
+
+const QByteArray kHeader =
+    "Type;Ser. No.;Date;Time;Sw.Ver.;Resis.(Ohm);Humi.(%);Temp.(GC);Volt (V);Overf.;Timer(Sec);MeasCalc;Comment\r\n";
+
+QByteArray Read(const QString& name)
+{
+    QFile f(name);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+struct LocaleScope {
+    explicit LocaleScope(const QLocale& l) { QLocale::setDefault(l); }
+    ~LocaleScope() { QLocale::setDefault(QLocale::c()); }
+};
+
+// The windows after Init, the settings file naming a start-up folder.
+struct Program {
+    explicit Program(Scenario s)
+        : t(std::move(s)), w({QStringLiteral("krx738")}, QByteArray("[KRX 738]\r\nDataDirectory=/start/folder/\r\n"))
+    {
+        Form_Main->show();
+        Form_Main->Button_Init->click();
+    }
+    // One free-running cycle ended by Break after its first reading.
+    void Measure()
+    {
+        Form_Main->BitBtn_Measuring->click();
+        QTimer breakAfterReading;
+        breakAfterReading.setInterval(0);
+        QObject::connect(&breakAfterReading, &QTimer::timeout, [&] {
+            if (!Form_Meas->LastReading.resistance.isEmpty()) {
+                breakAfterReading.stop();
+                Form_Meas->BitBtn_Break->click();
+            }
+        });
+        breakAfterReading.start();
+        Form_Meas->BitBtn_Start->click();
+        t.Take();
+    }
+    // Presses Save with a comment and a file name (nullopt: cancel that dialog).
+    void Save(std::optional<QString> comment, std::optional<QString> file = std::nullopt)
+    {
+        t.dialogs.shown.clear();
+        t.dialogs.inputs = {comment};
+        t.dialogs.saves = {file};
+        before = QDateTime::currentDateTime();
+        Form_Meas->BitBtn_Save->click();
+        after = QDateTime::currentDateTime();
+    }
+    // The date and time the save put into the record are those of the save.
+    bool StampedDuringSave() const
+    {
+        const MeasurementRecord& r = Form_Meas->LastReading;
+        return (r.date == ShortDate(before) && r.time == LongTime(before)) ||
+               (r.date == ShortDate(after) && r.time == LongTime(after));
+    }
+    QByteArray Settings() const { return Read(w.SettingsPath()); }
+
+    SimSetup t;
+    AppWindows w;
+    QDateTime before, after;
+};
+
+Scenario Steady()
+{
+    Scenario s = Scenario::Default();
+    s.r0 = s.rInf = 1.23e6;
+    s.stabiliseSeconds = 0.5;
+    return s;
+}
+
+}  // namespace
+
+class MeasureExportTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void newFileThenAppend();
+    void cancelPaths();
+    void fileCannotBeCreatedOrOpened();
+    void shortWritesLeaveNoHalfLine();
+    void saveBeforeAnyReading();
+};
+
+void MeasureExportTest::newFileThenAppend()
+{
+    LocaleScope de(QLocale(QLocale::German, QLocale::Germany));
+    QTemporaryDir dir;
+    const QString name = dir.filePath(QStringLiteral("log.CSV"));
+    Program p(Steady());
+    p.Measure();
+
+    p.Save(QStringLiteral("caf\u00e9 \u20ac 5 \u00b0C"), name);
+    QCOMPARE(p.t.dialogs.Messages(), L{"Finished|Save successfully!"});
+    // The comment dialog, then the save dialog in the start-up folder.
+    QCOMPARE(p.t.dialogs.shown.size(), size_t(3));
+    QCOMPARE(p.t.dialogs.shown[0].kind, ShownBox::Input);
+    QCOMPARE(p.t.dialogs.shown[0].title, QStringLiteral("Input dialog"));
+    QCOMPARE(p.t.dialogs.shown[0].text, QStringLiteral("Input comment to the measurement"));
+    QCOMPARE(p.t.dialogs.shown[1].kind, ShownBox::Save);
+    const SaveFileRequest& req = p.t.dialogs.shown[1].save;
+    QCOMPARE(req.initialDir, QStringLiteral("/start/folder/"));
+    QCOMPARE(req.defaultSuffix, QStringLiteral("CSV"));
+    QCOMPARE(req.filter, QStringLiteral("Comma-Separated Values (*.CSV);;Text files (*.txt);;All files (*.*)"));
+    QVERIFY(p.StampedDuringSave());
+    const MeasurementRecord first = Form_Meas->LastReading;
+    const QByteArray line1 = "KRX 738;`73800042;" + first.date.toLatin1() + ';' + first.time.toLatin1() +
+                             ";`1.07;1,23E+06;45;22,5;500;0;0;;caf\xE9 \x80 5 \xB0" "C\r\n";
+    QCOMPARE(Read(name), kHeader + line1);
+    QVERIFY(QRegularExpression("^\\d\\d\\.\\d\\d\\.\\d\\d$").match(first.date).hasMatch());
+    QVERIFY(QRegularExpression("^\\d\\d:\\d\\d:\\d\\d$").match(first.time).hasMatch());
+    // The chosen folder goes to the settings file; this run keeps opening the start-up folder.
+    QCOMPARE(p.Settings(), "[KRX 738]\r\nDataDirectory=" + QDir(dir.path()).path().toUtf8() + "/\r\n");
+    QCOMPARE(Form_Main->DataDirectory, QStringLiteral("/start/folder/"));
+
+    // A second save appends without a header; an empty comment is a comment too.
+    p.Save(QString(), name);
+    QCOMPARE(p.t.dialogs.Messages(), L{"Finished|Save successfully!"});
+    QCOMPARE(p.t.dialogs.shown[1].save.initialDir, QStringLiteral("/start/folder/"));
+    const MeasurementRecord& second = Form_Meas->LastReading;
+    const QByteArray line2 = "KRX 738;`73800042;" + second.date.toLatin1() + ';' + second.time.toLatin1() +
+                             ";`1.07;1,23E+06;45;22,5;500;0;0;;\r\n";
+    QCOMPARE(Read(name), kHeader + line1 + line2);
+    // Saving never talks to the meter.
+    QVERIFY(p.t.Take().isEmpty());
+}
+
+void MeasureExportTest::cancelPaths()
+{
+    QTemporaryDir dir;
+    const QString name = dir.filePath(QStringLiteral("log.csv"));
+    Program p(Steady());
+    p.Measure();
+    const MeasurementRecord reading = Form_Meas->LastReading;
+    const QByteArray settings = p.Settings();
+
+    // Comment cancelled: nothing else is asked, nothing changes.
+    p.Save(std::nullopt, name);
+    QCOMPARE(p.t.dialogs.shown.size(), size_t(1));
+    QCOMPARE(Form_Meas->LastReading.date, reading.date);
+    QCOMPARE(Form_Meas->LastReading.comment, QString());
+    QCOMPARE(Form_Meas->SaveMeasurement(), int(TForm_Meas::SaveCommentCancelled));
+
+    // File dialog cancelled: the record already carries the save's moment and comment.
+    p.Save(QStringLiteral("kept"), std::nullopt);
+    QCOMPARE(p.t.dialogs.shown.size(), size_t(2));
+    QCOMPARE(p.t.dialogs.shown[1].kind, ShownBox::Save);
+    QVERIFY(p.StampedDuringSave());
+    QCOMPARE(Form_Meas->LastReading.comment, QStringLiteral("kept"));
+    QCOMPARE(Form_Meas->LastReading.resistance, reading.resistance);
+    p.t.dialogs.inputs = {QStringLiteral("x")};
+    QCOMPARE(Form_Meas->SaveMeasurement(), int(TForm_Meas::SaveDialogCancelled));
+
+    QVERIFY(!QFile::exists(name));
+    QCOMPARE(p.Settings(), settings);
+}
+
+void MeasureExportTest::fileCannotBeCreatedOrOpened()
+{
+    QTemporaryDir dir;
+    Program p(Steady());
+    p.Measure();
+
+    // A folder that does not exist: the file cannot be created.
+    const QString gone = dir.filePath(QStringLiteral("no/such/log.csv"));
+    p.Save(QStringLiteral("c"), gone);
+    QCOMPARE(p.t.dialogs.Messages(), L{"Error|Can't create file : " + QDir::toNativeSeparators(gone)});
+    QCOMPARE(p.t.dialogs.shown.back().buttons, Buttons::Ok);
+    QVERIFY(!QFile::exists(gone));
+    p.t.dialogs.inputs = {QStringLiteral("c")};
+    p.t.dialogs.saves = {gone};
+    QCOMPARE(Form_Meas->SaveMeasurement(), int(TForm_Meas::SaveCannotCreate));
+
+    // A name that exists but cannot be opened for writing (here a folder, which no user may write as
+    // a file): a clear error, nothing written, no success.
+    const QString folder = dir.filePath(QStringLiteral("taken.csv"));
+    QVERIFY(QDir().mkpath(folder));
+    p.Save(QStringLiteral("c"), folder);
+    QCOMPARE(p.t.dialogs.shown.size(), size_t(3));
+    QCOMPARE(p.t.dialogs.shown[2].kind, ShownBox::Error);
+    QVERIFY2(p.t.dialogs.shown[2].text.startsWith("Cannot open file \"" + QDir::toNativeSeparators(folder) +
+                                                  "\" for writing"),
+             qPrintable(p.t.dialogs.shown[2].text));
+    QVERIFY(p.t.dialogs.shown[2].text.endsWith(QStringLiteral("The reading was not saved.")));
+    QVERIFY(QFileInfo(folder).isDir());
+}
+
+void MeasureExportTest::shortWritesLeaveNoHalfLine()
+{
+    struct WriteLimit {
+        explicit WriteLimit(qint64 n) { SetWriteLimitForTesting(n); }
+        ~WriteLimit() { SetWriteLimitForTesting(-1); }
+    };
+    QTemporaryDir dir;
+    const QString name = dir.filePath(QStringLiteral("log.csv"));
+    Program p(Steady());
+    p.Measure();
+    p.Save(QStringLiteral("one"), name);
+    const QByteArray saved = Read(name);
+    QCOMPARE(saved.count('\n'), 2);
+
+    {
+        WriteLimit limit(20);
+        p.Save(QStringLiteral("two"), name);
+        QCOMPARE(p.t.dialogs.shown.size(), size_t(3));
+        QCOMPARE(p.t.dialogs.shown[2].kind, ShownBox::Error);
+        QCOMPARE(p.t.dialogs.shown[2].text, "Could not write to file \"" + QDir::toNativeSeparators(name) +
+                                                "\". The reading was not saved.");
+        p.t.dialogs.inputs = {QStringLiteral("two")};
+        p.t.dialogs.saves = {name};
+        QCOMPARE(Form_Meas->SaveMeasurement(), int(TForm_Meas::SaveRecordShort));
+    }
+    QCOMPARE(Read(name), saved);
+
+    // A new file whose header is written short is not left behind.
+    const QString fresh = dir.filePath(QStringLiteral("fresh.csv"));
+    {
+        WriteLimit limit(20);
+        p.Save(QStringLiteral("three"), fresh);
+        QCOMPARE(p.t.dialogs.shown.size(), size_t(3));
+        QCOMPARE(p.t.dialogs.shown[2].kind, ShownBox::Error);
+        p.t.dialogs.inputs = {QStringLiteral("three")};
+        p.t.dialogs.saves = {fresh};
+        QCOMPARE(Form_Meas->SaveMeasurement(), int(TForm_Meas::SaveHeaderShort));
+    }
+    QVERIFY(!QFile::exists(fresh));
+}
+
+void MeasureExportTest::saveBeforeAnyReading()
+{
+    QTemporaryDir dir;
+    const QString name = dir.filePath(QStringLiteral("log.txt"));
+    Program p(Steady());
+    // "Measuring with timer" leaves Save enabled; nothing has been measured in this run.
+    Form_Main->BitBtn_Measuring_timer->click();
+    QVERIFY(Form_Meas->BitBtn_Save->isEnabled());
+    p.Save(QStringLiteral("empty;row"), name);
+    QCOMPARE(p.t.dialogs.Messages(), L{"Finished|Save successfully!"});
+    const MeasurementRecord& r = Form_Meas->LastReading;
+    QCOMPARE(Read(name), kHeader + ";`;" + r.date.toLatin1() + ';' + r.time.toLatin1() + ";`;;;;;;;;empty;row\r\n");
+    QVERIFY(p.StampedDuringSave());
+}
+
+QTEST_MAIN(MeasureExportTest)
+#include "test_measure_export.moc"
