@@ -90,7 +90,12 @@ void TForm_Meas::BitBtn_StartClick()
     // 5. - 7.: free-running measurement starts with remote mode 6; then the options of the window.
     if (!timerMode) {
         Pause(pause);
-        Usb.SetRemoteMode(USB::ModeMeasure);
+        // A meter plugged in again since the last command is reached only through a new open;
+        // without mode 6 it would never measure, and the wait below would end in "no stable voltage".
+        if (Usb.SetRemoteMode(USB::ModeMeasure) < 1) {
+            Usb.Connect();
+            Usb.SetRemoteMode(USB::ModeMeasure);
+        }
         Pause(pause);
     }
     SendMeasuringSetup();
@@ -163,9 +168,13 @@ void TForm_Meas::BitBtn_StartClick()
             ++counter;
             Label1->setText(QString::number(counter));
             lastResult = Usb.ReadStatusBits(bits);
+            // A status byte that did not come says nothing about the meter's timer: zeros from a
+            // failed read must not end a timer measurement that is still running, so the reading
+            // is taken (and a meter that is gone ends the program there, as in free running).
+            const bool statusRead = lastResult > 0;
             stable = BitSet(bits, PosStable) ? 1 : 0;
             ProcessMessages();
-            const bool meterRunning = BitSet(bits, PosRunning);
+            const bool meterRunning = BitSet(bits, PosRunning) || !statusRead;
             if (!meterRunning && timerMode) {
                 // The meter's timer has run out.
                 Pause(pause);
