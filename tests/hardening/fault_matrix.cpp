@@ -456,12 +456,12 @@ RowResult RunRow(const Procedure& p, const QString& workDir)
 int PrintTable(const std::vector<RowResult>& rows)
 {
     int undefined = 0;
-    std::printf("\n%-28s %-17s %5s %8s %6s %8s %6s\n", "procedure (transfers)", "fault", "inj.", "defined", "fatal",
+    std::printf("\n%-32s %-17s %5s %8s %6s %8s %6s\n", "procedure (transfers)", "fault", "inj.", "defined", "fatal",
                 "message", "clean");
     for (const RowResult& row : rows) {
         const QString title = QStringLiteral("%1 (%2)").arg(row.name).arg(row.transfers);
         if (!row.cleanProblem.isEmpty()) {
-            std::printf("%-28s %s\n", qPrintable(title), qPrintable(row.cleanProblem));
+            std::printf("%-32s %s\n", qPrintable(title), qPrintable(row.cleanProblem));
             ++undefined;
             continue;
         }
@@ -476,7 +476,7 @@ int PrintTable(const std::vector<RowResult>& rows)
                 clean += i.outcome == Outcome::Clean;
                 stopped += i.gaveUp;
             }
-            std::printf("%-28s %-17s %5d %8d %6d %8d %6d%s\n", k == 0 ? qPrintable(title) : "",
+            std::printf("%-32s %-17s %5d %8d %6d %8d %6d%s\n", k == 0 ? qPrintable(title) : "",
                         FaultKinds()[k].name, inj, fatal + message + clean, fatal, message, clean,
                         stopped ? qPrintable(QStringLiteral("  (%1 stopped by the user)").arg(stopped)) : "");
         }

@@ -17,6 +17,7 @@ std::vector<std::pair<Procedure, QString>> SelfCheckRows();
 
 Procedure InitRow();
 Procedure ExitRow();
+std::vector<Procedure> MeasureRows();
 std::vector<Procedure> MemoryRows();
 Procedure BreakDownRow();
 

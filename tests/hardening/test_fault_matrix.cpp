@@ -35,6 +35,8 @@ int main(int argc, char** argv)
 
     std::vector<RowResult> rows;
     std::vector<Procedure> procedures{InitRow()};
+    for (Procedure& p : MeasureRows())
+        procedures.push_back(std::move(p));
     for (Procedure& p : MemoryRows())
         procedures.push_back(std::move(p));
     procedures.push_back(BreakDownRow());

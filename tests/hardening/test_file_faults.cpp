@@ -107,6 +107,7 @@ struct ExportCase {
     QString file;      // the file the user chose in it
     QByteArray seed;   // the file before the save ("" for a new file)
     qint64 firstLine = 0;  // bytes of the first line the save appends
+    int linesBeforeFull = 0;  // whole lines the disk takes before it is full
 };
 
 struct FileFault {
@@ -126,7 +127,9 @@ std::vector<FileFault> FileFaults()
     return {
         {"disk full (new file)", false, true, none, [](ExportCase&, SimSetup&) { DiskFullAt(0); }},
         {"disk full during the save", true, true, none,
-         [](ExportCase& c, SimSetup&) { DiskFullAt(c.seed.size() + c.firstLine + c.firstLine / 2); }},
+         [](ExportCase& c, SimSetup&) {
+             DiskFullAt(c.seed.size() + c.linesBeforeFull * c.firstLine + c.firstLine / 2);
+         }},
         {"short write (injected)", true, true, none, [](ExportCase&, SimSetup&) { SetWriteLimitForTesting(5); }},
         {"file is /dev/full", true, false,
          [](ExportCase& c) {
@@ -165,6 +168,7 @@ std::vector<FileFault> FileFaults()
 struct Export {
     Procedure procedure;
     int linesPerSuccess;  // lines one "Save successfully!" stands for
+    int linesBeforeFull;  // of a disk that fills during the save: so that a later line is cut
 };
 
 struct ExportResult {
@@ -198,7 +202,8 @@ ExportResult RunExport(const Export& e, SimSetup& t, const FileFault* fault, Exp
 
     ExportResult result;
     if (!r.exited || r.status != 0) {
-        result.detail = r.exited ? QStringLiteral("status %1").arg(r.status) : QStringLiteral("signal %1").arg(r.signal);
+        result.detail =
+            r.exited ? QStringLiteral("status %1").arg(r.status) : QStringLiteral("signal %1").arg(r.signal);
         return result;
     }
     const QStringList boxes = BoxesSaid(r.output);
@@ -219,7 +224,8 @@ ExportResult RunExport(const Export& e, SimSetup& t, const FileFault* fault, Exp
     }
     result.appended = appended;
     if (appended >= 0 && successes * e.linesPerSuccess > appended)
-        result.detail = QStringLiteral("\"Save successfully!\" %1 time(s), %2 line(s) written").arg(successes).arg(appended);
+        result.detail =
+            QStringLiteral("\"Save successfully!\" %1 time(s), %2 line(s) written").arg(successes).arg(appended);
     else if (appended < 0 && successes > 0)
         result.detail = QStringLiteral("\"Save successfully!\" into /dev/full");
     else if ((appended < 0 || appended < expected) && !named)
@@ -232,14 +238,15 @@ ExportResult RunExport(const Export& e, SimSetup& t, const FileFault* fault, Exp
 int ExportTable(const QString& work)
 {
     std::vector<Export> exports;
+    exports.push_back({MeasureRows()[0], 1, 0});
     std::vector<Procedure> memory = MemoryRows();
-    exports.push_back({memory[0], 3});
-    exports.push_back({memory[1], 2});
-    exports.push_back({BreakDownRow(), 1});
+    exports.push_back({memory[0], 3, 1});
+    exports.push_back({memory[1], 2, 1});
+    exports.push_back({BreakDownRow(), 1, 1});  // the result saved at the break-down, not at the end
 
     int failed = 0;
     int n = 0;
-    std::printf("\n%-24s %-28s %6s  %s\n", "export", "fault", "lines", "result");
+    std::printf("\n%-26s %-28s %6s  %s\n", "export", "fault", "lines", "result");
     for (const Export& e : exports) {
         SimSetup t(e.procedure.scenario);
         AppWindows windows;
@@ -254,7 +261,7 @@ int ExportTable(const QString& work)
         const QList<QByteArray> lines = Read(clean.file).split('\n');
         const int expected = cleanResult.appended;
         if (!cleanResult.ok || expected < 1 || lines.size() < 3) {
-            std::printf("%-24s clean save failed: %s\n", qPrintable(e.procedure.name), qPrintable(cleanResult.detail));
+            std::printf("%-26s clean save failed: %s\n", qPrintable(e.procedure.name), qPrintable(cleanResult.detail));
             ++failed;
             continue;
         }
@@ -266,15 +273,18 @@ int ExportTable(const QString& work)
             QDir().mkpath(c.dir);
             c.file = c.dir + QStringLiteral("/export.csv");
             c.firstLine = lines[1].size() + 1;
+            c.linesBeforeFull = e.linesBeforeFull;
             if (f.existing) {
                 c.seed = seed;
                 Write(c.file, seed);
             }
             const ExportResult r = RunExport(e, t, &f, c, expected);
             failed += r.ok ? 0 : 1;
-            std::printf("%-24s %-28s %6s  %s\n", qPrintable(e.procedure.name), f.name,
+            std::printf("%-26s %-28s %6s  %s\n", qPrintable(e.procedure.name), f.name,
                         r.appended < 0 ? "-" : qPrintable(QString::number(r.appended)),
-                        r.ok ? "message, whole lines" : qPrintable(QStringLiteral("FAILED: ") + r.detail));
+                        !r.ok                    ? qPrintable(QStringLiteral("FAILED: ") + r.detail)
+                        : r.appended == expected ? "saved, whole lines"
+                                                 : "message, whole lines");
         }
     }
     return failed;
@@ -282,7 +292,8 @@ int ExportTable(const QString& work)
 
 // ---- Settings file ----
 
-const QByteArray kSettings = "; set up by hand\n[KRX 738]\nDataDirectory=/old/\nSamplingTime=1234\n\n[Other]\nKey=value\n";
+const QByteArray kSettings =
+    "; set up by hand\n[KRX 738]\nDataDirectory=/old/\nSamplingTime=1234\n\n[Other]\nKey=value\n";
 
 struct SettingsFault {
     const char* name;
@@ -331,7 +342,7 @@ int SettingsTable(const QString& work)
 {
     int failed = 0;
     int n = 0;
-    std::printf("\n%-24s %-28s %6s  %s\n", "file", "fault", "saved", "result");
+    std::printf("\n%-26s %-28s %6s  %s\n", "file", "fault", "saved", "result");
     for (const SettingsFault& f : SettingsFaults()) {
         const QString dir = work + QStringLiteral("/settings%1").arg(++n);
         QDir().mkpath(dir);
@@ -364,13 +375,14 @@ int SettingsTable(const QString& work)
                                  settings.ReadString(QStringLiteral("Other"), QStringLiteral("Key"), QString()) !=
                                      QLatin1String("value") ||
                                  !Read(file).startsWith("; set up by hand")))
-            detail = QStringLiteral("other keys lost: ") + QString::fromLatin1(Read(file).toPercentEncoding(" =;[]/\n"));
+            detail = QStringLiteral("other keys lost: ") + QString::fromLatin1(Read(file).toPercentEncoding(" =;[]/"));
         else if (folder != (saved ? QStringLiteral("/new/folder/") : QStringLiteral("/old/")))
-            detail = QStringLiteral("DataDirectory is \"%1\" after a save that %2").arg(folder, saved ? "worked" : "failed");
+            detail = QStringLiteral("DataDirectory is \"%1\" after a save that %2")
+                         .arg(folder, saved ? QStringLiteral("worked") : QStringLiteral("failed"));
         else if (!saved && !named)
             detail = QStringLiteral("failed without a message naming the file");
         failed += detail.isEmpty() ? 0 : 1;
-        std::printf("%-24s %-28s %6s  %s\n", "settings file", f.name, saved ? "yes" : "no",
+        std::printf("%-26s %-28s %6s  %s\n", "settings file", f.name, saved ? "yes" : "no",
                     detail.isEmpty() ? (saved ? "other keys kept" : "message, other keys kept")
                                      : qPrintable(QStringLiteral("FAILED: ") + detail));
     }

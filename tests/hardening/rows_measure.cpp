@@ -1,0 +1,138 @@
+// Rows of the measurement window: a free-running cycle ended with Break, and a timer cycle that
+// runs out; each followed by Save of the reading.
+#include "rows.h"
+
+#include "app/form_main.h"
+#include "measure/form_meas.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QScrollBar>
+
+namespace krx::test {
+
+namespace {
+
+constexpr int kVoltage = 5;  // the voltage read closes every reading of the loop
+constexpr int kValue = 0;
+constexpr int kStatus = 1;
+constexpr int kClimate = 6;
+
+sim::Scenario Steady()
+{
+    sim::Scenario s = sim::Scenario::Default();
+    s.r0 = s.rInf = 1.23e6;
+    s.stabiliseSeconds = 0.6;
+    return s;
+}
+
+// Break after two readings of a free-running cycle; Break as well when the budget is spent.
+void DriveCycle(Run& run)
+{
+    TForm_Meas* f = Form_Meas;
+    if (!f->Running || !f->BitBtn_Break->isEnabled())
+        return;
+    if (run.Overdue()) {
+        run.GiveUp();
+        run.Press(f->BitBtn_Break);
+    } else if (!Form_Main->TimerMode && CountTransfers(kVoltage, true) - run.step >= 2) {
+        run.Press(f->BitBtn_Break);
+    }
+}
+
+void RunCycle(Run& run)
+{
+    if (run.save) {
+        run.t.dialogs.inputs = {QStringLiteral("fault matrix")};
+        run.t.dialogs.saves = {run.exportFile};
+    }
+    run.step = CountTransfers(kVoltage, true);
+    run.Press(Form_Meas->BitBtn_Start);
+    // A cycle that ended in an error waits for Break to give the buttons back.
+    if (Form_Meas->Running)
+        run.Press(Form_Meas->BitBtn_Break);
+    if (run.save && Form_Meas->BitBtn_Save->isEnabled())
+        run.Press(Form_Meas->BitBtn_Save);
+}
+
+// The live reading (value, status, climate, voltage) and the stabilisation wait's status read.
+bool CycleFatal(const std::vector<TransferRecord>& log, int code, QString& where)
+{
+    if (log.empty())
+        return false;
+    const TransferRecord& last = log.back();
+    const TransferRecord* before = ControlBefore(log, log.size() - 1);
+    where = last.Describe();
+    const bool afterValue = before && before->kind == TransferRecord::In && before->value == kValue;
+    if (last.kind == TransferRecord::Open)  // the live reading's status read could not reconnect
+        return last.result == 0 && code == 0 && afterValue;
+    if (last.kind != TransferRecord::In || code != last.result)
+        return false;
+    switch (last.value) {
+    case kValue:
+    case kClimate:
+    case kVoltage:
+        return last.result < 1;
+    case kStatus: {
+        if (afterValue)
+            return last.result < 1;
+        bool readingTaken = false;
+        for (size_t i = 0; i + 1 < log.size(); ++i)
+            readingTaken = readingTaken || (log[i].kind == TransferRecord::In && log[i].value == kValue);
+        return !readingTaken && last.result < 0;  // still waiting for a stable voltage
+    }
+    default:
+        return false;
+    }
+}
+
+Procedure CycleRow(const char* name, bool timer)
+{
+    Procedure p;
+    p.name = QString::fromLatin1(name);
+    p.scenario = Steady();
+    p.prepare = [timer](SimSetup& t) {
+        InitInParent(t);
+        if (timer) {
+            Form_Main->BitBtn_Measuring_timer->click();
+            Form_Meas->ScrollBar_Timer->setValue(3);
+        } else {
+            Form_Main->BitBtn_Measuring->click();
+        }
+    };
+    p.exports = true;
+    p.run = RunCycle;
+    p.drive = DriveCycle;
+    p.fatal = CycleFatal;
+    p.budgetSeconds = 120;
+    p.verify = [](Run&) {
+        return Form_Meas->Label_ResistaceValue->text().isEmpty() ? QStringLiteral("the cycle showed no reading")
+                                                                 : QString();
+    };
+    p.usable = [](Run& run, QString& why) {
+        const size_t from = run.t.dialogs.shown.size();
+        RunCycle(run);
+        const QStringList boxes = BoxesSince(run.t.dialogs, from);
+        if (!boxes.isEmpty() || Form_Meas->Label_ResistaceValue->text().isEmpty()) {
+            why = QStringLiteral("cycle again: \"%1\" %2")
+                      .arg(Form_Meas->Label_ResistaceValue->text(), boxes.join(QStringLiteral(", ")));
+            return false;
+        }
+        Form_Meas->BitBtn_Back->click();
+        if (!BoxesSince(run.t.dialogs, from).isEmpty() || Form_Main->isHidden()) {
+            why = QStringLiteral("Back: ") + BoxesSince(run.t.dialogs, from).join(QStringLiteral(", "));
+            return false;
+        }
+        return true;
+    };
+    return p;
+}
+
+}  // namespace
+
+std::vector<Procedure> MeasureRows()
+{
+    return {CycleRow("Free-running cycle + Save", false), CycleRow("Timer cycle + Save", true)};
+}
+
+}  // namespace krx::test
