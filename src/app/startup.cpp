@@ -147,6 +147,9 @@ int RunProgram(int argc, char** argv)
             return 2;
         }
     }
+    // Records in memory are for tests; a session of days would hold up to the log's cap of them
+    // (tens of megabytes) for nobody. --trace still writes every one to its file.
+    TheTransferLog().KeepRecords(false);
     if (!options.traceFile.isEmpty() && !TheTransferLog().TraceTo(options.traceFile)) {
         std::fprintf(stderr, "krx738: cannot write the trace file %s\n", qPrintable(options.traceFile));
         return 2;

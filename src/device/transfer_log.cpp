@@ -31,10 +31,12 @@ void TransferLog::Add(TransferRecord record)
         std::fprintf(trace_, "%.3f %s\n", record.time, qPrintable(record.Describe()));
         std::fflush(trace_);
     }
+    if (!keep_)
+        return;
     records_.push_back(std::move(record));
     // A long run must not grow without bound; tests look at far fewer records than this.
-    if (records_.size() > 200000)
-        records_.erase(records_.begin(), records_.begin() + 100000);
+    if (records_.size() > MaxRecords)
+        records_.erase(records_.begin(), records_.begin() + MaxRecords / 2);
 }
 
 QStringList TransferLog::Lines(double since) const

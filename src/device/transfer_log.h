@@ -40,11 +40,17 @@ public:
     // the file cannot be opened.
     bool TraceTo(const QString& fileName);
     void Enable(bool on) { enabled_ = on; }
+    // Whether records stay in memory for Records() and Lines(); the trace file gets them either way.
+    void KeepRecords(bool on) { keep_ = on; }
+
+    // Records kept at most; beyond it the older half is dropped.
+    static constexpr size_t MaxRecords = 200000;
 
 private:
     std::vector<TransferRecord> records_;
     std::FILE* trace_ = nullptr;
     bool enabled_ = true;
+    bool keep_ = true;
 };
 
 TransferLog& TheTransferLog();

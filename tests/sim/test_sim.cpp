@@ -195,12 +195,16 @@ TEST(SimTrace, TraceFileRecordsEveryTransfer)
     QTemporaryDir dir;
     const QString name = dir.filePath(QStringLiteral("trace.txt"));
     {
+        // As the program runs it: nothing kept in memory, everything in the file.
         test::SimSetup t;
         ASSERT_TRUE(TheTransferLog().TraceTo(name));
+        TheTransferLog().KeepRecords(false);
         USB usb;
         usb.Connect();
         usb.SetRemoteMode(3);
         TheTransferLog().TraceTo(QString());
+        TheTransferLog().KeepRecords(true);
+        EXPECT_TRUE(TheTransferLog().Records().empty());
     }
     QFile f(name);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
@@ -208,4 +212,16 @@ TEST(SimTrace, TraceFileRecordsEveryTransfer)
     ASSERT_EQ(lines.size(), 2);
     EXPECT_TRUE(lines[0].endsWith(QStringLiteral(" open =1")));
     EXPECT_TRUE(lines[1].endsWith(QStringLiteral(" OUT 54 [03] =1")));
+}
+
+TEST(SimTrace, KeptRecordsStayBelowTheCap)
+{
+    TransferLog log;
+    TransferRecord r;
+    for (size_t i = 0; i < TransferLog::MaxRecords + 10; ++i) {
+        r.value = static_cast<int>(i);
+        log.Add(r);
+    }
+    EXPECT_EQ(log.Records().size(), TransferLog::MaxRecords / 2 + 10);
+    EXPECT_EQ(log.Records().back().value, static_cast<int>(TransferLog::MaxRecords + 9));
 }
