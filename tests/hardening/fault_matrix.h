@@ -90,7 +90,10 @@ struct FaultKind {
 };
 const std::vector<FaultKind>& FaultKinds();
 
-// Runs a procedure's row: the clean run and every injection.
+// Runs a procedure's row: the clean run and every injection. The parent only prepares the windows
+// and never runs the event loop, so painting starts afresh in each child (the raster engine's
+// helper threads would not survive the fork). KRX_FM_VERBOSE=1 prints the clean run's report,
+// KRX_FM_CLEAN_ONLY=1 stops after it.
 RowResult RunRow(const Procedure& p, const QString& workDir);
 
 // Prints the table; returns the number of undefined outcomes.
