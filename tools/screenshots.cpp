@@ -126,7 +126,7 @@ int main(int argc, char** argv)
     Form_Meas->BitBtn_Back->click();
 
     Form_Main->BitBtn_Special_function->click();
-    Save(Form_SonFunc, folder, QStringLiteral("special_function"));
+    Save(Form_SonFunc, folder, QStringLiteral("functions_window"));
 
     // The resistance memory listed, waiting for the range to save (cancelled at the comment).
     {

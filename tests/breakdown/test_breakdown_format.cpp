@@ -3,17 +3,13 @@
 #include "breakdown/breakdown_format.h"
 #include "common/csv_appender.h"
 
+#include "locale_guard.h"
+
 #include <QLocale>
 #include <gtest/gtest.h>
 
 using namespace krx;
-
-namespace {
-struct LocaleGuard {
-    explicit LocaleGuard(QLocale::Language l) { QLocale::setDefault(QLocale(l)); }
-    ~LocaleGuard() { QLocale::setDefault(QLocale::c()); }
-};
-}  // namespace
+using krx::test::LocaleGuard;
 
 TEST(BreakDownFormat, MOhmByTruncatingUnsignedDivision)
 {

@@ -5,18 +5,17 @@
 #include "common/localetext.h"
 #include "device/usb.h"
 
+#include "locale_guard.h"
+
 #include <QLocale>
 #include <gtest/gtest.h>
 
 using namespace krx;
+using krx::test::LocaleGuard;
 using krx::sim::Fault;
 using L = QStringList;
 
 namespace {
-struct LocaleGuard {
-    explicit LocaleGuard(QLocale::Language l) { QLocale::setDefault(QLocale(l)); }
-    ~LocaleGuard() { QLocale::setDefault(QLocale::c()); }
-};
 
 sim::Scenario Plain()
 {
