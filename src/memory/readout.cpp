@@ -235,6 +235,71 @@ bool Append(const QString& fileName, QString header, const QString& line, int li
     return false;
 }
 
+// Lists a memory record by record up to its end mark and keeps the records in table. cut says
+// that the last read-out of this memory broke off: the meter then stands inside the memory, so
+// its records up to the end mark are passed over first and this read-out starts at the first
+// record. On return cut says whether this read-out broke off, which has then been said.
+template <typename Record, typename Slot, typename Read, typename Display>
+void ListMemory(TForm_SonFunc& f, Read read, int recordBytes, Display displayBlock, bool& cut,
+                RecordTable<Slot>& table)
+{
+    int failed = 0;
+    if (cut) {
+        failed = ReadToEndMark(
+            [&](int& recordNo) {
+                Record r;
+                const int result = read(r);
+                recordNo = r.head.recordNo;
+                return result;
+            },
+            recordBytes);
+        cut = failed < recordBytes;
+    }
+
+    // The meter hands out its records one per request and ends with record number 0.
+    Listing listing(f);
+    bool found = false;
+    int listed = 0;
+    int recordNo = cut ? 0 : 1;
+    for (int reads = 0; recordNo > 0; ++reads) {
+        if (reads == kMaxRecordReads) {
+            listing.Add({kHyphenLine, kNoEndMark}, true);
+            break;
+        }
+        Record r;
+        const int result = read(r);
+        if (result < recordBytes) {
+            failed = result;
+            cut = true;
+            break;
+        }
+        recordNo = r.head.recordNo;
+        QStringList lines{kHyphenLine};
+        if (recordNo > 0) {
+            found = true;
+            ++listed;
+            lines << displayBlock(r);
+            if (!table.Store(recordNo, ToSlot(r)))
+                lines << NotSavedLine(recordNo);
+        } else if (!found) {
+            lines << kNoRecords;
+        }
+        listing.Add(lines, recordNo <= 0);
+    }
+    if (cut) {
+        listing.Add({kHyphenLine, kCutOff}, true);
+        SayCutOff(failed, listed);
+    }
+}
+
+void ShowReadOutResult(int result)
+{
+    if (result == TForm_SonFunc::ReadOutSaved)
+        TheDialogs().Message(QStringLiteral("Save successfully!"), QStringLiteral("Finished"), Buttons::Ok, Icon::None);
+    else if (result == TForm_SonFunc::ReadOutNoRecords)
+        TheDialogs().Message(QStringLiteral("No records saved !"), QStringLiteral("Result"), Buttons::Ok, Icon::None);
+}
+
 }  // namespace
 
 // ---- Resistance memory ----
@@ -243,10 +308,7 @@ void TForm_SonFunc::BitBtn_ReadStOhmClick()
 {
     const int result = ReadOutOhmMemory();
     GroupBox_Timers->hide();
-    if (result == ReadOutSaved)
-        TheDialogs().Message(QStringLiteral("Save successfully!"), QStringLiteral("Finished"), Buttons::Ok, Icon::None);
-    else if (result == ReadOutNoRecords)
-        TheDialogs().Message(QStringLiteral("No records saved !"), QStringLiteral("Result"), Buttons::Ok, Icon::None);
+    ShowReadOutResult(result);
 }
 
 int TForm_SonFunc::ReadOutOhmMemory()
@@ -255,59 +317,15 @@ int TForm_SonFunc::ReadOutOhmMemory()
     RangeSaveRequested = false;
     Memo_Display->clear();
     RecordTable<OhmSlot> table;
-    bool found = false;
-    int listed = 0;
 
     auto read = [this](OhmRecord& r) {
         return Usb.ReadOhmRecord(r.head.recordNo, r.head.date, r.head.time, r.head.humidity, r.head.temperature,
                                  r.voltage, r.timer, r.mantissa, r.exponent, r.calculation);
     };
     ReconnectAfterFailure();
-    int failed = 0;
-    if (ohmReadOutCut_) {
-        failed = ReadToEndMark(
-            [&](int& recordNo) {
-                OhmRecord r;
-                const int result = read(r);
-                recordNo = r.head.recordNo;
-                return result;
-            },
-            kOhmRecordBytes);
-        ohmReadOutCut_ = failed < kOhmRecordBytes;
-    }
-
-    // The meter hands out its records one per request and ends with record number 0.
-    Listing listing(*this);
-    int recordNo = ohmReadOutCut_ ? 0 : 1;
-    for (int reads = 0; recordNo > 0; ++reads) {
-        if (reads == kMaxRecordReads) {
-            listing.Add({kHyphenLine, kNoEndMark}, true);
-            break;
-        }
-        OhmRecord r;
-        const int result = read(r);
-        if (result < kOhmRecordBytes) {
-            failed = result;
-            ohmReadOutCut_ = true;
-            break;
-        }
-        recordNo = r.head.recordNo;
-        QStringList lines{kHyphenLine};
-        if (recordNo > 0) {
-            found = true;
-            ++listed;
-            lines << OhmDisplayBlock(r);
-            if (!table.Store(recordNo, ToSlot(r)))
-                lines << NotSavedLine(recordNo);
-        } else if (!found) {
-            lines << kNoRecords;
-        }
-        listing.Add(lines, recordNo <= 0);
-    }
+    ListMemory<OhmRecord>(*this, read, kOhmRecordBytes, OhmDisplayBlock, ohmReadOutCut_, table);
     if (ohmReadOutCut_) {
         memoryLinkFailed_ = true;
-        listing.Add({kHyphenLine, kCutOff}, true);
-        SayCutOff(failed, listed);
         if (table.Highest() == 0)
             return ReadOutInterrupted;
     }
@@ -337,11 +355,7 @@ int TForm_SonFunc::ReadOutOhmMemory()
 void TForm_SonFunc::BitBtn_ReadStBDClick()
 {
     GroupBox_Timers->hide();
-    const int result = ReadOutBreakDownMemory();
-    if (result == ReadOutSaved)
-        TheDialogs().Message(QStringLiteral("Save successfully!"), QStringLiteral("Finished"), Buttons::Ok, Icon::None);
-    else if (result == ReadOutNoRecords)
-        TheDialogs().Message(QStringLiteral("No records saved !"), QStringLiteral("Result"), Buttons::Ok, Icon::None);
+    ShowReadOutResult(ReadOutBreakDownMemory());
 }
 
 int TForm_SonFunc::ReadOutBreakDownMemory()
@@ -350,8 +364,6 @@ int TForm_SonFunc::ReadOutBreakDownMemory()
     RangeSaveRequested = false;
     Memo_Display->clear();
     RecordTable<BreakDownSlot> table;  // unfilled slots export as "0" and 0
-    bool found = false;
-    int listed = 0;
 
     auto read = [this](BreakDownRecord& r) {
         return Usb.ReadBreakDownRecord(r.head.recordNo, r.head.date, r.head.time, r.head.humidity,
@@ -359,50 +371,10 @@ int TForm_SonFunc::ReadOutBreakDownMemory()
                                        r.cycleTime, r.resistanceOff, r.timerOff);
     };
     ReconnectAfterFailure();
-    int failed = 0;
-    if (breakDownReadOutCut_) {
-        failed = ReadToEndMark(
-            [&](int& recordNo) {
-                BreakDownRecord r;
-                const int result = read(r);
-                recordNo = r.head.recordNo;
-                return result;
-            },
-            kBreakDownRecordBytes);
-        breakDownReadOutCut_ = failed < kBreakDownRecordBytes;
-    }
-
-    Listing listing(*this);
-    int recordNo = breakDownReadOutCut_ ? 0 : 1;
-    for (int reads = 0; recordNo > 0; ++reads) {
-        if (reads == kMaxRecordReads) {
-            listing.Add({kHyphenLine, kNoEndMark}, true);
-            break;
-        }
-        BreakDownRecord r;
-        const int result = read(r);
-        if (result < kBreakDownRecordBytes) {
-            failed = result;
-            breakDownReadOutCut_ = true;
-            break;
-        }
-        recordNo = r.head.recordNo;
-        QStringList lines{kHyphenLine};
-        if (recordNo > 0) {
-            found = true;
-            ++listed;
-            lines << BreakDownDisplayBlock(r);
-            if (!table.Store(recordNo, ToSlot(r)))
-                lines << NotSavedLine(recordNo);
-        } else if (!found) {
-            lines << kNoRecords;
-        }
-        listing.Add(lines, recordNo <= 0);
-    }
+    ListMemory<BreakDownRecord>(*this, read, kBreakDownRecordBytes, BreakDownDisplayBlock, breakDownReadOutCut_,
+                                table);
     if (breakDownReadOutCut_) {
         memoryLinkFailed_ = true;
-        listing.Add({kHyphenLine, kCutOff}, true);
-        SayCutOff(failed, listed);
         if (table.Highest() == 0)
             return ReadOutInterrupted;
     }
