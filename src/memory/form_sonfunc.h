@@ -82,6 +82,7 @@ public:
 
 private:
     void ReconnectAfterFailure();
+    void DeleteMemory(const QString& query, int (USB::*erase)(), bool& readOutCut, const QString& done);
     // A memory command failed: the next one opens the meter afresh (it may have been plugged in
     // again). A read-out that was cut off left the meter's read position in mid-memory: the next
     // read-out of that memory first reads on to the end mark, so that its listing starts at the

@@ -419,38 +419,32 @@ void TForm_SonFunc::ReconnectAfterFailure()
     memoryLinkFailed_ = false;
 }
 
-void TForm_SonFunc::BitBtn_DeleteOhmClick()
+void TForm_SonFunc::DeleteMemory(const QString& query, int (USB::*erase)(), bool& readOutCut, const QString& done)
 {
-    if (TheDialogs().Message(QStringLiteral("Complete measured value memory will be deleted! Are you sure?"),
-                             QStringLiteral("Query"), Buttons::OkCancel, Icon::None) != Answer::Ok)
+    if (TheDialogs().Message(query, QStringLiteral("Query"), Buttons::OkCancel, Icon::None) != Answer::Ok)
         return;
     ReconnectAfterFailure();
     // Only a command the meter took is reported as done: a user who trusts a false "deleted"
     // never reads that memory again.
-    const int result = Usb.DeleteOhmMemory();
+    const int result = (Usb.*erase)();
     if (result < 1) {
         memoryLinkFailed_ = true;
         SayDeletionFailed(result);
         return;
     }
-    ohmReadOutCut_ = false;  // an erased memory is read from its start
-    Memo_Display->appendPlainText(QStringLiteral("OHM memory was deleted !"));
+    readOutCut = false;  // an erased memory is read from its start
+    Memo_Display->appendPlainText(done);
     Memo_Display->appendPlainText(kHyphenLine);
+}
+
+void TForm_SonFunc::BitBtn_DeleteOhmClick()
+{
+    DeleteMemory(QStringLiteral("Complete measured value memory will be deleted! Are you sure?"),
+                 &USB::DeleteOhmMemory, ohmReadOutCut_, QStringLiteral("OHM memory was deleted !"));
 }
 
 void TForm_SonFunc::BitBtn_DeleteBDClick()
 {
-    if (TheDialogs().Message(QStringLiteral("Complete break down value memory will be deleted! Are you sure?"),
-                             QStringLiteral("Query"), Buttons::OkCancel, Icon::None) != Answer::Ok)
-        return;
-    ReconnectAfterFailure();
-    const int result = Usb.DeleteBreakDownMemory();
-    if (result < 1) {
-        memoryLinkFailed_ = true;
-        SayDeletionFailed(result);
-        return;
-    }
-    breakDownReadOutCut_ = false;
-    Memo_Display->appendPlainText(QStringLiteral("BDV memory was deleted !"));
-    Memo_Display->appendPlainText(kHyphenLine);
+    DeleteMemory(QStringLiteral("Complete break down value memory will be deleted! Are you sure?"),
+                 &USB::DeleteBreakDownMemory, breakDownReadOutCut_, QStringLiteral("BDV memory was deleted !"));
 }
