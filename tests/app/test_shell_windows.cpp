@@ -18,12 +18,8 @@
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QScreen>
-#include <QGroupBox>
-#include <QLabel>
 #include <QLineEdit>
-#include <QPlainTextEdit>
 #include <QProgressBar>
-#include <QPushButton>
 #include <QScrollBar>
 #include <QtTest>
 
@@ -90,8 +86,6 @@ class ShellWindowsTest : public QObject {
 
 private slots:
     void startState();
-    void controlsByName_data();
-    void controlsByName();
     void initWithMeter();
     void initWithoutMeter();
     void initBatteryEmptyAndTimerLimits();
@@ -162,109 +156,6 @@ void ShellWindowsTest::startState()
 
     // The meter is not touched before Init.
     QVERIFY(t.Take().isEmpty());
-}
-
-void ShellWindowsTest::controlsByName_data()
-{
-    QTest::addColumn<int>("window");
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<bool>("hidden");
-    QTest::addColumn<bool>("enabled");
-    auto row = [](int window, const char* name, const char* text, bool hidden = false, bool enabled = true) {
-        QTest::newRow(name) << window << QString::fromLatin1(name) << QString::fromUtf8(text) << hidden << enabled;
-    };
-    // Main window.
-    row(0, "Button_Init", "&Init");
-    row(0, "GroupBox_Device", "Device", true);
-    row(0, "Label_KRX", "Sw. Version  :");
-    row(0, "Label_SN_", "Serial No. : ");
-    row(0, "Label_Date_", "Date           :");
-    row(0, "LabelTime_", "Time  : ");
-    row(0, "Label_BatteryCondition", "Battery       :");
-    for (const char* value : {"Label_Device", "Label_SW", "Label_SN", "Label_Date", "Label_Time", "Label_BattCond"})
-        row(0, value, "");
-    // Measurement window.
-    row(1, "GroupBox2", "Setup");
-    row(1, "RadioGroup_UmessMode", "Select voltage function");
-    row(1, "RadioGroup_Measvolt", "Measurement voltage", false, false);
-    row(1, "RadioGroup_MeasDispl", "Measurement display");
-    row(1, "GroupBoxMeas", "Measuring");
-    row(1, "Label_temp", "Temperature :");
-    row(1, "Label_Temp_V", "");
-    row(1, "Label_humidity", "Humidity :");
-    row(1, "Label_Humi_V", "");
-    row(1, "Label1", "0", true);
-    row(1, "GroupBox1", "Resistance value");
-    row(1, "Label_Resistance", "R = ");
-    row(1, "Label_ResistaceValue", "");
-    row(1, "Label_WStV", "");
-    row(1, "Label_Mv", "Measuring voltage :", true);
-    row(1, "Label_St", "Sample time :", true);
-    row(1, "Label_St_V", "0", true);
-    row(1, "Label_Status", "");
-    row(1, "GroupBox_Timer", "Rest time");
-    row(1, "Label_Timer_S", "0 Sec");
-    row(1, "BitBtn_Start", "&Start");
-    row(1, "BitBtn_Break", "&Break");
-    row(1, "BitBtn_Save", "S&ave");
-    row(1, "BitBtn_Back", "Bac&k");
-    row(1, "GroupBox_SetTimer", "Set Timer", true);
-    row(1, "Label_Time", "");
-    row(1, "RadioGroup_VoltCalc", "Calculation");
-    // Special-functions window.
-    row(2, "GroupBox_SpecFunc", "Special function");
-    row(2, "BitBtn_ReadStOhm", "Read storage OHM");
-    row(2, "BitBtn_ReadStBD", "Read storage BD");
-    row(2, "BitBtn_BreakDown", "Break-Down resistance");
-    row(2, "BitBtn_Main", "Back to main menu");
-    row(2, "BitBtn_DeleteOhm", "Delete OHM storage");
-    row(2, "BitBtn_DeleteBD", "Delete BD storage");
-    row(2, "Memo_Display", "");
-    row(2, "GroupBox_SR", "Select range");
-    row(2, "Label1", "Save files from");
-    row(2, "MaskEdit_from", "1");
-    row(2, "Label_to", "to");
-    row(2, "MaskEdit_to", "99");
-    row(2, "BitBtn_Set", "Save");
-    row(2, "GroupBox_Timers", "Setup timers Break-Down/Break-Off resistance", true);
-    row(2, "Label_BDTimer", "BD Timer (Sec.)");
-    row(2, "MaskEdit_BD", "");
-    row(2, "Label_BOTimer", "BO Timer (Sec.)");
-    row(2, "MaskEdit_BO", "");
-    row(2, "BitBtn_Start", "Start");
-    row(2, "BitBtn_Stop", "Stop");
-    row(2, "BitBtn_Save", "Save");
-    row(2, "Label_BDP", "Break-Down Measurement in progress", true);
-    row(2, "LMDProgress_BDP", "", true);
-}
-
-void ShellWindowsTest::controlsByName()
-{
-    QFETCH(int, window);
-    QFETCH(QString, name);
-    QFETCH(QString, text);
-    QFETCH(bool, hidden);
-    QFETCH(bool, enabled);
-    AppWindows w;
-    const QWidget* windows[] = {Form_Main, Form_Meas, Form_SonFunc};
-    const QList<QWidget*> found = windows[window]->findChildren<QWidget*>(name);
-    QCOMPARE(found.size(), 1);
-    QWidget* c = found.front();
-    QString actual;
-    if (auto* b = qobject_cast<QPushButton*>(c))
-        actual = b->text();
-    else if (auto* l = qobject_cast<QLabel*>(c))
-        actual = l->text();
-    else if (auto* g = qobject_cast<QGroupBox*>(c))
-        actual = g->title();
-    else if (auto* e = qobject_cast<QLineEdit*>(c))
-        actual = e->text();
-    else if (auto* m = qobject_cast<QPlainTextEdit*>(c))
-        actual = m->toPlainText();
-    QCOMPARE(actual, text);
-    QCOMPARE(c->isHidden(), hidden);
-    QCOMPARE(c->isEnabled(), enabled);
 }
 
 void ShellWindowsTest::initWithMeter()
