@@ -18,8 +18,11 @@
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QScreen>
+#include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QScrollBar>
 #include <QtTest>
 
