@@ -8,7 +8,9 @@
 #include <QString>
 
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
+#include <string>
 #include <unistd.h>
 
 namespace {
@@ -25,6 +27,13 @@ QString Path()
     return path;
 }
 
+// Each run leaves its file behind otherwise, one per run in the temporary folder.
+void RemoveFileAtExit()
+{
+    static const std::string path = QFile::encodeName(Path()).toStdString();
+    std::atexit([] { std::remove(path.c_str()); });
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
@@ -33,6 +42,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     static char name[] = "fuzz_settings";
     static char* argv[] = {name, nullptr};
     static QCoreApplication app(argc, argv);
+    static const bool removal = (RemoveFileAtExit(), true);
+    (void)removal;
     {
         QFile f(Path());
         if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
