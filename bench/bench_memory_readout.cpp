@@ -9,6 +9,7 @@
 #include "sim_fixture.h"
 
 #include "app/form_main.h"
+#include "device/commands.h"
 #include "memory/form_sonfunc.h"
 
 #include <QApplication>
@@ -115,7 +116,7 @@ int main(int argc, char** argv)
     std::printf("Memory read-out of 99 records, median of %d runs, milliseconds of real time\n", runs);
     std::printf("(the meter's own transfer time passes on the virtual clock and is not counted):\n");
     std::printf("  %-10s %-18s %8s %10s %8s\n", "meter", "memory", "total", "transfers", "beyond");
-    USB usb;
+    MeterCommands usb;
     // Instant, about as fast as a real meter, and slower than the listing's paint interval.
     for (const double ms : {0.0, 2.0, 30.0}) {
         auto paced = std::make_unique<test::PacedMeter>(s, t.clock, ms);
@@ -126,21 +127,17 @@ int main(int argc, char** argv)
         const Figures ohm = Measure(
             runs, [] { return Form_SonFunc->ReadOutOhmMemory(); },
             [&usb] {
-                int no = 1, voltage, timer, calc;
-                QString date, time, humidity, temperature, mantissa, exponent;
-                while (no > 0)
-                    usb.ReadOhmRecord(no, date, time, humidity, temperature, voltage, timer, mantissa, exponent,
-                                      calc);
+                // Up to the end marker, record 0, or a failed read: where the window's read-out stops.
+                Result<OhmRecord> r = usb.ReadOhmRecord();
+                while (r && r->head.recordNo > 0)
+                    r = usb.ReadOhmRecord();
             });
         const Figures bd = Measure(
             runs, [] { return Form_SonFunc->ReadOutBreakDownMemory(); },
             [&usb] {
-                int no = 1, voltage, cycle, timerOff;
-                std::uint32_t before, after, off;
-                QString date, time, humidity, temperature;
-                while (no > 0)
-                    usb.ReadBreakDownRecord(no, date, time, humidity, temperature, voltage, before, after, cycle,
-                                            off, timerOff);
+                Result<BreakDownRecord> r = usb.ReadBreakDownRecord();
+                while (r && r->head.recordNo > 0)
+                    r = usb.ReadBreakDownRecord();
             });
         const QByteArray meter = QByteArray::number(ms) + " ms/rec";
         std::printf("  %-10s %-18s %8.1f %10.1f %8.1f\n", meter.constData(), "resistance", ohm.total, ohm.transfers,

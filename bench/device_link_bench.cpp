@@ -9,9 +9,10 @@
 
 #include "common/clock.h"
 #include "device/backend.h"
+#include "device/commands.h"
 #include "device/krx738.h"
+#include "device/protocol.h"
 #include "device/transfer_log.h"
-#include "device/usb.h"
 #include "sim/sim_backend.h"
 
 #include <algorithm>
@@ -139,20 +140,12 @@ struct CommandSetFigures {
 
 CommandSetFigures MeasureCommandSet(int rounds)
 {
-    USB usb;
-    if (usb.Connect() != 1)
+    MeterCommands usb;
+    if (!usb.Connect())
         Fail("Connect", 0);
-    double value = 0, temperature = 0;
-    QString valueText;
-    int humidity = 0, reserved = 0, rangeFlag = 0, batteryEmpty = 0;
-    int voltageIndex = 0, autoVoltage = 0, lapse = 0, exponent = 0, timer = 0;
     CommandSetFigures f;
-    f.value = MeasureOverhead("ReadMeasuredValue", rounds, [&] {
-        return usb.ReadMeasuredValue(value, valueText, humidity, temperature, reserved, rangeFlag, batteryEmpty);
-    });
-    f.setup = MeasureOverhead("ReadMeasuringSetup", rounds, [&] {
-        return usb.ReadMeasuringSetup(voltageIndex, autoVoltage, lapse, exponent, timer);
-    });
+    f.value = MeasureOverhead("ReadMeasuredValue", rounds, [&] { return CodeOf(usb.ReadMeasuredValue()); });
+    f.setup = MeasureOverhead("ReadMeasuringSetup", rounds, [&] { return CodeOf(usb.ReadMeasuringSetup()); });
     return f;
 }
 
@@ -171,12 +164,13 @@ int main(int argc, char** argv)
     if (krx.OpenDevice() != 1)
         Fail("OpenDevice", 0);
     unsigned char buf[20] = {};
-    const unsigned char mode[1] = {USB::ModeMain};
-    const Stats in1 = TimeCalls("IN 1", 3000, 1, [&] { return krx.ControlIn(USB::RequestIn, 1, USB::Index, buf, 1); });
+    using namespace protocol;
+    const unsigned char mode[1] = {kModeMain};
+    const Stats in1 = TimeCalls("IN 1", 3000, 1, [&] { return krx.ControlIn(kRequestIn, kStatus, kIndex, buf, 1); });
     const Stats in20 =
-        TimeCalls("IN 10", 3000, 20, [&] { return krx.ControlIn(USB::RequestIn, 10, USB::Index, buf, 20); });
+        TimeCalls("IN 10", 3000, 20, [&] { return krx.ControlIn(kRequestIn, kIdentity, kIndex, buf, 20); });
     const Stats out1 =
-        TimeCalls("OUT 54", 3000, 1, [&] { return krx.ControlOut(USB::RequestOut, 54, USB::Index, mode, 1); });
+        TimeCalls("OUT 54", 3000, 1, [&] { return krx.ControlOut(kRequestOut, kRemoteMode, kIndex, mode, 1); });
     const Stats open = TimeCalls("OpenDevice", 500, 1, [&] { return krx.OpenDevice(); });
     const CommandSetFigures overUsb = MeasureCommandSet(std::max(1, rounds / 2));
 

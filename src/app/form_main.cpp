@@ -1,3 +1,4 @@
+#include "device/protocol.h"
 #include "app/form_main.h"
 
 #include "app/settings.h"
@@ -18,6 +19,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QThread>
 
 #include <algorithm>
 
@@ -25,31 +27,8 @@ using namespace krx;
 
 TForm_Main* Form_Main = nullptr;
 
-namespace {
 
-// What a user without the udev rule reads after Init: the cause and the fix.
-QString NoAccessText()
-{
-    return QStringLiteral(
-        "The KRX 738 is connected, but this user has no permission to open it.\n"
-        "\n"
-        "The udev rule 60-krx738.rules gives the user logged in at this computer access to the meter. "
-        "The program's package installs it; after a build from source, copy it from data/udev to "
-        "/etc/udev/rules.d. Then run\n"
-        "\n"
-        "    sudo udevadm control --reload\n"
-        "    sudo udevadm trigger\n"
-        "\n"
-        "and press Init again.\n"
-        "\n"
-        "For remote or headless use, without a local login, install the example rule\n"
-        "    60-krx738-plugdev.rules\n"
-        "instead and add the user to the group plugdev.");
-}
-
-}  // namespace
-
-TForm_Main::TForm_Main()
+TForm_Main::TForm_Main(ProcedureRunner& runner) : runner_(runner)
 {
     setObjectName(QStringLiteral("Form_Main"));
     setWindowTitle(QStringLiteral("Mainform"));
@@ -137,69 +116,64 @@ void TForm_Main::BuildControls()
     connect(BitBtn_Exit, &QPushButton::clicked, this, [this] { BitBtn_ExitClick(); });
 }
 
-int TForm_Main::ConnectIdle()
-{
-    const int connected = Usb.Connect();
-    if (connected > 0)
-        Usb.SetRemoteMode(USB::ModeMain);
-    return connected;
-}
-
 void TForm_Main::InitDevice()
 {
-    const bool connected = ConnectIdle() == 1;
-    // Taken at once: a meter that is there but may not be opened needs a udev rule, not a switch.
-    const bool accessDenied = !connected && TheUsbBackend().LastOpenError() == kUsbErrorAccess;
-    if (!connected || Usb.ReadIdentity(SerialNo, SwVersion, DeviceName) < 0) {
-        TheDialogs().ProcessEvents();
-        if (accessDenied)
-            TheDialogs().Message(NoAccessText(), QStringLiteral("!! No access to the device !!"), Buttons::Ok,
-                                 Icon::Warning);
-        else
-            TheDialogs().Message(QStringLiteral("Please check if the device is switched on!"),
-                                 QStringLiteral("!! No device found !!"), Buttons::Ok, Icon::None);
-        return;
-    }
-
-    Button_Init->hide();
-    BitBtn_Measuring->setEnabled(true);
-    BitBtn_Measuring_timer->setEnabled(true);
-    BitBtn_Special_function->setEnabled(true);
-    GroupBox_Device->show();
-
-    Label_SN->setText(SerialNo);
-    Label_SW->setText(SwVersion);
-    const QDateTime now = QDateTime::currentDateTime();
-    Label_Date->setText(ShortDate(now));
-    Label_Time->setText(LongTime(now));
-    Label_Device->setText(DeviceName);
-
-    bool batteryEmpty = false;
-    Usb.ReadBatteryEmpty(batteryEmpty);  // raises when the meter vanished since the identity read
-    Label_BattCond->setText(batteryEmpty ? QStringLiteral("! Empty !") : QStringLiteral("ok"));
-
-    LoadingSetup = true;
-    // A setup that could not be read leaves the controls as they are.
-    int voltageIndex = Form_Meas->RadioGroup_Measvolt->ItemIndex();
-    int autoVoltage = Form_Meas->RadioGroup_UmessMode->ItemIndex();
-    int lapse = Form_Meas->RadioGroup_VoltCalc->ItemIndex();
-    int exponentDisplay = Form_Meas->RadioGroup_MeasDispl->ItemIndex();
-    int measuringTimer = Form_Meas->ScrollBar_Timer->value();
-    if (Usb.ReadMeasuringSetup(voltageIndex, autoVoltage, lapse, exponentDisplay, measuringTimer) > 0) {
-        Form_Meas->RadioGroup_VoltCalc->SetItemIndex(lapse);
-        Form_Meas->RadioGroup_UmessMode->SetItemIndex(autoVoltage);
-        Form_Meas->RadioGroup_Measvolt->SetItemIndex(voltageIndex);
-        Form_Meas->RadioGroup_MeasDispl->SetItemIndex(exponentDisplay);
-        Form_Meas->ScrollBar_Timer->setValue(std::clamp(measuringTimer, 1, 600));
-    }
-    LoadingSetup = false;
+    RunInit(false);
 }
 
 void TForm_Main::Button_InitClick()
 {
-    InitDevice();
-    if (ConnectIdle() == 1)
-        Usb.SetRemoteMode(USB::ModeMain);
+    RunInit(true);
+}
+
+void TForm_Main::RunInit(bool fromButton)
+{
+    const Identity known{SerialNo, SwVersion, DeviceName};
+    runner_.Start([this, known, fromButton] {
+        const InitReport report =
+            fromButton ? InitFromButton(Usb, runner_, known) : krx::InitDevice(Usb, runner_, known);
+        QMetaObject::invokeMethod(this, [this, report] { ShowInit(report); },
+                                  QThread::currentThread() == thread() ? Qt::DirectConnection : Qt::QueuedConnection);
+    });
+}
+
+void TForm_Main::ShowInit(const InitReport& report)
+{
+    using Outcome = InitReport::Outcome;
+    if (report.outcome == Outcome::NoMeter || report.outcome == Outcome::NoAccess)
+        return;
+    SerialNo = report.identity.serialNo;
+    SwVersion = report.identity.swVersion;
+    DeviceName = report.identity.deviceName;
+    // Without its setup the measurement window would send stale options at the next Start: the
+    // window goes back to where it was before Init.
+    const bool ready = report.outcome == Outcome::Ready;
+    Button_Init->setVisible(!ready);
+    BitBtn_Measuring->setEnabled(ready);
+    BitBtn_Measuring_timer->setEnabled(ready);
+    BitBtn_Special_function->setEnabled(ready);
+    GroupBox_Device->setVisible(ready);
+    if (!ready)
+        return;
+
+    Label_SN->setText(SerialNo);
+    Label_SW->setText(SwVersion);
+    Label_Date->setText(ShortDate(report.at));
+    Label_Time->setText(LongTime(report.at));
+    Label_Device->setText(DeviceName);
+    Label_BattCond->setText(report.batteryEmpty ? QStringLiteral("! Empty !") : QStringLiteral("ok"));
+
+    // A setup that could not be read leaves the controls as they are.
+    if (const auto& setup = report.setup) {
+        LoadingSetup = true;
+        Form_Meas->RadioGroup_VoltCalc->SetItemIndex(setup->flags.lapse);
+        Form_Meas->RadioGroup_UmessMode->SetItemIndex(setup->flags.autoVoltage);
+        if (setup->flags.voltageKnown)
+            Form_Meas->RadioGroup_Measvolt->SetItemIndex(setup->flags.voltageIndex);
+        Form_Meas->RadioGroup_MeasDispl->SetItemIndex(setup->flags.exponentDisplay);
+        Form_Meas->ScrollBar_Timer->setValue(std::clamp(setup->measuringTimer, 1, 600));
+        LoadingSetup = false;
+    }
 }
 
 void TForm_Main::BitBtn_MeasuringClick()
@@ -220,7 +194,7 @@ void TForm_Main::BitBtn_Measuring_timerClick()
     Form_Meas->GroupBox_Timer->show();
     TimerMode = true;
     Form_Meas->Label_Time->setText(QString::number(Form_Meas->ScrollBar_Timer->value()) + QStringLiteral(" Sec"));
-    Usb.SetRemoteMode(USB::ModeMeasureTimer);
+    runner_.Device([this] { Usb.SetRemoteMode(protocol::kModeMeasureTimer); });
     Form_Meas->Label_Mv->setText(QString());
 }
 
@@ -232,14 +206,17 @@ void TForm_Main::BitBtn_Special_functionClick()
     Form_SonFunc->GroupBox_SpecFunc->show();
     Form_SonFunc->GroupBox_SR->hide();
     Form_SonFunc->Memo_Display->clear();
-    Usb.SetRemoteMode(USB::ModeSpecial);
+    runner_.Device([this] { Usb.SetRemoteMode(protocol::kModeSpecial); });
 }
 
 void TForm_Main::BitBtn_ExitClick()
 {
     // The meter is released only when it is still there; an absent meter is no reason for a box.
-    if (ConnectIdle() == 1)
-        Usb.SetRemoteMode(USB::ModeEnd);
+    runner_.Device([this] {
+        if (ConnectIdle(Usb))
+            Usb.SetRemoteMode(protocol::kModeEnd);
+    });
+    runner_.WaitIdle();
     ExitProcess(0);
 }
 

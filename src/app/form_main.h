@@ -2,7 +2,9 @@
 // The main window: Init, the Device group, the moves to the other two windows and the end of the
 // program. It also holds the fields that the whole program reads.
 
-#include "device/usb.h"
+#include "core/meter_init.h"
+#include "core/procedure_runner.h"
+#include "device/commands.h"
 
 #include <QString>
 #include <QWidget>
@@ -16,7 +18,7 @@ class QPushButton;
 class TForm_Main : public QWidget {
     Q_OBJECT
 public:
-    TForm_Main();
+    explicit TForm_Main(krx::ProcedureRunner& runner);
 
     // Controls.
     QPushButton* Button_Init;
@@ -50,9 +52,6 @@ public:
     QString DeviceName;
     bool LoadingSetup = false;  // true while Init copies the meter's setup into the measurement window
 
-    // Connects; when connected, tells the meter it is in the main window (remote mode 3).
-    // Returns 1 connected, 0 no meter.
-    int ConnectIdle();
     // Finds the meter, fills the Device group and copies the meter's setup into the measurement
     // window. Shows the "No device found" box when the meter does not answer.
     void InitDevice();
@@ -64,13 +63,16 @@ public:
     [[noreturn]] void BitBtn_ExitClick();
     [[noreturn]] void FormClose();
 
-    USB Usb;  // the main window's command set
+    krx::MeterCommands Usb;  // the main window's command set; used on the runner's thread only
 
 protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
     void BuildControls();
+    void RunInit(bool fromButton);
+    void ShowInit(const krx::InitReport& report);
+    krx::ProcedureRunner& runner_;
 };
 
 extern TForm_Main* Form_Main;

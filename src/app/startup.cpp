@@ -10,7 +10,10 @@
 #include "memory/form_sonfunc.h"
 #include "sim/sim_backend.h"
 
+#include "core/procedure_runner.h"
+
 #include <QApplication>
+#include <QEventLoop>
 
 #include <cstdio>
 #include <exception>
@@ -20,6 +23,8 @@ namespace krx {
 
 namespace {
 std::optional<QStringList> g_parameters;
+// One runner for the procedures of all three windows: the meter sees one procedure at a time.
+std::unique_ptr<ProcedureRunner> g_runner;
 
 bool IsScenarioFile(const QString& argument)
 {
@@ -93,8 +98,15 @@ void SetProgramParameters(const QStringList& parameters)
 
 void CreateWindows()
 {
-    Form_Main = new TForm_Main;
-    Form_Meas = new TForm_Meas;
+    // The procedures run where the windows run, yielding to the window events at their yield
+    // points, until every procedure is free of widgets and can move to a device thread.
+    g_runner = std::make_unique<ProcedureRunner>(ProcedureRunner::Mode::Inline);
+    g_runner->SetYieldHook([](bool waiting) {
+        QCoreApplication::processEvents(waiting ? QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents
+                                                : QEventLoop::AllEvents);
+    });
+    Form_Main = new TForm_Main(*g_runner);
+    Form_Meas = new TForm_Meas(*g_runner);
     Form_SonFunc = new TForm_SonFunc;
 }
 
@@ -106,6 +118,7 @@ void DestroyWindows()
     Form_SonFunc = nullptr;
     Form_Meas = nullptr;
     Form_Main = nullptr;
+    g_runner.reset();
 }
 
 int RunProgram(int argc, char** argv)

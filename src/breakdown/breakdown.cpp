@@ -2,6 +2,7 @@
 // starts each phase, polls the event byte once a second and writes the report into the memo.
 // Start, Stop and Save only raise flags; the test reads them at its yield points (phases A to J).
 
+#include "device/protocol.h"
 #include "memory/form_sonfunc.h"
 
 #include "app/form_main.h"
@@ -10,6 +11,8 @@
 #include "common/dialogs.h"
 #include "common/localetext.h"
 #include "common/ui_wait.h"
+#include "app/connection_loss.h"
+#include "common/clock.h"
 #include "device/decode.h"
 
 #include <QCloseEvent>
@@ -62,6 +65,15 @@ long long WholeMilliseconds(double seconds)
 QString TimeNow()
 {
     return LongTime(QDateTime::currentDateTime());
+}
+
+// The event byte as bit text; a failed transfer reads as zeros, an open that failed leaves the text.
+int ReadEventBits(MeterCommands& meter, QString& bits)
+{
+    const Result<std::uint8_t> event = meter.ReadEvent();
+    if (event || event.error().Sent())
+        bits = BitText(event.value_or(0));
+    return CodeOf(event);
 }
 
 // Polls in a row that may fail before the user is told that the meter does not answer.
@@ -183,17 +195,19 @@ void TForm_SonFunc::RunBreakDownTest()
     SaveRequested = false;
     Memo_Display->clear();
 
-    int measuringTimer = 0, breakDownTimer = 0, breakOffTimer = 0;
     // A meter plugged in again since the last command is reached only through a new open: open
     // afresh and read once more rather than offer timers of 0.
-    if (Usb.ReadTimers(measuringTimer, breakDownTimer, breakOffTimer) < 1) {
+    Result<Timers> timers = Usb.ReadTimers();
+    if (!timers) {
         Usb.Connect();
-        Usb.ReadTimers(measuringTimer, breakDownTimer, breakOffTimer);
+        timers = Usb.ReadTimers();
     }
+    int breakDownTimer = timers.value_or({}).breakDown;
+    int breakOffTimer = timers.value_or({}).breakOff;
     // The last test's clean-up did not reach the meter, which may still be in one of its phases and
     // would take the next start for the wrong one.
     if (meterResetLost_)
-        meterResetLost_ = Usb.WriteControl(0) < 1;
+        meterResetLost_ = !Usb.WriteControl(protocol::kControlReset);
     MaskEdit_BD->setText(QString::number(breakDownTimer));
     MaskEdit_BO->setText(QString::number(breakOffTimer));
 
@@ -207,7 +221,7 @@ void TForm_SonFunc::RunBreakDownTest()
     // Stop stays usable before the start: with the other buttons locked it is the way out.
     BitBtn_Stop->setEnabled(true);
 
-    int lost = Usb.SetRemoteMode(USB::ModeBreakDown);  // the first command the meter did not take
+    int lost = CodeOf(Usb.SetRemoteMode(protocol::kModeBreakDown));  // the first command the meter did not take
     int progress = 1;
     LMDProgress_BDP->setMaximum(20);
     AwaitingBreakDownStart = true;
@@ -228,7 +242,7 @@ void TForm_SonFunc::RunBreakDownTest()
     }
 
     // C. Start of the break-down phase
-    const int timersWritten = Usb.WriteBreakTimers(breakDownTimer, breakOffTimer);
+    const int timersWritten = CodeOf(Usb.WriteBreakTimers(breakDownTimer, breakOffTimer));
     if (lost > 0)
         lost = timersWritten;
     ShowTimerFields(false);
@@ -237,7 +251,7 @@ void TForm_SonFunc::RunBreakDownTest()
     Label_BDP->show();
     Label_BDP->setText(QStringLiteral("Break-Down Measurement in progress !"));
     BitBtn_Stop->setEnabled(true);
-    const int started = Usb.StartStop(1);
+    const int started = CodeOf(Usb.Start());
     if (lost > 0)
         lost = started;
     if (lost < 1)
@@ -247,8 +261,18 @@ void TForm_SonFunc::RunBreakDownTest()
 
     BreakDownReport values;
     auto readValues = [&] {
-        return Usb.ReadBreakDownValues(values.voltage, values.resistanceBefore, values.resistanceAfterBD,
-                                       values.resistanceAfterBO, values.breakOffTime);
+        // A failed transfer leaves the values zero, as the reply buffer was; an open that failed
+        // leaves them as they are.
+        const Result<BreakDownValues> got = Usb.ReadBreakDownValues();
+        if (got || got.error().Sent()) {
+            const BreakDownValues v = got.value_or({});
+            values.voltage = v.voltage;
+            values.resistanceBefore = v.resistanceBefore;
+            values.resistanceAfterBD = v.resistanceAfterBD;
+            values.resistanceAfterBO = v.resistanceAfterBO;
+            values.breakOffTime = v.breakOffTimer;
+        }
+        return CodeOf(got);
     };
     auto addIntermediateValues = [&] {
         AddMemoLine(VoltMeasLine(values.voltage));
@@ -284,9 +308,9 @@ void TForm_SonFunc::RunBreakDownTest()
         }
         SetBreakDownProgress(progress);
         ++progress;
-        const double secondMark = WholeSeconds(USB::CounterSeconds());
+        const double secondMark = WholeSeconds(CounterSeconds());
 
-        polls.Seen(Usb.ReadEventBits(bits));
+        polls.Seen(ReadEventBits(Usb, bits));
         if (Form_Main->TestMode)
             AddMemoLine(EventLine(false, bits, TimeNow()));
         BreakDownYield();
@@ -319,18 +343,24 @@ void TForm_SonFunc::RunBreakDownTest()
             Pause(100);
             Label_BDP->show();
             Label_BDP->setText(QStringLiteral("Break-Down !"));
-            Usb.ReadClimate(values.humidity, values.temperature);
+            const Result<Climate> climate = Usb.ReadClimate();
+            if (!climate && climate.error().error == DeviceError::UnreadableReply)
+                throw ConversionError(UnreadableText(climate.error()).toStdString());
+            if (climate) {
+                values.humidity = climate->humidity;
+                values.temperature = climate->temperature;
+            }
             const int result = readValues();
             if (result < 1)
-                USB::ReportConnectionLoss(result);
+                ReportConnectionLoss(result);
             Pause(Form_Main->CommandPause);
             // Acknowledges the break-down; without it the meter would take the break-off start for
             // a new break-down phase.
-            const int acknowledged = Usb.WriteControl(2);
+            const int acknowledged = CodeOf(Usb.WriteControl(protocol::kControlAcknowledge));
             if (acknowledged < 1)
                 SayCommandLost(acknowledged);
             Pause(Form_Main->CommandPause);
-            Usb.ReadEventBits(bits);
+            ReadEventBits(Usb, bits);
             AddSeparatorLine();
             AddMemoLines(BreakDownBlock(values));
             breakDownDone = true;
@@ -377,7 +407,7 @@ void TForm_SonFunc::RunBreakDownTest()
                 noBreakOff = false;
                 StopRequested = leaveAfterBreakDown_;
                 Pause(Form_Main->CommandPause);
-                const int breakOffStarted = Usb.StartStop(1);
+                const int breakOffStarted = CodeOf(Usb.Start());
                 if (breakOffStarted < 1)
                     SayCommandLost(breakOffStarted);
                 progress = 1;
@@ -386,7 +416,7 @@ void TForm_SonFunc::RunBreakDownTest()
                     Pause(1000);
                     SetBreakDownProgress(progress);
                     ++progress;
-                    polls.Seen(Usb.ReadEventBits(bits));
+                    polls.Seen(ReadEventBits(Usb, bits));
                     if (Form_Main->TestMode)
                         AddMemoLine(EventLine(true, bits, time));
                     BreakDownYield();
@@ -413,7 +443,7 @@ void TForm_SonFunc::RunBreakDownTest()
             Pause(1000);  // no high-resolution counter: a plain second
         } else {
             for (;;) {
-                const long long elapsedMs = WholeMilliseconds(USB::CounterSeconds() - secondMark);
+                const long long elapsedMs = WholeMilliseconds(CounterSeconds() - secondMark);
                 if (elapsedMs >= 1000)
                     break;
                 Pause(static_cast<int>(1000 - elapsedMs));
@@ -432,7 +462,7 @@ void TForm_SonFunc::RunBreakDownTest()
 
     // I. Result hold: the result can be saved as often as wanted until Stop.
     BitBtn_Save->setEnabled(true);
-    Usb.SetRemoteMode(USB::ModeBreakDownDone);
+    Usb.SetRemoteMode(protocol::kModeBreakDownDone);
     while (!StopRequested) {
         WaitUntil([this] { return StopRequested || SaveRequested || stopForLeavePending_; });
         BreakDownYield();
@@ -451,12 +481,12 @@ void TForm_SonFunc::RunBreakDownTest()
 void TForm_SonFunc::EndBreakDownTest()
 {
     Label_BDP->setText(QString());
-    meterResetLost_ = Usb.WriteControl(0) < 1;
+    meterResetLost_ = !Usb.WriteControl(protocol::kControlReset);
     GroupBox_Timers->hide();
     BitBtn_Stop->setEnabled(false);
     LMDProgress_BDP->hide();
     LMDProgress_BDP->setValue(LMDProgress_BDP->minimum());
-    Usb.SetRemoteMode(USB::ModeBreakDown);
+    Usb.SetRemoteMode(protocol::kModeBreakDown);
 }
 
 // C1. Both fields must hold whole seconds the meter's 16-bit timers and the four-digit fields can
@@ -507,7 +537,7 @@ void TForm_SonFunc::BitBtn_StartClick()
 void TForm_SonFunc::BitBtn_StopClick()
 {
     StopRequested = true;
-    Usb.SendStop();
+    Usb.Stop();
     ProcessMessages();
 }
 

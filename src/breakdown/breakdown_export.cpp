@@ -1,5 +1,6 @@
 // The break-down result file: one line per Save, fourteen columns, header when the save creates it.
 
+#include "common/file_paths.h"
 #include "memory/form_sonfunc.h"
 
 #include "app/form_main.h"
@@ -41,7 +42,7 @@ int TForm_SonFunc::SaveBreakDownResult(float temperature, int humidity, int brea
     if (!SaveDialog_Ohm.Execute())
         return kFileCancelled;
     const QString fileName = SaveDialog_Ohm.FileName;
-    RememberDataDirectoryIfChanged(USB::DirectoryPart(fileName), Form_Main->DataDirectory);
+    RememberDataDirectoryIfChanged(DirectoryPart(fileName), Form_Main->DataDirectory);
 
     BreakDownResultRecord r;
     r.deviceName = Form_Main->DeviceName;

@@ -44,6 +44,12 @@ Clock& TheClock()
     return g_clock ? *g_clock : TheSteadyClock();
 }
 
+double CounterSeconds()
+{
+    Clock& clock = TheClock();
+    return clock.HasCounter() ? clock.Seconds() : -1.0;
+}
+
 void SetClock(Clock* clock)
 {
     g_clock = clock;

@@ -15,6 +15,8 @@ public:
     virtual double Seconds() = 0;
     // False when the machine has no high-resolution counter.
     virtual bool HasCounter() const { return true; }
+    // False for a clock whose time moves only when somebody sleeps (the tests' virtual clock).
+    virtual bool SleepsForReal() const { return true; }
 };
 
 // Sleeps for real on the steady clock. A sleeper hook lets the window layer keep painting during a
@@ -35,6 +37,7 @@ class VirtualClock : public Clock {
 public:
     void Sleep(int ms) override;
     double Seconds() override { return now_; }
+    bool SleepsForReal() const override { return false; }
     void Advance(double seconds) { now_ += seconds; }
     // Total of all Sleep calls, for assertions on pacing.
     long long SleptMs() const { return slept_ms_; }
@@ -45,6 +48,8 @@ private:
 };
 
 Clock& TheClock();
+// Seconds of the clock's high-resolution counter, -1.0 without one.
+double CounterSeconds();
 // Installs a clock (not owned); nullptr restores the process' steady clock.
 void SetClock(Clock* clock);
 SteadyClock& TheSteadyClock();

@@ -88,6 +88,13 @@ QString LongTime(const QDateTime& when)
     return QLocale().toString(when.time(), fmt);
 }
 
+QString UnreadableText(const Failure& failure)
+{
+    if (failure.integerField)
+        return QStringLiteral("'%1' is not a valid integer value").arg(failure.field);
+    return QStringLiteral("'%1' is not a valid floating point value").arg(WithLocaleSeparator(failure.field));
+}
+
 QString FromBytes(const unsigned char* bytes, int count)
 {
     return QString::fromLatin1(reinterpret_cast<const char*>(bytes), count);

@@ -2,6 +2,8 @@
 // Locale-dependent text in one place: the decimal separator, number conversion of the meter's
 // ASCII fields, and the date and time forms of the exports and the main window.
 
+#include "device/result.h"
+
 #include <QDateTime>
 #include <QString>
 
@@ -29,6 +31,9 @@ QString FormatFixed(double value, int decimals);
 // The system's short date and long time (hours, minutes, seconds in the locale's order, no zone).
 QString ShortDate(const QDateTime& when);
 QString LongTime(const QDateTime& when);
+// The conversion message for a reply that was no number, with the locale's separator as the
+// characters were shown before conversion.
+QString UnreadableText(const Failure& failure);
 // Maps meter bytes to characters one to one.
 QString FromBytes(const unsigned char* bytes, int count);
 

@@ -2,6 +2,8 @@
 // Pure decoders of the meter's reply layouts: bytes in, values out. Every reply of the command
 // set is decoded here so that each layout can be tested from byte vectors alone.
 
+#include "device/result.h"
+
 #include <QString>
 
 #include <cstdint>
@@ -22,27 +24,43 @@ inline std::uint32_t Be32(const unsigned char* b)
 // Two digits with a leading "0" for a single character; the byte is read as signed 8 bit.
 QString TwoDigits(unsigned char byte);
 
+// The meter's numbers are ASCII with "." as decimal point, whatever the PC's locale. Blanks around
+// them are allowed; anything else is an UnreadableReply that carries the characters.
+Result<double> ParseMeterReal(const QString& text);
+Result<int> ParseMeterInt(const QString& text);
+
 // Live reading (IN 0): four mantissa characters and two exponent digits.
 struct LiveValue {
-    QString text;  // mantissa (locale separator) + "E+" + exponent, eight characters
+    QString mantissa;  // the four characters as received ("1.23")
+    QString exponent;  // the two digits, a blank read as "0" ("06")
     double value = 0.0;
 };
-// Raises ConversionError when the characters are not a number.
-LiveValue DecodeLiveValue(const unsigned char* reply6);
+Result<LiveValue> DecodeLiveValue(const unsigned char* reply6);
 
 // Climate (IN 6): humidity two ASCII digits, temperature four ASCII characters.
 struct Climate {
     int humidity = 0;
     double temperature = 0.0;
 };
-int DecodeHumidity(const unsigned char* reply2);
-double DecodeTemperature(const unsigned char* reply4);
+Result<int> DecodeHumidity(const unsigned char* reply2);
+Result<double> DecodeTemperature(const unsigned char* reply4);
+Result<Climate> DecodeClimate(const unsigned char* reply6);
 
 // Measuring voltage (IN 5): four ASCII characters; 0 when fewer than four characters arrived
 // before a zero byte.
-int DecodeVoltage(const unsigned char* reply4);
+Result<int> DecodeVoltage(const unsigned char* reply4);
 
-// Setup (IN 53 byte 0/1) into the measurement window's radio-group indexes.
+// The meter's status byte (IN 1).
+struct StatusByte {
+    std::uint8_t byte = 0;
+    bool Running() const;
+    bool Stable() const;
+    bool BatteryEmpty() const;
+    bool Overflow() const;
+    bool Underflow() const;
+};
+
+// Setup (IN 53 byte 0/1) as the measurement window's choices.
 struct SetupFlags {
     bool voltageKnown = false;
     int voltageIndex = 0;  // 0..3 = 10, 100, 500, 1000 V
@@ -50,7 +68,7 @@ struct SetupFlags {
     int lapse = 0;
     int exponentDisplay = 0;
 };
-SetupFlags DecodeSetup(const QString& voltageBits, const QString& optionBits);
+SetupFlags DecodeSetup(std::uint8_t voltageByte, std::uint8_t optionByte);
 // The two setup bytes that WriteMeasuringSetup sends.
 void EncodeSetup(int voltageFunction, int voltage, int displayMode, int calculation,
                  unsigned char out[2]);
@@ -71,14 +89,14 @@ struct RecordHead {
     QString date;         // dd.mm.20yy
     QString time;         // hh:mm
     QString humidity;     // the two characters as received
-    QString temperature;  // four characters, locale separator
+    QString temperature;  // the four characters as received ("21.5")
 };
 struct OhmRecord {
     RecordHead head;
     int voltage = 0;
     int timer = 0;
-    QString mantissa;
-    QString exponent;
+    QString mantissa;  // as received ("4.70")
+    QString exponent;  // two digits
     int calculation = 0;
 };
 struct BreakDownRecord {

@@ -2,12 +2,14 @@
 
 #include "common/clock.h"
 #include "device/backend.h"
+#include "device/protocol.h"
 #include "device/transfer_log.h"
 
 #include <algorithm>
 #include <vector>
 
 using krx::TransferRecord;
+using namespace krx::protocol;
 
 int KRX_738::OpenDevice()
 {
@@ -23,11 +25,11 @@ int KRX_738::OpenDevice()
 int KRX_738::ControlIn(int request, int value, int index, unsigned char* buffer, int length)
 {
     const int result =
-        krx::TheUsbBackend().ControlTransfer(RequestTypeIn, request, value, index, buffer, length, TimeoutMs);
+        krx::TheUsbBackend().ControlTransfer(kRequestTypeIn, request, value, index, buffer, length, kTimeoutMs);
     TransferRecord r;
     r.time = krx::TheClock().Seconds();
     r.kind = TransferRecord::In;
-    r.requestType = RequestTypeIn;
+    r.requestType = kRequestTypeIn;
     r.request = request;
     r.value = value;
     r.index = index;
@@ -43,12 +45,12 @@ int KRX_738::ControlOut(int request, int value, int index, const unsigned char* 
 {
     // libusb takes a non-const buffer for both directions; an OUT transfer never writes it.
     std::vector<unsigned char> copy(buffer, buffer + std::max(length, 0));
-    const int result = krx::TheUsbBackend().ControlTransfer(RequestTypeOut, request, value, index,
-                                                           copy.data(), length, TimeoutMs);
+    const int result = krx::TheUsbBackend().ControlTransfer(kRequestTypeOut, request, value, index,
+                                                           copy.data(), length, kTimeoutMs);
     TransferRecord r;
     r.time = krx::TheClock().Seconds();
     r.kind = TransferRecord::Out;
-    r.requestType = RequestTypeOut;
+    r.requestType = kRequestTypeOut;
     r.request = request;
     r.value = value;
     r.index = index;

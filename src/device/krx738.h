@@ -4,14 +4,6 @@
 
 class KRX_738 {
 public:
-    static constexpr int VendorId = 0x16C0;
-    static constexpr int ProductId = 0x2B5F;
-    static constexpr int Configuration = 1;
-    static constexpr int Interface = 0;
-    static constexpr int RequestTypeIn = 0xC0;   // device to host, vendor, device
-    static constexpr int RequestTypeOut = 0x40;  // host to device, vendor, device
-    static constexpr int TimeoutMs = 1000;
-
     virtual ~KRX_738() = default;
 
     // 1 when the meter was found, opened, configured and its interface claimed; 0 otherwise.

@@ -1,4 +1,5 @@
 #include "device/backend.h"
+#include "device/protocol.h"
 
 #include <libusb.h>
 
@@ -20,8 +21,8 @@ static_assert(Same(kUsbErrorIo, LIBUSB_ERROR_IO) && Same(kUsbErrorInvalidParam, 
               Same(kUsbErrorTimeout, LIBUSB_ERROR_TIMEOUT) && Same(kUsbErrorOverflow, LIBUSB_ERROR_OVERFLOW) &&
               Same(kUsbErrorPipe, LIBUSB_ERROR_PIPE) && Same(kUsbErrorOther, LIBUSB_ERROR_OTHER));
 
-constexpr int kVendorId = 0x16C0;
-constexpr int kProductId = 0x2B5F;
+using protocol::kVendorId;
+using protocol::kProductId;
 
 class LibusbBackend : public UsbBackend {
 public:
@@ -72,9 +73,9 @@ public:
             if (rc != 0) {
                 handle_ = nullptr;
                 last_error_ = rc;
-            } else if (const int cfg = libusb_set_configuration(handle_, 1); cfg != 0) {
+            } else if (const int cfg = libusb_set_configuration(handle_, protocol::kConfiguration); cfg != 0) {
                 last_error_ = cfg;  // the handle stays held; the next OpenDevice closes it
-            } else if (const int claim = libusb_claim_interface(handle_, 0); claim != 0) {
+            } else if (const int claim = libusb_claim_interface(handle_, protocol::kInterface); claim != 0) {
                 last_error_ = claim;
             } else {
                 result = 1;

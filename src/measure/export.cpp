@@ -1,4 +1,5 @@
 // The measurement log: Save appends the latest reading with a comment to a file of the user's choice.
+#include "common/file_paths.h"
 #include "measure/form_meas.h"
 
 #include "app/form_main.h"
@@ -36,7 +37,7 @@ int TForm_Meas::SaveMeasurement()
     if (!SaveDialog_Mv.Execute())
         return SaveDialogCancelled;
     const QString fileName = SaveDialog_Mv.FileName;
-    RememberDataDirectory(USB::DirectoryPart(fileName));
+    RememberDataDirectory(DirectoryPart(fileName));
 
     const QString line = MeasurementLogLine(LastReading);
     // Repaint behind the closed dialog; no button acts here, so nothing starts inside the save.

@@ -1,4 +1,7 @@
+#include "device/protocol.h"
 #include "measure/form_meas.h"
+
+#include "measure/cycle_view.h"
 
 #include "app/form_main.h"
 #include "common/ui_wait.h"
@@ -15,8 +18,11 @@ using namespace krx;
 
 TForm_Meas* Form_Meas = nullptr;
 
-TForm_Meas::TForm_Meas()
-    : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
+TForm_Meas::TForm_Meas(ProcedureRunner& runner)
+    : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
+      runner_(runner),
+      view_(std::make_unique<CycleView>(*this)),
+      cycle_(Usb, runner, *view_)
 {
     setObjectName(QStringLiteral("Form_Meas"));
     setWindowTitle(QStringLiteral("Measuring KRX 738"));
@@ -150,13 +156,21 @@ void TForm_Meas::ShowReadingLabels(bool visible)
     Label_St_V->setVisible(visible);
 }
 
-void TForm_Meas::SendMeasuringSetup()
+TForm_Meas::~TForm_Meas() = default;
+
+SetupChoice TForm_Meas::ChosenSetup() const
 {
     static constexpr int kVolts[] = {10, 100, 500, 1000};
     const int item = RadioGroup_Measvolt->ItemIndex();
     const int voltage = item >= 0 && item < 4 ? kVolts[item] : 0;
-    Usb.WriteMeasuringSetup(RadioGroup_UmessMode->ItemIndex(), voltage, RadioGroup_MeasDispl->ItemIndex(),
-                            RadioGroup_VoltCalc->ItemIndex());
+    return {RadioGroup_UmessMode->ItemIndex(), voltage, RadioGroup_MeasDispl->ItemIndex(),
+            RadioGroup_VoltCalc->ItemIndex()};
+}
+
+void TForm_Meas::SendMeasuringSetup()
+{
+    // Read now, sent when the meter is free: during a cycle at its next yield point.
+    runner_.Device([this, choice = ChosenSetup()] { Usb.WriteMeasuringSetup(choice); });
 }
 
 void TForm_Meas::RadioGroup_UmessModeClick()
@@ -190,7 +204,7 @@ void TForm_Meas::BitBtn_BackClick()
     Label_Temp_V->setText(QString());
     Label_ResistaceValue->setText(QString());
     Label_Humi_V->setText(QString());
-    Usb.SetRemoteMode(USB::ModeMain);
+    runner_.Device([this] { Usb.SetRemoteMode(protocol::kModeMain); });
     Form_Main->show();
     hide();
     BitBtn_Start->setEnabled(true);

@@ -3,11 +3,16 @@
 // measurement cycle. Entered from the main window in one of two modes; Back is the only way out.
 
 #include "common/controls.h"
+#include "core/measurement_cycle.h"
+#include "core/procedure_runner.h"
 #include "common/save_dialog.h"
-#include "device/usb.h"
+#include "device/commands.h"
 #include "measure/measurement_log.h"
 
 #include <QWidget>
+
+#include <memory>
+#include <optional>
 
 class QGroupBox;
 class QLabel;
@@ -17,7 +22,8 @@ class QScrollBar;
 class TForm_Meas : public QWidget {
     Q_OBJECT
 public:
-    TForm_Meas();
+    explicit TForm_Meas(krx::ProcedureRunner& runner);
+    ~TForm_Meas() override;
 
     // Setup.
     QGroupBox* GroupBox2;
@@ -53,11 +59,13 @@ public:
 
     krx::SaveDialog SaveDialog_Mv;
 
-    USB Usb;  // the measurement window's command set
+    krx::MeterCommands Usb;  // the measurement window's command set; used on the runner's thread only
 
     void ShowReadingLabels(bool visible);
     // Sends the options chosen in the window to the meter; the result is not used.
     void SendMeasuringSetup();
+    // The options as chosen in the window.
+    krx::SetupChoice ChosenSetup() const;
 
     void RadioGroup_UmessModeClick();
     void RadioGroup_MeasvoltClick();
@@ -70,7 +78,7 @@ public:
     bool Running = false;                // from Start until Break, the timer's end or EndMeasurement
     krx::MeasurementRecord LastReading;  // the latest reading; Save appends it to a file
 
-    // Runs one measurement cycle; returns when it has ended.
+    // Starts one measurement cycle on the runner.
     void BitBtn_StartClick();
     // In timer mode stops the meter's timer measurement; then ends the cycle.
     void BitBtn_BreakClick();
@@ -91,10 +99,21 @@ public:
     int SaveMeasurement();
 
 private:
-    void WaitForInterval(double startTime);
+    class CycleView;
+    friend class CycleView;
+    void CycleEnded(krx::CycleResult result);
+    void ShowPass(const krx::CycleIteration& pass);
     void SetValueRed(bool red);
     void GiveButtonsBack();
-    bool cycleOnStack_ = false;  // BitBtn_StartClick has not returned yet
+
+    krx::ProcedureRunner& runner_;
+    std::unique_ptr<CycleView> view_;
+    krx::MeasurementCycle cycle_;
+    bool cycleActive_ = false;  // the procedure has not ended yet
+    // What the running cycle records besides the meter's values.
+    int timerSeconds_ = 0;
+    QString calculation_;
+    std::optional<int> decimals_;
 
 public:
     // ---- end of measurement cycle and export ----

@@ -6,6 +6,13 @@
 
 namespace krx {
 
+QString ValueText(const MeasuredValue& m)
+{
+    if (m.range != RangeState::InRange)
+        return QStringLiteral("0");
+    return WithLocaleSeparator(m.value.mantissa) + QStringLiteral("E+") + m.value.exponent;
+}
+
 int ExponentOf(const QString& valueText)
 {
     if (valueText.size() != 8)

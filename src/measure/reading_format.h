@@ -2,11 +2,17 @@
 // How a live reading is shown in the measurement window: the technical display with its unit
 // and decimals tables, the exponent display, and the climate labels.
 
+#include "device/commands.h"
+
 #include <QString>
 
 #include <optional>
 
 namespace krx {
+
+// The value text of a reading: mantissa with the locale's separator, "E+", two exponent digits
+// ("1.23E+05"); "0" out of range.
+QString ValueText(const MeasuredValue& m);
 
 // The meter's value text carries its exponent in characters 7 and 8 ("1.23E+05"); any other
 // form (the "0" of an overflow, an empty text) counts as exponent 0.

@@ -1,3 +1,4 @@
+#include "device/protocol.h"
 #include "memory/form_sonfunc.h"
 
 #include "app/form_main.h"
@@ -154,7 +155,7 @@ void TForm_SonFunc::BitBtn_MainClick()
     GroupBox_Timers->hide();
     hide();
     Form_Main->show();
-    Usb.SetRemoteMode(USB::ModeMain);
+    Usb.SetRemoteMode(protocol::kModeMain);
     Label_BDP->setText(QString());
 }
 
@@ -162,7 +163,7 @@ void TForm_SonFunc::FormClose()
 {
     hide();
     Form_Main->show();
-    Usb.SetRemoteMode(USB::ModeMain);
+    Usb.SetRemoteMode(protocol::kModeMain);
 }
 
 void TForm_SonFunc::BitBtn_SetClick()

@@ -3,7 +3,7 @@
 // test. This file holds the window itself; each procedure lives in a file of its own.
 
 #include "common/save_dialog.h"
-#include "device/usb.h"
+#include "device/commands.h"
 #include "memory/memory_format.h"
 
 #include <QWidget>
@@ -48,7 +48,7 @@ public:
     QLabel* Label_BDP;
     QProgressBar* LMDProgress_BDP;
 
-    USB Usb;  // the special-functions window's command set
+    krx::MeterCommands Usb;  // the special-functions window's command set
 
     bool RangeSaveRequested = false;  // "Save" of the range group pressed; awaited by the read-outs
 
@@ -82,7 +82,8 @@ public:
 
 private:
     void ReconnectAfterFailure();
-    void DeleteMemory(const QString& query, int (USB::*erase)(), bool& readOutCut, const QString& done);
+    void DeleteMemory(const QString& query, krx::Status (krx::MeterCommands::*erase)(), bool& readOutCut,
+                      const QString& done);
     // A memory command failed: the next one opens the meter afresh (it may have been plugged in
     // again). A read-out that was cut off left the meter's read position in mid-memory: the next
     // read-out of that memory first reads on to the end mark, so that its listing starts at the

@@ -28,7 +28,7 @@ QStringList HeadLines(const RecordHead& h)
     return {
         Label("File number") + QString::number(h.recordNo),
         Label("Date / Time") + h.date + QStringLiteral(" / ") + h.time,
-        Label("Humidity / Temperature") + h.humidity + QStringLiteral("% / ") + h.temperature + QLatin1Char(' ') +
+        Label("Humidity / Temperature") + h.humidity + QStringLiteral("% / ") + WithLocaleSeparator(h.temperature) + QLatin1Char(' ') +
             kDegree + QLatin1Char('C'),
     };
 }
@@ -56,7 +56,7 @@ QString BreakDownHeader()
 
 QString ReadingText(const OhmRecord& r)
 {
-    return r.mantissa + QStringLiteral("E+") + r.exponent;
+    return WithLocaleSeparator(r.mantissa) + QStringLiteral("E+") + r.exponent;
 }
 
 QString MethodText(int timer, int calculation)
@@ -70,7 +70,7 @@ QStringList OhmDisplayBlock(const OhmRecord& r)
 {
     QStringList lines = HeadLines(r.head);
     lines << Label("Measuring voltage") + QString::number(r.voltage) + QStringLiteral(" V")
-          << Label("Readings") + r.mantissa + QLatin1Char('E') + r.exponent + QStringLiteral(" Ohm")
+          << Label("Readings") + WithLocaleSeparator(r.mantissa) + QLatin1Char('E') + r.exponent + QStringLiteral(" Ohm")
           << Label("Timer") + QString::number(r.timer) + QStringLiteral(" Sec")
           << Label("Measurement methods") + MethodText(r.timer, r.calculation);
     return lines;
@@ -99,7 +99,7 @@ OhmSlot ToSlot(const OhmRecord& r)
     s.date = r.head.date;
     s.time = r.head.time;
     s.humidity = r.head.humidity;
-    s.temperature = r.head.temperature;
+    s.temperature = WithLocaleSeparator(r.head.temperature);
     s.reading = ReadingText(r);
     s.method = MethodText(r.timer, r.calculation);
     s.voltage = r.voltage;
@@ -113,7 +113,7 @@ BreakDownSlot ToSlot(const BreakDownRecord& r)
     s.date = r.head.date;
     s.time = r.head.time;
     s.humidity = r.head.humidity;
-    s.temperature = r.head.temperature;
+    s.temperature = WithLocaleSeparator(r.head.temperature);
     s.voltage = static_cast<std::uint32_t>(r.breakDownVoltage);
     s.resistanceBefore = WholeMOhm(r.resistanceBefore);
     s.resistanceAfter = WholeMOhm(r.resistanceAfter);

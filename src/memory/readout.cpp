@@ -2,6 +2,8 @@
 // the special-functions window.
 #include "memory/form_sonfunc.h"
 
+#include "common/file_paths.h"
+#include "common/clock.h"
 #include "app/form_main.h"
 #include "app/settings.h"
 #include "common/csv_appender.h"
@@ -111,10 +113,10 @@ public:
     void Add(const QStringList& lines, bool last)
     {
         form_.Memo_Display->appendPlainText(lines.join(QLatin1Char('\n')));
-        const double now = USB::CounterSeconds();
+        const double now = CounterSeconds();
         if (last || !anyPainted_ || now < 0.0 || now - painted_ >= PaintInterval) {
             TheDialogs().ProcessEvents();
-            painted_ = USB::CounterSeconds();
+            painted_ = CounterSeconds();
             anyPainted_ = true;
         }
     }
@@ -162,7 +164,7 @@ int AskCommentAndFile(TForm_SonFunc& f, QString& comment, QString& fileName)
     if (!f.SaveDialog_Ohm.Execute())
         return TForm_SonFunc::ReadOutFileCancelled;
     fileName = f.SaveDialog_Ohm.FileName;
-    RememberDataDirectoryIfChanged(USB::DirectoryPart(fileName), Form_Main->DataDirectory);
+    RememberDataDirectoryIfChanged(DirectoryPart(fileName), Form_Main->DataDirectory);
     return TForm_SonFunc::ReadOutSaved;
 }
 
@@ -201,7 +203,7 @@ void SayDeletionFailed(int result)
                          QStringLiteral("Error"), Buttons::Ok, Icon::None);
 }
 
-Identity MeterIdentity()
+memory::Identity MeterIdentity()
 {
     return {Form_Main->DeviceName, Form_Main->SerialNo, Form_Main->SwVersion};
 }
@@ -319,8 +321,10 @@ int TForm_SonFunc::ReadOutOhmMemory()
     RecordTable<OhmSlot> table;
 
     auto read = [this](OhmRecord& r) {
-        return Usb.ReadOhmRecord(r.head.recordNo, r.head.date, r.head.time, r.head.humidity, r.head.temperature,
-                                 r.voltage, r.timer, r.mantissa, r.exponent, r.calculation);
+        const Result<OhmRecord> got = Usb.ReadOhmRecord();
+        if (got)
+            r = *got;
+        return got ? kOhmRecordBytes : got.error().code;
     };
     ReconnectAfterFailure();
     ListMemory<OhmRecord>(*this, read, kOhmRecordBytes, OhmDisplayBlock, ohmReadOutCut_, table);
@@ -340,7 +344,7 @@ int TForm_SonFunc::ReadOutOhmMemory()
     if (result != ReadOutSaved)
         return result;
 
-    const Identity who = MeterIdentity();
+    const memory::Identity who = MeterIdentity();
     for (int no = range->from; no <= range->to; ++no) {
         const QString line = OhmLine(who, no, table.At(no), comment);
         ProcessMessages();
@@ -366,9 +370,10 @@ int TForm_SonFunc::ReadOutBreakDownMemory()
     RecordTable<BreakDownSlot> table;  // unfilled slots export as "0" and 0
 
     auto read = [this](BreakDownRecord& r) {
-        return Usb.ReadBreakDownRecord(r.head.recordNo, r.head.date, r.head.time, r.head.humidity,
-                                       r.head.temperature, r.breakDownVoltage, r.resistanceBefore, r.resistanceAfter,
-                                       r.cycleTime, r.resistanceOff, r.timerOff);
+        const Result<BreakDownRecord> got = Usb.ReadBreakDownRecord();
+        if (got)
+            r = *got;
+        return got ? kBreakDownRecordBytes : got.error().code;
     };
     ReconnectAfterFailure();
     ListMemory<BreakDownRecord>(*this, read, kBreakDownRecordBytes, BreakDownDisplayBlock, breakDownReadOutCut_,
@@ -390,7 +395,7 @@ int TForm_SonFunc::ReadOutBreakDownMemory()
 
     // This export takes its bounds from the fields again, the upper one before every line, so an
     // edit of "to" while it writes changes where it stops. Only slots of the table are written.
-    const Identity who = MeterIdentity();
+    const memory::Identity who = MeterIdentity();
     int saved = 0;
     try {
         for (int no = std::max(ToInt(MaskEdit_from->text()), 1);
@@ -419,17 +424,18 @@ void TForm_SonFunc::ReconnectAfterFailure()
     memoryLinkFailed_ = false;
 }
 
-void TForm_SonFunc::DeleteMemory(const QString& query, int (USB::*erase)(), bool& readOutCut, const QString& done)
+void TForm_SonFunc::DeleteMemory(const QString& query, Status (MeterCommands::*erase)(), bool& readOutCut,
+                                 const QString& done)
 {
     if (TheDialogs().Message(query, QStringLiteral("Query"), Buttons::OkCancel, Icon::None) != Answer::Ok)
         return;
     ReconnectAfterFailure();
     // Only a command the meter took is reported as done: a user who trusts a false "deleted"
     // never reads that memory again.
-    const int result = (Usb.*erase)();
-    if (result < 1) {
+    const Status result = (Usb.*erase)();
+    if (!result) {
         memoryLinkFailed_ = true;
-        SayDeletionFailed(result);
+        SayDeletionFailed(result.error().code);
         return;
     }
     readOutCut = false;  // an erased memory is read from its start
@@ -440,11 +446,11 @@ void TForm_SonFunc::DeleteMemory(const QString& query, int (USB::*erase)(), bool
 void TForm_SonFunc::BitBtn_DeleteOhmClick()
 {
     DeleteMemory(QStringLiteral("Complete measured value memory will be deleted! Are you sure?"),
-                 &USB::DeleteOhmMemory, ohmReadOutCut_, QStringLiteral("OHM memory was deleted !"));
+                 &MeterCommands::EraseOhmMemory, ohmReadOutCut_, QStringLiteral("OHM memory was deleted !"));
 }
 
 void TForm_SonFunc::BitBtn_DeleteBDClick()
 {
     DeleteMemory(QStringLiteral("Complete break down value memory will be deleted! Are you sure?"),
-                 &USB::DeleteBreakDownMemory, breakDownReadOutCut_, QStringLiteral("BDV memory was deleted !"));
+                 &MeterCommands::EraseBreakDownMemory, breakDownReadOutCut_, QStringLiteral("BDV memory was deleted !"));
 }

@@ -1,6 +1,7 @@
 #include "sim/meter.h"
 
 #include "common/clock.h"
+#include "device/protocol.h"
 
 #include <algorithm>
 #include <cmath>
@@ -9,13 +10,9 @@
 
 namespace krx::sim {
 
+using namespace protocol;
+
 namespace {
-enum Command {
-    CmdValue = 0, CmdStatus = 1, CmdEvent = 2, CmdVoltage = 5, CmdClimate = 6, CmdBreakDownValues = 7,
-    CmdControl = 8, CmdIdentity = 10, CmdOhmRecord = 35, CmdBreakDownRecord = 36, CmdApply = 37,
-    CmdTimerMeasure = 48, CmdTimerBreakDown = 49, CmdTimerBreakOff = 50, CmdRestTime = 51,
-    CmdSetup = 53, CmdRemoteMode = 54,
-};
 
 void PutBe16(unsigned char* out, unsigned v)
 {
@@ -89,15 +86,15 @@ int Meter::OhmRecordsLeft() const
 
 int Meter::NominalVolts() const
 {
-    if (setup0_ & 0x40)
+    if (setup0_ & kSetupAutoVoltage)
         return 500;  // the automatic function settles on 500 V for insulation of this class
-    if (setup0_ & 0x02)
+    if (setup0_ & kSetup10V)
         return 10;
-    if (setup0_ & 0x04)
+    if (setup0_ & kSetup100V)
         return 100;
-    if (setup0_ & 0x08)
+    if (setup0_ & kSetup500V)
         return 500;
-    if (setup0_ & 0x10)
+    if (setup0_ & kSetup1000V)
         return 1000;
     return 0;
 }
@@ -147,15 +144,15 @@ unsigned char Meter::StatusByte()
         const double r = ResistanceOhm();
         const double v = NominalVolts();
         if (r > s_.maxOhmPerVolt * v)
-            b |= 0x01;
+            b |= kStatusOverflow;
         if (r < s_.minOhmPerVolt * v)
-            b |= 0x02;
+            b |= kStatusUnderflow;
         if (Stable())
-            b |= 0x04;
-        b |= 0x20;
+            b |= kStatusStable;
+        b |= kStatusRunning;
     }
     if (s_.batteryEmpty)
-        b |= 0x08;
+        b |= kStatusBatteryEmpty;
     return b;
 }
 
@@ -172,13 +169,13 @@ unsigned char Meter::EventByte()
         }
         const long long second = static_cast<long long>(std::floor(e));
         if (second > last_new_values_second_ && !broke_down_ && !no_break_down_) {
-            b |= 0x01;  // the meter has measured again since the last read
+            b |= kEventNewValues;  // the meter has measured again since the last read
             last_new_values_second_ = second;
         }
         if (broke_down_)
-            b |= 0x02;
+            b |= kEventBreakDown;
         if (no_break_down_)
-            b |= 0x10;
+            b |= kEventPhaseEnded;
     } else if (bd_phase_ == BdPhase::BreakOff) {
         if (!broke_off_ && !no_break_off_) {
             if (s_.breakOffAfter >= 0 && s_.breakOffAfter < timers_[2] && e >= s_.breakOffAfter) {
@@ -189,9 +186,9 @@ unsigned char Meter::EventByte()
             }
         }
         if (broke_off_)
-            b |= 0x04;
+            b |= kEventBreakOff;
         if (no_break_off_)
-            b |= 0x10;
+            b |= kEventPhaseEnded;
     }
     return b;
 }
@@ -199,7 +196,7 @@ unsigned char Meter::EventByte()
 int Meter::ReplyIn(int command, unsigned char* r)
 {
     switch (command) {
-    case CmdValue: {
+    case kValue: {
         // Three significant digits: mantissa "d.dd", exponent of ten in two characters.
         double ohm = measuring_ ? ResistanceOhm() : 0.0;
         int exponent = 0;
@@ -215,79 +212,79 @@ int Meter::ReplyIn(int command, unsigned char* r)
         exponent = std::clamp(exponent, 0, 99);
         char buf[16];
         std::snprintf(buf, sizeof buf, "%4.2f%2d", mantissa, exponent);
-        std::memcpy(r, buf, 6);
-        return 6;
+        std::memcpy(r, buf, kValueBytes);
+        return kValueBytes;
     }
-    case CmdStatus:
+    case kStatus:
         r[0] = StatusByte();
-        return 1;
-    case CmdEvent:
+        return kStatusBytes;
+    case kEvent:
         r[0] = EventByte();
-        return 1;
-    case CmdVoltage: {
+        return kEventBytes;
+    case kVoltage: {
         char buf[16];
         std::snprintf(buf, sizeof buf, "%4d", bd_phase_ == BdPhase::Idle ? ActualVolts() : s_.breakDownVoltage);
         std::memcpy(r, buf, 4);
-        return 4;
+        return kVoltageBytes;
     }
-    case CmdClimate: {
+    case kClimate: {
         // Slow drift over tens of minutes, as in a lab.
         const double t = Now() - created_;
         const int h = std::clamp(static_cast<int>(std::lround(s_.humidity + 2.0 * std::sin(t / 600.0))), 0, 99);
         r[0] = static_cast<unsigned char>('0' + h / 10);
         r[1] = static_cast<unsigned char>('0' + h % 10);
         PutTemperature(r + 2, s_.temperature + 0.3 * std::sin(t / 900.0));
-        return 6;
+        return kClimateBytes;
     }
-    case CmdBreakDownValues: {
+    case kBreakDownValues: {
         EventByte();  // brings the phase flags up to date; reading the values takes them
         PutBe16(r, static_cast<unsigned>(s_.breakDownVoltage));
         PutBe32(r + 2, s_.resistanceBeforeKOhm);
         PutBe32(r + 6, broke_down_ ? s_.resistanceAfterBDKOhm : 0);
         PutBe32(r + 10, broke_off_ ? s_.resistanceAfterBOKOhm : 0);
         PutBe16(r + 14, static_cast<unsigned>(broke_off_ ? break_off_seconds_ : 0));
-        return 16;
+        return kBreakDownValuesBytes;
     }
-    case CmdIdentity:
-        PutText(r, s_.serialNo, 8);
-        PutText(r + 8, s_.swVersion, 4);
-        r[12] = ' ';
-        PutText(r + 13, s_.deviceName, 7);
-        return 20;
-    case CmdOhmRecord:
+    case kIdentity:
+        PutText(r + kSerialOffset, s_.serialNo, kSerialLength);
+        PutText(r + kSoftwareOffset, s_.swVersion, kSoftwareLength);
+        r[kSoftwareOffset + kSoftwareLength] = ' ';
+        PutText(r + kNameOffset, s_.deviceName, kNameLength);
+        return kIdentityBytes;
+    case kOhmRecord:
         if (ohm_pointer_ < s_.ohmMemory.size()) {
-            std::memcpy(r, s_.ohmMemory[ohm_pointer_++].bytes.data(), 30);
+            std::memcpy(r, s_.ohmMemory[ohm_pointer_++].bytes.data(), kOhmRecordBytes);
         } else {
             ohm_pointer_ = 0;  // after the end marker the next read-out starts from the first record
-            std::memset(r, 0, 30);
+            std::memset(r, 0, kOhmRecordBytes);
         }
-        return 30;
-    case CmdBreakDownRecord:
+        return kOhmRecordBytes;
+    case kBreakDownRecord:
         if (bd_pointer_ < s_.breakDownMemory.size()) {
-            std::memcpy(r, s_.breakDownMemory[bd_pointer_++].bytes.data(), 31);
+            std::memcpy(r, s_.breakDownMemory[bd_pointer_++].bytes.data(), kBreakDownRecordBytes);
         } else {
             bd_pointer_ = 0;
-            std::memset(r, 0, 31);
+            std::memset(r, 0, kBreakDownRecordBytes);
         }
-        return 31;
-    case CmdTimerMeasure:
-    case CmdTimerBreakDown:
-    case CmdTimerBreakOff:
-        PutBe16(r, static_cast<unsigned>(timers_[command - CmdTimerMeasure]));
-        return 2;
-    case CmdRestTime: {
+        return kBreakDownRecordBytes;
+    case kTimerMeasure:
+    case kTimerBreakDown:
+    case kTimerBreakOff:
+        PutBe16(r, static_cast<unsigned>(timers_[command - kTimerMeasure]));
+        return kTimerBytes;
+    case kRestTime: {
         UpdateTimer();
         long long tenths = 0;
         if (timer_running_)
             tenths = std::max(0LL, timer_seconds_ * 10LL -
                                        static_cast<long long>(std::floor((Now() - timer_start_) * 10.0)));
         PutBe16(r, static_cast<unsigned>(std::min(tenths, 65535LL)));
-        return 2;
+        return kRestTimeBytes;
     }
-    case CmdSetup:
+    case kSetup:
         r[0] = setup0_;
         r[1] = setup1_;
-        return 2;
+        return kSetupBytes;
     default:
         return -1;
     }
@@ -296,12 +293,12 @@ int Meter::ReplyIn(int command, unsigned char* r)
 bool Meter::AcceptOut(int command, const unsigned char* d, int length)
 {
     if (length < 1)
-        return command == CmdApply;
+        return command == kApply;
     switch (command) {
-    case CmdControl:
+    case kControl:
         switch (d[0]) {
-        case 0x20:
-            if (remote_mode_ == 30 || remote_mode_ == 35) {
+        case kControlStart:
+            if (remote_mode_ == kModeBreakDown || remote_mode_ == kModeBreakDownDone) {
                 if (bd_phase_ == BdPhase::AwaitBreakOff) {
                     bd_phase_ = BdPhase::BreakOff;
                 } else {
@@ -319,33 +316,33 @@ bool Meter::AcceptOut(int command, const unsigned char* d, int length)
                 StartMeasuring();
             }
             return true;
-        case 0x40:
+        case kControlStop:
             timer_running_ = false;
-            if (remote_mode_ != 6)
+            if (remote_mode_ != kModeMeasure)
                 measuring_ = false;
             if (bd_phase_ == BdPhase::BreakDown || bd_phase_ == BdPhase::BreakOff)
                 bd_phase_ = BdPhase::Stopped;
             return true;
-        case 0x02:
+        case kControlAcknowledge:
             if (bd_phase_ == BdPhase::BreakDown && broke_down_)
                 bd_phase_ = BdPhase::AwaitBreakOff;
             return true;
-        case 0x00:
+        case kControlReset:
             bd_phase_ = BdPhase::Idle;
             return true;
         default:
             return true;
         }
-    case CmdRemoteMode:
+    case kRemoteMode:
         remote_mode_ = d[0];
-        if (remote_mode_ == 6) {
+        if (remote_mode_ == kModeMeasure) {
             StartMeasuring();  // free-running: the meter measures as long as this mode holds
-        } else if (remote_mode_ != 7) {
+        } else if (remote_mode_ != kModeMeasureTimer) {
             measuring_ = false;
             timer_running_ = false;
         }
         return true;
-    case CmdSetup:
+    case kSetup:
         if (length < 2)
             return false;
         setup0_ = d[0];
@@ -353,24 +350,24 @@ bool Meter::AcceptOut(int command, const unsigned char* d, int length)
         if (measuring_)
             ramp_start_ = Now();  // a new voltage ramps up again
         return true;
-    case CmdApply:
+    case kApply:
         ++apply_count_;
         return true;
-    case CmdTimerMeasure:
-    case CmdTimerBreakDown:
-    case CmdTimerBreakOff:
+    case kTimerMeasure:
+    case kTimerBreakDown:
+    case kTimerBreakOff:
         if (length < 2)
             return false;
-        timers_[command - CmdTimerMeasure] = (d[0] << 8) | d[1];
+        timers_[command - kTimerMeasure] = (d[0] << 8) | d[1];
         return true;
-    case CmdOhmRecord:
-        if (d[0] == 0xFF) {
+    case kOhmRecord:
+        if (d[0] == kEraseMemory) {
             s_.ohmMemory.clear();
             ohm_pointer_ = 0;
         }
         return true;
-    case CmdBreakDownRecord:
-        if (d[0] == 0xFF) {
+    case kBreakDownRecord:
+        if (d[0] == kEraseMemory) {
             s_.breakDownMemory.clear();
             bd_pointer_ = 0;
         }
@@ -386,9 +383,9 @@ int Meter::Transfer(int requestType, int request, int value, int index, unsigned
         return kUsbErrorNoDevice;
     if (length < 0 || (length > 0 && !data))
         return kUsbErrorInvalidParam;
-    if (index != 0x81)
+    if (index != kIndex)
         return kUsbErrorPipe;
-    if (requestType == 0xC0 && request == 5) {
+    if (requestType == kRequestTypeIn && request == kRequestIn) {
         unsigned char reply[64] = {};
         const int size = ReplyIn(value, reply);
         if (size < 0)
@@ -397,7 +394,7 @@ int Meter::Transfer(int requestType, int request, int value, int index, unsigned
         std::memcpy(data, reply, static_cast<size_t>(n));
         return n;
     }
-    if (requestType == 0x40 && request == 0x20)
+    if (requestType == kRequestTypeOut && request == kRequestOut)
         return AcceptOut(value, data, length) ? length : kUsbErrorPipe;
     return kUsbErrorPipe;
 }

@@ -279,7 +279,7 @@ Scenario Parse(const std::string& text)
         s.ohmMemory.clear();
         for (const json& r : ArrayAt(j, "ohmMemory")) {
             if (r.contains("raw")) {
-                s.ohmMemory.push_back({FromHex<30>(Or<std::string>(r, "raw", ""), "ohmMemory")});
+                s.ohmMemory.push_back({FromHex<protocol::kOhmRecordBytes>(Or<std::string>(r, "raw", ""), "ohmMemory")});
                 continue;
             }
             const auto date = Ints<3>(r, "date", {1, 1, 26});
@@ -295,7 +295,7 @@ Scenario Parse(const std::string& text)
         s.breakDownMemory.clear();
         for (const json& r : ArrayAt(j, "breakDownMemory")) {
             if (r.contains("raw")) {
-                s.breakDownMemory.push_back({FromHex<31>(Or<std::string>(r, "raw", ""), "breakDownMemory")});
+                s.breakDownMemory.push_back({FromHex<protocol::kBreakDownRecordBytes>(Or<std::string>(r, "raw", ""), "breakDownMemory")});
                 continue;
             }
             const auto date = Ints<3>(r, "date", {1, 1, 26});

@@ -1,5 +1,7 @@
 #include "sim/sim_backend.h"
 
+#include "device/protocol.h"
+
 #include "common/clock.h"
 #include "sim/meter.h"
 
@@ -35,7 +37,7 @@ struct SimBackend::Impl {
             if (!isOpen) {
                 if (f.command >= 0 && f.command != command)
                     continue;
-                const bool in = requestType == 0xC0;
+                const bool in = requestType == protocol::kRequestTypeIn;
                 if ((f.direction == 1 && !in) || (f.direction == 2 && in))
                     continue;
             }
@@ -125,7 +127,7 @@ int SimBackend::ControlTransfer(int requestType, int request, int value, int ind
             break;
         }
     }
-    if (!reply_fault || requestType != 0xC0 || length <= 0)
+    if (!reply_fault || requestType != protocol::kRequestTypeIn || length <= 0)
         return m.Transfer(requestType, request, value, index, data, length);
     // A short reply delivers fewer bytes and leaves the rest of the host's buffer as it was.
     std::vector<unsigned char> reply(static_cast<size_t>(length));

@@ -3,6 +3,7 @@
 // sends as the meter would, on the process' clock, with faults that tests can inject.
 
 #include "device/backend.h"
+#include "device/protocol.h"
 
 #include <QString>
 
@@ -36,10 +37,10 @@ struct Fault {
 };
 
 struct OhmRecordSpec {
-    std::array<unsigned char, 30> bytes{};
+    std::array<unsigned char, protocol::kOhmRecordBytes> bytes{};
 };
 struct BreakDownRecordSpec {
-    std::array<unsigned char, 31> bytes{};
+    std::array<unsigned char, protocol::kBreakDownRecordBytes> bytes{};
 };
 
 struct Scenario {

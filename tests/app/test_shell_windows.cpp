@@ -196,7 +196,7 @@ void ShellWindowsTest::initWithMeter()
     QCOMPARE(Form_Meas->Label_Time->text(), QStringLiteral("60 Sec"));
 
     // Another setup in the meter: a second Init copies it, still without sending anything.
-    USB().WriteMeasuringSetup(1, 500, 1, 1);  // automatic voltage, exponent display, lapse
+    MeterCommands().WriteMeasuringSetup({1, 500, 1, 1});  // automatic voltage, exponent display, lapse
     t.Take();
     Form_Main->InitDevice();
     for (const QString& line : t.Take())
@@ -243,7 +243,7 @@ void ShellWindowsTest::initBatteryEmptyAndTimerLimits()
     QCOMPARE(Form_Meas->ScrollBar_Timer->value(), 1);
 
     t.meter().scenario().batteryEmpty = false;
-    USB().WriteMeasuringTimer(900);
+    MeterCommands().WriteMeasuringTimer(900);
     Form_Main->Button_Init->click();
     QCOMPARE(Form_Main->Label_BattCond->text(), QStringLiteral("ok"));
     QCOMPARE(Form_Meas->ScrollBar_Timer->value(), 600);
@@ -293,15 +293,27 @@ void ShellWindowsTest::initMeterVanishesAfterIdentity()
     SetUsbBackend(std::make_unique<VanishingAfterIdentity>(sim::Scenario::Default()));
     Form_Main->Button_Init->click();
 
-    // The battery read finds no meter: the error display reports it and Init ends there, with the
-    // identity already on screen and nothing sent afterwards.
+    // The battery read finds no meter: the error display reports it and Init ends there, nothing
+    // sent afterwards. Without the meter's setup the window must not offer the functions (a Start
+    // would send stale options): it is back where it was before Init.
     QCOMPARE(t.dialogs.shown.size(), size_t(1));
     QCOMPARE(t.dialogs.shown.front().kind, test::ShownBox::Error);
-    QVERIFY(!Form_Main->GroupBox_Device->isHidden());
-    QCOMPARE(Form_Main->Label_SN->text(), QStringLiteral("73800042"));
+    QCOMPARE(t.dialogs.shown.front().text, QStringLiteral("The KRX 738 did not answer the status request."));
+    QVERIFY(Form_Main->GroupBox_Device->isHidden());
+    QVERIFY(!Form_Main->Button_Init->isHidden());
+    QVERIFY(!Form_Main->BitBtn_Measuring->isEnabled());
+    QVERIFY(!Form_Main->BitBtn_Measuring_timer->isEnabled());
+    QVERIFY(!Form_Main->BitBtn_Special_function->isEnabled());
     QCOMPARE(Form_Main->Label_BattCond->text(), QString());
     QVERIFY(!Form_Main->LoadingSetup);
     QCOMPARE(t.Take().mid(3), (L{"0 open =0"}));
+
+    // The same meter back: Init goes through and the functions are offered.
+    SetUsbBackend(std::make_unique<sim::SimBackend>(sim::Scenario::Default()));
+    Form_Main->Button_Init->click();
+    QVERIFY(!Form_Main->GroupBox_Device->isHidden());
+    QVERIFY(Form_Main->BitBtn_Measuring->isEnabled());
+    QCOMPARE(Form_Main->Label_SN->text(), QStringLiteral("73800042"));
 }
 
 void ShellWindowsTest::measuringMoves()
@@ -348,7 +360,7 @@ void ShellWindowsTest::backFromMeasuringReinitialises()
     Form_Meas->Label_ResistaceValue->setText(QStringLiteral("1.23 GOhm"));
     Form_Meas->Label_Timer_S->setText(QStringLiteral("7 Sec."));
     Form_Meas->BitBtn_Start->setEnabled(false);
-    USB().WriteMeasuringTimer(120);  // changed at the meter meanwhile
+    MeterCommands().WriteMeasuringTimer(120);  // changed at the meter meanwhile
     t.Take();
 
     Form_Meas->BitBtn_Back->click();

@@ -1,5 +1,6 @@
 // The break-down and break-off test in the special-functions window against the simulated meter,
 // on the virtual clock: what the meter receives, what the memo reports and what the file holds.
+#include "common/file_paths.h"
 #include "app_windows.h"
 #include "child.h"
 #include "sim_fixture.h"
@@ -349,7 +350,7 @@ void BreakDownWindowTest::completeTestWithSaves()
                            "KRX 738;\xB4" "73800042;\xB4" "1.07;D;T;45;22.5;30;1000;1999;2147483;250;3;second \xE9\r\n"
                            "KRX 738;\xB4" "73800042;\xB4" "1.07;D;T;45;22.5;30;1000;1999;2147483;250;3;third\r\n");
     // The folder went to the settings file; the dialogs keep opening in the start-up folder.
-    QVERIFY(ReadFile(w.SettingsPath()).contains("DataDirectory=" + USB::DirectoryPart(file).toLocal8Bit()));
+    QVERIFY(ReadFile(w.SettingsPath()).contains("DataDirectory=" + DirectoryPart(file).toLocal8Bit()));
     QCOMPARE(Form_Main->DataDirectory, DefaultDataDirectory());
 
     // J: the window idle again, the report kept.

@@ -1,7 +1,8 @@
 // Reply decoders, fed with byte vectors laid out as the meter sends them.
 #include "common/localetext.h"
 #include "device/decode.h"
-#include "device/usb.h"
+#include "common/file_paths.h"
+#include "measure/reading_format.h"
 
 #include "locale_guard.h"
 
@@ -28,57 +29,92 @@ TEST(BitText, RendersNibblesWithBlanks)
 TEST(LiveValue, MantissaAndExponent)
 {
     const unsigned char r[6] = {'1', '.', '2', '3', ' ', '6'};
+    MeasuredValue m;
+    m.value = *DecodeLiveValue(r);
+    EXPECT_DOUBLE_EQ(m.value.value, 1230000.0);
     {
         LocaleGuard c(QLocale::C);
-        const LiveValue v = DecodeLiveValue(r);
-        EXPECT_EQ(v.text, QStringLiteral("1.23E+06"));
-        EXPECT_DOUBLE_EQ(v.value, 1230000.0);
+        EXPECT_EQ(ValueText(m), QStringLiteral("1.23E+06"));
     }
     {
+        // The locale shapes the text only; the number is the meter's, whatever the locale.
         LocaleGuard de(QLocale::German);
-        const LiveValue v = DecodeLiveValue(r);
-        EXPECT_EQ(v.text, QStringLiteral("1,23E+06"));
-        EXPECT_DOUBLE_EQ(v.value, 1230000.0);
+        EXPECT_EQ(ValueText(m), QStringLiteral("1,23E+06"));
+        EXPECT_DOUBLE_EQ(DecodeLiveValue(r)->value, 1230000.0);
+        m.range = RangeState::Under;
+        EXPECT_EQ(ValueText(m), QStringLiteral("0"));
     }
     const unsigned char blanks[6] = {'9', '.', '9', '9', ' ', ' '};
-    EXPECT_EQ(DecodeLiveValue(blanks).text, QStringLiteral("9.99E+00"));
+    EXPECT_EQ(DecodeLiveValue(blanks)->exponent, QStringLiteral("00"));
     const unsigned char big[6] = {'2', '.', '5', '0', '1', '4'};
-    EXPECT_DOUBLE_EQ(DecodeLiveValue(big).value, 2.5e14);
+    EXPECT_DOUBLE_EQ(DecodeLiveValue(big)->value, 2.5e14);
     const unsigned char garbage[6] = {'x', '?', '2', '3', '0', '1'};
-    EXPECT_THROW(DecodeLiveValue(garbage), ConversionError);
+    const Result<LiveValue> bad = DecodeLiveValue(garbage);
+    ASSERT_FALSE(bad);
+    EXPECT_EQ(bad.error().error, DeviceError::UnreadableReply);
+    EXPECT_EQ(bad.error().field, QStringLiteral("x?23"));
+    const unsigned char badExponent[6] = {'1', '.', '0', '0', '4', 'x'};
+    EXPECT_EQ(UnreadableText(DecodeLiveValue(badExponent).error()), QStringLiteral("'4x' is not a valid integer value"));
+    {
+        // The message shows the characters as the locale would have read them.
+        LocaleGuard de(QLocale::German);
+        const unsigned char comma[6] = {'1', '.', '2', 'x', '0', '1'};
+        EXPECT_EQ(UnreadableText(DecodeLiveValue(comma).error()),
+                  QStringLiteral("'1,2x' is not a valid floating point value"));
+    }
     const unsigned char zeros[6] = {};
-    EXPECT_THROW(DecodeLiveValue(zeros), ConversionError);
+    EXPECT_FALSE(DecodeLiveValue(zeros));
 }
 
 TEST(Climate, HumidityTemperatureVoltage)
 {
     LocaleGuard de(QLocale::German);
     const unsigned char c[6] = {'4', '5', '2', '3', '.', '5'};
-    EXPECT_EQ(DecodeHumidity(c), 45);
-    EXPECT_DOUBLE_EQ(DecodeTemperature(c + 2), 23.5);
+    EXPECT_EQ(*DecodeHumidity(c), 45);
+    EXPECT_DOUBLE_EQ(*DecodeTemperature(c + 2), 23.5);
+    EXPECT_EQ(DecodeClimate(c)->humidity, 45);
     const unsigned char neg[4] = {'-', '4', '.', '0'};
-    EXPECT_DOUBLE_EQ(DecodeTemperature(neg), -4.0);
+    EXPECT_DOUBLE_EQ(*DecodeTemperature(neg), -4.0);
     const unsigned char bad[4] = {'?', '?', '.', '0'};
-    EXPECT_THROW(DecodeTemperature(bad), ConversionError);
+    EXPECT_FALSE(DecodeTemperature(bad));
+    const unsigned char comma[4] = {'2', '3', ',', '5'};  // not the meter's decimal point, in any locale
+    EXPECT_FALSE(DecodeTemperature(comma));
+    const unsigned char badHumidity[6] = {'4', 'x', '2', '3', '.', '5'};
+    EXPECT_TRUE(DecodeClimate(badHumidity).error().integerField);
 
     const unsigned char v[5] = {' ', '5', '0', '0', 0};
-    EXPECT_EQ(DecodeVoltage(v), 500);
+    EXPECT_EQ(*DecodeVoltage(v), 500);
     const unsigned char shortV[5] = {'1', '0', 0, 0, 0};
-    EXPECT_EQ(DecodeVoltage(shortV), 0);  // fewer than four characters: no value
+    EXPECT_EQ(*DecodeVoltage(shortV), 0);  // fewer than four characters: no value
+    const unsigned char badV[5] = {'1', '0', 'x', '0', 0};
+    EXPECT_FALSE(DecodeVoltage(badV));
+}
+
+TEST(Status, BitsOfTheStatusByte)
+{
+    EXPECT_TRUE(StatusByte{0x20}.Running());
+    EXPECT_FALSE(StatusByte{0xDF}.Running());
+    EXPECT_TRUE(StatusByte{0x04}.Stable());
+    EXPECT_FALSE(StatusByte{0xFB}.Stable());
+    EXPECT_TRUE(StatusByte{0x08}.BatteryEmpty());
+    EXPECT_FALSE(StatusByte{0xF7}.BatteryEmpty());
+    EXPECT_TRUE(StatusByte{0x01}.Overflow());
+    EXPECT_FALSE(StatusByte{0x01}.Underflow());
+    EXPECT_TRUE(StatusByte{0x02}.Underflow());
 }
 
 TEST(Setup, DecodeAndEncode)
 {
     // 0x10 and 0x02 both set: the lowest voltage wins.
-    SetupFlags f = DecodeSetup(BitText(0x12), BitText(0x00));
+    SetupFlags f = DecodeSetup(0x12, 0x00);
     EXPECT_TRUE(f.voltageKnown);
     EXPECT_EQ(f.voltageIndex, 0);
-    f = DecodeSetup(BitText(0x48), BitText(0x03));
+    f = DecodeSetup(0x48, 0x03);
     EXPECT_EQ(f.voltageIndex, 2);
     EXPECT_EQ(f.autoVoltage, 1);
     EXPECT_EQ(f.lapse, 1);
     EXPECT_EQ(f.exponentDisplay, 1);
-    f = DecodeSetup(BitText(0x40), BitText(0x02));
+    f = DecodeSetup(0x40, 0x02);
     EXPECT_FALSE(f.voltageKnown);
     EXPECT_EQ(f.lapse, 0);
     EXPECT_EQ(f.exponentDisplay, 1);
@@ -95,7 +131,7 @@ TEST(Setup, DecodeAndEncode)
         EncodeSetup(0, volts[i], 0, 1, out);
         EXPECT_EQ(out[0], bits[i]);
         EXPECT_EQ(out[1], 0x01);
-        EXPECT_EQ(DecodeSetup(BitText(out[0]), BitText(out[1])).voltageIndex, i);
+        EXPECT_EQ(DecodeSetup(out[0], out[1]).voltageIndex, i);
     }
 }
 
@@ -109,10 +145,10 @@ TEST(Records, HeadOhmAndBreakDown)
     EXPECT_EQ(r.head.date, QStringLiteral("07.03.2011"));
     EXPECT_EQ(r.head.time, QStringLiteral("09:05"));
     EXPECT_EQ(r.head.humidity, QStringLiteral("42"));
-    EXPECT_EQ(r.head.temperature, QStringLiteral("21,5"));
+    EXPECT_EQ(r.head.temperature, QStringLiteral("21.5"));  // as received; the listing adds the locale
     EXPECT_EQ(r.voltage, 500);
     EXPECT_EQ(r.timer, 60);
-    EXPECT_EQ(r.mantissa, QStringLiteral("3,45"));
+    EXPECT_EQ(r.mantissa, QStringLiteral("3.45"));
     EXPECT_EQ(r.exponent, QStringLiteral("09"));
     EXPECT_EQ(r.calculation, 2);
     o[20] = '9';
@@ -148,8 +184,8 @@ TEST(Conversions, StrictLocaleNumbers)
 
 TEST(DirectoryPart, CutsAtLastSeparator)
 {
-    EXPECT_EQ(USB::DirectoryPart(QStringLiteral("C:\\Data\\ohm.csv")), QStringLiteral("C:\\Data\\"));
-    EXPECT_EQ(USB::DirectoryPart(QStringLiteral("/home/u/data/log.csv")), QStringLiteral("/home/u/data/"));
-    EXPECT_EQ(USB::DirectoryPart(QStringLiteral("/home/u\\x/a.csv")), QStringLiteral("/home/u\\x/"));
-    EXPECT_EQ(USB::DirectoryPart(QStringLiteral("plain.csv")), QString());
+    EXPECT_EQ(DirectoryPart(QStringLiteral("C:\\Data\\ohm.csv")), QStringLiteral("C:\\Data\\"));
+    EXPECT_EQ(DirectoryPart(QStringLiteral("/home/u/data/log.csv")), QStringLiteral("/home/u/data/"));
+    EXPECT_EQ(DirectoryPart(QStringLiteral("/home/u\\x/a.csv")), QStringLiteral("/home/u\\x/"));
+    EXPECT_EQ(DirectoryPart(QStringLiteral("plain.csv")), QString());
 }

@@ -2,6 +2,7 @@
 #include "rows.h"
 
 #include "app/form_main.h"
+#include "device/protocol.h"
 #include "measure/form_meas.h"
 
 #include <QGroupBox>
@@ -27,7 +28,7 @@ bool MainWindowUsable(Run& run, QString& why)
         why = boxes.join(QStringLiteral(", "));
         return false;
     }
-    if (Form_Main->isHidden() || run.t.meter().RemoteMode() != USB::ModeMain ||
+    if (Form_Main->isHidden() || run.t.meter().RemoteMode() != protocol::kModeMain ||
         Form_Main->Label_SN->text() != QString::fromStdString(run.t.meter().scenario().serialNo)) {
         why = QStringLiteral("main window without the meter after Init");
         return false;

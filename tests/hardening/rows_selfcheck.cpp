@@ -2,9 +2,10 @@
 // of them undefined, or its table would prove nothing.
 #include "rows.h"
 
+#include "app/connection_loss.h"
 #include "common/csv_appender.h"
 #include "common/dialogs.h"
-#include "device/usb.h"
+#include "device/commands.h"
 
 #include <QFile>
 
@@ -22,11 +23,10 @@ bool g_failed = false;  // in a child: its run saw the fault
 // Reads the identity; true when that went wrong in any visible way.
 bool IdentityFailed()
 {
-    USB usb;
-    QString serialNo, swVersion, deviceName;
+    MeterCommands usb;
     usb.Connect();
-    const int result = usb.ReadIdentity(serialNo, swVersion, deviceName);
-    g_failed = result < 0 || serialNo.contains(QLatin1Char('?')) || swVersion.trimmed().isEmpty();
+    const Result<Identity> id = usb.ReadIdentity();
+    g_failed = !id || id->serialNo.contains(QLatin1Char('?')) || id->swVersion.trimmed().isEmpty();
     return g_failed;
 }
 
@@ -55,10 +55,10 @@ std::vector<std::pair<Procedure, QString>> SelfCheckRows()
                       }),
                       QStringLiteral("hang"));
     rows.emplace_back(Misbehaving("exit", [](Run&) { std::exit(3); }), QStringLiteral("without the connection-loss"));
-    rows.emplace_back(Misbehaving("fatal", [](Run&) { USB::ReportConnectionLoss(-1); }),
+    rows.emplace_back(Misbehaving("fatal", [](Run&) { krx::ReportConnectionLoss(-1); }),
                       QStringLiteral("not a fatal point"));
 
-    Procedure wrongCode = Misbehaving("fatal code", [](Run&) { USB::ReportConnectionLoss(-4); });
+    Procedure wrongCode = Misbehaving("fatal code", [](Run&) { krx::ReportConnectionLoss(-4); });
     wrongCode.fatal = [](const std::vector<TransferRecord>&, int, QString&) { return true; };
     wrongCode.run = [](Run&) {
         if (IdentityFailed()) {

@@ -1,7 +1,8 @@
 // The simulated meter: scenarios, physics that the windows depend on, and injected faults.
 #include "sim_fixture.h"
 
-#include "device/usb.h"
+#include "device/commands.h"
+#include "device/protocol.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -83,9 +84,9 @@ TEST(SimPhysics, ResistanceRisesVoltageRampsRangesFollowTheVoltage)
     s.rInf = 5e11;
     s.tauSeconds = 60;
     test::SimSetup t(s);
-    USB usb;
+    MeterCommands usb;
     usb.Connect();
-    usb.SetRemoteMode(6);
+    usb.SetRemoteMode(protocol::kModeMeasure);
     sim::Meter& m = t.meter();
     EXPECT_FALSE(m.Stable());
     EXPECT_LT(m.ActualVolts(), 500);
@@ -99,20 +100,18 @@ TEST(SimPhysics, ResistanceRisesVoltageRampsRangesFollowTheVoltage)
     EXPECT_EQ(m.ActualVolts(), 500);
     EXPECT_NEAR(last, 5e11, 5e9);
     // 500 GOhm is beyond what 10 V can measure but within 1000 V's range.
-    usb.WriteMeasuringSetup(0, 10, 0, 0);
+    usb.WriteMeasuringSetup({0, 10, 0, 0});
     EXPECT_EQ(m.StatusByte() & 0x03, 0x01);
     EXPECT_EQ(m.StatusByte() & 0x04, 0);  // a new voltage ramps up again
-    usb.WriteMeasuringSetup(0, 1000, 0, 0);
+    usb.WriteMeasuringSetup({0, 1000, 0, 0});
     EXPECT_EQ(m.StatusByte() & 0x03, 0);
     // The value reply carries three significant digits.
     t.clock.Advance(1000);
-    double value = 0, temp = 0;
-    QString text;
-    int hum = 0, reserved = 0, range = 0, batt = 0;
-    usb.ReadMeasuredValue(value, text, hum, temp, reserved, range, batt);
-    EXPECT_EQ(text, QStringLiteral("5.00E+11"));
+    const Result<MeasuredValue> reading = usb.ReadMeasuredValue();
+    ASSERT_TRUE(reading);
+    EXPECT_EQ(reading->value.mantissa + QStringLiteral("E+") + reading->value.exponent, QStringLiteral("5.00E+11"));
     // Leaving the measuring mode switches the voltage off.
-    usb.SetRemoteMode(3);
+    usb.SetRemoteMode(protocol::kModeMain);
     EXPECT_EQ(m.StatusByte() & 0x24, 0);
     EXPECT_EQ(m.ActualVolts(), 0);
 }
@@ -120,42 +119,42 @@ TEST(SimPhysics, ResistanceRisesVoltageRampsRangesFollowTheVoltage)
 TEST(SimFaults, CountDirectionTimeAndReplug)
 {
     test::SimSetup t;
-    USB usb;
+    MeterCommands usb;
     usb.Connect();
-    QString bits;
     // Two status reads in a row fail, the third goes through.
     t.sim->Inject(Fault{Fault::Fail, 1, 1, 1, 2, kUsbErrorPipe});
-    EXPECT_EQ(usb.ReadStatusBits(bits), 1);
-    EXPECT_EQ(usb.ReadStatusBits(bits), kUsbErrorPipe);
-    EXPECT_EQ(usb.ReadStatusBits(bits), kUsbErrorPipe);
-    EXPECT_EQ(usb.ReadStatusBits(bits), 1);
+    EXPECT_EQ(CodeOf(usb.ReadStatus()), 1);
+    EXPECT_EQ(CodeOf(usb.ReadStatus()), kUsbErrorPipe);
+    EXPECT_EQ(CodeOf(usb.ReadStatus()), kUsbErrorPipe);
+    EXPECT_EQ(CodeOf(usb.ReadStatus()), 1);
     // A timeout costs the full second.
     t.sim->Inject(Fault{Fault::Timeout, 0, 54, 2});
     const double before = t.clock.Seconds();
-    EXPECT_EQ(usb.SetRemoteMode(3), kUsbErrorTimeout);
+    EXPECT_EQ(CodeOf(usb.SetRemoteMode(protocol::kModeMain)), kUsbErrorTimeout);
     EXPECT_NEAR(t.clock.Seconds() - before, 1.02, 1e-9);
     // An OUT-only fault leaves IN transfers alone.
     t.sim->Inject(Fault{Fault::Fail, 0, -1, 2, 1, kUsbErrorIo});
-    EXPECT_EQ(usb.ReadStatusBits(bits), 1);
-    EXPECT_EQ(usb.SetRemoteMode(3), kUsbErrorIo);
+    EXPECT_EQ(CodeOf(usb.ReadStatus()), 1);
+    EXPECT_EQ(CodeOf(usb.SetRemoteMode(protocol::kModeMain)), kUsbErrorIo);
     // Unplugged from second 100 on; every transfer fails until the meter is back and reopened.
     Fault unplug{Fault::Unplug};
     unplug.atSecond = 100;
     t.sim->Inject(unplug);
-    EXPECT_EQ(usb.SetRemoteMode(3), 1);
+    EXPECT_EQ(CodeOf(usb.SetRemoteMode(protocol::kModeMain)), 1);
     t.clock.Advance(100);
-    EXPECT_EQ(usb.SetRemoteMode(3), kUsbErrorNoDevice);
-    EXPECT_EQ(usb.Connect(), 0);
-    EXPECT_EQ(usb.SetRemoteMode(3), kUsbErrorNoDevice);
+    EXPECT_EQ(CodeOf(usb.SetRemoteMode(protocol::kModeMain)), kUsbErrorNoDevice);
+    EXPECT_EQ(CodeOf(usb.Connect()), 0);
+    EXPECT_EQ(CodeOf(usb.SetRemoteMode(protocol::kModeMain)), kUsbErrorNoDevice);
     t.sim->Inject(Fault{Fault::Replug, 0});
-    EXPECT_EQ(usb.SetRemoteMode(3), kUsbErrorNoDevice);  // plugged in again, but not yet reopened
-    EXPECT_EQ(usb.Connect(), 1);
-    EXPECT_EQ(usb.SetRemoteMode(3), 1);
+    // Plugged in again, but not yet reopened.
+    EXPECT_EQ(CodeOf(usb.SetRemoteMode(protocol::kModeMain)), kUsbErrorNoDevice);
+    EXPECT_EQ(CodeOf(usb.Connect()), 1);
+    EXPECT_EQ(CodeOf(usb.SetRemoteMode(protocol::kModeMain)), 1);
     // Cleared faults do not strike any more, also those still waiting for their transfer.
     t.sim->Inject(Fault{Fault::Fail, 1});
     t.sim->ClearFaults();
-    EXPECT_EQ(usb.SetRemoteMode(3), 1);
-    EXPECT_EQ(usb.SetRemoteMode(3), 1);
+    EXPECT_EQ(CodeOf(usb.SetRemoteMode(protocol::kModeMain)), 1);
+    EXPECT_EQ(CodeOf(usb.SetRemoteMode(protocol::kModeMain)), 1);
 }
 
 TEST(SimFaults, AccessDeniedIsToldApartFromAbsence)
@@ -163,12 +162,16 @@ TEST(SimFaults, AccessDeniedIsToldApartFromAbsence)
     Scenario s;
     s.faults.push_back(Fault{Fault::AccessDenied});
     test::SimSetup t(s);
-    USB usb;
-    EXPECT_EQ(usb.Connect(), 0);
+    MeterCommands usb;
+    const Status denied = usb.Connect();
+    ASSERT_FALSE(denied);
+    EXPECT_EQ(denied.error().error, DeviceError::NoAccess);
     EXPECT_EQ(TheUsbBackend().LastOpenError(), kUsbErrorAccess);
     t.meter().SetAccessDenied(false);
     t.meter().SetPresent(false);
-    EXPECT_EQ(usb.Connect(), 0);
+    const Status absent = usb.Connect();
+    ASSERT_FALSE(absent);
+    EXPECT_EQ(absent.error().error, DeviceError::NoDevice);
     EXPECT_EQ(TheUsbBackend().LastOpenError(), 0);
 }
 
@@ -199,9 +202,9 @@ TEST(SimTrace, TraceFileRecordsEveryTransfer)
         test::SimSetup t;
         ASSERT_TRUE(TheTransferLog().TraceTo(name));
         TheTransferLog().KeepRecords(false);
-        USB usb;
+        MeterCommands usb;
         usb.Connect();
-        usb.SetRemoteMode(3);
+        usb.SetRemoteMode(protocol::kModeMain);
         TheTransferLog().TraceTo(QString());
         TheTransferLog().KeepRecords(true);
         EXPECT_TRUE(TheTransferLog().Records().empty());

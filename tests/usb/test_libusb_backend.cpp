@@ -5,7 +5,8 @@
 #include "device/backend.h"
 #include "device/krx738.h"
 #include "device/transfer_log.h"
-#include "device/usb.h"
+#include "device/commands.h"
+#include "device/protocol.h"
 
 #include <gtest/gtest.h>
 
@@ -118,25 +119,26 @@ TEST_F(LibusbPath, FindsOpensConfiguresAndClaimsTheMeter)
 TEST_F(LibusbPath, TransfersBothWaysAreByteExact)
 {
     EmulatedMeter& meter = bed->Plug(3, 7);
-    USB usb;
-    ASSERT_EQ(usb.Connect(), 1);
+    MeterCommands usb;
+    ASSERT_TRUE(usb.Connect());
 
-    QString sn, sw, name;
-    EXPECT_EQ(usb.ReadIdentity(sn, sw, name), 20);
-    EXPECT_EQ(sn, QStringLiteral("73800042"));
-    EXPECT_EQ(sw, QStringLiteral("1.07"));
-    EXPECT_EQ(name, QStringLiteral("KRX 738"));
+    const Result<Identity> id = usb.ReadIdentity();
+    ASSERT_TRUE(id);
+    EXPECT_EQ(id->serialNo, QStringLiteral("73800042"));
+    EXPECT_EQ(id->swVersion, QStringLiteral("1.07"));
+    EXPECT_EQ(id->deviceName, QStringLiteral("KRX 738"));
 
     // 1000 V, exponent display, lapse: byte 0 = 0x10, byte 1 = 0x02 | 0x01, sent twice, then applied.
-    EXPECT_EQ(usb.WriteMeasuringSetup(0, 1000, 1, 1), 2);
-    int voltageIndex = -1, autoVoltage = -1, lapse = -1, exponent = -1, timer = -1;
-    EXPECT_EQ(usb.ReadMeasuringSetup(voltageIndex, autoVoltage, lapse, exponent, timer), 2);
-    EXPECT_EQ(voltageIndex, 3);
-    EXPECT_EQ(autoVoltage, 0);
-    EXPECT_EQ(lapse, 1);
-    EXPECT_EQ(exponent, 1);
-    EXPECT_EQ(timer, 60);
-    EXPECT_EQ(usb.WriteMeasuringTimer(0x0258), 2);  // 600 s
+    EXPECT_TRUE(usb.WriteMeasuringSetup({0, 1000, 1, 1}));
+    const Result<MeasuringSetup> setup = usb.ReadMeasuringSetup();
+    ASSERT_TRUE(setup);
+    EXPECT_TRUE(setup->flags.voltageKnown);
+    EXPECT_EQ(setup->flags.voltageIndex, 3);
+    EXPECT_EQ(setup->flags.autoVoltage, 0);
+    EXPECT_EQ(setup->flags.lapse, 1);
+    EXPECT_EQ(setup->flags.exponentDisplay, 1);
+    EXPECT_EQ(setup->measuringTimer, 60);
+    EXPECT_TRUE(usb.WriteMeasuringTimer(0x0258));  // 600 s
 
     EXPECT_EQ(Describe(meter.Controls()), (S{
         "C0 05 000A 0081 20 [37 33 38 30 30 30 34 32 31 2E 30 37 20 4B 52 58 20 37 33 38] =20",
@@ -292,23 +294,25 @@ TEST_F(LibusbPath, OpenDeviceClosesTheHeldHandleFirst)
 TEST_F(LibusbPath, AfterUnplugEveryTransferFailsUntilTheMeterIsBack)
 {
     EmulatedMeter& meter = bed->Plug(1, 5);
-    USB usb;
-    ASSERT_EQ(usb.Connect(), 1);
+    MeterCommands usb;
+    ASSERT_TRUE(usb.Connect());
     unsigned char buf[20] = {};
-    const unsigned char mode[1] = {USB::ModeMain};
+    const unsigned char mode[1] = {protocol::kModeMain};
     ASSERT_EQ(krx.ControlIn(5, 1, 0x81, buf, 1), 1);
 
     bed->Unplug(meter);
     EXPECT_EQ(krx.ControlIn(5, 1, 0x81, buf, 1), kUsbErrorNoDevice);
     EXPECT_EQ(krx.ControlOut(0x20, 54, 0x81, mode, 1), kUsbErrorNoDevice);
-    QString sn = QStringLiteral("kept"), sw, name;
-    EXPECT_EQ(usb.ReadIdentity(sn, sw, name), kUsbErrorNoDevice);
-    EXPECT_EQ(sn, QStringLiteral("kept"));
+    const Result<Identity> lost = usb.ReadIdentity();
+    ASSERT_FALSE(lost);
+    EXPECT_EQ(lost.error().error, DeviceError::TransferFailed);
+    EXPECT_EQ(lost.error().code, kUsbErrorNoDevice);
 
-    // The reconnect finds nothing: 0, and the handle is gone too.
-    QString bits = QStringLiteral("untouched");
-    EXPECT_EQ(usb.ReadStatusBits(bits), 0);
-    EXPECT_EQ(bits, QStringLiteral("untouched"));
+    // The reconnect finds nothing: nothing sent, and the handle is gone too.
+    const Result<StatusByte> absent = usb.ReadStatus();
+    ASSERT_FALSE(absent);
+    EXPECT_EQ(absent.error().error, DeviceError::NoDevice);
+    EXPECT_FALSE(absent.error().Sent());
     EXPECT_EQ(LastOpenError(), 0);
     EXPECT_EQ(meter.OpenNodes(), 0);
     EXPECT_LT(krx.ControlIn(5, 1, 0x81, buf, 1), 0);
@@ -318,10 +322,11 @@ TEST_F(LibusbPath, AfterUnplugEveryTransferFailsUntilTheMeterIsBack)
     EmulatedMeter& back = bed->Plug(1, 6);
     EXPECT_LT(krx.ControlIn(5, 1, 0x81, buf, 1), 0);
     EXPECT_EQ(back.Opens(), 0);
-    EXPECT_EQ(usb.ReadStatusBits(bits), 1);
-    EXPECT_EQ(bits, QStringLiteral("0000 0000 "));
+    const Result<StatusByte> status = usb.ReadStatus();
+    ASSERT_TRUE(status);
+    EXPECT_EQ(status->byte, 0x00);
     EXPECT_EQ(krx.ControlOut(0x20, 54, 0x81, mode, 1), 1);
-    back.WithModel([](sim::Meter& m) { EXPECT_EQ(m.RemoteMode(), USB::ModeMain); });
+    back.WithModel([](sim::Meter& m) { EXPECT_EQ(m.RemoteMode(), protocol::kModeMain); });
     EXPECT_EQ(meter.Controls().size(), 1u);  // the unplugged meter heard nothing more
 }
 

@@ -1,0 +1,17 @@
+#include "app/connection_loss.h"
+
+#include "common/dialogs.h"
+
+#include <QString>
+
+namespace krx {
+
+void ReportConnectionLoss(int code)
+{
+    const QString caption = QStringLiteral("!! Error Nr.: ") + QString::number(code) + QStringLiteral(" occurred ");
+    TheDialogs().Message(QStringLiteral("Connection to the KRX 738 interrupted. Program is terminated."), caption,
+                         Buttons::Ok, Icon::None);
+    ExitProcess(code);
+}
+
+}  // namespace krx

@@ -1,0 +1,10 @@
+#pragma once
+// What the window program does when the meter is gone in the middle of a reading: it says so and
+// ends, with the transfer's error code as exit status. Below the application nothing ends the
+// process; procedures hand the loss up as their outcome.
+
+namespace krx {
+
+[[noreturn]] void ReportConnectionLoss(int code);
+
+}  // namespace krx
