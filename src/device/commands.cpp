@@ -4,7 +4,6 @@
 #include "device/backend.h"
 #include "device/protocol.h"
 
-#include <cstring>
 
 namespace krx {
 

@@ -53,7 +53,7 @@ public:
     // Opens the meter afresh. NoAccess when a meter is there that this user may not open.
     Status Connect();
     Result<Identity> ReadIdentity();
-    // Re-opens first; NoDevice (nothing sent) when that fails.
+    // Re-opens first; NoDevice or NoAccess (nothing sent) when that fails.
     Result<StatusByte> ReadStatus();
     // Value, status and climate of one reading. A failed transfer ends it with its code; an
     // unreadable value or climate ends it with UnreadableReply.
