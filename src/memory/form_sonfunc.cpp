@@ -1,12 +1,15 @@
 #include "device/protocol.h"
 #include "memory/form_sonfunc.h"
 
+#include "memory/readout_view.h"
+
 #include "app/form_main.h"
 #include "common/controls.h"
 #include "common/ui_wait.h"
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QHideEvent>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -19,7 +22,8 @@ using namespace krx;
 
 TForm_SonFunc* Form_SonFunc = nullptr;
 
-TForm_SonFunc::TForm_SonFunc()
+TForm_SonFunc::TForm_SonFunc(ProcedureRunner& runner)
+    : runner_(runner), readOutView_(std::make_unique<ReadOutView>(*this)), readOut_(Usb, runner, *readOutView_)
 {
     setObjectName(QStringLiteral("Form_SonFunc"));
     setWindowTitle(QStringLiteral("Special function"));
@@ -169,6 +173,18 @@ void TForm_SonFunc::FormClose()
 void TForm_SonFunc::BitBtn_SetClick()
 {
     RangeSaveRequested = true;
+    readOut_.RequestRange(MaskEdit_from->text(), MaskEdit_to->text());
+}
+
+TForm_SonFunc::~TForm_SonFunc() = default;
+
+void TForm_SonFunc::hideEvent(QHideEvent* event)
+{
+    // A minimised window is hidden by the window system (spontaneous); it is still open. Once left,
+    // the window shows its range group no more, so a waiting read-out has nothing to wait for.
+    if (!event->spontaneous())
+        readOut_.RequestLeave();
+    QWidget::hideEvent(event);
 }
 
 void TForm_SonFunc::closeEvent(QCloseEvent* event)

@@ -3,12 +3,15 @@
 // test. This file holds the window itself; each procedure lives in a file of its own.
 
 #include "common/save_dialog.h"
+#include "core/memory_readout.h"
+#include "core/procedure_runner.h"
 #include "device/commands.h"
 #include "memory/memory_format.h"
 
 #include <QWidget>
 
 #include <cstdint>
+#include <memory>
 
 class QGroupBox;
 class QLabel;
@@ -20,7 +23,8 @@ class QPushButton;
 class TForm_SonFunc : public QWidget {
     Q_OBJECT
 public:
-    TForm_SonFunc();
+    explicit TForm_SonFunc(krx::ProcedureRunner& runner);
+    ~TForm_SonFunc() override;
 
     QGroupBox* GroupBox_SpecFunc;
     QPushButton* BitBtn_ReadStOhm;
@@ -75,22 +79,27 @@ public:
 
     void BitBtn_ReadStOhmClick();
     void BitBtn_ReadStBDClick();
+    // A read-out up to its export; returns the outcome once it has ended (with a runner that runs
+    // inline, as the tests' one does).
     int ReadOutOhmMemory();
     int ReadOutBreakDownMemory();
     void BitBtn_DeleteOhmClick();
     void BitBtn_DeleteBDClick();
 
+protected:
+    void hideEvent(QHideEvent* event) override;
+
 private:
-    void ReconnectAfterFailure();
-    void DeleteMemory(const QString& query, krx::Status (krx::MeterCommands::*erase)(), bool& readOutCut,
-                      const QString& done);
-    // A memory command failed: the next one opens the meter afresh (it may have been plugged in
-    // again). A read-out that was cut off left the meter's read position in mid-memory: the next
-    // read-out of that memory first reads on to the end mark, so that its listing starts at the
-    // first record.
-    bool memoryLinkFailed_ = false;
-    bool ohmReadOutCut_ = false;
-    bool breakDownReadOutCut_ = false;
+    class ReadOutView;
+    friend class ReadOutView;
+    void StartReadOut(krx::MemoryKind kind, bool fromButton = true);
+    int FinishReadOut(krx::MemoryKind kind, const krx::ReadOutReport& report);
+    void DeleteMemory(const QString& query, krx::MemoryKind kind, const QString& done);
+
+    krx::ProcedureRunner& runner_;
+    std::unique_ptr<ReadOutView> readOutView_;
+    krx::MemoryReadOut readOut_;
+    int lastReadOut_ = ReadOutNoRecords;
 
 public:
     // ---- end of memory read-outs ----

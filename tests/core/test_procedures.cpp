@@ -3,6 +3,7 @@
 #include "sim_fixture.h"
 
 #include "core/measurement_cycle.h"
+#include "core/memory_readout.h"
 #include "core/meter_init.h"
 #include "core/procedure_runner.h"
 #include "device/transfer_log.h"
@@ -247,4 +248,131 @@ TEST(ProcedureRunner, DeviceThreadRunsJobsInOrderAndWakesWaits)
     ASSERT_EQ(idle.wait_for(std::chrono::seconds(10)), std::future_status::ready);
     EXPECT_EQ(order, (std::vector<int>{0, 1}));
     EXPECT_FALSE(runner.Busy());
+}
+
+namespace {
+
+// Answers the range as a user would: the texts in turn, or a leave when they run out.
+struct RangeUser : ReadOutListener {
+    void Listing(const QStringList& l, bool last) override
+    {
+        lines << l;
+        lasts += last ? 1 : 0;
+    }
+    void RangeWanted(int h) override
+    {
+        highest = h;
+        Answer();
+    }
+    void RangeRefused() override
+    {
+        ++refused;
+        Answer();
+    }
+    void Answer()
+    {
+        if (answers.isEmpty()) {
+            readOut->RequestLeave();
+            return;
+        }
+        const QStringList a = answers.takeFirst().split(QLatin1Char('-'));
+        readOut->RequestRange(a.value(0), a.value(1));
+    }
+    MemoryReadOut* readOut = nullptr;
+    QStringList answers;
+    QStringList lines;
+    int lasts = 0;
+    int highest = -1;
+    int refused = 0;
+};
+
+struct ReadOut {
+    ReadOut()
+    {
+        user.readOut = &readOut;
+        meter.Connect();
+    }
+    ReadOutReport Run(MemoryKind kind, QStringList answers)
+    {
+        user.answers = std::move(answers);
+        user.lines.clear();
+        readOut.Arm();
+        return readOut.Run(kind);
+    }
+    test::SimSetup t;
+    MeterCommands meter;
+    ProcedureRunner runner{ProcedureRunner::Mode::Inline};
+    RangeUser user;
+    MemoryReadOut readOut{meter, runner, user};
+};
+
+}  // namespace
+
+TEST(MemoryReadOutProcedure, ListsAndWaitsForAValidRange)
+{
+    ReadOut r;
+    // 0 and 4 lie outside 1..3: refused with the message, then 1-3 is taken.
+    const ReadOutReport ohm = r.Run(MemoryKind::Ohm, {"0-3", "1-4", "2-3"});
+    EXPECT_EQ(ohm.outcome, ReadOutReport::Outcome::RangeChosen);
+    EXPECT_EQ(r.user.highest, 3);
+    EXPECT_EQ(r.user.refused, 2);
+    EXPECT_EQ(r.t.dialogs.Messages().count(QStringLiteral("|Value out of range ")), 2);
+    EXPECT_EQ(ohm.range.from, 2);
+    EXPECT_EQ(ohm.range.to, 3);
+    EXPECT_EQ(ohm.ohm.Highest(), 3);
+    EXPECT_EQ(r.user.lasts, 1);
+    EXPECT_TRUE(r.user.lines.contains(QStringLiteral("File number            : 3")));
+
+    // The window left while the range is awaited: the read-out ends without export.
+    const ReadOutReport bd = r.Run(MemoryKind::BreakDown, {});
+    EXPECT_EQ(bd.outcome, ReadOutReport::Outcome::Left);
+    EXPECT_EQ(bd.breakDown.Highest(), 2);
+}
+
+TEST(MemoryReadOutProcedure, CutOffReadOutStartsTheNextAtTheFirstRecord)
+{
+    ReadOut r;
+    // The second record's reply is cut short: one record listed, the break said.
+    r.t.sim->Inject(Fault{.kind = Fault::Short, .at = 1, .command = 35, .direction = 1, .bytes = 29});
+    const ReadOutReport first = r.Run(MemoryKind::Ohm, {"1-1"});
+    EXPECT_EQ(first.outcome, ReadOutReport::Outcome::RangeChosen);
+    EXPECT_EQ(first.ohm.Highest(), 1);
+    EXPECT_TRUE(r.user.lines.contains(QStringLiteral("Read-out interrupted !")));
+    ASSERT_EQ(r.t.dialogs.shown.size(), 1u);
+    EXPECT_TRUE(r.t.dialogs.shown[0].text.contains(QStringLiteral("sent an incomplete record")));
+    r.t.Take();
+
+    // The next one opens the meter afresh, passes over the rest up to the end mark, then lists
+    // the whole memory from its first record.
+    const ReadOutReport second = r.Run(MemoryKind::Ohm, {"1-3"});
+    EXPECT_EQ(second.ohm.Highest(), 3);
+    const QStringList lines = r.t.Take();
+    ASSERT_FALSE(lines.isEmpty());
+    EXPECT_TRUE(lines.front().endsWith(QStringLiteral("open =1")));
+    EXPECT_EQ(lines.filter(QStringLiteral("IN 35")).size(), 2 + 4);
+}
+
+TEST(MemoryReadOutProcedure, NothingOrNoAnswer)
+{
+    ReadOut r;
+    r.t.meter().scenario().ohmMemory.clear();
+    EXPECT_EQ(r.Run(MemoryKind::Ohm, {}).outcome, ReadOutReport::Outcome::NoRecords);
+    EXPECT_EQ(r.user.highest, -1);  // no range offered
+    r.t.sim->Inject(Fault{.kind = Fault::Fail, .at = 0, .command = 36, .code = kUsbErrorIo});
+    EXPECT_EQ(r.Run(MemoryKind::BreakDown, {}).outcome, ReadOutReport::Outcome::Interrupted);
+}
+
+TEST(MemoryReadOutProcedure, EraseSaysWhenTheMeterDidNotTakeIt)
+{
+    ReadOut r;
+    r.t.sim->Inject(Fault{.kind = Fault::Fail, .at = 0, .command = 35, .direction = 2, .code = kUsbErrorPipe});
+    EXPECT_FALSE(r.readOut.Erase(MemoryKind::Ohm));
+    ASSERT_EQ(r.t.dialogs.shown.size(), 1u);
+    EXPECT_TRUE(r.t.dialogs.shown[0].text.contains(QStringLiteral("(error -9)")));
+    EXPECT_EQ(r.t.meter().scenario().ohmMemory.size(), 3u);
+    r.t.Take();
+    // After a failed command the meter is opened afresh before the next one.
+    EXPECT_TRUE(r.readOut.Erase(MemoryKind::Ohm));
+    EXPECT_EQ(r.t.Take(), (L{"0 open =1", "0 OUT 35 [FF] =1"}));
+    EXPECT_TRUE(r.t.meter().scenario().ohmMemory.empty());
 }

@@ -419,13 +419,13 @@ void MemoryWindowsTest::breakDownListingAndMissingNumbers()
                              "3;03.03.2011;09:05;45;22.5;1000;3000000;1;14;1;6;\r\n");
     QCOMPARE(f.t.Take(), (L{BdIn(b1), BdIn(b3), kBdEnd}));
 
-    // The upper bound is read again before every line: raised while the lines are written, it
-    // takes the export further, through slots no record filled.
+    // The export takes its bounds from the fields, not from the range checked at "Save": raised
+    // after that check, the upper one takes the export further, through slots no record filled.
     f.t.dialogs.inputs = {QStringLiteral("again")};
     f.t.dialogs.saves = {file};
     f.t.dialogs.onShow = [](const ShownBox& box) {
         if (box.kind == ShownBox::Save)
-            Later([] { Form_SonFunc->MaskEdit_to->setText(QStringLiteral("5")); });
+            Form_SonFunc->MaskEdit_to->setText(QStringLiteral("5"));
     };
     Later([] { PressSave(QStringLiteral("3"), QStringLiteral("3")); });
     Form_SonFunc->BitBtn_ReadStBD->click();

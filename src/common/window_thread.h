@@ -1,0 +1,23 @@
+#pragma once
+// Carries a procedure's event to the thread of the window that shows it.
+
+#include <QMetaObject>
+#include <QObject>
+#include <QThread>
+
+#include <utility>
+
+namespace krx {
+
+// Runs `f` on the window's thread: at once when already there, else queued behind the events that
+// came before it.
+template <typename F>
+void OnWindowThread(QObject* window, F f)
+{
+    if (QThread::currentThread() == window->thread())
+        f();
+    else
+        QMetaObject::invokeMethod(window, std::move(f), Qt::QueuedConnection);
+}
+
+}  // namespace krx

@@ -1,0 +1,54 @@
+#pragma once
+// The memory read-out's events as the special-functions window shows them.
+
+#include "common/clock.h"
+#include "common/dialogs.h"
+#include "common/window_thread.h"
+#include "memory/form_sonfunc.h"
+
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+
+// The read-out's listing grows in the display while the meter is read. A paint of the window costs
+// about a millisecond, so with a quick meter the listing is painted at most every PaintInterval
+// seconds of the counter, and always for the first record and the last line.
+class TForm_SonFunc::ReadOutView : public krx::ReadOutListener {
+public:
+    static constexpr double PaintInterval = 0.025;
+
+    explicit ReadOutView(TForm_SonFunc& f) : form_(f) {}
+    void Start() { anyPainted_ = false; }
+    void Listing(const QStringList& lines, bool last) override
+    {
+        krx::OnWindowThread(&form_, [this, lines, last] {
+            form_.Memo_Display->appendPlainText(lines.join(QLatin1Char('\n')));
+            // On the window's own thread nothing else would paint while the meter is read.
+            if (form_.runner_.RunMode() != krx::ProcedureRunner::Mode::Inline)
+                return;
+            const double now = krx::CounterSeconds();
+            if (last || !anyPainted_ || now < 0.0 || now - painted_ >= PaintInterval) {
+                krx::TheDialogs().ProcessEvents();
+                painted_ = krx::CounterSeconds();
+                anyPainted_ = true;
+            }
+        });
+    }
+    void RangeWanted(int highest) override
+    {
+        krx::OnWindowThread(&form_, [this, highest] {
+            form_.GroupBox_SR->show();
+            form_.MaskEdit_from->setText(QStringLiteral("1"));
+            form_.MaskEdit_to->setText(QString::number(highest));
+        });
+    }
+    void RangeRefused() override
+    {
+        krx::OnWindowThread(&form_, [this] { form_.RangeSaveRequested = false; });
+    }
+
+private:
+    TForm_SonFunc& form_;
+    bool anyPainted_ = false;
+    double painted_ = 0.0;  // counter seconds of the last paint
+};
