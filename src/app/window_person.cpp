@@ -1,0 +1,43 @@
+#include "app/window_person.h"
+
+#include <QMetaObject>
+#include <QThread>
+
+namespace krx {
+
+template <typename F>
+void WindowPerson::OnWindowThread(F f)
+{
+    if (QThread::currentThread() == target_->thread())
+        f();
+    else
+        QMetaObject::invokeMethod(target_, f, Qt::BlockingQueuedConnection);
+}
+
+Answer WindowPerson::Message(const QString& text, const QString& title, Buttons buttons, Icon icon)
+{
+    Answer answer = Answer::Cancel;
+    OnWindowThread([&] { answer = TheDialogs().Message(text, title, buttons, icon); });
+    return answer;
+}
+
+bool WindowPerson::InputQuery(const QString& title, const QString& prompt, QString& value)
+{
+    bool ok = false;
+    OnWindowThread([&] { ok = TheDialogs().InputQuery(title, prompt, value); });
+    return ok;
+}
+
+bool WindowPerson::SaveFile(const SaveFileRequest& request, QString& fileName)
+{
+    bool ok = false;
+    OnWindowThread([&] { ok = TheDialogs().SaveFile(request, fileName); });
+    return ok;
+}
+
+void WindowPerson::ShowError(const QString& message)
+{
+    OnWindowThread([&] { TheDialogs().ShowError(message); });
+}
+
+}  // namespace krx
