@@ -68,6 +68,7 @@ check_desktop_and_metainfo() {
     check "desktop entry names the installed icon" has "$desktop" "^Icon=$id\$"
     check "metainfo id is the desktop entry's name" has "$metainfo" "<id>$id</id>"
     check "metainfo launches the desktop entry" has "$metainfo" "<launchable type=\"desktop-id\">$id.desktop</launchable>"
+    check "metainfo names the program's licence" has "$metainfo" '<project_license>GPL-3.0-or-later</project_license>'
     check "metainfo carries this version" has "$metainfo" "<release version=\"$version\" date=\"[0-9]{4}-[0-9]{2}-[0-9]{2}\""
     check "metainfo names the meter's USB id" has "$metainfo" '<modalias>usb:v16C0p2B5F\*</modalias>'
     check "no template variable left" bash -c "! grep -rq '@[A-Z_]*@' '$root/share'"
