@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Install rules and the Debian package: the program, its desktop entry, icon, metainfo, man page
 # and the udev rule that lets the logged-in user open the meter.
 include(GNUInstallDirs)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The meter's command set. Every device operation is one member; each returns the result code of
 // its last transfer (above 0 success, 0 or a negative libusb code failure), or 0 when its

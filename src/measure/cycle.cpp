@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The measurement cycle: Start configures the meter, waits for a stable measuring voltage and reads
 // at the sampling interval until Break, the end of the meter's timer or a voltage that never settles.
 #include "measure/form_meas.h"

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the Debian package with CPack into a temporary folder and inspects it: control fields,
 # dependencies, file list, maintainer scripts, and both validators on the packaged files.
 # Usage: check_deb.sh BUILD_DIR APP_ID VERSION

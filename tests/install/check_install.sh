@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the build into a temporary prefix and checks every installed file and its contents.
 # Usage: check_install.sh BUILD_DIR APP_ID VERSION SETTINGS_PATH_HELPER
 set -uo pipefail

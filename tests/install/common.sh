@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Shared by the install checks: counts failed checks and prints one line per failure.
 failures=0
 checks=0
