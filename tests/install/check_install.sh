@@ -25,6 +25,7 @@ check "program names its desktop entry" grep -qaF "$id" "$prefix/bin/krx738"
 
 check_udev_rules "$prefix/lib/udev/rules.d/60-krx738.rules" "$prefix/share/doc/krx738/60-krx738-plugdev.rules"
 check_desktop_and_metainfo "$prefix" "$id" "$version"
+check_copyright_and_changelog "$prefix" "$version" "$id"
 
 # Icon: an SVG that renders at the sizes a desktop asks for.
 icon="$prefix/share/icons/hicolor/scalable/apps/$id.svg"
