@@ -46,7 +46,8 @@ for s in $switches; do
     check "man page documents $s" has "$tmp/man.txt" "(^|[^a-z-])$s([^a-z-]|$)"
 done
 check "man page documents the test-mode parameter" has "$tmp/man.txt" '^\.B T$'
-for topic in KRX_SETUP.INI 60-krx738.rules 60-krx738-plugdev.rules 'udevadm control --reload'; do
+for topic in KRX_SETUP.INI 60-krx738.rules 60-krx738-plugdev.rules 'udevadm control --reload' \
+    'License GPL-3.0-or-later'; do
     check "man page names $topic" grep -qF -- "$topic" "$tmp/man.txt"
 done
 
