@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How long a read-out of a full memory (99 records) takes beyond its transfers: the listing growing
 // in the display and being painted, the record table, the range group. Runs the real window
 // against the simulated meter on the virtual clock; the meter's transfer time passes there, and

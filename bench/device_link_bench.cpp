@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Device link benchmarks. Not a test: prints figures.
 //  1. The libusb path against a meter on the emulated USB bus: one control transfer, and
 //     OpenDevice (close, enumerate, open, configure, claim).

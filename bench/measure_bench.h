@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Shared set-up of the measurement benchmarks: the program's windows on the real clock against the
 // simulated meter, with the window sleeper the program itself installs, and a free-running cycle

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Processor time of the program while a free-running cycle measures, and while the measurement
 // window waits for a button, on the real clock against the simulated meter.
 //   bench_measure_cpu [READINGS=60] [IDLE_SECONDS=30]

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The reading interval of a free-running cycle on the real clock against the simulated meter:
 // how far consecutive value requests lie from SamplingTime plus one status request, and whether
 // the deviation accumulates over the run.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The longest time the measurement window went without painting during a free-running cycle: a
 // probe asks for a repaint every 5 ms and the gaps between the paints that follow are measured,
 // from Start (with the stabilisation wait) to Break.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Soak: a day of free-running readings at 1 s (86 400) and 1 000 memory read-outs with their
 // export, on the virtual clock against the simulated meter, with the process' resident memory
 // (VmRSS) before and after. The windows, the dialogs (scripted) and the files are the real ones.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Install rules and the Debian package: the program, its desktop entry, icon, metainfo, man page
 # and the udev rule that lets the logged-in user open the meter.
 include(GNUInstallDirs)
@@ -29,6 +30,9 @@ install(FILES ${krx_gen}/krx738.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES ${krx_data}/udev/60-krx738.rules DESTINATION ${KRX_UDEV_RULES_DIR})
 # The group rule is an example for headless use, not active as installed.
 install(FILES ${krx_data}/udev/60-krx738-plugdev.rules README.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
+# Licence and changelog where Debian looks for them. The copyright file points to the system's copy
+# of the licence text, so COPYING itself is not installed.
+install(FILES ${krx_data}/debian/copyright ${krx_gen}/changelog.gz DESTINATION ${CMAKE_INSTALL_DOCDIR})
 
 # Debian package: cpack -G DEB in the build folder.
 set(CPACK_PACKAGE_NAME "krx738")
@@ -41,6 +45,7 @@ meter's memories, break-down and break-off tests, and semicolon-separated
 export files. A udev rule lets the user logged in at the computer open the
 meter without root rights; krx738 --simulate runs against a simulated meter.]])
 set(CPACK_PACKAGE_VERSION "${PROJECT_VERSION}")
+set(CPACK_RESOURCE_FILE_LICENSE "${PROJECT_SOURCE_DIR}/COPYING")
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION "electronics")
@@ -52,3 +57,17 @@ set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA "${krx_data}/debian/postinst;${krx_data}/debian/postrm")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 include(CPack)
+
+# The changelog in Debian's format from CHANGELOG.md. Built with the program, so that a version
+# without its section in CHANGELOG.md stops the build, not the release. The package's version has
+# no Debian revision, which makes it a native package: its changelog is changelog.gz, not
+# changelog.Debian.gz.
+add_custom_command(OUTPUT ${krx_gen}/changelog.gz
+  COMMAND awk -v package=${CPACK_PACKAGE_NAME} -v version=${PROJECT_VERSION} -v date=${KRX_RELEASE_DATE}
+          -v maintainer=${CPACK_PACKAGE_CONTACT} -v out=changelog
+          -f ${PROJECT_SOURCE_DIR}/cmake/debian_changelog.awk ${PROJECT_SOURCE_DIR}/CHANGELOG.md
+  COMMAND gzip -9nf changelog
+  DEPENDS ${PROJECT_SOURCE_DIR}/CHANGELOG.md ${PROJECT_SOURCE_DIR}/cmake/debian_changelog.awk
+  WORKING_DIRECTORY ${krx_gen}
+  VERBATIM)
+add_custom_target(krx738_changelog ALL DEPENDS ${krx_gen}/changelog.gz)

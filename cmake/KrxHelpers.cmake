@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Warnings are opt-in per target so that third-party code is never affected.
 function(krx_warnings target)
   if(KRX_WARNINGS)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Every reply the command set decodes, with any length and content: a USB backend that answers
 // from the fuzzer's bytes, driving the real USB operations.
 #include "common/clock.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Scenario files of the simulated meter: any text must end in a scenario or a clear error.
 #include "sim/sim_backend.h"
 

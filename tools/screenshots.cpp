@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Renders each window in typical states against the simulated meter, on a virtual clock so that
 // the pauses cost nothing: krx738_screenshots OUTPUT_FOLDER
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What the window program does when the meter is gone in the middle of a reading: it says so and
 // ends, with the transfer's error code as exit status. Below the application nothing ends the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The main window: Init, the Device group, the moves to the other two windows and the end of the
 // program. It also holds the fields that the whole program reads.

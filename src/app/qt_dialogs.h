@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The dialogs seam on real windows: message boxes, the one-line input dialog, the save-file dialog.
 

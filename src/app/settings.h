@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The settings file KRX_SETUP.INI: a plain profile file ("[section]" lines, "key=value" lines),
 // read and written by a small class of our own so that the layout stays as a person wrote it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The program's version record and its reader. Program files on this platform carry no version
 // resource, so the build compiles an equivalent one into the program: a string table for language

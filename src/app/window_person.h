@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The person's decisions for procedures on the device thread: every call is carried to the
 // windows' thread, answered there by the program's dialogs, and the procedure waits for the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The break-down and break-off test. The meter runs the test; the program sets the two timers,
 // starts each phase, polls the event byte once a second and writes the report into the memo.
 // Start, Stop and Save only raise flags; the test reads them at its yield points (phases A to J).

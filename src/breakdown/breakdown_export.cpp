@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The break-down result file: one line per Save, fourteen columns, header when the save creates it.
 
 #include "common/file_paths.h"

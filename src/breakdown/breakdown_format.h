@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Texts of the break-down test: the report lines and blocks it appends to the memo, and the line
 // and header of its result file. No widgets, so that every text can be checked alone.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The one clock of the program. Every pause and every reading of the high-resolution counter goes
 // through it, so that tests can run minutes of meter time in milliseconds on a virtual clock.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The few control kinds the windows need beyond plain Qt widgets: a radio group with an item
 // index, masked edits written in the designer's mask notation, buttons with pictures, and the

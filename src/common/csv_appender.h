@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The one writer of the export files: Windows-1252 bytes, ";" separators chosen by the caller,
 // CR LF line ends, a header only when the save creates the file, records appended at the end,

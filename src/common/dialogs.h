@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Every message box, the one-line input dialog and the save-file dialog go through this seam, so
 // that tests can answer them in order and see every box the program shows.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Locale-dependent text in one place: the decimal separator, number conversion of the meter's
 // ASCII fields, and the date and time forms of the exports and the main window.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A window's save-file dialog: its settings stay between uses, as a designed dialog's do, and each
 // showing goes through the dialogs seam.

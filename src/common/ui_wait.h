@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Yield points of the long procedures that run inside click handlers, on the one GUI thread.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The measurement cycle without widgets: it configures the meter for the chosen options (and in
 // timer mode programs and starts the meter's timer), waits for a stable measuring voltage and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The read-out of the meter's two memories and their deletion, without widgets. The meter hands
 // out one record per request and ends with record number 0; the read-out lists every record as

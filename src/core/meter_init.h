@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Init without widgets: find the meter, read its identity, battery and measuring setup. The
 // window shows the report; the meter is told it is in the main window (remote mode 3).

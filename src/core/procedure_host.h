@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Where a running procedure meets the world around it: the clock for its pauses, its yield points
 // (where requests such as Break or Stop act), its waits for a person, and the dialogs seam for the

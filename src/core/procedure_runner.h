@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Runs the procedures one at a time. The window program runs them on a device thread of their
 // own, so that the windows paint and take input during every pause and wait; the command-line

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The process-wide USB backend behind the transport: real libusb by default, the simulated meter
 // when the program runs with --simulate. Nothing above KRX_738 knows which one runs.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The meter's command set: every device operation is one member that returns a typed value or a
 // typed failure. Pacing (the pauses before commands) and the re-opens the meter needs are part of

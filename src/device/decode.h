@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Pure decoders of the meter's reply layouts: bytes in, values out. Every reply of the command
 // set is decoded here so that each layout can be tested from byte vectors alone.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The USB transport to the meter: find and open it, and the two vendor control transfers that
 // every device operation is built from. All objects share the one process-wide device handle.

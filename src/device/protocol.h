@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What travels between the program and the meter, written down once: the USB identity, the vendor
 // requests, the command numbers (the wValue of every request), the reply sizes, the bits of the

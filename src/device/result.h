@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What a device operation hands back: its value, or one typed failure. The failure keeps the
 // transfer's own result code, because the user is shown that number and a lost connection ends

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Every open and every control transfer that passes the transport, with the clock's time. Tests
 // assert on it; --trace FILE writes it as it grows, for the simulated and the real meter alike.

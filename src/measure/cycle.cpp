@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The measurement window's side of the measurement cycle: Start and Break, and what the window
 // shows of each pass. The cycle itself is a procedure without widgets (core/measurement_cycle).
 #include "measure/form_meas.h"

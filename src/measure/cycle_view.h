@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The measurement cycle's events as the measurement window shows them, carried to the window's
 // thread.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The measurement log: Save appends the latest reading with a comment to a file of the user's choice.
 #include "common/file_paths.h"
 #include "measure/form_meas.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The measurement window: the meter's measuring options, the running values and the buttons of the
 // measurement cycle. Entered from the main window in one of two modes; Back is the only way out.

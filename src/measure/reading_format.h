@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // How a live reading is shown in the measurement window: the technical display with its unit
 // and decimals tables, the exponent display, and the climate labels.

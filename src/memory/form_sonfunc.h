@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The special-functions window: memory read-outs and exports, memory deletion and the break-down
 // test. This file holds the window itself; each procedure lives in a file of its own.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Text of the two memory read-outs: the display blocks, the export headers and the export lines,
 // and the record tables they are built from. No widgets, no device: values in, text out.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Read-out, listing and range export of the meter's two memories, and their deletion: methods of
 // the special-functions window.
 #include "memory/form_sonfunc.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A model of the meter: the state it keeps and how it answers each control transfer. Time comes
 // from the process clock, so on a virtual clock a ten-minute measurement passes in no time.

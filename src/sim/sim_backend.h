@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The simulated meter behind the USB backend seam: answers every control transfer the program
 // sends as the meter would, on the process' clock, with faults that tests can inject.

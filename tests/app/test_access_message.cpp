@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Init against a meter that is plugged in but may not be opened: the box names the udev rule and
 // the commands that apply it, and only a meter that is really missing gets the "switched on" box.
 #include "app_windows.h"

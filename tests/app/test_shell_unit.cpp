@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The settings file, the version record and caption, the command line and the wait helpers.
 #include "qt_print.h"
 #include "scripted_dialogs.h"

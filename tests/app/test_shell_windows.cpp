@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The three windows against the simulated meter: Init, the moves between the windows with their
 // remote-mode codes, the measurement window's option handlers, and the end of the program.
 #include "app_windows.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The break-down and break-off test in the special-functions window against the simulated meter,
 // on the virtual clock: what the meter receives, what the memo reports and what the file holds.
 #include "common/file_paths.h"

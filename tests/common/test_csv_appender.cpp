@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The shared export writer against a real temporary folder.
 #include "common/csv_appender.h"
 

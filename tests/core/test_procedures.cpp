@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The measurement cycle, Init and the runner as procedures without widgets, on the virtual clock
 // against the simulated meter: no QApplication, requests come from the events themselves.
 #include "sim_fixture.h"

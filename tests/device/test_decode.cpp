@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reply decoders, fed with byte vectors laid out as the meter sends them.
 #include "common/localetext.h"
 #include "device/decode.h"

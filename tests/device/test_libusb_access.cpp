@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The libusb backend against an emulated meter whose device node the user may not open: Init can
 // only explain a missing udev rule if LastOpenError really carries LIBUSB_ERROR_ACCESS. Runs under
 // umockdev-run; as root the open is tried by a child that has dropped to an unprivileged user.

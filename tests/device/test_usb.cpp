@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The command set against the simulated meter: exact transfers, pauses and decoded outputs.
 #include "sim_fixture.h"
 

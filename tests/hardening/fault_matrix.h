@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The fault matrix: each procedure of the program runs once cleanly against the simulated meter to
 // count its transfers, then once per transfer and fault kind in a forked child with that fault

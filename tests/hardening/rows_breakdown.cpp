@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Row of the break-down test: set-up, break-down, its result saved, break-off, the final result
 // saved, Stop.
 #include "rows.h"

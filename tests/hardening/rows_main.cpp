@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Rows of the main window: Init, and Exit.
 #include "rows.h"
 

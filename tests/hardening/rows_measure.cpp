@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Rows of the measurement window: a free-running cycle ended with Break, and a timer cycle that
 // runs out; each followed by Save of the reading.
 #include "rows.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Rows of the special-functions window: both memory read-outs with their export, and the two
 // deletions.
 #include "rows.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Procedures that misbehave on purpose when their one transfer fails: the matrix must call each
 // of them undefined, or its table would prove nothing.
 #include "rows.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Every procedure with every fault at every transfer: prints the table and fails when any run
 // ends in an outcome that is not defined (a crash, a hang, an exit without the connection-loss
 // box, a fatal end where none is meant, a broken export file, a false success, a program that

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The exports and the settings file when the disk, the folder or another program gets in the way:
 // never half a line, never a false "Save successfully!", always a message that names the file; the
 // settings file keeps its other keys. Each case runs in a forked child (a full disk is a file size

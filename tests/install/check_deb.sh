@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the Debian package with CPack into a temporary folder and inspects it: control fields,
 # dependencies, file list, maintainer scripts, and both validators on the packaged files.
 # Usage: check_deb.sh BUILD_DIR APP_ID VERSION
@@ -70,6 +71,7 @@ root="$tmp/root/usr"
 check "packaged program is stripped" bash -c "! readelf -S '$root/bin/krx738' | grep -q debug_info"
 check_udev_rules "$root/lib/udev/rules.d/60-krx738.rules" "$root/share/doc/krx738/60-krx738-plugdev.rules"
 check_desktop_and_metainfo "$root" "$id" "$version"
+check_copyright_and_changelog "$root" "$version" "$id"
 check "appstreamcli validate-tree finds the desktop entry" appstreamcli validate-tree --no-net "$tmp/root"
 
 finish

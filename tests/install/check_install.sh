@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the build into a temporary prefix and checks every installed file and its contents.
 # Usage: check_install.sh BUILD_DIR APP_ID VERSION SETTINGS_PATH_HELPER
 set -uo pipefail
@@ -24,6 +25,7 @@ check "program names its desktop entry" grep -qaF "$id" "$prefix/bin/krx738"
 
 check_udev_rules "$prefix/lib/udev/rules.d/60-krx738.rules" "$prefix/share/doc/krx738/60-krx738-plugdev.rules"
 check_desktop_and_metainfo "$prefix" "$id" "$version"
+check_copyright_and_changelog "$prefix" "$version" "$id"
 
 # Icon: an SVG that renders at the sizes a desktop asks for.
 icon="$prefix/share/icons/hicolor/scalable/apps/$id.svg"
@@ -44,7 +46,8 @@ for s in $switches; do
     check "man page documents $s" has "$tmp/man.txt" "(^|[^a-z-])$s([^a-z-]|$)"
 done
 check "man page documents the test-mode parameter" has "$tmp/man.txt" '^\.B T$'
-for topic in KRX_SETUP.INI 60-krx738.rules 60-krx738-plugdev.rules 'udevadm control --reload'; do
+for topic in KRX_SETUP.INI 60-krx738.rules 60-krx738-plugdev.rules 'udevadm control --reload' \
+    'License GPL-3.0-or-later'; do
     check "man page names $topic" grep -qF -- "$topic" "$tmp/man.txt"
 done
 

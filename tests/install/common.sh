@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Shared by the install checks: counts failed checks and prints one line per failure.
 failures=0
 checks=0
@@ -36,6 +37,8 @@ expected_files() {
         "share/applications/$id.desktop" \
         share/doc/krx738/60-krx738-plugdev.rules \
         share/doc/krx738/README.md \
+        share/doc/krx738/changelog.gz \
+        share/doc/krx738/copyright \
         "share/icons/hicolor/scalable/apps/$id.svg" \
         share/man/man1/krx738.1.gz \
         "share/metainfo/$id.metainfo.xml" | LC_ALL=C sort
@@ -68,7 +71,30 @@ check_desktop_and_metainfo() {
     check "desktop entry names the installed icon" has "$desktop" "^Icon=$id\$"
     check "metainfo id is the desktop entry's name" has "$metainfo" "<id>$id</id>"
     check "metainfo launches the desktop entry" has "$metainfo" "<launchable type=\"desktop-id\">$id.desktop</launchable>"
+    check "metainfo names the program's licence" has "$metainfo" '<project_license>GPL-3.0-or-later</project_license>'
     check "metainfo carries this version" has "$metainfo" "<release version=\"$version\" date=\"[0-9]{4}-[0-9]{2}-[0-9]{2}\""
     check "metainfo names the meter's USB id" has "$metainfo" '<modalias>usb:v16C0p2B5F\*</modalias>'
     check "no template variable left" bash -c "! grep -rq '@[A-Z_]*@' '$root/share'"
+}
+
+# The copyright file in Debian's machine-readable format, and the changelog in Debian's format with
+# this release at its top, dated as the metainfo dates it. Writes into the caller's $tmp.
+check_copyright_and_changelog() {
+    local root="$1" version="$2" id="$3"
+    local doc="$root/share/doc/krx738"
+    check "copyright file is in the machine-readable format" \
+        has "$doc/copyright" '^Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/$'
+    check "copyright file: every file is GPL-3+ of the program's developers" \
+        bash -c "grep -A2 -x 'Files: \*' '$doc/copyright' | tr '\n' '|' |
+                 grep -qx 'Files: \*|Copyright: [0-9-]* The KRX 738 read-out program developers|License: GPL-3+|'"
+    check "copyright file points to the system's GPL-3 text" has "$doc/copyright" '"/usr/share/common-licenses/GPL-3"'
+    check "changelog is compressed at maximum" bash -c "file -L '$doc/changelog.gz' | grep -q 'max compression'"
+    zcat "$doc/changelog.gz" >"$tmp/changelog" 2>/dev/null
+    check "changelog parses" dpkg-parsechangelog -l "$tmp/changelog"
+    check "changelog starts with this version" \
+        test "$(dpkg-parsechangelog -l "$tmp/changelog" -S Version 2>/dev/null)" = "$version"
+    local released
+    released=$(sed -nE 's/.*<release version="[^"]*" date="([0-9-]+)".*/\1/p' "$root/share/metainfo/$id.metainfo.xml")
+    check "changelog dates this release as the metainfo does" \
+        test "$(date -u -d "$(dpkg-parsechangelog -l "$tmp/changelog" -S Date 2>/dev/null)" +%F)" = "$released"
 }

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The measurement cycle against the simulated meter on the virtual clock: the transfers and pauses
 // of Start, the stabilisation wait, the reading loop, Break and the timer's end, what the window
 // shows, and the paths that end the program.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Save of the measurement window: the measurement log's bytes, the dialogs and their answers, the
 // settings write, and every way a save can fail without a success message.
 #include "app_windows.h"

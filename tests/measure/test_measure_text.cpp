@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the window tests of the cycle and the export do not reach: the display of odd value texts,
 // wide figures and range flags, and a record line out of range with a ";" in its comment.
 #include "measure/measurement_log.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The simulated meter at the speed of a real one: every control transfer advances the virtual
 // clock by the time it would take on the bus, so code that paces itself by the counter sees a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Display blocks, headers and export lines of the two memory read-outs, from records decoded out
 // of raw bytes as the meter sends them.
 #include "common/csv_appender.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The memory read-outs, range exports and deletions of the special-functions window against the
 // simulated meter: the display, the waits for the range, the dialogs, the files byte for byte and
 // every transfer.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The simulated meter: scenarios, physics that the windows depend on, and injected faults.
 #include "sim_fixture.h"
 

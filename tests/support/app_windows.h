@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The program's three windows for window tests: created in start-up order with the settings file in
 // a temporary folder and the given program parameters, destroyed at the end of the scope. Create

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Installs a virtual clock, the simulated meter and scripted dialogs for one test, and clears
 // the transfer log, so that every test starts from a meter that was just plugged in.

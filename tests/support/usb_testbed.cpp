@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // GLib before Qt: Qt's "signals" keyword would otherwise rename a field of GLib's headers.
 #include <umockdev.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Meters on an emulated USB bus (umockdev), so that the real libusb backend and everything above it
 // run unchanged against the meter model. The process must run under libumockdev-preload.so (see

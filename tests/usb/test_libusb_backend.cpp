@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The real libusb backend, transport and command set against meters on an emulated USB bus.
 #include "qt_print.h"
 #include "usb_testbed.h"
