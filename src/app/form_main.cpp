@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "device/protocol.h"
 #include "app/form_main.h"
 
+#include "device/protocol.h"
 #include "app/settings.h"
 #include "app/startup.h"
 #include "app/version.h"

@@ -3,9 +3,9 @@
 // starts each phase, polls the event byte once a second and writes the report into the memo.
 // Start, Stop and Save only raise flags; the test reads them at its yield points (phases A to J).
 
-#include "device/protocol.h"
 #include "memory/form_sonfunc.h"
 
+#include "device/protocol.h"
 #include "app/form_main.h"
 #include "breakdown/breakdown_format.h"
 #include "common/clock.h"

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "device/protocol.h"
 #include "measure/form_meas.h"
 
+#include "device/protocol.h"
 #include "measure/cycle_view.h"
 
 #include "app/form_main.h"

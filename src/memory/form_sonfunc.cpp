@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "device/protocol.h"
 #include "memory/form_sonfunc.h"
 
+#include "device/protocol.h"
 #include "memory/readout_view.h"
 
 #include "app/form_main.h"
