@@ -107,7 +107,7 @@ void CreateWindows()
     });
     Form_Main = new TForm_Main(*g_runner);
     Form_Meas = new TForm_Meas(*g_runner);
-    Form_SonFunc = new TForm_SonFunc;
+    Form_SonFunc = new TForm_SonFunc(*g_runner);
 }
 
 void DestroyWindows()

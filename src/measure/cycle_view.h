@@ -3,24 +3,10 @@
 // thread.
 
 #include "app/form_main.h"
+#include "common/window_thread.h"
 #include "measure/form_meas.h"
 
 #include <QLabel>
-#include <QMetaObject>
-#include <QThread>
-
-namespace krx {
-// Runs `f` on the window's thread: at once when already there, else queued behind the events
-// that came before it.
-template <typename F>
-void OnWindowThread(QObject* window, F f)
-{
-    if (QThread::currentThread() == window->thread())
-        f();
-    else
-        QMetaObject::invokeMethod(window, std::move(f), Qt::QueuedConnection);
-}
-}  // namespace krx
 
 // The cycle's events, carried to the window's thread.
 class TForm_Meas::CycleView : public krx::CycleListener {

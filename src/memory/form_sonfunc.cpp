@@ -19,7 +19,7 @@ using namespace krx;
 
 TForm_SonFunc* Form_SonFunc = nullptr;
 
-TForm_SonFunc::TForm_SonFunc()
+TForm_SonFunc::TForm_SonFunc(krx::ProcedureRunner& runner) : runner_(runner)
 {
     setObjectName(QStringLiteral("Form_SonFunc"));
     setWindowTitle(QStringLiteral("Special function"));
@@ -173,6 +173,10 @@ void TForm_SonFunc::BitBtn_SetClick()
 
 void TForm_SonFunc::closeEvent(QCloseEvent* event)
 {
+    if (LeaveBreakDownTest()) {
+        event->ignore();
+        return;
+    }
     // The window only hides; it lives until the program ends.
     event->accept();
     RunHandler([this] { FormClose(); });
