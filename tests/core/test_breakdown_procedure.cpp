@@ -396,7 +396,9 @@ TEST(BreakDownProcedure, LostConnectionAtTheBreakDownIsAnOutcome)
                 return !records.empty() && records.back().value == 2 && !records.back().data.isEmpty() &&
                        (records.back().data[0] & 0x02);
             },
-            [&] { p.t.sim->Inject(Fault{.kind = Fault::Fail, .command = 7, .direction = 1, .code = kUsbErrorNoDevice}); });
+            [&] {
+                p.t.sim->Inject(Fault{.kind = Fault::Fail, .command = 7, .direction = 1, .code = kUsbErrorNoDevice});
+            });
     const BreakDownResult r = p.Run();
     EXPECT_EQ(p.presses.Left(), 0);
     EXPECT_EQ(r.outcome, BreakDownOutcome::ConnectionLost);
@@ -476,12 +478,16 @@ TEST(BreakDownProcedure, StopCutsTheWholeSecondWaitShortOnTheDeviceThread)
             std::fprintf(stderr, "watchdog: the procedure did not end after Stop\n");
             std::abort();
         }
+        const auto sent = [](const TransferRecord& rec, int command, unsigned char byte) {
+            return rec.kind == TransferRecord::Out && rec.value == command && !rec.data.isEmpty() &&
+                   static_cast<unsigned char>(rec.data[0]) == byte;
+        };
         double stopAt = -1.0;
         double holdAt = -1.0;
         for (const TransferRecord& rec : TheTransferLog().Records()) {
-            if (rec.kind == TransferRecord::Out && rec.value == 8 && !rec.data.isEmpty() && static_cast<unsigned char>(rec.data[0]) == 0x40)
+            if (sent(rec, 8, 0x40))
                 stopAt = rec.time;
-            if (rec.kind == TransferRecord::Out && rec.value == 54 && !rec.data.isEmpty() && static_cast<unsigned char>(rec.data[0]) == 35)
+            if (sent(rec, 54, 35))  // the result hold
                 holdAt = rec.time;
         }
         ASSERT_GE(stopAt, requested);
