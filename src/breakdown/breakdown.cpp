@@ -1,22 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The break-down and break-off test. The meter runs the test; the program sets the two timers,
-// starts each phase, polls the event byte once a second and writes the report into the memo.
-// Start, Stop and Save only raise flags; the test reads them at its yield points (phases A to J).
+// The special-functions window's side of the break-down and break-off test: Start, Stop, Save and
+// leaving the window, and what the window shows of the test. The test itself is a procedure
+// without widgets (core/breakdown_test).
 
 #include "memory/form_sonfunc.h"
 
-#include "device/protocol.h"
-#include "app/form_main.h"
-#include "breakdown/breakdown_format.h"
-#include "common/clock.h"
-#include "common/dialogs.h"
-#include "common/localetext.h"
-#include "common/ui_wait.h"
 #include "app/connection_loss.h"
-#include "common/clock.h"
-#include "device/decode.h"
+#include "app/form_main.h"
+#include "breakdown/breakdown_view.h"
+#include "common/window_thread.h"
 
-#include <QCloseEvent>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -25,499 +18,60 @@
 #include <QPushButton>
 
 #include <algorithm>
-#include <cmath>
-#include <utility>
 #include <vector>
 
 using namespace krx;
 
-namespace {
-
-// Positions in the bit text of the event byte (1-based).
-constexpr int kNewValues = 9;   // b0: new intermediate values
-constexpr int kBreakDown = 8;   // b1
-constexpr int kBreakOff = 7;    // b2
-constexpr int kPhaseEnded = 4;  // b4: the phase's timer ran out without its event
-
-// The meter needs this long after the start before its first values mean anything.
-constexpr int kCountdownSteps = 10;
-constexpr int kBreakOffSettleMs = 5000;
-// Longest timer the four-digit fields can hold.
-constexpr int kLongestTimer = 9999;
-
-void Pause(int ms)
-{
-    TheClock().Sleep(ms);
-}
-
-// Truncation of counter readings. The grace of a microsecond keeps a sum of pauses that lands a
-// hair below a whole second (1011.9999999) from counting as the second before, which would end
-// the next wait at once.
-double WholeSeconds(double seconds)
-{
-    return seconds < 0 ? seconds : std::floor(seconds + 1e-6);
-}
-
-long long WholeMilliseconds(double seconds)
-{
-    return static_cast<long long>(std::floor(seconds * 1000.0 + 1e-6));
-}
-
-QString TimeNow()
-{
-    return LongTime(QDateTime::currentDateTime());
-}
-
-// The event byte as bit text; a failed transfer reads as zeros, an open that failed leaves the text.
-int ReadEventBits(MeterCommands& meter, QString& bits)
-{
-    const Result<std::uint8_t> event = meter.ReadEvent();
-    if (event || event.error().Sent())
-        bits = BitText(event.value_or(0));
-    return CodeOf(event);
-}
-
-// Polls in a row that may fail before the user is told that the meter does not answer.
-constexpr int kSilentPolls = 3;
-
-// A set-up or start command the meter did not take: the window would go on saying "in progress"
-// for a test that never runs at the meter.
-void SayCommandLost(int result)
-{
-    TheDialogs().Message(QStringLiteral("The KRX 738 did not take the command (error %1), so the test may not be "
-                                        "running at the meter. Press Stop, check the connection and start the test "
-                                        "again.")
-                             .arg(result),
-                         QStringLiteral("Error"), Buttons::Ok, Icon::None);
-}
-
-// Counts failed event polls and says once per outage that the meter has gone silent; the test
-// goes on polling, so a meter that answers again carries on.
-class PollWatch {
-public:
-    void Seen(int result)
-    {
-        if (result > 0) {
-            failed_ = 0;
-            return;
-        }
-        if (++failed_ == kSilentPolls)
-            TheDialogs().Message(QStringLiteral("The KRX 738 does not answer (error %1). The test goes on when it "
-                                                "answers again; press Stop to end it. If the meter still shows a "
-                                                "test running, stop it at the meter.")
-                                     .arg(result),
-                                 QStringLiteral("Error"), Buttons::Ok, Icon::None);
-    }
-
-private:
-    int failed_ = 0;
-};
-
-// Buttons that would start a second procedure inside the test, or leave the window with the test
-// still running under it ("Back to main menu" would also tell the meter mode 3 in mid-test).
-class BreakDownButtonsLock {
-public:
-    explicit BreakDownButtonsLock(TForm_SonFunc* f)
-    {
-        for (QPushButton* b : {f->BitBtn_ReadStOhm, f->BitBtn_ReadStBD, f->BitBtn_DeleteOhm, f->BitBtn_DeleteBD,
-                               f->BitBtn_BreakDown, f->BitBtn_Main}) {
-            saved_.emplace_back(b, b->isEnabled());
-            b->setEnabled(false);
-        }
-    }
-    ~BreakDownButtonsLock()
-    {
-        for (auto& [button, enabled] : saved_)
-            button->setEnabled(enabled);
-    }
-    BreakDownButtonsLock(const BreakDownButtonsLock&) = delete;
-    BreakDownButtonsLock& operator=(const BreakDownButtonsLock&) = delete;
-
-private:
-    std::vector<std::pair<QPushButton*, bool>> saved_;
-};
-
-}  // namespace
-
-// While the test runs, closing the window must not leave the test's loops running behind a hidden
-// window: the close is turned into a Stop, and the window closes once the test has cleaned up.
-class BreakDownCloseGuard : public QObject {
-public:
-    explicit BreakDownCloseGuard(TForm_SonFunc* form) : form_(form) { form_->installEventFilter(this); }
-    ~BreakDownCloseGuard() override { form_->removeEventFilter(this); }
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        if (watched != form_ || event->type() != QEvent::Close)
-            return false;
-        event->ignore();
-        // Only flags here: a close can arrive during a pause, in the middle of a device operation.
-        form_->leaveAfterBreakDown_ = true;
-        form_->stopForLeavePending_ = true;
-        return true;
-    }
-
-private:
-    TForm_SonFunc* form_;
-};
-
 void TForm_SonFunc::BitBtn_BreakDownClick()
 {
-    if (breakDownRunning_)
+    if (breakDownRunning_ || runner_.Busy())
         return;
     breakDownRunning_ = true;
-    leaveAfterBreakDown_ = false;
-    stopForLeavePending_ = false;
-    {
-        BreakDownButtonsLock lock(this);
-        BreakDownCloseGuard guard(this);
-        try {
-            RunBreakDownTest();
-        } catch (const ConversionError& e) {
-            // Unreadable characters from the meter: say so and leave the meter as after a Stop.
-            TheDialogs().ShowError(e.Message());
-            EndBreakDownTest();
-        }
-    }
+    LockButtonsForBreakDown(true);
+    BreakDownOptions o;
+    o.commandPause = Form_Main->CommandPause;
+    o.testMode = Form_Main->TestMode;
+    breakDown_.Arm();
+    runner_.Start([this, o] {
+        const BreakDownResult result = breakDown_.Run(o);
+        OnWindowThread(this, [this, result] { BreakDownEnded(result); });
+    });
+}
+
+void TForm_SonFunc::BreakDownEnded(const BreakDownResult& result)
+{
+    if (result.outcome == BreakDownOutcome::ConnectionLost)
+        ReportConnectionLoss(result.code);
     breakDownRunning_ = false;
-    if (leaveAfterBreakDown_)
+    LockButtonsForBreakDown(false);
+    if (result.left)
         close();
 }
 
-void TForm_SonFunc::RunBreakDownTest()
+// Buttons that would start a second procedure, or leave the window with the test still running
+// under it ("Back to main menu" would also tell the meter mode 3 in mid-test).
+void TForm_SonFunc::LockButtonsForBreakDown(bool lock)
 {
-    // A. Set-up
-    StopRequested = false;
-    AwaitingBreakDownStart = false;
-    BreakDownStartRequested = false;
-    AwaitingBreakOffStart = false;
-    BreakOffStartRequested = false;
-    SaveRequested = false;
-    Memo_Display->clear();
-
-    // A meter plugged in again since the last command is reached only through a new open: open
-    // afresh and read once more rather than offer timers of 0.
-    Result<Timers> timers = Usb.ReadTimers();
-    if (!timers) {
-        Usb.Connect();
-        timers = Usb.ReadTimers();
+    if (!lock) {
+        for (auto& [button, enabled] : lockedForBreakDown_)
+            button->setEnabled(enabled);
+        lockedForBreakDown_.clear();
+        return;
     }
-    int breakDownTimer = timers.value_or({}).breakDown;
-    int breakOffTimer = timers.value_or({}).breakOff;
-    // The last test's clean-up did not reach the meter, which may still be in one of its phases and
-    // would take the next start for the wrong one.
-    if (meterResetLost_)
-        meterResetLost_ = !Usb.WriteControl(protocol::kControlReset);
-    MaskEdit_BD->setText(QString::number(breakDownTimer));
-    MaskEdit_BO->setText(QString::number(breakOffTimer));
-
-    GroupBox_SR->hide();
-    BitBtn_Save->setEnabled(false);
-    GroupBox_Timers->show();
-    ShowTimerFields(true);
-    BitBtn_Start->setText(QStringLiteral("Start Break-Down"));
-    BitBtn_Start->setEnabled(true);
-    GroupBox_Timers->setTitle(QStringLiteral("Setup timers Break-Down/Break-Off resistance"));
-    // Stop stays usable before the start: with the other buttons locked it is the way out.
-    BitBtn_Stop->setEnabled(true);
-
-    int lost = CodeOf(Usb.SetRemoteMode(protocol::kModeBreakDown));  // the first command the meter did not take
-    int progress = 1;
-    LMDProgress_BDP->setMaximum(20);
-    AwaitingBreakDownStart = true;
-
-    // B. Wait for Start (C1: until both timer fields hold a usable number of seconds).
-    for (;;) {
-        WaitUntil([this] { return BreakDownStartRequested || StopRequested || stopForLeavePending_; });
-        BreakDownYield();
-        if (StopRequested) {
-            EndBreakDownTest();
-            return;
-        }
-        if (ReadBreakTimerFields(breakDownTimer, breakOffTimer))
-            break;
-        BreakDownStartRequested = false;
-        GroupBox_Timers->setTitle(QStringLiteral("Setup timers Break-Down/Break-Off resistance"));
-        BitBtn_Start->setEnabled(true);
+    lockedForBreakDown_.clear();
+    for (QPushButton* b :
+         {BitBtn_ReadStOhm, BitBtn_ReadStBD, BitBtn_DeleteOhm, BitBtn_DeleteBD, BitBtn_BreakDown, BitBtn_Main}) {
+        lockedForBreakDown_.emplace_back(b, b->isEnabled());
+        b->setEnabled(false);
     }
-
-    // C. Start of the break-down phase
-    const int timersWritten = CodeOf(Usb.WriteBreakTimers(breakDownTimer, breakOffTimer));
-    if (lost > 0)
-        lost = timersWritten;
-    ShowTimerFields(false);
-    Pause(Form_Main->CommandPause);
-    LMDProgress_BDP->show();
-    Label_BDP->show();
-    Label_BDP->setText(QStringLiteral("Break-Down Measurement in progress !"));
-    BitBtn_Stop->setEnabled(true);
-    const int started = CodeOf(Usb.Start());
-    if (lost > 0)
-        lost = started;
-    if (lost < 1)
-        SayCommandLost(lost);
-    BreakDownYield();
-    Pause(100);
-
-    BreakDownReport values;
-    auto readValues = [&] {
-        // A failed transfer leaves the values zero, as the reply buffer was; an open that failed
-        // leaves them as they are.
-        const Result<BreakDownValues> got = Usb.ReadBreakDownValues();
-        if (got || got.error().Sent()) {
-            const BreakDownValues v = got.value_or({});
-            values.voltage = v.voltage;
-            values.resistanceBefore = v.resistanceBefore;
-            values.resistanceAfterBD = v.resistanceAfterBD;
-            values.resistanceAfterBO = v.resistanceAfterBO;
-            values.breakOffTime = v.breakOffTimer;
-        }
-        return CodeOf(got);
-    };
-    auto addIntermediateValues = [&] {
-        AddMemoLine(VoltMeasLine(values.voltage));
-        AddMemoLine(ResistanceLine(values.resistanceBefore));
-        AddSeparatorLine();
-    };
-    readValues();
-    AddMemoLine(QStringLiteral("Start Break-Down Measuring !"));
-    AddSeparatorLine();
-    BreakDownYield();
-
-    bool breakDownDone = false;
-    bool noBreakDown = false;
-    bool breakOffDone = false;
-    bool noBreakOff = false;
-    bool firstPass = true;
-    QString bits;
-    PollWatch polls;
-
-    // D. Break-down phase, one iteration per whole second of the counter
-    while (!breakDownDone && !StopRequested) {
-        if (firstPass) {
-            // D1. About 11 s before the first values; the window paints but takes no input.
-            LMDProgress_BDP->setMaximum(kCountdownSteps);
-            for (int step = 0; step <= kCountdownSteps; ++step) {
-                SetBreakDownProgress(step);
-                Pause(1000);
-            }
-            readValues();
-            addIntermediateValues();
-            firstPass = false;
-            LMDProgress_BDP->setMaximum(20);
-        }
-        SetBreakDownProgress(progress);
-        ++progress;
-        const double secondMark = WholeSeconds(CounterSeconds());
-
-        polls.Seen(ReadEventBits(Usb, bits));
-        if (Form_Main->TestMode)
-            AddMemoLine(EventLine(false, bits, TimeNow()));
-        BreakDownYield();
-        if (BitSet(bits, kPhaseEnded))
-            noBreakDown = true;
-        if (BitSet(bits, kNewValues)) {
-            Pause(Form_Main->CommandPause);
-            readValues();
-            progress = 1;
-            LMDProgress_BDP->setMaximum(breakDownTimer);
-            addIntermediateValues();
-            Pause(Form_Main->CommandPause);
-            BreakDownYield();
-        }
-
-        if (noBreakDown) {
-            // E1. No break-down: the meter's timer ran out. Nothing to save; wait for Stop.
-            LMDProgress_BDP->hide();
-            StopRequested = leaveAfterBreakDown_;
-            Label_BDP->setText(QStringLiteral("No Break-Down !"));
-            AddMemoLine(QStringLiteral("No Break-Down !"));
-            AddSeparatorLine();
-            WaitUntil([this] { return StopRequested || stopForLeavePending_; });
-            BreakDownYield();
-            continue;
-        }
-
-        if (BitSet(bits, kBreakDown)) {
-            // E2. Break-down
-            Pause(100);
-            Label_BDP->show();
-            Label_BDP->setText(QStringLiteral("Break-Down !"));
-            const Result<Climate> climate = Usb.ReadClimate();
-            if (!climate && climate.error().error == DeviceError::UnreadableReply)
-                throw ConversionError(UnreadableText(climate.error()).toStdString());
-            if (climate) {
-                values.humidity = climate->humidity;
-                values.temperature = climate->temperature;
-            }
-            const int result = readValues();
-            if (result < 1)
-                ReportConnectionLoss(result);
-            Pause(Form_Main->CommandPause);
-            // Acknowledges the break-down; without it the meter would take the break-off start for
-            // a new break-down phase.
-            const int acknowledged = CodeOf(Usb.WriteControl(protocol::kControlAcknowledge));
-            if (acknowledged < 1)
-                SayCommandLost(acknowledged);
-            Pause(Form_Main->CommandPause);
-            ReadEventBits(Usb, bits);
-            AddSeparatorLine();
-            AddMemoLines(BreakDownBlock(values));
-            breakDownDone = true;
-
-            GroupBox_Timers->show();
-            BitBtn_Save->setEnabled(true);
-            BitBtn_Start->setEnabled(true);
-            BitBtn_Start->setText(QStringLiteral("Start Break-Off"));
-            GroupBox_Timers->setTitle(QStringLiteral("Break-Off resistance"));
-            ShowTimerFields(false);
-            LMDProgress_BDP->hide();
-            // The flags are cleared before the yield, not after it, so that a Start pressed there
-            // counts; cleared later it would be lost with the Start button already disabled.
-            BreakOffStartRequested = false;
-            StopRequested = leaveAfterBreakDown_;
-            AwaitingBreakOffStart = true;
-            BreakDownYield();
-
-            // F. Wait for the break-off start; Save keeps the result so far.
-            for (;;) {
-                WaitUntil([this] {
-                    return BreakOffStartRequested || StopRequested || SaveRequested || stopForLeavePending_;
-                });
-                BreakDownYield();
-                if (SaveRequested) {
-                    if (SaveBreakDownResult(static_cast<float>(values.temperature), values.humidity, breakDownTimer,
-                                            values.voltage, KOhmToMOhm(values.resistanceBefore),
-                                            KOhmToMOhm(values.resistanceAfterBD), 0, 0) == 0)
-                        TheDialogs().Message(QStringLiteral("Save successfully!"), QString(), Buttons::Ok);
-                    SaveRequested = false;
-                    Pause(Form_Main->CommandPause);
-                }
-                if (BreakOffStartRequested || StopRequested)
-                    break;
-            }
-
-            if (BreakOffStartRequested) {
-                // G. Break-off phase, one poll per second
-                Label_BDP->setText(QStringLiteral("Break-Off Measurement in progress !"));
-                LMDProgress_BDP->setMaximum(breakOffTimer);
-                LMDProgress_BDP->show();
-                BitBtn_Save->setEnabled(false);
-                breakOffDone = false;
-                noBreakOff = false;
-                StopRequested = leaveAfterBreakDown_;
-                Pause(Form_Main->CommandPause);
-                const int breakOffStarted = CodeOf(Usb.Start());
-                if (breakOffStarted < 1)
-                    SayCommandLost(breakOffStarted);
-                progress = 1;
-                while (!StopRequested && !breakOffDone && !noBreakOff) {
-                    const QString time = TimeNow();
-                    Pause(1000);
-                    SetBreakDownProgress(progress);
-                    ++progress;
-                    polls.Seen(ReadEventBits(Usb, bits));
-                    if (Form_Main->TestMode)
-                        AddMemoLine(EventLine(true, bits, time));
-                    BreakDownYield();
-                    if (BitSet(bits, kPhaseEnded))
-                        noBreakOff = true;
-                    if (BitSet(bits, kBreakOff)) {
-                        // Ha. Break-off: the meter settles its values first.
-                        LMDProgress_BDP->hide();
-                        Label_BDP->setText(QStringLiteral("Break-OFF !"));
-                        AddMemoLine(QStringLiteral("Wait 5 Sec."));
-                        Pause(kBreakOffSettleMs);
-                        readValues();
-                        AddMemoLines(BreakOffBlock(values));
-                        breakOffDone = true;
-                    }
-                    BreakDownYield();
-                }
-            }
-        }
-
-        // D10. On to the next whole second of the counter.
-        BreakDownYield();
-        if (secondMark < 0) {
-            Pause(1000);  // no high-resolution counter: a plain second
-        } else {
-            for (;;) {
-                const long long elapsedMs = WholeMilliseconds(CounterSeconds() - secondMark);
-                if (elapsedMs >= 1000)
-                    break;
-                Pause(static_cast<int>(1000 - elapsedMs));
-                BreakDownYield();
-            }
-        }
-    }
-
-    // Hb. The break-off timer ran out without a break-off.
-    if (noBreakOff) {
-        Label_BDP->setText(QStringLiteral("No Break-OFF !"));
-        LMDProgress_BDP->hide();
-        readValues();
-        AddMemoLines(NoBreakOffBlock(values));
-    }
-
-    // I. Result hold: the result can be saved as often as wanted until Stop.
-    BitBtn_Save->setEnabled(true);
-    Usb.SetRemoteMode(protocol::kModeBreakDownDone);
-    while (!StopRequested) {
-        WaitUntil([this] { return StopRequested || SaveRequested || stopForLeavePending_; });
-        BreakDownYield();
-        if (SaveRequested) {
-            SaveBreakDownResult(static_cast<float>(values.temperature), values.humidity, breakDownTimer, values.voltage,
-                                KOhmToMOhm(values.resistanceBefore), KOhmToMOhm(values.resistanceAfterBD),
-                                KOhmToMOhm(values.resistanceAfterBO), values.breakOffTime);
-            SaveRequested = false;
-        }
-    }
-
-    EndBreakDownTest();
 }
 
-// J. Clean-up: the meter back to the set-up mode, the report stays in the memo.
-void TForm_SonFunc::EndBreakDownTest()
+bool TForm_SonFunc::LeaveBreakDownTest()
 {
-    Label_BDP->setText(QString());
-    meterResetLost_ = !Usb.WriteControl(protocol::kControlReset);
-    GroupBox_Timers->hide();
-    BitBtn_Stop->setEnabled(false);
-    LMDProgress_BDP->hide();
-    LMDProgress_BDP->setValue(LMDProgress_BDP->minimum());
-    Usb.SetRemoteMode(protocol::kModeBreakDown);
-}
-
-// C1. Both fields must hold whole seconds the meter's 16-bit timers and the four-digit fields can
-// take; anything else is said plainly and the test waits for the next Start.
-bool TForm_SonFunc::ReadBreakTimerFields(int& breakDownTimer, int& breakOffTimer)
-{
-    struct Field {
-        QLineEdit* edit;
-        QLabel* label;
-        int* value;
-    };
-    for (const Field& f : {Field{MaskEdit_BD, Label_BDTimer, &breakDownTimer},
-                           Field{MaskEdit_BO, Label_BOTimer, &breakOffTimer}}) {
-        const QString text = f.edit->text().trimmed();
-        int seconds = 0;
-        bool ok = true;
-        try {
-            seconds = ToInt(text);
-        } catch (const ConversionError&) {
-            ok = false;
-        }
-        if (!ok || seconds < 1 || seconds > kLongestTimer) {
-            TheDialogs().Message(QStringLiteral("%1: \"%2\" is not a timer. Enter whole seconds from 1 to %3.")
-                                     .arg(f.label->text(), text)
-                                     .arg(kLongestTimer),
-                                 QStringLiteral("Error"), Buttons::Ok, Icon::Warning);
-            return false;
-        }
-        *f.value = seconds;
-    }
+    if (!breakDownRunning_)
+        return false;
+    BitBtn_StopClick();
+    breakDown_.RequestLeave();
     return true;
 }
 
@@ -525,26 +79,21 @@ void TForm_SonFunc::BitBtn_StartClick()
 {
     Label_BDP->setText(QString());
     GroupBox_Timers->setTitle(QStringLiteral("Break-Down/Break-Off resistance"));
-    if (AwaitingBreakDownStart)
-        BreakDownStartRequested = true;
-    if (AwaitingBreakOffStart)
-        BreakOffStartRequested = true;
-    else
-        Memo_Display->clear();
     BitBtn_Start->setEnabled(false);
-    ProcessMessages();
+    breakDown_.RequestStart(MaskEdit_BD->text(), MaskEdit_BO->text());
 }
 
 void TForm_SonFunc::BitBtn_StopClick()
 {
-    StopRequested = true;
-    Usb.Stop();
-    ProcessMessages();
+    // The stop command goes out at the test's next yield point, where it cannot cut into another
+    // operation.
+    runner_.Device([this] { Usb.Stop(); });
+    breakDown_.RequestStop();
 }
 
 void TForm_SonFunc::BitBtn_SaveClick()
 {
-    SaveRequested = true;
+    breakDown_.RequestSave();
 }
 
 void TForm_SonFunc::ShowTimerFields(bool visible)
@@ -555,36 +104,109 @@ void TForm_SonFunc::ShowTimerFields(bool visible)
     MaskEdit_BO->setVisible(visible);
 }
 
-void TForm_SonFunc::AddSeparatorLine()
+namespace {
+
+std::vector<QWidget*> PartWidgets(TForm_SonFunc& w, BreakDownPart part)
 {
-    AddMemoLine(SeparatorLine());
+    switch (part) {
+    case BreakDownPart::RangeGroup:
+        return {w.GroupBox_SR};
+    case BreakDownPart::Timers:
+        return {w.GroupBox_Timers};
+    case BreakDownPart::TimerFields:
+        return {w.Label_BDTimer, w.Label_BOTimer, w.MaskEdit_BD, w.MaskEdit_BO};
+    case BreakDownPart::Start:
+        return {w.BitBtn_Start};
+    case BreakDownPart::Stop:
+        return {w.BitBtn_Stop};
+    case BreakDownPart::Save:
+        return {w.BitBtn_Save};
+    case BreakDownPart::Progress:
+        return {w.LMDProgress_BDP};
+    }
+    return {};
 }
 
-void TForm_SonFunc::AddMemoLine(const QString& line)
+}  // namespace
+
+void BreakDownView::MemoCleared()
 {
-    Memo_Display->appendPlainText(line);
+    OnWindowThread(&w_, [this] { w_.Memo_Display->clear(); });
 }
 
-void TForm_SonFunc::AddMemoLines(const QStringList& lines)
+void BreakDownView::MemoLines(const QStringList& lines)
 {
-    for (const QString& line : lines)
-        AddMemoLine(line);
+    OnWindowThread(&w_, [this, lines] {
+        for (const QString& line : lines)
+            w_.Memo_Display->appendPlainText(line);
+    });
+}
+
+void BreakDownView::ProgressMaximum(int maximum)
+{
+    OnWindowThread(&w_, [this, maximum] { w_.LMDProgress_BDP->setMaximum(maximum); });
 }
 
 // The progress bar ignores values outside its range; the counter may run past the maximum.
-void TForm_SonFunc::SetBreakDownProgress(int value)
+void BreakDownView::ProgressValue(int value)
 {
-    LMDProgress_BDP->setValue(std::clamp(value, LMDProgress_BDP->minimum(), LMDProgress_BDP->maximum()));
+    OnWindowThread(&w_, [this, value] {
+        QProgressBar* bar = w_.LMDProgress_BDP;
+        bar->setValue(std::clamp(value, bar->minimum(), bar->maximum()));
+    });
 }
 
-// A yield point of the test: button presses act here. A close of the window that arrived since acts
-// as Stop now, where sending the stop command cannot cut into another operation.
-void TForm_SonFunc::BreakDownYield()
+void BreakDownView::Label(const QString& text, bool show)
 {
-    ProcessMessages();
-    if (stopForLeavePending_) {
-        stopForLeavePending_ = false;
-        BitBtn_StopClick();
-    }
+    OnWindowThread(&w_, [this, text, show] {
+        if (show)
+            w_.Label_BDP->show();
+        w_.Label_BDP->setText(text);
+    });
 }
 
+void BreakDownView::Shown(BreakDownPart part, bool shown)
+{
+    OnWindowThread(&w_, [this, part, shown] {
+        for (QWidget* widget : PartWidgets(w_, part))
+            widget->setVisible(shown);
+    });
+}
+
+void BreakDownView::Enabled(BreakDownPart part, bool enabled)
+{
+    OnWindowThread(&w_, [this, part, enabled] {
+        for (QWidget* widget : PartWidgets(w_, part))
+            widget->setEnabled(enabled);
+    });
+}
+
+void BreakDownView::Caption(BreakDownPart part, const QString& text)
+{
+    OnWindowThread(&w_, [this, part, text] {
+        for (QWidget* widget : PartWidgets(w_, part)) {
+            if (auto* button = qobject_cast<QPushButton*>(widget))
+                button->setText(text);
+            else if (auto* group = qobject_cast<QGroupBox*>(widget))
+                group->setTitle(text);
+        }
+    });
+}
+
+void BreakDownView::TimerFields(int breakDownSeconds, int breakOffSeconds)
+{
+    OnWindowThread(&w_, [this, breakDownSeconds, breakOffSeconds] {
+        w_.MaskEdit_BD->setText(QString::number(breakDownSeconds));
+        w_.MaskEdit_BO->setText(QString::number(breakOffSeconds));
+    });
+}
+
+void BreakDownView::Save(const BreakDownSave& v)
+{
+    OnWindowThread(&w_, [this, v] {
+        const int result = w_.SaveBreakDownResult(v.temperature, v.humidity, v.breakDownTimer, v.voltage,
+                                                  v.resistanceBeforeMOhm, v.resistanceAfterBDMOhm,
+                                                  v.resistanceAfterBOMOhm, v.breakOffTime);
+        w_.breakDown_.SaveDone(result);
+    });
+}

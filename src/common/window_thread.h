@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// Carries a procedure's event to the thread of the window that shows it.
+// Procedures hand out their events on whichever thread runs them; a window takes them on its own.
 
 #include <QMetaObject>
 #include <QObject>
@@ -9,9 +9,8 @@
 #include <utility>
 
 namespace krx {
-
-// Runs `f` on the window's thread: at once when already there, else queued behind the events that
-// came before it.
+// Runs `f` on the window's thread: at once when already there, else queued behind the events
+// that came before it.
 template <typename F>
 void OnWindowThread(QObject* window, F f)
 {
@@ -20,5 +19,4 @@ void OnWindowThread(QObject* window, F f)
     else
         QMetaObject::invokeMethod(window, std::move(f), Qt::QueuedConnection);
 }
-
 }  // namespace krx

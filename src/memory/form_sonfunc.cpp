@@ -23,7 +23,7 @@ using namespace krx;
 
 TForm_SonFunc* Form_SonFunc = nullptr;
 
-TForm_SonFunc::TForm_SonFunc(ProcedureRunner& runner)
+TForm_SonFunc::TForm_SonFunc(krx::ProcedureRunner& runner)
     : runner_(runner), readOutView_(std::make_unique<ReadOutView>(*this)), readOut_(Usb, runner, *readOutView_)
 {
     setObjectName(QStringLiteral("Form_SonFunc"));
@@ -190,6 +190,10 @@ void TForm_SonFunc::hideEvent(QHideEvent* event)
 
 void TForm_SonFunc::closeEvent(QCloseEvent* event)
 {
+    if (LeaveBreakDownTest()) {
+        event->ignore();
+        return;
+    }
     // The window only hides; it lives until the program ends.
     event->accept();
     RunHandler([this] { FormClose(); });

@@ -3,8 +3,10 @@
 // The special-functions window: memory read-outs and exports, memory deletion and the break-down
 // test. This file holds the window itself; each procedure lives in a file of its own.
 
+#include "breakdown/breakdown_view.h"
 #include "common/save_dialog.h"
 #include "core/memory_readout.h"
+#include "core/breakdown_test.h"
 #include "core/procedure_runner.h"
 #include "device/commands.h"
 #include "memory/memory_format.h"
@@ -13,6 +15,8 @@
 
 #include <cstdint>
 #include <memory>
+#include <utility>
+#include <vector>
 
 class QGroupBox;
 class QLabel;
@@ -55,6 +59,10 @@ public:
 
     krx::MeterCommands Usb;  // the special-functions window's command set
 
+private:
+    krx::ProcedureRunner& runner_;  // the window's procedures run here, one at a time with the others'
+
+public:
     bool RangeSaveRequested = false;  // "Save" of the range group pressed; awaited by the read-outs
 
     void BitBtn_MainClick();
@@ -97,7 +105,6 @@ private:
     int FinishReadOut(krx::MemoryKind kind, const krx::ReadOutReport& report);
     void DeleteMemory(const QString& query, krx::MemoryKind kind, const QString& done);
 
-    krx::ProcedureRunner& runner_;
     std::unique_ptr<ReadOutView> readOutView_;
     krx::MemoryReadOut readOut_;
     int lastReadOut_ = ReadOutNoRecords;
@@ -107,21 +114,12 @@ public:
 
     // ---- Break-down and break-off test (src/breakdown/breakdown.cpp) ----
 
-    // Flags of the test; the three buttons only set them, the test's loops read them.
-    bool StopRequested = false;
-    bool AwaitingBreakDownStart = false;   // a Start press now starts the break-down phase
-    bool BreakDownStartRequested = false;
-    bool AwaitingBreakOffStart = false;    // a Start press now starts the break-off phase
-    bool BreakOffStartRequested = false;
-    bool SaveRequested = false;
-
-    // Runs the whole test; returns when it is over.
+    // Starts the test; the window shows it until it has cleaned up.
     void BitBtn_BreakDownClick();
     void BitBtn_StartClick();
     void BitBtn_StopClick();
     void BitBtn_SaveClick();
     void ShowTimerFields(bool visible);
-    void AddSeparatorLine();
     // Asks for a comment and a file and appends the result line (src/breakdown/breakdown_export.cpp).
     // Resistances in whole MOhm. 0 saved; -1 header, -2 line written short; see the file for the rest.
     int SaveBreakDownResult(float temperature, int humidity, int breakDownTimer, int voltage,
@@ -129,20 +127,18 @@ public:
                             std::uint32_t resistanceAfterBO, int breakOffTime);
     // True from the press of "Break-Down resistance" until the test has cleaned up.
     bool BreakDownTestRunning() const { return breakDownRunning_; }
+    const krx::BreakDownTest& BreakDown() const { return breakDown_; }
 
 private:
-    void RunBreakDownTest();
-    void EndBreakDownTest();
-    bool ReadBreakTimerFields(int& breakDownTimer, int& breakOffTimer);
-    void SetBreakDownProgress(int value);
-    void AddMemoLine(const QString& line);
-    void AddMemoLines(const QStringList& lines);
-    void BreakDownYield();
+    friend class BreakDownView;
+    // A close while the test runs acts as Stop; the window goes once the test has cleaned up.
+    bool LeaveBreakDownTest();
+    void BreakDownEnded(const krx::BreakDownResult& result);
+    void LockButtonsForBreakDown(bool lock);
+    BreakDownView breakDownView_{*this};
+    krx::BreakDownTest breakDown_{Usb, runner_, breakDownView_};
     bool breakDownRunning_ = false;
-    bool leaveAfterBreakDown_ = false;  // the window was closed during the test
-    bool stopForLeavePending_ = false;  // that close still has to act like Stop
-    bool meterResetLost_ = false;       // the clean-up's reset did not reach the meter
-    friend class BreakDownCloseGuard;
+    std::vector<std::pair<QPushButton*, bool>> lockedForBreakDown_;
 
 public:
     // ---- end of break-down test ----

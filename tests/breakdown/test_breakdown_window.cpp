@@ -301,9 +301,9 @@ void BreakDownWindowTest::completeTestWithSaves()
                   QVERIFY(F()->LMDProgress_BDP->isHidden());
                   Click(F()->BitBtn_Save);
               })
-        .Then([&t] { return Count(t.dialogs.shown, ShownBox::Save) == 2 && !F()->SaveRequested; },
+        .Then([&t] { return Count(t.dialogs.shown, ShownBox::Save) == 2 && !F()->BreakDown().SaveRequested(); },
               [] { Click(F()->BitBtn_Save); })
-        .Then([&t] { return Count(t.dialogs.shown, ShownBox::Save) == 3 && !F()->SaveRequested; },
+        .Then([&t] { return Count(t.dialogs.shown, ShownBox::Save) == 3 && !F()->BreakDown().SaveRequested(); },
               [] { Click(F()->BitBtn_Stop); });
     F()->BitBtn_BreakDown->click();
     QCOMPARE(d.Left(), 0);
@@ -491,14 +491,14 @@ void BreakDownWindowTest::stopWhileWaitingForBreakOffStart()
     Driver d;
     d.Then([] { return StartReads("Start Break-Down"); }, [] { Click(F()->BitBtn_Start); })
         .Then([] { return StartReads("Start Break-Off"); }, [] { Click(F()->BitBtn_Save); })  // comment cancelled
-        .Then([&t] { return t.dialogs.shown.size() == 1 && !F()->SaveRequested; },
+        .Then([&t] { return t.dialogs.shown.size() == 1 && !F()->BreakDown().SaveRequested(); },
               [] { Click(F()->BitBtn_Save); })  // a folder that is not there
-        .Then([&t] { return t.dialogs.shown.size() == 4 && !F()->SaveRequested; },
+        .Then([&t] { return t.dialogs.shown.size() == 4 && !F()->BreakDown().SaveRequested(); },
               [] {
                   SetWriteLimitForTesting(5);  // a disk that takes five bytes and no more
                   Click(F()->BitBtn_Save);
               })
-        .Then([&t] { return t.dialogs.shown.size() == 7 && !F()->SaveRequested; },
+        .Then([&t] { return t.dialogs.shown.size() == 7 && !F()->BreakDown().SaveRequested(); },
               [] {
                   SetWriteLimitForTesting(-1);
                   Click(F()->BitBtn_Stop);

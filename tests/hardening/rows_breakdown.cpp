@@ -25,7 +25,7 @@ bool StartReads(const char* caption)
 void DriveBreakDown(Run& run)
 {
     TForm_SonFunc* f = Form_SonFunc;
-    if (!f->BreakDownTestRunning() || f->SaveRequested || f->StopRequested)
+    if (!f->BreakDownTestRunning() || f->BreakDown().SaveRequested() || f->BreakDown().StopRequested())
         return;
     if (run.Overdue()) {
         run.GiveUp();
@@ -33,7 +33,7 @@ void DriveBreakDown(Run& run)
             run.Press(f->BitBtn_Stop);
         return;
     }
-    if (StartReads("Start Break-Down") && f->AwaitingBreakDownStart && !f->BreakDownStartRequested) {
+    if (StartReads("Start Break-Down") && f->BreakDown().AwaitsBreakDownStart()) {
         // Told that a field holds no timer, the user types the meter's own.
         const auto& shown = run.t.dialogs.shown;
         if (!shown.empty() && shown.back().text.contains(QLatin1String("is not a timer"))) {
