@@ -14,19 +14,23 @@ set(krx_data "${PROJECT_SOURCE_DIR}/data")
 set(krx_gen "${PROJECT_BINARY_DIR}/data")
 configure_file(${krx_data}/${KRX_APP_ID}.metainfo.xml.in ${krx_gen}/${KRX_APP_ID}.metainfo.xml @ONLY)
 configure_file(${krx_data}/krx738.1.in ${krx_gen}/krx738.1 @ONLY)
+configure_file(${krx_data}/man/krx738-cli.1.in ${krx_gen}/krx738-cli.1 @ONLY)
 # Man pages are installed compressed, as Debian's man reads them; -n keeps the package reproducible.
-add_custom_command(OUTPUT ${krx_gen}/krx738.1.gz
-  COMMAND gzip -9nkf krx738.1
-  DEPENDS ${krx_gen}/krx738.1
-  WORKING_DIRECTORY ${krx_gen}
-  VERBATIM)
-add_custom_target(krx738_manpage ALL DEPENDS ${krx_gen}/krx738.1.gz)
+foreach(page krx738 krx738-cli)
+  add_custom_command(OUTPUT ${krx_gen}/${page}.1.gz
+    COMMAND gzip -9nkf ${page}.1
+    DEPENDS ${krx_gen}/${page}.1
+    WORKING_DIRECTORY ${krx_gen}
+    VERBATIM)
+endforeach()
+add_custom_target(krx738_manpage ALL DEPENDS ${krx_gen}/krx738.1.gz ${krx_gen}/krx738-cli.1.gz)
 
-install(TARGETS krx738 RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS krx738 krx738-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES ${krx_data}/${KRX_APP_ID}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${krx_data}/icons/${KRX_APP_ID}.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 install(FILES ${krx_gen}/${KRX_APP_ID}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
-install(FILES ${krx_gen}/krx738.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES ${krx_gen}/krx738.1.gz ${krx_gen}/krx738-cli.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES ${krx_data}/bash-completion/krx738-cli DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions)
 install(FILES ${krx_data}/udev/60-krx738.rules DESTINATION ${KRX_UDEV_RULES_DIR})
 # The group rule is an example for headless use, not active as installed.
 install(FILES ${krx_data}/udev/60-krx738-plugdev.rules README.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
@@ -43,7 +47,8 @@ set(CPACK_PACKAGE_DESCRIPTION [[A desktop program for the KRX 738, a portable in
 meter attached over USB: live measurements, read-out and erasing of the
 meter's memories, break-down and break-off tests, and semicolon-separated
 export files. A udev rule lets the user logged in at the computer open the
-meter without root rights; krx738 --simulate runs against a simulated meter.]])
+meter without root rights; krx738 --simulate runs against a simulated meter.
+krx738-cli does the same from the shell, for scripts and test stands.]])
 set(CPACK_PACKAGE_VERSION "${PROJECT_VERSION}")
 set(CPACK_RESOURCE_FILE_LICENSE "${PROJECT_SOURCE_DIR}/COPYING")
 set(CPACK_STRIP_FILES ON)

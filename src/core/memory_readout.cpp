@@ -193,6 +193,7 @@ ReadOutReport MemoryReadOut::Run(MemoryKind kind)
     }
     if (cut)
         linkFailed_ = true;
+    report.cutOff = cut;
     if (highest == 0) {
         report.outcome = cut ? ReadOutReport::Outcome::Interrupted : ReadOutReport::Outcome::NoRecords;
         return report;

@@ -40,6 +40,7 @@ struct ReadOutReport {
     memory::RecordTable<memory::OhmSlot> ohm;
     memory::RecordTable<memory::BreakDownSlot> breakDown;
     memory::Range range;
+    bool cutOff = false;  // the meter stopped answering mid-memory: the tables are not the whole memory
 };
 
 class MemoryReadOut {

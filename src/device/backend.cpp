@@ -19,6 +19,15 @@ UsbBackend& TheUsbBackend()
     return *slot;
 }
 
+std::vector<MeterPlace> UsbBackend::ListMeters()
+{
+    if (OpenDevice() == 1)
+        return {MeterPlace{}};
+    if (LastOpenError() != 0)
+        return {MeterPlace{0, 0, LastOpenError()}};
+    return {};
+}
+
 void SetUsbBackend(std::unique_ptr<UsbBackend> backend)
 {
     Slot() = std::move(backend);

@@ -4,8 +4,17 @@
 // when the program runs with --simulate. Nothing above KRX_738 knows which one runs.
 
 #include <memory>
+#include <vector>
 
 namespace krx {
+
+// A meter on the buses: where it sits (0/0 for the simulated one) and whether this user may open
+// it (0, or the negative libusb code of the open that failed).
+struct MeterPlace {
+    int bus = 0;
+    int address = 0;
+    int openError = 0;
+};
 
 class UsbBackend {
 public:
@@ -19,6 +28,10 @@ public:
     // Why the last OpenDevice returned 0: 0 when no meter was found, otherwise the negative
     // libusb code of the step that failed (LIBUSB_ERROR_ACCESS when permission was missing).
     virtual int LastOpenError() const { return 0; }
+    // Every meter present, in the order OpenDevice looks at them: the first one is the one it
+    // opens. Each is opened and closed again to learn whether this user may; the held handle
+    // goes as with OpenDevice. The default knows only the first meter, through OpenDevice.
+    virtual std::vector<MeterPlace> ListMeters();
 };
 
 // libusb-1.0 error codes, so that layers without libusb can name them.

@@ -35,39 +35,12 @@ public:
 
     int OpenDevice() override
     {
-        if (handle_) {
-            libusb_close(handle_);
-            handle_ = nullptr;
-        }
-        last_error_ = 0;
-        if (!ctx_ && libusb_init(&ctx_) != 0) {
-            ctx_ = nullptr;
-            last_error_ = kUsbErrorOther;
-            return 0;
-        }
         libusb_device** list = nullptr;
-        const ssize_t count = libusb_get_device_list(ctx_, &list);
-        if (count < 0) {
-            last_error_ = static_cast<int>(count);
+        const std::vector<libusb_device*> meters = Enumerate(list);
+        if (!list)
             return 0;
-        }
-        // Bus order, then device order within a bus, as the meter was always looked for.
-        std::vector<libusb_device*> devices(list, list + count);
-        std::stable_sort(devices.begin(), devices.end(), [](libusb_device* a, libusb_device* b) {
-            const auto ka = std::make_pair(libusb_get_bus_number(a), libusb_get_device_address(a));
-            const auto kb = std::make_pair(libusb_get_bus_number(b), libusb_get_device_address(b));
-            return ka < kb;
-        });
-        libusb_device* meter = nullptr;
-        for (libusb_device* dev : devices) {
-            libusb_device_descriptor desc{};
-            if (libusb_get_device_descriptor(dev, &desc) != 0)
-                continue;
-            if (desc.idVendor == kVendorId && desc.idProduct == kProductId) {
-                meter = dev;
-                break;  // the first match is the meter; a second one is never tried
-            }
-        }
+        // The first match is the meter; a second one is never tried.
+        libusb_device* meter = meters.empty() ? nullptr : meters.front();
         int result = 0;
         if (meter) {
             const int rc = libusb_open(meter, &handle_);
@@ -84,6 +57,24 @@ public:
         }
         libusb_free_device_list(list, 1);
         return result;
+    }
+
+    std::vector<MeterPlace> ListMeters() override
+    {
+        libusb_device** list = nullptr;
+        const std::vector<libusb_device*> meters = Enumerate(list);
+        std::vector<MeterPlace> places;
+        for (libusb_device* dev : meters) {
+            MeterPlace p{libusb_get_bus_number(dev), libusb_get_device_address(dev), 0};
+            libusb_device_handle* h = nullptr;
+            p.openError = libusb_open(dev, &h);
+            if (h)
+                libusb_close(h);
+            places.push_back(p);
+        }
+        if (list)
+            libusb_free_device_list(list, 1);
+        return places;
     }
 
     int ControlTransfer(int requestType, int request, int value, int index, unsigned char* data,
@@ -103,6 +94,44 @@ public:
     int LastOpenError() const override { return last_error_; }
 
 private:
+    // Drops the held handle and lists the meters in bus order, then device order within a bus,
+    // as the meter was always looked for. `list` is null when enumeration failed; otherwise the
+    // caller frees it.
+    std::vector<libusb_device*> Enumerate(libusb_device**& list)
+    {
+        list = nullptr;
+        if (handle_) {
+            libusb_close(handle_);
+            handle_ = nullptr;
+        }
+        last_error_ = 0;
+        if (!ctx_ && libusb_init(&ctx_) != 0) {
+            ctx_ = nullptr;
+            last_error_ = kUsbErrorOther;
+            return {};
+        }
+        const ssize_t count = libusb_get_device_list(ctx_, &list);
+        if (count < 0) {
+            list = nullptr;
+            last_error_ = static_cast<int>(count);
+            return {};
+        }
+        std::vector<libusb_device*> devices(list, list + count);
+        std::stable_sort(devices.begin(), devices.end(), [](libusb_device* a, libusb_device* b) {
+            const auto ka = std::make_pair(libusb_get_bus_number(a), libusb_get_device_address(a));
+            const auto kb = std::make_pair(libusb_get_bus_number(b), libusb_get_device_address(b));
+            return ka < kb;
+        });
+        std::vector<libusb_device*> meters;
+        for (libusb_device* dev : devices) {
+            libusb_device_descriptor desc{};
+            if (libusb_get_device_descriptor(dev, &desc) == 0 && desc.idVendor == kVendorId &&
+                desc.idProduct == kProductId)
+                meters.push_back(dev);
+        }
+        return meters;
+    }
+
     libusb_context* ctx_ = nullptr;
     libusb_device_handle* handle_ = nullptr;
     int last_error_ = 0;

@@ -69,6 +69,8 @@ fi
 dpkg-deb -x "$deb" "$tmp/root"
 root="$tmp/root/usr"
 check "packaged program is stripped" bash -c "! readelf -S '$root/bin/krx738' | grep -q debug_info"
+check "packaged krx738-cli is stripped" bash -c "! readelf -S '$root/bin/krx738-cli' | grep -q debug_info"
+check_cli "$root" "$version" "$tmp"
 check_udev_rules "$root/lib/udev/rules.d/60-krx738.rules" "$root/share/doc/krx738/60-krx738-plugdev.rules"
 check_desktop_and_metainfo "$root" "$id" "$version"
 check_copyright_and_changelog "$root" "$version" "$id"

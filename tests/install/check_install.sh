@@ -23,6 +23,7 @@ check "program is executable" test -x "$prefix/bin/krx738"
 check "installed program answers --help" has "$tmp/help.txt" '^Usage: krx738 '
 check "program names its desktop entry" grep -qaF "$id" "$prefix/bin/krx738"
 
+check_cli "$prefix" "$version" "$tmp"
 check_udev_rules "$prefix/lib/udev/rules.d/60-krx738.rules" "$prefix/share/doc/krx738/60-krx738-plugdev.rules"
 check_desktop_and_metainfo "$prefix" "$id" "$version"
 check_copyright_and_changelog "$prefix" "$version" "$id"

@@ -33,6 +33,7 @@ expected_files() {
     local id="$1"
     printf '%s\n' \
         bin/krx738 \
+        bin/krx738-cli \
         lib/udev/rules.d/60-krx738.rules \
         "share/applications/$id.desktop" \
         share/doc/krx738/60-krx738-plugdev.rules \
@@ -40,6 +41,8 @@ expected_files() {
         share/doc/krx738/changelog.gz \
         share/doc/krx738/copyright \
         "share/icons/hicolor/scalable/apps/$id.svg" \
+        share/bash-completion/completions/krx738-cli \
+        share/man/man1/krx738-cli.1.gz \
         share/man/man1/krx738.1.gz \
         "share/metainfo/$id.metainfo.xml" | LC_ALL=C sort
 }
@@ -97,4 +100,35 @@ check_copyright_and_changelog() {
     released=$(sed -nE 's/.*<release version="[^"]*" date="([0-9-]+)".*/\1/p' "$root/share/metainfo/$id.metainfo.xml")
     check "changelog dates this release as the metainfo does" \
         test "$(date -u -d "$(dpkg-parsechangelog -l "$tmp/changelog" -S Date 2>/dev/null)" +%F)" = "$released"
+}
+
+# krx738-cli beside the program: it runs without a display, its man page documents every switch
+# its help lists, and bash finds its completion.
+check_cli() {
+    local root="$1" version="$2" tmp="$3"
+    check "krx738-cli is executable" test -x "$root/bin/krx738-cli"
+    check "krx738-cli links no widgets" bash -c "! ldd '$root/bin/krx738-cli' | grep -q Qt6Widgets"
+    env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM= "$root/bin/krx738-cli" --version >"$tmp/cli-version.txt" 2>&1
+    check "krx738-cli --version names this version" has "$tmp/cli-version.txt" "^krx738-cli $version\$"
+    check "krx738-cli --version names the licence" has "$tmp/cli-version.txt" '^License GPL-3.0-or-later '
+    local help="$tmp/cli-help.txt"
+    : >"$help"
+    for cmd in "" list info measure memory setup; do
+        "$root/bin/krx738-cli" $cmd --help >>"$help" 2>&1
+    done
+    zcat "$root/share/man/man1/krx738-cli.1.gz" >"$tmp/krx738-cli.1" 2>/dev/null
+    check "krx738-cli man page carries this version" has "$tmp/krx738-cli.1" "^\\.TH KRX738-CLI 1 .*\"krx738-cli $version\""
+    sed 's/\\-/-/g' "$tmp/krx738-cli.1" >"$tmp/cli-man.txt"
+    local s switches
+    switches=$(grep -Eo -- '(^|[ ,])--[a-z][a-z-]*' "$help" | tr -d ' ,' | sort -u)
+    check "krx738-cli --help lists switches" test -n "$switches"
+    for s in $switches; do
+        check "krx738-cli man page documents $s" has "$tmp/cli-man.txt" "(^|[^a-z-])$s([^a-z-]|\$)"
+    done
+    for code in 0 1 2 3 4 5 6; do
+        check "krx738-cli help and man page document exit status $code" \
+            bash -c "grep -Eq '^  $code  ' '$help' && grep -Eq '^\\.B $code\$' '$tmp/cli-man.txt'"
+    done
+    check "bash completion defines the krx738-cli completion" \
+        bash -c "source '$root/share/bash-completion/completions/krx738-cli' && complete -p krx738-cli"
 }

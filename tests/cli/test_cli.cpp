@@ -1,0 +1,372 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// krx738-cli as a user runs it: a separate process against the simulated meter, on the real
+// clock. Output is parsed, not compared as text; every wait has a deadline.
+#include <gtest/gtest.h>
+
+#include <QDateTime>
+#include <QDeadlineTimer>
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+
+#include <cmath>
+#include <csignal>
+
+namespace {
+
+struct CliRun {
+    int exitCode = -1;
+    bool finished = false;
+    QByteArray out, err;
+};
+
+CliRun Cli(const QStringList& args, int timeoutMs = 15000)
+{
+    QProcess p;
+    p.start(QStringLiteral(KRX_CLI), args);
+    CliRun r;
+    if (!p.waitForStarted(5000))
+        return r;
+    r.finished = p.waitForFinished(timeoutMs);
+    if (!r.finished) {
+        p.kill();
+        p.waitForFinished(2000);
+    }
+    r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    r.out = p.readAllStandardOutput();
+    r.err = p.readAllStandardError();
+    return r;
+}
+
+QByteArray ReadAll(const QString& file)
+{
+    QFile f(file);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+QList<QByteArray> Lines(const QByteArray& text)
+{
+    QList<QByteArray> lines = text.split('\n');
+    if (!lines.isEmpty() && lines.back().isEmpty())
+        lines.removeLast();
+    return lines;
+}
+
+// The simulated insulation: r0 rising towards rInf with time constant tau from the start of the
+// measurement.
+double Resistance(double r0, double rInf, double tau, double t)
+{
+    return rInf - (rInf - r0) * std::exp(-std::max(t, 0.0) / tau);
+}
+
+class CliTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(dir_.isValid()); }
+    QString Path(const QString& name) const { return dir_.filePath(name); }
+    QString Scenario(const QByteArray& json, const QString& name = QStringLiteral("scenario.json"))
+    {
+        QFile f(Path(name));
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(json);
+        return f.fileName();
+    }
+    // A meter that is stable after a tenth of a second and rises visibly within a second.
+    QString Fast()
+    {
+        return Scenario(R"({"stabiliseSeconds": 0.1, "r0": 1e9, "rInf": 2e9, "tauSeconds": 4})", "fast.json");
+    }
+    QTemporaryDir dir_;
+};
+
+TEST_F(CliTest, CsvReadingsFollowTheMetersCurve)
+{
+    const CliRun r = Cli({"--simulate", Fast(), "measure", "--count", "6", "--interval", "100"});
+    ASSERT_TRUE(r.finished);
+    ASSERT_EQ(r.exitCode, 0) << r.err.constData();
+    const QList<QByteArray> lines = Lines(r.out);
+    ASSERT_EQ(lines.size(), 7);
+    EXPECT_EQ(lines[0], "time,elapsed_s,resistance_ohm,range,voltage_v,temperature_c,humidity_pct,stable,rest_s");
+    const QRegularExpression iso(QStringLiteral(R"(^\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d\.\d{3}[+-]\d\d:\d\d$)"));
+    double lastElapsed = -1.0;
+    for (int i = 1; i < lines.size(); ++i) {
+        const QList<QByteArray> f = lines[i].split(',');
+        ASSERT_EQ(f.size(), 9) << lines[i].constData();
+        const QDateTime time = QDateTime::fromString(QString::fromLatin1(f[0]), Qt::ISODateWithMs);
+        EXPECT_TRUE(iso.match(QString::fromLatin1(f[0])).hasMatch()) << f[0].constData();
+        EXPECT_LT(std::abs(time.secsTo(QDateTime::currentDateTime())), 60);
+        const double elapsed = f[1].toDouble();
+        EXPECT_GT(elapsed, lastElapsed);
+        lastElapsed = elapsed;
+        // Readings are taken a little before their record; allow 0.15 s and the meter's three
+        // significant digits.
+        const double ohm = f[2].toDouble();
+        EXPECT_GE(ohm, Resistance(1e9, 2e9, 4, elapsed - 0.15) * 0.994) << lines[i].constData();
+        EXPECT_LE(ohm, Resistance(1e9, 2e9, 4, elapsed) * 1.006) << lines[i].constData();
+        EXPECT_EQ(f[3], "ok");
+        EXPECT_EQ(f[4], "500");
+        EXPECT_NEAR(f[5].toDouble(), 22.5, 0.35);
+        EXPECT_NEAR(f[6].toInt(), 45, 2);
+        EXPECT_EQ(f[7], "1");
+        EXPECT_EQ(f[8], "");
+    }
+    // Six readings 100 ms apart after a short stabilisation: well within the deadline.
+    EXPECT_LT(lastElapsed, 3.0);
+}
+
+TEST_F(CliTest, JsonlOverflowHasNoResistanceAndTheChosenVoltage)
+{
+    // 5e13 Ohm is above the range at 100 V (at most 2e12).
+    const QString s = Scenario(R"({"stabiliseSeconds": 0.1, "r0": 5e13, "rInf": 5e13})");
+    const CliRun r = Cli({"--simulate", s, "measure", "--voltage", "100", "--count", "2", "--interval", "0",
+                       "--format", "jsonl", "--output", Path("out.jsonl")});
+    ASSERT_TRUE(r.finished);
+    ASSERT_EQ(r.exitCode, 0) << r.err.constData();
+    EXPECT_TRUE(r.out.isEmpty());
+    const QList<QByteArray> lines = Lines(ReadAll(Path("out.jsonl")));
+    ASSERT_EQ(lines.size(), 2);
+    for (const QByteArray& line : lines) {
+        QJsonParseError error;
+        const QJsonObject o = QJsonDocument::fromJson(line, &error).object();
+        ASSERT_EQ(error.error, QJsonParseError::NoError) << line.constData();
+        EXPECT_EQ(o.keys().size(), 9);
+        EXPECT_TRUE(o.value("resistance_ohm").isNull());
+        EXPECT_EQ(o.value("range").toString(), "over");
+        EXPECT_EQ(o.value("voltage_v").toInt(), 100);
+        EXPECT_TRUE(o.value("stable").toBool());
+        EXPECT_TRUE(o.value("rest_s").isNull());
+        EXPECT_TRUE(o.value("time").isString());
+        EXPECT_GT(o.value("elapsed_s").toDouble(), 0.0);
+    }
+    EXPECT_TRUE(r.err.contains("2 record(s) written"));
+}
+
+TEST_F(CliTest, SpreadsheetIsTheSaveDialectAndAppends)
+{
+    const QString file = Path("log.csv");
+    for (int run = 0; run < 2; ++run) {
+        const CliRun r = Cli({"--simulate", Fast(), "measure", "--count", "1", "--interval", "0", "--format",
+                           "spreadsheet", "--output", file});
+        ASSERT_EQ(r.exitCode, 0) << r.err.constData();
+    }
+    const QByteArray bytes = ReadAll(file);
+    const QList<QByteArray> lines = bytes.split('\n');
+    ASSERT_EQ(lines.size(), 4);  // header, two records, nothing after the last CR LF
+    EXPECT_EQ(lines[0], "Type;Ser. No.;Date;Time;Sw.Ver.;Resis.(Ohm);Humi.(%);Temp.(GC);Volt (V);Overf.;"
+                        "Timer(Sec);MeasCalc;Comment\r");
+    EXPECT_TRUE(lines[1].startsWith("KRX 738;`73800042;")) << lines[1].constData();
+    EXPECT_TRUE(lines[2].endsWith(";0;0;;\r")) << lines[2].constData();
+}
+
+TEST_F(CliTest, SigintInTimerModeStopsTheMetersTimerAndKeepsEveryRecord)
+{
+    const QString trace = Path("trace.txt");
+    QProcess p;
+    p.start(QStringLiteral(KRX_CLI), {"--simulate", Fast(), "--trace", trace, "measure", "--timer", "60",
+                                      "--interval", "100"});
+    ASSERT_TRUE(p.waitForStarted(5000));
+    QByteArray out;
+    QDeadlineTimer deadline(10000);
+    while (out.count('\n') < 3 && !deadline.hasExpired() && p.state() == QProcess::Running) {
+        p.waitForReadyRead(200);
+        out += p.readAllStandardOutput();
+    }
+    ASSERT_GE(out.count('\n'), 3) << p.readAllStandardError().constData();
+    ::kill(static_cast<pid_t>(p.processId()), SIGINT);
+    ASSERT_TRUE(p.waitForFinished(5000));
+    EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().constData();
+    out += p.readAllStandardOutput();
+    EXPECT_TRUE(out.endsWith('\n'));
+    const QList<QByteArray> lines = Lines(out);
+    for (int i = 1; i < lines.size(); ++i) {
+        const QList<QByteArray> f = lines[i].split(',');
+        ASSERT_EQ(f.size(), 9) << lines[i].constData();
+        // The rest of the 60 s timer; unknown (empty) only for a reading whose rest was asked
+        // after the stop.
+        if (i + 1 == lines.size() && f[8].isEmpty())
+            continue;
+        EXPECT_GE(f[8].toInt(), 55) << lines[i].constData();
+        EXPECT_LE(f[8].toInt(), 60);
+    }
+    // The timer was started, and after the signal the two stops went out.
+    const QByteArray log = ReadAll(trace);
+    const qsizetype start = log.indexOf("OUT 8 [20]");
+    ASSERT_GE(start, 0) << log.constData();
+    EXPECT_EQ(log.mid(start).count("OUT 8 [40]"), 2) << log.constData();
+}
+
+TEST_F(CliTest, SigintEndsAFreeRunningMeasurementAndTheWaitForVoltageQuietly)
+{
+    const QString slow = Scenario(R"({"stabiliseSeconds": 30})", "slow.json");
+    for (const QString& scenario : {Fast(), slow}) {
+        const QString trace = Path("trace.txt");
+        QFile::remove(trace);
+        QProcess p;
+        p.start(QStringLiteral(KRX_CLI), {"--simulate", scenario, "--trace", trace, "measure", "--interval", "50"});
+        ASSERT_TRUE(p.waitForStarted(5000));
+        // Until the cycle has begun asking for the status.
+        QDeadlineTimer deadline(5000);
+        while (!ReadAll(trace).contains("IN 1 ") && !deadline.hasExpired())
+            p.waitForFinished(50);
+        p.waitForFinished(300);
+        ::kill(static_cast<pid_t>(p.processId()), SIGTERM);
+        ASSERT_TRUE(p.waitForFinished(5000));
+        EXPECT_EQ(p.exitCode(), 0);
+        const QByteArray err = p.readAllStandardError();
+        EXPECT_FALSE(err.contains("stabilized")) << err.constData();
+        EXPECT_FALSE(ReadAll(trace).contains("OUT 8 [40]"));  // no timer to stop
+        const QByteArray out = p.readAllStandardOutput();
+        EXPECT_TRUE(out.startsWith("time,")) << out.constData();
+        EXPECT_TRUE(out.endsWith('\n'));
+    }
+}
+
+TEST_F(CliTest, ArgumentErrorsNameTheArgumentAndSendNothing)
+{
+    const QString trace = Path("trace.txt");
+    struct Case {
+        QStringList args;
+        int exit;
+        const char* says;
+    };
+    const QList<Case> cases{
+        {{"measure", "--count", "0"}, 1, "--count: '0' is not allowed"},
+        {{"measure", "--voltage", "42"}, 1, "10, 100, 500, 1000 or auto"},
+        {{"measure", "--timer", "601"}, 1, "from 1 to 600"},
+        {{"measure", "--timer", "0"}, 1, "from 1 to 600"},
+        {{"measure", "--interval", "-1"}, 1, "--interval"},
+        {{"measure", "--format", "xml"}, 1, "csv, jsonl or spreadsheet"},
+        {{"measure", "--duration", "5", "--count", "3"}, 1, "choose one"},
+        {{"measure", "--lapse"}, 1, "need --timer"},
+        {{"memory", "read", "ohm", "--range", "0-5"}, 1, "1 <= FROM <= TO <= 99"},
+        {{"memory", "read", "ohm", "--range", "1-100"}, 1, "1 <= FROM <= TO <= 99"},
+        {{"memory", "read", "ohm", "--range", "5-4"}, 1, "--range"},
+        {{"memory", "read", "kwh"}, 1, "choose ohm or bd"},
+        {{"memory", "erase", "ohm"}, 1, "add --yes"},
+        {{"setup", "--breakdown-timer", "10000"}, 1, "from 1 to 9999"},
+        {{"setup", "--display", "fancy"}, 1, "technical or exponent"},
+        {{"calibrate"}, 1, "not a command"},
+        {{}, 1, "give a command"},
+        {{"measure", "--output", Path("no/such/folder/out.csv")}, 5, "cannot write"},
+        {{"measure", "--output", "/dev/full"}, 5, "cannot write"},
+    };
+    for (const Case& c : cases) {
+        QFile::remove(trace);
+        const CliRun r = Cli(QStringList{"--simulate", "--trace", trace} + c.args);
+        ASSERT_TRUE(r.finished) << c.args.join(' ').toStdString();
+        EXPECT_EQ(r.exitCode, c.exit) << c.args.join(' ').toStdString();
+        EXPECT_TRUE(r.err.contains(c.says)) << c.args.join(' ').toStdString() << ": " << r.err.constData();
+        EXPECT_TRUE(ReadAll(trace).isEmpty()) << c.args.join(' ').toStdString();
+        EXPECT_TRUE(r.out.isEmpty()) << c.args.join(' ').toStdString();
+    }
+    // The other side of the boundaries: these are accepted and run.
+    for (const QStringList& ok : {QStringList{"measure", "--timer", "600", "--count", "1", "--interval", "0"},
+                                  QStringList{"measure", "--count", "1", "--interval", "0"},
+                                  QStringList{"memory", "read", "ohm", "--range", "1-1"}}) {
+        const CliRun r = Cli(QStringList{"--simulate", Fast()} + ok);
+        EXPECT_EQ(r.exitCode, 0) << ok.join(' ').toStdString() << ": " << r.err.constData();
+    }
+}
+
+TEST_F(CliTest, ExitCodesForMeterFaults)
+{
+    // No meter; a meter this user may not open.
+    CliRun r = Cli({"--simulate", Scenario(R"({"present": false})"), "info"});
+    EXPECT_EQ(r.exitCode, 2) << r.err.constData();
+    EXPECT_TRUE(r.err.contains("no KRX 738 found"));
+    r = Cli({"--simulate", Scenario(R"({"present": false})"), "list"});
+    EXPECT_EQ(r.exitCode, 2);
+    r = Cli({"--simulate", Scenario(R"({"faults": [{"kind": "access-denied"}]})"), "info"});
+    EXPECT_EQ(r.exitCode, 3) << r.err.constData();
+    EXPECT_TRUE(r.err.contains("60-krx738.rules"));
+    EXPECT_FALSE(r.err.contains("press Init"));
+    r = Cli({"--simulate", Scenario(R"({"faults": [{"kind": "access-denied"}]})"), "list"});
+    EXPECT_EQ(r.exitCode, 3);
+    EXPECT_TRUE(r.out.contains("access: no"));
+
+    // The meter pulled after the fourth value read: the records read stay, and are counted.
+    r = Cli({"--simulate",
+             Scenario(R"({"stabiliseSeconds": 0.1, "faults": [{"kind": "unplug", "command": 0, "at": 4}]})"),
+             "measure", "--interval", "0", "--output", Path("lost.csv")});
+    ASSERT_TRUE(r.finished);
+    EXPECT_EQ(r.exitCode, 4) << r.err.constData();
+    const QList<QByteArray> lines = Lines(ReadAll(Path("lost.csv")));
+    EXPECT_EQ(lines.size(), 5);  // header and four readings
+    EXPECT_TRUE(r.err.contains("4 record(s) written")) << r.err.constData();
+
+    // A memory whose read-out breaks off after its first record.
+    r = Cli({"--simulate", Scenario(R"({"faults": [{"kind": "fail", "command": 35, "at": 1}]})"), "memory", "read",
+             "ohm"});
+    EXPECT_EQ(r.exitCode, 4) << r.err.constData();
+    EXPECT_EQ(Lines(r.out).size(), 2);
+
+    // A range beyond the memory's highest file number is said after the read-out.
+    r = Cli({"--simulate", "memory", "read", "ohm", "--range", "2-99"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(r.err.contains("file numbers 1 to 3")) << r.err.constData();
+}
+
+TEST_F(CliTest, MemoryReadRangeAndErase)
+{
+    CliRun r = Cli({"--simulate", "memory", "read", "ohm", "--range", "2-3"});
+    ASSERT_EQ(r.exitCode, 0) << r.err.constData();
+    QList<QByteArray> lines = Lines(r.out);
+    ASSERT_EQ(lines.size(), 3);
+    EXPECT_EQ(lines[0], "file_no,date,time,humidity_pct,temperature_c,voltage_v,timer_s,method,resistance_ohm");
+    EXPECT_EQ(lines[1], "2,2026-03-07,09:41,43,21.8,1000,60,lapse,1250000000000");
+    EXPECT_EQ(lines[2], "3,2026-03-09,14:02,51,23,100,120,average,88000000");
+
+    r = Cli({"--simulate", "memory", "read", "bd", "--format", "jsonl"});
+    ASSERT_EQ(r.exitCode, 0) << r.err.constData();
+    lines = Lines(r.out);
+    ASSERT_EQ(lines.size(), 2);
+    const QJsonObject first = QJsonDocument::fromJson(lines[0]).object();
+    EXPECT_EQ(first.value("file_no").toInt(), 1);
+    EXPECT_EQ(first.value("resistance_before_mohm").toInt(), 1999);
+    EXPECT_EQ(first.value("cycle_time_s").toInt(), 14);
+
+    const QString trace = Path("trace.txt");
+    r = Cli({"--simulate", "--trace", trace, "memory", "erase", "bd", "--yes"});
+    EXPECT_EQ(r.exitCode, 0) << r.err.constData();
+    EXPECT_TRUE(ReadAll(trace).contains("OUT 36 [FF]"));
+    EXPECT_FALSE(ReadAll(trace).contains("OUT 35 [FF]"));
+}
+
+TEST_F(CliTest, InfoListSetupAndHelp)
+{
+    CliRun r = Cli({"--simulate", "info"});
+    ASSERT_EQ(r.exitCode, 0) << r.err.constData();
+    for (const char* line : {"serial: 73800042", "software: 1.07", "battery: ok", "voltage: 500 V",
+                             "automatic voltage: off", "measuring timer: 60 s", "break-down timer: 30 s",
+                             "break-off timer: 20 s"})
+        EXPECT_TRUE(Lines(r.out).contains(line)) << line << "\n" << r.out.constData();
+
+    r = Cli({"--simulate", "list"});
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_TRUE(r.out.startsWith("simulated  serial 73800042  software 1.07  access: yes")) << r.out.constData();
+
+    r = Cli({"--simulate", "setup", "--voltage", "100", "--display", "exponent", "--lapse", "--timer", "120",
+             "--breakoff-timer", "45"});
+    ASSERT_EQ(r.exitCode, 0) << r.err.constData();
+    for (const char* line : {"voltage: 100 V", "display: exponent", "calculation: lapse", "measuring timer: 120 s",
+                             "break-down timer: 30 s", "break-off timer: 45 s"})
+        EXPECT_TRUE(Lines(r.out).contains(line)) << line << "\n" << r.out.constData();
+
+    r = Cli({"--version"});
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_TRUE(r.out.startsWith("krx738-cli "));
+    EXPECT_TRUE(r.out.contains("License GPL-3.0-or-later <https://gnu.org/licenses/gpl.html>"));
+
+    for (const QStringList& help : {QStringList{"--help"}, QStringList{"measure", "--help"},
+                                    QStringList{"memory", "--help"}}) {
+        r = Cli(help);
+        EXPECT_EQ(r.exitCode, 0);
+        EXPECT_TRUE(r.out.contains("  4  connection to the meter lost")) << r.out.constData();
+    }
+    EXPECT_TRUE(r.out.contains("--range"));
+}
+
+}  // namespace
