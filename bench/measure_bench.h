@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Shared set-up of the measurement benchmarks: the program's windows on the real clock against the
-// simulated meter, with the window sleeper the program itself installs, and a free-running cycle
+// simulated meter, their procedures on a device thread as in the program, and a free-running cycle
 // ended by Break after a number of readings.
 
 #include "app_windows.h"
@@ -9,13 +9,13 @@
 
 #include "app/form_main.h"
 #include "common/clock.h"
-#include "common/ui_wait.h"
 #include "device/backend.h"
 #include "device/transfer_log.h"
 #include "measure/form_meas.h"
 #include "sim/sim_backend.h"
 
 #include <QApplication>
+#include <QEventLoop>
 #include <QPushButton>
 #include <QTimer>
 
@@ -52,10 +52,11 @@ public:
     {
         dialogs_.echo = true;
         SetUsbBackend(std::make_unique<sim::SimBackend>(sim::Scenario::Default()));
-        InstallUiSleeper();
-        windows_ = std::make_unique<test::AppWindows>(QStringList{QStringLiteral("krx738")}, settings);
+        windows_ = std::make_unique<test::AppWindows>(QStringList{QStringLiteral("krx738")}, settings,
+                                                      ProcedureRunner::Mode::DeviceThread);
         Form_Main->show();
         Form_Main->Button_Init->click();
+        SpinUntil([] { return Form_Main->BitBtn_Measuring->isEnabled(); });
         Form_Main->BitBtn_Measuring->click();
         TheTransferLog().Clear();
     }
@@ -85,7 +86,23 @@ public:
         });
         watch.start();
         Form_Meas->BitBtn_Start->click();
+        SpinUntil([] { return Form_Meas->BitBtn_Start->isEnabled(); });
         return TheClock().Seconds() - first;
+    }
+
+    // Runs the program's own event loop until `done` holds (as the application would, between the
+    // device thread's events).
+    template <typename F>
+    static void SpinUntil(F done)
+    {
+        QEventLoop loop;
+        QTimer look;
+        QObject::connect(&look, &QTimer::timeout, [&] {
+            if (done())
+                loop.quit();
+        });
+        look.start(5);
+        loop.exec();
     }
 
     double cpuAtFirst = 0.0;

@@ -91,7 +91,7 @@ int main(int argc, char** argv)
     krx::SetSettingsFilePath(settingsDir.filePath(QStringLiteral("KRX_SETUP.INI")));
     krx::SetProgramParameters({QStringLiteral("krx738")});
 
-    krx::CreateWindows();
+    krx::CreateWindows(krx::ProcedureRunner::Mode::Inline);
     Form_Main->show();
     Save(Form_Main, folder, QStringLiteral("main_before_init"));
 

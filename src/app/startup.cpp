@@ -3,6 +3,7 @@
 
 #include "app/form_main.h"
 #include "app/qt_dialogs.h"
+#include "app/window_person.h"
 #include "common/dialogs.h"
 #include "common/ui_wait.h"
 #include "device/backend.h"
@@ -26,6 +27,7 @@ namespace {
 std::optional<QStringList> g_parameters;
 // One runner for the procedures of all three windows: the meter sees one procedure at a time.
 std::unique_ptr<ProcedureRunner> g_runner;
+std::unique_ptr<WindowPerson> g_person;
 
 bool IsScenarioFile(const QString& argument)
 {
@@ -97,15 +99,18 @@ void SetProgramParameters(const QStringList& parameters)
     g_parameters = parameters;
 }
 
-void CreateWindows()
+void CreateWindows(ProcedureRunner::Mode mode)
 {
-    // The procedures run where the windows run, yielding to the window events at their yield
-    // points, until every procedure is free of widgets and can move to a device thread.
-    g_runner = std::make_unique<ProcedureRunner>(ProcedureRunner::Mode::Inline);
-    g_runner->SetYieldHook([](bool waiting) {
-        QCoreApplication::processEvents(waiting ? QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents
-                                                : QEventLoop::AllEvents);
-    });
+    g_runner = std::make_unique<ProcedureRunner>(mode);
+    if (mode == ProcedureRunner::Mode::Inline) {
+        g_runner->SetYieldHook([](bool waiting) {
+            QCoreApplication::processEvents(waiting ? QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents
+                                                    : QEventLoop::AllEvents);
+        });
+    } else {
+        g_person = std::make_unique<WindowPerson>(QCoreApplication::instance());
+        g_runner->SetPerson(g_person.get());
+    }
     Form_Main = new TForm_Main(*g_runner);
     Form_Meas = new TForm_Meas(*g_runner);
     Form_SonFunc = new TForm_SonFunc(*g_runner);
@@ -120,6 +125,7 @@ void DestroyWindows()
     Form_Meas = nullptr;
     Form_Main = nullptr;
     g_runner.reset();
+    g_person.reset();
 }
 
 int RunProgram(int argc, char** argv)
@@ -171,7 +177,6 @@ int RunProgram(int argc, char** argv)
 
     QtDialogs dialogs;
     SetDialogs(&dialogs);
-    InstallUiSleeper();
 
     RunHandler([] {
         CreateWindows();

@@ -2,6 +2,8 @@
 #pragma once
 // Process start: the command line, the three windows and the message loop.
 
+#include "core/procedure_runner.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -28,8 +30,10 @@ bool TestModeFromParameters(const QStringList& parameters);
 QStringList ProgramParameters();
 void SetProgramParameters(const QStringList& parameters);
 
-// Creates Form_Main, Form_Meas and Form_SonFunc, in this order, all hidden.
-void CreateWindows();
+// Creates Form_Main, Form_Meas and Form_SonFunc, in this order, all hidden, with the runner of
+// their procedures: on a device thread in the program; inline, yielding to the window events at
+// each yield point, where a test drives the windows on the virtual clock.
+void CreateWindows(ProcedureRunner::Mode mode = ProcedureRunner::Mode::DeviceThread);
 // Deletes the three windows and clears the references.
 void DestroyWindows();
 

@@ -31,10 +31,8 @@ int TForm_SonFunc::SaveBreakDownResult(float temperature, int humidity, int brea
 {
     QString comment;
     if (!TheDialogs().InputQuery(QStringLiteral("Input dialog"), QStringLiteral("Input comment to the measurement"),
-                                 comment)) {
-        ProcessMessages();
+                                 comment))
         return kCommentCancelled;
-    }
 
     SaveDialog_Ohm.DefaultExt = QStringLiteral("CSV");
     SaveDialog_Ohm.Filter =

@@ -10,10 +10,7 @@ void SteadyClock::Sleep(int ms)
 {
     if (ms <= 0)
         return;
-    if (sleeper_)
-        sleeper_(ms);
-    else
-        std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
 }
 
 double SteadyClock::Seconds()

@@ -20,17 +20,12 @@ public:
     virtual bool SleepsForReal() const { return true; }
 };
 
-// Sleeps for real on the steady clock. A sleeper hook lets the window layer keep painting during a
-// pause without letting user input act (see SetSleeper).
+// Sleeps for real on the steady clock (the procedures run on a thread of their own, so nothing
+// else waits for the pause).
 class SteadyClock : public Clock {
 public:
     void Sleep(int ms) override;
     double Seconds() override;
-    // Replaces the plain thread sleep; the hook must return after about ms milliseconds.
-    void SetSleeper(std::function<void(int)> sleeper) { sleeper_ = std::move(sleeper); }
-
-private:
-    std::function<void(int)> sleeper_;
 };
 
 // Time advances only when somebody sleeps or advances it.

@@ -24,8 +24,33 @@ QString TransferRecord::Describe() const
     return s;
 }
 
+std::vector<TransferRecord> TransferLog::Records() const
+{
+    std::lock_guard lock(mutex_);
+    return records_;
+}
+
+void TransferLog::Clear()
+{
+    std::lock_guard lock(mutex_);
+    records_.clear();
+}
+
+void TransferLog::Enable(bool on)
+{
+    std::lock_guard lock(mutex_);
+    enabled_ = on;
+}
+
+void TransferLog::KeepRecords(bool on)
+{
+    std::lock_guard lock(mutex_);
+    keep_ = on;
+}
+
 void TransferLog::Add(TransferRecord record)
 {
+    std::lock_guard lock(mutex_);
     if (!enabled_)
         return;
     if (trace_) {
@@ -42,6 +67,7 @@ void TransferLog::Add(TransferRecord record)
 
 QStringList TransferLog::Lines(double since) const
 {
+    std::lock_guard lock(mutex_);
     QStringList out;
     double prev = since;
     for (const auto& r : records_) {
@@ -54,6 +80,7 @@ QStringList TransferLog::Lines(double since) const
 
 bool TransferLog::TraceTo(const QString& fileName)
 {
+    std::lock_guard lock(mutex_);
     if (trace_)
         std::fclose(trace_);
     trace_ = nullptr;

@@ -8,6 +8,7 @@
 #include <QStringList>
 
 #include <cstdio>
+#include <mutex>
 #include <vector>
 
 namespace krx {
@@ -29,25 +30,29 @@ struct TransferRecord {
     QString Describe() const;
 };
 
+// Written by whichever thread runs the procedures and read by another (tests, benchmarks): every
+// member locks.
 class TransferLog {
 public:
     void Add(TransferRecord record);
-    const std::vector<TransferRecord>& Records() const { return records_; }
-    void Clear() { records_.clear(); }
+    // A copy: the log may grow while the caller looks at it.
+    std::vector<TransferRecord> Records() const;
+    void Clear();
     // Each record's Describe(), preceded by the milliseconds since the record before it
     // (rounded), e.g. "20 IN 1 [04] =1". The first record counts from `since`.
     QStringList Lines(double since = -1.0) const;
     // Writes every record from now on to the file as well (an empty name stops it); false when
     // the file cannot be opened.
     bool TraceTo(const QString& fileName);
-    void Enable(bool on) { enabled_ = on; }
+    void Enable(bool on);
     // Whether records stay in memory for Records() and Lines(); the trace file gets them either way.
-    void KeepRecords(bool on) { keep_ = on; }
+    void KeepRecords(bool on);
 
     // Records kept at most; beyond it the older half is dropped.
     static constexpr size_t MaxRecords = 200000;
 
 private:
+    mutable std::mutex mutex_;
     std::vector<TransferRecord> records_;
     std::FILE* trace_ = nullptr;
     bool enabled_ = true;

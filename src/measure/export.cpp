@@ -41,8 +41,6 @@ int TForm_Meas::SaveMeasurement()
     RememberDataDirectory(DirectoryPart(fileName));
 
     const QString line = MeasurementLogLine(LastReading);
-    // Repaint behind the closed dialog; no button acts here, so nothing starts inside the save.
-    TheDialogs().ProcessEvents();
 
     const AppendResult r = AppendCsvLine(fileName, QString::fromLatin1(MeasurementLogHeader), line);
     const QString shown = QDir::toNativeSeparators(fileName);

@@ -160,7 +160,7 @@ void TForm_SonFunc::BitBtn_MainClick()
     GroupBox_Timers->hide();
     hide();
     Form_Main->show();
-    Usb.SetRemoteMode(protocol::kModeMain);
+    runner_.Device([this] { Usb.SetRemoteMode(protocol::kModeMain); });
     Label_BDP->setText(QString());
 }
 
@@ -168,7 +168,7 @@ void TForm_SonFunc::FormClose()
 {
     hide();
     Form_Main->show();
-    Usb.SetRemoteMode(protocol::kModeMain);
+    runner_.Device([this] { Usb.SetRemoteMode(protocol::kModeMain); });
 }
 
 void TForm_SonFunc::BitBtn_SetClick()

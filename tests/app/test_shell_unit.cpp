@@ -19,7 +19,6 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 
-#include <ctime>
 
 using namespace krx;
 using L = QStringList;
@@ -43,10 +42,6 @@ protected:
     QTemporaryDir dir;
 };
 
-double CpuSeconds()
-{
-    return static_cast<double>(std::clock()) / CLOCKS_PER_SEC;
-}
 
 }  // namespace
 
@@ -232,41 +227,6 @@ TEST(CommandLine, SwitchesAreNotParameters)
     EXPECT_FALSE(ParseCommandLine({"/p/krx738", "--trace"}).error.isEmpty());
     EXPECT_TRUE(ParseCommandLine({"/p/krx738", "-h"}).help);
     EXPECT_TRUE(HelpText().contains(QLatin1String("--simulate")));
-}
-
-TEST(UiWait, WaitUntilSleepsUntilAnEvent)
-{
-    bool done = false;
-    QTimer::singleShot(120, [&] { done = true; });
-    QElapsedTimer wall;
-    wall.start();
-    const double cpu = CpuSeconds();
-    WaitUntil([&] { return done; });
-    EXPECT_TRUE(done);
-    EXPECT_GE(wall.elapsed(), 110);
-    // Blocked in the event loop, not spinning.
-    EXPECT_LT(CpuSeconds() - cpu, 0.06);
-}
-
-TEST(UiWait, PausesKeepTimersRunning)
-{
-    InstallUiSleeper();
-    int fired = 0;
-    QTimer::singleShot(0, [&] { ++fired; });
-    QElapsedTimer wall;
-    wall.start();
-    const double cpu = CpuSeconds();
-    TheSteadyClock().Sleep(80);
-    EXPECT_GE(wall.elapsed(), 79);
-    EXPECT_LT(wall.elapsed(), 2000);  // ends at all, even on a loaded machine
-    EXPECT_EQ(fired, 1);
-    EXPECT_LT(CpuSeconds() - cpu, 0.05);
-    TheSteadyClock().SetSleeper(nullptr);
-
-    bool ran = false;
-    QTimer::singleShot(0, [&] { ran = true; });
-    ProcessMessages();
-    EXPECT_TRUE(ran);
 }
 
 TEST(UiWait, HandlerErrorsGoToTheErrorDisplay)

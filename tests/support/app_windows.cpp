@@ -8,7 +8,7 @@
 
 namespace krx::test {
 
-AppWindows::AppWindows(const QStringList& parameters, const QByteArray& settings)
+AppWindows::AppWindows(const QStringList& parameters, const QByteArray& settings, ProcedureRunner::Mode mode)
 {
     SetSettingsFilePath(SettingsPath());
     if (!settings.isNull()) {
@@ -17,7 +17,7 @@ AppWindows::AppWindows(const QStringList& parameters, const QByteArray& settings
             f.write(settings);
     }
     SetProgramParameters(parameters);
-    CreateWindows();
+    CreateWindows(mode);
 }
 
 AppWindows::~AppWindows()

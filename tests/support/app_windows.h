@@ -5,6 +5,8 @@
 // one per test (init/cleanup) for a fresh program, or one per test binary (initTestCase) to keep
 // state between tests. Install the simulated meter (SimSetup) as well before pressing anything.
 
+#include "core/procedure_runner.h"
+
 #include <QByteArray>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -15,8 +17,11 @@ namespace krx::test {
 class AppWindows {
 public:
     // `settings`: the settings file's bytes before the windows are created; null: no file.
+    // The procedures run inline with a yield hook, so that a test on the virtual clock sees every
+    // yield point; benchmarks on the real clock take the program's device thread.
     explicit AppWindows(const QStringList& parameters = {QStringLiteral("krx738")},
-                        const QByteArray& settings = QByteArray());
+                        const QByteArray& settings = QByteArray(),
+                        ProcedureRunner::Mode mode = ProcedureRunner::Mode::Inline);
     ~AppWindows();
     AppWindows(const AppWindows&) = delete;
     AppWindows& operator=(const AppWindows&) = delete;

@@ -1,0 +1,123 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The windows as the program runs them: procedures on the device thread, the real clock, the
+// simulated meter. The window stays free during a cycle and a read-out, requests reach the
+// procedure, and device actions of the window never cut into the procedure's commands.
+#include "app_windows.h"
+#include "scripted_dialogs.h"
+
+#include "app/form_main.h"
+#include "common/controls.h"
+#include "device/backend.h"
+#include "device/transfer_log.h"
+#include "measure/form_meas.h"
+#include "memory/form_sonfunc.h"
+#include "sim/sim_backend.h"
+
+#include <QElapsedTimer>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+
+using namespace krx;
+
+namespace {
+sim::Scenario Quick()
+{
+    sim::Scenario s = sim::Scenario::Default();
+    s.r0 = s.rInf = 1.23e6;
+    s.stabiliseSeconds = 0.3;
+    return s;
+}
+
+QStringList Lines()
+{
+    QStringList out;
+    for (const auto& r : TheTransferLog().Records())
+        out << r.Describe();
+    return out;
+}
+}  // namespace
+
+class DeviceThreadTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        SetUsbBackend(std::make_unique<sim::SimBackend>(Quick()));
+        TheTransferLog().Clear();
+        windows_ = std::make_unique<test::AppWindows>(QStringList{QStringLiteral("krx738")},
+                                                      QByteArray("[KRX 738]\nSamplingTime=50\n"),
+                                                      ProcedureRunner::Mode::DeviceThread);
+        Form_Main->show();
+        Form_Main->Button_Init->click();
+        QTRY_VERIFY_WITH_TIMEOUT(Form_Main->BitBtn_Measuring->isEnabled(), 5000);
+    }
+    void cleanup()
+    {
+        windows_.reset();
+        SetUsbBackend(nullptr);
+    }
+
+    void cycleLeavesTheWindowFree()
+    {
+        Form_Main->BitBtn_Measuring->click();
+        Form_Meas->BitBtn_Start->click();
+        QVERIFY(!Form_Meas->BitBtn_Start->isEnabled());
+        // The click returned at once; the window's own timers run while the meter is read.
+        int ticks = 0;
+        QTimer tick;
+        QObject::connect(&tick, &QTimer::timeout, [&] { ++ticks; });
+        tick.start(10);
+        QTRY_COMPARE_WITH_TIMEOUT(Form_Meas->Label_ResistaceValue->text(), QStringLiteral("1.23 MOhm"), 5000);
+        QVERIFY2(ticks >= 10, qPrintable(QString::number(ticks)));
+
+        // A setup change during the cycle goes out whole, between two of the cycle's commands.
+        TheTransferLog().Clear();
+        Form_Meas->RadioGroup_Measvolt->Button(3)->click();  // 1000 V
+        QTRY_VERIFY_WITH_TIMEOUT(Lines().contains(QStringLiteral("OUT 37 [10] =1")), 5000);
+        const QStringList lines = Lines();
+        const qsizetype at = lines.indexOf(QStringLiteral("IN 53 [08 00] =2"));
+        QVERIFY(at > 0);
+        QCOMPARE(lines.mid(at - 1, 5), (QStringList{"open =1", "IN 53 [08 00] =2", "OUT 53 [10 00] =2",
+                                                    "OUT 53 [10 00] =2", "OUT 37 [10] =1"}));
+
+        QElapsedTimer sinceBreak;
+        sinceBreak.start();
+        Form_Meas->BitBtn_Break->click();
+        QTRY_VERIFY_WITH_TIMEOUT(Form_Meas->BitBtn_Start->isEnabled() && Form_Meas->BitBtn_Back->isEnabled(), 5000);
+        // Break acts within a slice of the interval wait, not after the whole interval.
+        QVERIFY2(sinceBreak.elapsed() < 1000, qPrintable(QString::number(sinceBreak.elapsed())));
+        QVERIFY(!Form_Meas->Running);
+    }
+
+    void readOutWaitsForTheRangeWithoutHoldingTheWindow()
+    {
+        QTemporaryDir dir;
+        test::ScopedDialogs dialogs;
+        dialogs.inputs = {QStringLiteral("thread")};
+        dialogs.saves = {dir.filePath(QStringLiteral("ohm.csv"))};
+        Form_Main->BitBtn_Special_function->click();
+        Form_SonFunc->BitBtn_ReadStOhm->click();
+        QTRY_VERIFY_WITH_TIMEOUT(!Form_SonFunc->GroupBox_SR->isHidden(), 5000);
+        QCOMPARE(Form_SonFunc->MaskEdit_to->text().trimmed(), QStringLiteral("3"));
+        QVERIFY(!Form_SonFunc->BitBtn_DeleteOhm->isEnabled());  // no second procedure meanwhile
+        Form_SonFunc->MaskEdit_from->setText(QStringLiteral("2"));
+        Form_SonFunc->BitBtn_Set->click();
+        QTRY_VERIFY_WITH_TIMEOUT(dialogs.Messages().contains(QStringLiteral("Finished|Save successfully!")), 5000);
+        QFile f(dir.filePath(QStringLiteral("ohm.csv")));
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll().count("\r\n"), 3);  // header and records 2 and 3
+        QVERIFY(Form_SonFunc->BitBtn_DeleteOhm->isEnabled());
+    }
+
+private:
+    std::unique_ptr<test::AppWindows> windows_;
+};
+
+QTEST_MAIN(DeviceThreadTest)
+#include "test_device_thread.moc"
