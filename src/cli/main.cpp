@@ -229,187 +229,213 @@ int Prepare(const Globals& g)
     return kDone;
 }
 
+// Parses the options of "list/info"; an empty function when only its help was asked for.
+std::function<int()> ParseListOrInfo(QCommandLineParser& p, const QStringList& rest, Globals& g,
+                                     const QString& command)
+{
+    const bool list = command == QLatin1String("list");
+    if (!ParseCommand(p, rest, g)) {
+        Print(Help(p, QStringLiteral("krx738-cli [global options] %1").arg(command),
+                   list ? QStringLiteral("Lists the meters found: bus, address, serial number, software, and "
+                                         "whether this user may open each.")
+                        : QStringLiteral("Prints the meter's identity, battery state, measuring setup and its "
+                                         "three timers, one \"name: value\" per line.")));
+        return {};
+    }
+    NoPositional(p, 0);
+    return list ? std::function<int()>(ListCommand) : std::function<int()>(InfoCommand);
+}
+
+// Parses the options of "measure"; an empty function when only its help was asked for.
+std::function<int()> ParseMeasure(QCommandLineParser& p, const QStringList& rest, Globals& g)
+{
+    p.addOption({QStringLiteral("voltage"), QStringLiteral("Measuring voltage: 10, 100, 500, 1000 or auto "
+                                                           "(default: the meter's setup)."),
+                 QStringLiteral("V")});
+    p.addOption({QStringLiteral("timer"), QStringLiteral("Measure with the meter's timer, 1 to 600 seconds."),
+                 QStringLiteral("SECONDS")});
+    p.addOption({QStringLiteral("average"), QStringLiteral("With --timer: the meter averages.")});
+    p.addOption({QStringLiteral("lapse"), QStringLiteral("With --timer: the meter keeps the lapse.")});
+    p.addOption({QStringLiteral("interval"),
+                 QStringLiteral("Milliseconds between readings, 0 to 3600000 (default 1000)."),
+                 QStringLiteral("MS"), QStringLiteral("1000")});
+    p.addOption({QStringLiteral("duration"), QStringLiteral("End after this many seconds (from the start)."),
+                 QStringLiteral("SECONDS")});
+    p.addOption({QStringLiteral("count"), QStringLiteral("End after N readings."), QStringLiteral("N")});
+    AddOutputOptions(p);
+    if (!ParseCommand(p, rest, g)) {
+        Print(Help(p,
+                   QStringLiteral("krx738-cli [global options] measure [--voltage V] [--timer SECONDS "
+                                  "[--average|--lapse]] [--interval MS] [--duration SECONDS | --count N] "
+                                  "[--format csv|jsonl|spreadsheet] [--output FILE]"),
+                   QStringLiteral("Runs the measurement cycle and writes one record per reading as it comes. "
+                                  "Ctrl-C (SIGINT, SIGTERM) ends it as Break does: in timer mode the meter's "
+                                  "timer is stopped; every record read is written, and the exit status is 0."),
+                   QStringLiteral("csv and jsonl fields: time (ISO 8601 with UTC offset), elapsed_s, "
+                                  "resistance_ohm (empty/null\nwhen out of range), range (ok, over, under), "
+                                  "voltage_v, temperature_c, humidity_pct, stable,\nrest_s (timer mode).\n\n")));
+        return {};
+    }
+    NoPositional(p, 0);
+    auto args = std::make_shared<MeasureArgs>();
+    if (p.isSet(QStringLiteral("voltage")))
+        args->voltage = ParseVoltage(p.value(QStringLiteral("voltage")));
+    if (p.isSet(QStringLiteral("timer")))
+        args->timerSeconds = ParseInt(QStringLiteral("timer"), p.value(QStringLiteral("timer")), 1, 600,
+                                      QStringLiteral("whole seconds"));
+    if (p.isSet(QStringLiteral("average")) && p.isSet(QStringLiteral("lapse")))
+        throw UsageError{QStringLiteral("--average and --lapse: choose one")};
+    if ((p.isSet(QStringLiteral("average")) || p.isSet(QStringLiteral("lapse"))) && !args->timerSeconds)
+        throw UsageError{QStringLiteral("--average and --lapse need --timer")};
+    if (p.isSet(QStringLiteral("average")))
+        args->calculation = 0;
+    if (p.isSet(QStringLiteral("lapse")))
+        args->calculation = 1;
+    args->intervalMs = ParseInt(QStringLiteral("interval"), p.value(QStringLiteral("interval")), 0, 3600000,
+                                QStringLiteral("milliseconds"));
+    if (p.isSet(QStringLiteral("duration")) && p.isSet(QStringLiteral("count")))
+        throw UsageError{QStringLiteral("--duration and --count: choose one")};
+    if (p.isSet(QStringLiteral("duration"))) {
+        bool ok = false;
+        const double d = p.value(QStringLiteral("duration")).toDouble(&ok);
+        if (!ok || !(d > 0.0) || d > 864000.0)
+            throw UsageError{QStringLiteral("--duration: '%1' is not allowed; give seconds above 0, at most "
+                                            "864000 (ten days)")
+                                 .arg(p.value(QStringLiteral("duration")))};
+        args->durationSeconds = d;
+    }
+    if (p.isSet(QStringLiteral("count")))
+        args->count = ParseInt(QStringLiteral("count"), p.value(QStringLiteral("count")), 1,
+                               std::numeric_limits<int>::max(), QStringLiteral("a number of readings"));
+    args->output = ParseOutput(p);
+    return [args] { return MeasureCommand(*args); };
+}
+
+// Parses the options of "memory"; an empty function when only its help was asked for.
+std::function<int()> ParseMemory(QCommandLineParser& p, const QStringList& rest, Globals& g)
+{
+    p.addPositionalArgument(QStringLiteral("action"), QStringLiteral("read or erase"));
+    p.addPositionalArgument(QStringLiteral("memory"), QStringLiteral("ohm (resistance) or bd (break-down)"));
+    p.addOption({QStringLiteral("range"),
+                 QStringLiteral("read: file numbers FROM-TO, 1 to 99 (default: all records)."),
+                 QStringLiteral("FROM-TO")});
+    AddOutputOptions(p);
+    p.addOption({QStringLiteral("yes"), QStringLiteral("erase: really erase the memory.")});
+    if (!ParseCommand(p, rest, g)) {
+        Print(Help(p,
+                   QStringLiteral("krx738-cli [global options] memory read ohm|bd [--range FROM-TO] "
+                                  "[--format csv|jsonl|spreadsheet] [--output FILE]\n"
+                                  "       krx738-cli [global options] memory erase ohm|bd --yes"),
+                   QStringLiteral("Reads the records of the meter's resistance memory (ohm) or break-down "
+                                  "memory (bd), or erases one of them.")));
+        return {};
+    }
+    const QStringList pos = p.positionalArguments();
+    if (pos.size() < 2)
+        throw UsageError{QStringLiteral("memory: give read or erase, then ohm or bd")};
+    NoPositional(p, 2);
+    const MemoryKind kind = ParseKind(pos[1]);
+    if (pos[0] == QLatin1String("read")) {
+        if (p.isSet(QStringLiteral("yes")))
+            throw UsageError{QStringLiteral("--yes belongs to memory erase")};
+        auto args = std::make_shared<MemoryArgs>();
+        args->kind = kind;
+        if (p.isSet(QStringLiteral("range")))
+            args->range = ParseRange(p.value(QStringLiteral("range")));
+        args->output = ParseOutput(p);
+        return [args] { return MemoryReadCommand(*args); };
+    } else if (pos[0] == QLatin1String("erase")) {
+        if (p.isSet(QStringLiteral("range")) || p.isSet(QStringLiteral("output")))
+            throw UsageError{QStringLiteral("memory erase takes no --range or --output")};
+        if (!p.isSet(QStringLiteral("yes")))
+            throw UsageError{QStringLiteral("memory erase %1: the records would be lost; add --yes to erase")
+                                 .arg(pos[1])};
+        return [kind] { return MemoryEraseCommand(kind); };
+    } else {
+        throw UsageError{QStringLiteral("memory: '%1' is not allowed; choose read or erase").arg(pos[0])};
+    }
+}
+
+// Parses the options of "setup"; an empty function when only its help was asked for.
+std::function<int()> ParseSetup(QCommandLineParser& p, const QStringList& rest, Globals& g)
+{
+    p.addOption({QStringLiteral("voltage"), QStringLiteral("Measuring voltage: 10, 100, 500, 1000 or auto."),
+                 QStringLiteral("V")});
+    p.addOption({QStringLiteral("auto"), QStringLiteral("Automatic voltage on.")});
+    p.addOption({QStringLiteral("manual"), QStringLiteral("Automatic voltage off.")});
+    p.addOption({QStringLiteral("display"), QStringLiteral("technical or exponent."), QStringLiteral("MODE")});
+    p.addOption({QStringLiteral("average"), QStringLiteral("Timer measurements average.")});
+    p.addOption({QStringLiteral("lapse"), QStringLiteral("Timer measurements keep the lapse.")});
+    p.addOption({QStringLiteral("timer"), QStringLiteral("Measuring timer, 1 to 600 seconds."),
+                 QStringLiteral("S")});
+    p.addOption({QStringLiteral("breakdown-timer"), QStringLiteral("Break-down timer, 1 to 9999 seconds."),
+                 QStringLiteral("S")});
+    p.addOption({QStringLiteral("breakoff-timer"), QStringLiteral("Break-off timer, 1 to 9999 seconds."),
+                 QStringLiteral("S")});
+    if (!ParseCommand(p, rest, g)) {
+        Print(Help(p,
+                   QStringLiteral("krx738-cli [global options] setup [--voltage V] [--auto|--manual] "
+                                  "[--display technical|exponent] [--average|--lapse] [--timer S] "
+                                  "[--breakdown-timer S] [--breakoff-timer S]"),
+                   QStringLiteral("Writes the given parts of the measuring setup and the timers, then prints "
+                                  "the setup as the meter reads it back (without options: only prints it).")));
+        return {};
+    }
+    NoPositional(p, 0);
+    auto args = std::make_shared<SetupArgs>();
+    if (p.isSet(QStringLiteral("voltage")))
+        args->voltage = ParseVoltage(p.value(QStringLiteral("voltage")));
+    if (p.isSet(QStringLiteral("auto")) && p.isSet(QStringLiteral("manual")))
+        throw UsageError{QStringLiteral("--auto and --manual: choose one")};
+    if (p.isSet(QStringLiteral("auto")))
+        args->automatic = true;
+    if (p.isSet(QStringLiteral("manual")))
+        args->automatic = false;
+    if (args->voltage && args->voltage->automatic && args->automatic == false)
+        throw UsageError{QStringLiteral("--voltage auto and --manual: choose one")};
+    if (p.isSet(QStringLiteral("display"))) {
+        const QString d = p.value(QStringLiteral("display"));
+        if (d != QLatin1String("technical") && d != QLatin1String("exponent"))
+            throw UsageError{
+                QStringLiteral("--display: '%1' is not allowed; choose technical or exponent").arg(d)};
+        args->display = d == QLatin1String("exponent") ? 1 : 0;
+    }
+    if (p.isSet(QStringLiteral("average")) && p.isSet(QStringLiteral("lapse")))
+        throw UsageError{QStringLiteral("--average and --lapse: choose one")};
+    if (p.isSet(QStringLiteral("average")))
+        args->calculation = 0;
+    if (p.isSet(QStringLiteral("lapse")))
+        args->calculation = 1;
+    if (p.isSet(QStringLiteral("timer")))
+        args->timer = ParseInt(QStringLiteral("timer"), p.value(QStringLiteral("timer")), 1, 600,
+                               QStringLiteral("whole seconds"));
+    if (p.isSet(QStringLiteral("breakdown-timer")))
+        args->breakDownTimer = ParseInt(QStringLiteral("breakdown-timer"),
+                                        p.value(QStringLiteral("breakdown-timer")), 1, 9999,
+                                        QStringLiteral("whole seconds"));
+    if (p.isSet(QStringLiteral("breakoff-timer")))
+        args->breakOffTimer = ParseInt(QStringLiteral("breakoff-timer"), p.value(QStringLiteral("breakoff-timer")),
+                                       1, 9999, QStringLiteral("whole seconds"));
+    return [args] { return SetupCommand(*args); };
+}
+
 int Dispatch(const QString& command, const QStringList& rest, Globals& g)
 {
     QCommandLineParser p;
     std::function<int()> run;
-    if (command == QLatin1String("list") || command == QLatin1String("info")) {
-        const bool list = command == QLatin1String("list");
-        if (!ParseCommand(p, rest, g)) {
-            Print(Help(p, QStringLiteral("krx738-cli [global options] %1").arg(command),
-                       list ? QStringLiteral("Lists the meters found: bus, address, serial number, software, and "
-                                             "whether this user may open each.")
-                            : QStringLiteral("Prints the meter's identity, battery state, measuring setup and its "
-                                             "three timers, one \"name: value\" per line.")));
-            return kDone;
-        }
-        NoPositional(p, 0);
-        run = list ? ListCommand : InfoCommand;
-    } else if (command == QLatin1String("measure")) {
-        p.addOption({QStringLiteral("voltage"), QStringLiteral("Measuring voltage: 10, 100, 500, 1000 or auto "
-                                                               "(default: the meter's setup)."),
-                     QStringLiteral("V")});
-        p.addOption({QStringLiteral("timer"), QStringLiteral("Measure with the meter's timer, 1 to 600 seconds."),
-                     QStringLiteral("SECONDS")});
-        p.addOption({QStringLiteral("average"), QStringLiteral("With --timer: the meter averages.")});
-        p.addOption({QStringLiteral("lapse"), QStringLiteral("With --timer: the meter keeps the lapse.")});
-        p.addOption({QStringLiteral("interval"),
-                     QStringLiteral("Milliseconds between readings, 0 to 3600000 (default 1000)."),
-                     QStringLiteral("MS"), QStringLiteral("1000")});
-        p.addOption({QStringLiteral("duration"), QStringLiteral("End after this many seconds (from the start)."),
-                     QStringLiteral("SECONDS")});
-        p.addOption({QStringLiteral("count"), QStringLiteral("End after N readings."), QStringLiteral("N")});
-        AddOutputOptions(p);
-        if (!ParseCommand(p, rest, g)) {
-            Print(Help(p,
-                       QStringLiteral("krx738-cli [global options] measure [--voltage V] [--timer SECONDS "
-                                      "[--average|--lapse]] [--interval MS] [--duration SECONDS | --count N] "
-                                      "[--format csv|jsonl|spreadsheet] [--output FILE]"),
-                       QStringLiteral("Runs the measurement cycle and writes one record per reading as it comes. "
-                                      "Ctrl-C (SIGINT, SIGTERM) ends it as Break does: in timer mode the meter's "
-                                      "timer is stopped; every record read is written, and the exit status is 0."),
-                       QStringLiteral("csv and jsonl fields: time (ISO 8601 with UTC offset), elapsed_s, "
-                                      "resistance_ohm (empty/null\nwhen out of range), range (ok, over, under), "
-                                      "voltage_v, temperature_c, humidity_pct, stable,\nrest_s (timer mode).\n\n")));
-            return kDone;
-        }
-        NoPositional(p, 0);
-        auto args = std::make_shared<MeasureArgs>();
-        if (p.isSet(QStringLiteral("voltage")))
-            args->voltage = ParseVoltage(p.value(QStringLiteral("voltage")));
-        if (p.isSet(QStringLiteral("timer")))
-            args->timerSeconds = ParseInt(QStringLiteral("timer"), p.value(QStringLiteral("timer")), 1, 600,
-                                          QStringLiteral("whole seconds"));
-        if (p.isSet(QStringLiteral("average")) && p.isSet(QStringLiteral("lapse")))
-            throw UsageError{QStringLiteral("--average and --lapse: choose one")};
-        if ((p.isSet(QStringLiteral("average")) || p.isSet(QStringLiteral("lapse"))) && !args->timerSeconds)
-            throw UsageError{QStringLiteral("--average and --lapse need --timer")};
-        if (p.isSet(QStringLiteral("average")))
-            args->calculation = 0;
-        if (p.isSet(QStringLiteral("lapse")))
-            args->calculation = 1;
-        args->intervalMs = ParseInt(QStringLiteral("interval"), p.value(QStringLiteral("interval")), 0, 3600000,
-                                    QStringLiteral("milliseconds"));
-        if (p.isSet(QStringLiteral("duration")) && p.isSet(QStringLiteral("count")))
-            throw UsageError{QStringLiteral("--duration and --count: choose one")};
-        if (p.isSet(QStringLiteral("duration"))) {
-            bool ok = false;
-            const double d = p.value(QStringLiteral("duration")).toDouble(&ok);
-            if (!ok || !(d > 0.0) || d > 864000.0)
-                throw UsageError{QStringLiteral("--duration: '%1' is not allowed; give seconds above 0, at most "
-                                                "864000 (ten days)")
-                                     .arg(p.value(QStringLiteral("duration")))};
-            args->durationSeconds = d;
-        }
-        if (p.isSet(QStringLiteral("count")))
-            args->count = ParseInt(QStringLiteral("count"), p.value(QStringLiteral("count")), 1,
-                                   std::numeric_limits<int>::max(), QStringLiteral("a number of readings"));
-        args->output = ParseOutput(p);
-        run = [args] { return MeasureCommand(*args); };
-    } else if (command == QLatin1String("memory")) {
-        p.addPositionalArgument(QStringLiteral("action"), QStringLiteral("read or erase"));
-        p.addPositionalArgument(QStringLiteral("memory"), QStringLiteral("ohm (resistance) or bd (break-down)"));
-        p.addOption({QStringLiteral("range"),
-                     QStringLiteral("read: file numbers FROM-TO, 1 to 99 (default: all records)."),
-                     QStringLiteral("FROM-TO")});
-        AddOutputOptions(p);
-        p.addOption({QStringLiteral("yes"), QStringLiteral("erase: really erase the memory.")});
-        if (!ParseCommand(p, rest, g)) {
-            Print(Help(p,
-                       QStringLiteral("krx738-cli [global options] memory read ohm|bd [--range FROM-TO] "
-                                      "[--format csv|jsonl|spreadsheet] [--output FILE]\n"
-                                      "       krx738-cli [global options] memory erase ohm|bd --yes"),
-                       QStringLiteral("Reads the records of the meter's resistance memory (ohm) or break-down "
-                                      "memory (bd), or erases one of them.")));
-            return kDone;
-        }
-        const QStringList pos = p.positionalArguments();
-        if (pos.size() < 2)
-            throw UsageError{QStringLiteral("memory: give read or erase, then ohm or bd")};
-        NoPositional(p, 2);
-        const MemoryKind kind = ParseKind(pos[1]);
-        if (pos[0] == QLatin1String("read")) {
-            if (p.isSet(QStringLiteral("yes")))
-                throw UsageError{QStringLiteral("--yes belongs to memory erase")};
-            auto args = std::make_shared<MemoryArgs>();
-            args->kind = kind;
-            if (p.isSet(QStringLiteral("range")))
-                args->range = ParseRange(p.value(QStringLiteral("range")));
-            args->output = ParseOutput(p);
-            run = [args] { return MemoryReadCommand(*args); };
-        } else if (pos[0] == QLatin1String("erase")) {
-            if (p.isSet(QStringLiteral("range")) || p.isSet(QStringLiteral("output")))
-                throw UsageError{QStringLiteral("memory erase takes no --range or --output")};
-            if (!p.isSet(QStringLiteral("yes")))
-                throw UsageError{QStringLiteral("memory erase %1: the records would be lost; add --yes to erase")
-                                     .arg(pos[1])};
-            run = [kind] { return MemoryEraseCommand(kind); };
-        } else {
-            throw UsageError{QStringLiteral("memory: '%1' is not allowed; choose read or erase").arg(pos[0])};
-        }
-    } else if (command == QLatin1String("setup")) {
-        p.addOption({QStringLiteral("voltage"), QStringLiteral("Measuring voltage: 10, 100, 500, 1000 or auto."),
-                     QStringLiteral("V")});
-        p.addOption({QStringLiteral("auto"), QStringLiteral("Automatic voltage on.")});
-        p.addOption({QStringLiteral("manual"), QStringLiteral("Automatic voltage off.")});
-        p.addOption({QStringLiteral("display"), QStringLiteral("technical or exponent."), QStringLiteral("MODE")});
-        p.addOption({QStringLiteral("average"), QStringLiteral("Timer measurements average.")});
-        p.addOption({QStringLiteral("lapse"), QStringLiteral("Timer measurements keep the lapse.")});
-        p.addOption({QStringLiteral("timer"), QStringLiteral("Measuring timer, 1 to 600 seconds."),
-                     QStringLiteral("S")});
-        p.addOption({QStringLiteral("breakdown-timer"), QStringLiteral("Break-down timer, 1 to 9999 seconds."),
-                     QStringLiteral("S")});
-        p.addOption({QStringLiteral("breakoff-timer"), QStringLiteral("Break-off timer, 1 to 9999 seconds."),
-                     QStringLiteral("S")});
-        if (!ParseCommand(p, rest, g)) {
-            Print(Help(p,
-                       QStringLiteral("krx738-cli [global options] setup [--voltage V] [--auto|--manual] "
-                                      "[--display technical|exponent] [--average|--lapse] [--timer S] "
-                                      "[--breakdown-timer S] [--breakoff-timer S]"),
-                       QStringLiteral("Writes the given parts of the measuring setup and the timers, then prints "
-                                      "the setup as the meter reads it back (without options: only prints it).")));
-            return kDone;
-        }
-        NoPositional(p, 0);
-        auto args = std::make_shared<SetupArgs>();
-        if (p.isSet(QStringLiteral("voltage")))
-            args->voltage = ParseVoltage(p.value(QStringLiteral("voltage")));
-        if (p.isSet(QStringLiteral("auto")) && p.isSet(QStringLiteral("manual")))
-            throw UsageError{QStringLiteral("--auto and --manual: choose one")};
-        if (p.isSet(QStringLiteral("auto")))
-            args->automatic = true;
-        if (p.isSet(QStringLiteral("manual")))
-            args->automatic = false;
-        if (args->voltage && args->voltage->automatic && args->automatic == false)
-            throw UsageError{QStringLiteral("--voltage auto and --manual: choose one")};
-        if (p.isSet(QStringLiteral("display"))) {
-            const QString d = p.value(QStringLiteral("display"));
-            if (d != QLatin1String("technical") && d != QLatin1String("exponent"))
-                throw UsageError{
-                    QStringLiteral("--display: '%1' is not allowed; choose technical or exponent").arg(d)};
-            args->display = d == QLatin1String("exponent") ? 1 : 0;
-        }
-        if (p.isSet(QStringLiteral("average")) && p.isSet(QStringLiteral("lapse")))
-            throw UsageError{QStringLiteral("--average and --lapse: choose one")};
-        if (p.isSet(QStringLiteral("average")))
-            args->calculation = 0;
-        if (p.isSet(QStringLiteral("lapse")))
-            args->calculation = 1;
-        if (p.isSet(QStringLiteral("timer")))
-            args->timer = ParseInt(QStringLiteral("timer"), p.value(QStringLiteral("timer")), 1, 600,
-                                   QStringLiteral("whole seconds"));
-        if (p.isSet(QStringLiteral("breakdown-timer")))
-            args->breakDownTimer = ParseInt(QStringLiteral("breakdown-timer"),
-                                            p.value(QStringLiteral("breakdown-timer")), 1, 9999,
-                                            QStringLiteral("whole seconds"));
-        if (p.isSet(QStringLiteral("breakoff-timer")))
-            args->breakOffTimer = ParseInt(QStringLiteral("breakoff-timer"), p.value(QStringLiteral("breakoff-timer")),
-                                           1, 9999, QStringLiteral("whole seconds"));
-        run = [args] { return SetupCommand(*args); };
-    } else {
+    if (command == QLatin1String("list") || command == QLatin1String("info"))
+        run = ParseListOrInfo(p, rest, g, command);
+    else if (command == QLatin1String("measure"))
+        run = ParseMeasure(p, rest, g);
+    else if (command == QLatin1String("memory"))
+        run = ParseMemory(p, rest, g);
+    else if (command == QLatin1String("setup"))
+        run = ParseSetup(p, rest, g);
+    else
         throw UsageError{QStringLiteral("'%1' is not a command; choose list, info, measure, memory or setup")
                              .arg(command)};
-    }
+    if (!run)
+        return kDone;  // the command's help was printed
     if (g.version)
         return -1;  // said by the caller
     if (const int rc = Prepare(g); rc != kDone)
