@@ -7,6 +7,7 @@
 #include "breakdown/breakdown_format.h"
 #include "common/csv_appender.h"
 #include "common/dialogs.h"
+#include "common/file_paths.h"
 #include "common/ui_wait.h"
 
 #include <QDateTime>
@@ -41,7 +42,7 @@ int TForm_SonFunc::SaveBreakDownResult(float temperature, int humidity, int brea
     if (!SaveDialog_Ohm.Execute())
         return kFileCancelled;
     const QString fileName = SaveDialog_Ohm.FileName;
-    RememberDataDirectoryIfChanged(USB::DirectoryPart(fileName), Form_Main->DataDirectory);
+    RememberDataDirectoryIfChanged(DirectoryPart(fileName), Form_Main->DataDirectory);
 
     BreakDownResultRecord r;
     r.deviceName = Form_Main->DeviceName;

@@ -5,8 +5,6 @@
 #include "common/localetext.h"
 #include "device/decode.h"
 
-#include <QDir>
-
 #include <cstring>
 
 using namespace krx;
@@ -370,12 +368,4 @@ void USB::ReportConnectionLoss(int code)
     TheDialogs().Message(QStringLiteral("Connection to the KRX 738 interrupted. Program is terminated."), caption,
                          Buttons::Ok, Icon::None);
     ExitProcess(code);
-}
-
-QString USB::DirectoryPart(const QString& path)
-{
-    qsizetype cut = path.lastIndexOf(QLatin1Char('\\'));
-    if (QDir::separator() != QLatin1Char('\\'))
-        cut = std::max(cut, path.lastIndexOf(QDir::separator()));
-    return cut < 0 ? QString() : path.left(cut + 1);
 }

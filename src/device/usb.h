@@ -68,8 +68,6 @@ public:
     static double CounterSeconds();
     // Shows "Connection to the KRX 738 interrupted..." and ends the process with the code.
     [[noreturn]] static void ReportConnectionLoss(int code);
-    // The path up to and including its last separator ("\" or the platform's); empty without one.
-    static QString DirectoryPart(const QString& path);
 
 private:
     int In(int command, unsigned char* buffer, int length);

@@ -5,6 +5,7 @@
 #include "app/settings.h"
 #include "common/csv_appender.h"
 #include "common/dialogs.h"
+#include "common/file_paths.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -36,7 +37,7 @@ int TForm_Meas::SaveMeasurement()
     if (!SaveDialog_Mv.Execute())
         return SaveDialogCancelled;
     const QString fileName = SaveDialog_Mv.FileName;
-    RememberDataDirectory(USB::DirectoryPart(fileName));
+    RememberDataDirectory(DirectoryPart(fileName));
 
     const QString line = MeasurementLogLine(LastReading);
     // Repaint behind the closed dialog; no button acts here, so nothing starts inside the save.

@@ -6,6 +6,7 @@
 #include "app/settings.h"
 #include "common/csv_appender.h"
 #include "common/dialogs.h"
+#include "common/file_paths.h"
 #include "common/localetext.h"
 #include "common/ui_wait.h"
 #include "memory/memory_format.h"
@@ -162,7 +163,7 @@ int AskCommentAndFile(TForm_SonFunc& f, QString& comment, QString& fileName)
     if (!f.SaveDialog_Ohm.Execute())
         return TForm_SonFunc::ReadOutFileCancelled;
     fileName = f.SaveDialog_Ohm.FileName;
-    RememberDataDirectoryIfChanged(USB::DirectoryPart(fileName), Form_Main->DataDirectory);
+    RememberDataDirectoryIfChanged(DirectoryPart(fileName), Form_Main->DataDirectory);
     return TForm_SonFunc::ReadOutSaved;
 }
 

@@ -8,6 +8,7 @@
 #include "app/settings.h"
 #include "breakdown/breakdown_format.h"
 #include "common/csv_appender.h"
+#include "common/file_paths.h"
 #include "common/localetext.h"
 #include "memory/form_sonfunc.h"
 
@@ -349,7 +350,7 @@ void BreakDownWindowTest::completeTestWithSaves()
                            "KRX 738;\xB4" "73800042;\xB4" "1.07;D;T;45;22.5;30;1000;1999;2147483;250;3;second \xE9\r\n"
                            "KRX 738;\xB4" "73800042;\xB4" "1.07;D;T;45;22.5;30;1000;1999;2147483;250;3;third\r\n");
     // The folder went to the settings file; the dialogs keep opening in the start-up folder.
-    QVERIFY(ReadFile(w.SettingsPath()).contains("DataDirectory=" + USB::DirectoryPart(file).toLocal8Bit()));
+    QVERIFY(ReadFile(w.SettingsPath()).contains("DataDirectory=" + DirectoryPart(file).toLocal8Bit()));
     QCOMPARE(Form_Main->DataDirectory, DefaultDataDirectory());
 
     // J: the window idle again, the report kept.
