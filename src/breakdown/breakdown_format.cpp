@@ -92,7 +92,7 @@ QString BreakDownResultLine(const BreakDownResultRecord& r)
         r.deviceName,
         kAcuteAccent + r.serialNo,
         kAcuteAccent + r.swVersion,
-        ShortDate(r.when),
+        NumericDate(r.when),
         LongTime(r.when),
         QString::number(r.humidity),
         temperature,

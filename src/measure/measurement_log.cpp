@@ -10,7 +10,7 @@ void RefreshRecord(MeasurementRecord& record, const ReadingInput& in, const QDat
 {
     record.type = in.deviceName;
     record.serialNo = in.serialNo;
-    record.date = ShortDate(now);
+    record.date = NumericDate(now);
     record.time = LongTime(now);
     record.swVersion = in.swVersion;
     record.resistance = in.valueText;
@@ -24,7 +24,7 @@ void RefreshRecord(MeasurementRecord& record, const ReadingInput& in, const QDat
 
 void StampSave(MeasurementRecord& record, const QDateTime& now, const QString& comment)
 {
-    record.date = ShortDate(now);
+    record.date = NumericDate(now);
     record.time = LongTime(now);
     record.comment = comment;
 }

@@ -23,11 +23,25 @@ QString Header(std::initializer_list<const char*> names)
     return cols.join(kSep) + QStringLiteral("\r\n");
 }
 
+// The meter's date comes as "dd.mm.20yy" and is shown as every export writes a date; one that holds
+// no numbers (a record of garbage) stays as it came.
+QString RecordDate(const QString& meterDate)
+{
+    const QStringList parts = meterDate.split(QLatin1Char('.'));
+    if (parts.size() != 3)
+        return meterDate;
+    bool okDay = false, okMonth = false, okYear = false;
+    const int day = parts[0].toInt(&okDay);
+    const int month = parts[1].toInt(&okMonth);
+    const int year = parts[2].toInt(&okYear);
+    return okDay && okMonth && okYear ? NumericDate(year, month, day) : meterDate;
+}
+
 QStringList HeadLines(const RecordHead& h)
 {
     return {
         Label("File number") + QString::number(h.recordNo),
-        Label("Date / Time") + h.date + QStringLiteral(" / ") + h.time,
+        Label("Date / Time") + RecordDate(h.date) + QStringLiteral(" / ") + h.time,
         Label("Humidity / Temperature") + h.humidity + QStringLiteral("% / ") + h.temperature + QLatin1Char(' ') +
             kDegree + QLatin1Char('C'),
     };
@@ -96,7 +110,7 @@ QString NotSavedLine(int fileNo)
 OhmSlot ToSlot(const OhmRecord& r)
 {
     OhmSlot s;
-    s.date = r.head.date;
+    s.date = RecordDate(r.head.date);
     s.time = r.head.time;
     s.humidity = r.head.humidity;
     s.temperature = r.head.temperature;
@@ -110,7 +124,7 @@ OhmSlot ToSlot(const OhmRecord& r)
 BreakDownSlot ToSlot(const BreakDownRecord& r)
 {
     BreakDownSlot s;
-    s.date = r.head.date;
+    s.date = RecordDate(r.head.date);
     s.time = r.head.time;
     s.humidity = r.head.humidity;
     s.temperature = r.head.temperature;

@@ -198,7 +198,7 @@ QByteArray ReadFile(const QString& name)
 QByteArray WithoutMoment(const QByteArray& bytes)
 {
     QList<QByteArray> lines = bytes.split('\n');
-    const QByteArray today = ShortDate(QDateTime::currentDateTime()).toLatin1();
+    const QByteArray today = NumericDate(QDateTime::currentDateTime()).toLatin1();
     static const QRegularExpression time(QStringLiteral("^\\d\\d:\\d\\d:\\d\\d$"));
     for (qsizetype i = 1; i < lines.size(); ++i) {
         QList<QByteArray> fields = lines[i].split(';');
