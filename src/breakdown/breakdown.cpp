@@ -7,6 +7,7 @@
 #include "app/form_main.h"
 #include "breakdown/breakdown_format.h"
 #include "common/clock.h"
+#include "common/csv_appender.h"
 #include "common/dialogs.h"
 #include "common/localetext.h"
 #include "common/ui_wait.h"
@@ -359,7 +360,7 @@ void TForm_SonFunc::RunBreakDownTest()
                     if (SaveBreakDownResult(static_cast<float>(values.temperature), values.humidity, breakDownTimer,
                                             values.voltage, KOhmToMOhm(values.resistanceBefore),
                                             KOhmToMOhm(values.resistanceAfterBD), 0, 0) == 0)
-                        TheDialogs().Message(QStringLiteral("Save successfully!"), QString(), Buttons::Ok);
+                        TheDialogs().Message(SaveSuccessText(), QString(), Buttons::Ok);
                     SaveRequested = false;
                     Pause(Form_Main->CommandPause);
                 }
@@ -440,6 +441,9 @@ void TForm_SonFunc::RunBreakDownTest()
             SaveBreakDownResult(static_cast<float>(values.temperature), values.humidity, breakDownTimer, values.voltage,
                                 KOhmToMOhm(values.resistanceBefore), KOhmToMOhm(values.resistanceAfterBD),
                                 KOhmToMOhm(values.resistanceAfterBO), values.breakOffTime);
+            // This save has no success box; characters written as "?" are still worth a word.
+            if (const QString note = TakeReplacementNote(); !note.isEmpty())
+                TheDialogs().Message(note, QString(), Buttons::Ok);
             SaveRequested = false;
         }
     }

@@ -1,5 +1,6 @@
 #include "breakdown/breakdown_format.h"
 
+#include "common/csv_appender.h"
 #include "common/localetext.h"
 
 namespace krx {
@@ -102,7 +103,7 @@ QString BreakDownResultLine(const BreakDownResultRecord& r)
         QString::number(r.resistanceAfterBDMOhm),
         QString::number(r.resistanceAfterBOMOhm),
         QString::number(r.breakOffTime),
-        r.comment,
+        CsvField(r.comment),
     };
     return fields.join(QLatin1Char(';'));
 }

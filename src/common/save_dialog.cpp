@@ -1,5 +1,7 @@
 #include "common/save_dialog.h"
 
+#include "common/csv_appender.h"
+
 #include <QStringList>
 
 namespace krx {
@@ -10,6 +12,8 @@ bool SaveDialog::Execute()
     if (!TheDialogs().SaveFile(Request(), chosen))
         return false;
     FileName = chosen;
+    // A new save begins: what an earlier one replaced is no longer news.
+    ForgetReplacements();
     return true;
 }
 

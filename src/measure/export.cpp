@@ -16,8 +16,7 @@ using namespace krx;
 void TForm_Meas::BitBtn_SaveClick()
 {
     if (SaveMeasurement() >= 0)
-        TheDialogs().Message(QStringLiteral("Save successfully!"), QStringLiteral("Finished"), Buttons::Ok,
-                             Icon::None);
+        TheDialogs().Message(SaveSuccessText(), QStringLiteral("Finished"), Buttons::Ok, Icon::None);
 }
 
 int TForm_Meas::SaveMeasurement()

@@ -1,5 +1,6 @@
 #include "measure/measurement_log.h"
 
+#include "common/csv_appender.h"
 #include "common/localetext.h"
 
 #include <QStringList>
@@ -34,7 +35,7 @@ QString MeasurementLogLine(const MeasurementRecord& r)
     const QChar grave(0x60);
     return QStringList{r.type,       grave + r.serialNo, r.date,      r.time,        grave + r.swVersion,
                        r.resistance, r.humidity,         r.temperature, r.voltage,   r.rangeFlag,
-                       r.timer,      r.calculation,      r.comment}
+                       r.timer,      r.calculation,      CsvField(r.comment)}
         .join(QLatin1Char(';'));
 }
 

@@ -1,5 +1,6 @@
 #include "memory/memory_format.h"
 
+#include "common/csv_appender.h"
 #include "common/localetext.h"
 
 namespace krx::memory {
@@ -141,7 +142,7 @@ QString OhmLine(const Identity& who, int fileNo, const OhmSlot& s, const QString
 {
     QStringList cols = IdentityColumns(who, fileNo);
     cols << s.date << s.time << s.humidity << s.temperature << QString::number(s.voltage)
-         << QString::number(s.timer) << s.reading << s.method << comment;
+         << QString::number(s.timer) << s.reading << s.method << CsvField(comment);
     return cols.join(kSep);
 }
 
@@ -151,7 +152,7 @@ QString BreakDownLine(const Identity& who, int fileNo, const BreakDownSlot& s, c
     cols << s.date << s.time << s.humidity << s.temperature << QString::number(s.voltage)
          << QString::number(s.resistanceBefore) << QString::number(s.resistanceAfter)
          << QString::number(s.cycleTime) << QString::number(s.resistanceOff) << QString::number(s.timerOff)
-         << comment;
+         << CsvField(comment);
     return cols.join(kSep);
 }
 

@@ -296,7 +296,7 @@ void ListMemory(TForm_SonFunc& f, Read read, int recordBytes, Display displayBlo
 void ShowReadOutResult(int result)
 {
     if (result == TForm_SonFunc::ReadOutSaved)
-        TheDialogs().Message(QStringLiteral("Save successfully!"), QStringLiteral("Finished"), Buttons::Ok, Icon::None);
+        TheDialogs().Message(SaveSuccessText(), QStringLiteral("Finished"), Buttons::Ok, Icon::None);
     else if (result == TForm_SonFunc::ReadOutNoRecords)
         TheDialogs().Message(QStringLiteral("No records saved !"), QStringLiteral("Result"), Buttons::Ok, Icon::None);
 }

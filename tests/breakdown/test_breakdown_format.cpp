@@ -66,6 +66,9 @@ TEST(BreakDownFormat, ResultLineBytes)
     // The date with all four digits of the year, the time in the C locale's long time.
     EXPECT_EQ(EncodeLine(BreakDownResultLine(rec)),
               QByteArray("KRX 738;\xB4" "73800042;\xB4" "1.07;7.3.2024;09:05:03;45;23.5;30;1000;2147483;1;0;0;cable 3"));
+    rec.comment = QStringLiteral("cable; 3");
+    EXPECT_TRUE(BreakDownResultLine(rec).endsWith(QStringLiteral(";0;0;\"cable; 3\"")));
+    rec.comment = QStringLiteral("cable 3");
 
     LocaleGuard de(QLocale::German);
     rec.temperature = 22.0f;

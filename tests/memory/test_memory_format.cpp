@@ -128,6 +128,10 @@ TEST(MemoryExport, OhmLinesWithAccentAndEmptySlots)
     // Timer 0: empty method; empty comment: the line ends in ";".
     EXPECT_EQ(OhmLine(kWho, 12, ToSlot(Ohm(12, 0, 1)), QString()),
               QStringLiteral("KRX 738;\u00b4" "00012345;\u00b4" "1.07;12;7.3.2011;09:05;45;22.5;500;0;1.25E+09;;"));
+    // A comment that holds the separator, a quote or a line break is one quoted field.
+    EXPECT_TRUE(OhmLine(kWho, 12, ToSlot(Ohm(12, 0, 1)), QStringLiteral("x;\"y\"")).endsWith(QStringLiteral(";;\"x;\"\"y\"\"\"")));
+    EXPECT_TRUE(BreakDownLine(kWho, 2, ToSlot(BreakDown(2, 1, 1, 1)), QStringLiteral("two\r\nlines"))
+                    .endsWith(QStringLiteral(";\"two\r\nlines\"")));
     // A slot that no record filled.
     EXPECT_EQ(OhmLine(kWho, 2, OhmSlot{}, QStringLiteral("c")),
               QStringLiteral("KRX 738;\u00b4" "00012345;\u00b4" "1.07;2;;;;;0;0;;;c"));
