@@ -8,6 +8,8 @@
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QStandardPaths>
+#include <QStringDecoder>
+#include <QStringEncoder>
 #include <QStringList>
 
 #include <cctype>
@@ -18,6 +20,8 @@ namespace {
 
 struct Line {
     QString text;     // without its line end
+    QByteArray raw;   // the line's bytes as read, without its line end
+    bool fromFile = false;
     QString section;  // for a section line: the name; else empty
     bool isSection = false;
     QString key;  // for a key line: the trimmed key; else empty
@@ -56,7 +60,35 @@ struct Content {
     QString lineEnd;
     bool existed = false;
     bool endsWithLineEnd = true;
+    bool windows1252 = false;  // some line is not UTF-8: the file was written with Windows' code page
 };
+
+// A file written on Windows holds its accented folder names in Windows-1252, which is never valid
+// UTF-8 once it holds such a letter: each line is read as UTF-8 when it is valid UTF-8, else as
+// Windows-1252.
+QString DecodeLine(const QByteArray& bytes, bool& windows1252)
+{
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = utf8.decode(bytes);
+    if (!utf8.hasError())
+        return text;
+    windows1252 = true;
+    QStringDecoder cp1252("windows-1252", QStringDecoder::Flag::Stateless);
+    return cp1252.isValid() ? QString(cp1252.decode(bytes)) : QString::fromLatin1(bytes);
+}
+
+// A line this program writes: in Windows-1252 into a file that already holds that code page (so a
+// program on Windows reads it as before), as long as every character fits; else UTF-8.
+QByteArray EncodeLine(const QString& text, bool windows1252)
+{
+    if (windows1252) {
+        QStringEncoder cp1252("windows-1252", QStringEncoder::Flag::Stateless);
+        const QByteArray bytes = cp1252.encode(text);
+        if (cp1252.isValid() && !cp1252.hasError())
+            return bytes;
+    }
+    return text.toUtf8();
+}
 
 QString NativeLineEnd()
 {
@@ -76,21 +108,22 @@ Content Load(const QString& path)
         return c;
     c.existed = true;
     c.raw = f.readAll();
-    const QString all = QString::fromUtf8(c.raw);
-    if (all.isEmpty())
+    if (c.raw.isEmpty())
         return c;
-    const qsizetype firstLf = all.indexOf(QLatin1Char('\n'));
+    const qsizetype firstLf = c.raw.indexOf('\n');
     if (firstLf >= 0)
-        c.lineEnd = firstLf > 0 && all.at(firstLf - 1) == QLatin1Char('\r') ? QStringLiteral("\r\n")
-                                                                             : QStringLiteral("\n");
-    QStringList texts = all.split(QLatin1Char('\n'));
-    c.endsWithLineEnd = all.endsWith(QLatin1Char('\n'));
+        c.lineEnd = firstLf > 0 && c.raw.at(firstLf - 1) == '\r' ? QStringLiteral("\r\n") : QStringLiteral("\n");
+    QList<QByteArray> lines = c.raw.split('\n');
+    c.endsWithLineEnd = c.raw.endsWith('\n');
     if (c.endsWithLineEnd)
-        texts.removeLast();
-    for (QString& t : texts) {
-        if (t.endsWith(QLatin1Char('\r')))
-            t.chop(1);
-        c.lines << Classify(t);
+        lines.removeLast();
+    for (QByteArray& bytes : lines) {
+        if (bytes.endsWith('\r'))
+            bytes.chop(1);
+        Line l = Classify(DecodeLine(bytes, c.windows1252));
+        l.raw = bytes;
+        l.fromFile = true;
+        c.lines << l;
     }
     return c;
 }
@@ -183,15 +216,17 @@ bool ProfileFile::WriteString(const QString& section, const QString& key, const 
             c.lines.insert(lastContent + 1, Classify(newLine));
     }
 
-    QString text;
+    // Lines read from the file keep their bytes, whatever their code page.
+    QByteArray bytes;
+    const QByteArray lineEnd = c.lineEnd.toLatin1();
     for (qsizetype i = 0; i < c.lines.size(); ++i) {
-        text += c.lines[i].text;
+        const Line& l = c.lines[i];
+        bytes += l.fromFile ? l.raw : EncodeLine(l.text, c.windows1252);
         if (i + 1 < c.lines.size() || c.endsWithLineEnd || !c.existed)
-            text += c.lineEnd;
+            bytes += lineEnd;
     }
 
     // Written whole or not at all, so that a failing disk never leaves half a settings file.
-    const QByteArray bytes = text.toUtf8();
     const QFileInfo info(path_);
     QDir().mkpath(info.absolutePath());
     if (c.existed && !QFileInfo(info.absolutePath()).isWritable())

@@ -150,6 +150,33 @@ TEST_F(SettingsFile, WriteCreatesFileOrSection)
     EXPECT_EQ(f.ReadString(SettingsSection(), QStringLiteral("DataDirectory"), QString()), QStringLiteral("/e/"));
 }
 
+TEST_F(SettingsFile, WindowsCodePageAndUtf8)
+{
+    // Written on Windows: the folder's letters in Windows-1252, not valid UTF-8.
+    Write("[Other]\r\nName=Gr\xFC\xDF" "e\r\n[KRX 738]\r\nDataDirectory=C:\\Daten\\M\xFCller \x80\\\r\n");
+    ProfileFile f(Path());
+    EXPECT_EQ(f.ReadString(SettingsSection(), QStringLiteral("DataDirectory"), QString()),
+              QStringLiteral("C:\\Daten\\M\u00fcller \u20ac\\"));
+    EXPECT_EQ(f.ReadString(QStringLiteral("Other"), QStringLiteral("Name"), QString()), QStringLiteral("Gr\u00fc\u00dfe"));
+
+    // A write keeps the other lines' bytes and writes its own line in the file's code page.
+    ASSERT_TRUE(f.WriteString(SettingsSection(), QStringLiteral("DataDirectory"), QStringLiteral("/d/M\u00e4rz/")));
+    EXPECT_EQ(Bytes(), QByteArray("[Other]\r\nName=Gr\xFC\xDF" "e\r\n[KRX 738]\r\nDataDirectory=/d/M\xE4rz/\r\n"));
+    // A character that code page lacks: that line in UTF-8, and each line is read as what it is.
+    ASSERT_TRUE(f.WriteString(SettingsSection(), QStringLiteral("DataDirectory"), QStringLiteral("/d/\u4e2d\u00e4/")));
+    EXPECT_EQ(Bytes(), QByteArray("[Other]\r\nName=Gr\xFC\xDF" "e\r\n[KRX 738]\r\nDataDirectory=/d/\xE4\xB8\xAD\xC3\xA4/\r\n"));
+    EXPECT_EQ(f.ReadString(SettingsSection(), QStringLiteral("DataDirectory"), QString()), QStringLiteral("/d/\u4e2d\u00e4/"));
+    EXPECT_EQ(f.ReadString(QStringLiteral("Other"), QStringLiteral("Name"), QString()), QStringLiteral("Gr\u00fc\u00dfe"));
+
+    // A file in UTF-8 stays UTF-8.
+    Write("[KRX 738]\nDataDirectory=/home/j\xC3\xBCrgen/\n");
+    EXPECT_EQ(f.ReadString(SettingsSection(), QStringLiteral("DataDirectory"), QString()), QStringLiteral("/home/j\u00fcrgen/"));
+    ASSERT_TRUE(f.WriteString(SettingsSection(), QStringLiteral("SamplingTime"), QStringLiteral("500")));
+    EXPECT_EQ(Bytes(), QByteArray("[KRX 738]\nDataDirectory=/home/j\xC3\xBCrgen/\nSamplingTime=500\n"));
+    ASSERT_TRUE(f.WriteString(SettingsSection(), QStringLiteral("DataDirectory"), QStringLiteral("/m\u00e4/")));
+    EXPECT_EQ(Bytes(), QByteArray("[KRX 738]\nDataDirectory=/m\xC3\xA4/\nSamplingTime=500\n"));
+}
+
 TEST_F(SettingsFile, RememberFolder)
 {
     SetSettingsFilePath(Path());
