@@ -160,6 +160,11 @@ bool WriteInPlace(const QString& path, const QByteArray& before, const QByteArra
 
 QString ProfileFile::ReadString(const QString& section, const QString& key, const QString& defaultValue) const
 {
+    return Find(section, key).value_or(defaultValue).left(MaxValueLength);
+}
+
+std::optional<QString> ProfileFile::Find(const QString& section, const QString& key) const
+{
     const Content c = Load(path_);
     bool inSection = false;
     bool sectionSeen = false;
@@ -175,7 +180,7 @@ QString ProfileFile::ReadString(const QString& section, const QString& key, cons
         if (inSection && !l.key.isEmpty() && SameName(l.key, key))
             return l.value.left(MaxValueLength);
     }
-    return defaultValue.left(MaxValueLength);
+    return std::nullopt;
 }
 
 std::int32_t ProfileFile::ReadInteger(const QString& section, const QString& key, std::int32_t defaultValue) const
@@ -292,19 +297,55 @@ QString SettingsSection()
     return QStringLiteral("KRX 738");
 }
 
-QString SettingsFilePath()
+QString SettingsPlaces::Read(const QString& key, const QString& defaultValue) const
 {
-    if (!g_overridePath.isEmpty())
-        return g_overridePath;
+    for (const QString& path : readOrder)
+        if (const auto value = ProfileFile(path).Find(SettingsSection(), key))
+            return value->left(ProfileFile::MaxValueLength);
+    return defaultValue.left(ProfileFile::MaxValueLength);
+}
+
+std::int32_t SettingsPlaces::ReadInteger(const QString& key, std::int32_t defaultValue) const
+{
+    // The file that holds the key decides, also with a value that is no number.
+    std::int32_t v = 0;
+    for (const QString& path : readOrder)
+        if (const auto value = ProfileFile(path).Find(SettingsSection(), key))
+            return ParseProfileInteger(*value, v) ? v : defaultValue;
+    return defaultValue;
+}
+
+SettingsPlaces SettingsPlacesFor(const QString& programDir, const QString& userDir, const WritableTest& writable)
+{
+    const WritableTest canWrite = writable ? writable : [](const QString& p) { return QFileInfo(p).isWritable(); };
     const QString name = QStringLiteral("KRX_SETUP.INI");
-    const QString programDir = QCoreApplication::applicationDirPath();
-    const QFileInfo inProgramDir(programDir + QLatin1Char('/') + name);
+    const QString beside = QDir(programDir).filePath(name);
+    const QString user = QDir(userDir).filePath(name);
+    SettingsPlaces places;
+    places.readOrder = {user, beside};
     // An installed copy lives in <prefix>/bin, which root may write to: a user's settings do not
     // belong there, and a file left in /usr/bin would outlive the package.
     const bool installed = QFileInfo(programDir).fileName() == QLatin1String("bin");
-    if (!installed && (inProgramDir.exists() ? inProgramDir.isWritable() : QFileInfo(programDir).isWritable()))
-        return inProgramDir.filePath();
-    return QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation) + QLatin1Char('/') + name;
+    if (QFileInfo::exists(user) && canWrite(user))
+        places.writeTo = user;
+    else if (!installed && (QFileInfo::exists(beside) ? canWrite(beside) : canWrite(programDir)))
+        places.writeTo = beside;
+    else
+        places.writeTo = user;
+    return places;
+}
+
+SettingsPlaces CurrentSettingsPlaces()
+{
+    if (!g_overridePath.isEmpty())
+        return {{g_overridePath}, g_overridePath};
+    return SettingsPlacesFor(QCoreApplication::applicationDirPath(),
+                             QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation));
+}
+
+QString SettingsFilePath()
+{
+    return CurrentSettingsPlaces().writeTo;
 }
 
 void SetSettingsFilePath(const QString& path)

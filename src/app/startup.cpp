@@ -70,7 +70,8 @@ QString HelpText()
         "\n"
         "Settings: KRX_SETUP.INI beside the program, or in the user's configuration folder\n"
         "(~/.config/krx738) when the program's folder cannot be written or is a bin folder, as\n"
-        "for an installed copy.\n");
+        "for an installed copy. Each key is read from the user's copy when that holds it, else\n"
+        "from the file beside the program.\n");
 }
 
 bool TestModeFromParameters(const QStringList& parameters)

@@ -177,6 +177,65 @@ TEST_F(SettingsFile, WindowsCodePageAndUtf8)
     EXPECT_EQ(Bytes(), QByteArray("[KRX 738]\nDataDirectory=/m\xC3\xA4/\nSamplingTime=500\n"));
 }
 
+TEST_F(SettingsFile, EachKeyFromTheFileThatHoldsItWritesToOne)
+{
+    const QString program = dir.filePath(QStringLiteral("program"));
+    const QString user = dir.filePath(QStringLiteral("config/krx738"));
+    ASSERT_TRUE(QDir().mkpath(program));
+    const QString beside = program + QStringLiteral("/KRX_SETUP.INI");
+    const QString mine = user + QStringLiteral("/KRX_SETUP.INI");
+    // What may not be written is said here: root, who runs this test on the build machines, may
+    // write any file.
+    QStringList readOnly;
+    const WritableTest writable = [&](const QString& path) { return !readOnly.contains(path); };
+    const auto read = [](const QString& path) {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+    };
+
+    // A copy in a folder that may be written keeps its settings beside itself.
+    SettingsPlaces p = SettingsPlacesFor(program, user, writable);
+    EXPECT_EQ(p.readOrder, (QStringList{mine, beside}));
+    EXPECT_EQ(p.writeTo, beside);
+    readOnly = {program};
+    EXPECT_EQ(SettingsPlacesFor(program, user, writable).writeTo, mine);
+
+    // A file beside the program that the user may not write, in a folder that may be written: its
+    // values are read, the write goes to a user's copy that holds that key only.
+    const QByteArray admin = "[KRX 738]\r\nSamplingTime=500\r\nDataDirectory=/admin/\r\n[Other]\r\nx=1\r\n";
+    QFile f(beside);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(admin);
+    f.close();
+    readOnly = {beside};
+    p = SettingsPlacesFor(program, user, writable);
+    EXPECT_EQ(p.writeTo, mine);
+    EXPECT_EQ(p.ReadInteger(QStringLiteral("SamplingTime"), 1000), 500);
+    EXPECT_EQ(p.Read(QStringLiteral("DataDirectory"), QString()), QStringLiteral("/admin/"));
+    ASSERT_TRUE(ProfileFile(p.writeTo).WriteString(SettingsSection(), QStringLiteral("DataDirectory"),
+                                                   QStringLiteral("/mine/")));
+    EXPECT_EQ(read(beside), admin);
+    EXPECT_EQ(read(mine), QByteArray("[KRX 738]\nDataDirectory=/mine/\n"));
+    p = SettingsPlacesFor(program, user, writable);
+    EXPECT_EQ(p.Read(QStringLiteral("DataDirectory"), QString()), QStringLiteral("/mine/"));
+    EXPECT_EQ(p.ReadInteger(QStringLiteral("SamplingTime"), 1000), 500);
+    EXPECT_EQ(p.Read(QStringLiteral("Missing"), QStringLiteral("default")), QStringLiteral("default"));
+
+    // Once there is a user's copy it takes the writes: it is read first, a write elsewhere would
+    // not count.
+    readOnly.clear();
+    EXPECT_EQ(SettingsPlacesFor(program, user, writable).writeTo, mine);
+    // The file that holds a key decides, also with a value that is no number.
+    ASSERT_TRUE(ProfileFile(mine).WriteString(SettingsSection(), QStringLiteral("SamplingTime"), QStringLiteral("abc")));
+    EXPECT_EQ(SettingsPlacesFor(program, user, writable).ReadInteger(QStringLiteral("SamplingTime"), 1000), 1000);
+
+    // An installed copy's bin folder is never written to, whoever runs it.
+    const QString bin = dir.filePath(QStringLiteral("usr/bin"));
+    ASSERT_TRUE(QDir().mkpath(bin));
+    EXPECT_EQ(SettingsPlacesFor(bin, dir.filePath(QStringLiteral("other")), writable).writeTo,
+              dir.filePath(QStringLiteral("other/KRX_SETUP.INI")));
+}
+
 TEST_F(SettingsFile, RememberFolder)
 {
     SetSettingsFilePath(Path());
