@@ -422,7 +422,9 @@ void TForm_SonFunc::ReconnectAfterFailure()
 
 void TForm_SonFunc::DeleteMemory(const QString& query, int (USB::*erase)(), bool& readOutCut, const QString& done)
 {
-    if (TheDialogs().Message(query, QStringLiteral("Query"), Buttons::OkCancel, Icon::None) != Answer::Ok)
+    // Cancel is the default: Return must not erase the meter's memory.
+    if (TheDialogs().Message(query, QStringLiteral("Query"), Buttons::OkCancelDefaultCancel, Icon::None) !=
+        Answer::Ok)
         return;
     ReconnectAfterFailure();
     // Only a command the meter took is reported as done: a user who trusts a false "deleted"

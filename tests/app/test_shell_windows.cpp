@@ -554,6 +554,29 @@ void ShellWindowsTest::qtDialogs()
              Answer::Cancel);
     QCOMPARE(seen, QStringLiteral("Question|Delete?"));
 
+    // Return presses the default button: OK for a plain question, Cancel where OK destroys data.
+    const auto pressReturn = [&](QWidget* w) {
+        auto* box = qobject_cast<QMessageBox*>(w);
+        QVERIFY(box);
+        seen = box->defaultButton() == box->button(QMessageBox::Cancel) ? QStringLiteral("Cancel")
+                                                                        : QStringLiteral("Ok");
+        QTest::keyClick(box, Qt::Key_Return);
+    };
+    answer(pressReturn);
+    QCOMPARE(dialogs.Message(QStringLiteral("Go on?"), QStringLiteral("Query"), Buttons::OkCancel, Icon::None),
+             Answer::Ok);
+    QCOMPARE(seen, QStringLiteral("Ok"));
+    answer(pressReturn);
+    QCOMPARE(dialogs.Message(QStringLiteral("Erase?"), QStringLiteral("Query"), Buttons::OkCancelDefaultCancel,
+                             Icon::None),
+             Answer::Cancel);
+    QCOMPARE(seen, QStringLiteral("Cancel"));
+    // Without a user the console answers with the default as well.
+    ConsoleDialogs console;
+    QCOMPARE(console.Message(QStringLiteral("Erase?"), QString(), Buttons::OkCancelDefaultCancel, Icon::None),
+             Answer::Cancel);
+    QCOMPARE(console.Message(QStringLiteral("Go on?"), QString(), Buttons::OkCancel, Icon::None), Answer::Ok);
+
     answer([&](QWidget* w) {
         auto* box = qobject_cast<QMessageBox*>(w);
         QVERIFY(box);

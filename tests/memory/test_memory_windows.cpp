@@ -711,10 +711,11 @@ void MemoryWindowsTest::deletion()
     QCOMPARE(f.t.dialogs.shown[0].text,
              QStringLiteral("Complete measured value memory will be deleted! Are you sure?"));
     QCOMPARE(f.t.dialogs.shown[0].title, QStringLiteral("Query"));
-    QCOMPARE(f.t.dialogs.shown[0].buttons, Buttons::OkCancel);
+    // Return answers Cancel: the memory is not one key away from being erased.
+    QCOMPARE(f.t.dialogs.shown[0].buttons, Buttons::OkCancelDefaultCancel);
     QCOMPARE(f.t.dialogs.shown[1].text,
              QStringLiteral("Complete break down value memory will be deleted! Are you sure?"));
-    QCOMPARE(f.t.dialogs.shown[1].buttons, Buttons::OkCancel);
+    QCOMPARE(f.t.dialogs.shown[1].buttons, Buttons::OkCancelDefaultCancel);
 
     // Cancelled: the memory is still there.
     Later([] { Form_SonFunc->BitBtn_Main->click(); });
