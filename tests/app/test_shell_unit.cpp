@@ -319,6 +319,77 @@ TEST(CommandLine, SwitchesAreNotParameters)
     EXPECT_TRUE(HelpText().contains(QLatin1String("--simulate")));
 }
 
+TEST(CommandLine, ScenarioTypedOptionsAndTheToolkits)
+{
+    // Whatever follows --simulate is its scenario unless it is an option or "T", so that a file of
+    // another name is tried (and named when it cannot be read) instead of quietly left out.
+    StartOptions o = ParseCommandLine({"/p/krx738", "--simulate", "scen.txt", "T"});
+    EXPECT_TRUE(o.error.isEmpty()) << o.error.toStdString();
+    EXPECT_EQ(o.scenarioFile, QStringLiteral("scen.txt"));
+    EXPECT_EQ(o.parameters, (L{"/p/krx738", "T"}));
+    o = ParseCommandLine({"/p/krx738", "--simulate=x.json"});
+    EXPECT_TRUE(o.simulate);
+    EXPECT_EQ(o.scenarioFile, QStringLiteral("x.json"));
+    o = ParseCommandLine({"/p/krx738", "--simulate", "--trace", "t.log"});
+    EXPECT_TRUE(o.simulate);
+    EXPECT_EQ(o.scenarioFile, QString());
+    EXPECT_EQ(o.traceFile, QStringLiteral("t.log"));
+    // --trace takes the next argument whatever it looks like, as it always did.
+    o = ParseCommandLine({"/p/krx738", "--trace", "--simulate"});
+    EXPECT_FALSE(o.simulate);
+    EXPECT_EQ(o.traceFile, QStringLiteral("--simulate"));
+    // After "--" everything is a parameter.
+    o = ParseCommandLine({"/p/krx738", "--", "--simulate", "T"});
+    EXPECT_FALSE(o.simulate);
+    EXPECT_EQ(o.parameters, (L{"/p/krx738", "--simulate", "T"}));
+
+    // Unknown options are named as they were typed.
+    EXPECT_EQ(ParseCommandLine({"/p/krx738", "--frobnicate", "T"}).error, QStringLiteral("unknown option --frobnicate"));
+    EXPECT_EQ(ParseCommandLine({"/p/krx738", "--simulte", "-q=1"}).error, QStringLiteral("unknown options --simulte, -q"));
+
+    // The toolkit's options are left to it, values included; they are no parameters.
+    o = ParseCommandLine({"/p/krx738", "-platform", "offscreen", "-reverse", "--style=fusion", "T"});
+    EXPECT_TRUE(o.error.isEmpty()) << o.error.toStdString();
+    EXPECT_EQ(o.platform, QStringLiteral("offscreen"));
+    EXPECT_EQ(o.parameters, (L{"/p/krx738", "T"}));
+
+    EXPECT_TRUE(ParseCommandLine({"/p/krx738", "--version"}).version);
+    EXPECT_TRUE(VersionText().startsWith(QStringLiteral("krx738 (KRX 738 read out program) 1.0.3.1\n")));
+    EXPECT_TRUE(HelpText().contains(QLatin1String("--version")));
+}
+
+TEST(CommandLine, DisplayReachable)
+{
+    const QByteArray keep[] = {qgetenv("DISPLAY"), qgetenv("WAYLAND_DISPLAY"), qgetenv("QT_QPA_PLATFORM"),
+                               qgetenv("XDG_RUNTIME_DIR")};
+    QTemporaryDir runtime;
+    qunsetenv("DISPLAY");
+    qunsetenv("WAYLAND_DISPLAY");
+    qunsetenv("QT_QPA_PLATFORM");
+    qputenv("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit());
+    EXPECT_FALSE(DisplayReachable(QString()));
+    EXPECT_TRUE(DisplayReachable(QStringLiteral("offscreen")));
+    EXPECT_FALSE(DisplayReachable(QStringLiteral("xcb")));
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    EXPECT_TRUE(DisplayReachable(QString()));
+    qputenv("QT_QPA_PLATFORM", "wayland;xcb:nograb");
+    EXPECT_FALSE(DisplayReachable(QString()));
+    qputenv("DISPLAY", ":0");
+    EXPECT_TRUE(DisplayReachable(QString()));
+    EXPECT_FALSE(DisplayReachable(QStringLiteral("wayland")));
+    QFile socket(runtime.filePath(QStringLiteral("wayland-0")));
+    ASSERT_TRUE(socket.open(QIODevice::WriteOnly));
+    EXPECT_TRUE(DisplayReachable(QStringLiteral("wayland-egl")));
+
+    const char* names[] = {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "XDG_RUNTIME_DIR"};
+    for (int i = 0; i < 4; ++i) {
+        if (keep[i].isNull())
+            qunsetenv(names[i]);
+        else
+            qputenv(names[i], keep[i]);
+    }
+}
+
 TEST(UiWait, WaitUntilSleepsUntilAnEvent)
 {
     bool done = false;
