@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The program's command line as a user meets it: unknown options and unusable scenario files are
 # named and end with status 2, --help and --version answer without a display, a missing display is
 # said in words instead of the toolkit's abort, and the toolkit's own options still work.

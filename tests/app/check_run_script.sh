@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # scripts/run on a build folder whose program is up to date: nothing is built, nothing is printed
 # before the program's own output, and the arguments reach the program.
 # Usage: check_run_script.sh SOURCE_DIR BUILD_DIR VERSION

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Texts the four exports share: the folder of a chosen file and the date.
 #include "common/file_paths.h"
 #include "common/localetext.h"
