@@ -51,9 +51,9 @@ TForm_Main::TForm_Main(ProcedureRunner& runner) : runner_(runner)
 
     CommandPause = 20;
 
-    const ProfileFile settings(SettingsFilePath());
-    DataDirectory = settings.ReadString(SettingsSection(), QStringLiteral("DataDirectory"), DefaultDataDirectory());
-    SamplingTime = settings.ReadInteger(SettingsSection(), QStringLiteral("SamplingTime"), 1000);
+    const SettingsPlaces settings = CurrentSettingsPlaces();
+    DataDirectory = settings.Read(QStringLiteral("DataDirectory"), DefaultDataDirectory());
+    SamplingTime = settings.ReadInteger(QStringLiteral("SamplingTime"), 1000);
 }
 
 void TForm_Main::BuildControls()

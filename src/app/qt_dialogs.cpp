@@ -30,8 +30,8 @@ QMessageBox::Icon ToQt(Icon icon)
 Answer QtDialogs::Message(const QString& text, const QString& title, Buttons buttons, Icon icon)
 {
     QMessageBox box(ToQt(icon), title, text,
-                    buttons == Buttons::OkCancel ? QMessageBox::Ok | QMessageBox::Cancel : QMessageBox::Ok, Owner());
-    box.setDefaultButton(QMessageBox::Ok);
+                    buttons == Buttons::Ok ? QMessageBox::Ok : QMessageBox::Ok | QMessageBox::Cancel, Owner());
+    box.setDefaultButton(buttons == Buttons::OkCancelDefaultCancel ? QMessageBox::Cancel : QMessageBox::Ok);
     return box.exec() == QMessageBox::Ok ? Answer::Ok : Answer::Cancel;
 }
 

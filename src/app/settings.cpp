@@ -9,6 +9,8 @@
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QStandardPaths>
+#include <QStringDecoder>
+#include <QStringEncoder>
 #include <QStringList>
 
 #include <cctype>
@@ -19,6 +21,8 @@ namespace {
 
 struct Line {
     QString text;     // without its line end
+    QByteArray raw;   // the line's bytes as read, without its line end
+    bool fromFile = false;
     QString section;  // for a section line: the name; else empty
     bool isSection = false;
     QString key;  // for a key line: the trimmed key; else empty
@@ -57,7 +61,35 @@ struct Content {
     QString lineEnd;
     bool existed = false;
     bool endsWithLineEnd = true;
+    bool windows1252 = false;  // some line is not UTF-8: the file was written with Windows' code page
 };
+
+// A file written on Windows holds its accented folder names in Windows-1252, which is never valid
+// UTF-8 once it holds such a letter: each line is read as UTF-8 when it is valid UTF-8, else as
+// Windows-1252.
+QString DecodeLine(const QByteArray& bytes, bool& windows1252)
+{
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = utf8.decode(bytes);
+    if (!utf8.hasError())
+        return text;
+    windows1252 = true;
+    QStringDecoder cp1252("windows-1252", QStringDecoder::Flag::Stateless);
+    return cp1252.isValid() ? QString(cp1252.decode(bytes)) : QString::fromLatin1(bytes);
+}
+
+// A line this program writes: in Windows-1252 into a file that already holds that code page (so a
+// program on Windows reads it as before), as long as every character fits; else UTF-8.
+QByteArray EncodeLine(const QString& text, bool windows1252)
+{
+    if (windows1252) {
+        QStringEncoder cp1252("windows-1252", QStringEncoder::Flag::Stateless);
+        const QByteArray bytes = cp1252.encode(text);
+        if (cp1252.isValid() && !cp1252.hasError())
+            return bytes;
+    }
+    return text.toUtf8();
+}
 
 QString NativeLineEnd()
 {
@@ -77,21 +109,22 @@ Content Load(const QString& path)
         return c;
     c.existed = true;
     c.raw = f.readAll();
-    const QString all = QString::fromUtf8(c.raw);
-    if (all.isEmpty())
+    if (c.raw.isEmpty())
         return c;
-    const qsizetype firstLf = all.indexOf(QLatin1Char('\n'));
+    const qsizetype firstLf = c.raw.indexOf('\n');
     if (firstLf >= 0)
-        c.lineEnd = firstLf > 0 && all.at(firstLf - 1) == QLatin1Char('\r') ? QStringLiteral("\r\n")
-                                                                             : QStringLiteral("\n");
-    QStringList texts = all.split(QLatin1Char('\n'));
-    c.endsWithLineEnd = all.endsWith(QLatin1Char('\n'));
+        c.lineEnd = firstLf > 0 && c.raw.at(firstLf - 1) == '\r' ? QStringLiteral("\r\n") : QStringLiteral("\n");
+    QList<QByteArray> lines = c.raw.split('\n');
+    c.endsWithLineEnd = c.raw.endsWith('\n');
     if (c.endsWithLineEnd)
-        texts.removeLast();
-    for (QString& t : texts) {
-        if (t.endsWith(QLatin1Char('\r')))
-            t.chop(1);
-        c.lines << Classify(t);
+        lines.removeLast();
+    for (QByteArray& bytes : lines) {
+        if (bytes.endsWith('\r'))
+            bytes.chop(1);
+        Line l = Classify(DecodeLine(bytes, c.windows1252));
+        l.raw = bytes;
+        l.fromFile = true;
+        c.lines << l;
     }
     return c;
 }
@@ -128,6 +161,11 @@ bool WriteInPlace(const QString& path, const QByteArray& before, const QByteArra
 
 QString ProfileFile::ReadString(const QString& section, const QString& key, const QString& defaultValue) const
 {
+    return Find(section, key).value_or(defaultValue).left(MaxValueLength);
+}
+
+std::optional<QString> ProfileFile::Find(const QString& section, const QString& key) const
+{
     const Content c = Load(path_);
     bool inSection = false;
     bool sectionSeen = false;
@@ -143,7 +181,7 @@ QString ProfileFile::ReadString(const QString& section, const QString& key, cons
         if (inSection && !l.key.isEmpty() && SameName(l.key, key))
             return l.value.left(MaxValueLength);
     }
-    return defaultValue.left(MaxValueLength);
+    return std::nullopt;
 }
 
 std::int32_t ProfileFile::ReadInteger(const QString& section, const QString& key, std::int32_t defaultValue) const
@@ -184,15 +222,17 @@ bool ProfileFile::WriteString(const QString& section, const QString& key, const 
             c.lines.insert(lastContent + 1, Classify(newLine));
     }
 
-    QString text;
+    // Lines read from the file keep their bytes, whatever their code page.
+    QByteArray bytes;
+    const QByteArray lineEnd = c.lineEnd.toLatin1();
     for (qsizetype i = 0; i < c.lines.size(); ++i) {
-        text += c.lines[i].text;
+        const Line& l = c.lines[i];
+        bytes += l.fromFile ? l.raw : EncodeLine(l.text, c.windows1252);
         if (i + 1 < c.lines.size() || c.endsWithLineEnd || !c.existed)
-            text += c.lineEnd;
+            bytes += lineEnd;
     }
 
     // Written whole or not at all, so that a failing disk never leaves half a settings file.
-    const QByteArray bytes = text.toUtf8();
     const QFileInfo info(path_);
     QDir().mkpath(info.absolutePath());
     if (c.existed && !QFileInfo(info.absolutePath()).isWritable())
@@ -258,19 +298,55 @@ QString SettingsSection()
     return QStringLiteral("KRX 738");
 }
 
-QString SettingsFilePath()
+QString SettingsPlaces::Read(const QString& key, const QString& defaultValue) const
 {
-    if (!g_overridePath.isEmpty())
-        return g_overridePath;
+    for (const QString& path : readOrder)
+        if (const auto value = ProfileFile(path).Find(SettingsSection(), key))
+            return value->left(ProfileFile::MaxValueLength);
+    return defaultValue.left(ProfileFile::MaxValueLength);
+}
+
+std::int32_t SettingsPlaces::ReadInteger(const QString& key, std::int32_t defaultValue) const
+{
+    // The file that holds the key decides, also with a value that is no number.
+    std::int32_t v = 0;
+    for (const QString& path : readOrder)
+        if (const auto value = ProfileFile(path).Find(SettingsSection(), key))
+            return ParseProfileInteger(*value, v) ? v : defaultValue;
+    return defaultValue;
+}
+
+SettingsPlaces SettingsPlacesFor(const QString& programDir, const QString& userDir, const WritableTest& writable)
+{
+    const WritableTest canWrite = writable ? writable : [](const QString& p) { return QFileInfo(p).isWritable(); };
     const QString name = QStringLiteral("KRX_SETUP.INI");
-    const QString programDir = QCoreApplication::applicationDirPath();
-    const QFileInfo inProgramDir(programDir + QLatin1Char('/') + name);
+    const QString beside = QDir(programDir).filePath(name);
+    const QString user = QDir(userDir).filePath(name);
+    SettingsPlaces places;
+    places.readOrder = {user, beside};
     // An installed copy lives in <prefix>/bin, which root may write to: a user's settings do not
     // belong there, and a file left in /usr/bin would outlive the package.
     const bool installed = QFileInfo(programDir).fileName() == QLatin1String("bin");
-    if (!installed && (inProgramDir.exists() ? inProgramDir.isWritable() : QFileInfo(programDir).isWritable()))
-        return inProgramDir.filePath();
-    return QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation) + QLatin1Char('/') + name;
+    if (QFileInfo::exists(user) && canWrite(user))
+        places.writeTo = user;
+    else if (!installed && (QFileInfo::exists(beside) ? canWrite(beside) : canWrite(programDir)))
+        places.writeTo = beside;
+    else
+        places.writeTo = user;
+    return places;
+}
+
+SettingsPlaces CurrentSettingsPlaces()
+{
+    if (!g_overridePath.isEmpty())
+        return {{g_overridePath}, g_overridePath};
+    return SettingsPlacesFor(QCoreApplication::applicationDirPath(),
+                             QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation));
+}
+
+QString SettingsFilePath()
+{
+    return CurrentSettingsPlaces().writeTo;
 }
 
 void SetSettingsFilePath(const QString& path)

@@ -4,8 +4,11 @@
 // read and written by a small class of our own so that the layout stays as a person wrote it.
 
 #include <QString>
+#include <QStringList>
 
 #include <cstdint>
+#include <functional>
+#include <optional>
 
 namespace krx {
 
@@ -20,6 +23,8 @@ public:
     // Section and key names compare without regard to letter case; the first match counts.
     // Blanks around the value and one pair of enclosing quotes are dropped.
     QString ReadString(const QString& section, const QString& key, const QString& defaultValue) const;
+    // The value when the file holds the key, also an empty one; nullopt without it.
+    std::optional<QString> Find(const QString& section, const QString& key) const;
     // Decimal, "0x"/"0X" or "$" hexadecimal, optional sign; anything else gives the default.
     std::int32_t ReadInteger(const QString& section, const QString& key, std::int32_t defaultValue) const;
     // Replaces the key's value, creating file, section or key as needed and keeping every other
@@ -34,10 +39,32 @@ private:
 bool ParseProfileInteger(const QString& text, std::int32_t& value);
 
 QString SettingsSection();  // "KRX 738"
-// KRX_SETUP.INI beside the program, or in the user's configuration folder when the program's folder
-// cannot be written or is an installed copy's bin folder.
+
+// The settings files of a run: KRX_SETUP.INI in the user's configuration folder and beside the
+// program. Each key is read from the first file that holds it, the user's copy first, so that a
+// file beside the program that the user may not write (set up by an administrator) still gives
+// the keys the user's copy lacks. Writes go to one file.
+struct SettingsPlaces {
+    QStringList readOrder;
+    QString writeTo;
+
+    QString Read(const QString& key, const QString& defaultValue) const;
+    std::int32_t ReadInteger(const QString& key, std::int32_t defaultValue) const;
+};
+// Whether a file, or for a file not there yet its folder, may be written.
+using WritableTest = std::function<bool(const QString& path)>;
+// The places for a program in programDir and a user whose configuration folder is userDir. The
+// write goes to the user's copy when there is one (it is read first, so a write elsewhere would
+// not count), else beside the program when that file (or, without it, the folder) may be written
+// and the folder is not an installed copy's bin folder, else into a new user's copy.
+SettingsPlaces SettingsPlacesFor(const QString& programDir, const QString& userDir,
+                                 const WritableTest& writable = {});
+// The places of this run: those of the program's folder and the user's configuration folder, or
+// the one file set by SetSettingsFilePath.
+SettingsPlaces CurrentSettingsPlaces();
+// The file a write goes to.
 QString SettingsFilePath();
-// Overrides the path (tests, portable set-ups); an empty path restores the rule above.
+// One file for reading and writing (tests, portable set-ups); an empty path restores the rule above.
 void SetSettingsFilePath(const QString& path);
 // "C:\" on Windows; elsewhere the home folder with a trailing separator.
 QString DefaultDataDirectory();

@@ -4,6 +4,7 @@
 #include "app/form_main.h"
 #include "app/qt_dialogs.h"
 #include "app/window_person.h"
+#include "app/version.h"
 #include "common/dialogs.h"
 #include "common/ui_wait.h"
 #include "device/backend.h"
@@ -16,8 +17,11 @@
 
 #include <QApplication>
 #include <QEventLoop>
+#include <QCommandLineParser>
+#include <QFileInfo>
 
 #include <cstdio>
+#include <cstdlib>
 #include <exception>
 #include <optional>
 
@@ -29,9 +33,91 @@ std::optional<QStringList> g_parameters;
 std::unique_ptr<ProcedureRunner> g_runner;
 std::unique_ptr<WindowPerson> g_person;
 
-bool IsScenarioFile(const QString& argument)
+// Options of the toolkit itself, which QApplication takes out of the command line: known here so
+// that they are not reported as unknown and their values are not taken for parameters.
+const char* const kToolkitOptionsWithValue[] = {
+    "platform", "platformpluginpath", "platformtheme", "plugin", "qwindowgeometry", "geometry",
+    "qwindowtitle", "title", "qwindowicon", "icon", "session", "display", "name", "visual",
+    "ncols", "cmap", "style", "stylesheet", "qmljsdebugger",
+};
+const char* const kToolkitFlags[] = {"reverse", "widgetcount", "nograb", "dograb", "testability"};
+
+QString OptionName(const QString& argument)
 {
-    return !argument.startsWith(QLatin1Char('-')) && argument.endsWith(QLatin1String(".json"), Qt::CaseInsensitive);
+    QString name = argument.mid(argument.startsWith(QLatin1String("--")) ? 2 : 1);
+    const qsizetype eq = name.indexOf(QLatin1Char('='));
+    return eq < 0 ? name : name.left(eq);
+}
+
+// Builds the parser's options; `withValue` gets the names of those that take a value.
+void AddOptions(QCommandLineParser& parser, QStringList& withValue)
+{
+    // A single dash takes a whole word: the toolkit's options are written "-platform".
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    parser.addOption({{QStringLiteral("h"), QStringLiteral("help")}, QString()});
+    parser.addOption({QStringLiteral("version"), QString()});
+    parser.addOption({QStringLiteral("simulate"), QString(), QStringLiteral("SCENARIO")});
+    parser.addOption({QStringLiteral("trace"), QString(), QStringLiteral("FILE")});
+    withValue << QStringLiteral("simulate") << QStringLiteral("trace");
+    for (const char* name : kToolkitOptionsWithValue) {
+        QCommandLineOption o(QString::fromLatin1(name), QString(), QStringLiteral("VALUE"));
+        o.setFlags(QCommandLineOption::HiddenFromHelp);
+        parser.addOption(o);
+        withValue << QString::fromLatin1(name);
+    }
+    for (const char* name : kToolkitFlags) {
+        QCommandLineOption o(QString::fromLatin1(name));
+        o.setFlags(QCommandLineOption::HiddenFromHelp);
+        parser.addOption(o);
+    }
+}
+
+// QCommandLineParser knows options that always or never take a value. --simulate takes its
+// scenario only when one follows, so it is given one explicitly: "--simulate=FILE" when the next
+// argument is neither an option nor the test-mode parameter "T", else "--simulate=".
+QStringList WithExplicitScenario(const QStringList& arguments, const QStringList& withValue)
+{
+    QStringList out;
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString& a = arguments[i];
+        out << a;
+        if (i == 0 || !a.startsWith(QLatin1Char('-')) || a == QLatin1String("-"))
+            continue;
+        if (a == QLatin1String("--")) {
+            out << arguments.mid(i + 1);
+            break;
+        }
+        const QString name = OptionName(a);
+        if (a.contains(QLatin1Char('=')) || !withValue.contains(name))
+            continue;
+        const bool hasNext = i + 1 < arguments.size();
+        if (name == QLatin1String("simulate")) {
+            const bool scenario = hasNext && !arguments[i + 1].startsWith(QLatin1Char('-')) &&
+                                  arguments[i + 1] != QLatin1String("T");
+            out.back() = QStringLiteral("--simulate=") + (scenario ? arguments[++i] : QString());
+        } else if (hasNext) {
+            out << arguments[++i];  // the option's value, whatever it looks like
+        }
+    }
+    return out;
+}
+
+// The unknown options as the user typed them.
+QString UnknownOptions(const QStringList& arguments, const QStringList& names)
+{
+    QStringList typed;
+    for (const QString& name : names) {
+        QString shown = QStringLiteral("--") + name;
+        for (const QString& a : arguments)
+            if (a.startsWith(QLatin1Char('-')) && OptionName(a) == name) {
+                shown = a.section(QLatin1Char('='), 0, 0);
+                break;
+            }
+        if (!typed.contains(shown))
+            typed << shown;
+    }
+    return (typed.size() == 1 ? QStringLiteral("unknown option ") : QStringLiteral("unknown options ")) +
+           typed.join(QStringLiteral(", "));
 }
 }  // namespace
 
@@ -40,24 +126,25 @@ StartOptions ParseCommandLine(const QStringList& arguments)
     StartOptions o;
     if (!arguments.isEmpty())
         o.parameters << arguments.front();
-    for (qsizetype i = 1; i < arguments.size(); ++i) {
-        const QString& a = arguments[i];
-        if (a == QLatin1String("--help") || a == QLatin1String("-h")) {
-            o.help = true;
-        } else if (a == QLatin1String("--simulate")) {
-            o.simulate = true;
-            if (i + 1 < arguments.size() && IsScenarioFile(arguments[i + 1]))
-                o.scenarioFile = arguments[++i];
-        } else if (a == QLatin1String("--trace")) {
-            if (i + 1 >= arguments.size()) {
-                o.error = QStringLiteral("--trace needs a file name");
-                break;
-            }
-            o.traceFile = arguments[++i];
-        } else {
-            o.parameters << a;
-        }
+    QCommandLineParser parser;
+    QStringList withValue;
+    AddOptions(parser, withValue);
+    if (!parser.parse(WithExplicitScenario(arguments, withValue))) {
+        o.error = parser.unknownOptionNames().isEmpty() ? parser.errorText()
+                                                        : UnknownOptions(arguments, parser.unknownOptionNames());
+        if (o.error.startsWith(QLatin1String("Missing value after '--trace'")))
+            o.error = QStringLiteral("--trace needs a file name");
+        return o;
     }
+    o.help = parser.isSet(QStringLiteral("help"));
+    o.version = parser.isSet(QStringLiteral("version"));
+    o.simulate = parser.isSet(QStringLiteral("simulate"));
+    o.scenarioFile = parser.value(QStringLiteral("simulate"));
+    o.traceFile = parser.value(QStringLiteral("trace"));
+    if (parser.isSet(QStringLiteral("trace")) && o.traceFile.isEmpty())
+        o.error = QStringLiteral("--trace needs a file name");
+    o.platform = parser.value(QStringLiteral("platform"));
+    o.parameters << parser.positionalArguments();
     return o;
 }
 
@@ -75,10 +162,53 @@ QString HelpText()
         "                           scenario file whose name ends in .json (default: built-in)\n"
         "  --trace FILE             write every USB transfer to FILE as it happens\n"
         "  -h, --help               show this text\n"
+        "  --version                show the program's name, version and license\n"
+        "\n"
+        "Exit status: 0 at a normal end, 1 without a display, 2 for an unknown option or a\n"
+        "scenario file that cannot be used, the meter's error code when the connection to the\n"
+        "meter is lost.\n"
         "\n"
         "Settings: KRX_SETUP.INI beside the program, or in the user's configuration folder\n"
         "(~/.config/krx738) when the program's folder cannot be written or is a bin folder, as\n"
-        "for an installed copy.\n");
+        "for an installed copy. Each key is read from the user's copy when that holds it, else\n"
+        "from the file beside the program.\n");
+}
+
+QString VersionText()
+{
+    VersionRecord r;
+    ReadVersionInfo(r);
+    return QStringLiteral("krx738 (%1 read out program) %2\n"
+                          "License GPL-3.0-or-later <https://gnu.org/licenses/gpl.html>\n")
+        .arg(r.ProductName, r.FileVersion);
+}
+
+bool DisplayReachable(const QString& platform)
+{
+    const QString wanted = platform.isEmpty() ? qEnvironmentVariable("QT_QPA_PLATFORM") : platform;
+    const bool x11 = !qEnvironmentVariableIsEmpty("DISPLAY");
+    // Without WAYLAND_DISPLAY a client still tries the compositor's usual socket.
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    const bool wayland = !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") ||
+                         (!runtime.isEmpty() && QFileInfo::exists(runtime + QStringLiteral("/wayland-0")));
+    if (wanted.isEmpty())
+        return x11 || wayland;
+    // A list "wayland;xcb" is tried in order; "xcb:option" carries options.
+    for (const QString& entry : wanted.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+        const QString name = entry.section(QLatin1Char(':'), 0, 0).trimmed();
+        if (name == QLatin1String("xcb") ? x11 : name.startsWith(QLatin1String("wayland")) ? wayland : true)
+            return true;
+    }
+    return false;
+}
+
+QString NoDisplayText()
+{
+    return QStringLiteral(
+        "krx738: there is no display to show the windows on (DISPLAY and WAYLAND_DISPLAY name none, or it\n"
+        "cannot be opened). Start the program inside a desktop session, or on a virtual display:\n"
+        "    xvfb-run krx738 --simulate\n"
+        "Without windows, the command-line tool krx738-cli drives the meter.\n");
 }
 
 bool TestModeFromParameters(const QStringList& parameters)
@@ -128,23 +258,69 @@ void DestroyWindows()
     g_person.reset();
 }
 
+namespace {
+QtMessageHandler g_toolkitHandler = nullptr;
+
+// While the toolkit starts: its abort for a display that cannot be opened becomes our message.
+void StartupMessages(QtMsgType type, const QMessageLogContext& context, const QString& message)
+{
+    if (type == QtFatalMsg && message.contains(QLatin1String("no Qt platform plugin could be initialized"))) {
+        std::fputs(qPrintable(NoDisplayText()), stderr);
+        std::fflush(nullptr);
+        std::_Exit(kExitNoDisplay);
+    }
+    if (g_toolkitHandler)
+        g_toolkitHandler(type, context, message);
+    else
+        std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, message)));
+}
+}  // namespace
+
 int RunProgram(int argc, char** argv)
 {
-    // Help and a bad command line need no display, so they are answered before the toolkit starts.
+    // Everything that needs no display is answered before the toolkit starts: help, version, a bad
+    // command line, a scenario or trace file that cannot be used, and a missing display.
     QStringList raw;
     for (int i = 0; i < argc; ++i)
         raw << QString::fromLocal8Bit(argv[i]);
-    const StartOptions early = ParseCommandLine(raw);
-    if (early.help) {
+    const StartOptions options = ParseCommandLine(raw);
+    if (!options.error.isEmpty()) {
+        std::fprintf(stderr, "krx738: %s\n\n%s", qPrintable(options.error), qPrintable(HelpText()));
+        return kExitBadCommandLine;
+    }
+    if (options.help) {
         std::fputs(qPrintable(HelpText()), stdout);
         return 0;
     }
-    if (!early.error.isEmpty()) {
-        std::fprintf(stderr, "krx738: %s\n\n%s", qPrintable(early.error), qPrintable(HelpText()));
-        return 2;
+    if (options.version) {
+        std::fputs(qPrintable(VersionText()), stdout);
+        return 0;
+    }
+    if (options.simulate) {
+        try {
+            SetUsbBackend(std::make_unique<sim::SimBackend>(options.scenarioFile.isEmpty()
+                                                                ? sim::Scenario::Default()
+                                                                : sim::Scenario::FromJsonFile(options.scenarioFile)));
+        } catch (const std::exception& e) {
+            std::fprintf(stderr, "krx738: %s\n", e.what());
+            return kExitBadCommandLine;
+        }
+    }
+    // Records in memory are for tests; a session of days would hold up to the log's cap of them
+    // (tens of megabytes) for nobody. --trace still writes every one to its file.
+    TheTransferLog().KeepRecords(false);
+    if (!options.traceFile.isEmpty() && !TheTransferLog().TraceTo(options.traceFile)) {
+        std::fprintf(stderr, "krx738: cannot write the trace file %s\n", qPrintable(options.traceFile));
+        return kExitBadCommandLine;
+    }
+    if (!DisplayReachable(options.platform)) {
+        std::fputs(qPrintable(NoDisplayText()), stderr);
+        return kExitNoDisplay;
     }
 
+    g_toolkitHandler = qInstallMessageHandler(StartupMessages);
     QApplication app(argc, argv);
+    qInstallMessageHandler(g_toolkitHandler);
     // No display name: it would be appended to every window caption. The name picks the user's
     // configuration folder.
     QApplication::setApplicationName(QStringLiteral("krx738"));
@@ -153,27 +329,7 @@ int RunProgram(int argc, char** argv)
     // The windows hide rather than close; the program ends only through Exit.
     QApplication::setQuitOnLastWindowClosed(false);
 
-    // Again without the toolkit's own options (-platform, -style, ...).
-    const StartOptions options = ParseCommandLine(QCoreApplication::arguments());
     SetProgramParameters(options.parameters);
-
-    if (options.simulate) {
-        try {
-            SetUsbBackend(std::make_unique<sim::SimBackend>(options.scenarioFile.isEmpty()
-                                                                ? sim::Scenario::Default()
-                                                                : sim::Scenario::FromJsonFile(options.scenarioFile)));
-        } catch (const std::exception& e) {
-            std::fprintf(stderr, "krx738: %s\n", e.what());
-            return 2;
-        }
-    }
-    // Records in memory are for tests; a session of days would hold up to the log's cap of them
-    // (tens of megabytes) for nobody. --trace still writes every one to its file.
-    TheTransferLog().KeepRecords(false);
-    if (!options.traceFile.isEmpty() && !TheTransferLog().TraceTo(options.traceFile)) {
-        std::fprintf(stderr, "krx738: cannot write the trace file %s\n", qPrintable(options.traceFile));
-        return 2;
-    }
 
     QtDialogs dialogs;
     SetDialogs(&dialogs);

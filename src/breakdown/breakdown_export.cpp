@@ -9,6 +9,7 @@
 #include "breakdown/breakdown_format.h"
 #include "common/csv_appender.h"
 #include "common/dialogs.h"
+#include "common/file_paths.h"
 #include "common/ui_wait.h"
 
 #include <QDateTime>

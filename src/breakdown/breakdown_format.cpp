@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "breakdown/breakdown_format.h"
 
+#include "common/csv_appender.h"
 #include "common/localetext.h"
 
 namespace krx {
@@ -93,7 +94,7 @@ QString BreakDownResultLine(const BreakDownResultRecord& r)
         r.deviceName,
         kAcuteAccent + r.serialNo,
         kAcuteAccent + r.swVersion,
-        ShortDate(r.when),
+        NumericDate(r.when),
         LongTime(r.when),
         QString::number(r.humidity),
         temperature,
@@ -103,7 +104,7 @@ QString BreakDownResultLine(const BreakDownResultRecord& r)
         QString::number(r.resistanceAfterBDMOhm),
         QString::number(r.resistanceAfterBOMOhm),
         QString::number(r.breakOffTime),
-        r.comment,
+        CsvField(r.comment),
     };
     return fields.join(QLatin1Char(';'));
 }

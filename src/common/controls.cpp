@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QScreen>
+#include <QTimer>
 
 namespace krx {
 
@@ -162,12 +163,69 @@ QPoint CentredPosition(const QSize& screen, const QSize& size)
     return {(screen.width() - size.width()) / 2, (screen.height() - size.height()) / 2};
 }
 
+namespace {
+
+void CentreFrame(QWidget* window)
+{
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        window->move(CentredPosition(screen->geometry().size(), window->frameGeometry().size()));
+}
+
+// A window has its frame only once it is shown, and what the user sees centred is the frame:
+// centres the window again when it is first shown, and once more as soon as the frame is known (the
+// platform adds it while showing, a window manager a moment later, moving the window). For one
+// second after the first showing the window follows a change of its frame; after that it stays
+// where the user puts it, also when it is hidden and shown again.
+class CentreWhenShown : public QObject {
+public:
+    static constexpr const char* Name = "krx_centre_when_shown";
+
+    explicit CentreWhenShown(QWidget* window) : QObject(window), window_(window)
+    {
+        setObjectName(QString::fromLatin1(Name));
+        window->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Show && !shown_) {
+            shown_ = true;
+            Centre();
+            QTimer::singleShot(0, this, [this] { FollowFrame(); });
+            QTimer::singleShot(1000, this, [this] { deleteLater(); });
+        } else if (shown_ && (event->type() == QEvent::Move || event->type() == QEvent::Resize)) {
+            FollowFrame();
+        }
+        return false;
+    }
+
+private:
+    void Centre()
+    {
+        CentreFrame(window_);
+        frame_ = window_->frameGeometry().size();
+    }
+    void FollowFrame()
+    {
+        if (window_->isVisible() && window_->frameGeometry().size() != frame_)
+            Centre();
+    }
+
+    QWidget* window_;
+    bool shown_ = false;
+    QSize frame_;
+};
+
+}  // namespace
+
 void CentreOnPrimaryScreen(QWidget* window)
 {
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    if (!screen)
-        return;
-    window->move(CentredPosition(screen->geometry().size(), window->size()));
+    // Before the first showing the frame is not known yet: the inside stands for it until then.
+    CentreFrame(window);
+    // Not a Q_OBJECT class: found by its name, so that a second call adds no second watcher.
+    if (!window->findChild<QObject*>(QString::fromLatin1(CentreWhenShown::Name), Qt::FindDirectChildrenOnly))
+        new CentreWhenShown(window);
 }
 
 }  // namespace krx

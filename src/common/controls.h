@@ -66,7 +66,8 @@ void ApplyWindowStyle(QWidget* window);
 // Top-left corner that centres a window of `size` on a screen of `screen`, halves rounded toward
 // zero, as the windows are placed at start.
 QPoint CentredPosition(const QSize& screen, const QSize& size);
-// Moves a top-level window to the centre of the primary screen's full area (not the work area).
+// Moves a top-level window so that its frame sits in the centre of the primary screen's full area
+// (not the work area): now by its inside, and again by its frame when it is first shown.
 void CentreOnPrimaryScreen(QWidget* window);
 
 }  // namespace krx

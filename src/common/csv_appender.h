@@ -6,6 +6,7 @@
 // before the write).
 
 #include <QString>
+#include <QStringList>
 
 namespace krx {
 
@@ -27,8 +28,24 @@ struct AppendResult {
 // either, so that a file never starts without its header.
 AppendResult AppendCsvLine(const QString& fileName, const QString& header, const QString& record);
 
-// Encodes a line as the export files hold it: Windows-1252, "?" for characters outside it.
-QByteArray EncodeLine(const QString& line);
+// Encodes a line as the export files hold it: Windows-1252, one "?" for each character outside
+// it. `replaced`, when given, gets each such character once, in order of appearance.
+QByteArray EncodeLine(const QString& line, QStringList* replaced = nullptr);
+
+// A free-text field (the comment) as spreadsheets read it back whole: in double quotes with inner
+// quotes doubled when it holds ";", a double quote or a line break. Any other text stays as it
+// is, so that such lines keep the bytes they always had.
+QString CsvField(const QString& text);
+
+// The text of the success box of a save: "Save successfully!", and below it which characters of
+// the saved lines were written as "?". Forgets those characters again.
+QString SaveSuccessText();
+// Said after a save that has no success box: which characters were written as "?", or an empty
+// text. Forgets them as well.
+QString TakeReplacementNote();
+// A new save begins (its file was chosen): characters of an earlier save that was not reported
+// are forgotten.
+void ForgetReplacements();
 
 // For tests of failing disks: every write from now on stores at most this many bytes
 // (negative: no limit).

@@ -6,10 +6,10 @@
 
 namespace krx {
 
-Answer ConsoleDialogs::Message(const QString& text, const QString& title, Buttons, Icon)
+Answer ConsoleDialogs::Message(const QString& text, const QString& title, Buttons buttons, Icon)
 {
     std::fprintf(stderr, "[%s] %s\n", qPrintable(title), qPrintable(text));
-    return Answer::Ok;
+    return buttons == Buttons::OkCancelDefaultCancel ? Answer::Cancel : Answer::Ok;
 }
 
 bool ConsoleDialogs::InputQuery(const QString&, const QString&, QString&)

@@ -7,7 +7,8 @@
 
 namespace krx {
 
-enum class Buttons { Ok, OkCancel };
+// OkCancelDefaultCancel is for every question whose OK destroys data: Return must not answer it.
+enum class Buttons { Ok, OkCancel, OkCancelDefaultCancel };
 enum class Answer { Ok, Cancel };
 enum class Icon { None, Information, Warning, Error, Question };
 
@@ -33,7 +34,8 @@ public:
     virtual void ProcessEvents() = 0;
 };
 
-// Answers without a user: OK to every box, cancel to every input, on standard error.
+// Answers without a user: each box with its default button, cancel to every input, on standard
+// error.
 class ConsoleDialogs : public Dialogs {
 public:
     Answer Message(const QString& text, const QString& title, Buttons buttons, Icon icon) override;

@@ -1,17 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "common/file_paths.h"
 
-#include <QDir>
-
 #include <algorithm>
 
 namespace krx {
 
 QString DirectoryPart(const QString& path)
 {
-    qsizetype cut = path.lastIndexOf(QLatin1Char('\\'));
-    if (QDir::separator() != QLatin1Char('\\'))
-        cut = std::max(cut, path.lastIndexOf(QDir::separator()));
+    qsizetype cut = path.lastIndexOf(QLatin1Char('/'));
+#ifdef Q_OS_WIN
+    cut = std::max(cut, path.lastIndexOf(QLatin1Char('\\')));
+#endif
     return cut < 0 ? QString() : path.left(cut + 1);
 }
 

@@ -76,6 +76,49 @@ QString ShortDate(const QDateTime& when)
     return QLocale().toString(when.date(), QLocale::ShortFormat);
 }
 
+QString NumericDate(int year, int month, int day)
+{
+    // The short format only tells the order and the separator: it may hold a two-digit year
+    // ("3/7/26"), which spreadsheets read in the wrong century, or month names ("7 Mar 2026").
+    const QString format = QLocale().dateFormat(QLocale::ShortFormat);
+    QString order;
+    QChar separator;
+    bool quoted = false;
+    for (qsizetype i = 0; i < format.size();) {
+        const QChar c = format.at(i);
+        qsizetype run = 1;
+        while (i + run < format.size() && format.at(i + run) == c)
+            ++run;
+        i += run;
+        if (c == QLatin1Char('\''))
+            quoted = !quoted;
+        if (quoted || c == QLatin1Char('\''))
+            continue;
+        // "ddd" and "dddd" are the weekday's name, not the day.
+        const bool field = c == QLatin1Char('M') || c == QLatin1Char('y') || (c == QLatin1Char('d') && run <= 2);
+        if (field && !order.contains(c))
+            order += c;
+        else if (order.size() == 1 && separator.isNull() &&
+                 (c == QLatin1Char('.') || c == QLatin1Char('/') || c == QLatin1Char('-')))
+            separator = c;
+    }
+    const QString y = QString::number(year).rightJustified(4, QLatin1Char('0'));
+    if (order.size() != 3 || order.startsWith(QLatin1Char('y')))
+        return y + QLatin1Char('-') + QString::number(month).rightJustified(2, QLatin1Char('0')) + QLatin1Char('-') +
+               QString::number(day).rightJustified(2, QLatin1Char('0'));
+    if (separator.isNull())
+        separator = QLatin1Char('.');
+    const QString d = QString::number(day);
+    const QString m = QString::number(month);
+    return order.startsWith(QLatin1Char('M')) ? m + separator + d + separator + y : d + separator + m + separator + y;
+}
+
+QString NumericDate(const QDateTime& when)
+{
+    const QDate d = when.date();
+    return NumericDate(d.year(), d.month(), d.day());
+}
+
 QString LongTime(const QDateTime& when)
 {
     // The locale's long format may carry a time zone; keep its order of hours, minutes and

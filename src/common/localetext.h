@@ -35,6 +35,12 @@ QString LongTime(const QDateTime& when);
 // The conversion message for a reply that was no number, with the locale's separator as the
 // characters were shown before conversion.
 QString UnreadableText(const Failure& failure);
+// The date of the export files and the memory listings: numbers only, the full year, in the
+// locale's order of day, month and year with its separator ("7.3.2026", "3/7/2026"); a locale
+// that puts the year first gets "2026-03-07". Takes numbers, so a meter's record that holds no
+// real date is still shown as it was stored.
+QString NumericDate(int year, int month, int day);
+QString NumericDate(const QDateTime& when);
 // Maps meter bytes to characters one to one.
 QString FromBytes(const unsigned char* bytes, int count);
 

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "common/save_dialog.h"
 
+#include "common/csv_appender.h"
+
 #include <QStringList>
 
 namespace krx {
@@ -11,6 +13,8 @@ bool SaveDialog::Execute()
     if (!TheDialogs().SaveFile(Request(), chosen))
         return false;
     FileName = chosen;
+    // A new save begins: what an earlier one replaced is no longer news.
+    ForgetReplacements();
     return true;
 }
 

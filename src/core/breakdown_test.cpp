@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/breakdown_test.h"
 
+#include "common/csv_appender.h"
+
 #include "common/clock.h"
 #include "common/localetext.h"
 #include "device/decode.h"
@@ -499,8 +501,13 @@ void BreakDownTest::SaveResult(State& s, bool final)
     saveDone_ = false;
     listener_.Save(SaveOf(s, final));
     host_.WaitUntil([this] { return saveDone_.load(); });
-    if (!final && saveResult_ == 0)
-        host_.Person().Message(QStringLiteral("Save successfully!"), QString(), Buttons::Ok);
+    if (!final && saveResult_ == 0) {
+        host_.Person().Message(SaveSuccessText(), QString(), Buttons::Ok);
+    } else if (final) {
+        // This save has no success box; characters written as "?" are still worth a word.
+        if (const QString note = TakeReplacementNote(); !note.isEmpty())
+            host_.Person().Message(note, QString(), Buttons::Ok);
+    }
     save_ = false;
     if (!final)
         host_.Pause(options_.commandPause);

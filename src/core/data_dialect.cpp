@@ -183,7 +183,7 @@ QByteArray OhmRecordHeader(DataFormat format)
 QByteArray OhmRecordLine(DataFormat format, int fileNo, const memory::OhmSlot& s)
 {
     return Line(format, {{"file_no", QByteArray::number(fileNo)},
-                         {"date", SlotDate(s.date), true},
+                         {"date", SlotDate(s.meterDate), true},
                          {"time", s.time.trimmed().toUtf8(), true},
                          {"humidity_pct", SlotNumber(s.humidity)},
                          {"temperature_c", SlotNumber(s.temperature)},
@@ -201,7 +201,7 @@ QByteArray BreakDownRecordHeader(DataFormat format)
 QByteArray BreakDownRecordLine(DataFormat format, int fileNo, const memory::BreakDownSlot& s)
 {
     return Line(format, {{"file_no", QByteArray::number(fileNo)},
-                         {"date", SlotDate(s.date), true},
+                         {"date", SlotDate(s.meterDate), true},
                          {"time", s.time.trimmed().toUtf8(), true},
                          {"humidity_pct", SlotNumber(s.humidity)},
                          {"temperature_c", SlotNumber(s.temperature)},

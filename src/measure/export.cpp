@@ -7,6 +7,7 @@
 #include "app/settings.h"
 #include "common/csv_appender.h"
 #include "common/dialogs.h"
+#include "common/file_paths.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -17,8 +18,7 @@ using namespace krx;
 void TForm_Meas::BitBtn_SaveClick()
 {
     if (SaveMeasurement() >= 0)
-        TheDialogs().Message(QStringLiteral("Save successfully!"), QStringLiteral("Finished"), Buttons::Ok,
-                             Icon::None);
+        TheDialogs().Message(SaveSuccessText(), QStringLiteral("Finished"), Buttons::Ok, Icon::None);
 }
 
 int TForm_Meas::SaveMeasurement()

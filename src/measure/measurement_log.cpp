@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "measure/measurement_log.h"
 
+#include "common/csv_appender.h"
 #include "common/localetext.h"
 
 #include <QStringList>
@@ -11,7 +12,7 @@ void RefreshRecord(MeasurementRecord& record, const ReadingInput& in, const QDat
 {
     record.type = in.deviceName;
     record.serialNo = in.serialNo;
-    record.date = ShortDate(now);
+    record.date = NumericDate(now);
     record.time = LongTime(now);
     record.swVersion = in.swVersion;
     record.resistance = in.valueText;
@@ -25,7 +26,7 @@ void RefreshRecord(MeasurementRecord& record, const ReadingInput& in, const QDat
 
 void StampSave(MeasurementRecord& record, const QDateTime& now, const QString& comment)
 {
-    record.date = ShortDate(now);
+    record.date = NumericDate(now);
     record.time = LongTime(now);
     record.comment = comment;
 }
@@ -35,7 +36,7 @@ QString MeasurementLogLine(const MeasurementRecord& r)
     const QChar grave(0x60);
     return QStringList{r.type,       grave + r.serialNo, r.date,      r.time,        grave + r.swVersion,
                        r.resistance, r.humidity,         r.temperature, r.voltage,   r.rangeFlag,
-                       r.timer,      r.calculation,      r.comment}
+                       r.timer,      r.calculation,      CsvField(r.comment)}
         .join(QLatin1Char(';'));
 }
 

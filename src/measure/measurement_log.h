@@ -11,7 +11,7 @@ namespace krx {
 struct MeasurementRecord {
     QString type;         // the meter's device name
     QString serialNo;
-    QString date;         // short date, of the reading and then of the save
+    QString date;         // numeric date, of the reading and then of the save
     QString time;         // long time
     QString swVersion;
     QString resistance;   // the meter's value text; "0" out of range

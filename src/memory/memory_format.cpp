@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "memory/memory_format.h"
 
+#include "common/csv_appender.h"
 #include "common/localetext.h"
 
 namespace krx::memory {
@@ -24,11 +25,25 @@ QString Header(std::initializer_list<const char*> names)
     return cols.join(kSep) + QStringLiteral("\r\n");
 }
 
+// The meter's date comes as "dd.mm.20yy" and is shown as every export writes a date; one that holds
+// no numbers (a record of garbage) stays as it came.
+QString RecordDate(const QString& meterDate)
+{
+    const QStringList parts = meterDate.split(QLatin1Char('.'));
+    if (parts.size() != 3)
+        return meterDate;
+    bool okDay = false, okMonth = false, okYear = false;
+    const int day = parts[0].toInt(&okDay);
+    const int month = parts[1].toInt(&okMonth);
+    const int year = parts[2].toInt(&okYear);
+    return okDay && okMonth && okYear ? NumericDate(year, month, day) : meterDate;
+}
+
 QStringList HeadLines(const RecordHead& h)
 {
     return {
         Label("File number") + QString::number(h.recordNo),
-        Label("Date / Time") + h.date + QStringLiteral(" / ") + h.time,
+        Label("Date / Time") + RecordDate(h.date) + QStringLiteral(" / ") + h.time,
         Label("Humidity / Temperature") + h.humidity + QStringLiteral("% / ") + WithLocaleSeparator(h.temperature) + QLatin1Char(' ') +
             kDegree + QLatin1Char('C'),
     };
@@ -97,7 +112,8 @@ QString NotSavedLine(int fileNo)
 OhmSlot ToSlot(const OhmRecord& r)
 {
     OhmSlot s;
-    s.date = r.head.date;
+    s.date = RecordDate(r.head.date);
+    s.meterDate = r.head.date;
     s.time = r.head.time;
     s.humidity = r.head.humidity;
     s.temperature = WithLocaleSeparator(r.head.temperature);
@@ -111,7 +127,8 @@ OhmSlot ToSlot(const OhmRecord& r)
 BreakDownSlot ToSlot(const BreakDownRecord& r)
 {
     BreakDownSlot s;
-    s.date = r.head.date;
+    s.date = RecordDate(r.head.date);
+    s.meterDate = r.head.date;
     s.time = r.head.time;
     s.humidity = r.head.humidity;
     s.temperature = WithLocaleSeparator(r.head.temperature);
@@ -128,7 +145,7 @@ QString OhmLine(const Identity& who, int fileNo, const OhmSlot& s, const QString
 {
     QStringList cols = IdentityColumns(who, fileNo);
     cols << s.date << s.time << s.humidity << s.temperature << QString::number(s.voltage)
-         << QString::number(s.timer) << s.reading << s.method << comment;
+         << QString::number(s.timer) << s.reading << s.method << CsvField(comment);
     return cols.join(kSep);
 }
 
@@ -138,7 +155,7 @@ QString BreakDownLine(const Identity& who, int fileNo, const BreakDownSlot& s, c
     cols << s.date << s.time << s.humidity << s.temperature << QString::number(s.voltage)
          << QString::number(s.resistanceBefore) << QString::number(s.resistanceAfter)
          << QString::number(s.cycleTime) << QString::number(s.resistanceOff) << QString::number(s.timerOff)
-         << comment;
+         << CsvField(comment);
     return cols.join(kSep);
 }
 

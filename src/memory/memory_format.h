@@ -50,6 +50,7 @@ QString NotSavedLine(int fileNo);
 // One slot of the resistance table; a slot no record filled keeps empty texts and zeros.
 struct OhmSlot {
     QString date, time, humidity, temperature, reading, method;
+    QString meterDate;  // as the meter stores it ("dd.mm.yyyy"), for the data dialect
     int voltage = 0;
     int timer = 0;
 };
@@ -57,6 +58,7 @@ struct OhmSlot {
 // One slot of the break-down table; a slot no record filled exports "0" texts and zeros.
 struct BreakDownSlot {
     QString date = QStringLiteral("0");
+    QString meterDate = QStringLiteral("0");  // as the meter stores it, for the data dialect
     QString time = QStringLiteral("0");
     QString humidity = QStringLiteral("0");
     QString temperature = QStringLiteral("0");

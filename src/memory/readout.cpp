@@ -9,6 +9,7 @@
 #include "app/settings.h"
 #include "common/csv_appender.h"
 #include "common/dialogs.h"
+#include "common/file_paths.h"
 #include "common/localetext.h"
 #include "common/ui_wait.h"
 #include "memory/memory_format.h"
@@ -90,7 +91,7 @@ bool Append(const QString& fileName, QString header, const QString& line, int li
 void ShowReadOutResult(int result)
 {
     if (result == TForm_SonFunc::ReadOutSaved)
-        TheDialogs().Message(QStringLiteral("Save successfully!"), QStringLiteral("Finished"), Buttons::Ok, Icon::None);
+        TheDialogs().Message(SaveSuccessText(), QStringLiteral("Finished"), Buttons::Ok, Icon::None);
     else if (result == TForm_SonFunc::ReadOutNoRecords)
         TheDialogs().Message(QStringLiteral("No records saved !"), QStringLiteral("Result"), Buttons::Ok, Icon::None);
 }
@@ -202,7 +203,9 @@ int TForm_SonFunc::FinishReadOut(MemoryKind kind, const ReadOutReport& report)
 
 void TForm_SonFunc::DeleteMemory(const QString& query, MemoryKind kind, const QString& done)
 {
-    if (TheDialogs().Message(query, QStringLiteral("Query"), Buttons::OkCancel, Icon::None) != Answer::Ok)
+    // Cancel is the default: Return must not erase the meter's memory.
+    if (TheDialogs().Message(query, QStringLiteral("Query"), Buttons::OkCancelDefaultCancel, Icon::None) !=
+        Answer::Ok)
         return;
     runner_.Start([this, kind, done] {
         if (!readOut_.Erase(kind))

@@ -146,6 +146,92 @@ TEST_F(SettingsFile, WriteCreatesFileOrSection)
     EXPECT_EQ(f.ReadString(SettingsSection(), QStringLiteral("DataDirectory"), QString()), QStringLiteral("/e/"));
 }
 
+TEST_F(SettingsFile, WindowsCodePageAndUtf8)
+{
+    // Written on Windows: the folder's letters in Windows-1252, not valid UTF-8.
+    Write("[Other]\r\nName=Gr\xFC\xDF" "e\r\n[KRX 738]\r\nDataDirectory=C:\\Daten\\M\xFCller \x80\\\r\n");
+    ProfileFile f(Path());
+    EXPECT_EQ(f.ReadString(SettingsSection(), QStringLiteral("DataDirectory"), QString()),
+              QStringLiteral("C:\\Daten\\M\u00fcller \u20ac\\"));
+    EXPECT_EQ(f.ReadString(QStringLiteral("Other"), QStringLiteral("Name"), QString()), QStringLiteral("Gr\u00fc\u00dfe"));
+
+    // A write keeps the other lines' bytes and writes its own line in the file's code page.
+    ASSERT_TRUE(f.WriteString(SettingsSection(), QStringLiteral("DataDirectory"), QStringLiteral("/d/M\u00e4rz/")));
+    EXPECT_EQ(Bytes(), QByteArray("[Other]\r\nName=Gr\xFC\xDF" "e\r\n[KRX 738]\r\nDataDirectory=/d/M\xE4rz/\r\n"));
+    // A character that code page lacks: that line in UTF-8, and each line is read as what it is.
+    ASSERT_TRUE(f.WriteString(SettingsSection(), QStringLiteral("DataDirectory"), QStringLiteral("/d/\u4e2d\u00e4/")));
+    EXPECT_EQ(Bytes(), QByteArray("[Other]\r\nName=Gr\xFC\xDF" "e\r\n[KRX 738]\r\nDataDirectory=/d/\xE4\xB8\xAD\xC3\xA4/\r\n"));
+    EXPECT_EQ(f.ReadString(SettingsSection(), QStringLiteral("DataDirectory"), QString()), QStringLiteral("/d/\u4e2d\u00e4/"));
+    EXPECT_EQ(f.ReadString(QStringLiteral("Other"), QStringLiteral("Name"), QString()), QStringLiteral("Gr\u00fc\u00dfe"));
+
+    // A file in UTF-8 stays UTF-8.
+    Write("[KRX 738]\nDataDirectory=/home/j\xC3\xBCrgen/\n");
+    EXPECT_EQ(f.ReadString(SettingsSection(), QStringLiteral("DataDirectory"), QString()), QStringLiteral("/home/j\u00fcrgen/"));
+    ASSERT_TRUE(f.WriteString(SettingsSection(), QStringLiteral("SamplingTime"), QStringLiteral("500")));
+    EXPECT_EQ(Bytes(), QByteArray("[KRX 738]\nDataDirectory=/home/j\xC3\xBCrgen/\nSamplingTime=500\n"));
+    ASSERT_TRUE(f.WriteString(SettingsSection(), QStringLiteral("DataDirectory"), QStringLiteral("/m\u00e4/")));
+    EXPECT_EQ(Bytes(), QByteArray("[KRX 738]\nDataDirectory=/m\xC3\xA4/\nSamplingTime=500\n"));
+}
+
+TEST_F(SettingsFile, EachKeyFromTheFileThatHoldsItWritesToOne)
+{
+    const QString program = dir.filePath(QStringLiteral("program"));
+    const QString user = dir.filePath(QStringLiteral("config/krx738"));
+    ASSERT_TRUE(QDir().mkpath(program));
+    const QString beside = program + QStringLiteral("/KRX_SETUP.INI");
+    const QString mine = user + QStringLiteral("/KRX_SETUP.INI");
+    // What may not be written is said here: root, who runs this test on the build machines, may
+    // write any file.
+    QStringList readOnly;
+    const WritableTest writable = [&](const QString& path) { return !readOnly.contains(path); };
+    const auto read = [](const QString& path) {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+    };
+
+    // A copy in a folder that may be written keeps its settings beside itself.
+    SettingsPlaces p = SettingsPlacesFor(program, user, writable);
+    EXPECT_EQ(p.readOrder, (QStringList{mine, beside}));
+    EXPECT_EQ(p.writeTo, beside);
+    readOnly = {program};
+    EXPECT_EQ(SettingsPlacesFor(program, user, writable).writeTo, mine);
+
+    // A file beside the program that the user may not write, in a folder that may be written: its
+    // values are read, the write goes to a user's copy that holds that key only.
+    const QByteArray admin = "[KRX 738]\r\nSamplingTime=500\r\nDataDirectory=/admin/\r\n[Other]\r\nx=1\r\n";
+    QFile f(beside);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(admin);
+    f.close();
+    readOnly = {beside};
+    p = SettingsPlacesFor(program, user, writable);
+    EXPECT_EQ(p.writeTo, mine);
+    EXPECT_EQ(p.ReadInteger(QStringLiteral("SamplingTime"), 1000), 500);
+    EXPECT_EQ(p.Read(QStringLiteral("DataDirectory"), QString()), QStringLiteral("/admin/"));
+    ASSERT_TRUE(ProfileFile(p.writeTo).WriteString(SettingsSection(), QStringLiteral("DataDirectory"),
+                                                   QStringLiteral("/mine/")));
+    EXPECT_EQ(read(beside), admin);
+    EXPECT_EQ(read(mine), QByteArray("[KRX 738]\nDataDirectory=/mine/\n"));
+    p = SettingsPlacesFor(program, user, writable);
+    EXPECT_EQ(p.Read(QStringLiteral("DataDirectory"), QString()), QStringLiteral("/mine/"));
+    EXPECT_EQ(p.ReadInteger(QStringLiteral("SamplingTime"), 1000), 500);
+    EXPECT_EQ(p.Read(QStringLiteral("Missing"), QStringLiteral("default")), QStringLiteral("default"));
+
+    // Once there is a user's copy it takes the writes: it is read first, a write elsewhere would
+    // not count.
+    readOnly.clear();
+    EXPECT_EQ(SettingsPlacesFor(program, user, writable).writeTo, mine);
+    // The file that holds a key decides, also with a value that is no number.
+    ASSERT_TRUE(ProfileFile(mine).WriteString(SettingsSection(), QStringLiteral("SamplingTime"), QStringLiteral("abc")));
+    EXPECT_EQ(SettingsPlacesFor(program, user, writable).ReadInteger(QStringLiteral("SamplingTime"), 1000), 1000);
+
+    // An installed copy's bin folder is never written to, whoever runs it.
+    const QString bin = dir.filePath(QStringLiteral("usr/bin"));
+    ASSERT_TRUE(QDir().mkpath(bin));
+    EXPECT_EQ(SettingsPlacesFor(bin, dir.filePath(QStringLiteral("other")), writable).writeTo,
+              dir.filePath(QStringLiteral("other/KRX_SETUP.INI")));
+}
+
 TEST_F(SettingsFile, RememberFolder)
 {
     SetSettingsFilePath(Path());
@@ -227,6 +313,77 @@ TEST(CommandLine, SwitchesAreNotParameters)
     EXPECT_FALSE(ParseCommandLine({"/p/krx738", "--trace"}).error.isEmpty());
     EXPECT_TRUE(ParseCommandLine({"/p/krx738", "-h"}).help);
     EXPECT_TRUE(HelpText().contains(QLatin1String("--simulate")));
+}
+
+TEST(CommandLine, ScenarioTypedOptionsAndTheToolkits)
+{
+    // Whatever follows --simulate is its scenario unless it is an option or "T", so that a file of
+    // another name is tried (and named when it cannot be read) instead of quietly left out.
+    StartOptions o = ParseCommandLine({"/p/krx738", "--simulate", "scen.txt", "T"});
+    EXPECT_TRUE(o.error.isEmpty()) << o.error.toStdString();
+    EXPECT_EQ(o.scenarioFile, QStringLiteral("scen.txt"));
+    EXPECT_EQ(o.parameters, (L{"/p/krx738", "T"}));
+    o = ParseCommandLine({"/p/krx738", "--simulate=x.json"});
+    EXPECT_TRUE(o.simulate);
+    EXPECT_EQ(o.scenarioFile, QStringLiteral("x.json"));
+    o = ParseCommandLine({"/p/krx738", "--simulate", "--trace", "t.log"});
+    EXPECT_TRUE(o.simulate);
+    EXPECT_EQ(o.scenarioFile, QString());
+    EXPECT_EQ(o.traceFile, QStringLiteral("t.log"));
+    // --trace takes the next argument whatever it looks like, as it always did.
+    o = ParseCommandLine({"/p/krx738", "--trace", "--simulate"});
+    EXPECT_FALSE(o.simulate);
+    EXPECT_EQ(o.traceFile, QStringLiteral("--simulate"));
+    // After "--" everything is a parameter.
+    o = ParseCommandLine({"/p/krx738", "--", "--simulate", "T"});
+    EXPECT_FALSE(o.simulate);
+    EXPECT_EQ(o.parameters, (L{"/p/krx738", "--simulate", "T"}));
+
+    // Unknown options are named as they were typed.
+    EXPECT_EQ(ParseCommandLine({"/p/krx738", "--frobnicate", "T"}).error, QStringLiteral("unknown option --frobnicate"));
+    EXPECT_EQ(ParseCommandLine({"/p/krx738", "--simulte", "-q=1"}).error, QStringLiteral("unknown options --simulte, -q"));
+
+    // The toolkit's options are left to it, values included; they are no parameters.
+    o = ParseCommandLine({"/p/krx738", "-platform", "offscreen", "-reverse", "--style=fusion", "T"});
+    EXPECT_TRUE(o.error.isEmpty()) << o.error.toStdString();
+    EXPECT_EQ(o.platform, QStringLiteral("offscreen"));
+    EXPECT_EQ(o.parameters, (L{"/p/krx738", "T"}));
+
+    EXPECT_TRUE(ParseCommandLine({"/p/krx738", "--version"}).version);
+    EXPECT_TRUE(VersionText().startsWith(QStringLiteral("krx738 (KRX 738 read out program) 1.0.3.1\n")));
+    EXPECT_TRUE(HelpText().contains(QLatin1String("--version")));
+}
+
+TEST(CommandLine, DisplayReachable)
+{
+    const QByteArray keep[] = {qgetenv("DISPLAY"), qgetenv("WAYLAND_DISPLAY"), qgetenv("QT_QPA_PLATFORM"),
+                               qgetenv("XDG_RUNTIME_DIR")};
+    QTemporaryDir runtime;
+    qunsetenv("DISPLAY");
+    qunsetenv("WAYLAND_DISPLAY");
+    qunsetenv("QT_QPA_PLATFORM");
+    qputenv("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit());
+    EXPECT_FALSE(DisplayReachable(QString()));
+    EXPECT_TRUE(DisplayReachable(QStringLiteral("offscreen")));
+    EXPECT_FALSE(DisplayReachable(QStringLiteral("xcb")));
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    EXPECT_TRUE(DisplayReachable(QString()));
+    qputenv("QT_QPA_PLATFORM", "wayland;xcb:nograb");
+    EXPECT_FALSE(DisplayReachable(QString()));
+    qputenv("DISPLAY", ":0");
+    EXPECT_TRUE(DisplayReachable(QString()));
+    EXPECT_FALSE(DisplayReachable(QStringLiteral("wayland")));
+    QFile socket(runtime.filePath(QStringLiteral("wayland-0")));
+    ASSERT_TRUE(socket.open(QIODevice::WriteOnly));
+    EXPECT_TRUE(DisplayReachable(QStringLiteral("wayland-egl")));
+
+    const char* names[] = {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "XDG_RUNTIME_DIR"};
+    for (int i = 0; i < 4; ++i) {
+        if (keep[i].isNull())
+            qunsetenv(names[i]);
+        else
+            qputenv(names[i], keep[i]);
+    }
 }
 
 TEST(UiWait, HandlerErrorsGoToTheErrorDisplay)

@@ -150,11 +150,22 @@ void ShellWindowsTest::startState()
     QVERIFY(Form_Meas->isVisible());
     Form_Meas->hide();
 
-    // Centred on the primary screen's full area, halves toward zero.
+    // Centred on the primary screen's full area, halves toward zero: the frame, once shown (the
+    // offscreen platform draws a frame of 2 pixels, so frame and inside differ).
     const QSize screen = QGuiApplication::primaryScreen()->geometry().size();
     for (QWidget* window : {static_cast<QWidget*>(Form_Main), static_cast<QWidget*>(Form_Meas),
-                            static_cast<QWidget*>(Form_SonFunc)})
-        QCOMPARE(window->pos(), CentredPosition(screen, window->size()));
+                            static_cast<QWidget*>(Form_SonFunc)}) {
+        window->show();
+        QTRY_VERIFY_WITH_TIMEOUT(window->frameGeometry().size() != window->size(), 2000);
+        QTRY_COMPARE_WITH_TIMEOUT(window->frameGeometry().topLeft(),
+                                  CentredPosition(screen, window->frameGeometry().size()), 500);
+        window->hide();
+    }
+    // Where the user put a window, it stays when it is shown again.
+    Form_SonFunc->move(10, 20);
+    Form_SonFunc->show();
+    QCOMPARE(Form_SonFunc->pos(), QPoint(10, 20));
+    Form_SonFunc->hide();
     QCOMPARE(CentredPosition(QSize(1024, 768), QSize(1032, 693)), QPoint(-4, 37));
     QCOMPARE(CentredPosition(QSize(800, 600), QSize(1052, 428)), QPoint(-126, 86));
 
@@ -566,6 +577,29 @@ void ShellWindowsTest::qtDialogs()
     QCOMPARE(dialogs.Message(QStringLiteral("Delete?"), QStringLiteral("Question"), Buttons::OkCancel, Icon::None),
              Answer::Cancel);
     QCOMPARE(seen, QStringLiteral("Question|Delete?"));
+
+    // Return presses the default button: OK for a plain question, Cancel where OK destroys data.
+    const auto pressReturn = [&](QWidget* w) {
+        auto* box = qobject_cast<QMessageBox*>(w);
+        QVERIFY(box);
+        seen = box->defaultButton() == box->button(QMessageBox::Cancel) ? QStringLiteral("Cancel")
+                                                                        : QStringLiteral("Ok");
+        QTest::keyClick(box, Qt::Key_Return);
+    };
+    answer(pressReturn);
+    QCOMPARE(dialogs.Message(QStringLiteral("Go on?"), QStringLiteral("Query"), Buttons::OkCancel, Icon::None),
+             Answer::Ok);
+    QCOMPARE(seen, QStringLiteral("Ok"));
+    answer(pressReturn);
+    QCOMPARE(dialogs.Message(QStringLiteral("Erase?"), QStringLiteral("Query"), Buttons::OkCancelDefaultCancel,
+                             Icon::None),
+             Answer::Cancel);
+    QCOMPARE(seen, QStringLiteral("Cancel"));
+    // Without a user the console answers with the default as well.
+    ConsoleDialogs console;
+    QCOMPARE(console.Message(QStringLiteral("Erase?"), QString(), Buttons::OkCancelDefaultCancel, Icon::None),
+             Answer::Cancel);
+    QCOMPARE(console.Message(QStringLiteral("Go on?"), QString(), Buttons::OkCancel, Icon::None), Answer::Ok);
 
     answer([&](QWidget* w) {
         auto* box = qobject_cast<QMessageBox*>(w);

@@ -64,14 +64,17 @@ TEST(BreakDownFormat, ResultLineBytes)
     rec.resistanceAfterBOMOhm = 0;
     rec.breakOffTime = 0;
     rec.comment = QStringLiteral("cable 3");
-    // Date and time in the C locale's short date and long time.
+    // The date with all four digits of the year, the time in the C locale's long time.
     EXPECT_EQ(EncodeLine(BreakDownResultLine(rec)),
-              QByteArray("KRX 738;\xB4" "73800042;\xB4" "1.07;7 Mar 2024;09:05:03;45;23.5;30;1000;2147483;1;0;0;cable 3"));
+              QByteArray("KRX 738;\xB4" "73800042;\xB4" "1.07;7.3.2024;09:05:03;45;23.5;30;1000;2147483;1;0;0;cable 3"));
+    rec.comment = QStringLiteral("cable; 3");
+    EXPECT_TRUE(BreakDownResultLine(rec).endsWith(QStringLiteral(";0;0;\"cable; 3\"")));
+    rec.comment = QStringLiteral("cable 3");
 
     LocaleGuard de(QLocale::German);
     rec.temperature = 22.0f;
     const QStringList fields = BreakDownResultLine(rec).split(QLatin1Char(';'));
     ASSERT_EQ(fields.size(), 14);
-    EXPECT_EQ(fields[3], QStringLiteral("07.03.24"));
+    EXPECT_EQ(fields[3], QStringLiteral("7.3.2024"));
     EXPECT_EQ(fields[6], QStringLiteral("22,0"));
 }

@@ -10,6 +10,7 @@
 #include "app/settings.h"
 #include "breakdown/breakdown_format.h"
 #include "common/csv_appender.h"
+#include "common/file_paths.h"
 #include "common/localetext.h"
 #include "memory/form_sonfunc.h"
 
@@ -199,7 +200,7 @@ QByteArray ReadFile(const QString& name)
 QByteArray WithoutMoment(const QByteArray& bytes)
 {
     QList<QByteArray> lines = bytes.split('\n');
-    const QByteArray today = ShortDate(QDateTime::currentDateTime()).toLatin1();
+    const QByteArray today = NumericDate(QDateTime::currentDateTime()).toLatin1();
     static const QRegularExpression time(QStringLiteral("^\\d\\d:\\d\\d:\\d\\d$"));
     for (qsizetype i = 1; i < lines.size(); ++i) {
         QList<QByteArray> fields = lines[i].split(';');

@@ -96,7 +96,8 @@ TEST_F(DataDialect, TimeCarriesTheOffsetOfItsMoment)
 TEST_F(DataDialect, MemoryRecordsComeBackFromTheLocalesSeparator)
 {
     memory::OhmSlot s;
-    s.date = "07.03.2026";
+    s.date = "7.3.2026";  // the locale's form, for the spreadsheet
+    s.meterDate = "07.03.2026";
     s.time = "09:41";
     s.humidity = "43";
     s.temperature = "21,8";    // as the table keeps it under this locale
@@ -113,7 +114,8 @@ TEST_F(DataDialect, MemoryRecordsComeBackFromTheLocalesSeparator)
     EXPECT_EQ(o.value("temperature_c").toDouble(), 21.8);
 
     memory::BreakDownSlot b;
-    b.date = "12.03.2026";
+    b.date = "12.3.2026";
+    b.meterDate = "12.03.2026";
     b.time = "10:30";
     b.humidity = "44";
     b.temperature = "22,1";

@@ -47,6 +47,56 @@ TEST(CsvAppender, HeaderOnceThenAppendInCodePage)
     EXPECT_TRUE(Read(name).endsWith(QByteArray("?;x\r\n")));
 }
 
+TEST(CsvField, QuotedOnlyWhenTheFieldWouldNotStayOneColumn)
+{
+    const struct {
+        const char* text;
+        const char* field;
+    } cases[] = {
+        {"", ""},
+        {"plain text, with comma", "plain text, with comma"},
+        {"it's 'single'", "it's 'single'"},
+        {"a;b", "\"a;b\""},
+        {";", "\";\""},
+        {"5\" cable", "\"5\"\" cable\""},
+        {"\"\"", "\"\"\"\"\"\""},
+        {"two\nlines", "\"two\nlines\""},
+        {"cr\ronly", "\"cr\ronly\""},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(CsvField(QString::fromUtf8(c.text)), QString::fromUtf8(c.field)) << c.text;
+}
+
+TEST(CsvAppender, ReplacedCharactersAreSaidOnceAndOnlyForTheirSave)
+{
+    QTemporaryDir dir;
+    const QString name = dir.filePath(QStringLiteral("log.csv"));
+    ForgetReplacements();
+    // One "?" for each character, also for one beyond 16 bits; each named once.
+    QStringList replaced;
+    EXPECT_EQ(EncodeLine(QStringLiteral("\u4e2d\U0001F600;\u4e2d\u00e4"), &replaced), QByteArray("??;?\xE4"));
+    EXPECT_EQ(replaced, (QStringList{QStringLiteral("\u4e2d"), QStringLiteral("\U0001F600")}));
+
+    ASSERT_EQ(AppendCsvLine(name, QStringLiteral("H"), QStringLiteral("\u2603 a")).status, AppendResult::Ok);
+    ASSERT_EQ(AppendCsvLine(name, QStringLiteral("H"), QStringLiteral("\u2603 \u4e2d")).status, AppendResult::Ok);
+    EXPECT_EQ(SaveSuccessText(), QStringLiteral("Save successfully!\n\nThese characters are not in the file's character "
+                                                "set (Windows-1252) and were written as \"?\": \u2603 \u4e2d"));
+    EXPECT_EQ(SaveSuccessText(), QStringLiteral("Save successfully!"));
+    EXPECT_EQ(TakeReplacementNote(), QString());
+
+    // A line that did not reach the file is not reported as written, and a failed save forgets the
+    // lines before it: no success box follows it.
+    ASSERT_EQ(AppendCsvLine(name, QStringLiteral("H"), QStringLiteral("\u2603")).status, AppendResult::Ok);
+    {
+        WriteLimit limit(1);
+        EXPECT_EQ(AppendCsvLine(name, QStringLiteral("H"), QStringLiteral("\u4e2d")).status, AppendResult::RecordShort);
+    }
+    EXPECT_EQ(TakeReplacementNote(), QString());
+    ASSERT_EQ(AppendCsvLine(name, QStringLiteral("H"), QStringLiteral("\u2603")).status, AppendResult::Ok);
+    ForgetReplacements();
+    EXPECT_EQ(SaveSuccessText(), QStringLiteral("Save successfully!"));
+}
+
 TEST(CsvAppender, ShortWritesLeaveNoHalfLine)
 {
     QTemporaryDir dir;

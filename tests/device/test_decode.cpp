@@ -2,7 +2,6 @@
 // Reply decoders, fed with byte vectors laid out as the meter sends them.
 #include "common/localetext.h"
 #include "device/decode.h"
-#include "common/file_paths.h"
 #include "measure/reading_format.h"
 
 #include "locale_guard.h"
@@ -181,12 +180,4 @@ TEST(Conversions, StrictLocaleNumbers)
     EXPECT_THROW(ToReal(QString()), ConversionError);
     EXPECT_EQ(ToInt(QStringLiteral(" 42")), 42);
     EXPECT_THROW(ToInt(QStringLiteral("4x")), ConversionError);
-}
-
-TEST(DirectoryPart, CutsAtLastSeparator)
-{
-    EXPECT_EQ(DirectoryPart(QStringLiteral("C:\\Data\\ohm.csv")), QStringLiteral("C:\\Data\\"));
-    EXPECT_EQ(DirectoryPart(QStringLiteral("/home/u/data/log.csv")), QStringLiteral("/home/u/data/"));
-    EXPECT_EQ(DirectoryPart(QStringLiteral("/home/u\\x/a.csv")), QStringLiteral("/home/u\\x/"));
-    EXPECT_EQ(DirectoryPart(QStringLiteral("plain.csv")), QString());
 }

@@ -78,8 +78,8 @@ struct Program {
     bool StampedDuringSave() const
     {
         const MeasurementRecord& r = Form_Meas->LastReading;
-        return (r.date == ShortDate(before) && r.time == LongTime(before)) ||
-               (r.date == ShortDate(after) && r.time == LongTime(after));
+        return (r.date == NumericDate(before) && r.time == LongTime(before)) ||
+               (r.date == NumericDate(after) && r.time == LongTime(after));
     }
     QByteArray Settings() const { return Read(w.SettingsPath()); }
 
@@ -134,7 +134,7 @@ void MeasureExportTest::newFileThenAppend()
     const QByteArray line1 = "KRX 738;`73800042;" + first.date.toLatin1() + ';' + first.time.toLatin1() +
                              ";`1.07;1,23E+06;45;22,5;500;0;0;;caf\xE9 \x80 5 \xB0" "C\r\n";
     QCOMPARE(Read(name), kHeader + line1);
-    QVERIFY(QRegularExpression("^\\d\\d\\.\\d\\d\\.\\d\\d$").match(first.date).hasMatch());
+    QVERIFY(QRegularExpression("^\\d\\d?\\.\\d\\d?\\.\\d\\d\\d\\d$").match(first.date).hasMatch());
     QVERIFY(QRegularExpression("^\\d\\d:\\d\\d:\\d\\d$").match(first.time).hasMatch());
     // The chosen folder goes to the settings file; this run keeps opening the start-up folder.
     QCOMPARE(p.Settings(), "[KRX 738]\r\nDataDirectory=" + QDir(dir.path()).path().toUtf8() + "/\r\n");
@@ -148,6 +148,15 @@ void MeasureExportTest::newFileThenAppend()
     const QByteArray line2 = "KRX 738;`73800042;" + second.date.toLatin1() + ';' + second.time.toLatin1() +
                              ";`1.07;1,23E+06;45;22,5;500;0;0;;\r\n";
     QCOMPARE(Read(name), kHeader + line1 + line2);
+
+    // A comment with ";" and quotes is one quoted field; characters outside the code page are said.
+    p.Save(QStringLiteral("a;\"b\" \u4e2d \U0001F600"), name);
+    QCOMPARE(p.t.dialogs.Messages(), L{"Finished|Save successfully!\n\nThese characters are not in the file's "
+                                       "character set (Windows-1252) and were written as \"?\": \u4e2d \U0001F600"});
+    QVERIFY(Read(name).endsWith(";0;0;;\"a;\"\"b\"\" ? ?\"\r\n"));
+    p.Save(QStringLiteral("plain"), name);
+    QCOMPARE(p.t.dialogs.Messages(), L{"Finished|Save successfully!"});
+    QVERIFY(Read(name).endsWith(";0;0;;plain\r\n"));
     // Saving never talks to the meter.
     QVERIFY(p.t.Take().isEmpty());
 }
@@ -264,7 +273,7 @@ void MeasureExportTest::saveBeforeAnyReading()
     p.Save(QStringLiteral("empty;row"), name);
     QCOMPARE(p.t.dialogs.Messages(), L{"Finished|Save successfully!"});
     const MeasurementRecord& r = Form_Meas->LastReading;
-    QCOMPARE(Read(name), kHeader + ";`;" + r.date.toLatin1() + ';' + r.time.toLatin1() + ";`;;;;;;;;empty;row\r\n");
+    QCOMPARE(Read(name), kHeader + ";`;" + r.date.toLatin1() + ';' + r.time.toLatin1() + ";`;;;;;;;;\"empty;row\"\r\n");
     QVERIFY(p.StampedDuringSave());
 }
 

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // What the window tests of the cycle and the export do not reach: the display of odd value texts,
-// wide figures and range flags, and a record line out of range with a ";" in its comment.
+// wide figures and range flags, and a record line out of range with a ";" in its comment, which
+// is quoted so that it stays one column.
 #include "measure/measurement_log.h"
 #include "measure/reading_format.h"
 
@@ -46,5 +47,5 @@ TEST(MeasurementLog, OverflowRecordWithSemicolonComment)
     r.date = QStringLiteral("D");
     r.time = QStringLiteral("T");
     r.comment = QStringLiteral("a;b");
-    EXPECT_EQ(MeasurementLogLine(r), QStringLiteral("KRX 738;`73800042;D;T;`1.07;0;45;22.25;1000;1;600;Ave.;a;b"));
+    EXPECT_EQ(MeasurementLogLine(r), QStringLiteral("KRX 738;`73800042;D;T;`1.07;0;45;22.25;1000;1;600;Ave.;\"a;b\""));
 }

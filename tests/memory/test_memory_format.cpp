@@ -5,6 +5,7 @@
 #include "device/decode.h"
 #include "memory/memory_format.h"
 
+#include <QLocale>
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -67,7 +68,7 @@ TEST(MemoryDisplay, OhmBlockLinesUpAndNamesTheMethod)
     const QStringList lines = OhmDisplayBlock(Ohm(3, 600, 2));
     const QStringList expected = {
         QStringLiteral("File number            : 3"),
-        QStringLiteral("Date / Time            : 07.03.2011 / 09:05"),
+        QStringLiteral("Date / Time            : 7.3.2011 / 09:05"),
         QStringLiteral("Humidity / Temperature : 45% / 22.5 \u00b0C"),
         QStringLiteral("Measuring voltage      : 500 V"),
         QStringLiteral("Readings               : 1.25E09 Ohm"),
@@ -88,7 +89,7 @@ TEST(MemoryDisplay, BreakDownBlockInWholeMegaohm)
     const QStringList lines = BreakDownDisplayBlock(BreakDown(2, 1500000, 999, 2000));
     const QStringList expected = {
         QStringLiteral("File number            : 2"),
-        QStringLiteral("Date / Time            : 07.03.2011 / 09:05"),
+        QStringLiteral("Date / Time            : 7.3.2011 / 09:05"),
         QStringLiteral("Humidity / Temperature : 45% / 22.5 \u00b0C"),
         QStringLiteral("Break down voltage     : 1000 V"),
         QStringLiteral("Resistor value before  : 1500 MOhm"),
@@ -124,13 +125,30 @@ TEST(MemoryExport, OhmLinesWithAccentAndEmptySlots)
     EXPECT_EQ(EncodeLine(OhmLine(kWho, 3, ToSlot(Ohm(3, 600, 2)), QStringLiteral("Motor \u00e4"))),
               QByteArray("KRX 738;\xB4"
                          "00012345;\xB4"
-                         "1.07;3;07.03.2011;09:05;45;22.5;500;600;1.25E+09;Lapse;Motor \xE4"));
+                         "1.07;3;7.3.2011;09:05;45;22.5;500;600;1.25E+09;Lapse;Motor \xE4"));
     // Timer 0: empty method; empty comment: the line ends in ";".
     EXPECT_EQ(OhmLine(kWho, 12, ToSlot(Ohm(12, 0, 1)), QString()),
-              QStringLiteral("KRX 738;\u00b4" "00012345;\u00b4" "1.07;12;07.03.2011;09:05;45;22.5;500;0;1.25E+09;;"));
+              QStringLiteral("KRX 738;\u00b4" "00012345;\u00b4" "1.07;12;7.3.2011;09:05;45;22.5;500;0;1.25E+09;;"));
+    // A comment that holds the separator, a quote or a line break is one quoted field.
+    EXPECT_TRUE(OhmLine(kWho, 12, ToSlot(Ohm(12, 0, 1)), QStringLiteral("x;\"y\"")).endsWith(QStringLiteral(";;\"x;\"\"y\"\"\"")));
+    EXPECT_TRUE(BreakDownLine(kWho, 2, ToSlot(BreakDown(2, 1, 1, 1)), QStringLiteral("two\r\nlines"))
+                    .endsWith(QStringLiteral(";\"two\r\nlines\"")));
     // A slot that no record filled.
     EXPECT_EQ(OhmLine(kWho, 2, OhmSlot{}, QStringLiteral("c")),
               QStringLiteral("KRX 738;\u00b4" "00012345;\u00b4" "1.07;2;;;;;0;0;;;c"));
+}
+
+TEST(MemoryExport, ListingAndFileShowOneDate)
+{
+    // The meter's day, month and year bytes in the locale's order, as every export writes a date.
+    QLocale::setDefault(QLocale(QStringLiteral("en_US")));
+    const OhmRecord r = Ohm(3, 600, 2);
+    EXPECT_EQ(OhmDisplayBlock(r)[1], QStringLiteral("Date / Time            : 3/7/2011 / 09:05"));
+    EXPECT_EQ(OhmLine(kWho, 3, ToSlot(r), QString()).split(QLatin1Char(';'))[4], QStringLiteral("3/7/2011"));
+    QLocale::setDefault(QLocale(QStringLiteral("sv_SE")));
+    EXPECT_EQ(BreakDownLine(kWho, 2, ToSlot(BreakDown(2, 1, 1, 1)), QString()).split(QLatin1Char(';'))[4],
+              QStringLiteral("2011-03-07"));
+    QLocale::setDefault(QLocale::c());
 }
 
 TEST(MemoryTable, RefusesFileNumbersOutsideTheTable)

@@ -335,7 +335,7 @@ void MemoryWindowsTest::threeRecordsBadRangesThenOne()
         const L lines = Form_SonFunc->Memo_Display->toPlainText().split(QLatin1Char('\n'));
         QCOMPARE(lines.size(), 3 * 8 + 1);
         QCOMPARE(lines.mid(0, 8), (L{kHyphens, "File number            : 1",
-                                     "Date / Time            : 01.03.2011 / 09:05",
+                                     "Date / Time            : 1.3.2011 / 09:05",
                                      "Humidity / Temperature : 45% / 22.5 \u00b0C", "Measuring voltage      : 500 V",
                                      "Readings               : 1.25E09 Ohm", "Timer                  : 600 Sec",
                                      "Measurement methods    : Average"}));
@@ -370,7 +370,7 @@ void MemoryWindowsTest::threeRecordsBadRangesThenOne()
     QVERIFY(attempts.isEmpty());
     const QString title = QCoreApplication::applicationName() + QStringLiteral("|Value out of range ");
     QCOMPARE(Messages(f.t), (L{title, title, title, title, title, "Finished|Save successfully!"}));
-    QCOMPARE(Read(file), kOhmHeader + kWho + "3;03.03.2011;09:05;45;22.5;500;120;9.99E+12;Lapse;Test bench 4\r\n");
+    QCOMPARE(Read(file), kOhmHeader + kWho + "3;3.3.2011;09:05;45;22.5;500;120;9.99E+12;Lapse;Test bench 4\r\n");
     QCOMPARE(f.t.Take(), (L{OhmIn(r1), OhmIn(r2), OhmIn(r3), kOhmEnd}));
 
     // The comment and file dialogs as they were shown.
@@ -400,7 +400,7 @@ void MemoryWindowsTest::breakDownListingAndMissingNumbers()
         const L lines = Form_SonFunc->Memo_Display->toPlainText().split(QLatin1Char('\n'));
         QCOMPARE(lines.size(), 2 * 10 + 1);
         QCOMPARE(lines.mid(0, 10),
-                 (L{kHyphens, "File number            : 1", "Date / Time            : 01.03.2011 / 09:05",
+                 (L{kHyphens, "File number            : 1", "Date / Time            : 1.3.2011 / 09:05",
                     "Humidity / Temperature : 45% / 22.5 \u00b0C", "Break down voltage     : 1000 V",
                     "Resistor value before  : 1500 MOhm", "Resistor value after   : 0 MOhm",
                     "Cycle time             : 14 Sek", "Resistor off           : 2 MOhm",
@@ -415,9 +415,9 @@ void MemoryWindowsTest::breakDownListingAndMissingNumbers()
     Form_SonFunc->BitBtn_ReadStBD->click();
 
     QCOMPARE(Messages(f.t), L{"Finished|Save successfully!"});
-    QCOMPARE(Read(file), kBdHeader + kWho + "1;01.03.2011;09:05;45;22.5;1000;1500;0;14;2;6;\r\n" + kWho +
+    QCOMPARE(Read(file), kBdHeader + kWho + "1;1.3.2011;09:05;45;22.5;1000;1500;0;14;2;6;\r\n" + kWho +
                              "2;0;0;0;0;0;0;0;0;0;0;\r\n" + kWho +
-                             "3;03.03.2011;09:05;45;22.5;1000;3000000;1;14;1;6;\r\n");
+                             "3;3.3.2011;09:05;45;22.5;1000;3000000;1;14;1;6;\r\n");
     QCOMPARE(f.t.Take(), (L{BdIn(b1), BdIn(b3), kBdEnd}));
 
     // The export takes its bounds from the fields, not from the range checked at "Save": raised
@@ -430,7 +430,7 @@ void MemoryWindowsTest::breakDownListingAndMissingNumbers()
     };
     Later([] { PressSave(QStringLiteral("3"), QStringLiteral("3")); });
     Form_SonFunc->BitBtn_ReadStBD->click();
-    QVERIFY(Read(file).endsWith(kWho + "3;03.03.2011;09:05;45;22.5;1000;3000000;1;14;1;6;again\r\n" + kWho +
+    QVERIFY(Read(file).endsWith(kWho + "3;3.3.2011;09:05;45;22.5;1000;3000000;1;14;1;6;again\r\n" + kWho +
                                 "4;0;0;0;0;0;0;0;0;0;0;again\r\n" + kWho + "5;0;0;0;0;0;0;0;0;0;0;again\r\n"));
     QCOMPARE(Read(file).count(kBdHeader), 1);
 }
@@ -444,8 +444,8 @@ void MemoryWindowsTest::missingNumberAndTimerZeroInResistanceFile()
     f.t.dialogs.saves = {file};
     Form_SonFunc->BitBtn_ReadStOhm->click();
     // Timer 0: no method; file number 2 was not sent: empty texts and zeros; empty comment.
-    QCOMPARE(Read(file), kOhmHeader + kWho + "1;07.03.2011;09:05;45;22.5;500;0;1.25E+09;;\r\n" + kWho +
-                             "2;;;;;0;0;;;\r\n" + kWho + "3;07.03.2011;09:05;45;22.5;500;60;4.70E+10;Average;\r\n");
+    QCOMPARE(Read(file), kOhmHeader + kWho + "1;7.3.2011;09:05;45;22.5;500;0;1.25E+09;;\r\n" + kWho +
+                             "2;;;;;0;0;;;\r\n" + kWho + "3;7.3.2011;09:05;45;22.5;500;60;4.70E+10;Average;\r\n");
 }
 
 void MemoryWindowsTest::commaLocale()
@@ -460,7 +460,7 @@ void MemoryWindowsTest::commaLocale()
     QVERIFY(Form_SonFunc->Memo_Display->toPlainText().contains(
         QStringLiteral("Humidity / Temperature : 45% / 22,5 \u00b0C\nMeasuring voltage      : 500 V\n"
                        "Readings               : 1,25E09 Ohm")));
-    QCOMPARE(Read(file), kOhmHeader + kWho + "1;07.03.2011;09:05;45;22,5;500;60;1,25E+09;Average;x\r\n");
+    QCOMPARE(Read(file), kOhmHeader + kWho + "1;7.3.2011;09:05;45;22,5;500;60;1,25E+09;Average;x\r\n");
 }
 
 void MemoryWindowsTest::twoExportsOneFileAndDataFolder()
@@ -489,8 +489,8 @@ void MemoryWindowsTest::twoExportsOneFileAndDataFolder()
     exportRange(QStringLiteral("1"), QStringLiteral("1"), QStringLiteral("first"), lower + QStringLiteral("m.csv"));
     exportRange(QStringLiteral("2"), QStringLiteral("2"), QStringLiteral("second"), lower + QStringLiteral("m.csv"));
     QCOMPARE(Read(lower + QStringLiteral("m.csv")),
-             kOhmHeader + kWho + "1;07.03.2011;09:05;45;22.5;500;60;1.25E+09;Average;first\r\n" + kWho +
-                 "2;07.03.2011;09:05;45;22.5;500;60;1.25E+09;Lapse;second\r\n");
+             kOhmHeader + kWho + "1;7.3.2011;09:05;45;22.5;500;60;1.25E+09;Average;first\r\n" + kWho +
+                 "2;7.3.2011;09:05;45;22.5;500;60;1.25E+09;Lapse;second\r\n");
     QCOMPARE(Read(f.w.SettingsPath()), edited);
 
     // A folder that differs only in letter case is another folder: written, each time.
@@ -543,8 +543,8 @@ void MemoryWindowsTest::resistancesInWholeMegaohm()
     QVERIFY(shown.contains(QStringLiteral("Resistor off           : 1 MOhm")));
     QVERIFY(shown.contains(QStringLiteral("Resistor value before  : 3000000 MOhm\n"
                                           "Resistor value after   : 4294967 MOhm")));
-    QCOMPARE(Read(file), kBdHeader + kWho + "1;08.03.2011;09:05;45;22.5;1000;0;1;14;1;6;\r\n" + kWho +
-                             "2;08.03.2011;09:05;45;22.5;1000;3000000;4294967;14;2;6;\r\n");
+    QCOMPARE(Read(file), kBdHeader + kWho + "1;8.3.2011;09:05;45;22.5;1000;0;1;14;1;6;\r\n" + kWho +
+                             "2;8.3.2011;09:05;45;22.5;1000;3000000;4294967;14;2;6;\r\n");
 }
 
 void MemoryWindowsTest::recordNumberAboveTheTable()
@@ -562,8 +562,8 @@ void MemoryWindowsTest::recordNumberAboveTheTable()
     QCOMPARE(lines[9], QStringLiteral("File number            : 150"));
     QCOMPARE(lines[16], QStringLiteral("File number 150 cannot be saved (only 1 to 99) !"));
     QCOMPARE(lines[17], kHyphens);
-    QCOMPARE(Read(file), kOhmHeader + kWho + "1;07.03.2011;09:05;45;22.5;500;60;1.25E+09;Average;\r\n" + kWho +
-                             "2;07.03.2011;09:05;45;22.5;500;60;1.25E+09;Lapse;\r\n");
+    QCOMPARE(Read(file), kOhmHeader + kWho + "1;7.3.2011;09:05;45;22.5;500;60;1.25E+09;Average;\r\n" + kWho +
+                             "2;7.3.2011;09:05;45;22.5;500;60;1.25E+09;Lapse;\r\n");
     QCOMPARE(f.t.Take(), (L{OhmIn(r1), OhmIn(r150), OhmIn(r2), kOhmEnd}));
 
     // Nothing the table can hold: listed, then nothing to save.
@@ -712,10 +712,11 @@ void MemoryWindowsTest::deletion()
     QCOMPARE(f.t.dialogs.shown[0].text,
              QStringLiteral("Complete measured value memory will be deleted! Are you sure?"));
     QCOMPARE(f.t.dialogs.shown[0].title, QStringLiteral("Query"));
-    QCOMPARE(f.t.dialogs.shown[0].buttons, Buttons::OkCancel);
+    // Return answers Cancel: the memory is not one key away from being erased.
+    QCOMPARE(f.t.dialogs.shown[0].buttons, Buttons::OkCancelDefaultCancel);
     QCOMPARE(f.t.dialogs.shown[1].text,
              QStringLiteral("Complete break down value memory will be deleted! Are you sure?"));
-    QCOMPARE(f.t.dialogs.shown[1].buttons, Buttons::OkCancel);
+    QCOMPARE(f.t.dialogs.shown[1].buttons, Buttons::OkCancelDefaultCancel);
 
     // Cancelled: the memory is still there.
     Later([] { Form_SonFunc->BitBtn_Main->click(); });

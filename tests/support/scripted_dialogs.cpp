@@ -22,7 +22,7 @@ Answer ScriptedDialogs::Message(const QString& text, const QString& title, Butto
     if (onShow)
         onShow(box);
     Answer a = Answer::Ok;
-    if (buttons == Buttons::OkCancel && !answers.empty()) {
+    if (buttons != Buttons::Ok && !answers.empty()) {
         a = answers.front();
         answers.pop_front();
     }

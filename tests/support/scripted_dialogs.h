@@ -17,7 +17,7 @@ struct ShownBox {
     enum Kind { Message, Input, Save, Error } kind = Message;
     QString text;   // message text, input prompt, error message
     QString title;  // title; for Save the initial folder
-    Buttons buttons = Buttons::Ok;
+    Buttons buttons = Buttons::Ok;  // also tells which button Return presses
     Icon icon = Icon::None;
     SaveFileRequest save;  // for Save
 };
