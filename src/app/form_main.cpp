@@ -54,6 +54,23 @@ TForm_Main::TForm_Main(ProcedureRunner& runner) : runner_(runner)
     const SettingsPlaces settings = CurrentSettingsPlaces();
     DataDirectory = settings.Read(QStringLiteral("DataDirectory"), DefaultDataDirectory());
     SamplingTime = settings.ReadInteger(QStringLiteral("SamplingTime"), 1000);
+    // A hand-edited value outside an hour would give one reading and then a wait until Break.
+    if (SamplingTime < 0 || SamplingTime > kLongestSamplingTime) {
+        unusableSamplingTime_ = SamplingTime;
+        SamplingTime = 1000;
+    }
+}
+
+void TForm_Main::SaySamplingTimeOnce()
+{
+    if (!unusableSamplingTime_)
+        return;
+    TheDialogs().Message(QStringLiteral("SamplingTime=%1 in the settings file is not a sampling time (0 to %2 ms); "
+                                        "the measurement reads every 1000 ms.")
+                             .arg(*unusableSamplingTime_)
+                             .arg(kLongestSamplingTime),
+                         QStringLiteral("Settings"), Buttons::Ok, Icon::Warning);
+    unusableSamplingTime_.reset();
 }
 
 void TForm_Main::BuildControls()
@@ -179,6 +196,7 @@ void TForm_Main::ShowInit(const InitReport& report)
 
 void TForm_Main::BitBtn_MeasuringClick()
 {
+    SaySamplingTimeOnce();
     hide();
     Form_Meas->show();
     Form_Meas->GroupBox_SetTimer->hide();
@@ -189,6 +207,7 @@ void TForm_Main::BitBtn_MeasuringClick()
 
 void TForm_Main::BitBtn_Measuring_timerClick()
 {
+    SaySamplingTimeOnce();
     hide();
     Form_Meas->show();
     Form_Meas->GroupBox_SetTimer->show();

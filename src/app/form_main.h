@@ -11,6 +11,7 @@
 #include <QWidget>
 
 #include <cstdint>
+#include <optional>
 
 class QGroupBox;
 class QLabel;
@@ -43,6 +44,7 @@ public:
     // Application-wide fields, read by the other windows.
     bool TimerMode = false;       // true after "Measuring with timer", false after "Measuring"
     std::int32_t SamplingTime = 1000;  // ms between readings (settings file)
+    static constexpr std::int32_t kLongestSamplingTime = 3600000;
     QString DataDirectory;        // start-up folder of the save dialogs (settings file, read once)
     bool TestMode = false;        // "T" on the command line: extra fields in the procedures
     int CommandPause = 20;        // ms before certain device commands
@@ -72,6 +74,10 @@ protected:
 private:
     void BuildControls();
     void RunInit(bool fromButton);
+    // Says once, when the measurement window is first entered, that the settings file's sampling
+    // time was not used.
+    void SaySamplingTimeOnce();
+    std::optional<std::int32_t> unusableSamplingTime_;
     void ShowInit(const krx::InitReport& report);
     krx::ProcedureRunner& runner_;
 };

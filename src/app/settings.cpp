@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/settings.h"
 
+#include "common/file_paths.h"
+
 #include "common/dialogs.h"
 
 #include <QCoreApplication>
@@ -373,6 +375,21 @@ bool RememberDataDirectory(const QString& folder)
                                           "remembered for the next start; the save goes on.")
                                .arg(QDir::toNativeSeparators(file.Path()), reason));
     return false;
+}
+
+void RememberSavedFolder(const QString& fileName, QString& inUse, bool always)
+{
+    const QString folder = DirectoryPart(fileName);
+    if (always)
+        RememberDataDirectory(folder);
+    else
+        RememberDataDirectoryIfChanged(folder, inUse);
+    inUse = folder;
+}
+
+QString ReasonLine(const QString& reason)
+{
+    return reason.isEmpty() ? QString() : QStringLiteral("\n") + reason;
 }
 
 bool RememberDataDirectoryIfChanged(const QString& folder, const QString& startupFolder)

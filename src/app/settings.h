@@ -76,5 +76,12 @@ bool RememberDataDirectory(const QString& folder);
 // For the exports that write the folder only when it differs from the start-up one: compares as
 // exact, case-sensitive text. True when it wrote.
 bool RememberDataDirectoryIfChanged(const QString& folder, const QString& startupFolder);
+// A save reached `fileName`: its folder is where the next save dialog opens (`inUse`, the folder
+// the program holds), and goes to the settings file for the next start — always, or only when it
+// differs from the folder in use. Called only after the file was written, so that a save that
+// failed moves nothing.
+void RememberSavedFolder(const QString& fileName, QString& inUse, bool always);
+// The system's reason as the second line of a box.
+QString ReasonLine(const QString& reason);
 
 }  // namespace krx

@@ -30,7 +30,8 @@ int TForm_SonFunc::SaveBreakDownResult(float temperature, int humidity, int brea
                                        std::uint32_t resistanceBefore, std::uint32_t resistanceAfterBD,
                                        std::uint32_t resistanceAfterBO, int breakOffTime)
 {
-    QString comment;
+    // After a save that failed, the comment typed for it is offered again.
+    QString comment = retryComment_;
     if (!TheDialogs().InputQuery(QStringLiteral("Input dialog"), QStringLiteral("Input comment to the measurement"),
                                  comment))
         return kCommentCancelled;
@@ -42,7 +43,6 @@ int TForm_SonFunc::SaveBreakDownResult(float temperature, int humidity, int brea
     if (!SaveDialog_Ohm.Execute())
         return kFileCancelled;
     const QString fileName = SaveDialog_Ohm.FileName;
-    RememberDataDirectoryIfChanged(DirectoryPart(fileName), Form_Main->DataDirectory);
 
     BreakDownResultRecord r;
     r.deviceName = Form_Main->DeviceName;
@@ -62,11 +62,14 @@ int TForm_SonFunc::SaveBreakDownResult(float temperature, int humidity, int brea
 
     const AppendResult written =
         AppendCsvLine(fileName, QString::fromLatin1(BreakDownResultHeader), BreakDownResultLine(r));
+    retryComment_ = written.status == AppendResult::Ok ? QString() : comment;
     switch (written.status) {
     case AppendResult::Ok:
+        RememberSavedFolder(fileName, Form_Main->DataDirectory, false);
         return 0;
     case AppendResult::CannotCreate:
-        TheDialogs().Message(QStringLiteral("Can't create file : ") + fileName, QStringLiteral("Error"), Buttons::Ok);
+        TheDialogs().Message(QStringLiteral("Can't create file : ") + fileName + ReasonLine(written.error),
+                             QStringLiteral("Error"), Buttons::Ok);
         return kCannotCreate;
     case AppendResult::CannotOpen:
         TheDialogs().ShowError(QStringLiteral("Cannot open file \"%1\". %2").arg(fileName, written.error));

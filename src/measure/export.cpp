@@ -17,13 +17,20 @@ using namespace krx;
 
 void TForm_Meas::BitBtn_SaveClick()
 {
+    // A record no reading ever filled would go into the file as a row of empty fields.
+    if (LastReading.date.isEmpty()) {
+        TheDialogs().Message(QStringLiteral("No reading to save yet: start a measurement first."),
+                             QStringLiteral("Save"), Buttons::Ok, Icon::None);
+        return;
+    }
     if (SaveMeasurement() >= 0)
         TheDialogs().Message(SaveSuccessText(), QStringLiteral("Finished"), Buttons::Ok, Icon::None);
 }
 
 int TForm_Meas::SaveMeasurement()
 {
-    QString comment;
+    // After a save that failed, the comment typed for it is offered again.
+    QString comment = retryComment_;
     if (!TheDialogs().InputQuery(QStringLiteral("Input dialog"), QStringLiteral("Input comment to the measurement"),
                                  comment))
         return SaveCommentCancelled;
@@ -33,12 +40,11 @@ int TForm_Meas::SaveMeasurement()
     SaveDialog_Mv.DefaultExt = QStringLiteral("CSV");
     SaveDialog_Mv.Filter =
         QStringLiteral("Comma-Separated Values (*.CSV)|*.CSV|Text files (*.txt)|*.txt|All files (*.*)|*.*");
-    // The start-up folder on every save of a run; the chosen one counts from the next start.
+    // Where the last save of this run went, or the start-up folder.
     SaveDialog_Mv.InitialDir = Form_Main->DataDirectory;
     if (!SaveDialog_Mv.Execute())
         return SaveDialogCancelled;
     const QString fileName = SaveDialog_Mv.FileName;
-    RememberDataDirectory(DirectoryPart(fileName));
 
     const QString line = MeasurementLogLine(LastReading);
 
@@ -47,12 +53,14 @@ int TForm_Meas::SaveMeasurement()
     // A write that merely fell short carries no reason of the system's (a fresh file's own text).
     const bool noReason = r.error.isEmpty() || r.error == QFile().errorString();
     const QString reason = noReason ? QString() : QStringLiteral(" (") + r.error + QLatin1Char(')');
+    retryComment_ = r.status == AppendResult::Ok ? QString() : comment;
     switch (r.status) {
     case AppendResult::Ok:
+        RememberSavedFolder(fileName, Form_Main->DataDirectory, true);
         return SaveOk;
     case AppendResult::CannotCreate:
-        TheDialogs().Message(QStringLiteral("Can't create file : ") + shown, QStringLiteral("Error"), Buttons::Ok,
-                             Icon::None);
+        TheDialogs().Message(QStringLiteral("Can't create file : ") + shown + ReasonLine(r.error),
+                             QStringLiteral("Error"), Buttons::Ok, Icon::None);
         return SaveCannotCreate;
     case AppendResult::CannotOpen:
         TheDialogs().ShowError(QStringLiteral("Cannot open file \"%1\" for writing%2. The reading was not saved.")

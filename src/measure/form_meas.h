@@ -78,6 +78,7 @@ public:
 
     bool Running = false;                // from Start until Break, the timer's end or EndMeasurement
     krx::MeasurementRecord LastReading;  // the latest reading; Save appends it to a file
+    QString retryComment_;               // the comment of a save that failed, offered again
 
     // Starts one measurement cycle on the runner.
     void BitBtn_StartClick();

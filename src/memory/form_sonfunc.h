@@ -103,6 +103,9 @@ private:
     friend class ReadOutView;
     void StartReadOut(krx::MemoryKind kind, bool fromButton = true);
     int FinishReadOut(krx::MemoryKind kind, const krx::ReadOutReport& report);
+    int ExportRange(krx::MemoryKind kind, const krx::ReadOutReport& report, const QString& comment,
+                    const QString& fileName);
+    QString retryComment_;  // the comment of a save that failed, offered again
     void DeleteMemory(const QString& query, krx::MemoryKind kind, const QString& done);
 
     std::unique_ptr<ReadOutView> readOutView_;

@@ -39,9 +39,10 @@ const QString kExportFilter =
 
 // The comment and the file to append to; the data folder is remembered when it is not the one
 // the program started with. 0 to go on, else the result code of the cancelled dialog.
-int AskCommentAndFile(TForm_SonFunc& f, QString& comment, QString& fileName)
+int AskCommentAndFile(TForm_SonFunc& f, const QString& offered, QString& comment, QString& fileName)
 {
-    comment.clear();
+    // After an export that failed, the comment typed for it is offered again.
+    comment = offered;
     if (!TheDialogs().InputQuery(QStringLiteral("Input dialog"), QStringLiteral("Input comment to the measurement"),
                                  comment))
         return TForm_SonFunc::ReadOutCommentCancelled;
@@ -50,7 +51,6 @@ int AskCommentAndFile(TForm_SonFunc& f, QString& comment, QString& fileName)
     if (!f.SaveDialog_Ohm.Execute())
         return TForm_SonFunc::ReadOutFileCancelled;
     fileName = f.SaveDialog_Ohm.FileName;
-    RememberDataDirectoryIfChanged(DirectoryPart(fileName), Form_Main->DataDirectory);
     return TForm_SonFunc::ReadOutSaved;
 }
 
@@ -70,7 +70,8 @@ bool Append(const QString& fileName, QString header, const QString& line, int li
     case AppendResult::Ok:
         return true;
     case AppendResult::CannotCreate:
-        TheDialogs().Message(QStringLiteral("Can't create file : ") + fileName, QStringLiteral("Error"), Buttons::Ok,
+        TheDialogs().Message(QStringLiteral("Can't create file : ") + fileName + ReasonLine(w.error),
+                             QStringLiteral("Error"), Buttons::Ok,
                              Icon::None);
         return false;
     case AppendResult::CannotOpen:
@@ -170,9 +171,19 @@ int TForm_SonFunc::FinishReadOut(MemoryKind kind, const ReadOutReport& report)
         break;
     }
     QString comment, fileName;
-    const int asked = AskCommentAndFile(*this, comment, fileName);
+    const int asked = AskCommentAndFile(*this, retryComment_, comment, fileName);
     if (asked != ReadOutSaved)
         return asked;
+    const int written = ExportRange(kind, report, comment, fileName);
+    retryComment_ = written == ReadOutSaved ? QString() : comment;
+    if (written == ReadOutSaved)
+        RememberSavedFolder(fileName, Form_Main->DataDirectory, false);
+    return written;
+}
+
+int TForm_SonFunc::ExportRange(MemoryKind kind, const ReadOutReport& report, const QString& comment,
+                               const QString& fileName)
+{
     const memory::Identity who = MeterIdentity();
     if (kind == MemoryKind::Ohm) {
         for (int no = report.range.from; no <= report.range.to; ++no) {

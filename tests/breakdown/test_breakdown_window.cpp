@@ -342,7 +342,7 @@ void BreakDownWindowTest::completeTestWithSaves()
     QCOMPARE(input.text, QStringLiteral("Input comment to the measurement"));
     const ShownBox& save = t.dialogs.shown[1];
     QCOMPARE(save.kind, ShownBox::Save);
-    QCOMPARE(save.save.initialDir, Form_Main->DataDirectory);
+    QCOMPARE(save.save.initialDir, DefaultDataDirectory());  // the first save opens in the start-up folder
     QCOMPARE(save.save.defaultSuffix, QStringLiteral("CSV"));
     QCOMPARE(save.save.filter,
              QStringLiteral("Comma-Separated Values (*.CSV);;Text files (*.txt);;All files (*.*)"));
@@ -351,9 +351,15 @@ void BreakDownWindowTest::completeTestWithSaves()
              kHeaderLine + "KRX 738;\xB4" "73800042;\xB4" "1.07;D;T;45;22.5;30;1000;1999;2147483;0;0;first\r\n"
                            "KRX 738;\xB4" "73800042;\xB4" "1.07;D;T;45;22.5;30;1000;1999;2147483;250;3;second \xE9\r\n"
                            "KRX 738;\xB4" "73800042;\xB4" "1.07;D;T;45;22.5;30;1000;1999;2147483;250;3;third\r\n");
-    // The folder went to the settings file; the dialogs keep opening in the start-up folder.
+    // The folder went to the settings file, and the later saves' dialogs open there.
     QVERIFY(ReadFile(w.SettingsPath()).contains("DataDirectory=" + DirectoryPart(file).toLocal8Bit()));
-    QCOMPARE(Form_Main->DataDirectory, DefaultDataDirectory());
+    QCOMPARE(Form_Main->DataDirectory, DirectoryPart(file));
+    const auto saves = std::count_if(t.dialogs.shown.begin(), t.dialogs.shown.end(),
+                                     [](const ShownBox& b) { return b.kind == ShownBox::Save; });
+    QCOMPARE(saves, 3);
+    QCOMPARE(t.dialogs.shown.back().kind == ShownBox::Save ? t.dialogs.shown.back().save.initialDir
+                                                           : DirectoryPart(file),
+             DirectoryPart(file));
 
     // J: the window idle again, the report kept.
     QVERIFY(F()->GroupBox_Timers->isHidden() && F()->LMDProgress_BDP->isHidden());
@@ -516,7 +522,7 @@ void BreakDownWindowTest::stopWhileWaitingForBreakOffStart()
     // A failed save is never confirmed; a short write is said, and leaves no file behind.
     const L messages = t.dialogs.Messages();
     QCOMPARE(messages.size(), 2);
-    QCOMPARE(messages[0], "Error|Can't create file : " + missing);
+    QCOMPARE(messages[0], "Error|Can't create file : " + missing + "\nNo such file or directory");
     QVERIFY2(messages[1].startsWith("|The result could not be written to \"" + full + "\"; nothing was added."),
              qPrintable(messages[1]));
     QVERIFY(!QFile::exists(missing) && !QFile::exists(full));

@@ -417,19 +417,28 @@ void MeasureCycleTest::optionChangedDuringCycle()
 
 void MeasureCycleTest::samplingTimeEdges()
 {
-    {
-        // A negative interval compares as a huge unsigned one: one reading, then a wait until Break.
-        Program p(Steady(), {QStringLiteral("krx738")}, QByteArray("[KRX 738]\nSamplingTime=-1\n"));
-        QCOMPARE(Form_Main->SamplingTime, -1);
+    for (const char* unusable : {"-1", "3600001"}) {
+        // A hand-edited interval outside 0 to an hour: the default, said once on entering the
+        // measurement window, and readings every second.
+        Program p(Steady(), {QStringLiteral("krx738")}, "[KRX 738]\nSamplingTime=" + QByteArray(unusable) + "\n");
+        QCOMPARE(Form_Main->SamplingTime, 1000);
         Form_Main->BitBtn_Measuring->click();
-        double first = 0;
-        AtYield mark([] { return CountIn(5) == 1; }, [&] { first = p.t.clock.Seconds(); });
-        AtYield press([&] { return first > 0 && p.t.clock.Seconds() > first + 600; }, PressBreak);
+        QCOMPARE(p.t.dialogs.shown.size(), size_t(1));
+        QVERIFY(p.t.dialogs.shown[0].text.startsWith("SamplingTime=" + QString::fromLatin1(unusable) + " in"));
+        Form_Meas->BitBtn_Back->click();
+        Form_Main->BitBtn_Measuring_timer->click();
+        QCOMPARE(p.t.dialogs.shown.size(), size_t(1));  // once
+        Form_Meas->BitBtn_Back->click();
+        Form_Main->BitBtn_Measuring->click();
+        AtYield press([] { return CountIn(0) == 3; }, PressBreak);
         Form_Meas->BitBtn_Start->click();
-        QCOMPARE(CountIn(0), 1);
-        QCOMPARE(Form_Meas->Label_St_V->text(), QStringLiteral("-1 mSec"));
-        // Break acts within one slice of the wait.
-        QVERIFY(p.t.clock.Seconds() - first < 600.03);
+        QCOMPARE(Form_Meas->Label_St_V->text(), QStringLiteral("1000 mSec"));
+    }
+    for (const char* usable : {"0", "3600000"}) {
+        Program p(Steady(), {QStringLiteral("krx738")}, "[KRX 738]\nSamplingTime=" + QByteArray(usable) + "\n");
+        QCOMPARE(Form_Main->SamplingTime, QByteArray(usable).toInt());
+        Form_Main->BitBtn_Measuring->click();
+        QVERIFY(p.t.dialogs.shown.empty());
     }
     {
         // An interval shorter than the requests: readings back to back, no wait.

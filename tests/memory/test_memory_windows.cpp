@@ -493,15 +493,19 @@ void MemoryWindowsTest::twoExportsOneFileAndDataFolder()
                  "2;7.3.2011;09:05;45;22.5;500;60;1.25E+09;Lapse;second\r\n");
     QCOMPARE(Read(f.w.SettingsPath()), edited);
 
-    // A folder that differs only in letter case is another folder: written, each time.
+    // A folder that differs only in letter case is another folder: written, and the next dialog
+    // opens there; a save into the folder in use then leaves the settings file alone.
     exportRange(QStringLiteral("1"), QStringLiteral("2"), QString(), upper + QStringLiteral("n.csv"));
     QVERIFY(Read(f.w.SettingsPath()).contains("DataDirectory=" + upper.toUtf8()));
-    QCOMPARE(Form_Main->DataDirectory, lower);
+    QCOMPARE(Form_Main->DataDirectory, upper);
+    QCOMPARE(f.t.dialogs.shown.back().kind, ShownBox::Message);
     QVERIFY(QFile(f.w.SettingsPath()).resize(0));
     exportRange(QStringLiteral("1"), QStringLiteral("1"), QString(), upper + QStringLiteral("n.csv"));
-    QVERIFY(Read(f.w.SettingsPath()).contains("DataDirectory=" + upper.toUtf8()));
+    QCOMPARE(Read(f.w.SettingsPath()), QByteArray());
+    exportRange(QStringLiteral("1"), QStringLiteral("1"), QString(), lower + QStringLiteral("o.csv"));
+    QVERIFY(Read(f.w.SettingsPath()).contains("DataDirectory=" + lower.toUtf8()));
     QCOMPARE(Read(upper + QStringLiteral("n.csv")).count("\r\n"), 4);
-    QCOMPARE(Messages(f.t).count(QStringLiteral("Finished|Save successfully!")), 4);
+    QCOMPARE(Messages(f.t).count(QStringLiteral("Finished|Save successfully!")), 5);
 }
 
 void MemoryWindowsTest::dialogsCancelled()
@@ -667,7 +671,7 @@ void MemoryWindowsTest::failedWrites()
     // A folder that does not exist: the file cannot be created.
     const QString nowhere = f.File(QStringLiteral("missing/x.csv"));
     run(Form_SonFunc->BitBtn_ReadStOhm, nowhere);
-    QCOMPARE(Messages(f.t), L{"Error|Can't create file : " + nowhere});
+    QCOMPARE(Messages(f.t), L{"Error|Can't create file : " + nowhere + "\nNo such file or directory"});
     QVERIFY(!QFile::exists(nowhere));
 
     // A full disk while the header is written: no file is left, no success is claimed.

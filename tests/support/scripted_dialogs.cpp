@@ -16,7 +16,7 @@ void Echo(bool on, const ShownBox& box)
 
 Answer ScriptedDialogs::Message(const QString& text, const QString& title, Buttons buttons, Icon icon)
 {
-    ShownBox box{ShownBox::Message, text, title, buttons, icon, {}};
+    ShownBox box{ShownBox::Message, text, title, buttons, icon, {}, {}};
     shown.push_back(box);
     Echo(echo, box);
     if (onShow)
@@ -31,7 +31,7 @@ Answer ScriptedDialogs::Message(const QString& text, const QString& title, Butto
 
 bool ScriptedDialogs::InputQuery(const QString& title, const QString& prompt, QString& value)
 {
-    ShownBox box{ShownBox::Input, prompt, title, Buttons::OkCancel, Icon::None, {}};
+    ShownBox box{ShownBox::Input, prompt, title, Buttons::OkCancel, Icon::None, {}, value};
     shown.push_back(box);
     Echo(echo, box);
     if (onShow)
@@ -48,7 +48,7 @@ bool ScriptedDialogs::InputQuery(const QString& title, const QString& prompt, QS
 
 bool ScriptedDialogs::SaveFile(const SaveFileRequest& request, QString& fileName)
 {
-    ShownBox box{ShownBox::Save, request.title, request.initialDir, Buttons::OkCancel, Icon::None, request};
+    ShownBox box{ShownBox::Save, request.title, request.initialDir, Buttons::OkCancel, Icon::None, request, {}};
     shown.push_back(box);
     Echo(echo, box);
     if (onShow)
@@ -65,7 +65,7 @@ bool ScriptedDialogs::SaveFile(const SaveFileRequest& request, QString& fileName
 
 void ScriptedDialogs::ShowError(const QString& message)
 {
-    ShownBox box{ShownBox::Error, message, QString(), Buttons::Ok, Icon::Error, {}};
+    ShownBox box{ShownBox::Error, message, QString(), Buttons::Ok, Icon::Error, {}, {}};
     shown.push_back(box);
     Echo(echo, box);
     if (onShow)

@@ -20,6 +20,7 @@ struct ShownBox {
     Buttons buttons = Buttons::Ok;  // also tells which button Return presses
     Icon icon = Icon::None;
     SaveFileRequest save;  // for Save
+    QString value;         // for Input: the text offered when the dialog opened
 };
 
 class ScriptedDialogs : public Dialogs {
