@@ -101,7 +101,7 @@ public:
             if (done())
                 loop.quit();
         });
-        look.start(5);
+        look.start(50);  // seldom, so that the looking costs next to nothing
         loop.exec();
     }
 
