@@ -13,6 +13,7 @@
 #include <cstdint>
 
 class QGroupBox;
+class QHBoxLayout;
 class QLabel;
 class QPushButton;
 
@@ -71,6 +72,9 @@ protected:
 
 private:
     void BuildControls();
+    QGroupBox* BuildDeviceGroup();
+    QHBoxLayout* BuildFunctionButtons();
+    void ConnectControls();
     void RunInit(bool fromButton);
     void ShowInit(const krx::InitReport& report);
     krx::ProcedureRunner& runner_;

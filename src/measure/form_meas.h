@@ -124,6 +124,11 @@ protected:
 
 private:
     void BuildControls();
+    QGroupBox* BuildSetupGroup();
+    QGroupBox* BuildMeasuringGroup();
+    QGroupBox* BuildResistanceGroup();
+    QGroupBox* BuildTimerGroup();
+    void ConnectControls();
 };
 
 extern TForm_Meas* Form_Meas;
