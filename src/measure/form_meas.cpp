@@ -8,14 +8,14 @@
 #include "common/ui_wait.h"
 
 #include <QApplication>
+#include <QBoxLayout>
 #include <QCloseEvent>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
-#include <QBoxLayout>
 #include <QScrollBar>
+#include <QSpinBox>
 #include <QStyle>
-
 
 using namespace krx;
 
@@ -207,12 +207,23 @@ QGroupBox* TForm_Meas::BuildTimerGroup()
     ScrollBar_Timer->setValue(10);
     ScrollBar_Timer->setSingleStep(1);
     ScrollBar_Timer->setPageStep(10);
+    // A scroll bar takes no focus by default; the timer is set from the keyboard too.
+    ScrollBar_Timer->setFocusPolicy(Qt::StrongFocus);
+    // Left and Page Down shorten the time, as on any horizontal slider (a scroll bar turns them round).
+    ScrollBar_Timer->setInvertedControls(false);
     ScrollBar_Timer->setMinimumSize(300, 24);
+    SpinBox_Timer = new QSpinBox(GroupBox_SetTimer);
+    SpinBox_Timer->setObjectName(QStringLiteral("timerSecondsField"));
+    SpinBox_Timer->setRange(ScrollBar_Timer->minimum(), ScrollBar_Timer->maximum());
+    SpinBox_Timer->setValue(ScrollBar_Timer->value());
+    SpinBox_Timer->setAlignment(Qt::AlignRight);
+    SpinBox_Timer->setAccessibleName(QStringLiteral("Timer seconds"));
     Label_Time = MakeLabel(QStringLiteral("Label_Time"), QString(), ArialFont(19), GroupBox_SetTimer);
     Label_Time->setAlignment(Qt::AlignCenter);
     auto* setting = new QHBoxLayout;
     setting->setSpacing(8);
     setting->addWidget(ScrollBar_Timer, 1);
+    setting->addWidget(SpinBox_Timer);
     auto* left = new QVBoxLayout;
     left->setSpacing(4);
     left->addStretch(1);
@@ -248,6 +259,10 @@ void TForm_Meas::ConnectControls()
     connect(RadioGroup_MeasDispl, &RadioGroup::Click, this,
             [this] { RunHandler([this] { RadioGroup_MeasDisplClick(); }); });
     connect(ScrollBar_Timer, &QScrollBar::valueChanged, this, [this] { ScrollBar_TimerChange(); });
+    // Field and scroll bar follow each other; setting the same value again signals nothing, so
+    // the two do not echo.
+    connect(ScrollBar_Timer, &QScrollBar::valueChanged, SpinBox_Timer, &QSpinBox::setValue);
+    connect(SpinBox_Timer, &QSpinBox::valueChanged, ScrollBar_Timer, &QScrollBar::setValue);
     connect(BitBtn_Back, &QPushButton::clicked, this, [this] { RunHandler([this] { BitBtn_BackClick(); }); });
     connect(BitBtn_Start, &QPushButton::clicked, this, [this] { RunHandler([this] { BitBtn_StartClick(); }); });
     connect(BitBtn_Break, &QPushButton::clicked, this, [this] { RunHandler([this] { BitBtn_BreakClick(); }); });

@@ -19,6 +19,7 @@ class QGroupBox;
 class QLabel;
 class QPushButton;
 class QScrollBar;
+class QSpinBox;
 
 class TForm_Meas : public QWidget {
     Q_OBJECT
@@ -55,6 +56,7 @@ public:
     QPushButton* BitBtn_Back;
     QGroupBox* GroupBox_SetTimer;
     QScrollBar* ScrollBar_Timer;
+    QSpinBox* SpinBox_Timer;  // the timer's seconds as a number, in step with ScrollBar_Timer
     QLabel* Label_Time;
     krx::RadioGroup* RadioGroup_VoltCalc;
 

@@ -14,6 +14,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QSpinBox>
 #include <QTimer>
 #include <QtTest>
 
@@ -145,6 +146,8 @@ private slots:
     void testModeCounter();
     void connectionLoss_data();
     void connectionLoss();
+    void timerFieldAndScrollBarInStep();
+    void timerScrollBarByKeyboard();
 };
 
 void MeasureCycleTest::freeRunningCycleWithBreak()
@@ -554,4 +557,96 @@ void MeasureCycleTest::connectionLoss()
 }
 
 QTEST_MAIN(MeasureCycleTest)
+namespace {
+
+QScrollBar* TimerBar()
+{
+    return krx::test::Control<QScrollBar>(Form_Meas, "ScrollBar_Timer");
+}
+
+QSpinBox* TimerField()
+{
+    return krx::test::Control<QSpinBox>(Form_Meas, "timerSecondsField");
+}
+
+}  // namespace
+
+void MeasureCycleTest::timerFieldAndScrollBarInStep()
+{
+    Program p;
+    Form_Main->BitBtn_Measuring_timer->click();
+    QScrollBar* bar = TimerBar();
+    QSpinBox* field = TimerField();
+    QVERIFY(bar && field);
+    QVERIFY(field->isVisible());
+    QCOMPARE(field->minimum(), 1);
+    QCOMPARE(field->maximum(), 600);
+    // The meter's 60 s arrived in both.
+    QCOMPARE(bar->value(), 60);
+    QCOMPARE(field->value(), 60);
+
+    // Scroll bar to field, at both ends and between.
+    for (int seconds : {20, 1, 600, 599, 2}) {
+        bar->setValue(seconds);
+        QCOMPARE(field->value(), seconds);
+        QCOMPARE(Form_Meas->Label_Time->text(), QString::number(seconds) + QStringLiteral(" Sec"));
+    }
+    // Field to scroll bar, typed as a user does.
+    for (int seconds : {600, 1, 45}) {
+        field->selectAll();
+        QTest::keyClicks(field, QString::number(seconds));
+        QCOMPARE(bar->value(), seconds);
+        QCOMPARE(Form_Meas->Label_Time->text(), QString::number(seconds) + QStringLiteral(" Sec"));
+    }
+    // Beyond the ends the field stays at them, and so does the bar.
+    field->setValue(600);
+    QTest::keyClick(field, Qt::Key_Up);
+    QCOMPARE(field->value(), 600);
+    QCOMPARE(bar->value(), 600);
+    field->setValue(1);
+    QTest::keyClick(field, Qt::Key_Down);
+    QCOMPARE(field->value(), 1);
+    QCOMPARE(bar->value(), 1);
+    QTest::keyClick(field, Qt::Key_Up);
+    QCOMPARE(bar->value(), 2);
+
+    // A cycle runs with the seconds set in the field.
+    field->setValue(5);
+    AtYield press([] { return CountIn(5) == 1; }, PressBreak);
+    Form_Meas->BitBtn_Start->click();
+    QVERIFY(press.Fired());
+    QVERIFY(p.t.Take().contains(QStringLiteral("100 OUT 48 [00 05] =2")));
+}
+
+void MeasureCycleTest::timerScrollBarByKeyboard()
+{
+    Program p;
+    Form_Main->BitBtn_Measuring_timer->click();
+    QScrollBar* bar = TimerBar();
+    QSpinBox* field = TimerField();
+    QVERIFY(bar && field);
+    QVERIFY((bar->focusPolicy() & Qt::TabFocus) && (bar->focusPolicy() & Qt::ClickFocus));
+
+    const auto press = [bar](Qt::Key key) {
+        QTest::keyClick(bar, key);
+        return bar->value();
+    };
+    QCOMPARE(press(Qt::Key_Home), 1);
+    QCOMPARE(field->value(), 1);
+    QCOMPARE(press(Qt::Key_Left), 1);
+    QCOMPARE(press(Qt::Key_PageDown), 1);
+    QCOMPARE(press(Qt::Key_Right), 2);
+    QCOMPARE(press(Qt::Key_PageUp), 12);
+    QCOMPARE(field->value(), 12);
+    QCOMPARE(Form_Meas->Label_Time->text(), QStringLiteral("12 Sec"));
+    QCOMPARE(press(Qt::Key_End), 600);
+    QCOMPARE(field->value(), 600);
+    QCOMPARE(press(Qt::Key_Right), 600);
+    QCOMPARE(press(Qt::Key_PageUp), 600);
+    QCOMPARE(press(Qt::Key_Left), 599);
+    QCOMPARE(press(Qt::Key_PageDown), 589);
+    QCOMPARE(field->value(), 589);
+    QCOMPARE(Form_Meas->Label_Time->text(), QStringLiteral("589 Sec"));
+}
+
 #include "test_measure_cycle.moc"
