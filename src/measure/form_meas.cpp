@@ -16,6 +16,7 @@
 #include <QScrollBar>
 #include <QSpinBox>
 #include <QStyle>
+#include <QTimer>
 
 using namespace krx;
 
@@ -335,6 +336,28 @@ void TForm_Meas::BitBtn_BackClick()
 
 void TForm_Meas::closeEvent(QCloseEvent* event)
 {
-    // The window has no close box; Back is the only way out, also for a close request by key.
+    // The window only hides (Back does that); it lives until the program ends. A close box shown
+    // by the window manager, or a close by key, leaves as Back, breaking a running cycle first.
     event->ignore();
+    if (isHidden())
+        return;  // a close of the hidden window (the program ending) is no Back
+    if (Running)
+        RunHandler([this] { BitBtn_BreakClick(); });
+    BackWhenIdle();
+}
+
+void TForm_Meas::BackWhenIdle()
+{
+    if (backPending_)
+        return;
+    // Back starts Init, which the runner refuses until the broken cycle has wound up.
+    if (cycleActive_ || runner_.Busy()) {
+        backPending_ = true;
+        QTimer::singleShot(1, this, [this] {
+            backPending_ = false;
+            BackWhenIdle();
+        });
+        return;
+    }
+    RunHandler([this] { BitBtn_BackClick(); });
 }

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The measurement window: the meter's measuring options, the running values and the buttons of the
-// measurement cycle. Entered from the main window in one of two modes; Back is the only way out.
+// measurement cycle. Entered from the main window in one of two modes; left by Back, or by
+// closing, which acts as Back.
 
 #include "common/controls.h"
 #include "core/measurement_cycle.h"
@@ -131,6 +132,9 @@ private:
     QGroupBox* BuildResistanceGroup();
     QGroupBox* BuildTimerGroup();
     void ConnectControls();
+    // Back as soon as no cycle runs any more.
+    void BackWhenIdle();
+    bool backPending_ = false;
 };
 
 extern TForm_Meas* Form_Meas;

@@ -148,6 +148,9 @@ private slots:
     void connectionLoss();
     void timerFieldAndScrollBarInStep();
     void timerScrollBarByKeyboard();
+    void closeWhenIdleActsAsBack();
+    void closeDuringCycleBreaksThenBacks_data();
+    void closeDuringCycleBreaksThenBacks();
 };
 
 void MeasureCycleTest::freeRunningCycleWithBreak()
@@ -569,6 +572,17 @@ QSpinBox* TimerField()
     return krx::test::Control<QSpinBox>(Form_Meas, "timerSecondsField");
 }
 
+// What Back sends and does, for comparison with a close: a fresh program, Back pressed in the
+// measurement window entered in `timerMode`.
+L LinesOfBack(bool timerMode)
+{
+    Program p;
+    (timerMode ? Form_Main->BitBtn_Measuring_timer : Form_Main->BitBtn_Measuring)->click();
+    p.t.Take();
+    Form_Meas->BitBtn_Back->click();
+    return p.t.Take();
+}
+
 }  // namespace
 
 void MeasureCycleTest::timerFieldAndScrollBarInStep()
@@ -647,6 +661,80 @@ void MeasureCycleTest::timerScrollBarByKeyboard()
     QCOMPARE(press(Qt::Key_PageDown), 589);
     QCOMPARE(field->value(), 589);
     QCOMPARE(Form_Meas->Label_Time->text(), QStringLiteral("589 Sec"));
+}
+
+void MeasureCycleTest::closeWhenIdleActsAsBack()
+{
+    for (bool timerMode : {false, true}) {
+        const L back = LinesOfBack(timerMode);
+        QVERIFY(back.size() > 5);
+        QCOMPARE(back.first(), QStringLiteral("20 OUT 54 [03] =1"));
+
+        Program p;
+        (timerMode ? Form_Main->BitBtn_Measuring_timer : Form_Main->BitBtn_Measuring)->click();
+        Form_Meas->Label_ResistaceValue->setText(QStringLiteral("1.23 MOhm"));
+        p.t.Take();
+        Form_Meas->close();
+        QVERIFY(Form_Meas->isHidden());
+        QVERIFY(Form_Main->isVisible());
+        QCOMPARE(p.t.Take(), back);
+        QCOMPARE(Form_Meas->Label_ResistaceValue->text(), QString());
+        QCOMPARE(p.t.meter().RemoteMode(), 3);
+        QVERIFY(p.t.dialogs.shown.empty());
+        // Closed again while hidden, nothing happens.
+        Form_Meas->close();
+        QVERIFY(Form_Main->isVisible());
+        QVERIFY(p.t.Take().isEmpty());
+        // The window opens again as after Back.
+        Form_Main->BitBtn_Measuring->click();
+        QVERIFY(Form_Meas->isVisible());
+        QVERIFY(Form_Meas->BitBtn_Start->isEnabled() && Form_Meas->BitBtn_Back->isEnabled());
+    }
+}
+
+void MeasureCycleTest::closeDuringCycleBreaksThenBacks_data()
+{
+    QTest::addColumn<bool>("timerMode");
+    QTest::newRow("free-running") << false;
+    QTest::newRow("timer") << true;
+}
+
+void MeasureCycleTest::closeDuringCycleBreaksThenBacks()
+{
+    QFETCH(bool, timerMode);
+    const L back = LinesOfBack(timerMode);
+    Program p;
+    (timerMode ? Form_Main->BitBtn_Measuring_timer : Form_Main->BitBtn_Measuring)->click();
+    p.t.Take();
+
+    bool hiddenAtClose = true;
+    AtYield close([] { return CountIn(5) == 2; }, [&] {
+        Form_Meas->close();
+        // Back waits for the cycle to wind up: the window is still there, the buttons not yet back.
+        hiddenAtClose = Form_Meas->isHidden();
+    });
+    Form_Meas->BitBtn_Start->click();
+    QVERIFY(close.Fired());
+    QVERIFY(!hiddenAtClose);
+    QVERIFY(!Form_Meas->Running);
+    QTRY_VERIFY_WITH_TIMEOUT(Form_Meas->isHidden(), 5000);
+    QVERIFY(Form_Main->isVisible());
+
+    const L lines = p.t.Take();
+    // No reading after the close; then Break's stops in timer mode, then what Back sends.
+    QCOMPARE(lines.filter(QStringLiteral(" IN 5 [")).size(), 2);
+    const qsizetype lastReading = lines.lastIndexOf(QRegularExpression(QStringLiteral("\\d+ IN 5 \\[.*")));
+    const qsizetype backAt =
+        lines.indexOf(QRegularExpression(QStringLiteral("\\d+ OUT 54 \\[03\\] =1")), lastReading);
+    QVERIFY(backAt > lastReading);
+    const L between = lines.mid(lastReading + 1, backAt - lastReading - 1);
+    QCOMPARE(between.filter(QStringLiteral("OUT 8 [40]")).size(), timerMode ? 2 : 0);
+    // From there on exactly what Back sends (the first pause depends on the cycle's end).
+    QCOMPARE(lines.mid(backAt + 1), back.mid(1));
+    QCOMPARE(p.t.meter().RemoteMode(), 3);
+    QVERIFY(!p.t.meter().Measuring());
+    QVERIFY(p.t.dialogs.shown.empty());
+    QVERIFY(ButtonsBack());
 }
 
 #include "test_measure_cycle.moc"
