@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Renders each window in typical states against the simulated meter, on a virtual clock so that
-// the pauses cost nothing: krx738_screenshots OUTPUT_FOLDER
+// the pauses cost nothing: krx738_screenshots OUTPUT_FOLDER. Run it with QT_SCALE_FACTOR=2 for the
+// pictures at 200 %.
 
 #include "app/form_main.h"
 #include "app/settings.h"
@@ -41,6 +42,15 @@ void Save(QWidget* window, const QString& folder, const QString& name)
         return;
     }
     std::printf("%s\n", qPrintable(path));
+}
+
+// The window made larger by the user as well, to show what takes the room gained.
+void SaveResized(QWidget* window, const QString& folder, const QString& name)
+{
+    const QSize designed = window->size();
+    window->resize(designed.width() * 13 / 10, designed.height() * 13 / 10);
+    Save(window, folder, name + QStringLiteral("_larger"));
+    window->resize(designed);
 }
 
 // The procedures run as loops inside their click handlers; this steps through a script from
@@ -97,6 +107,7 @@ int main(int argc, char** argv)
 
     Form_Main->Button_Init->click();
     Save(Form_Main, folder, QStringLiteral("main_after_init"));
+    SaveResized(Form_Main, folder, QStringLiteral("main_after_init"));
 
     // A free-running measurement two minutes in, then Break.
     Form_Main->BitBtn_Measuring->click();
@@ -119,7 +130,10 @@ int main(int argc, char** argv)
     {
         const double start = clock.Seconds();
         Script script({{[&] { return clock.Seconds() - start > 40; },
-                        [&] { Save(Form_Meas, folder, QStringLiteral("measuring_with_timer")); }}});
+                        [&] {
+                            Save(Form_Meas, folder, QStringLiteral("measuring_with_timer"));
+                            SaveResized(Form_Meas, folder, QStringLiteral("measuring_with_timer"));
+                        }}});
         Form_Meas->BitBtn_Start->click();
         if (!script.Done())
             ++g_failures;
@@ -134,6 +148,7 @@ int main(int argc, char** argv)
         Script script({{[] { return Form_SonFunc->GroupBox_SR->isVisible(); },
                         [&] {
                             Save(Form_SonFunc, folder, QStringLiteral("memory_readout"));
+                            SaveResized(Form_SonFunc, folder, QStringLiteral("memory_readout"));
                             Form_SonFunc->BitBtn_Set->click();
                         }}});
         Form_SonFunc->BitBtn_ReadStOhm->click();

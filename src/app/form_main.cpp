@@ -13,8 +13,10 @@
 #include "measure/form_meas.h"
 #include "memory/form_sonfunc.h"
 
+#include <QBoxLayout>
 #include <QCloseEvent>
 #include <QDateTime>
+#include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -23,6 +25,7 @@
 #include <QThread>
 
 #include <algorithm>
+#include <utility>
 
 using namespace krx;
 
@@ -75,55 +78,108 @@ void TForm_Main::SaySamplingTimeOnce()
 
 void TForm_Main::BuildControls()
 {
-    setFixedSize(1052, 428);
     setFont(ArialFont(13));
 
     Button_Init = new QPushButton(QStringLiteral("&Init"), this);
     Button_Init->setObjectName(QStringLiteral("Button_Init"));
     Button_Init->setFont(ArialRoundedFont(47));
-    Button_Init->setGeometry(281, 70, 489, 105);
+    SetDesignedMinimum(Button_Init, {489, 105});
+    Button_Init->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
 
+    // Init and the Device group take turns in one place; the group's size holds the place.
+    auto* top = new QGridLayout;
+    top->addWidget(BuildDeviceGroup(), 0, 0, Qt::AlignHCenter | Qt::AlignTop);
+    top->addWidget(Button_Init, 0, 0, Qt::AlignCenter);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(50, 30, 50, 43);
+    layout->setSpacing(0);
+    layout->addLayout(top);
+    layout->addStretch(1);
+    layout->addSpacing(40);
+    layout->addLayout(BuildFunctionButtons());
+    ConnectControls();
+    resize(1052, 428);
+}
+
+QGroupBox* TForm_Main::BuildDeviceGroup()
+{
     GroupBox_Device = new QGroupBox(QStringLiteral("Device"), this);
     GroupBox_Device->setObjectName(QStringLiteral("GroupBox_Device"));
     GroupBox_Device->setFont(ArialFont(21));
-    GroupBox_Device->setGeometry(237, 30, 577, 185);
-    GroupBox_Device->hide();
 
-    auto label = [this](const char* name, const QString& text, int x, int y, int w, int h, const QFont& font) {
-        auto* l = new QLabel(text, GroupBox_Device);
-        l->setObjectName(QString::fromLatin1(name));
-        l->setFont(font);
-        l->setGeometry(x, y, w, h);
+    auto label = [this](const char* name, const QString& text, int width, const QFont& font) {
+        QLabel* l = MakeLabel(QString::fromLatin1(name), text, font, GroupBox_Device);
+        SetDesignedMinimum(l, {width, 0});
         return l;
     };
-    Label_Device = label("Label_Device", QString(), 14, 30, 170, 48, ArialFont(40));
-    Label_KRX = label("Label_KRX", QStringLiteral("Sw. Version  :"), 196, 30, 262, 48, ArialFont(40));
-    Label_SW = label("Label_SW", QString(), 462, 30, 110, 48, ArialFont(40));
-    Label_SN_ = label("Label_SN_", QStringLiteral("Serial No. : "), 14, 82, 176, 34, ArialNarrowFont(27, true));
-    Label_SN = label("Label_SN", QString(), 196, 82, 370, 34, ArialFont(27));
-    Label_Date_ = label("Label_Date_", QStringLiteral("Date           :"), 14, 118, 176, 28, ArialFont(21));
-    Label_Date = label("Label_Date", QString(), 196, 118, 130, 28, ArialFont(21));
-    LabelTime_ = label("LabelTime_", QStringLiteral("Time  : "), 340, 118, 80, 28, ArialFont(21));
-    Label_Time = label("Label_Time", QString(), 420, 118, 150, 28, ArialFont(21));
-    Label_BatteryCondition =
-        label("Label_BatteryCondition", QStringLiteral("Battery       :"), 14, 148, 176, 28, ArialFont(21));
-    Label_BattCond = label("Label_BattCond", QString(), 196, 148, 370, 28, ArialFont(21));
+    Label_Device = label("Label_Device", QString(), 170, ArialFont(40));
+    Label_KRX = label("Label_KRX", QStringLiteral("Sw. Version  :"), 262, ArialFont(40));
+    Label_SW = label("Label_SW", QString(), 100, ArialFont(40));
+    Label_SN_ = label("Label_SN_", QStringLiteral("Serial No. : "), 170, ArialNarrowFont(27, true));
+    Label_SN = label("Label_SN", QString(), 360, ArialFont(27));
+    Label_Date_ = label("Label_Date_", QStringLiteral("Date           :"), 170, ArialFont(21));
+    Label_Date = label("Label_Date", QString(), 130, ArialFont(21));
+    LabelTime_ = label("LabelTime_", QStringLiteral("Time  : "), 70, ArialFont(21));
+    Label_Time = label("Label_Time", QString(), 140, ArialFont(21));
+    Label_BatteryCondition = label("Label_BatteryCondition", QStringLiteral("Battery       :"), 170, ArialFont(21));
+    Label_BattCond = label("Label_BattCond", QString(), 360, ArialFont(21));
 
-    auto button = [this](const char* name, const QString& caption, int index) {
+    // The version follows the device name's column; date and time share the lines' value column.
+    auto* version = new QHBoxLayout;
+    version->setSpacing(4);
+    version->addWidget(Label_KRX);
+    version->addWidget(Label_SW, 1);
+    auto* grid = new QGridLayout(GroupBox_Device);
+    grid->setHorizontalSpacing(12);
+    grid->setVerticalSpacing(0);
+    grid->addWidget(Label_Device, 0, 0);
+    grid->addLayout(version, 0, 1, 1, 3);
+    grid->addWidget(Label_SN_, 1, 0);
+    grid->addWidget(Label_SN, 1, 1, 1, 3);
+    grid->addWidget(Label_Date_, 2, 0);
+    grid->addWidget(Label_Date, 2, 1);
+    grid->addWidget(LabelTime_, 2, 2);
+    grid->addWidget(Label_Time, 2, 3);
+    grid->addWidget(Label_BatteryCondition, 3, 0);
+    grid->addWidget(Label_BattCond, 3, 1, 1, 3);
+    grid->setColumnStretch(3, 1);
+    // The designed line heights; larger fonts take more.
+    for (auto [row, height] : {std::pair{0, 52}, {1, 36}, {2, 30}, {3, 30}})
+        grid->setRowMinimumHeight(row, height);
+    FitGroupLayout(GroupBox_Device, {14, 2, 8, 6});
+    KeepPlaceWhenHidden(GroupBox_Device);
+    GroupBox_Device->hide();
+    return GroupBox_Device;
+}
+
+QHBoxLayout* TForm_Main::BuildFunctionButtons()
+{
+    auto button = [this](const char* name, const QString& caption) {
         auto* b = new QPushButton(caption, this);
         b->setObjectName(QString::fromLatin1(name));
         b->setFont(ArialFont(19, true));
-        b->setGeometry(50 + index * 244, 320, 220, 65);
+        b->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+        SetDesignedMinimum(b, {220, 65});
         return b;
     };
-    BitBtn_Measuring = button("BitBtn_Measuring", QStringLiteral("&Measuring"), 0);
-    BitBtn_Measuring_timer = button("BitBtn_Measuring_timer", QStringLiteral("Measuring with &timer"), 1);
-    BitBtn_Special_function = button("BitBtn_Special_function", QStringLiteral("&Special function"), 2);
-    BitBtn_Exit = button("BitBtn_Exit", QStringLiteral("E&xit"), 3);
+    BitBtn_Measuring = button("BitBtn_Measuring", QStringLiteral("&Measuring"));
+    BitBtn_Measuring_timer = button("BitBtn_Measuring_timer", QStringLiteral("Measuring with &timer"));
+    BitBtn_Special_function = button("BitBtn_Special_function", QStringLiteral("&Special function"));
+    BitBtn_Exit = button("BitBtn_Exit", QStringLiteral("E&xit"));
     BitBtn_Measuring->setEnabled(false);
     BitBtn_Measuring_timer->setEnabled(false);
     BitBtn_Special_function->setEnabled(false);
 
+    auto* row = new QHBoxLayout;
+    row->setSpacing(24);
+    for (QPushButton* b : {BitBtn_Measuring, BitBtn_Measuring_timer, BitBtn_Special_function, BitBtn_Exit})
+        row->addWidget(b);
+    return row;
+}
+
+void TForm_Main::ConnectControls()
+{
     connect(Button_Init, &QPushButton::clicked, this, [this] { RunHandler([this] { Button_InitClick(); }); });
     connect(BitBtn_Measuring, &QPushButton::clicked, this,
             [this] { RunHandler([this] { BitBtn_MeasuringClick(); }); });

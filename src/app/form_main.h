@@ -14,6 +14,7 @@
 #include <optional>
 
 class QGroupBox;
+class QHBoxLayout;
 class QLabel;
 class QPushButton;
 
@@ -73,6 +74,9 @@ protected:
 
 private:
     void BuildControls();
+    QGroupBox* BuildDeviceGroup();
+    QHBoxLayout* BuildFunctionButtons();
+    void ConnectControls();
     void RunInit(bool fromButton);
     // Says once, when the measurement window is first entered, that the settings file's sampling
     // time was not used.

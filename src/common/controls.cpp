@@ -5,6 +5,7 @@
 #include <QEvent>
 #include <QGridLayout>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QScreen>
@@ -100,6 +101,65 @@ QPushButton* MakeBitBtn(const QString& name, const QString& caption, const QIcon
     button->setObjectName(name);
     button->setIconSize(QSize(20, 20));
     return button;
+}
+
+QLabel* MakeLabel(const QString& name, const QString& text, const QFont& font, QWidget* parent)
+{
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(name);
+    label->setFont(font);
+    return label;
+}
+
+void SetDesignedMinimum(QWidget* widget, const QSize& designed)
+{
+    widget->setMinimumSize(designed.expandedTo(widget->sizeHint()));
+}
+
+namespace {
+
+// The window style draws the caption into the frame line, so the group's own contents margins
+// leave no room for it: the layout's top margin makes that room.
+class GroupMargins : public QObject {
+public:
+    GroupMargins(QGroupBox* group, const QMargins& margins) : QObject(group), group_(group), margins_(margins)
+    {
+        group->installEventFilter(this);
+        Fit();
+    }
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange)
+            Fit();
+        return false;
+    }
+
+private:
+    void Fit()
+    {
+        if (QLayout* layout = group_->layout())
+            layout->setContentsMargins(margins_.left(), group_->fontMetrics().height() + margins_.top(),
+                                       margins_.right(), margins_.bottom());
+    }
+
+    QGroupBox* group_;
+    QMargins margins_;
+};
+
+}  // namespace
+
+void FitGroupLayout(QGroupBox* group, const QMargins& margins)
+{
+    new GroupMargins(group, margins);
+}
+
+void KeepPlaceWhenHidden(QWidget* widget)
+{
+    QSizePolicy policy = widget->sizePolicy();
+    policy.setRetainSizeWhenHidden(true);
+    widget->setSizePolicy(policy);
 }
 
 namespace {

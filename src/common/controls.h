@@ -12,6 +12,7 @@
 #include <QStringList>
 
 class QButtonGroup;
+class QLabel;
 class QLineEdit;
 
 namespace krx {
@@ -52,6 +53,22 @@ QLineEdit* MakeMaskEdit(const QString& name, const QString& editMask, const QStr
 
 // A push button with a picture, as the designer's BitBtn.
 QPushButton* MakeBitBtn(const QString& name, const QString& caption, const QIcon& icon, QWidget* parent);
+
+// A label with its object name and font.
+QLabel* MakeLabel(const QString& name, const QString& text, const QFont& font, QWidget* parent);
+
+// Sets a control's minimum size to its designed size, or more where its content needs it (a longer
+// text, a wider fallback font); a designed 0 leaves that dimension to the content. For controls
+// without children: a group's size hint changes once the window style is applied.
+void SetDesignedMinimum(QWidget* widget, const QSize& designed);
+
+// Margins of a group's layout (set it first): `margins` around the items, the top one counted from
+// below the caption that sits in the frame line. They follow a change of the group's font.
+void FitGroupLayout(QGroupBox* group, const QMargins& margins);
+
+// A control that is shown and hidden while its window is open keeps its place in the layout when
+// hidden, so that its neighbours do not jump about.
+void KeepPlaceWhenHidden(QWidget* widget);
 
 // Fonts of the designed windows; each names its family first and falls back to metric look-alikes.
 QFont ArialFont(int pixelSize, bool bold = false);

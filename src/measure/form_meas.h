@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The measurement window: the meter's measuring options, the running values and the buttons of the
-// measurement cycle. Entered from the main window in one of two modes; Back is the only way out.
+// measurement cycle. Entered from the main window in one of two modes; left by Back, or by
+// closing, which acts as Back.
 
 #include "common/controls.h"
 #include "core/measurement_cycle.h"
@@ -19,6 +20,7 @@ class QGroupBox;
 class QLabel;
 class QPushButton;
 class QScrollBar;
+class QSpinBox;
 
 class TForm_Meas : public QWidget {
     Q_OBJECT
@@ -55,6 +57,7 @@ public:
     QPushButton* BitBtn_Back;
     QGroupBox* GroupBox_SetTimer;
     QScrollBar* ScrollBar_Timer;
+    QSpinBox* SpinBox_Timer;  // the timer's seconds as a number, in step with ScrollBar_Timer
     QLabel* Label_Time;
     krx::RadioGroup* RadioGroup_VoltCalc;
 
@@ -125,6 +128,14 @@ protected:
 
 private:
     void BuildControls();
+    QGroupBox* BuildSetupGroup();
+    QGroupBox* BuildMeasuringGroup();
+    QGroupBox* BuildResistanceGroup();
+    QGroupBox* BuildTimerGroup();
+    void ConnectControls();
+    // Back as soon as no cycle runs any more.
+    void BackWhenIdle();
+    bool backPending_ = false;
 };
 
 extern TForm_Meas* Form_Meas;

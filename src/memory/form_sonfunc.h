@@ -23,6 +23,7 @@ class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
 class QProgressBar;
+class QVBoxLayout;
 class QPushButton;
 
 class TForm_SonFunc : public QWidget {
@@ -151,6 +152,11 @@ protected:
 
 private:
     void BuildControls();
+    QGroupBox* BuildFunctionGroup();
+    QGroupBox* BuildRangeGroup();
+    QGroupBox* BuildTimersGroup();
+    QVBoxLayout* BuildDisplay();
+    void ConnectControls();
 };
 
 extern TForm_SonFunc* Form_SonFunc;

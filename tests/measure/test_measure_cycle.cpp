@@ -14,6 +14,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QSpinBox>
 #include <QTimer>
 #include <QtTest>
 
@@ -145,6 +146,11 @@ private slots:
     void testModeCounter();
     void connectionLoss_data();
     void connectionLoss();
+    void timerFieldAndScrollBarInStep();
+    void timerScrollBarByKeyboard();
+    void closeWhenIdleActsAsBack();
+    void closeDuringCycleBreaksThenBacks_data();
+    void closeDuringCycleBreaksThenBacks();
 };
 
 void MeasureCycleTest::freeRunningCycleWithBreak()
@@ -563,4 +569,181 @@ void MeasureCycleTest::connectionLoss()
 }
 
 QTEST_MAIN(MeasureCycleTest)
+namespace {
+
+QScrollBar* TimerBar()
+{
+    return krx::test::Control<QScrollBar>(Form_Meas, "ScrollBar_Timer");
+}
+
+QSpinBox* TimerField()
+{
+    return krx::test::Control<QSpinBox>(Form_Meas, "timerSecondsField");
+}
+
+// What Back sends and does, for comparison with a close: a fresh program, Back pressed in the
+// measurement window entered in `timerMode`.
+L LinesOfBack(bool timerMode)
+{
+    Program p;
+    (timerMode ? Form_Main->BitBtn_Measuring_timer : Form_Main->BitBtn_Measuring)->click();
+    p.t.Take();
+    Form_Meas->BitBtn_Back->click();
+    return p.t.Take();
+}
+
+}  // namespace
+
+void MeasureCycleTest::timerFieldAndScrollBarInStep()
+{
+    Program p;
+    Form_Main->BitBtn_Measuring_timer->click();
+    QScrollBar* bar = TimerBar();
+    QSpinBox* field = TimerField();
+    QVERIFY(bar && field);
+    QVERIFY(field->isVisible());
+    QCOMPARE(field->minimum(), 1);
+    QCOMPARE(field->maximum(), 600);
+    // The meter's 60 s arrived in both.
+    QCOMPARE(bar->value(), 60);
+    QCOMPARE(field->value(), 60);
+
+    // Scroll bar to field, at both ends and between.
+    for (int seconds : {20, 1, 600, 599, 2}) {
+        bar->setValue(seconds);
+        QCOMPARE(field->value(), seconds);
+        QCOMPARE(Form_Meas->Label_Time->text(), QString::number(seconds) + QStringLiteral(" Sec"));
+    }
+    // Field to scroll bar, typed as a user does.
+    for (int seconds : {600, 1, 45}) {
+        field->selectAll();
+        QTest::keyClicks(field, QString::number(seconds));
+        QCOMPARE(bar->value(), seconds);
+        QCOMPARE(Form_Meas->Label_Time->text(), QString::number(seconds) + QStringLiteral(" Sec"));
+    }
+    // Beyond the ends the field stays at them, and so does the bar.
+    field->setValue(600);
+    QTest::keyClick(field, Qt::Key_Up);
+    QCOMPARE(field->value(), 600);
+    QCOMPARE(bar->value(), 600);
+    field->setValue(1);
+    QTest::keyClick(field, Qt::Key_Down);
+    QCOMPARE(field->value(), 1);
+    QCOMPARE(bar->value(), 1);
+    QTest::keyClick(field, Qt::Key_Up);
+    QCOMPARE(bar->value(), 2);
+
+    // A cycle runs with the seconds set in the field.
+    field->setValue(5);
+    AtYield press([] { return CountIn(5) == 1; }, PressBreak);
+    Form_Meas->BitBtn_Start->click();
+    QVERIFY(press.Fired());
+    QVERIFY(p.t.Take().contains(QStringLiteral("100 OUT 48 [00 05] =2")));
+}
+
+void MeasureCycleTest::timerScrollBarByKeyboard()
+{
+    Program p;
+    Form_Main->BitBtn_Measuring_timer->click();
+    QScrollBar* bar = TimerBar();
+    QSpinBox* field = TimerField();
+    QVERIFY(bar && field);
+    QVERIFY((bar->focusPolicy() & Qt::TabFocus) && (bar->focusPolicy() & Qt::ClickFocus));
+
+    const auto press = [bar](Qt::Key key) {
+        QTest::keyClick(bar, key);
+        return bar->value();
+    };
+    QCOMPARE(press(Qt::Key_Home), 1);
+    QCOMPARE(field->value(), 1);
+    QCOMPARE(press(Qt::Key_Left), 1);
+    QCOMPARE(press(Qt::Key_PageDown), 1);
+    QCOMPARE(press(Qt::Key_Right), 2);
+    QCOMPARE(press(Qt::Key_PageUp), 12);
+    QCOMPARE(field->value(), 12);
+    QCOMPARE(Form_Meas->Label_Time->text(), QStringLiteral("12 Sec"));
+    QCOMPARE(press(Qt::Key_End), 600);
+    QCOMPARE(field->value(), 600);
+    QCOMPARE(press(Qt::Key_Right), 600);
+    QCOMPARE(press(Qt::Key_PageUp), 600);
+    QCOMPARE(press(Qt::Key_Left), 599);
+    QCOMPARE(press(Qt::Key_PageDown), 589);
+    QCOMPARE(field->value(), 589);
+    QCOMPARE(Form_Meas->Label_Time->text(), QStringLiteral("589 Sec"));
+}
+
+void MeasureCycleTest::closeWhenIdleActsAsBack()
+{
+    for (bool timerMode : {false, true}) {
+        const L back = LinesOfBack(timerMode);
+        QVERIFY(back.size() > 5);
+        QCOMPARE(back.first(), QStringLiteral("20 OUT 54 [03] =1"));
+
+        Program p;
+        (timerMode ? Form_Main->BitBtn_Measuring_timer : Form_Main->BitBtn_Measuring)->click();
+        Form_Meas->Label_ResistaceValue->setText(QStringLiteral("1.23 MOhm"));
+        p.t.Take();
+        Form_Meas->close();
+        QVERIFY(Form_Meas->isHidden());
+        QVERIFY(Form_Main->isVisible());
+        QCOMPARE(p.t.Take(), back);
+        QCOMPARE(Form_Meas->Label_ResistaceValue->text(), QString());
+        QCOMPARE(p.t.meter().RemoteMode(), 3);
+        QVERIFY(p.t.dialogs.shown.empty());
+        // Closed again while hidden, nothing happens.
+        Form_Meas->close();
+        QVERIFY(Form_Main->isVisible());
+        QVERIFY(p.t.Take().isEmpty());
+        // The window opens again as after Back.
+        Form_Main->BitBtn_Measuring->click();
+        QVERIFY(Form_Meas->isVisible());
+        QVERIFY(Form_Meas->BitBtn_Start->isEnabled() && Form_Meas->BitBtn_Back->isEnabled());
+    }
+}
+
+void MeasureCycleTest::closeDuringCycleBreaksThenBacks_data()
+{
+    QTest::addColumn<bool>("timerMode");
+    QTest::newRow("free-running") << false;
+    QTest::newRow("timer") << true;
+}
+
+void MeasureCycleTest::closeDuringCycleBreaksThenBacks()
+{
+    QFETCH(bool, timerMode);
+    const L back = LinesOfBack(timerMode);
+    Program p;
+    (timerMode ? Form_Main->BitBtn_Measuring_timer : Form_Main->BitBtn_Measuring)->click();
+    p.t.Take();
+
+    bool hiddenAtClose = true;
+    AtYield close([] { return CountIn(5) == 2; }, [&] {
+        Form_Meas->close();
+        // Back waits for the cycle to wind up: the window is still there, the buttons not yet back.
+        hiddenAtClose = Form_Meas->isHidden();
+    });
+    Form_Meas->BitBtn_Start->click();
+    QVERIFY(close.Fired());
+    QVERIFY(!hiddenAtClose);
+    QVERIFY(!Form_Meas->Running);
+    QTRY_VERIFY_WITH_TIMEOUT(Form_Meas->isHidden(), 5000);
+    QVERIFY(Form_Main->isVisible());
+
+    const L lines = p.t.Take();
+    // No reading after the close; then Break's stops in timer mode, then what Back sends.
+    QCOMPARE(lines.filter(QStringLiteral(" IN 5 [")).size(), 2);
+    const qsizetype lastReading = lines.lastIndexOf(QRegularExpression(QStringLiteral("\\d+ IN 5 \\[.*")));
+    const qsizetype backAt =
+        lines.indexOf(QRegularExpression(QStringLiteral("\\d+ OUT 54 \\[03\\] =1")), lastReading);
+    QVERIFY(backAt > lastReading);
+    const L between = lines.mid(lastReading + 1, backAt - lastReading - 1);
+    QCOMPARE(between.filter(QStringLiteral("OUT 8 [40]")).size(), timerMode ? 2 : 0);
+    // From there on exactly what Back sends (the first pause depends on the cycle's end).
+    QCOMPARE(lines.mid(backAt + 1), back.mid(1));
+    QCOMPARE(p.t.meter().RemoteMode(), 3);
+    QVERIFY(!p.t.meter().Measuring());
+    QVERIFY(p.t.dialogs.shown.empty());
+    QVERIFY(ButtonsBack());
+}
+
 #include "test_measure_cycle.moc"

@@ -1,0 +1,138 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The windows are laid out, not placed: they can be resized down to a minimum size at which no
+// control covers another or is cut, and what shows readings takes the room gained.
+#include "app_windows.h"
+#include "sim_fixture.h"
+
+#include "app/form_main.h"
+#include "measure/form_meas.h"
+#include "memory/form_sonfunc.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLayout>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QtTest>
+
+using krx::test::AppWindows;
+using krx::test::SimSetup;
+
+namespace {
+
+void Settle(QWidget* window, const QSize& size)
+{
+    window->resize(size);
+    window->layout()->activate();
+    QApplication::processEvents();
+}
+
+// Visible siblings that overlap, controls outside their parent, and texts cut short, by name.
+QStringList LayoutFaults(const QWidget* parent)
+{
+    QStringList faults;
+    QList<QWidget*> shown;
+    for (QWidget* child : parent->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        if (child->isVisibleTo(parent) && !child->isWindow())
+            shown.append(child);
+    for (qsizetype i = 0; i < shown.size(); ++i) {
+        const QWidget* a = shown[i];
+        if (!parent->rect().contains(a->geometry()))
+            faults << a->objectName() + QStringLiteral(" outside ") + parent->objectName();
+        for (qsizetype j = i + 1; j < shown.size(); ++j)
+            if (a->geometry().intersects(shown[j]->geometry()))
+                faults << a->objectName() + QStringLiteral(" covers ") + shown[j]->objectName();
+        const bool text = (qobject_cast<const QLabel*>(a) && !qobject_cast<const QLabel*>(a)->text().isEmpty()) ||
+                          qobject_cast<const QAbstractButton*>(a);
+        if (text && (a->width() < a->sizeHint().width() || a->height() < a->minimumSizeHint().height()))
+            faults << a->objectName() + QStringLiteral(" cut");
+        faults << LayoutFaults(a);
+    }
+    return faults;
+}
+
+}  // namespace
+
+class WindowLayoutTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void resizableWithoutFaults_data();
+    void resizableWithoutFaults();
+    void readingsTakeTheRoom();
+};
+
+void WindowLayoutTest::resizableWithoutFaults_data()
+{
+    QTest::addColumn<int>("window");
+    QTest::newRow("main") << 0;
+    QTest::newRow("measurement") << 1;
+    QTest::newRow("special functions") << 2;
+}
+
+void WindowLayoutTest::resizableWithoutFaults()
+{
+    QFETCH(int, window);
+    SimSetup t;
+    AppWindows w;
+    Form_Main->show();
+    Form_Main->Button_Init->click();
+    QWidget* shown = Form_Main;
+    if (window == 1) {
+        Form_Main->BitBtn_Measuring_timer->click();
+        Form_Meas->ShowReadingLabels(true);
+        Form_Meas->Label_ResistaceValue->setText(QStringLiteral("1.23 GOhm"));
+        shown = Form_Meas;
+    } else if (window == 2) {
+        Form_Main->BitBtn_Special_function->click();
+        Form_SonFunc->GroupBox_SR->show();
+        Form_SonFunc->GroupBox_Timers->show();
+        Form_SonFunc->Label_BDP->show();
+        Form_SonFunc->LMDProgress_BDP->show();
+        shown = Form_SonFunc;
+    }
+    QVERIFY(shown->isVisible());
+    const QSize designed = shown->size();
+    const QSize minimum = shown->minimumSize();
+    QVERIFY(minimum.isValid() && !minimum.isEmpty());
+    QVERIFY(shown->maximumSize().width() > designed.width() && shown->maximumSize().height() > designed.height());
+    QVERIFY(designed.width() >= minimum.width() && designed.height() >= minimum.height());
+
+    for (const QSize size : {designed, minimum, designed * 3 / 2}) {
+        Settle(shown, size);
+        QCOMPARE(shown->size(), size);
+        QCOMPARE(LayoutFaults(shown), QStringList());
+    }
+    // Smaller than the minimum is refused.
+    Settle(shown, minimum - QSize(50, 50));
+    QCOMPARE(shown->size(), minimum);
+}
+
+void WindowLayoutTest::readingsTakeTheRoom()
+{
+    SimSetup t;
+    AppWindows w;
+    Form_Main->show();
+    Form_Main->Button_Init->click();
+    Form_Main->BitBtn_Measuring->click();
+    const QSize designed = Form_Meas->size();
+    const QSize value = Form_Meas->Label_ResistaceValue->size();
+    Settle(Form_Meas, designed + QSize(300, 200));
+    QVERIFY(Form_Meas->Label_ResistaceValue->width() >= value.width() + 250);
+    QVERIFY(Form_Meas->Label_ResistaceValue->height() >= value.height() + 150);
+    // The buttons keep their size.
+    QCOMPARE(Form_Meas->BitBtn_Start->height(), Form_Meas->BitBtn_Start->minimumHeight());
+    Form_Meas->BitBtn_Back->click();
+
+    Form_Main->BitBtn_Special_function->click();
+    const QSize memo = Form_SonFunc->Memo_Display->size();
+    Settle(Form_SonFunc, Form_SonFunc->size() + QSize(300, 200));
+    QCOMPARE(Form_SonFunc->Memo_Display->size(), memo + QSize(300, 200));
+    QCOMPARE(Form_SonFunc->GroupBox_SpecFunc->width(), Form_SonFunc->GroupBox_SpecFunc->minimumSizeHint().width());
+}
+
+QTEST_MAIN(WindowLayoutTest)
+#include "test_window_layout.moc"
