@@ -7,6 +7,7 @@
 
 #include "app/connection_loss.h"
 #include "app/form_main.h"
+#include "common/csv_appender.h"
 #include "breakdown/breakdown_view.h"
 #include "common/window_thread.h"
 
@@ -44,8 +45,18 @@ void TForm_SonFunc::BreakDownEnded(const BreakDownResult& result)
         ReportConnectionLoss(result.code);
     breakDownRunning_ = false;
     LockButtonsForBreakDown(false);
-    if (result.left)
-        close();
+    if (!result.left)
+        return;
+    // A result the close cut short is still the user's: offered once more before the window goes.
+    if (result.saveable &&
+        TheDialogs().Message(QStringLiteral("Save the break-down result before the window closes?"),
+                             QStringLiteral("Break-Down resistance"), Buttons::OkCancel, Icon::Question) == Answer::Ok) {
+        const BreakDownSave& v = result.values;
+        if (SaveBreakDownResult(v.temperature, v.humidity, v.breakDownTimer, v.voltage, v.resistanceBeforeMOhm,
+                                v.resistanceAfterBDMOhm, v.resistanceAfterBOMOhm, v.breakOffTime) == 0)
+            TheDialogs().Message(SaveSuccessText(), QString(), Buttons::Ok);
+    }
+    close();
 }
 
 // Buttons that would start a second procedure, or leave the window with the test still running

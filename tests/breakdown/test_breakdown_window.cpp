@@ -586,6 +586,11 @@ void BreakDownWindowTest::closingWindowEndsTest()
     AppWindows w;
     OpenWindow(t);
 
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("closed.CSV"));
+    t.dialogs.answers = {Answer::Ok};
+    t.dialogs.inputs = {QStringLiteral("kept")};
+    t.dialogs.saves = {file};
     Driver d;
     d.Then([] { return StartReads("Start Break-Down"); }, [] { Click(F()->BitBtn_Start); })
         .Then([] { return StartReads("Start Break-Off"); },
@@ -595,6 +600,11 @@ void BreakDownWindowTest::closingWindowEndsTest()
               });
     F()->BitBtn_BreakDown->click();
     QCOMPARE(d.Left(), 0);
+
+    // The result of the break-down is offered before the window goes, and saved when wanted.
+    QCOMPARE(t.dialogs.shown.front().text, QStringLiteral("Save the break-down result before the window closes?"));
+    QCOMPARE(t.dialogs.Messages().back(), QStringLiteral("|Save successfully!"));
+    QVERIFY(ReadFile(file).contains(";1999;2147483;0;0;kept\r\n"));
 
     // The close acts as Stop, the test cleans up, then the window closes (remote mode 3).
     const L lines = t.Take();
