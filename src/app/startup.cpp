@@ -231,15 +231,14 @@ void SetProgramParameters(const QStringList& parameters)
 
 void CreateWindows(ProcedureRunner::Mode mode)
 {
-    g_runner = std::make_unique<ProcedureRunner>(mode);
+    // On the device thread every decision is carried to the windows' thread; inline it is there.
+    g_person = std::make_unique<WindowPerson>(QCoreApplication::instance());
+    g_runner = std::make_unique<ProcedureRunner>(mode, *g_person);
     if (mode == ProcedureRunner::Mode::Inline) {
         g_runner->SetYieldHook([](bool waiting) {
             QCoreApplication::processEvents(waiting ? QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents
                                                     : QEventLoop::AllEvents);
         });
-    } else {
-        g_person = std::make_unique<WindowPerson>(QCoreApplication::instance());
-        g_runner->SetPerson(g_person.get());
     }
     Form_Main = new TForm_Main(*g_runner);
     Form_Meas = new TForm_Meas(*g_runner);

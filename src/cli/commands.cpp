@@ -35,7 +35,7 @@ QString FailureText(int code)
 // arguments.
 class Session {
 public:
-    Session() : runner_(ProcedureRunner::Mode::Inline) { runner_.SetPerson(&dialogs_); }
+    Session() : runner_(ProcedureRunner::Mode::Inline, dialogs_) {}
 
     // Takes the meter for this process and runs Init. kDone, or the exit status with the message said.
     int Open()

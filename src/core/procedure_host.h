@@ -40,8 +40,9 @@ public:
     // Runs what Queue() holds; false when nothing was queued.
     bool RunQueued();
 
-    // The person's decisions; on the device thread every call is carried to the windows' thread.
-    virtual Dialogs& Person() { return TheDialogs(); }
+    // The person's decisions, answered by whoever started the procedure (the windows' dialogs, the
+    // command line's arguments, a test's script).
+    virtual Dialogs& Person() = 0;
 
     // Tests that drive windows run procedures on the windows' own thread and let the window events
     // run at each yield point and wait; without a hook, waits block on the condition.

@@ -3,7 +3,7 @@
 
 namespace krx {
 
-ProcedureRunner::ProcedureRunner(Mode mode) : mode_(mode)
+ProcedureRunner::ProcedureRunner(Mode mode, Dialogs& person) : mode_(mode), person_(person)
 {
     if (mode_ == Mode::DeviceThread)
         thread_ = std::thread([this] { Loop(); });

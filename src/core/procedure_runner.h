@@ -20,7 +20,8 @@ namespace krx {
 class ProcedureRunner : public ProcedureHost {
 public:
     enum class Mode { DeviceThread, Inline };
-    explicit ProcedureRunner(Mode mode);
+    // `person` answers the procedures' decisions; it outlives the runner.
+    ProcedureRunner(Mode mode, Dialogs& person);
     ~ProcedureRunner() override;
 
     Mode RunMode() const { return mode_; }
@@ -33,15 +34,14 @@ public:
     // Blocks until no job runs or waits (for a face that must end the process cleanly).
     void WaitIdle();
 
-    void SetPerson(Dialogs* person) { person_ = person; }
-    Dialogs& Person() override { return person_ ? *person_ : TheDialogs(); }
+    Dialogs& Person() override { return person_; }
 
 private:
     void Loop();
     void Enqueue(std::function<void()> job);
 
     const Mode mode_;
-    Dialogs* person_ = nullptr;
+    Dialogs& person_;
     std::atomic<bool> busy_{false};
     std::mutex busyMutex_;
     std::mutex jobsMutex_;
