@@ -1,0 +1,311 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "ui/reading_plot.h"
+
+#include <QCategoryAxis>
+#include <QGraphicsSimpleTextItem>
+#include <QLegendMarker>
+#include <QLineSeries>
+#include <QScatterSeries>
+#include <QValueAxis>
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace krx {
+
+namespace {
+
+// The meter reads from about 1 kΩ to some 20 TΩ; a decade or two either side keeps odd values in view.
+constexpr int kLowestDecade = 0;
+constexpr int kHighestDecade = 15;
+
+// Time axis lengths in seconds: the axis grows in these steps, so it does not jump at every redraw.
+constexpr double kSpans[] = {60, 120, 180, 300, 600, 900, 1200, 1800, 2700, 3600, 5400, 7200,
+                             10800, 14400, 21600, 28800, 36000, 43200, 64800, 86400};
+
+double SpanFor(double last)
+{
+    for (double s : kSpans)
+        if (last <= s)
+            return s;
+    return std::ceil(last / 86400.0) * 86400.0;
+}
+
+double TickFor(double span)
+{
+    for (double step : {1.0, 2.0, 5.0, 10.0, 15.0, 20.0, 30.0, 60.0, 120.0, 240.0})
+        if (span / step <= 10.0)
+            return step;
+    return std::ceil(span / 10.0);
+}
+
+// One column of the decimation: the lowest and highest value, in the order they came.
+struct Column {
+    QPointF lo, hi;
+    qsizetype loAt = -1, hiAt = -1;
+    void Take(qsizetype i, QPointF p)
+    {
+        if (loAt < 0 || p.y() < lo.y())
+            lo = p, loAt = i;
+        if (hiAt < 0 || p.y() > hi.y())
+            hi = p, hiAt = i;
+    }
+    void FlushInto(QList<QPointF>& out)
+    {
+        if (loAt < 0)
+            return;
+        out.append(loAt <= hiAt ? lo : hi);
+        if (loAt != hiAt)
+            out.append(loAt <= hiAt ? hi : lo);
+        *this = Column{};
+    }
+};
+
+}  // namespace
+
+QString DecadeLabel(int exponent)
+{
+    static const char* const prefixes[] = {"", "k", "M", "G", "T", "P"};
+    const int group = std::clamp(exponent / 3, 0, 5);
+    const int rest = exponent - 3 * group;
+    const int mantissa = rest == 0 ? 1 : rest == 1 ? 10 : 100;
+    return QStringLiteral("%1 %2Ω").arg(mantissa).arg(QLatin1String(prefixes[group]));
+}
+
+ReadingPlot::ReadingPlot(QWidget* parent) : QChartView(parent)
+{
+    setObjectName(QStringLiteral("ReadingPlot"));
+    setRenderHint(QPainter::Antialiasing);
+    setMinimumSize(360, 240);
+    BuildChart();
+    tick_.setSingleShot(true);
+    tick_.setInterval(kRedrawMs);
+    connect(&tick_, &QTimer::timeout, this, &ReadingPlot::Redraw);
+    // A new plot area changes the columns and where the marker labels go.
+    connect(chart(), &QChart::plotAreaChanged, this, &ReadingPlot::ScheduleRedraw);
+    Clear();
+}
+
+void ReadingPlot::BuildChart()
+{
+    QChart* c = chart();
+    c->setMargins(QMargins(4, 4, 4, 4));
+    c->legend()->setAlignment(Qt::AlignBottom);
+
+    tAxis_ = new QValueAxis(c);
+    tAxis_->setTickType(QValueAxis::TicksDynamic);
+    tAxis_->setTickAnchor(0.0);
+    tAxis_->setLabelFormat(QStringLiteral("%g"));
+    rAxis_ = new QCategoryAxis(c);
+    rAxis_->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
+    rAxis_->setTitleText(tr("Resistance"));
+    vAxis_ = new QValueAxis(c);
+    vAxis_->setTitleText(tr("Voltage (V)"));
+    vAxis_->setLabelFormat(QStringLiteral("%g"));
+    vAxis_->setTickType(QValueAxis::TicksDynamic);
+    vAxis_->setTickAnchor(0.0);
+    c->addAxis(tAxis_, Qt::AlignBottom);
+    c->addAxis(rAxis_, Qt::AlignLeft);
+    c->addAxis(vAxis_, Qt::AlignRight);
+
+    auto attach = [&](QAbstractSeries* s, QAbstractAxis* y) {
+        c->addSeries(s);
+        s->attachAxis(tAxis_);
+        s->attachAxis(y);
+    };
+    voltage_ = new QLineSeries(c);
+    voltage_->setName(tr("Voltage"));
+    voltage_->setPen(QPen(QColor(0xd0, 0x80, 0x20), 1.2));
+    attach(voltage_, vAxis_);
+    resistance_ = new QLineSeries(c);
+    resistance_->setName(tr("Resistance"));
+    resistance_->setPen(QPen(QColor(0x1f, 0x5f, 0xb4), 1.8));
+    attach(resistance_, rAxis_);
+    over_ = new QScatterSeries(c);
+    over_->setName(tr("Overflow"));
+    under_ = new QScatterSeries(c);
+    under_->setName(tr("Underflow"));
+    for (QScatterSeries* s : {over_, under_}) {
+        s->setMarkerShape(QScatterSeries::MarkerShapeTriangle);
+        s->setMarkerSize(9);
+        s->setBorderColor(Qt::transparent);
+        attach(s, rAxis_);
+    }
+    over_->setColor(QColor(0xc0, 0x20, 0x20));
+    under_->setColor(QColor(0x70, 0x30, 0xa0));
+
+    const QStringList names = {QStringLiteral("15 s"), QStringLiteral("30 s"), QStringLiteral("1 min"),
+                               QStringLiteral("10 min")};
+    for (const QString& name : names) {
+        auto* m = new QLineSeries(c);
+        m->setName(name);
+        m->setPen(QPen(QColor(0x60, 0x60, 0x60), 1.0, Qt::DashLine));
+        attach(m, rAxis_);
+        markers_.push_back(m);
+        auto* label = new QGraphicsSimpleTextItem(name, c);
+        QFont f = label->font();
+        f.setPointSizeF(f.pointSizeF() * 0.85);
+        label->setFont(f);
+        label->setBrush(QColor(0x40, 0x40, 0x40));
+        label->setZValue(10);
+        markerLabels_.push_back(label);
+    }
+}
+
+void ReadingPlot::Clear()
+{
+    points_.clear();
+    points_.shrink_to_fit();
+    origin_.reset();
+    haveValue_ = false;
+    maxVolts_ = 0;
+    tick_.stop();
+    Redraw();
+}
+
+void ReadingPlot::Add(const DataRecord& record)
+{
+    Point p;
+    p.t = record.elapsedSeconds;
+    p.range = record.range;
+    p.volts = record.volts;
+    p.log10Ohm = std::numeric_limits<float>::quiet_NaN();
+    if (record.range == RangeState::InRange && record.resistanceOhm > 0.0 && std::isfinite(record.resistanceOhm)) {
+        p.log10Ohm = static_cast<float>(std::log10(record.resistanceOhm));
+        minLog_ = haveValue_ ? std::min(minLog_, p.log10Ohm) : p.log10Ohm;
+        maxLog_ = haveValue_ ? std::max(maxLog_, p.log10Ohm) : p.log10Ohm;
+        haveValue_ = true;
+    }
+    if (!origin_ && record.stable)
+        origin_ = record.elapsedSeconds;
+    maxVolts_ = std::max(maxVolts_, record.volts);
+    points_.push_back(p);
+    ScheduleRedraw();
+}
+
+void ReadingPlot::ScheduleRedraw()
+{
+    if (!tick_.isActive())
+        tick_.start();
+}
+
+void ReadingPlot::Redraw()
+{
+    tick_.stop();
+    // Without a value the axis shows the meter's usual span, 1 MΩ to 1 TΩ.
+    int low = 6, high = 12;
+    if (haveValue_) {
+        low = std::clamp(static_cast<int>(std::floor(minLog_)), kLowestDecade, kHighestDecade - 1);
+        high = std::clamp(static_cast<int>(std::ceil(maxLog_)), low + 1, kHighestDecade);
+    }
+    UpdateDecades(low, high);
+    UpdateTimeAxis();
+    // Five or six ticks at round volts, the nominal voltage below the top.
+    double step = 1.0;
+    for (double s : {1.0, 2.0, 5.0, 10.0, 20.0, 50.0, 100.0, 200.0, 500.0})
+        if (std::max(maxVolts_, 10) / s <= 5.0) {
+            step = s;
+            break;
+        }
+    vAxis_->setTickInterval(step);
+    vAxis_->setRange(0.0, (std::floor(std::max(maxVolts_, 10) / step) + 1.0) * step);
+    DrawSeries(span_);
+    PlaceMarkers();
+}
+
+void ReadingPlot::UpdateDecades(int low, int high)
+{
+    if (low == low_ && high == high_ && rAxis_->count() > 0)
+        return;
+    low_ = low;
+    high_ = high;
+    for (const QString& label : rAxis_->categoriesLabels())
+        rAxis_->remove(label);
+    rAxis_->setStartValue(low);
+    for (int d = low; d <= high; ++d)
+        rAxis_->append(DecadeLabel(d), d);
+    rAxis_->setRange(low, high);
+}
+
+void ReadingPlot::UpdateTimeAxis()
+{
+    span_ = SpanFor(points_.empty() ? 0.0 : points_.back().t);
+    unit_ = span_ <= 300 ? 1.0 : span_ <= 7200 ? 60.0 : 3600.0;
+    const double span = span_ / unit_;
+    tAxis_->setTitleText(unit_ == 1.0 ? tr("Time (s)") : unit_ == 60.0 ? tr("Time (min)") : tr("Time (h)"));
+    tAxis_->setTickInterval(TickFor(span));
+    tAxis_->setRange(0.0, span);
+}
+
+void ReadingPlot::DrawSeries(double span)
+{
+    const int columns = std::max(1, static_cast<int>(chart()->plotArea().width()));
+    const double perColumn = span / columns;
+    QList<QPointF> r, v, over, under;
+    // Over/underflow marks sit just inside the edges so they are never cut in half.
+    const double edge = 0.03 * (high_ - low_);
+    int col = -1, overCol = -1, underCol = -1;
+    Column rc, vc;
+    for (qsizetype i = 0; i < static_cast<qsizetype>(points_.size()); ++i) {
+        const Point& p = points_[i];
+        const int c = std::clamp(static_cast<int>(p.t / perColumn), 0, columns - 1);
+        if (c != col) {
+            rc.FlushInto(r);
+            vc.FlushInto(v);
+            col = c;
+        }
+        const double x = p.t / unit_;
+        vc.Take(i, QPointF(x, p.volts));
+        if (!std::isnan(p.log10Ohm))
+            rc.Take(i, QPointF(x, p.log10Ohm));
+        else if (p.range == RangeState::Over && c != overCol) {
+            over.append(QPointF(p.t / unit_, high_ - edge));
+            overCol = c;
+        } else if (p.range == RangeState::Under && c != underCol) {
+            under.append(QPointF(p.t / unit_, low_ + edge));
+            underCol = c;
+        }
+    }
+    rc.FlushInto(r);
+    vc.FlushInto(v);
+    resistance_->replace(r);
+    voltage_->replace(v);
+    over_->replace(over);
+    under_->replace(under);
+}
+
+void ReadingPlot::PlaceMarkers()
+{
+    for (size_t i = 0; i < markers_.size(); ++i) {
+        QLineSeries* m = markers_[i];
+        const bool shown = origin_ && *origin_ + kMarkerSeconds[i] <= span_;
+        m->setVisible(shown);
+        chart()->legend()->markers(m).first()->setVisible(false);  // showing a series shows its entry
+        markerLabels_[i]->setVisible(shown);
+        if (!shown) {
+            m->clear();
+            continue;
+        }
+        const double x = (*origin_ + kMarkerSeconds[i]) / unit_;
+        m->replace(QList<QPointF>{{x, double(low_)}, {x, double(high_)}});
+        const QPointF top = chart()->mapToPosition(QPointF(x, high_), m);
+        QGraphicsSimpleTextItem* label = markerLabels_[i];
+        // Labels of markers close together stagger downwards instead of overlapping.
+        const qreal h = label->boundingRect().height();
+        qreal y = top.y() + 2;
+        for (size_t j = 0; j < i; ++j)
+            if (markerLabels_[j]->isVisible() &&
+                std::abs(markerLabels_[j]->pos().x() - (top.x() + 3)) < label->boundingRect().width() + 4)
+                y = std::max(y, markerLabels_[j]->pos().y() + h);
+        label->setPos(top.x() + 3, y);
+    }
+}
+
+void ReadingPlot::RenderTo(QPainter& painter, const QRectF& target)
+{
+    Redraw();
+    scene()->render(&painter, target, chart()->geometry(), Qt::KeepAspectRatio);
+}
+
+}  // namespace krx
