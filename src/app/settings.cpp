@@ -387,6 +387,22 @@ void RememberSavedFolder(const QString& fileName, QString& inUse, bool always)
     inUse = folder;
 }
 
+FigureChoices ReadFigureChoices()
+{
+    const SettingsPlaces places = CurrentSettingsPlaces();
+    FigureChoices c;
+    ParseClass(places.Read(QStringLiteral("InsulationClass"), ClassName(c.cls)).trimmed().toUpper(), c.cls);
+    ParseDarTimes(places.Read(QStringLiteral("DarTimes"), DarTimesName(c.darTimes)).trimmed(), c.darTimes);
+    return c;
+}
+
+bool WriteFigureChoices(const FigureChoices& choices, QString* error)
+{
+    ProfileFile file(SettingsFilePath());
+    return file.WriteString(SettingsSection(), QStringLiteral("InsulationClass"), ClassName(choices.cls), error) &&
+           file.WriteString(SettingsSection(), QStringLiteral("DarTimes"), DarTimesName(choices.darTimes), error);
+}
+
 QString ReasonLine(const QString& reason)
 {
     return reason.isEmpty() ? QString() : QStringLiteral("\n") + reason;

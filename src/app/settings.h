@@ -3,6 +3,8 @@
 // The settings file KRX_SETUP.INI: a plain profile file ("[section]" lines, "key=value" lines),
 // read and written by a small class of our own so that the layout stays as a person wrote it.
 
+#include "core/insulation.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -81,6 +83,16 @@ bool RememberDataDirectoryIfChanged(const QString& folder, const QString& startu
 // differs from the folder in use. Called only after the file was written, so that a save that
 // failed moves nothing.
 void RememberSavedFolder(const QString& fileName, QString& inUse, bool always);
+// The insulation figures' choices: keys InsulationClass ("A", "B", "F", "H"; default F) and
+// DarTimes ("30-60", "15-60"; default 30-60). A value that is none of these gives the default.
+struct FigureChoices {
+    InsulationClass cls = InsulationClass::F;
+    DarTimes darTimes = DarTimes::From30To60;
+};
+FigureChoices ReadFigureChoices();
+// Writes both keys, every other line of the file kept; false with the reason in `error`.
+bool WriteFigureChoices(const FigureChoices& choices, QString* error);
+
 // The system's reason as the second line of a box.
 QString ReasonLine(const QString& reason);
 

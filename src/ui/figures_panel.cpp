@@ -1,0 +1,169 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "ui/figures_panel.h"
+
+#include "app/settings.h"
+#include "common/dialogs.h"
+
+#include <QComboBox>
+#include <QFormLayout>
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QVBoxLayout>
+
+namespace krx {
+
+namespace {
+
+constexpr int kRows = 7;  // header, four resistances, DAR, PI
+constexpr int kColumns = 4;
+
+void Remember(const FigureChoices& choices)
+{
+    QString reason;
+    if (!WriteFigureChoices(choices, &reason))
+        TheDialogs().ShowError(QStringLiteral("Cannot write the settings file %1 (%2). The choice holds until the "
+                                              "program ends but is not remembered for the next start.")
+                                   .arg(SettingsFilePath(), reason));
+}
+
+QLabel* VerdictLabel(const QString& name, QWidget* parent)
+{
+    auto* l = new QLabel(parent);
+    l->setObjectName(name);
+    l->setWordWrap(true);
+    l->setTextFormat(Qt::PlainText);
+    return l;
+}
+
+}  // namespace
+
+FiguresPanel::FiguresPanel(QWidget* parent) : QWidget(parent), choices_(ReadFigureChoices())
+{
+    setObjectName(QStringLiteral("FiguresPanel"));
+    auto* form = new QFormLayout;
+    classBox = new QComboBox(this);
+    classBox->setObjectName(QStringLiteral("InsulationClass"));
+    for (InsulationClass c : {InsulationClass::A, InsulationClass::B, InsulationClass::F, InsulationClass::H})
+        classBox->addItem(ClassName(c), static_cast<int>(c));
+    classBox->setCurrentIndex(classBox->findData(static_cast<int>(choices_.cls)));
+    darBox = new QComboBox(this);
+    darBox->setObjectName(QStringLiteral("DarTimes"));
+    darBox->addItem(QStringLiteral("60 s / 30 s"), static_cast<int>(DarTimes::From30To60));
+    darBox->addItem(QStringLiteral("60 s / 15 s"), static_cast<int>(DarTimes::From15To60));
+    darBox->setCurrentIndex(darBox->findData(static_cast<int>(choices_.darTimes)));
+    windingEdit = new QLineEdit(this);
+    windingEdit->setObjectName(QStringLiteral("WindingTemperature"));
+    windingEdit->setPlaceholderText(QStringLiteral("meter's temperature"));
+    windingEdit->setMaxLength(16);
+    windingMessage = new QLabel(this);
+    windingMessage->setObjectName(QStringLiteral("WindingMessage"));
+    windingMessage->setWordWrap(true);
+    windingMessage->setStyleSheet(QStringLiteral("color: #b00000"));
+    windingMessage->hide();
+    form->addRow(QStringLiteral("Insulation class"), classBox);
+    form->addRow(QStringLiteral("DAR"), darBox);
+    form->addRow(QStringLiteral("Winding °C"), windingEdit);
+    form->addRow(windingMessage);
+
+    grid_ = new QGridLayout;
+    grid_->setHorizontalSpacing(10);
+    for (int r = 0; r < kRows; ++r)
+        for (int c = 0; c < kColumns; ++c) {
+            auto* cell = new QLabel(this);
+            cell->setTextFormat(Qt::PlainText);
+            cell->setAlignment(c == 0 ? Qt::AlignLeft | Qt::AlignVCenter : Qt::AlignRight | Qt::AlignVCenter);
+            if (r == 0)
+                cell->setStyleSheet(QStringLiteral("font-weight: bold"));
+            grid_->addWidget(cell, r, c);
+        }
+    darVerdict = VerdictLabel(QStringLiteral("DarVerdict"), this);
+    piVerdict = VerdictLabel(QStringLiteral("PiVerdict"), this);
+    temperatureLine = VerdictLabel(QStringLiteral("TemperatureLine"), this);
+
+    auto* box = new QVBoxLayout(this);
+    box->addLayout(form);
+    box->addSpacing(6);
+    box->addLayout(grid_);
+    box->addSpacing(6);
+    box->addWidget(temperatureLine);
+    box->addWidget(darVerdict);
+    box->addWidget(piVerdict);
+    box->addStretch(1);
+
+    connect(classBox, &QComboBox::currentIndexChanged, this, &FiguresPanel::ClassChosen);
+    connect(darBox, &QComboBox::currentIndexChanged, this, &FiguresPanel::DarChosen);
+    connect(windingEdit, &QLineEdit::textChanged, this, &FiguresPanel::WindingEdited);
+    Refresh();
+}
+
+QLabel* FiguresPanel::Cell(int row, int column) const
+{
+    QLayoutItem* item = grid_->itemAtPosition(row, column);
+    return item ? qobject_cast<QLabel*>(item->widget()) : nullptr;
+}
+
+void FiguresPanel::Show(const InsulationFigures& figures)
+{
+    figures_ = figures;
+    Refresh();
+}
+
+void FiguresPanel::ClassChosen()
+{
+    choices_.cls = static_cast<InsulationClass>(classBox->currentData().toInt());
+    Remember(choices_);
+    Refresh();
+}
+
+void FiguresPanel::DarChosen()
+{
+    choices_.darTimes = static_cast<DarTimes>(darBox->currentData().toInt());
+    Remember(choices_);
+    emit ChoicesChanged();
+    Refresh();
+}
+
+void FiguresPanel::WindingEdited()
+{
+    bool ok = true;
+    winding_ = ParseWindingTemperature(windingEdit->text(), ok);
+    windingValid_ = ok;
+    windingMessage->setVisible(!ok);
+    if (!ok)
+        windingMessage->setText(QStringLiteral("\"%1\" is not a winding temperature: type a number of °C from -50 to "
+                                               "250, or leave the field empty for the meter's temperature.")
+                                    .arg(windingEdit->text().trimmed()));
+    Refresh();
+}
+
+FigureTable FiguresPanel::Table() const
+{
+    if (windingValid_)
+        return MakeFigureTable(figures_, choices_, winding_);
+    // A temperature the user meant but mistyped must not be swapped silently for the meter's.
+    InsulationFigures uncorrected = figures_;
+    uncorrected.meanTemperature.reset();
+    FigureTable t = MakeFigureTable(uncorrected, choices_, std::nullopt);
+    t.temperatureLine = QStringLiteral("Winding temperature not valid: nothing corrected");
+    return t;
+}
+
+void FiguresPanel::Refresh()
+{
+    const FigureTable t = Table();
+    for (int c = 0; c < kColumns; ++c)
+        Cell(0, c)->setText(t.header.value(c));
+    for (int r = 0; r < static_cast<int>(t.rows.size()) && r + 1 < kRows; ++r)
+        for (int c = 0; c < kColumns; ++c)
+            Cell(r + 1, c)->setText(t.rows[static_cast<size_t>(r)].value(c));
+    auto verdict = [](const QString& what, const FigureVerdict& v) {
+        return v.source.isEmpty() ? QStringLiteral("%1: %2").arg(what, v.text)
+                                  : QStringLiteral("%1: %2 — %3").arg(what, v.text, v.source);
+    };
+    darVerdict->setText(verdict(QStringLiteral("DAR"), t.dar));
+    piVerdict->setText(verdict(QStringLiteral("PI"), t.pi));
+    temperatureLine->setText(t.temperatureLine);
+}
+
+}  // namespace krx

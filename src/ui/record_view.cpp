@@ -1,0 +1,175 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "ui/record_view.h"
+
+#include "app/settings.h"
+#include "common/dialogs.h"
+#include "common/file_paths.h"
+#include "core/recording.h"
+#include "ui/figures_panel.h"
+#include "ui/reading_plot.h"
+#include "ui/report.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace krx {
+
+MeasurementRecordView::MeasurementRecordView(QWidget* parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("MeasurementRecordView"));
+    plot = new ReadingPlot(this);
+    figures = new FiguresPanel(this);
+    reportButton = new QPushButton(QStringLiteral("Report…"), this);
+    reportButton->setObjectName(QStringLiteral("ReportButton"));
+    exportButton = new QPushButton(QStringLiteral("Export recording…"), this);
+    exportButton->setObjectName(QStringLiteral("ExportRecordingButton"));
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(reportButton);
+    buttons->addWidget(exportButton);
+    auto* side = new QVBoxLayout;
+    side->addWidget(figures, 1);
+    side->addLayout(buttons);
+    auto* box = new QHBoxLayout(this);
+    box->setContentsMargins(0, 0, 0, 0);
+    box->addWidget(plot, 1);
+    box->addLayout(side);
+
+    figuresTick_.setSingleShot(true);
+    figuresTick_.setInterval(kFiguresMs);
+    connect(&figuresTick_, &QTimer::timeout, this, &MeasurementRecordView::RefreshFigures);
+    connect(figures, &FiguresPanel::ChoicesChanged, this, &MeasurementRecordView::RefreshFigures);
+    connect(reportButton, &QPushButton::clicked, this, &MeasurementRecordView::Report);
+    connect(exportButton, &QPushButton::clicked, this, &MeasurementRecordView::ExportRecording);
+    folder_ = CurrentSettingsPlaces().Read(QStringLiteral("DataDirectory"), DefaultDataDirectory());
+    UpdateButtons();
+}
+
+void MeasurementRecordView::Clear()
+{
+    readings_.clear();
+    readings_.shrink_to_fit();
+    recordingFile_.clear();
+    figuresTick_.stop();
+    plot->Clear();
+    RefreshFigures();
+}
+
+void MeasurementRecordView::Add(const DataRecord& record)
+{
+    readings_.push_back(record);
+    plot->Add(record);
+    if (!figuresTick_.isActive())
+        figuresTick_.start();
+    if (readings_.size() == 1)
+        UpdateButtons();
+}
+
+void MeasurementRecordView::SetMeter(const QString& meterType, const QString& serial, const QString& swVersion)
+{
+    meterType_ = meterType;
+    serial_ = serial;
+    swVersion_ = swVersion;
+}
+
+void MeasurementRecordView::SetRecordingFile(const QString& path)
+{
+    recordingFile_ = path;
+    UpdateButtons();
+}
+
+void MeasurementRecordView::SetComment(const QString& comment)
+{
+    comment_ = comment;
+}
+
+void MeasurementRecordView::RefreshFigures()
+{
+    figuresTick_.stop();
+    figures->Show(ComputeFigures(readings_, figures->Choices().darTimes));
+}
+
+void MeasurementRecordView::UpdateButtons()
+{
+    reportButton->setEnabled(!readings_.empty());
+    exportButton->setEnabled(!recordingFile_.isEmpty());
+}
+
+QString MeasurementRecordView::SuggestedName(const QString& suffix) const
+{
+    const QDateTime started = readings_.empty() ? QDateTime::currentDateTime() : readings_.front().time;
+    QString name = RecordingFileName(serial_, started);
+    name.chop(QStringLiteral(".csv").size());
+    return QDir(folder_).filePath(name + suffix);
+}
+
+bool MeasurementRecordView::WriteReportTo(const QString& fileName, QString* error)
+{
+    RefreshFigures();
+    ReportContent c;
+    c.meterType = meterType_;
+    c.serial = serial_;
+    c.swVersion = swVersion_;
+    if (!readings_.empty()) {
+        const DataRecord& last = readings_.back();
+        c.started = readings_.front().time;
+        c.durationSeconds = last.elapsedSeconds;
+        // The voltage the run settled on, not a ramp's step on the way.
+        c.volts = std::max_element(readings_.begin(), readings_.end(), [](const auto& a, const auto& b) {
+                      return a.volts < b.volts;
+                  })->volts;
+        c.temperature = last.temperature;
+        c.humidity = last.humidity;
+        c.drawPlot = [this](QPainter& p, const QRectF& r) { plot->RenderTo(p, r); };
+    }
+    c.figures = figures->Table();
+    c.comment = comment_;
+    return WriteReport(c, fileName, error);
+}
+
+bool MeasurementRecordView::Report()
+{
+    QString comment = comment_;
+    if (!TheDialogs().InputQuery(QStringLiteral("Report"), QStringLiteral("Comment for the report:"), comment))
+        return false;
+    comment_ = comment;
+    SaveFileRequest request{QStringLiteral("Report"), folder_, QStringLiteral("PDF files (*.pdf)"), QStringLiteral("pdf")};
+    QString fileName = SuggestedName(QStringLiteral(".pdf"));
+    if (!TheDialogs().SaveFile(request, fileName))
+        return false;
+    QString error;
+    if (!WriteReportTo(fileName, &error)) {
+        TheDialogs().ShowError(QStringLiteral("Cannot write the report %1.%2\nNo report was saved.")
+                                   .arg(QDir::toNativeSeparators(fileName), ReasonLine(error)));
+        return false;
+    }
+    folder_ = DirectoryPart(fileName);
+    return true;
+}
+
+bool MeasurementRecordView::ExportRecording()
+{
+    if (recordingFile_.isEmpty())
+        return false;
+    SaveFileRequest request{QStringLiteral("Export recording"), folder_,
+                            QStringLiteral("Recordings (*.csv);;All files (*)"), QStringLiteral("csv")};
+    QString fileName = QDir(folder_).filePath(QFileInfo(recordingFile_).fileName());
+    if (!TheDialogs().SaveFile(request, fileName))
+        return false;
+    QString error;
+    if (!CopyRecording(recordingFile_, fileName, &error)) {
+        TheDialogs().ShowError(QStringLiteral("Cannot export the recording to %1.%2\nThe recording itself is kept in %3.")
+                                   .arg(QDir::toNativeSeparators(fileName), ReasonLine(error),
+                                        QDir::toNativeSeparators(recordingFile_)));
+        return false;
+    }
+    folder_ = DirectoryPart(fileName);
+    return true;
+}
+
+}  // namespace krx

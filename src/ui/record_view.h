@@ -1,0 +1,66 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+// What the measurement window shows of a cycle beside its controls: the live plot, the insulation
+// figures, and the two ways out, "Report…" (a one-page PDF) and "Export recording…" (a copy of the
+// recording file). The window feeds it readings; it asks for files through the dialogs seam.
+
+#include "core/data_dialect.h"
+#include "core/insulation.h"
+
+#include <QTimer>
+#include <QWidget>
+
+#include <vector>
+
+class QPushButton;
+
+namespace krx {
+
+class FiguresPanel;
+class ReadingPlot;
+
+class MeasurementRecordView : public QWidget {
+    Q_OBJECT
+public:
+    // How long the figures may lag behind the readings.
+    static constexpr int kFiguresMs = 250;
+
+    explicit MeasurementRecordView(QWidget* parent = nullptr);
+
+    // At Start: the plot, the figures and the recording file are forgotten.
+    void Clear();
+    void Add(const DataRecord& record);
+    void SetMeter(const QString& meterType, const QString& serial, const QString& swVersion);
+    // The current cycle's recording; empty when none is being written.
+    void SetRecordingFile(const QString& path);
+    // The comment the report offers (the person may change it there).
+    void SetComment(const QString& comment);
+    QString Comment() const { return comment_; }
+
+    // Asks for a comment and a file, writes the report; false when cancelled or failed (said).
+    bool Report();
+    // Asks for a file and copies the recording there; false when cancelled or failed (said).
+    bool ExportRecording();
+    // The report without asking anything (tools and tests).
+    bool WriteReportTo(const QString& fileName, QString* error);
+    // Brings the figures up to date now rather than at the next tick.
+    void RefreshFigures();
+
+    ReadingPlot* plot = nullptr;
+    FiguresPanel* figures = nullptr;
+    QPushButton* reportButton = nullptr;
+    QPushButton* exportButton = nullptr;
+
+private:
+    void UpdateButtons();
+    QString SuggestedName(const QString& suffix) const;
+
+    std::vector<DataRecord> readings_;
+    QString meterType_, serial_, swVersion_;
+    QString recordingFile_;
+    QString comment_;
+    QString folder_;  // where the last report or export went
+    QTimer figuresTick_;
+};
+
+}  // namespace krx

@@ -1,0 +1,160 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The live plot: what a long run draws (extremes kept, over/underflow as marks), where the markers
+// sit, that Clear forgets, and that readings wait for the tick instead of drawing one by one.
+#include "ui/reading_plot.h"
+
+#include <QCategoryAxis>
+#include <QLineSeries>
+#include <QScatterSeries>
+#include <QtTest>
+
+#include <algorithm>
+
+using namespace krx;
+
+namespace {
+
+DataRecord Reading(double t, double ohm, bool stable = true, RangeState range = RangeState::InRange)
+{
+    DataRecord r;
+    r.elapsedSeconds = t;
+    r.resistanceOhm = range == RangeState::InRange ? ohm : 0.0;
+    r.range = range;
+    r.volts = 500;
+    r.stable = stable;
+    return r;
+}
+
+std::pair<double, double> YRange(const QList<QPointF>& points)
+{
+    auto [lo, hi] = std::minmax_element(points.begin(), points.end(),
+                                        [](const QPointF& a, const QPointF& b) { return a.y() < b.y(); });
+    return {lo->y(), hi->y()};
+}
+
+}  // namespace
+
+class ReadingPlotTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init()
+    {
+        plot = std::make_unique<ReadingPlot>();
+        plot->resize(800, 400);
+        plot->show();
+        QVERIFY(QTest::qWaitForWindowExposed(plot.get(), 5000));
+    }
+    void cleanup() { plot.reset(); }
+
+    void LongRunKeepsEveryExtremeAndDrawsFewPoints()
+    {
+        // Ten hours at one reading a second, flat at 1 GΩ but for one spike and one dip.
+        for (int i = 0; i < 36000; ++i) {
+            const double ohm = i == 20000 ? 1e12 : i == 30001 ? 1e6 : 1e9;
+            plot->Add(Reading(i, ohm));
+        }
+        plot->Redraw();
+        QCOMPARE(plot->Count(), 36000);
+        const QList<QPointF> drawn = plot->ResistanceSeries()->points();
+        const auto [lo, hi] = YRange(drawn);
+        QCOMPARE(hi, 12.0);
+        QCOMPARE(lo, 6.0);
+        const int columns = static_cast<int>(plot->chart()->plotArea().width());
+        QVERIFY2(drawn.size() <= 2 * columns && drawn.size() >= columns, qPrintable(QString::number(drawn.size())));
+        QVERIFY(plot->VoltageSeries()->count() <= 2 * columns);
+        // The axis spans the decades in view, no more.
+        QCOMPARE(plot->ResistanceAxis()->min(), 6.0);
+        QCOMPARE(plot->ResistanceAxis()->max(), 12.0);
+        QCOMPARE(plot->ResistanceAxis()->categoriesLabels().front(), QStringLiteral("1 MΩ"));
+        QCOMPARE(plot->ResistanceAxis()->categoriesLabels().back(), QStringLiteral("1 TΩ"));
+        // Time in the order it came: decimation never draws a column's points backwards.
+        QVERIFY(std::is_sorted(drawn.begin(), drawn.end(), [](auto& a, auto& b) { return a.x() < b.x(); }));
+    }
+
+    void OverAndUnderflowAreMarksAtTheEdgesNotValues()
+    {
+        plot->Add(Reading(0, 5e9));
+        plot->Add(Reading(1, 0, true, RangeState::Over));
+        plot->Add(Reading(2, 2e7));
+        plot->Add(Reading(3, 0, true, RangeState::Under));
+        plot->Redraw();
+        QCOMPARE(plot->ResistanceSeries()->count(), 2);
+        const auto [lo, hi] = YRange(plot->ResistanceSeries()->points());
+        QVERIFY(lo > 7.0 && hi < 10.0);
+        QCOMPARE(plot->OverflowSeries()->count(), 1);
+        QCOMPARE(plot->UnderflowSeries()->count(), 1);
+        QCOMPARE(plot->OverflowSeries()->at(0).x(), 1.0);
+        QVERIFY(plot->OverflowSeries()->at(0).y() > 9.5 && plot->OverflowSeries()->at(0).y() <= 10.0);
+        QVERIFY(plot->UnderflowSeries()->at(0).y() >= 7.0 && plot->UnderflowSeries()->at(0).y() < 7.5);
+        QVERIFY(!plot->chart()->legend()->markers(plot->OverflowSeries()).isEmpty());
+
+        // Nothing but overflow: no line at all, the mark still there.
+        plot->Clear();
+        for (int i = 0; i < 5; ++i)
+            plot->Add(Reading(i, 0, true, RangeState::Over));
+        plot->Redraw();
+        QCOMPARE(plot->ResistanceSeries()->count(), 0);
+        QCOMPARE(plot->OverflowSeries()->count(), 5);  // a minute's axis has a column for each
+    }
+
+    void MarkersCountFromTheFirstStableReading()
+    {
+        auto shownAt = [&] {
+            QList<double> xs;
+            for (QLineSeries* m : plot->Markers())
+                if (m->isVisible())
+                    xs << m->at(0).x() * plot->TimeUnit();
+            return xs;
+        };
+        plot->Add(Reading(0.0, 1e8, false));
+        plot->Add(Reading(2.5, 1e8, false));
+        plot->Redraw();
+        QVERIFY(!plot->Origin());
+        QVERIFY(shownAt().isEmpty());
+        plot->Add(Reading(3.5, 1e9, true));
+        plot->Add(Reading(4.5, 1e9, false));  // a later unstable reading moves nothing
+        plot->Redraw();
+        QCOMPARE(*plot->Origin(), 3.5);
+        // Markers beyond the axis (1 min on a 60 s axis) wait until it reaches them.
+        QCOMPARE(shownAt(), (QList<double>{18.5, 33.5}));
+        plot->Add(Reading(700, 1e9));
+        plot->Redraw();
+        const QList<double> xs = shownAt();
+        QCOMPARE(xs.size(), 4);
+        for (int i = 0; i < 4; ++i)
+            QVERIFY(qAbs(xs[i] - (3.5 + ReadingPlot::kMarkerSeconds[i])) < 1e-9);
+        QCOMPARE(plot->TimeUnit(), 60.0);
+    }
+
+    void ClearForgetsEverything()
+    {
+        for (int i = 0; i < 100; ++i)
+            plot->Add(Reading(i, 1e9 + i, true, i % 10 == 0 ? RangeState::Over : RangeState::InRange));
+        plot->Redraw();
+        plot->Clear();
+        QCOMPARE(plot->Count(), 0);
+        QVERIFY(!plot->Origin());
+        QCOMPARE(plot->ResistanceSeries()->count(), 0);
+        QCOMPARE(plot->VoltageSeries()->count(), 0);
+        QCOMPARE(plot->OverflowSeries()->count(), 0);
+        for (QLineSeries* m : plot->Markers())
+            QVERIFY(!m->isVisible());
+    }
+
+    void ReadingsWaitForTheTick()
+    {
+        plot->Redraw();
+        for (int i = 0; i < 50; ++i)
+            plot->Add(Reading(i, 1e9));
+        // Adding draws nothing by itself; the tick draws them all at once.
+        QCOMPARE(plot->ResistanceSeries()->count(), 0);
+        QTRY_VERIFY_WITH_TIMEOUT(plot->ResistanceSeries()->count() > 0, 5000);
+        QCOMPARE(plot->ResistanceSeries()->at(plot->ResistanceSeries()->count() - 1).x(), 49.0);
+    }
+
+private:
+    std::unique_ptr<ReadingPlot> plot;
+};
+
+QTEST_MAIN(ReadingPlotTest)
+#include "test_reading_plot.moc"
