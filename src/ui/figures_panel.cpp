@@ -159,7 +159,7 @@ void FiguresPanel::Refresh()
             Cell(r + 1, c)->setText(t.rows[static_cast<size_t>(r)].value(c));
     auto verdict = [](const QString& what, const FigureVerdict& v) {
         return v.source.isEmpty() ? QStringLiteral("%1: %2").arg(what, v.text)
-                                  : QStringLiteral("%1: %2 — %3").arg(what, v.text, v.source);
+                                  : QStringLiteral("%1: %2\nSource: %3").arg(what, v.text, v.source);
     };
     darVerdict->setText(verdict(QStringLiteral("DAR"), t.dar));
     piVerdict->setText(verdict(QStringLiteral("PI"), t.pi));

@@ -2,6 +2,7 @@
 #include "ui/reading_plot.h"
 
 #include <QCategoryAxis>
+#include <QGraphicsRectItem>
 #include <QGraphicsSimpleTextItem>
 #include <QLegendMarker>
 #include <QLineSeries>
@@ -150,6 +151,11 @@ void ReadingPlot::BuildChart()
         label->setBrush(QColor(0x40, 0x40, 0x40));
         label->setZValue(10);
         markerLabels_.push_back(label);
+        auto* back = new QGraphicsRectItem(c);
+        back->setBrush(QColor(255, 255, 255, 220));
+        back->setPen(Qt::NoPen);
+        back->setZValue(9);
+        labelBacks_.push_back(back);
     }
 }
 
@@ -283,6 +289,7 @@ void ReadingPlot::PlaceMarkers()
         m->setVisible(shown);
         chart()->legend()->markers(m).first()->setVisible(false);  // showing a series shows its entry
         markerLabels_[i]->setVisible(shown);
+        labelBacks_[i]->setVisible(shown);
         if (!shown) {
             m->clear();
             continue;
@@ -299,6 +306,7 @@ void ReadingPlot::PlaceMarkers()
                 std::abs(markerLabels_[j]->pos().x() - (top.x() + 3)) < label->boundingRect().width() + 4)
                 y = std::max(y, markerLabels_[j]->pos().y() + h);
         label->setPos(top.x() + 3, y);
+        labelBacks_[i]->setRect(QRectF(label->pos(), label->boundingRect().size()).adjusted(-1, 0, 1, 0));
     }
 }
 

@@ -15,6 +15,7 @@
 #include <vector>
 
 class QCategoryAxis;
+class QGraphicsRectItem;
 class QGraphicsSimpleTextItem;
 class QLineSeries;
 class QScatterSeries;
@@ -87,6 +88,7 @@ private:
     QScatterSeries* under_ = nullptr;
     std::vector<QLineSeries*> markers_;
     std::vector<QGraphicsSimpleTextItem*> markerLabels_;
+    std::vector<QGraphicsRectItem*> labelBacks_;  // so that a label stays readable across another marker
 };
 
 // "1 kΩ", "10 MΩ", "100 GΩ", "1 TΩ" for a power of ten.

@@ -58,6 +58,7 @@ void MeasurementRecordView::Clear()
     figuresTick_.stop();
     plot->Clear();
     RefreshFigures();
+    UpdateButtons();
 }
 
 void MeasurementRecordView::Add(const DataRecord& record)
@@ -126,6 +127,9 @@ bool MeasurementRecordView::WriteReportTo(const QString& fileName, QString* erro
         c.temperature = last.temperature;
         c.humidity = last.humidity;
         c.drawPlot = [this](QPainter& p, const QRectF& r) { plot->RenderTo(p, r); };
+        const QSizeF drawn = plot->chart()->size();
+        if (drawn.width() > 0)
+            c.plotAspect = drawn.height() / drawn.width();
     }
     c.figures = figures->Table();
     c.comment = comment_;

@@ -10,6 +10,7 @@
 #include <QSaveFile>
 #include <QTextLayout>
 
+#include <algorithm>
 #include <cmath>
 
 namespace krx {
@@ -26,7 +27,10 @@ void DrawWrapped(QPainter& p, const QRectF& box, const QString& text)
     const qreal lineHeight = fm.lineSpacing();
     const int maxLines = std::max(1, static_cast<int>(box.height() / lineHeight));
     QString flat = text;
+    // A layout breaks lines only at the Unicode line separator, not at the comment's own breaks.
     flat.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    flat.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    flat.replace(QLatin1Char('\n'), QChar::LineSeparator);
     QTextLayout layout(flat, p.font(), p.device());
     QTextOption option;
     option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
@@ -118,7 +122,8 @@ void DrawHeader(Page& page, const ReportContent& c)
 
 void DrawPlot(Page& page, const ReportContent& c)
 {
-    const QRectF box(page.Area().left(), page.Y(), page.Area().width(), page.Area().width() * 0.5);
+    const QRectF box(page.Area().left(), page.Y(), page.Area().width(),
+                     page.Area().width() * std::clamp(c.plotAspect, 0.35, 0.6));
     if (c.drawPlot) {
         page.painter().save();
         c.drawPlot(page.painter(), box);

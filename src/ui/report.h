@@ -27,6 +27,7 @@ struct ReportContent {
     QString comment;
     // Draws the plot into the rectangle (page coordinates); empty: the page says there is none.
     std::function<void(QPainter&, const QRectF&)> drawPlot;
+    double plotAspect = 0.5;  // height over width of the plot as drawn; kept within 0.35 … 0.6
 };
 
 // Writes the report to a temporary file beside `fileName` and renames it into place, so that a
