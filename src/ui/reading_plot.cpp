@@ -65,6 +65,16 @@ struct Column {
 
 }  // namespace
 
+struct ReadingPlot::Decimation {
+    int columns = 0;
+    double span = 0, unit = 0;
+    size_t done = 0;  // points taken so far
+    int col = -1, overCol = -1, underCol = -1;
+    Column rc, vc;  // the column still open
+    QList<QPointF> r, v;
+    QList<double> overX, underX;
+};
+
 QString DecadeLabel(int exponent)
 {
     static const char* const prefixes[] = {"", "k", "M", "G", "T", "P"};
@@ -74,7 +84,7 @@ QString DecadeLabel(int exponent)
     return QStringLiteral("%1 %2Ω").arg(mantissa).arg(QLatin1String(prefixes[group]));
 }
 
-ReadingPlot::ReadingPlot(QWidget* parent) : QChartView(parent)
+ReadingPlot::ReadingPlot(QWidget* parent) : QChartView(parent), drawn_(std::make_unique<Decimation>())
 {
     setObjectName(QStringLiteral("ReadingPlot"));
     setRenderHint(QPainter::Antialiasing);
@@ -87,6 +97,8 @@ ReadingPlot::ReadingPlot(QWidget* parent) : QChartView(parent)
     connect(chart(), &QChart::plotAreaChanged, this, &ReadingPlot::ScheduleRedraw);
     Clear();
 }
+
+ReadingPlot::~ReadingPlot() = default;
 
 void ReadingPlot::BuildChart()
 {
@@ -163,6 +175,7 @@ void ReadingPlot::Clear()
 {
     points_.clear();
     points_.shrink_to_fit();
+    *drawn_ = Decimation{};
     origin_.reset();
     haveValue_ = false;
     maxVolts_ = 0;
@@ -247,34 +260,47 @@ void ReadingPlot::UpdateTimeAxis()
 void ReadingPlot::DrawSeries(double span)
 {
     const int columns = std::max(1, static_cast<int>(chart()->plotArea().width()));
+    Decimation& d = *drawn_;
+    if (d.columns != columns || d.span != span || d.unit != unit_ || d.done > points_.size()) {
+        d = Decimation{};
+        d.columns = columns;
+        d.span = span;
+        d.unit = unit_;
+    }
     const double perColumn = span / columns;
-    QList<QPointF> r, v, over, under;
-    // Over/underflow marks sit just inside the edges so they are never cut in half.
-    const double edge = 0.03 * (high_ - low_);
-    int col = -1, overCol = -1, underCol = -1;
-    Column rc, vc;
-    for (qsizetype i = 0; i < static_cast<qsizetype>(points_.size()); ++i) {
-        const Point& p = points_[i];
+    for (; d.done < points_.size(); ++d.done) {
+        const auto i = static_cast<qsizetype>(d.done);
+        const Point& p = points_[d.done];
         const int c = std::clamp(static_cast<int>(p.t / perColumn), 0, columns - 1);
-        if (c != col) {
-            rc.FlushInto(r);
-            vc.FlushInto(v);
-            col = c;
+        if (c != d.col) {
+            d.rc.FlushInto(d.r);
+            d.vc.FlushInto(d.v);
+            d.col = c;
         }
         const double x = p.t / unit_;
-        vc.Take(i, QPointF(x, p.volts));
+        d.vc.Take(i, QPointF(x, p.volts));
         if (!std::isnan(p.log10Ohm))
-            rc.Take(i, QPointF(x, p.log10Ohm));
-        else if (p.range == RangeState::Over && c != overCol) {
-            over.append(QPointF(p.t / unit_, high_ - edge));
-            overCol = c;
-        } else if (p.range == RangeState::Under && c != underCol) {
-            under.append(QPointF(p.t / unit_, low_ + edge));
-            underCol = c;
+            d.rc.Take(i, QPointF(x, p.log10Ohm));
+        else if (p.range == RangeState::Over && c != d.overCol) {
+            d.overX.append(x);
+            d.overCol = c;
+        } else if (p.range == RangeState::Under && c != d.underCol) {
+            d.underX.append(x);
+            d.underCol = c;
         }
     }
-    rc.FlushInto(r);
-    vc.FlushInto(v);
+    QList<QPointF> r = d.r, v = d.v;
+    Column open = d.rc;
+    open.FlushInto(r);
+    open = d.vc;
+    open.FlushInto(v);
+    // Over/underflow marks sit just inside the edges so they are never cut in half.
+    const double edge = 0.03 * (high_ - low_);
+    QList<QPointF> over, under;
+    for (double x : d.overX)
+        over.append(QPointF(x, high_ - edge));
+    for (double x : d.underX)
+        under.append(QPointF(x, low_ + edge));
     resistance_->replace(r);
     voltage_->replace(v);
     over_->replace(over);

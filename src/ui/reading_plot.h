@@ -11,6 +11,7 @@
 #include <QTimer>
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -32,6 +33,7 @@ public:
     static constexpr double kMarkerSeconds[] = {15.0, 30.0, 60.0, 600.0};
 
     explicit ReadingPlot(QWidget* parent = nullptr);
+    ~ReadingPlot() override;
 
     void Clear();
     void Add(const DataRecord& record);
@@ -68,6 +70,11 @@ private:
     void UpdateTimeAxis();
     void DrawSeries(double span);
     void PlaceMarkers();
+
+    // The columns drawn so far: a redraw goes on from where the last one stopped unless the
+    // columns themselves changed (the axis grew, the plot was resized).
+    struct Decimation;
+    std::unique_ptr<Decimation> drawn_;
 
     std::vector<Point> points_;
     std::optional<double> origin_;

@@ -48,10 +48,15 @@ private slots:
 
     void LongRunKeepsEveryExtremeAndDrawsFewPoints()
     {
-        // Ten hours at one reading a second, flat at 1 GΩ but for one spike and one dip.
+        // Ten hours at one reading a second, between 1 and 2 GΩ but for one spike and one dip.
+        // A redraw on the way: the rest is added to the columns drawn then.
         for (int i = 0; i < 36000; ++i) {
-            const double ohm = i == 20000 ? 1e12 : i == 30001 ? 1e6 : 1e9;
+            const double ohm = i == 20000 ? 1e12 : i == 33000 ? 1e6 : i % 2 ? 1e9 : 2e9;
             plot->Add(Reading(i, ohm));
+            if (i == 30500) {
+                plot->Redraw();
+                QCOMPARE(YRange(plot->ResistanceSeries()->points()).second, 12.0);
+            }
         }
         plot->Redraw();
         QCOMPARE(plot->Count(), 36000);
@@ -69,6 +74,12 @@ private slots:
         QCOMPARE(plot->ResistanceAxis()->categoriesLabels().back(), QStringLiteral("1 TΩ"));
         // Time in the order it came: decimation never draws a column's points backwards.
         QVERIFY(std::is_sorted(drawn.begin(), drawn.end(), [](auto& a, auto& b) { return a.x() < b.x(); }));
+        // A narrower plot has fewer columns: drawn again from the start, the extremes still there.
+        plot->resize(500, 400);
+        QTRY_VERIFY_WITH_TIMEOUT(plot->chart()->plotArea().width() < columns - 100, 5000);
+        plot->Redraw();
+        QCOMPARE(YRange(plot->ResistanceSeries()->points()), std::make_pair(6.0, 12.0));
+        QVERIFY(plot->ResistanceSeries()->count() <= 2 * static_cast<int>(plot->chart()->plotArea().width()));
     }
 
     void OverAndUnderflowAreMarksAtTheEdgesNotValues()
