@@ -148,13 +148,21 @@ void ReadingPlot::BuildChart()
     over_->setColor(QColor(0xc0, 0x20, 0x20));
     under_->setColor(QColor(0x70, 0x30, 0xa0));
 
+    BuildMarkers();
+}
+
+void ReadingPlot::BuildMarkers()
+{
+    QChart* c = chart();
     const QStringList names = {QStringLiteral("15 s"), QStringLiteral("30 s"), QStringLiteral("1 min"),
                                QStringLiteral("10 min")};
     for (const QString& name : names) {
         auto* m = new QLineSeries(c);
         m->setName(name);
         m->setPen(QPen(QColor(0x60, 0x60, 0x60), 1.0, Qt::DashLine));
-        attach(m, rAxis_);
+        c->addSeries(m);
+        m->attachAxis(tAxis_);
+        m->attachAxis(rAxis_);
         markers_.push_back(m);
         auto* label = new QGraphicsSimpleTextItem(name, c);
         QFont f = label->font();

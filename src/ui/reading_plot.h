@@ -65,6 +65,7 @@ private:
     };
 
     void BuildChart();
+    void BuildMarkers();
     void ScheduleRedraw();
     void UpdateDecades(int low, int high);
     void UpdateTimeAxis();

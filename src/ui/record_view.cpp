@@ -103,7 +103,8 @@ void MeasurementRecordView::UpdateButtons()
 
 QString MeasurementRecordView::SuggestedName(const QString& suffix) const
 {
-    const QDateTime started = readings_.empty() ? QDateTime::currentDateTime() : readings_.front().time;
+    const bool known = !readings_.empty() && readings_.front().time.isValid();
+    const QDateTime started = known ? readings_.front().time : QDateTime::currentDateTime();
     QString name = RecordingFileName(serial_, started);
     name.chop(QStringLiteral(".csv").size());
     return QDir(folder_).filePath(name + suffix);
