@@ -161,6 +161,10 @@ public:
     HistoryStore(const HistoryStore&) = delete;
     HistoryStore& operator=(const HistoryStore&) = delete;
 
+    // How long a write waits for another program's lock on an SQLite file (and the connect
+    // timeout of a server, in whole seconds) before it gives up; default 5 s. Before Open().
+    void SetLockWait(int milliseconds);
+
     // Opens (creating or migrating) the database the setting names; the outbox lives in
     // `dataFolder` (empty: DefaultDataFolder()). False with one clear message in Error() when the
     // database cannot be used; filing still works then, into the outbox. A successful open sends
