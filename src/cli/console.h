@@ -60,6 +60,8 @@ public:
     // the spreadsheet dialect appends, with its header only when the file is new.
     bool Open(OutputFormat format, const QString& fileName, const QByteArray& dataHeader, const QString& sheetHeader);
     bool Write(const QByteArray& dataLine, const QString& sheetLine);
+    // A closing line of the data dialect after the records (not counted as one).
+    bool WriteTrailer(const QByteArray& dataLine);
     OutputFormat Format() const { return format_; }
     QString Error() const { return error_; }
     QString Name() const { return fileName_.isEmpty() ? QStringLiteral("standard output") : fileName_; }

@@ -246,6 +246,34 @@ std::function<int()> ParseListOrInfo(QCommandLineParser& p, const QStringList& r
     return list ? std::function<int()>(ListCommand) : std::function<int()>(InfoCommand);
 }
 
+void ParseTest(const QCommandLineParser& p, MeasureArgs& args)
+{
+    const bool test = p.isSet(QStringLiteral("test"));
+    if (test) {
+        const QString t = p.value(QStringLiteral("test"));
+        if (t == QLatin1String("dar"))
+            args.test = MeasureArgs::Test::Dar;
+        else if (t == QLatin1String("pi"))
+            args.test = MeasureArgs::Test::Pi;
+        else
+            throw UsageError{QStringLiteral("--test: '%1' is not allowed; choose dar or pi").arg(t)};
+    }
+    if (p.isSet(QStringLiteral("class"))) {
+        const QString c = p.value(QStringLiteral("class"));
+        if (!ParseClass(c, args.insulationClass))
+            throw UsageError{QStringLiteral("--class: '%1' is not allowed; choose A, B, F or H").arg(c)};
+        if (!test)
+            throw UsageError{QStringLiteral("--class needs --test")};
+    }
+    if (p.isSet(QStringLiteral("dar-times"))) {
+        const QString d = p.value(QStringLiteral("dar-times"));
+        if (!ParseDarTimes(d, args.darTimes))
+            throw UsageError{QStringLiteral("--dar-times: '%1' is not allowed; choose 30-60 or 15-60").arg(d)};
+        if (!test)
+            throw UsageError{QStringLiteral("--dar-times needs --test")};
+    }
+}
+
 // Parses the options of "measure"; an empty function when only its help was asked for.
 std::function<int()> ParseMeasure(QCommandLineParser& p, const QStringList& rest, Globals& g)
 {
@@ -262,18 +290,36 @@ std::function<int()> ParseMeasure(QCommandLineParser& p, const QStringList& rest
     p.addOption({QStringLiteral("duration"), QStringLiteral("End after this many seconds (from the start)."),
                  QStringLiteral("SECONDS")});
     p.addOption({QStringLiteral("count"), QStringLiteral("End after N readings."), QStringLiteral("N")});
+    p.addOption({QStringLiteral("test"),
+                 QStringLiteral("dar: end 60 s after the first stable reading, pi: after 10 min (unless "
+                                "--duration, --count or the timer end it sooner), then print the figures."),
+                 QStringLiteral("dar|pi")});
+    p.addOption({QStringLiteral("class"),
+                 QStringLiteral("With --test: the thermal class for the PI verdict, A (minimum 1.5), B, F or H "
+                                "(minimum 2.0). Default: F."),
+                 QStringLiteral("A|B|F|H")});
+    p.addOption({QStringLiteral("dar-times"),
+                 QStringLiteral("With --test: DAR as R(60 s)/R(30 s) or R(60 s)/R(15 s). Default: 30-60."),
+                 QStringLiteral("30-60|15-60")});
     AddOutputOptions(p);
     if (!ParseCommand(p, rest, g)) {
         Print(Help(p,
                    QStringLiteral("krx738-cli [global options] measure [--voltage V] [--timer SECONDS "
                                   "[--average|--lapse]] [--interval MS] [--duration SECONDS | --count N] "
-                                  "[--format csv|jsonl|spreadsheet] [--output FILE]"),
+                                  "[--format csv|jsonl|spreadsheet] [--output FILE] [--test dar|pi [--class C] "
+                                  "[--dar-times T]]"),
                    QStringLiteral("Runs the measurement cycle and writes one record per reading as it comes. "
                                   "Ctrl-C (SIGINT, SIGTERM) ends it as Break does: in timer mode the meter's "
                                   "timer is stopped; every record read is written, and the exit status is 0."),
                    QStringLiteral("csv and jsonl fields: time (ISO 8601 with UTC offset), elapsed_s, "
                                   "resistance_ohm (empty/null\nwhen out of range), range (ok, over, under), "
-                                  "voltage_v, temperature_c, humidity_pct, stable,\nrest_s (timer mode).\n\n")));
+                                  "voltage_v, temperature_c, humidity_pct, stable,\nrest_s (timer mode).\n\n"
+                                  "--test: times count from the first reading with a stable measuring voltage. "
+                                  "With jsonl the\nfigures are the last JSON object of the stream (its key "
+                                  "\"test\" tells it from the records);\nwith csv and spreadsheet they are "
+                                  "\"name: value\" lines on standard output after the\nrecords, or on standard "
+                                  "error when the records go to standard output. A figure that\ncannot be "
+                                  "taken reads \"not enough data\" (null in JSON).\n\n")));
         return {};
     }
     NoPositional(p, 0);
@@ -308,6 +354,7 @@ std::function<int()> ParseMeasure(QCommandLineParser& p, const QStringList& rest
         args->count = ParseInt(QStringLiteral("count"), p.value(QStringLiteral("count")), 1,
                                std::numeric_limits<int>::max(), QStringLiteral("a number of readings"));
     args->output = ParseOutput(p);
+    ParseTest(p, *args);
     return [args] { return MeasureCommand(*args); };
 }
 
