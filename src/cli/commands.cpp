@@ -419,6 +419,9 @@ int MeasureCommand(const MeasureArgs& args)
     if (!OpenSink(sink, args.output, ReadingHeader(DataFormatOf(args.output.format)),
                   QString::fromLatin1(MeasurementLogHeader)))
         return kFileError;
+    MeasurementFiler filer;
+    if (args.filing && !filer.Open(*args.filing))
+        return kUsage;
     Interrupt& interrupt = Interrupt::Instance();
     interrupt.SetEndsProcess(false);
 
@@ -493,6 +496,11 @@ int MeasureCommand(const MeasureArgs& args)
     case CycleOutcome::Ended:
         break;
     }
+    // Filed whatever became of the output: the readings are all in the series.
+    const int filed = args.filing && series.Size() > 0
+                          ? filer.File(series.All(), o.timerMode, s.Report().identity.serialNo.trimmed(),
+                                       s.Report().identity.swVersion.trimmed())
+                          : kDone;
     if (!listener.WriteFailed() && !PrintFigures(args, sink, series.Figures(args.darTimes))) {
         Error(QStringLiteral("cannot write the figures to %1: %2; %3").arg(sink.Name(), sink.Error(), written));
         s.Release();
@@ -506,7 +514,7 @@ int MeasureCommand(const MeasureArgs& args)
     }
     s.Release();
     Info(written);
-    return kDone;
+    return filed;
 }
 
 int MemoryReadCommand(const MemoryArgs& args)
