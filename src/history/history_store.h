@@ -132,7 +132,8 @@ bool ParseConnection(const QString& setting, const QString& dataFolder, Connecti
 // The user's data folder of the window program (GenericDataLocation + "/krx738", which is its
 // AppDataLocation), for the command-line tool as well.
 QString DefaultDataFolder();
-// The HistoryDatabase value of the settings file, or empty.
+// The HistoryDatabase value of the settings file (the places of this run, then the window
+// program's file in the user's configuration folder), or empty.
 QString ConnectionSetting();
 
 // Readings of a test as the recording file holds them (the data dialect's CSV, header included),
