@@ -156,6 +156,7 @@ enum class ExportFormat { Csv, Jsonl, Spreadsheet };
 QByteArray ExportHeader(ExportFormat format);
 QByteArray ExportLine(ExportFormat format, const Asset& asset, const TestRecord& test);
 
+// One store belongs to the thread that opened it, as Qt SQL's connections do.
 class HistoryStore {
 public:
     HistoryStore();
