@@ -4,6 +4,7 @@
 // connection, a read-only database, a newer schema, a stopped server, a kill during a write).
 #include "child.h"
 #include "history/history_store.h"
+#include "history_samples.h"
 #include "pg_server.h"
 
 #include <gtest/gtest.h>
@@ -11,8 +12,6 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QFile>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QProcess>
 #include <QSqlDatabase>
 #include <QSqlError>
@@ -27,6 +26,7 @@
 
 using namespace krx;
 using namespace krx::history;
+using namespace krx::history::samples;
 
 namespace {
 
@@ -57,98 +57,6 @@ public:
         server = nullptr;
     }
 };
-
-TestRecord FullTest(const QString& asset, int readings)
-{
-    TestRecord t;
-    t.assetId = asset;
-    t.kind = TestKind::Timer;
-    t.time = QDateTime(QDate(2025, 3, 7), QTime(9, 5, 12, 345), Qt::OffsetFromUTC, 3600);
-    t.volts = 1000;
-    t.durationSeconds = 600.5;
-    t.temperature = 23.4;
-    t.humidity = 41;
-    t.r15 = 1.25e9, t.r30 = 2.5e9, t.r60 = 4.75e9, t.r600 = 1.0123456789e10;
-    t.dar = 1.9, t.pi = 2.13;
-    t.r60At40 = 1.5e10, t.r600At40 = 3.1e10, t.correctionTemperature = 23.4;
-    t.darVerdict = QStringLiteral("excellent");
-    t.piVerdict = QStringLiteral("pass");
-    t.verdictSource = QStringLiteral("IEEE 43-2013, class F");
-    t.comment = QStringLiteral("after \"drying\"; 2nd try, 😀 ünïcode\nline two");
-    t.operatorName = QStringLiteral("O'Neill");
-    t.meterSerial = QStringLiteral("12345");
-    t.meterSoftware = QStringLiteral("1.07");
-    t.breakDown = BreakDownFigures{1000, 4000000000u, 3, 0, 65, 7};
-    for (int i = 0; i < readings; ++i) {
-        DataRecord r;
-        r.time = t.time.addMSecs(i * 1000 + 7);
-        r.elapsedSeconds = i + 0.007;
-        r.range = i == 1 ? RangeState::Under : i == 2 ? RangeState::Over : RangeState::InRange;
-        r.resistanceOhm = r.range == RangeState::InRange ? 1e9 * (1 + i / 7.0) : 0.0;
-        r.volts = 1000 - (i % 3);
-        r.temperature = 23.4 + i * 0.01;
-        r.humidity = 41 + i % 2;
-        r.stable = i > 3;
-        if (i % 2)
-            r.restSeconds = 600 - i;
-        t.readings.push_back(r);
-    }
-    return t;
-}
-
-void ExpectSameReadings(const std::vector<DataRecord>& a, const std::vector<DataRecord>& b)
-{
-    ASSERT_EQ(a.size(), b.size());
-    for (size_t i = 0; i < a.size(); ++i) {
-        SCOPED_TRACE(i);
-        EXPECT_EQ(a[i].time, b[i].time);
-        EXPECT_NEAR(a[i].elapsedSeconds, b[i].elapsedSeconds, 1e-9);
-        EXPECT_EQ(a[i].range, b[i].range);
-        // The series keeps the recording file's 15 significant digits.
-        EXPECT_NEAR(a[i].resistanceOhm, b[i].resistanceOhm, a[i].resistanceOhm * 1e-14);
-        EXPECT_EQ(a[i].volts, b[i].volts);
-        EXPECT_NEAR(a[i].temperature, b[i].temperature, 1e-12);
-        EXPECT_EQ(a[i].humidity, b[i].humidity);
-        EXPECT_EQ(a[i].stable, b[i].stable);
-        EXPECT_EQ(a[i].restSeconds, b[i].restSeconds);
-    }
-}
-
-void ExpectSameTest(const TestRecord& a, const TestRecord& b)
-{
-    EXPECT_EQ(a.assetId, b.assetId);
-    EXPECT_EQ(a.kind, b.kind);
-    EXPECT_EQ(a.time, b.time);
-    EXPECT_EQ(a.time.offsetFromUtc(), b.time.offsetFromUtc());
-    EXPECT_EQ(a.volts, b.volts);
-    for (auto f : {&TestRecord::durationSeconds, &TestRecord::temperature, &TestRecord::humidity, &TestRecord::r15,
-                   &TestRecord::r30, &TestRecord::r60, &TestRecord::r600, &TestRecord::dar, &TestRecord::pi,
-                   &TestRecord::r60At40, &TestRecord::r600At40, &TestRecord::correctionTemperature})
-        EXPECT_EQ(a.*f, b.*f);
-    for (auto f : {&TestRecord::darVerdict, &TestRecord::piVerdict, &TestRecord::verdictSource, &TestRecord::comment,
-                   &TestRecord::operatorName, &TestRecord::meterSerial, &TestRecord::meterSoftware})
-        EXPECT_EQ(a.*f, b.*f);
-    ASSERT_EQ(a.breakDown.has_value(), b.breakDown.has_value());
-    if (a.breakDown) {
-        EXPECT_EQ(a.breakDown->volts, b.breakDown->volts);
-        EXPECT_EQ(a.breakDown->resistanceBeforeMOhm, b.breakDown->resistanceBeforeMOhm);
-        EXPECT_EQ(a.breakDown->resistanceAfterMOhm, b.breakDown->resistanceAfterMOhm);
-        EXPECT_EQ(a.breakDown->resistanceOffMOhm, b.breakDown->resistanceOffMOhm);
-        EXPECT_EQ(a.breakDown->cycleTimeSeconds, b.breakDown->cycleTimeSeconds);
-        EXPECT_EQ(a.breakDown->timerOffSeconds, b.breakDown->timerOffSeconds);
-    }
-}
-
-OhmRecord Ohm(const QString& date, const QString& mantissa)
-{
-    OhmRecord r;
-    r.head = {7, date, QStringLiteral("10:42"), QStringLiteral("45"), QStringLiteral("21.5")};
-    r.voltage = 500;
-    r.timer = 60;
-    r.mantissa = mantissa;
-    r.exponent = QStringLiteral("09");
-    return r;
-}
 
 int counter = 0;
 
@@ -565,89 +473,6 @@ TEST(SharedServer, ServerGoingAwayKeepsTheTestInTheOutbox)
     EXPECT_EQ(back.TestsOf(QStringLiteral("M2")).size(), 1u);
     // The first store's connection died with the server; it files again after reconnecting.
     EXPECT_EQ(s.FileTest(FullTest(QStringLiteral("M3"), 2)).status, FileResult::Filed);
-}
-
-TEST(Texts, ConnectionSettings)
-{
-    Connection c;
-    QString error;
-    ASSERT_TRUE(ParseConnection({}, QStringLiteral("/data"), c, &error));
-    EXPECT_EQ(c.backend, Connection::Sqlite);
-    EXPECT_EQ(c.sqliteFile, QStringLiteral("/data/history.sqlite"));
-    ASSERT_TRUE(ParseConnection(QStringLiteral(" SQLite "), QStringLiteral("/data"), c, &error));
-    EXPECT_EQ(c.sqliteFile, QStringLiteral("/data/history.sqlite"));
-    ASSERT_TRUE(ParseConnection(QStringLiteral("sqlite:/x/y.db"), {}, c, &error));
-    EXPECT_EQ(c.sqliteFile, QStringLiteral("/x/y.db"));
-    ASSERT_TRUE(ParseConnection(QStringLiteral("postgresql://lab@db.example:5433/tests?sslmode=require"), {}, c, &error));
-    EXPECT_EQ(c.backend, Connection::Postgres);
-    EXPECT_EQ(c.user, QStringLiteral("lab"));
-    EXPECT_EQ(c.host, QStringLiteral("db.example"));
-    EXPECT_EQ(c.port, 5433);
-    EXPECT_EQ(c.databaseName, QStringLiteral("tests"));
-    EXPECT_EQ(c.options, QStringLiteral("sslmode=require"));
-    ASSERT_TRUE(ParseConnection(QStringLiteral("postgres:///tests?host=%2Fvar%2Frun%2Fpostgresql"), {}, c, &error));
-    EXPECT_EQ(c.host, QStringLiteral("/var/run/postgresql"));
-    EXPECT_EQ(c.port, 0);
-    for (const char* bad : {"sqlite:", "mysql://x/y", "postgresql://host", "postgresql://host/", "postgresql://h/a/b",
-                            "history.sqlite"}) {
-        error.clear();
-        EXPECT_FALSE(ParseConnection(QString::fromLatin1(bad), {}, c, &error)) << bad;
-        EXPECT_TRUE(error.startsWith(QStringLiteral("HistoryDatabase:"))) << bad;
-    }
-    EXPECT_FALSE(ParseConnection(QStringLiteral("postgresql://u:secret@h/db"), {}, c, &error));
-    EXPECT_TRUE(error.contains(QStringLiteral("password")));
-    EXPECT_FALSE(error.contains(QStringLiteral("secret")));
-}
-
-TEST(Texts, SeriesSkipsBrokenLines)
-{
-    const TestRecord t = FullTest(QStringLiteral("x"), 4);
-    QByteArray text = SeriesText(t.readings);
-    const QByteArray whole = text;
-    text += "2025-03-07T09:05:12.345+01:00,1.0,5,ok,500,20,40,1\n";      // a field short
-    text += "2025-03-07T09:05:12.345+01:00,1.0,,ok,500,20,40,1,\n";     // in range without a value
-    text += "2025-03-07T09:05:12.345+01:00,1.0,5,maybe,500,20,40,1,\n"; // no such range
-    text += "garbage\n";
-    int skipped = 0;
-    ExpectSameReadings(t.readings, ParseSeries(text, &skipped));
-    EXPECT_EQ(skipped, 4);
-    ExpectSameReadings(t.readings, ParseSeries(whole, &skipped));
-    EXPECT_EQ(skipped, 0);
-    EXPECT_TRUE(ParseSeries(whole.left(whole.size() - 20), &skipped).size() == 3 && skipped == 1);
-}
-
-TEST(Texts, ExportInBothDialects)
-{
-    const Asset asset{QStringLiteral("M,1 \"x\""), QStringLiteral("Pump; north"), {}, {}, QStringLiteral("F")};
-    TestRecord t = FullTest(asset.id, 0);
-    t.id = 42;
-    const QByteArray csv = ExportHeader(ExportFormat::Csv) + ExportLine(ExportFormat::Csv, asset, t);
-    const QList<QByteArray> lines = csv.split('\n');
-    ASSERT_EQ(lines.size(), 4);
-    EXPECT_TRUE(lines[0].startsWith("asset_id,asset_name,test_id,kind,time,"));
-    EXPECT_TRUE(lines[1].startsWith("\"M,1 \"\"x\"\"\",Pump; north,42,timer," + DataTime(t.time) + ",1000,600.5,23.4,41,"))
-        << lines[1].toStdString();
-    // The comment's line break stays inside its quotes.
-    EXPECT_TRUE(lines[2].startsWith("line two\"")) << lines[2].toStdString();
-
-    const QByteArray json = ExportLine(ExportFormat::Jsonl, asset, t);
-    ASSERT_TRUE(json.endsWith("}\n"));
-    const QJsonObject o = QJsonDocument::fromJson(json).object();
-    EXPECT_EQ(o.value(QStringLiteral("asset_id")).toString(), asset.id);
-    EXPECT_EQ(o.value(QStringLiteral("comment")).toString(), t.comment);
-    EXPECT_DOUBLE_EQ(o.value(QStringLiteral("r600_ohm")).toDouble(), *t.r600);
-    EXPECT_TRUE(o.value(QStringLiteral("dar")).isDouble());
-    t.dar.reset();
-    EXPECT_TRUE(QJsonDocument::fromJson(ExportLine(ExportFormat::Jsonl, asset, t)).object().value(QStringLiteral("dar")).isNull());
-
-    const QByteArray sheet = ExportLine(ExportFormat::Spreadsheet, asset, t);
-    EXPECT_TRUE(sheet.endsWith("\r\n"));
-    EXPECT_TRUE(sheet.startsWith("\"M,1 \"\"x\"\"\";\"Pump; north\";42;timer;")) << sheet.toStdString();
-    // Windows-1252: "ü" is one byte, the emoji cannot be and becomes "?".
-    EXPECT_TRUE(sheet.contains("\xFCn\xEF" "code")) << sheet.toStdString();
-    EXPECT_TRUE(sheet.contains("2nd try, ? ")) << sheet.toStdString();
-    EXPECT_TRUE(ExportHeader(ExportFormat::Spreadsheet).startsWith("asset_id;asset_name;"));
-    EXPECT_TRUE(ExportHeader(ExportFormat::Jsonl).isEmpty());
 }
 
 }  // namespace
