@@ -439,6 +439,9 @@ int MeasureCommand(const MeasureArgs& args)
     if (!OpenSink(sink, args.output, ReadingHeader(DataFormatOf(args.output.format)),
                   QString::fromLatin1(MeasurementLogHeader)))
         return kFileError;
+    MeasurementFiler filer;
+    if (args.filing && !filer.Open(*args.filing))
+        return kUsage;
     Interrupt& interrupt = Interrupt::Instance();
     interrupt.SetEndsProcess(false);
 
@@ -506,6 +509,11 @@ int MeasureCommand(const MeasureArgs& args)
     case CycleOutcome::Ended:
         break;
     }
+    // Filed whatever became of the output: the readings are all in the series.
+    const int filed = args.filing && series.Size() > 0
+                          ? filer.File(series.All(), o.timerMode, s.Report().identity.serialNo.trimmed(),
+                                       s.Report().identity.swVersion.trimmed())
+                          : kDone;
     if (!listener.WriteFailed()) {
         if (const QString e = PrintFigures(args, sink, series.Figures(args.darTimes)); !e.isEmpty()) {
             Error(QStringLiteral("cannot write the figures: %1; %2").arg(e, written));
@@ -521,7 +529,7 @@ int MeasureCommand(const MeasureArgs& args)
     }
     s.Release();
     Info(written);
-    return kDone;
+    return filed;
 }
 
 int MemoryReadCommand(const MemoryArgs& args)

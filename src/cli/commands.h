@@ -4,6 +4,7 @@
 // meter. Each returns the process' exit status.
 
 #include "cli/console.h"
+#include "cli/history_commands.h"
 #include "core/insulation.h"
 #include "core/memory_readout.h"
 
@@ -37,6 +38,8 @@ struct MeasureArgs {
     enum class Test { None, Dar, Pi } test = Test::None;
     InsulationClass insulationClass = InsulationClass::F;
     DarTimes darTimes = DarTimes::From30To60;
+    // --asset: the finished measurement is filed in the test history.
+    std::optional<FilingArgs> filing;
 };
 
 struct MemoryArgs {

@@ -23,6 +23,7 @@ enum Exit {
     kConnectionLost = 4,
     kFileError = 5,
     kNotMeasured = 6,     // the meter answered but did not measure (no stable measuring voltage)
+    kHistoryError = 7,    // the test history cannot be used; a measurement's test was kept in the outbox or lost
 };
 
 // Messages go to standard error; --quiet keeps the informational ones back, never the errors.

@@ -1,0 +1,243 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "history/history_db.h"
+
+#include <QSqlQuery>
+#include <QSqlRecord>
+
+#include <algorithm>
+
+namespace krx::history {
+
+namespace {
+
+// The columns of a test, in the order of the SELECTs below.
+const QString kTestColumns = QStringLiteral(
+    "id, asset_id, kind, time_ms, utc_offset_s, volts, duration_s, temperature_c, humidity_pct, r15_ohm, r30_ohm, "
+    "r60_ohm, r600_ohm, dar, pi, r60_40c_ohm, r600_40c_ohm, correction_temp_c, dar_verdict, pi_verdict, "
+    "verdict_source, comment, operator, meter_serial, meter_software, bd_volts, bd_before_mohm, bd_after_mohm, "
+    "bd_off_mohm, bd_cycle_s, bd_timer_off_s, record_key");
+
+template <typename T>
+QVariant Opt(const std::optional<T>& v)
+{
+    return v ? QVariant::fromValue(*v) : QVariant(QMetaType::fromType<T>());
+}
+
+// An empty text is stored as such, not as NULL.
+QVariant Text(const QString& s)
+{
+    return s.isNull() ? QVariant(QStringLiteral("")) : QVariant(s);
+}
+
+QString Placeholders(qsizetype n)
+{
+    QStringList marks;
+    for (qsizetype i = 0; i < n; ++i)
+        marks << QStringLiteral("?");
+    return marks.join(QLatin1Char(','));
+}
+
+std::optional<double> Double(const QVariant& v)
+{
+    return v.isNull() ? std::nullopt : std::optional<double>(v.toDouble());
+}
+
+TestRecord TestFromRow(const QSqlQuery& q)
+{
+    TestRecord t;
+    int i = 0;
+    auto next = [&] { return q.value(i++); };
+    t.id = next().toLongLong();
+    t.assetId = next().toString();
+    t.kind = KindFromName(next().toString()).value_or(TestKind::FreeRunning);
+    const QVariant ms = next();
+    const int offset = next().toInt();
+    if (!ms.isNull())
+        t.time = QDateTime::fromMSecsSinceEpoch(ms.toLongLong(), Qt::OffsetFromUTC, offset);
+    const QVariant volts = next();
+    if (!volts.isNull())
+        t.volts = volts.toInt();
+    for (std::optional<double>* f : {&t.durationSeconds, &t.temperature, &t.humidity, &t.r15, &t.r30, &t.r60,
+                                     &t.r600, &t.dar, &t.pi, &t.r60At40, &t.r600At40, &t.correctionTemperature})
+        *f = Double(next());
+    for (QString* s : {&t.darVerdict, &t.piVerdict, &t.verdictSource, &t.comment, &t.operatorName, &t.meterSerial,
+                       &t.meterSoftware})
+        *s = next().toString();
+    const QVariant bdVolts = next();
+    if (!bdVolts.isNull()) {
+        BreakDownFigures b;
+        b.volts = bdVolts.toInt();
+        b.resistanceBeforeMOhm = next().toUInt();
+        b.resistanceAfterMOhm = next().toUInt();
+        b.resistanceOffMOhm = next().toUInt();
+        b.cycleTimeSeconds = next().toInt();
+        b.timerOffSeconds = next().toInt();
+        t.breakDown = b;
+    } else {
+        i += 5;
+    }
+    t.recordKey = next().toString().toLatin1();
+    return t;
+}
+
+}  // namespace
+
+bool Db::SaveAsset(const Asset& a)
+{
+    QSqlQuery q(db_);
+    if (!q.prepare(QStringLiteral("INSERT INTO assets (id, name, location, kind, insulation_class) VALUES (?, ?, ?, ?, ?) "
+                             "ON CONFLICT (id) DO UPDATE SET name = excluded.name, location = excluded.location, "
+                             "kind = excluded.kind, insulation_class = excluded.insulation_class")))
+        return Fail(q.lastError());
+    for (const QString& v : {a.id, a.name, a.location, a.kind, a.insulationClass})
+        q.addBindValue(Text(v));
+    return q.exec() || Fail(q.lastError());
+}
+
+std::optional<Asset> Db::FindAsset(const QString& id)
+{
+    QSqlQuery q(db_);
+    if (!q.prepare(QStringLiteral("SELECT id, name, location, kind, insulation_class FROM assets WHERE id = ?")))
+        return Fail(q.lastError()), std::nullopt;
+    q.addBindValue(id);
+    if (!q.exec())
+        return Fail(q.lastError()), std::nullopt;
+    if (!q.next())
+        return std::nullopt;
+    return Asset{q.value(0).toString(), q.value(1).toString(), q.value(2).toString(), q.value(3).toString(),
+                 q.value(4).toString()};
+}
+
+std::optional<std::vector<AssetSummary>> Db::Assets()
+{
+    QSqlQuery q(db_);
+    q.setForwardOnly(true);
+    if (!q.exec(QStringLiteral("SELECT a.id, a.name, a.location, a.kind, a.insulation_class, COUNT(t.id), "
+                               "MAX(t.time_ms) FROM assets a LEFT JOIN tests t ON t.asset_id = a.id "
+                               "GROUP BY a.id, a.name, a.location, a.kind, a.insulation_class")))
+        return Fail(q.lastError()), std::nullopt;
+    std::vector<AssetSummary> out;
+    while (q.next()) {
+        AssetSummary s;
+        s.asset = {q.value(0).toString(), q.value(1).toString(), q.value(2).toString(), q.value(3).toString(),
+                   q.value(4).toString()};
+        s.testCount = q.value(5).toInt();
+        if (!q.value(6).isNull())
+            s.lastTest = QDateTime::fromMSecsSinceEpoch(q.value(6).toLongLong());
+        out.push_back(std::move(s));
+    }
+    // The same order on either server, whatever its collation.
+    std::sort(out.begin(), out.end(), [](const AssetSummary& a, const AssetSummary& b) { return a.asset.id < b.asset.id; });
+    return out;
+}
+
+std::optional<std::vector<TestRecord>> Db::TestsOf(const QString& assetId)
+{
+    QSqlQuery q(db_);
+    q.setForwardOnly(true);
+    if (!q.prepare(QStringLiteral("SELECT %1 FROM tests WHERE asset_id = ? "
+                             "ORDER BY CASE WHEN time_ms IS NULL THEN 0 ELSE 1 END, time_ms, id").arg(kTestColumns)))
+        return Fail(q.lastError()), std::nullopt;
+    q.addBindValue(assetId);
+    if (!q.exec())
+        return Fail(q.lastError()), std::nullopt;
+    std::vector<TestRecord> out;
+    while (q.next())
+        out.push_back(TestFromRow(q));
+    return out;
+}
+
+std::optional<std::optional<TestRecord>> Db::Test(qint64 id)
+{
+    QSqlQuery q(db_);
+    if (!q.prepare(QStringLiteral("SELECT %1, series FROM tests WHERE id = ?").arg(kTestColumns)))
+        return Fail(q.lastError()), std::nullopt;
+    q.addBindValue(id);
+    if (!q.exec())
+        return Fail(q.lastError()), std::nullopt;
+    if (!q.next())
+        return std::optional<TestRecord>();
+    TestRecord t = TestFromRow(q);
+    t.readings = ParseSeries(q.value(q.record().count() - 1).toString().toUtf8());
+    return std::optional<TestRecord>(std::move(t));
+}
+
+std::optional<qint64> Db::Insert(const TestRecord& t, const QString& uid)
+{
+    const bool sqlite = conn_.backend == Connection::Sqlite;
+    // IMMEDIATE: a lock held by another program is waited for here, before anything is written.
+    QSqlQuery begin(db_);
+    if (!(sqlite ? begin.exec(QStringLiteral("BEGIN IMMEDIATE")) : db_.transaction()))
+        return Fail(sqlite ? begin.lastError() : db_.lastError()), std::nullopt;
+    const auto id = InsertInTransaction(t, uid);
+    QSqlQuery end(db_);
+    if (!id || !end.exec(QStringLiteral("COMMIT"))) {
+        if (id)
+            Fail(end.lastError());
+        QSqlQuery(db_).exec(QStringLiteral("ROLLBACK"));
+        return std::nullopt;
+    }
+    return id;
+}
+
+std::optional<qint64> Db::InsertInTransaction(const TestRecord& t, const QString& uid)
+{
+    QSqlQuery q(db_);
+    if (!q.prepare(QStringLiteral("INSERT INTO assets (id) VALUES (?) ON CONFLICT DO NOTHING")))
+        return Fail(q.lastError()), std::nullopt;
+    q.addBindValue(t.assetId);
+    if (!q.exec())
+        return Fail(q.lastError()), std::nullopt;
+    if (!q.prepare(QStringLiteral("INSERT INTO tests (%1, series, uid) VALUES (%2) ON CONFLICT DO NOTHING RETURNING id")
+                  .arg(kTestColumns.mid(4), Placeholders(kTestColumns.count(QLatin1Char(',')) + 2))))
+        return Fail(q.lastError()), std::nullopt;
+    const auto& b = t.breakDown;
+    auto bd = [&](auto member) { return b ? QVariant::fromValue(static_cast<qint64>((*b).*member)) : QVariant(QMetaType::fromType<qint64>()); };
+    const QVariantList values{
+        t.assetId, QString::fromLatin1(KindName(t.kind)),
+        t.time.isValid() ? QVariant(t.time.toMSecsSinceEpoch()) : QVariant(QMetaType::fromType<qint64>()),
+        t.time.isValid() ? t.time.offsetFromUtc() : 0, Opt(t.volts), Opt(t.durationSeconds), Opt(t.temperature),
+        Opt(t.humidity), Opt(t.r15), Opt(t.r30), Opt(t.r60), Opt(t.r600), Opt(t.dar), Opt(t.pi), Opt(t.r60At40),
+        Opt(t.r600At40), Opt(t.correctionTemperature), Text(t.darVerdict), Text(t.piVerdict),
+        Text(t.verdictSource), Text(t.comment), Text(t.operatorName), Text(t.meterSerial), Text(t.meterSoftware), bd(&BreakDownFigures::volts),
+        bd(&BreakDownFigures::resistanceBeforeMOhm), bd(&BreakDownFigures::resistanceAfterMOhm),
+        bd(&BreakDownFigures::resistanceOffMOhm), bd(&BreakDownFigures::cycleTimeSeconds),
+        bd(&BreakDownFigures::timerOffSeconds),
+        t.recordKey.isEmpty() ? QVariant(QMetaType::fromType<QString>()) : QVariant(QString::fromLatin1(t.recordKey)),
+        QString::fromUtf8(SeriesText(t.readings)), Text(uid)};
+    for (const QVariant& v : values)
+        q.addBindValue(v);
+    if (!q.exec())
+        return Fail(q.lastError()), std::nullopt;
+    return q.next() ? q.value(0).toLongLong() : 0;
+}
+
+std::optional<std::vector<std::pair<qint64, QString>>> Db::PendingUids()
+{
+    QSqlQuery q(db_);
+    if (!q.exec(QStringLiteral("SELECT id, uid FROM tests ORDER BY id")))
+        return Fail(q.lastError()), std::nullopt;
+    std::vector<std::pair<qint64, QString>> out;
+    while (q.next())
+        out.emplace_back(q.value(0).toLongLong(), q.value(1).toString());
+    return out;
+}
+
+bool Db::Remove(qint64 id)
+{
+    QSqlQuery q(db_);
+    if (!q.prepare(QStringLiteral("DELETE FROM tests WHERE id = ?")))
+        return Fail(q.lastError());
+    q.addBindValue(id);
+    return q.exec() || Fail(q.lastError());
+}
+
+std::optional<int> Db::Count()
+{
+    QSqlQuery q(db_);
+    if (!q.exec(QStringLiteral("SELECT COUNT(*) FROM tests")) || !q.next())
+        return Fail(q.lastError()), std::nullopt;
+    return q.value(0).toInt();
+}
+
+}  // namespace krx::history

@@ -1,0 +1,217 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+// The test history: assets (a motor, a cable, a transformer) and every test filed under them, in
+// one SQLite file of the user's by default, or in a PostgreSQL database a whole lab shares.
+//
+// The connection setting (key HistoryDatabase of the settings file):
+//   ""  or "sqlite"              the user's data folder + "/history.sqlite"
+//   "sqlite:/some/file.sqlite"   another SQLite file
+//   "postgresql://user@host:port/dbname"  a shared server; "host" may be a Unix socket folder
+//                                written as "%2Fvar%2Frun%2Fpostgresql". Passwords are never
+//                                stored by us: libpq finds them in ~/.pgpass, PGPASSWORD or
+//                                PGPASSFILE as usual.
+//
+// Every test goes in with one transaction: a crash, a kill or a full disk leaves the test either
+// whole or absent. Values only ever travel as bound parameters.
+//
+// The outbox: a test that the database does not take (server down, file read-only or locked) is
+// kept in a local SQLite file of the same schema ("history-outbox.sqlite" beside the default
+// file) and the caller is told so. The outbox is sent by SendOutbox(), which Open() calls itself
+// after each successful open; `krx738-cli history send` does the same on demand.
+
+#include "core/data_dialect.h"
+#include "device/decode.h"
+#include "memory/memory_format.h"
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+#include <optional>
+#include <vector>
+
+namespace krx::history {
+
+// The schema this program writes; an older database is migrated on open, a newer one refused.
+inline constexpr int kSchemaVersion = 2;
+
+struct Asset {
+    QString id;        // as typed: any characters, compared exactly
+    QString name;
+    QString location;
+    QString kind;      // "motor", "cable", "transformer" … free text
+    QString insulationClass;  // "A", "B", "F", "H" or empty when not known
+};
+
+struct AssetSummary {
+    Asset asset;
+    int testCount = 0;
+    QDateTime lastTest;  // invalid when there is none
+};
+
+enum class TestKind {
+    FreeRunning,      // a measurement without timer
+    Timer,            // a timer measurement
+    BreakDown,        // a break-down / break-off test
+    MemoryOhm,        // a resistance record read out of the meter's memory
+    MemoryBreakDown,  // a break-down record read out of the meter's memory
+};
+// "free-running", "timer", "break-down", "memory-ohm", "memory-break-down".
+const char* KindName(TestKind kind);
+std::optional<TestKind> KindFromName(const QString& name);
+
+// What a break-down test (live or from memory) found; resistances in whole MOhm as the meter gives.
+struct BreakDownFigures {
+    int volts = 0;  // the voltage at break-down (or the test voltage of a break-off test)
+    quint32 resistanceBeforeMOhm = 0;
+    quint32 resistanceAfterMOhm = 0;
+    quint32 resistanceOffMOhm = 0;
+    int cycleTimeSeconds = 0;
+    int timerOffSeconds = 0;
+};
+
+// One filed test. Every figure is optional: a field stays empty rather than holding a guess.
+struct TestRecord {
+    qint64 id = 0;  // given by the store
+    QString assetId;
+    TestKind kind = TestKind::FreeRunning;
+    QDateTime time;  // start of the test, with its UTC offset
+    std::optional<int> volts;
+    std::optional<double> durationSeconds;
+    std::optional<double> temperature;  // degrees C
+    std::optional<double> humidity;     // percent
+    std::optional<double> r15, r30, r60, r600;  // ohm
+    std::optional<double> dar, pi;
+    std::optional<double> r60At40, r600At40;   // corrected to 40 degrees C, ohm
+    std::optional<double> correctionTemperature;  // the temperature the correction started from
+    QString darVerdict, piVerdict;  // the words shown to the user, with
+    QString verdictSource;          // where the limits come from
+    QString comment;
+    QString operatorName;
+    QString meterSerial;
+    QString meterSoftware;
+    std::optional<BreakDownFigures> breakDown;
+    std::vector<DataRecord> readings;  // the whole series, in order; TestsOf() leaves it empty
+    QByteArray recordKey;  // memory records: what makes the same record recognisable; else empty
+};
+
+// The outcome of filing something.
+struct FileResult {
+    enum Status {
+        Filed,         // in the database
+        Duplicate,     // a memory record that was filed before: nothing added
+        KeptInOutbox,  // the database did not take it; kept locally, `message` says why
+        Failed,        // neither database nor outbox took it: nothing kept, `message` says why
+    };
+    Status status = Failed;
+    qint64 id = 0;  // the test's id in the database (Filed) or the outbox (KeptInOutbox)
+    QString message;
+    bool Kept() const { return status != Failed; }
+};
+
+struct SendResult {
+    int sent = 0;
+    int duplicates = 0;  // memory records the database already had
+    int left = 0;        // still in the outbox
+    QString message;     // why some were left, or empty
+};
+
+// The parsed connection setting.
+struct Connection {
+    enum Backend { Sqlite, Postgres };
+    Backend backend = Sqlite;
+    QString sqliteFile;  // Sqlite
+    QString user, host, databaseName, options;  // Postgres
+    int port = 0;        // Postgres; 0: libpq's default
+};
+// False with a message naming the value when the setting is neither form above. `dataFolder`
+// is where the default SQLite file lives.
+bool ParseConnection(const QString& setting, const QString& dataFolder, Connection& out, QString* error);
+// The user's data folder of the window program (GenericDataLocation + "/krx738", which is its
+// AppDataLocation), for the command-line tool as well.
+QString DefaultDataFolder();
+// The HistoryDatabase value of the settings file (the places of this run, then the window
+// program's file in the user's configuration folder), or empty.
+QString ConnectionSetting();
+
+// Readings of a test as the recording file holds them (the data dialect's CSV, header included),
+// and back; lines that are not a reading are skipped and counted in `skipped`.
+QByteArray SeriesText(const std::vector<DataRecord>& readings);
+std::vector<DataRecord> ParseSeries(const QByteArray& text, int* skipped = nullptr);
+
+// What identifies a memory record: the meter's serial number and the record's content (not its
+// file number, which the meter hands out again after its memory was cleared).
+QByteArray OhmRecordKey(const QString& meterSerial, const OhmRecord& record);
+QByteArray BreakDownRecordKey(const QString& meterSerial, const BreakDownRecord& record);
+// The test a memory record makes; `who` gives the meter's serial and software.
+TestRecord TestFromOhmRecord(const QString& assetId, const memory::Identity& who, const OhmRecord& record);
+TestRecord TestFromBreakDownRecord(const QString& assetId, const memory::Identity& who,
+                                   const BreakDownRecord& record);
+
+// The history export: one line per test, data dialect (UTF-8, ",", LF, or JSON lines) or the
+// spreadsheet dialect (Windows-1252, ";", CR LF, the locale's decimal separator).
+enum class ExportFormat { Csv, Jsonl, Spreadsheet };
+QByteArray ExportHeader(ExportFormat format);
+QByteArray ExportLine(ExportFormat format, const Asset& asset, const TestRecord& test);
+
+// One store belongs to the thread that opened it, as Qt SQL's connections do.
+class HistoryStore {
+public:
+    HistoryStore();
+    ~HistoryStore();
+    HistoryStore(const HistoryStore&) = delete;
+    HistoryStore& operator=(const HistoryStore&) = delete;
+
+    // How long a write waits for another program's lock on an SQLite file (and the connect
+    // timeout of a server, in whole seconds) before it gives up; default 5 s. Before Open().
+    void SetLockWait(int milliseconds);
+
+    // Opens (creating or migrating) the database the setting names; the outbox lives in
+    // `dataFolder` (empty: DefaultDataFolder()). False with one clear message in Error() when the
+    // database cannot be used; filing still works then, into the outbox. A successful open sends
+    // the outbox.
+    bool Open(const QString& connectionSetting, const QString& dataFolder = {});
+    void Close();
+    bool IsOpen() const;
+    // Why the last operation failed, or empty.
+    QString Error() const;
+    // What the last Open() or SendOutbox() reported about the outbox, or empty.
+    QString OutboxNote() const;
+    // The schema version of the open database (0 when closed).
+    int SchemaVersion() const;
+    // "SQLite /path/history.sqlite" or "PostgreSQL user@host:port/dbname", for messages.
+    QString Description() const;
+
+    // Creates the asset or updates its name, location, kind and class.
+    bool SaveAsset(const Asset& asset);
+    std::optional<Asset> FindAsset(const QString& id);
+    // Every asset with its test count, ordered by id; empty with Error() set on failure.
+    std::vector<AssetSummary> Assets();
+    // The asset's tests, oldest first, without their readings.
+    std::vector<TestRecord> TestsOf(const QString& assetId);
+    // One test with its readings; nullopt when there is no such test.
+    std::optional<TestRecord> Test(qint64 id);
+
+    // Files the test (the asset is created with its id alone when it is new). A test with a
+    // recordKey that is already filed is a Duplicate.
+    FileResult FileTest(const TestRecord& test);
+    FileResult ImportOhmRecord(const QString& assetId, const memory::Identity& who, const OhmRecord& record);
+    FileResult ImportBreakDownRecord(const QString& assetId, const memory::Identity& who,
+                                     const BreakDownRecord& record);
+
+    // The asset's history as a file's content: header (none for JSON lines) and a line per test.
+    std::optional<QByteArray> ExportHistory(const QString& assetId, ExportFormat format);
+
+    // Sends every test of the outbox to the open database; each sent one leaves the outbox.
+    SendResult SendOutbox();
+    int OutboxCount();
+    QString OutboxFile() const;
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> d_;
+};
+
+}  // namespace krx::history

@@ -1,0 +1,103 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+// Tests of the history: a test with every field filled, a memory record, and the comparisons.
+
+#include "history/history_store.h"
+
+#include <gtest/gtest.h>
+
+namespace krx::history::samples {
+
+inline TestRecord FullTest(const QString& asset, int readings)
+{
+    TestRecord t;
+    t.assetId = asset;
+    t.kind = TestKind::Timer;
+    t.time = QDateTime(QDate(2025, 3, 7), QTime(9, 5, 12, 345), Qt::OffsetFromUTC, 3600);
+    t.volts = 1000;
+    t.durationSeconds = 600.5;
+    t.temperature = 23.4;
+    t.humidity = 41;
+    t.r15 = 1.25e9, t.r30 = 2.5e9, t.r60 = 4.75e9, t.r600 = 1.0123456789e10;
+    t.dar = 1.9, t.pi = 2.13;
+    t.r60At40 = 1.5e10, t.r600At40 = 3.1e10, t.correctionTemperature = 23.4;
+    t.darVerdict = QStringLiteral("excellent");
+    t.piVerdict = QStringLiteral("pass");
+    t.verdictSource = QStringLiteral("IEEE 43-2013, class F");
+    t.comment = QStringLiteral("after \"drying\"; 2nd try, 😀 ünïcode\nline two");
+    t.operatorName = QStringLiteral("O'Neill");
+    t.meterSerial = QStringLiteral("12345");
+    t.meterSoftware = QStringLiteral("1.07");
+    t.breakDown = BreakDownFigures{1000, 4000000000u, 3, 0, 65, 7};
+    for (int i = 0; i < readings; ++i) {
+        DataRecord r;
+        r.time = t.time.addMSecs(i * 1000 + 7);
+        r.elapsedSeconds = i + 0.007;
+        r.range = i == 1 ? RangeState::Under : i == 2 ? RangeState::Over : RangeState::InRange;
+        r.resistanceOhm = r.range == RangeState::InRange ? 1e9 * (1 + i / 7.0) : 0.0;
+        r.volts = 1000 - (i % 3);
+        r.temperature = 23.4 + i * 0.01;
+        r.humidity = 41 + i % 2;
+        r.stable = i > 3;
+        if (i % 2)
+            r.restSeconds = 600 - i;
+        t.readings.push_back(r);
+    }
+    return t;
+}
+
+inline void ExpectSameReadings(const std::vector<DataRecord>& a, const std::vector<DataRecord>& b)
+{
+    ASSERT_EQ(a.size(), b.size());
+    for (size_t i = 0; i < a.size(); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(a[i].time, b[i].time);
+        EXPECT_NEAR(a[i].elapsedSeconds, b[i].elapsedSeconds, 1e-9);
+        EXPECT_EQ(a[i].range, b[i].range);
+        // The series keeps the recording file's 15 significant digits.
+        EXPECT_NEAR(a[i].resistanceOhm, b[i].resistanceOhm, a[i].resistanceOhm * 1e-14);
+        EXPECT_EQ(a[i].volts, b[i].volts);
+        EXPECT_NEAR(a[i].temperature, b[i].temperature, 1e-12);
+        EXPECT_EQ(a[i].humidity, b[i].humidity);
+        EXPECT_EQ(a[i].stable, b[i].stable);
+        EXPECT_EQ(a[i].restSeconds, b[i].restSeconds);
+    }
+}
+
+inline void ExpectSameTest(const TestRecord& a, const TestRecord& b)
+{
+    EXPECT_EQ(a.assetId, b.assetId);
+    EXPECT_EQ(a.kind, b.kind);
+    EXPECT_EQ(a.time, b.time);
+    EXPECT_EQ(a.time.offsetFromUtc(), b.time.offsetFromUtc());
+    EXPECT_EQ(a.volts, b.volts);
+    for (auto f : {&TestRecord::durationSeconds, &TestRecord::temperature, &TestRecord::humidity, &TestRecord::r15,
+                   &TestRecord::r30, &TestRecord::r60, &TestRecord::r600, &TestRecord::dar, &TestRecord::pi,
+                   &TestRecord::r60At40, &TestRecord::r600At40, &TestRecord::correctionTemperature})
+        EXPECT_EQ(a.*f, b.*f);
+    for (auto f : {&TestRecord::darVerdict, &TestRecord::piVerdict, &TestRecord::verdictSource, &TestRecord::comment,
+                   &TestRecord::operatorName, &TestRecord::meterSerial, &TestRecord::meterSoftware})
+        EXPECT_EQ(a.*f, b.*f);
+    ASSERT_EQ(a.breakDown.has_value(), b.breakDown.has_value());
+    if (a.breakDown) {
+        EXPECT_EQ(a.breakDown->volts, b.breakDown->volts);
+        EXPECT_EQ(a.breakDown->resistanceBeforeMOhm, b.breakDown->resistanceBeforeMOhm);
+        EXPECT_EQ(a.breakDown->resistanceAfterMOhm, b.breakDown->resistanceAfterMOhm);
+        EXPECT_EQ(a.breakDown->resistanceOffMOhm, b.breakDown->resistanceOffMOhm);
+        EXPECT_EQ(a.breakDown->cycleTimeSeconds, b.breakDown->cycleTimeSeconds);
+        EXPECT_EQ(a.breakDown->timerOffSeconds, b.breakDown->timerOffSeconds);
+    }
+}
+
+inline OhmRecord Ohm(const QString& date, const QString& mantissa)
+{
+    OhmRecord r;
+    r.head = {7, date, QStringLiteral("10:42"), QStringLiteral("45"), QStringLiteral("21.5")};
+    r.voltage = 500;
+    r.timer = 60;
+    r.mantissa = mantissa;
+    r.exponent = QStringLiteral("09");
+    return r;
+}
+
+}  // namespace krx::history::samples

@@ -1,0 +1,486 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The history store against both databases it supports: an SQLite file and a real PostgreSQL
+// server that the fixture starts for this run. Faults are made for real (a lock held by another
+// connection, a read-only database, a newer schema, a stopped server, a kill during a write).
+#include "child.h"
+#include "history/history_store.h"
+#include "history_samples.h"
+#include "pg_server.h"
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QFile>
+#include <QProcess>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <csignal>
+#include <set>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace krx;
+using namespace krx::history;
+using namespace krx::history::samples;
+
+namespace {
+
+enum class Backend { Sqlite, Postgres };
+
+test::PgServer* server = nullptr;
+QString serverError;
+
+test::PgServer* Server()
+{
+    if (!server && serverError.isEmpty()) {
+        server = new test::PgServer;
+        if (!server->Start()) {
+            serverError = server->Error();
+            delete server;
+            server = nullptr;
+        }
+    }
+    return server;
+}
+
+// Stops the server at the end of the run, also after failed tests.
+class ServerTeardown : public ::testing::Environment {
+public:
+    void TearDown() override
+    {
+        delete server;
+        server = nullptr;
+    }
+};
+
+int counter = 0;
+
+class Store : public ::testing::TestWithParam<Backend> {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir_.isValid());
+        folder_ = dir_.path();
+        if (GetParam() == Backend::Sqlite) {
+            setting_ = QStringLiteral("sqlite:") + folder_ + QStringLiteral("/h.sqlite");
+        } else {
+            ASSERT_TRUE(Server()) << "PostgreSQL is needed for these tests: " << serverError.toStdString();
+            dbName_ = QStringLiteral("krxtest%1").arg(++counter);
+            setting_ = server->CreateDatabase(dbName_);
+            ASSERT_TRUE(server->Error().isEmpty()) << server->Error().toStdString();
+        }
+    }
+    void TearDown() override
+    {
+        if (raw_.isValid())
+            raw_.close();
+        raw_ = QSqlDatabase();
+        QSqlDatabase::removeDatabase(QStringLiteral("raw"));
+    }
+
+    // A connection of another program, for faults made by hand.
+    QSqlQuery Raw()
+    {
+        if (raw_.isValid() && !raw_.isOpen()) {
+            EXPECT_TRUE(raw_.open());
+        }
+        if (!raw_.isValid()) {
+            const bool sqlite = GetParam() == Backend::Sqlite;
+            raw_ = QSqlDatabase::addDatabase(sqlite ? QStringLiteral("QSQLITE") : QStringLiteral("QPSQL"),
+                                             QStringLiteral("raw"));
+            raw_.setDatabaseName(sqlite ? folder_ + QStringLiteral("/h.sqlite") : dbName_);
+            if (!sqlite) {
+                raw_.setHostName(server->SocketFolder());
+                raw_.setUserName(QStringLiteral("krx"));
+            }
+            EXPECT_TRUE(raw_.open()) << raw_.lastError().text().toStdString();
+        }
+        return QSqlQuery(raw_);
+    }
+    void RawExec(const QString& sql)
+    {
+        QSqlQuery q = Raw();
+        ASSERT_TRUE(q.exec(sql)) << sql.toStdString() << ": " << q.lastError().text().toStdString();
+    }
+
+    QTemporaryDir dir_;
+    QString folder_, setting_, dbName_;
+    QSqlDatabase raw_;
+};
+
+TEST_P(Store, FilesEveryFieldAndReadsItBack)
+{
+    HistoryStore s;
+    ASSERT_TRUE(s.Open(setting_, folder_)) << s.Error().toStdString();
+    EXPECT_EQ(s.SchemaVersion(), kSchemaVersion);
+    const TestRecord t = FullTest(QStringLiteral("M1"), 600);
+    const FileResult f = s.FileTest(t);
+    ASSERT_EQ(f.status, FileResult::Filed) << f.message.toStdString();
+    TestRecord sparse;
+    sparse.assetId = QStringLiteral("M1");
+    sparse.kind = TestKind::FreeRunning;
+    ASSERT_EQ(s.FileTest(sparse).status, FileResult::Filed);
+
+    const auto list = s.TestsOf(QStringLiteral("M1"));
+    ASSERT_EQ(list.size(), 2u);
+    // A test without a time sorts first; empty figures come back empty, not as zero.
+    EXPECT_FALSE(list[0].time.isValid());
+    EXPECT_FALSE(list[0].r60 || list[0].pi || list[0].volts || list[0].breakDown);
+    EXPECT_TRUE(list[1].readings.empty());
+    ExpectSameTest(t, list[1]);
+    const auto full = s.Test(f.id);
+    ASSERT_TRUE(full);
+    ExpectSameTest(t, *full);
+    ExpectSameReadings(t.readings, full->readings);
+    EXPECT_FALSE(s.Test(f.id + 1000));
+}
+
+TEST_P(Store, AwkwardAssetIdsAreStoredAndShownAsTyped)
+{
+    HistoryStore s;
+    ASSERT_TRUE(s.Open(setting_, folder_)) << s.Error().toStdString();
+    const QStringList ids{QStringLiteral("M'1"), QStringLiteral("x'); DROP TABLE tests;--"),
+                          QStringLiteral("\"quoted\""), QStringLiteral("pump 🔌"), QStringLiteral("محرك ٣"),
+                          QStringLiteral(" lead"), QStringLiteral("a,b;c")};
+    for (const QString& id : ids) {
+        ASSERT_TRUE(s.SaveAsset({id, id + QStringLiteral(" name"), QStringLiteral("hall"), QStringLiteral("motor"),
+                                 QStringLiteral("F")}));
+        ASSERT_EQ(s.FileTest(FullTest(id, 2)).status, FileResult::Filed) << id.toStdString();
+    }
+    // Saved again: the details change, the tests stay.
+    ASSERT_TRUE(s.SaveAsset({ids[0], QStringLiteral("renamed"), {}, {}, QStringLiteral("B")}));
+    const auto assets = s.Assets();
+    ASSERT_EQ(assets.size(), static_cast<size_t>(ids.size()));
+    for (const AssetSummary& a : assets) {
+        EXPECT_TRUE(ids.contains(a.asset.id)) << a.asset.id.toStdString();
+        EXPECT_EQ(a.testCount, 1);
+        EXPECT_TRUE(a.lastTest.isValid());
+        ASSERT_EQ(s.TestsOf(a.asset.id).size(), 1u);
+    }
+    EXPECT_EQ(s.FindAsset(ids[0])->name, QStringLiteral("renamed"));
+    EXPECT_EQ(s.FindAsset(ids[0])->insulationClass, QStringLiteral("B"));
+    EXPECT_EQ(s.FindAsset(ids[3])->name, ids[3] + QStringLiteral(" name"));
+    EXPECT_FALSE(s.FindAsset(QStringLiteral("M'")));
+    EXPECT_TRUE(s.TestsOf(QStringLiteral("m'1")).empty());
+}
+
+TEST_P(Store, MemoryRecordsAreImportedOnce)
+{
+    HistoryStore s;
+    ASSERT_TRUE(s.Open(setting_, folder_)) << s.Error().toStdString();
+    const memory::Identity meter{QStringLiteral("KRX 738"), QStringLiteral("12345"), QStringLiteral("1.07")};
+    const OhmRecord r = Ohm(QStringLiteral("07.03.2025"), QStringLiteral("4.70"));
+    const FileResult first = s.ImportOhmRecord(QStringLiteral("M1"), meter, r);
+    ASSERT_EQ(first.status, FileResult::Filed) << first.message.toStdString();
+    EXPECT_EQ(s.ImportOhmRecord(QStringLiteral("M1"), meter, r).status, FileResult::Duplicate);
+    // Another asset does not make the same record new.
+    EXPECT_EQ(s.ImportOhmRecord(QStringLiteral("M2"), meter, r).status, FileResult::Duplicate);
+    // Another meter, another reading, another day: each its own record.
+    memory::Identity other = meter;
+    other.serialNo = QStringLiteral("12346");
+    EXPECT_EQ(s.ImportOhmRecord(QStringLiteral("M1"), other, r).status, FileResult::Filed);
+    EXPECT_EQ(s.ImportOhmRecord(QStringLiteral("M1"), meter, Ohm(QStringLiteral("07.03.2025"), QStringLiteral("4.71"))).status,
+              FileResult::Filed);
+    EXPECT_EQ(s.ImportOhmRecord(QStringLiteral("M1"), meter, Ohm(QStringLiteral("08.03.2025"), QStringLiteral("4.70"))).status,
+              FileResult::Filed);
+    // The file number is not part of the record: the meter hands it out again.
+    OhmRecord renumbered = r;
+    renumbered.head.recordNo = 9;
+    EXPECT_EQ(s.ImportOhmRecord(QStringLiteral("M1"), meter, renumbered).status, FileResult::Duplicate);
+
+    BreakDownRecord b;
+    b.head = r.head;
+    b.breakDownVoltage = 800;
+    b.resistanceBefore = 5'000'000;
+    ASSERT_EQ(s.ImportBreakDownRecord(QStringLiteral("M1"), meter, b).status, FileResult::Filed);
+    EXPECT_EQ(s.ImportBreakDownRecord(QStringLiteral("M1"), meter, b).status, FileResult::Duplicate);
+
+    const auto tests = s.TestsOf(QStringLiteral("M1"));
+    ASSERT_EQ(tests.size(), 5u);
+    const auto t = s.Test(first.id);
+    ASSERT_TRUE(t);
+    EXPECT_EQ(t->kind, TestKind::MemoryOhm);
+    EXPECT_EQ(t->time, QDateTime(QDate(2025, 3, 7), QTime(10, 42)));
+    EXPECT_DOUBLE_EQ(*t->r60, 4.7e9);
+    EXPECT_EQ(t->temperature, 21.5);
+    EXPECT_EQ(t->meterSerial, QStringLiteral("12345"));
+    ASSERT_EQ(t->readings.size(), 1u);
+    const auto bd = std::find_if(tests.begin(), tests.end(), [](const TestRecord& x) { return x.breakDown.has_value(); });
+    ASSERT_NE(bd, tests.end());
+    EXPECT_EQ(bd->breakDown->resistanceBeforeMOhm, 5000u);
+}
+
+TEST_P(Store, MigratesAVersionOneDatabase)
+{
+    // Version 1 as it was written then, by hand: no corrected values, no record keys.
+    const QString id = GetParam() == Backend::Sqlite ? QStringLiteral("INTEGER PRIMARY KEY AUTOINCREMENT")
+                                                     : QStringLiteral("BIGSERIAL PRIMARY KEY");
+    RawExec(QStringLiteral("CREATE TABLE schema_version (version INTEGER NOT NULL)"));
+    RawExec(QStringLiteral("INSERT INTO schema_version VALUES (1)"));
+    RawExec(QStringLiteral("CREATE TABLE assets (id TEXT PRIMARY KEY, name TEXT NOT NULL DEFAULT '', location TEXT "
+                           "NOT NULL DEFAULT '', kind TEXT NOT NULL DEFAULT '', insulation_class TEXT NOT NULL DEFAULT '')"));
+    RawExec(QStringLiteral("CREATE TABLE tests (id %1, asset_id TEXT NOT NULL REFERENCES assets (id), kind TEXT NOT "
+                           "NULL, time_ms BIGINT, utc_offset_s INTEGER, volts INTEGER, duration_s DOUBLE PRECISION, "
+                           "temperature_c DOUBLE PRECISION, humidity_pct DOUBLE PRECISION, r15_ohm DOUBLE PRECISION, "
+                           "r30_ohm DOUBLE PRECISION, r60_ohm DOUBLE PRECISION, r600_ohm DOUBLE PRECISION, dar DOUBLE "
+                           "PRECISION, pi DOUBLE PRECISION, dar_verdict TEXT, pi_verdict TEXT, verdict_source TEXT, "
+                           "comment TEXT, operator TEXT, meter_serial TEXT, meter_software TEXT, bd_volts INTEGER, "
+                           "bd_before_mohm BIGINT, bd_after_mohm BIGINT, bd_off_mohm BIGINT, bd_cycle_s INTEGER, "
+                           "bd_timer_off_s INTEGER, series TEXT)")
+               .arg(id));
+    RawExec(QStringLiteral("INSERT INTO assets (id, name) VALUES ('old', 'Old motor')"));
+    RawExec(QStringLiteral("INSERT INTO tests (asset_id, kind, time_ms, utc_offset_s, pi, meter_serial, series) VALUES "
+                           "('old', 'timer', 1600000000000, 0, 2.5, '12345', '')"));
+    raw_.close();
+
+    HistoryStore s;
+    ASSERT_TRUE(s.Open(setting_, folder_)) << s.Error().toStdString();
+    EXPECT_EQ(s.SchemaVersion(), 2);
+    const auto tests = s.TestsOf(QStringLiteral("old"));
+    ASSERT_EQ(tests.size(), 1u);
+    EXPECT_EQ(tests[0].pi, 2.5);
+    EXPECT_EQ(tests[0].time.toMSecsSinceEpoch(), 1600000000000);
+    EXPECT_FALSE(tests[0].r60At40);
+    // The new columns work: record keys are recognised.
+    const memory::Identity meter{{}, QStringLiteral("12345"), {}};
+    EXPECT_EQ(s.ImportOhmRecord(QStringLiteral("old"), meter, Ohm(QStringLiteral("01.01.2020"), QStringLiteral("1.00"))).status,
+              FileResult::Filed);
+    EXPECT_EQ(s.ImportOhmRecord(QStringLiteral("old"), meter, Ohm(QStringLiteral("01.01.2020"), QStringLiteral("1.00"))).status,
+              FileResult::Duplicate);
+    s.Close();
+    QSqlQuery q = Raw();
+    ASSERT_TRUE(q.exec(QStringLiteral("SELECT version FROM schema_version")) && q.next());
+    EXPECT_EQ(q.value(0).toInt(), 2);
+    EXPECT_FALSE(q.next());
+}
+
+TEST_P(Store, RefusesANewerSchemaAndKeepsTheTestInTheOutbox)
+{
+    {
+        HistoryStore s;
+        ASSERT_TRUE(s.Open(setting_, folder_)) << s.Error().toStdString();
+    }
+    RawExec(QStringLiteral("UPDATE schema_version SET version = %1").arg(kSchemaVersion + 1));
+    HistoryStore s;
+    EXPECT_FALSE(s.Open(setting_, folder_));
+    EXPECT_TRUE(s.Error().contains(QStringLiteral("newer version"))) << s.Error().toStdString();
+    const FileResult f = s.FileTest(FullTest(QStringLiteral("M1"), 3));
+    EXPECT_EQ(f.status, FileResult::KeptInOutbox);
+    EXPECT_TRUE(f.message.contains(QStringLiteral("newer version"))) << f.message.toStdString();
+    EXPECT_EQ(s.OutboxCount(), 1);
+    // One version back it opens, and the outbox goes out.
+    s.Close();
+    const QString copy = folder_ + QStringLiteral("/outbox-copy");
+    ASSERT_TRUE(QFile::copy(s.OutboxFile(), copy));
+    RawExec(QStringLiteral("UPDATE schema_version SET version = %1").arg(kSchemaVersion));
+    ASSERT_TRUE(s.Open(setting_, folder_)) << s.Error().toStdString();
+    EXPECT_EQ(s.OutboxCount(), 0);
+    EXPECT_EQ(s.TestsOf(QStringLiteral("M1")).size(), 1u);
+    // A send cut short after the database took the test but before the outbox let it go: sent
+    // again, it is recognised, not filed twice.
+    s.Close();
+    ASSERT_TRUE(QFile::remove(s.OutboxFile()) && QFile::copy(copy, s.OutboxFile()));
+    ASSERT_TRUE(s.Open(setting_, folder_)) << s.Error().toStdString();
+    EXPECT_TRUE(s.OutboxNote().contains(QStringLiteral("0 test(s) sent, 1 already there"))) << s.OutboxNote().toStdString();
+    EXPECT_EQ(s.OutboxCount(), 0);
+    EXPECT_EQ(s.TestsOf(QStringLiteral("M1")).size(), 1u);
+}
+
+TEST_P(Store, LockedDatabaseGivesTheMessage)
+{
+    {
+        HistoryStore s;
+        ASSERT_TRUE(s.Open(setting_, folder_)) << s.Error().toStdString();
+    }
+    const bool sqlite = GetParam() == Backend::Sqlite;
+    // While opening.
+    RawExec(sqlite ? QStringLiteral("BEGIN EXCLUSIVE") : QStringLiteral("BEGIN"));
+    if (!sqlite)
+        RawExec(QStringLiteral("LOCK TABLE schema_version, tests IN ACCESS EXCLUSIVE MODE"));
+    HistoryStore s;
+    s.SetLockWait(200);
+    EXPECT_FALSE(s.Open(setting_, folder_));
+    EXPECT_TRUE(s.Error().contains(QStringLiteral("locked"))) << s.Error().toStdString();
+    RawExec(QStringLiteral("ROLLBACK"));
+    // While filing.
+    ASSERT_TRUE(s.Open(setting_, folder_)) << s.Error().toStdString();
+    RawExec(sqlite ? QStringLiteral("BEGIN EXCLUSIVE") : QStringLiteral("BEGIN"));
+    if (!sqlite)
+        RawExec(QStringLiteral("LOCK TABLE tests IN ACCESS EXCLUSIVE MODE"));
+    const FileResult f = s.FileTest(FullTest(QStringLiteral("M1"), 3));
+    EXPECT_EQ(f.status, FileResult::KeptInOutbox);
+    EXPECT_TRUE(f.message.contains(QStringLiteral("locked"))) << f.message.toStdString();
+    RawExec(QStringLiteral("ROLLBACK"));
+    EXPECT_EQ(s.SendOutbox().sent, 1);
+    EXPECT_EQ(s.TestsOf(QStringLiteral("M1")).size(), 1u);
+}
+
+TEST_P(Store, ReadOnlyDatabaseGivesTheMessage)
+{
+    {
+        HistoryStore s;
+        ASSERT_TRUE(s.Open(setting_, folder_)) << s.Error().toStdString();
+    }
+    if (GetParam() == Backend::Postgres) {
+        RawExec(QStringLiteral("ALTER DATABASE %1 SET default_transaction_read_only = on").arg(dbName_));
+        HistoryStore s;
+        EXPECT_FALSE(s.Open(setting_, folder_));
+        EXPECT_TRUE(s.Error().contains(QStringLiteral("read-only"))) << s.Error().toStdString();
+        return;
+    }
+    // Root writes any file: the opening program runs as nobody.
+    const QByteArray file = (folder_ + QStringLiteral("/h.sqlite")).toLocal8Bit();
+    ASSERT_EQ(chmod(file.constData(), 0444), 0);
+    ASSERT_EQ(chmod(folder_.toLocal8Bit().constData(), 0755), 0);
+    const QString setting = setting_;
+    const QString outbox = folder_ + QStringLiteral("/nobody");
+    const test::ChildResult r = test::RunInChild([&] {
+        if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0))
+            _exit(9);
+        HistoryStore s;
+        const bool opened = s.Open(setting, outbox);
+        std::fprintf(stderr, "%s", qPrintable(s.Error()));
+        _exit(opened ? 1 : 0);
+    });
+    EXPECT_TRUE(r.exited && r.status == 0) << r.output;
+    EXPECT_NE(r.output.find("read-only"), std::string::npos) << r.output;
+}
+
+// Another program is killed in the middle of writing a test: what it committed is there, whole;
+// what it was writing is not there at all.
+TEST_P(Store, KillDuringATransactionLeavesNoHalfTest)
+{
+    {
+        HistoryStore s;
+        ASSERT_TRUE(s.Open(setting_, folder_)) << s.Error().toStdString();
+    }
+    constexpr int kReadings = 20000;
+    QProcess child;
+    child.start(QStringLiteral(KRX_FILER), {setting_, folder_, QStringLiteral("K"), QStringLiteral("100000"),
+                                            QString::number(kReadings)});
+    ASSERT_TRUE(child.waitForStarted(5000));
+    const QDeadlineTimer watchdog(30000);
+    bool caught = false;
+    int seenFiled = 0;
+    while (!caught && !watchdog.hasExpired() && child.state() == QProcess::Running) {
+        if (GetParam() == Backend::Sqlite) {
+            // The journal exists from the first written page until the commit.
+            caught = seenFiled > 2 && QFile::exists(folder_ + QStringLiteral("/h.sqlite-journal"));
+        } else {
+            QSqlQuery q = Raw();
+            caught = seenFiled > 2 && q.exec(QStringLiteral("SELECT 1 FROM pg_stat_activity WHERE pid <> "
+                                                            "pg_backend_pid() AND backend_xid IS NOT NULL")) &&
+                     q.next();
+        }
+        if (caught)
+            ::kill(static_cast<pid_t>(child.processId()), SIGKILL);
+        child.waitForReadyRead(1);
+        seenFiled += static_cast<int>(child.readAllStandardOutput().count("filed"));
+    }
+    if (!caught)
+        child.kill();
+    ASSERT_TRUE(child.state() == QProcess::NotRunning || child.waitForFinished(10000));
+    ASSERT_TRUE(caught) << "never saw the other program inside a transaction: " << child.readAllStandardError().toStdString();
+    const int printed = seenFiled + static_cast<int>(child.readAllStandardOutput().count("filed"));
+    raw_.close();
+
+    HistoryStore s;
+    ASSERT_TRUE(s.Open(setting_, folder_)) << s.Error().toStdString();
+    const auto tests = s.TestsOf(QStringLiteral("K"));
+    // Committed but killed before it could say so: one more than printed at most.
+    EXPECT_GE(static_cast<int>(tests.size()), printed);
+    EXPECT_LE(static_cast<int>(tests.size()), printed + 1);
+    for (const TestRecord& t : tests) {
+        const auto full = s.Test(t.id);
+        ASSERT_TRUE(full);
+        EXPECT_EQ(full->readings.size(), static_cast<size_t>(kReadings));
+    }
+    // And the database takes the next test.
+    EXPECT_EQ(s.FileTest(FullTest(QStringLiteral("K"), 1)).status, FileResult::Filed);
+}
+
+TEST_P(Store, TwoProgramsFilingAtOnceLoseNothingAndSeeEachOther)
+{
+    {
+        HistoryStore s;
+        ASSERT_TRUE(s.Open(setting_, folder_)) << s.Error().toStdString();
+    }
+    constexpr int kEach = 40;
+    QProcess a, b;
+    for (QProcess* p : {&a, &b})
+        p->start(QStringLiteral(KRX_FILER), {setting_, folder_, QStringLiteral("shared"), QString::number(kEach),
+                                             QStringLiteral("600"), QString::number(2 * kEach)});
+    std::set<qint64> ids;
+    for (QProcess* p : {&a, &b}) {
+        ASSERT_TRUE(p->waitForFinished(60000)) << "a filing program hangs";
+        const QByteArray out = p->readAllStandardOutput();
+        EXPECT_EQ(p->exitCode(), 0) << out.toStdString() << p->readAllStandardError().toStdString();
+        EXPECT_TRUE(out.contains("saw " + QByteArray::number(2 * kEach))) << out.toStdString();
+        for (const QByteArray& line : out.split('\n'))
+            if (line.startsWith("filed "))
+                ids.insert(line.mid(6).toLongLong());
+    }
+    EXPECT_EQ(ids.size(), static_cast<size_t>(2 * kEach));
+    HistoryStore s;
+    ASSERT_TRUE(s.Open(setting_, folder_));
+    const auto tests = s.TestsOf(QStringLiteral("shared"));
+    ASSERT_EQ(tests.size(), static_cast<size_t>(2 * kEach));
+    for (const TestRecord& t : tests)
+        EXPECT_TRUE(ids.count(t.id)) << t.id;
+}
+
+INSTANTIATE_TEST_SUITE_P(Backends, Store, ::testing::Values(Backend::Sqlite, Backend::Postgres),
+                         [](const ::testing::TestParamInfo<Backend>& p) { return p.param == Backend::Sqlite ? "SQLite" : "PostgreSQL"; });
+
+TEST(SharedServer, ServerGoingAwayKeepsTheTestInTheOutbox)
+{
+    ASSERT_TRUE(Server()) << "PostgreSQL is needed for these tests: " << serverError.toStdString();
+    QTemporaryDir dir;
+    const QString setting = server->CreateDatabase(QStringLiteral("krxaway"));
+    HistoryStore s;
+    ASSERT_TRUE(s.Open(setting, dir.path())) << s.Error().toStdString();
+    ASSERT_TRUE(server->Stop()) << server->Error().toStdString();
+    // Down while filing.
+    const TestRecord t = FullTest(QStringLiteral("M1"), 600);
+    const FileResult f = s.FileTest(t);
+    EXPECT_EQ(f.status, FileResult::KeptInOutbox) << f.message.toStdString();
+    // Down while opening.
+    HistoryStore other;
+    other.SetLockWait(1000);
+    EXPECT_FALSE(other.Open(setting, dir.path()));
+    EXPECT_TRUE(other.Error().contains(QStringLiteral("cannot be reached"))) << other.Error().toStdString();
+    EXPECT_EQ(other.FileTest(FullTest(QStringLiteral("M2"), 2)).status, FileResult::KeptInOutbox);
+    EXPECT_EQ(other.OutboxCount(), 2);
+    const SendResult nothing = other.SendOutbox();
+    EXPECT_EQ(nothing.sent, 0);
+    EXPECT_EQ(nothing.left, 2);
+
+    ASSERT_TRUE(server->Resume()) << server->Error().toStdString();
+    // Back: the next open sends the outbox by itself.
+    HistoryStore back;
+    ASSERT_TRUE(back.Open(setting, dir.path())) << back.Error().toStdString();
+    EXPECT_TRUE(back.OutboxNote().contains(QStringLiteral("2 test(s) sent"))) << back.OutboxNote().toStdString();
+    EXPECT_EQ(back.OutboxCount(), 0);
+    const auto tests = back.TestsOf(QStringLiteral("M1"));
+    ASSERT_EQ(tests.size(), 1u);
+    ExpectSameTest(t, tests[0]);
+    ExpectSameReadings(t.readings, back.Test(tests[0].id)->readings);
+    EXPECT_EQ(back.TestsOf(QStringLiteral("M2")).size(), 1u);
+    // The first store's connection died with the server; it files again after reconnecting.
+    EXPECT_EQ(s.FileTest(FullTest(QStringLiteral("M3"), 2)).status, FileResult::Filed);
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    ::testing::AddGlobalTestEnvironment(new ServerTeardown);
+    return RUN_ALL_TESTS();
+}

@@ -1,0 +1,97 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The history's texts without a database: the connection setting, the stored series, the exports.
+#include "history_samples.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+
+using namespace krx;
+using namespace krx::history;
+using namespace krx::history::samples;
+
+namespace {
+
+TEST(Texts, ConnectionSettings)
+{
+    Connection c;
+    QString error;
+    ASSERT_TRUE(ParseConnection({}, QStringLiteral("/data"), c, &error));
+    EXPECT_EQ(c.backend, Connection::Sqlite);
+    EXPECT_EQ(c.sqliteFile, QStringLiteral("/data/history.sqlite"));
+    ASSERT_TRUE(ParseConnection(QStringLiteral(" SQLite "), QStringLiteral("/data"), c, &error));
+    EXPECT_EQ(c.sqliteFile, QStringLiteral("/data/history.sqlite"));
+    ASSERT_TRUE(ParseConnection(QStringLiteral("sqlite:/x/y.db"), {}, c, &error));
+    EXPECT_EQ(c.sqliteFile, QStringLiteral("/x/y.db"));
+    ASSERT_TRUE(ParseConnection(QStringLiteral("postgresql://lab@db.example:5433/tests?sslmode=require"), {}, c, &error));
+    EXPECT_EQ(c.backend, Connection::Postgres);
+    EXPECT_EQ(c.user, QStringLiteral("lab"));
+    EXPECT_EQ(c.host, QStringLiteral("db.example"));
+    EXPECT_EQ(c.port, 5433);
+    EXPECT_EQ(c.databaseName, QStringLiteral("tests"));
+    EXPECT_EQ(c.options, QStringLiteral("sslmode=require"));
+    ASSERT_TRUE(ParseConnection(QStringLiteral("postgres:///tests?host=%2Fvar%2Frun%2Fpostgresql"), {}, c, &error));
+    EXPECT_EQ(c.host, QStringLiteral("/var/run/postgresql"));
+    EXPECT_EQ(c.port, 0);
+    for (const char* bad : {"sqlite:", "mysql://x/y", "postgresql://host", "postgresql://host/", "postgresql://h/a/b",
+                            "history.sqlite"}) {
+        error.clear();
+        EXPECT_FALSE(ParseConnection(QString::fromLatin1(bad), {}, c, &error)) << bad;
+        EXPECT_TRUE(error.startsWith(QStringLiteral("HistoryDatabase:"))) << bad;
+    }
+    EXPECT_FALSE(ParseConnection(QStringLiteral("postgresql://u:secret@h/db"), {}, c, &error));
+    EXPECT_TRUE(error.contains(QStringLiteral("password")));
+    EXPECT_FALSE(error.contains(QStringLiteral("secret")));
+}
+
+TEST(Texts, SeriesSkipsBrokenLines)
+{
+    const TestRecord t = FullTest(QStringLiteral("x"), 4);
+    QByteArray text = SeriesText(t.readings);
+    const QByteArray whole = text;
+    text += "2025-03-07T09:05:12.345+01:00,1.0,5,ok,500,20,40,1\n";      // a field short
+    text += "2025-03-07T09:05:12.345+01:00,1.0,,ok,500,20,40,1,\n";     // in range without a value
+    text += "2025-03-07T09:05:12.345+01:00,1.0,5,maybe,500,20,40,1,\n"; // no such range
+    text += "garbage\n";
+    int skipped = 0;
+    ExpectSameReadings(t.readings, ParseSeries(text, &skipped));
+    EXPECT_EQ(skipped, 4);
+    ExpectSameReadings(t.readings, ParseSeries(whole, &skipped));
+    EXPECT_EQ(skipped, 0);
+    EXPECT_TRUE(ParseSeries(whole.left(whole.size() - 20), &skipped).size() == 3 && skipped == 1);
+}
+
+TEST(Texts, ExportInBothDialects)
+{
+    const Asset asset{QStringLiteral("M,1 \"x\""), QStringLiteral("Pump; north"), {}, {}, QStringLiteral("F")};
+    TestRecord t = FullTest(asset.id, 0);
+    t.id = 42;
+    const QByteArray csv = ExportHeader(ExportFormat::Csv) + ExportLine(ExportFormat::Csv, asset, t);
+    const QList<QByteArray> lines = csv.split('\n');
+    ASSERT_EQ(lines.size(), 4);
+    EXPECT_TRUE(lines[0].startsWith("asset_id,asset_name,test_id,kind,time,"));
+    EXPECT_TRUE(lines[1].startsWith("\"M,1 \"\"x\"\"\",Pump; north,42,timer," + DataTime(t.time) + ",1000,600.5,23.4,41,"))
+        << lines[1].toStdString();
+    // The comment's line break stays inside its quotes.
+    EXPECT_TRUE(lines[2].startsWith("line two\"")) << lines[2].toStdString();
+
+    const QByteArray json = ExportLine(ExportFormat::Jsonl, asset, t);
+    ASSERT_TRUE(json.endsWith("}\n"));
+    const QJsonObject o = QJsonDocument::fromJson(json).object();
+    EXPECT_EQ(o.value(QStringLiteral("asset_id")).toString(), asset.id);
+    EXPECT_EQ(o.value(QStringLiteral("comment")).toString(), t.comment);
+    EXPECT_DOUBLE_EQ(o.value(QStringLiteral("r600_ohm")).toDouble(), *t.r600);
+    EXPECT_TRUE(o.value(QStringLiteral("dar")).isDouble());
+    t.dar.reset();
+    EXPECT_TRUE(QJsonDocument::fromJson(ExportLine(ExportFormat::Jsonl, asset, t)).object().value(QStringLiteral("dar")).isNull());
+
+    const QByteArray sheet = ExportLine(ExportFormat::Spreadsheet, asset, t);
+    EXPECT_TRUE(sheet.endsWith("\r\n"));
+    EXPECT_TRUE(sheet.startsWith("\"M,1 \"\"x\"\"\";\"Pump; north\";42;timer;")) << sheet.toStdString();
+    // Windows-1252: "ü" is one byte, the emoji cannot be and becomes "?".
+    EXPECT_TRUE(sheet.contains("\xFCn\xEF" "code")) << sheet.toStdString();
+    EXPECT_TRUE(sheet.contains("2nd try, ? ")) << sheet.toStdString();
+    EXPECT_TRUE(ExportHeader(ExportFormat::Spreadsheet).startsWith("asset_id;asset_name;"));
+    EXPECT_TRUE(ExportHeader(ExportFormat::Jsonl).isEmpty());
+}
+
+}  // namespace
