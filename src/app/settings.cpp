@@ -399,4 +399,29 @@ bool RememberDataDirectoryIfChanged(const QString& folder, const QString& startu
     return RememberDataDirectory(folder);
 }
 
+QString DefaultRecordingDirectory()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + QStringLiteral("/recordings");
+}
+
+RecordingSettings ReadRecordingSettings()
+{
+    const SettingsPlaces places = CurrentSettingsPlaces();
+    RecordingSettings r;
+    // Anything but an explicit 0 keeps the recording on: losing readings is the worse surprise.
+    r.enabled = places.ReadInteger(QStringLiteral("Recording"), 1) != 0;
+    r.folder = places.Read(QStringLiteral("RecordingDirectory"), QString()).trimmed();
+    if (r.folder.isEmpty())
+        r.folder = DefaultRecordingDirectory();
+    return r;
+}
+
+bool WriteRecordingSettings(const RecordingSettings& settings, QString* error)
+{
+    ProfileFile file(SettingsFilePath());
+    return file.WriteString(SettingsSection(), QStringLiteral("Recording"),
+                            settings.enabled ? QStringLiteral("1") : QStringLiteral("0"), error) &&
+           file.WriteString(SettingsSection(), QStringLiteral("RecordingDirectory"), settings.folder, error);
+}
+
 }  // namespace krx

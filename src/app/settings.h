@@ -81,6 +81,17 @@ bool RememberDataDirectoryIfChanged(const QString& folder, const QString& startu
 // differs from the folder in use. Called only after the file was written, so that a save that
 // failed moves nothing.
 void RememberSavedFolder(const QString& fileName, QString& inUse, bool always);
+// Where every reading of a cycle goes: keys Recording (1 on, 0 off; default 1) and
+// RecordingDirectory (default: the user's data folder + "/recordings").
+struct RecordingSettings {
+    bool enabled = true;
+    QString folder;
+};
+QString DefaultRecordingDirectory();
+RecordingSettings ReadRecordingSettings();
+// Both keys, every other line of the file kept. False with a reason in `error` when not written.
+bool WriteRecordingSettings(const RecordingSettings& settings, QString* error = nullptr);
+
 // The system's reason as the second line of a box.
 QString ReasonLine(const QString& reason);
 

@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "cli/commands.h"
 
+#include "cli/test_figures.h"
+#include "core/recording.h"
+
 #include "common/clock.h"
 #include "core/measurement_cycle.h"
 #include "core/meter_init.h"
@@ -175,12 +178,28 @@ DataFormat DataFormatOf(OutputFormat f)
     return f == OutputFormat::Jsonl ? DataFormat::Jsonl : DataFormat::Csv;
 }
 
-// The live readings as records, and the ends that --count and --duration set.
-class MeasureListener : public CycleListener {
+// The figures of --test after the records: in the JSON lines stream as its last object, otherwise
+// as text on standard output, or on standard error when the records themselves go there.
+bool PrintFigures(const MeasureArgs& args, RecordSink& sink, const InsulationFigures& f)
+{
+    if (args.test == MeasureArgs::Test::None)
+        return true;
+    if (args.output.format == OutputFormat::Jsonl)
+        return sink.WriteTrailer(FiguresJson(args, f));
+    const QByteArray text = FiguresText(args, f).toUtf8();
+    std::FILE* to = args.output.file.isEmpty() ? stderr : stdout;
+    std::fflush(stdout);
+    const bool ok = std::fwrite(text.constData(), 1, static_cast<size_t>(text.size()), to) ==
+                    static_cast<size_t>(text.size());
+    return std::fflush(to) == 0 && ok;
+}
+
+// The live readings as records, and the ends that --count, --duration and --test set.
+class MeasureListener : public CycleListener, public RecordListener {
 public:
     MeasureListener(const MeasureArgs& args, const Identity& who, RecordSink& sink, ProcedureRunner& runner,
-                    MeterCommands& meter, MeasurementCycle*& cycle)
-        : args_(args), who_(who), sink_(sink), runner_(runner), meter_(meter), cycle_(cycle)
+                    MeterCommands& meter, MeasurementCycle*& cycle, const ReadingSeries& series)
+        : args_(args), who_(who), sink_(sink), runner_(runner), meter_(meter), cycle_(cycle), series_(series)
     {
     }
 
@@ -189,26 +208,19 @@ public:
     void WaitHint(bool shown) override
     {
         if (shown && !measuring_)
-            Progress(QStringLiteral("waiting for a stable measuring voltage, %1 s").arg(Elapsed(), 0, 'f', 0));
+            Progress(QStringLiteral("waiting for a stable measuring voltage, %1 s")
+                         .arg(CounterSeconds() - t0_, 0, 'f', 0));
     }
     void MeasuringStarted() override { measuring_ = true; }
     void PassStarted(int) override {}
-    void Iteration(const CycleIteration& pass) override
-    {
-        // The pass that finds the meter's timer run out brings no new reading, only the old one
-        // again.
-        if (!pass.fresh || !pass.haveReading || pass.timerFinished)
-            return;
-        DataRecord r;
-        r.time = pass.at;
-        r.elapsedSeconds = Elapsed();
-        r.range = pass.value.range;
-        r.resistanceOhm = pass.value.value.value;
-        r.volts = pass.volts;
-        r.temperature = pass.value.temperature;
-        r.humidity = pass.value.humidity;
-        r.stable = pass.stable;
+    void Iteration(const CycleIteration&) override {}
+    void RestTime(int) override {}
+    void TimerFinished() override {}
 
+    void Recorded(const DataRecord& r, const CycleIteration& pass) override
+    {
+        if (writeFailed_)
+            return;
         ReadingInput in;
         in.deviceName = who_.deviceName;
         in.serialNo = who_.serialNo;
@@ -224,53 +236,37 @@ public:
         }
         MeasurementRecord sheet;
         RefreshRecord(sheet, in, pass.at);
-        pendingSheet_ = MeasurementLogLine(sheet);
-        pending_ = r;
-        progressValue_ = pass.value.range == RangeState::Over    ? QStringLiteral("overflow")
-                         : pass.value.range == RangeState::Under ? QStringLiteral("underflow")
-                                                                 : ValueText(pass.value) + QStringLiteral(" Ohm");
-        // In timer mode the rest time read after the pass completes its record.
-        if (!args_.timerSeconds)
-            WritePending();
-    }
-    void RestTime(int seconds) override
-    {
-        if (pending_) {
-            // After a Break the stops may have gone out before this read: its 0 is not the rest at
-            // the reading, which is then not known.
-            if (cycle_ && cycle_->Running())
-                pending_->restSeconds = seconds;
-            WritePending();
-        }
-    }
-    void TimerFinished() override {}
-
-    // A record still waiting for its rest time when the cycle ended.
-    void Finish() { WritePending(); }
-    bool WriteFailed() const { return writeFailed_; }
-
-private:
-    double Elapsed() const { return CounterSeconds() - t0_; }
-
-    void WritePending()
-    {
-        if (!pending_ || writeFailed_)
-            return;
-        const DataRecord r = *pending_;
-        pending_.reset();
-        if (!sink_.Write(ReadingLine(DataFormatOf(args_.output.format), r), pendingSheet_)) {
+        if (!sink_.Write(ReadingLine(DataFormatOf(args_.output.format), r), MeasurementLogLine(sheet))) {
             writeFailed_ = true;
             End();
             return;
         }
+        const QString value = r.range == RangeState::Over    ? QStringLiteral("overflow")
+                              : r.range == RangeState::Under ? QStringLiteral("underflow")
+                                                             : ValueText(pass.value) + QStringLiteral(" Ohm");
         Progress(QStringLiteral("%1 readings, %2, %3 V, %4 s")
                      .arg(sink_.Records())
-                     .arg(progressValue_)
+                     .arg(value)
                      .arg(r.volts)
                      .arg(r.elapsedSeconds, 0, 'f', 0));
         if ((args_.count && sink_.Records() >= *args_.count) ||
-            (args_.durationSeconds && r.elapsedSeconds >= *args_.durationSeconds))
+            (args_.durationSeconds && r.elapsedSeconds >= *args_.durationSeconds) || TestDone())
             End();
+    }
+    // The command line has no recording file: --output is where the records go.
+    void RecordingProblem(const QString&) override {}
+
+    bool WriteFailed() const { return writeFailed_; }
+
+private:
+    // Without --duration and --count a test ends at the first reading at or past its last time,
+    // the reading that the figure is interpolated to.
+    bool TestDone() const
+    {
+        if (args_.test == MeasureArgs::Test::None || args_.count || args_.durationSeconds)
+            return false;
+        const InsulationFigures f = series_.Figures(args_.darTimes);
+        return f.originElapsed && f.secondsSinceOrigin >= TestSpanSeconds(args_.test);
     }
 
     // Ends the cycle as Break does: in timer mode the meter's timer is stopped first, at the
@@ -291,13 +287,11 @@ private:
     ProcedureRunner& runner_;
     MeterCommands& meter_;
     MeasurementCycle*& cycle_;
+    const ReadingSeries& series_;
     double t0_ = 0.0;
     bool measuring_ = false;
     bool ended_ = false;
     bool writeFailed_ = false;
-    std::optional<DataRecord> pending_;
-    QString pendingSheet_;
-    QString progressValue_;
 };
 
 class ReadOutAnswers : public ReadOutListener {
@@ -425,6 +419,9 @@ int MeasureCommand(const MeasureArgs& args)
     if (!OpenSink(sink, args.output, ReadingHeader(DataFormatOf(args.output.format)),
                   QString::fromLatin1(MeasurementLogHeader)))
         return kFileError;
+    MeasurementFiler filer;
+    if (args.filing && !filer.Open(*args.filing))
+        return kUsage;
     Interrupt& interrupt = Interrupt::Instance();
     interrupt.SetEndsProcess(false);
 
@@ -442,9 +439,12 @@ int MeasureCommand(const MeasureArgs& args)
         o.setup.calculation = *args.calculation;
 
     MeasurementCycle* cyclePtr = nullptr;
-    MeasureListener listener(args, s.Report().identity, sink, s.Runner(), s.Meter(), cyclePtr);
-    MeasurementCycle cycle(s.Meter(), s.Runner(), listener);
+    ReadingSeries series;
+    MeasureListener listener(args, s.Report().identity, sink, s.Runner(), s.Meter(), cyclePtr, series);
+    CycleRecorder recorder(listener, series, &listener);
+    MeasurementCycle cycle(s.Meter(), s.Runner(), recorder);
     cyclePtr = &cycle;
+    recorder.Watch(&cycle);
     CycleResult result;
     bool interrupted = false;
     s.Runner().Start([&] {
@@ -466,10 +466,14 @@ int MeasureCommand(const MeasureArgs& args)
                                               : QStringLiteral("%1 V").arg(o.setup.voltage),
                       o.timerMode ? QStringLiteral("timer %1 s").arg(o.timerSeconds) : QStringLiteral("free-running")));
         listener.Begin();
+        RecordingPlan plan;
+        plan.enabled = false;
+        plan.timerMode = o.timerMode;
+        recorder.Begin(plan);
         result = cycle.Run(o);
         interrupt.ClearHandler();
     });
-    listener.Finish();
+    recorder.Finish();
     EndProgress();
     interrupted = interrupted || interrupt.Requested();
     s.Dialogs().SetMuted(false);
@@ -484,12 +488,23 @@ int MeasureCommand(const MeasureArgs& args)
         return kConnectionLost;
     case CycleOutcome::NoStableVoltage:
         if (!interrupted) {
+            PrintFigures(args, sink, series.Figures(args.darTimes));
             s.Release();
             return kNotMeasured;
         }
         break;
     case CycleOutcome::Ended:
         break;
+    }
+    // Filed whatever became of the output: the readings are all in the series.
+    const int filed = args.filing && series.Size() > 0
+                          ? filer.File(series.All(), o.timerMode, s.Report().identity.serialNo.trimmed(),
+                                       s.Report().identity.swVersion.trimmed())
+                          : kDone;
+    if (!listener.WriteFailed() && !PrintFigures(args, sink, series.Figures(args.darTimes))) {
+        Error(QStringLiteral("cannot write the figures to %1: %2; %3").arg(sink.Name(), sink.Error(), written));
+        s.Release();
+        return kFileError;
     }
     if (listener.WriteFailed()) {
         Error(QStringLiteral("cannot write %1: %2; the measurement was stopped, %3")
@@ -499,7 +514,7 @@ int MeasureCommand(const MeasureArgs& args)
     }
     s.Release();
     Info(written);
-    return kDone;
+    return filed;
 }
 
 int MemoryReadCommand(const MemoryArgs& args)

@@ -4,6 +4,8 @@
 // meter. Each returns the process' exit status.
 
 #include "cli/console.h"
+#include "cli/history_commands.h"
+#include "core/insulation.h"
 #include "core/memory_readout.h"
 
 #include <QString>
@@ -31,6 +33,13 @@ struct MeasureArgs {
     std::optional<double> durationSeconds;
     std::optional<long long> count;
     Output output;
+    // --test: end when the figure's last time is reached (unless --duration, --count or the timer
+    // end it) and print the figures after the records.
+    enum class Test { None, Dar, Pi } test = Test::None;
+    InsulationClass insulationClass = InsulationClass::F;
+    DarTimes darTimes = DarTimes::From30To60;
+    // --asset: the finished measurement is filed in the test history.
+    std::optional<FilingArgs> filing;
 };
 
 struct MemoryArgs {

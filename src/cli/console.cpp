@@ -155,6 +155,17 @@ bool RecordSink::Write(const QByteArray& dataLine, const QString& sheetLine)
     return true;
 }
 
+bool RecordSink::WriteTrailer(const QByteArray& dataLine)
+{
+    if (!error_.isEmpty() || format_ == OutputFormat::Spreadsheet)
+        return false;
+    if (!writer_.Write(dataLine)) {
+        error_ = writer_.Error();
+        return false;
+    }
+    return true;
+}
+
 Interrupt& Interrupt::Instance()
 {
     static Interrupt instance;

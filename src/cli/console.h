@@ -23,6 +23,7 @@ enum Exit {
     kConnectionLost = 4,
     kFileError = 5,
     kNotMeasured = 6,     // the meter answered but did not measure (no stable measuring voltage)
+    kHistoryError = 7,    // the test history cannot be used; a measurement's test was kept in the outbox or lost
 };
 
 // Messages go to standard error; --quiet keeps the informational ones back, never the errors.
@@ -60,6 +61,8 @@ public:
     // the spreadsheet dialect appends, with its header only when the file is new.
     bool Open(OutputFormat format, const QString& fileName, const QByteArray& dataHeader, const QString& sheetHeader);
     bool Write(const QByteArray& dataLine, const QString& sheetLine);
+    // A closing line of the data dialect after the records (not counted as one).
+    bool WriteTrailer(const QByteArray& dataLine);
     OutputFormat Format() const { return format_; }
     QString Error() const { return error_; }
     QString Name() const { return fileName_.isEmpty() ? QStringLiteral("standard output") : fileName_; }

@@ -28,7 +28,9 @@ const QString kExitCodes = QStringLiteral(
     "  3  no access to the meter (udev rule missing, or another krx738-cli uses it)\n"
     "  4  connection to the meter lost (the records written so far are complete)\n"
     "  5  file error: the output or trace file cannot be written\n"
-    "  6  the meter did not measure (no stable measuring voltage)\n");
+    "  6  the meter did not measure (no stable measuring voltage)\n"
+    "  7  the test history cannot be used (measure --asset: the test was kept in the outbox,\n"
+    "     or could not be kept; the message says which)\n");
 
 const QString kCommands = QStringLiteral(
     "Commands:\n"
@@ -38,6 +40,10 @@ const QString kCommands = QStringLiteral(
     "  memory read ohm|bd      the records of the resistance or break-down memory\n"
     "  memory erase ohm|bd     erase a memory (needs --yes)\n"
     "  setup                   write the measuring setup and timers, print them read back\n"
+    "  history list            the assets of the test history, with their test counts\n"
+    "  history show ASSET      the tests filed under an asset\n"
+    "  history export ASSET    an asset's tests as a file (csv, spreadsheet or jsonl)\n"
+    "  history send            send the tests kept in the outbox to the database\n"
     "\n"
     "krx738-cli COMMAND --help shows the options of a command.\n");
 
@@ -246,6 +252,88 @@ std::function<int()> ParseListOrInfo(QCommandLineParser& p, const QStringList& r
     return list ? std::function<int()>(ListCommand) : std::function<int()>(InfoCommand);
 }
 
+void AddFilingOptions(QCommandLineParser& p)
+{
+    p.addOption({QStringLiteral("asset"),
+                 QStringLiteral("File the finished measurement under the asset ID in the test history, with its "
+                                "figures (the PI verdict for --class, else the asset's class)."),
+                 QStringLiteral("ID")});
+    p.addOption({QStringLiteral("comment"), QStringLiteral("With --asset: the test's comment."), QStringLiteral("TEXT")});
+    p.addOption({QStringLiteral("operator"), QStringLiteral("With --asset: who tested."), QStringLiteral("NAME")});
+    p.addOption({QStringLiteral("database"),
+                 QStringLiteral("The test history: sqlite, sqlite:/path/file.sqlite or "
+                                "postgresql://user@host:port/dbname (default: HistoryDatabase of the settings "
+                                "file, else the SQLite file in the user's data folder)."),
+                 QStringLiteral("SETTING")});
+}
+
+// The database setting, checked before anything else happens.
+QString ParseDatabase(const QCommandLineParser& p)
+{
+    if (!p.isSet(QStringLiteral("database")))
+        return {};
+    const QString setting = p.value(QStringLiteral("database"));
+    history::Connection c;
+    QString error;
+    if (!history::ParseConnection(setting, history::DefaultDataFolder(), c, &error))
+        throw UsageError{QStringLiteral("--database: '%1' is not allowed; give sqlite, sqlite:/path/file.sqlite or "
+                                        "postgresql://user@host:port/dbname")
+                             .arg(setting)};
+    // "sqlite" alone would read as "no option" further on.
+    return setting.trimmed().isEmpty() ? QStringLiteral("sqlite") : setting;
+}
+
+void ParseFiling(const QCommandLineParser& p, MeasureArgs& args)
+{
+    const bool asset = p.isSet(QStringLiteral("asset"));
+    for (const char* o : {"comment", "operator", "database"})
+        if (!asset && p.isSet(QString::fromLatin1(o)))
+            throw UsageError{QStringLiteral("--%1 needs --asset").arg(QString::fromLatin1(o))};
+    if (!asset)
+        return;
+    FilingArgs f;
+    f.asset = p.value(QStringLiteral("asset"));
+    if (f.asset.trimmed().isEmpty())
+        throw UsageError{QStringLiteral("--asset: give the id of an asset")};
+    f.comment = p.value(QStringLiteral("comment"));
+    f.operatorName = p.value(QStringLiteral("operator"));
+    f.database = ParseDatabase(p);
+    if (p.isSet(QStringLiteral("class")))
+        f.insulationClass = args.insulationClass;
+    f.darTimes = args.darTimes;
+    args.filing = f;
+}
+
+void ParseTest(const QCommandLineParser& p, MeasureArgs& args)
+{
+    const bool test = p.isSet(QStringLiteral("test"));
+    if (test) {
+        const QString t = p.value(QStringLiteral("test"));
+        if (t == QLatin1String("dar"))
+            args.test = MeasureArgs::Test::Dar;
+        else if (t == QLatin1String("pi"))
+            args.test = MeasureArgs::Test::Pi;
+        else
+            throw UsageError{QStringLiteral("--test: '%1' is not allowed; choose dar or pi").arg(t)};
+    }
+    const bool asset = p.isSet(QStringLiteral("asset"));
+    if (p.isSet(QStringLiteral("class"))) {
+        const QString c = p.value(QStringLiteral("class"));
+        if (!ParseClass(c, args.insulationClass))
+            throw UsageError{QStringLiteral("--class: '%1' is not allowed; choose A, B, F or H").arg(c)};
+        if (!test && !asset)
+            throw UsageError{QStringLiteral("--class needs --test or --asset")};
+    }
+    if (p.isSet(QStringLiteral("dar-times"))) {
+        const QString d = p.value(QStringLiteral("dar-times"));
+        if (!ParseDarTimes(d, args.darTimes))
+            throw UsageError{QStringLiteral("--dar-times: '%1' is not allowed; choose 30-60 or 15-60").arg(d)};
+        if (!test && !asset)
+            throw UsageError{QStringLiteral("--dar-times needs --test or --asset")};
+    }
+    ParseFiling(p, args);
+}
+
 // Parses the options of "measure"; an empty function when only its help was asked for.
 std::function<int()> ParseMeasure(QCommandLineParser& p, const QStringList& rest, Globals& g)
 {
@@ -262,18 +350,42 @@ std::function<int()> ParseMeasure(QCommandLineParser& p, const QStringList& rest
     p.addOption({QStringLiteral("duration"), QStringLiteral("End after this many seconds (from the start)."),
                  QStringLiteral("SECONDS")});
     p.addOption({QStringLiteral("count"), QStringLiteral("End after N readings."), QStringLiteral("N")});
+    p.addOption({QStringLiteral("test"),
+                 QStringLiteral("dar: end 60 s after the first stable reading, pi: after 10 min (unless "
+                                "--duration, --count or the timer end it sooner), then print the figures."),
+                 QStringLiteral("dar|pi")});
+    p.addOption({QStringLiteral("class"),
+                 QStringLiteral("With --test: the thermal class for the PI verdict, A (minimum 1.5), B, F or H "
+                                "(minimum 2.0). Default: F."),
+                 QStringLiteral("A|B|F|H")});
+    p.addOption({QStringLiteral("dar-times"),
+                 QStringLiteral("With --test: DAR as R(60 s)/R(30 s) or R(60 s)/R(15 s). Default: 30-60."),
+                 QStringLiteral("30-60|15-60")});
+    AddFilingOptions(p);
     AddOutputOptions(p);
     if (!ParseCommand(p, rest, g)) {
         Print(Help(p,
                    QStringLiteral("krx738-cli [global options] measure [--voltage V] [--timer SECONDS "
                                   "[--average|--lapse]] [--interval MS] [--duration SECONDS | --count N] "
-                                  "[--format csv|jsonl|spreadsheet] [--output FILE]"),
+                                  "[--format csv|jsonl|spreadsheet] [--output FILE] [--test dar|pi [--class C] "
+                                  "[--dar-times T]] [--asset ID [--comment TEXT] [--operator NAME] "
+                                  "[--database SETTING]]"),
                    QStringLiteral("Runs the measurement cycle and writes one record per reading as it comes. "
                                   "Ctrl-C (SIGINT, SIGTERM) ends it as Break does: in timer mode the meter's "
                                   "timer is stopped; every record read is written, and the exit status is 0."),
                    QStringLiteral("csv and jsonl fields: time (ISO 8601 with UTC offset), elapsed_s, "
                                   "resistance_ohm (empty/null\nwhen out of range), range (ok, over, under), "
-                                  "voltage_v, temperature_c, humidity_pct, stable,\nrest_s (timer mode).\n\n")));
+                                  "voltage_v, temperature_c, humidity_pct, stable,\nrest_s (timer mode).\n\n"
+                                  "--test: times count from the first reading with a stable measuring voltage. "
+                                  "With jsonl the\nfigures are the last JSON object of the stream (its key "
+                                  "\"test\" tells it from the records);\nwith csv and spreadsheet they are "
+                                  "\"name: value\" lines on standard output after the\nrecords, or on standard "
+                                  "error when the records go to standard output. A figure that\ncannot be "
+                                  "taken reads \"not enough data\" (null in JSON).\n\n"
+                                  "--asset: a measurement that ends (count, duration, timer, Ctrl-C) is filed with "
+                                  "its readings\nand figures; one without a stable measuring voltage is not. "
+                                  "When the database cannot take\nit the test is kept in the outbox (exit "
+                                  "status 7) and sent by krx738-cli history send.\n\n")));
         return {};
     }
     NoPositional(p, 0);
@@ -308,6 +420,7 @@ std::function<int()> ParseMeasure(QCommandLineParser& p, const QStringList& rest
         args->count = ParseInt(QStringLiteral("count"), p.value(QStringLiteral("count")), 1,
                                std::numeric_limits<int>::max(), QStringLiteral("a number of readings"));
     args->output = ParseOutput(p);
+    ParseTest(p, *args);
     return [args] { return MeasureCommand(*args); };
 }
 
@@ -419,6 +532,92 @@ std::function<int()> ParseSetup(QCommandLineParser& p, const QStringList& rest, 
     return [args] { return SetupCommand(*args); };
 }
 
+HistoryArgs::Format ParseHistoryFormat(const QString& f, bool show)
+{
+    if (show && f == QLatin1String("table"))
+        return HistoryArgs::Format::Table;
+    if (f == QLatin1String("csv"))
+        return HistoryArgs::Format::Csv;
+    if (f == QLatin1String("jsonl"))
+        return HistoryArgs::Format::Jsonl;
+    if (!show && f == QLatin1String("spreadsheet"))
+        return HistoryArgs::Format::Spreadsheet;
+    throw UsageError{QStringLiteral("--format: '%1' is not allowed; choose %2")
+                         .arg(f, show ? QStringLiteral("table, csv or jsonl") : QStringLiteral("csv, spreadsheet or jsonl"))};
+}
+
+// Parses the options of "history"; an empty function when only its help was asked for.
+std::function<int()> ParseHistory(QCommandLineParser& p, const QStringList& rest, Globals& g)
+{
+    p.addPositionalArgument(QStringLiteral("action"), QStringLiteral("list, show, export or send"));
+    p.addPositionalArgument(QStringLiteral("asset"), QStringLiteral("show, export: the asset's id"));
+    p.addOption({QStringLiteral("database"),
+                 QStringLiteral("The test history: sqlite, sqlite:/path/file.sqlite or "
+                                "postgresql://user@host:port/dbname (default: HistoryDatabase of the settings "
+                                "file, else the SQLite file in the user's data folder)."),
+                 QStringLiteral("SETTING")});
+    p.addOption({QStringLiteral("format"),
+                 QStringLiteral("show: table (default), csv or jsonl; export: csv (default; UTF-8, \",\"), "
+                                "spreadsheet (Windows-1252, \";\") or jsonl."),
+                 QStringLiteral("FORMAT")});
+    p.addOption({{QStringLiteral("o"), QStringLiteral("output")},
+                 QStringLiteral("export: write FILE (whole or not at all) instead of standard output."),
+                 QStringLiteral("FILE")});
+    if (!ParseCommand(p, rest, g)) {
+        Print(Help(p,
+                   QStringLiteral("krx738-cli history list [--database SETTING]\n"
+                                  "       krx738-cli history show ASSET [--format table|csv|jsonl]\n"
+                                  "       krx738-cli history export ASSET [--format csv|spreadsheet|jsonl] "
+                                  "[--output FILE]\n"
+                                  "       krx738-cli history send"),
+                   QStringLiteral("The test history: the assets, the tests filed under each (measure --asset), "
+                                  "and the outbox\nof tests that waited for the database. The outbox is also "
+                                  "sent at every successful open."),
+                   QStringLiteral("Export fields: asset_id, asset_name, test_id, kind, time, voltage_v, duration_s, "
+                                  "temperature_c,\nhumidity_pct, r15_ohm, r30_ohm, r60_ohm, r600_ohm, dar, pi, "
+                                  "r60_40c_ohm, r600_40c_ohm,\ncorrection_temperature_c, dar_verdict, pi_verdict, "
+                                  "verdict_source, bd_voltage_v, bd_before_mohm,\nbd_after_mohm, bd_off_mohm, "
+                                  "bd_cycle_s, bd_timer_off_s, operator, meter_serial, meter_software,\ncomment.\n\n")));
+        return {};
+    }
+    const QStringList pos = p.positionalArguments();
+    if (pos.isEmpty())
+        throw UsageError{QStringLiteral("history: give list, show ASSET, export ASSET or send")};
+    auto args = std::make_shared<HistoryArgs>();
+    args->database = ParseDatabase(p);
+    const QString action = pos[0];
+    const bool withAsset = action == QLatin1String("show") || action == QLatin1String("export");
+    if (!withAsset && action != QLatin1String("list") && action != QLatin1String("send"))
+        throw UsageError{QStringLiteral("history: '%1' is not allowed; choose list, show, export or send").arg(action)};
+    if (withAsset && (pos.size() < 2 || pos[1].isEmpty()))
+        throw UsageError{QStringLiteral("history %1: give the asset's id").arg(action)};
+    NoPositional(p, withAsset ? 2 : 1);
+    if (withAsset)
+        args->asset = pos[1];
+    const bool show = action == QLatin1String("show");
+    if (p.isSet(QStringLiteral("format"))) {
+        if (!withAsset)
+            throw UsageError{QStringLiteral("--format belongs to history show and export")};
+        args->format = ParseHistoryFormat(p.value(QStringLiteral("format")), show);
+    } else if (!show) {
+        args->format = HistoryArgs::Format::Csv;
+    }
+    if (p.isSet(QStringLiteral("output"))) {
+        if (action != QLatin1String("export"))
+            throw UsageError{QStringLiteral("--output belongs to history export")};
+        args->file = p.value(QStringLiteral("output"));
+        if (args->file.isEmpty())
+            throw UsageError{QStringLiteral("--output: give a file name")};
+    }
+    if (action == QLatin1String("list"))
+        return [args] { return HistoryListCommand(*args); };
+    if (action == QLatin1String("send"))
+        return [args] { return HistorySendCommand(*args); };
+    if (show)
+        return [args] { return HistoryShowCommand(*args); };
+    return [args] { return HistoryExportCommand(*args); };
+}
+
 int Dispatch(const QString& command, const QStringList& rest, Globals& g)
 {
     QCommandLineParser p;
@@ -431,8 +630,10 @@ int Dispatch(const QString& command, const QStringList& rest, Globals& g)
         run = ParseMemory(p, rest, g);
     else if (command == QLatin1String("setup"))
         run = ParseSetup(p, rest, g);
+    else if (command == QLatin1String("history"))
+        run = ParseHistory(p, rest, g);
     else
-        throw UsageError{QStringLiteral("'%1' is not a command; choose list, info, measure, memory or setup")
+        throw UsageError{QStringLiteral("'%1' is not a command; choose list, info, measure, memory, setup or history")
                              .arg(command)};
     if (!run)
         return kDone;  // the command's help was printed
@@ -457,7 +658,7 @@ int main(int argc, char** argv)
                                            "License GPL-3.0-or-later <https://gnu.org/licenses/gpl.html>\n");
     QCommandLineParser top;
     AddGlobals(top);
-    top.addPositionalArgument(QStringLiteral("command"), QStringLiteral("list, info, measure, memory or setup"));
+    top.addPositionalArgument(QStringLiteral("command"), QStringLiteral("list, info, measure, memory, setup or history"));
     top.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsPositionalArguments);
     const QString topHelp = [&] {
         return Help(top, QStringLiteral("krx738-cli [global options] COMMAND [options]"),

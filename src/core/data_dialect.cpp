@@ -219,6 +219,17 @@ LineWriter::~LineWriter()
         ::close(fd_);
 }
 
+void LineWriter::Close()
+{
+    if (owned_ && fd_ >= 0)
+        ::close(fd_);
+    fd_ = -1;
+    owned_ = false;
+    error_.clear();
+    errno_ = 0;
+    lines_ = 0;
+}
+
 void LineWriter::UseStdout()
 {
     fd_ = STDOUT_FILENO;
@@ -227,10 +238,21 @@ void LineWriter::UseStdout()
 
 bool LineWriter::Create(const QString& fileName)
 {
+    return Open(fileName, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC);
+}
+
+bool LineWriter::CreateNew(const QString& fileName)
+{
+    return Open(fileName, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC);
+}
+
+bool LineWriter::Open(const QString& fileName, int flags)
+{
     const QByteArray path = QFile::encodeName(fileName);
-    fd_ = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    fd_ = ::open(path.constData(), flags, 0666);
     if (fd_ < 0) {
-        error_ = QString::fromLocal8Bit(std::strerror(errno));
+        errno_ = errno;
+        error_ = QString::fromLocal8Bit(std::strerror(errno_));
         return false;
     }
     owned_ = true;
@@ -250,6 +272,7 @@ bool LineWriter::Write(const QByteArray& line)
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0) {
+            errno_ = n < 0 ? errno : ENOSPC;
             error_ = n < 0 ? QString::fromLocal8Bit(std::strerror(errno)) : QStringLiteral("nothing was written");
             if (before >= 0 && left < line.size() && ::ftruncate(fd_, before) == 0)
                 ::lseek(fd_, before, SEEK_SET);

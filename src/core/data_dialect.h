@@ -59,19 +59,27 @@ public:
     LineWriter(const LineWriter&) = delete;
     LineWriter& operator=(const LineWriter&) = delete;
 
+    // Closes a file of its own and forgets any failure: the writer can be used again.
+    void Close();
     // Standard output (not closed at the end).
     void UseStdout();
     // Creates or empties the file. False with Error() set when it cannot be written.
     bool Create(const QString& fileName);
+    // Creates the file only when there is none of that name; an existing one gives EEXIST.
+    bool CreateNew(const QString& fileName);
     bool Write(const QByteArray& line);
     bool Failed() const { return !error_.isEmpty(); }
     QString Error() const { return error_; }
+    int ErrorNumber() const { return errno_; }  // of the first failure, 0 without one
     qint64 LinesWritten() const { return lines_; }
 
 private:
     int fd_ = -1;
     bool owned_ = false;
+    bool Open(const QString& fileName, int flags);
+
     QString error_;
+    int errno_ = 0;
     qint64 lines_ = 0;
 };
 

@@ -143,8 +143,7 @@ QString Reason(const Connection& c, const QSqlError& e)
         return QStringLiteral("the server's disk is full");
     if (native == QLatin1String("42501"))
         return QStringLiteral("this user may not write to it");
-    QString text = e.text().trimmed();
-    text.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    const QString text = e.text().simplified();
     return text.isEmpty() ? QStringLiteral("unknown database error") : text;
 }
 

@@ -87,7 +87,8 @@ std::optional<TestKind> KindFromName(const QString& name)
 
 QString DefaultDataFolder()
 {
-    return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    // The window program's data folder, also for krx738-cli: both file into one history.
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/krx738");
 }
 
 QString ConnectionSetting()

@@ -129,7 +129,8 @@ struct Connection {
 // False with a message naming the value when the setting is neither form above. `dataFolder`
 // is where the default SQLite file lives.
 bool ParseConnection(const QString& setting, const QString& dataFolder, Connection& out, QString* error);
-// The user's data folder (QStandardPaths::AppDataLocation).
+// The user's data folder of the window program (GenericDataLocation + "/krx738", which is its
+// AppDataLocation), for the command-line tool as well.
 QString DefaultDataFolder();
 // The HistoryDatabase value of the settings file, or empty.
 QString ConnectionSetting();

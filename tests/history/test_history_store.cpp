@@ -465,24 +465,21 @@ TEST_P(Store, KillDuringATransactionLeavesNoHalfTest)
     }
     if (!caught)
         child.kill();
-    ASSERT_TRUE(child.waitForFinished(10000));
+    ASSERT_TRUE(child.state() == QProcess::NotRunning || child.waitForFinished(10000));
     ASSERT_TRUE(caught) << "never saw the other program inside a transaction: " << child.readAllStandardError().toStdString();
     const int printed = seenFiled + static_cast<int>(child.readAllStandardOutput().count("filed"));
     raw_.close();
 
     HistoryStore s;
-    const QDeadlineTimer gone(10000);
     ASSERT_TRUE(s.Open(setting_, folder_)) << s.Error().toStdString();
     const auto tests = s.TestsOf(QStringLiteral("K"));
     // Committed but killed before it could say so: one more than printed at most.
     EXPECT_GE(static_cast<int>(tests.size()), printed);
     EXPECT_LE(static_cast<int>(tests.size()), printed + 1);
     for (const TestRecord& t : tests) {
-        int skipped = -1;
         const auto full = s.Test(t.id);
         ASSERT_TRUE(full);
         EXPECT_EQ(full->readings.size(), static_cast<size_t>(kReadings));
-        (void)skipped;
     }
     // And the database takes the next test.
     EXPECT_EQ(s.FileTest(FullTest(QStringLiteral("K"), 1)).status, FileResult::Filed);

@@ -1,0 +1,58 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+// krx738-cli history list|show|export|send, and filing a finished measurement under an asset.
+
+#include "cli/console.h"
+#include "core/insulation.h"
+#include "history/history_store.h"
+
+#include <QString>
+
+#include <optional>
+
+namespace krx::cli {
+
+struct HistoryArgs {
+    QString database;  // --database; empty: the settings file's HistoryDatabase
+    QString asset;
+    enum class Format { Table, Csv, Jsonl, Spreadsheet } format = Format::Table;
+    QString file;  // export --output; empty: standard output
+};
+
+int HistoryListCommand(const HistoryArgs& args);
+int HistoryShowCommand(const HistoryArgs& args);
+int HistoryExportCommand(const HistoryArgs& args);
+int HistorySendCommand(const HistoryArgs& args);
+
+// The measurement to file: asset, its words and the options the figures are taken with.
+struct FilingArgs {
+    QString database;
+    QString asset;
+    QString comment;
+    QString operatorName;
+    std::optional<InsulationClass> insulationClass;  // else the asset's, else no PI verdict
+    DarTimes darTimes = DarTimes::From30To60;
+};
+
+// Opened before the meter is touched, so that a setting that names no database is a usage error
+// and a database that cannot be used is said at once, while the measurement still goes ahead.
+class MeasurementFiler {
+public:
+    // False with the message said when the setting is not a connection at all.
+    bool Open(const FilingArgs& args);
+    // The finished measurement as a test, with the core's figures. The exit status: kDone when
+    // filed, kHistoryError when kept in the outbox or lost (the message says which).
+    int File(const std::vector<DataRecord>& readings, bool timerMode, const QString& meterSerial,
+             const QString& meterSoftware);
+
+private:
+    FilingArgs args_;
+    history::HistoryStore store_;
+};
+
+// The test a finished measurement makes: the figures, verdicts and the values corrected to 40 °C
+// from the core, over the mean temperature of the figures' span.
+history::TestRecord TestFromMeasurement(const QString& assetId, const std::vector<DataRecord>& readings,
+                                        bool timerMode, std::optional<InsulationClass> cls, DarTimes darTimes);
+
+}  // namespace krx::cli

@@ -1,0 +1,207 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "core/insulation.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace krx {
+
+namespace {
+
+constexpr double kPiSpan = 600.0;
+
+bool Usable(const DataRecord& r)
+{
+    return r.range == RangeState::InRange && r.resistanceOhm > 0.0 && std::isfinite(r.resistanceOhm);
+}
+
+std::optional<size_t> Origin(const std::vector<DataRecord>& readings)
+{
+    for (size_t i = 0; i < readings.size(); ++i)
+        if (readings[i].stable)
+            return i;
+    return std::nullopt;
+}
+
+std::optional<double> Ratio(const std::optional<double>& top, const std::optional<double>& bottom)
+{
+    if (!top || !bottom || *bottom <= 0.0)
+        return std::nullopt;
+    return *top / *bottom;
+}
+
+QString Number(double v)
+{
+    return QString::number(v, 'f', v < 10.0 ? 2 : 1);
+}
+
+}  // namespace
+
+std::optional<double> ResistanceAt(const std::vector<DataRecord>& readings, size_t origin, double seconds)
+{
+    if (origin >= readings.size())
+        return std::nullopt;
+    const double t = readings[origin].elapsedSeconds + seconds;
+    const auto begin = readings.begin() + static_cast<std::ptrdiff_t>(origin);
+    // The first reading at or after t; none yet means the time has not been reached.
+    const auto after = std::lower_bound(begin, readings.end(), t,
+                                        [](const DataRecord& r, double v) { return r.elapsedSeconds < v; });
+    if (after == readings.end())
+        return std::nullopt;
+    if (after->elapsedSeconds == t || after == begin)
+        return Usable(*after) ? std::optional<double>(after->resistanceOhm) : std::nullopt;
+    const DataRecord& a = *(after - 1);
+    const DataRecord& b = *after;
+    if (!Usable(a) || !Usable(b))
+        return std::nullopt;
+    const double span = b.elapsedSeconds - a.elapsedSeconds;
+    const double f = span > 0.0 ? (t - a.elapsedSeconds) / span : 0.0;
+    const double la = std::log(a.resistanceOhm);
+    return std::exp(la + (std::log(b.resistanceOhm) - la) * f);
+}
+
+InsulationFigures ComputeFigures(const std::vector<DataRecord>& readings, DarTimes darTimes)
+{
+    InsulationFigures f;
+    const std::optional<size_t> origin = Origin(readings);
+    if (!origin)
+        return f;
+    const double t0 = readings[*origin].elapsedSeconds;
+    f.originElapsed = t0;
+    f.secondsSinceOrigin = readings.back().elapsedSeconds - t0;
+    f.r15 = ResistanceAt(readings, *origin, 15.0);
+    f.r30 = ResistanceAt(readings, *origin, 30.0);
+    f.r60 = ResistanceAt(readings, *origin, 60.0);
+    f.r600 = ResistanceAt(readings, *origin, kPiSpan);
+    f.dar = Ratio(f.r60, darTimes == DarTimes::From15To60 ? f.r15 : f.r30);
+    f.pi = Ratio(f.r600, f.r60);
+
+    double sum = 0.0;
+    int n = 0;
+    for (size_t i = *origin; i < readings.size() && readings[i].elapsedSeconds - t0 <= kPiSpan; ++i) {
+        sum += readings[i].temperature;
+        ++n;
+    }
+    f.meanTemperature = sum / n;
+    return f;
+}
+
+double CorrectedResistance(double ohm, double temperatureC, double baseC)
+{
+    return ohm * std::pow(0.5, (baseC - temperatureC) / 10.0);
+}
+
+double MinimumPi(InsulationClass cls)
+{
+    return cls == InsulationClass::A ? 1.5 : 2.0;
+}
+
+FigureVerdict DarVerdict(std::optional<double> dar)
+{
+    if (!dar)
+        return {Verdict::NotEnoughData, NotEnoughDataText(), QString()};
+    const double d = *dar;
+    if (d < 1.0)
+        return {Verdict::Poor, QStringLiteral("poor"), DarSourceText()};
+    if (d < 1.25)
+        return {Verdict::Questionable, QStringLiteral("questionable"), DarSourceText()};
+    if (d <= 1.6)
+        return {Verdict::Good, QStringLiteral("good"), DarSourceText()};
+    return {Verdict::Excellent, QStringLiteral("excellent"), DarSourceText()};
+}
+
+FigureVerdict PiVerdict(std::optional<double> pi, InsulationClass cls)
+{
+    if (!pi)
+        return {Verdict::NotEnoughData, NotEnoughDataText(), QString()};
+    const double min = MinimumPi(cls);
+    const QString which = QStringLiteral("%1 (class %2)").arg(Number(min), ClassName(cls));
+    if (*pi >= min)
+        return {Verdict::MeetsMinimum, QStringLiteral("meets the minimum of %1").arg(which), PiSourceText()};
+    return {Verdict::BelowMinimum, QStringLiteral("below the minimum of %1").arg(which), PiSourceText()};
+}
+
+QString NotEnoughDataText()
+{
+    return QStringLiteral("not enough data");
+}
+
+QString DarSourceText()
+{
+    return QStringLiteral("maker guidance (< 1.0 poor, 1.0-1.25 questionable, 1.25-1.6 good, > 1.6 excellent)");
+}
+
+QString PiSourceText()
+{
+    return QStringLiteral("IEEE 43-2013 (minimum 1.5 for class A, 2.0 for classes B, F and H)");
+}
+
+QString ClassName(InsulationClass cls)
+{
+    switch (cls) {
+    case InsulationClass::A: return QStringLiteral("A");
+    case InsulationClass::B: return QStringLiteral("B");
+    case InsulationClass::F: return QStringLiteral("F");
+    case InsulationClass::H: break;
+    }
+    return QStringLiteral("H");
+}
+
+QString DarTimesName(DarTimes t)
+{
+    return t == DarTimes::From15To60 ? QStringLiteral("15-60") : QStringLiteral("30-60");
+}
+
+bool ParseClass(const QString& text, InsulationClass& cls)
+{
+    for (const InsulationClass c : {InsulationClass::A, InsulationClass::B, InsulationClass::F, InsulationClass::H})
+        if (text == ClassName(c)) {
+            cls = c;
+            return true;
+        }
+    return false;
+}
+
+bool ParseDarTimes(const QString& text, DarTimes& t)
+{
+    for (const DarTimes d : {DarTimes::From30To60, DarTimes::From15To60})
+        if (text == DarTimesName(d)) {
+            t = d;
+            return true;
+        }
+    return false;
+}
+
+void ReadingSeries::Clear()
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    records_.clear();
+}
+
+void ReadingSeries::Append(const DataRecord& record)
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    records_.push_back(record);
+}
+
+size_t ReadingSeries::Size() const
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    return records_.size();
+}
+
+std::vector<DataRecord> ReadingSeries::Since(size_t from) const
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (from >= records_.size())
+        return {};
+    return {records_.begin() + static_cast<std::ptrdiff_t>(from), records_.end()};
+}
+
+InsulationFigures ReadingSeries::Figures(DarTimes darTimes) const
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    return ComputeFigures(records_, darTimes);
+}
+
+}  // namespace krx
