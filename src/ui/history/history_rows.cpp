@@ -2,6 +2,7 @@
 #include "ui/history/history_rows.h"
 
 #include "common/localetext.h"
+#include "core/insulation.h"
 
 #include <cmath>
 
@@ -82,8 +83,7 @@ std::optional<double> R60At40(const TestRecord& test)
     const auto from = test.correctionTemperature ? test.correctionTemperature : test.temperature;
     if (!test.r60 || !from || !std::isfinite(*test.r60) || !std::isfinite(*from))
         return std::nullopt;
-    // IEEE 43-2013: the resistance halves for every 10 °C the winding is warmer.
-    return *test.r60 * std::pow(0.5, (40.0 - *from) / 10.0);
+    return CorrectedResistance(*test.r60, *from, kBase40C);
 }
 
 AssetHistory MakeAssetHistory(const history::Asset& asset, std::vector<TestRecord> tests)
