@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Renders the history view and the filing dialog over a store seeded with simulated years of tests,
-// and writes the history report beside them: krx738_history_screenshots OUTPUT_FOLDER.
+// and the page of its history report: krx738_history_screenshots OUTPUT_FOLDER.
 
 #include "common/dialogs.h"
 #include "history/history_store.h"
@@ -11,6 +11,8 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QImage>
+#include <QPainter>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTimeZone>
@@ -142,10 +144,21 @@ int main(int argc, char** argv)
     dialog.show();
     Save(&dialog, folder, QStringLiteral("file_test"));
 
-    QString error;
-    const QString report = folder + QStringLiteral("/history_report.pdf");
-    if (!history_view::WriteHistoryReport(report, window.Shown(), &error)) {
-        std::fprintf(stderr, "cannot write %s: %s\n", qPrintable(report), qPrintable(error));
+    // The report's page as the PDF holds it, drawn at 100 dpi.
+    const double dpi = 100;
+    QImage page(qRound(210 / 25.4 * dpi), qRound(297 / 25.4 * dpi), QImage::Format_RGB32);
+    page.setDotsPerMeterX(qRound(dpi / 0.0254));
+    page.setDotsPerMeterY(qRound(dpi / 0.0254));
+    page.fill(Qt::white);
+    {
+        QPainter painter(&page);
+        const double margin = 15 / 25.4 * dpi;
+        history_view::PaintHistoryReport(painter, QRectF(page.rect()).adjusted(margin, margin, -margin, -margin), dpi,
+                                         window.Shown());
+    }
+    const QString report = folder + QStringLiteral("/history_report.png");
+    if (!page.save(report)) {
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(report));
         ++g_failures;
     } else {
         std::printf("%s\n", qPrintable(report));

@@ -22,9 +22,10 @@ constexpr int kResolution = 300;  // dots per inch of the PDF's coordinates
 struct Page {
     QPainter& painter;
     QRectF area;  // inside the margins
+    double dpi;
     double y = 0;
 
-    double Mm(double mm) const { return mm * kResolution / 25.4; }
+    double Mm(double mm) const { return mm * dpi / 25.4; }
 
     void Text(const QString& text, double points, bool bold = false, const QColor& color = Qt::black)
     {
@@ -132,6 +133,22 @@ void DrawTable(Page& page, const AssetHistory& h)
 
 }  // namespace
 
+void PaintHistoryReport(QPainter& painter, const QRectF& area, double dpi, const AssetHistory& history)
+{
+    painter.setRenderHint(QPainter::Antialiasing);
+    Page page{painter, area, dpi, area.top()};
+    page.Text(QStringLiteral("Insulation history"), 16, true);
+    page.Text(AssetLine(history.asset), 11);
+    page.Text(Summary(history) + QStringLiteral(". Made ") +
+                  QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm")) + QLatin1Char('.'),
+              9, false, QColor(0x44, 0x44, 0x44));
+    DrawTrend(page, history);
+    page.Text(MarkRuleText(), 8, false, QColor(0xc6, 0x28, 0x28));
+    DrawTable(page, history);
+    page.y += page.Mm(2);
+    page.Text(Sources(history), 8, false, QColor(0x44, 0x44, 0x44));
+}
+
 bool WriteHistoryReport(const QString& fileName, const AssetHistory& history, QString* error)
 {
     QSaveFile file(fileName);
@@ -152,18 +169,7 @@ bool WriteHistoryReport(const QString& fileName, const AssetHistory& history, QS
             file.cancelWriting();
             return false;
         }
-        painter.setRenderHint(QPainter::Antialiasing);
-        Page page{painter, QRectF(painter.viewport())};
-        page.Text(QStringLiteral("Insulation history"), 16, true);
-        page.Text(AssetLine(history.asset), 11);
-        page.Text(Summary(history) + QStringLiteral(". Made ") +
-                      QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm")) + QLatin1Char('.'),
-                  9, false, QColor(0x44, 0x44, 0x44));
-        DrawTrend(page, history);
-        page.Text(MarkRuleText(), 8, false, QColor(0xc6, 0x28, 0x28));
-        DrawTable(page, history);
-        page.y += page.Mm(2);
-        page.Text(Sources(history), 8, false, QColor(0x44, 0x44, 0x44));
+        PaintHistoryReport(painter, QRectF(painter.viewport()), kResolution, history);
         painter.end();
     }
     if (!file.commit()) {
