@@ -111,6 +111,29 @@ void Seed(history::HistoryStore& store)
     File(store, Quarterly(QStringLiteral("T-3"), 3, 5000, 22));
 }
 
+// The report's page as the PDF holds it, drawn at 100 dpi.
+void SaveReportPage(const history_view::AssetHistory& history, const QString& folder)
+{
+    const double dpi = 100;
+    QImage page(qRound(210 / 25.4 * dpi), qRound(297 / 25.4 * dpi), QImage::Format_RGB32);
+    page.setDotsPerMeterX(qRound(dpi / 0.0254));
+    page.setDotsPerMeterY(qRound(dpi / 0.0254));
+    page.fill(Qt::white);
+    {
+        QPainter painter(&page);
+        const double margin = 15 / 25.4 * dpi;
+        history_view::PaintHistoryReport(painter, QRectF(page.rect()).adjusted(margin, margin, -margin, -margin), dpi,
+                                         history);
+    }
+    const QString path = folder + QStringLiteral("/history_report.png");
+    if (!page.save(path)) {
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+        ++g_failures;
+        return;
+    }
+    std::printf("%s\n", qPrintable(path));
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -144,25 +167,7 @@ int main(int argc, char** argv)
     dialog.show();
     Save(&dialog, folder, QStringLiteral("file_test"));
 
-    // The report's page as the PDF holds it, drawn at 100 dpi.
-    const double dpi = 100;
-    QImage page(qRound(210 / 25.4 * dpi), qRound(297 / 25.4 * dpi), QImage::Format_RGB32);
-    page.setDotsPerMeterX(qRound(dpi / 0.0254));
-    page.setDotsPerMeterY(qRound(dpi / 0.0254));
-    page.fill(Qt::white);
-    {
-        QPainter painter(&page);
-        const double margin = 15 / 25.4 * dpi;
-        history_view::PaintHistoryReport(painter, QRectF(page.rect()).adjusted(margin, margin, -margin, -margin), dpi,
-                                         window.Shown());
-    }
-    const QString report = folder + QStringLiteral("/history_report.png");
-    if (!page.save(report)) {
-        std::fprintf(stderr, "cannot write %s\n", qPrintable(report));
-        ++g_failures;
-    } else {
-        std::printf("%s\n", qPrintable(report));
-    }
+    SaveReportPage(window.Shown(), folder);
 
     // A database that cannot be opened: the view says so and offers nothing to export.
     QTemporaryDir blocked;

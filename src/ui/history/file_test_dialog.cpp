@@ -36,6 +36,16 @@ QString TestLine(const history::TestRecord& test)
     return parts.join(QStringLiteral(", "));
 }
 
+QString TestsLine(const std::vector<history::TestRecord>& tests)
+{
+    if (tests.size() == 1)
+        return TestLine(tests.front());
+    return QStringLiteral("%1 tests, %2 to %3")
+        .arg(tests.size())
+        .arg(tests.empty() ? QString() : tests.front().time.toString(QStringLiteral("yyyy-MM-dd HH:mm")),
+             tests.empty() ? QString() : tests.back().time.toString(QStringLiteral("yyyy-MM-dd HH:mm")));
+}
+
 QLineEdit* Edit(const QString& name, const QString& text)
 {
     auto* edit = new QLineEdit(text);
@@ -55,9 +65,9 @@ void ForgetLastFiled()
     g_last = {};
 }
 
-FileTestDialog::FileTestDialog(history::HistoryStore& store, Dialogs& dialogs, history::TestRecord test,
-                               QWidget* parent)
-    : QDialog(parent), store_(store), dialogs_(dialogs), test_(std::move(test))
+FileTestDialog::FileTestDialog(history::HistoryStore& store, Dialogs& dialogs,
+                               std::vector<history::TestRecord> tests, QWidget* parent)
+    : QDialog(parent), store_(store), dialogs_(dialogs), tests_(std::move(tests))
 {
     setObjectName(QStringLiteral("FileTestDialog"));
     setWindowTitle(kTitle);
@@ -65,12 +75,18 @@ FileTestDialog::FileTestDialog(history::HistoryStore& store, Dialogs& dialogs, h
         for (auto& summary : store_.Assets())
             known_.push_back(std::move(summary.asset));
     }
-    BuildControls(test_);
+    BuildControls();
 }
 
-void FileTestDialog::BuildControls(const history::TestRecord& test)
+FileTestDialog::FileTestDialog(history::HistoryStore& store, Dialogs& dialogs, history::TestRecord test,
+                               QWidget* parent)
+    : FileTestDialog(store, dialogs, std::vector<history::TestRecord>{std::move(test)}, parent)
 {
-    auto* what = new QLabel(TestLine(test));
+}
+
+void FileTestDialog::BuildControls()
+{
+    auto* what = new QLabel(TestsLine(tests_));
     what->setObjectName(QStringLiteral("testSummary"));
     what->setTextFormat(Qt::PlainText);
     warning_ = new QLabel;
@@ -84,7 +100,29 @@ void FileTestDialog::BuildControls(const history::TestRecord& test)
                                          "computer and sent when the database can be opened.")
                               .arg(Sentence(store_.Error())));
     }
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Cancel);
+    QPushButton* file = buttons->addButton(QStringLiteral("File"), QDialogButtonBox::AcceptRole);
+    file->setObjectName(QStringLiteral("fileButton"));
+    file->setDefault(true);
+    connect(buttons, &QDialogButtonBox::accepted, this, &FileTestDialog::Submit);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(what);
+    layout->addWidget(warning_);
+    layout->addLayout(BuildForm());
+    layout->addWidget(buttons);
+
+    connect(assetId_, &QComboBox::currentTextChanged, this, &FileTestDialog::AssetChosen);
+    const QString given = tests_.empty() ? QString() : tests_.front().assetId;
+    const QString offered = given.isEmpty() ? g_last.asset.id : given;
+    assetId_->setEditText(offered);
+    AssetChosen(offered);
+}
+
+QLayout* FileTestDialog::BuildForm()
+{
+    const history::TestRecord first = tests_.empty() ? history::TestRecord{} : tests_.front();
     assetId_ = new QComboBox;
     assetId_->setObjectName(QStringLiteral("assetId"));
     assetId_->setEditable(true);
@@ -105,9 +143,10 @@ void FileTestDialog::BuildControls(const history::TestRecord& test)
     class_->setObjectName(QStringLiteral("insulationClass"));
     class_->addItems({QString(), QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("F"), QStringLiteral("H")});
     class_->setToolTip(QStringLiteral("For the PI verdict: IEEE 43-2013 asks 1.5 for class A, 2.0 for B, F and H"));
-    operator_ = Edit(QStringLiteral("operatorName"), test.operatorName.isEmpty() ? g_last.operatorName
-                                                                                 : test.operatorName);
-    comment_ = Edit(QStringLiteral("comment"), test.comment);
+    operator_ = Edit(QStringLiteral("operatorName"), first.operatorName.isEmpty() ? g_last.operatorName
+                                                                                  : first.operatorName);
+    // Records of a read-out keep their own comments unless one is typed for all of them.
+    comment_ = Edit(QStringLiteral("comment"), tests_.size() == 1 ? first.comment : QString());
 
     auto* form = new QFormLayout;
     form->addRow(QStringLiteral("Asset id:"), assetId_);
@@ -117,24 +156,7 @@ void FileTestDialog::BuildControls(const history::TestRecord& test)
     form->addRow(QStringLiteral("Insulation class:"), class_);
     form->addRow(QStringLiteral("Operator:"), operator_);
     form->addRow(QStringLiteral("Comment:"), comment_);
-
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Cancel);
-    QPushButton* file = buttons->addButton(QStringLiteral("File"), QDialogButtonBox::AcceptRole);
-    file->setObjectName(QStringLiteral("fileButton"));
-    file->setDefault(true);
-    connect(buttons, &QDialogButtonBox::accepted, this, &FileTestDialog::Submit);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(what);
-    layout->addWidget(warning_);
-    layout->addLayout(form);
-    layout->addWidget(buttons);
-
-    connect(assetId_, &QComboBox::currentTextChanged, this, &FileTestDialog::AssetChosen);
-    const QString offered = test.assetId.isEmpty() ? g_last.asset.id : test.assetId;
-    assetId_->setEditText(offered);
-    AssetChosen(offered);
+    return form;
 }
 
 // An asset filed before brings its details along; typing on from there to a new id takes them
@@ -166,10 +188,14 @@ bool FileTestDialog::Submit()
                          Icon::Warning);
         return false;
     }
+    if (tests_.empty()) {
+        reject();
+        return false;
+    }
     const history::Asset asset{id, name_->text(), location_->text(), kind_->currentText(), class_->currentText()};
-    QString assetNote;
     const bool details = !asset.name.isEmpty() || !asset.location.isEmpty() || !asset.kind.isEmpty() ||
                          !asset.insulationClass.isEmpty();
+    QString assetNote;
     if (store_.IsOpen() && !store_.SaveAsset(asset)) {
         assetNote = QStringLiteral("\n\nThe asset's name, location, kind and class could not be saved: ") +
                     Sentence(store_.Error());
@@ -179,44 +205,79 @@ bool FileTestDialog::Submit()
         assetNote = QStringLiteral("\n\nThe asset's name, location, kind and class are saved with the next test "
                                    "filed under it once the database can be opened.");
     }
-    history::TestRecord test = test_;
-    test.assetId = id;
-    test.operatorName = operator_->text();
-    test.comment = comment_->text();
-    const FileResult result = store_.FileTest(test);
-    result_ = result;
-    switch (result.status) {
-    case FileResult::Filed:
-        dialogs_.Message(QStringLiteral("The test was filed under \"%1\".").arg(id) + assetNote, kTitle, Buttons::Ok,
-                         assetNote.isEmpty() ? Icon::Information : Icon::Warning);
-        break;
-    case FileResult::Duplicate:
-        dialogs_.Message(QStringLiteral("This record was filed before; it was not added again.") + assetNote, kTitle,
-                         Buttons::Ok, Icon::Information);
-        break;
-    case FileResult::KeptInOutbox:
-        dialogs_.Message(QStringLiteral("The database did not take the test: %1 The test is kept on this computer "
-                                        "and will be sent when the database can be opened.")
-                                 .arg(Sentence(result.message)) + assetNote,
-                         kTitle, Buttons::Ok, Icon::Warning);
-        break;
-    case FileResult::Failed:
-        // The dialog stays open with everything typed, to try again or cancel.
-        dialogs_.ShowError(QStringLiteral("The test was not filed: %1").arg(Sentence(result.message)));
-        return false;
+    std::vector<history::FileResult> now;
+    std::vector<history::TestRecord> left;
+    for (history::TestRecord test : tests_) {
+        test.assetId = id;
+        test.operatorName = operator_->text();
+        if (tests_.size() == 1 || !comment_->text().isEmpty())
+            test.comment = comment_->text();
+        now.push_back(store_.FileTest(test));
+        // A retry files only what was not kept, so that nothing goes in twice.
+        if (!now.back().Kept())
+            left.push_back(tests_[now.size() - 1]);
     }
-    g_last = {asset, test.operatorName};
+    results_.insert(results_.end(), now.begin(), now.end());
+    tests_ = std::move(left);
+    Report(id, assetNote, now);
+    if (!tests_.empty())
+        return false;
+    g_last = {asset, operator_->text()};
     accept();
     return true;
 }
 
-std::optional<FileResult> FileTestInteractively(history::HistoryStore& store, Dialogs& dialogs,
-                                                const history::TestRecord& test, QWidget* parent)
+// One box for the whole filing: what went in, what was known, what waits in the outbox, and
+// what was lost.
+void FileTestDialog::Report(const QString& assetId, const QString& assetNote, const std::vector<FileResult>& now)
 {
-    FileTestDialog dialog(store, dialogs, test, parent);
+    int filed = 0, known = 0, kept = 0, failed = 0;
+    QString keptWhy, failedWhy;
+    for (const FileResult& r : now) {
+        filed += r.status == FileResult::Filed;
+        known += r.status == FileResult::Duplicate;
+        if (r.status == FileResult::KeptInOutbox && kept++ == 0)
+            keptWhy = r.message;
+        if (r.status == FileResult::Failed && failed++ == 0)
+            failedWhy = r.message;
+    }
+    const auto tests = [](int n) {
+        return n == 1 ? QStringLiteral("The test") : QStringLiteral("%1 tests").arg(n);
+    };
+    QStringList lines;
+    if (filed > 0)
+        lines << QStringLiteral("%1 %2 filed under \"%3\".").arg(tests(filed), filed == 1 ? QStringLiteral("was") : QStringLiteral("were"), assetId);
+    if (known > 0) {
+        lines << (known == 1 ? QStringLiteral("One record was filed before; it was not added again.")
+                             : QStringLiteral("%1 records were filed before; they were not added again.").arg(known));
+    }
+    if (kept > 0) {
+        lines << QStringLiteral("The database did not take %1: %2 %3 kept on this computer and will be sent when the "
+                                "database can be opened.")
+                     .arg(kept == 1 ? QStringLiteral("the test") : QStringLiteral("%1 tests").arg(kept),
+                          Sentence(keptWhy), kept == 1 ? QStringLiteral("It is") : QStringLiteral("They are"));
+    }
+    if (failed > 0) {
+        // The dialog stays open with everything typed, to try again or cancel.
+        dialogs_.ShowError(QStringLiteral("%1 not filed: %2")
+                               .arg(failed == 1 ? QStringLiteral("The test was")
+                                                : QStringLiteral("%1 tests were").arg(failed),
+                                    Sentence(failedWhy)) +
+                           (lines.isEmpty() ? QString() : QStringLiteral("\n\n") + lines.join(QLatin1Char(' '))));
+        return;
+    }
+    dialogs_.Message(lines.join(QLatin1Char(' ')) + assetNote, kTitle, Buttons::Ok,
+                     kept > 0 || !assetNote.isEmpty() ? Icon::Warning : Icon::Information);
+}
+
+std::optional<std::vector<FileResult>> FileTestsInteractively(history::HistoryStore& store, Dialogs& dialogs,
+                                                              std::vector<history::TestRecord> tests,
+                                                              QWidget* parent)
+{
+    FileTestDialog dialog(store, dialogs, std::move(tests), parent);
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
-    return dialog.Result();
+    return dialog.Results();
 }
 
 }  // namespace krx::history_view

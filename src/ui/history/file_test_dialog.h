@@ -26,25 +26,31 @@ namespace krx::history_view {
 class FileTestDialog : public QDialog {
     Q_OBJECT
 public:
-    // Neither the store nor the dialogs are owned.
+    // Neither the store nor the dialogs are owned. Several tests (the records of a memory
+    // read-out) go under the one asset together.
+    FileTestDialog(history::HistoryStore& store, Dialogs& dialogs, std::vector<history::TestRecord> tests,
+                   QWidget* parent = nullptr);
     FileTestDialog(history::HistoryStore& store, Dialogs& dialogs, history::TestRecord test,
                    QWidget* parent = nullptr);
 
-    // Files the test as the fields say and tells the user how it went; closes the dialog when the
-    // test was kept (filed, known already, or in the outbox). The File button does this.
+    // Files the tests as the fields say and tells the user how it went; closes the dialog when
+    // every test was kept (filed, known already, or in the outbox), else keeps the ones not kept
+    // for another try. The File button does this.
     bool Submit();
-    // The store's answer to the last Submit(), if any.
-    const std::optional<history::FileResult>& Result() const { return result_; }
+    // The store's answers, one per test kept or failed so far.
+    const std::vector<history::FileResult>& Results() const { return results_; }
 
 private:
-    void BuildControls(const history::TestRecord& test);
+    void BuildControls();
+    QLayout* BuildForm();
     void AssetChosen(const QString& id);
+    void Report(const QString& assetId, const QString& assetNote, const std::vector<history::FileResult>& now);
 
     history::HistoryStore& store_;
     Dialogs& dialogs_;
-    history::TestRecord test_;
+    std::vector<history::TestRecord> tests_;  // those still to be filed
     std::vector<history::Asset> known_;
-    std::optional<history::FileResult> result_;
+    std::vector<history::FileResult> results_;
     QString filledFrom_;  // the asset whose details the fields show, if any
 
     QComboBox* assetId_ = nullptr;
@@ -57,9 +63,11 @@ private:
     QLabel* warning_ = nullptr;
 };
 
-// Shows the dialog until the test is kept or the user cancels; nullopt when cancelled.
-std::optional<history::FileResult> FileTestInteractively(history::HistoryStore& store, Dialogs& dialogs,
-                                                         const history::TestRecord& test, QWidget* parent);
+// Shows the dialog until the tests are kept or the user cancels; nullopt when cancelled.
+std::optional<std::vector<history::FileResult>> FileTestsInteractively(history::HistoryStore& store,
+                                                                       Dialogs& dialogs,
+                                                                       std::vector<history::TestRecord> tests,
+                                                                       QWidget* parent);
 
 // The asset and operator offered to the next filing of this session (empty at start).
 struct LastFiling {

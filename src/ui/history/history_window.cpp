@@ -68,59 +68,9 @@ HistoryWindow::HistoryWindow(history::HistoryStore& store, Dialogs& dialogs, QWi
 
 void HistoryWindow::BuildControls()
 {
-    search_ = new QLineEdit;
-    search_->setObjectName(QStringLiteral("assetSearch"));
-    search_->setPlaceholderText(QStringLiteral("Search id, name, location"));
-    search_->setClearButtonEnabled(true);
-    assets_ = new QListWidget;
-    assets_->setObjectName(QStringLiteral("assetList"));
-    auto* left = new QWidget;
-    auto* leftLayout = new QVBoxLayout(left);
-    leftLayout->setContentsMargins(0, 0, 0, 0);
-    leftLayout->addWidget(new QLabel(QStringLiteral("Assets")));
-    leftLayout->addWidget(search_);
-    leftLayout->addWidget(assets_);
-
-    details_ = new QLabel;
-    details_->setObjectName(QStringLiteral("assetDetails"));
-    details_->setTextFormat(Qt::PlainText);
-    details_->setWordWrap(true);
-    QFont bold = details_->font();
-    bold.setBold(true);
-    details_->setFont(bold);
-    table_ = new QTableWidget(0, ColumnCount);
-    table_->setObjectName(QStringLiteral("testTable"));
-    table_->setHorizontalHeaderLabels(ColumnTitles());
-    table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    table_->setSelectionBehavior(QAbstractItemView::SelectRows);
-    table_->verticalHeader()->setVisible(false);
-    table_->verticalHeader()->setDefaultSectionSize(table_->fontMetrics().height() + 8);
-    table_->horizontalHeader()->setStretchLastSection(true);
-    chart_ = new QChartView;
-    chart_->setObjectName(QStringLiteral("trendChart"));
-    chart_->setRenderHint(QPainter::Antialiasing);
-    chart_->setMinimumHeight(260);
-    auto* rule = new QLabel(MarkRuleText());
-    rule->setObjectName(QStringLiteral("markRule"));
-    rule->setStyleSheet(QStringLiteral("color: #c62828"));
-    rule->setWordWrap(true);
-
-    auto* rightSplit = new QSplitter(Qt::Vertical);
-    rightSplit->addWidget(table_);
-    rightSplit->addWidget(chart_);
-    rightSplit->setStretchFactor(0, 1);
-    rightSplit->setStretchFactor(1, 1);
-    rightSplit->setSizes({300, 380});
-    auto* right = new QWidget;
-    auto* rightLayout = new QVBoxLayout(right);
-    rightLayout->setContentsMargins(0, 0, 0, 0);
-    rightLayout->addWidget(details_);
-    rightLayout->addWidget(rightSplit, 1);
-    rightLayout->addWidget(rule);
-
     auto* split = new QSplitter(Qt::Horizontal);
-    split->addWidget(left);
-    split->addWidget(right);
+    split->addWidget(BuildAssetList());
+    split->addWidget(BuildHistoryPane());
     split->setStretchFactor(1, 1);
     split->setSizes({190, 990});
 
@@ -148,14 +98,72 @@ void HistoryWindow::BuildControls()
     layout->addWidget(split, 1);
     layout->addLayout(buttons);
 
-    connect(search_, &QLineEdit::textChanged, this, &HistoryWindow::Filter);
-    connect(assets_, &QListWidget::currentItemChanged, this, [this](QListWidgetItem* item) {
-        ShowAsset(item ? item->data(Qt::UserRole).toString() : QString());
-    });
     connect(exportData_, &QPushButton::clicked, this, [this] { ExportCsv(ExportFormat::Csv); });
     connect(exportSheet_, &QPushButton::clicked, this, [this] { ExportCsv(ExportFormat::Spreadsheet); });
     connect(exportPdf_, &QPushButton::clicked, this, [this] { ExportPdf(); });
     connect(refresh, &QPushButton::clicked, this, &HistoryWindow::Reload);
+}
+
+QWidget* HistoryWindow::BuildAssetList()
+{
+    search_ = new QLineEdit;
+    search_->setObjectName(QStringLiteral("assetSearch"));
+    search_->setPlaceholderText(QStringLiteral("Search id, name, location"));
+    search_->setClearButtonEnabled(true);
+    assets_ = new QListWidget;
+    assets_->setObjectName(QStringLiteral("assetList"));
+    auto* left = new QWidget;
+    auto* layout = new QVBoxLayout(left);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(new QLabel(QStringLiteral("Assets")));
+    layout->addWidget(search_);
+    layout->addWidget(assets_);
+    connect(search_, &QLineEdit::textChanged, this, &HistoryWindow::Filter);
+    connect(assets_, &QListWidget::currentItemChanged, this, [this](QListWidgetItem* item) {
+        ShowAsset(item ? item->data(Qt::UserRole).toString() : QString());
+    });
+    return left;
+}
+
+QWidget* HistoryWindow::BuildHistoryPane()
+{
+    details_ = new QLabel;
+    details_->setObjectName(QStringLiteral("assetDetails"));
+    details_->setTextFormat(Qt::PlainText);
+    details_->setWordWrap(true);
+    QFont bold = details_->font();
+    bold.setBold(true);
+    details_->setFont(bold);
+    table_ = new QTableWidget(0, ColumnCount);
+    table_->setObjectName(QStringLiteral("testTable"));
+    table_->setHorizontalHeaderLabels(ColumnTitles());
+    table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    table_->verticalHeader()->setVisible(false);
+    table_->verticalHeader()->setDefaultSectionSize(table_->fontMetrics().height() + 8);
+    table_->horizontalHeader()->setStretchLastSection(true);
+    chart_ = new QChartView;
+    chart_->setObjectName(QStringLiteral("trendChart"));
+    chart_->setRenderHint(QPainter::Antialiasing);
+    chart_->setMinimumHeight(260);
+    auto* rule = new QLabel(MarkRuleText());
+    rule->setObjectName(QStringLiteral("markRule"));
+    rule->setStyleSheet(QStringLiteral("color: #c62828"));
+    rule->setWordWrap(true);
+
+    auto* split = new QSplitter(Qt::Vertical);
+    split->addWidget(table_);
+    split->addWidget(chart_);
+    split->setStretchFactor(0, 1);
+    split->setStretchFactor(1, 1);
+    split->setSizes({300, 380});
+    auto* pane = new QWidget;
+    auto* layout = new QVBoxLayout(pane);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(details_);
+    layout->addWidget(split, 1);
+    layout->addWidget(rule);
+    return pane;
 }
 
 void HistoryWindow::Reload()

@@ -39,6 +39,8 @@ public:
 
 private:
     void BuildControls();
+    QWidget* BuildAssetList();
+    QWidget* BuildHistoryPane();
     void Filter(const QString& text);
     void ShowAsset(const QString& assetId);
     void FillTable();

@@ -144,6 +144,34 @@ void ShowTips(QXYSeries* series, std::shared_ptr<const std::vector<TrendPoint>> 
     });
 }
 
+bool Drawable(const std::optional<double>& ohm)
+{
+    return ohm && *ohm > 0 && std::isfinite(*ohm);
+}
+
+struct Ranges {
+    double lowOhm = 1e6, highOhm = 1e9;  // an empty plot still shows three decades
+    double ratioHigh = 3.0;
+};
+
+Ranges RangesOf(const std::vector<TrendPoint>& points)
+{
+    Ranges r;
+    bool any = false;
+    for (const TrendPoint& p : points) {
+        if (Drawable(p.r40Ohm)) {
+            r.lowOhm = any ? std::min(r.lowOhm, *p.r40Ohm) : *p.r40Ohm;
+            r.highOhm = any ? std::max(r.highOhm, *p.r40Ohm) : *p.r40Ohm;
+            any = true;
+        }
+        for (const auto& v : {p.pi, p.dar}) {
+            if (v && std::isfinite(*v))
+                r.ratioHigh = std::max(r.ratioHigh, *v);
+        }
+    }
+    return r;
+}
+
 }  // namespace
 
 QString OhmText(double ohm)
@@ -186,21 +214,9 @@ QChart* MakeTrendChart(const std::vector<TrendPoint>& input)
     ratio->setTitleText(QStringLiteral("PI, DAR"));
     ratio->setLabelFormat(QStringLiteral("%.1f"));
 
-    double low = 1e6, high = 1e9, ratioHigh = 3.0;
-    bool anyR = false;
-    for (const TrendPoint& p : *points) {
-        if (p.r40Ohm && *p.r40Ohm > 0 && std::isfinite(*p.r40Ohm)) {
-            low = anyR ? std::min(low, *p.r40Ohm) : *p.r40Ohm;
-            high = anyR ? std::max(high, *p.r40Ohm) : *p.r40Ohm;
-            anyR = true;
-        }
-        for (const auto& v : {p.pi, p.dar}) {
-            if (v && std::isfinite(*v))
-                ratioHigh = std::max(ratioHigh, *v);
-        }
-    }
-    ratio->setRange(0.0, std::ceil(ratioHigh * 1.1));
-    auto* decades = MakeDecadeAxis(low, high);
+    const Ranges ranges = RangesOf(*points);
+    ratio->setRange(0.0, std::ceil(ranges.ratioHigh * 1.1));
+    auto* decades = MakeDecadeAxis(ranges.lowOhm, ranges.highOhm);
     chart->addAxis(time, Qt::AlignBottom);
     chart->addAxis(decades, Qt::AlignLeft);
     chart->addAxis(ratio, Qt::AlignRight);
@@ -213,7 +229,7 @@ QChart* MakeTrendChart(const std::vector<TrendPoint>& input)
     for (const TrendPoint& p : *points) {
         const double x = static_cast<double>(p.when.toMSecsSinceEpoch());
         const bool marked = !p.markReason.isEmpty();
-        if (p.r40Ohm && *p.r40Ohm > 0 && std::isfinite(*p.r40Ohm)) {
+        if (Drawable(p.r40Ohm)) {
             r->append(x, std::log10(*p.r40Ohm));
             if (marked)
                 marksR->append(x, std::log10(*p.r40Ohm));

@@ -83,7 +83,7 @@ private slots:
             f.Edit("operatorName")->setText(QStringLiteral("JD"));
             f.File();
             QCOMPARE(d.result(), int(QDialog::Accepted));
-            QCOMPARE(d.Result()->status, FileResult::Filed);
+            QCOMPARE(d.Results().back().status, FileResult::Filed);
         }
         QCOMPARE(dialogs.Messages(), QStringList{QStringLiteral("File test|The test was filed under \"%1\".").arg(id)});
         QCOMPARE(store.FindAsset(id)->name, QStringLiteral("Cable"));
@@ -103,6 +103,36 @@ private slots:
         QCOMPARE(store.TestsOf(QStringLiteral("T-1")).size(), size_t(0));
     }
 
+    // A memory read-out's records under one asset: one box for all, a record filed before is
+    // recognised, and a comment typed for all replaces the records' own only when given.
+    void memoryRecords()
+    {
+        history::HistoryStore store;
+        QVERIFY(store.Open(QStringLiteral("sqlite:") + dir.filePath(QStringLiteral("m.sqlite")), dir.path()));
+        std::vector<TestRecord> records(3, Finished());
+        for (int i = 0; i < 3; ++i) {
+            records[i].kind = history::TestKind::MemoryOhm;
+            records[i].recordKey = QByteArray::number(i);
+            records[i].comment = QStringLiteral("record %1").arg(i);
+            records[i].time = records[i].time.addDays(i);
+        }
+        records[1].assetId = QStringLiteral("G-1");
+        QCOMPARE(store.FileTest(records[1]).status, FileResult::Filed);
+        test::ScriptedDialogs dialogs;
+        dialogs.echo = false;
+        FileTestDialog d(store, dialogs, records);
+        Form f{d};
+        QCOMPARE(f.Edit("comment")->text(), QString());
+        f.Id()->setEditText(QStringLiteral("G-1"));
+        f.File();
+        QCOMPARE(d.result(), int(QDialog::Accepted));
+        QCOMPARE(dialogs.Messages(), QStringList{QStringLiteral("File test|2 tests were filed under \"G-1\". One record "
+                                                                "was filed before; it was not added again.")});
+        const auto tests = store.TestsOf(QStringLiteral("G-1"));
+        QCOMPARE(tests.size(), size_t(3));
+        QCOMPARE(tests[2].comment, QStringLiteral("record 2"));
+    }
+
     void blankIdAndCancel()
     {
         history::HistoryStore store;
@@ -114,7 +144,7 @@ private slots:
         f.Id()->setEditText(QStringLiteral("  "));
         QVERIFY(!d.Submit());
         QCOMPARE(dialogs.shown.size(), size_t(1));
-        QVERIFY(!d.Result());
+        QVERIFY(d.Results().empty());
         QVERIFY(store.Assets().empty());
 
         // Cancelled while it waits for the user: nothing is filed. The watchdog ends a dialog
@@ -133,7 +163,7 @@ private slots:
                     dialog->done(QDialog::Rejected);
         });
         watchdog.start(5000);
-        QVERIFY(!FileTestInteractively(store, dialogs, Finished(), nullptr));
+        QVERIFY(!FileTestsInteractively(store, dialogs, {Finished()}, nullptr));
         QVERIFY(!bitten);
         QVERIFY(store.Assets().empty());
     }
@@ -152,7 +182,7 @@ private slots:
             QVERIFY(!d.findChild<QLabel*>(QStringLiteral("databaseWarning"))->isHidden());
             f.Id()->setEditText(QStringLiteral("P-2"));
             f.File();
-            QCOMPARE(d.Result()->status, FileResult::KeptInOutbox);
+            QCOMPARE(d.Results().back().status, FileResult::KeptInOutbox);
             QCOMPARE(d.result(), int(QDialog::Accepted));
         }
         QCOMPARE(dialogs.shown.size(), size_t(1));
@@ -173,7 +203,7 @@ private slots:
         Form f{d};
         f.Id()->setEditText(QStringLiteral("P-3"));
         f.File();
-        QCOMPARE(d.Result()->status, FileResult::Failed);
+        QCOMPARE(d.Results().back().status, FileResult::Failed);
         QVERIFY(d.isVisible());
         QCOMPARE(dialogs.shown.size(), size_t(1));
         QCOMPARE(dialogs.shown[0].kind, test::ShownBox::Error);
