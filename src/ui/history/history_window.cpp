@@ -230,6 +230,7 @@ void HistoryWindow::ShowAsset(const QString& assetId)
     history::Asset asset;
     std::vector<history::TestRecord> tests;
     if (!assetId.isEmpty() && store_.IsOpen()) {
+        SetStatus({});
         asset = store_.FindAsset(assetId).value_or(history::Asset{assetId, {}, {}, {}, {}});
         tests = store_.TestsOf(assetId);
         if (tests.empty() && !store_.Error().isEmpty())

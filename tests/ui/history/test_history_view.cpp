@@ -108,6 +108,11 @@ private slots:
         raw.temperature.reset();
         raw.correctionTemperature.reset();
         QVERIFY(!R60At40(raw));
+        // An id never leads an offered file name out of the chosen folder.
+        QCOMPARE(SuggestedFileName(QStringLiteral("../a/b:c"), QStringLiteral("csv")),
+                 QStringLiteral("asset.._a_b_c_history.csv"));
+        QCOMPARE(SuggestedFileName(QStringLiteral("M-7 \"fan\"; 😀"), QStringLiteral("pdf")),
+                 QStringLiteral("M-7 _fan_; 😀_history.pdf"));
     }
 
     void showsTheStore()
