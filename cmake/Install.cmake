@@ -58,7 +58,10 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY "optional")
 # Library packages from the linked libraries; the platform plugins are loaded at run time, so
 # dpkg-shlibdeps cannot see them, and libqt6gui6 only recommends them.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
+# The SQL drivers are plugins as well: the test history needs the SQLite one, a lab's shared
+# history the PostgreSQL one.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, libqt6sql6-sqlite")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "libqt6sql6-psql")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA "${krx_data}/debian/postinst;${krx_data}/debian/postrm")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 include(CPack)

@@ -18,7 +18,9 @@
 #include <QTextStream>
 
 #include <array>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <sys/file.h>
 #include <unistd.h>
 
@@ -178,20 +180,38 @@ DataFormat DataFormatOf(OutputFormat f)
     return f == OutputFormat::Jsonl ? DataFormat::Jsonl : DataFormat::Csv;
 }
 
+CycleOptions OptionsFor(const MeasureArgs& args, const std::optional<MeasuringSetup>& setup)
+{
+    CycleOptions o;
+    o.timerMode = args.timerSeconds.has_value();
+    o.timerSeconds = args.timerSeconds.value_or(0);
+    o.samplingTimeMs = args.intervalMs;
+    o.setup = ChoiceFrom(setup);
+    Apply(o.setup, args.voltage);
+    if (args.calculation)
+        o.setup.calculation = *args.calculation;
+    return o;
+}
+
 // The figures of --test after the records: in the JSON lines stream as its last object, otherwise
-// as text on standard output, or on standard error when the records themselves go there.
-bool PrintFigures(const MeasureArgs& args, RecordSink& sink, const InsulationFigures& f)
+// as text on standard output, or on standard error when the records themselves go there. The
+// reason when they could not be written, else empty.
+QString PrintFigures(const MeasureArgs& args, RecordSink& sink, const InsulationFigures& f)
 {
     if (args.test == MeasureArgs::Test::None)
-        return true;
+        return {};
     if (args.output.format == OutputFormat::Jsonl)
-        return sink.WriteTrailer(FiguresJson(args, f));
+        return sink.WriteTrailer(FiguresJson(args, f)) ? QString() : sink.Error();
     const QByteArray text = FiguresText(args, f).toUtf8();
     std::FILE* to = args.output.file.isEmpty() ? stderr : stdout;
     std::fflush(stdout);
+    errno = 0;
     const bool ok = std::fwrite(text.constData(), 1, static_cast<size_t>(text.size()), to) ==
-                    static_cast<size_t>(text.size());
-    return std::fflush(to) == 0 && ok;
+                        static_cast<size_t>(text.size()) &&
+                    std::fflush(to) == 0;
+    if (ok)
+        return {};
+    return errno ? QString::fromLocal8Bit(std::strerror(errno)) : QStringLiteral("the stream was closed");
 }
 
 // The live readings as records, and the ends that --count, --duration and --test set.
@@ -429,15 +449,7 @@ int MeasureCommand(const MeasureArgs& args)
     if (const int rc = s.Open(); rc != kDone)
         return rc;
 
-    CycleOptions o;
-    o.timerMode = args.timerSeconds.has_value();
-    o.timerSeconds = args.timerSeconds.value_or(0);
-    o.samplingTimeMs = args.intervalMs;
-    o.setup = ChoiceFrom(s.Report().setup);
-    Apply(o.setup, args.voltage);
-    if (args.calculation)
-        o.setup.calculation = *args.calculation;
-
+    const CycleOptions o = OptionsFor(args, s.Report().setup);
     MeasurementCycle* cyclePtr = nullptr;
     ReadingSeries series;
     MeasureListener listener(args, s.Report().identity, sink, s.Runner(), s.Meter(), cyclePtr, series);
@@ -488,7 +500,8 @@ int MeasureCommand(const MeasureArgs& args)
         return kConnectionLost;
     case CycleOutcome::NoStableVoltage:
         if (!interrupted) {
-            PrintFigures(args, sink, series.Figures(args.darTimes));
+            if (const QString e = PrintFigures(args, sink, series.Figures(args.darTimes)); !e.isEmpty())
+                Error(QStringLiteral("cannot write the figures: %1").arg(e));
             s.Release();
             return kNotMeasured;
         }
@@ -501,10 +514,12 @@ int MeasureCommand(const MeasureArgs& args)
                           ? filer.File(series.All(), o.timerMode, s.Report().identity.serialNo.trimmed(),
                                        s.Report().identity.swVersion.trimmed())
                           : kDone;
-    if (!listener.WriteFailed() && !PrintFigures(args, sink, series.Figures(args.darTimes))) {
-        Error(QStringLiteral("cannot write the figures to %1: %2; %3").arg(sink.Name(), sink.Error(), written));
-        s.Release();
-        return kFileError;
+    if (!listener.WriteFailed()) {
+        if (const QString e = PrintFigures(args, sink, series.Figures(args.darTimes)); !e.isEmpty()) {
+            Error(QStringLiteral("cannot write the figures: %1; %2").arg(e, written));
+            s.Release();
+            return kFileError;
+        }
     }
     if (listener.WriteFailed()) {
         Error(QStringLiteral("cannot write %1: %2; the measurement was stopped, %3")

@@ -546,8 +546,7 @@ HistoryArgs::Format ParseHistoryFormat(const QString& f, bool show)
                          .arg(f, show ? QStringLiteral("table, csv or jsonl") : QStringLiteral("csv, spreadsheet or jsonl"))};
 }
 
-// Parses the options of "history"; an empty function when only its help was asked for.
-std::function<int()> ParseHistory(QCommandLineParser& p, const QStringList& rest, Globals& g)
+void AddHistoryOptions(QCommandLineParser& p)
 {
     p.addPositionalArgument(QStringLiteral("action"), QStringLiteral("list, show, export or send"));
     p.addPositionalArgument(QStringLiteral("asset"), QStringLiteral("show, export: the asset's id"));
@@ -563,21 +562,32 @@ std::function<int()> ParseHistory(QCommandLineParser& p, const QStringList& rest
     p.addOption({{QStringLiteral("o"), QStringLiteral("output")},
                  QStringLiteral("export: write FILE (whole or not at all) instead of standard output."),
                  QStringLiteral("FILE")});
+}
+
+void PrintHistoryHelp(const QCommandLineParser& p)
+{
+    Print(Help(p,
+               QStringLiteral("krx738-cli history list [--database SETTING]\n"
+                              "       krx738-cli history show ASSET [--format table|csv|jsonl]\n"
+                              "       krx738-cli history export ASSET [--format csv|spreadsheet|jsonl] "
+                              "[--output FILE]\n"
+                              "       krx738-cli history send"),
+               QStringLiteral("The test history: the assets, the tests filed under each (measure --asset), "
+                              "and the outbox\nof tests that waited for the database. The outbox is also "
+                              "sent at every successful open."),
+               QStringLiteral("Export fields: asset_id, asset_name, test_id, kind, time, voltage_v, duration_s, "
+                              "temperature_c,\nhumidity_pct, r15_ohm, r30_ohm, r60_ohm, r600_ohm, dar, pi, "
+                              "r60_40c_ohm, r600_40c_ohm,\ncorrection_temperature_c, dar_verdict, pi_verdict, "
+                              "verdict_source, bd_voltage_v, bd_before_mohm,\nbd_after_mohm, bd_off_mohm, "
+                              "bd_cycle_s, bd_timer_off_s, operator, meter_serial, meter_software,\ncomment.\n\n")));
+}
+
+// Parses the options of "history"; an empty function when only its help was asked for.
+std::function<int()> ParseHistory(QCommandLineParser& p, const QStringList& rest, Globals& g)
+{
+    AddHistoryOptions(p);
     if (!ParseCommand(p, rest, g)) {
-        Print(Help(p,
-                   QStringLiteral("krx738-cli history list [--database SETTING]\n"
-                                  "       krx738-cli history show ASSET [--format table|csv|jsonl]\n"
-                                  "       krx738-cli history export ASSET [--format csv|spreadsheet|jsonl] "
-                                  "[--output FILE]\n"
-                                  "       krx738-cli history send"),
-                   QStringLiteral("The test history: the assets, the tests filed under each (measure --asset), "
-                                  "and the outbox\nof tests that waited for the database. The outbox is also "
-                                  "sent at every successful open."),
-                   QStringLiteral("Export fields: asset_id, asset_name, test_id, kind, time, voltage_v, duration_s, "
-                                  "temperature_c,\nhumidity_pct, r15_ohm, r30_ohm, r60_ohm, r600_ohm, dar, pi, "
-                                  "r60_40c_ohm, r600_40c_ohm,\ncorrection_temperature_c, dar_verdict, pi_verdict, "
-                                  "verdict_source, bd_voltage_v, bd_before_mohm,\nbd_after_mohm, bd_off_mohm, "
-                                  "bd_cycle_s, bd_timer_off_s, operator, meter_serial, meter_software,\ncomment.\n\n")));
+        PrintHistoryHelp(p);
         return {};
     }
     const QStringList pos = p.positionalArguments();

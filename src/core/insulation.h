@@ -10,7 +10,8 @@
 // log R, as insulation resistance rises roughly exponentially; an over- or underflow reading on
 // either side (or a reading of 0 Ω) gives no value there, as the true resistance is not known.
 // A value appears only once a reading at or after its time has come in, so the figures of a run
-// in progress never extrapolate.
+// in progress never extrapolate. Readings after the origin count whatever their stable flag: a
+// voltage that wavers for one reading does not restart a ten-minute test.
 //
 // The texts shown to users (verdicts, sources, "not enough data") live here only, so that the
 // window, the report and the command line say the same words.

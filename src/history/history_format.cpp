@@ -93,7 +93,13 @@ QString DefaultDataFolder()
 
 QString ConnectionSetting()
 {
-    return CurrentSettingsPlaces().Read(QStringLiteral("HistoryDatabase"), QString()).trimmed();
+    // The window program's settings file last: a lab sets the server once for both programs.
+    SettingsPlaces places = CurrentSettingsPlaces();
+    const QString windows = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+                            QStringLiteral("/krx738/KRX_SETUP.INI");
+    if (!places.readOrder.contains(windows))
+        places.readOrder << windows;
+    return places.Read(QStringLiteral("HistoryDatabase"), QString()).trimmed();
 }
 
 bool ParseConnection(const QString& setting, const QString& dataFolder, Connection& out, QString* error)

@@ -36,6 +36,15 @@ struct HistoryStore::Impl {
         return outbox.get();
     }
 
+    // A server that went away and came back: one new connection, then the caller's fallback.
+    std::optional<qint64> InsertMain(const TestRecord& test, const QString& uid)
+    {
+        auto id = main->Insert(test, uid);
+        if (!id && main->Conn().backend == Connection::Postgres && main->Open(lockWaitMs))
+            id = main->Insert(test, uid);
+        return id;
+    }
+
     // Sets `error` from the database and gives it back as a failure.
     template <typename T>
     T Failed(Db* db, T value = {})
@@ -163,13 +172,15 @@ FileResult HistoryStore::FileTest(const TestRecord& test)
         return r;
     }
     const QString uid = QUuid::createUuid().toString(QUuid::WithoutBraces);
+    // The database may be back since it failed (a server restarted, a lock released): the older
+    // tests of the outbox go first.
+    if (!IsOpen() && d_->main && d_->main->Open(d_->lockWaitMs)) {
+        d_->error.clear();
+        SendOutbox();
+    }
     QString why;
     if (IsOpen()) {
-        auto id = d_->main->Insert(test, uid);
-        // A server that went away and came back: one new connection, then the outbox.
-        if (!id && d_->main->Conn().backend == Connection::Postgres && d_->main->Open(d_->lockWaitMs))
-            id = d_->main->Insert(test, uid);
-        if (id) {
+        if (const auto id = d_->InsertMain(test, uid)) {
             d_->error.clear();
             r.status = *id ? FileResult::Filed : FileResult::Duplicate;
             r.id = *id;
@@ -177,6 +188,8 @@ FileResult HistoryStore::FileTest(const TestRecord& test)
                 r.message = QStringLiteral("This record was filed before; it was not added again.");
             return r;
         }
+        why = d_->main->Error();
+    } else if (d_->main) {
         why = d_->main->Error();
     } else {
         why = d_->error.isEmpty() ? QStringLiteral("The test history is not open.") : d_->error;
@@ -238,7 +251,7 @@ SendResult HistoryStore::SendOutbox()
     }
     for (const auto& [localId, uid] : *pending) {
         const auto test = IsOpen() ? outbox->Test(localId) : std::nullopt;
-        const auto id = test && *test ? d_->main->Insert(**test, uid) : std::nullopt;
+        const auto id = test && *test ? d_->InsertMain(**test, uid) : std::nullopt;
         // Removed only after the database holds it: a cut-short send is repeated, and the uid
         // makes the repeat a duplicate instead of a second copy.
         if (!id || !outbox->Remove(localId)) {

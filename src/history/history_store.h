@@ -132,7 +132,8 @@ bool ParseConnection(const QString& setting, const QString& dataFolder, Connecti
 // The user's data folder of the window program (GenericDataLocation + "/krx738", which is its
 // AppDataLocation), for the command-line tool as well.
 QString DefaultDataFolder();
-// The HistoryDatabase value of the settings file, or empty.
+// The HistoryDatabase value of the settings file (the places of this run, then the window
+// program's file in the user's configuration folder), or empty.
 QString ConnectionSetting();
 
 // Readings of a test as the recording file holds them (the data dialect's CSV, header included),
@@ -155,6 +156,7 @@ enum class ExportFormat { Csv, Jsonl, Spreadsheet };
 QByteArray ExportHeader(ExportFormat format);
 QByteArray ExportLine(ExportFormat format, const Asset& asset, const TestRecord& test);
 
+// One store belongs to the thread that opened it, as Qt SQL's connections do.
 class HistoryStore {
 public:
     HistoryStore();

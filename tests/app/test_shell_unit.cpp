@@ -15,6 +15,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -262,6 +263,34 @@ TEST_F(SettingsFile, RememberFolder)
     SetSettingsFilePath(QString());
     // Beside the program when its folder can be written (the test's own folder here).
     EXPECT_EQ(SettingsFilePath(), QCoreApplication::applicationDirPath() + QStringLiteral("/KRX_SETUP.INI"));
+}
+
+TEST_F(SettingsFile, RecordingKeys)
+{
+    SetSettingsFilePath(Path());
+    // Without the keys: on, in the user's data folder.
+    RecordingSettings r = ReadRecordingSettings();
+    EXPECT_TRUE(r.enabled);
+    EXPECT_EQ(r.folder, QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + QStringLiteral("/recordings"));
+    EXPECT_FALSE(QFile::exists(Path()));
+
+    // Written beside the other keys, which stay as they were.
+    Write("; kept\r\n[KRX 738]\r\nDataDirectory=/data/\r\nSamplingTime=500\r\n");
+    ASSERT_TRUE(WriteRecordingSettings({false, QStringLiteral("/data/rec")}));
+    EXPECT_EQ(Bytes(), "; kept\r\n[KRX 738]\r\nDataDirectory=/data/\r\nSamplingTime=500\r\nRecording=0\r\n"
+                       "RecordingDirectory=/data/rec\r\n");
+    r = ReadRecordingSettings();
+    EXPECT_FALSE(r.enabled);
+    EXPECT_EQ(r.folder, QStringLiteral("/data/rec"));
+
+    // Only an explicit 0 turns it off; an empty folder is the default one.
+    Write("[KRX 738]\nRecording=yes\nRecordingDirectory=\n");
+    r = ReadRecordingSettings();
+    EXPECT_TRUE(r.enabled);
+    EXPECT_EQ(r.folder, DefaultRecordingDirectory());
+    Write("[KRX 738]\nRecording=1\n");
+    EXPECT_TRUE(ReadRecordingSettings().enabled);
+    SetSettingsFilePath(QString());
 }
 
 TEST(Version, RecordAndCaption)

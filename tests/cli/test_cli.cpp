@@ -241,6 +241,13 @@ TEST_F(CliTest, ArgumentErrorsNameTheArgumentAndSendNothing)
         {{"measure", "--format", "xml"}, 1, "csv, jsonl or spreadsheet"},
         {{"measure", "--duration", "5", "--count", "3"}, 1, "choose one"},
         {{"measure", "--lapse"}, 1, "need --timer"},
+        {{"measure", "--test", "ir"}, 1, "--test: 'ir' is not allowed; choose dar or pi"},
+        {{"measure", "--test", "PI"}, 1, "choose dar or pi"},
+        {{"measure", "--test", "pi", "--class", "C"}, 1, "--class: 'C' is not allowed; choose A, B, F or H"},
+        {{"measure", "--test", "pi", "--class", "f"}, 1, "choose A, B, F or H"},
+        {{"measure", "--test", "dar", "--dar-times", "30-600"}, 1, "--dar-times: '30-600' is not allowed; choose 30-60 or 15-60"},
+        {{"measure", "--class", "A"}, 1, "--class needs --test"},
+        {{"measure", "--dar-times", "15-60"}, 1, "--dar-times needs --test"},
         {{"memory", "read", "ohm", "--range", "0-5"}, 1, "1 <= FROM <= TO <= 99"},
         {{"memory", "read", "ohm", "--range", "1-100"}, 1, "1 <= FROM <= TO <= 99"},
         {{"memory", "read", "ohm", "--range", "5-4"}, 1, "--range"},
@@ -265,10 +272,51 @@ TEST_F(CliTest, ArgumentErrorsNameTheArgumentAndSendNothing)
     // The other side of the boundaries: these are accepted and run.
     for (const QStringList& ok : {QStringList{"measure", "--timer", "600", "--count", "1", "--interval", "0"},
                                   QStringList{"measure", "--count", "1", "--interval", "0"},
+                                  QStringList{"measure", "--count", "1", "--interval", "0", "--test", "dar",
+                                              "--class", "A", "--dar-times", "15-60"},
                                   QStringList{"memory", "read", "ohm", "--range", "1-1"}}) {
         const CliRun r = Cli(QStringList{"--simulate", Fast()} + ok);
         EXPECT_EQ(r.exitCode, 0) << ok.join(' ').toStdString() << ": " << r.err.constData();
     }
+}
+
+// The whole figures against the closed form run on the virtual clock in test_cli_figures; here the
+// process: where the figures go in each format, and a run too short for them.
+TEST_F(CliTest, TestFiguresFollowTheRecords)
+{
+    const CliRun j = Cli({"--simulate", Fast(), "measure", "--test", "dar", "--duration", "1", "--interval", "100",
+                          "--format", "jsonl"});
+    ASSERT_TRUE(j.finished);
+    ASSERT_EQ(j.exitCode, 0) << j.err.constData();
+    const QList<QByteArray> lines = Lines(j.out);
+    ASSERT_GE(lines.size(), 3);
+    for (qsizetype i = 0; i + 1 < lines.size(); ++i)
+        EXPECT_FALSE(QJsonDocument::fromJson(lines[i]).object().contains("test")) << lines[i].constData();
+    const QJsonObject f = QJsonDocument::fromJson(lines.back()).object();
+    EXPECT_EQ(f.value("test").toString(), "dar");
+    EXPECT_EQ(f.value("class").toString(), "F");
+    EXPECT_EQ(f.value("dar_times").toString(), "30-60");
+    EXPECT_TRUE(f.value("dar").isNull());
+    EXPECT_TRUE(f.value("r30_ohm").isNull());
+    EXPECT_TRUE(f.value("r15_ohm").isNull()) << "15 s were not reached";
+    EXPECT_EQ(f.value("verdict").toString(), "not enough data");
+    EXPECT_TRUE(f.value("source").isNull());
+    EXPECT_NEAR(f.value("temperature_c").toDouble(), 22.5, 0.35);
+    EXPECT_TRUE(j.err.contains("record(s) written")) << j.err.constData();
+
+    // csv on standard output: the figures go to standard error, the records stay pure CSV.
+    const CliRun c = Cli({"--simulate", Fast(), "measure", "--test", "pi", "--count", "3", "--interval", "100"});
+    ASSERT_EQ(c.exitCode, 0) << c.err.constData();
+    EXPECT_EQ(Lines(c.out).size(), 4);
+    EXPECT_TRUE(c.err.contains("test: pi\n")) << c.err.constData();
+    EXPECT_TRUE(c.err.contains("PI (10 min / 1 min): not enough data\n")) << c.err.constData();
+    EXPECT_TRUE(c.err.contains("verdict: not enough data\n")) << c.err.constData();
+    // With --output the figures have standard output to themselves.
+    const CliRun o = Cli({"--simulate", Fast(), "measure", "--test", "pi", "--count", "3", "--interval", "100",
+                          "--output", Path("r.csv")});
+    ASSERT_EQ(o.exitCode, 0) << o.err.constData();
+    EXPECT_TRUE(o.out.startsWith("test: pi\n")) << o.out.constData();
+    EXPECT_EQ(Lines(ReadAll(Path("r.csv"))).size(), 4);
 }
 
 TEST_F(CliTest, ExitCodesForMeterFaults)

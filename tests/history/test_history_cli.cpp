@@ -1,0 +1,220 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// krx738-cli's test history as a user runs it: separate processes, a home of their own, output
+// parsed, exit codes checked; every run has a deadline.
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+
+namespace {
+
+struct CliRun {
+    int exitCode = -1;
+    QByteArray out, err;
+};
+
+class HistoryCli : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(home_.isValid());
+        env_ = QProcessEnvironment::systemEnvironment();
+        env_.insert(QStringLiteral("HOME"), home_.path());
+        env_.insert(QStringLiteral("XDG_DATA_HOME"), home_.path() + QStringLiteral("/data"));
+        env_.insert(QStringLiteral("XDG_CONFIG_HOME"), home_.path() + QStringLiteral("/config"));
+    }
+
+    CliRun Cli(const QStringList& args)
+    {
+        QProcess p;
+        p.setProcessEnvironment(env_);
+        p.start(QStringLiteral(KRX_CLI), args);
+        CliRun r;
+        if (!p.waitForStarted(5000))
+            return r;
+        if (!p.waitForFinished(30000)) {
+            p.kill();
+            p.waitForFinished(2000);
+            ADD_FAILURE() << "krx738-cli hangs: " << args.join(QLatin1Char(' ')).toStdString();
+        }
+        r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+        r.out = p.readAllStandardOutput();
+        r.err = p.readAllStandardError();
+        return r;
+    }
+
+    QString DefaultFile() const { return home_.path() + QStringLiteral("/data/krx738/history.sqlite"); }
+
+    void SetVersion(const QString& file, int version)
+    {
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("v"));
+            db.setDatabaseName(file);
+            ASSERT_TRUE(db.open());
+            ASSERT_TRUE(QSqlQuery(db).exec(QStringLiteral("UPDATE schema_version SET version = %1").arg(version)));
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("v"));
+    }
+
+    QTemporaryDir home_;
+    QProcessEnvironment env_;
+};
+
+const QString kAsset = QStringLiteral("Pump 'P-7'; \"north\" 🔌");
+
+TEST_F(HistoryCli, MeasureFilesAndHistoryShowsIt)
+{
+    const CliRun m = Cli({QStringLiteral("--simulate"), QStringLiteral("measure"), QStringLiteral("--count"),
+                       QStringLiteral("2"), QStringLiteral("--interval"), QStringLiteral("0"), QStringLiteral("--asset"),
+                       kAsset, QStringLiteral("--comment"), QStringLiteral("after cleaning, \"dry\""),
+                       QStringLiteral("--operator"), QStringLiteral("ÅK")});
+    ASSERT_EQ(m.exitCode, 0) << m.err.toStdString();
+    EXPECT_EQ(m.out.count('\n'), 3);  // header and two records, as without --asset
+    ASSERT_TRUE(QFile::exists(DefaultFile()));
+
+    const CliRun list = Cli({QStringLiteral("history"), QStringLiteral("list")});
+    ASSERT_EQ(list.exitCode, 0) << list.err.toStdString();
+    const QList<QByteArray> rows = list.out.trimmed().split('\n');
+    ASSERT_EQ(rows.size(), 2);
+    EXPECT_TRUE(rows[0].startsWith("asset"));
+    EXPECT_TRUE(rows[1].startsWith(kAsset.toUtf8() + "  1  ")) << rows[1].toStdString();
+
+    const CliRun json = Cli({QStringLiteral("history"), QStringLiteral("show"), kAsset, QStringLiteral("--format"),
+                          QStringLiteral("jsonl")});
+    ASSERT_EQ(json.exitCode, 0) << json.err.toStdString();
+    ASSERT_EQ(json.out.count('\n'), 1);
+    const QJsonObject o = QJsonDocument::fromJson(json.out).object();
+    EXPECT_EQ(o.value(QStringLiteral("asset_id")).toString(), kAsset);
+    EXPECT_EQ(o.value(QStringLiteral("kind")).toString(), QStringLiteral("free-running"));
+    EXPECT_EQ(o.value(QStringLiteral("comment")).toString(), QStringLiteral("after cleaning, \"dry\""));
+    EXPECT_EQ(o.value(QStringLiteral("operator")).toString(), QStringLiteral("ÅK"));
+    EXPECT_FALSE(o.value(QStringLiteral("meter_serial")).toString().isEmpty());
+    EXPECT_GT(o.value(QStringLiteral("voltage_v")).toInt(), 0);
+    // Two readings make no figures: empty, and said so, never a number.
+    EXPECT_TRUE(o.value(QStringLiteral("dar")).isNull());
+    EXPECT_EQ(o.value(QStringLiteral("dar_verdict")).toString(), QStringLiteral("not enough data"));
+
+    const CliRun table = Cli({QStringLiteral("history"), QStringLiteral("show"), kAsset});
+    ASSERT_EQ(table.exitCode, 0);
+    EXPECT_TRUE(table.out.startsWith(kAsset.toUtf8() + ": 1 test(s)\n")) << table.out.toStdString();
+    EXPECT_TRUE(table.out.contains("after cleaning, \"dry\""));
+
+    const QString file = home_.path() + QStringLiteral("/export.csv");
+    const CliRun sheet = Cli({QStringLiteral("history"), QStringLiteral("export"), kAsset, QStringLiteral("--format"),
+                           QStringLiteral("spreadsheet"), QStringLiteral("--output"), file});
+    ASSERT_EQ(sheet.exitCode, 0) << sheet.err.toStdString();
+    QFile f(file);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QList<QByteArray> lines = f.readAll().split('\n');
+    ASSERT_EQ(lines.size(), 3);
+    EXPECT_TRUE(lines[0].startsWith("asset_id;asset_name;") && lines[0].endsWith('\r'));
+    // Windows-1252: "Å" is one byte; the plug has none and becomes "?".
+    EXPECT_TRUE(lines[1].startsWith("\"Pump 'P-7'; \"\"north\"\" ?\";")) << lines[1].toStdString();
+    EXPECT_TRUE(lines[1].contains(";\xC5K;"));
+
+    const CliRun csv = Cli({QStringLiteral("history"), QStringLiteral("export"), kAsset});
+    ASSERT_EQ(csv.exitCode, 0);
+    EXPECT_TRUE(csv.out.startsWith("asset_id,asset_name,test_id,"));
+    EXPECT_EQ(csv.out.count('\n'), 2);
+}
+
+TEST_F(HistoryCli, WrongArgumentsAreRefusedBeforeAnything)
+{
+    const QList<QStringList> wrong{
+        {QStringLiteral("history")},
+        {QStringLiteral("history"), QStringLiteral("delete")},
+        {QStringLiteral("history"), QStringLiteral("show")},
+        {QStringLiteral("history"), QStringLiteral("export"), QString()},
+        {QStringLiteral("history"), QStringLiteral("show"), QStringLiteral("a"), QStringLiteral("b")},
+        {QStringLiteral("history"), QStringLiteral("list"), QStringLiteral("--format"), QStringLiteral("csv")},
+        {QStringLiteral("history"), QStringLiteral("show"), QStringLiteral("a"), QStringLiteral("--format"),
+         QStringLiteral("spreadsheet")},
+        {QStringLiteral("history"), QStringLiteral("export"), QStringLiteral("a"), QStringLiteral("--format"),
+         QStringLiteral("table")},
+        {QStringLiteral("history"), QStringLiteral("show"), QStringLiteral("a"), QStringLiteral("--output"),
+         QStringLiteral("x")},
+        {QStringLiteral("history"), QStringLiteral("list"), QStringLiteral("--database"), QStringLiteral("mysql://h/d")},
+        {QStringLiteral("--simulate"), QStringLiteral("measure"), QStringLiteral("--count"), QStringLiteral("1"),
+         QStringLiteral("--comment"), QStringLiteral("x")},
+        {QStringLiteral("--simulate"), QStringLiteral("measure"), QStringLiteral("--count"), QStringLiteral("1"),
+         QStringLiteral("--asset"), QStringLiteral(" ")},
+        {QStringLiteral("--simulate"), QStringLiteral("measure"), QStringLiteral("--count"), QStringLiteral("1"),
+         QStringLiteral("--asset"), QStringLiteral("a"), QStringLiteral("--database"), QStringLiteral("sqlite:")},
+        {QStringLiteral("--simulate"), QStringLiteral("measure"), QStringLiteral("--count"), QStringLiteral("1"),
+         QStringLiteral("--class"), QStringLiteral("F")},
+    };
+    for (const QStringList& args : wrong) {
+        const CliRun r = Cli(args);
+        EXPECT_EQ(r.exitCode, 1) << args.join(QLatin1Char(' ')).toStdString() << ": " << r.err.toStdString();
+        EXPECT_TRUE(r.out.isEmpty()) << args.join(QLatin1Char(' ')).toStdString();
+    }
+    // Nothing above touched a database.
+    EXPECT_FALSE(QDir(home_.path() + QStringLiteral("/data")).exists());
+    // With a class and an asset the class is taken.
+    const CliRun ok = Cli({QStringLiteral("--simulate"), QStringLiteral("measure"), QStringLiteral("--count"),
+                        QStringLiteral("1"), QStringLiteral("--interval"), QStringLiteral("0"), QStringLiteral("--asset"),
+                        QStringLiteral("a"), QStringLiteral("--class"), QStringLiteral("A")});
+    EXPECT_EQ(ok.exitCode, 0) << ok.err.toStdString();
+}
+
+TEST_F(HistoryCli, DatabaseFaultsGiveExitSevenAndTheOutboxKeepsTheTest)
+{
+    // The settings file of the window program names the database.
+    const QString db = home_.path() + QStringLiteral("/lab.sqlite");
+    QDir().mkpath(home_.path() + QStringLiteral("/config/krx738"));
+    QFile ini(home_.path() + QStringLiteral("/config/krx738/KRX_SETUP.INI"));
+    ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+    ini.write("[KRX 738]\r\nHistoryDatabase=sqlite:" + db.toUtf8() + "\r\n");
+    ini.close();
+
+    const CliRun unknown = Cli({QStringLiteral("history"), QStringLiteral("show"), QStringLiteral("nothing")});
+    EXPECT_EQ(unknown.exitCode, 7);
+    EXPECT_TRUE(unknown.err.contains("no asset 'nothing'")) << unknown.err.toStdString();
+    ASSERT_TRUE(QFile::exists(db));
+    EXPECT_FALSE(QFile::exists(DefaultFile()));
+
+    SetVersion(db, 99);
+    const CliRun list = Cli({QStringLiteral("history"), QStringLiteral("list")});
+    EXPECT_EQ(list.exitCode, 7);
+    EXPECT_TRUE(list.err.contains("newer version")) << list.err.toStdString();
+    EXPECT_TRUE(list.out.isEmpty());
+
+    // Measuring goes on; its records are all written and its test waits in the outbox.
+    const CliRun m = Cli({QStringLiteral("--simulate"), QStringLiteral("measure"), QStringLiteral("--count"),
+                       QStringLiteral("2"), QStringLiteral("--interval"), QStringLiteral("0"), QStringLiteral("--asset"),
+                       QStringLiteral("M1")});
+    EXPECT_EQ(m.exitCode, 7) << m.err.toStdString();
+    EXPECT_EQ(m.out.count('\n'), 3);
+    EXPECT_TRUE(m.err.contains("outbox")) << m.err.toStdString();
+    EXPECT_EQ(Cli({QStringLiteral("history"), QStringLiteral("send")}).exitCode, 7);
+
+    SetVersion(db, 2);
+    const CliRun send = Cli({QStringLiteral("history"), QStringLiteral("send")});
+    EXPECT_EQ(send.exitCode, 0) << send.err.toStdString();
+    EXPECT_TRUE(send.err.contains("1 test(s) sent")) << send.err.toStdString();
+    const CliRun json = Cli({QStringLiteral("history"), QStringLiteral("show"), QStringLiteral("M1"), QStringLiteral("--format"),
+                          QStringLiteral("jsonl")});
+    EXPECT_EQ(json.out.count('\n'), 1) << json.err.toStdString();
+    EXPECT_TRUE(Cli({QStringLiteral("history"), QStringLiteral("send")}).err.contains("the outbox is empty"));
+
+    // An export that cannot be written is a file error, and leaves nothing behind.
+    const CliRun bad = Cli({QStringLiteral("history"), QStringLiteral("export"), QStringLiteral("M1"), QStringLiteral("-o"),
+                         home_.path() + QStringLiteral("/no/such/folder/x.csv")});
+    EXPECT_EQ(bad.exitCode, 5) << bad.err.toStdString();
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
