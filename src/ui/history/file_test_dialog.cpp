@@ -193,18 +193,6 @@ bool FileTestDialog::Submit()
         return false;
     }
     const history::Asset asset{id, name_->text(), location_->text(), kind_->currentText(), class_->currentText()};
-    const bool details = !asset.name.isEmpty() || !asset.location.isEmpty() || !asset.kind.isEmpty() ||
-                         !asset.insulationClass.isEmpty();
-    QString assetNote;
-    if (store_.IsOpen() && !store_.SaveAsset(asset)) {
-        assetNote = QStringLiteral("\n\nThe asset's name, location, kind and class could not be saved: ") +
-                    Sentence(store_.Error());
-    } else if (!store_.IsOpen() && details) {
-        // The outbox keeps tests, not assets: the details go in with the next filing of this
-        // session, which offers them again.
-        assetNote = QStringLiteral("\n\nThe asset's name, location, kind and class are saved with the next test "
-                                   "filed under it once the database can be opened.");
-    }
     std::vector<history::FileResult> now;
     std::vector<history::TestRecord> left;
     for (history::TestRecord test : tests_) {
@@ -217,6 +205,8 @@ bool FileTestDialog::Submit()
         if (!now.back().Kept())
             left.push_back(tests_[now.size() - 1]);
     }
+    // After the tests, as a server that was down may have come back while filing them.
+    const QString assetNote = SaveAssetDetails(asset);
     results_.insert(results_.end(), now.begin(), now.end());
     tests_ = std::move(left);
     Report(id, assetNote, now);
@@ -225,6 +215,28 @@ bool FileTestDialog::Submit()
     g_last = {asset, operator_->text()};
     accept();
     return true;
+}
+
+// Empty fields never wipe the details of an asset filed before: they are empty when the list of
+// assets could not be read as the dialog opened. Returns what the user must know, or empty.
+QString FileTestDialog::SaveAssetDetails(const history::Asset& asset)
+{
+    const bool details = !asset.name.isEmpty() || !asset.location.isEmpty() || !asset.kind.isEmpty() ||
+                         !asset.insulationClass.isEmpty();
+    if (!store_.IsOpen()) {
+        // The outbox keeps tests, not assets: the details go in with the next filing of this
+        // session, which offers them again.
+        return details ? QStringLiteral("\n\nThe asset's name, location, kind and class are saved with the next "
+                                        "test filed under it once the database can be opened.")
+                       : QString();
+    }
+    const auto filed = store_.FindAsset(asset.id);
+    const bool same = filed && filed->name == asset.name && filed->location == asset.location &&
+                      filed->kind == asset.kind && filed->insulationClass == asset.insulationClass;
+    if (same || (filed && !details) || store_.SaveAsset(asset))
+        return {};
+    return QStringLiteral("\n\nThe asset's name, location, kind and class could not be saved: ") +
+           Sentence(store_.Error());
 }
 
 // One box for the whole filing: what went in, what was known, what waits in the outbox, and

@@ -44,6 +44,7 @@ private:
     void BuildControls();
     QLayout* BuildForm();
     void AssetChosen(const QString& id);
+    QString SaveAssetDetails(const history::Asset& asset);
     void Report(const QString& assetId, const QString& assetNote, const std::vector<history::FileResult>& now);
 
     history::HistoryStore& store_;

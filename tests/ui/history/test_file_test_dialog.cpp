@@ -101,6 +101,24 @@ private slots:
         g.File();
         QCOMPARE(store.TestsOf(id).size(), size_t(2));
         QCOMPARE(store.TestsOf(QStringLiteral("T-1")).size(), size_t(0));
+
+        // Fields left empty never wipe a filed asset's details; one changed field updates them.
+        FileTestDialog third(store, dialogs, Finished());
+        Form h{third};
+        h.Id()->setEditText(QStringLiteral("T-1"));
+        for (const char* name : {"assetName", "assetLocation"})
+            h.Edit(name)->clear();
+        third.findChild<QComboBox*>(QStringLiteral("assetKind"))->setCurrentText(QString());
+        third.findChild<QComboBox*>(QStringLiteral("insulationClass"))->setCurrentIndex(0);
+        h.File();
+        QCOMPARE(store.FindAsset(QStringLiteral("T-1"))->name, QStringLiteral("Transformer"));
+        FileTestDialog fourth(store, dialogs, Finished());
+        Form k{fourth};
+        k.Id()->setEditText(QStringLiteral("T-1"));
+        k.Edit("assetLocation")->setText(QStringLiteral("Yard 2"));
+        k.File();
+        QCOMPARE(store.FindAsset(QStringLiteral("T-1"))->location, QStringLiteral("Yard 2"));
+        QCOMPARE(store.FindAsset(QStringLiteral("T-1"))->insulationClass, QStringLiteral("A"));
     }
 
     // A memory read-out's records under one asset: one box for all, a record filed before is
