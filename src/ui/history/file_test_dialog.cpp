@@ -1,0 +1,295 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "ui/history/file_test_dialog.h"
+
+#include "common/dialogs.h"
+#include "ui/history/history_rows.h"
+
+#include <QComboBox>
+#include <QCompleter>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace krx::history_view {
+
+using history::FileResult;
+
+namespace {
+
+LastFiling g_last;
+
+const QString kTitle = QStringLiteral("File test");
+
+// What is being filed, in one line, so that the user sees which test the dialog is about.
+QString TestLine(const history::TestRecord& test)
+{
+    const QStringList row = RowTexts(test, {});
+    QStringList parts;
+    for (int col : {ColKind, ColDate, ColVoltage, ColDuration, ColR60})
+        if (!row[col].isEmpty())
+            parts << row[col];
+    if (!row[ColPi].isEmpty())
+        parts << QStringLiteral("PI ") + row[ColPi];
+    return parts.join(QStringLiteral(", "));
+}
+
+QString TestsLine(const std::vector<history::TestRecord>& tests)
+{
+    if (tests.size() == 1)
+        return TestLine(tests.front());
+    return QStringLiteral("%1 tests, %2 to %3")
+        .arg(tests.size())
+        .arg(tests.empty() ? QString() : tests.front().time.toString(QStringLiteral("yyyy-MM-dd HH:mm")),
+             tests.empty() ? QString() : tests.back().time.toString(QStringLiteral("yyyy-MM-dd HH:mm")));
+}
+
+QLineEdit* Edit(const QString& name, const QString& text)
+{
+    auto* edit = new QLineEdit(text);
+    edit->setObjectName(name);
+    return edit;
+}
+
+}  // namespace
+
+const LastFiling& LastFiled()
+{
+    return g_last;
+}
+
+void ForgetLastFiled()
+{
+    g_last = {};
+}
+
+FileTestDialog::FileTestDialog(history::HistoryStore& store, Dialogs& dialogs,
+                               std::vector<history::TestRecord> tests, QWidget* parent)
+    : QDialog(parent), store_(store), dialogs_(dialogs), tests_(std::move(tests))
+{
+    setObjectName(QStringLiteral("FileTestDialog"));
+    setWindowTitle(kTitle);
+    if (store_.IsOpen()) {
+        for (auto& summary : store_.Assets())
+            known_.push_back(std::move(summary.asset));
+    }
+    BuildControls();
+}
+
+FileTestDialog::FileTestDialog(history::HistoryStore& store, Dialogs& dialogs, history::TestRecord test,
+                               QWidget* parent)
+    : FileTestDialog(store, dialogs, std::vector<history::TestRecord>{std::move(test)}, parent)
+{
+}
+
+void FileTestDialog::BuildControls()
+{
+    auto* what = new QLabel(TestsLine(tests_));
+    what->setObjectName(QStringLiteral("testSummary"));
+    what->setTextFormat(Qt::PlainText);
+    warning_ = new QLabel;
+    warning_->setObjectName(QStringLiteral("databaseWarning"));
+    warning_->setWordWrap(true);
+    warning_->setTextFormat(Qt::PlainText);
+    warning_->setStyleSheet(QStringLiteral("color: #c62828"));
+    warning_->setVisible(!store_.IsOpen());
+    if (!store_.IsOpen()) {
+        warning_->setText(QStringLiteral("The history database cannot be opened: %1 The test will be kept on this "
+                                         "computer and sent when the database can be opened.")
+                              .arg(Sentence(store_.Error())));
+    }
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Cancel);
+    QPushButton* file = buttons->addButton(QStringLiteral("File"), QDialogButtonBox::AcceptRole);
+    file->setObjectName(QStringLiteral("fileButton"));
+    file->setDefault(true);
+    connect(buttons, &QDialogButtonBox::accepted, this, &FileTestDialog::Submit);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(what);
+    layout->addWidget(warning_);
+    layout->addLayout(BuildForm());
+    layout->addWidget(buttons);
+
+    connect(assetId_, &QComboBox::currentTextChanged, this, &FileTestDialog::AssetChosen);
+    const QString given = tests_.empty() ? QString() : tests_.front().assetId;
+    const QString offered = given.isEmpty() ? g_last.asset.id : given;
+    assetId_->setEditText(offered);
+    AssetChosen(offered);
+}
+
+QLayout* FileTestDialog::BuildForm()
+{
+    const history::TestRecord first = tests_.empty() ? history::TestRecord{} : tests_.front();
+    assetId_ = new QComboBox;
+    assetId_->setObjectName(QStringLiteral("assetId"));
+    assetId_->setEditable(true);
+    assetId_->setInsertPolicy(QComboBox::NoInsert);
+    for (const auto& a : known_)
+        assetId_->addItem(a.id);
+    // Ids are compared exactly: the completion must not turn "m-1" into "M-1".
+    assetId_->completer()->setCaseSensitivity(Qt::CaseSensitive);
+    assetId_->setMinimumWidth(260);
+    name_ = Edit(QStringLiteral("assetName"), {});
+    location_ = Edit(QStringLiteral("assetLocation"), {});
+    kind_ = new QComboBox;
+    kind_->setObjectName(QStringLiteral("assetKind"));
+    kind_->setEditable(true);
+    kind_->addItems({QString(), QStringLiteral("motor"), QStringLiteral("generator"), QStringLiteral("cable"),
+                     QStringLiteral("transformer"), QStringLiteral("switchgear")});
+    class_ = new QComboBox;
+    class_->setObjectName(QStringLiteral("insulationClass"));
+    class_->addItems({QString(), QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("F"), QStringLiteral("H")});
+    class_->setToolTip(QStringLiteral("For the PI verdict: IEEE 43-2013 asks 1.5 for class A, 2.0 for B, F and H"));
+    operator_ = Edit(QStringLiteral("operatorName"), first.operatorName.isEmpty() ? g_last.operatorName
+                                                                                  : first.operatorName);
+    // Records of a read-out keep their own comments unless one is typed for all of them.
+    comment_ = Edit(QStringLiteral("comment"), tests_.size() == 1 ? first.comment : QString());
+
+    auto* form = new QFormLayout;
+    form->addRow(QStringLiteral("Asset id:"), assetId_);
+    form->addRow(QStringLiteral("Name:"), name_);
+    form->addRow(QStringLiteral("Location:"), location_);
+    form->addRow(QStringLiteral("Kind:"), kind_);
+    form->addRow(QStringLiteral("Insulation class:"), class_);
+    form->addRow(QStringLiteral("Operator:"), operator_);
+    form->addRow(QStringLiteral("Comment:"), comment_);
+    return form;
+}
+
+// An asset filed before brings its details along; typing on from there to a new id takes them
+// away again, while details typed for a new asset stay.
+void FileTestDialog::AssetChosen(const QString& id)
+{
+    std::optional<history::Asset> found;
+    for (const auto& a : known_) {
+        if (a.id == id)
+            found = a;
+    }
+    if (!found && !id.isEmpty() && id == g_last.asset.id)
+        found = g_last.asset;
+    if (!found && filledFrom_.isEmpty())
+        return;
+    const history::Asset shown = found.value_or(history::Asset{});
+    filledFrom_ = found ? id : QString();
+    name_->setText(shown.name);
+    location_->setText(shown.location);
+    kind_->setCurrentText(shown.kind);
+    class_->setCurrentIndex(std::max(0, class_->findText(shown.insulationClass)));
+}
+
+bool FileTestDialog::Submit()
+{
+    const QString id = assetId_->currentText();
+    if (id.trimmed().isEmpty()) {
+        dialogs_.Message(QStringLiteral("Type the id of the asset the test belongs to."), kTitle, Buttons::Ok,
+                         Icon::Warning);
+        return false;
+    }
+    if (tests_.empty()) {
+        reject();
+        return false;
+    }
+    const history::Asset asset{id, name_->text(), location_->text(), kind_->currentText(), class_->currentText()};
+    std::vector<history::FileResult> now;
+    std::vector<history::TestRecord> left;
+    for (history::TestRecord test : tests_) {
+        test.assetId = id;
+        test.operatorName = operator_->text();
+        if (tests_.size() == 1 || !comment_->text().isEmpty())
+            test.comment = comment_->text();
+        now.push_back(store_.FileTest(test));
+        // A retry files only what was not kept, so that nothing goes in twice.
+        if (!now.back().Kept())
+            left.push_back(tests_[now.size() - 1]);
+    }
+    // After the tests, as a server that was down may have come back while filing them.
+    const QString assetNote = SaveAssetDetails(asset);
+    results_.insert(results_.end(), now.begin(), now.end());
+    tests_ = std::move(left);
+    Report(id, assetNote, now);
+    if (!tests_.empty())
+        return false;
+    g_last = {asset, operator_->text()};
+    accept();
+    return true;
+}
+
+// Empty fields never wipe the details of an asset filed before: they are empty when the list of
+// assets could not be read as the dialog opened. Returns what the user must know, or empty.
+QString FileTestDialog::SaveAssetDetails(const history::Asset& asset)
+{
+    const bool details = !asset.name.isEmpty() || !asset.location.isEmpty() || !asset.kind.isEmpty() ||
+                         !asset.insulationClass.isEmpty();
+    if (!store_.IsOpen()) {
+        // The outbox keeps tests, not assets: the details go in with the next filing of this
+        // session, which offers them again.
+        return details ? QStringLiteral("\n\nThe asset's name, location, kind and class are saved with the next "
+                                        "test filed under it once the database can be opened.")
+                       : QString();
+    }
+    const auto filed = store_.FindAsset(asset.id);
+    const bool same = filed && filed->name == asset.name && filed->location == asset.location &&
+                      filed->kind == asset.kind && filed->insulationClass == asset.insulationClass;
+    if (same || (filed && !details) || store_.SaveAsset(asset))
+        return {};
+    return QStringLiteral("\n\nThe asset's name, location, kind and class could not be saved: ") +
+           Sentence(store_.Error());
+}
+
+// One box for the whole filing: what went in, what was known, what waits in the outbox, and
+// what was lost.
+void FileTestDialog::Report(const QString& assetId, const QString& assetNote, const std::vector<FileResult>& now)
+{
+    int filed = 0, known = 0, kept = 0, failed = 0;
+    QString keptWhy, failedWhy;
+    for (const FileResult& r : now) {
+        filed += r.status == FileResult::Filed;
+        known += r.status == FileResult::Duplicate;
+        if (r.status == FileResult::KeptInOutbox && kept++ == 0)
+            keptWhy = r.message;
+        if (r.status == FileResult::Failed && failed++ == 0)
+            failedWhy = r.message;
+    }
+    const auto tests = [](int n) {
+        return n == 1 ? QStringLiteral("The test") : QStringLiteral("%1 tests").arg(n);
+    };
+    QStringList lines;
+    if (filed > 0)
+        lines << QStringLiteral("%1 %2 filed under \"%3\".").arg(tests(filed), filed == 1 ? QStringLiteral("was") : QStringLiteral("were"), assetId);
+    if (known > 0) {
+        lines << (known == 1 ? QStringLiteral("One record was filed before; it was not added again.")
+                             : QStringLiteral("%1 records were filed before; they were not added again.").arg(known));
+    }
+    if (kept > 0) {
+        lines << QStringLiteral("The database did not take %1: %2 %3 kept on this computer and will be sent when the "
+                                "database can be opened.")
+                     .arg(kept == 1 ? QStringLiteral("the test") : QStringLiteral("%1 tests").arg(kept),
+                          Sentence(keptWhy), kept == 1 ? QStringLiteral("It is") : QStringLiteral("They are"));
+    }
+    if (failed > 0) {
+        // The dialog stays open with everything typed, to try again or cancel.
+        dialogs_.ShowError(QStringLiteral("%1 not filed: %2")
+                               .arg(failed == 1 ? QStringLiteral("The test was")
+                                                : QStringLiteral("%1 tests were").arg(failed),
+                                    Sentence(failedWhy)) +
+                           (lines.isEmpty() ? QString() : QStringLiteral("\n\n") + lines.join(QLatin1Char(' '))));
+        return;
+    }
+    dialogs_.Message(lines.join(QLatin1Char(' ')) + assetNote, kTitle, Buttons::Ok,
+                     kept > 0 || !assetNote.isEmpty() ? Icon::Warning : Icon::Information);
+}
+
+std::optional<std::vector<FileResult>> FileTestsInteractively(history::HistoryStore& store, Dialogs& dialogs,
+                                                              std::vector<history::TestRecord> tests,
+                                                              QWidget* parent)
+{
+    FileTestDialog dialog(store, dialogs, std::move(tests), parent);
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return dialog.Results();
+}
+
+}  // namespace krx::history_view

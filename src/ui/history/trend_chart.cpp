@@ -1,0 +1,262 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "ui/history/trend_chart.h"
+
+#include <QCursor>
+#include <QTimeZone>
+#include <QLegendMarker>
+#include <QToolTip>
+#include <QtCharts/QCategoryAxis>
+#include <QtCharts/QChart>
+#include <QtCharts/QLineSeries>
+#include <QtCharts/QScatterSeries>
+#include <QtCharts/QValueAxis>
+
+#include <algorithm>
+#include <cmath>
+#include <memory>
+
+namespace krx::history_view {
+namespace {
+
+const QColor kRColor(0x1f, 0x4e, 0x9c);
+const QColor kPiColor(0x2e, 0x7d, 0x32);
+const QColor kDarColor(0xe0, 0x7b, 0x00);
+const QColor kMarkColor(0xc6, 0x28, 0x28);
+
+QString DecadeLabel(int exponent)
+{
+    static const char* const prefixes[] = {"", "k", "M", "G", "T", "P"};
+    const int group = std::clamp(exponent / 3, 0, 5);
+    const int digits = exponent - group * 3;
+    return QStringLiteral("%1 %2Ω").arg(digits == 0 ? 1 : digits == 1 ? 10 : 100).arg(QLatin1String(prefixes[group]));
+}
+
+// Qt Charts' own logarithmic axis labels only in printf notation ("1e+09"); the resistance is drawn
+// as its decade number on a linear axis instead, labelled "1 GΩ", "10 GΩ" at each decade.
+QCategoryAxis* MakeDecadeAxis(double lowOhm, double highOhm)
+{
+    int low = static_cast<int>(std::floor(std::log10(lowOhm)));
+    int high = static_cast<int>(std::ceil(std::log10(highOhm)));
+    if (high - low < 2)
+        high = low + 2;
+    auto* axis = new QCategoryAxis;
+    axis->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
+    axis->setMin(low);
+    axis->setMax(high);
+    axis->setStartValue(low);
+    for (int e = low; e <= high; ++e)
+        axis->append(DecadeLabel(e), e);
+    axis->setTitleText(QString::fromUtf8(kSeriesR40));
+    axis->setLabelsColor(kRColor);
+    return axis;
+}
+
+// Ticks on the calendar: Qt Charts' date axis spaces them evenly in milliseconds, which puts a
+// "year" tick on the 31st of December after a leap year.
+QCategoryAxis* MakeTimeAxis(const QDateTime& first, const QDateTime& last)
+{
+    auto* axis = new QCategoryAxis;
+    axis->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
+    const QDate from = first.date(), to = last.date();
+    const int months = (to.year() - from.year()) * 12 + to.month() - from.month() + 1;
+    // Years for long histories; otherwise months, every second or third when they are many.
+    const bool years = months > 24;
+    const int step = years ? 12 : months > 12 ? 3 : months > 6 ? 2 : 1;
+    const auto at = [&](const QDate& d) {
+        return static_cast<double>(QDateTime(d, QTime(0, 0), first.timeZone()).toMSecsSinceEpoch());
+    };
+    const QDate start = years ? QDate(from.year(), 1, 1) : QDate(from.year(), from.month(), 1);
+    QDate tick = start;
+    axis->setStartValue(at(start));
+    // Up to the first tick after the last test, so that every point lies inside.
+    for (bool past = false; !past; tick = tick.addMonths(step)) {
+        past = tick > to;
+        axis->append(tick.toString(years ? QStringLiteral("yyyy") : QStringLiteral("yyyy-MM")), at(tick));
+    }
+    axis->setRange(at(start), at(tick.addMonths(-step)));
+    return axis;
+}
+
+QLineSeries* MakeLine(const char* name, const QColor& color)
+{
+    auto* series = new QLineSeries;
+    series->setName(QString::fromUtf8(name));
+    series->setPointsVisible(true);
+    series->setMarkerSize(5);
+    QPen pen(color);
+    pen.setWidthF(2.0);
+    series->setPen(pen);
+    series->setColor(color);
+    return series;
+}
+
+QScatterSeries* MakeMarks()
+{
+    auto* series = new QScatterSeries;
+    series->setName(QString::fromUtf8(kSeriesMarked));
+    series->setMarkerShape(QScatterSeries::MarkerShapeCircle);
+    series->setMarkerSize(14);
+    series->setBrush(Qt::transparent);
+    QPen pen(kMarkColor);
+    pen.setWidthF(2.0);
+    series->setPen(pen);
+    return series;
+}
+
+void AddSeries(QChart* chart, QXYSeries* series, QAbstractAxis* x, QAbstractAxis* y, bool inLegend)
+{
+    chart->addSeries(series);
+    series->attachAxis(x);
+    series->attachAxis(y);
+    if (!inLegend) {
+        for (QLegendMarker* marker : chart->legend()->markers(series))
+            marker->setVisible(false);
+    }
+}
+
+QString PointText(const TrendPoint& p)
+{
+    QStringList lines{p.when.toString(QStringLiteral("yyyy-MM-dd HH:mm"))};
+    if (p.r40Ohm)
+        lines << QStringLiteral("R 1 min @ 40 °C: %1").arg(OhmText(*p.r40Ohm));
+    if (p.pi)
+        lines << QStringLiteral("PI: %1").arg(*p.pi, 0, 'f', 2);
+    if (p.dar)
+        lines << QStringLiteral("DAR: %1").arg(*p.dar, 0, 'f', 2);
+    if (!p.markReason.isEmpty())
+        lines << QStringLiteral("Marked: %1").arg(p.markReason);
+    return lines.join(QLatin1Char('\n'));
+}
+
+// Tooltips name the nearest test in time, so that a mark says why it is there.
+void ShowTips(QXYSeries* series, std::shared_ptr<const std::vector<TrendPoint>> points)
+{
+    QObject::connect(series, &QXYSeries::hovered, series, [points](const QPointF& at, bool entered) {
+        if (!entered || points->empty()) {
+            QToolTip::hideText();
+            return;
+        }
+        const auto nearest = std::min_element(points->begin(), points->end(), [&](const auto& a, const auto& b) {
+            return std::abs(static_cast<double>(a.when.toMSecsSinceEpoch()) - at.x()) <
+                   std::abs(static_cast<double>(b.when.toMSecsSinceEpoch()) - at.x());
+        });
+        QToolTip::showText(QCursor::pos(), PointText(*nearest));
+    });
+}
+
+bool Drawable(const std::optional<double>& ohm)
+{
+    return ohm && *ohm > 0 && std::isfinite(*ohm);
+}
+
+struct Ranges {
+    double lowOhm = 1e6, highOhm = 1e9;  // an empty plot still shows three decades
+    double ratioHigh = 3.0;
+};
+
+Ranges RangesOf(const std::vector<TrendPoint>& points)
+{
+    Ranges r;
+    bool any = false;
+    for (const TrendPoint& p : points) {
+        if (Drawable(p.r40Ohm)) {
+            r.lowOhm = any ? std::min(r.lowOhm, *p.r40Ohm) : *p.r40Ohm;
+            r.highOhm = any ? std::max(r.highOhm, *p.r40Ohm) : *p.r40Ohm;
+            any = true;
+        }
+        for (const auto& v : {p.pi, p.dar}) {
+            if (v && std::isfinite(*v))
+                r.ratioHigh = std::max(r.ratioHigh, *v);
+        }
+    }
+    return r;
+}
+
+}  // namespace
+
+QString OhmText(double ohm)
+{
+    if (!std::isfinite(ohm) || ohm <= 0)
+        return QStringLiteral("–");
+    static const char* const prefixes[] = {"", "k", "M", "G", "T", "P"};
+    int group = std::clamp(static_cast<int>(std::floor(std::log10(ohm) / 3)), 0, 5);
+    double scaled = ohm / std::pow(1000.0, group);
+    // 999.6 MΩ rounds to "1000 MΩ" at three digits: say "1 GΩ".
+    if (scaled >= 999.5 && group < 5) {
+        ++group;
+        scaled /= 1000.0;
+    }
+    const int decimals = scaled >= 100 ? 0 : scaled >= 10 ? 1 : 2;
+    QString number = QString::number(scaled, 'f', decimals);
+    if (number.contains(QLatin1Char('.'))) {
+        while (number.endsWith(QLatin1Char('0')))
+            number.chop(1);
+        if (number.endsWith(QLatin1Char('.')))
+            number.chop(1);
+    }
+    return QStringLiteral("%1 %2Ω").arg(number, QLatin1String(prefixes[group]));
+}
+
+QChart* MakeTrendChart(const std::vector<TrendPoint>& input)
+{
+    auto points = std::make_shared<std::vector<TrendPoint>>(input);
+    std::stable_sort(points->begin(), points->end(), [](const auto& a, const auto& b) { return a.when < b.when; });
+
+    auto* chart = new QChart;
+    chart->legend()->setAlignment(Qt::AlignBottom);
+    chart->legend()->setMarkerShape(QLegend::MarkerShapeFromSeries);
+    chart->setMargins(QMargins(4, 4, 4, 4));
+
+    const QDateTime first = points->empty() ? QDateTime::currentDateTime() : points->front().when;
+    const QDateTime last = points->empty() ? first : points->back().when;
+    auto* time = MakeTimeAxis(first, last);
+    auto* ratio = new QValueAxis;
+    ratio->setTitleText(QStringLiteral("PI, DAR"));
+    ratio->setLabelFormat(QStringLiteral("%.1f"));
+
+    const Ranges ranges = RangesOf(*points);
+    ratio->setRange(0.0, std::ceil(ranges.ratioHigh * 1.1));
+    auto* decades = MakeDecadeAxis(ranges.lowOhm, ranges.highOhm);
+    chart->addAxis(time, Qt::AlignBottom);
+    chart->addAxis(decades, Qt::AlignLeft);
+    chart->addAxis(ratio, Qt::AlignRight);
+
+    auto* r = MakeLine(kSeriesR40, kRColor);
+    auto* pi = MakeLine(kSeriesPi, kPiColor);
+    auto* dar = MakeLine(kSeriesDar, kDarColor);
+    auto* marksR = MakeMarks();
+    auto* marksRatio = MakeMarks();
+    for (const TrendPoint& p : *points) {
+        const double x = static_cast<double>(p.when.toMSecsSinceEpoch());
+        const bool marked = !p.markReason.isEmpty();
+        if (Drawable(p.r40Ohm)) {
+            r->append(x, std::log10(*p.r40Ohm));
+            if (marked)
+                marksR->append(x, std::log10(*p.r40Ohm));
+        }
+        for (auto [value, series] : {std::pair{p.pi, pi}, std::pair{p.dar, dar}}) {
+            if (value && std::isfinite(*value)) {
+                series->append(x, *value);
+                if (marked)
+                    marksRatio->append(x, *value);
+            }
+        }
+    }
+    AddSeries(chart, r, time, decades, true);
+    AddSeries(chart, pi, time, ratio, true);
+    AddSeries(chart, dar, time, ratio, true);
+    AddSeries(chart, marksR, time, decades, true);
+    AddSeries(chart, marksRatio, time, ratio, false);
+    for (QXYSeries* s : {static_cast<QXYSeries*>(r), static_cast<QXYSeries*>(pi), static_cast<QXYSeries*>(dar),
+                         static_cast<QXYSeries*>(marksR), static_cast<QXYSeries*>(marksRatio)})
+        ShowTips(s, points);
+    if (points->empty()) {
+        chart->setTitle(QStringLiteral("No tests with a 1-minute resistance, PI or DAR to draw"));
+        for (QAbstractAxis* axis : chart->axes())
+            axis->setVisible(false);
+        chart->legend()->setVisible(false);
+    }
+    return chart;
+}
+
+}  // namespace krx::history_view

@@ -1,0 +1,38 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+// The trend of one asset: the 1-minute resistance corrected to 40 °C on a logarithmic axis, PI and
+// DAR on a linear one, over the calendar; tests under unusual conditions drawn apart, with why.
+
+#include <QDateTime>
+#include <QString>
+
+#include <optional>
+#include <vector>
+
+QT_BEGIN_NAMESPACE
+class QChart;
+QT_END_NAMESPACE
+
+namespace krx::history_view {
+
+struct TrendPoint {
+    QDateTime when;
+    std::optional<double> r40Ohm;
+    std::optional<double> pi;
+    std::optional<double> dar;
+    QString markReason;  // empty: taken under the asset's usual conditions
+};
+
+// A new chart (owned by the caller) with the points in time order.
+QChart* MakeTrendChart(const std::vector<TrendPoint>& points);
+
+// "850 kΩ", "1.2 GΩ", "15 TΩ": three significant digits, a "." whatever the locale.
+QString OhmText(double ohm);
+
+// Names of the chart's series, for the window's tooltips and for tests.
+inline constexpr const char* kSeriesR40 = "R 1 min @ 40 °C";
+inline constexpr const char* kSeriesPi = "PI";
+inline constexpr const char* kSeriesDar = "DAR";
+inline constexpr const char* kSeriesMarked = "Other voltage or temperature";
+
+}  // namespace krx::history_view

@@ -1,0 +1,233 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The history view over a seeded SQLite store: what it lists and marks, the rule's boundaries, and
+// its three exports through the scripted dialogs, failures included.
+#include "scripted_dialogs.h"
+
+#include "ui/history/history_window.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QTimeZone>
+#include <QtCharts/QChart>
+#include <QtCharts/QChartView>
+#include <QtCharts/QXYSeries>
+#include <QtTest>
+
+using namespace krx;
+using namespace krx::history_view;
+using history::TestKind;
+using history::TestRecord;
+
+namespace {
+
+const QString kOdd = QStringLiteral("M-7 \"fan\"; 😀");
+
+TestRecord Test(const QString& asset, int month, int volts, double temperature, double r60At40,
+                TestKind kind = TestKind::Timer)
+{
+    TestRecord t;
+    t.assetId = asset;
+    t.kind = kind;
+    t.time = QDateTime(QDate(2023, month, 1), QTime(9, 0), QTimeZone(3600));
+    t.volts = volts;
+    t.temperature = temperature;
+    t.r60 = r60At40 / 2;
+    t.r60At40 = r60At40;
+    t.pi = 2.5;
+    t.dar = 1.4;
+    return t;
+}
+
+QByteArray Read(const QString& name)
+{
+    QFile f(name);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+int PointsOf(QChartView* view, const char* name)
+{
+    for (QAbstractSeries* s : view->chart()->series())
+        if (s->name() == QString::fromUtf8(name) && qobject_cast<QXYSeries*>(s))
+            return static_cast<int>(static_cast<QXYSeries*>(s)->count());
+    return -1;
+}
+
+}  // namespace
+
+class HistoryViewTest : public QObject {
+    Q_OBJECT
+    QTemporaryDir dir;
+    history::HistoryStore store;
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(store.Open(QStringLiteral("sqlite:") + dir.filePath(QStringLiteral("h.sqlite")), dir.path()));
+        QVERIFY(store.SaveAsset({kOdd, QStringLiteral("Fan motor"), QStringLiteral("Hall 2"),
+                                 QStringLiteral("motor"), QStringLiteral("F")}));
+        // The median is 21 °C: 31.0 and 11.0 are exactly 10 °C away, 10.9 just over.
+        const double temps[] = {20, 21, 22, 31, 30, 10.9, 11.0};
+        for (int i = 0; i < 7; ++i)
+            store.FileTest(Test(kOdd, i + 1, i == 3 ? 500 : 1000, temps[i], 1e10 * (7 - i)));
+        // A break-down test at its own voltage: neither marked nor counted in the usual conditions.
+        TestRecord breakDown = Test(kOdd, 9, 5000, 60, 0, TestKind::BreakDown);
+        breakDown.r60.reset();
+        breakDown.r60At40.reset();
+        breakDown.pi.reset();
+        breakDown.dar.reset();
+        store.FileTest(breakDown);
+        store.FileTest(Test(QStringLiteral("other"), 1, 250, 20, 1e9));
+    }
+
+    void rule()
+    {
+        // A tie between voltages goes to the one used last; no voltage or temperature is never marked.
+        const auto tie = UsualOf({{500, 20.0}, {1000, 20.0}, {1000, 21.0}, {500, {}}, {0, {}}});
+        QCOMPARE(tie.volts, 500);
+        QCOMPARE(*tie.medianTemperatureC, 20.0);
+        QVERIFY(!MarkOf({0, std::nullopt}, tie).Marked());
+        QVERIFY(MarkOf({1000, 20.0}, tie).otherVoltage);
+        QVERIFY(!MarkOf({500, 30.0}, tie).farTemperature);
+        QVERIFY(MarkOf({500, 30.01}, tie).farTemperature);
+        QVERIFY(MarkOf({500, 9.99}, tie).farTemperature);
+        QVERIFY(!UsualOf({}).medianTemperatureC);
+        // Corrected from the raw value when only that was filed: halved per 10 °C below 40.
+        TestRecord raw;
+        raw.r60 = 8e9;
+        raw.temperature = 30;
+        QCOMPARE(*R60At40(raw), 4e9);
+        raw.correctionTemperature = 50;
+        QCOMPARE(*R60At40(raw), 16e9);
+        raw.temperature.reset();
+        raw.correctionTemperature.reset();
+        QVERIFY(!R60At40(raw));
+        // An id never leads an offered file name out of the chosen folder.
+        QCOMPARE(SuggestedFileName(QStringLiteral("../a/b:c"), QStringLiteral("csv")),
+                 QStringLiteral("asset.._a_b_c_history.csv"));
+        QCOMPARE(SuggestedFileName(QStringLiteral("M-7 \"fan\"; 😀"), QStringLiteral("pdf")),
+                 QStringLiteral("M-7 _fan_; 😀_history.pdf"));
+    }
+
+    void showsTheStore()
+    {
+        test::ScriptedDialogs dialogs;
+        HistoryWindow w(store, dialogs);
+        auto* list = w.findChild<QListWidget*>(QStringLiteral("assetList"));
+        QCOMPARE(list->count(), 2);
+        QVERIFY(w.SelectAsset(kOdd));
+        QCOMPARE(list->currentItem()->text(), kOdd + QStringLiteral(" (8)"));
+        QCOMPARE(w.findChild<QLabel*>(QStringLiteral("assetDetails"))->text(),
+                 kOdd + QStringLiteral(" – Fan motor (Hall 2, motor, class F)"));
+
+        auto* table = w.findChild<QTableWidget*>(QStringLiteral("testTable"));
+        QCOMPARE(table->rowCount(), 8);
+        QCOMPARE(table->item(0, ColR60At40)->text(), QStringLiteral("70 GΩ"));
+        QCOMPARE(table->item(0, ColVoltage)->text(), QStringLiteral("1000 V"));
+        QStringList marks;
+        for (int row = 0; row < 8; ++row)
+            marks << table->item(row, ColMark)->text();
+        QCOMPARE(marks, (QStringList{{}, {}, {}, QStringLiteral("tested at 500 V, usually 1000 V"), {},
+                                     QStringLiteral("10.9 °C, 10.1 °C from the usual 21.0 °C"), {}, {}}));
+        QVERIFY(table->item(0, ColDate)->background() != table->item(3, ColDate)->background());
+        QCOMPARE(table->item(3, ColDate)->toolTip(), marks[3]);
+
+        auto* chart = w.findChild<QChartView*>(QStringLiteral("trendChart"));
+        QCOMPARE(PointsOf(chart, kSeriesR40), 7);
+        QCOMPARE(PointsOf(chart, kSeriesMarked), 2);
+
+        w.findChild<QLineEdit*>(QStringLiteral("assetSearch"))->setText(QStringLiteral("hall 2"));
+        QVERIFY(!list->item(0)->isHidden() || !list->item(1)->isHidden());
+        QCOMPARE(list->item(0)->isHidden() + list->item(1)->isHidden(), 1);
+    }
+
+    void exports()
+    {
+        test::ScriptedDialogs dialogs;
+        dialogs.echo = false;
+        HistoryWindow w(store, dialogs);
+        QVERIFY(w.SelectAsset(kOdd));
+        const QString data = dir.filePath(QStringLiteral("data.csv"));
+        const QString sheet = dir.filePath(QStringLiteral("sheet.csv"));
+        dialogs.saves = {data, sheet};
+        QVERIFY(w.ExportCsv(history::ExportFormat::Csv));
+        QVERIFY(w.ExportCsv(history::ExportFormat::Spreadsheet));
+        QCOMPARE(Read(data), *store.ExportHistory(kOdd, history::ExportFormat::Csv));
+        QCOMPARE(Read(sheet), *store.ExportHistory(kOdd, history::ExportFormat::Spreadsheet));
+        QCOMPARE(dialogs.shown[0].save.defaultSuffix, QStringLiteral("csv"));
+        // The emoji of the id cannot go into Windows-1252: the user is told.
+        QVERIFY(!dialogs.shown[1].text.contains(QStringLiteral("written as")));
+        QVERIFY(dialogs.shown[3].text.endsWith(QStringLiteral("written as \"?\": 😀")));
+
+        // Replacing a file is asked for; cancelled, the earlier file stays.
+        dialogs.shown.clear();
+        dialogs.saves = {data};
+        dialogs.answers = {Answer::Cancel};
+        QVERIFY(!w.ExportCsv(history::ExportFormat::Spreadsheet));
+        QCOMPARE(Read(data), *store.ExportHistory(kOdd, history::ExportFormat::Csv));
+        QCOMPARE(dialogs.shown.back().buttons, Buttons::OkCancelDefaultCancel);
+
+        const QString pdf = dir.filePath(QStringLiteral("report.pdf"));
+        dialogs.saves = {pdf};
+        QVERIFY(w.ExportPdf());
+        const QByteArray bytes = Read(pdf);
+        QVERIFY(bytes.startsWith("%PDF-"));
+        QVERIFY(bytes.trimmed().endsWith("%%EOF"));
+        const auto pages = QRegularExpression(QStringLiteral("/Count (\\d+)")).match(QString::fromLatin1(bytes));
+        QCOMPARE(pages.captured(1), QStringLiteral("1"));
+    }
+
+    void failedWritesAreNoSuccess()
+    {
+        test::ScriptedDialogs dialogs;
+        dialogs.echo = false;
+        HistoryWindow w(store, dialogs);
+        QVERIFY(w.SelectAsset(kOdd));
+        // A path below a plain file fails for every user, root included.
+        const QString plain = dir.filePath(QStringLiteral("plain"));
+        QVERIFY(QFile(plain).open(QIODevice::WriteOnly));
+        const QString folder = dir.filePath(QStringLiteral("folder"));
+        QVERIFY(QDir().mkdir(folder));
+        dialogs.saves = {plain + QStringLiteral("/x.csv"), folder, std::nullopt};
+        dialogs.answers = {Answer::Ok};  // yes, replace "folder"
+        QVERIFY(!w.ExportCsv(history::ExportFormat::Csv));
+        QVERIFY(!w.ExportPdf());
+        QVERIFY(!w.ExportCsv(history::ExportFormat::Csv));  // cancelled: no box at all
+        QStringList errors;
+        for (const auto& box : dialogs.shown) {
+            if (box.kind == test::ShownBox::Error)
+                errors << box.text;
+            QVERIFY(box.kind != test::ShownBox::Message || box.icon == Icon::Question);
+        }
+        QCOMPARE(errors.size(), 2);
+        QVERIFY(errors[0].startsWith(QStringLiteral("Could not write \"") + plain));
+        QVERIFY(errors[0].endsWith(QStringLiteral("The history was not exported.")));
+        QVERIFY(errors[1].endsWith(QStringLiteral("The report was not saved.")));
+        QVERIFY(QFileInfo(folder).isDir());
+    }
+
+    void closedStore()
+    {
+        history::HistoryStore closed;
+        const QString plain = dir.filePath(QStringLiteral("plain2"));
+        QVERIFY(QFile(plain).open(QIODevice::WriteOnly));
+        QVERIFY(!closed.Open(QStringLiteral("sqlite:") + plain + QStringLiteral("/h.sqlite"), plain));
+        test::ScriptedDialogs dialogs;
+        HistoryWindow w(closed, dialogs);
+        QVERIFY(w.findChild<QLabel*>(QStringLiteral("historyStatus"))
+                    ->text()
+                    .startsWith(QStringLiteral("The history database cannot be opened: ")));
+        QVERIFY(!w.findChild<QPushButton*>(QStringLiteral("exportPdf"))->isEnabled());
+        QVERIFY(!w.ExportCsv(history::ExportFormat::Csv));
+        QVERIFY(dialogs.shown.empty());
+    }
+};
+
+QTEST_MAIN(HistoryViewTest)
+#include "test_history_view.moc"
