@@ -9,9 +9,9 @@
 #include "paced_meter.h"
 #include "sim_fixture.h"
 
-#include "app/form_main.h"
+#include "app/main_window.h"
 #include "device/commands.h"
-#include "memory/form_sonfunc.h"
+#include "memory/special_functions_window.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -71,12 +71,12 @@ Figures Measure(int runs, ReadOut readOut, ReadAll readAll)
     std::vector<double> totals, bare;
     for (int i = 0; i < runs; ++i) {
         TheTransferLog().Clear();
-        QTimer::singleShot(0, [] { Form_SonFunc->BitBtn_Set->click(); });
+        QTimer::singleShot(0, [] { Form_SonFunc->rangeSaveButton->click(); });
         QElapsedTimer timer;
         timer.start();
         const int result = readOut();
         totals.push_back(static_cast<double>(timer.nsecsElapsed()) / 1e6);
-        if (result != TForm_SonFunc::ReadOutCommentCancelled || TheTransferLog().Records().size() != 100)
+        if (result != SpecialFunctionsWindow::ReadOutCommentCancelled || TheTransferLog().Records().size() != 100)
             std::fprintf(stderr, "unexpected read-out: result %d, %zu transfers\n", result,
                          TheTransferLog().Records().size());
 
@@ -110,8 +110,8 @@ int main(int argc, char** argv)
     t.dialogs.onProcessEvents = [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); };
     test::AppWindows windows;
     Form_Main->show();
-    Form_Main->Button_Init->click();
-    Form_Main->BitBtn_Special_function->click();
+    Form_Main->initButton->click();
+    Form_Main->specialFunctionsButton->click();
     QCoreApplication::processEvents();
 
     std::printf("Memory read-out of 99 records, median of %d runs, milliseconds of real time\n", runs);

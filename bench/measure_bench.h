@@ -7,11 +7,11 @@
 #include "app_windows.h"
 #include "scripted_dialogs.h"
 
-#include "app/form_main.h"
+#include "app/main_window.h"
 #include "common/clock.h"
 #include "device/backend.h"
 #include "device/transfer_log.h"
-#include "measure/form_meas.h"
+#include "measure/measurement_window.h"
 #include "sim/sim_backend.h"
 
 #include <QApplication>
@@ -55,9 +55,9 @@ public:
         windows_ = std::make_unique<test::AppWindows>(QStringList{QStringLiteral("krx738")}, settings,
                                                       ProcedureRunner::Mode::DeviceThread);
         Form_Main->show();
-        Form_Main->Button_Init->click();
-        SpinUntil([] { return Form_Main->BitBtn_Measuring->isEnabled(); });
-        Form_Main->BitBtn_Measuring->click();
+        Form_Main->initButton->click();
+        SpinUntil([] { return Form_Main->measuringButton->isEnabled(); });
+        Form_Main->measuringButton->click();
         TheTransferLog().Clear();
     }
     ~MeasureBench()
@@ -81,12 +81,12 @@ public:
             }
             if (n >= readings) {
                 watch.stop();
-                Form_Meas->BitBtn_Break->click();
+                Form_Meas->breakButton->click();
             }
         });
         watch.start();
-        Form_Meas->BitBtn_Start->click();
-        SpinUntil([] { return Form_Meas->BitBtn_Start->isEnabled(); });
+        Form_Meas->startButton->click();
+        SpinUntil([] { return Form_Meas->startButton->isEnabled(); });
         return TheClock().Seconds() - first;
     }
 

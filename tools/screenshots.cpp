@@ -3,14 +3,14 @@
 // the pauses cost nothing: krx738_screenshots OUTPUT_FOLDER. Run it with QT_SCALE_FACTOR=2 for the
 // pictures at 200 %.
 
-#include "app/form_main.h"
+#include "app/main_window.h"
 #include "app/settings.h"
 #include "app/startup.h"
 #include "common/clock.h"
 #include "common/dialogs.h"
 #include "device/backend.h"
-#include "measure/form_meas.h"
-#include "memory/form_sonfunc.h"
+#include "measure/measurement_window.h"
+#include "memory/special_functions_window.h"
 #include "sim/sim_backend.h"
 
 #include <QApplication>
@@ -105,28 +105,28 @@ int main(int argc, char** argv)
     Form_Main->show();
     Save(Form_Main, folder, QStringLiteral("main_before_init"));
 
-    Form_Main->Button_Init->click();
+    Form_Main->initButton->click();
     Save(Form_Main, folder, QStringLiteral("main_after_init"));
     SaveResized(Form_Main, folder, QStringLiteral("main_after_init"));
 
     // A free-running measurement two minutes in, then Break.
-    Form_Main->BitBtn_Measuring->click();
+    Form_Main->measuringButton->click();
     {
         const double start = clock.Seconds();
         Script script({{[&] { return clock.Seconds() - start > 120; },
                         [&] {
                             Save(Form_Meas, folder, QStringLiteral("measuring"));
-                            Form_Meas->BitBtn_Break->click();
+                            Form_Meas->breakButton->click();
                         }}});
-        Form_Meas->BitBtn_Start->click();
+        Form_Meas->startButton->click();
         if (!script.Done())
             ++g_failures;
     }
-    Form_Meas->BitBtn_Back->click();
+    Form_Meas->backButton->click();
 
     // A timer measurement of 60 s, 20 s before its end.
-    Form_Main->BitBtn_Measuring_timer->click();
-    Form_Meas->ScrollBar_Timer->setValue(60);
+    Form_Main->timerMeasuringButton->click();
+    Form_Meas->timerSlider->setValue(60);
     {
         const double start = clock.Seconds();
         Script script({{[&] { return clock.Seconds() - start > 40; },
@@ -134,24 +134,24 @@ int main(int argc, char** argv)
                             Save(Form_Meas, folder, QStringLiteral("measuring_with_timer"));
                             SaveResized(Form_Meas, folder, QStringLiteral("measuring_with_timer"));
                         }}});
-        Form_Meas->BitBtn_Start->click();
+        Form_Meas->startButton->click();
         if (!script.Done())
             ++g_failures;
     }
-    Form_Meas->BitBtn_Back->click();
+    Form_Meas->backButton->click();
 
-    Form_Main->BitBtn_Special_function->click();
+    Form_Main->specialFunctionsButton->click();
     Save(Form_SonFunc, folder, QStringLiteral("functions_window"));
 
     // The resistance memory listed, waiting for the range to save (cancelled at the comment).
     {
-        Script script({{[] { return Form_SonFunc->GroupBox_SR->isVisible(); },
+        Script script({{[] { return Form_SonFunc->rangeGroup->isVisible(); },
                         [&] {
                             Save(Form_SonFunc, folder, QStringLiteral("memory_readout"));
                             SaveResized(Form_SonFunc, folder, QStringLiteral("memory_readout"));
-                            Form_SonFunc->BitBtn_Set->click();
+                            Form_SonFunc->rangeSaveButton->click();
                         }}});
-        Form_SonFunc->BitBtn_ReadStOhm->click();
+        Form_SonFunc->readOhmMemoryButton->click();
         if (!script.Done())
             ++g_failures;
     }
@@ -159,24 +159,24 @@ int main(int argc, char** argv)
     // The break-down test: set-up, the countdown, the break-down, and the result after break-off.
     {
         Script script({
-            {[] { return Form_SonFunc->BitBtn_Start->isEnabled(); },
+            {[] { return Form_SonFunc->startButton->isEnabled(); },
              [&] {
                  Save(Form_SonFunc, folder, QStringLiteral("breakdown_setup"));
-                 Form_SonFunc->BitBtn_Start->click();
+                 Form_SonFunc->startButton->click();
              }},
-            {[] { return Form_SonFunc->BitBtn_Start->isEnabled(); },
+            {[] { return Form_SonFunc->startButton->isEnabled(); },
              [&] {
                  Save(Form_SonFunc, folder, QStringLiteral("breakdown_occurred"));
-                 Form_SonFunc->BitBtn_Start->click();
+                 Form_SonFunc->startButton->click();
              }},
-            {[] { return Form_SonFunc->Label_BDP->text() == QStringLiteral("Break-OFF !") &&
-                         Form_SonFunc->BitBtn_Save->isEnabled(); },
+            {[] { return Form_SonFunc->progressLabel->text() == QStringLiteral("Break-OFF !") &&
+                         Form_SonFunc->saveButton->isEnabled(); },
              [&] {
                  Save(Form_SonFunc, folder, QStringLiteral("breakdown_result"));
-                 Form_SonFunc->BitBtn_Stop->click();
+                 Form_SonFunc->stopButton->click();
              }},
         });
-        Form_SonFunc->BitBtn_BreakDown->click();
+        Form_SonFunc->breakDownButton->click();
         if (!script.Done())
             ++g_failures;
     }

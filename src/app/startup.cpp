@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/startup.h"
 
-#include "app/form_main.h"
+#include "app/main_window.h"
 #include "app/qt_dialogs.h"
 #include "app/window_person.h"
 #include "app/version.h"
@@ -9,8 +9,8 @@
 #include "common/ui_wait.h"
 #include "device/backend.h"
 #include "device/transfer_log.h"
-#include "measure/form_meas.h"
-#include "memory/form_sonfunc.h"
+#include "measure/measurement_window.h"
+#include "memory/special_functions_window.h"
 #include "sim/sim_backend.h"
 
 #include "core/procedure_runner.h"
@@ -240,9 +240,9 @@ void CreateWindows(ProcedureRunner::Mode mode)
                                                     : QEventLoop::AllEvents);
         });
     }
-    Form_Main = new TForm_Main(*g_runner);
-    Form_Meas = new TForm_Meas(*g_runner);
-    Form_SonFunc = new TForm_SonFunc(*g_runner);
+    Form_Main = new MainWindow(*g_runner);
+    Form_Meas = new MeasurementWindow(*g_runner);
+    Form_SonFunc = new SpecialFunctionsWindow(*g_runner);
 }
 
 void DestroyWindows()

@@ -3,10 +3,10 @@
 // leaving the window, and what the window shows of the test. The test itself is a procedure
 // without widgets (core/breakdown_test).
 
-#include "memory/form_sonfunc.h"
+#include "memory/special_functions_window.h"
 
 #include "app/connection_loss.h"
-#include "app/form_main.h"
+#include "app/main_window.h"
 #include "common/csv_appender.h"
 #include "breakdown/breakdown_view.h"
 #include "common/window_thread.h"
@@ -23,7 +23,7 @@
 
 using namespace krx;
 
-void TForm_SonFunc::BitBtn_BreakDownClick()
+void SpecialFunctionsWindow::BreakDownClicked()
 {
     if (breakDownRunning_ || runner_.Busy())
         return;
@@ -39,7 +39,7 @@ void TForm_SonFunc::BitBtn_BreakDownClick()
     });
 }
 
-void TForm_SonFunc::BreakDownEnded(const BreakDownResult& result)
+void SpecialFunctionsWindow::BreakDownEnded(const BreakDownResult& result)
 {
     if (result.outcome == BreakDownOutcome::ConnectionLost)
         ReportConnectionLoss(result.code);
@@ -61,7 +61,7 @@ void TForm_SonFunc::BreakDownEnded(const BreakDownResult& result)
 
 // Buttons that would start a second procedure, or leave the window with the test still running
 // under it ("Back to main menu" would also tell the meter mode 3 in mid-test).
-void TForm_SonFunc::LockButtonsForBreakDown(bool lock)
+void SpecialFunctionsWindow::LockButtonsForBreakDown(bool lock)
 {
     if (!lock) {
         for (auto& [button, enabled] : lockedForBreakDown_)
@@ -71,30 +71,30 @@ void TForm_SonFunc::LockButtonsForBreakDown(bool lock)
     }
     lockedForBreakDown_.clear();
     for (QPushButton* b :
-         {BitBtn_ReadStOhm, BitBtn_ReadStBD, BitBtn_DeleteOhm, BitBtn_DeleteBD, BitBtn_BreakDown, BitBtn_Main}) {
+         {readOhmMemoryButton, readBreakDownMemoryButton, eraseOhmMemoryButton, eraseBreakDownMemoryButton, breakDownButton, mainMenuButton}) {
         lockedForBreakDown_.emplace_back(b, b->isEnabled());
         b->setEnabled(false);
     }
 }
 
-bool TForm_SonFunc::LeaveBreakDownTest()
+bool SpecialFunctionsWindow::LeaveBreakDownTest()
 {
     if (!breakDownRunning_)
         return false;
-    BitBtn_StopClick();
+    StopClicked();
     breakDown_.RequestLeave();
     return true;
 }
 
-void TForm_SonFunc::BitBtn_StartClick()
+void SpecialFunctionsWindow::StartClicked()
 {
-    Label_BDP->setText(QString());
-    GroupBox_Timers->setTitle(QStringLiteral("Break-Down/Break-Off resistance"));
-    BitBtn_Start->setEnabled(false);
-    breakDown_.RequestStart(MaskEdit_BD->text(), MaskEdit_BO->text());
+    progressLabel->setText(QString());
+    timersGroup->setTitle(QStringLiteral("Break-Down/Break-Off resistance"));
+    startButton->setEnabled(false);
+    breakDown_.RequestStart(breakDownTimerField->text(), breakOffTimerField->text());
 }
 
-void TForm_SonFunc::BitBtn_StopClick()
+void SpecialFunctionsWindow::StopClicked()
 {
     // The stop command goes out at the test's next yield point, where it cannot cut into another
     // operation.
@@ -102,38 +102,38 @@ void TForm_SonFunc::BitBtn_StopClick()
     breakDown_.RequestStop();
 }
 
-void TForm_SonFunc::BitBtn_SaveClick()
+void SpecialFunctionsWindow::SaveClicked()
 {
     breakDown_.RequestSave();
 }
 
-void TForm_SonFunc::ShowTimerFields(bool visible)
+void SpecialFunctionsWindow::ShowTimerFields(bool visible)
 {
-    Label_BDTimer->setVisible(visible);
-    Label_BOTimer->setVisible(visible);
-    MaskEdit_BD->setVisible(visible);
-    MaskEdit_BO->setVisible(visible);
+    breakDownTimerLabel->setVisible(visible);
+    breakOffTimerLabel->setVisible(visible);
+    breakDownTimerField->setVisible(visible);
+    breakOffTimerField->setVisible(visible);
 }
 
 namespace {
 
-std::vector<QWidget*> PartWidgets(TForm_SonFunc& w, BreakDownPart part)
+std::vector<QWidget*> PartWidgets(SpecialFunctionsWindow& w, BreakDownPart part)
 {
     switch (part) {
     case BreakDownPart::RangeGroup:
-        return {w.GroupBox_SR};
+        return {w.rangeGroup};
     case BreakDownPart::Timers:
-        return {w.GroupBox_Timers};
+        return {w.timersGroup};
     case BreakDownPart::TimerFields:
-        return {w.Label_BDTimer, w.Label_BOTimer, w.MaskEdit_BD, w.MaskEdit_BO};
+        return {w.breakDownTimerLabel, w.breakOffTimerLabel, w.breakDownTimerField, w.breakOffTimerField};
     case BreakDownPart::Start:
-        return {w.BitBtn_Start};
+        return {w.startButton};
     case BreakDownPart::Stop:
-        return {w.BitBtn_Stop};
+        return {w.stopButton};
     case BreakDownPart::Save:
-        return {w.BitBtn_Save};
+        return {w.saveButton};
     case BreakDownPart::Progress:
-        return {w.LMDProgress_BDP};
+        return {w.progressBar};
     }
     return {};
 }
@@ -142,27 +142,27 @@ std::vector<QWidget*> PartWidgets(TForm_SonFunc& w, BreakDownPart part)
 
 void BreakDownView::MemoCleared()
 {
-    OnWindowThread(&w_, [this] { w_.Memo_Display->clear(); });
+    OnWindowThread(&w_, [this] { w_.recordDisplay->clear(); });
 }
 
 void BreakDownView::MemoLines(const QStringList& lines)
 {
     OnWindowThread(&w_, [this, lines] {
         for (const QString& line : lines)
-            w_.Memo_Display->appendPlainText(line);
+            w_.recordDisplay->appendPlainText(line);
     });
 }
 
 void BreakDownView::ProgressMaximum(int maximum)
 {
-    OnWindowThread(&w_, [this, maximum] { w_.LMDProgress_BDP->setMaximum(maximum); });
+    OnWindowThread(&w_, [this, maximum] { w_.progressBar->setMaximum(maximum); });
 }
 
 // The progress bar ignores values outside its range; the counter may run past the maximum.
 void BreakDownView::ProgressValue(int value)
 {
     OnWindowThread(&w_, [this, value] {
-        QProgressBar* bar = w_.LMDProgress_BDP;
+        QProgressBar* bar = w_.progressBar;
         bar->setValue(std::clamp(value, bar->minimum(), bar->maximum()));
     });
 }
@@ -171,8 +171,8 @@ void BreakDownView::Label(const QString& text, bool show)
 {
     OnWindowThread(&w_, [this, text, show] {
         if (show)
-            w_.Label_BDP->show();
-        w_.Label_BDP->setText(text);
+            w_.progressLabel->show();
+        w_.progressLabel->setText(text);
     });
 }
 
@@ -207,8 +207,8 @@ void BreakDownView::Caption(BreakDownPart part, const QString& text)
 void BreakDownView::TimerFields(int breakDownSeconds, int breakOffSeconds)
 {
     OnWindowThread(&w_, [this, breakDownSeconds, breakOffSeconds] {
-        w_.MaskEdit_BD->setText(QString::number(breakDownSeconds));
-        w_.MaskEdit_BO->setText(QString::number(breakOffSeconds));
+        w_.breakDownTimerField->setText(QString::number(breakDownSeconds));
+        w_.breakOffTimerField->setText(QString::number(breakOffSeconds));
     });
 }
 

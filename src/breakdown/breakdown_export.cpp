@@ -2,9 +2,9 @@
 // The break-down result file: one line per Save, fourteen columns, header when the save creates it.
 
 #include "common/file_paths.h"
-#include "memory/form_sonfunc.h"
+#include "memory/special_functions_window.h"
 
-#include "app/form_main.h"
+#include "app/main_window.h"
 #include "app/settings.h"
 #include "breakdown/breakdown_format.h"
 #include "common/csv_appender.h"
@@ -26,7 +26,7 @@ constexpr int kCommentCancelled = 1;
 constexpr int kFileCancelled = 2;
 }  // namespace
 
-int TForm_SonFunc::SaveBreakDownResult(float temperature, int humidity, int breakDownTimer, int voltage,
+int SpecialFunctionsWindow::SaveBreakDownResult(float temperature, int humidity, int breakDownTimer, int voltage,
                                        std::uint32_t resistanceBefore, std::uint32_t resistanceAfterBD,
                                        std::uint32_t resistanceAfterBO, int breakOffTime)
 {
@@ -36,13 +36,13 @@ int TForm_SonFunc::SaveBreakDownResult(float temperature, int humidity, int brea
                                  comment))
         return kCommentCancelled;
 
-    SaveDialog_Ohm.DefaultExt = QStringLiteral("CSV");
-    SaveDialog_Ohm.Filter =
+    exportSaveDialog.DefaultExt = QStringLiteral("CSV");
+    exportSaveDialog.Filter =
         QStringLiteral("Comma-Separated Values (*.CSV)|*.CSV|Text files (*.txt)|*.txt|All files (*.*)|*.*");
-    SaveDialog_Ohm.InitialDir = Form_Main->DataDirectory;
-    if (!SaveDialog_Ohm.Execute())
+    exportSaveDialog.InitialDir = Form_Main->DataDirectory;
+    if (!exportSaveDialog.Execute())
         return kFileCancelled;
-    const QString fileName = SaveDialog_Ohm.FileName;
+    const QString fileName = exportSaveDialog.FileName;
 
     BreakDownResultRecord r;
     r.deviceName = Form_Main->DeviceName;

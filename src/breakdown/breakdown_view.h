@@ -5,11 +5,11 @@
 
 #include "core/breakdown_test.h"
 
-class TForm_SonFunc;
+class SpecialFunctionsWindow;
 
 class BreakDownView : public krx::BreakDownListener {
 public:
-    explicit BreakDownView(TForm_SonFunc& w) : w_(w) {}
+    explicit BreakDownView(SpecialFunctionsWindow& w) : w_(w) {}
     void MemoCleared() override;
     void MemoLines(const QStringList& lines) override;
     void ProgressMaximum(int maximum) override;
@@ -22,5 +22,5 @@ public:
     void Save(const krx::BreakDownSave& values) override;
 
 private:
-    TForm_SonFunc& w_;
+    SpecialFunctionsWindow& w_;
 };

@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The measurement window's side of the measurement cycle: Start and Break, and what the window
 // shows of each pass. The cycle itself is a procedure without widgets (core/measurement_cycle).
-#include "measure/form_meas.h"
+#include "measure/measurement_window.h"
 
 #include "app/connection_loss.h"
-#include "app/form_main.h"
+#include "app/main_window.h"
 #include "measure/cycle_view.h"
 #include "measure/reading_format.h"
 
@@ -18,20 +18,20 @@
 
 using namespace krx;
 
-void TForm_Meas::BitBtn_StartClick()
+void MeasurementWindow::StartClicked()
 {
     if (runner_.Busy())
         return;
     Running = true;
-    BitBtn_Save->setEnabled(false);
-    BitBtn_Start->setEnabled(false);
-    BitBtn_Back->setEnabled(false);
-    Label_ResistaceValue->setText(QString());
-    Label_Mv->setText(QString());
-    Label_Temp_V->setText(QString());
-    Label_Humi_V->setText(QString());
+    saveButton->setEnabled(false);
+    startButton->setEnabled(false);
+    backButton->setEnabled(false);
+    resistanceLabel->setText(QString());
+    voltageLabel->setText(QString());
+    temperatureLabel->setText(QString());
+    humidityLabel->setText(QString());
     if (Form_Main->TestMode)
-        Label1->setVisible(true);
+        passCounter->setVisible(true);
 
     CycleOptions o;
     o.timerMode = Form_Main->TimerMode;
@@ -41,9 +41,9 @@ void TForm_Meas::BitBtn_StartClick()
     calculation_.clear();
     timerSeconds_ = 0;
     if (o.timerMode) {
-        o.timerSeconds = ScrollBar_Timer->value();
-        Label_Time->setText(QString::number(o.timerSeconds) + QStringLiteral(" Sec"));
-        calculation_ = RadioGroup_VoltCalc->ItemIndex() == 0 ? QStringLiteral("Ave.") : QStringLiteral("Lap.");
+        o.timerSeconds = timerSlider->value();
+        timeLabel->setText(QString::number(o.timerSeconds) + QStringLiteral(" Sec"));
+        calculation_ = calculationChoice->ItemIndex() == 0 ? QStringLiteral("Ave.") : QStringLiteral("Lap.");
         timerSeconds_ = o.timerSeconds;
     }
     decimals_.reset();
@@ -55,7 +55,7 @@ void TForm_Meas::BitBtn_StartClick()
     });
 }
 
-void TForm_Meas::CycleEnded(CycleResult result)
+void MeasurementWindow::CycleEnded(CycleResult result)
 {
     cycleActive_ = false;
     if (result.outcome == CycleOutcome::ConnectionLost)
@@ -65,7 +65,7 @@ void TForm_Meas::CycleEnded(CycleResult result)
         GiveButtonsBack();
 }
 
-void TForm_Meas::ShowPass(const CycleIteration& pass)
+void MeasurementWindow::ShowPass(const CycleIteration& pass)
 {
     const QString valueText = pass.haveReading ? ValueText(pass.value) : QString();
     decimals_ = NextDecimals(ExponentOf(valueText), decimals_);
@@ -73,8 +73,8 @@ void TForm_Meas::ShowPass(const CycleIteration& pass)
     // previous cycle's record stays, and no made-up value appears on screen.
     if (!pass.haveReading)
         return;
-    Label_Temp_V->setText(TemperatureDisplay(pass.value.temperature));
-    Label_Humi_V->setText(HumidityDisplay(pass.value.humidity));
+    temperatureLabel->setText(TemperatureDisplay(pass.value.temperature));
+    humidityLabel->setText(HumidityDisplay(pass.value.humidity));
     if (pass.fresh) {
         ReadingInput in;
         in.deviceName = Form_Main->DeviceName;
@@ -88,19 +88,19 @@ void TForm_Meas::ShowPass(const CycleIteration& pass)
         in.timerSeconds = timerSeconds_;
         in.calculation = calculation_;
         RefreshRecord(LastReading, in, pass.at);
-        Label_Mv->setText(QStringLiteral("Measuring voltage : ") + QString::number(pass.volts) + QStringLiteral("V"));
+        voltageLabel->setText(QStringLiteral("Measuring voltage : ") + QString::number(pass.volts) + QStringLiteral("V"));
         if (pass.stable)
             SetValueRed(false);
         else if (!pass.timerFinished)
             SetValueRed(true);
     }
-    const bool exponentDisplay = RadioGroup_MeasDispl->ItemIndex() == 1;
+    const bool exponentDisplay = displayChoice->ItemIndex() == 1;
     if (const auto text = ResistanceDisplay(static_cast<int>(pass.value.range), valueText, pass.value.value.value,
                                             exponentDisplay, *decimals_))
-        Label_ResistaceValue->setText(*text);
+        resistanceLabel->setText(*text);
 }
 
-void TForm_Meas::BitBtn_BreakClick()
+void MeasurementWindow::BreakClicked()
 {
     if (Form_Main->TimerMode)
         runner_.Device([this] { MeasurementCycle::SendBreakStops(Usb); });
@@ -108,24 +108,24 @@ void TForm_Meas::BitBtn_BreakClick()
     EndMeasurement();
 }
 
-void TForm_Meas::EndMeasurement()
+void MeasurementWindow::EndMeasurement()
 {
     Running = false;
     if (!cycleActive_)
         GiveButtonsBack();
 }
 
-void TForm_Meas::GiveButtonsBack()
+void MeasurementWindow::GiveButtonsBack()
 {
-    BitBtn_Start->setEnabled(true);
-    BitBtn_Save->setEnabled(true);
-    BitBtn_Back->setEnabled(true);
+    startButton->setEnabled(true);
+    saveButton->setEnabled(true);
+    backButton->setEnabled(true);
 }
 
-void TForm_Meas::SetValueRed(bool red)
+void MeasurementWindow::SetValueRed(bool red)
 {
-    QPalette p = Label_ResistaceValue->palette();
-    const QColor normal = QApplication::palette(Label_ResistaceValue).color(QPalette::WindowText);
+    QPalette p = resistanceLabel->palette();
+    const QColor normal = QApplication::palette(resistanceLabel).color(QPalette::WindowText);
     p.setColor(QPalette::WindowText, red ? QColor(Qt::red) : normal);
-    Label_ResistaceValue->setPalette(p);
+    resistanceLabel->setPalette(p);
 }

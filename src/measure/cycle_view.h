@@ -3,8 +3,8 @@
 // The measurement cycle's events as the measurement window shows them, carried to the window's
 // thread.
 
-#include "app/form_main.h"
-#include "measure/form_meas.h"
+#include "app/main_window.h"
+#include "measure/measurement_window.h"
 
 #include "common/window_thread.h"
 
@@ -12,31 +12,31 @@
 
 
 // The cycle's events, carried to the window's thread.
-class TForm_Meas::CycleView : public krx::CycleListener {
+class MeasurementWindow::CycleView : public krx::CycleListener {
 public:
-    explicit CycleView(TForm_Meas& w) : w_(w) {}
+    explicit CycleView(MeasurementWindow& w) : w_(w) {}
     void TimerStarted(int seconds) override
     {
         krx::OnWindowThread(&w_, [this, seconds] {
-            w_.Label_Timer_S->setText(QString::number(seconds) + QStringLiteral(" Sec"));
+            w_.restTimeLabel->setText(QString::number(seconds) + QStringLiteral(" Sec"));
         });
     }
     void WaitHint(bool shown) override
     {
         krx::OnWindowThread(&w_, [this, shown] {
-            w_.Label_WStV->setText(shown ? QStringLiteral("Wait for stable voltage !") : QString());
+            w_.stableVoltageLabel->setText(shown ? QStringLiteral("Wait for stable voltage !") : QString());
         });
     }
     void MeasuringStarted() override
     {
         krx::OnWindowThread(&w_, [this] {
             w_.ShowReadingLabels(true);
-            w_.Label_St_V->setText(QString::number(Form_Main->SamplingTime) + QStringLiteral(" mSec"));
+            w_.sampleTimeLabel->setText(QString::number(Form_Main->SamplingTime) + QStringLiteral(" mSec"));
         });
     }
     void PassStarted(int counter) override
     {
-        krx::OnWindowThread(&w_, [this, counter] { w_.Label1->setText(QString::number(counter)); });
+        krx::OnWindowThread(&w_, [this, counter] { w_.passCounter->setText(QString::number(counter)); });
     }
     void Iteration(const krx::CycleIteration& pass) override
     {
@@ -45,7 +45,7 @@ public:
     void RestTime(int seconds) override
     {
         krx::OnWindowThread(&w_, [this, seconds] {
-            w_.Label_Timer_S->setText(QString::number(seconds) + QStringLiteral(" Sec."));
+            w_.restTimeLabel->setText(QString::number(seconds) + QStringLiteral(" Sec."));
         });
     }
     void TimerFinished() override
@@ -54,6 +54,6 @@ public:
     }
 
 private:
-    TForm_Meas& w_;
+    MeasurementWindow& w_;
 };
 

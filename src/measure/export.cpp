@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The measurement log: Save appends the latest reading with a comment to a file of the user's choice.
 #include "common/file_paths.h"
-#include "measure/form_meas.h"
+#include "measure/measurement_window.h"
 
-#include "app/form_main.h"
+#include "app/main_window.h"
 #include "app/settings.h"
 #include "common/csv_appender.h"
 #include "common/dialogs.h"
@@ -15,7 +15,7 @@
 
 using namespace krx;
 
-void TForm_Meas::BitBtn_SaveClick()
+void MeasurementWindow::SaveClicked()
 {
     // A record no reading ever filled would go into the file as a row of empty fields.
     if (LastReading.date.isEmpty()) {
@@ -27,7 +27,7 @@ void TForm_Meas::BitBtn_SaveClick()
         TheDialogs().Message(SaveSuccessText(), QStringLiteral("Finished"), Buttons::Ok, Icon::None);
 }
 
-int TForm_Meas::SaveMeasurement()
+int MeasurementWindow::SaveMeasurement()
 {
     // After a save that failed, the comment typed for it is offered again.
     QString comment = retryComment_;
@@ -37,14 +37,14 @@ int TForm_Meas::SaveMeasurement()
     // The file records the moment of the save, not of the reading.
     StampSave(LastReading, QDateTime::currentDateTime(), comment);
 
-    SaveDialog_Mv.DefaultExt = QStringLiteral("CSV");
-    SaveDialog_Mv.Filter =
+    measurementSaveDialog.DefaultExt = QStringLiteral("CSV");
+    measurementSaveDialog.Filter =
         QStringLiteral("Comma-Separated Values (*.CSV)|*.CSV|Text files (*.txt)|*.txt|All files (*.*)|*.*");
     // Where the last save of this run went, or the start-up folder.
-    SaveDialog_Mv.InitialDir = Form_Main->DataDirectory;
-    if (!SaveDialog_Mv.Execute())
+    measurementSaveDialog.InitialDir = Form_Main->DataDirectory;
+    if (!measurementSaveDialog.Execute())
         return SaveDialogCancelled;
-    const QString fileName = SaveDialog_Mv.FileName;
+    const QString fileName = measurementSaveDialog.FileName;
 
     const QString line = MeasurementLogLine(LastReading);
 

@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Read-out, listing and range export of the meter's two memories, and their deletion: methods of
 // the special-functions window.
-#include "memory/form_sonfunc.h"
+#include "memory/special_functions_window.h"
 
 #include "common/file_paths.h"
 #include "common/clock.h"
-#include "app/form_main.h"
+#include "app/main_window.h"
 #include "app/settings.h"
 #include "common/csv_appender.h"
 #include "common/dialogs.h"
@@ -39,19 +39,19 @@ const QString kExportFilter =
 
 // The comment and the file to append to; the data folder is remembered when it is not the one
 // the program started with. 0 to go on, else the result code of the cancelled dialog.
-int AskCommentAndFile(TForm_SonFunc& f, const QString& offered, QString& comment, QString& fileName)
+int AskCommentAndFile(SpecialFunctionsWindow& f, const QString& offered, QString& comment, QString& fileName)
 {
     // After an export that failed, the comment typed for it is offered again.
     comment = offered;
     if (!TheDialogs().InputQuery(QStringLiteral("Input dialog"), QStringLiteral("Input comment to the measurement"),
                                  comment))
-        return TForm_SonFunc::ReadOutCommentCancelled;
-    f.SaveDialog_Ohm.DefaultExt = QStringLiteral("CSV");
-    f.SaveDialog_Ohm.Filter = kExportFilter;
-    if (!f.SaveDialog_Ohm.Execute())
-        return TForm_SonFunc::ReadOutFileCancelled;
-    fileName = f.SaveDialog_Ohm.FileName;
-    return TForm_SonFunc::ReadOutSaved;
+        return SpecialFunctionsWindow::ReadOutCommentCancelled;
+    f.exportSaveDialog.DefaultExt = QStringLiteral("CSV");
+    f.exportSaveDialog.Filter = kExportFilter;
+    if (!f.exportSaveDialog.Execute())
+        return SpecialFunctionsWindow::ReadOutFileCancelled;
+    fileName = f.exportSaveDialog.FileName;
+    return SpecialFunctionsWindow::ReadOutSaved;
 }
 
 memory::Identity MeterIdentity()
@@ -91,9 +91,9 @@ bool Append(const QString& fileName, QString header, const QString& line, int li
 
 void ShowReadOutResult(int result)
 {
-    if (result == TForm_SonFunc::ReadOutSaved)
+    if (result == SpecialFunctionsWindow::ReadOutSaved)
         TheDialogs().Message(SaveSuccessText(), QStringLiteral("Finished"), Buttons::Ok, Icon::None);
-    else if (result == TForm_SonFunc::ReadOutNoRecords)
+    else if (result == SpecialFunctionsWindow::ReadOutNoRecords)
         TheDialogs().Message(QStringLiteral("No records saved !"), QStringLiteral("Result"), Buttons::Ok, Icon::None);
 }
 
@@ -101,41 +101,41 @@ void ShowReadOutResult(int result)
 
 // ---- Read-outs ----
 
-void TForm_SonFunc::BitBtn_ReadStOhmClick()
+void SpecialFunctionsWindow::ReadOhmMemoryClicked()
 {
     StartReadOut(MemoryKind::Ohm);
 }
 
-void TForm_SonFunc::BitBtn_ReadStBDClick()
+void SpecialFunctionsWindow::ReadBreakDownMemoryClicked()
 {
-    GroupBox_Timers->hide();
+    timersGroup->hide();
     StartReadOut(MemoryKind::BreakDown);
 }
 
-int TForm_SonFunc::ReadOutOhmMemory()
+int SpecialFunctionsWindow::ReadOutOhmMemory()
 {
     StartReadOut(MemoryKind::Ohm, false);
     return lastReadOut_;
 }
 
-int TForm_SonFunc::ReadOutBreakDownMemory()
+int SpecialFunctionsWindow::ReadOutBreakDownMemory()
 {
     StartReadOut(MemoryKind::BreakDown, false);
     return lastReadOut_;
 }
 
-void TForm_SonFunc::StartReadOut(MemoryKind kind, bool fromButton)
+void SpecialFunctionsWindow::StartReadOut(MemoryKind kind, bool fromButton)
 {
     // A second read-out, a deletion or a break-down test must wait for this one.
-    const QList<QPushButton*> locked{BitBtn_ReadStOhm, BitBtn_ReadStBD, BitBtn_DeleteOhm, BitBtn_DeleteBD,
-                                     BitBtn_BreakDown};
+    const QList<QPushButton*> locked{readOhmMemoryButton, readBreakDownMemoryButton, eraseOhmMemoryButton, eraseBreakDownMemoryButton,
+                                     breakDownButton};
     QList<bool> enabled;
     for (QPushButton* b : locked) {
         enabled << b->isEnabled();
         b->setEnabled(false);
     }
     RangeSaveRequested = false;
-    Memo_Display->clear();
+    recordDisplay->clear();
     readOutView_->Start();
     readOut_.Arm();
     const bool started = runner_.Start([this, kind, fromButton, locked, enabled] {
@@ -143,11 +143,11 @@ void TForm_SonFunc::StartReadOut(MemoryKind kind, bool fromButton)
         OnWindowThread(this, [this, kind, fromButton, locked, enabled, report = std::move(report)] {
             for (qsizetype i = 0; i < locked.size(); ++i)
                 locked[i]->setEnabled(enabled[i]);
-            GroupBox_SR->hide();
+            rangeGroup->hide();
             lastReadOut_ = FinishReadOut(kind, report);
             if (fromButton) {
                 if (kind == MemoryKind::Ohm)
-                    GroupBox_Timers->hide();
+                    timersGroup->hide();
                 ShowReadOutResult(lastReadOut_);
             }
         });
@@ -158,7 +158,7 @@ void TForm_SonFunc::StartReadOut(MemoryKind kind, bool fromButton)
     }
 }
 
-int TForm_SonFunc::FinishReadOut(MemoryKind kind, const ReadOutReport& report)
+int SpecialFunctionsWindow::FinishReadOut(MemoryKind kind, const ReadOutReport& report)
 {
     switch (report.outcome) {
     case ReadOutReport::Outcome::NoRecords:
@@ -181,7 +181,7 @@ int TForm_SonFunc::FinishReadOut(MemoryKind kind, const ReadOutReport& report)
     return written;
 }
 
-int TForm_SonFunc::ExportRange(MemoryKind kind, const ReadOutReport& report, const QString& comment,
+int SpecialFunctionsWindow::ExportRange(MemoryKind kind, const ReadOutReport& report, const QString& comment,
                                const QString& fileName)
 {
     const memory::Identity who = MeterIdentity();
@@ -196,8 +196,8 @@ int TForm_SonFunc::ExportRange(MemoryKind kind, const ReadOutReport& report, con
     // slots of the table are written.
     int saved = 0;
     try {
-        for (int no = std::max(ToInt(MaskEdit_from->text()), 1);
-             no <= kHighestFileNo && no <= ToInt(MaskEdit_to->text()); ++no) {
+        for (int no = std::max(ToInt(rangeFromField->text()), 1);
+             no <= kHighestFileNo && no <= ToInt(rangeToField->text()); ++no) {
             if (!Append(fileName, BreakDownHeader, BreakDownLine(who, no, report.breakDown.At(no), comment), saved))
                 return ReadOutWriteFailed;
             ++saved;
@@ -212,7 +212,7 @@ int TForm_SonFunc::ExportRange(MemoryKind kind, const ReadOutReport& report, con
 
 // ---- Deletion ----
 
-void TForm_SonFunc::DeleteMemory(const QString& query, MemoryKind kind, const QString& done)
+void SpecialFunctionsWindow::DeleteMemory(const QString& query, MemoryKind kind, const QString& done)
 {
     // Cancel is the default: Return must not erase the meter's memory.
     if (TheDialogs().Message(query, QStringLiteral("Query"), Buttons::OkCancelDefaultCancel, Icon::None) !=
@@ -222,19 +222,19 @@ void TForm_SonFunc::DeleteMemory(const QString& query, MemoryKind kind, const QS
         if (!readOut_.Erase(kind))
             return;
         OnWindowThread(this, [this, done] {
-            Memo_Display->appendPlainText(done);
-            Memo_Display->appendPlainText(kHyphenLine);
+            recordDisplay->appendPlainText(done);
+            recordDisplay->appendPlainText(kHyphenLine);
         });
     });
 }
 
-void TForm_SonFunc::BitBtn_DeleteOhmClick()
+void SpecialFunctionsWindow::EraseOhmMemoryClicked()
 {
     DeleteMemory(QStringLiteral("Complete measured value memory will be deleted! Are you sure?"), MemoryKind::Ohm,
                  QStringLiteral("OHM memory was deleted !"));
 }
 
-void TForm_SonFunc::BitBtn_DeleteBDClick()
+void SpecialFunctionsWindow::EraseBreakDownMemoryClicked()
 {
     DeleteMemory(QStringLiteral("Complete break down value memory will be deleted! Are you sure?"),
                  MemoryKind::BreakDown, QStringLiteral("BDV memory was deleted !"));

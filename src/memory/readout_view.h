@@ -5,7 +5,7 @@
 #include "common/clock.h"
 #include "common/dialogs.h"
 #include "common/window_thread.h"
-#include "memory/form_sonfunc.h"
+#include "memory/special_functions_window.h"
 
 #include <QGroupBox>
 #include <QLineEdit>
@@ -14,16 +14,16 @@
 // The read-out's listing grows in the display while the meter is read. A paint of the window costs
 // about a millisecond, so with a quick meter the listing is painted at most every PaintInterval
 // seconds of the counter, and always for the first record and the last line.
-class TForm_SonFunc::ReadOutView : public krx::ReadOutListener {
+class SpecialFunctionsWindow::ReadOutView : public krx::ReadOutListener {
 public:
     static constexpr double PaintInterval = 0.025;
 
-    explicit ReadOutView(TForm_SonFunc& f) : form_(f) {}
+    explicit ReadOutView(SpecialFunctionsWindow& f) : form_(f) {}
     void Start() { anyPainted_ = false; }
     void Listing(const QStringList& lines, bool last) override
     {
         krx::OnWindowThread(&form_, [this, lines, last] {
-            form_.Memo_Display->appendPlainText(lines.join(QLatin1Char('\n')));
+            form_.recordDisplay->appendPlainText(lines.join(QLatin1Char('\n')));
             // On the window's own thread nothing else would paint while the meter is read.
             if (form_.runner_.RunMode() != krx::ProcedureRunner::Mode::Inline)
                 return;
@@ -38,9 +38,9 @@ public:
     void RangeWanted(int highest) override
     {
         krx::OnWindowThread(&form_, [this, highest] {
-            form_.GroupBox_SR->show();
-            form_.MaskEdit_from->setText(QStringLiteral("1"));
-            form_.MaskEdit_to->setText(QString::number(highest));
+            form_.rangeGroup->show();
+            form_.rangeFromField->setText(QStringLiteral("1"));
+            form_.rangeToField->setText(QString::number(highest));
         });
     }
     void RangeRefused() override
@@ -49,7 +49,7 @@ public:
     }
 
 private:
-    TForm_SonFunc& form_;
+    SpecialFunctionsWindow& form_;
     bool anyPainted_ = false;
     double painted_ = 0.0;  // counter seconds of the last paint
 };

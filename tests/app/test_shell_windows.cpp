@@ -5,13 +5,13 @@
 #include "child.h"
 #include "sim_fixture.h"
 
-#include "app/form_main.h"
+#include "app/main_window.h"
 #include "app/qt_dialogs.h"
 #include "common/controls.h"
 #include "app/startup.h"
 #include "app/version.h"
-#include "measure/form_meas.h"
-#include "memory/form_sonfunc.h"
+#include "measure/measurement_window.h"
+#include "memory/special_functions_window.h"
 
 #include <QDialogButtonBox>
 #include <QFile>
@@ -126,17 +126,17 @@ void ShellWindowsTest::startState()
     QCOMPARE(Form_SonFunc->windowTitle(), QStringLiteral("Special function"));
 
     // Accelerators: none on the two measurement buttons, kept on the others.
-    QCOMPARE(Form_Main->BitBtn_Measuring->text(), QStringLiteral("Measuring"));
-    QCOMPARE(Form_Main->BitBtn_Measuring_timer->text(), QStringLiteral("Measuring with timer"));
-    QCOMPARE(Form_Main->Button_Init->text(), QStringLiteral("&Init"));
-    QCOMPARE(Form_Main->BitBtn_Special_function->text(), QStringLiteral("&Special function"));
-    QCOMPARE(Form_Main->BitBtn_Exit->text(), QStringLiteral("E&xit"));
+    QCOMPARE(Form_Main->measuringButton->text(), QStringLiteral("Measuring"));
+    QCOMPARE(Form_Main->timerMeasuringButton->text(), QStringLiteral("Measuring with timer"));
+    QCOMPARE(Form_Main->initButton->text(), QStringLiteral("&Init"));
+    QCOMPARE(Form_Main->specialFunctionsButton->text(), QStringLiteral("&Special function"));
+    QCOMPARE(Form_Main->exitButton->text(), QStringLiteral("E&xit"));
 
-    QVERIFY(!Form_Main->BitBtn_Measuring->isEnabled());
-    QVERIFY(!Form_Main->BitBtn_Measuring_timer->isEnabled());
-    QVERIFY(!Form_Main->BitBtn_Special_function->isEnabled());
-    QVERIFY(Form_Main->BitBtn_Exit->isEnabled());
-    QVERIFY(Form_Main->GroupBox_Device->isHidden());
+    QVERIFY(!Form_Main->measuringButton->isEnabled());
+    QVERIFY(!Form_Main->timerMeasuringButton->isEnabled());
+    QVERIFY(!Form_Main->specialFunctionsButton->isEnabled());
+    QVERIFY(Form_Main->exitButton->isEnabled());
+    QVERIFY(Form_Main->deviceGroup->isHidden());
     QVERIFY(!Form_Main->TimerMode);
     QVERIFY(!Form_Main->TestMode);
     QCOMPARE(Form_Main->CommandPause, 20);
@@ -175,34 +175,34 @@ void ShellWindowsTest::initWithMeter()
     SimSetup t;
     AppWindows w;
     Form_Main->show();
-    Form_Main->Button_Init->click();
+    Form_Main->initButton->click();
 
     QCOMPARE(t.Take(), kInitLines + kInitTail);
     QVERIFY(t.dialogs.shown.empty());
-    QVERIFY(Form_Main->Button_Init->isHidden());
-    QVERIFY(!Form_Main->GroupBox_Device->isHidden());
-    QVERIFY(Form_Main->BitBtn_Measuring->isEnabled());
-    QVERIFY(Form_Main->BitBtn_Measuring_timer->isEnabled());
-    QVERIFY(Form_Main->BitBtn_Special_function->isEnabled());
+    QVERIFY(Form_Main->initButton->isHidden());
+    QVERIFY(!Form_Main->deviceGroup->isHidden());
+    QVERIFY(Form_Main->measuringButton->isEnabled());
+    QVERIFY(Form_Main->timerMeasuringButton->isEnabled());
+    QVERIFY(Form_Main->specialFunctionsButton->isEnabled());
     QCOMPARE(Form_Main->SerialNo, QStringLiteral("73800042"));
-    QCOMPARE(Form_Main->Label_SN->text(), QStringLiteral("73800042"));
-    QCOMPARE(Form_Main->Label_SW->text(), QStringLiteral("1.07"));
-    QCOMPARE(Form_Main->Label_Device->text(), QStringLiteral("KRX 738"));
-    QCOMPARE(Form_Main->Label_BattCond->text(), QStringLiteral("ok"));
-    QVERIFY(!Form_Main->Label_Date->text().isEmpty());
-    QVERIFY(!Form_Main->Label_Time->text().isEmpty());
+    QCOMPARE(Form_Main->serialLabel->text(), QStringLiteral("73800042"));
+    QCOMPARE(Form_Main->versionLabel->text(), QStringLiteral("1.07"));
+    QCOMPARE(Form_Main->deviceNameLabel->text(), QStringLiteral("KRX 738"));
+    QCOMPARE(Form_Main->batteryLabel->text(), QStringLiteral("ok"));
+    QVERIFY(!Form_Main->dateLabel->text().isEmpty());
+    QVERIFY(!Form_Main->timeLabel->text().isEmpty());
     QCOMPARE(t.meter().RemoteMode(), 3);
 
     // The meter's setup (500 V manual, technical, average, 60 s) is in the measurement window, and
     // nothing was sent back while it was copied.
     QVERIFY(!Form_Main->LoadingSetup);
-    QCOMPARE(Form_Meas->RadioGroup_UmessMode->ItemIndex(), 0);
-    QVERIFY(Form_Meas->RadioGroup_Measvolt->isEnabled());
-    QCOMPARE(Form_Meas->RadioGroup_Measvolt->ItemIndex(), 2);
-    QCOMPARE(Form_Meas->RadioGroup_MeasDispl->ItemIndex(), 0);
-    QCOMPARE(Form_Meas->RadioGroup_VoltCalc->ItemIndex(), 0);
-    QCOMPARE(Form_Meas->ScrollBar_Timer->value(), 60);
-    QCOMPARE(Form_Meas->Label_Time->text(), QStringLiteral("60 Sec"));
+    QCOMPARE(Form_Meas->voltageModeChoice->ItemIndex(), 0);
+    QVERIFY(Form_Meas->voltageChoice->isEnabled());
+    QCOMPARE(Form_Meas->voltageChoice->ItemIndex(), 2);
+    QCOMPARE(Form_Meas->displayChoice->ItemIndex(), 0);
+    QCOMPARE(Form_Meas->calculationChoice->ItemIndex(), 0);
+    QCOMPARE(Form_Meas->timerSlider->value(), 60);
+    QCOMPARE(Form_Meas->timeLabel->text(), QStringLiteral("60 Sec"));
 
     // Another setup in the meter: a second Init copies it, still without sending anything.
     MeterCommands().WriteMeasuringSetup({1, 500, 1, 1});  // automatic voltage, exponent display, lapse
@@ -210,10 +210,10 @@ void ShellWindowsTest::initWithMeter()
     Form_Main->InitDevice();
     for (const QString& line : t.Take())
         QVERIFY2(!line.contains(QLatin1String("OUT 53")), qPrintable(line));
-    QCOMPARE(Form_Meas->RadioGroup_UmessMode->ItemIndex(), 1);
-    QVERIFY(!Form_Meas->RadioGroup_Measvolt->isEnabled());
-    QCOMPARE(Form_Meas->RadioGroup_MeasDispl->ItemIndex(), 1);
-    QCOMPARE(Form_Meas->RadioGroup_VoltCalc->ItemIndex(), 1);
+    QCOMPARE(Form_Meas->voltageModeChoice->ItemIndex(), 1);
+    QVERIFY(!Form_Meas->voltageChoice->isEnabled());
+    QCOMPARE(Form_Meas->displayChoice->ItemIndex(), 1);
+    QCOMPARE(Form_Meas->calculationChoice->ItemIndex(), 1);
 }
 
 void ShellWindowsTest::initWithoutMeter()
@@ -223,21 +223,21 @@ void ShellWindowsTest::initWithoutMeter()
     SimSetup t(s);
     AppWindows w;
     Form_Main->show();
-    Form_Main->Button_Init->click();
+    Form_Main->initButton->click();
 
     QCOMPARE(t.Take(), (L{"0 open =0", "0 open =0"}));
     QCOMPARE(t.dialogs.Messages(), L{"!! No device found !!|Please check if the device is switched on!"});
     QCOMPARE(t.dialogs.shown.front().buttons, Buttons::Ok);
-    QVERIFY(!Form_Main->Button_Init->isHidden());
-    QVERIFY(Form_Main->GroupBox_Device->isHidden());
-    QVERIFY(!Form_Main->BitBtn_Measuring->isEnabled());
-    QVERIFY(!Form_Main->BitBtn_Special_function->isEnabled());
+    QVERIFY(!Form_Main->initButton->isHidden());
+    QVERIFY(Form_Main->deviceGroup->isHidden());
+    QVERIFY(!Form_Main->measuringButton->isEnabled());
+    QVERIFY(!Form_Main->specialFunctionsButton->isEnabled());
 
     // Plugged in now: the next press succeeds.
     t.meter().SetPresent(true);
-    Form_Main->Button_Init->click();
+    Form_Main->initButton->click();
     QCOMPARE(t.Take(), kInitLines + kInitTail);
-    QVERIFY(Form_Main->BitBtn_Measuring->isEnabled());
+    QVERIFY(Form_Main->measuringButton->isEnabled());
 }
 
 void ShellWindowsTest::initBatteryEmptyAndTimerLimits()
@@ -247,15 +247,15 @@ void ShellWindowsTest::initBatteryEmptyAndTimerLimits()
     s.measuringTimer = 0;
     SimSetup t(s);
     AppWindows w;
-    Form_Main->Button_Init->click();
-    QCOMPARE(Form_Main->Label_BattCond->text(), QStringLiteral("! Empty !"));
-    QCOMPARE(Form_Meas->ScrollBar_Timer->value(), 1);
+    Form_Main->initButton->click();
+    QCOMPARE(Form_Main->batteryLabel->text(), QStringLiteral("! Empty !"));
+    QCOMPARE(Form_Meas->timerSlider->value(), 1);
 
     t.meter().scenario().batteryEmpty = false;
     MeterCommands().WriteMeasuringTimer(900);
-    Form_Main->Button_Init->click();
-    QCOMPARE(Form_Main->Label_BattCond->text(), QStringLiteral("ok"));
-    QCOMPARE(Form_Meas->ScrollBar_Timer->value(), 600);
+    Form_Main->initButton->click();
+    QCOMPARE(Form_Main->batteryLabel->text(), QStringLiteral("ok"));
+    QCOMPARE(Form_Meas->timerSlider->value(), 600);
 }
 
 void ShellWindowsTest::initZeroByteIdentityAndFailedReads()
@@ -266,30 +266,30 @@ void ShellWindowsTest::initZeroByteIdentityAndFailedReads()
     s.faults.push_back(Fault{Fault::Fail, 0, 48, 1, 1, kUsbErrorIo});
     SimSetup t(s);
     AppWindows w;
-    Form_Meas->RadioGroup_MeasDispl->SetItemIndex(0);
+    Form_Meas->displayChoice->SetItemIndex(0);
     t.Take();
-    Form_Main->Button_Init->click();
+    Form_Main->initButton->click();
 
     QVERIFY(t.dialogs.shown.empty());
-    QVERIFY(!Form_Main->GroupBox_Device->isHidden());
-    QVERIFY(Form_Main->BitBtn_Measuring->isEnabled());
-    QCOMPARE(Form_Main->Label_SN->text(), QString());
-    QCOMPARE(Form_Main->Label_Device->text(), QString());
+    QVERIFY(!Form_Main->deviceGroup->isHidden());
+    QVERIFY(Form_Main->measuringButton->isEnabled());
+    QCOMPARE(Form_Main->serialLabel->text(), QString());
+    QCOMPARE(Form_Main->deviceNameLabel->text(), QString());
     // The setup could not be read: the controls keep what they showed.
-    QCOMPARE(Form_Meas->RadioGroup_UmessMode->ItemIndex(), 1);
-    QCOMPARE(Form_Meas->RadioGroup_Measvolt->ItemIndex(), 0);
-    QCOMPARE(Form_Meas->RadioGroup_MeasDispl->ItemIndex(), 0);
-    QCOMPARE(Form_Meas->RadioGroup_VoltCalc->ItemIndex(), 1);
-    QCOMPARE(Form_Meas->ScrollBar_Timer->value(), 10);
+    QCOMPARE(Form_Meas->voltageModeChoice->ItemIndex(), 1);
+    QCOMPARE(Form_Meas->voltageChoice->ItemIndex(), 0);
+    QCOMPARE(Form_Meas->displayChoice->ItemIndex(), 0);
+    QCOMPARE(Form_Meas->calculationChoice->ItemIndex(), 1);
+    QCOMPARE(Form_Meas->timerSlider->value(), 10);
 
     // A failing identity request is a missing meter; the identity on screen stays.
-    Form_Main->Button_Init->click();
-    QCOMPARE(Form_Main->Label_SN->text(), QStringLiteral("73800042"));
+    Form_Main->initButton->click();
+    QCOMPARE(Form_Main->serialLabel->text(), QStringLiteral("73800042"));
     t.sim->Inject(Fault{Fault::Fail, 0, 10, 1, 1, kUsbErrorPipe});
     t.Take();
-    Form_Main->Button_Init->click();
+    Form_Main->initButton->click();
     QCOMPARE(t.dialogs.Messages(), L{"!! No device found !!|Please check if the device is switched on!"});
-    QCOMPARE(Form_Main->Label_SN->text(), QStringLiteral("73800042"));
+    QCOMPARE(Form_Main->serialLabel->text(), QStringLiteral("73800042"));
     const L lines = t.Take();
     QCOMPARE(lines.mid(0, 3), (L{"0 open =1", "20 OUT 54 [03] =1", "20 IN 10 len=20 [] =-9"}));
     QCOMPARE(lines.mid(3), kInitTail);
@@ -300,7 +300,7 @@ void ShellWindowsTest::initMeterVanishesAfterIdentity()
     SimSetup t;
     AppWindows w;
     SetUsbBackend(std::make_unique<VanishingAfterIdentity>(sim::Scenario::Default()));
-    Form_Main->Button_Init->click();
+    Form_Main->initButton->click();
 
     // The battery read finds no meter: the error display reports it and Init ends there, nothing
     // sent afterwards. Without the meter's setup the window must not offer the functions (a Start
@@ -308,21 +308,21 @@ void ShellWindowsTest::initMeterVanishesAfterIdentity()
     QCOMPARE(t.dialogs.shown.size(), size_t(1));
     QCOMPARE(t.dialogs.shown.front().kind, test::ShownBox::Error);
     QCOMPARE(t.dialogs.shown.front().text, QStringLiteral("The KRX 738 did not answer the status request."));
-    QVERIFY(Form_Main->GroupBox_Device->isHidden());
-    QVERIFY(!Form_Main->Button_Init->isHidden());
-    QVERIFY(!Form_Main->BitBtn_Measuring->isEnabled());
-    QVERIFY(!Form_Main->BitBtn_Measuring_timer->isEnabled());
-    QVERIFY(!Form_Main->BitBtn_Special_function->isEnabled());
-    QCOMPARE(Form_Main->Label_BattCond->text(), QString());
+    QVERIFY(Form_Main->deviceGroup->isHidden());
+    QVERIFY(!Form_Main->initButton->isHidden());
+    QVERIFY(!Form_Main->measuringButton->isEnabled());
+    QVERIFY(!Form_Main->timerMeasuringButton->isEnabled());
+    QVERIFY(!Form_Main->specialFunctionsButton->isEnabled());
+    QCOMPARE(Form_Main->batteryLabel->text(), QString());
     QVERIFY(!Form_Main->LoadingSetup);
     QCOMPARE(t.Take().mid(3), (L{"0 open =0"}));
 
     // The same meter back: Init goes through and the functions are offered.
     SetUsbBackend(std::make_unique<sim::SimBackend>(sim::Scenario::Default()));
-    Form_Main->Button_Init->click();
-    QVERIFY(!Form_Main->GroupBox_Device->isHidden());
-    QVERIFY(Form_Main->BitBtn_Measuring->isEnabled());
-    QCOMPARE(Form_Main->Label_SN->text(), QStringLiteral("73800042"));
+    Form_Main->initButton->click();
+    QVERIFY(!Form_Main->deviceGroup->isHidden());
+    QVERIFY(Form_Main->measuringButton->isEnabled());
+    QCOMPARE(Form_Main->serialLabel->text(), QStringLiteral("73800042"));
 }
 
 void ShellWindowsTest::measuringMoves()
@@ -330,30 +330,30 @@ void ShellWindowsTest::measuringMoves()
     SimSetup t;
     AppWindows w;
     Form_Main->show();
-    Form_Main->Button_Init->click();
-    Form_Meas->ScrollBar_Timer->setValue(25);
+    Form_Main->initButton->click();
+    Form_Meas->timerSlider->setValue(25);
     t.Take();
 
-    Form_Main->BitBtn_Measuring_timer->click();
+    Form_Main->timerMeasuringButton->click();
     QCOMPARE(t.Take(), L{"20 OUT 54 [07] =1"});
     QVERIFY(Form_Main->isHidden() && Form_Meas->isVisible());
     QVERIFY(Form_Main->TimerMode);
-    QVERIFY(Form_Meas->GroupBox_SetTimer->isVisible());
-    QVERIFY(Form_Meas->GroupBox_Timer->isVisible());
-    QCOMPARE(Form_Meas->Label_Time->text(), QStringLiteral("25 Sec"));
-    QCOMPARE(Form_Meas->Label_Mv->text(), QString());
-    QVERIFY(Form_Meas->BitBtn_Save->isEnabled());  // only the plain path disables it
+    QVERIFY(Form_Meas->timerGroup->isVisible());
+    QVERIFY(Form_Meas->restTimeGroup->isVisible());
+    QCOMPARE(Form_Meas->timeLabel->text(), QStringLiteral("25 Sec"));
+    QCOMPARE(Form_Meas->voltageLabel->text(), QString());
+    QVERIFY(Form_Meas->saveButton->isEnabled());  // only the plain path disables it
 
     // "Measuring" after "Measuring with timer": the timer groups go, nothing is sent.
     Form_Meas->hide();
     Form_Main->show();
-    Form_Main->BitBtn_Measuring->click();
+    Form_Main->measuringButton->click();
     QVERIFY(t.Take().isEmpty());
     QVERIFY(Form_Main->isHidden() && Form_Meas->isVisible());
     QVERIFY(!Form_Main->TimerMode);
-    QVERIFY(Form_Meas->GroupBox_SetTimer->isHidden());
-    QVERIFY(Form_Meas->GroupBox_Timer->isHidden());
-    QVERIFY(!Form_Meas->BitBtn_Save->isEnabled());
+    QVERIFY(Form_Meas->timerGroup->isHidden());
+    QVERIFY(Form_Meas->restTimeGroup->isHidden());
+    QVERIFY(!Form_Meas->saveButton->isEnabled());
 }
 
 void ShellWindowsTest::backFromMeasuringReinitialises()
@@ -361,28 +361,28 @@ void ShellWindowsTest::backFromMeasuringReinitialises()
     SimSetup t;
     AppWindows w;
     Form_Main->show();
-    Form_Main->Button_Init->click();
-    Form_Main->BitBtn_Measuring->click();
+    Form_Main->initButton->click();
+    Form_Main->measuringButton->click();
     Form_Meas->ShowReadingLabels(true);
-    Form_Meas->Label_Temp_V->setText(QStringLiteral("22.5 C"));
-    Form_Meas->Label_Humi_V->setText(QStringLiteral("45 %"));
-    Form_Meas->Label_ResistaceValue->setText(QStringLiteral("1.23 GOhm"));
-    Form_Meas->Label_Timer_S->setText(QStringLiteral("7 Sec."));
-    Form_Meas->BitBtn_Start->setEnabled(false);
+    Form_Meas->temperatureLabel->setText(QStringLiteral("22.5 C"));
+    Form_Meas->humidityLabel->setText(QStringLiteral("45 %"));
+    Form_Meas->resistanceLabel->setText(QStringLiteral("1.23 GOhm"));
+    Form_Meas->restTimeLabel->setText(QStringLiteral("7 Sec."));
+    Form_Meas->startButton->setEnabled(false);
     MeterCommands().WriteMeasuringTimer(120);  // changed at the meter meanwhile
     t.Take();
 
-    Form_Meas->BitBtn_Back->click();
+    Form_Meas->backButton->click();
     QCOMPARE(t.Take(), L{"20 OUT 54 [03] =1"} + kInitLines.mid(0, 7) + L{"40 IN 48 [00 78] =2"} + kInitLines.mid(8));
     QVERIFY(Form_Main->isVisible() && Form_Meas->isHidden());
-    QVERIFY(Form_Meas->Label_Mv->isHidden() && Form_Meas->Label_St->isHidden() && Form_Meas->Label_St_V->isHidden());
-    QCOMPARE(Form_Meas->Label_Temp_V->text(), QString());
-    QCOMPARE(Form_Meas->Label_Humi_V->text(), QString());
-    QCOMPARE(Form_Meas->Label_ResistaceValue->text(), QString());
-    QCOMPARE(Form_Meas->Label_Timer_S->text(), QStringLiteral("7 Sec."));
-    QVERIFY(Form_Meas->BitBtn_Start->isEnabled() && Form_Meas->BitBtn_Break->isEnabled() &&
-            Form_Meas->BitBtn_Save->isEnabled());
-    QCOMPARE(Form_Meas->ScrollBar_Timer->value(), 120);
+    QVERIFY(Form_Meas->voltageLabel->isHidden() && Form_Meas->sampleTimeCaption->isHidden() && Form_Meas->sampleTimeLabel->isHidden());
+    QCOMPARE(Form_Meas->temperatureLabel->text(), QString());
+    QCOMPARE(Form_Meas->humidityLabel->text(), QString());
+    QCOMPARE(Form_Meas->resistanceLabel->text(), QString());
+    QCOMPARE(Form_Meas->restTimeLabel->text(), QStringLiteral("7 Sec."));
+    QVERIFY(Form_Meas->startButton->isEnabled() && Form_Meas->breakButton->isEnabled() &&
+            Form_Meas->saveButton->isEnabled());
+    QCOMPARE(Form_Meas->timerSlider->value(), 120);
 }
 
 void ShellWindowsTest::specialFunctionMoves()
@@ -390,43 +390,43 @@ void ShellWindowsTest::specialFunctionMoves()
     SimSetup t;
     AppWindows w;
     Form_Main->show();
-    Form_Main->Button_Init->click();
+    Form_Main->initButton->click();
     // Left over from an earlier visit.
-    Form_SonFunc->GroupBox_SR->show();
-    Form_SonFunc->GroupBox_SpecFunc->hide();
-    Form_SonFunc->Memo_Display->setPlainText(QStringLiteral("old lines\nmore"));
+    Form_SonFunc->rangeGroup->show();
+    Form_SonFunc->functionGroup->hide();
+    Form_SonFunc->recordDisplay->setPlainText(QStringLiteral("old lines\nmore"));
     t.Take();
 
-    Form_Main->BitBtn_Special_function->click();
+    Form_Main->specialFunctionsButton->click();
     QCOMPARE(t.Take(), L{"20 OUT 54 [0C] =1"});
     QCOMPARE(t.meter().RemoteMode(), 12);
     QVERIFY(Form_Main->isHidden() && Form_SonFunc->isVisible());
-    QVERIFY(!Form_SonFunc->BitBtn_Save->isEnabled());
-    QVERIFY(!Form_SonFunc->GroupBox_SpecFunc->isHidden());
-    QVERIFY(Form_SonFunc->GroupBox_SR->isHidden());
-    QCOMPARE(Form_SonFunc->Memo_Display->toPlainText(), QString());
+    QVERIFY(!Form_SonFunc->saveButton->isEnabled());
+    QVERIFY(!Form_SonFunc->functionGroup->isHidden());
+    QVERIFY(Form_SonFunc->rangeGroup->isHidden());
+    QCOMPARE(Form_SonFunc->recordDisplay->toPlainText(), QString());
 
     // Closing the window leaves the break-down group as it was.
-    Form_SonFunc->GroupBox_Timers->show();
-    Form_SonFunc->Label_BDP->setText(QStringLiteral("status"));
+    Form_SonFunc->timersGroup->show();
+    Form_SonFunc->progressLabel->setText(QStringLiteral("status"));
     QVERIFY(Form_SonFunc->close());
     QCOMPARE(t.Take(), L{"20 OUT 54 [03] =1"});
     QVERIFY(Form_Main->isVisible() && Form_SonFunc->isHidden());
-    QVERIFY(!Form_SonFunc->GroupBox_Timers->isHidden());
-    QCOMPARE(Form_SonFunc->Label_BDP->text(), QStringLiteral("status"));
+    QVERIFY(!Form_SonFunc->timersGroup->isHidden());
+    QCOMPARE(Form_SonFunc->progressLabel->text(), QStringLiteral("status"));
 
     // "Back to main menu" hides it and clears the status line.
-    Form_Main->BitBtn_Special_function->click();
+    Form_Main->specialFunctionsButton->click();
     t.Take();
-    Form_SonFunc->BitBtn_Main->click();
+    Form_SonFunc->mainMenuButton->click();
     QCOMPARE(t.Take(), L{"20 OUT 54 [03] =1"});
     QVERIFY(Form_Main->isVisible() && Form_SonFunc->isHidden());
-    QVERIFY(Form_SonFunc->GroupBox_Timers->isHidden());
-    QCOMPARE(Form_SonFunc->Label_BDP->text(), QString());
+    QVERIFY(Form_SonFunc->timersGroup->isHidden());
+    QCOMPARE(Form_SonFunc->progressLabel->text(), QString());
 
     // The range "Save" only raises its flag.
     Form_SonFunc->RangeSaveRequested = false;
-    Form_SonFunc->BitBtn_Set->click();
+    Form_SonFunc->rangeSaveButton->click();
     QVERIFY(Form_SonFunc->RangeSaveRequested);
     QVERIFY(t.Take().isEmpty());
 }
@@ -435,41 +435,41 @@ void ShellWindowsTest::optionHandlers()
 {
     SimSetup t;
     AppWindows w;
-    Form_Main->Button_Init->click();
-    Form_Main->BitBtn_Measuring->click();
+    Form_Main->initButton->click();
+    Form_Main->measuringButton->click();
     t.Take();
 
-    Form_Meas->RadioGroup_UmessMode->Button(1)->click();  // "Auto"
-    QVERIFY(!Form_Meas->RadioGroup_Measvolt->isEnabled());
+    Form_Meas->voltageModeChoice->Button(1)->click();  // "Auto"
+    QVERIFY(!Form_Meas->voltageChoice->isEnabled());
     // With automatic voltage the selected 500 V is still passed; the command set sends the auto bit.
     QCOMPARE(t.Take(), (L{"0 open =1", "20 IN 53 [08 00] =2", "20 OUT 53 [40 00] =2", "20 OUT 53 [40 00] =2",
                           "20 OUT 37 [10] =1"}));
-    Form_Meas->RadioGroup_UmessMode->Button(0)->click();  // "Manuell"
-    QVERIFY(Form_Meas->RadioGroup_Measvolt->isEnabled());
+    Form_Meas->voltageModeChoice->Button(0)->click();  // "Manuell"
+    QVERIFY(Form_Meas->voltageChoice->isEnabled());
     QCOMPARE(t.Take().mid(2), (L{"20 OUT 53 [08 00] =2", "20 OUT 53 [08 00] =2", "20 OUT 37 [10] =1"}));
 
-    Form_Meas->RadioGroup_Measvolt->Button(3)->click();  // "1000V"
+    Form_Meas->voltageChoice->Button(3)->click();  // "1000V"
     QCOMPARE(t.Take().mid(2, 1), L{"20 OUT 53 [10 00] =2"});
-    Form_Meas->RadioGroup_VoltCalc->Button(1)->click();  // no handler: reaches the meter with the next setup
+    Form_Meas->calculationChoice->Button(1)->click();  // no handler: reaches the meter with the next setup
     QVERIFY(t.Take().isEmpty());
-    Form_Meas->RadioGroup_MeasDispl->Button(1)->click();  // "Exponent"
+    Form_Meas->displayChoice->Button(1)->click();  // "Exponent"
     QCOMPARE(t.Take().mid(2, 1), L{"20 OUT 53 [10 03] =2"});
     // Choosing the selected item again is no change.
-    Form_Meas->RadioGroup_MeasDispl->Button(1)->click();
+    Form_Meas->displayChoice->Button(1)->click();
     QVERIFY(t.Take().isEmpty());
 
     // The scroll bar only changes its label.
-    Form_Meas->ScrollBar_Timer->triggerAction(QAbstractSlider::SliderPageStepAdd);
-    QCOMPARE(Form_Meas->Label_Time->text(), QStringLiteral("70 Sec"));
+    Form_Meas->timerSlider->triggerAction(QAbstractSlider::SliderPageStepAdd);
+    QCOMPARE(Form_Meas->timeLabel->text(), QStringLiteral("70 Sec"));
     QVERIFY(t.Take().isEmpty());
 
     // While Init copies the setup the handlers send nothing.
     Form_Main->LoadingSetup = true;
-    Form_Meas->RadioGroup_UmessMode->SetItemIndex(1);
-    Form_Meas->RadioGroup_Measvolt->SetItemIndex(0);
+    Form_Meas->voltageModeChoice->SetItemIndex(1);
+    Form_Meas->voltageChoice->SetItemIndex(0);
     Form_Main->LoadingSetup = false;
     QVERIFY(t.Take().isEmpty());
-    QVERIFY(!Form_Meas->RadioGroup_Measvolt->isEnabled());
+    QVERIFY(!Form_Meas->voltageChoice->isEnabled());
 }
 
 void ShellWindowsTest::exitAndClose_data()
@@ -492,7 +492,7 @@ void ShellWindowsTest::exitAndClose()
     SimSetup t;
     AppWindows w;
     Form_Main->show();
-    Form_Main->Button_Init->click();
+    Form_Main->initButton->click();
     t.meter().SetPresent(present);
     t.Take();
     QTemporaryDir dir;
@@ -503,7 +503,7 @@ void ShellWindowsTest::exitAndClose()
         if (byClose)
             Form_Main->close();
         else
-            Form_Main->BitBtn_Exit->click();
+            Form_Main->exitButton->click();
     });
     QVERIFY(r.exited);
     QCOMPARE(r.status, 0);
@@ -655,20 +655,20 @@ void ShellWindowsTest::maskedEdits()
     QCOMPARE(QtInputMask(QStringLiteral("####;1;_")), QStringLiteral("####;_"));
 
     AppWindows w;
-    QLineEdit* from = Form_SonFunc->MaskEdit_from;
+    QLineEdit* from = Form_SonFunc->rangeFromField;
     QCOMPARE(from->displayText(), QStringLiteral("1_"));
     from->setText(QStringLiteral("123"));
     QCOMPARE(from->text(), QStringLiteral("12"));
     from->clear();
     QTest::keyClicks(from, QStringLiteral("a7x"));
     QCOMPARE(from->text(), QStringLiteral("7"));
-    QLineEdit* bd = Form_SonFunc->MaskEdit_BD;
+    QLineEdit* bd = Form_SonFunc->breakDownTimerField;
     QCOMPARE(bd->displayText(), QStringLiteral("    "));
     bd->setText(QStringLiteral("30"));
     QCOMPARE(bd->text().trimmed(), QStringLiteral("30"));
     bd->setText(QStringLiteral("12345"));
     QCOMPARE(bd->text(), QStringLiteral("1234"));
-    QCOMPARE(Form_SonFunc->MaskEdit_BO->displayText(), QStringLiteral("____"));
+    QCOMPARE(Form_SonFunc->breakOffTimerField->displayText(), QStringLiteral("____"));
 }
 
 QTEST_MAIN(ShellWindowsTest)

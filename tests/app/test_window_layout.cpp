@@ -4,9 +4,9 @@
 #include "app_windows.h"
 #include "sim_fixture.h"
 
-#include "app/form_main.h"
-#include "measure/form_meas.h"
-#include "memory/form_sonfunc.h"
+#include "app/main_window.h"
+#include "measure/measurement_window.h"
+#include "memory/special_functions_window.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -79,19 +79,19 @@ void WindowLayoutTest::resizableWithoutFaults()
     SimSetup t;
     AppWindows w;
     Form_Main->show();
-    Form_Main->Button_Init->click();
+    Form_Main->initButton->click();
     QWidget* shown = Form_Main;
     if (window == 1) {
-        Form_Main->BitBtn_Measuring_timer->click();
+        Form_Main->timerMeasuringButton->click();
         Form_Meas->ShowReadingLabels(true);
-        Form_Meas->Label_ResistaceValue->setText(QStringLiteral("1.23 GOhm"));
+        Form_Meas->resistanceLabel->setText(QStringLiteral("1.23 GOhm"));
         shown = Form_Meas;
     } else if (window == 2) {
-        Form_Main->BitBtn_Special_function->click();
-        Form_SonFunc->GroupBox_SR->show();
-        Form_SonFunc->GroupBox_Timers->show();
-        Form_SonFunc->Label_BDP->show();
-        Form_SonFunc->LMDProgress_BDP->show();
+        Form_Main->specialFunctionsButton->click();
+        Form_SonFunc->rangeGroup->show();
+        Form_SonFunc->timersGroup->show();
+        Form_SonFunc->progressLabel->show();
+        Form_SonFunc->progressBar->show();
         shown = Form_SonFunc;
     }
     QVERIFY(shown->isVisible());
@@ -116,22 +116,22 @@ void WindowLayoutTest::readingsTakeTheRoom()
     SimSetup t;
     AppWindows w;
     Form_Main->show();
-    Form_Main->Button_Init->click();
-    Form_Main->BitBtn_Measuring->click();
+    Form_Main->initButton->click();
+    Form_Main->measuringButton->click();
     const QSize designed = Form_Meas->size();
-    const QSize value = Form_Meas->Label_ResistaceValue->size();
+    const QSize value = Form_Meas->resistanceLabel->size();
     Settle(Form_Meas, designed + QSize(300, 200));
-    QVERIFY(Form_Meas->Label_ResistaceValue->width() >= value.width() + 250);
-    QVERIFY(Form_Meas->Label_ResistaceValue->height() >= value.height() + 150);
+    QVERIFY(Form_Meas->resistanceLabel->width() >= value.width() + 250);
+    QVERIFY(Form_Meas->resistanceLabel->height() >= value.height() + 150);
     // The buttons keep their size.
-    QCOMPARE(Form_Meas->BitBtn_Start->height(), Form_Meas->BitBtn_Start->minimumHeight());
-    Form_Meas->BitBtn_Back->click();
+    QCOMPARE(Form_Meas->startButton->height(), Form_Meas->startButton->minimumHeight());
+    Form_Meas->backButton->click();
 
-    Form_Main->BitBtn_Special_function->click();
-    const QSize memo = Form_SonFunc->Memo_Display->size();
+    Form_Main->specialFunctionsButton->click();
+    const QSize memo = Form_SonFunc->recordDisplay->size();
     Settle(Form_SonFunc, Form_SonFunc->size() + QSize(300, 200));
-    QCOMPARE(Form_SonFunc->Memo_Display->size(), memo + QSize(300, 200));
-    QCOMPARE(Form_SonFunc->GroupBox_SpecFunc->width(), Form_SonFunc->GroupBox_SpecFunc->minimumSizeHint().width());
+    QCOMPARE(Form_SonFunc->recordDisplay->size(), memo + QSize(300, 200));
+    QCOMPARE(Form_SonFunc->functionGroup->width(), Form_SonFunc->functionGroup->minimumSizeHint().width());
 }
 
 QTEST_MAIN(WindowLayoutTest)

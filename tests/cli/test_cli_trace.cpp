@@ -8,8 +8,8 @@
 #include "child.h"
 #include "sim_fixture.h"
 
-#include "app/form_main.h"
-#include "memory/form_sonfunc.h"
+#include "app/main_window.h"
+#include "memory/special_functions_window.h"
 
 #include <QFile>
 #include <QLineEdit>
@@ -107,7 +107,7 @@ L WindowExit(const QString& trace)
 {
     const test::ChildResult r = test::RunInChild([&] {
         TheTransferLog().TraceTo(trace);
-        Form_Main->BitBtn_Exit->click();
+        Form_Main->exitButton->click();
     });
     if (!r.exited || r.status != 0)
         return {QStringLiteral("<Exit did not end the program normally: %1>").arg(r.status)};
@@ -151,34 +151,34 @@ void CliTraceTest::memoryReadOutSendsWhatTheWindowSends()
         t.dialogs.echo = false;
         AppWindows w;
         Form_Main->show();
-        Form_Main->Button_Init->click();
+        Form_Main->initButton->click();
         init = TakeWindowTransfers();
-        Form_Main->BitBtn_Special_function->click();
+        Form_Main->specialFunctionsButton->click();
         special = TakeWindowTransfers();
 
         // The range the CLI takes without --range: the whole memory, 1 to the highest file number.
         // The comment dialog is cancelled: the export writes nothing and sends nothing either way.
         QString offered;
         QTimer::singleShot(0, [&] {
-            offered = Form_SonFunc->MaskEdit_from->text().trimmed() + QLatin1Char('-') +
-                      Form_SonFunc->MaskEdit_to->text().trimmed();
-            Form_SonFunc->MaskEdit_from->setText(QStringLiteral("1"));
-            Form_SonFunc->MaskEdit_to->setText(QStringLiteral("5"));
-            Form_SonFunc->BitBtn_Set->click();
+            offered = Form_SonFunc->rangeFromField->text().trimmed() + QLatin1Char('-') +
+                      Form_SonFunc->rangeToField->text().trimmed();
+            Form_SonFunc->rangeFromField->setText(QStringLiteral("1"));
+            Form_SonFunc->rangeToField->setText(QStringLiteral("5"));
+            Form_SonFunc->rangeSaveButton->click();
         });
         // A read-out left waiting for its range ends the test instead of hanging it.
         QTimer watchdog;
         watchdog.setSingleShot(true);
         QObject::connect(&watchdog, &QTimer::timeout, [] {
             QTest::qFail("the read-out waited for a range that never came", __FILE__, __LINE__);
-            Form_SonFunc->BitBtn_Main->click();
+            Form_SonFunc->mainMenuButton->click();
         });
         watchdog.start(10000);
-        Form_SonFunc->BitBtn_ReadStOhm->click();
+        Form_SonFunc->readOhmMemoryButton->click();
         watchdog.stop();
         QCOMPARE(offered, QStringLiteral("1-5"));
         readOut = TakeWindowTransfers();
-        Form_SonFunc->BitBtn_Main->click();
+        Form_SonFunc->mainMenuButton->click();
         back = TakeWindowTransfers();
         exit = WindowExit(dir_.filePath(QStringLiteral("window-exit.txt")));
     }
@@ -209,7 +209,7 @@ void CliTraceTest::infoAndListSendWhatInitSends()
         t.dialogs.echo = false;
         AppWindows w;
         Form_Main->show();
-        Form_Main->Button_Init->click();
+        Form_Main->initButton->click();
         init = TakeWindowTransfers();
         exit = WindowExit(dir_.filePath(QStringLiteral("window-exit.txt")));
     }

@@ -2,9 +2,9 @@
 // Rows of the main window: Init, and Exit.
 #include "rows.h"
 
-#include "app/form_main.h"
+#include "app/main_window.h"
 #include "device/protocol.h"
-#include "measure/form_meas.h"
+#include "measure/measurement_window.h"
 
 #include <QGroupBox>
 #include <QLabel>
@@ -15,22 +15,22 @@ namespace krx::test {
 bool MainWindowUsable(Run& run, QString& why)
 {
     const size_t from = run.t.dialogs.shown.size();
-    if (!Form_Main->Button_Init->isHidden())
-        Form_Main->Button_Init->click();
-    if (Form_Main->GroupBox_Device->isHidden()) {
+    if (!Form_Main->initButton->isHidden())
+        Form_Main->initButton->click();
+    if (Form_Main->deviceGroup->isHidden()) {
         why = QStringLiteral("Init does not succeed");
         return false;
     }
     // Measuring and Back: a move that runs Init again, as the user would to reconnect.
-    Form_Main->BitBtn_Measuring->click();
-    Form_Meas->BitBtn_Back->click();
+    Form_Main->measuringButton->click();
+    Form_Meas->backButton->click();
     const QStringList boxes = BoxesSince(run.t.dialogs, from);
     if (!boxes.isEmpty()) {
         why = boxes.join(QStringLiteral(", "));
         return false;
     }
     if (Form_Main->isHidden() || run.t.meter().RemoteMode() != protocol::kModeMain ||
-        Form_Main->Label_SN->text() != QString::fromStdString(run.t.meter().scenario().serialNo)) {
+        Form_Main->serialLabel->text() != QString::fromStdString(run.t.meter().scenario().serialNo)) {
         why = QStringLiteral("main window without the meter after Init");
         return false;
     }
@@ -40,7 +40,7 @@ bool MainWindowUsable(Run& run, QString& why)
 void InitInParent(SimSetup&)
 {
     Form_Main->show();
-    Form_Main->Button_Init->click();
+    Form_Main->initButton->click();
 }
 
 Procedure InitRow()
@@ -48,7 +48,7 @@ Procedure InitRow()
     Procedure p;
     p.name = QStringLiteral("Init");
     p.prepare = [](SimSetup&) { Form_Main->show(); };
-    p.run = [](Run&) { Form_Main->Button_Init->click(); };
+    p.run = [](Run&) { Form_Main->initButton->click(); };
     p.usable = MainWindowUsable;
     return p;
 }
@@ -58,7 +58,7 @@ Procedure ExitRow()
     Procedure p;
     p.name = QStringLiteral("Exit");
     p.prepare = InitInParent;
-    p.run = [](Run&) { Form_Main->BitBtn_Exit->click(); };
+    p.run = [](Run&) { Form_Main->exitButton->click(); };
     p.endsProcess = true;
     return p;
 }

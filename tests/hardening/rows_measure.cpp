@@ -3,8 +3,8 @@
 // runs out; each followed by Save of the reading.
 #include "rows.h"
 
-#include "app/form_main.h"
-#include "measure/form_meas.h"
+#include "app/main_window.h"
+#include "measure/measurement_window.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -30,14 +30,14 @@ sim::Scenario Steady()
 // Break after two readings of a free-running cycle; Break as well when the budget is spent.
 void DriveCycle(Run& run)
 {
-    TForm_Meas* f = Form_Meas;
-    if (!f->Running || !f->BitBtn_Break->isEnabled())
+    MeasurementWindow* f = Form_Meas;
+    if (!f->Running || !f->breakButton->isEnabled())
         return;
     if (run.Overdue()) {
         run.GiveUp();
-        run.Press(f->BitBtn_Break);
+        run.Press(f->breakButton);
     } else if (!Form_Main->TimerMode && CountTransfers(kVoltage, true) - run.step >= 2) {
-        run.Press(f->BitBtn_Break);
+        run.Press(f->breakButton);
     }
 }
 
@@ -48,12 +48,12 @@ void RunCycle(Run& run)
         run.t.dialogs.saves = {run.exportFile};
     }
     run.step = CountTransfers(kVoltage, true);
-    run.Press(Form_Meas->BitBtn_Start);
+    run.Press(Form_Meas->startButton);
     // A cycle that ended in an error waits for Break to give the buttons back.
     if (Form_Meas->Running)
-        run.Press(Form_Meas->BitBtn_Break);
-    if (run.save && Form_Meas->BitBtn_Save->isEnabled())
-        run.Press(Form_Meas->BitBtn_Save);
+        run.Press(Form_Meas->breakButton);
+    if (run.save && Form_Meas->saveButton->isEnabled())
+        run.Press(Form_Meas->saveButton);
 }
 
 // The live reading (value, status, climate, voltage) and the stabilisation wait's status read.
@@ -95,10 +95,10 @@ Procedure CycleRow(const char* name, bool timer)
     p.prepare = [timer](SimSetup& t) {
         InitInParent(t);
         if (timer) {
-            Form_Main->BitBtn_Measuring_timer->click();
-            Form_Meas->ScrollBar_Timer->setValue(3);
+            Form_Main->timerMeasuringButton->click();
+            Form_Meas->timerSlider->setValue(3);
         } else {
-            Form_Main->BitBtn_Measuring->click();
+            Form_Main->measuringButton->click();
         }
     };
     p.exports = true;
@@ -107,19 +107,19 @@ Procedure CycleRow(const char* name, bool timer)
     p.fatal = CycleFatal;
     p.budgetSeconds = 120;
     p.verify = [](Run&) {
-        return Form_Meas->Label_ResistaceValue->text().isEmpty() ? QStringLiteral("the cycle showed no reading")
+        return Form_Meas->resistanceLabel->text().isEmpty() ? QStringLiteral("the cycle showed no reading")
                                                                  : QString();
     };
     p.usable = [](Run& run, QString& why) {
         const size_t from = run.t.dialogs.shown.size();
         RunCycle(run);
         const QStringList boxes = BoxesSince(run.t.dialogs, from);
-        if (!boxes.isEmpty() || Form_Meas->Label_ResistaceValue->text().isEmpty()) {
+        if (!boxes.isEmpty() || Form_Meas->resistanceLabel->text().isEmpty()) {
             why = QStringLiteral("cycle again: \"%1\" %2")
-                      .arg(Form_Meas->Label_ResistaceValue->text(), boxes.join(QStringLiteral(", ")));
+                      .arg(Form_Meas->resistanceLabel->text(), boxes.join(QStringLiteral(", ")));
             return false;
         }
-        Form_Meas->BitBtn_Back->click();
+        Form_Meas->backButton->click();
         if (!BoxesSince(run.t.dialogs, from).isEmpty() || Form_Main->isHidden()) {
             why = QStringLiteral("Back: ") + BoxesSince(run.t.dialogs, from).join(QStringLiteral(", "));
             return false;

@@ -3,8 +3,8 @@
 // deletions.
 #include "rows.h"
 
-#include "app/form_main.h"
-#include "memory/form_sonfunc.h"
+#include "app/main_window.h"
+#include "memory/special_functions_window.h"
 
 #include <QGroupBox>
 #include <QLineEdit>
@@ -18,13 +18,13 @@ namespace {
 void ToSpecialWindow(SimSetup& t)
 {
     InitInParent(t);
-    Form_Main->BitBtn_Special_function->click();
+    Form_Main->specialFunctionsButton->click();
 }
 
 // Listed records: each has a hyphen line before it, and one more closes the listing.
 int ListedRecords()
 {
-    const QStringList lines = Form_SonFunc->Memo_Display->toPlainText().split(QLatin1Char('\n'));
+    const QStringList lines = Form_SonFunc->recordDisplay->toPlainText().split(QLatin1Char('\n'));
     return std::max<int>(0, int(lines.count(QStringLiteral("----------------------------------------"))) - 1);
 }
 
@@ -32,17 +32,17 @@ int ListedRecords()
 // when the read-out never gets there.
 void DriveReadOut(Run& run)
 {
-    TForm_SonFunc* f = Form_SonFunc;
+    SpecialFunctionsWindow* f = Form_SonFunc;
     if (run.Overdue()) {
         if (!run.gaveUp && !f->isHidden()) {
             run.GiveUp();
-            run.Press(f->BitBtn_Main);
+            run.Press(f->mainMenuButton);
         }
         return;
     }
-    if (!f->GroupBox_SR->isHidden() && !f->RangeSaveRequested) {
-        run.rangeSize = f->MaskEdit_to->text().toInt() - f->MaskEdit_from->text().toInt() + 1;
-        run.Press(f->BitBtn_Set);
+    if (!f->rangeGroup->isHidden() && !f->RangeSaveRequested) {
+        run.rangeSize = f->rangeToField->text().toInt() - f->rangeFromField->text().toInt() + 1;
+        run.Press(f->rangeSaveButton);
     }
 }
 
@@ -54,7 +54,7 @@ void StartReadOut(Run& run, QPushButton* button)
 }
 
 // The user presses the button again, as soon as the meter is back.
-bool ReadOutUsable(Run& run, QString& why, QPushButton* TForm_SonFunc::*button, size_t held)
+bool ReadOutUsable(Run& run, QString& why, QPushButton* SpecialFunctionsWindow::*button, size_t held)
 {
     const size_t from = run.t.dialogs.shown.size();
     StartReadOut(run, Form_SonFunc->*button);
@@ -70,7 +70,7 @@ bool ReadOutUsable(Run& run, QString& why, QPushButton* TForm_SonFunc::*button, 
     return true;
 }
 
-Procedure ReadOutRow(const char* name, QPushButton* TForm_SonFunc::*button, bool ohm)
+Procedure ReadOutRow(const char* name, QPushButton* SpecialFunctionsWindow::*button, bool ohm)
 {
     Procedure p;
     p.name = QString::fromLatin1(name);
@@ -92,7 +92,7 @@ Procedure ReadOutRow(const char* name, QPushButton* TForm_SonFunc::*button, bool
     return p;
 }
 
-Procedure DeletionRow(const char* name, QPushButton* TForm_SonFunc::*button, bool ohm)
+Procedure DeletionRow(const char* name, QPushButton* SpecialFunctionsWindow::*button, bool ohm)
 {
     Procedure p;
     p.name = QString::fromLatin1(name);
@@ -106,7 +106,7 @@ Procedure DeletionRow(const char* name, QPushButton* TForm_SonFunc::*button, boo
         return ohm ? s.ohmMemory.size() : s.breakDownMemory.size();
     };
     p.verify = [left](Run& run) {
-        return Form_SonFunc->Memo_Display->toPlainText().contains(QStringLiteral("was deleted")) && left(run) > 0
+        return Form_SonFunc->recordDisplay->toPlainText().contains(QStringLiteral("was deleted")) && left(run) > 0
                    ? QStringLiteral("says deleted, the meter still holds %1 records").arg(left(run))
                    : QString();
     };
@@ -130,10 +130,10 @@ Procedure DeletionRow(const char* name, QPushButton* TForm_SonFunc::*button, boo
 
 std::vector<Procedure> MemoryRows()
 {
-    return {ReadOutRow("Read-out OHM + export", &TForm_SonFunc::BitBtn_ReadStOhm, true),
-            ReadOutRow("Read-out BDV + export", &TForm_SonFunc::BitBtn_ReadStBD, false),
-            DeletionRow("Delete OHM memory", &TForm_SonFunc::BitBtn_DeleteOhm, true),
-            DeletionRow("Delete BDV memory", &TForm_SonFunc::BitBtn_DeleteBD, false)};
+    return {ReadOutRow("Read-out OHM + export", &SpecialFunctionsWindow::readOhmMemoryButton, true),
+            ReadOutRow("Read-out BDV + export", &SpecialFunctionsWindow::readBreakDownMemoryButton, false),
+            DeletionRow("Delete OHM memory", &SpecialFunctionsWindow::eraseOhmMemoryButton, true),
+            DeletionRow("Delete BDV memory", &SpecialFunctionsWindow::eraseBreakDownMemoryButton, false)};
 }
 
 }  // namespace krx::test

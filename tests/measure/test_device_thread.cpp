@@ -5,12 +5,12 @@
 #include "app_windows.h"
 #include "scripted_dialogs.h"
 
-#include "app/form_main.h"
+#include "app/main_window.h"
 #include "common/controls.h"
 #include "device/backend.h"
 #include "device/transfer_log.h"
-#include "measure/form_meas.h"
-#include "memory/form_sonfunc.h"
+#include "measure/measurement_window.h"
+#include "memory/special_functions_window.h"
 #include "sim/sim_backend.h"
 
 #include <QElapsedTimer>
@@ -54,8 +54,8 @@ private slots:
                                                       QByteArray("[KRX 738]\nSamplingTime=50\n"),
                                                       ProcedureRunner::Mode::DeviceThread);
         Form_Main->show();
-        Form_Main->Button_Init->click();
-        QTRY_VERIFY_WITH_TIMEOUT(Form_Main->BitBtn_Measuring->isEnabled(), 5000);
+        Form_Main->initButton->click();
+        QTRY_VERIFY_WITH_TIMEOUT(Form_Main->measuringButton->isEnabled(), 5000);
     }
     void cleanup()
     {
@@ -65,20 +65,20 @@ private slots:
 
     void cycleLeavesTheWindowFree()
     {
-        Form_Main->BitBtn_Measuring->click();
-        Form_Meas->BitBtn_Start->click();
-        QVERIFY(!Form_Meas->BitBtn_Start->isEnabled());
+        Form_Main->measuringButton->click();
+        Form_Meas->startButton->click();
+        QVERIFY(!Form_Meas->startButton->isEnabled());
         // The click returned at once; the window's own timers run while the meter is read.
         int ticks = 0;
         QTimer tick;
         QObject::connect(&tick, &QTimer::timeout, [&] { ++ticks; });
         tick.start(10);
-        QTRY_COMPARE_WITH_TIMEOUT(Form_Meas->Label_ResistaceValue->text(), QStringLiteral("1.23 MOhm"), 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(Form_Meas->resistanceLabel->text(), QStringLiteral("1.23 MOhm"), 5000);
         QVERIFY2(ticks >= 10, qPrintable(QString::number(ticks)));
 
         // A setup change during the cycle goes out whole, between two of the cycle's commands.
         TheTransferLog().Clear();
-        Form_Meas->RadioGroup_Measvolt->Button(3)->click();  // 1000 V
+        Form_Meas->voltageChoice->Button(3)->click();  // 1000 V
         QTRY_VERIFY_WITH_TIMEOUT(Lines().contains(QStringLiteral("OUT 37 [10] =1")), 5000);
         const QStringList lines = Lines();
         const qsizetype at = lines.indexOf(QStringLiteral("IN 53 [08 00] =2"));
@@ -88,8 +88,8 @@ private slots:
 
         QElapsedTimer sinceBreak;
         sinceBreak.start();
-        Form_Meas->BitBtn_Break->click();
-        QTRY_VERIFY_WITH_TIMEOUT(Form_Meas->BitBtn_Start->isEnabled() && Form_Meas->BitBtn_Back->isEnabled(), 5000);
+        Form_Meas->breakButton->click();
+        QTRY_VERIFY_WITH_TIMEOUT(Form_Meas->startButton->isEnabled() && Form_Meas->backButton->isEnabled(), 5000);
         // Break acts within a slice of the interval wait, not after the whole interval.
         QVERIFY2(sinceBreak.elapsed() < 1000, qPrintable(QString::number(sinceBreak.elapsed())));
         QVERIFY(!Form_Meas->Running);
@@ -101,18 +101,18 @@ private slots:
         test::ScopedDialogs dialogs;
         dialogs.inputs = {QStringLiteral("thread")};
         dialogs.saves = {dir.filePath(QStringLiteral("ohm.csv"))};
-        Form_Main->BitBtn_Special_function->click();
-        Form_SonFunc->BitBtn_ReadStOhm->click();
-        QTRY_VERIFY_WITH_TIMEOUT(!Form_SonFunc->GroupBox_SR->isHidden(), 5000);
-        QCOMPARE(Form_SonFunc->MaskEdit_to->text().trimmed(), QStringLiteral("3"));
-        QVERIFY(!Form_SonFunc->BitBtn_DeleteOhm->isEnabled());  // no second procedure meanwhile
-        Form_SonFunc->MaskEdit_from->setText(QStringLiteral("2"));
-        Form_SonFunc->BitBtn_Set->click();
+        Form_Main->specialFunctionsButton->click();
+        Form_SonFunc->readOhmMemoryButton->click();
+        QTRY_VERIFY_WITH_TIMEOUT(!Form_SonFunc->rangeGroup->isHidden(), 5000);
+        QCOMPARE(Form_SonFunc->rangeToField->text().trimmed(), QStringLiteral("3"));
+        QVERIFY(!Form_SonFunc->eraseOhmMemoryButton->isEnabled());  // no second procedure meanwhile
+        Form_SonFunc->rangeFromField->setText(QStringLiteral("2"));
+        Form_SonFunc->rangeSaveButton->click();
         QTRY_VERIFY_WITH_TIMEOUT(dialogs.Messages().contains(QStringLiteral("Finished|Save successfully!")), 5000);
         QFile f(dir.filePath(QStringLiteral("ohm.csv")));
         QVERIFY(f.open(QIODevice::ReadOnly));
         QCOMPARE(f.readAll().count("\r\n"), 3);  // header and records 2 and 3
-        QVERIFY(Form_SonFunc->BitBtn_DeleteOhm->isEnabled());
+        QVERIFY(Form_SonFunc->eraseOhmMemoryButton->isEnabled());
     }
 
 private:

@@ -4,10 +4,10 @@
 #include "app_windows.h"
 #include "sim_fixture.h"
 
-#include "app/form_main.h"
+#include "app/main_window.h"
 #include "common/csv_appender.h"
 #include "common/localetext.h"
-#include "measure/form_meas.h"
+#include "measure/measurement_window.h"
 
 #include <QDir>
 #include <QFile>
@@ -46,22 +46,22 @@ struct Program {
         : t(std::move(s)), w({QStringLiteral("krx738")}, QByteArray("[KRX 738]\r\nDataDirectory=/start/folder/\r\n"))
     {
         Form_Main->show();
-        Form_Main->Button_Init->click();
+        Form_Main->initButton->click();
     }
     // One free-running cycle ended by Break after its first reading.
     void Measure()
     {
-        Form_Main->BitBtn_Measuring->click();
+        Form_Main->measuringButton->click();
         QTimer breakAfterReading;
         breakAfterReading.setInterval(0);
         QObject::connect(&breakAfterReading, &QTimer::timeout, [&] {
             if (!Form_Meas->LastReading.resistance.isEmpty()) {
                 breakAfterReading.stop();
-                Form_Meas->BitBtn_Break->click();
+                Form_Meas->breakButton->click();
             }
         });
         breakAfterReading.start();
-        Form_Meas->BitBtn_Start->click();
+        Form_Meas->startButton->click();
         t.Take();
     }
     // Presses Save with a comment and a file name (nullopt: cancel that dialog).
@@ -71,7 +71,7 @@ struct Program {
         t.dialogs.inputs = {comment};
         t.dialogs.saves = {file};
         before = QDateTime::currentDateTime();
-        Form_Meas->BitBtn_Save->click();
+        Form_Meas->saveButton->click();
         after = QDateTime::currentDateTime();
     }
     // The date and time the save put into the record are those of the save.
@@ -175,7 +175,7 @@ void MeasureExportTest::cancelPaths()
     QCOMPARE(p.t.dialogs.shown.size(), size_t(1));
     QCOMPARE(Form_Meas->LastReading.date, reading.date);
     QCOMPARE(Form_Meas->LastReading.comment, QString());
-    QCOMPARE(Form_Meas->SaveMeasurement(), int(TForm_Meas::SaveCommentCancelled));
+    QCOMPARE(Form_Meas->SaveMeasurement(), int(MeasurementWindow::SaveCommentCancelled));
 
     // File dialog cancelled: the record already carries the save's moment and comment.
     p.Save(QStringLiteral("kept"), std::nullopt);
@@ -185,7 +185,7 @@ void MeasureExportTest::cancelPaths()
     QCOMPARE(Form_Meas->LastReading.comment, QStringLiteral("kept"));
     QCOMPARE(Form_Meas->LastReading.resistance, reading.resistance);
     p.t.dialogs.inputs = {QStringLiteral("x")};
-    QCOMPARE(Form_Meas->SaveMeasurement(), int(TForm_Meas::SaveDialogCancelled));
+    QCOMPARE(Form_Meas->SaveMeasurement(), int(MeasurementWindow::SaveDialogCancelled));
 
     QVERIFY(!QFile::exists(name));
     QCOMPARE(p.Settings(), settings);
@@ -211,11 +211,11 @@ void MeasureExportTest::fileCannotBeCreatedOrOpened()
     QVERIFY(!Form_Main->DataDirectory.contains(QStringLiteral("no/such")));
     p.t.dialogs.inputs = {std::nullopt};
     p.t.dialogs.shown.clear();
-    QCOMPARE(Form_Meas->SaveMeasurement(), int(TForm_Meas::SaveCommentCancelled));
+    QCOMPARE(Form_Meas->SaveMeasurement(), int(MeasurementWindow::SaveCommentCancelled));
     QCOMPARE(p.t.dialogs.shown[0].value, QStringLiteral("c"));
     p.t.dialogs.inputs = {QStringLiteral("c")};
     p.t.dialogs.saves = {gone};
-    QCOMPARE(Form_Meas->SaveMeasurement(), int(TForm_Meas::SaveCannotCreate));
+    QCOMPARE(Form_Meas->SaveMeasurement(), int(MeasurementWindow::SaveCannotCreate));
 
     // A name that exists but cannot be opened for writing (here a folder, which no user may write as
     // a file): a clear error, nothing written, no success.
@@ -254,7 +254,7 @@ void MeasureExportTest::shortWritesLeaveNoHalfLine()
                                                 "\". The reading was not saved.");
         p.t.dialogs.inputs = {QStringLiteral("two")};
         p.t.dialogs.saves = {name};
-        QCOMPARE(Form_Meas->SaveMeasurement(), int(TForm_Meas::SaveRecordShort));
+        QCOMPARE(Form_Meas->SaveMeasurement(), int(MeasurementWindow::SaveRecordShort));
     }
     QCOMPARE(Read(name), saved);
 
@@ -267,7 +267,7 @@ void MeasureExportTest::shortWritesLeaveNoHalfLine()
         QCOMPARE(p.t.dialogs.shown[2].kind, ShownBox::Error);
         p.t.dialogs.inputs = {QStringLiteral("three")};
         p.t.dialogs.saves = {fresh};
-        QCOMPARE(Form_Meas->SaveMeasurement(), int(TForm_Meas::SaveHeaderShort));
+        QCOMPARE(Form_Meas->SaveMeasurement(), int(MeasurementWindow::SaveHeaderShort));
     }
     QVERIFY(!QFile::exists(fresh));
 }
@@ -278,8 +278,8 @@ void MeasureExportTest::saveBeforeAnyReading()
     const QString name = dir.filePath(QStringLiteral("log.txt"));
     Program p(Steady());
     // "Measuring with timer" leaves Save enabled; nothing has been measured in this run.
-    Form_Main->BitBtn_Measuring_timer->click();
-    QVERIFY(Form_Meas->BitBtn_Save->isEnabled());
+    Form_Main->timerMeasuringButton->click();
+    QVERIFY(Form_Meas->saveButton->isEnabled());
     // Save writes nothing and says why: no comment asked, no file dialog, no file, no "saved".
     const QByteArray settings = p.Settings();
     p.Save(QStringLiteral("empty;row"), name);
@@ -290,7 +290,7 @@ void MeasureExportTest::saveBeforeAnyReading()
 
     // After one reading, Save saves.
     p.t.dialogs.shown.clear();
-    Form_Meas->BitBtn_Back->click();
+    Form_Meas->backButton->click();
     p.Measure();
     p.Save(QStringLiteral("one"), name);
     QCOMPARE(p.t.dialogs.Messages(), L{"Finished|Save successfully!"});

@@ -26,37 +26,37 @@ class QProgressBar;
 class QVBoxLayout;
 class QPushButton;
 
-class TForm_SonFunc : public QWidget {
+class SpecialFunctionsWindow : public QWidget {
     Q_OBJECT
 public:
-    explicit TForm_SonFunc(krx::ProcedureRunner& runner);
-    ~TForm_SonFunc() override;
+    explicit SpecialFunctionsWindow(krx::ProcedureRunner& runner);
+    ~SpecialFunctionsWindow() override;
 
-    QGroupBox* GroupBox_SpecFunc;
-    QPushButton* BitBtn_ReadStOhm;
-    QPushButton* BitBtn_ReadStBD;
-    QPushButton* BitBtn_BreakDown;
-    QPushButton* BitBtn_Main;
-    QPushButton* BitBtn_DeleteOhm;
-    QPushButton* BitBtn_DeleteBD;
-    QPlainTextEdit* Memo_Display;
-    krx::SaveDialog SaveDialog_Ohm;
-    QGroupBox* GroupBox_SR;
-    QLabel* Label1;
-    QLineEdit* MaskEdit_from;
-    QLabel* Label_to;
-    QLineEdit* MaskEdit_to;
-    QPushButton* BitBtn_Set;
-    QGroupBox* GroupBox_Timers;
-    QLabel* Label_BDTimer;
-    QLineEdit* MaskEdit_BD;
-    QLabel* Label_BOTimer;
-    QLineEdit* MaskEdit_BO;
-    QPushButton* BitBtn_Start;
-    QPushButton* BitBtn_Stop;
-    QPushButton* BitBtn_Save;
-    QLabel* Label_BDP;
-    QProgressBar* LMDProgress_BDP;
+    QGroupBox* functionGroup;
+    QPushButton* readOhmMemoryButton;
+    QPushButton* readBreakDownMemoryButton;
+    QPushButton* breakDownButton;
+    QPushButton* mainMenuButton;
+    QPushButton* eraseOhmMemoryButton;
+    QPushButton* eraseBreakDownMemoryButton;
+    QPlainTextEdit* recordDisplay;
+    krx::SaveDialog exportSaveDialog;
+    QGroupBox* rangeGroup;
+    QLabel* rangeFromLabel;
+    QLineEdit* rangeFromField;
+    QLabel* rangeToLabel;
+    QLineEdit* rangeToField;
+    QPushButton* rangeSaveButton;
+    QGroupBox* timersGroup;
+    QLabel* breakDownTimerLabel;
+    QLineEdit* breakDownTimerField;
+    QLabel* breakOffTimerLabel;
+    QLineEdit* breakOffTimerField;
+    QPushButton* startButton;
+    QPushButton* stopButton;
+    QPushButton* saveButton;
+    QLabel* progressLabel;
+    QProgressBar* progressBar;
 
     krx::MeterCommands Usb;  // the special-functions window's command set
 
@@ -66,9 +66,9 @@ private:
 public:
     bool RangeSaveRequested = false;  // "Save" of the range group pressed; awaited by the read-outs
 
-    void BitBtn_MainClick();
+    void MainMenuClicked();
     void FormClose();
-    void BitBtn_SetClick();
+    void RangeSaveClicked();
 
     // ---- Memory read-outs, exports and deletion (src/memory/readout.cpp) ----
 
@@ -87,14 +87,14 @@ public:
         ReadOutInterrupted = -7,      // the meter stopped answering before its first record
     };
 
-    void BitBtn_ReadStOhmClick();
-    void BitBtn_ReadStBDClick();
+    void ReadOhmMemoryClicked();
+    void ReadBreakDownMemoryClicked();
     // A read-out up to its export; returns the outcome once it has ended (with a runner that runs
     // inline, as the tests' one does).
     int ReadOutOhmMemory();
     int ReadOutBreakDownMemory();
-    void BitBtn_DeleteOhmClick();
-    void BitBtn_DeleteBDClick();
+    void EraseOhmMemoryClicked();
+    void EraseBreakDownMemoryClicked();
 
 protected:
     void hideEvent(QHideEvent* event) override;
@@ -119,10 +119,10 @@ public:
     // ---- Break-down and break-off test (src/breakdown/breakdown.cpp) ----
 
     // Starts the test; the window shows it until it has cleaned up.
-    void BitBtn_BreakDownClick();
-    void BitBtn_StartClick();
-    void BitBtn_StopClick();
-    void BitBtn_SaveClick();
+    void BreakDownClicked();
+    void StartClicked();
+    void StopClicked();
+    void SaveClicked();
     void ShowTimerFields(bool visible);
     // Asks for a comment and a file and appends the result line (src/breakdown/breakdown_export.cpp).
     // Resistances in whole MOhm. 0 saved; -1 header, -2 line written short; see the file for the rest.
@@ -159,4 +159,4 @@ private:
     void ConnectControls();
 };
 
-extern TForm_SonFunc* Form_SonFunc;
+extern SpecialFunctionsWindow* Form_SonFunc;

@@ -18,29 +18,29 @@ class QHBoxLayout;
 class QLabel;
 class QPushButton;
 
-class TForm_Main : public QWidget {
+class MainWindow : public QWidget {
     Q_OBJECT
 public:
-    explicit TForm_Main(krx::ProcedureRunner& runner);
+    explicit MainWindow(krx::ProcedureRunner& runner);
 
     // Controls.
-    QPushButton* Button_Init;
-    QGroupBox* GroupBox_Device;
-    QLabel* Label_Device;
-    QLabel* Label_KRX;
-    QLabel* Label_SW;
-    QLabel* Label_SN_;
-    QLabel* Label_SN;
-    QLabel* Label_Date_;
-    QLabel* Label_Date;
-    QLabel* LabelTime_;
-    QLabel* Label_Time;
-    QLabel* Label_BatteryCondition;
-    QLabel* Label_BattCond;
-    QPushButton* BitBtn_Measuring;
-    QPushButton* BitBtn_Measuring_timer;
-    QPushButton* BitBtn_Special_function;
-    QPushButton* BitBtn_Exit;
+    QPushButton* initButton;
+    QGroupBox* deviceGroup;
+    QLabel* deviceNameLabel;
+    QLabel* versionCaption;
+    QLabel* versionLabel;
+    QLabel* serialCaption;
+    QLabel* serialLabel;
+    QLabel* dateCaption;
+    QLabel* dateLabel;
+    QLabel* timeCaption;
+    QLabel* timeLabel;
+    QLabel* batteryCaption;
+    QLabel* batteryLabel;
+    QPushButton* measuringButton;
+    QPushButton* timerMeasuringButton;
+    QPushButton* specialFunctionsButton;
+    QPushButton* exitButton;
 
     // Application-wide fields, read by the other windows.
     bool TimerMode = false;       // true after "Measuring with timer", false after "Measuring"
@@ -60,11 +60,11 @@ public:
     // window. Shows the "No device found" box when the meter does not answer.
     void InitDevice();
 
-    void Button_InitClick();
-    void BitBtn_MeasuringClick();
-    void BitBtn_Measuring_timerClick();
-    void BitBtn_Special_functionClick();
-    [[noreturn]] void BitBtn_ExitClick();
+    void InitClicked();
+    void MeasuringClicked();
+    void TimerMeasuringClicked();
+    void SpecialFunctionsClicked();
+    [[noreturn]] void ExitClicked();
     [[noreturn]] void FormClose();
 
     krx::MeterCommands Usb;  // the main window's command set; used on the runner's thread only
@@ -86,4 +86,4 @@ private:
     krx::ProcedureRunner& runner_;
 };
 
-extern TForm_Main* Form_Main;
+extern MainWindow* Form_Main;

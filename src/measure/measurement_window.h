@@ -22,46 +22,46 @@ class QPushButton;
 class QScrollBar;
 class QSpinBox;
 
-class TForm_Meas : public QWidget {
+class MeasurementWindow : public QWidget {
     Q_OBJECT
 public:
-    explicit TForm_Meas(krx::ProcedureRunner& runner);
-    ~TForm_Meas() override;
+    explicit MeasurementWindow(krx::ProcedureRunner& runner);
+    ~MeasurementWindow() override;
 
     // Setup.
-    QGroupBox* GroupBox2;
-    krx::RadioGroup* RadioGroup_UmessMode;
-    krx::RadioGroup* RadioGroup_Measvolt;
-    krx::RadioGroup* RadioGroup_MeasDispl;
+    QGroupBox* setupGroup;
+    krx::RadioGroup* voltageModeChoice;
+    krx::RadioGroup* voltageChoice;
+    krx::RadioGroup* displayChoice;
 
     // Measuring.
-    QGroupBox* GroupBoxMeas;
-    QLabel* Label_temp;
-    QLabel* Label_Temp_V;
-    QLabel* Label_humidity;
-    QLabel* Label_Humi_V;
-    QLabel* Label1;
-    QGroupBox* GroupBox1;
-    QLabel* Label_Resistance;
-    QLabel* Label_ResistaceValue;
-    QLabel* Label_WStV;
-    QLabel* Label_Mv;
-    QLabel* Label_St;
-    QLabel* Label_St_V;
-    QLabel* Label_Status;
-    QGroupBox* GroupBox_Timer;
-    QLabel* Label_Timer_S;
-    QPushButton* BitBtn_Start;
-    QPushButton* BitBtn_Break;
-    QPushButton* BitBtn_Save;
-    QPushButton* BitBtn_Back;
-    QGroupBox* GroupBox_SetTimer;
-    QScrollBar* ScrollBar_Timer;
-    QSpinBox* SpinBox_Timer;  // the timer's seconds as a number, in step with ScrollBar_Timer
-    QLabel* Label_Time;
-    krx::RadioGroup* RadioGroup_VoltCalc;
+    QGroupBox* measuringGroup;
+    QLabel* temperatureCaption;
+    QLabel* temperatureLabel;
+    QLabel* humidityCaption;
+    QLabel* humidityLabel;
+    QLabel* passCounter;
+    QGroupBox* resistanceGroup;
+    QLabel* resistanceCaption;
+    QLabel* resistanceLabel;
+    QLabel* stableVoltageLabel;
+    QLabel* voltageLabel;
+    QLabel* sampleTimeCaption;
+    QLabel* sampleTimeLabel;
+    QLabel* statusLabel;
+    QGroupBox* restTimeGroup;
+    QLabel* restTimeLabel;
+    QPushButton* startButton;
+    QPushButton* breakButton;
+    QPushButton* saveButton;
+    QPushButton* backButton;
+    QGroupBox* timerGroup;
+    QScrollBar* timerSlider;
+    QSpinBox* timerSecondsField;  // the timer's seconds as a number, in step with timerSlider
+    QLabel* timeLabel;
+    krx::RadioGroup* calculationChoice;
 
-    krx::SaveDialog SaveDialog_Mv;
+    krx::SaveDialog measurementSaveDialog;
 
     krx::MeterCommands Usb;  // the measurement window's command set; used on the runner's thread only
 
@@ -71,11 +71,11 @@ public:
     // The options as chosen in the window.
     krx::SetupChoice ChosenSetup() const;
 
-    void RadioGroup_UmessModeClick();
-    void RadioGroup_MeasvoltClick();
-    void RadioGroup_MeasDisplClick();
-    void ScrollBar_TimerChange();
-    void BitBtn_BackClick();
+    void VoltageModeClicked();
+    void VoltageClicked();
+    void DisplayClicked();
+    void TimerSliderChanged();
+    void BackClicked();
 
     // ---- Measurement cycle and measurement log export (src/measure/cycle.cpp, export.cpp) ----
 
@@ -84,12 +84,12 @@ public:
     QString retryComment_;               // the comment of a save that failed, offered again
 
     // Starts one measurement cycle on the runner.
-    void BitBtn_StartClick();
+    void StartClicked();
     // In timer mode stops the meter's timer measurement; then ends the cycle.
-    void BitBtn_BreakClick();
+    void BreakClicked();
     // Clears Running and gives Start, Save and Back back (once no cycle is running any more).
     void EndMeasurement();
-    void BitBtn_SaveClick();
+    void SaveClicked();
     // Result codes of a save.
     enum SaveResult {
         SaveOk = 0,
@@ -138,4 +138,4 @@ private:
     bool backPending_ = false;
 };
 
-extern TForm_Meas* Form_Meas;
+extern MeasurementWindow* Form_Meas;
