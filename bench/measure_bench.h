@@ -28,6 +28,9 @@
 #include <numeric>
 #include <vector>
 
+using krx::test::MainWin;
+using krx::test::MeasWin;
+
 namespace krx::bench {
 
 // Processor seconds (user + system) of this process so far.
@@ -54,10 +57,10 @@ public:
         SetUsbBackend(std::make_unique<sim::SimBackend>(sim::Scenario::Default()));
         windows_ = std::make_unique<test::AppWindows>(QStringList{QStringLiteral("krx738")}, settings,
                                                       ProcedureRunner::Mode::DeviceThread);
-        Form_Main->show();
-        Form_Main->initButton->click();
-        SpinUntil([] { return Form_Main->measuringButton->isEnabled(); });
-        Form_Main->measuringButton->click();
+        MainWin()->show();
+        MainWin()->initButton->click();
+        SpinUntil([] { return MainWin()->measuringButton->isEnabled(); });
+        MainWin()->measuringButton->click();
         TheTransferLog().Clear();
     }
     ~MeasureBench()
@@ -81,12 +84,12 @@ public:
             }
             if (n >= readings) {
                 watch.stop();
-                Form_Meas->breakButton->click();
+                MeasWin()->breakButton->click();
             }
         });
         watch.start();
-        Form_Meas->startButton->click();
-        SpinUntil([] { return Form_Meas->startButton->isEnabled(); });
+        MeasWin()->startButton->click();
+        SpinUntil([] { return MeasWin()->startButton->isEnabled(); });
         return TheClock().Seconds() - first;
     }
 

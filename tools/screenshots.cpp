@@ -101,57 +101,60 @@ int main(int argc, char** argv)
     krx::SetSettingsFilePath(settingsDir.filePath(QStringLiteral("KRX_SETUP.INI")));
     krx::SetProgramParameters({QStringLiteral("krx738")});
 
-    krx::CreateWindows(krx::ProcedureRunner::Mode::Inline);
-    Form_Main->show();
-    Save(Form_Main, folder, QStringLiteral("main_before_init"));
+    krx::ProgramWindows windows(krx::ProcedureRunner::Mode::Inline);
+    MainWindow* const mainWindow = &windows.Main();
+    MeasurementWindow* const measuring = &windows.Measurement();
+    SpecialFunctionsWindow* const functions = &windows.SpecialFunctions();
+    mainWindow->show();
+    Save(mainWindow, folder, QStringLiteral("main_before_init"));
 
-    Form_Main->initButton->click();
-    Save(Form_Main, folder, QStringLiteral("main_after_init"));
-    SaveResized(Form_Main, folder, QStringLiteral("main_after_init"));
+    mainWindow->initButton->click();
+    Save(mainWindow, folder, QStringLiteral("main_after_init"));
+    SaveResized(mainWindow, folder, QStringLiteral("main_after_init"));
 
     // A free-running measurement two minutes in, then Break.
-    Form_Main->measuringButton->click();
+    mainWindow->measuringButton->click();
     {
         const double start = clock.Seconds();
         Script script({{[&] { return clock.Seconds() - start > 120; },
                         [&] {
-                            Save(Form_Meas, folder, QStringLiteral("measuring"));
-                            Form_Meas->breakButton->click();
+                            Save(measuring, folder, QStringLiteral("measuring"));
+                            measuring->breakButton->click();
                         }}});
-        Form_Meas->startButton->click();
+        measuring->startButton->click();
         if (!script.Done())
             ++g_failures;
     }
-    Form_Meas->backButton->click();
+    measuring->backButton->click();
 
     // A timer measurement of 60 s, 20 s before its end.
-    Form_Main->timerMeasuringButton->click();
-    Form_Meas->timerSlider->setValue(60);
+    mainWindow->timerMeasuringButton->click();
+    measuring->timerSlider->setValue(60);
     {
         const double start = clock.Seconds();
         Script script({{[&] { return clock.Seconds() - start > 40; },
                         [&] {
-                            Save(Form_Meas, folder, QStringLiteral("measuring_with_timer"));
-                            SaveResized(Form_Meas, folder, QStringLiteral("measuring_with_timer"));
+                            Save(measuring, folder, QStringLiteral("measuring_with_timer"));
+                            SaveResized(measuring, folder, QStringLiteral("measuring_with_timer"));
                         }}});
-        Form_Meas->startButton->click();
+        measuring->startButton->click();
         if (!script.Done())
             ++g_failures;
     }
-    Form_Meas->backButton->click();
+    measuring->backButton->click();
 
-    Form_Main->specialFunctionsButton->click();
-    Save(Form_SonFunc, folder, QStringLiteral("functions_window"));
+    mainWindow->specialFunctionsButton->click();
+    Save(functions, folder, QStringLiteral("functions_window"));
 
     // The resistance memory listed, waiting for the range to save (cancelled at the comment).
     {
-        Script script({{[] { return Form_SonFunc->rangeGroup->isVisible(); },
+        Script script({{[&] { return functions->rangeGroup->isVisible(); },
                         [&] {
-                            Save(Form_SonFunc, folder, QStringLiteral("memory_readout"));
-                            SaveResized(Form_SonFunc, folder, QStringLiteral("memory_readout"));
-                            Form_SonFunc->rangeSaveButton->click();
+                            Save(functions, folder, QStringLiteral("memory_readout"));
+                            SaveResized(functions, folder, QStringLiteral("memory_readout"));
+                            functions->rangeSaveButton->click();
                         }}});
-        Form_SonFunc->readOhmMemoryButton->click();
+        functions->readOhmMemoryButton->click();
         if (!script.Done())
             ++g_failures;
     }
@@ -159,24 +162,24 @@ int main(int argc, char** argv)
     // The break-down test: set-up, the countdown, the break-down, and the result after break-off.
     {
         Script script({
-            {[] { return Form_SonFunc->startButton->isEnabled(); },
+            {[&] { return functions->startButton->isEnabled(); },
              [&] {
-                 Save(Form_SonFunc, folder, QStringLiteral("breakdown_setup"));
-                 Form_SonFunc->startButton->click();
+                 Save(functions, folder, QStringLiteral("breakdown_setup"));
+                 functions->startButton->click();
              }},
-            {[] { return Form_SonFunc->startButton->isEnabled(); },
+            {[&] { return functions->startButton->isEnabled(); },
              [&] {
-                 Save(Form_SonFunc, folder, QStringLiteral("breakdown_occurred"));
-                 Form_SonFunc->startButton->click();
+                 Save(functions, folder, QStringLiteral("breakdown_occurred"));
+                 functions->startButton->click();
              }},
-            {[] { return Form_SonFunc->progressLabel->text() == QStringLiteral("Break-OFF !") &&
-                         Form_SonFunc->saveButton->isEnabled(); },
+            {[&] { return functions->progressLabel->text() == QStringLiteral("Break-OFF !") &&
+                         functions->saveButton->isEnabled(); },
              [&] {
-                 Save(Form_SonFunc, folder, QStringLiteral("breakdown_result"));
-                 Form_SonFunc->stopButton->click();
+                 Save(functions, folder, QStringLiteral("breakdown_result"));
+                 functions->stopButton->click();
              }},
         });
-        Form_SonFunc->breakDownButton->click();
+        functions->breakDownButton->click();
         if (!script.Done())
             ++g_failures;
     }

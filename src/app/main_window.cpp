@@ -2,16 +2,12 @@
 #include "app/main_window.h"
 
 #include "device/protocol.h"
-#include "app/settings.h"
-#include "app/startup.h"
 #include "app/version.h"
 #include "common/controls.h"
 #include "common/dialogs.h"
 #include "common/localetext.h"
 #include "common/ui_wait.h"
 #include "device/backend.h"
-#include "measure/measurement_window.h"
-#include "memory/special_functions_window.h"
 
 #include <QBoxLayout>
 #include <QCloseEvent>
@@ -19,28 +15,19 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
-#include <QPlainTextEdit>
 #include <QPushButton>
-#include <QScrollBar>
 #include <QThread>
 
-#include <algorithm>
 #include <utility>
 
 using namespace krx;
 
-MainWindow* Form_Main = nullptr;
-
-
-MainWindow::MainWindow(ProcedureRunner& runner) : runner_(runner)
+MainWindow::MainWindow(MeterSession& session) : session_(session), runner_(session.runner)
 {
     setObjectName(QStringLiteral("Form_Main"));
     setWindowTitle(QStringLiteral("Mainform"));
     BuildControls();
     ApplyWindowStyle(this);
-
-    // Text fields are empty and both modes off by their initialisers.
-    TestMode = TestModeFromParameters(ProgramParameters());
 
     VersionRecord version;
     ReadVersionInfo(version);
@@ -51,29 +38,18 @@ MainWindow::MainWindow(ProcedureRunner& runner) : runner_(runner)
     // The designed captions carry accelerators; these two buttons are meant to have none.
     measuringButton->setText(QStringLiteral("Measuring"));
     timerMeasuringButton->setText(QStringLiteral("Measuring with timer"));
-
-    CommandPause = 20;
-
-    const SettingsPlaces settings = CurrentSettingsPlaces();
-    DataDirectory = settings.Read(QStringLiteral("DataDirectory"), DefaultDataDirectory());
-    SamplingTime = settings.ReadInteger(QStringLiteral("SamplingTime"), 1000);
-    // A hand-edited value outside an hour would give one reading and then a wait until Break.
-    if (SamplingTime < 0 || SamplingTime > kLongestSamplingTime) {
-        unusableSamplingTime_ = SamplingTime;
-        SamplingTime = 1000;
-    }
 }
 
 void MainWindow::SaySamplingTimeOnce()
 {
-    if (!unusableSamplingTime_)
+    if (!session_.UnusableSamplingTime)
         return;
     TheDialogs().Message(QStringLiteral("SamplingTime=%1 in the settings file is not a sampling time (0 to %2 ms); "
                                         "the measurement reads every 1000 ms.")
-                             .arg(*unusableSamplingTime_)
-                             .arg(kLongestSamplingTime),
+                             .arg(*session_.UnusableSamplingTime)
+                             .arg(MeterSession::kLongestSamplingTime),
                          QStringLiteral("Settings"), Buttons::Ok, Icon::Warning);
-    unusableSamplingTime_.reset();
+    session_.UnusableSamplingTime.reset();
 }
 
 void MainWindow::BuildControls()
@@ -202,7 +178,7 @@ void MainWindow::InitClicked()
 
 void MainWindow::RunInit(bool fromButton)
 {
-    const Identity known{SerialNo, SwVersion, DeviceName};
+    const Identity known{session_.SerialNo, session_.SwVersion, session_.DeviceName};
     runner_.Start([this, known, fromButton] {
         const InitReport report =
             fromButton ? InitFromButton(Usb, runner_, known) : krx::InitDevice(Usb, runner_, known);
@@ -216,9 +192,9 @@ void MainWindow::ShowInit(const InitReport& report)
     using Outcome = InitReport::Outcome;
     if (report.outcome == Outcome::NoMeter || report.outcome == Outcome::NoAccess)
         return;
-    SerialNo = report.identity.serialNo;
-    SwVersion = report.identity.swVersion;
-    DeviceName = report.identity.deviceName;
+    session_.SerialNo = report.identity.serialNo;
+    session_.SwVersion = report.identity.swVersion;
+    session_.DeviceName = report.identity.deviceName;
     // Without its setup the measurement window would send stale options at the next Start: the
     // window goes back to where it was before Init.
     const bool ready = report.outcome == Outcome::Ready;
@@ -230,58 +206,39 @@ void MainWindow::ShowInit(const InitReport& report)
     if (!ready)
         return;
 
-    serialLabel->setText(SerialNo);
-    versionLabel->setText(SwVersion);
+    serialLabel->setText(session_.SerialNo);
+    versionLabel->setText(session_.SwVersion);
     dateLabel->setText(ShortDate(report.at));
     timeLabel->setText(LongTime(report.at));
-    deviceNameLabel->setText(DeviceName);
+    deviceNameLabel->setText(session_.DeviceName);
     batteryLabel->setText(report.batteryEmpty ? QStringLiteral("! Empty !") : QStringLiteral("ok"));
 
     // A setup that could not be read leaves the controls as they are.
-    if (const auto& setup = report.setup) {
-        LoadingSetup = true;
-        Form_Meas->calculationChoice->SetItemIndex(setup->flags.lapse);
-        Form_Meas->voltageModeChoice->SetItemIndex(setup->flags.autoVoltage);
-        if (setup->flags.voltageKnown)
-            Form_Meas->voltageChoice->SetItemIndex(setup->flags.voltageIndex);
-        Form_Meas->displayChoice->SetItemIndex(setup->flags.exponentDisplay);
-        Form_Meas->timerSlider->setValue(std::clamp(setup->measuringTimer, 1, 600));
-        LoadingSetup = false;
-    }
+    if (report.setup)
+        emit MeterSetupRead(*report.setup);
 }
 
 void MainWindow::MeasuringClicked()
 {
     SaySamplingTimeOnce();
     hide();
-    Form_Meas->show();
-    Form_Meas->timerGroup->hide();
-    Form_Meas->restTimeGroup->hide();
-    Form_Meas->saveButton->setEnabled(false);
-    TimerMode = false;
+    session_.TimerMode = false;
+    emit MeasuringChosen(false);
 }
 
 void MainWindow::TimerMeasuringClicked()
 {
     SaySamplingTimeOnce();
     hide();
-    Form_Meas->show();
-    Form_Meas->timerGroup->show();
-    Form_Meas->restTimeGroup->show();
-    TimerMode = true;
-    Form_Meas->timeLabel->setText(QString::number(Form_Meas->timerSlider->value()) + QStringLiteral(" Sec"));
+    session_.TimerMode = true;
+    emit MeasuringChosen(true);
     runner_.Device([this] { Usb.SetRemoteMode(protocol::kModeMeasureTimer); });
-    Form_Meas->voltageLabel->setText(QString());
 }
 
 void MainWindow::SpecialFunctionsClicked()
 {
     hide();
-    Form_SonFunc->show();
-    Form_SonFunc->saveButton->setEnabled(false);
-    Form_SonFunc->functionGroup->show();
-    Form_SonFunc->rangeGroup->hide();
-    Form_SonFunc->recordDisplay->clear();
+    emit SpecialFunctionsChosen();
     runner_.Device([this] { Usb.SetRemoteMode(protocol::kModeSpecial); });
 }
 

@@ -1,17 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The main window: Init, the Device group, the moves to the other two windows and the end of the
-// program. It also holds the fields that the whole program reads.
+// program. It fills the session's mode and the meter's identity; the other windows read them there.
 
 #include "core/meter_init.h"
-#include "core/procedure_runner.h"
+#include "core/meter_session.h"
 #include "device/commands.h"
 
 #include <QString>
 #include <QWidget>
-
-#include <cstdint>
-#include <optional>
 
 class QGroupBox;
 class QHBoxLayout;
@@ -21,7 +18,7 @@ class QPushButton;
 class MainWindow : public QWidget {
     Q_OBJECT
 public:
-    explicit MainWindow(krx::ProcedureRunner& runner);
+    explicit MainWindow(krx::MeterSession& session);
 
     // Controls.
     QPushButton* initButton;
@@ -42,20 +39,6 @@ public:
     QPushButton* specialFunctionsButton;
     QPushButton* exitButton;
 
-    // Application-wide fields, read by the other windows.
-    bool TimerMode = false;       // true after "Measuring with timer", false after "Measuring"
-    std::int32_t SamplingTime = 1000;  // ms between readings (settings file)
-    static constexpr std::int32_t kLongestSamplingTime = 3600000;
-    QString DataDirectory;        // start-up folder of the save dialogs (settings file, read once)
-    bool TestMode = false;        // "T" on the command line: extra fields in the procedures
-    int CommandPause = 20;        // ms before certain device commands
-
-    // Identity of the meter, filled by Init.
-    QString SerialNo;
-    QString SwVersion;
-    QString DeviceName;
-    bool LoadingSetup = false;  // true while Init copies the meter's setup into the measurement window
-
     // Finds the meter, fills the Device group and copies the meter's setup into the measurement
     // window. Shows the "No device found" box when the meter does not answer.
     void InitDevice();
@@ -69,6 +52,13 @@ public:
 
     krx::MeterCommands Usb;  // the main window's command set; used on the runner's thread only
 
+signals:
+    // The measurement window is to be entered; the session's TimerMode is set already.
+    void MeasuringChosen(bool timerMode);
+    void SpecialFunctionsChosen();
+    // Init read the meter's setup: the measurement window shows it.
+    void MeterSetupRead(const krx::MeasuringSetup& setup);
+
 protected:
     void closeEvent(QCloseEvent* event) override;
 
@@ -81,9 +71,7 @@ private:
     // Says once, when the measurement window is first entered, that the settings file's sampling
     // time was not used.
     void SaySamplingTimeOnce();
-    std::optional<std::int32_t> unusableSamplingTime_;
     void ShowInit(const krx::InitReport& report);
+    krx::MeterSession& session_;
     krx::ProcedureRunner& runner_;
 };
-
-extern MainWindow* Form_Main;

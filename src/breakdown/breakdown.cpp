@@ -6,7 +6,6 @@
 #include "memory/special_functions_window.h"
 
 #include "app/connection_loss.h"
-#include "app/main_window.h"
 #include "common/csv_appender.h"
 #include "breakdown/breakdown_view.h"
 #include "common/window_thread.h"
@@ -30,8 +29,8 @@ void SpecialFunctionsWindow::BreakDownClicked()
     breakDownRunning_ = true;
     LockButtonsForBreakDown(true);
     BreakDownOptions o;
-    o.commandPause = Form_Main->CommandPause;
-    o.testMode = Form_Main->TestMode;
+    o.commandPause = session_.CommandPause;
+    o.testMode = session_.TestMode;
     breakDown_.Arm();
     runner_.Start([this, o] {
         const BreakDownResult result = breakDown_.Run(o);
@@ -70,8 +69,8 @@ void SpecialFunctionsWindow::LockButtonsForBreakDown(bool lock)
         return;
     }
     lockedForBreakDown_.clear();
-    for (QPushButton* b :
-         {readOhmMemoryButton, readBreakDownMemoryButton, eraseOhmMemoryButton, eraseBreakDownMemoryButton, breakDownButton, mainMenuButton}) {
+    for (QPushButton* b : {readOhmMemoryButton, readBreakDownMemoryButton, eraseOhmMemoryButton,
+                           eraseBreakDownMemoryButton, breakDownButton, mainMenuButton}) {
         lockedForBreakDown_.emplace_back(b, b->isEnabled());
         b->setEnabled(false);
     }

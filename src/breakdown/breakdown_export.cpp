@@ -4,7 +4,6 @@
 #include "common/file_paths.h"
 #include "memory/special_functions_window.h"
 
-#include "app/main_window.h"
 #include "app/settings.h"
 #include "breakdown/breakdown_format.h"
 #include "common/csv_appender.h"
@@ -39,15 +38,15 @@ int SpecialFunctionsWindow::SaveBreakDownResult(float temperature, int humidity,
     exportSaveDialog.DefaultExt = QStringLiteral("CSV");
     exportSaveDialog.Filter =
         QStringLiteral("Comma-Separated Values (*.CSV)|*.CSV|Text files (*.txt)|*.txt|All files (*.*)|*.*");
-    exportSaveDialog.InitialDir = Form_Main->DataDirectory;
+    exportSaveDialog.InitialDir = session_.DataDirectory;
     if (!exportSaveDialog.Execute())
         return kFileCancelled;
     const QString fileName = exportSaveDialog.FileName;
 
     BreakDownResultRecord r;
-    r.deviceName = Form_Main->DeviceName;
-    r.serialNo = Form_Main->SerialNo;
-    r.swVersion = Form_Main->SwVersion;
+    r.deviceName = session_.DeviceName;
+    r.serialNo = session_.SerialNo;
+    r.swVersion = session_.SwVersion;
     r.when = QDateTime::currentDateTime();
     r.temperature = temperature;
     // Written unsigned, as the file has always held them.
@@ -65,7 +64,7 @@ int SpecialFunctionsWindow::SaveBreakDownResult(float temperature, int humidity,
     retryComment_ = written.status == AppendResult::Ok ? QString() : comment;
     switch (written.status) {
     case AppendResult::Ok:
-        RememberSavedFolder(fileName, Form_Main->DataDirectory, false);
+        RememberSavedFolder(fileName, session_.DataDirectory, false);
         return 0;
     case AppendResult::CannotCreate:
         TheDialogs().Message(QStringLiteral("Can't create file : ") + fileName + ReasonLine(written.error),

@@ -4,7 +4,6 @@
 #include "measure/measurement_window.h"
 
 #include "app/connection_loss.h"
-#include "app/main_window.h"
 #include "measure/cycle_view.h"
 #include "measure/reading_format.h"
 
@@ -30,14 +29,14 @@ void MeasurementWindow::StartClicked()
     voltageLabel->setText(QString());
     temperatureLabel->setText(QString());
     humidityLabel->setText(QString());
-    if (Form_Main->TestMode)
+    if (session_.TestMode)
         passCounter->setVisible(true);
 
     CycleOptions o;
-    o.timerMode = Form_Main->TimerMode;
+    o.timerMode = session_.TimerMode;
     o.setup = ChosenSetup();
-    o.samplingTimeMs = Form_Main->SamplingTime;
-    o.commandPause = Form_Main->CommandPause;
+    o.samplingTimeMs = session_.SamplingTime;
+    o.commandPause = session_.CommandPause;
     calculation_.clear();
     timerSeconds_ = 0;
     if (o.timerMode) {
@@ -77,9 +76,9 @@ void MeasurementWindow::ShowPass(const CycleIteration& pass)
     humidityLabel->setText(HumidityDisplay(pass.value.humidity));
     if (pass.fresh) {
         ReadingInput in;
-        in.deviceName = Form_Main->DeviceName;
-        in.serialNo = Form_Main->SerialNo;
-        in.swVersion = Form_Main->SwVersion;
+        in.deviceName = session_.DeviceName;
+        in.serialNo = session_.SerialNo;
+        in.swVersion = session_.SwVersion;
         in.valueText = valueText;
         in.humidity = pass.value.humidity;
         in.temperature = pass.value.temperature;
@@ -102,7 +101,7 @@ void MeasurementWindow::ShowPass(const CycleIteration& pass)
 
 void MeasurementWindow::BreakClicked()
 {
-    if (Form_Main->TimerMode)
+    if (session_.TimerMode)
         runner_.Device([this] { MeasurementCycle::SendBreakStops(Usb); });
     cycle_.RequestBreak();
     EndMeasurement();

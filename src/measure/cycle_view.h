@@ -3,7 +3,6 @@
 // The measurement cycle's events as the measurement window shows them, carried to the window's
 // thread.
 
-#include "app/main_window.h"
 #include "measure/measurement_window.h"
 
 #include "common/window_thread.h"
@@ -31,7 +30,7 @@ public:
     {
         krx::OnWindowThread(&w_, [this] {
             w_.ShowReadingLabels(true);
-            w_.sampleTimeLabel->setText(QString::number(Form_Main->SamplingTime) + QStringLiteral(" mSec"));
+            w_.sampleTimeLabel->setText(QString::number(w_.session_.SamplingTime) + QStringLiteral(" mSec"));
         });
     }
     void PassStarted(int counter) override

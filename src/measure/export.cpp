@@ -3,7 +3,6 @@
 #include "common/file_paths.h"
 #include "measure/measurement_window.h"
 
-#include "app/main_window.h"
 #include "app/settings.h"
 #include "common/csv_appender.h"
 #include "common/dialogs.h"
@@ -41,7 +40,7 @@ int MeasurementWindow::SaveMeasurement()
     measurementSaveDialog.Filter =
         QStringLiteral("Comma-Separated Values (*.CSV)|*.CSV|Text files (*.txt)|*.txt|All files (*.*)|*.*");
     // Where the last save of this run went, or the start-up folder.
-    measurementSaveDialog.InitialDir = Form_Main->DataDirectory;
+    measurementSaveDialog.InitialDir = session_.DataDirectory;
     if (!measurementSaveDialog.Execute())
         return SaveDialogCancelled;
     const QString fileName = measurementSaveDialog.FileName;
@@ -56,7 +55,7 @@ int MeasurementWindow::SaveMeasurement()
     retryComment_ = r.status == AppendResult::Ok ? QString() : comment;
     switch (r.status) {
     case AppendResult::Ok:
-        RememberSavedFolder(fileName, Form_Main->DataDirectory, true);
+        RememberSavedFolder(fileName, session_.DataDirectory, true);
         return SaveOk;
     case AppendResult::CannotCreate:
         TheDialogs().Message(QStringLiteral("Can't create file : ") + shown + ReasonLine(r.error),

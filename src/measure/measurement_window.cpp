@@ -4,7 +4,6 @@
 #include "device/protocol.h"
 #include "measure/cycle_view.h"
 
-#include "app/main_window.h"
 #include "common/ui_wait.h"
 
 #include <QApplication>
@@ -18,15 +17,16 @@
 #include <QStyle>
 #include <QTimer>
 
+#include <algorithm>
+
 using namespace krx;
 
-MeasurementWindow* Form_Meas = nullptr;
-
-MeasurementWindow::MeasurementWindow(ProcedureRunner& runner)
+MeasurementWindow::MeasurementWindow(MeterSession& session)
     : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
-      runner_(runner),
+      session_(session),
+      runner_(session.runner),
       view_(std::make_unique<CycleView>(*this)),
-      cycle_(Usb, runner, *view_)
+      cycle_(Usb, runner_, *view_)
 {
     setObjectName(QStringLiteral("Form_Meas"));
     setWindowTitle(QStringLiteral("Measuring KRX 738"));
@@ -288,6 +288,31 @@ SetupChoice MeasurementWindow::ChosenSetup() const
             calculationChoice->ItemIndex()};
 }
 
+void MeasurementWindow::Enter(bool timerMode)
+{
+    show();
+    timerGroup->setVisible(timerMode);
+    restTimeGroup->setVisible(timerMode);
+    if (timerMode) {
+        timeLabel->setText(QString::number(timerSlider->value()) + QStringLiteral(" Sec"));
+        voltageLabel->setText(QString());
+    } else {
+        saveButton->setEnabled(false);
+    }
+}
+
+void MeasurementWindow::ShowMeterSetup(const MeasuringSetup& setup)
+{
+    loadingSetup_ = true;
+    calculationChoice->SetItemIndex(setup.flags.lapse);
+    voltageModeChoice->SetItemIndex(setup.flags.autoVoltage);
+    if (setup.flags.voltageKnown)
+        voltageChoice->SetItemIndex(setup.flags.voltageIndex);
+    displayChoice->SetItemIndex(setup.flags.exponentDisplay);
+    timerSlider->setValue(std::clamp(setup.measuringTimer, 1, 600));
+    loadingSetup_ = false;
+}
+
 void MeasurementWindow::SendMeasuringSetup()
 {
     // Read now, sent when the meter is free: during a cycle at its next yield point.
@@ -298,19 +323,19 @@ void MeasurementWindow::VoltageModeClicked()
 {
     // With the automatic voltage function the meter chooses the voltage itself.
     voltageChoice->setEnabled(voltageModeChoice->ItemIndex() != 1);
-    if (!Form_Main->LoadingSetup)
+    if (!loadingSetup_)
         SendMeasuringSetup();
 }
 
 void MeasurementWindow::VoltageClicked()
 {
-    if (!Form_Main->LoadingSetup)
+    if (!loadingSetup_)
         SendMeasuringSetup();
 }
 
 void MeasurementWindow::DisplayClicked()
 {
-    if (!Form_Main->LoadingSetup)
+    if (!loadingSetup_)
         SendMeasuringSetup();
 }
 
@@ -326,12 +351,12 @@ void MeasurementWindow::BackClicked()
     resistanceLabel->setText(QString());
     humidityLabel->setText(QString());
     runner_.Device([this] { Usb.SetRemoteMode(protocol::kModeMain); });
-    Form_Main->show();
+    emit MainWanted();
     hide();
     startButton->setEnabled(true);
     breakButton->setEnabled(true);
     saveButton->setEnabled(true);
-    Form_Main->InitDevice();
+    emit MeterCheckWanted();
 }
 
 void MeasurementWindow::closeEvent(QCloseEvent* event)

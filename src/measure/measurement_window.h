@@ -6,7 +6,7 @@
 
 #include "common/controls.h"
 #include "core/measurement_cycle.h"
-#include "core/procedure_runner.h"
+#include "core/meter_session.h"
 #include "common/save_dialog.h"
 #include "device/commands.h"
 #include "measure/measurement_log.h"
@@ -25,7 +25,7 @@ class QSpinBox;
 class MeasurementWindow : public QWidget {
     Q_OBJECT
 public:
-    explicit MeasurementWindow(krx::ProcedureRunner& runner);
+    explicit MeasurementWindow(krx::MeterSession& session);
     ~MeasurementWindow() override;
 
     // Setup.
@@ -64,6 +64,12 @@ public:
     krx::SaveDialog measurementSaveDialog;
 
     krx::MeterCommands Usb;  // the measurement window's command set; used on the runner's thread only
+
+    // Shows the window as the main window's Measuring or Measuring with timer leaves it.
+    void Enter(bool timerMode);
+    // Shows the meter's setup as Init read it; the controls send nothing back meanwhile.
+    void ShowMeterSetup(const krx::MeasuringSetup& setup);
+    bool LoadingSetup() const { return loadingSetup_; }
 
     void ShowReadingLabels(bool visible);
     // Sends the options chosen in the window to the meter; the result is not used.
@@ -111,6 +117,7 @@ private:
     void SetValueRed(bool red);
     void GiveButtonsBack();
 
+    krx::MeterSession& session_;
     krx::ProcedureRunner& runner_;
     std::unique_ptr<CycleView> view_;
     krx::MeasurementCycle cycle_;
@@ -122,6 +129,11 @@ private:
 
 public:
     // ---- end of measurement cycle and export ----
+
+signals:
+    // Back: the main window is to be shown, then the meter checked again by Init.
+    void MainWanted();
+    void MeterCheckWanted();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -136,6 +148,5 @@ private:
     // Back as soon as no cycle runs any more.
     void BackWhenIdle();
     bool backPending_ = false;
+    bool loadingSetup_ = false;
 };
-
-extern MeasurementWindow* Form_Meas;

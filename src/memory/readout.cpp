@@ -5,7 +5,6 @@
 
 #include "common/file_paths.h"
 #include "common/clock.h"
-#include "app/main_window.h"
 #include "app/settings.h"
 #include "common/csv_appender.h"
 #include "common/dialogs.h"
@@ -54,9 +53,9 @@ int AskCommentAndFile(SpecialFunctionsWindow& f, const QString& offered, QString
     return SpecialFunctionsWindow::ReadOutSaved;
 }
 
-memory::Identity MeterIdentity()
+memory::Identity MeterIdentity(const MeterSession& session)
 {
-    return {Form_Main->DeviceName, Form_Main->SerialNo, Form_Main->SwVersion};
+    return {session.DeviceName, session.SerialNo, session.SwVersion};
 }
 
 // Appends one export line (the header first when the file is new). False, after telling the
@@ -127,8 +126,8 @@ int SpecialFunctionsWindow::ReadOutBreakDownMemory()
 void SpecialFunctionsWindow::StartReadOut(MemoryKind kind, bool fromButton)
 {
     // A second read-out, a deletion or a break-down test must wait for this one.
-    const QList<QPushButton*> locked{readOhmMemoryButton, readBreakDownMemoryButton, eraseOhmMemoryButton, eraseBreakDownMemoryButton,
-                                     breakDownButton};
+    const QList<QPushButton*> locked{readOhmMemoryButton, readBreakDownMemoryButton, eraseOhmMemoryButton,
+                                     eraseBreakDownMemoryButton, breakDownButton};
     QList<bool> enabled;
     for (QPushButton* b : locked) {
         enabled << b->isEnabled();
@@ -177,14 +176,14 @@ int SpecialFunctionsWindow::FinishReadOut(MemoryKind kind, const ReadOutReport& 
     const int written = ExportRange(kind, report, comment, fileName);
     retryComment_ = written == ReadOutSaved ? QString() : comment;
     if (written == ReadOutSaved)
-        RememberSavedFolder(fileName, Form_Main->DataDirectory, false);
+        RememberSavedFolder(fileName, session_.DataDirectory, false);
     return written;
 }
 
 int SpecialFunctionsWindow::ExportRange(MemoryKind kind, const ReadOutReport& report, const QString& comment,
                                const QString& fileName)
 {
-    const memory::Identity who = MeterIdentity();
+    const memory::Identity who = MeterIdentity(session_);
     if (kind == MemoryKind::Ohm) {
         for (int no = report.range.from; no <= report.range.to; ++no) {
             if (!Append(fileName, OhmHeader, OhmLine(who, no, report.ohm.At(no), comment), no - report.range.from))

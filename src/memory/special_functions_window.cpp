@@ -4,7 +4,6 @@
 #include "device/protocol.h"
 #include "memory/readout_view.h"
 
-#include "app/main_window.h"
 #include "common/controls.h"
 #include "common/ui_wait.h"
 
@@ -25,10 +24,11 @@
 
 using namespace krx;
 
-SpecialFunctionsWindow* Form_SonFunc = nullptr;
-
-SpecialFunctionsWindow::SpecialFunctionsWindow(krx::ProcedureRunner& runner)
-    : runner_(runner), readOutView_(std::make_unique<ReadOutView>(*this)), readOut_(Usb, runner, *readOutView_)
+SpecialFunctionsWindow::SpecialFunctionsWindow(krx::MeterSession& session)
+    : session_(session),
+      runner_(session.runner),
+      readOutView_(std::make_unique<ReadOutView>(*this)),
+      readOut_(Usb, runner_, *readOutView_)
 {
     setObjectName(QStringLiteral("Form_SonFunc"));
     setWindowTitle(QStringLiteral("Special function"));
@@ -140,7 +140,8 @@ QGroupBox* SpecialFunctionsWindow::BuildTimersGroup()
     timers->setSpacing(4);
     for (QLineEdit* edit : {breakDownTimerField, breakOffTimerField})
         edit->setFixedWidth(QFontMetrics(edit->font()).horizontalAdvance(QStringLiteral("000000")) + 12);
-    for (QWidget* w : std::initializer_list<QWidget*>{breakDownTimerLabel, breakDownTimerField, breakOffTimerLabel, breakOffTimerField}) {
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{breakDownTimerLabel, breakDownTimerField, breakOffTimerLabel, breakOffTimerField}) {
         // Hidden during a break-down test; the buttons below stay where they are.
         KeepPlaceWhenHidden(w);
         timers->addWidget(w);
@@ -222,21 +223,34 @@ void SpecialFunctionsWindow::ConnectControls()
 {
     connect(mainMenuButton, &QPushButton::clicked, this, [this] { RunHandler([this] { MainMenuClicked(); }); });
     connect(rangeSaveButton, &QPushButton::clicked, this, [this] { RangeSaveClicked(); });
-    connect(readOhmMemoryButton, &QPushButton::clicked, this, [this] { RunHandler([this] { ReadOhmMemoryClicked(); }); });
-    connect(readBreakDownMemoryButton, &QPushButton::clicked, this, [this] { RunHandler([this] { ReadBreakDownMemoryClicked(); }); });
-    connect(eraseOhmMemoryButton, &QPushButton::clicked, this, [this] { RunHandler([this] { EraseOhmMemoryClicked(); }); });
-    connect(eraseBreakDownMemoryButton, &QPushButton::clicked, this, [this] { RunHandler([this] { EraseBreakDownMemoryClicked(); }); });
+    connect(readOhmMemoryButton, &QPushButton::clicked, this,
+            [this] { RunHandler([this] { ReadOhmMemoryClicked(); }); });
+    connect(readBreakDownMemoryButton, &QPushButton::clicked, this,
+            [this] { RunHandler([this] { ReadBreakDownMemoryClicked(); }); });
+    connect(eraseOhmMemoryButton, &QPushButton::clicked, this,
+            [this] { RunHandler([this] { EraseOhmMemoryClicked(); }); });
+    connect(eraseBreakDownMemoryButton, &QPushButton::clicked, this,
+            [this] { RunHandler([this] { EraseBreakDownMemoryClicked(); }); });
     connect(breakDownButton, &QPushButton::clicked, this, [this] { BreakDownClicked(); });
     connect(startButton, &QPushButton::clicked, this, [this] { StartClicked(); });
     connect(stopButton, &QPushButton::clicked, this, [this] { RunHandler([this] { StopClicked(); }); });
     connect(saveButton, &QPushButton::clicked, this, [this] { SaveClicked(); });
 }
 
+void SpecialFunctionsWindow::Enter()
+{
+    show();
+    saveButton->setEnabled(false);
+    functionGroup->show();
+    rangeGroup->hide();
+    recordDisplay->clear();
+}
+
 void SpecialFunctionsWindow::MainMenuClicked()
 {
     timersGroup->hide();
     hide();
-    Form_Main->show();
+    emit MainWanted();
     runner_.Device([this] { Usb.SetRemoteMode(protocol::kModeMain); });
     progressLabel->setText(QString());
 }
@@ -244,7 +258,7 @@ void SpecialFunctionsWindow::MainMenuClicked()
 void SpecialFunctionsWindow::FormClose()
 {
     hide();
-    Form_Main->show();
+    emit MainWanted();
     runner_.Device([this] { Usb.SetRemoteMode(protocol::kModeMain); });
 }
 

@@ -7,7 +7,7 @@
 #include "common/save_dialog.h"
 #include "core/memory_readout.h"
 #include "core/breakdown_test.h"
-#include "core/procedure_runner.h"
+#include "core/meter_session.h"
 #include "device/commands.h"
 #include "memory/memory_format.h"
 
@@ -29,7 +29,7 @@ class QPushButton;
 class SpecialFunctionsWindow : public QWidget {
     Q_OBJECT
 public:
-    explicit SpecialFunctionsWindow(krx::ProcedureRunner& runner);
+    explicit SpecialFunctionsWindow(krx::MeterSession& session);
     ~SpecialFunctionsWindow() override;
 
     QGroupBox* functionGroup;
@@ -61,9 +61,13 @@ public:
     krx::MeterCommands Usb;  // the special-functions window's command set
 
 private:
+    krx::MeterSession& session_;
     krx::ProcedureRunner& runner_;  // the window's procedures run here, one at a time with the others'
 
 public:
+    // Shows the window as the main window's Special function leaves it.
+    void Enter();
+
     bool RangeSaveRequested = false;  // "Save" of the range group pressed; awaited by the read-outs
 
     void MainMenuClicked();
@@ -147,6 +151,10 @@ private:
 public:
     // ---- end of break-down test ----
 
+signals:
+    // Back to the main menu, by its button or by closing.
+    void MainWanted();
+
 protected:
     void closeEvent(QCloseEvent* event) override;
 
@@ -158,5 +166,3 @@ private:
     QVBoxLayout* BuildDisplay();
     void ConnectControls();
 };
-
-extern SpecialFunctionsWindow* Form_SonFunc;

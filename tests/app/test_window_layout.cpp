@@ -18,6 +18,9 @@
 #include <QPushButton>
 #include <QtTest>
 
+using krx::test::MainWin;
+using krx::test::MeasWin;
+using krx::test::SpecialWin;
 using krx::test::AppWindows;
 using krx::test::SimSetup;
 
@@ -78,21 +81,21 @@ void WindowLayoutTest::resizableWithoutFaults()
     QFETCH(int, window);
     SimSetup t;
     AppWindows w;
-    Form_Main->show();
-    Form_Main->initButton->click();
-    QWidget* shown = Form_Main;
+    MainWin()->show();
+    MainWin()->initButton->click();
+    QWidget* shown = MainWin();
     if (window == 1) {
-        Form_Main->timerMeasuringButton->click();
-        Form_Meas->ShowReadingLabels(true);
-        Form_Meas->resistanceLabel->setText(QStringLiteral("1.23 GOhm"));
-        shown = Form_Meas;
+        MainWin()->timerMeasuringButton->click();
+        MeasWin()->ShowReadingLabels(true);
+        MeasWin()->resistanceLabel->setText(QStringLiteral("1.23 GOhm"));
+        shown = MeasWin();
     } else if (window == 2) {
-        Form_Main->specialFunctionsButton->click();
-        Form_SonFunc->rangeGroup->show();
-        Form_SonFunc->timersGroup->show();
-        Form_SonFunc->progressLabel->show();
-        Form_SonFunc->progressBar->show();
-        shown = Form_SonFunc;
+        MainWin()->specialFunctionsButton->click();
+        SpecialWin()->rangeGroup->show();
+        SpecialWin()->timersGroup->show();
+        SpecialWin()->progressLabel->show();
+        SpecialWin()->progressBar->show();
+        shown = SpecialWin();
     }
     QVERIFY(shown->isVisible());
     const QSize designed = shown->size();
@@ -115,23 +118,23 @@ void WindowLayoutTest::readingsTakeTheRoom()
 {
     SimSetup t;
     AppWindows w;
-    Form_Main->show();
-    Form_Main->initButton->click();
-    Form_Main->measuringButton->click();
-    const QSize designed = Form_Meas->size();
-    const QSize value = Form_Meas->resistanceLabel->size();
-    Settle(Form_Meas, designed + QSize(300, 200));
-    QVERIFY(Form_Meas->resistanceLabel->width() >= value.width() + 250);
-    QVERIFY(Form_Meas->resistanceLabel->height() >= value.height() + 150);
+    MainWin()->show();
+    MainWin()->initButton->click();
+    MainWin()->measuringButton->click();
+    const QSize designed = MeasWin()->size();
+    const QSize value = MeasWin()->resistanceLabel->size();
+    Settle(MeasWin(), designed + QSize(300, 200));
+    QVERIFY(MeasWin()->resistanceLabel->width() >= value.width() + 250);
+    QVERIFY(MeasWin()->resistanceLabel->height() >= value.height() + 150);
     // The buttons keep their size.
-    QCOMPARE(Form_Meas->startButton->height(), Form_Meas->startButton->minimumHeight());
-    Form_Meas->backButton->click();
+    QCOMPARE(MeasWin()->startButton->height(), MeasWin()->startButton->minimumHeight());
+    MeasWin()->backButton->click();
 
-    Form_Main->specialFunctionsButton->click();
-    const QSize memo = Form_SonFunc->recordDisplay->size();
-    Settle(Form_SonFunc, Form_SonFunc->size() + QSize(300, 200));
-    QCOMPARE(Form_SonFunc->recordDisplay->size(), memo + QSize(300, 200));
-    QCOMPARE(Form_SonFunc->functionGroup->width(), Form_SonFunc->functionGroup->minimumSizeHint().width());
+    MainWin()->specialFunctionsButton->click();
+    const QSize memo = SpecialWin()->recordDisplay->size();
+    Settle(SpecialWin(), SpecialWin()->size() + QSize(300, 200));
+    QCOMPARE(SpecialWin()->recordDisplay->size(), memo + QSize(300, 200));
+    QCOMPARE(SpecialWin()->functionGroup->width(), SpecialWin()->functionGroup->minimumSizeHint().width());
 }
 
 QTEST_MAIN(WindowLayoutTest)

@@ -32,6 +32,9 @@
 #include <deque>
 #include <functional>
 
+using krx::test::MainWin;
+using krx::test::SpecialWin;
+using krx::test::TheSession;
 using namespace krx;
 using krx::sim::Fault;
 using krx::test::AppWindows;
@@ -89,7 +92,7 @@ private:
 
 SpecialFunctionsWindow* F()
 {
-    return Form_SonFunc;
+    return SpecialWin();
 }
 
 bool StartReads(const char* caption)
@@ -142,9 +145,9 @@ sim::Scenario Scenario()
 void OpenWindow(SimSetup& t)
 {
     t.dialogs.echo = false;
-    Form_Main->show();
-    Form_Main->initButton->click();
-    Form_Main->specialFunctionsButton->click();
+    MainWin()->show();
+    MainWin()->initButton->click();
+    MainWin()->specialFunctionsButton->click();
     t.Take();
 }
 
@@ -353,7 +356,7 @@ void BreakDownWindowTest::completeTestWithSaves()
                            "KRX 738;\xB4" "73800042;\xB4" "1.07;D;T;45;22.5;30;1000;1999;2147483;250;3;third\r\n");
     // The folder went to the settings file, and the later saves' dialogs open there.
     QVERIFY(ReadFile(w.SettingsPath()).contains("DataDirectory=" + DirectoryPart(file).toLocal8Bit()));
-    QCOMPARE(Form_Main->DataDirectory, DirectoryPart(file));
+    QCOMPARE(TheSession().DataDirectory, DirectoryPart(file));
     const auto saves = std::count_if(t.dialogs.shown.begin(), t.dialogs.shown.end(),
                                      [](const ShownBox& b) { return b.kind == ShownBox::Save; });
     QCOMPARE(saves, 3);
@@ -610,7 +613,7 @@ void BreakDownWindowTest::closingWindowEndsTest()
     const L lines = t.Take();
     QCOMPARE(lines.mid(lines.size() - 5), (L{"0 OUT 8 [40] =1", "880 OUT 54 [23] =1"} + kCleanUp +
                                            L{"20 OUT 54 [03] =1"}));
-    QVERIFY(F()->isHidden() && Form_Main->isVisible());
+    QVERIFY(F()->isHidden() && MainWin()->isVisible());
     QVERIFY(!F()->BreakDownTestRunning());
     QCOMPARE(t.meter().RemoteMode(), 3);
 }
@@ -649,7 +652,7 @@ void BreakDownWindowTest::valuesReadFailingAtBreakDown()
         AppWindows w;
         OpenWindow(t);
         // Nothing may paint here: the raster engine's helper threads did not survive the fork.
-        Form_Main->hide();
+        MainWin()->hide();
         F()->hide();
         t.dialogs.echo = true;
         Driver d;

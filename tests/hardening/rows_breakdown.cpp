@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Row of the break-down test: set-up, break-down, its result saved, break-off, the final result
 // saved, Stop.
+#include "app_windows.h"
 #include "rows.h"
 
 #include "app/main_window.h"
@@ -11,20 +12,23 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 
+using krx::test::MainWin;
+using krx::test::SpecialWin;
+
 namespace krx::test {
 
 namespace {
 
 bool StartReads(const char* caption)
 {
-    return Form_SonFunc->startButton->isEnabled() && Form_SonFunc->startButton->text() == QLatin1String(caption);
+    return SpecialWin()->startButton->isEnabled() && SpecialWin()->startButton->text() == QLatin1String(caption);
 }
 
 // The user's presses: Start, Save at the break-down, Start of the break-off, Save of the result,
 // Stop. Stop as well when there is nothing more to wait for, or when the budget is spent.
 void DriveBreakDown(Run& run)
 {
-    SpecialFunctionsWindow* f = Form_SonFunc;
+    SpecialFunctionsWindow* f = SpecialWin();
     if (!f->BreakDownTestRunning() || f->BreakDown().SaveRequested() || f->BreakDown().StopRequested())
         return;
     if (run.Overdue()) {
@@ -68,7 +72,7 @@ void RunBreakDown(Run& run)
         run.t.dialogs.inputs = {QStringLiteral("fault matrix"), QStringLiteral("fault matrix")};
         run.t.dialogs.saves = {run.exportFile, run.exportFile};
     }
-    run.Press(Form_SonFunc->breakDownButton);
+    run.Press(SpecialWin()->breakDownButton);
 }
 
 // The value read at a break-down: the climate read comes right before it.
@@ -94,7 +98,7 @@ Procedure BreakDownRow()
     p.name = QStringLiteral("Break-down test");
     p.prepare = [](SimSetup& t) {
         InitInParent(t);
-        Form_Main->specialFunctionsButton->click();
+        MainWin()->specialFunctionsButton->click();
     };
     p.exports = true;
     p.run = RunBreakDown;
@@ -105,9 +109,9 @@ Procedure BreakDownRow()
         const size_t from = run.t.dialogs.shown.size();
         RunBreakDown(run);
         const QStringList boxes = BoxesSince(run.t.dialogs, from);
-        const QStringList memo = Form_SonFunc->recordDisplay->toPlainText().split(QLatin1Char('\n'));
+        const QStringList memo = SpecialWin()->recordDisplay->toPlainText().split(QLatin1Char('\n'));
         if (!boxes.isEmpty() || !memo.contains(QStringLiteral("BREAK-OFF !!")) ||
-            Form_SonFunc->BreakDownTestRunning()) {
+            SpecialWin()->BreakDownTestRunning()) {
             why = QStringLiteral("test again: %1; memo ends %2")
                       .arg(boxes.join(QStringLiteral(", ")), memo.mid(std::max<qsizetype>(0, memo.size() - 3))
                                                                  .join(QStringLiteral(" / ")));

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Rows of the main window: Init, and Exit.
+#include "app_windows.h"
 #include "rows.h"
 
 #include "app/main_window.h"
@@ -10,27 +11,30 @@
 #include <QLabel>
 #include <QPushButton>
 
+using krx::test::MainWin;
+using krx::test::MeasWin;
+
 namespace krx::test {
 
 bool MainWindowUsable(Run& run, QString& why)
 {
     const size_t from = run.t.dialogs.shown.size();
-    if (!Form_Main->initButton->isHidden())
-        Form_Main->initButton->click();
-    if (Form_Main->deviceGroup->isHidden()) {
+    if (!MainWin()->initButton->isHidden())
+        MainWin()->initButton->click();
+    if (MainWin()->deviceGroup->isHidden()) {
         why = QStringLiteral("Init does not succeed");
         return false;
     }
     // Measuring and Back: a move that runs Init again, as the user would to reconnect.
-    Form_Main->measuringButton->click();
-    Form_Meas->backButton->click();
+    MainWin()->measuringButton->click();
+    MeasWin()->backButton->click();
     const QStringList boxes = BoxesSince(run.t.dialogs, from);
     if (!boxes.isEmpty()) {
         why = boxes.join(QStringLiteral(", "));
         return false;
     }
-    if (Form_Main->isHidden() || run.t.meter().RemoteMode() != protocol::kModeMain ||
-        Form_Main->serialLabel->text() != QString::fromStdString(run.t.meter().scenario().serialNo)) {
+    if (MainWin()->isHidden() || run.t.meter().RemoteMode() != protocol::kModeMain ||
+        MainWin()->serialLabel->text() != QString::fromStdString(run.t.meter().scenario().serialNo)) {
         why = QStringLiteral("main window without the meter after Init");
         return false;
     }
@@ -39,16 +43,16 @@ bool MainWindowUsable(Run& run, QString& why)
 
 void InitInParent(SimSetup&)
 {
-    Form_Main->show();
-    Form_Main->initButton->click();
+    MainWin()->show();
+    MainWin()->initButton->click();
 }
 
 Procedure InitRow()
 {
     Procedure p;
     p.name = QStringLiteral("Init");
-    p.prepare = [](SimSetup&) { Form_Main->show(); };
-    p.run = [](Run&) { Form_Main->initButton->click(); };
+    p.prepare = [](SimSetup&) { MainWin()->show(); };
+    p.run = [](Run&) { MainWin()->initButton->click(); };
     p.usable = MainWindowUsable;
     return p;
 }
@@ -58,7 +62,7 @@ Procedure ExitRow()
     Procedure p;
     p.name = QStringLiteral("Exit");
     p.prepare = InitInParent;
-    p.run = [](Run&) { Form_Main->exitButton->click(); };
+    p.run = [](Run&) { MainWin()->exitButton->click(); };
     p.endsProcess = true;
     return p;
 }

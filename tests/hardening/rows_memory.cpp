@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Rows of the special-functions window: both memory read-outs with their export, and the two
 // deletions.
+#include "app_windows.h"
 #include "rows.h"
 
 #include "app/main_window.h"
@@ -11,6 +12,9 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 
+using krx::test::MainWin;
+using krx::test::SpecialWin;
+
 namespace krx::test {
 
 namespace {
@@ -18,13 +22,13 @@ namespace {
 void ToSpecialWindow(SimSetup& t)
 {
     InitInParent(t);
-    Form_Main->specialFunctionsButton->click();
+    MainWin()->specialFunctionsButton->click();
 }
 
 // Listed records: each has a hyphen line before it, and one more closes the listing.
 int ListedRecords()
 {
-    const QStringList lines = Form_SonFunc->recordDisplay->toPlainText().split(QLatin1Char('\n'));
+    const QStringList lines = SpecialWin()->recordDisplay->toPlainText().split(QLatin1Char('\n'));
     return std::max<int>(0, int(lines.count(QStringLiteral("----------------------------------------"))) - 1);
 }
 
@@ -32,7 +36,7 @@ int ListedRecords()
 // when the read-out never gets there.
 void DriveReadOut(Run& run)
 {
-    SpecialFunctionsWindow* f = Form_SonFunc;
+    SpecialFunctionsWindow* f = SpecialWin();
     if (run.Overdue()) {
         if (!run.gaveUp && !f->isHidden()) {
             run.GiveUp();
@@ -57,7 +61,7 @@ void StartReadOut(Run& run, QPushButton* button)
 bool ReadOutUsable(Run& run, QString& why, QPushButton* SpecialFunctionsWindow::*button, size_t held)
 {
     const size_t from = run.t.dialogs.shown.size();
-    StartReadOut(run, Form_SonFunc->*button);
+    StartReadOut(run, SpecialWin()->*button);
     const QStringList boxes = BoxesSince(run.t.dialogs, from);
     if (boxes != QStringList{QStringLiteral("Finished|Save successfully!")}) {
         why = QStringLiteral("read-out again: ") + boxes.join(QStringLiteral(", "));
@@ -76,7 +80,7 @@ Procedure ReadOutRow(const char* name, QPushButton* SpecialFunctionsWindow::*but
     p.name = QString::fromLatin1(name);
     p.prepare = ToSpecialWindow;
     p.exports = true;
-    p.run = [button](Run& run) { StartReadOut(run, Form_SonFunc->*button); };
+    p.run = [button](Run& run) { StartReadOut(run, SpecialWin()->*button); };
     p.drive = DriveReadOut;
     const auto held = [ohm](Run& run) {
         const sim::Scenario& s = run.t.meter().scenario();
@@ -99,21 +103,21 @@ Procedure DeletionRow(const char* name, QPushButton* SpecialFunctionsWindow::*bu
     p.prepare = ToSpecialWindow;
     p.run = [button](Run& run) {
         run.t.dialogs.answers = {Answer::Ok};
-        (Form_SonFunc->*button)->click();
+        (SpecialWin()->*button)->click();
     };
     const auto left = [ohm](Run& run) {
         const sim::Scenario& s = run.t.meter().scenario();
         return ohm ? s.ohmMemory.size() : s.breakDownMemory.size();
     };
     p.verify = [left](Run& run) {
-        return Form_SonFunc->recordDisplay->toPlainText().contains(QStringLiteral("was deleted")) && left(run) > 0
+        return SpecialWin()->recordDisplay->toPlainText().contains(QStringLiteral("was deleted")) && left(run) > 0
                    ? QStringLiteral("says deleted, the meter still holds %1 records").arg(left(run))
                    : QString();
     };
     p.usable = [button, left](Run& run, QString& why) {
         const size_t from = run.t.dialogs.shown.size();
         run.t.dialogs.answers = {Answer::Ok};
-        (Form_SonFunc->*button)->click();
+        (SpecialWin()->*button)->click();
         const QStringList boxes = BoxesSince(run.t.dialogs, from);
         if (boxes.size() != 1 || left(run) != 0) {
             why = QStringLiteral("deletion again: %1 record(s) left, boxes %2")
