@@ -9,9 +9,9 @@
 #include "paced_meter.h"
 #include "sim_fixture.h"
 
-#include "app/main_window.h"
+#include "ui/main_window.h"
 #include "device/commands.h"
-#include "memory/special_functions_window.h"
+#include "ui/special_functions/special_functions_window.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

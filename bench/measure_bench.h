@@ -7,11 +7,11 @@
 #include "app_windows.h"
 #include "scripted_dialogs.h"
 
-#include "app/main_window.h"
-#include "common/clock.h"
+#include "ui/main_window.h"
+#include "device/clock.h"
 #include "device/backend.h"
 #include "device/transfer_log.h"
-#include "measure/measurement_window.h"
+#include "ui/measurement/measurement_window.h"
 #include "sim/sim_backend.h"
 
 #include <QApplication>

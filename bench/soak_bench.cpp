@@ -10,10 +10,10 @@
 #include "app_windows.h"
 #include "sim_fixture.h"
 
-#include "app/main_window.h"
+#include "ui/main_window.h"
 #include "device/transfer_log.h"
-#include "measure/measurement_window.h"
-#include "memory/special_functions_window.h"
+#include "ui/measurement/measurement_window.h"
+#include "ui/special_functions/special_functions_window.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -1,16 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Renders each window in typical states against the simulated meter, on a virtual clock so that
-// the pauses cost nothing: krx738_screenshots OUTPUT_FOLDER. Run it with QT_SCALE_FACTOR=2 for the
-// pictures at 200 %.
+// the pauses cost nothing: krx738_screenshots OUTPUT_FOLDER [FONT_SCALE]. Run it with
+// QT_SCALE_FACTOR=2 for the pictures at 200 %, with FONT_SCALE 1.5 for a larger application font.
 
-#include "app/main_window.h"
-#include "app/settings.h"
+#include "ui/main_window.h"
+#include "core/settings.h"
 #include "app/startup.h"
-#include "common/clock.h"
-#include "common/dialogs.h"
+#include "device/clock.h"
+#include "core/dialogs.h"
 #include "device/backend.h"
-#include "measure/measurement_window.h"
-#include "memory/special_functions_window.h"
+#include "ui/measurement/measurement_window.h"
+#include "ui/special_functions/special_functions_window.h"
 #include "sim/sim_backend.h"
 
 #include <QApplication>
@@ -87,12 +87,24 @@ private:
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: krx738_screenshots OUTPUT_FOLDER\n");
+    if (argc < 2 || argc > 3) {
+        std::fprintf(stderr, "usage: krx738_screenshots OUTPUT_FOLDER [FONT_SCALE]\n");
         return 2;
     }
     const QString folder = QString::fromLocal8Bit(argv[1]);
     QDir().mkpath(folder);
+    if (argc == 3) {
+        bool ok = false;
+        const double scale = QString::fromLocal8Bit(argv[2]).toDouble(&ok);
+        if (!ok || scale < 0.5 || scale > 4) {
+            std::fprintf(stderr, "FONT_SCALE: a factor from 0.5 to 4, not %s\n", argv[2]);
+            return 2;
+        }
+        // A larger application font, as a user with large text has it.
+        QFont font = QApplication::font();
+        font.setPointSizeF(font.pointSizeF() * scale);
+        QApplication::setFont(font);
+    }
 
     krx::VirtualClock clock;
     krx::SetClock(&clock);

@@ -4,7 +4,7 @@
 #include "app_windows.h"
 #include "sim_fixture.h"
 
-#include "app/main_window.h"
+#include "ui/main_window.h"
 
 #include <QGroupBox>
 #include <QLabel>

@@ -5,13 +5,13 @@
 #include "child.h"
 #include "sim_fixture.h"
 
-#include "app/main_window.h"
+#include "ui/main_window.h"
 #include "app/qt_dialogs.h"
-#include "common/controls.h"
+#include "ui/controls.h"
 #include "app/startup.h"
-#include "app/version.h"
-#include "measure/measurement_window.h"
-#include "memory/special_functions_window.h"
+#include "ui/version.h"
+#include "ui/measurement/measurement_window.h"
+#include "ui/special_functions/special_functions_window.h"
 
 #include <QDialogButtonBox>
 #include <QFile>

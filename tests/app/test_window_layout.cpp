@@ -1,15 +1,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The windows are laid out, not placed: they can be resized down to a minimum size at which no
-// control covers another or is cut, and what shows readings takes the room gained.
+// control covers another or is cut, also with a larger application font, and what shows readings
+// takes the room gained.
 #include "app_windows.h"
 #include "sim_fixture.h"
 
-#include "app/main_window.h"
-#include "measure/measurement_window.h"
-#include "memory/special_functions_window.h"
+#include "ui/main_window.h"
+#include "ui/measurement/measurement_window.h"
+#include "ui/special_functions/special_functions_window.h"
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QFontInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLayout>
@@ -71,17 +73,47 @@ private slots:
 void WindowLayoutTest::resizableWithoutFaults_data()
 {
     QTest::addColumn<int>("window");
-    QTest::newRow("main") << 0;
-    QTest::newRow("measurement") << 1;
-    QTest::newRow("special functions") << 2;
+    QTest::addColumn<qreal>("fontScale");
+    for (const qreal scale : {1.0, 1.5}) {
+        const QByteArray font = scale > 1 ? " with a larger font" : "";
+        QTest::newRow("main" + font) << 0 << scale;
+        QTest::newRow("measurement" + font) << 1 << scale;
+        QTest::newRow("special functions" + font) << 2 << scale;
+    }
 }
+
+// The application font scaled for one test; the windows read it when they are created.
+class ApplicationFont {
+public:
+    explicit ApplicationFont(qreal scale) : saved_(QApplication::font())
+    {
+        QFont larger = saved_;
+        larger.setPointSizeF(saved_.pointSizeF() * scale);
+        QApplication::setFont(larger);
+    }
+    ~ApplicationFont() { QApplication::setFont(saved_); }
+
+private:
+    QFont saved_;
+};
 
 void WindowLayoutTest::resizableWithoutFaults()
 {
     QFETCH(int, window);
+    QFETCH(qreal, fontScale);
     SimSetup t;
+    int designedPixels = 0;  // the resistance's font at the designed size
+    {
+        AppWindows plain;
+        designedPixels = QFontInfo(MeasWin()->resistanceLabel->font()).pixelSize();
+    }
+    ApplicationFont font(fontScale);
     AppWindows w;
+    // The designed fonts follow the application font.
+    QCOMPARE(QFontInfo(MeasWin()->resistanceLabel->font()).pixelSize(), qRound(designedPixels * fontScale));
     MainWin()->show();
+    // Laid out before Init, as the user sees it first: Init's texts must widen it again.
+    QApplication::processEvents();
     MainWin()->initButton->click();
     QWidget* shown = MainWin();
     if (window == 1) {
@@ -98,6 +130,10 @@ void WindowLayoutTest::resizableWithoutFaults()
         shown = SpecialWin();
     }
     QVERIFY(shown->isVisible());
+    // As the user first sees it, before any resize.
+    QApplication::processEvents();
+    const QStringList faults = LayoutFaults(shown);
+    QVERIFY2(faults.isEmpty(), qPrintable(faults.join(QStringLiteral(", "))));
     const QSize designed = shown->size();
     const QSize minimum = shown->minimumSize();
     QVERIFY(minimum.isValid() && !minimum.isEmpty());

@@ -1,18 +1,18 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The break-down and break-off test in the special-functions window against the simulated meter,
 // on the virtual clock: what the meter receives, what the memo reports and what the file holds.
-#include "common/file_paths.h"
+#include "core/file_paths.h"
 #include "app_windows.h"
 #include "child.h"
 #include "sim_fixture.h"
 
-#include "app/main_window.h"
-#include "app/settings.h"
-#include "breakdown/breakdown_format.h"
-#include "common/csv_appender.h"
-#include "common/file_paths.h"
-#include "common/localetext.h"
-#include "memory/special_functions_window.h"
+#include "ui/main_window.h"
+#include "core/settings.h"
+#include "core/breakdown_format.h"
+#include "core/csv_appender.h"
+#include "core/file_paths.h"
+#include "core/localetext.h"
+#include "ui/special_functions/special_functions_window.h"
 
 #include <QElapsedTimer>
 #include <QFile>

@@ -8,8 +8,8 @@
 #include "child.h"
 #include "sim_fixture.h"
 
-#include "app/main_window.h"
-#include "memory/special_functions_window.h"
+#include "ui/main_window.h"
+#include "ui/special_functions/special_functions_window.h"
 
 #include <QFile>
 #include <QLineEdit>

@@ -3,9 +3,9 @@
 #include "app_windows.h"
 #include "rows.h"
 
-#include "app/main_window.h"
+#include "ui/main_window.h"
 #include "device/protocol.h"
-#include "measure/measurement_window.h"
+#include "ui/measurement/measurement_window.h"
 
 #include <QGroupBox>
 #include <QLabel>

@@ -4,8 +4,8 @@
 #include "app_windows.h"
 #include "rows.h"
 
-#include "app/main_window.h"
-#include "measure/measurement_window.h"
+#include "ui/main_window.h"
+#include "ui/measurement/measurement_window.h"
 
 #include <QLabel>
 #include <QPushButton>

@@ -4,8 +4,8 @@
 #include "app_windows.h"
 #include "rows.h"
 
-#include "app/main_window.h"
-#include "memory/special_functions_window.h"
+#include "ui/main_window.h"
+#include "ui/special_functions/special_functions_window.h"
 
 #include <QGroupBox>
 #include <QLineEdit>

@@ -5,12 +5,12 @@
 #include "app_windows.h"
 #include "scripted_dialogs.h"
 
-#include "app/main_window.h"
-#include "common/controls.h"
+#include "ui/main_window.h"
+#include "ui/controls.h"
 #include "device/backend.h"
 #include "device/transfer_log.h"
-#include "measure/measurement_window.h"
-#include "memory/special_functions_window.h"
+#include "ui/measurement/measurement_window.h"
+#include "ui/special_functions/special_functions_window.h"
 #include "sim/sim_backend.h"
 
 #include <QElapsedTimer>

@@ -6,10 +6,10 @@
 #include "child.h"
 #include "sim_fixture.h"
 
-#include "app/main_window.h"
-#include "common/controls.h"
+#include "ui/main_window.h"
+#include "ui/controls.h"
 #include "device/transfer_log.h"
-#include "measure/measurement_window.h"
+#include "ui/measurement/measurement_window.h"
 
 #include <QLabel>
 #include <QPushButton>

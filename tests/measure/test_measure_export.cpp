@@ -4,10 +4,10 @@
 #include "app_windows.h"
 #include "sim_fixture.h"
 
-#include "app/main_window.h"
-#include "common/csv_appender.h"
-#include "common/localetext.h"
-#include "measure/measurement_window.h"
+#include "ui/main_window.h"
+#include "core/csv_appender.h"
+#include "core/localetext.h"
+#include "ui/measurement/measurement_window.h"
 
 #include <QDir>
 #include <QFile>

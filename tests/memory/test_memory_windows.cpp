@@ -6,9 +6,9 @@
 #include "paced_meter.h"
 #include "sim_fixture.h"
 
-#include "app/main_window.h"
-#include "common/csv_appender.h"
-#include "memory/special_functions_window.h"
+#include "ui/main_window.h"
+#include "core/csv_appender.h"
+#include "ui/special_functions/special_functions_window.h"
 
 #include <QDir>
 #include <QFile>

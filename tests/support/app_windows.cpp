@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app_windows.h"
 
-#include "app/settings.h"
+#include "core/settings.h"
 
 #include <QFile>
 #include <QtGlobal>

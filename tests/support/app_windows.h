@@ -5,11 +5,11 @@
 // one per test (init/cleanup) for a fresh program, or one per test binary (initTestCase) to keep
 // state between tests. Install the simulated meter (SimSetup) as well before pressing anything.
 
-#include "app/main_window.h"
+#include "ui/main_window.h"
 #include "app/startup.h"
 #include "core/procedure_runner.h"
-#include "measure/measurement_window.h"
-#include "memory/special_functions_window.h"
+#include "ui/measurement/measurement_window.h"
+#include "ui/special_functions/special_functions_window.h"
 
 #include <QByteArray>
 #include <QStringList>
