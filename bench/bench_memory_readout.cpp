@@ -9,9 +9,9 @@
 #include "paced_meter.h"
 #include "sim_fixture.h"
 
-#include "app/form_main.h"
+#include "ui/main_window.h"
 #include "device/commands.h"
-#include "memory/form_sonfunc.h"
+#include "ui/special_functions/special_functions_window.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -24,6 +24,8 @@
 #include <cstring>
 #include <vector>
 
+using krx::test::MainWin;
+using krx::test::SpecialWin;
 using namespace krx;
 
 namespace {
@@ -71,12 +73,12 @@ Figures Measure(int runs, ReadOut readOut, ReadAll readAll)
     std::vector<double> totals, bare;
     for (int i = 0; i < runs; ++i) {
         TheTransferLog().Clear();
-        QTimer::singleShot(0, [] { Form_SonFunc->BitBtn_Set->click(); });
+        QTimer::singleShot(0, [] { SpecialWin()->rangeSaveButton->click(); });
         QElapsedTimer timer;
         timer.start();
         const int result = readOut();
         totals.push_back(static_cast<double>(timer.nsecsElapsed()) / 1e6);
-        if (result != TForm_SonFunc::ReadOutCommentCancelled || TheTransferLog().Records().size() != 100)
+        if (result != SpecialFunctionsWindow::ReadOutCommentCancelled || TheTransferLog().Records().size() != 100)
             std::fprintf(stderr, "unexpected read-out: result %d, %zu transfers\n", result,
                          TheTransferLog().Records().size());
 
@@ -109,9 +111,9 @@ int main(int argc, char** argv)
     // As with the program's own dialogs: a paint point paints and runs timers, input waits.
     t.dialogs.onProcessEvents = [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); };
     test::AppWindows windows;
-    Form_Main->show();
-    Form_Main->Button_Init->click();
-    Form_Main->BitBtn_Special_function->click();
+    MainWin()->show();
+    MainWin()->initButton->click();
+    MainWin()->specialFunctionsButton->click();
     QCoreApplication::processEvents();
 
     std::printf("Memory read-out of 99 records, median of %d runs, milliseconds of real time\n", runs);
@@ -126,7 +128,7 @@ int main(int argc, char** argv)
         SetUsbBackend(std::move(paced));
 
         const Figures ohm = Measure(
-            runs, [] { return Form_SonFunc->ReadOutOhmMemory(); },
+            runs, [] { return SpecialWin()->ReadOutOhmMemory(); },
             [&usb] {
                 // Up to the end marker, record 0, or a failed read: where the window's read-out stops.
                 Result<OhmRecord> r = usb.ReadOhmRecord();
@@ -134,7 +136,7 @@ int main(int argc, char** argv)
                     r = usb.ReadOhmRecord();
             });
         const Figures bd = Measure(
-            runs, [] { return Form_SonFunc->ReadOutBreakDownMemory(); },
+            runs, [] { return SpecialWin()->ReadOutBreakDownMemory(); },
             [&usb] {
                 Result<BreakDownRecord> r = usb.ReadBreakDownRecord();
                 while (r && r->head.recordNo > 0)

@@ -8,7 +8,7 @@
 // Usage: bench_device_link [ROUNDS]   (ROUNDS of each command-set operation, default 25)
 #include "usb_testbed.h"
 
-#include "common/clock.h"
+#include "device/clock.h"
 #include "device/backend.h"
 #include "device/commands.h"
 #include "device/krx738.h"

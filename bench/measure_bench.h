@@ -7,11 +7,11 @@
 #include "app_windows.h"
 #include "scripted_dialogs.h"
 
-#include "app/form_main.h"
-#include "common/clock.h"
+#include "ui/main_window.h"
+#include "device/clock.h"
 #include "device/backend.h"
 #include "device/transfer_log.h"
-#include "measure/form_meas.h"
+#include "ui/measurement/measurement_window.h"
 #include "sim/sim_backend.h"
 
 #include <QApplication>
@@ -27,6 +27,9 @@
 #include <memory>
 #include <numeric>
 #include <vector>
+
+using krx::test::MainWin;
+using krx::test::MeasWin;
 
 namespace krx::bench {
 
@@ -54,10 +57,10 @@ public:
         SetUsbBackend(std::make_unique<sim::SimBackend>(sim::Scenario::Default()));
         windows_ = std::make_unique<test::AppWindows>(QStringList{QStringLiteral("krx738")}, settings,
                                                       ProcedureRunner::Mode::DeviceThread);
-        Form_Main->show();
-        Form_Main->Button_Init->click();
-        SpinUntil([] { return Form_Main->BitBtn_Measuring->isEnabled(); });
-        Form_Main->BitBtn_Measuring->click();
+        MainWin()->show();
+        MainWin()->initButton->click();
+        SpinUntil([] { return MainWin()->measuringButton->isEnabled(); });
+        MainWin()->measuringButton->click();
         TheTransferLog().Clear();
     }
     ~MeasureBench()
@@ -81,12 +84,12 @@ public:
             }
             if (n >= readings) {
                 watch.stop();
-                Form_Meas->BitBtn_Break->click();
+                MeasWin()->breakButton->click();
             }
         });
         watch.start();
-        Form_Meas->BitBtn_Start->click();
-        SpinUntil([] { return Form_Meas->BitBtn_Start->isEnabled(); });
+        MeasWin()->startButton->click();
+        SpinUntil([] { return MeasWin()->startButton->isEnabled(); });
         return TheClock().Seconds() - first;
     }
 

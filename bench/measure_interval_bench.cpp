@@ -3,10 +3,12 @@
 // how far consecutive value requests lie from SamplingTime plus one status request, and whether
 // the deviation accumulates over the run.
 //   bench_measure_interval [READINGS=300]
+#include "app_windows.h"
 #include "measure_bench.h"
 
 #include <cstdlib>
 
+using krx::test::TheSession;
 using namespace krx;
 using namespace krx::bench;
 
@@ -30,7 +32,7 @@ int main(int argc, char** argv)
             statusMs.push_back((log[i - 1].time - log[i - 2].time) * 1000.0);
         }
     }
-    const double sampling = Form_Main->SamplingTime;
+    const double sampling = TheSession().SamplingTime;
     std::vector<double> deviation, absDeviation;
     for (size_t k = 1; k < valueAt.size(); ++k) {
         const double d = (valueAt[k] - valueAt[k - 1]) * 1000.0 - sampling - statusMs[k];

@@ -3,12 +3,14 @@
 // probe asks for a repaint every 5 ms and the gaps between the paints that follow are measured,
 // from Start (with the stabilisation wait) to Break.
 //   bench_measure_paint [READINGS=60]
+#include "app_windows.h"
 #include "measure_bench.h"
 
 #include <QEvent>
 
 #include <cstdlib>
 
+using krx::test::MeasWin;
 using namespace krx;
 using namespace krx::bench;
 
@@ -20,7 +22,7 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
-        if (event->type() == QEvent::Paint && watched == Form_Meas)
+        if (event->type() == QEvent::Paint && watched == MeasWin())
             at.push_back(TheClock().Seconds());
         return false;
     }
@@ -36,10 +38,10 @@ int main(int argc, char** argv)
     MeasureBench bench;
 
     PaintWatch watch;
-    Form_Meas->installEventFilter(&watch);
+    MeasWin()->installEventFilter(&watch);
     QTimer probe;
     probe.setInterval(5);
-    QObject::connect(&probe, &QTimer::timeout, [] { Form_Meas->update(); });
+    QObject::connect(&probe, &QTimer::timeout, [] { MeasWin()->update(); });
     probe.start();
     const double start = TheClock().Seconds();
     bench.RunCycle(readings);

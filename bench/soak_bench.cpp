@@ -10,10 +10,10 @@
 #include "app_windows.h"
 #include "sim_fixture.h"
 
-#include "app/form_main.h"
+#include "ui/main_window.h"
 #include "device/transfer_log.h"
-#include "measure/form_meas.h"
-#include "memory/form_sonfunc.h"
+#include "ui/measurement/measurement_window.h"
+#include "ui/special_functions/special_functions_window.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -29,6 +29,9 @@
 #include <cstring>
 #include <functional>
 
+using krx::test::MainWin;
+using krx::test::MeasWin;
+using krx::test::SpecialWin;
 using namespace krx;
 
 namespace {
@@ -90,29 +93,29 @@ private:
 // A free-running cycle of `readings` readings, ended by Break.
 void Readings(int readings)
 {
-    Form_Meas->Label1->setText(QStringLiteral("0"));  // the counter of the last cycle
+    MeasWin()->passCounter->setText(QStringLiteral("0"));  // the counter of the last cycle
     AtYield breakAfter([readings] {
-        if (Form_Meas->Label1->text().toInt() < readings)
+        if (MeasWin()->passCounter->text().toInt() < readings)
             return false;
-        Form_Meas->BitBtn_Break->click();
+        MeasWin()->breakButton->click();
         return true;
     });
-    Form_Meas->BitBtn_Start->click();
+    MeasWin()->startButton->click();
 }
 
 // Read-outs of the resistance memory, each with its whole range appended to the file.
 void ReadOuts(test::SimSetup& t, int count, const QString& file)
 {
     AtYield save([] {
-        if (!Form_SonFunc->GroupBox_SR->isHidden() && !Form_SonFunc->RangeSaveRequested)
-            Form_SonFunc->BitBtn_Set->click();
+        if (!SpecialWin()->rangeGroup->isHidden() && !SpecialWin()->RangeSaveRequested)
+            SpecialWin()->rangeSaveButton->click();
         return false;
     });
     for (int i = 0; i < count; ++i) {
         t.dialogs.inputs = {QStringLiteral("soak")};
         t.dialogs.saves = {file};
         t.dialogs.shown.clear();
-        Form_SonFunc->BitBtn_ReadStOhm->click();
+        SpecialWin()->readOhmMemoryButton->click();
         if (t.dialogs.Messages() != QStringList{QStringLiteral("Finished|Save successfully!")}) {
             std::fprintf(stderr, "read-out %d: %s\n", i + 1, qPrintable(t.dialogs.Messages().join(", ")));
             std::exit(1);
@@ -134,17 +137,17 @@ int main(int argc, char** argv)
     t.dialogs.echo = false;
     test::AppWindows windows({QStringLiteral("krx738")}, QByteArray("[KRX 738]\nSamplingTime=1000\n"));
     TheTransferLog().KeepRecords(false);
-    Form_Main->show();
-    Form_Main->Button_Init->click();
+    MainWin()->show();
+    MainWin()->initButton->click();
 
     // Warm-up: every code path once, so that what the toolkit allocates once is in the first figure.
-    Form_Main->BitBtn_Measuring->click();
+    MainWin()->measuringButton->click();
     Readings(100);
-    Form_Meas->BitBtn_Back->click();
-    Form_Main->BitBtn_Special_function->click();
+    MeasWin()->backButton->click();
+    MainWin()->specialFunctionsButton->click();
     ReadOuts(t, 10, file);
-    Form_SonFunc->BitBtn_Main->click();
-    Form_Main->BitBtn_Measuring->click();
+    SpecialWin()->mainMenuButton->click();
+    MainWin()->measuringButton->click();
     const long before = RssKb();
 
     QElapsedTimer wall;
@@ -154,15 +157,15 @@ int main(int argc, char** argv)
     const double hours = (t.clock.Seconds() - clockStart) / 3600.0;
     const double readingSeconds = double(wall.elapsed()) / 1000.0;
     const long afterReadings = RssKb();
-    const QString last = Form_Meas->Label_ResistaceValue->text();
-    Form_Meas->BitBtn_Back->click();
+    const QString last = MeasWin()->resistanceLabel->text();
+    MeasWin()->backButton->click();
 
-    Form_Main->BitBtn_Special_function->click();
+    MainWin()->specialFunctionsButton->click();
     wall.restart();
     ReadOuts(t, readOuts, file);
     const double readOutSeconds = double(wall.elapsed()) / 1000.0;
     const long afterReadOuts = RssKb();
-    Form_SonFunc->BitBtn_Main->click();
+    SpecialWin()->mainMenuButton->click();
 
     std::printf("readings                %d (%.2f h of meter time, %.1f s wall), last value %s\n", readings, hours,
                 readingSeconds, qPrintable(last));
@@ -173,13 +176,13 @@ int main(int argc, char** argv)
 
     // The transfer log at its cap, for the figure: records kept as the tests keep them.
     TheTransferLog().KeepRecords(true);
-    Form_Main->BitBtn_Measuring->click();
+    MainWin()->measuringButton->click();
     const long logBefore = RssKb();
     const int perReading = 7;  // open, status, value, open, status, climate, voltage
     Readings(int(TransferLog::MaxRecords) / perReading + 1000);
     const long logAfter = RssKb();
     std::printf("transfer log at its cap %zu records kept, %+ld kB (not kept by the program)\n",
                 TheTransferLog().Records().size(), logAfter - logBefore);
-    Form_Meas->BitBtn_Back->click();
+    MeasWin()->backButton->click();
     return afterReadOuts - before < 1024 ? 0 : 1;
 }

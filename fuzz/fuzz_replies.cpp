@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Every reply the command set decodes, with any length and content: a USB backend that answers
 // from the fuzzer's bytes, driving the real USB operations.
-#include "common/clock.h"
+#include "device/clock.h"
 #include "device/backend.h"
 #include "device/commands.h"
 #include "device/decode.h"

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The settings file as anybody may have edited it: reading never fails, and writing one key keeps
 // every other key's value and gives back the value written.
-#include "app/settings.h"
+#include "core/settings.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -2,7 +2,7 @@
 // Renders the history view and the filing dialog over a store seeded with simulated years of tests,
 // and the page of its history report: krx738_history_screenshots OUTPUT_FOLDER.
 
-#include "common/dialogs.h"
+#include "core/dialogs.h"
 #include "history/history_store.h"
 #include "ui/history/file_test_dialog.h"
 #include "ui/history/history_report.h"

@@ -3,8 +3,8 @@
 // virtual clock: krx738_record_pictures OUTPUT_FOLDER writes record_midrun.png (3 minutes in),
 // record_pi_run.png (an 11-minute run, long enough for PI) and record_report.pdf.
 
-#include "common/clock.h"
-#include "common/dialogs.h"
+#include "device/clock.h"
+#include "core/dialogs.h"
 #include "core/measurement_cycle.h"
 #include "core/procedure_runner.h"
 #include "core/recording.h"

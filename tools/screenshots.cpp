@@ -1,16 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Renders each window in typical states against the simulated meter, on a virtual clock so that
-// the pauses cost nothing: krx738_screenshots OUTPUT_FOLDER. Run it with QT_SCALE_FACTOR=2 for the
-// pictures at 200 %.
+// the pauses cost nothing: krx738_screenshots OUTPUT_FOLDER [FONT_SCALE]. Run it with
+// QT_SCALE_FACTOR=2 for the pictures at 200 %, with FONT_SCALE 1.5 for a larger application font.
 
-#include "app/form_main.h"
-#include "app/settings.h"
+#include "ui/main_window.h"
+#include "core/settings.h"
 #include "app/startup.h"
-#include "common/clock.h"
-#include "common/dialogs.h"
+#include "device/clock.h"
+#include "core/dialogs.h"
 #include "device/backend.h"
-#include "measure/form_meas.h"
-#include "memory/form_sonfunc.h"
+#include "ui/measurement/measurement_window.h"
+#include "ui/special_functions/special_functions_window.h"
 #include "sim/sim_backend.h"
 
 #include <QApplication>
@@ -87,12 +87,24 @@ private:
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: krx738_screenshots OUTPUT_FOLDER\n");
+    if (argc < 2 || argc > 3) {
+        std::fprintf(stderr, "usage: krx738_screenshots OUTPUT_FOLDER [FONT_SCALE]\n");
         return 2;
     }
     const QString folder = QString::fromLocal8Bit(argv[1]);
     QDir().mkpath(folder);
+    if (argc == 3) {
+        bool ok = false;
+        const double scale = QString::fromLocal8Bit(argv[2]).toDouble(&ok);
+        if (!ok || scale < 0.5 || scale > 4) {
+            std::fprintf(stderr, "FONT_SCALE: a factor from 0.5 to 4, not %s\n", argv[2]);
+            return 2;
+        }
+        // A larger application font, as a user with large text has it.
+        QFont font = QApplication::font();
+        font.setPointSizeF(font.pointSizeF() * scale);
+        QApplication::setFont(font);
+    }
 
     krx::VirtualClock clock;
     krx::SetClock(&clock);
@@ -101,57 +113,60 @@ int main(int argc, char** argv)
     krx::SetSettingsFilePath(settingsDir.filePath(QStringLiteral("KRX_SETUP.INI")));
     krx::SetProgramParameters({QStringLiteral("krx738")});
 
-    krx::CreateWindows(krx::ProcedureRunner::Mode::Inline);
-    Form_Main->show();
-    Save(Form_Main, folder, QStringLiteral("main_before_init"));
+    krx::ProgramWindows windows(krx::ProcedureRunner::Mode::Inline);
+    MainWindow* const mainWindow = &windows.Main();
+    MeasurementWindow* const measuring = &windows.Measurement();
+    SpecialFunctionsWindow* const functions = &windows.SpecialFunctions();
+    mainWindow->show();
+    Save(mainWindow, folder, QStringLiteral("main_before_init"));
 
-    Form_Main->Button_Init->click();
-    Save(Form_Main, folder, QStringLiteral("main_after_init"));
-    SaveResized(Form_Main, folder, QStringLiteral("main_after_init"));
+    mainWindow->initButton->click();
+    Save(mainWindow, folder, QStringLiteral("main_after_init"));
+    SaveResized(mainWindow, folder, QStringLiteral("main_after_init"));
 
     // A free-running measurement two minutes in, then Break.
-    Form_Main->BitBtn_Measuring->click();
+    mainWindow->measuringButton->click();
     {
         const double start = clock.Seconds();
         Script script({{[&] { return clock.Seconds() - start > 120; },
                         [&] {
-                            Save(Form_Meas, folder, QStringLiteral("measuring"));
-                            Form_Meas->BitBtn_Break->click();
+                            Save(measuring, folder, QStringLiteral("measuring"));
+                            measuring->breakButton->click();
                         }}});
-        Form_Meas->BitBtn_Start->click();
+        measuring->startButton->click();
         if (!script.Done())
             ++g_failures;
     }
-    Form_Meas->BitBtn_Back->click();
+    measuring->backButton->click();
 
     // A timer measurement of 60 s, 20 s before its end.
-    Form_Main->BitBtn_Measuring_timer->click();
-    Form_Meas->ScrollBar_Timer->setValue(60);
+    mainWindow->timerMeasuringButton->click();
+    measuring->timerSlider->setValue(60);
     {
         const double start = clock.Seconds();
         Script script({{[&] { return clock.Seconds() - start > 40; },
                         [&] {
-                            Save(Form_Meas, folder, QStringLiteral("measuring_with_timer"));
-                            SaveResized(Form_Meas, folder, QStringLiteral("measuring_with_timer"));
+                            Save(measuring, folder, QStringLiteral("measuring_with_timer"));
+                            SaveResized(measuring, folder, QStringLiteral("measuring_with_timer"));
                         }}});
-        Form_Meas->BitBtn_Start->click();
+        measuring->startButton->click();
         if (!script.Done())
             ++g_failures;
     }
-    Form_Meas->BitBtn_Back->click();
+    measuring->backButton->click();
 
-    Form_Main->BitBtn_Special_function->click();
-    Save(Form_SonFunc, folder, QStringLiteral("functions_window"));
+    mainWindow->specialFunctionsButton->click();
+    Save(functions, folder, QStringLiteral("functions_window"));
 
     // The resistance memory listed, waiting for the range to save (cancelled at the comment).
     {
-        Script script({{[] { return Form_SonFunc->GroupBox_SR->isVisible(); },
+        Script script({{[&] { return functions->rangeGroup->isVisible(); },
                         [&] {
-                            Save(Form_SonFunc, folder, QStringLiteral("memory_readout"));
-                            SaveResized(Form_SonFunc, folder, QStringLiteral("memory_readout"));
-                            Form_SonFunc->BitBtn_Set->click();
+                            Save(functions, folder, QStringLiteral("memory_readout"));
+                            SaveResized(functions, folder, QStringLiteral("memory_readout"));
+                            functions->rangeSaveButton->click();
                         }}});
-        Form_SonFunc->BitBtn_ReadStOhm->click();
+        functions->readOhmMemoryButton->click();
         if (!script.Done())
             ++g_failures;
     }
@@ -159,24 +174,24 @@ int main(int argc, char** argv)
     // The break-down test: set-up, the countdown, the break-down, and the result after break-off.
     {
         Script script({
-            {[] { return Form_SonFunc->BitBtn_Start->isEnabled(); },
+            {[&] { return functions->startButton->isEnabled(); },
              [&] {
-                 Save(Form_SonFunc, folder, QStringLiteral("breakdown_setup"));
-                 Form_SonFunc->BitBtn_Start->click();
+                 Save(functions, folder, QStringLiteral("breakdown_setup"));
+                 functions->startButton->click();
              }},
-            {[] { return Form_SonFunc->BitBtn_Start->isEnabled(); },
+            {[&] { return functions->startButton->isEnabled(); },
              [&] {
-                 Save(Form_SonFunc, folder, QStringLiteral("breakdown_occurred"));
-                 Form_SonFunc->BitBtn_Start->click();
+                 Save(functions, folder, QStringLiteral("breakdown_occurred"));
+                 functions->startButton->click();
              }},
-            {[] { return Form_SonFunc->Label_BDP->text() == QStringLiteral("Break-OFF !") &&
-                         Form_SonFunc->BitBtn_Save->isEnabled(); },
+            {[&] { return functions->progressLabel->text() == QStringLiteral("Break-OFF !") &&
+                         functions->saveButton->isEnabled(); },
              [&] {
-                 Save(Form_SonFunc, folder, QStringLiteral("breakdown_result"));
-                 Form_SonFunc->BitBtn_Stop->click();
+                 Save(functions, folder, QStringLiteral("breakdown_result"));
+                 functions->stopButton->click();
              }},
         });
-        Form_SonFunc->BitBtn_BreakDown->click();
+        functions->breakDownButton->click();
         if (!script.Done())
             ++g_failures;
     }

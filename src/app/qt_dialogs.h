@@ -2,7 +2,7 @@
 #pragma once
 // The dialogs seam on real windows: message boxes, the one-line input dialog, the save-file dialog.
 
-#include "common/dialogs.h"
+#include "core/dialogs.h"
 
 namespace krx {
 

@@ -1,16 +1,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/startup.h"
 
-#include "app/form_main.h"
+#include "ui/main_window.h"
 #include "app/qt_dialogs.h"
+#include "core/settings.h"
 #include "app/window_person.h"
-#include "app/version.h"
-#include "common/dialogs.h"
-#include "common/ui_wait.h"
+#include "ui/version.h"
+#include "core/dialogs.h"
+#include "ui/ui_wait.h"
 #include "device/backend.h"
 #include "device/transfer_log.h"
-#include "measure/form_meas.h"
-#include "memory/form_sonfunc.h"
+#include "ui/measurement/measurement_window.h"
+#include "ui/special_functions/special_functions_window.h"
 #include "sim/sim_backend.h"
 
 #include "core/procedure_runner.h"
@@ -29,9 +30,6 @@ namespace krx {
 
 namespace {
 std::optional<QStringList> g_parameters;
-// One runner for the procedures of all three windows: the meter sees one procedure at a time.
-std::unique_ptr<ProcedureRunner> g_runner;
-std::unique_ptr<WindowPerson> g_person;
 
 // Options of the toolkit itself, which QApplication takes out of the command line: known here so
 // that they are not reported as unknown and their values are not taken for parameters.
@@ -229,32 +227,65 @@ void SetProgramParameters(const QStringList& parameters)
     g_parameters = parameters;
 }
 
-void CreateWindows(ProcedureRunner::Mode mode)
+void LoadSessionSettings(MeterSession& session)
 {
-    // On the device thread every decision is carried to the windows' thread; inline it is there.
-    g_person = std::make_unique<WindowPerson>(QCoreApplication::instance());
-    g_runner = std::make_unique<ProcedureRunner>(mode, *g_person);
+    session.TestMode = TestModeFromParameters(ProgramParameters());
+    const SettingsPlaces settings = CurrentSettingsPlaces();
+    session.DataDirectory = settings.Read(QStringLiteral("DataDirectory"), DefaultDataDirectory());
+    session.SamplingTime = settings.ReadInteger(QStringLiteral("SamplingTime"), 1000);
+    // A hand-edited value outside an hour would give one reading and then a wait until Break.
+    if (session.SamplingTime < 0 || session.SamplingTime > MeterSession::kLongestSamplingTime) {
+        session.UnusableSamplingTime = session.SamplingTime;
+        session.SamplingTime = 1000;
+    }
+}
+
+namespace {
+// On the device thread every decision is carried to the windows' thread; inline it is there.
+std::unique_ptr<ProcedureRunner> MakeRunner(ProcedureRunner::Mode mode, WindowPerson& person)
+{
+    auto runner = std::make_unique<ProcedureRunner>(mode, person);
     if (mode == ProcedureRunner::Mode::Inline) {
-        g_runner->SetYieldHook([](bool waiting) {
+        runner->SetYieldHook([](bool waiting) {
             QCoreApplication::processEvents(waiting ? QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents
                                                     : QEventLoop::AllEvents);
         });
     }
-    Form_Main = new TForm_Main(*g_runner);
-    Form_Meas = new TForm_Meas(*g_runner);
-    Form_SonFunc = new TForm_SonFunc(*g_runner);
+    return runner;
+}
+}  // namespace
+
+ProgramWindows::ProgramWindows(ProcedureRunner::Mode mode)
+    : person_(std::make_unique<WindowPerson>(QCoreApplication::instance())),
+      runner_(MakeRunner(mode, *person_)),
+      session_(*runner_)
+{
+    LoadSessionSettings(session_);
+    main_ = std::make_unique<MainWindow>(session_);
+    measurement_ = std::make_unique<MeasurementWindow>(session_);
+    special_ = std::make_unique<SpecialFunctionsWindow>(session_);
+    Connect();
 }
 
-void DestroyWindows()
+ProgramWindows::~ProgramWindows()
 {
-    delete Form_SonFunc;
-    delete Form_Meas;
-    delete Form_Main;
-    Form_SonFunc = nullptr;
-    Form_Meas = nullptr;
-    Form_Main = nullptr;
-    g_runner.reset();
-    g_person.reset();
+    special_.reset();
+    measurement_.reset();
+    main_.reset();
+}
+
+// The moves between the windows: each window says where the user goes, none touches another.
+void ProgramWindows::Connect()
+{
+    MainWindow* main = main_.get();
+    MeasurementWindow* measurement = measurement_.get();
+    SpecialFunctionsWindow* special = special_.get();
+    QObject::connect(main, &MainWindow::MeasuringChosen, measurement, &MeasurementWindow::Enter);
+    QObject::connect(main, &MainWindow::MeterSetupRead, measurement, &MeasurementWindow::ShowMeterSetup);
+    QObject::connect(main, &MainWindow::SpecialFunctionsChosen, special, &SpecialFunctionsWindow::Enter);
+    QObject::connect(measurement, &MeasurementWindow::MainWanted, main, &QWidget::show);
+    QObject::connect(measurement, &MeasurementWindow::MeterCheckWanted, main, &MainWindow::InitDevice);
+    QObject::connect(special, &SpecialFunctionsWindow::MainWanted, main, &QWidget::show);
 }
 
 namespace {
@@ -334,8 +365,8 @@ int RunProgram(int argc, char** argv)
     SetDialogs(&dialogs);
 
     RunHandler([] {
-        CreateWindows();
-        Form_Main->show();
+        ProgramWindows windows;
+        windows.Main().show();
         QApplication::exec();
     });
     return 0;

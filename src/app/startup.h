@@ -2,12 +2,21 @@
 #pragma once
 // Process start: the command line, the three windows and the message loop.
 
+#include "core/meter_session.h"
 #include "core/procedure_runner.h"
 
 #include <QString>
 #include <QStringList>
 
+#include <memory>
+
+class MainWindow;
+class MeasurementWindow;
+class SpecialFunctionsWindow;
+
 namespace krx {
+
+class WindowPerson;
 
 struct StartOptions {
     bool help = false;
@@ -44,12 +53,36 @@ bool TestModeFromParameters(const QStringList& parameters);
 QStringList ProgramParameters();
 void SetProgramParameters(const QStringList& parameters);
 
-// Creates Form_Main, Form_Meas and Form_SonFunc, in this order, all hidden, with the runner of
-// their procedures: on a device thread in the program; inline, yielding to the window events at
-// each yield point, where a test drives the windows on the virtual clock.
-void CreateWindows(ProcedureRunner::Mode mode = ProcedureRunner::Mode::DeviceThread);
-// Deletes the three windows and clears the references.
-void DestroyWindows();
+// The three windows, all hidden, with what they share: the session, and the runner of their
+// procedures: on a device thread in the program; inline, yielding to the window events at each
+// yield point, where a test drives the windows on the virtual clock. The session's settings and
+// test mode are read from the settings file and ProgramParameters() first.
+class ProgramWindows {
+public:
+    explicit ProgramWindows(ProcedureRunner::Mode mode = ProcedureRunner::Mode::DeviceThread);
+    ~ProgramWindows();
+    ProgramWindows(const ProgramWindows&) = delete;
+    ProgramWindows& operator=(const ProgramWindows&) = delete;
+
+    MainWindow& Main() { return *main_; }
+    MeasurementWindow& Measurement() { return *measurement_; }
+    SpecialFunctionsWindow& SpecialFunctions() { return *special_; }
+    MeterSession& Session() { return session_; }
+
+private:
+    void Connect();
+
+    std::unique_ptr<WindowPerson> person_;
+    std::unique_ptr<ProcedureRunner> runner_;
+    MeterSession session_;
+    // Destroyed in the reverse order of their creation: the main window last.
+    std::unique_ptr<MainWindow> main_;
+    std::unique_ptr<MeasurementWindow> measurement_;
+    std::unique_ptr<SpecialFunctionsWindow> special_;
+};
+
+// The settings and the test mode that the session takes from the settings file and the parameters.
+void LoadSessionSettings(MeterSession& session);
 
 // The whole program: returns the exit status.
 int RunProgram(int argc, char** argv);

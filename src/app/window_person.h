@@ -4,7 +4,7 @@
 // windows' thread, answered there by the program's dialogs, and the procedure waits for the
 // answer as it waited for a box before.
 
-#include "common/dialogs.h"
+#include "core/dialogs.h"
 
 #include <QObject>
 

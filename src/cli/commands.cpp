@@ -4,14 +4,14 @@
 #include "cli/test_figures.h"
 #include "core/recording.h"
 
-#include "common/clock.h"
+#include "device/clock.h"
 #include "core/measurement_cycle.h"
 #include "core/meter_init.h"
 #include "core/procedure_runner.h"
 #include "device/backend.h"
 #include "device/protocol.h"
-#include "measure/measurement_log.h"
-#include "measure/reading_format.h"
+#include "core/measurement_log.h"
+#include "core/reading_format.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "cli/console.h"
 
-#include "common/csv_appender.h"
+#include "core/csv_appender.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -3,7 +3,7 @@
 // What the command-line tool shares between its commands: exit codes, messages on standard error,
 // the person's decisions taken from the arguments, the output of records and the interrupt.
 
-#include "common/dialogs.h"
+#include "core/dialogs.h"
 #include "core/data_dialect.h"
 
 #include <QString>

@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/breakdown_test.h"
 
-#include "common/csv_appender.h"
+#include "core/csv_appender.h"
 
-#include "common/clock.h"
-#include "common/localetext.h"
+#include "device/clock.h"
+#include "core/localetext.h"
 #include "device/decode.h"
 #include "device/protocol.h"
 

@@ -5,7 +5,7 @@
 // memo lines. What the window shows goes out as events; Start, Stop, Save and Leave come in as
 // requests, which the procedure takes at its yield points.
 
-#include "breakdown/breakdown_format.h"
+#include "core/breakdown_format.h"
 #include "core/procedure_host.h"
 #include "device/commands.h"
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/data_dialect.h"
 
-#include "common/localetext.h"
+#include "core/localetext.h"
 
 #include <QFile>
 #include <QStringList>

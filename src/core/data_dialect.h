@@ -7,7 +7,7 @@
 // every complete line.
 
 #include "device/commands.h"
-#include "memory/memory_format.h"
+#include "core/memory_format.h"
 
 #include <QByteArray>
 #include <QDateTime>

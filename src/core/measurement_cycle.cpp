@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/measurement_cycle.h"
 
-#include "common/clock.h"
-#include "common/localetext.h"
+#include "device/clock.h"
+#include "core/localetext.h"
 #include "device/protocol.h"
 
 #include <algorithm>

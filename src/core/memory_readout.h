@@ -7,7 +7,7 @@
 
 #include "core/procedure_host.h"
 #include "device/commands.h"
-#include "memory/memory_format.h"
+#include "core/memory_format.h"
 
 #include <QStringList>
 

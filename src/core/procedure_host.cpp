@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/procedure_host.h"
 
-#include "common/clock.h"
+#include "device/clock.h"
 
 #include <chrono>
 

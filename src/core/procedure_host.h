@@ -5,7 +5,7 @@
 // decisions a person makes. The windows run procedures on a device thread; the command-line tool
 // and the tests run them on their own thread. A procedure reads the same either way.
 
-#include "common/dialogs.h"
+#include "core/dialogs.h"
 
 #include <condition_variable>
 #include <deque>

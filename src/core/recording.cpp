@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/recording.h"
 
-#include "common/clock.h"
+#include "device/clock.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "device/krx738.h"
 
-#include "common/clock.h"
+#include "device/clock.h"
 #include "device/backend.h"
 #include "device/protocol.h"
 #include "device/transfer_log.h"

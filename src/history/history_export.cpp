@@ -3,8 +3,8 @@
 // the spreadsheet dialect that the exports of the windows use.
 #include "history/history_store.h"
 
-#include "common/csv_appender.h"
-#include "common/localetext.h"
+#include "core/csv_appender.h"
+#include "core/localetext.h"
 
 #include <vector>
 

@@ -3,9 +3,9 @@
 // the export lines. No database here.
 #include "history/history_store.h"
 
-#include "app/settings.h"
-#include "common/csv_appender.h"
-#include "common/localetext.h"
+#include "core/settings.h"
+#include "core/csv_appender.h"
+#include "core/localetext.h"
 
 #include <QCryptographicHash>
 #include <QStandardPaths>

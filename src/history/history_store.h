@@ -21,7 +21,7 @@
 
 #include "core/data_dialect.h"
 #include "device/decode.h"
-#include "memory/memory_format.h"
+#include "core/memory_format.h"
 
 #include <QByteArray>
 #include <QDateTime>

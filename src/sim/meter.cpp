@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "sim/meter.h"
 
-#include "common/clock.h"
+#include "device/clock.h"
 #include "device/protocol.h"
 
 #include <algorithm>

@@ -3,7 +3,7 @@
 
 #include "device/protocol.h"
 
-#include "common/clock.h"
+#include "device/clock.h"
 #include "sim/meter.h"
 
 #include <cstring>

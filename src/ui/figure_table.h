@@ -3,7 +3,7 @@
 // The insulation figures as rows of text, so that the panel and the report show the same words and
 // numbers. Nothing here computes a figure: the core does, this only writes them down.
 
-#include "app/settings.h"
+#include "core/settings.h"
 #include "core/insulation.h"
 
 #include <QString>

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/figures_panel.h"
 
-#include "app/settings.h"
-#include "common/dialogs.h"
+#include "core/settings.h"
+#include "core/dialogs.h"
 
 #include <QComboBox>
 #include <QFormLayout>

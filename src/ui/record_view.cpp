@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/record_view.h"
 
-#include "app/settings.h"
-#include "common/dialogs.h"
-#include "common/file_paths.h"
+#include "core/settings.h"
+#include "core/dialogs.h"
+#include "core/file_paths.h"
 #include "core/recording.h"
 #include "ui/figures_panel.h"
 #include "ui/reading_plot.h"

@@ -4,13 +4,14 @@
 #include "app_windows.h"
 #include "sim_fixture.h"
 
-#include "app/form_main.h"
+#include "ui/main_window.h"
 
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QtTest>
 
+using krx::test::MainWin;
 using namespace krx;
 using krx::sim::Fault;
 using krx::test::AppWindows;
@@ -45,8 +46,8 @@ void AccessMessageTest::deniedMeterNamesTheRule()
 {
     SimSetup t(AccessDenied());
     AppWindows w;
-    Form_Main->show();
-    Form_Main->Button_Init->click();
+    MainWin()->show();
+    MainWin()->initButton->click();
 
     // Both connects of Init fail at the open; nothing else reaches the meter.
     QCOMPARE(t.Take(), (L{"0 open =0", "0 open =0"}));
@@ -63,49 +64,49 @@ void AccessMessageTest::deniedMeterNamesTheRule()
     QVERIFY(!box.text.contains(QLatin1String("switched on")));
 
     // The window stays as it was before Init.
-    QVERIFY(!Form_Main->Button_Init->isHidden());
-    QVERIFY(Form_Main->GroupBox_Device->isHidden());
-    QVERIFY(!Form_Main->BitBtn_Measuring->isEnabled());
-    QVERIFY(!Form_Main->BitBtn_Measuring_timer->isEnabled());
-    QVERIFY(!Form_Main->BitBtn_Special_function->isEnabled());
+    QVERIFY(!MainWin()->initButton->isHidden());
+    QVERIFY(MainWin()->deviceGroup->isHidden());
+    QVERIFY(!MainWin()->measuringButton->isEnabled());
+    QVERIFY(!MainWin()->timerMeasuringButton->isEnabled());
+    QVERIFY(!MainWin()->specialFunctionsButton->isEnabled());
 }
 
 void AccessMessageTest::grantedAfterTheRuleInitialises()
 {
     SimSetup t(AccessDenied());
     AppWindows w;
-    Form_Main->Button_Init->click();
+    MainWin()->initButton->click();
     QCOMPARE(t.dialogs.shown.size(), size_t(1));
 
     // The rule is in place now: the next press finds, opens and reads the meter without a box.
     t.meter().SetAccessDenied(false);
     t.Take();
-    Form_Main->Button_Init->click();
+    MainWin()->initButton->click();
     QCOMPARE(t.dialogs.shown.size(), size_t(1));
     QCOMPARE(t.Take().mid(0, 3), (L{"0 open =1", "20 OUT 54 [03] =1",
                                     "20 IN 10 [37 33 38 30 30 30 34 32 31 2E 30 37 20 4B 52 58 20 37 33 38] =20"}));
-    QVERIFY(Form_Main->BitBtn_Measuring->isEnabled());
-    QCOMPARE(Form_Main->Label_SN->text(), QStringLiteral("73800042"));
+    QVERIFY(MainWin()->measuringButton->isEnabled());
+    QCOMPARE(MainWin()->serialLabel->text(), QStringLiteral("73800042"));
 }
 
 void AccessMessageTest::deniedOnReturnKeepsTheIdentity()
 {
     SimSetup t;
     AppWindows w;
-    Form_Main->Button_Init->click();
+    MainWin()->initButton->click();
     QVERIFY(t.dialogs.shown.empty());
 
     // Access taken away while the program runs (the rule removed and reloaded): the next
     // InitDevice, as on the return from the measurement window, explains it and changes nothing.
     t.meter().SetAccessDenied(true);
     t.Take();
-    Form_Main->InitDevice();
+    MainWin()->InitDevice();
     QCOMPARE(t.Take(), L{"0 open =0"});
     QCOMPARE(t.dialogs.shown.size(), size_t(1));
     QCOMPARE(t.dialogs.shown.back().title, kAccessTitle);
-    QVERIFY(!Form_Main->GroupBox_Device->isHidden());
-    QVERIFY(Form_Main->BitBtn_Measuring->isEnabled());
-    QCOMPARE(Form_Main->Label_SN->text(), QStringLiteral("73800042"));
+    QVERIFY(!MainWin()->deviceGroup->isHidden());
+    QVERIFY(MainWin()->measuringButton->isEnabled());
+    QCOMPARE(MainWin()->serialLabel->text(), QStringLiteral("73800042"));
 }
 
 void AccessMessageTest::otherFailuresKeepTheSwitchedOnBox()
@@ -114,11 +115,11 @@ void AccessMessageTest::otherFailuresKeepTheSwitchedOnBox()
         // Unplugged after a denied open: the meter is absent, whatever the last reason was.
         SimSetup t(AccessDenied());
         AppWindows w;
-        Form_Main->Button_Init->click();
+        MainWin()->initButton->click();
         t.meter().SetAccessDenied(false);
         t.meter().SetPresent(false);
         t.dialogs.shown.clear();
-        Form_Main->Button_Init->click();
+        MainWin()->initButton->click();
         QCOMPARE(t.dialogs.Messages(), L{kAbsentBox});
         QCOMPARE(t.dialogs.shown.front().buttons, Buttons::Ok);
     }
@@ -128,7 +129,7 @@ void AccessMessageTest::otherFailuresKeepTheSwitchedOnBox()
         s.faults.push_back(Fault{Fault::Fail, 0, 10, 1, 1, kUsbErrorAccess});
         SimSetup t(s);
         AppWindows w;
-        Form_Main->Button_Init->click();
+        MainWin()->initButton->click();
         QCOMPARE(t.dialogs.Messages(), L{kAbsentBox});
     }
 }

@@ -3,13 +3,13 @@
 #include "qt_print.h"
 #include "scripted_dialogs.h"
 
-#include "app/settings.h"
+#include "core/settings.h"
 #include "app/startup.h"
-#include "app/version.h"
-#include "common/clock.h"
-#include "common/localetext.h"
-#include "common/save_dialog.h"
-#include "common/ui_wait.h"
+#include "ui/version.h"
+#include "device/clock.h"
+#include "core/localetext.h"
+#include "ui/save_dialog.h"
+#include "ui/ui_wait.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -5,13 +5,13 @@
 #include "child.h"
 #include "sim_fixture.h"
 
-#include "app/form_main.h"
+#include "ui/main_window.h"
 #include "app/qt_dialogs.h"
-#include "common/controls.h"
+#include "ui/controls.h"
 #include "app/startup.h"
-#include "app/version.h"
-#include "measure/form_meas.h"
-#include "memory/form_sonfunc.h"
+#include "ui/version.h"
+#include "ui/measurement/measurement_window.h"
+#include "ui/special_functions/special_functions_window.h"
 
 #include <QDialogButtonBox>
 #include <QFile>
@@ -29,6 +29,10 @@
 
 #include <memory>
 
+using krx::test::MainWin;
+using krx::test::MeasWin;
+using krx::test::SpecialWin;
+using krx::test::TheSession;
 using namespace krx;
 using krx::sim::Fault;
 using krx::test::AppWindows;
@@ -112,46 +116,46 @@ void ShellWindowsTest::startState()
 {
     SimSetup t;
     AppWindows w;
-    QVERIFY(Form_Main && Form_Meas && Form_SonFunc);
-    QVERIFY(Form_Main->isHidden() && Form_Meas->isHidden() && Form_SonFunc->isHidden());
+    QVERIFY(MainWin() && MeasWin() && SpecialWin());
+    QVERIFY(MainWin()->isHidden() && MeasWin()->isHidden() && SpecialWin()->isHidden());
 
     VersionRecord v;
     ReadVersionInfo(v);
     QCOMPARE(v.ProductName, QStringLiteral("KRX 738"));
     QCOMPARE(v.FileVersion, QStringLiteral("1.0.3.1"));
     QVERIFY(!v.CompanyName.isEmpty());
-    QCOMPARE(Form_Main->windowTitle(),
+    QCOMPARE(MainWin()->windowTitle(),
              QStringLiteral("KRX 738 read out program ") + v.CompanyName + QStringLiteral(" Version : 1.0.3.1"));
-    QCOMPARE(Form_Meas->windowTitle(), QStringLiteral("Measuring KRX 738"));
-    QCOMPARE(Form_SonFunc->windowTitle(), QStringLiteral("Special function"));
+    QCOMPARE(MeasWin()->windowTitle(), QStringLiteral("Measuring KRX 738"));
+    QCOMPARE(SpecialWin()->windowTitle(), QStringLiteral("Special function"));
 
     // Accelerators: none on the two measurement buttons, kept on the others.
-    QCOMPARE(Form_Main->BitBtn_Measuring->text(), QStringLiteral("Measuring"));
-    QCOMPARE(Form_Main->BitBtn_Measuring_timer->text(), QStringLiteral("Measuring with timer"));
-    QCOMPARE(Form_Main->Button_Init->text(), QStringLiteral("&Init"));
-    QCOMPARE(Form_Main->BitBtn_Special_function->text(), QStringLiteral("&Special function"));
-    QCOMPARE(Form_Main->BitBtn_Exit->text(), QStringLiteral("E&xit"));
+    QCOMPARE(MainWin()->measuringButton->text(), QStringLiteral("Measuring"));
+    QCOMPARE(MainWin()->timerMeasuringButton->text(), QStringLiteral("Measuring with timer"));
+    QCOMPARE(MainWin()->initButton->text(), QStringLiteral("&Init"));
+    QCOMPARE(MainWin()->specialFunctionsButton->text(), QStringLiteral("&Special function"));
+    QCOMPARE(MainWin()->exitButton->text(), QStringLiteral("E&xit"));
 
-    QVERIFY(!Form_Main->BitBtn_Measuring->isEnabled());
-    QVERIFY(!Form_Main->BitBtn_Measuring_timer->isEnabled());
-    QVERIFY(!Form_Main->BitBtn_Special_function->isEnabled());
-    QVERIFY(Form_Main->BitBtn_Exit->isEnabled());
-    QVERIFY(Form_Main->GroupBox_Device->isHidden());
-    QVERIFY(!Form_Main->TimerMode);
-    QVERIFY(!Form_Main->TestMode);
-    QCOMPARE(Form_Main->CommandPause, 20);
-    QVERIFY(Form_Main->SerialNo.isEmpty() && Form_Main->DeviceName.isEmpty() && Form_Main->SwVersion.isEmpty());
+    QVERIFY(!MainWin()->measuringButton->isEnabled());
+    QVERIFY(!MainWin()->timerMeasuringButton->isEnabled());
+    QVERIFY(!MainWin()->specialFunctionsButton->isEnabled());
+    QVERIFY(MainWin()->exitButton->isEnabled());
+    QVERIFY(MainWin()->deviceGroup->isHidden());
+    QVERIFY(!TheSession().TimerMode);
+    QVERIFY(!TheSession().TestMode);
+    QCOMPARE(TheSession().CommandPause, 20);
+    QVERIFY(TheSession().SerialNo.isEmpty() && TheSession().DeviceName.isEmpty() && TheSession().SwVersion.isEmpty());
 
     // The measurement window asks for no close box; a close (by key, or by a box the window
     // manager shows anyway) acts as Back, tested with the measurement cycle.
-    QVERIFY(!(Form_Meas->windowFlags() & Qt::WindowCloseButtonHint));
-    QVERIFY(!(Form_Meas->windowFlags() & Qt::WindowSystemMenuHint));
+    QVERIFY(!(MeasWin()->windowFlags() & Qt::WindowCloseButtonHint));
+    QVERIFY(!(MeasWin()->windowFlags() & Qt::WindowSystemMenuHint));
 
     // Centred on the primary screen's full area, halves toward zero: the frame, once shown (the
     // offscreen platform draws a frame of 2 pixels, so frame and inside differ).
     const QSize screen = QGuiApplication::primaryScreen()->geometry().size();
-    for (QWidget* window : {static_cast<QWidget*>(Form_Main), static_cast<QWidget*>(Form_Meas),
-                            static_cast<QWidget*>(Form_SonFunc)}) {
+    for (QWidget* window : {static_cast<QWidget*>(MainWin()), static_cast<QWidget*>(MeasWin()),
+                            static_cast<QWidget*>(SpecialWin())}) {
         window->show();
         QTRY_VERIFY_WITH_TIMEOUT(window->frameGeometry().size() != window->size(), 2000);
         QTRY_COMPARE_WITH_TIMEOUT(window->frameGeometry().topLeft(),
@@ -159,10 +163,10 @@ void ShellWindowsTest::startState()
         window->hide();
     }
     // Where the user put a window, it stays when it is shown again.
-    Form_SonFunc->move(10, 20);
-    Form_SonFunc->show();
-    QCOMPARE(Form_SonFunc->pos(), QPoint(10, 20));
-    Form_SonFunc->hide();
+    SpecialWin()->move(10, 20);
+    SpecialWin()->show();
+    QCOMPARE(SpecialWin()->pos(), QPoint(10, 20));
+    SpecialWin()->hide();
     QCOMPARE(CentredPosition(QSize(1024, 768), QSize(1032, 693)), QPoint(-4, 37));
     QCOMPARE(CentredPosition(QSize(800, 600), QSize(1052, 428)), QPoint(-126, 86));
 
@@ -174,46 +178,46 @@ void ShellWindowsTest::initWithMeter()
 {
     SimSetup t;
     AppWindows w;
-    Form_Main->show();
-    Form_Main->Button_Init->click();
+    MainWin()->show();
+    MainWin()->initButton->click();
 
     QCOMPARE(t.Take(), kInitLines + kInitTail);
     QVERIFY(t.dialogs.shown.empty());
-    QVERIFY(Form_Main->Button_Init->isHidden());
-    QVERIFY(!Form_Main->GroupBox_Device->isHidden());
-    QVERIFY(Form_Main->BitBtn_Measuring->isEnabled());
-    QVERIFY(Form_Main->BitBtn_Measuring_timer->isEnabled());
-    QVERIFY(Form_Main->BitBtn_Special_function->isEnabled());
-    QCOMPARE(Form_Main->SerialNo, QStringLiteral("73800042"));
-    QCOMPARE(Form_Main->Label_SN->text(), QStringLiteral("73800042"));
-    QCOMPARE(Form_Main->Label_SW->text(), QStringLiteral("1.07"));
-    QCOMPARE(Form_Main->Label_Device->text(), QStringLiteral("KRX 738"));
-    QCOMPARE(Form_Main->Label_BattCond->text(), QStringLiteral("ok"));
-    QVERIFY(!Form_Main->Label_Date->text().isEmpty());
-    QVERIFY(!Form_Main->Label_Time->text().isEmpty());
+    QVERIFY(MainWin()->initButton->isHidden());
+    QVERIFY(!MainWin()->deviceGroup->isHidden());
+    QVERIFY(MainWin()->measuringButton->isEnabled());
+    QVERIFY(MainWin()->timerMeasuringButton->isEnabled());
+    QVERIFY(MainWin()->specialFunctionsButton->isEnabled());
+    QCOMPARE(TheSession().SerialNo, QStringLiteral("73800042"));
+    QCOMPARE(MainWin()->serialLabel->text(), QStringLiteral("73800042"));
+    QCOMPARE(MainWin()->versionLabel->text(), QStringLiteral("1.07"));
+    QCOMPARE(MainWin()->deviceNameLabel->text(), QStringLiteral("KRX 738"));
+    QCOMPARE(MainWin()->batteryLabel->text(), QStringLiteral("ok"));
+    QVERIFY(!MainWin()->dateLabel->text().isEmpty());
+    QVERIFY(!MainWin()->timeLabel->text().isEmpty());
     QCOMPARE(t.meter().RemoteMode(), 3);
 
     // The meter's setup (500 V manual, technical, average, 60 s) is in the measurement window, and
     // nothing was sent back while it was copied.
-    QVERIFY(!Form_Main->LoadingSetup);
-    QCOMPARE(Form_Meas->RadioGroup_UmessMode->ItemIndex(), 0);
-    QVERIFY(Form_Meas->RadioGroup_Measvolt->isEnabled());
-    QCOMPARE(Form_Meas->RadioGroup_Measvolt->ItemIndex(), 2);
-    QCOMPARE(Form_Meas->RadioGroup_MeasDispl->ItemIndex(), 0);
-    QCOMPARE(Form_Meas->RadioGroup_VoltCalc->ItemIndex(), 0);
-    QCOMPARE(Form_Meas->ScrollBar_Timer->value(), 60);
-    QCOMPARE(Form_Meas->Label_Time->text(), QStringLiteral("60 Sec"));
+    QVERIFY(!MeasWin()->LoadingSetup());
+    QCOMPARE(MeasWin()->voltageModeChoice->ItemIndex(), 0);
+    QVERIFY(MeasWin()->voltageChoice->isEnabled());
+    QCOMPARE(MeasWin()->voltageChoice->ItemIndex(), 2);
+    QCOMPARE(MeasWin()->displayChoice->ItemIndex(), 0);
+    QCOMPARE(MeasWin()->calculationChoice->ItemIndex(), 0);
+    QCOMPARE(MeasWin()->timerSlider->value(), 60);
+    QCOMPARE(MeasWin()->timeLabel->text(), QStringLiteral("60 Sec"));
 
     // Another setup in the meter: a second Init copies it, still without sending anything.
     MeterCommands().WriteMeasuringSetup({1, 500, 1, 1});  // automatic voltage, exponent display, lapse
     t.Take();
-    Form_Main->InitDevice();
+    MainWin()->InitDevice();
     for (const QString& line : t.Take())
         QVERIFY2(!line.contains(QLatin1String("OUT 53")), qPrintable(line));
-    QCOMPARE(Form_Meas->RadioGroup_UmessMode->ItemIndex(), 1);
-    QVERIFY(!Form_Meas->RadioGroup_Measvolt->isEnabled());
-    QCOMPARE(Form_Meas->RadioGroup_MeasDispl->ItemIndex(), 1);
-    QCOMPARE(Form_Meas->RadioGroup_VoltCalc->ItemIndex(), 1);
+    QCOMPARE(MeasWin()->voltageModeChoice->ItemIndex(), 1);
+    QVERIFY(!MeasWin()->voltageChoice->isEnabled());
+    QCOMPARE(MeasWin()->displayChoice->ItemIndex(), 1);
+    QCOMPARE(MeasWin()->calculationChoice->ItemIndex(), 1);
 }
 
 void ShellWindowsTest::initWithoutMeter()
@@ -222,22 +226,22 @@ void ShellWindowsTest::initWithoutMeter()
     s.present = false;
     SimSetup t(s);
     AppWindows w;
-    Form_Main->show();
-    Form_Main->Button_Init->click();
+    MainWin()->show();
+    MainWin()->initButton->click();
 
     QCOMPARE(t.Take(), (L{"0 open =0", "0 open =0"}));
     QCOMPARE(t.dialogs.Messages(), L{"!! No device found !!|Please check if the device is switched on!"});
     QCOMPARE(t.dialogs.shown.front().buttons, Buttons::Ok);
-    QVERIFY(!Form_Main->Button_Init->isHidden());
-    QVERIFY(Form_Main->GroupBox_Device->isHidden());
-    QVERIFY(!Form_Main->BitBtn_Measuring->isEnabled());
-    QVERIFY(!Form_Main->BitBtn_Special_function->isEnabled());
+    QVERIFY(!MainWin()->initButton->isHidden());
+    QVERIFY(MainWin()->deviceGroup->isHidden());
+    QVERIFY(!MainWin()->measuringButton->isEnabled());
+    QVERIFY(!MainWin()->specialFunctionsButton->isEnabled());
 
     // Plugged in now: the next press succeeds.
     t.meter().SetPresent(true);
-    Form_Main->Button_Init->click();
+    MainWin()->initButton->click();
     QCOMPARE(t.Take(), kInitLines + kInitTail);
-    QVERIFY(Form_Main->BitBtn_Measuring->isEnabled());
+    QVERIFY(MainWin()->measuringButton->isEnabled());
 }
 
 void ShellWindowsTest::initBatteryEmptyAndTimerLimits()
@@ -247,15 +251,15 @@ void ShellWindowsTest::initBatteryEmptyAndTimerLimits()
     s.measuringTimer = 0;
     SimSetup t(s);
     AppWindows w;
-    Form_Main->Button_Init->click();
-    QCOMPARE(Form_Main->Label_BattCond->text(), QStringLiteral("! Empty !"));
-    QCOMPARE(Form_Meas->ScrollBar_Timer->value(), 1);
+    MainWin()->initButton->click();
+    QCOMPARE(MainWin()->batteryLabel->text(), QStringLiteral("! Empty !"));
+    QCOMPARE(MeasWin()->timerSlider->value(), 1);
 
     t.meter().scenario().batteryEmpty = false;
     MeterCommands().WriteMeasuringTimer(900);
-    Form_Main->Button_Init->click();
-    QCOMPARE(Form_Main->Label_BattCond->text(), QStringLiteral("ok"));
-    QCOMPARE(Form_Meas->ScrollBar_Timer->value(), 600);
+    MainWin()->initButton->click();
+    QCOMPARE(MainWin()->batteryLabel->text(), QStringLiteral("ok"));
+    QCOMPARE(MeasWin()->timerSlider->value(), 600);
 }
 
 void ShellWindowsTest::initZeroByteIdentityAndFailedReads()
@@ -266,30 +270,30 @@ void ShellWindowsTest::initZeroByteIdentityAndFailedReads()
     s.faults.push_back(Fault{Fault::Fail, 0, 48, 1, 1, kUsbErrorIo});
     SimSetup t(s);
     AppWindows w;
-    Form_Meas->RadioGroup_MeasDispl->SetItemIndex(0);
+    MeasWin()->displayChoice->SetItemIndex(0);
     t.Take();
-    Form_Main->Button_Init->click();
+    MainWin()->initButton->click();
 
     QVERIFY(t.dialogs.shown.empty());
-    QVERIFY(!Form_Main->GroupBox_Device->isHidden());
-    QVERIFY(Form_Main->BitBtn_Measuring->isEnabled());
-    QCOMPARE(Form_Main->Label_SN->text(), QString());
-    QCOMPARE(Form_Main->Label_Device->text(), QString());
+    QVERIFY(!MainWin()->deviceGroup->isHidden());
+    QVERIFY(MainWin()->measuringButton->isEnabled());
+    QCOMPARE(MainWin()->serialLabel->text(), QString());
+    QCOMPARE(MainWin()->deviceNameLabel->text(), QString());
     // The setup could not be read: the controls keep what they showed.
-    QCOMPARE(Form_Meas->RadioGroup_UmessMode->ItemIndex(), 1);
-    QCOMPARE(Form_Meas->RadioGroup_Measvolt->ItemIndex(), 0);
-    QCOMPARE(Form_Meas->RadioGroup_MeasDispl->ItemIndex(), 0);
-    QCOMPARE(Form_Meas->RadioGroup_VoltCalc->ItemIndex(), 1);
-    QCOMPARE(Form_Meas->ScrollBar_Timer->value(), 10);
+    QCOMPARE(MeasWin()->voltageModeChoice->ItemIndex(), 1);
+    QCOMPARE(MeasWin()->voltageChoice->ItemIndex(), 0);
+    QCOMPARE(MeasWin()->displayChoice->ItemIndex(), 0);
+    QCOMPARE(MeasWin()->calculationChoice->ItemIndex(), 1);
+    QCOMPARE(MeasWin()->timerSlider->value(), 10);
 
     // A failing identity request is a missing meter; the identity on screen stays.
-    Form_Main->Button_Init->click();
-    QCOMPARE(Form_Main->Label_SN->text(), QStringLiteral("73800042"));
+    MainWin()->initButton->click();
+    QCOMPARE(MainWin()->serialLabel->text(), QStringLiteral("73800042"));
     t.sim->Inject(Fault{Fault::Fail, 0, 10, 1, 1, kUsbErrorPipe});
     t.Take();
-    Form_Main->Button_Init->click();
+    MainWin()->initButton->click();
     QCOMPARE(t.dialogs.Messages(), L{"!! No device found !!|Please check if the device is switched on!"});
-    QCOMPARE(Form_Main->Label_SN->text(), QStringLiteral("73800042"));
+    QCOMPARE(MainWin()->serialLabel->text(), QStringLiteral("73800042"));
     const L lines = t.Take();
     QCOMPARE(lines.mid(0, 3), (L{"0 open =1", "20 OUT 54 [03] =1", "20 IN 10 len=20 [] =-9"}));
     QCOMPARE(lines.mid(3), kInitTail);
@@ -300,7 +304,7 @@ void ShellWindowsTest::initMeterVanishesAfterIdentity()
     SimSetup t;
     AppWindows w;
     SetUsbBackend(std::make_unique<VanishingAfterIdentity>(sim::Scenario::Default()));
-    Form_Main->Button_Init->click();
+    MainWin()->initButton->click();
 
     // The battery read finds no meter: the error display reports it and Init ends there, nothing
     // sent afterwards. Without the meter's setup the window must not offer the functions (a Start
@@ -308,126 +312,127 @@ void ShellWindowsTest::initMeterVanishesAfterIdentity()
     QCOMPARE(t.dialogs.shown.size(), size_t(1));
     QCOMPARE(t.dialogs.shown.front().kind, test::ShownBox::Error);
     QCOMPARE(t.dialogs.shown.front().text, QStringLiteral("The KRX 738 did not answer the status request."));
-    QVERIFY(Form_Main->GroupBox_Device->isHidden());
-    QVERIFY(!Form_Main->Button_Init->isHidden());
-    QVERIFY(!Form_Main->BitBtn_Measuring->isEnabled());
-    QVERIFY(!Form_Main->BitBtn_Measuring_timer->isEnabled());
-    QVERIFY(!Form_Main->BitBtn_Special_function->isEnabled());
-    QCOMPARE(Form_Main->Label_BattCond->text(), QString());
-    QVERIFY(!Form_Main->LoadingSetup);
+    QVERIFY(MainWin()->deviceGroup->isHidden());
+    QVERIFY(!MainWin()->initButton->isHidden());
+    QVERIFY(!MainWin()->measuringButton->isEnabled());
+    QVERIFY(!MainWin()->timerMeasuringButton->isEnabled());
+    QVERIFY(!MainWin()->specialFunctionsButton->isEnabled());
+    QCOMPARE(MainWin()->batteryLabel->text(), QString());
+    QVERIFY(!MeasWin()->LoadingSetup());
     QCOMPARE(t.Take().mid(3), (L{"0 open =0"}));
 
     // The same meter back: Init goes through and the functions are offered.
     SetUsbBackend(std::make_unique<sim::SimBackend>(sim::Scenario::Default()));
-    Form_Main->Button_Init->click();
-    QVERIFY(!Form_Main->GroupBox_Device->isHidden());
-    QVERIFY(Form_Main->BitBtn_Measuring->isEnabled());
-    QCOMPARE(Form_Main->Label_SN->text(), QStringLiteral("73800042"));
+    MainWin()->initButton->click();
+    QVERIFY(!MainWin()->deviceGroup->isHidden());
+    QVERIFY(MainWin()->measuringButton->isEnabled());
+    QCOMPARE(MainWin()->serialLabel->text(), QStringLiteral("73800042"));
 }
 
 void ShellWindowsTest::measuringMoves()
 {
     SimSetup t;
     AppWindows w;
-    Form_Main->show();
-    Form_Main->Button_Init->click();
-    Form_Meas->ScrollBar_Timer->setValue(25);
+    MainWin()->show();
+    MainWin()->initButton->click();
+    MeasWin()->timerSlider->setValue(25);
     t.Take();
 
-    Form_Main->BitBtn_Measuring_timer->click();
+    MainWin()->timerMeasuringButton->click();
     QCOMPARE(t.Take(), L{"20 OUT 54 [07] =1"});
-    QVERIFY(Form_Main->isHidden() && Form_Meas->isVisible());
-    QVERIFY(Form_Main->TimerMode);
-    QVERIFY(Form_Meas->GroupBox_SetTimer->isVisible());
-    QVERIFY(Form_Meas->GroupBox_Timer->isVisible());
-    QCOMPARE(Form_Meas->Label_Time->text(), QStringLiteral("25 Sec"));
-    QCOMPARE(Form_Meas->Label_Mv->text(), QString());
-    QVERIFY(Form_Meas->BitBtn_Save->isEnabled());  // only the plain path disables it
+    QVERIFY(MainWin()->isHidden() && MeasWin()->isVisible());
+    QVERIFY(TheSession().TimerMode);
+    QVERIFY(MeasWin()->timerGroup->isVisible());
+    QVERIFY(MeasWin()->restTimeGroup->isVisible());
+    QCOMPARE(MeasWin()->timeLabel->text(), QStringLiteral("25 Sec"));
+    QCOMPARE(MeasWin()->voltageLabel->text(), QString());
+    QVERIFY(MeasWin()->saveButton->isEnabled());  // only the plain path disables it
 
     // "Measuring" after "Measuring with timer": the timer groups go, nothing is sent.
-    Form_Meas->hide();
-    Form_Main->show();
-    Form_Main->BitBtn_Measuring->click();
+    MeasWin()->hide();
+    MainWin()->show();
+    MainWin()->measuringButton->click();
     QVERIFY(t.Take().isEmpty());
-    QVERIFY(Form_Main->isHidden() && Form_Meas->isVisible());
-    QVERIFY(!Form_Main->TimerMode);
-    QVERIFY(Form_Meas->GroupBox_SetTimer->isHidden());
-    QVERIFY(Form_Meas->GroupBox_Timer->isHidden());
-    QVERIFY(!Form_Meas->BitBtn_Save->isEnabled());
+    QVERIFY(MainWin()->isHidden() && MeasWin()->isVisible());
+    QVERIFY(!TheSession().TimerMode);
+    QVERIFY(MeasWin()->timerGroup->isHidden());
+    QVERIFY(MeasWin()->restTimeGroup->isHidden());
+    QVERIFY(!MeasWin()->saveButton->isEnabled());
 }
 
 void ShellWindowsTest::backFromMeasuringReinitialises()
 {
     SimSetup t;
     AppWindows w;
-    Form_Main->show();
-    Form_Main->Button_Init->click();
-    Form_Main->BitBtn_Measuring->click();
-    Form_Meas->ShowReadingLabels(true);
-    Form_Meas->Label_Temp_V->setText(QStringLiteral("22.5 C"));
-    Form_Meas->Label_Humi_V->setText(QStringLiteral("45 %"));
-    Form_Meas->Label_ResistaceValue->setText(QStringLiteral("1.23 GOhm"));
-    Form_Meas->Label_Timer_S->setText(QStringLiteral("7 Sec."));
-    Form_Meas->BitBtn_Start->setEnabled(false);
+    MainWin()->show();
+    MainWin()->initButton->click();
+    MainWin()->measuringButton->click();
+    MeasWin()->ShowReadingLabels(true);
+    MeasWin()->temperatureLabel->setText(QStringLiteral("22.5 C"));
+    MeasWin()->humidityLabel->setText(QStringLiteral("45 %"));
+    MeasWin()->resistanceLabel->setText(QStringLiteral("1.23 GOhm"));
+    MeasWin()->restTimeLabel->setText(QStringLiteral("7 Sec."));
+    MeasWin()->startButton->setEnabled(false);
     MeterCommands().WriteMeasuringTimer(120);  // changed at the meter meanwhile
     t.Take();
 
-    Form_Meas->BitBtn_Back->click();
+    MeasWin()->backButton->click();
     QCOMPARE(t.Take(), L{"20 OUT 54 [03] =1"} + kInitLines.mid(0, 7) + L{"40 IN 48 [00 78] =2"} + kInitLines.mid(8));
-    QVERIFY(Form_Main->isVisible() && Form_Meas->isHidden());
-    QVERIFY(Form_Meas->Label_Mv->isHidden() && Form_Meas->Label_St->isHidden() && Form_Meas->Label_St_V->isHidden());
-    QCOMPARE(Form_Meas->Label_Temp_V->text(), QString());
-    QCOMPARE(Form_Meas->Label_Humi_V->text(), QString());
-    QCOMPARE(Form_Meas->Label_ResistaceValue->text(), QString());
-    QCOMPARE(Form_Meas->Label_Timer_S->text(), QStringLiteral("7 Sec."));
-    QVERIFY(Form_Meas->BitBtn_Start->isEnabled() && Form_Meas->BitBtn_Break->isEnabled() &&
-            Form_Meas->BitBtn_Save->isEnabled());
-    QCOMPARE(Form_Meas->ScrollBar_Timer->value(), 120);
+    QVERIFY(MainWin()->isVisible() && MeasWin()->isHidden());
+    QVERIFY(MeasWin()->voltageLabel->isHidden() && MeasWin()->sampleTimeCaption->isHidden() &&
+            MeasWin()->sampleTimeLabel->isHidden());
+    QCOMPARE(MeasWin()->temperatureLabel->text(), QString());
+    QCOMPARE(MeasWin()->humidityLabel->text(), QString());
+    QCOMPARE(MeasWin()->resistanceLabel->text(), QString());
+    QCOMPARE(MeasWin()->restTimeLabel->text(), QStringLiteral("7 Sec."));
+    QVERIFY(MeasWin()->startButton->isEnabled() && MeasWin()->breakButton->isEnabled() &&
+            MeasWin()->saveButton->isEnabled());
+    QCOMPARE(MeasWin()->timerSlider->value(), 120);
 }
 
 void ShellWindowsTest::specialFunctionMoves()
 {
     SimSetup t;
     AppWindows w;
-    Form_Main->show();
-    Form_Main->Button_Init->click();
+    MainWin()->show();
+    MainWin()->initButton->click();
     // Left over from an earlier visit.
-    Form_SonFunc->GroupBox_SR->show();
-    Form_SonFunc->GroupBox_SpecFunc->hide();
-    Form_SonFunc->Memo_Display->setPlainText(QStringLiteral("old lines\nmore"));
+    SpecialWin()->rangeGroup->show();
+    SpecialWin()->functionGroup->hide();
+    SpecialWin()->recordDisplay->setPlainText(QStringLiteral("old lines\nmore"));
     t.Take();
 
-    Form_Main->BitBtn_Special_function->click();
+    MainWin()->specialFunctionsButton->click();
     QCOMPARE(t.Take(), L{"20 OUT 54 [0C] =1"});
     QCOMPARE(t.meter().RemoteMode(), 12);
-    QVERIFY(Form_Main->isHidden() && Form_SonFunc->isVisible());
-    QVERIFY(!Form_SonFunc->BitBtn_Save->isEnabled());
-    QVERIFY(!Form_SonFunc->GroupBox_SpecFunc->isHidden());
-    QVERIFY(Form_SonFunc->GroupBox_SR->isHidden());
-    QCOMPARE(Form_SonFunc->Memo_Display->toPlainText(), QString());
+    QVERIFY(MainWin()->isHidden() && SpecialWin()->isVisible());
+    QVERIFY(!SpecialWin()->saveButton->isEnabled());
+    QVERIFY(!SpecialWin()->functionGroup->isHidden());
+    QVERIFY(SpecialWin()->rangeGroup->isHidden());
+    QCOMPARE(SpecialWin()->recordDisplay->toPlainText(), QString());
 
     // Closing the window leaves the break-down group as it was.
-    Form_SonFunc->GroupBox_Timers->show();
-    Form_SonFunc->Label_BDP->setText(QStringLiteral("status"));
-    QVERIFY(Form_SonFunc->close());
+    SpecialWin()->timersGroup->show();
+    SpecialWin()->progressLabel->setText(QStringLiteral("status"));
+    QVERIFY(SpecialWin()->close());
     QCOMPARE(t.Take(), L{"20 OUT 54 [03] =1"});
-    QVERIFY(Form_Main->isVisible() && Form_SonFunc->isHidden());
-    QVERIFY(!Form_SonFunc->GroupBox_Timers->isHidden());
-    QCOMPARE(Form_SonFunc->Label_BDP->text(), QStringLiteral("status"));
+    QVERIFY(MainWin()->isVisible() && SpecialWin()->isHidden());
+    QVERIFY(!SpecialWin()->timersGroup->isHidden());
+    QCOMPARE(SpecialWin()->progressLabel->text(), QStringLiteral("status"));
 
     // "Back to main menu" hides it and clears the status line.
-    Form_Main->BitBtn_Special_function->click();
+    MainWin()->specialFunctionsButton->click();
     t.Take();
-    Form_SonFunc->BitBtn_Main->click();
+    SpecialWin()->mainMenuButton->click();
     QCOMPARE(t.Take(), L{"20 OUT 54 [03] =1"});
-    QVERIFY(Form_Main->isVisible() && Form_SonFunc->isHidden());
-    QVERIFY(Form_SonFunc->GroupBox_Timers->isHidden());
-    QCOMPARE(Form_SonFunc->Label_BDP->text(), QString());
+    QVERIFY(MainWin()->isVisible() && SpecialWin()->isHidden());
+    QVERIFY(SpecialWin()->timersGroup->isHidden());
+    QCOMPARE(SpecialWin()->progressLabel->text(), QString());
 
     // The range "Save" only raises its flag.
-    Form_SonFunc->RangeSaveRequested = false;
-    Form_SonFunc->BitBtn_Set->click();
-    QVERIFY(Form_SonFunc->RangeSaveRequested);
+    SpecialWin()->RangeSaveRequested = false;
+    SpecialWin()->rangeSaveButton->click();
+    QVERIFY(SpecialWin()->RangeSaveRequested);
     QVERIFY(t.Take().isEmpty());
 }
 
@@ -435,41 +440,47 @@ void ShellWindowsTest::optionHandlers()
 {
     SimSetup t;
     AppWindows w;
-    Form_Main->Button_Init->click();
-    Form_Main->BitBtn_Measuring->click();
+    MainWin()->initButton->click();
+    MainWin()->measuringButton->click();
     t.Take();
 
-    Form_Meas->RadioGroup_UmessMode->Button(1)->click();  // "Auto"
-    QVERIFY(!Form_Meas->RadioGroup_Measvolt->isEnabled());
+    MeasWin()->voltageModeChoice->Button(1)->click();  // "Auto"
+    QVERIFY(!MeasWin()->voltageChoice->isEnabled());
     // With automatic voltage the selected 500 V is still passed; the command set sends the auto bit.
     QCOMPARE(t.Take(), (L{"0 open =1", "20 IN 53 [08 00] =2", "20 OUT 53 [40 00] =2", "20 OUT 53 [40 00] =2",
                           "20 OUT 37 [10] =1"}));
-    Form_Meas->RadioGroup_UmessMode->Button(0)->click();  // "Manuell"
-    QVERIFY(Form_Meas->RadioGroup_Measvolt->isEnabled());
+    MeasWin()->voltageModeChoice->Button(0)->click();  // "Manuell"
+    QVERIFY(MeasWin()->voltageChoice->isEnabled());
     QCOMPARE(t.Take().mid(2), (L{"20 OUT 53 [08 00] =2", "20 OUT 53 [08 00] =2", "20 OUT 37 [10] =1"}));
 
-    Form_Meas->RadioGroup_Measvolt->Button(3)->click();  // "1000V"
+    MeasWin()->voltageChoice->Button(3)->click();  // "1000V"
     QCOMPARE(t.Take().mid(2, 1), L{"20 OUT 53 [10 00] =2"});
-    Form_Meas->RadioGroup_VoltCalc->Button(1)->click();  // no handler: reaches the meter with the next setup
+    MeasWin()->calculationChoice->Button(1)->click();  // no handler: reaches the meter with the next setup
     QVERIFY(t.Take().isEmpty());
-    Form_Meas->RadioGroup_MeasDispl->Button(1)->click();  // "Exponent"
+    MeasWin()->displayChoice->Button(1)->click();  // "Exponent"
     QCOMPARE(t.Take().mid(2, 1), L{"20 OUT 53 [10 03] =2"});
     // Choosing the selected item again is no change.
-    Form_Meas->RadioGroup_MeasDispl->Button(1)->click();
+    MeasWin()->displayChoice->Button(1)->click();
     QVERIFY(t.Take().isEmpty());
 
     // The scroll bar only changes its label.
-    Form_Meas->ScrollBar_Timer->triggerAction(QAbstractSlider::SliderPageStepAdd);
-    QCOMPARE(Form_Meas->Label_Time->text(), QStringLiteral("70 Sec"));
+    MeasWin()->timerSlider->triggerAction(QAbstractSlider::SliderPageStepAdd);
+    QCOMPARE(MeasWin()->timeLabel->text(), QStringLiteral("70 Sec"));
     QVERIFY(t.Take().isEmpty());
 
-    // While Init copies the setup the handlers send nothing.
-    Form_Main->LoadingSetup = true;
-    Form_Meas->RadioGroup_UmessMode->SetItemIndex(1);
-    Form_Meas->RadioGroup_Measvolt->SetItemIndex(0);
-    Form_Main->LoadingSetup = false;
+    // While Init's setup is shown the handlers send nothing, though every group changes; the
+    // meter's timer is kept within the scroll bar.
+    MeasuringSetup setup;
+    setup.flags = {true, 0, 1, 0, 0};  // 10 V, automatic voltage, average, technical
+    setup.measuringTimer = 601;
+    MeasWin()->ShowMeterSetup(setup);
     QVERIFY(t.Take().isEmpty());
-    QVERIFY(!Form_Meas->RadioGroup_Measvolt->isEnabled());
+    QVERIFY(!MeasWin()->LoadingSetup());
+    QVERIFY(!MeasWin()->voltageChoice->isEnabled());
+    QCOMPARE(MeasWin()->voltageChoice->ItemIndex(), 0);
+    QCOMPARE(MeasWin()->displayChoice->ItemIndex(), 0);
+    QCOMPARE(MeasWin()->calculationChoice->ItemIndex(), 0);
+    QCOMPARE(MeasWin()->timerSlider->value(), 600);
 }
 
 void ShellWindowsTest::exitAndClose_data()
@@ -491,8 +502,8 @@ void ShellWindowsTest::exitAndClose()
     QFETCH(L, expected);
     SimSetup t;
     AppWindows w;
-    Form_Main->show();
-    Form_Main->Button_Init->click();
+    MainWin()->show();
+    MainWin()->initButton->click();
     t.meter().SetPresent(present);
     t.Take();
     QTemporaryDir dir;
@@ -501,9 +512,9 @@ void ShellWindowsTest::exitAndClose()
     const test::ChildResult r = test::RunInChild([&] {
         TheTransferLog().TraceTo(trace);
         if (byClose)
-            Form_Main->close();
+            MainWin()->close();
         else
-            Form_Main->BitBtn_Exit->click();
+            MainWin()->exitButton->click();
     });
     QVERIFY(r.exited);
     QCOMPARE(r.status, 0);
@@ -531,26 +542,26 @@ void ShellWindowsTest::testModeParameter()
     QFETCH(L, parameters);
     QFETCH(bool, testMode);
     AppWindows w(parameters);
-    QCOMPARE(Form_Main->TestMode, testMode);
+    QCOMPARE(TheSession().TestMode, testMode);
 }
 
 void ShellWindowsTest::settingsAtStart()
 {
     {
         AppWindows w;
-        QCOMPARE(Form_Main->SamplingTime, 1000);
-        QCOMPARE(Form_Main->DataDirectory, QDir::homePath() + QLatin1Char('/'));
+        QCOMPARE(TheSession().SamplingTime, 1000);
+        QCOMPARE(TheSession().DataDirectory, QDir::homePath() + QLatin1Char('/'));
         QVERIFY(!QFile::exists(w.SettingsPath()));
     }
     {
         AppWindows w({QStringLiteral("krx738")}, "[Other]\r\nSamplingTime=7\r\n[krx 738]\r\n"
                                                  "datadirectory = /data/runs/\r\nSamplingTime=0x1F4\r\n");
-        QCOMPARE(Form_Main->SamplingTime, 500);
-        QCOMPARE(Form_Main->DataDirectory, QStringLiteral("/data/runs/"));
+        QCOMPARE(TheSession().SamplingTime, 500);
+        QCOMPARE(TheSession().DataDirectory, QStringLiteral("/data/runs/"));
     }
     {
         AppWindows w({QStringLiteral("krx738")}, "[KRX 738]\nSamplingTime=abc\n");
-        QCOMPARE(Form_Main->SamplingTime, 1000);
+        QCOMPARE(TheSession().SamplingTime, 1000);
     }
 }
 
@@ -655,20 +666,20 @@ void ShellWindowsTest::maskedEdits()
     QCOMPARE(QtInputMask(QStringLiteral("####;1;_")), QStringLiteral("####;_"));
 
     AppWindows w;
-    QLineEdit* from = Form_SonFunc->MaskEdit_from;
+    QLineEdit* from = SpecialWin()->rangeFromField;
     QCOMPARE(from->displayText(), QStringLiteral("1_"));
     from->setText(QStringLiteral("123"));
     QCOMPARE(from->text(), QStringLiteral("12"));
     from->clear();
     QTest::keyClicks(from, QStringLiteral("a7x"));
     QCOMPARE(from->text(), QStringLiteral("7"));
-    QLineEdit* bd = Form_SonFunc->MaskEdit_BD;
+    QLineEdit* bd = SpecialWin()->breakDownTimerField;
     QCOMPARE(bd->displayText(), QStringLiteral("    "));
     bd->setText(QStringLiteral("30"));
     QCOMPARE(bd->text().trimmed(), QStringLiteral("30"));
     bd->setText(QStringLiteral("12345"));
     QCOMPARE(bd->text(), QStringLiteral("1234"));
-    QCOMPARE(Form_SonFunc->MaskEdit_BO->displayText(), QStringLiteral("____"));
+    QCOMPARE(SpecialWin()->breakOffTimerField->displayText(), QStringLiteral("____"));
 }
 
 QTEST_MAIN(ShellWindowsTest)

@@ -1,15 +1,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The windows are laid out, not placed: they can be resized down to a minimum size at which no
-// control covers another or is cut, and what shows readings takes the room gained.
+// control covers another or is cut, also with a larger application font, and what shows readings
+// takes the room gained.
 #include "app_windows.h"
 #include "sim_fixture.h"
 
-#include "app/form_main.h"
-#include "measure/form_meas.h"
-#include "memory/form_sonfunc.h"
+#include "ui/main_window.h"
+#include "ui/measurement/measurement_window.h"
+#include "ui/special_functions/special_functions_window.h"
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QFontInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLayout>
@@ -18,6 +20,9 @@
 #include <QPushButton>
 #include <QtTest>
 
+using krx::test::MainWin;
+using krx::test::MeasWin;
+using krx::test::SpecialWin;
 using krx::test::AppWindows;
 using krx::test::SimSetup;
 
@@ -68,33 +73,67 @@ private slots:
 void WindowLayoutTest::resizableWithoutFaults_data()
 {
     QTest::addColumn<int>("window");
-    QTest::newRow("main") << 0;
-    QTest::newRow("measurement") << 1;
-    QTest::newRow("special functions") << 2;
+    QTest::addColumn<qreal>("fontScale");
+    for (const qreal scale : {1.0, 1.5}) {
+        const QByteArray font = scale > 1 ? " with a larger font" : "";
+        QTest::newRow("main" + font) << 0 << scale;
+        QTest::newRow("measurement" + font) << 1 << scale;
+        QTest::newRow("special functions" + font) << 2 << scale;
+    }
 }
+
+// The application font scaled for one test; the windows read it when they are created.
+class ApplicationFont {
+public:
+    explicit ApplicationFont(qreal scale) : saved_(QApplication::font())
+    {
+        QFont larger = saved_;
+        larger.setPointSizeF(saved_.pointSizeF() * scale);
+        QApplication::setFont(larger);
+    }
+    ~ApplicationFont() { QApplication::setFont(saved_); }
+
+private:
+    QFont saved_;
+};
 
 void WindowLayoutTest::resizableWithoutFaults()
 {
     QFETCH(int, window);
+    QFETCH(qreal, fontScale);
     SimSetup t;
+    int designedPixels = 0;  // the resistance's font at the designed size
+    {
+        AppWindows plain;
+        designedPixels = QFontInfo(MeasWin()->resistanceLabel->font()).pixelSize();
+    }
+    ApplicationFont font(fontScale);
     AppWindows w;
-    Form_Main->show();
-    Form_Main->Button_Init->click();
-    QWidget* shown = Form_Main;
+    // The designed fonts follow the application font.
+    QCOMPARE(QFontInfo(MeasWin()->resistanceLabel->font()).pixelSize(), qRound(designedPixels * fontScale));
+    MainWin()->show();
+    // Laid out before Init, as the user sees it first: Init's texts must widen it again.
+    QApplication::processEvents();
+    MainWin()->initButton->click();
+    QWidget* shown = MainWin();
     if (window == 1) {
-        Form_Main->BitBtn_Measuring_timer->click();
-        Form_Meas->ShowReadingLabels(true);
-        Form_Meas->Label_ResistaceValue->setText(QStringLiteral("1.23 GOhm"));
-        shown = Form_Meas;
+        MainWin()->timerMeasuringButton->click();
+        MeasWin()->ShowReadingLabels(true);
+        MeasWin()->resistanceLabel->setText(QStringLiteral("1.23 GOhm"));
+        shown = MeasWin();
     } else if (window == 2) {
-        Form_Main->BitBtn_Special_function->click();
-        Form_SonFunc->GroupBox_SR->show();
-        Form_SonFunc->GroupBox_Timers->show();
-        Form_SonFunc->Label_BDP->show();
-        Form_SonFunc->LMDProgress_BDP->show();
-        shown = Form_SonFunc;
+        MainWin()->specialFunctionsButton->click();
+        SpecialWin()->rangeGroup->show();
+        SpecialWin()->timersGroup->show();
+        SpecialWin()->progressLabel->show();
+        SpecialWin()->progressBar->show();
+        shown = SpecialWin();
     }
     QVERIFY(shown->isVisible());
+    // As the user first sees it, before any resize.
+    QApplication::processEvents();
+    const QStringList faults = LayoutFaults(shown);
+    QVERIFY2(faults.isEmpty(), qPrintable(faults.join(QStringLiteral(", "))));
     const QSize designed = shown->size();
     const QSize minimum = shown->minimumSize();
     QVERIFY(minimum.isValid() && !minimum.isEmpty());
@@ -115,23 +154,23 @@ void WindowLayoutTest::readingsTakeTheRoom()
 {
     SimSetup t;
     AppWindows w;
-    Form_Main->show();
-    Form_Main->Button_Init->click();
-    Form_Main->BitBtn_Measuring->click();
-    const QSize designed = Form_Meas->size();
-    const QSize value = Form_Meas->Label_ResistaceValue->size();
-    Settle(Form_Meas, designed + QSize(300, 200));
-    QVERIFY(Form_Meas->Label_ResistaceValue->width() >= value.width() + 250);
-    QVERIFY(Form_Meas->Label_ResistaceValue->height() >= value.height() + 150);
+    MainWin()->show();
+    MainWin()->initButton->click();
+    MainWin()->measuringButton->click();
+    const QSize designed = MeasWin()->size();
+    const QSize value = MeasWin()->resistanceLabel->size();
+    Settle(MeasWin(), designed + QSize(300, 200));
+    QVERIFY(MeasWin()->resistanceLabel->width() >= value.width() + 250);
+    QVERIFY(MeasWin()->resistanceLabel->height() >= value.height() + 150);
     // The buttons keep their size.
-    QCOMPARE(Form_Meas->BitBtn_Start->height(), Form_Meas->BitBtn_Start->minimumHeight());
-    Form_Meas->BitBtn_Back->click();
+    QCOMPARE(MeasWin()->startButton->height(), MeasWin()->startButton->minimumHeight());
+    MeasWin()->backButton->click();
 
-    Form_Main->BitBtn_Special_function->click();
-    const QSize memo = Form_SonFunc->Memo_Display->size();
-    Settle(Form_SonFunc, Form_SonFunc->size() + QSize(300, 200));
-    QCOMPARE(Form_SonFunc->Memo_Display->size(), memo + QSize(300, 200));
-    QCOMPARE(Form_SonFunc->GroupBox_SpecFunc->width(), Form_SonFunc->GroupBox_SpecFunc->minimumSizeHint().width());
+    MainWin()->specialFunctionsButton->click();
+    const QSize memo = SpecialWin()->recordDisplay->size();
+    Settle(SpecialWin(), SpecialWin()->size() + QSize(300, 200));
+    QCOMPARE(SpecialWin()->recordDisplay->size(), memo + QSize(300, 200));
+    QCOMPARE(SpecialWin()->functionGroup->width(), SpecialWin()->functionGroup->minimumSizeHint().width());
 }
 
 QTEST_MAIN(WindowLayoutTest)

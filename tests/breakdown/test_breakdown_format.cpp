@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Number forms of the break-down report and the result file line; the report blocks themselves
 // are checked line by line in the window tests.
-#include "breakdown/breakdown_format.h"
-#include "common/csv_appender.h"
+#include "core/breakdown_format.h"
+#include "core/csv_appender.h"
 
 #include "locale_guard.h"
 

@@ -1,18 +1,18 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The break-down and break-off test in the special-functions window against the simulated meter,
 // on the virtual clock: what the meter receives, what the memo reports and what the file holds.
-#include "common/file_paths.h"
+#include "core/file_paths.h"
 #include "app_windows.h"
 #include "child.h"
 #include "sim_fixture.h"
 
-#include "app/form_main.h"
-#include "app/settings.h"
-#include "breakdown/breakdown_format.h"
-#include "common/csv_appender.h"
-#include "common/file_paths.h"
-#include "common/localetext.h"
-#include "memory/form_sonfunc.h"
+#include "ui/main_window.h"
+#include "core/settings.h"
+#include "core/breakdown_format.h"
+#include "core/csv_appender.h"
+#include "core/file_paths.h"
+#include "core/localetext.h"
+#include "ui/special_functions/special_functions_window.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -32,6 +32,9 @@
 #include <deque>
 #include <functional>
 
+using krx::test::MainWin;
+using krx::test::SpecialWin;
+using krx::test::TheSession;
 using namespace krx;
 using krx::sim::Fault;
 using krx::test::AppWindows;
@@ -87,19 +90,19 @@ private:
     bool busy_ = false;
 };
 
-TForm_SonFunc* F()
+SpecialFunctionsWindow* F()
 {
-    return Form_SonFunc;
+    return SpecialWin();
 }
 
 bool StartReads(const char* caption)
 {
-    return F()->BitBtn_Start->isEnabled() && F()->BitBtn_Start->text() == QLatin1String(caption);
+    return F()->startButton->isEnabled() && F()->startButton->text() == QLatin1String(caption);
 }
 
 L MemoLines()
 {
-    return F()->Memo_Display->toPlainText().split(QLatin1Char('\n'));
+    return F()->recordDisplay->toPlainText().split(QLatin1Char('\n'));
 }
 
 bool MemoHas(const char* line)
@@ -115,7 +118,7 @@ void Click(QPushButton* b)
 // The result hold: Save usable again and the meter told the result is ready.
 bool InResultHold(SimSetup& t)
 {
-    return F()->BitBtn_Save->isEnabled() && t.meter().RemoteMode() == 35;
+    return F()->saveButton->isEnabled() && t.meter().RemoteMode() == 35;
 }
 
 int Count(const std::vector<ShownBox>& shown, ShownBox::Kind kind)
@@ -142,9 +145,9 @@ sim::Scenario Scenario()
 void OpenWindow(SimSetup& t)
 {
     t.dialogs.echo = false;
-    Form_Main->show();
-    Form_Main->Button_Init->click();
-    Form_Main->BitBtn_Special_function->click();
+    MainWin()->show();
+    MainWin()->initButton->click();
+    MainWin()->specialFunctionsButton->click();
     t.Take();
 }
 
@@ -251,62 +254,62 @@ void BreakDownWindowTest::completeTestWithSaves()
     d.Then([] { return StartReads("Start Break-Down"); },
            [] {
                // B: set-up shown, the meter's timers in the fields, everything else locked.
-               QCOMPARE(F()->GroupBox_Timers->title(), QStringLiteral("Setup timers Break-Down/Break-Off resistance"));
-               QVERIFY(F()->GroupBox_Timers->isVisible() && F()->MaskEdit_BD->isVisible());
-               QVERIFY(F()->Label_BOTimer->isVisible() && F()->GroupBox_SR->isHidden());
-               QCOMPARE(F()->MaskEdit_BD->text().trimmed(), QStringLiteral("30"));
-               QCOMPARE(F()->MaskEdit_BO->text().trimmed(), QStringLiteral("20"));
-               QVERIFY(!F()->BitBtn_Save->isEnabled());
-               for (QPushButton* b : {F()->BitBtn_ReadStOhm, F()->BitBtn_ReadStBD, F()->BitBtn_DeleteOhm,
-                                      F()->BitBtn_DeleteBD, F()->BitBtn_BreakDown, F()->BitBtn_Main})
+               QCOMPARE(F()->timersGroup->title(), QStringLiteral("Setup timers Break-Down/Break-Off resistance"));
+               QVERIFY(F()->timersGroup->isVisible() && F()->breakDownTimerField->isVisible());
+               QVERIFY(F()->breakOffTimerLabel->isVisible() && F()->rangeGroup->isHidden());
+               QCOMPARE(F()->breakDownTimerField->text().trimmed(), QStringLiteral("30"));
+               QCOMPARE(F()->breakOffTimerField->text().trimmed(), QStringLiteral("20"));
+               QVERIFY(!F()->saveButton->isEnabled());
+               for (QPushButton* b : {F()->readOhmMemoryButton, F()->readBreakDownMemoryButton, F()->eraseOhmMemoryButton,
+                                      F()->eraseBreakDownMemoryButton, F()->breakDownButton, F()->mainMenuButton})
                    QVERIFY(!b->isEnabled());
-               F()->Memo_Display->appendPlainText(QStringLiteral("left over"));  // Start clears it
-               Click(F()->BitBtn_Start);
+               F()->recordDisplay->appendPlainText(QStringLiteral("left over"));  // Start clears it
+               Click(F()->startButton);
            })
         .Then([] { return MemoHas("Start Break-Down Measuring !"); },
               [] {
-                  QCOMPARE(F()->Label_BDP->text(), QStringLiteral("Break-Down Measurement in progress !"));
-                  QVERIFY(F()->LMDProgress_BDP->isVisible() && F()->Label_BDP->isVisible());
-                  QVERIFY(F()->MaskEdit_BD->isHidden() && F()->Label_BDTimer->isHidden());
-                  QCOMPARE(F()->GroupBox_Timers->title(), QStringLiteral("Break-Down/Break-Off resistance"));
-                  QVERIFY(F()->BitBtn_Stop->isEnabled() && !F()->BitBtn_Start->isEnabled());
+                  QCOMPARE(F()->progressLabel->text(), QStringLiteral("Break-Down Measurement in progress !"));
+                  QVERIFY(F()->progressBar->isVisible() && F()->progressLabel->isVisible());
+                  QVERIFY(F()->breakDownTimerField->isHidden() && F()->breakDownTimerLabel->isHidden());
+                  QCOMPARE(F()->timersGroup->title(), QStringLiteral("Break-Down/Break-Off resistance"));
+                  QVERIFY(F()->stopButton->isEnabled() && !F()->startButton->isEnabled());
               })
-        .Then([] { return F()->Memo_Display->toPlainText().count(QStringLiteral("Volt Meas.")) == 2; },
+        .Then([] { return F()->recordDisplay->toPlainText().count(QStringLiteral("Volt Meas.")) == 2; },
               [] {
                   // New values: the bar now counts towards the break-down timer.
-                  QCOMPARE(F()->LMDProgress_BDP->maximum(), 30);
+                  QCOMPARE(F()->progressBar->maximum(), 30);
               })
         .Then([] { return StartReads("Start Break-Off"); },
               [&t] {
                   // F: the break-down result, Save usable, bar hidden.
-                  QCOMPARE(F()->Label_BDP->text(), QStringLiteral("Break-Down !"));
-                  QCOMPARE(F()->GroupBox_Timers->title(), QStringLiteral("Break-Off resistance"));
-                  QVERIFY(F()->LMDProgress_BDP->isHidden() && F()->MaskEdit_BO->isHidden());
-                  QVERIFY(F()->BitBtn_Save->isEnabled());
+                  QCOMPARE(F()->progressLabel->text(), QStringLiteral("Break-Down !"));
+                  QCOMPARE(F()->timersGroup->title(), QStringLiteral("Break-Off resistance"));
+                  QVERIFY(F()->progressBar->isHidden() && F()->breakOffTimerField->isHidden());
+                  QVERIFY(F()->saveButton->isEnabled());
                   QCOMPARE(t.meter().RemoteMode(), 30);
-                  Click(F()->BitBtn_Save);
+                  Click(F()->saveButton);
               })
         .Then([&t] { return Count(t.dialogs.shown, ShownBox::Message) == 1; },
-              [] { Click(F()->BitBtn_Start); })
-        .Then([] { return F()->Label_BDP->text() == QLatin1String("Break-Off Measurement in progress !"); },
+              [] { Click(F()->startButton); })
+        .Then([] { return F()->progressLabel->text() == QLatin1String("Break-Off Measurement in progress !"); },
               [] {
-                  QVERIFY(F()->LMDProgress_BDP->isVisible());
-                  QCOMPARE(F()->LMDProgress_BDP->maximum(), 20);
-                  QVERIFY(!F()->BitBtn_Save->isEnabled());
+                  QVERIFY(F()->progressBar->isVisible());
+                  QCOMPARE(F()->progressBar->maximum(), 20);
+                  QVERIFY(!F()->saveButton->isEnabled());
                   // Start for the break-off keeps the report.
                   QVERIFY(MemoHas("BREAK DOWN !!"));
               })
         .Then([&t] { return InResultHold(t); },
               [] {
-                  QCOMPARE(F()->Label_BDP->text(), QStringLiteral("Break-OFF !"));
-                  QVERIFY(F()->LMDProgress_BDP->isHidden());
-                  Click(F()->BitBtn_Save);
+                  QCOMPARE(F()->progressLabel->text(), QStringLiteral("Break-OFF !"));
+                  QVERIFY(F()->progressBar->isHidden());
+                  Click(F()->saveButton);
               })
         .Then([&t] { return Count(t.dialogs.shown, ShownBox::Save) == 2 && !F()->BreakDown().SaveRequested(); },
-              [] { Click(F()->BitBtn_Save); })
+              [] { Click(F()->saveButton); })
         .Then([&t] { return Count(t.dialogs.shown, ShownBox::Save) == 3 && !F()->BreakDown().SaveRequested(); },
-              [] { Click(F()->BitBtn_Stop); });
-    F()->BitBtn_BreakDown->click();
+              [] { Click(F()->stopButton); });
+    F()->breakDownButton->click();
     QCOMPARE(d.Left(), 0);
 
     const L expected = kSetUp + StartLines() + kBreakDownPhase +
@@ -353,7 +356,7 @@ void BreakDownWindowTest::completeTestWithSaves()
                            "KRX 738;\xB4" "73800042;\xB4" "1.07;D;T;45;22.5;30;1000;1999;2147483;250;3;third\r\n");
     // The folder went to the settings file, and the later saves' dialogs open there.
     QVERIFY(ReadFile(w.SettingsPath()).contains("DataDirectory=" + DirectoryPart(file).toLocal8Bit()));
-    QCOMPARE(Form_Main->DataDirectory, DirectoryPart(file));
+    QCOMPARE(TheSession().DataDirectory, DirectoryPart(file));
     const auto saves = std::count_if(t.dialogs.shown.begin(), t.dialogs.shown.end(),
                                      [](const ShownBox& b) { return b.kind == ShownBox::Save; });
     QCOMPARE(saves, 3);
@@ -362,11 +365,11 @@ void BreakDownWindowTest::completeTestWithSaves()
              DirectoryPart(file));
 
     // J: the window idle again, the report kept.
-    QVERIFY(F()->GroupBox_Timers->isHidden() && F()->LMDProgress_BDP->isHidden());
-    QCOMPARE(F()->LMDProgress_BDP->value(), 0);
-    QCOMPARE(F()->Label_BDP->text(), QString());
-    QVERIFY(!F()->BitBtn_Stop->isEnabled());
-    QVERIFY(F()->BitBtn_BreakDown->isEnabled() && F()->BitBtn_Main->isEnabled() && F()->BitBtn_ReadStOhm->isEnabled());
+    QVERIFY(F()->timersGroup->isHidden() && F()->progressBar->isHidden());
+    QCOMPARE(F()->progressBar->value(), 0);
+    QCOMPARE(F()->progressLabel->text(), QString());
+    QVERIFY(!F()->stopButton->isEnabled());
+    QVERIFY(F()->breakDownButton->isEnabled() && F()->mainMenuButton->isEnabled() && F()->readOhmMemoryButton->isEnabled());
 }
 
 void BreakDownWindowTest::breakDownThenNoBreakOffInTestMode()
@@ -380,17 +383,17 @@ void BreakDownWindowTest::breakDownThenNoBreakOffInTestMode()
     Driver d;
     d.Then([] { return StartReads("Start Break-Down"); },
            [] {
-               F()->MaskEdit_BO->setText(QStringLiteral("3"));  // edited before the start
-               Click(F()->BitBtn_Start);
+               F()->breakOffTimerField->setText(QStringLiteral("3"));  // edited before the start
+               Click(F()->startButton);
            })
         // Pressed at the very first yield after the break-down: the press must count.
-        .Then([] { return StartReads("Start Break-Off"); }, [] { Click(F()->BitBtn_Start); })
+        .Then([] { return StartReads("Start Break-Off"); }, [] { Click(F()->startButton); })
         .Then([&t] { return InResultHold(t); },
               [] {
-                  QCOMPARE(F()->Label_BDP->text(), QStringLiteral("No Break-OFF !"));
-                  Click(F()->BitBtn_Stop);
+                  QCOMPARE(F()->progressLabel->text(), QStringLiteral("No Break-OFF !"));
+                  Click(F()->stopButton);
               });
-    F()->BitBtn_BreakDown->click();
+    F()->breakDownButton->click();
     QCOMPARE(d.Left(), 0);
 
     const L lines = t.Take();
@@ -440,23 +443,23 @@ void BreakDownWindowTest::noBreakDownWaitsForStop()
     Driver d;
     d.Then([] { return StartReads("Start Break-Down"); },
            [] {
-               F()->MaskEdit_BD->setText(QStringLiteral("13"));
-               Click(F()->BitBtn_Start);
+               F()->breakDownTimerField->setText(QStringLiteral("13"));
+               Click(F()->startButton);
            })
-        .Then([] { return F()->Label_BDP->text() == QLatin1String("No Break-Down !"); },
+        .Then([] { return F()->progressLabel->text() == QLatin1String("No Break-Down !"); },
               [&t] {
-                  QVERIFY(F()->LMDProgress_BDP->isHidden());
-                  QVERIFY(!F()->BitBtn_Save->isEnabled());
-                  Click(F()->BitBtn_Save);  // nothing to save
+                  QVERIFY(F()->progressBar->isHidden());
+                  QVERIFY(!F()->saveButton->isEnabled());
+                  Click(F()->saveButton);  // nothing to save
                   t.Take();
                   QTimer::singleShot(30, [&t] {
                       // The wait is for Stop alone: meanwhile no command and no meter time.
                       QVERIFY(t.Take().isEmpty());
                       QVERIFY(F()->BreakDownTestRunning());
-                      Click(F()->BitBtn_Stop);
+                      Click(F()->stopButton);
                   });
               });
-    F()->BitBtn_BreakDown->click();
+    F()->breakDownButton->click();
 
     QCOMPARE(t.Take(), (L{"0 OUT 8 [40] =1", "20 OUT 54 [23] =1"} + kCleanUp));
     QCOMPARE(MemoLines().mid(MemoLines().size() - 4),
@@ -472,9 +475,9 @@ void BreakDownWindowTest::stopAfterCountdown()
     OpenWindow(t);
 
     Driver d;
-    d.Then([] { return StartReads("Start Break-Down"); }, [] { Click(F()->BitBtn_Start); })
-        .Then([] { return MemoHas("Volt Meas. 1000 V"); }, [] { Click(F()->BitBtn_Stop); });
-    F()->BitBtn_BreakDown->click();
+    d.Then([] { return StartReads("Start Break-Down"); }, [] { Click(F()->startButton); })
+        .Then([] { return MemoHas("Volt Meas. 1000 V"); }, [] { Click(F()->stopButton); });
+    F()->breakDownButton->click();
     QCOMPARE(d.Left(), 0);
 
     // Stop acts at the first yield after the countdown; the iteration still waits for its second.
@@ -496,21 +499,21 @@ void BreakDownWindowTest::stopWhileWaitingForBreakOffStart()
     t.dialogs.saves = {missing, full};
 
     Driver d;
-    d.Then([] { return StartReads("Start Break-Down"); }, [] { Click(F()->BitBtn_Start); })
-        .Then([] { return StartReads("Start Break-Off"); }, [] { Click(F()->BitBtn_Save); })  // comment cancelled
+    d.Then([] { return StartReads("Start Break-Down"); }, [] { Click(F()->startButton); })
+        .Then([] { return StartReads("Start Break-Off"); }, [] { Click(F()->saveButton); })  // comment cancelled
         .Then([&t] { return t.dialogs.shown.size() == 1 && !F()->BreakDown().SaveRequested(); },
-              [] { Click(F()->BitBtn_Save); })  // a folder that is not there
+              [] { Click(F()->saveButton); })  // a folder that is not there
         .Then([&t] { return t.dialogs.shown.size() == 4 && !F()->BreakDown().SaveRequested(); },
               [] {
                   SetWriteLimitForTesting(5);  // a disk that takes five bytes and no more
-                  Click(F()->BitBtn_Save);
+                  Click(F()->saveButton);
               })
         .Then([&t] { return t.dialogs.shown.size() == 7 && !F()->BreakDown().SaveRequested(); },
               [] {
                   SetWriteLimitForTesting(-1);
-                  Click(F()->BitBtn_Stop);
+                  Click(F()->stopButton);
               });
-    F()->BitBtn_BreakDown->click();
+    F()->breakDownButton->click();
     QCOMPARE(d.Left(), 0);
 
     QCOMPARE(t.Take(),
@@ -537,27 +540,27 @@ void BreakDownWindowTest::timerFieldsCheckedAtStart()
     Driver d;
     d.Then([] { return StartReads("Start Break-Down"); },
            [] {
-               F()->MaskEdit_BD->setText(QStringLiteral("    "));
-               Click(F()->BitBtn_Start);
+               F()->breakDownTimerField->setText(QStringLiteral("    "));
+               Click(F()->startButton);
            })
         .Then([] { return StartReads("Start Break-Down"); },
               [&t] {
                   // Still in the set-up, nothing sent to the meter, ready for the next Start.
                   QCOMPARE(t.dialogs.Messages().size(), 1);
-                  QCOMPARE(F()->GroupBox_Timers->title(),
+                  QCOMPARE(F()->timersGroup->title(),
                            QStringLiteral("Setup timers Break-Down/Break-Off resistance"));
-                  QVERIFY(F()->MaskEdit_BD->isVisible());
-                  F()->MaskEdit_BD->setText(QStringLiteral("12"));
-                  F()->MaskEdit_BO->setText(QStringLiteral("-5"));
-                  Click(F()->BitBtn_Start);
+                  QVERIFY(F()->breakDownTimerField->isVisible());
+                  F()->breakDownTimerField->setText(QStringLiteral("12"));
+                  F()->breakOffTimerField->setText(QStringLiteral("-5"));
+                  Click(F()->startButton);
               })
         .Then([] { return StartReads("Start Break-Down"); },
               [] {
-                  F()->MaskEdit_BO->setText(QStringLiteral("7"));
-                  Click(F()->BitBtn_Start);
+                  F()->breakOffTimerField->setText(QStringLiteral("7"));
+                  Click(F()->startButton);
               })
-        .Then([] { return MemoHas("Volt Meas. 1000 V"); }, [] { Click(F()->BitBtn_Stop); });
-    F()->BitBtn_BreakDown->click();
+        .Then([] { return MemoHas("Volt Meas. 1000 V"); }, [] { Click(F()->stopButton); });
+    F()->breakDownButton->click();
     QCOMPARE(d.Left(), 0);
 
     QCOMPARE(t.dialogs.Messages(),
@@ -570,14 +573,14 @@ void BreakDownWindowTest::timerFieldsCheckedAtStart()
 
     // Stop before the start leaves the set-up cleanly.
     Driver d2;
-    d2.Then([] { return StartReads("Start Break-Down"); }, [] { Click(F()->BitBtn_Stop); });
-    F()->BitBtn_BreakDown->click();
+    d2.Then([] { return StartReads("Start Break-Down"); }, [] { Click(F()->stopButton); });
+    F()->breakDownButton->click();
     QCOMPARE(d2.Left(), 0);
     QCOMPARE(t.Take(), (L{"20 IN 48 [00 3C] =2", "20 IN 49 [00 0C] =2", "20 IN 50 [00 07] =2", "20 OUT 54 [1E] =1",
                           "0 OUT 8 [40] =1"} +
                         kCleanUp));
-    QVERIFY(F()->GroupBox_Timers->isHidden());
-    QVERIFY(F()->BitBtn_Main->isEnabled());
+    QVERIFY(F()->timersGroup->isHidden());
+    QVERIFY(F()->mainMenuButton->isEnabled());
 }
 
 void BreakDownWindowTest::closingWindowEndsTest()
@@ -592,13 +595,13 @@ void BreakDownWindowTest::closingWindowEndsTest()
     t.dialogs.inputs = {QStringLiteral("kept")};
     t.dialogs.saves = {file};
     Driver d;
-    d.Then([] { return StartReads("Start Break-Down"); }, [] { Click(F()->BitBtn_Start); })
+    d.Then([] { return StartReads("Start Break-Down"); }, [] { Click(F()->startButton); })
         .Then([] { return StartReads("Start Break-Off"); },
               [] {
                   QVERIFY(!F()->close());  // refused while the test runs
                   QVERIFY(F()->isVisible());
               });
-    F()->BitBtn_BreakDown->click();
+    F()->breakDownButton->click();
     QCOMPARE(d.Left(), 0);
 
     // The result of the break-down is offered before the window goes, and saved when wanted.
@@ -610,7 +613,7 @@ void BreakDownWindowTest::closingWindowEndsTest()
     const L lines = t.Take();
     QCOMPARE(lines.mid(lines.size() - 5), (L{"0 OUT 8 [40] =1", "880 OUT 54 [23] =1"} + kCleanUp +
                                            L{"20 OUT 54 [03] =1"}));
-    QVERIFY(F()->isHidden() && Form_Main->isVisible());
+    QVERIFY(F()->isHidden() && MainWin()->isVisible());
     QVERIFY(!F()->BreakDownTestRunning());
     QCOMPARE(t.meter().RemoteMode(), 3);
 }
@@ -627,8 +630,8 @@ void BreakDownWindowTest::unreadableClimateEndsTestCleanly()
     OpenWindow(t);
 
     Driver d;
-    d.Then([] { return StartReads("Start Break-Down"); }, [] { Click(F()->BitBtn_Start); });
-    F()->BitBtn_BreakDown->click();
+    d.Then([] { return StartReads("Start Break-Down"); }, [] { Click(F()->startButton); });
+    F()->breakDownButton->click();
     QCOMPARE(d.Left(), 0);
 
     // The error is shown and the meter is left as after a Stop, the window ready for a new test.
@@ -637,8 +640,8 @@ void BreakDownWindowTest::unreadableClimateEndsTestCleanly()
     const L lines = t.Take();
     QCOMPARE(lines.mid(lines.size() - 5),
              (L{"980 open =1", "0 IN 2 [02] =1", "100 IN 6 [3F 3F 3F 3F 3F 3F] =6"} + kCleanUp));
-    QVERIFY(F()->GroupBox_Timers->isHidden() && !F()->BreakDownTestRunning());
-    QVERIFY(F()->BitBtn_BreakDown->isEnabled() && F()->BitBtn_Main->isEnabled());
+    QVERIFY(F()->timersGroup->isHidden() && !F()->BreakDownTestRunning());
+    QVERIFY(F()->breakDownButton->isEnabled() && F()->mainMenuButton->isEnabled());
     QVERIFY(!MemoHas("BREAK DOWN !!"));
 }
 
@@ -649,11 +652,11 @@ void BreakDownWindowTest::valuesReadFailingAtBreakDown()
         AppWindows w;
         OpenWindow(t);
         // Nothing may paint here: the raster engine's helper threads did not survive the fork.
-        Form_Main->hide();
+        MainWin()->hide();
         F()->hide();
         t.dialogs.echo = true;
         Driver d;
-        d.Then([] { return StartReads("Start Break-Down"); }, [] { Click(F()->BitBtn_Start); })
+        d.Then([] { return StartReads("Start Break-Down"); }, [] { Click(F()->startButton); })
             .Then(
                 [] {
                     // The poll that reported the break-down: the next IN 7 is the one at its end.
@@ -669,7 +672,7 @@ void BreakDownWindowTest::valuesReadFailingAtBreakDown()
                     f.code = kUsbErrorNoDevice;
                     t.sim->Inject(f);
                 });
-        F()->BitBtn_BreakDown->click();
+        F()->breakDownButton->click();
     });
     QVERIFY(r.exited);
     QCOMPARE(r.status, test::ExitStatusOf(kUsbErrorNoDevice));
@@ -699,11 +702,11 @@ void BreakDownWindowTest::meterFailuresAreSaid()
         Driver d;
         d.Then([] { return StartReads("Start Break-Down"); },
                [] {
-                   QCOMPARE(F()->MaskEdit_BD->text().trimmed(), QStringLiteral("30"));
-                   Click(F()->BitBtn_Start);
+                   QCOMPARE(F()->breakDownTimerField->text().trimmed(), QStringLiteral("30"));
+                   Click(F()->startButton);
                })
-            .Then([&t] { return !t.dialogs.shown.empty(); }, [] { Click(F()->BitBtn_Stop); });
-        F()->BitBtn_BreakDown->click();
+            .Then([&t] { return !t.dialogs.shown.empty(); }, [] { Click(F()->stopButton); });
+        F()->breakDownButton->click();
         QCOMPARE(d.Left(), 0);
     }
     QCOMPARE(t.Take().mid(0, 5), (L{"20 IN 48 len=2 [] =-4", "0 open =1"} + kSetUp.mid(0, 3)));
@@ -719,9 +722,9 @@ void BreakDownWindowTest::meterFailuresAreSaid()
     t.sim->Inject(Fault{Fault::Fail, 3, 8, 2});
     {
         Driver d;
-        d.Then([] { return StartReads("Start Break-Down"); }, [] { Click(F()->BitBtn_Start); })
-            .Then([] { return StartReads("Start Break-Off"); }, [] { Click(F()->BitBtn_Stop); });
-        F()->BitBtn_BreakDown->click();
+        d.Then([] { return StartReads("Start Break-Down"); }, [] { Click(F()->startButton); })
+            .Then([] { return StartReads("Start Break-Off"); }, [] { Click(F()->stopButton); });
+        F()->breakDownButton->click();
         QCOMPARE(d.Left(), 0);
     }
     QVERIFY(MemoHas("BREAK DOWN !!"));
@@ -729,8 +732,8 @@ void BreakDownWindowTest::meterFailuresAreSaid()
     t.Take();
     {
         Driver d;
-        d.Then([] { return StartReads("Start Break-Down"); }, [] { Click(F()->BitBtn_Stop); });
-        F()->BitBtn_BreakDown->click();
+        d.Then([] { return StartReads("Start Break-Down"); }, [] { Click(F()->stopButton); });
+        F()->breakDownButton->click();
     }
     QCOMPARE(t.Take().mid(0, 5), (kSetUp.mid(0, 3) + L{"0 OUT 8 [00] =1", kSetUp[3]}));
     QCOMPARE(t.meter().RemoteMode(), 30);

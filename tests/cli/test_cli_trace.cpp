@@ -8,8 +8,8 @@
 #include "child.h"
 #include "sim_fixture.h"
 
-#include "app/form_main.h"
-#include "memory/form_sonfunc.h"
+#include "ui/main_window.h"
+#include "ui/special_functions/special_functions_window.h"
 
 #include <QFile>
 #include <QLineEdit>
@@ -19,6 +19,8 @@
 #include <QTimer>
 #include <QtTest>
 
+using krx::test::MainWin;
+using krx::test::SpecialWin;
 using namespace krx;
 using krx::test::AppWindows;
 using krx::test::SimSetup;
@@ -107,7 +109,7 @@ L WindowExit(const QString& trace)
 {
     const test::ChildResult r = test::RunInChild([&] {
         TheTransferLog().TraceTo(trace);
-        Form_Main->BitBtn_Exit->click();
+        MainWin()->exitButton->click();
     });
     if (!r.exited || r.status != 0)
         return {QStringLiteral("<Exit did not end the program normally: %1>").arg(r.status)};
@@ -150,35 +152,35 @@ void CliTraceTest::memoryReadOutSendsWhatTheWindowSends()
         SimSetup t(sim::Scenario::FromJsonFile(scenario_));
         t.dialogs.echo = false;
         AppWindows w;
-        Form_Main->show();
-        Form_Main->Button_Init->click();
+        MainWin()->show();
+        MainWin()->initButton->click();
         init = TakeWindowTransfers();
-        Form_Main->BitBtn_Special_function->click();
+        MainWin()->specialFunctionsButton->click();
         special = TakeWindowTransfers();
 
         // The range the CLI takes without --range: the whole memory, 1 to the highest file number.
         // The comment dialog is cancelled: the export writes nothing and sends nothing either way.
         QString offered;
         QTimer::singleShot(0, [&] {
-            offered = Form_SonFunc->MaskEdit_from->text().trimmed() + QLatin1Char('-') +
-                      Form_SonFunc->MaskEdit_to->text().trimmed();
-            Form_SonFunc->MaskEdit_from->setText(QStringLiteral("1"));
-            Form_SonFunc->MaskEdit_to->setText(QStringLiteral("5"));
-            Form_SonFunc->BitBtn_Set->click();
+            offered = SpecialWin()->rangeFromField->text().trimmed() + QLatin1Char('-') +
+                      SpecialWin()->rangeToField->text().trimmed();
+            SpecialWin()->rangeFromField->setText(QStringLiteral("1"));
+            SpecialWin()->rangeToField->setText(QStringLiteral("5"));
+            SpecialWin()->rangeSaveButton->click();
         });
         // A read-out left waiting for its range ends the test instead of hanging it.
         QTimer watchdog;
         watchdog.setSingleShot(true);
         QObject::connect(&watchdog, &QTimer::timeout, [] {
             QTest::qFail("the read-out waited for a range that never came", __FILE__, __LINE__);
-            Form_SonFunc->BitBtn_Main->click();
+            SpecialWin()->mainMenuButton->click();
         });
         watchdog.start(10000);
-        Form_SonFunc->BitBtn_ReadStOhm->click();
+        SpecialWin()->readOhmMemoryButton->click();
         watchdog.stop();
         QCOMPARE(offered, QStringLiteral("1-5"));
         readOut = TakeWindowTransfers();
-        Form_SonFunc->BitBtn_Main->click();
+        SpecialWin()->mainMenuButton->click();
         back = TakeWindowTransfers();
         exit = WindowExit(dir_.filePath(QStringLiteral("window-exit.txt")));
     }
@@ -208,8 +210,8 @@ void CliTraceTest::infoAndListSendWhatInitSends()
         SimSetup t(sim::Scenario::FromJsonFile(scenario_));
         t.dialogs.echo = false;
         AppWindows w;
-        Form_Main->show();
-        Form_Main->Button_Init->click();
+        MainWin()->show();
+        MainWin()->initButton->click();
         init = TakeWindowTransfers();
         exit = WindowExit(dir_.filePath(QStringLiteral("window-exit.txt")));
     }

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The shared export writer against a real temporary folder.
-#include "common/csv_appender.h"
+#include "core/csv_appender.h"
 
 #include "child.h"
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Texts the four exports share: the folder of a chosen file and the date.
-#include "common/file_paths.h"
-#include "common/localetext.h"
+#include "core/file_paths.h"
+#include "core/localetext.h"
 
 #include <QDateTime>
 #include <QLocale>

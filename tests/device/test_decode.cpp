@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Reply decoders, fed with byte vectors laid out as the meter sends them.
-#include "common/localetext.h"
+#include "core/localetext.h"
 #include "device/decode.h"
-#include "measure/reading_format.h"
+#include "core/reading_format.h"
 
 #include "locale_guard.h"
 

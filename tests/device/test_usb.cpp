@@ -2,11 +2,11 @@
 // The command set against the simulated meter: exact transfers, pauses and decoded outputs.
 #include "sim_fixture.h"
 
-#include "common/clock.h"
-#include "common/localetext.h"
+#include "device/clock.h"
+#include "core/localetext.h"
 #include "device/commands.h"
 #include "device/protocol.h"
-#include "measure/reading_format.h"
+#include "core/reading_format.h"
 
 #include "locale_guard.h"
 

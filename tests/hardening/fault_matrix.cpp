@@ -4,7 +4,7 @@
 #include "app_windows.h"
 #include "child.h"
 
-#include "common/clock.h"
+#include "device/clock.h"
 #include "device/backend.h"
 
 #include <QCoreApplication>

@@ -1,15 +1,19 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Row of the break-down test: set-up, break-down, its result saved, break-off, the final result
 // saved, Stop.
+#include "app_windows.h"
 #include "rows.h"
 
-#include "app/form_main.h"
-#include "memory/form_sonfunc.h"
+#include "ui/main_window.h"
+#include "ui/special_functions/special_functions_window.h"
 
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+
+using krx::test::MainWin;
+using krx::test::SpecialWin;
 
 namespace krx::test {
 
@@ -17,48 +21,48 @@ namespace {
 
 bool StartReads(const char* caption)
 {
-    return Form_SonFunc->BitBtn_Start->isEnabled() && Form_SonFunc->BitBtn_Start->text() == QLatin1String(caption);
+    return SpecialWin()->startButton->isEnabled() && SpecialWin()->startButton->text() == QLatin1String(caption);
 }
 
 // The user's presses: Start, Save at the break-down, Start of the break-off, Save of the result,
 // Stop. Stop as well when there is nothing more to wait for, or when the budget is spent.
 void DriveBreakDown(Run& run)
 {
-    TForm_SonFunc* f = Form_SonFunc;
+    SpecialFunctionsWindow* f = SpecialWin();
     if (!f->BreakDownTestRunning() || f->BreakDown().SaveRequested() || f->BreakDown().StopRequested())
         return;
     if (run.Overdue()) {
         run.GiveUp();
-        if (f->BitBtn_Stop->isEnabled())
-            run.Press(f->BitBtn_Stop);
+        if (f->stopButton->isEnabled())
+            run.Press(f->stopButton);
         return;
     }
     if (StartReads("Start Break-Down") && f->BreakDown().AwaitsBreakDownStart()) {
         // Told that a field holds no timer, the user types the meter's own.
         const auto& shown = run.t.dialogs.shown;
         if (!shown.empty() && shown.back().text.contains(QLatin1String("is not a timer"))) {
-            f->MaskEdit_BD->setText(QString::number(run.t.meter().scenario().breakDownTimer));
-            f->MaskEdit_BO->setText(QString::number(run.t.meter().scenario().breakOffTimer));
+            f->breakDownTimerField->setText(QString::number(run.t.meter().scenario().breakDownTimer));
+            f->breakOffTimerField->setText(QString::number(run.t.meter().scenario().breakOffTimer));
         }
-        run.Press(f->BitBtn_Start);
+        run.Press(f->startButton);
     } else if (StartReads("Start Break-Off")) {
         if (run.save && run.step == 0) {
             run.step = 1;
-            run.Press(f->BitBtn_Save);
+            run.Press(f->saveButton);
         } else {
-            run.Press(f->BitBtn_Start);
+            run.Press(f->startButton);
         }
-    } else if (f->BitBtn_Save->isEnabled() && !f->BitBtn_Start->isEnabled() &&
-               f->Label_BDP->text().endsWith(QLatin1String("Break-OFF !"))) {
+    } else if (f->saveButton->isEnabled() && !f->startButton->isEnabled() &&
+               f->progressLabel->text().endsWith(QLatin1String("Break-OFF !"))) {
         // The result hold.
         if (run.save && run.step < 2) {
             run.step = 2;
-            run.Press(f->BitBtn_Save);
+            run.Press(f->saveButton);
         } else {
-            run.Press(f->BitBtn_Stop);
+            run.Press(f->stopButton);
         }
-    } else if (f->Label_BDP->text() == QLatin1String("No Break-Down !")) {
-        run.Press(f->BitBtn_Stop);
+    } else if (f->progressLabel->text() == QLatin1String("No Break-Down !")) {
+        run.Press(f->stopButton);
     }
 }
 
@@ -68,7 +72,7 @@ void RunBreakDown(Run& run)
         run.t.dialogs.inputs = {QStringLiteral("fault matrix"), QStringLiteral("fault matrix")};
         run.t.dialogs.saves = {run.exportFile, run.exportFile};
     }
-    run.Press(Form_SonFunc->BitBtn_BreakDown);
+    run.Press(SpecialWin()->breakDownButton);
 }
 
 // The value read at a break-down: the climate read comes right before it.
@@ -94,7 +98,7 @@ Procedure BreakDownRow()
     p.name = QStringLiteral("Break-down test");
     p.prepare = [](SimSetup& t) {
         InitInParent(t);
-        Form_Main->BitBtn_Special_function->click();
+        MainWin()->specialFunctionsButton->click();
     };
     p.exports = true;
     p.run = RunBreakDown;
@@ -105,9 +109,9 @@ Procedure BreakDownRow()
         const size_t from = run.t.dialogs.shown.size();
         RunBreakDown(run);
         const QStringList boxes = BoxesSince(run.t.dialogs, from);
-        const QStringList memo = Form_SonFunc->Memo_Display->toPlainText().split(QLatin1Char('\n'));
+        const QStringList memo = SpecialWin()->recordDisplay->toPlainText().split(QLatin1Char('\n'));
         if (!boxes.isEmpty() || !memo.contains(QStringLiteral("BREAK-OFF !!")) ||
-            Form_SonFunc->BreakDownTestRunning()) {
+            SpecialWin()->BreakDownTestRunning()) {
             why = QStringLiteral("test again: %1; memo ends %2")
                       .arg(boxes.join(QStringLiteral(", ")), memo.mid(std::max<qsizetype>(0, memo.size() - 3))
                                                                  .join(QStringLiteral(" / ")));

@@ -1,36 +1,40 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Rows of the main window: Init, and Exit.
+#include "app_windows.h"
 #include "rows.h"
 
-#include "app/form_main.h"
+#include "ui/main_window.h"
 #include "device/protocol.h"
-#include "measure/form_meas.h"
+#include "ui/measurement/measurement_window.h"
 
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
+
+using krx::test::MainWin;
+using krx::test::MeasWin;
 
 namespace krx::test {
 
 bool MainWindowUsable(Run& run, QString& why)
 {
     const size_t from = run.t.dialogs.shown.size();
-    if (!Form_Main->Button_Init->isHidden())
-        Form_Main->Button_Init->click();
-    if (Form_Main->GroupBox_Device->isHidden()) {
+    if (!MainWin()->initButton->isHidden())
+        MainWin()->initButton->click();
+    if (MainWin()->deviceGroup->isHidden()) {
         why = QStringLiteral("Init does not succeed");
         return false;
     }
     // Measuring and Back: a move that runs Init again, as the user would to reconnect.
-    Form_Main->BitBtn_Measuring->click();
-    Form_Meas->BitBtn_Back->click();
+    MainWin()->measuringButton->click();
+    MeasWin()->backButton->click();
     const QStringList boxes = BoxesSince(run.t.dialogs, from);
     if (!boxes.isEmpty()) {
         why = boxes.join(QStringLiteral(", "));
         return false;
     }
-    if (Form_Main->isHidden() || run.t.meter().RemoteMode() != protocol::kModeMain ||
-        Form_Main->Label_SN->text() != QString::fromStdString(run.t.meter().scenario().serialNo)) {
+    if (MainWin()->isHidden() || run.t.meter().RemoteMode() != protocol::kModeMain ||
+        MainWin()->serialLabel->text() != QString::fromStdString(run.t.meter().scenario().serialNo)) {
         why = QStringLiteral("main window without the meter after Init");
         return false;
     }
@@ -39,16 +43,16 @@ bool MainWindowUsable(Run& run, QString& why)
 
 void InitInParent(SimSetup&)
 {
-    Form_Main->show();
-    Form_Main->Button_Init->click();
+    MainWin()->show();
+    MainWin()->initButton->click();
 }
 
 Procedure InitRow()
 {
     Procedure p;
     p.name = QStringLiteral("Init");
-    p.prepare = [](SimSetup&) { Form_Main->show(); };
-    p.run = [](Run&) { Form_Main->Button_Init->click(); };
+    p.prepare = [](SimSetup&) { MainWin()->show(); };
+    p.run = [](Run&) { MainWin()->initButton->click(); };
     p.usable = MainWindowUsable;
     return p;
 }
@@ -58,7 +62,7 @@ Procedure ExitRow()
     Procedure p;
     p.name = QStringLiteral("Exit");
     p.prepare = InitInParent;
-    p.run = [](Run&) { Form_Main->BitBtn_Exit->click(); };
+    p.run = [](Run&) { MainWin()->exitButton->click(); };
     p.endsProcess = true;
     return p;
 }

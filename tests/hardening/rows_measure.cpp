@@ -1,14 +1,19 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Rows of the measurement window: a free-running cycle ended with Break, and a timer cycle that
 // runs out; each followed by Save of the reading.
+#include "app_windows.h"
 #include "rows.h"
 
-#include "app/form_main.h"
-#include "measure/form_meas.h"
+#include "ui/main_window.h"
+#include "ui/measurement/measurement_window.h"
 
 #include <QLabel>
 #include <QPushButton>
 #include <QScrollBar>
+
+using krx::test::MainWin;
+using krx::test::MeasWin;
+using krx::test::TheSession;
 
 namespace krx::test {
 
@@ -30,14 +35,14 @@ sim::Scenario Steady()
 // Break after two readings of a free-running cycle; Break as well when the budget is spent.
 void DriveCycle(Run& run)
 {
-    TForm_Meas* f = Form_Meas;
-    if (!f->Running || !f->BitBtn_Break->isEnabled())
+    MeasurementWindow* f = MeasWin();
+    if (!f->Running || !f->breakButton->isEnabled())
         return;
     if (run.Overdue()) {
         run.GiveUp();
-        run.Press(f->BitBtn_Break);
-    } else if (!Form_Main->TimerMode && CountTransfers(kVoltage, true) - run.step >= 2) {
-        run.Press(f->BitBtn_Break);
+        run.Press(f->breakButton);
+    } else if (!TheSession().TimerMode && CountTransfers(kVoltage, true) - run.step >= 2) {
+        run.Press(f->breakButton);
     }
 }
 
@@ -48,12 +53,12 @@ void RunCycle(Run& run)
         run.t.dialogs.saves = {run.exportFile};
     }
     run.step = CountTransfers(kVoltage, true);
-    run.Press(Form_Meas->BitBtn_Start);
+    run.Press(MeasWin()->startButton);
     // A cycle that ended in an error waits for Break to give the buttons back.
-    if (Form_Meas->Running)
-        run.Press(Form_Meas->BitBtn_Break);
-    if (run.save && Form_Meas->BitBtn_Save->isEnabled())
-        run.Press(Form_Meas->BitBtn_Save);
+    if (MeasWin()->Running)
+        run.Press(MeasWin()->breakButton);
+    if (run.save && MeasWin()->saveButton->isEnabled())
+        run.Press(MeasWin()->saveButton);
 }
 
 // The live reading (value, status, climate, voltage) and the stabilisation wait's status read.
@@ -95,10 +100,10 @@ Procedure CycleRow(const char* name, bool timer)
     p.prepare = [timer](SimSetup& t) {
         InitInParent(t);
         if (timer) {
-            Form_Main->BitBtn_Measuring_timer->click();
-            Form_Meas->ScrollBar_Timer->setValue(3);
+            MainWin()->timerMeasuringButton->click();
+            MeasWin()->timerSlider->setValue(3);
         } else {
-            Form_Main->BitBtn_Measuring->click();
+            MainWin()->measuringButton->click();
         }
     };
     p.exports = true;
@@ -107,20 +112,20 @@ Procedure CycleRow(const char* name, bool timer)
     p.fatal = CycleFatal;
     p.budgetSeconds = 120;
     p.verify = [](Run&) {
-        return Form_Meas->Label_ResistaceValue->text().isEmpty() ? QStringLiteral("the cycle showed no reading")
+        return MeasWin()->resistanceLabel->text().isEmpty() ? QStringLiteral("the cycle showed no reading")
                                                                  : QString();
     };
     p.usable = [](Run& run, QString& why) {
         const size_t from = run.t.dialogs.shown.size();
         RunCycle(run);
         const QStringList boxes = BoxesSince(run.t.dialogs, from);
-        if (!boxes.isEmpty() || Form_Meas->Label_ResistaceValue->text().isEmpty()) {
+        if (!boxes.isEmpty() || MeasWin()->resistanceLabel->text().isEmpty()) {
             why = QStringLiteral("cycle again: \"%1\" %2")
-                      .arg(Form_Meas->Label_ResistaceValue->text(), boxes.join(QStringLiteral(", ")));
+                      .arg(MeasWin()->resistanceLabel->text(), boxes.join(QStringLiteral(", ")));
             return false;
         }
-        Form_Meas->BitBtn_Back->click();
-        if (!BoxesSince(run.t.dialogs, from).isEmpty() || Form_Main->isHidden()) {
+        MeasWin()->backButton->click();
+        if (!BoxesSince(run.t.dialogs, from).isEmpty() || MainWin()->isHidden()) {
             why = QStringLiteral("Back: ") + BoxesSince(run.t.dialogs, from).join(QStringLiteral(", "));
             return false;
         }

@@ -1,15 +1,19 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Rows of the special-functions window: both memory read-outs with their export, and the two
 // deletions.
+#include "app_windows.h"
 #include "rows.h"
 
-#include "app/form_main.h"
-#include "memory/form_sonfunc.h"
+#include "ui/main_window.h"
+#include "ui/special_functions/special_functions_window.h"
 
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+
+using krx::test::MainWin;
+using krx::test::SpecialWin;
 
 namespace krx::test {
 
@@ -18,13 +22,13 @@ namespace {
 void ToSpecialWindow(SimSetup& t)
 {
     InitInParent(t);
-    Form_Main->BitBtn_Special_function->click();
+    MainWin()->specialFunctionsButton->click();
 }
 
 // Listed records: each has a hyphen line before it, and one more closes the listing.
 int ListedRecords()
 {
-    const QStringList lines = Form_SonFunc->Memo_Display->toPlainText().split(QLatin1Char('\n'));
+    const QStringList lines = SpecialWin()->recordDisplay->toPlainText().split(QLatin1Char('\n'));
     return std::max<int>(0, int(lines.count(QStringLiteral("----------------------------------------"))) - 1);
 }
 
@@ -32,17 +36,17 @@ int ListedRecords()
 // when the read-out never gets there.
 void DriveReadOut(Run& run)
 {
-    TForm_SonFunc* f = Form_SonFunc;
+    SpecialFunctionsWindow* f = SpecialWin();
     if (run.Overdue()) {
         if (!run.gaveUp && !f->isHidden()) {
             run.GiveUp();
-            run.Press(f->BitBtn_Main);
+            run.Press(f->mainMenuButton);
         }
         return;
     }
-    if (!f->GroupBox_SR->isHidden() && !f->RangeSaveRequested) {
-        run.rangeSize = f->MaskEdit_to->text().toInt() - f->MaskEdit_from->text().toInt() + 1;
-        run.Press(f->BitBtn_Set);
+    if (!f->rangeGroup->isHidden() && !f->RangeSaveRequested) {
+        run.rangeSize = f->rangeToField->text().toInt() - f->rangeFromField->text().toInt() + 1;
+        run.Press(f->rangeSaveButton);
     }
 }
 
@@ -54,10 +58,10 @@ void StartReadOut(Run& run, QPushButton* button)
 }
 
 // The user presses the button again, as soon as the meter is back.
-bool ReadOutUsable(Run& run, QString& why, QPushButton* TForm_SonFunc::*button, size_t held)
+bool ReadOutUsable(Run& run, QString& why, QPushButton* SpecialFunctionsWindow::*button, size_t held)
 {
     const size_t from = run.t.dialogs.shown.size();
-    StartReadOut(run, Form_SonFunc->*button);
+    StartReadOut(run, SpecialWin()->*button);
     const QStringList boxes = BoxesSince(run.t.dialogs, from);
     if (boxes != QStringList{QStringLiteral("Finished|Save successfully!")}) {
         why = QStringLiteral("read-out again: ") + boxes.join(QStringLiteral(", "));
@@ -70,13 +74,13 @@ bool ReadOutUsable(Run& run, QString& why, QPushButton* TForm_SonFunc::*button, 
     return true;
 }
 
-Procedure ReadOutRow(const char* name, QPushButton* TForm_SonFunc::*button, bool ohm)
+Procedure ReadOutRow(const char* name, QPushButton* SpecialFunctionsWindow::*button, bool ohm)
 {
     Procedure p;
     p.name = QString::fromLatin1(name);
     p.prepare = ToSpecialWindow;
     p.exports = true;
-    p.run = [button](Run& run) { StartReadOut(run, Form_SonFunc->*button); };
+    p.run = [button](Run& run) { StartReadOut(run, SpecialWin()->*button); };
     p.drive = DriveReadOut;
     const auto held = [ohm](Run& run) {
         const sim::Scenario& s = run.t.meter().scenario();
@@ -92,28 +96,28 @@ Procedure ReadOutRow(const char* name, QPushButton* TForm_SonFunc::*button, bool
     return p;
 }
 
-Procedure DeletionRow(const char* name, QPushButton* TForm_SonFunc::*button, bool ohm)
+Procedure DeletionRow(const char* name, QPushButton* SpecialFunctionsWindow::*button, bool ohm)
 {
     Procedure p;
     p.name = QString::fromLatin1(name);
     p.prepare = ToSpecialWindow;
     p.run = [button](Run& run) {
         run.t.dialogs.answers = {Answer::Ok};
-        (Form_SonFunc->*button)->click();
+        (SpecialWin()->*button)->click();
     };
     const auto left = [ohm](Run& run) {
         const sim::Scenario& s = run.t.meter().scenario();
         return ohm ? s.ohmMemory.size() : s.breakDownMemory.size();
     };
     p.verify = [left](Run& run) {
-        return Form_SonFunc->Memo_Display->toPlainText().contains(QStringLiteral("was deleted")) && left(run) > 0
+        return SpecialWin()->recordDisplay->toPlainText().contains(QStringLiteral("was deleted")) && left(run) > 0
                    ? QStringLiteral("says deleted, the meter still holds %1 records").arg(left(run))
                    : QString();
     };
     p.usable = [button, left](Run& run, QString& why) {
         const size_t from = run.t.dialogs.shown.size();
         run.t.dialogs.answers = {Answer::Ok};
-        (Form_SonFunc->*button)->click();
+        (SpecialWin()->*button)->click();
         const QStringList boxes = BoxesSince(run.t.dialogs, from);
         if (boxes.size() != 1 || left(run) != 0) {
             why = QStringLiteral("deletion again: %1 record(s) left, boxes %2")
@@ -130,10 +134,10 @@ Procedure DeletionRow(const char* name, QPushButton* TForm_SonFunc::*button, boo
 
 std::vector<Procedure> MemoryRows()
 {
-    return {ReadOutRow("Read-out OHM + export", &TForm_SonFunc::BitBtn_ReadStOhm, true),
-            ReadOutRow("Read-out BDV + export", &TForm_SonFunc::BitBtn_ReadStBD, false),
-            DeletionRow("Delete OHM memory", &TForm_SonFunc::BitBtn_DeleteOhm, true),
-            DeletionRow("Delete BDV memory", &TForm_SonFunc::BitBtn_DeleteBD, false)};
+    return {ReadOutRow("Read-out OHM + export", &SpecialFunctionsWindow::readOhmMemoryButton, true),
+            ReadOutRow("Read-out BDV + export", &SpecialFunctionsWindow::readBreakDownMemoryButton, false),
+            DeletionRow("Delete OHM memory", &SpecialFunctionsWindow::eraseOhmMemoryButton, true),
+            DeletionRow("Delete BDV memory", &SpecialFunctionsWindow::eraseBreakDownMemoryButton, false)};
 }
 
 }  // namespace krx::test

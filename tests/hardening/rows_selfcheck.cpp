@@ -3,9 +3,9 @@
 // of them undefined, or its table would prove nothing.
 #include "rows.h"
 
-#include "app/connection_loss.h"
-#include "common/csv_appender.h"
-#include "common/dialogs.h"
+#include "ui/connection_loss.h"
+#include "core/csv_appender.h"
+#include "core/dialogs.h"
 #include "device/commands.h"
 
 #include <QFile>

@@ -7,8 +7,8 @@
 #include "app_windows.h"
 #include "rows.h"
 
-#include "app/settings.h"
-#include "common/csv_appender.h"
+#include "core/settings.h"
+#include "core/csv_appender.h"
 
 #include <QApplication>
 #include <QDir>

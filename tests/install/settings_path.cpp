@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Prints where a copy of the program placed in this executable's folder keeps its settings file:
 // the install checks put it beside the installed program and into a portable folder.
-#include "app/settings.h"
+#include "core/settings.h"
 
 #include <QCoreApplication>
 

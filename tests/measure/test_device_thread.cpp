@@ -5,12 +5,12 @@
 #include "app_windows.h"
 #include "scripted_dialogs.h"
 
-#include "app/form_main.h"
-#include "common/controls.h"
+#include "ui/main_window.h"
+#include "ui/controls.h"
 #include "device/backend.h"
 #include "device/transfer_log.h"
-#include "measure/form_meas.h"
-#include "memory/form_sonfunc.h"
+#include "ui/measurement/measurement_window.h"
+#include "ui/special_functions/special_functions_window.h"
 #include "sim/sim_backend.h"
 
 #include <QElapsedTimer>
@@ -22,6 +22,9 @@
 #include <QTimer>
 #include <QtTest>
 
+using krx::test::MainWin;
+using krx::test::MeasWin;
+using krx::test::SpecialWin;
 using namespace krx;
 
 namespace {
@@ -53,9 +56,9 @@ private slots:
         windows_ = std::make_unique<test::AppWindows>(QStringList{QStringLiteral("krx738")},
                                                       QByteArray("[KRX 738]\nSamplingTime=50\n"),
                                                       ProcedureRunner::Mode::DeviceThread);
-        Form_Main->show();
-        Form_Main->Button_Init->click();
-        QTRY_VERIFY_WITH_TIMEOUT(Form_Main->BitBtn_Measuring->isEnabled(), 5000);
+        MainWin()->show();
+        MainWin()->initButton->click();
+        QTRY_VERIFY_WITH_TIMEOUT(MainWin()->measuringButton->isEnabled(), 5000);
     }
     void cleanup()
     {
@@ -65,20 +68,20 @@ private slots:
 
     void cycleLeavesTheWindowFree()
     {
-        Form_Main->BitBtn_Measuring->click();
-        Form_Meas->BitBtn_Start->click();
-        QVERIFY(!Form_Meas->BitBtn_Start->isEnabled());
+        MainWin()->measuringButton->click();
+        MeasWin()->startButton->click();
+        QVERIFY(!MeasWin()->startButton->isEnabled());
         // The click returned at once; the window's own timers run while the meter is read.
         int ticks = 0;
         QTimer tick;
         QObject::connect(&tick, &QTimer::timeout, [&] { ++ticks; });
         tick.start(10);
-        QTRY_COMPARE_WITH_TIMEOUT(Form_Meas->Label_ResistaceValue->text(), QStringLiteral("1.23 MOhm"), 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(MeasWin()->resistanceLabel->text(), QStringLiteral("1.23 MOhm"), 5000);
         QVERIFY2(ticks >= 10, qPrintable(QString::number(ticks)));
 
         // A setup change during the cycle goes out whole, between two of the cycle's commands.
         TheTransferLog().Clear();
-        Form_Meas->RadioGroup_Measvolt->Button(3)->click();  // 1000 V
+        MeasWin()->voltageChoice->Button(3)->click();  // 1000 V
         QTRY_VERIFY_WITH_TIMEOUT(Lines().contains(QStringLiteral("OUT 37 [10] =1")), 5000);
         const QStringList lines = Lines();
         const qsizetype at = lines.indexOf(QStringLiteral("IN 53 [08 00] =2"));
@@ -88,11 +91,11 @@ private slots:
 
         QElapsedTimer sinceBreak;
         sinceBreak.start();
-        Form_Meas->BitBtn_Break->click();
-        QTRY_VERIFY_WITH_TIMEOUT(Form_Meas->BitBtn_Start->isEnabled() && Form_Meas->BitBtn_Back->isEnabled(), 5000);
+        MeasWin()->breakButton->click();
+        QTRY_VERIFY_WITH_TIMEOUT(MeasWin()->startButton->isEnabled() && MeasWin()->backButton->isEnabled(), 5000);
         // Break acts within a slice of the interval wait, not after the whole interval.
         QVERIFY2(sinceBreak.elapsed() < 1000, qPrintable(QString::number(sinceBreak.elapsed())));
-        QVERIFY(!Form_Meas->Running);
+        QVERIFY(!MeasWin()->Running);
     }
 
     void readOutWaitsForTheRangeWithoutHoldingTheWindow()
@@ -101,18 +104,18 @@ private slots:
         test::ScopedDialogs dialogs;
         dialogs.inputs = {QStringLiteral("thread")};
         dialogs.saves = {dir.filePath(QStringLiteral("ohm.csv"))};
-        Form_Main->BitBtn_Special_function->click();
-        Form_SonFunc->BitBtn_ReadStOhm->click();
-        QTRY_VERIFY_WITH_TIMEOUT(!Form_SonFunc->GroupBox_SR->isHidden(), 5000);
-        QCOMPARE(Form_SonFunc->MaskEdit_to->text().trimmed(), QStringLiteral("3"));
-        QVERIFY(!Form_SonFunc->BitBtn_DeleteOhm->isEnabled());  // no second procedure meanwhile
-        Form_SonFunc->MaskEdit_from->setText(QStringLiteral("2"));
-        Form_SonFunc->BitBtn_Set->click();
+        MainWin()->specialFunctionsButton->click();
+        SpecialWin()->readOhmMemoryButton->click();
+        QTRY_VERIFY_WITH_TIMEOUT(!SpecialWin()->rangeGroup->isHidden(), 5000);
+        QCOMPARE(SpecialWin()->rangeToField->text().trimmed(), QStringLiteral("3"));
+        QVERIFY(!SpecialWin()->eraseOhmMemoryButton->isEnabled());  // no second procedure meanwhile
+        SpecialWin()->rangeFromField->setText(QStringLiteral("2"));
+        SpecialWin()->rangeSaveButton->click();
         QTRY_VERIFY_WITH_TIMEOUT(dialogs.Messages().contains(QStringLiteral("Finished|Save successfully!")), 5000);
         QFile f(dir.filePath(QStringLiteral("ohm.csv")));
         QVERIFY(f.open(QIODevice::ReadOnly));
         QCOMPARE(f.readAll().count("\r\n"), 3);  // header and records 2 and 3
-        QVERIFY(Form_SonFunc->BitBtn_DeleteOhm->isEnabled());
+        QVERIFY(SpecialWin()->eraseOhmMemoryButton->isEnabled());
     }
 
 private:

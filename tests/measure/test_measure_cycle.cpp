@@ -6,10 +6,10 @@
 #include "child.h"
 #include "sim_fixture.h"
 
-#include "app/form_main.h"
-#include "common/controls.h"
+#include "ui/main_window.h"
+#include "ui/controls.h"
 #include "device/transfer_log.h"
-#include "measure/form_meas.h"
+#include "ui/measurement/measurement_window.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -22,6 +22,9 @@
 #include <functional>
 #include <memory>
 
+using krx::test::MainWin;
+using krx::test::MeasWin;
+using krx::test::TheSession;
 using namespace krx;
 using krx::sim::Fault;
 using krx::sim::Scenario;
@@ -46,16 +49,16 @@ struct Program {
                      const QByteArray& settings = QByteArray())
         : t(std::move(s)), w(parameters, settings)
     {
-        Form_Main->show();
-        Form_Main->Button_Init->click();
+        MainWin()->show();
+        MainWin()->initButton->click();
         t.Take();
         // A test whose Break never comes fails instead of hanging.
         const double limit = t.clock.Seconds() + 7200;
         safety_.setInterval(0);
         QObject::connect(&safety_, &QTimer::timeout, [this, limit] {
-            if (t.clock.Seconds() > limit && Form_Meas->Running) {
+            if (t.clock.Seconds() > limit && MeasWin()->Running) {
                 QTest::qFail("the cycle did not end within two hours of meter time", __FILE__, __LINE__);
-                Form_Meas->BitBtn_Break->click();
+                MeasWin()->breakButton->click();
             }
         });
         safety_.start();
@@ -98,18 +101,18 @@ private:
 
 void PressBreak()
 {
-    Form_Meas->BitBtn_Break->click();
+    MeasWin()->breakButton->click();
 }
 
 bool Red()
 {
-    return Form_Meas->Label_ResistaceValue->palette().color(QPalette::WindowText) == QColor(Qt::red);
+    return MeasWin()->resistanceLabel->palette().color(QPalette::WindowText) == QColor(Qt::red);
 }
 
 bool ButtonsBack()
 {
-    return Form_Meas->BitBtn_Start->isEnabled() && Form_Meas->BitBtn_Save->isEnabled() &&
-           Form_Meas->BitBtn_Back->isEnabled() && Form_Meas->BitBtn_Break->isEnabled();
+    return MeasWin()->startButton->isEnabled() && MeasWin()->saveButton->isEnabled() &&
+           MeasWin()->backButton->isEnabled() && MeasWin()->breakButton->isEnabled();
 }
 
 // Setup write of the window's options (500 V manual, technical, average unless told otherwise).
@@ -156,14 +159,14 @@ private slots:
 void MeasureCycleTest::freeRunningCycleWithBreak()
 {
     Program p;
-    Form_Main->BitBtn_Measuring->click();
-    QVERIFY(!Form_Meas->BitBtn_Save->isEnabled());
+    MainWin()->measuringButton->click();
+    QVERIFY(!MeasWin()->saveButton->isEnabled());
 
     // Break in the interval wait after the second reading, 500 ms into it.
     double secondReading = 0;
     AtYield mark([&] { return CountIn(5) == 2; }, [&] { secondReading = p.t.clock.Seconds(); });
     AtYield press([&] { return secondReading > 0 && p.t.clock.Seconds() >= secondReading + 0.5; }, PressBreak);
-    Form_Meas->BitBtn_Start->click();
+    MeasWin()->startButton->click();
     QVERIFY(press.Fired());
 
     // Mode 6 between two pauses, the setup, then attempts of 200 ms until the voltage is stable
@@ -173,21 +176,22 @@ void MeasureCycleTest::freeRunningCycleWithBreak()
                        ReadingLines(0) + ReadingLines(880);
     QCOMPARE(p.t.Take(), expected);
 
-    QVERIFY(!Form_Meas->Running);
+    QVERIFY(!MeasWin()->Running);
     QVERIFY(ButtonsBack());
-    QCOMPARE(Form_Meas->Label_ResistaceValue->text(), QStringLiteral("1.23 MOhm"));
-    QCOMPARE(Form_Meas->Label_Temp_V->text(), QStringLiteral("22.5 C"));
-    QCOMPARE(Form_Meas->Label_Humi_V->text(), QStringLiteral("45 %"));
-    QCOMPARE(Form_Meas->Label_Mv->text(), QStringLiteral("Measuring voltage : 500V"));
-    QCOMPARE(Form_Meas->Label_St_V->text(), QStringLiteral("1000 mSec"));
-    QVERIFY(Form_Meas->Label_Mv->isVisible() && Form_Meas->Label_St->isVisible() && Form_Meas->Label_St_V->isVisible());
-    QCOMPARE(Form_Meas->Label_WStV->text(), QString());
-    QVERIFY(Form_Meas->Label1->isHidden());
-    QCOMPARE(Form_Meas->Label1->text(), QStringLiteral("2"));
+    QCOMPARE(MeasWin()->resistanceLabel->text(), QStringLiteral("1.23 MOhm"));
+    QCOMPARE(MeasWin()->temperatureLabel->text(), QStringLiteral("22.5 C"));
+    QCOMPARE(MeasWin()->humidityLabel->text(), QStringLiteral("45 %"));
+    QCOMPARE(MeasWin()->voltageLabel->text(), QStringLiteral("Measuring voltage : 500V"));
+    QCOMPARE(MeasWin()->sampleTimeLabel->text(), QStringLiteral("1000 mSec"));
+    QVERIFY(MeasWin()->voltageLabel->isVisible() && MeasWin()->sampleTimeCaption->isVisible() &&
+            MeasWin()->sampleTimeLabel->isVisible());
+    QCOMPARE(MeasWin()->stableVoltageLabel->text(), QString());
+    QVERIFY(MeasWin()->passCounter->isHidden());
+    QCOMPARE(MeasWin()->passCounter->text(), QStringLiteral("2"));
     QVERIFY(!Red());
     QVERIFY(p.t.dialogs.shown.empty());
 
-    const MeasurementRecord& r = Form_Meas->LastReading;
+    const MeasurementRecord& r = MeasWin()->LastReading;
     QVERIFY(!r.date.isEmpty() && !r.time.isEmpty());
     QCOMPARE(MeasurementLogLine(r), "KRX 738;`73800042;" + r.date + ';' + r.time + ";`1.07;1.23E+06;45;22.5;500;0;0;;");
     // Break without a timer sends nothing; the meter goes on measuring until Back.
@@ -200,10 +204,10 @@ void MeasureCycleTest::timerCycleRunsOut()
     s.setup1 = 0x01;  // lapse
     s.measuringTimer = 3;
     Program p(s);
-    Form_Main->BitBtn_Measuring_timer->click();
-    QCOMPARE(Form_Meas->ScrollBar_Timer->value(), 3);
+    MainWin()->timerMeasuringButton->click();
+    QCOMPARE(MeasWin()->timerSlider->value(), 3);
     p.t.Take();
-    Form_Meas->BitBtn_Start->click();
+    MeasWin()->startButton->click();
 
     const L lines = p.t.Take();
     // No mode 6; the setup, then mode 7, the timer and the start with their 100 ms pauses; each
@@ -217,15 +221,15 @@ void MeasureCycleTest::timerCycleRunsOut()
                        L{"860 open =1", "20 IN 1 [00] =1", "20 OUT 8 [40] =1", "20 IN 51 [00 00] =2"};
     QCOMPARE(lines, expected);
 
-    QVERIFY(!Form_Meas->Running);
+    QVERIFY(!MeasWin()->Running);
     QVERIFY(ButtonsBack());
     QVERIFY(!Red());
-    QCOMPARE(Form_Meas->Label_Timer_S->text(), QStringLiteral("0 Sec."));
-    QCOMPARE(Form_Meas->Label_Time->text(), QStringLiteral("3 Sec"));
-    QCOMPARE(Form_Meas->Label_ResistaceValue->text(), QStringLiteral("1.23 MOhm"));
-    QCOMPARE(Form_Meas->LastReading.timer, QStringLiteral("3"));
-    QCOMPARE(Form_Meas->LastReading.calculation, QStringLiteral("Lap."));
-    QCOMPARE(Form_Meas->LastReading.resistance, QStringLiteral("1.23E+06"));
+    QCOMPARE(MeasWin()->restTimeLabel->text(), QStringLiteral("0 Sec."));
+    QCOMPARE(MeasWin()->timeLabel->text(), QStringLiteral("3 Sec"));
+    QCOMPARE(MeasWin()->resistanceLabel->text(), QStringLiteral("1.23 MOhm"));
+    QCOMPARE(MeasWin()->LastReading.timer, QStringLiteral("3"));
+    QCOMPARE(MeasWin()->LastReading.calculation, QStringLiteral("Lap."));
+    QCOMPARE(MeasWin()->LastReading.resistance, QStringLiteral("1.23E+06"));
     QVERIFY(!p.t.meter().Measuring());
     QVERIFY(p.t.dialogs.shown.empty());
 
@@ -233,7 +237,7 @@ void MeasureCycleTest::timerCycleRunsOut()
     // read say nothing about the meter's timer: the reading is taken, and the cycle goes on until
     // the meter's timer has run out.
     p.t.sim->Inject(Fault{.kind = Fault::Fail, .at = 3, .command = 1, .direction = 1});
-    Form_Meas->BitBtn_Start->click();
+    MeasWin()->startButton->click();
     const L again = p.t.Take();
     const qsizetype failed = again.indexOf(QStringLiteral("20 IN 1 len=1 [] =-1"));
     QVERIFY(failed > 0);
@@ -241,7 +245,7 @@ void MeasureCycleTest::timerCycleRunsOut()
     QCOMPARE(again.mid(again.size() - 4),
              (L{"860 open =1", "20 IN 1 [00] =1", "20 OUT 8 [40] =1", "20 IN 51 [00 00] =2"}));
     QVERIFY(ButtonsBack());
-    QCOMPARE(Form_Meas->Label_ResistaceValue->text(), QStringLiteral("1.23 MOhm"));
+    QCOMPARE(MeasWin()->resistanceLabel->text(), QStringLiteral("1.23 MOhm"));
     QVERIFY(p.t.dialogs.shown.empty());
 }
 
@@ -258,14 +262,14 @@ void MeasureCycleTest::breakDuringStabilisation()
     Scenario s = Steady();
     s.stabiliseSeconds = 1000;
     Program p(s);
-    (timer ? Form_Main->BitBtn_Measuring_timer : Form_Main->BitBtn_Measuring)->click();
+    (timer ? MainWin()->timerMeasuringButton : MainWin()->measuringButton)->click();
     p.t.Take();
 
     // Break while the hint is on in the third attempt.
     bool buttonsWhileBoxUp = true;
-    p.t.dialogs.onShow = [&](const auto&) { buttonsWhileBoxUp = Form_Meas->BitBtn_Start->isEnabled(); };
-    AtYield press([] { return CountIn(1) == 2 && !Form_Meas->Label_WStV->text().isEmpty(); }, PressBreak);
-    Form_Meas->BitBtn_Start->click();
+    p.t.dialogs.onShow = [&](const auto&) { buttonsWhileBoxUp = MeasWin()->startButton->isEnabled(); };
+    AtYield press([] { return CountIn(1) == 2 && !MeasWin()->stableVoltageLabel->text().isEmpty(); }, PressBreak);
+    MeasWin()->startButton->click();
     QVERIFY(press.Fired());
 
     const L lines = p.t.Take();
@@ -282,10 +286,10 @@ void MeasureCycleTest::breakDuringStabilisation()
     // Start stays off while the box belongs to the ending cycle; afterwards everything is back.
     QVERIFY(!buttonsWhileBoxUp);
     QVERIFY(ButtonsBack());
-    QVERIFY(!Form_Meas->Running);
-    QCOMPARE(Form_Meas->Label_WStV->text(), QString());
-    QCOMPARE(Form_Meas->Label_ResistaceValue->text(), QString());
-    QVERIFY(Form_Meas->LastReading.resistance.isEmpty());
+    QVERIFY(!MeasWin()->Running);
+    QCOMPARE(MeasWin()->stableVoltageLabel->text(), QString());
+    QCOMPARE(MeasWin()->resistanceLabel->text(), QString());
+    QVERIFY(MeasWin()->LastReading.resistance.isEmpty());
 }
 
 void MeasureCycleTest::noStableVoltage()
@@ -293,19 +297,19 @@ void MeasureCycleTest::noStableVoltage()
     Scenario s = Steady();
     s.stabiliseSeconds = 1000;
     Program p(s);
-    Form_Main->BitBtn_Measuring->click();
+    MainWin()->measuringButton->click();
     p.t.Take();
     // The hint blinks: on in the first half of every attempt, off in the second.
     int on = 0, off = 0;
     QString last;
     AtYield look([&] {
-        const QString now = Form_Meas->Label_WStV->text();
+        const QString now = MeasWin()->stableVoltageLabel->text();
         if (now != last)
             (now.isEmpty() ? off : on) += 1;
         last = now;
     });
     const double t0 = p.t.clock.Seconds();
-    Form_Meas->BitBtn_Start->click();
+    MeasWin()->startButton->click();
 
     QCOMPARE(CountIn(1), 200);
     QCOMPARE(on, 200);
@@ -316,14 +320,14 @@ void MeasureCycleTest::noStableVoltage()
     // Mode 6, the setup and its pause, then 200 attempts of 200 ms plus the status request's pause.
     QCOMPARE(qRound((p.t.clock.Seconds() - t0) * 1000), 60 + 100 + 20 + 200 * 220);
     // The failed cycle keeps the window locked until Break.
-    QVERIFY(Form_Meas->Running);
-    QVERIFY(!Form_Meas->BitBtn_Start->isEnabled() && !Form_Meas->BitBtn_Save->isEnabled() &&
-            !Form_Meas->BitBtn_Back->isEnabled());
-    QVERIFY(Form_Meas->BitBtn_Break->isEnabled());
+    QVERIFY(MeasWin()->Running);
+    QVERIFY(!MeasWin()->startButton->isEnabled() && !MeasWin()->saveButton->isEnabled() &&
+            !MeasWin()->backButton->isEnabled());
+    QVERIFY(MeasWin()->breakButton->isEnabled());
     p.t.Take();
     PressBreak();
     QVERIFY(ButtonsBack());
-    QVERIFY(!Form_Meas->Running);
+    QVERIFY(!MeasWin()->Running);
     QVERIFY(p.t.Take().isEmpty());
 }
 
@@ -350,14 +354,14 @@ void MeasureCycleTest::outOfRange()
     Scenario s = Steady(ohm);
     s.setup1 = static_cast<unsigned char>(display == 1 ? 0x02 : 0x00);
     Program p(s);
-    Form_Main->BitBtn_Measuring->click();
+    MainWin()->measuringButton->click();
     AtYield press([] { return CountIn(5) == 1; }, PressBreak);
-    Form_Meas->BitBtn_Start->click();
+    MeasWin()->startButton->click();
 
     QVERIFY(p.t.Take().contains("20 IN 1 [" + status + "] =1"));
-    QCOMPARE(Form_Meas->Label_ResistaceValue->text(), shown);
-    QCOMPARE(Form_Meas->LastReading.resistance, QStringLiteral("0"));
-    QCOMPARE(Form_Meas->LastReading.rangeFlag, flag);
+    QCOMPARE(MeasWin()->resistanceLabel->text(), shown);
+    QCOMPARE(MeasWin()->LastReading.resistance, QStringLiteral("0"));
+    QCOMPARE(MeasWin()->LastReading.rangeFlag, flag);
     QVERIFY(!Red());
 }
 
@@ -367,25 +371,25 @@ void MeasureCycleTest::technicalDisplayOverAllExponents()
     s.minOhmPerVolt = 0;
     s.maxOhmPerVolt = 1e30;
     Program p(s);
-    Form_Main->BitBtn_Measuring->click();
+    MainWin()->measuringButton->click();
     // After each reading the meter's resistance grows tenfold: exponents 0 to 16 in one cycle.
     L seen;
     AtYield look([&] {
         const int n = CountIn(5);
         if (n > seen.size()) {
-            seen << Form_Meas->Label_ResistaceValue->text();
+            seen << MeasWin()->resistanceLabel->text();
             p.t.meter().scenario().r0 = p.t.meter().scenario().rInf = 1.23 * std::pow(10.0, n);
         }
     });
     AtYield press([] { return CountIn(5) == 17; }, PressBreak);
-    Form_Meas->BitBtn_Start->click();
+    MeasWin()->startButton->click();
 
     // Three significant digits below the table too (first reading of the cycle), then the places
     // of the last exponent in the table stay.
     QCOMPARE(seen, (L{"0.00123 kOhm", "0.01230 kOhm", "0.12300 kOhm", "1.23 kOhm", "12.3 kOhm", "123 kOhm",
                       "1.23 MOhm", "12.3 MOhm", "123 MOhm", "1.23 GOhm", "12.3 GOhm", "123 GOhm", "1.23 TOhm",
                       "12.3 TOhm", "123 TOhm", "1230 TOhm", "12300 TOhm"}));
-    QCOMPARE(Form_Meas->LastReading.resistance, QStringLiteral("1.23E+16"));
+    QCOMPARE(MeasWin()->LastReading.resistance, QStringLiteral("1.23E+16"));
 }
 
 void MeasureCycleTest::optionChangedDuringCycle()
@@ -393,18 +397,18 @@ void MeasureCycleTest::optionChangedDuringCycle()
     Scenario s = Steady();
     s.stabiliseSeconds = 1.5;  // longer than the interval: the reading after a change comes red
     Program p(s);
-    Form_Main->BitBtn_Measuring->click();
-    QCOMPARE(Form_Meas->RadioGroup_MeasDispl->ItemIndex(), 0);
+    MainWin()->measuringButton->click();
+    QCOMPARE(MeasWin()->displayChoice->ItemIndex(), 0);
     // After the second reading, switch to the exponent display.
     bool redAfterChange = false;
     QString shownAfterChange;
-    AtYield change([] { return CountIn(5) == 2; }, [] { Form_Meas->RadioGroup_MeasDispl->Button(1)->click(); });
+    AtYield change([] { return CountIn(5) == 2; }, [] { MeasWin()->displayChoice->Button(1)->click(); });
     AtYield look([] { return CountIn(5) == 3; }, [&] {
         redAfterChange = Red();
-        shownAfterChange = Form_Meas->Label_ResistaceValue->text();
+        shownAfterChange = MeasWin()->resistanceLabel->text();
     });
     AtYield press([&] { return look.Fired() && !Red(); }, PressBreak);
-    Form_Meas->BitBtn_Start->click();
+    MeasWin()->startButton->click();
     QVERIFY(press.Fired());
 
     const L lines = p.t.Take();
@@ -417,7 +421,7 @@ void MeasureCycleTest::optionChangedDuringCycle()
     // The meter ramps the voltage up again: the next reading is red and in the new form.
     QVERIFY(redAfterChange);
     QCOMPARE(shownAfterChange, QStringLiteral("1.23E+06 Ohm"));
-    QCOMPARE(Form_Meas->Label_ResistaceValue->text(), QStringLiteral("1.23E+06 Ohm"));
+    QCOMPARE(MeasWin()->resistanceLabel->text(), QStringLiteral("1.23E+06 Ohm"));
     QVERIFY(!Red());
 }
 
@@ -427,31 +431,31 @@ void MeasureCycleTest::samplingTimeEdges()
         // A hand-edited interval outside 0 to an hour: the default, said once on entering the
         // measurement window, and readings every second.
         Program p(Steady(), {QStringLiteral("krx738")}, "[KRX 738]\nSamplingTime=" + QByteArray(unusable) + "\n");
-        QCOMPARE(Form_Main->SamplingTime, 1000);
-        Form_Main->BitBtn_Measuring->click();
+        QCOMPARE(TheSession().SamplingTime, 1000);
+        MainWin()->measuringButton->click();
         QCOMPARE(p.t.dialogs.shown.size(), size_t(1));
         QVERIFY(p.t.dialogs.shown[0].text.startsWith("SamplingTime=" + QString::fromLatin1(unusable) + " in"));
-        Form_Meas->BitBtn_Back->click();
-        Form_Main->BitBtn_Measuring_timer->click();
+        MeasWin()->backButton->click();
+        MainWin()->timerMeasuringButton->click();
         QCOMPARE(p.t.dialogs.shown.size(), size_t(1));  // once
-        Form_Meas->BitBtn_Back->click();
-        Form_Main->BitBtn_Measuring->click();
+        MeasWin()->backButton->click();
+        MainWin()->measuringButton->click();
         AtYield press([] { return CountIn(0) == 3; }, PressBreak);
-        Form_Meas->BitBtn_Start->click();
-        QCOMPARE(Form_Meas->Label_St_V->text(), QStringLiteral("1000 mSec"));
+        MeasWin()->startButton->click();
+        QCOMPARE(MeasWin()->sampleTimeLabel->text(), QStringLiteral("1000 mSec"));
     }
     for (const char* usable : {"0", "3600000"}) {
         Program p(Steady(), {QStringLiteral("krx738")}, "[KRX 738]\nSamplingTime=" + QByteArray(usable) + "\n");
-        QCOMPARE(Form_Main->SamplingTime, QByteArray(usable).toInt());
-        Form_Main->BitBtn_Measuring->click();
+        QCOMPARE(TheSession().SamplingTime, QByteArray(usable).toInt());
+        MainWin()->measuringButton->click();
         QVERIFY(p.t.dialogs.shown.empty());
     }
     {
         // An interval shorter than the requests: readings back to back, no wait.
         Program p(Steady(), {QStringLiteral("krx738")}, QByteArray("[KRX 738]\nSamplingTime=50\n"));
-        Form_Main->BitBtn_Measuring->click();
+        MainWin()->measuringButton->click();
         AtYield press([] { return CountIn(5) == 3; }, PressBreak);
-        Form_Meas->BitBtn_Start->click();
+        MeasWin()->startButton->click();
         const L lines = p.t.Take();
         QCOMPARE(lines.mid(lines.size() - 14), ReadingLines(20) + ReadingLines(20));
     }
@@ -461,43 +465,43 @@ void MeasureCycleTest::unreadableReplyAndUnreachableMeter()
 {
     {
         Program p;
-        Form_Main->BitBtn_Measuring->click();
+        MainWin()->measuringButton->click();
         // The second voltage reply is garbage: shown, and the cycle goes on with the last voltage.
         p.t.sim->Inject(Fault{.kind = Fault::Garbage, .at = 1, .command = 5});
         AtYield press([] { return CountIn(5) == 3; }, PressBreak);
-        Form_Meas->BitBtn_Start->click();
+        MeasWin()->startButton->click();
         QCOMPARE(p.t.dialogs.shown.size(), size_t(1));
         QCOMPARE(p.t.dialogs.shown[0].kind, krx::test::ShownBox::Error);
         QVERIFY(p.t.dialogs.shown[0].text.contains(QStringLiteral("????")));
         QCOMPARE(CountIn(0), 3);
-        QCOMPARE(Form_Meas->LastReading.voltage, QStringLiteral("500"));
+        QCOMPARE(MeasWin()->LastReading.voltage, QStringLiteral("500"));
         QVERIFY(ButtonsBack());
     }
     {
         // An unreadable value is no reading: said once, nothing more is asked of the meter in that
         // pass (no climate, no voltage), and the cycle goes on with the next pass.
         Program p;
-        Form_Main->BitBtn_Measuring->click();
+        MainWin()->measuringButton->click();
         p.t.sim->Inject(Fault{.kind = Fault::Garbage, .at = 1, .command = 0});
         AtYield press([] { return CountIn(0) == 3; }, PressBreak);
-        Form_Meas->BitBtn_Start->click();
+        MeasWin()->startButton->click();
         QCOMPARE(p.t.dialogs.shown.size(), size_t(1));
         QVERIFY(p.t.dialogs.shown[0].text.contains(QStringLiteral("????")));
         QCOMPARE(CountIn(0), 3);
         QCOMPARE(CountIn(6), 2);
         QCOMPARE(CountIn(5), 2);
-        QCOMPARE(Form_Meas->LastReading.resistance, QStringLiteral("1.23E+06"));
+        QCOMPARE(MeasWin()->LastReading.resistance, QStringLiteral("1.23E+06"));
         QVERIFY(ButtonsBack());
     }
     {
         // A meter gone before Start never answers the status request.
         Program p;
-        Form_Main->BitBtn_Measuring->click();
+        MainWin()->measuringButton->click();
         p.t.meter().SetPresent(false);
-        Form_Meas->BitBtn_Start->click();
+        MeasWin()->startButton->click();
         QCOMPARE(p.t.dialogs.Messages(), L{"|The KRX 738 did not answer the status request."});
-        QVERIFY(Form_Meas->Running);
-        QVERIFY(!Form_Meas->BitBtn_Start->isEnabled() && !Form_Meas->BitBtn_Back->isEnabled());
+        QVERIFY(MeasWin()->Running);
+        QVERIFY(!MeasWin()->startButton->isEnabled() && !MeasWin()->backButton->isEnabled());
         PressBreak();
         QVERIFY(ButtonsBack());
 
@@ -505,31 +509,31 @@ void MeasureCycleTest::unreadableReplyAndUnreachableMeter()
         p.t.meter().SetPresent(true);
         p.t.Take();
         AtYield press([] { return CountIn(5) == 1; }, PressBreak);
-        Form_Meas->BitBtn_Start->click();
+        MeasWin()->startButton->click();
         QCOMPARE(p.t.Take().mid(0, 4), (L{"40 OUT 54 [06] =-4", "0 open =1", "20 OUT 54 [06] =1", "20 open =1"}));
         QCOMPARE(p.t.dialogs.Messages().size(), 1);
-        QCOMPARE(Form_Meas->Label_ResistaceValue->text(), QStringLiteral("1.23 MOhm"));
+        QCOMPARE(MeasWin()->resistanceLabel->text(), QStringLiteral("1.23 MOhm"));
     }
 }
 
 void MeasureCycleTest::testModeCounter()
 {
     Program p(Steady(), {QStringLiteral("krx738"), QStringLiteral("T")});
-    QVERIFY(Form_Main->TestMode);
-    Form_Main->BitBtn_Measuring->click();
+    QVERIFY(TheSession().TestMode);
+    MainWin()->measuringButton->click();
     L counts;
     AtYield look([&] {
-        if (counts.isEmpty() || counts.last() != Form_Meas->Label1->text())
-            counts << Form_Meas->Label1->text();
+        if (counts.isEmpty() || counts.last() != MeasWin()->passCounter->text())
+            counts << MeasWin()->passCounter->text();
     });
     AtYield press([] { return CountIn(5) == 3; }, PressBreak);
-    Form_Meas->BitBtn_Start->click();
-    QVERIFY(Form_Meas->Label1->isVisible());
+    MeasWin()->startButton->click();
+    QVERIFY(MeasWin()->passCounter->isVisible());
     QCOMPARE(counts, (L{"0", "1", "2", "3"}));
     // A new cycle counts from 1 again.
     AtYield again([] { return CountIn(5) == 4; }, PressBreak);
-    Form_Meas->BitBtn_Start->click();
-    QCOMPARE(Form_Meas->Label1->text(), QStringLiteral("1"));
+    MeasWin()->startButton->click();
+    QCOMPARE(MeasWin()->passCounter->text(), QStringLiteral("1"));
 }
 
 void MeasureCycleTest::connectionLoss_data()
@@ -551,10 +555,10 @@ void MeasureCycleTest::connectionLoss()
     QFETCH(int, readings);
     const auto child = krx::test::RunInChild([&] {
         Program p;
-        Form_Main->BitBtn_Measuring->click();
+        MainWin()->measuringButton->click();
         p.t.sim->Inject(Fault{.kind = Fault::Fail, .at = at, .command = command, .direction = 1, .code = code});
         p.t.dialogs.onShow = [](const auto&) { std::fprintf(stderr, "readings=%d\n", CountIn(0)); };
-        Form_Meas->BitBtn_Start->click();
+        MeasWin()->startButton->click();
         std::fprintf(stderr, "cycle returned\n");
     });
     QVERIFY(child.exited);
@@ -573,12 +577,12 @@ namespace {
 
 QScrollBar* TimerBar()
 {
-    return krx::test::Control<QScrollBar>(Form_Meas, "ScrollBar_Timer");
+    return krx::test::Control<QScrollBar>(MeasWin(), "ScrollBar_Timer");
 }
 
 QSpinBox* TimerField()
 {
-    return krx::test::Control<QSpinBox>(Form_Meas, "timerSecondsField");
+    return krx::test::Control<QSpinBox>(MeasWin(), "timerSecondsField");
 }
 
 // What Back sends and does, for comparison with a close: a fresh program, Back pressed in the
@@ -586,9 +590,9 @@ QSpinBox* TimerField()
 L LinesOfBack(bool timerMode)
 {
     Program p;
-    (timerMode ? Form_Main->BitBtn_Measuring_timer : Form_Main->BitBtn_Measuring)->click();
+    (timerMode ? MainWin()->timerMeasuringButton : MainWin()->measuringButton)->click();
     p.t.Take();
-    Form_Meas->BitBtn_Back->click();
+    MeasWin()->backButton->click();
     return p.t.Take();
 }
 
@@ -597,7 +601,7 @@ L LinesOfBack(bool timerMode)
 void MeasureCycleTest::timerFieldAndScrollBarInStep()
 {
     Program p;
-    Form_Main->BitBtn_Measuring_timer->click();
+    MainWin()->timerMeasuringButton->click();
     QScrollBar* bar = TimerBar();
     QSpinBox* field = TimerField();
     QVERIFY(bar && field);
@@ -612,14 +616,14 @@ void MeasureCycleTest::timerFieldAndScrollBarInStep()
     for (int seconds : {20, 1, 600, 599, 2}) {
         bar->setValue(seconds);
         QCOMPARE(field->value(), seconds);
-        QCOMPARE(Form_Meas->Label_Time->text(), QString::number(seconds) + QStringLiteral(" Sec"));
+        QCOMPARE(MeasWin()->timeLabel->text(), QString::number(seconds) + QStringLiteral(" Sec"));
     }
     // Field to scroll bar, typed as a user does.
     for (int seconds : {600, 1, 45}) {
         field->selectAll();
         QTest::keyClicks(field, QString::number(seconds));
         QCOMPARE(bar->value(), seconds);
-        QCOMPARE(Form_Meas->Label_Time->text(), QString::number(seconds) + QStringLiteral(" Sec"));
+        QCOMPARE(MeasWin()->timeLabel->text(), QString::number(seconds) + QStringLiteral(" Sec"));
     }
     // Beyond the ends the field stays at them, and so does the bar.
     field->setValue(600);
@@ -636,7 +640,7 @@ void MeasureCycleTest::timerFieldAndScrollBarInStep()
     // A cycle runs with the seconds set in the field.
     field->setValue(5);
     AtYield press([] { return CountIn(5) == 1; }, PressBreak);
-    Form_Meas->BitBtn_Start->click();
+    MeasWin()->startButton->click();
     QVERIFY(press.Fired());
     QVERIFY(p.t.Take().contains(QStringLiteral("100 OUT 48 [00 05] =2")));
 }
@@ -644,7 +648,7 @@ void MeasureCycleTest::timerFieldAndScrollBarInStep()
 void MeasureCycleTest::timerScrollBarByKeyboard()
 {
     Program p;
-    Form_Main->BitBtn_Measuring_timer->click();
+    MainWin()->timerMeasuringButton->click();
     QScrollBar* bar = TimerBar();
     QSpinBox* field = TimerField();
     QVERIFY(bar && field);
@@ -661,7 +665,7 @@ void MeasureCycleTest::timerScrollBarByKeyboard()
     QCOMPARE(press(Qt::Key_Right), 2);
     QCOMPARE(press(Qt::Key_PageUp), 12);
     QCOMPARE(field->value(), 12);
-    QCOMPARE(Form_Meas->Label_Time->text(), QStringLiteral("12 Sec"));
+    QCOMPARE(MeasWin()->timeLabel->text(), QStringLiteral("12 Sec"));
     QCOMPARE(press(Qt::Key_End), 600);
     QCOMPARE(field->value(), 600);
     QCOMPARE(press(Qt::Key_Right), 600);
@@ -669,7 +673,7 @@ void MeasureCycleTest::timerScrollBarByKeyboard()
     QCOMPARE(press(Qt::Key_Left), 599);
     QCOMPARE(press(Qt::Key_PageDown), 589);
     QCOMPARE(field->value(), 589);
-    QCOMPARE(Form_Meas->Label_Time->text(), QStringLiteral("589 Sec"));
+    QCOMPARE(MeasWin()->timeLabel->text(), QStringLiteral("589 Sec"));
 }
 
 void MeasureCycleTest::closeWhenIdleActsAsBack()
@@ -680,24 +684,24 @@ void MeasureCycleTest::closeWhenIdleActsAsBack()
         QCOMPARE(back.first(), QStringLiteral("20 OUT 54 [03] =1"));
 
         Program p;
-        (timerMode ? Form_Main->BitBtn_Measuring_timer : Form_Main->BitBtn_Measuring)->click();
-        Form_Meas->Label_ResistaceValue->setText(QStringLiteral("1.23 MOhm"));
+        (timerMode ? MainWin()->timerMeasuringButton : MainWin()->measuringButton)->click();
+        MeasWin()->resistanceLabel->setText(QStringLiteral("1.23 MOhm"));
         p.t.Take();
-        Form_Meas->close();
-        QVERIFY(Form_Meas->isHidden());
-        QVERIFY(Form_Main->isVisible());
+        MeasWin()->close();
+        QVERIFY(MeasWin()->isHidden());
+        QVERIFY(MainWin()->isVisible());
         QCOMPARE(p.t.Take(), back);
-        QCOMPARE(Form_Meas->Label_ResistaceValue->text(), QString());
+        QCOMPARE(MeasWin()->resistanceLabel->text(), QString());
         QCOMPARE(p.t.meter().RemoteMode(), 3);
         QVERIFY(p.t.dialogs.shown.empty());
         // Closed again while hidden, nothing happens.
-        Form_Meas->close();
-        QVERIFY(Form_Main->isVisible());
+        MeasWin()->close();
+        QVERIFY(MainWin()->isVisible());
         QVERIFY(p.t.Take().isEmpty());
         // The window opens again as after Back.
-        Form_Main->BitBtn_Measuring->click();
-        QVERIFY(Form_Meas->isVisible());
-        QVERIFY(Form_Meas->BitBtn_Start->isEnabled() && Form_Meas->BitBtn_Back->isEnabled());
+        MainWin()->measuringButton->click();
+        QVERIFY(MeasWin()->isVisible());
+        QVERIFY(MeasWin()->startButton->isEnabled() && MeasWin()->backButton->isEnabled());
     }
 }
 
@@ -713,21 +717,21 @@ void MeasureCycleTest::closeDuringCycleBreaksThenBacks()
     QFETCH(bool, timerMode);
     const L back = LinesOfBack(timerMode);
     Program p;
-    (timerMode ? Form_Main->BitBtn_Measuring_timer : Form_Main->BitBtn_Measuring)->click();
+    (timerMode ? MainWin()->timerMeasuringButton : MainWin()->measuringButton)->click();
     p.t.Take();
 
     bool hiddenAtClose = true;
     AtYield close([] { return CountIn(5) == 2; }, [&] {
-        Form_Meas->close();
+        MeasWin()->close();
         // Back waits for the cycle to wind up: the window is still there, the buttons not yet back.
-        hiddenAtClose = Form_Meas->isHidden();
+        hiddenAtClose = MeasWin()->isHidden();
     });
-    Form_Meas->BitBtn_Start->click();
+    MeasWin()->startButton->click();
     QVERIFY(close.Fired());
     QVERIFY(!hiddenAtClose);
-    QVERIFY(!Form_Meas->Running);
-    QTRY_VERIFY_WITH_TIMEOUT(Form_Meas->isHidden(), 5000);
-    QVERIFY(Form_Main->isVisible());
+    QVERIFY(!MeasWin()->Running);
+    QTRY_VERIFY_WITH_TIMEOUT(MeasWin()->isHidden(), 5000);
+    QVERIFY(MainWin()->isVisible());
 
     const L lines = p.t.Take();
     // No reading after the close; then Break's stops in timer mode, then what Back sends.

@@ -4,10 +4,10 @@
 #include "app_windows.h"
 #include "sim_fixture.h"
 
-#include "app/form_main.h"
-#include "common/csv_appender.h"
-#include "common/localetext.h"
-#include "measure/form_meas.h"
+#include "ui/main_window.h"
+#include "core/csv_appender.h"
+#include "core/localetext.h"
+#include "ui/measurement/measurement_window.h"
 
 #include <QDir>
 #include <QFile>
@@ -17,6 +17,9 @@
 #include <QTimer>
 #include <QtTest>
 
+using krx::test::MainWin;
+using krx::test::MeasWin;
+using krx::test::TheSession;
 using namespace krx;
 using krx::sim::Scenario;
 using krx::test::AppWindows;
@@ -45,23 +48,23 @@ struct Program {
     explicit Program(Scenario s)
         : t(std::move(s)), w({QStringLiteral("krx738")}, QByteArray("[KRX 738]\r\nDataDirectory=/start/folder/\r\n"))
     {
-        Form_Main->show();
-        Form_Main->Button_Init->click();
+        MainWin()->show();
+        MainWin()->initButton->click();
     }
     // One free-running cycle ended by Break after its first reading.
     void Measure()
     {
-        Form_Main->BitBtn_Measuring->click();
+        MainWin()->measuringButton->click();
         QTimer breakAfterReading;
         breakAfterReading.setInterval(0);
         QObject::connect(&breakAfterReading, &QTimer::timeout, [&] {
-            if (!Form_Meas->LastReading.resistance.isEmpty()) {
+            if (!MeasWin()->LastReading.resistance.isEmpty()) {
                 breakAfterReading.stop();
-                Form_Meas->BitBtn_Break->click();
+                MeasWin()->breakButton->click();
             }
         });
         breakAfterReading.start();
-        Form_Meas->BitBtn_Start->click();
+        MeasWin()->startButton->click();
         t.Take();
     }
     // Presses Save with a comment and a file name (nullopt: cancel that dialog).
@@ -71,13 +74,13 @@ struct Program {
         t.dialogs.inputs = {comment};
         t.dialogs.saves = {file};
         before = QDateTime::currentDateTime();
-        Form_Meas->BitBtn_Save->click();
+        MeasWin()->saveButton->click();
         after = QDateTime::currentDateTime();
     }
     // The date and time the save put into the record are those of the save.
     bool StampedDuringSave() const
     {
-        const MeasurementRecord& r = Form_Meas->LastReading;
+        const MeasurementRecord& r = MeasWin()->LastReading;
         return (r.date == NumericDate(before) && r.time == LongTime(before)) ||
                (r.date == NumericDate(after) && r.time == LongTime(after));
     }
@@ -130,7 +133,7 @@ void MeasureExportTest::newFileThenAppend()
     QCOMPARE(req.defaultSuffix, QStringLiteral("CSV"));
     QCOMPARE(req.filter, QStringLiteral("Comma-Separated Values (*.CSV);;Text files (*.txt);;All files (*.*)"));
     QVERIFY(p.StampedDuringSave());
-    const MeasurementRecord first = Form_Meas->LastReading;
+    const MeasurementRecord first = MeasWin()->LastReading;
     const QByteArray line1 = "KRX 738;`73800042;" + first.date.toLatin1() + ';' + first.time.toLatin1() +
                              ";`1.07;1,23E+06;45;22,5;500;0;0;;caf\xE9 \x80 5 \xB0" "C\r\n";
     QCOMPARE(Read(name), kHeader + line1);
@@ -138,13 +141,13 @@ void MeasureExportTest::newFileThenAppend()
     QVERIFY(QRegularExpression("^\\d\\d:\\d\\d:\\d\\d$").match(first.time).hasMatch());
     // The chosen folder goes to the settings file, and the next save dialog of this run opens there.
     QCOMPARE(p.Settings(), "[KRX 738]\r\nDataDirectory=" + QDir(dir.path()).path().toUtf8() + "/\r\n");
-    QCOMPARE(Form_Main->DataDirectory, QDir(dir.path()).path() + QLatin1Char('/'));
+    QCOMPARE(TheSession().DataDirectory, QDir(dir.path()).path() + QLatin1Char('/'));
 
     // A second save appends without a header; an empty comment is a comment too.
     p.Save(QString(), name);
     QCOMPARE(p.t.dialogs.Messages(), L{"Finished|Save successfully!"});
     QCOMPARE(p.t.dialogs.shown[1].save.initialDir, QDir(dir.path()).path() + QLatin1Char('/'));
-    const MeasurementRecord& second = Form_Meas->LastReading;
+    const MeasurementRecord& second = MeasWin()->LastReading;
     const QByteArray line2 = "KRX 738;`73800042;" + second.date.toLatin1() + ';' + second.time.toLatin1() +
                              ";`1.07;1,23E+06;45;22,5;500;0;0;;\r\n";
     QCOMPARE(Read(name), kHeader + line1 + line2);
@@ -167,25 +170,25 @@ void MeasureExportTest::cancelPaths()
     const QString name = dir.filePath(QStringLiteral("log.csv"));
     Program p(Steady());
     p.Measure();
-    const MeasurementRecord reading = Form_Meas->LastReading;
+    const MeasurementRecord reading = MeasWin()->LastReading;
     const QByteArray settings = p.Settings();
 
     // Comment cancelled: nothing else is asked, nothing changes.
     p.Save(std::nullopt, name);
     QCOMPARE(p.t.dialogs.shown.size(), size_t(1));
-    QCOMPARE(Form_Meas->LastReading.date, reading.date);
-    QCOMPARE(Form_Meas->LastReading.comment, QString());
-    QCOMPARE(Form_Meas->SaveMeasurement(), int(TForm_Meas::SaveCommentCancelled));
+    QCOMPARE(MeasWin()->LastReading.date, reading.date);
+    QCOMPARE(MeasWin()->LastReading.comment, QString());
+    QCOMPARE(MeasWin()->SaveMeasurement(), int(MeasurementWindow::SaveCommentCancelled));
 
     // File dialog cancelled: the record already carries the save's moment and comment.
     p.Save(QStringLiteral("kept"), std::nullopt);
     QCOMPARE(p.t.dialogs.shown.size(), size_t(2));
     QCOMPARE(p.t.dialogs.shown[1].kind, ShownBox::Save);
     QVERIFY(p.StampedDuringSave());
-    QCOMPARE(Form_Meas->LastReading.comment, QStringLiteral("kept"));
-    QCOMPARE(Form_Meas->LastReading.resistance, reading.resistance);
+    QCOMPARE(MeasWin()->LastReading.comment, QStringLiteral("kept"));
+    QCOMPARE(MeasWin()->LastReading.resistance, reading.resistance);
     p.t.dialogs.inputs = {QStringLiteral("x")};
-    QCOMPARE(Form_Meas->SaveMeasurement(), int(TForm_Meas::SaveDialogCancelled));
+    QCOMPARE(MeasWin()->SaveMeasurement(), int(MeasurementWindow::SaveDialogCancelled));
 
     QVERIFY(!QFile::exists(name));
     QCOMPARE(p.Settings(), settings);
@@ -208,14 +211,14 @@ void MeasureExportTest::fileCannotBeCreatedOrOpened()
     QCOMPARE(p.t.dialogs.shown.back().buttons, Buttons::Ok);
     QVERIFY(!QFile::exists(gone));
     QCOMPARE(p.Settings(), settingsBefore);
-    QVERIFY(!Form_Main->DataDirectory.contains(QStringLiteral("no/such")));
+    QVERIFY(!TheSession().DataDirectory.contains(QStringLiteral("no/such")));
     p.t.dialogs.inputs = {std::nullopt};
     p.t.dialogs.shown.clear();
-    QCOMPARE(Form_Meas->SaveMeasurement(), int(TForm_Meas::SaveCommentCancelled));
+    QCOMPARE(MeasWin()->SaveMeasurement(), int(MeasurementWindow::SaveCommentCancelled));
     QCOMPARE(p.t.dialogs.shown[0].value, QStringLiteral("c"));
     p.t.dialogs.inputs = {QStringLiteral("c")};
     p.t.dialogs.saves = {gone};
-    QCOMPARE(Form_Meas->SaveMeasurement(), int(TForm_Meas::SaveCannotCreate));
+    QCOMPARE(MeasWin()->SaveMeasurement(), int(MeasurementWindow::SaveCannotCreate));
 
     // A name that exists but cannot be opened for writing (here a folder, which no user may write as
     // a file): a clear error, nothing written, no success.
@@ -254,7 +257,7 @@ void MeasureExportTest::shortWritesLeaveNoHalfLine()
                                                 "\". The reading was not saved.");
         p.t.dialogs.inputs = {QStringLiteral("two")};
         p.t.dialogs.saves = {name};
-        QCOMPARE(Form_Meas->SaveMeasurement(), int(TForm_Meas::SaveRecordShort));
+        QCOMPARE(MeasWin()->SaveMeasurement(), int(MeasurementWindow::SaveRecordShort));
     }
     QCOMPARE(Read(name), saved);
 
@@ -267,7 +270,7 @@ void MeasureExportTest::shortWritesLeaveNoHalfLine()
         QCOMPARE(p.t.dialogs.shown[2].kind, ShownBox::Error);
         p.t.dialogs.inputs = {QStringLiteral("three")};
         p.t.dialogs.saves = {fresh};
-        QCOMPARE(Form_Meas->SaveMeasurement(), int(TForm_Meas::SaveHeaderShort));
+        QCOMPARE(MeasWin()->SaveMeasurement(), int(MeasurementWindow::SaveHeaderShort));
     }
     QVERIFY(!QFile::exists(fresh));
 }
@@ -278,8 +281,8 @@ void MeasureExportTest::saveBeforeAnyReading()
     const QString name = dir.filePath(QStringLiteral("log.txt"));
     Program p(Steady());
     // "Measuring with timer" leaves Save enabled; nothing has been measured in this run.
-    Form_Main->BitBtn_Measuring_timer->click();
-    QVERIFY(Form_Meas->BitBtn_Save->isEnabled());
+    MainWin()->timerMeasuringButton->click();
+    QVERIFY(MeasWin()->saveButton->isEnabled());
     // Save writes nothing and says why: no comment asked, no file dialog, no file, no "saved".
     const QByteArray settings = p.Settings();
     p.Save(QStringLiteral("empty;row"), name);
@@ -290,7 +293,7 @@ void MeasureExportTest::saveBeforeAnyReading()
 
     // After one reading, Save saves.
     p.t.dialogs.shown.clear();
-    Form_Meas->BitBtn_Back->click();
+    MeasWin()->backButton->click();
     p.Measure();
     p.Save(QStringLiteral("one"), name);
     QCOMPARE(p.t.dialogs.Messages(), L{"Finished|Save successfully!"});

@@ -2,8 +2,8 @@
 // What the window tests of the cycle and the export do not reach: the display of odd value texts,
 // wide figures and range flags, and a record line out of range with a ";" in its comment, which
 // is quoted so that it stays one column.
-#include "measure/measurement_log.h"
-#include "measure/reading_format.h"
+#include "core/measurement_log.h"
+#include "core/reading_format.h"
 
 #include <QLocale>
 #include <gtest/gtest.h>

@@ -4,7 +4,7 @@
 // clock by the time it would take on the bus, so code that paces itself by the counter sees a
 // meter that answers in milliseconds instead of at once.
 
-#include "common/clock.h"
+#include "device/clock.h"
 #include "device/backend.h"
 #include "sim/sim_backend.h"
 

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Display blocks, headers and export lines of the two memory read-outs, from records decoded out
 // of raw bytes as the meter sends them.
-#include "common/csv_appender.h"
+#include "core/csv_appender.h"
 #include "device/decode.h"
-#include "memory/memory_format.h"
+#include "core/memory_format.h"
 
 #include <QLocale>
 #include <gtest/gtest.h>

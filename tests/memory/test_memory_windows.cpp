@@ -6,9 +6,9 @@
 #include "paced_meter.h"
 #include "sim_fixture.h"
 
-#include "app/form_main.h"
-#include "common/csv_appender.h"
-#include "memory/form_sonfunc.h"
+#include "ui/main_window.h"
+#include "core/csv_appender.h"
+#include "ui/special_functions/special_functions_window.h"
 
 #include <QDir>
 #include <QFile>
@@ -25,6 +25,9 @@
 #include <functional>
 #include <optional>
 
+using krx::test::MainWin;
+using krx::test::SpecialWin;
+using krx::test::TheSession;
 using namespace krx;
 using krx::sim::Fault;
 using krx::test::AppWindows;
@@ -122,9 +125,9 @@ void Later(std::function<void()> checks, std::function<void()> action)
 // Types a range and presses the range group's "Save".
 void PressSave(const QString& from, const QString& to)
 {
-    Form_SonFunc->MaskEdit_from->setText(from);
-    Form_SonFunc->MaskEdit_to->setText(to);
-    Form_SonFunc->BitBtn_Set->click();
+    SpecialWin()->rangeFromField->setText(from);
+    SpecialWin()->rangeToField->setText(to);
+    SpecialWin()->rangeSaveButton->click();
 }
 
 QStringList Messages(const SimSetup& t)
@@ -139,9 +142,9 @@ struct Fixture {
         : t(Scenario(std::move(ohm), std::move(bd))), w({QStringLiteral("krx738")}, settings)
     {
         t.dialogs.echo = false;
-        Form_Main->show();
-        Form_Main->Button_Init->click();
-        Form_Main->BitBtn_Special_function->click();
+        MainWin()->show();
+        MainWin()->initButton->click();
+        MainWin()->specialFunctionsButton->click();
         t.Take();
         // A read-out left waiting by a failed check ends the test instead of hanging it.
         watchdog.setInterval(10000);
@@ -169,8 +172,9 @@ struct Fixture {
 
 QList<QPushButton*> ProcedureButtons()
 {
-    return {Form_SonFunc->BitBtn_ReadStOhm, Form_SonFunc->BitBtn_ReadStBD, Form_SonFunc->BitBtn_DeleteOhm,
-            Form_SonFunc->BitBtn_DeleteBD, Form_SonFunc->BitBtn_BreakDown};
+    const SpecialFunctionsWindow* f = SpecialWin();
+    return {f->readOhmMemoryButton, f->readBreakDownMemoryButton, f->eraseOhmMemoryButton,
+            f->eraseBreakDownMemoryButton, f->breakDownButton};
 }
 
 }  // namespace
@@ -207,14 +211,14 @@ void MemoryWindowsTest::cleanup()
 void MemoryWindowsTest::emptyMemory()
 {
     Fixture f({}, {});
-    Form_SonFunc->BitBtn_ReadStOhm->click();
-    QCOMPARE(Form_SonFunc->Memo_Display->toPlainText(), kHyphens + QStringLiteral("\nNo records!"));
-    QVERIFY(Form_SonFunc->GroupBox_SR->isHidden());
+    SpecialWin()->readOhmMemoryButton->click();
+    QCOMPARE(SpecialWin()->recordDisplay->toPlainText(), kHyphens + QStringLiteral("\nNo records!"));
+    QVERIFY(SpecialWin()->rangeGroup->isHidden());
     QCOMPARE(Messages(f.t), L{"Result|No records saved !"});
     QCOMPARE(f.t.Take(), L{kOhmEnd});
 
-    Form_SonFunc->BitBtn_ReadStBD->click();
-    QCOMPARE(Form_SonFunc->Memo_Display->toPlainText(), kHyphens + QStringLiteral("\nNo records!"));
+    SpecialWin()->readBreakDownMemoryButton->click();
+    QCOMPARE(SpecialWin()->recordDisplay->toPlainText(), kHyphens + QStringLiteral("\nNo records!"));
     QCOMPARE(Messages(f.t), (L{"Result|No records saved !", "Result|No records saved !"}));
     QCOMPARE(f.t.Take(), L{kBdEnd});
     for (QPushButton* b : ProcedureButtons())
@@ -234,34 +238,34 @@ void MemoryWindowsTest::interruptedReadOut()
         f.t.sim->Inject(Fault{Fault::Fail, 1, 35, 1, 1, kUsbErrorIo});
         bool rangeOffered = false;
         Later([&] {
-            rangeOffered = Form_SonFunc->GroupBox_SR->isVisible() && Form_SonFunc->MaskEdit_to->text() == "1";
+            rangeOffered = SpecialWin()->rangeGroup->isVisible() && SpecialWin()->rangeToField->text() == "1";
             PressSave(QStringLiteral("1"), QStringLiteral("1"));  // comment dialog cancelled: nothing saved
         });
-        Form_SonFunc->BitBtn_ReadStOhm->click();
+        SpecialWin()->readOhmMemoryButton->click();
         QVERIFY(rangeOffered);
         QCOMPARE(f.t.Take(), (L{OhmIn(r1), "0 IN 35 len=30 [] =-1"}));
         const QString cut = kHyphens + QStringLiteral("\nRead-out interrupted !");
-        QVERIFY(Form_SonFunc->Memo_Display->toPlainText().endsWith(cut));
+        QVERIFY(SpecialWin()->recordDisplay->toPlainText().endsWith(cut));
         QCOMPARE(Messages(f.t), L{"Error|The KRX 738 did not answer (error -1)" + tail.arg(1)});
 
         // Read again: the meter stopped in mid-memory, so it is read on to its end mark first and the
         // listing starts at the first record, on a connection opened afresh.
         Later([] { PressSave(QStringLiteral("1"), QStringLiteral("3")); });
-        Form_SonFunc->BitBtn_ReadStOhm->click();
+        SpecialWin()->readOhmMemoryButton->click();
         QCOMPARE(f.t.Take(),
                  (L{"0 open =1", OhmIn(r2), OhmIn(r3), kOhmEnd, OhmIn(r1), OhmIn(r2), OhmIn(r3), kOhmEnd}));
-        QCOMPARE(Form_SonFunc->Memo_Display->toPlainText().count(kHyphens), 4);
+        QCOMPARE(SpecialWin()->recordDisplay->toPlainText().count(kHyphens), 4);
         QCOMPARE(Messages(f.t).size(), 1);
 
         // Unplugged before the first record: no "No records saved !" for a memory that was never read.
         f.t.sim->Inject(Fault{Fault::Unplug, 0, 35});
-        Form_SonFunc->BitBtn_ReadStOhm->click();
+        SpecialWin()->readOhmMemoryButton->click();
         QCOMPARE(f.t.Take(), L{"0 IN 35 len=30 [] =-4"});
-        QCOMPARE(Form_SonFunc->Memo_Display->toPlainText(), cut);
+        QCOMPARE(SpecialWin()->recordDisplay->toPlainText(), cut);
         QCOMPARE(Messages(f.t).back(), "Error|The KRX 738 did not answer (error -4)" + tail.arg(0));
-        QVERIFY(Form_SonFunc->GroupBox_SR->isHidden());
+        QVERIFY(SpecialWin()->rangeGroup->isHidden());
         // Still gone: the drain fails at once and says so again.
-        Form_SonFunc->BitBtn_ReadStOhm->click();
+        SpecialWin()->readOhmMemoryButton->click();
         QCOMPARE(f.t.Take(), (L{"0 open =0", "0 IN 35 len=30 [] =-4"}));
         QCOMPARE(Messages(f.t).size(), 3);
 
@@ -270,7 +274,7 @@ void MemoryWindowsTest::interruptedReadOut()
         Fault half{Fault::Short, 0, 35};
         half.bytes = 15;
         f.t.sim->Inject(half);
-        Form_SonFunc->BitBtn_ReadStOhm->click();
+        SpecialWin()->readOhmMemoryButton->click();
         const QString firstHalf = OhmIn(r1).section('[', 1).section(' ', 0, 14);
         QCOMPARE(f.t.Take(), (L{"0 open =1", "0 IN 35 len=30 [" + firstHalf + "] =15"}));
         QCOMPARE(Messages(f.t).back(), "Error|The KRX 738 sent an incomplete record" + tail.arg(0));
@@ -280,11 +284,11 @@ void MemoryWindowsTest::interruptedReadOut()
     Fixture g({}, {BdRaw(1, 5000, 0, 0), BdRaw(2, 6000, 0, 0)});
     g.t.sim->Inject(Fault{Fault::Timeout, 1, 36});
     Later([] { PressSave(QStringLiteral("1"), QStringLiteral("1")); });
-    Form_SonFunc->BitBtn_ReadStBD->click();
+    SpecialWin()->readBreakDownMemoryButton->click();
     QCOMPARE(Messages(g.t), L{"Error|The KRX 738 did not answer (error -7)" + tail.arg(1)});
     Later([] { PressSave(QStringLiteral("1"), QStringLiteral("2")); });
-    Form_SonFunc->BitBtn_ReadStBD->click();
-    QCOMPARE(Form_SonFunc->Memo_Display->toPlainText().count(kHyphens), 3);
+    SpecialWin()->readBreakDownMemoryButton->click();
+    QCOMPARE(SpecialWin()->recordDisplay->toPlainText().count(kHyphens), 3);
     QCOMPARE(Messages(g.t).size(), 1);
 }
 
@@ -293,29 +297,29 @@ void MemoryWindowsTest::failedDeletion()
     Fixture f({OhmRaw(1, 60, 0)}, {BdRaw(1, 5000, 0, 0)});
     const QString text = QStringLiteral("Error|The KRX 738 did not take the command (error %1). The memory may still "
                                         "hold its records: check the connection and delete again.");
-    Form_SonFunc->Memo_Display->setPlainText(QStringLiteral("earlier"));
+    SpecialWin()->recordDisplay->setPlainText(QStringLiteral("earlier"));
     f.t.sim->Inject(Fault{Fault::Fail, 0, 35, 2, 1, kUsbErrorIo});
     f.t.dialogs.answers = {Answer::Ok};
-    Form_SonFunc->BitBtn_DeleteOhm->click();
+    SpecialWin()->eraseOhmMemoryButton->click();
     QCOMPARE(f.t.Take(), L{"0 OUT 35 [FF] =-1"});
-    QCOMPARE(Form_SonFunc->Memo_Display->toPlainText(), QStringLiteral("earlier"));
+    QCOMPARE(SpecialWin()->recordDisplay->toPlainText(), QStringLiteral("earlier"));
     QCOMPARE(Messages(f.t).back(), text.arg(-1));
     QCOMPARE(f.t.meter().scenario().ohmMemory.size(), size_t(1));
 
     // The next command opens the meter first; unplugged there, it fails the same way.
     f.t.sim->Inject(Fault{Fault::Unplug, 0, 36});
     f.t.dialogs.answers = {Answer::Ok};
-    Form_SonFunc->BitBtn_DeleteBD->click();
+    SpecialWin()->eraseBreakDownMemoryButton->click();
     QCOMPARE(f.t.Take(), (L{"0 open =1", "0 OUT 36 [FF] =-4"}));
     QCOMPARE(Messages(f.t).back(), text.arg(-4));
 
     // Plugged in again: both deletions go through, and only then say so.
     f.t.meter().SetPresent(true);
     f.t.dialogs.answers = {Answer::Ok, Answer::Ok};
-    Form_SonFunc->BitBtn_DeleteBD->click();
-    Form_SonFunc->BitBtn_DeleteOhm->click();
+    SpecialWin()->eraseBreakDownMemoryButton->click();
+    SpecialWin()->eraseOhmMemoryButton->click();
     QCOMPARE(f.t.Take(), (L{"0 open =1", "0 OUT 36 [FF] =1", "0 OUT 35 [FF] =1"}));
-    QCOMPARE(Form_SonFunc->Memo_Display->toPlainText(),
+    QCOMPARE(SpecialWin()->recordDisplay->toPlainText(),
              QStringLiteral("earlier\nBDV memory was deleted !\n") + kHyphens +
                  QStringLiteral("\nOHM memory was deleted !\n") + kHyphens);
     QVERIFY(f.t.meter().scenario().ohmMemory.empty() && f.t.meter().scenario().breakDownMemory.empty());
@@ -327,12 +331,12 @@ void MemoryWindowsTest::threeRecordsBadRangesThenOne()
     const auto r2 = OhmRaw(2, 0, 1, "3.30", " 6", 2);
     const auto r3 = OhmRaw(3, 120, 2, "9.99", "12", 3);
     Fixture f({r1, r2, r3});
-    Form_SonFunc->GroupBox_Timers->show();
+    SpecialWin()->timersGroup->show();
 
     bool checkedWait = false;
     Later([&] {
         // Waiting for the range: the listing is complete, the other procedures are blocked.
-        const L lines = Form_SonFunc->Memo_Display->toPlainText().split(QLatin1Char('\n'));
+        const L lines = SpecialWin()->recordDisplay->toPlainText().split(QLatin1Char('\n'));
         QCOMPARE(lines.size(), 3 * 8 + 1);
         QCOMPARE(lines.mid(0, 8), (L{kHyphens, "File number            : 1",
                                      "Date / Time            : 1.3.2011 / 09:05",
@@ -343,14 +347,14 @@ void MemoryWindowsTest::threeRecordsBadRangesThenOne()
         QCOMPARE(lines[15], QStringLiteral("Measurement methods    : "));
         QCOMPARE(lines[23], QStringLiteral("Measurement methods    : Lapse"));
         QCOMPARE(lines.last(), kHyphens);
-        QVERIFY(Form_SonFunc->GroupBox_SR->isVisible());
-        QCOMPARE(Form_SonFunc->MaskEdit_from->text().trimmed(), QStringLiteral("1"));
-        QCOMPARE(Form_SonFunc->MaskEdit_to->text().trimmed(), QStringLiteral("3"));
+        QVERIFY(SpecialWin()->rangeGroup->isVisible());
+        QCOMPARE(SpecialWin()->rangeFromField->text().trimmed(), QStringLiteral("1"));
+        QCOMPARE(SpecialWin()->rangeToField->text().trimmed(), QStringLiteral("3"));
         for (QPushButton* b : ProcedureButtons())
             QVERIFY2(!b->isEnabled(), qPrintable(b->objectName()));
-        QVERIFY(Form_SonFunc->BitBtn_Main->isEnabled());
+        QVERIFY(SpecialWin()->mainMenuButton->isEnabled());
         // The resistance read-out leaves the break-down group alone until it ends.
-        QVERIFY(Form_SonFunc->GroupBox_Timers->isVisible());
+        QVERIFY(SpecialWin()->timersGroup->isVisible());
         checkedWait = true;
     }, [] { PressSave(QStringLiteral("0"), QStringLiteral("3")); });
     // Each "Value out of range " box lets the next attempt follow.
@@ -365,7 +369,7 @@ void MemoryWindowsTest::threeRecordsBadRangesThenOne()
     const QString file = f.File(QStringLiteral("ohm.csv"));
     f.t.dialogs.saves = {file};
 
-    Form_SonFunc->BitBtn_ReadStOhm->click();
+    SpecialWin()->readOhmMemoryButton->click();
     QVERIFY(checkedWait);
     QVERIFY(attempts.isEmpty());
     const QString title = QCoreApplication::applicationName() + QStringLiteral("|Value out of range ");
@@ -384,8 +388,8 @@ void MemoryWindowsTest::threeRecordsBadRangesThenOne()
     QCOMPARE(save.save.filter,
              QStringLiteral("Comma-Separated Values (*.CSV);;Text files (*.txt);;All files (*.*)"));
 
-    QVERIFY(Form_SonFunc->GroupBox_SR->isHidden());
-    QVERIFY(Form_SonFunc->GroupBox_Timers->isHidden());
+    QVERIFY(SpecialWin()->rangeGroup->isHidden());
+    QVERIFY(SpecialWin()->timersGroup->isHidden());
     for (QPushButton* b : ProcedureButtons())
         QVERIFY(b->isEnabled());
 }
@@ -395,9 +399,9 @@ void MemoryWindowsTest::breakDownListingAndMissingNumbers()
     const auto b1 = BdRaw(1, 1500000, 999, 2000, 1);
     const auto b3 = BdRaw(3, 3000000000u, 1000, 1999, 3);
     Fixture f({}, {b1, b3});
-    Form_SonFunc->GroupBox_Timers->show();
+    SpecialWin()->timersGroup->show();
     Later([&] {
-        const L lines = Form_SonFunc->Memo_Display->toPlainText().split(QLatin1Char('\n'));
+        const L lines = SpecialWin()->recordDisplay->toPlainText().split(QLatin1Char('\n'));
         QCOMPARE(lines.size(), 2 * 10 + 1);
         QCOMPARE(lines.mid(0, 10),
                  (L{kHyphens, "File number            : 1", "Date / Time            : 1.3.2011 / 09:05",
@@ -405,14 +409,14 @@ void MemoryWindowsTest::breakDownListingAndMissingNumbers()
                     "Resistor value before  : 1500 MOhm", "Resistor value after   : 0 MOhm",
                     "Cycle time             : 14 Sek", "Resistor off           : 2 MOhm",
                     "Timer off              : 6 Sek"}));
-        QCOMPARE(Form_SonFunc->MaskEdit_to->text().trimmed(), QStringLiteral("3"));
+        QCOMPARE(SpecialWin()->rangeToField->text().trimmed(), QStringLiteral("3"));
         // The break-down read-out hides the timers group before it starts.
-        QVERIFY(Form_SonFunc->GroupBox_Timers->isHidden());
+        QVERIFY(SpecialWin()->timersGroup->isHidden());
     }, [] { PressSave(QStringLiteral("1"), QStringLiteral("3")); });
     f.t.dialogs.inputs = {QString()};
     const QString file = f.File(QStringLiteral("bd.csv"));
     f.t.dialogs.saves = {file};
-    Form_SonFunc->BitBtn_ReadStBD->click();
+    SpecialWin()->readBreakDownMemoryButton->click();
 
     QCOMPARE(Messages(f.t), L{"Finished|Save successfully!"});
     QCOMPARE(Read(file), kBdHeader + kWho + "1;1.3.2011;09:05;45;22.5;1000;1500;0;14;2;6;\r\n" + kWho +
@@ -426,10 +430,10 @@ void MemoryWindowsTest::breakDownListingAndMissingNumbers()
     f.t.dialogs.saves = {file};
     f.t.dialogs.onShow = [](const ShownBox& box) {
         if (box.kind == ShownBox::Save)
-            Form_SonFunc->MaskEdit_to->setText(QStringLiteral("5"));
+            SpecialWin()->rangeToField->setText(QStringLiteral("5"));
     };
     Later([] { PressSave(QStringLiteral("3"), QStringLiteral("3")); });
-    Form_SonFunc->BitBtn_ReadStBD->click();
+    SpecialWin()->readBreakDownMemoryButton->click();
     QVERIFY(Read(file).endsWith(kWho + "3;3.3.2011;09:05;45;22.5;1000;3000000;1;14;1;6;again\r\n" + kWho +
                                 "4;0;0;0;0;0;0;0;0;0;0;again\r\n" + kWho + "5;0;0;0;0;0;0;0;0;0;0;again\r\n"));
     QCOMPARE(Read(file).count(kBdHeader), 1);
@@ -442,7 +446,7 @@ void MemoryWindowsTest::missingNumberAndTimerZeroInResistanceFile()
     f.t.dialogs.inputs = {QString()};
     const QString file = f.File(QStringLiteral("gap.csv"));
     f.t.dialogs.saves = {file};
-    Form_SonFunc->BitBtn_ReadStOhm->click();
+    SpecialWin()->readOhmMemoryButton->click();
     // Timer 0: no method; file number 2 was not sent: empty texts and zeros; empty comment.
     QCOMPARE(Read(file), kOhmHeader + kWho + "1;7.3.2011;09:05;45;22.5;500;0;1.25E+09;;\r\n" + kWho +
                              "2;;;;;0;0;;;\r\n" + kWho + "3;7.3.2011;09:05;45;22.5;500;60;4.70E+10;Average;\r\n");
@@ -456,8 +460,8 @@ void MemoryWindowsTest::commaLocale()
     f.t.dialogs.inputs = {QStringLiteral("x")};
     const QString file = f.File(QStringLiteral("de.csv"));
     f.t.dialogs.saves = {file};
-    Form_SonFunc->BitBtn_ReadStOhm->click();
-    QVERIFY(Form_SonFunc->Memo_Display->toPlainText().contains(
+    SpecialWin()->readOhmMemoryButton->click();
+    QVERIFY(SpecialWin()->recordDisplay->toPlainText().contains(
         QStringLiteral("Humidity / Temperature : 45% / 22,5 \u00b0C\nMeasuring voltage      : 500 V\n"
                        "Readings               : 1,25E09 Ohm")));
     QCOMPARE(Read(file), kOhmHeader + kWho + "1;7.3.2011;09:05;45;22,5;500;60;1,25E+09;Average;x\r\n");
@@ -471,7 +475,7 @@ void MemoryWindowsTest::twoExportsOneFileAndDataFolder()
     QVERIFY(QDir().mkpath(lower) && QDir().mkpath(upper));
     const QByteArray settings = "[KRX 738]\r\nDataDirectory=" + lower.toUtf8() + "\r\n";
     Fixture f({OhmRaw(1, 60, 0), OhmRaw(2, 60, 1)}, {}, settings);
-    QCOMPARE(Form_Main->DataDirectory, lower);
+    QCOMPARE(TheSession().DataDirectory, lower);
     // The file changes under the program; only the copy read at start counts.
     const QByteArray edited = "[KRX 738]\r\nDataDirectory=elsewhere\r\n";
     {
@@ -483,7 +487,7 @@ void MemoryWindowsTest::twoExportsOneFileAndDataFolder()
         Later([=] { PressSave(from, to); });
         f.t.dialogs.inputs = {comment};
         f.t.dialogs.saves = {file};
-        Form_SonFunc->BitBtn_ReadStOhm->click();
+        SpecialWin()->readOhmMemoryButton->click();
     };
     // Into the start-up folder: the settings file stays as it was.
     exportRange(QStringLiteral("1"), QStringLiteral("1"), QStringLiteral("first"), lower + QStringLiteral("m.csv"));
@@ -497,7 +501,7 @@ void MemoryWindowsTest::twoExportsOneFileAndDataFolder()
     // opens there; a save into the folder in use then leaves the settings file alone.
     exportRange(QStringLiteral("1"), QStringLiteral("2"), QString(), upper + QStringLiteral("n.csv"));
     QVERIFY(Read(f.w.SettingsPath()).contains("DataDirectory=" + upper.toUtf8()));
-    QCOMPARE(Form_Main->DataDirectory, upper);
+    QCOMPARE(TheSession().DataDirectory, upper);
     QCOMPARE(f.t.dialogs.shown.back().kind, ShownBox::Message);
     QVERIFY(QFile(f.w.SettingsPath()).resize(0));
     exportRange(QStringLiteral("1"), QStringLiteral("1"), QString(), upper + QStringLiteral("n.csv"));
@@ -512,22 +516,22 @@ void MemoryWindowsTest::dialogsCancelled()
 {
     Fixture f({OhmRaw(1, 60, 0)}, {BdRaw(1, 5000, 0, 0)});
     const QString file = f.File(QStringLiteral("never.csv"));
-    for (auto readOut : {&TForm_SonFunc::ReadOutOhmMemory, &TForm_SonFunc::ReadOutBreakDownMemory}) {
+    for (auto readOut : {&SpecialFunctionsWindow::ReadOutOhmMemory, &SpecialFunctionsWindow::ReadOutBreakDownMemory}) {
         Later([] { PressSave(QStringLiteral("1"), QStringLiteral("1")); });
         f.t.dialogs.inputs = {std::nullopt};
-        QCOMPARE((Form_SonFunc->*readOut)(), -2);
+        QCOMPARE((SpecialWin()->*readOut)(), -2);
         Later([] { PressSave(QStringLiteral("1"), QStringLiteral("1")); });
         f.t.dialogs.inputs = {QStringLiteral("c")};
         f.t.dialogs.saves = {std::nullopt};
-        QCOMPARE((Form_SonFunc->*readOut)(), -4);
-        QVERIFY(Form_SonFunc->GroupBox_SR->isHidden());
+        QCOMPARE((SpecialWin()->*readOut)(), -4);
+        QVERIFY(SpecialWin()->rangeGroup->isHidden());
     }
     // The click handlers show nothing for either.
     Later([] { PressSave(QStringLiteral("1"), QStringLiteral("1")); });
-    Form_SonFunc->BitBtn_ReadStOhm->click();
+    SpecialWin()->readOhmMemoryButton->click();
     Later([] { PressSave(QStringLiteral("1"), QStringLiteral("1")); });
     f.t.dialogs.inputs = {QStringLiteral("c")};
-    Form_SonFunc->BitBtn_ReadStBD->click();
+    SpecialWin()->readBreakDownMemoryButton->click();
     QVERIFY(Messages(f.t).isEmpty());
     QVERIFY(!QFile::exists(file));
     QVERIFY(!QFile::exists(f.w.SettingsPath()));
@@ -541,8 +545,8 @@ void MemoryWindowsTest::resistancesInWholeMegaohm()
     f.t.dialogs.inputs = {QString()};
     const QString file = f.File(QStringLiteral("mohm.csv"));
     f.t.dialogs.saves = {file};
-    Form_SonFunc->BitBtn_ReadStBD->click();
-    const QString shown = Form_SonFunc->Memo_Display->toPlainText();
+    SpecialWin()->readBreakDownMemoryButton->click();
+    const QString shown = SpecialWin()->recordDisplay->toPlainText();
     QVERIFY(shown.contains(QStringLiteral("Resistor value before  : 0 MOhm\nResistor value after   : 1 MOhm")));
     QVERIFY(shown.contains(QStringLiteral("Resistor off           : 1 MOhm")));
     QVERIFY(shown.contains(QStringLiteral("Resistor value before  : 3000000 MOhm\n"
@@ -555,13 +559,13 @@ void MemoryWindowsTest::recordNumberAboveTheTable()
 {
     const auto r1 = OhmRaw(1, 60, 0), r150 = OhmRaw(150, 60, 0), r2 = OhmRaw(2, 60, 1);
     Fixture f({r1, r150, r2}, {BdRaw(200, 5000, 0, 0)});
-    Later([] { QCOMPARE(Form_SonFunc->MaskEdit_to->text().trimmed(), QStringLiteral("2")); },
+    Later([] { QCOMPARE(SpecialWin()->rangeToField->text().trimmed(), QStringLiteral("2")); },
           [] { PressSave(QStringLiteral("1"), QStringLiteral("2")); });
     f.t.dialogs.inputs = {QString()};
     const QString file = f.File(QStringLiteral("150.csv"));
     f.t.dialogs.saves = {file};
-    Form_SonFunc->BitBtn_ReadStOhm->click();
-    const L lines = Form_SonFunc->Memo_Display->toPlainText().split(QLatin1Char('\n'));
+    SpecialWin()->readOhmMemoryButton->click();
+    const L lines = SpecialWin()->recordDisplay->toPlainText().split(QLatin1Char('\n'));
     QCOMPARE(lines.size(), 3 * 8 + 1 + 1);
     QCOMPARE(lines[9], QStringLiteral("File number            : 150"));
     QCOMPARE(lines[16], QStringLiteral("File number 150 cannot be saved (only 1 to 99) !"));
@@ -571,11 +575,11 @@ void MemoryWindowsTest::recordNumberAboveTheTable()
     QCOMPARE(f.t.Take(), (L{OhmIn(r1), OhmIn(r150), OhmIn(r2), kOhmEnd}));
 
     // Nothing the table can hold: listed, then nothing to save.
-    Form_SonFunc->BitBtn_ReadStBD->click();
-    QCOMPARE(Form_SonFunc->Memo_Display->toPlainText().split(QLatin1Char('\n')).size(), 10 + 1 + 1);
-    QVERIFY(Form_SonFunc->Memo_Display->toPlainText().endsWith(
+    SpecialWin()->readBreakDownMemoryButton->click();
+    QCOMPARE(SpecialWin()->recordDisplay->toPlainText().split(QLatin1Char('\n')).size(), 10 + 1 + 1);
+    QVERIFY(SpecialWin()->recordDisplay->toPlainText().endsWith(
         QStringLiteral("File number 200 cannot be saved (only 1 to 99) !\n") + kHyphens));
-    QVERIFY(Form_SonFunc->GroupBox_SR->isHidden());
+    QVERIFY(SpecialWin()->rangeGroup->isHidden());
     QCOMPARE(Messages(f.t), (L{"Finished|Save successfully!", "Result|No records saved !"}));
 }
 
@@ -587,45 +591,45 @@ void MemoryWindowsTest::memoryWithoutEndMark()
     for (int i = 0; i < 300; ++i)
         many.push_back(OhmRaw(1 + i % 99, 60, 0));
     Fixture f(many);
-    Later([] { QCOMPARE(Form_SonFunc->MaskEdit_to->text().trimmed(), QStringLiteral("99")); },
+    Later([] { QCOMPARE(SpecialWin()->rangeToField->text().trimmed(), QStringLiteral("99")); },
           [] { PressSave(QStringLiteral("1"), QStringLiteral("1")); });
     f.t.dialogs.inputs = {std::nullopt};
-    Form_SonFunc->BitBtn_ReadStOhm->click();
+    SpecialWin()->readOhmMemoryButton->click();
     QCOMPARE(f.t.Take().size(), 256);
-    QVERIFY(Form_SonFunc->Memo_Display->toPlainText().endsWith(
+    QVERIFY(SpecialWin()->recordDisplay->toPlainText().endsWith(
         QStringLiteral("The KRX 738 did not mark the end of its memory; the read-out stops here.")));
-    QVERIFY(Form_SonFunc->BitBtn_ReadStOhm->isEnabled());
+    QVERIFY(SpecialWin()->readOhmMemoryButton->isEnabled());
 }
 
 void MemoryWindowsTest::leavingTheWindowEndsTheWait()
 {
     const auto r1 = OhmRaw(1, 60, 0);
     Fixture f({r1}, {BdRaw(1, 5000, 0, 0)});
-    Later([] { Form_SonFunc->BitBtn_Main->click(); });
-    Form_SonFunc->BitBtn_ReadStOhm->click();
-    QVERIFY(Form_SonFunc->isHidden() && Form_Main->isVisible());
-    QVERIFY(Form_SonFunc->GroupBox_SR->isHidden());
+    Later([] { SpecialWin()->mainMenuButton->click(); });
+    SpecialWin()->readOhmMemoryButton->click();
+    QVERIFY(SpecialWin()->isHidden() && MainWin()->isVisible());
+    QVERIFY(SpecialWin()->rangeGroup->isHidden());
     QVERIFY(f.t.dialogs.shown.empty());
     QCOMPARE(f.t.Take(), (L{OhmIn(r1), kOhmEnd, "20 OUT 54 [03] =1"}));
     for (QPushButton* b : ProcedureButtons())
         QVERIFY(b->isEnabled());
 
     // Through the close box, while the break-down read-out waits after a rejected range.
-    Form_Main->BitBtn_Special_function->click();
+    MainWin()->specialFunctionsButton->click();
     f.t.Take();
     Later([] { PressSave(QStringLiteral("5"), QStringLiteral("5")); });
-    f.t.dialogs.onShow = [](const ShownBox&) { Later([] { Form_SonFunc->close(); }); };
-    Form_SonFunc->BitBtn_ReadStBD->click();
-    QVERIFY(Form_SonFunc->isHidden());
+    f.t.dialogs.onShow = [](const ShownBox&) { Later([] { SpecialWin()->close(); }); };
+    SpecialWin()->readBreakDownMemoryButton->click();
+    QVERIFY(SpecialWin()->isHidden());
     QCOMPARE(f.t.dialogs.shown.size(), 1u);  // the range message only
     QCOMPARE(f.t.Take().last(), QStringLiteral("20 OUT 54 [03] =1"));
 
     // Back again, the memory reads from its first record.
     f.t.dialogs.onShow = nullptr;
-    Form_Main->BitBtn_Special_function->click();
+    MainWin()->specialFunctionsButton->click();
     f.t.Take();
-    Later([] { Form_SonFunc->BitBtn_Main->click(); });
-    Form_SonFunc->BitBtn_ReadStOhm->click();
+    Later([] { SpecialWin()->mainMenuButton->click(); });
+    SpecialWin()->readOhmMemoryButton->click();
     QCOMPARE(f.t.Take(), (L{OhmIn(r1), kOhmEnd, "20 OUT 54 [03] =1"}));
 }
 
@@ -636,25 +640,25 @@ void MemoryWindowsTest::displayFillsRecordByRecord()
     Fixture f(ohm, bd);
     // The listing's length at each paint.
     QList<int> counts;
-    f.t.dialogs.onProcessEvents = [&] { counts << Form_SonFunc->Memo_Display->blockCount(); };
+    f.t.dialogs.onProcessEvents = [&] { counts << SpecialWin()->recordDisplay->blockCount(); };
     auto readOut = [&](QPushButton* button) {
         counts.clear();
-        Later([] { Form_SonFunc->BitBtn_Main->click(); });
+        Later([] { SpecialWin()->mainMenuButton->click(); });
         button->click();
-        Form_Main->BitBtn_Special_function->click();
+        MainWin()->specialFunctionsButton->click();
         return counts;
     };
 
     // A meter that answers at once: painted for the first record and when the listing is complete.
-    QCOMPARE(readOut(Form_SonFunc->BitBtn_ReadStOhm), (QList<int>{8, 25}));
+    QCOMPARE(readOut(SpecialWin()->readOhmMemoryButton), (QList<int>{8, 25}));
 
     // A meter that takes 30 ms per record: every record is painted as it comes.
     auto paced = std::make_unique<test::PacedMeter>(Fixture::Scenario(ohm, bd), f.t.clock, 30.0);
     QCOMPARE(paced->OpenDevice(), 1);
     f.t.sim = &paced->sim();
     SetUsbBackend(std::move(paced));
-    QCOMPARE(readOut(Form_SonFunc->BitBtn_ReadStOhm), (QList<int>{8, 16, 24, 25}));
-    QCOMPARE(readOut(Form_SonFunc->BitBtn_ReadStBD), (QList<int>{10, 20, 21}));
+    QCOMPARE(readOut(SpecialWin()->readOhmMemoryButton), (QList<int>{8, 16, 24, 25}));
+    QCOMPARE(readOut(SpecialWin()->readBreakDownMemoryButton), (QList<int>{10, 20, 21}));
 }
 
 void MemoryWindowsTest::failedWrites()
@@ -670,7 +674,7 @@ void MemoryWindowsTest::failedWrites()
 
     // A folder that does not exist: the file cannot be created.
     const QString nowhere = f.File(QStringLiteral("missing/x.csv"));
-    run(Form_SonFunc->BitBtn_ReadStOhm, nowhere);
+    run(SpecialWin()->readOhmMemoryButton, nowhere);
     QCOMPARE(Messages(f.t), L{"Error|Can't create file : " + nowhere + "\nNo such file or directory"});
     QVERIFY(!QFile::exists(nowhere));
 
@@ -678,7 +682,7 @@ void MemoryWindowsTest::failedWrites()
     f.t.dialogs.shown.clear();
     const QString fresh = f.File(QStringLiteral("fresh.csv"));
     SetWriteLimitForTesting(20);
-    run(Form_SonFunc->BitBtn_ReadStBD, fresh);
+    run(SpecialWin()->readBreakDownMemoryButton, fresh);
     QVERIFY(!QFile::exists(fresh));
     QCOMPARE(f.t.dialogs.shown.back().kind, ShownBox::Error);
     QVERIFY(f.t.dialogs.shown.back().text.contains(QStringLiteral("0 line(s)")));
@@ -694,25 +698,25 @@ void MemoryWindowsTest::failedWrites()
         if (box.kind == ShownBox::Save)
             SetWriteLimitForTesting(50);
     };
-    run(Form_SonFunc->BitBtn_ReadStOhm, half);
+    run(SpecialWin()->readOhmMemoryButton, half);
     QCOMPARE(Read(half), kOhmHeader + "old\r\n" + kWho + "1;;;;;0;0;;;c\r\n");
     QCOMPARE(f.t.dialogs.shown.back().kind, ShownBox::Error);
     QVERIFY(f.t.dialogs.shown.back().text.contains(QStringLiteral("1 line(s)")));
     QVERIFY(!Messages(f.t).contains(QStringLiteral("Finished|Save successfully!")));
-    QVERIFY(Form_SonFunc->GroupBox_SR->isHidden());
+    QVERIFY(SpecialWin()->rangeGroup->isHidden());
 }
 
 void MemoryWindowsTest::deletion()
 {
     const auto r1 = OhmRaw(1, 60, 0);
     Fixture f({r1}, {BdRaw(1, 5000, 0, 0)});
-    Form_SonFunc->Memo_Display->setPlainText(QStringLiteral("earlier"));
+    SpecialWin()->recordDisplay->setPlainText(QStringLiteral("earlier"));
 
     f.t.dialogs.answers = {Answer::Cancel, Answer::Cancel};
-    Form_SonFunc->BitBtn_DeleteOhm->click();
-    Form_SonFunc->BitBtn_DeleteBD->click();
+    SpecialWin()->eraseOhmMemoryButton->click();
+    SpecialWin()->eraseBreakDownMemoryButton->click();
     QVERIFY(f.t.Take().isEmpty());
-    QCOMPARE(Form_SonFunc->Memo_Display->toPlainText(), QStringLiteral("earlier"));
+    QCOMPARE(SpecialWin()->recordDisplay->toPlainText(), QStringLiteral("earlier"));
     QCOMPARE(f.t.dialogs.shown[0].text,
              QStringLiteral("Complete measured value memory will be deleted! Are you sure?"));
     QCOMPARE(f.t.dialogs.shown[0].title, QStringLiteral("Query"));
@@ -723,26 +727,26 @@ void MemoryWindowsTest::deletion()
     QCOMPARE(f.t.dialogs.shown[1].buttons, Buttons::OkCancelDefaultCancel);
 
     // Cancelled: the memory is still there.
-    Later([] { Form_SonFunc->BitBtn_Main->click(); });
-    Form_SonFunc->BitBtn_ReadStOhm->click();
+    Later([] { SpecialWin()->mainMenuButton->click(); });
+    SpecialWin()->readOhmMemoryButton->click();
     QCOMPARE(f.t.Take(), (L{OhmIn(r1), kOhmEnd, "20 OUT 54 [03] =1"}));
-    Form_Main->BitBtn_Special_function->click();
+    MainWin()->specialFunctionsButton->click();
     f.t.Take();
 
     f.t.dialogs.answers = {Answer::Ok, Answer::Ok};
-    Form_SonFunc->Memo_Display->setPlainText(QStringLiteral("earlier"));
-    Form_SonFunc->BitBtn_DeleteOhm->click();
-    Form_SonFunc->BitBtn_DeleteBD->click();
+    SpecialWin()->recordDisplay->setPlainText(QStringLiteral("earlier"));
+    SpecialWin()->eraseOhmMemoryButton->click();
+    SpecialWin()->eraseBreakDownMemoryButton->click();
     QCOMPARE(f.t.Take(), (L{"0 OUT 35 [FF] =1", "0 OUT 36 [FF] =1"}));
-    QCOMPARE(Form_SonFunc->Memo_Display->toPlainText(),
+    QCOMPARE(SpecialWin()->recordDisplay->toPlainText(),
              QStringLiteral("earlier\nOHM memory was deleted !\n") + kHyphens +
                  QStringLiteral("\nBDV memory was deleted !\n") + kHyphens);
 
     f.t.dialogs.shown.clear();
-    Form_SonFunc->BitBtn_ReadStOhm->click();
-    QCOMPARE(Form_SonFunc->Memo_Display->toPlainText(), kHyphens + QStringLiteral("\nNo records!"));
-    Form_SonFunc->BitBtn_ReadStBD->click();
-    QCOMPARE(Form_SonFunc->Memo_Display->toPlainText(), kHyphens + QStringLiteral("\nNo records!"));
+    SpecialWin()->readOhmMemoryButton->click();
+    QCOMPARE(SpecialWin()->recordDisplay->toPlainText(), kHyphens + QStringLiteral("\nNo records!"));
+    SpecialWin()->readBreakDownMemoryButton->click();
+    QCOMPARE(SpecialWin()->recordDisplay->toPlainText(), kHyphens + QStringLiteral("\nNo records!"));
     QCOMPARE(f.t.Take(), (L{kOhmEnd, kBdEnd}));
     QCOMPARE(Messages(f.t), (L{"Result|No records saved !", "Result|No records saved !"}));
 }

@@ -1,15 +1,28 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app_windows.h"
 
-#include "app/settings.h"
-#include "app/startup.h"
+#include "core/settings.h"
 
 #include <QFile>
+#include <QtGlobal>
 
 namespace krx::test {
 
+namespace {
+AppWindows* g_alive = nullptr;
+
+AppWindows& Alive()
+{
+    if (!g_alive)
+        qFatal("no AppWindows alive: create one before reaching for its windows");
+    return *g_alive;
+}
+}  // namespace
+
 AppWindows::AppWindows(const QStringList& parameters, const QByteArray& settings, ProcedureRunner::Mode mode)
 {
+    if (g_alive)
+        qFatal("two AppWindows alive at once");
     SetSettingsFilePath(SettingsPath());
     if (!settings.isNull()) {
         QFile f(SettingsPath());
@@ -17,18 +30,40 @@ AppWindows::AppWindows(const QStringList& parameters, const QByteArray& settings
             f.write(settings);
     }
     SetProgramParameters(parameters);
-    CreateWindows(mode);
+    windows_ = std::make_unique<ProgramWindows>(mode);
+    g_alive = this;
 }
 
 AppWindows::~AppWindows()
 {
-    DestroyWindows();
+    g_alive = nullptr;
+    windows_.reset();
     SetSettingsFilePath(QString());
 }
 
 QString AppWindows::SettingsPath() const
 {
     return dir_.filePath(QStringLiteral("KRX_SETUP.INI"));
+}
+
+MainWindow* MainWin()
+{
+    return &Alive().Main();
+}
+
+MeasurementWindow* MeasWin()
+{
+    return &Alive().Measurement();
+}
+
+SpecialFunctionsWindow* SpecialWin()
+{
+    return &Alive().SpecialFunctions();
+}
+
+MeterSession& TheSession()
+{
+    return Alive().Session();
 }
 
 }  // namespace krx::test

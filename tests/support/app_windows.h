@@ -5,12 +5,18 @@
 // one per test (init/cleanup) for a fresh program, or one per test binary (initTestCase) to keep
 // state between tests. Install the simulated meter (SimSetup) as well before pressing anything.
 
+#include "ui/main_window.h"
+#include "app/startup.h"
 #include "core/procedure_runner.h"
+#include "ui/measurement/measurement_window.h"
+#include "ui/special_functions/special_functions_window.h"
 
 #include <QByteArray>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <QWidget>
+
+#include <memory>
 
 namespace krx::test {
 
@@ -27,10 +33,22 @@ public:
     AppWindows& operator=(const AppWindows&) = delete;
 
     QString SettingsPath() const;
+    MainWindow& Main() { return windows_->Main(); }
+    MeasurementWindow& Measurement() { return windows_->Measurement(); }
+    SpecialFunctionsWindow& SpecialFunctions() { return windows_->SpecialFunctions(); }
+    MeterSession& Session() { return windows_->Session(); }
 
 private:
     QTemporaryDir dir_;
+    std::unique_ptr<ProgramWindows> windows_;
 };
+
+// The windows and session of the AppWindows alive now, for a test's helpers that are not handed
+// the fixture; the test stops at once when none is alive.
+MainWindow* MainWin();
+MeasurementWindow* MeasWin();
+SpecialFunctionsWindow* SpecialWin();
+MeterSession& TheSession();
 
 // A control of a window by its object name; nullptr when there is none of that name and kind.
 template <class T>

@@ -2,7 +2,7 @@
 #pragma once
 // Dialogs for tests: answers come from queues in order, every box is recorded.
 
-#include "common/dialogs.h"
+#include "core/dialogs.h"
 
 #include <QStringList>
 

@@ -3,7 +3,7 @@
 // Installs a virtual clock, the simulated meter and scripted dialogs for one test, and clears
 // the transfer log, so that every test starts from a meter that was just plugged in.
 
-#include "common/clock.h"
+#include "device/clock.h"
 #include "device/backend.h"
 #include "device/transfer_log.h"
 #include "qt_print.h"

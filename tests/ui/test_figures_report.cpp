@@ -4,7 +4,7 @@
 // view's Report and Export recording through scripted dialogs.
 #include "scripted_dialogs.h"
 
-#include "app/settings.h"
+#include "core/settings.h"
 #include "ui/figures_panel.h"
 #include "ui/reading_plot.h"
 #include "ui/record_view.h"

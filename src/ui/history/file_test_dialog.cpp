@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/history/file_test_dialog.h"
 
-#include "common/dialogs.h"
+#include "core/dialogs.h"
 #include "ui/history/history_rows.h"
 
 #include <QComboBox>

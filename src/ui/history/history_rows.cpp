@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/history/history_rows.h"
 
-#include "common/localetext.h"
+#include "core/localetext.h"
 #include "core/insulation.h"
 
 #include <cmath>

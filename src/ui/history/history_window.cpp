@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/history/history_window.h"
 
-#include "common/csv_appender.h"
-#include "common/dialogs.h"
+#include "core/csv_appender.h"
+#include "core/dialogs.h"
 #include "ui/history/history_report.h"
 #include "ui/history/trend_chart.h"
 

@@ -1,0 +1,51 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "core/dialogs.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace krx {
+
+Answer ConsoleDialogs::Message(const QString& text, const QString& title, Buttons buttons, Icon)
+{
+    std::fprintf(stderr, "[%s] %s\n", qPrintable(title), qPrintable(text));
+    return buttons == Buttons::OkCancelDefaultCancel ? Answer::Cancel : Answer::Ok;
+}
+
+bool ConsoleDialogs::InputQuery(const QString&, const QString&, QString&)
+{
+    return false;
+}
+
+bool ConsoleDialogs::SaveFile(const SaveFileRequest&, QString&)
+{
+    return false;
+}
+
+void ConsoleDialogs::ShowError(const QString& message)
+{
+    std::fprintf(stderr, "Error: %s\n", qPrintable(message));
+}
+
+namespace {
+Dialogs* g_dialogs = nullptr;
+}
+
+Dialogs& TheDialogs()
+{
+    static ConsoleDialogs console;
+    return g_dialogs ? *g_dialogs : console;
+}
+
+void SetDialogs(Dialogs* dialogs)
+{
+    g_dialogs = dialogs;
+}
+
+void ExitProcess(int code)
+{
+    std::fflush(nullptr);
+    std::exit(code);
+}
+
+}  // namespace krx

@@ -1,0 +1,58 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+// The measurement cycle's events as the measurement window shows them, carried to the window's
+// thread.
+
+#include "ui/measurement/measurement_window.h"
+
+#include "ui/window_thread.h"
+
+#include <QLabel>
+
+
+// The cycle's events, carried to the window's thread.
+class MeasurementWindow::CycleView : public krx::CycleListener {
+public:
+    explicit CycleView(MeasurementWindow& w) : w_(w) {}
+    void TimerStarted(int seconds) override
+    {
+        krx::OnWindowThread(&w_, [this, seconds] {
+            w_.restTimeLabel->setText(QString::number(seconds) + QStringLiteral(" Sec"));
+        });
+    }
+    void WaitHint(bool shown) override
+    {
+        krx::OnWindowThread(&w_, [this, shown] {
+            w_.stableVoltageLabel->setText(shown ? QStringLiteral("Wait for stable voltage !") : QString());
+        });
+    }
+    void MeasuringStarted() override
+    {
+        krx::OnWindowThread(&w_, [this] {
+            w_.ShowReadingLabels(true);
+            w_.sampleTimeLabel->setText(QString::number(w_.session_.SamplingTime) + QStringLiteral(" mSec"));
+        });
+    }
+    void PassStarted(int counter) override
+    {
+        krx::OnWindowThread(&w_, [this, counter] { w_.passCounter->setText(QString::number(counter)); });
+    }
+    void Iteration(const krx::CycleIteration& pass) override
+    {
+        krx::OnWindowThread(&w_, [this, pass] { w_.ShowPass(pass); });
+    }
+    void RestTime(int seconds) override
+    {
+        krx::OnWindowThread(&w_, [this, seconds] {
+            w_.restTimeLabel->setText(QString::number(seconds) + QStringLiteral(" Sec."));
+        });
+    }
+    void TimerFinished() override
+    {
+        krx::OnWindowThread(&w_, [this] { w_.EndMeasurement(); });
+    }
+
+private:
+    MeasurementWindow& w_;
+};
+

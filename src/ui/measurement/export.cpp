@@ -1,0 +1,79 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The measurement log: Save appends the latest reading with a comment to a file of the user's choice.
+#include "core/file_paths.h"
+#include "ui/measurement/measurement_window.h"
+
+#include "core/settings.h"
+#include "core/csv_appender.h"
+#include "core/dialogs.h"
+#include "core/file_paths.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+
+using namespace krx;
+
+void MeasurementWindow::SaveClicked()
+{
+    // A record no reading ever filled would go into the file as a row of empty fields.
+    if (LastReading.date.isEmpty()) {
+        TheDialogs().Message(QStringLiteral("No reading to save yet: start a measurement first."),
+                             QStringLiteral("Save"), Buttons::Ok, Icon::None);
+        return;
+    }
+    if (SaveMeasurement() >= 0)
+        TheDialogs().Message(SaveSuccessText(), QStringLiteral("Finished"), Buttons::Ok, Icon::None);
+}
+
+int MeasurementWindow::SaveMeasurement()
+{
+    // After a save that failed, the comment typed for it is offered again.
+    QString comment = retryComment_;
+    if (!TheDialogs().InputQuery(QStringLiteral("Input dialog"), QStringLiteral("Input comment to the measurement"),
+                                 comment))
+        return SaveCommentCancelled;
+    // The file records the moment of the save, not of the reading.
+    StampSave(LastReading, QDateTime::currentDateTime(), comment);
+
+    measurementSaveDialog.DefaultExt = QStringLiteral("CSV");
+    measurementSaveDialog.Filter =
+        QStringLiteral("Comma-Separated Values (*.CSV)|*.CSV|Text files (*.txt)|*.txt|All files (*.*)|*.*");
+    // Where the last save of this run went, or the start-up folder.
+    measurementSaveDialog.InitialDir = session_.DataDirectory;
+    if (!measurementSaveDialog.Execute())
+        return SaveDialogCancelled;
+    const QString fileName = measurementSaveDialog.FileName;
+
+    const QString line = MeasurementLogLine(LastReading);
+
+    const AppendResult r = AppendCsvLine(fileName, QString::fromLatin1(MeasurementLogHeader), line);
+    const QString shown = QDir::toNativeSeparators(fileName);
+    // A write that merely fell short carries no reason of the system's (a fresh file's own text).
+    const bool noReason = r.error.isEmpty() || r.error == QFile().errorString();
+    const QString reason = noReason ? QString() : QStringLiteral(" (") + r.error + QLatin1Char(')');
+    retryComment_ = r.status == AppendResult::Ok ? QString() : comment;
+    switch (r.status) {
+    case AppendResult::Ok:
+        RememberSavedFolder(fileName, session_.DataDirectory, true);
+        return SaveOk;
+    case AppendResult::CannotCreate:
+        TheDialogs().Message(QStringLiteral("Can't create file : ") + shown + ReasonLine(r.error),
+                             QStringLiteral("Error"), Buttons::Ok, Icon::None);
+        return SaveCannotCreate;
+    case AppendResult::CannotOpen:
+        TheDialogs().ShowError(QStringLiteral("Cannot open file \"%1\" for writing%2. The reading was not saved.")
+                                   .arg(shown, reason));
+        return SaveCannotOpen;
+    case AppendResult::HeaderShort:
+        // The appender has taken the incomplete new file away again.
+        TheDialogs().ShowError(
+            QStringLiteral("Could not write the new file \"%1\"%2. The reading was not saved.").arg(shown, reason));
+        return SaveHeaderShort;
+    case AppendResult::RecordShort:
+        TheDialogs().ShowError(
+            QStringLiteral("Could not write to file \"%1\"%2. The reading was not saved.").arg(shown, reason));
+        return SaveRecordShort;
+    }
+    return SaveRecordShort;
+}

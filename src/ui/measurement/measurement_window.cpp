@@ -1,0 +1,388 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "ui/measurement/measurement_window.h"
+
+#include "device/protocol.h"
+#include "ui/measurement/cycle_view.h"
+
+#include "ui/ui_wait.h"
+
+#include <QApplication>
+#include <QBoxLayout>
+#include <QCloseEvent>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QSpinBox>
+#include <QStyle>
+#include <QTimer>
+
+#include <algorithm>
+
+using namespace krx;
+
+MeasurementWindow::MeasurementWindow(MeterSession& session)
+    : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
+      session_(session),
+      runner_(session.runner),
+      view_(std::make_unique<CycleView>(*this)),
+      cycle_(Usb, runner_, *view_)
+{
+    setObjectName(QStringLiteral("Form_Meas"));
+    setWindowTitle(QStringLiteral("Measuring KRX 738"));
+    BuildControls();
+    ApplyWindowStyle(this);
+    ShowReadingLabels(false);
+    CentreOnPrimaryScreen(this);
+}
+
+void MeasurementWindow::BuildControls()
+{
+    setFont(ArialFont(24));
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(8, 4, 8, 8);
+    layout->setSpacing(7);
+    layout->addWidget(BuildSetupGroup());
+    layout->addWidget(BuildMeasuringGroup(), 1);
+    ConnectControls();
+    resize(946, 580);
+}
+
+QGroupBox* MeasurementWindow::BuildSetupGroup()
+{
+    setupGroup = new QGroupBox(QStringLiteral("Setup"), this);
+    setupGroup->setObjectName(QStringLiteral("GroupBox2"));
+
+    voltageModeChoice = new RadioGroup(QStringLiteral("Select voltage function"),
+                                          {QStringLiteral("Manuell"), QStringLiteral("Auto")}, 1, setupGroup);
+    voltageModeChoice->setObjectName(QStringLiteral("RadioGroup_UmessMode"));
+    voltageChoice = new RadioGroup(
+        QStringLiteral("Measurement voltage"),
+        {QStringLiteral("10V"), QStringLiteral("100V"), QStringLiteral("500V"), QStringLiteral("1000V")}, 2, setupGroup);
+    voltageChoice->setObjectName(QStringLiteral("RadioGroup_Measvolt"));
+    displayChoice = new RadioGroup(QStringLiteral("Measurement display"),
+                                          {QStringLiteral("Technical"), QStringLiteral("Exponent")}, 1, setupGroup);
+    displayChoice->setObjectName(QStringLiteral("RadioGroup_MeasDispl"));
+
+    auto* row = new QHBoxLayout(setupGroup);
+    row->setSpacing(22);
+    for (RadioGroup* g : {voltageModeChoice, voltageChoice, displayChoice}) {
+        g->setFont(ArialFont(19));
+        row->addWidget(g, 1);
+    }
+    FitGroupLayout(setupGroup, {12, 4, 12, 8});
+    voltageModeChoice->SetItemIndex(1);
+    voltageChoice->SetItemIndex(0);
+    voltageChoice->setEnabled(false);
+    displayChoice->SetItemIndex(1);
+    return setupGroup;
+}
+
+QGroupBox* MeasurementWindow::BuildMeasuringGroup()
+{
+    measuringGroup = new QGroupBox(QStringLiteral("Measuring"), this);
+    measuringGroup->setObjectName(QStringLiteral("GroupBoxMeas"));
+
+    auto label = [this](const char* name, const QString& text, int width, int px) {
+        QLabel* l = MakeLabel(QString::fromLatin1(name), text, ArialFont(px), measuringGroup);
+        SetDesignedMinimum(l, {width, 0});
+        return l;
+    };
+    temperatureCaption = label("Label_temp", QStringLiteral("Temperature :"), 200, 29);
+    temperatureLabel = label("Label_Temp_V", QString(), 170, 29);
+    humidityCaption = label("Label_humidity", QStringLiteral("Humidity :"), 150, 29);
+    humidityLabel = label("Label_Humi_V", QString(), 150, 29);
+    passCounter = label("Label1", QStringLiteral("0"), 140, 24);
+    passCounter->setAlignment(Qt::AlignCenter);
+    KeepPlaceWhenHidden(passCounter);
+    passCounter->hide();
+    auto* climate = new QHBoxLayout;
+    climate->setSpacing(16);
+    climate->addWidget(temperatureCaption);
+    climate->addWidget(temperatureLabel);
+    climate->addSpacing(14);
+    climate->addWidget(humidityCaption);
+    climate->addWidget(humidityLabel);
+    climate->addStretch(1);
+    climate->addWidget(passCounter);
+
+    QStyle* style = QApplication::style();
+    auto bitBtn = [this, style](const char* name, const QString& caption, QStyle::StandardPixmap pixmap) {
+        QPushButton* b = MakeBitBtn(QString::fromLatin1(name), caption, style->standardIcon(pixmap), measuringGroup);
+        b->setFont(ArialFont(21, true));
+        b->setIconSize(QSize(24, 24));
+        SetDesignedMinimum(b, {148, 46});
+        return b;
+    };
+    startButton = bitBtn("BitBtn_Start", QStringLiteral("&Start"), QStyle::SP_MediaPlay);
+    breakButton = bitBtn("BitBtn_Break", QStringLiteral("&Break"), QStyle::SP_MediaStop);
+    saveButton = bitBtn("BitBtn_Save", QStringLiteral("S&ave"), QStyle::SP_DialogSaveButton);
+    backButton = bitBtn("BitBtn_Back", QStringLiteral("Bac&k"), QStyle::SP_ArrowBack);
+    auto* buttons = new QVBoxLayout;
+    buttons->setContentsMargins(0, 6, 0, 0);
+    buttons->setSpacing(6);
+    for (QPushButton* b : {startButton, breakButton, saveButton, backButton})
+        buttons->addWidget(b);
+    buttons->addStretch(1);
+
+    auto* middle = new QHBoxLayout;
+    middle->setSpacing(16);
+    middle->addWidget(BuildResistanceGroup(), 1);
+    middle->addLayout(buttons);
+
+    auto* layout = new QVBoxLayout(measuringGroup);
+    layout->setSpacing(8);
+    layout->addLayout(climate);
+    layout->addLayout(middle, 1);
+    layout->addWidget(BuildTimerGroup());
+    FitGroupLayout(measuringGroup, {12, 4, 12, 6});
+    return measuringGroup;
+}
+
+QGroupBox* MeasurementWindow::BuildResistanceGroup()
+{
+    resistanceGroup = new QGroupBox(QStringLiteral("Resistance value"), measuringGroup);
+    resistanceGroup->setObjectName(QStringLiteral("GroupBox1"));
+    auto label = [this](const char* name, const QString& text, int px) {
+        return MakeLabel(QString::fromLatin1(name), text, ArialFont(px), resistanceGroup);
+    };
+    statusLabel = label("Label_Status", QString(), 16);
+    statusLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+
+    restTimeGroup = new QGroupBox(QStringLiteral("Rest time"), resistanceGroup);
+    restTimeGroup->setObjectName(QStringLiteral("GroupBox_Timer"));
+    restTimeGroup->setFont(ArialFont(21));
+
+    restTimeLabel = MakeLabel(QStringLiteral("Label_Timer_S"), QStringLiteral("0 Sec"), ArialFont(21), restTimeGroup);
+    restTimeLabel->setAlignment(Qt::AlignCenter);
+    SetDesignedMinimum(restTimeLabel, {160, 30});
+    auto* timerLayout = new QVBoxLayout(restTimeGroup);
+    timerLayout->addWidget(restTimeLabel);
+    FitGroupLayout(restTimeGroup, {10, 0, 10, 4});
+    KeepPlaceWhenHidden(restTimeGroup);
+    auto* top = new QHBoxLayout;
+    top->addWidget(statusLabel, 1);
+    top->addWidget(restTimeGroup);
+
+    resistanceCaption = label("Label_Resistance", QStringLiteral("R = "), 60);
+    SetDesignedMinimum(resistanceCaption, {116, 72});
+    resistanceLabel = label("Label_ResistaceValue", QString(), 60);
+    resistanceLabel->setAlignment(Qt::AlignCenter);
+    SetDesignedMinimum(resistanceLabel, {420, 72});
+    auto* value = new QHBoxLayout;
+    value->addWidget(resistanceCaption);
+    value->addWidget(resistanceLabel, 1);
+
+    voltageLabel = label("Label_Mv", QStringLiteral("Measuring voltage :"), 16);
+    SetDesignedMinimum(voltageLabel, {250, 0});
+    sampleTimeCaption = label("Label_St", QStringLiteral("Sample time :"), 16);
+    sampleTimeLabel = label("Label_St_V", QStringLiteral("0"), 16);
+    SetDesignedMinimum(sampleTimeLabel, {100, 0});
+    stableVoltageLabel = label("Label_WStV", QString(), 16);
+    stableVoltageLabel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    auto* bottom = new QHBoxLayout;
+    bottom->setSpacing(4);
+    for (QLabel* l : {voltageLabel, sampleTimeCaption, sampleTimeLabel}) {
+        KeepPlaceWhenHidden(l);
+        bottom->addWidget(l);
+    }
+    bottom->addWidget(stableVoltageLabel, 1);
+
+    auto* layout = new QVBoxLayout(resistanceGroup);
+    layout->setSpacing(0);
+    layout->addLayout(top);
+    layout->addLayout(value, 1);
+    layout->addLayout(bottom);
+    FitGroupLayout(resistanceGroup, {12, 0, 8, 4});
+    return resistanceGroup;
+}
+
+QGroupBox* MeasurementWindow::BuildTimerGroup()
+{
+    timerGroup = new QGroupBox(QStringLiteral("Set Timer"), measuringGroup);
+    timerGroup->setObjectName(QStringLiteral("GroupBox_SetTimer"));
+    timerGroup->setFont(ArialFont(19));
+    timerSlider = new QScrollBar(Qt::Horizontal, timerGroup);
+    timerSlider->setObjectName(QStringLiteral("ScrollBar_Timer"));
+    timerSlider->setRange(1, 600);
+    timerSlider->setValue(10);
+    timerSlider->setSingleStep(1);
+    timerSlider->setPageStep(10);
+    // A scroll bar takes no focus by default; the timer is set from the keyboard too.
+    timerSlider->setFocusPolicy(Qt::StrongFocus);
+    // Left and Page Down shorten the time, as on any horizontal slider (a scroll bar turns them round).
+    timerSlider->setInvertedControls(false);
+    timerSlider->setMinimumSize(300, 24);
+    timerSecondsField = new QSpinBox(timerGroup);
+    timerSecondsField->setObjectName(QStringLiteral("timerSecondsField"));
+    timerSecondsField->setRange(timerSlider->minimum(), timerSlider->maximum());
+    timerSecondsField->setValue(timerSlider->value());
+    timerSecondsField->setAlignment(Qt::AlignRight);
+    timerSecondsField->setAccessibleName(QStringLiteral("Timer seconds"));
+    timeLabel = MakeLabel(QStringLiteral("Label_Time"), QString(), ArialFont(19), timerGroup);
+    timeLabel->setAlignment(Qt::AlignCenter);
+    auto* setting = new QHBoxLayout;
+    setting->setSpacing(8);
+    setting->addWidget(timerSlider, 1);
+    setting->addWidget(timerSecondsField);
+    auto* left = new QVBoxLayout;
+    left->setSpacing(4);
+    left->addStretch(1);
+    left->addLayout(setting);
+    left->addWidget(timeLabel);
+    left->addStretch(1);
+
+    calculationChoice = new RadioGroup(QStringLiteral("Calculation"),
+                                         {QStringLiteral("A&verage"), QStringLiteral("&Lapse")}, 1, timerGroup);
+    calculationChoice->setObjectName(QStringLiteral("RadioGroup_VoltCalc"));
+    calculationChoice->setFont(ArialFont(16));
+    calculationChoice->setMinimumWidth(220);
+    calculationChoice->SetItemIndex(1);
+
+    auto* layout = new QHBoxLayout(timerGroup);
+    layout->setSpacing(24);
+    layout->addLayout(left, 1);
+    layout->addWidget(calculationChoice);
+    layout->addSpacing(100);
+    FitGroupLayout(timerGroup, {16, 0, 16, 2});
+    // Hidden outside timer mode; the groups above keep their places then.
+    KeepPlaceWhenHidden(timerGroup);
+    timerGroup->hide();
+    return timerGroup;
+}
+
+void MeasurementWindow::ConnectControls()
+{
+    connect(voltageModeChoice, &RadioGroup::Click, this,
+            [this] { RunHandler([this] { VoltageModeClicked(); }); });
+    connect(voltageChoice, &RadioGroup::Click, this,
+            [this] { RunHandler([this] { VoltageClicked(); }); });
+    connect(displayChoice, &RadioGroup::Click, this,
+            [this] { RunHandler([this] { DisplayClicked(); }); });
+    connect(timerSlider, &QScrollBar::valueChanged, this, [this] { TimerSliderChanged(); });
+    // Field and scroll bar follow each other; setting the same value again signals nothing, so
+    // the two do not echo.
+    connect(timerSlider, &QScrollBar::valueChanged, timerSecondsField, &QSpinBox::setValue);
+    connect(timerSecondsField, &QSpinBox::valueChanged, timerSlider, &QScrollBar::setValue);
+    connect(backButton, &QPushButton::clicked, this, [this] { RunHandler([this] { BackClicked(); }); });
+    connect(startButton, &QPushButton::clicked, this, [this] { RunHandler([this] { StartClicked(); }); });
+    connect(breakButton, &QPushButton::clicked, this, [this] { RunHandler([this] { BreakClicked(); }); });
+    connect(saveButton, &QPushButton::clicked, this, [this] { RunHandler([this] { SaveClicked(); }); });
+}
+
+void MeasurementWindow::ShowReadingLabels(bool visible)
+{
+    voltageLabel->setVisible(visible);
+    sampleTimeCaption->setVisible(visible);
+    sampleTimeLabel->setVisible(visible);
+}
+
+MeasurementWindow::~MeasurementWindow() = default;
+
+SetupChoice MeasurementWindow::ChosenSetup() const
+{
+    static constexpr int kVolts[] = {10, 100, 500, 1000};
+    const int item = voltageChoice->ItemIndex();
+    const int voltage = item >= 0 && item < 4 ? kVolts[item] : 0;
+    return {voltageModeChoice->ItemIndex(), voltage, displayChoice->ItemIndex(),
+            calculationChoice->ItemIndex()};
+}
+
+void MeasurementWindow::Enter(bool timerMode)
+{
+    show();
+    timerGroup->setVisible(timerMode);
+    restTimeGroup->setVisible(timerMode);
+    if (timerMode) {
+        timeLabel->setText(QString::number(timerSlider->value()) + QStringLiteral(" Sec"));
+        voltageLabel->setText(QString());
+    } else {
+        saveButton->setEnabled(false);
+    }
+}
+
+void MeasurementWindow::ShowMeterSetup(const MeasuringSetup& setup)
+{
+    loadingSetup_ = true;
+    calculationChoice->SetItemIndex(setup.flags.lapse);
+    voltageModeChoice->SetItemIndex(setup.flags.autoVoltage);
+    if (setup.flags.voltageKnown)
+        voltageChoice->SetItemIndex(setup.flags.voltageIndex);
+    displayChoice->SetItemIndex(setup.flags.exponentDisplay);
+    timerSlider->setValue(std::clamp(setup.measuringTimer, 1, 600));
+    loadingSetup_ = false;
+}
+
+void MeasurementWindow::SendMeasuringSetup()
+{
+    // Read now, sent when the meter is free: during a cycle at its next yield point.
+    runner_.Device([this, choice = ChosenSetup()] { Usb.WriteMeasuringSetup(choice); });
+}
+
+void MeasurementWindow::VoltageModeClicked()
+{
+    // With the automatic voltage function the meter chooses the voltage itself.
+    voltageChoice->setEnabled(voltageModeChoice->ItemIndex() != 1);
+    if (!loadingSetup_)
+        SendMeasuringSetup();
+}
+
+void MeasurementWindow::VoltageClicked()
+{
+    if (!loadingSetup_)
+        SendMeasuringSetup();
+}
+
+void MeasurementWindow::DisplayClicked()
+{
+    if (!loadingSetup_)
+        SendMeasuringSetup();
+}
+
+void MeasurementWindow::TimerSliderChanged()
+{
+    timeLabel->setText(QString::number(timerSlider->value()) + QStringLiteral(" Sec"));
+}
+
+void MeasurementWindow::BackClicked()
+{
+    ShowReadingLabels(false);
+    temperatureLabel->setText(QString());
+    resistanceLabel->setText(QString());
+    humidityLabel->setText(QString());
+    runner_.Device([this] { Usb.SetRemoteMode(protocol::kModeMain); });
+    emit MainWanted();
+    hide();
+    startButton->setEnabled(true);
+    breakButton->setEnabled(true);
+    saveButton->setEnabled(true);
+    emit MeterCheckWanted();
+}
+
+void MeasurementWindow::closeEvent(QCloseEvent* event)
+{
+    // The window only hides (Back does that); it lives until the program ends. A close box shown
+    // by the window manager, or a close by key, leaves as Back, breaking a running cycle first.
+    event->ignore();
+    if (isHidden())
+        return;  // a close of the hidden window (the program ending) is no Back
+    if (Running)
+        RunHandler([this] { BreakClicked(); });
+    BackWhenIdle();
+}
+
+void MeasurementWindow::BackWhenIdle()
+{
+    if (backPending_)
+        return;
+    // Back starts Init, which the runner refuses until the broken cycle has wound up.
+    if (cycleActive_ || runner_.Busy()) {
+        backPending_ = true;
+        QTimer::singleShot(1, this, [this] {
+            backPending_ = false;
+            BackWhenIdle();
+        });
+        return;
+    }
+    RunHandler([this] { BackClicked(); });
+}

@@ -1,0 +1,152 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+// The measurement window: the meter's measuring options, the running values and the buttons of the
+// measurement cycle. Entered from the main window in one of two modes; left by Back, or by
+// closing, which acts as Back.
+
+#include "ui/controls.h"
+#include "core/measurement_cycle.h"
+#include "core/meter_session.h"
+#include "ui/save_dialog.h"
+#include "device/commands.h"
+#include "core/measurement_log.h"
+
+#include <QWidget>
+
+#include <memory>
+#include <optional>
+
+class QGroupBox;
+class QLabel;
+class QPushButton;
+class QScrollBar;
+class QSpinBox;
+
+class MeasurementWindow : public QWidget {
+    Q_OBJECT
+public:
+    explicit MeasurementWindow(krx::MeterSession& session);
+    ~MeasurementWindow() override;
+
+    // Setup.
+    QGroupBox* setupGroup;
+    krx::RadioGroup* voltageModeChoice;
+    krx::RadioGroup* voltageChoice;
+    krx::RadioGroup* displayChoice;
+
+    // Measuring.
+    QGroupBox* measuringGroup;
+    QLabel* temperatureCaption;
+    QLabel* temperatureLabel;
+    QLabel* humidityCaption;
+    QLabel* humidityLabel;
+    QLabel* passCounter;
+    QGroupBox* resistanceGroup;
+    QLabel* resistanceCaption;
+    QLabel* resistanceLabel;
+    QLabel* stableVoltageLabel;
+    QLabel* voltageLabel;
+    QLabel* sampleTimeCaption;
+    QLabel* sampleTimeLabel;
+    QLabel* statusLabel;
+    QGroupBox* restTimeGroup;
+    QLabel* restTimeLabel;
+    QPushButton* startButton;
+    QPushButton* breakButton;
+    QPushButton* saveButton;
+    QPushButton* backButton;
+    QGroupBox* timerGroup;
+    QScrollBar* timerSlider;
+    QSpinBox* timerSecondsField;  // the timer's seconds as a number, in step with timerSlider
+    QLabel* timeLabel;
+    krx::RadioGroup* calculationChoice;
+
+    krx::SaveDialog measurementSaveDialog;
+
+    krx::MeterCommands Usb;  // the measurement window's command set; used on the runner's thread only
+
+    // Shows the window as the main window's Measuring or Measuring with timer leaves it.
+    void Enter(bool timerMode);
+    // Shows the meter's setup as Init read it; the controls send nothing back meanwhile.
+    void ShowMeterSetup(const krx::MeasuringSetup& setup);
+    bool LoadingSetup() const { return loadingSetup_; }
+
+    void ShowReadingLabels(bool visible);
+    // Sends the options chosen in the window to the meter; the result is not used.
+    void SendMeasuringSetup();
+    // The options as chosen in the window.
+    krx::SetupChoice ChosenSetup() const;
+
+    void VoltageModeClicked();
+    void VoltageClicked();
+    void DisplayClicked();
+    void TimerSliderChanged();
+    void BackClicked();
+
+    // ---- Measurement cycle and measurement log export (src/ui/measurement/cycle.cpp, export.cpp) ----
+
+    bool Running = false;                // from Start until Break, the timer's end or EndMeasurement
+    krx::MeasurementRecord LastReading;  // the latest reading; Save appends it to a file
+    QString retryComment_;               // the comment of a save that failed, offered again
+
+    // Starts one measurement cycle on the runner.
+    void StartClicked();
+    // In timer mode stops the meter's timer measurement; then ends the cycle.
+    void BreakClicked();
+    // Clears Running and gives Start, Save and Back back (once no cycle is running any more).
+    void EndMeasurement();
+    void SaveClicked();
+    // Result codes of a save.
+    enum SaveResult {
+        SaveOk = 0,
+        SaveCommentCancelled = -1,
+        SaveDialogCancelled = -2,
+        SaveHeaderShort = -3,  // nothing saved: a new file without its complete header is removed again
+        SaveRecordShort = -4,  // nothing saved: the file is cut back to its previous length
+        SaveCannotCreate = -5,
+        SaveCannotOpen = -6,
+    };
+    // Appends LastReading with a comment to a file the user chooses.
+    int SaveMeasurement();
+
+private:
+    class CycleView;
+    friend class CycleView;
+    void CycleEnded(krx::CycleResult result);
+    void ShowPass(const krx::CycleIteration& pass);
+    void SetValueRed(bool red);
+    void GiveButtonsBack();
+
+    krx::MeterSession& session_;
+    krx::ProcedureRunner& runner_;
+    std::unique_ptr<CycleView> view_;
+    krx::MeasurementCycle cycle_;
+    bool cycleActive_ = false;  // the procedure has not ended yet
+    // What the running cycle records besides the meter's values.
+    int timerSeconds_ = 0;
+    QString calculation_;
+    std::optional<int> decimals_;
+
+public:
+    // ---- end of measurement cycle and export ----
+
+signals:
+    // Back: the main window is to be shown, then the meter checked again by Init.
+    void MainWanted();
+    void MeterCheckWanted();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void BuildControls();
+    QGroupBox* BuildSetupGroup();
+    QGroupBox* BuildMeasuringGroup();
+    QGroupBox* BuildResistanceGroup();
+    QGroupBox* BuildTimerGroup();
+    void ConnectControls();
+    // Back as soon as no cycle runs any more.
+    void BackWhenIdle();
+    bool backPending_ = false;
+    bool loadingSetup_ = false;
+};

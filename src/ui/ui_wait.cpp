@@ -1,0 +1,30 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "ui/ui_wait.h"
+
+#include "device/clock.h"
+#include "core/dialogs.h"
+#include "core/localetext.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QEventLoop>
+#include <QTimer>
+
+#include <chrono>
+#include <exception>
+#include <thread>
+
+namespace krx {
+
+void RunHandler(const std::function<void()>& handler)
+{
+    try {
+        handler();
+    } catch (const ConversionError& e) {
+        TheDialogs().ShowError(e.Message());
+    } catch (const std::exception& e) {
+        TheDialogs().ShowError(QString::fromUtf8(e.what()));
+    }
+}
+
+}  // namespace krx
