@@ -2,7 +2,6 @@
 #include "core/dialogs.h"
 
 #include <cstdio>
-#include <cstdlib>
 
 namespace krx {
 
@@ -40,12 +39,6 @@ Dialogs& TheDialogs()
 void SetDialogs(Dialogs* dialogs)
 {
     g_dialogs = dialogs;
-}
-
-void ExitProcess(int code)
-{
-    std::fflush(nullptr);
-    std::exit(code);
 }
 
 }  // namespace krx

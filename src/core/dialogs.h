@@ -49,7 +49,4 @@ Dialogs& TheDialogs();
 // Installs the dialogs (not owned); nullptr restores the console dialogs.
 void SetDialogs(Dialogs* dialogs);
 
-// Ends the process with the given status through the normal exit path (exit handlers run).
-[[noreturn]] void ExitProcess(int code);
-
 }  // namespace krx

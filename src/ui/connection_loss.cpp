@@ -5,6 +5,9 @@
 
 #include <QString>
 
+#include <cstdio>
+#include <cstdlib>
+
 namespace krx {
 
 void ReportConnectionLoss(int code)
@@ -13,6 +16,12 @@ void ReportConnectionLoss(int code)
     TheDialogs().Message(QStringLiteral("Connection to the KRX 738 interrupted. Program is terminated."), caption,
                          Buttons::Ok, Icon::None);
     ExitProcess(code);
+}
+
+void ExitProcess(int code)
+{
+    std::fflush(nullptr);
+    std::exit(code);
 }
 
 }  // namespace krx

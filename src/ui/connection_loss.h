@@ -8,4 +8,8 @@ namespace krx {
 
 [[noreturn]] void ReportConnectionLoss(int code);
 
+// Ends the window program with the given status through the normal exit path (exit handlers run):
+// after a lost connection, and for Exit.
+[[noreturn]] void ExitProcess(int code);
+
 }  // namespace krx

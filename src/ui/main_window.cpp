@@ -3,6 +3,7 @@
 
 #include "device/protocol.h"
 #include "ui/version.h"
+#include "ui/connection_loss.h"
 #include "ui/controls.h"
 #include "core/dialogs.h"
 #include "core/localetext.h"
