@@ -9,7 +9,7 @@
 #include "ui/controls.h"
 #include "ui/history/file_test_dialog.h"
 
-#include <QBoxLayout>
+#include <QGridLayout>
 #include <QPushButton>
 
 #include <utility>
@@ -26,17 +26,18 @@ QWidget* SpecialFunctionsWindow::BuildFilingRow()
     fileTestButton = new QPushButton(QStringLiteral("File test…"), row);
     fileTestButton->setObjectName(QStringLiteral("BitBtn_FileTest"));
     fileTestButton->setToolTip(QStringLiteral("File the break-down result under an asset of the test history."));
-    auto* layout = new QHBoxLayout(row);
+    // One place for both: a read-out and a break-down test each withdraw the other's offer.
+    auto* layout = new QGridLayout(row);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(12);
     for (QPushButton* b : {fileRecordsButton, fileTestButton}) {
-        SetDesignedMinimum(b, {226, 40});
+        b->setFont(ArialFont(19));
+        SetDesignedMinimum(b, {226, 50});
         // Appearing after a read-out or a test must not shift anything in the window.
         KeepPlaceWhenHidden(b);
         b->hide();
-        layout->addWidget(b);
+        layout->addWidget(b, 0, 0);
     }
-    layout->addStretch(1);
+    layout->setColumnStretch(1, 1);
     connect(fileRecordsButton, &QPushButton::clicked, this, [this] { FileRecordsClicked(); });
     connect(fileTestButton, &QPushButton::clicked, this, [this] { FileTestClicked(); });
     return row;
