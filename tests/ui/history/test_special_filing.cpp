@@ -56,7 +56,8 @@ sim::BreakDownRecordSpec BreakDown(int no)
 bool FileUnder(QPushButton* button, const QString& id)
 {
     bool answered = false;
-    QTimer::singleShot(0, [&] {
+    QObject scope;  // a press that opened nothing must not leave the answer pending
+    QTimer::singleShot(0, &scope, [&] {
         auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget());
         if (!d)
             return;
