@@ -12,6 +12,7 @@
 #include "ui/measurement/measurement_window.h"
 #include "ui/special_functions/special_functions_window.h"
 #include "sim/sim_backend.h"
+#include "history/history_store.h"
 
 #include <QApplication>
 #include <QDir>
@@ -158,6 +159,13 @@ int main(int argc, char** argv)
     mainWindow->specialFunctionsButton->click();
     Save(functions, folder, QStringLiteral("functions_window"));
 
+    // A history of its own, so that the filing buttons show after the read-out and the test.
+    krx::history::HistoryStore history;
+    if (!history.Open(QStringLiteral("sqlite:") + settingsDir.filePath(QStringLiteral("history.sqlite")),
+                      settingsDir.path()))
+        ++g_failures;
+    functions->SetHistory(&history);
+
     // The resistance memory listed, waiting for the range to save (cancelled at the comment).
     {
         Script script({{[&] { return functions->rangeGroup->isVisible(); },
@@ -170,6 +178,8 @@ int main(int argc, char** argv)
         if (!script.Done())
             ++g_failures;
     }
+    // The read-out ended: its records may be filed into the test history.
+    Save(functions, folder, QStringLiteral("memory_filing"));
 
     // The break-down test: set-up, the countdown, the break-down, and the result after break-off.
     {
@@ -195,6 +205,8 @@ int main(int argc, char** argv)
         if (!script.Done())
             ++g_failures;
     }
+    Save(functions, folder, QStringLiteral("breakdown_filing"));
+    functions->SetHistory(nullptr);
 
     return g_failures == 0 ? 0 : 1;
 }

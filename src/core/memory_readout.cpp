@@ -84,7 +84,8 @@ void MemoryReadOut::ReconnectAfterFailure()
 // so its records up to the end mark are passed over first. On return `cut` says whether this
 // read-out broke off, which has then been said.
 template <typename Record, typename Slot, typename Read, typename Display>
-void MemoryReadOut::List(Read read, int recordBytes, Display display, bool& cut, RecordTable<Slot>& table)
+void MemoryReadOut::List(Read read, int recordBytes, Display display, bool& cut, RecordTable<Slot>& table,
+                         std::vector<Record>& records)
 {
     int failed = 0;
     if (cut) {
@@ -119,6 +120,7 @@ void MemoryReadOut::List(Read read, int recordBytes, Display display, bool& cut,
             found = true;
             ++listed;
             lines << display(r);
+            records.push_back(r);
             if (!table.Store(recordNo, ToSlot(r)))
                 lines << NotSavedLine(recordNo);
         } else if (!found) {
@@ -179,7 +181,7 @@ ReadOutReport MemoryReadOut::Run(MemoryKind kind)
                 r = *got;
             return got ? protocol::kOhmRecordBytes : got.error().code;
         };
-        List<OhmRecord>(read, protocol::kOhmRecordBytes, OhmDisplayBlock, cut, report.ohm);
+        List<OhmRecord>(read, protocol::kOhmRecordBytes, OhmDisplayBlock, cut, report.ohm, report.ohmRecords);
         highest = report.ohm.Highest();
     } else {
         auto read = [this](BreakDownRecord& r) {
@@ -188,7 +190,8 @@ ReadOutReport MemoryReadOut::Run(MemoryKind kind)
                 r = *got;
             return got ? protocol::kBreakDownRecordBytes : got.error().code;
         };
-        List<BreakDownRecord>(read, protocol::kBreakDownRecordBytes, BreakDownDisplayBlock, cut, report.breakDown);
+        List<BreakDownRecord>(read, protocol::kBreakDownRecordBytes, BreakDownDisplayBlock, cut, report.breakDown,
+                                 report.breakDownRecords);
         highest = report.breakDown.Highest();
     }
     if (cut)

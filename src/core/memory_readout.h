@@ -13,6 +13,7 @@
 
 #include <atomic>
 #include <mutex>
+#include <vector>
 
 namespace krx {
 
@@ -41,6 +42,10 @@ struct ReadOutReport {
     memory::RecordTable<memory::BreakDownSlot> breakDown;
     memory::Range range;
     bool cutOff = false;  // the meter stopped answering mid-memory: the tables are not the whole memory
+    // Every record listed, as the meter sent it, in the order it came; the test history files
+    // these, as the tables hold only what an export writes.
+    std::vector<OhmRecord> ohmRecords;
+    std::vector<BreakDownRecord> breakDownRecords;
 };
 
 class MemoryReadOut {
@@ -63,7 +68,8 @@ public:
 
 private:
     template <typename Record, typename Slot, typename Read, typename Display>
-    void List(Read read, int recordBytes, Display display, bool& cut, memory::RecordTable<Slot>& table);
+    void List(Read read, int recordBytes, Display display, bool& cut, memory::RecordTable<Slot>& table,
+              std::vector<Record>& records);
     bool AwaitRange(int highest, memory::Range& range);
     void ReconnectAfterFailure();
 

@@ -27,6 +27,10 @@ void SpecialFunctionsWindow::BreakDownClicked()
     if (breakDownRunning_ || runner_.Busy())
         return;
     breakDownRunning_ = true;
+    OfferRecords({});
+    OfferBreakDownResult(nullptr);
+    breakDownStarted_ = QDateTime();
+    breakDownComment_.clear();
     LockButtonsForBreakDown(true);
     BreakDownOptions o;
     o.commandPause = session_.CommandPause;
@@ -44,8 +48,10 @@ void SpecialFunctionsWindow::BreakDownEnded(const BreakDownResult& result)
         ReportConnectionLoss(result.code);
     breakDownRunning_ = false;
     LockButtonsForBreakDown(false);
-    if (!result.left)
+    if (!result.left) {
+        OfferBreakDownResult(result.saveable ? &result.values : nullptr);
         return;
+    }
     // A result the close cut short is still the user's: offered once more before the window goes.
     if (result.saveable &&
         TheDialogs().Message(QStringLiteral("Save the break-down result before the window closes?"),
@@ -87,6 +93,8 @@ bool SpecialFunctionsWindow::LeaveBreakDownTest()
 
 void SpecialFunctionsWindow::StartClicked()
 {
+    if (!breakDownStarted_.isValid())
+        breakDownStarted_ = QDateTime::currentDateTime();
     progressLabel->setText(QString());
     timersGroup->setTitle(QStringLiteral("Break-Down/Break-Off resistance"));
     startButton->setEnabled(false);

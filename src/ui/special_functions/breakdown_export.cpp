@@ -64,6 +64,7 @@ int SpecialFunctionsWindow::SaveBreakDownResult(float temperature, int humidity,
     retryComment_ = written.status == AppendResult::Ok ? QString() : comment;
     switch (written.status) {
     case AppendResult::Ok:
+        breakDownComment_ = comment;
         RememberSavedFolder(fileName, session_.DataDirectory, false);
         return 0;
     case AppendResult::CannotCreate:

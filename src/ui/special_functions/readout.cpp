@@ -88,6 +88,17 @@ bool Append(const QString& fileName, QString header, const QString& line, int li
     return false;
 }
 
+// The records of a read-out as tests without an asset; the filing dialog adds it.
+std::vector<history::TestRecord> TestsOf(const ReadOutReport& report, const memory::Identity& who)
+{
+    std::vector<history::TestRecord> tests;
+    for (const OhmRecord& r : report.ohmRecords)
+        tests.push_back(history::TestFromOhmRecord(QString(), who, r));
+    for (const BreakDownRecord& r : report.breakDownRecords)
+        tests.push_back(history::TestFromBreakDownRecord(QString(), who, r));
+    return tests;
+}
+
 void ShowReadOutResult(int result)
 {
     if (result == SpecialFunctionsWindow::ReadOutSaved)
@@ -135,6 +146,8 @@ void SpecialFunctionsWindow::StartReadOut(MemoryKind kind, bool fromButton)
     }
     RangeSaveRequested = false;
     recordDisplay->clear();
+    OfferRecords({});
+    OfferBreakDownResult(nullptr);
     readOutView_->Start();
     readOut_.Arm();
     const bool started = runner_.Start([this, kind, fromButton, locked, enabled] {
@@ -149,6 +162,9 @@ void SpecialFunctionsWindow::StartReadOut(MemoryKind kind, bool fromButton)
                     timersGroup->hide();
                 ShowReadOutResult(lastReadOut_);
             }
+            // Whether exported or not, what the meter sent may go into the history.
+            if (report.outcome != ReadOutReport::Outcome::Left)
+                OfferRecords(TestsOf(report, MeterIdentity(session_)));
         });
     });
     if (!started) {

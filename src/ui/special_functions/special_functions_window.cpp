@@ -48,6 +48,7 @@ void SpecialFunctionsWindow::BuildControls()
     left->addWidget(BuildRangeGroup());
     left->addWidget(BuildTimersGroup());
     left->addStretch(1);
+    left->addWidget(BuildFilingRow());
 
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(8, 8, 8, 8);
@@ -244,6 +245,9 @@ void SpecialFunctionsWindow::Enter()
     functionGroup->show();
     rangeGroup->hide();
     recordDisplay->clear();
+    // The filing buttons belong to what the display showed.
+    OfferRecords({});
+    OfferBreakDownResult(nullptr);
 }
 
 void SpecialFunctionsWindow::MainMenuClicked()

@@ -10,11 +10,14 @@
 #include "core/meter_session.h"
 #include "device/commands.h"
 #include "core/memory_format.h"
+#include "history/history_store.h"
 
+#include <QDateTime>
 #include <QWidget>
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -57,6 +60,8 @@ public:
     QPushButton* saveButton;
     QLabel* progressLabel;
     QProgressBar* progressBar;
+    QPushButton* fileRecordsButton;  // "File records…": the last read-out's records into the test history
+    QPushButton* fileTestButton;     // "File test…": the last break-down result into the test history
 
     krx::MeterCommands Usb;  // the special-functions window's command set
 
@@ -150,6 +155,31 @@ private:
 
 public:
     // ---- end of break-down test ----
+
+    // ---- Filing into the test history (src/ui/special_functions/filing.cpp) ----
+
+    // The store the filing buttons file into, not owned; nullptr: no history, the buttons stay hidden.
+    void SetHistory(krx::history::HistoryStore* store);
+    krx::history::HistoryStore* History() const { return history_; }
+    void FileRecordsClicked();
+    void FileTestClicked();
+
+private:
+    QWidget* BuildFilingRow();
+    // What the buttons would file now; each button shows only with a store and something to file.
+    void OfferRecords(std::vector<krx::history::TestRecord> tests);
+    void OfferBreakDownResult(const krx::BreakDownSave* values);
+    void ShowFilingButtons();
+    void FileInteractively(std::vector<krx::history::TestRecord> tests);
+
+    krx::history::HistoryStore* history_ = nullptr;
+    std::vector<krx::history::TestRecord> recordsToFile_;
+    std::optional<krx::history::TestRecord> breakDownToFile_;
+    QDateTime breakDownStarted_;  // the first Start of the running break-down test
+    QString breakDownComment_;    // the comment of the result's last Save
+
+public:
+    // ---- end of filing ----
 
 signals:
     // Back to the main menu, by its button or by closing.
