@@ -4,6 +4,7 @@
 #include "device/protocol.h"
 #include "ui/measurement/cycle_view.h"
 
+#include "ui/record_view.h"
 #include "ui/ui_wait.h"
 
 #include <QApplication>
@@ -11,6 +12,7 @@
 #include <QCloseEvent>
 #include <QGroupBox>
 #include <QLabel>
+#include <QPalette>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSpinBox>
@@ -21,17 +23,26 @@
 
 using namespace krx;
 
+namespace {
+// The window's designed height with the controls alone, before the plot came below them.
+constexpr int kControlsHeight = 580;
+constexpr int kPlotHeight = 300;  // the least that still shows a curve
+}  // namespace
+
 MeasurementWindow::MeasurementWindow(MeterSession& session)
     : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
       session_(session),
       runner_(session.runner),
       view_(std::make_unique<CycleView>(*this)),
-      cycle_(Usb, runner_, *view_)
+      recorder_(std::make_unique<CycleRecorder>(*view_, series_, view_.get())),
+      cycle_(Usb, runner_, *recorder_)
 {
+    recorder_->Watch(&cycle_);
     setObjectName(QStringLiteral("Form_Meas"));
     setWindowTitle(QStringLiteral("Measuring KRX 738"));
     BuildControls();
     ApplyWindowStyle(this);
+    KeepControlsHeight();
     ShowReadingLabels(false);
     CentreOnPrimaryScreen(this);
 }
@@ -43,9 +54,44 @@ void MeasurementWindow::BuildControls()
     layout->setContentsMargins(8, 4, 8, 8);
     layout->setSpacing(7);
     layout->addWidget(BuildSetupGroup());
-    layout->addWidget(BuildMeasuringGroup(), 1);
+    layout->addWidget(BuildMeasuringGroup());
+    recordView = new MeasurementRecordView(this);
+    recordView->setFont(ArialFont(13));
+    layout->addWidget(recordView, 1);
+    layout->addLayout(BuildRecordRow());
     ConnectControls();
-    resize(946, 580);
+}
+
+void MeasurementWindow::KeepControlsHeight()
+{
+    // The controls keep the height they had in the designed window (measured with the window's
+    // style, as shown); what the window gains goes to the plot.
+    const QBoxLayout* box = static_cast<QBoxLayout*>(layout());
+    const QMargins m = box->contentsMargins();
+    const int designed = kControlsHeight - m.top() - m.bottom() - box->spacing() - setupGroup->sizeHint().height();
+    measuringGroup->setMinimumHeight(std::max(designed, measuringGroup->minimumSizeHint().height()));
+    recordView->setMinimumHeight(std::max(kPlotHeight, recordView->minimumSizeHint().height()));
+    resize(946, 950);
+}
+
+QLayout* MeasurementWindow::BuildRecordRow()
+{
+    // A line rather than a box: a box mid-run would cover Break, and once clicked away nothing
+    // would remind the user that the readings are not being recorded.
+    recordingWarning = MakeLabel(QStringLiteral("Label_RecordingWarning"), QString(), ArialFont(14), this);
+    recordingWarning->setWordWrap(true);
+    QPalette p = recordingWarning->palette();
+    p.setColor(QPalette::WindowText, QColor(Qt::red));
+    recordingWarning->setPalette(p);
+    fileTestButton = new QPushButton(QStringLiteral("File test…"), this);
+    fileTestButton->setObjectName(QStringLiteral("FileTestButton"));
+    fileTestButton->setFont(ArialFont(13));
+    fileTestButton->setEnabled(false);
+    auto* row = new QHBoxLayout;
+    row->setSpacing(12);
+    row->addWidget(recordingWarning, 1);
+    row->addWidget(fileTestButton, 0, Qt::AlignTop);
+    return row;
 }
 
 QGroupBox* MeasurementWindow::BuildSetupGroup()
@@ -268,6 +314,7 @@ void MeasurementWindow::ConnectControls()
     connect(startButton, &QPushButton::clicked, this, [this] { RunHandler([this] { StartClicked(); }); });
     connect(breakButton, &QPushButton::clicked, this, [this] { RunHandler([this] { BreakClicked(); }); });
     connect(saveButton, &QPushButton::clicked, this, [this] { RunHandler([this] { SaveClicked(); }); });
+    connect(fileTestButton, &QPushButton::clicked, this, [this] { RunHandler([this] { FileTestClicked(); }); });
 }
 
 void MeasurementWindow::ShowReadingLabels(bool visible)
