@@ -24,9 +24,9 @@
 using namespace krx;
 
 namespace {
-// The window's designed height with the controls alone, before the plot came below them.
-constexpr int kControlsHeight = 580;
-constexpr int kPlotHeight = 300;  // the least that still shows a curve
+constexpr int kControlsWidth = 946;  // the window's designed width with the controls alone
+constexpr int kDesignedHeight = 580;
+constexpr int kRecordWidth = 760;  // a plot of a readable width beside the figures
 }  // namespace
 
 MeasurementWindow::MeasurementWindow(MeterSession& session)
@@ -42,7 +42,7 @@ MeasurementWindow::MeasurementWindow(MeterSession& session)
     setWindowTitle(QStringLiteral("Measuring KRX 738"));
     BuildControls();
     ApplyWindowStyle(this);
-    KeepControlsHeight();
+    KeepControlsWidth();
     ShowReadingLabels(false);
     CentreOnPrimaryScreen(this);
 }
@@ -50,28 +50,34 @@ MeasurementWindow::MeasurementWindow(MeterSession& session)
 void MeasurementWindow::BuildControls()
 {
     setFont(ArialFont(24));
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(8, 4, 8, 8);
-    layout->setSpacing(7);
-    layout->addWidget(BuildSetupGroup());
-    layout->addWidget(BuildMeasuringGroup());
+    auto* controls = new QVBoxLayout;
+    controls->setSpacing(7);
+    controls->addWidget(BuildSetupGroup());
+    controls->addWidget(BuildMeasuringGroup(), 1);
+    // Beside the controls rather than below them, so that the window stays within a common screen's
+    // height; the figures of a finished run need the height of the controls.
     recordView = new MeasurementRecordView(this);
     recordView->setFont(ArialFont(13));
-    layout->addWidget(recordView, 1);
-    layout->addLayout(BuildRecordRow());
+    auto* record = new QVBoxLayout;
+    record->setSpacing(7);
+    record->addWidget(recordView, 1);
+    record->addLayout(BuildRecordRow());
+    auto* layout = new QHBoxLayout(this);
+    layout->setContentsMargins(8, 4, 8, 8);
+    layout->setSpacing(12);
+    layout->addLayout(controls);
+    layout->addLayout(record, 1);
     ConnectControls();
 }
 
-void MeasurementWindow::KeepControlsHeight()
+void MeasurementWindow::KeepControlsWidth()
 {
-    // The controls keep the height they had in the designed window (measured with the window's
-    // style, as shown); what the window gains goes to the plot.
-    const QBoxLayout* box = static_cast<QBoxLayout*>(layout());
-    const QMargins m = box->contentsMargins();
-    const int designed = kControlsHeight - m.top() - m.bottom() - box->spacing() - setupGroup->sizeHint().height();
-    measuringGroup->setMinimumHeight(std::max(designed, measuringGroup->minimumSizeHint().height()));
-    recordView->setMinimumHeight(std::max(kPlotHeight, recordView->minimumSizeHint().height()));
-    resize(946, 950);
+    // The controls keep the width they had in the designed window (measured with the window's
+    // style, as shown); what the window gains in width goes to the plot.
+    const QMargins m = layout()->contentsMargins();
+    const int designed = kControlsWidth - m.left() - m.right();
+    measuringGroup->setMinimumWidth(std::max(designed, measuringGroup->minimumSizeHint().width()));
+    resize(kControlsWidth + layout()->spacing() + kRecordWidth, kDesignedHeight);
 }
 
 QLayout* MeasurementWindow::BuildRecordRow()

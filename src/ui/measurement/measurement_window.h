@@ -177,7 +177,7 @@ private:
     QGroupBox* BuildResistanceGroup();
     QGroupBox* BuildTimerGroup();
     QLayout* BuildRecordRow();
-    void KeepControlsHeight();
+    void KeepControlsWidth();
     void ConnectControls();
     // Back as soon as no cycle runs any more.
     void BackWhenIdle();
