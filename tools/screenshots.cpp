@@ -10,6 +10,8 @@
 #include "core/dialogs.h"
 #include "device/backend.h"
 #include "ui/measurement/measurement_window.h"
+#include "ui/reading_plot.h"
+#include "ui/record_view.h"
 #include "ui/special_functions/special_functions_window.h"
 #include "sim/sim_backend.h"
 #include "history/history_store.h"
@@ -43,6 +45,13 @@ void Save(QWidget* window, const QString& folder, const QString& name)
         return;
     }
     std::printf("%s\n", qPrintable(path));
+}
+
+// The plot and the figures catch up on their own timers of the real clock; drawn now for the picture.
+void CatchUp(MeasurementWindow* window)
+{
+    window->recordView->plot->Redraw();
+    window->recordView->RefreshFigures();
 }
 
 // The window made larger by the user as well, to show what takes the room gained.
@@ -111,6 +120,8 @@ int main(int argc, char** argv)
     krx::SetClock(&clock);
     krx::SetUsbBackend(std::make_unique<krx::sim::SimBackend>(krx::sim::Scenario::Default()));
     QTemporaryDir settingsDir;
+    // The recordings and the history database of this run stay in the temporary folder.
+    qputenv("XDG_DATA_HOME", settingsDir.filePath(QStringLiteral("data")).toLocal8Bit());
     krx::SetSettingsFilePath(settingsDir.filePath(QStringLiteral("KRX_SETUP.INI")));
     krx::SetProgramParameters({QStringLiteral("krx738")});
 
@@ -131,6 +142,7 @@ int main(int argc, char** argv)
         const double start = clock.Seconds();
         Script script({{[&] { return clock.Seconds() - start > 120; },
                         [&] {
+                            CatchUp(measuring);
                             Save(measuring, folder, QStringLiteral("measuring"));
                             measuring->breakButton->click();
                         }}});
@@ -140,6 +152,19 @@ int main(int argc, char** argv)
     }
     measuring->backButton->click();
 
+    // A polarisation-index run: eleven minutes free-running, then Break; the figures complete.
+    mainWindow->measuringButton->click();
+    {
+        const double start = clock.Seconds();
+        Script script({{[&] { return clock.Seconds() - start > 660; }, [&] { measuring->breakButton->click(); }}});
+        measuring->startButton->click();
+        if (!script.Done())
+            ++g_failures;
+    }
+    CatchUp(measuring);
+    Save(measuring, folder, QStringLiteral("measuring_pi_run"));
+    measuring->backButton->click();
+
     // A timer measurement of 60 s, 20 s before its end.
     mainWindow->timerMeasuringButton->click();
     measuring->timerSlider->setValue(60);
@@ -147,6 +172,7 @@ int main(int argc, char** argv)
         const double start = clock.Seconds();
         Script script({{[&] { return clock.Seconds() - start > 40; },
                         [&] {
+                            CatchUp(measuring);
                             Save(measuring, folder, QStringLiteral("measuring_with_timer"));
                             SaveResized(measuring, folder, QStringLiteral("measuring_with_timer"));
                         }}});

@@ -13,6 +13,7 @@
 #include "ui/measurement/measurement_window.h"
 #include "ui/special_functions/special_functions_window.h"
 #include "sim/sim_backend.h"
+#include "history/history_store.h"
 
 #include "core/procedure_runner.h"
 
@@ -233,6 +234,9 @@ void LoadSessionSettings(MeterSession& session)
     const SettingsPlaces settings = CurrentSettingsPlaces();
     session.DataDirectory = settings.Read(QStringLiteral("DataDirectory"), DefaultDataDirectory());
     session.SamplingTime = settings.ReadInteger(QStringLiteral("SamplingTime"), 1000);
+    const RecordingSettings recording = ReadRecordingSettings();
+    session.RecordingEnabled = recording.enabled;
+    session.RecordingDirectory = recording.folder;
     // A hand-edited value outside an hour would give one reading and then a wait until Break.
     if (session.SamplingTime < 0 || session.SamplingTime > MeterSession::kLongestSamplingTime) {
         session.UnusableSamplingTime = session.SamplingTime;
@@ -264,6 +268,13 @@ ProgramWindows::ProgramWindows(ProcedureRunner::Mode mode)
     main_ = std::make_unique<MainWindow>(session_);
     measurement_ = std::make_unique<MeasurementWindow>(session_);
     special_ = std::make_unique<SpecialFunctionsWindow>(session_);
+    // A database that cannot be opened is said in the history window and when filing; the tests
+    // filed meanwhile wait in the outbox. Measuring never waits for it.
+    history_ = std::make_unique<history::HistoryStore>();
+    history_->Open(history::ConnectionSetting());
+    main_->SetHistory(history_.get());
+    measurement_->SetHistory(history_.get());
+    special_->SetHistory(history_.get());
     Connect();
 }
 
@@ -272,6 +283,7 @@ ProgramWindows::~ProgramWindows()
     special_.reset();
     measurement_.reset();
     main_.reset();
+    history_.reset();
 }
 
 // The moves between the windows: each window says where the user goes, none touches another.

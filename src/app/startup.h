@@ -16,6 +16,9 @@ class SpecialFunctionsWindow;
 
 namespace krx {
 
+namespace history {
+class HistoryStore;
+}
 class WindowPerson;
 
 struct StartOptions {
@@ -68,6 +71,8 @@ public:
     MeasurementWindow& Measurement() { return *measurement_; }
     SpecialFunctionsWindow& SpecialFunctions() { return *special_; }
     MeterSession& Session() { return session_; }
+    // The test history, opened at start from the settings file's HistoryDatabase.
+    history::HistoryStore& History() { return *history_; }
 
 private:
     void Connect();
@@ -75,6 +80,7 @@ private:
     std::unique_ptr<WindowPerson> person_;
     std::unique_ptr<ProcedureRunner> runner_;
     MeterSession session_;
+    std::unique_ptr<history::HistoryStore> history_;  // outlives the windows that use it
     // Destroyed in the reverse order of their creation: the main window last.
     std::unique_ptr<MainWindow> main_;
     std::unique_ptr<MeasurementWindow> measurement_;

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "cli/history_commands.h"
 
+#include "history/measurement_test.h"
+
 #include <QSaveFile>
 
 #include <cmath>
@@ -184,46 +186,6 @@ int HistorySendCommand(const HistoryArgs& args)
     if (store.OutboxNote().isEmpty())
         Info(QStringLiteral("the outbox is empty"));
     return kDone;
-}
-
-TestRecord TestFromMeasurement(const QString& assetId, const std::vector<DataRecord>& readings, bool timerMode,
-                               std::optional<InsulationClass> cls, DarTimes darTimes)
-{
-    TestRecord t;
-    t.assetId = assetId;
-    t.kind = timerMode ? TestKind::Timer : TestKind::FreeRunning;
-    t.readings = readings;
-    if (readings.empty())
-        return t;
-    t.time = readings.front().time.addMSecs(-std::llround(readings.front().elapsedSeconds * 1000.0));
-    t.durationSeconds = readings.back().elapsedSeconds;
-    // The voltage and climate the test ran at: the last reading's, as the figures end there.
-    t.volts = readings.back().volts;
-    t.temperature = readings.back().temperature;
-    t.humidity = readings.back().humidity;
-    const InsulationFigures f = ComputeFigures(readings, darTimes);
-    t.r15 = f.r15, t.r30 = f.r30, t.r60 = f.r60, t.r600 = f.r600;
-    t.dar = f.dar, t.pi = f.pi;
-    if (f.meanTemperature) {
-        t.correctionTemperature = f.meanTemperature;
-        if (f.r60)
-            t.r60At40 = CorrectedResistance(*f.r60, *f.meanTemperature, kBase40C);
-        if (f.r600)
-            t.r600At40 = CorrectedResistance(*f.r600, *f.meanTemperature, kBase40C);
-    }
-    const FigureVerdict dar = DarVerdict(f.dar);
-    t.darVerdict = dar.text;
-    QStringList sources;
-    if (!dar.source.isEmpty())
-        sources << dar.source;
-    if (cls) {
-        const FigureVerdict pi = PiVerdict(f.pi, *cls);
-        t.piVerdict = pi.text;
-        if (!pi.source.isEmpty())
-            sources << pi.source;
-    }
-    t.verdictSource = sources.join(QStringLiteral("; "));
-    return t;
 }
 
 bool MeasurementFiler::Open(const FilingArgs& args)

@@ -50,9 +50,4 @@ private:
     history::HistoryStore store_;
 };
 
-// The test a finished measurement makes: the figures, verdicts and the values corrected to 40 °C
-// from the core, over the mean temperature of the figures' span.
-history::TestRecord TestFromMeasurement(const QString& assetId, const std::vector<DataRecord>& readings,
-                                        bool timerMode, std::optional<InsulationClass> cls, DarTimes darTimes);
-
 }  // namespace krx::cli

@@ -26,6 +26,9 @@ struct MeterSession {
     // The settings file's sampling time when it was not one; said once, then cleared.
     std::optional<std::int32_t> UnusableSamplingTime;
     QString DataDirectory;  // start-up folder of the save dialogs (settings file, read once)
+    // Where each cycle's readings are recorded (settings file, read once like the folder above).
+    bool RecordingEnabled = true;
+    QString RecordingDirectory;
     bool TestMode = false;  // "T" on the command line: extra fields in the procedures
     int CommandPause = 20;  // ms before certain device commands
 

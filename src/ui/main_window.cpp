@@ -9,6 +9,7 @@
 #include "core/localetext.h"
 #include "ui/ui_wait.h"
 #include "device/backend.h"
+#include "ui/history/history_window.h"
 
 #include <QBoxLayout>
 #include <QCloseEvent>
@@ -75,8 +76,41 @@ void MainWindow::BuildControls()
     layout->addStretch(1);
     layout->addSpacing(40);
     layout->addLayout(BuildFunctionButtons());
+    // A row of its own, so that the buttons above keep their places; the window grew by it.
+    historyButton = new QPushButton(QStringLiteral("History…"), this);
+    historyButton->setObjectName(QStringLiteral("HistoryButton"));
+    historyButton->setFont(ArialFont(19, true));
+    SetDesignedMinimum(historyButton, {220, 65});
+    historyButton->setEnabled(false);
+    auto* historyRow = new QHBoxLayout;
+    historyRow->addWidget(historyButton);
+    historyRow->addStretch(1);
+    layout->addSpacing(16);
+    layout->addLayout(historyRow);
     ConnectControls();
-    resize(1052, 428);
+    resize(1052, 428 + 65 + 16);
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::SetHistory(history::HistoryStore* store)
+{
+    history_ = store;
+    historyWindow_.reset();
+    historyButton->setEnabled(store != nullptr);
+}
+
+void MainWindow::HistoryClicked()
+{
+    if (!history_)
+        return;
+    if (!historyWindow_)
+        historyWindow_ = std::make_unique<history_view::HistoryWindow>(*history_, TheDialogs());
+    else
+        historyWindow_->Reload();  // tests filed since it was last shown
+    historyWindow_->show();
+    historyWindow_->raise();
+    historyWindow_->activateWindow();
 }
 
 QGroupBox* MainWindow::BuildDeviceGroup()
@@ -165,6 +199,7 @@ void MainWindow::ConnectControls()
     connect(specialFunctionsButton, &QPushButton::clicked, this,
             [this] { RunHandler([this] { SpecialFunctionsClicked(); }); });
     connect(exitButton, &QPushButton::clicked, this, [this] { ExitClicked(); });
+    connect(historyButton, &QPushButton::clicked, this, [this] { RunHandler([this] { HistoryClicked(); }); });
 }
 
 void MainWindow::InitDevice()

@@ -10,15 +10,27 @@
 #include <QString>
 #include <QWidget>
 
+#include <memory>
+
 class QGroupBox;
 class QHBoxLayout;
 class QLabel;
 class QPushButton;
 
+namespace krx {
+namespace history {
+class HistoryStore;
+}
+namespace history_view {
+class HistoryWindow;
+}
+}  // namespace krx
+
 class MainWindow : public QWidget {
     Q_OBJECT
 public:
     explicit MainWindow(krx::MeterSession& session);
+    ~MainWindow() override;
 
     // Controls.
     QPushButton* initButton;
@@ -38,6 +50,13 @@ public:
     QPushButton* timerMeasuringButton;
     QPushButton* specialFunctionsButton;
     QPushButton* exitButton;
+    QPushButton* historyButton;  // below the row above, which keeps its places
+
+    // The test history the History button shows; not owned, may be null (the button is off then).
+    void SetHistory(krx::history::HistoryStore* store);
+    // The history window, made at the first press and shown again at the next.
+    void HistoryClicked();
+    krx::history_view::HistoryWindow* History() const { return historyWindow_.get(); }
 
     // Finds the meter, fills the Device group and copies the meter's setup into the measurement
     // window. Shows the "No device found" box when the meter does not answer.
@@ -74,4 +93,6 @@ private:
     void ShowInit(const krx::InitReport& report);
     krx::MeterSession& session_;
     krx::ProcedureRunner& runner_;
+    krx::history::HistoryStore* history_ = nullptr;
+    std::unique_ptr<krx::history_view::HistoryWindow> historyWindow_;
 };

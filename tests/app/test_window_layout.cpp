@@ -7,6 +7,8 @@
 
 #include "ui/main_window.h"
 #include "ui/measurement/measurement_window.h"
+#include "ui/reading_plot.h"
+#include "ui/record_view.h"
 #include "ui/special_functions/special_functions_window.h"
 
 #include <QAbstractButton>
@@ -159,9 +161,13 @@ void WindowLayoutTest::readingsTakeTheRoom()
     MainWin()->measuringButton->click();
     const QSize designed = MeasWin()->size();
     const QSize value = MeasWin()->resistanceLabel->size();
+    const QSize plot = MeasWin()->recordView->plot->size();
     Settle(MeasWin(), designed + QSize(300, 200));
-    QVERIFY(MeasWin()->resistanceLabel->width() >= value.width() + 250);
+    // The width gained goes to the plot of the readings beside the value; the height to both.
+    QCOMPARE(MeasWin()->resistanceLabel->width(), value.width());
+    QVERIFY(MeasWin()->recordView->plot->width() >= plot.width() + 250);
     QVERIFY(MeasWin()->resistanceLabel->height() >= value.height() + 150);
+    QVERIFY(MeasWin()->recordView->plot->height() >= plot.height() + 150);
     // The buttons keep their size.
     QCOMPARE(MeasWin()->startButton->height(), MeasWin()->startButton->minimumHeight());
     MeasWin()->backButton->click();

@@ -135,6 +135,10 @@ class MeasureCycleTest : public QObject {
     Q_OBJECT
 
 private slots:
+    // First, while nothing was painted: a process that painted the plot has the raster engine's
+    // worker threads, which a forked child would wait for forever.
+    void connectionLoss_data();
+    void connectionLoss();
     void freeRunningCycleWithBreak();
     void timerCycleRunsOut();
     void breakDuringStabilisation_data();
@@ -147,8 +151,6 @@ private slots:
     void samplingTimeEdges();
     void unreadableReplyAndUnreachableMeter();
     void testModeCounter();
-    void connectionLoss_data();
-    void connectionLoss();
     void timerFieldAndScrollBarInStep();
     void timerScrollBarByKeyboard();
     void closeWhenIdleActsAsBack();

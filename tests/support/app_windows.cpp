@@ -24,6 +24,10 @@ AppWindows::AppWindows(const QStringList& parameters, const QByteArray& settings
     if (g_alive)
         qFatal("two AppWindows alive at once");
     SetSettingsFilePath(SettingsPath());
+    // The recordings and the history database go to the user's data folder by default: a
+    // temporary one here, so that no test writes into the home folder.
+    savedDataHome_ = qgetenv("XDG_DATA_HOME");
+    qputenv("XDG_DATA_HOME", dir_.filePath(QStringLiteral("data")).toLocal8Bit());
     if (!settings.isNull()) {
         QFile f(SettingsPath());
         if (f.open(QIODevice::WriteOnly))
@@ -39,6 +43,15 @@ AppWindows::~AppWindows()
     g_alive = nullptr;
     windows_.reset();
     SetSettingsFilePath(QString());
+    if (savedDataHome_.isNull())
+        qunsetenv("XDG_DATA_HOME");
+    else
+        qputenv("XDG_DATA_HOME", savedDataHome_);
+}
+
+QString AppWindows::DataHome() const
+{
+    return dir_.filePath(QStringLiteral("data"));
 }
 
 QString AppWindows::SettingsPath() const

@@ -7,6 +7,7 @@
 
 #include "ui/main_window.h"
 #include "app/startup.h"
+#include "history/history_store.h"
 #include "core/procedure_runner.h"
 #include "ui/measurement/measurement_window.h"
 #include "ui/special_functions/special_functions_window.h"
@@ -33,6 +34,9 @@ public:
     AppWindows& operator=(const AppWindows&) = delete;
 
     QString SettingsPath() const;
+    // The user's data folder while the windows live (recordings, history database).
+    QString DataHome() const;
+    history::HistoryStore& History() { return windows_->History(); }
     MainWindow& Main() { return windows_->Main(); }
     MeasurementWindow& Measurement() { return windows_->Measurement(); }
     SpecialFunctionsWindow& SpecialFunctions() { return windows_->SpecialFunctions(); }
@@ -40,6 +44,7 @@ public:
 
 private:
     QTemporaryDir dir_;
+    QByteArray savedDataHome_;
     std::unique_ptr<ProgramWindows> windows_;
 };
 

@@ -14,6 +14,9 @@ struct ChildResult {
     std::string output;    // what the child wrote to standard error
 };
 
+// How long a child may run before it is ended by SIGALRM (then `signal` says so).
+inline constexpr unsigned kChildSeconds = 120;
+
 ChildResult RunInChild(const std::function<void()>& body);
 
 // The exit status a process shows for a code passed to exit().

@@ -6,8 +6,10 @@
 #include "ui/connection_loss.h"
 #include "ui/measurement/cycle_view.h"
 #include "core/reading_format.h"
+#include "ui/record_view.h"
 
 #include <QApplication>
+#include <QDateTime>
 #include <QLabel>
 #include <QMetaObject>
 #include <QPalette>
@@ -48,10 +50,33 @@ void MeasurementWindow::StartClicked()
     decimals_.reset();
     cycle_.Arm();
     cycleActive_ = true;
-    runner_.Start([this, o] {
+    runner_.Start([this, o, plan = StartRecord(o.timerMode)] {
+        recorder_->Begin(plan);
         const CycleResult result = cycle_.Run(o);
+        recorder_->Finish();
         OnWindowThread(this, [this, result] { CycleEnded(result); });
     });
+}
+
+RecordingPlan MeasurementWindow::StartRecord(bool timerMode)
+{
+    fileTestButton->setEnabled(false);
+    recordingWarning->clear();
+    recordingShown_.clear();
+    recordView->Clear();
+    // Save's comment belongs to the cycle it was typed after.
+    recordView->SetComment(QString());
+    recordView->SetMeter(session_.DeviceName, session_.SerialNo, session_.SwVersion);
+    cycleTimerMode_ = timerMode;
+    cycleSerial_ = session_.SerialNo;
+    cycleSoftware_ = session_.SwVersion;
+    RecordingPlan plan;
+    plan.enabled = session_.RecordingEnabled;
+    plan.folder = session_.RecordingDirectory;
+    plan.serial = session_.SerialNo;
+    plan.started = QDateTime::currentDateTime();
+    plan.timerMode = timerMode;
+    return plan;
 }
 
 void MeasurementWindow::CycleEnded(CycleResult result)
@@ -119,6 +144,7 @@ void MeasurementWindow::GiveButtonsBack()
     startButton->setEnabled(true);
     saveButton->setEnabled(true);
     backButton->setEnabled(true);
+    fileTestButton->setEnabled(history_ && series_.Size() > 0);
 }
 
 void MeasurementWindow::SetValueRed(bool red)

@@ -10,10 +10,20 @@
 #include <QLabel>
 
 
-// The cycle's events, carried to the window's thread.
-class MeasurementWindow::CycleView : public krx::CycleListener {
+// The cycle's events and its recorded readings, carried to the window's thread.
+class MeasurementWindow::CycleView : public krx::CycleListener, public krx::RecordListener {
 public:
     explicit CycleView(MeasurementWindow& w) : w_(w) {}
+    void Recorded(const krx::DataRecord& record, const krx::CycleIteration&) override
+    {
+        // Read here, on the thread that writes it; a recording that stopped keeps its name.
+        const QString file = w_.recorder_->File().FileName();
+        krx::OnWindowThread(&w_, [this, record, file] { w_.ShowRecorded(record, file); });
+    }
+    void RecordingProblem(const QString& message) override
+    {
+        krx::OnWindowThread(&w_, [this, message] { w_.ShowRecordingProblem(message); });
+    }
     void TimerStarted(int seconds) override
     {
         krx::OnWindowThread(&w_, [this, seconds] {

@@ -2,6 +2,7 @@
 // The measurement log: Save appends the latest reading with a comment to a file of the user's choice.
 #include "core/file_paths.h"
 #include "ui/measurement/measurement_window.h"
+#include "ui/record_view.h"
 
 #include "core/settings.h"
 #include "core/csv_appender.h"
@@ -33,6 +34,8 @@ int MeasurementWindow::SaveMeasurement()
     if (!TheDialogs().InputQuery(QStringLiteral("Input dialog"), QStringLiteral("Input comment to the measurement"),
                                  comment))
         return SaveCommentCancelled;
+    // The report offers the same words, whatever becomes of the file.
+    recordView->SetComment(comment);
     // The file records the moment of the save, not of the reading.
     StampSave(LastReading, QDateTime::currentDateTime(), comment);
 

@@ -4,6 +4,7 @@
 #include "device/protocol.h"
 #include "ui/measurement/cycle_view.h"
 
+#include "ui/record_view.h"
 #include "ui/ui_wait.h"
 
 #include <QApplication>
@@ -11,6 +12,7 @@
 #include <QCloseEvent>
 #include <QGroupBox>
 #include <QLabel>
+#include <QPalette>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSpinBox>
@@ -21,17 +23,26 @@
 
 using namespace krx;
 
+namespace {
+constexpr int kControlsWidth = 946;  // the window's designed width with the controls alone
+constexpr int kDesignedHeight = 580;
+constexpr int kRecordWidth = 760;  // a plot of a readable width beside the figures
+}  // namespace
+
 MeasurementWindow::MeasurementWindow(MeterSession& session)
     : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
       session_(session),
       runner_(session.runner),
       view_(std::make_unique<CycleView>(*this)),
-      cycle_(Usb, runner_, *view_)
+      recorder_(std::make_unique<CycleRecorder>(*view_, series_, view_.get())),
+      cycle_(Usb, runner_, *recorder_)
 {
+    recorder_->Watch(&cycle_);
     setObjectName(QStringLiteral("Form_Meas"));
     setWindowTitle(QStringLiteral("Measuring KRX 738"));
     BuildControls();
     ApplyWindowStyle(this);
+    KeepControlsWidth();
     ShowReadingLabels(false);
     CentreOnPrimaryScreen(this);
 }
@@ -39,13 +50,54 @@ MeasurementWindow::MeasurementWindow(MeterSession& session)
 void MeasurementWindow::BuildControls()
 {
     setFont(ArialFont(24));
-    auto* layout = new QVBoxLayout(this);
+    auto* controls = new QVBoxLayout;
+    controls->setSpacing(7);
+    controls->addWidget(BuildSetupGroup());
+    controls->addWidget(BuildMeasuringGroup(), 1);
+    // Beside the controls rather than below them, so that the window stays within a common screen's
+    // height; the figures of a finished run need the height of the controls.
+    recordView = new MeasurementRecordView(this);
+    recordView->setFont(ArialFont(13));
+    auto* record = new QVBoxLayout;
+    record->setSpacing(7);
+    record->addWidget(recordView, 1);
+    record->addLayout(BuildRecordRow());
+    auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(8, 4, 8, 8);
-    layout->setSpacing(7);
-    layout->addWidget(BuildSetupGroup());
-    layout->addWidget(BuildMeasuringGroup(), 1);
+    layout->setSpacing(12);
+    layout->addLayout(controls);
+    layout->addLayout(record, 1);
     ConnectControls();
-    resize(946, 580);
+}
+
+void MeasurementWindow::KeepControlsWidth()
+{
+    // The controls keep the width they had in the designed window (measured with the window's
+    // style, as shown); what the window gains in width goes to the plot.
+    const QMargins m = layout()->contentsMargins();
+    const int designed = kControlsWidth - m.left() - m.right();
+    measuringGroup->setMinimumWidth(std::max(designed, measuringGroup->minimumSizeHint().width()));
+    resize(kControlsWidth + layout()->spacing() + kRecordWidth, kDesignedHeight);
+}
+
+QLayout* MeasurementWindow::BuildRecordRow()
+{
+    // A line rather than a box: a box mid-run would cover Break, and once clicked away nothing
+    // would remind the user that the readings are not being recorded.
+    recordingWarning = MakeLabel(QStringLiteral("Label_RecordingWarning"), QString(), ArialFont(14), this);
+    recordingWarning->setWordWrap(true);
+    QPalette p = recordingWarning->palette();
+    p.setColor(QPalette::WindowText, QColor(Qt::red));
+    recordingWarning->setPalette(p);
+    fileTestButton = new QPushButton(QStringLiteral("File test…"), this);
+    fileTestButton->setObjectName(QStringLiteral("FileTestButton"));
+    fileTestButton->setFont(ArialFont(13));
+    fileTestButton->setEnabled(false);
+    auto* row = new QHBoxLayout;
+    row->setSpacing(12);
+    row->addWidget(recordingWarning, 1);
+    row->addWidget(fileTestButton, 0, Qt::AlignTop);
+    return row;
 }
 
 QGroupBox* MeasurementWindow::BuildSetupGroup()
@@ -268,6 +320,7 @@ void MeasurementWindow::ConnectControls()
     connect(startButton, &QPushButton::clicked, this, [this] { RunHandler([this] { StartClicked(); }); });
     connect(breakButton, &QPushButton::clicked, this, [this] { RunHandler([this] { BreakClicked(); }); });
     connect(saveButton, &QPushButton::clicked, this, [this] { RunHandler([this] { SaveClicked(); }); });
+    connect(fileTestButton, &QPushButton::clicked, this, [this] { RunHandler([this] { FileTestClicked(); }); });
 }
 
 void MeasurementWindow::ShowReadingLabels(bool visible)

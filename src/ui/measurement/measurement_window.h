@@ -10,6 +10,7 @@
 #include "ui/save_dialog.h"
 #include "device/commands.h"
 #include "core/measurement_log.h"
+#include "core/recording.h"
 
 #include <QWidget>
 
@@ -18,9 +19,17 @@
 
 class QGroupBox;
 class QLabel;
+class QLayout;
 class QPushButton;
 class QScrollBar;
 class QSpinBox;
+
+namespace krx {
+class MeasurementRecordView;
+namespace history {
+class HistoryStore;
+}
+}  // namespace krx
 
 class MeasurementWindow : public QWidget {
     Q_OBJECT
@@ -60,6 +69,11 @@ public:
     QSpinBox* timerSecondsField;  // the timer's seconds as a number, in step with timerSlider
     QLabel* timeLabel;
     krx::RadioGroup* calculationChoice;
+
+    // Below the controls: the cycle's plot and figures, and what became of its recording.
+    krx::MeasurementRecordView* recordView;
+    QLabel* recordingWarning;  // why the cycle's recording stopped; empty while it is fine
+    QPushButton* fileTestButton;
 
     krx::SaveDialog measurementSaveDialog;
 
@@ -109,6 +123,13 @@ public:
     // Appends LastReading with a comment to a file the user chooses.
     int SaveMeasurement();
 
+    // Where finished cycles are filed; not owned, may be null (no filing then).
+    void SetHistory(krx::history::HistoryStore* store);
+    // Files the last finished cycle under an asset the user picks; true when it was kept.
+    bool FileTestClicked();
+    // Every reading of the current or last cycle, as recorded.
+    const krx::ReadingSeries& Series() const { return series_; }
+
 private:
     class CycleView;
     friend class CycleView;
@@ -116,11 +137,22 @@ private:
     void ShowPass(const krx::CycleIteration& pass);
     void SetValueRed(bool red);
     void GiveButtonsBack();
+    // Clears the record of the last cycle and plans the new one's recording.
+    krx::RecordingPlan StartRecord(bool timerMode);
+    void ShowRecorded(const krx::DataRecord& record, const QString& recordingFile);
+    void ShowRecordingProblem(const QString& message);
 
     krx::MeterSession& session_;
     krx::ProcedureRunner& runner_;
     std::unique_ptr<CycleView> view_;
+    krx::ReadingSeries series_;
+    std::unique_ptr<krx::CycleRecorder> recorder_;  // between the cycle and view_
     krx::MeasurementCycle cycle_;
+    krx::history::HistoryStore* history_ = nullptr;
+    // The last cycle as it was started, for filing it after the session has moved on.
+    bool cycleTimerMode_ = false;
+    QString cycleSerial_, cycleSoftware_;
+    QString recordingShown_;  // the recording file the view was given
     bool cycleActive_ = false;  // the procedure has not ended yet
     // What the running cycle records besides the meter's values.
     int timerSeconds_ = 0;
@@ -144,6 +176,8 @@ private:
     QGroupBox* BuildMeasuringGroup();
     QGroupBox* BuildResistanceGroup();
     QGroupBox* BuildTimerGroup();
+    QLayout* BuildRecordRow();
+    void KeepControlsWidth();
     void ConnectControls();
     // Back as soon as no cycle runs any more.
     void BackWhenIdle();

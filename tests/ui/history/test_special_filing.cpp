@@ -150,6 +150,7 @@ private slots:
         QVERIFY(store.Open(QStringLiteral("sqlite:") + p.dir.filePath(QStringLiteral("h.sqlite")), p.dir.path()));
 
         // No store: read out, but nothing to file with.
+        f->SetHistory(nullptr);
         p.ReadOut(f->readOhmMemoryButton, 2);
         QVERIFY(f->fileRecordsButton->isHidden());
         f->SetHistory(&store);

@@ -1,0 +1,54 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The measurement window's record of a cycle: every reading into the plot and figures, the
+// recording's fate on a line of its own, and filing the finished cycle in the test history.
+#include "ui/measurement/measurement_window.h"
+
+#include "core/dialogs.h"
+#include "history/measurement_test.h"
+#include "ui/figures_panel.h"
+#include "ui/history/file_test_dialog.h"
+#include "ui/record_view.h"
+
+#include <QLabel>
+#include <QPushButton>
+
+using namespace krx;
+
+void MeasurementWindow::SetHistory(history::HistoryStore* store)
+{
+    history_ = store;
+    fileTestButton->setEnabled(history_ && !cycleActive_ && !Running && series_.Size() > 0);
+}
+
+void MeasurementWindow::ShowRecorded(const DataRecord& record, const QString& recordingFile)
+{
+    recordView->Add(record);
+    if (recordingFile != recordingShown_) {
+        recordingShown_ = recordingFile;
+        recordView->SetRecordingFile(recordingFile);
+    }
+}
+
+void MeasurementWindow::ShowRecordingProblem(const QString& message)
+{
+    recordingWarning->setText(message);
+}
+
+bool MeasurementWindow::FileTestClicked()
+{
+    if (!history_ || cycleActive_ || series_.Size() == 0)
+        return false;
+    // The figures as the panel shows them, with the class and DAR times chosen there.
+    const FigureChoices choices = recordView->figures->Choices();
+    history::TestRecord test =
+        history::TestFromMeasurement(QString(), series_.All(), cycleTimerMode_, choices.cls, choices.darTimes);
+    test.comment = recordView->Comment();
+    test.meterSerial = cycleSerial_;
+    test.meterSoftware = cycleSoftware_;
+    const auto results = history_view::FileTestsInteractively(*history_, TheDialogs(), {test}, this);
+    if (!results)
+        return false;
+    // Filed (or kept to be sent): a second press would file the same cycle twice.
+    fileTestButton->setEnabled(false);
+    return true;
+}

@@ -1,0 +1,321 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// What the measurement window keeps of a cycle on the simulated meter and the virtual clock: the
+// recording file beside the live view, the line that says a recording stopped, and filing the
+// finished cycle in the test history.
+#include "app_windows.h"
+#include "sim_fixture.h"
+
+#include "history/history_store.h"
+#include "ui/history/file_test_dialog.h"
+#include "ui/history/history_window.h"
+#include "ui/main_window.h"
+#include "ui/measurement/measurement_window.h"
+#include "ui/reading_plot.h"
+#include "ui/record_view.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+
+#include <functional>
+
+using krx::test::MainWin;
+using krx::test::MeasWin;
+using namespace krx;
+using krx::sim::Scenario;
+using krx::test::AppWindows;
+using krx::test::SimSetup;
+
+namespace {
+
+Scenario Stable()
+{
+    Scenario s = Scenario::Default();
+    s.stabiliseSeconds = 0.6;
+    return s;
+}
+
+QByteArray Settings(const QString& lines)
+{
+    return QByteArray("[KRX 738]\n") + lines.toUtf8() + '\n';
+}
+
+// The windows after Init, in the chosen mode; a cycle that never ends fails instead of hanging.
+struct Program {
+    explicit Program(const QByteArray& settings, bool timer) : t(Stable()), w({QStringLiteral("krx738")}, settings)
+    {
+        MainWin()->show();
+        MainWin()->initButton->click();
+        (timer ? MainWin()->timerMeasuringButton : MainWin()->measuringButton)->click();
+        const double limit = t.clock.Seconds() + 3600;
+        safety_.setInterval(0);
+        QObject::connect(&safety_, &QTimer::timeout, [this, limit] {
+            if (t.clock.Seconds() > limit && MeasWin()->Running) {
+                QTest::qFail("the cycle did not end within an hour of meter time", __FILE__, __LINE__);
+                MeasWin()->breakButton->click();
+            }
+        });
+        safety_.start();
+    }
+    // A free-running cycle broken after `readings` recorded readings; a timer cycle of `seconds`.
+    void Run(bool timer, int readings, int seconds = 5)
+    {
+        QTimer breaker;
+        if (!timer) {
+            breaker.setInterval(0);
+            QObject::connect(&breaker, &QTimer::timeout, [&] {
+                if (MeasWin()->Running && MeasWin()->Series().Size() >= size_t(readings))
+                    MeasWin()->breakButton->click();
+            });
+            breaker.start();
+        } else {
+            MeasWin()->timerSlider->setValue(seconds);
+        }
+        MeasWin()->startButton->click();
+    }
+    SimSetup t;
+    AppWindows w;
+
+private:
+    QTimer safety_;
+};
+
+QStringList FilesIn(const QString& folder)
+{
+    return QDir(folder).entryList(QDir::Files | QDir::NoDotAndDotDot);
+}
+
+QStringList LinesOf(const QString& file)
+{
+    QFile f(file);
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray all = f.readAll();
+    if (!all.endsWith('\n'))
+        return {QStringLiteral("<not ending in a whole line>")};
+    return QString::fromUtf8(all).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+}
+
+qsizetype Plotted()
+{
+    return MeasWin()->recordView->plot->Count();
+}
+
+}  // namespace
+
+class MeasureRecordTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void recordsEveryReadingShown_data();
+    void recordsEveryReadingShown();
+    void recordingOff();
+    void unwritableFolder();
+    void filesTheFinishedCycle();
+    void historyFromTheMainWindow();
+};
+
+void MeasureRecordTest::recordsEveryReadingShown_data()
+{
+    QTest::addColumn<bool>("timer");
+    QTest::newRow("free-running") << false;
+    QTest::newRow("timer") << true;
+}
+
+void MeasureRecordTest::recordsEveryReadingShown()
+{
+    QFETCH(bool, timer);
+    QTemporaryDir dir;
+    const QString folder = dir.filePath(QStringLiteral("not/yet/there"));
+    Program p(Settings(QStringLiteral("RecordingDirectory=") + folder), timer);
+    QVERIFY(!MeasWin()->fileTestButton->isEnabled());
+    p.Run(timer, 7, 8);
+    QVERIFY(!MeasWin()->Running);
+
+    const QStringList files = FilesIn(folder);
+    QCOMPARE(files.size(), 1);
+    QVERIFY2(QRegularExpression(QStringLiteral("^KRX738_%1_\\d{8}-\\d{6}\\.csv$")
+                                    .arg(QRegularExpression::escape(p.w.Session().SerialNo)))
+                 .match(files[0])
+                 .hasMatch(),
+             qPrintable(files[0]));
+    const QStringList lines = LinesOf(QDir(folder).filePath(files[0]));
+    QVERIFY(lines.size() >= 2);
+    QCOMPARE(lines[0], QStringLiteral("time,elapsed_s,resistance_ohm,range,voltage_v,temperature_c,humidity_pct,"
+                                      "stable,rest_s"));
+    for (const QString& line : lines.mid(1))
+        QCOMPARE(line.count(QLatin1Char(',')), 8);
+    // The view, the series and the file hold the same readings.
+    const qsizetype readings = lines.size() - 1;
+    QCOMPARE(Plotted(), readings);
+    QCOMPARE(qsizetype(MeasWin()->Series().Size()), readings);
+    if (timer) {
+        QVERIFY(readings >= 6 && readings <= 9);  // one a second over 8 s
+        QVERIFY(!lines.last().endsWith(QLatin1Char(',')));  // the rest time is in every line
+    } else {
+        QCOMPARE(readings, 7);
+    }
+    QVERIFY(MeasWin()->recordView->exportButton->isEnabled());
+    QVERIFY(MeasWin()->recordingWarning->text().isEmpty());
+
+    // The next Start forgets the last cycle's record before its first reading.
+    qsizetype atFirstYield = -1;
+    QTimer look;
+    look.setInterval(0);
+    QObject::connect(&look, &QTimer::timeout, [&] {
+        if (atFirstYield < 0 && MeasWin()->Running) {
+            atFirstYield = Plotted() + (MeasWin()->recordView->exportButton->isEnabled() ? 1000 : 0) +
+                           (MeasWin()->fileTestButton->isEnabled() ? 1000 : 0);
+            look.stop();
+        }
+    });
+    look.start();
+    p.Run(timer, 2, 3);
+    QCOMPARE(atFirstYield, qsizetype(0));
+    QCOMPARE(FilesIn(folder).size(), 2);
+}
+
+void MeasureRecordTest::recordingOff()
+{
+    QTemporaryDir dir;
+    const QString folder = dir.filePath(QStringLiteral("rec"));
+    for (const char* value : {"0", "1"}) {
+        Program p(Settings(QStringLiteral("Recording=%1\nRecordingDirectory=%2").arg(QLatin1String(value), folder)),
+                  false);
+        p.Run(false, 3);
+        QCOMPARE(Plotted(), qsizetype(3));
+        QCOMPARE(FilesIn(folder).size(), value[0] == '0' ? 0 : 1);
+        QCOMPARE(MeasWin()->recordView->exportButton->isEnabled(), value[0] != '0');
+        QVERIFY(MeasWin()->recordingWarning->text().isEmpty());
+    }
+}
+
+void MeasureRecordTest::unwritableFolder()
+{
+    QTemporaryDir dir;
+    // A folder below a file cannot be made, whoever runs the test.
+    const QString blocker = dir.filePath(QStringLiteral("a-file"));
+    {
+        QFile f(blocker);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+    }
+    Program p(Settings(QStringLiteral("RecordingDirectory=") + blocker + QStringLiteral("/rec")), false);
+    QStringList warnings;
+    QTimer look;
+    look.setInterval(0);
+    QObject::connect(&look, &QTimer::timeout, [&] {
+        const QString text = MeasWin()->recordingWarning->text();
+        if (!text.isEmpty() && (warnings.isEmpty() || warnings.last() != text))
+            warnings << text;
+    });
+    look.start();
+    p.Run(false, 5);
+    look.stop();
+    // Said once, on the window's line rather than in a box, and the readings went on.
+    QCOMPARE(warnings.size(), 1);
+    QVERIFY2(warnings[0].contains(QDir::toNativeSeparators(blocker)), qPrintable(warnings[0]));
+    QVERIFY(p.t.dialogs.shown.empty());
+    QCOMPARE(Plotted(), qsizetype(5));
+    QVERIFY(!MeasWin()->recordView->exportButton->isEnabled());
+
+    // Save works, and its comment becomes the report's.
+    const QString saved = dir.filePath(QStringLiteral("log.csv"));
+    p.t.dialogs.inputs = {QStringLiteral("motor 7; \"dry\"")};
+    p.t.dialogs.saves = {saved};
+    MeasWin()->saveButton->click();
+    QCOMPARE(p.t.dialogs.Messages().size(), 1);
+    QVERIFY(QFile::exists(saved));
+    QCOMPARE(MeasWin()->recordView->Comment(), QStringLiteral("motor 7; \"dry\""));
+}
+
+void MeasureRecordTest::filesTheFinishedCycle()
+{
+    QTemporaryDir dir;
+    Program p(Settings(QStringLiteral("RecordingDirectory=") + dir.path()), true);
+    // A cycle broken before its first reading leaves nothing to file.
+    QTimer early;
+    early.setInterval(0);
+    QObject::connect(&early, &QTimer::timeout, [&] {
+        if (MeasWin()->Running) {
+            early.stop();
+            MeasWin()->breakButton->click();
+        }
+    });
+    early.start();
+    MeasWin()->startButton->click();
+    QCOMPARE(MeasWin()->Series().Size(), size_t(0));
+    QVERIFY(!MeasWin()->fileTestButton->isEnabled());
+
+    p.Run(true, 0, 70);
+    QVERIFY(MeasWin()->fileTestButton->isEnabled());
+    const std::vector<DataRecord> series = MeasWin()->Series().All();
+    const InsulationFigures figures = MeasWin()->Series().Figures(DarTimes::From30To60);
+    QVERIFY(figures.dar);
+
+    bool bitten = false;
+    QTimer watchdog;
+    watchdog.setSingleShot(true);
+    QObject::connect(&watchdog, &QTimer::timeout, [&] {
+        bitten = true;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* d = qobject_cast<history_view::FileTestDialog*>(w))
+                d->done(QDialog::Rejected);
+    });
+    watchdog.start(5000);
+    QTimer::singleShot(0, [] {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* d = qobject_cast<history_view::FileTestDialog*>(w)) {
+                d->findChild<QComboBox*>(QStringLiteral("assetId"))->setEditText(QStringLiteral("M-7"));
+                d->Submit();
+            }
+    });
+    MeasWin()->fileTestButton->click();
+    QVERIFY(!bitten);
+    QVERIFY(!MeasWin()->fileTestButton->isEnabled());  // not twice
+
+    history::HistoryStore& store = p.w.History();
+    QVERIFY(store.IsOpen());
+    const auto tests = store.TestsOf(QStringLiteral("M-7"));
+    QCOMPARE(tests.size(), size_t(1));
+    const auto filed = store.Test(tests[0].id);
+    QVERIFY(filed);
+    QCOMPARE(filed->kind, history::TestKind::Timer);
+    QCOMPARE(filed->readings.size(), series.size());
+    QCOMPARE(*filed->dar, *figures.dar);
+    QCOMPARE(filed->meterSerial, p.w.Session().SerialNo);
+    QVERIFY(!filed->darVerdict.isEmpty());
+}
+
+void MeasureRecordTest::historyFromTheMainWindow()
+{
+    QTemporaryDir dir;
+    QVERIFY(QFile(dir.filePath(QStringLiteral("a-file"))).open(QIODevice::WriteOnly));
+    // A database that cannot be opened: its message in the history window, and measuring unharmed.
+    Program p(Settings(QStringLiteral("HistoryDatabase=sqlite:%1/a-file/h.sqlite\nRecordingDirectory=%1")
+                           .arg(dir.path())),
+              false);
+    QVERIFY(!p.w.History().IsOpen());
+    p.Run(false, 3);
+    QCOMPARE(Plotted(), qsizetype(3));
+    MeasWin()->backButton->click();
+    QVERIFY(MainWin()->historyButton->isEnabled());
+    const QRect before = MainWin()->exitButton->geometry();
+    MainWin()->historyButton->click();
+    QVERIFY(MainWin()->History() && MainWin()->History()->isVisible());
+    bool said = false;
+    for (QLabel* l : MainWin()->History()->findChildren<QLabel*>())
+        said = said || l->text().startsWith(QStringLiteral("The history database cannot be opened"));
+    QVERIFY(said);
+    QCOMPARE(MainWin()->exitButton->geometry(), before);
+    MainWin()->History()->hide();
+}
+
+QTEST_MAIN(MeasureRecordTest)
+#include "test_measure_record.moc"
