@@ -365,25 +365,25 @@ QString DefaultDataDirectory()
 #endif
 }
 
-bool RememberDataDirectory(const QString& folder)
+bool RememberDataDirectory(const QString& folder, Dialogs& person)
 {
     ProfileFile file(SettingsFilePath());
     QString reason;
     if (file.WriteString(SettingsSection(), QStringLiteral("DataDirectory"), folder, &reason))
         return true;
-    TheDialogs().ShowError(QStringLiteral("Cannot write the settings file %1 (%2). The folder is not "
-                                          "remembered for the next start; the save goes on.")
-                               .arg(QDir::toNativeSeparators(file.Path()), reason));
+    person.ShowError(QStringLiteral("Cannot write the settings file %1 (%2). The folder is not "
+                                    "remembered for the next start; the save goes on.")
+                         .arg(QDir::toNativeSeparators(file.Path()), reason));
     return false;
 }
 
-void RememberSavedFolder(const QString& fileName, QString& inUse, bool always)
+void RememberSavedFolder(const QString& fileName, QString& inUse, bool always, Dialogs& person)
 {
     const QString folder = DirectoryPart(fileName);
     if (always)
-        RememberDataDirectory(folder);
+        RememberDataDirectory(folder, person);
     else
-        RememberDataDirectoryIfChanged(folder, inUse);
+        RememberDataDirectoryIfChanged(folder, inUse, person);
     inUse = folder;
 }
 
@@ -408,11 +408,11 @@ QString ReasonLine(const QString& reason)
     return reason.isEmpty() ? QString() : QStringLiteral("\n") + reason;
 }
 
-bool RememberDataDirectoryIfChanged(const QString& folder, const QString& startupFolder)
+bool RememberDataDirectoryIfChanged(const QString& folder, const QString& startupFolder, Dialogs& person)
 {
     if (folder.compare(startupFolder, Qt::CaseSensitive) == 0)
         return false;
-    return RememberDataDirectory(folder);
+    return RememberDataDirectory(folder, person);
 }
 
 QString DefaultRecordingDirectory()

@@ -3,6 +3,7 @@
 // The settings file KRX_SETUP.INI: a plain profile file ("[section]" lines, "key=value" lines),
 // read and written by a small class of our own so that the layout stays as a person wrote it.
 
+#include "core/dialogs.h"
 #include "core/insulation.h"
 
 #include <QString>
@@ -71,18 +72,18 @@ void SetSettingsFilePath(const QString& path);
 // "C:\" on Windows; elsewhere the home folder with a trailing separator.
 QString DefaultDataDirectory();
 
-// Writes the folder as DataDirectory. When the file cannot be written a message naming it is
-// shown and the caller goes on: the data being saved is worth more than remembering its folder.
+// Writes the folder as DataDirectory. When the file cannot be written `person` is told, naming it,
+// and the caller goes on: the data being saved is worth more than remembering its folder.
 // True when written.
-bool RememberDataDirectory(const QString& folder);
+bool RememberDataDirectory(const QString& folder, Dialogs& person);
 // For the exports that write the folder only when it differs from the start-up one: compares as
 // exact, case-sensitive text. True when it wrote.
-bool RememberDataDirectoryIfChanged(const QString& folder, const QString& startupFolder);
+bool RememberDataDirectoryIfChanged(const QString& folder, const QString& startupFolder, Dialogs& person);
 // A save reached `fileName`: its folder is where the next save dialog opens (`inUse`, the folder
 // the program holds), and goes to the settings file for the next start — always, or only when it
 // differs from the folder in use. Called only after the file was written, so that a save that
 // failed moves nothing.
-void RememberSavedFolder(const QString& fileName, QString& inUse, bool always);
+void RememberSavedFolder(const QString& fileName, QString& inUse, bool always, Dialogs& person);
 // The insulation figures' choices: keys InsulationClass ("A", "B", "F", "H"; default F) and
 // DarTimes ("30-60", "15-60"; default 30-60). A value that is none of these gives the default.
 struct FigureChoices {

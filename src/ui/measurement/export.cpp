@@ -58,7 +58,7 @@ int MeasurementWindow::SaveMeasurement()
     retryComment_ = r.status == AppendResult::Ok ? QString() : comment;
     switch (r.status) {
     case AppendResult::Ok:
-        RememberSavedFolder(fileName, session_.DataDirectory, true);
+        RememberSavedFolder(fileName, session_.DataDirectory, true, TheDialogs());
         return SaveOk;
     case AppendResult::CannotCreate:
         TheDialogs().Message(QStringLiteral("Can't create file : ") + shown + ReasonLine(r.error),

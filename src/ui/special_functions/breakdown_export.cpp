@@ -65,7 +65,7 @@ int SpecialFunctionsWindow::SaveBreakDownResult(float temperature, int humidity,
     switch (written.status) {
     case AppendResult::Ok:
         breakDownComment_ = comment;
-        RememberSavedFolder(fileName, session_.DataDirectory, false);
+        RememberSavedFolder(fileName, session_.DataDirectory, false, TheDialogs());
         return 0;
     case AppendResult::CannotCreate:
         TheDialogs().Message(QStringLiteral("Can't create file : ") + fileName + ReasonLine(written.error),

@@ -192,7 +192,7 @@ int SpecialFunctionsWindow::FinishReadOut(MemoryKind kind, const ReadOutReport& 
     const int written = ExportRange(kind, report, comment, fileName);
     retryComment_ = written == ReadOutSaved ? QString() : comment;
     if (written == ReadOutSaved)
-        RememberSavedFolder(fileName, session_.DataDirectory, false);
+        RememberSavedFolder(fileName, session_.DataDirectory, false, TheDialogs());
     return written;
 }
 
