@@ -43,7 +43,6 @@ public:
     bool InputQuery(const QString& title, const QString& prompt, QString& value) override;
     bool SaveFile(const SaveFileRequest& request, QString& fileName) override;
     void ShowError(const QString& message) override;
-    void ProcessEvents() override {}
     // While muted the boxes are not shown: the command says it in its own words.
     void SetMuted(bool muted) { muted_ = muted; }
 
