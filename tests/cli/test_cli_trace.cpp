@@ -59,6 +59,20 @@ L TakeWindowTransfers()
     return out;
 }
 
+// The three windows on the scenario's simulated meter, Init pressed and its transfers taken.
+struct InitialisedWindows {
+    explicit InitialisedWindows(const QString& scenario) : sim(sim::Scenario::FromJsonFile(scenario))
+    {
+        MainWin()->show();
+        MainWin()->initButton->click();
+        init = TakeWindowTransfers();
+    }
+    SimSetup sim;
+    bool quiet = (sim.dialogs.echo = false, true);  // before the windows exist
+    AppWindows windows;
+    L init;
+};
+
 // krx738-cli with the scenario and a trace; its trace records, or a failure said by QVERIFY.
 struct CliTrace {
     bool ok = false;
@@ -128,12 +142,8 @@ void CliTraceTest::memoryReadOutSendsWhatTheWindowSends()
 {
     L init, special, readOut, back, exit;
     {
-        SimSetup t(sim::Scenario::FromJsonFile(scenario_));
-        t.dialogs.echo = false;
-        AppWindows w;
-        MainWin()->show();
-        MainWin()->initButton->click();
-        init = TakeWindowTransfers();
+        const InitialisedWindows w(scenario_);
+        init = w.init;
         MainWin()->specialFunctionsButton->click();
         special = TakeWindowTransfers();
 
@@ -186,12 +196,8 @@ void CliTraceTest::infoAndListSendWhatInitSends()
 {
     L init, exit;
     {
-        SimSetup t(sim::Scenario::FromJsonFile(scenario_));
-        t.dialogs.echo = false;
-        AppWindows w;
-        MainWin()->show();
-        MainWin()->initButton->click();
-        init = TakeWindowTransfers();
+        const InitialisedWindows w(scenario_);
+        init = w.init;
         exit = WindowExit(dir_.filePath(QStringLiteral("window-exit.txt")));
     }
     QVERIFY2(init.mid(init.size() - kInitButtonTail.size()) == kInitButtonTail, qPrintable(Show(init)));
