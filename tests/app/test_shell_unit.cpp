@@ -2,6 +2,7 @@
 // The settings file, the version record and caption, the command line and the wait helpers.
 #include "qt_print.h"
 #include "scripted_dialogs.h"
+#include "window_dialogs_scope.h"
 
 #include "core/settings.h"
 #include "app/startup.h"
@@ -418,6 +419,7 @@ TEST(CommandLine, DisplayReachable)
 TEST(UiWait, HandlerErrorsGoToTheErrorDisplay)
 {
     test::ScopedDialogs dialogs;
+    test::WindowDialogsScope windows;
     dialogs.echo = false;
     RunHandler([] { throw ConversionError("'x' is not a valid integer value"); });
     RunHandler([] {});
@@ -434,6 +436,7 @@ TEST(SaveDialog, FilterAndSettingsGoThroughTheSeam)
     EXPECT_EQ(QtFilter(QStringLiteral("Logs|*.txt;*.log")), QStringLiteral("Logs (*.txt *.log)"));
 
     test::ScopedDialogs dialogs;
+    test::WindowDialogsScope windows;
     dialogs.echo = false;
     SaveDialog d;
     d.DefaultExt = QStringLiteral("CSV");
