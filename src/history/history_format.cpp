@@ -238,10 +238,12 @@ TestRecord TestFromOhmRecord(const QString& assetId, const memory::Identity& who
     const auto exponent = Number(r.exponent);
     if (mantissa && exponent) {
         const double ohm = *mantissa * std::pow(10.0, *exponent);
-        // The meter stores the reading at the end of its timer: a 60 s timer gives R at 1 minute.
-        if (r.timer == 60)
+        // The meter stores the reading at the end of its timer: with the lapse method a 60 s timer
+        // gives R at 1 minute; an average over the timer is the value of no one moment.
+        const bool lapse = r.calculation != 0;
+        if (lapse && r.timer == 60)
             t.r60 = ohm;
-        else if (r.timer == 600)
+        else if (lapse && r.timer == 600)
             t.r600 = ohm;
         DataRecord reading;
         reading.time = t.time;

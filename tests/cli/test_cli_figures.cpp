@@ -150,3 +150,13 @@ TEST(CliTestFigures, DarFifteenToSixtyAndATimerTooShortForPi)
     EXPECT_EQ(p.figures.value("verdict").toString(), "not enough data");
     EXPECT_LT(p.figures.value("seconds_since_origin").toDouble(), 120.0);
 }
+
+// A meter that never reaches a stable measuring voltage: exit status 6, and no record written.
+TEST(CliTestFigures, NoStableVoltageIsExitStatusSix)
+{
+    sim::Scenario s = sim::Scenario::Default();
+    s.stabiliseSeconds = 1e9;
+    const TestRun r = RunTest(s, MeasureArgs{});
+    EXPECT_EQ(r.rc, 6);
+    EXPECT_TRUE(r.records.isEmpty());
+}

@@ -188,6 +188,9 @@ TEST(InsulationFigures, AnOutOfRangeNeighbourGivesNoValue)
         EXPECT_FALSE(f.r30) << "right neighbour out of range";
         r[1].range = RangeState::InRange;
         EXPECT_TRUE(ComputeFigures(r, DarTimes::From30To60).r30);
+        r[2].elapsedSeconds = 30;
+        r[1].range = bad;
+        EXPECT_EQ(ComputeFigures(r, DarTimes::From30To60).r30, 1e8) << "a reading at the time needs no neighbour";
     }
     // A reading of 0 ohm has no logarithm.
     EXPECT_FALSE(ComputeFigures({At(0, 0.0), At(20, 1e7)}, DarTimes::From30To60).r15);

@@ -15,6 +15,7 @@
 #include <chrono>
 #include <functional>
 #include <future>
+#include <unistd.h>
 #include <vector>
 
 using namespace krx;
@@ -138,6 +139,34 @@ TEST(MeasurementCycleProcedure, IntervalIsSamplingTimePlusOneStatusRequest)
         const double expected = std::max(sampling / 1000.0, pass) + 0.020;
         for (size_t i = 1; i < t.size(); ++i)
             EXPECT_NEAR(t[i] - t[i - 1], expected, 0.0011) << "sampling " << sampling << " reading " << i;
+    }
+}
+
+// Break while the cycle waits out its interval after the first pass (a minute, or until Break for
+// a negative setting), as a window's Break reaches it at the next yield: the wait ends within a
+// slice, with no further pass.
+TEST(MeasurementCycleProcedure, BreakDuringTheIntervalWaitEndsIt)
+{
+    for (const int sampling : {60000, -1}) {
+        Cycle c;
+        double breakAt = -1.0;
+        c.events.onPass = [&](const CycleIteration& pass) {
+            if (pass.counter == 1)
+                c.runner.Device([&] {
+                    breakAt = CounterSeconds();
+                    c.cycle.RequestBreak();
+                });
+        };
+        CycleOptions o;
+        o.samplingTimeMs = sampling;
+        CycleResult r;
+        ::alarm(10);  // watchdog: a Break that is not seen waits for ever
+        ASSERT_TRUE(c.runner.Start([&] { r = c.Run(o); }));
+        ::alarm(0);
+        EXPECT_EQ(r.outcome, CycleOutcome::Ended);
+        EXPECT_EQ(c.events.passes.size(), 1u) << sampling;
+        ASSERT_GE(breakAt, 0.0) << sampling;
+        EXPECT_LT(CounterSeconds() - breakAt, 0.05) << sampling;
     }
 }
 

@@ -95,6 +95,7 @@ inline OhmRecord Ohm(const QString& date, const QString& mantissa)
     r.head = {7, date, QStringLiteral("10:42"), QStringLiteral("45"), QStringLiteral("21.5")};
     r.voltage = 500;
     r.timer = 60;
+    r.calculation = 1;  // lapse
     r.mantissa = mantissa;
     r.exponent = QStringLiteral("09");
     return r;

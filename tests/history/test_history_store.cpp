@@ -215,6 +215,33 @@ TEST_P(Store, MemoryRecordsAreImportedOnce)
     EXPECT_EQ(bd->breakDown->resistanceBeforeMOhm, 5000u);
 }
 
+// What a memory record counts as: only the lapse at 60 s is R 1 min (and enters the 1-minute
+// trend), only the lapse at 600 s R 10 min; an average or another timer keeps its value in the
+// series alone, at its timer.
+TEST_P(Store, OnlyALapseAtSixtySecondsIsROneMinute)
+{
+    HistoryStore s;
+    ASSERT_TRUE(s.Open(setting_, folder_)) << s.Error().toStdString();
+    const memory::Identity meter{QStringLiteral("KRX 738"), QStringLiteral("12345"), QStringLiteral("1.07")};
+    for (const int timer : {30, 60, 120, 600}) {
+        for (const int calculation : {0, 1}) {
+            OhmRecord r = Ohm(QStringLiteral("07.03.2025"), QStringLiteral("4.70"));
+            r.timer = timer;
+            r.calculation = calculation;
+            const FileResult f = s.ImportOhmRecord(QStringLiteral("M1"), meter, r);
+            ASSERT_EQ(f.status, FileResult::Filed) << f.message.toStdString();
+            const auto t = s.Test(f.id);
+            ASSERT_TRUE(t);
+            const std::optional<double> none, ohm = 4.7e9;
+            EXPECT_EQ(t->r60, calculation && timer == 60 ? ohm : none) << timer << " s, calculation " << calculation;
+            EXPECT_EQ(t->r600, calculation && timer == 600 ? ohm : none) << timer << " s, calculation " << calculation;
+            ASSERT_EQ(t->readings.size(), 1u);
+            EXPECT_EQ(t->readings[0].elapsedSeconds, timer);
+            EXPECT_EQ(t->durationSeconds, timer);
+        }
+    }
+}
+
 TEST_P(Store, MigratesAVersionOneDatabase)
 {
     // Version 1 as it was written then, by hand: no corrected values, no record keys.
@@ -318,6 +345,38 @@ TEST_P(Store, LockedDatabaseGivesTheMessage)
     RawExec(QStringLiteral("ROLLBACK"));
     EXPECT_EQ(s.SendOutbox().sent, 1);
     EXPECT_EQ(s.TestsOf(QStringLiteral("M1")).size(), 1u);
+}
+
+// A statement that fails inside the open transaction (a trigger refuses the test): the
+// transaction is rolled back, so that the same connection and another program file at once.
+TEST_P(Store, AFailureInsideTheTransactionLeavesNothingOpen)
+{
+    HistoryStore s, other;
+    s.SetLockWait(300);
+    other.SetLockWait(300);
+    ASSERT_TRUE(s.Open(setting_, folder_)) << s.Error().toStdString();
+    if (GetParam() == Backend::Sqlite) {
+        RawExec(QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON tests WHEN NEW.comment = 'refused' "
+                               "BEGIN SELECT RAISE(ABORT, 'refused by a trigger'); END"));
+    } else {
+        RawExec(QStringLiteral("CREATE FUNCTION refuse() RETURNS trigger AS $$ BEGIN IF NEW.comment = 'refused' THEN "
+                               "RAISE EXCEPTION 'refused by a trigger'; END IF; RETURN NEW; END $$ LANGUAGE plpgsql"));
+        RawExec(QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON tests FOR EACH ROW EXECUTE FUNCTION refuse()"));
+    }
+    TestRecord refused = FullTest(QStringLiteral("M1"), 2);
+    refused.comment = QStringLiteral("refused");
+    const FileResult f = s.FileTest(refused);
+    EXPECT_NE(f.status, FileResult::Filed);
+    EXPECT_TRUE(f.message.contains(QLatin1String("refused by a trigger"))) << f.message.toStdString();
+    const FileResult again = s.FileTest(FullTest(QStringLiteral("M1"), 2));
+    EXPECT_EQ(again.status, FileResult::Filed) << again.message.toStdString();
+    ASSERT_TRUE(other.Open(setting_, folder_)) << other.Error().toStdString();
+    const FileResult fromOther = other.FileTest(FullTest(QStringLiteral("M2"), 2));
+    EXPECT_EQ(fromOther.status, FileResult::Filed) << fromOther.message.toStdString();
+    QSqlQuery q = Raw();
+    ASSERT_TRUE(q.exec(QStringLiteral("SELECT COUNT(*) FROM tests WHERE comment = 'refused'")) && q.next());
+    EXPECT_EQ(q.value(0).toInt(), 0);
+    EXPECT_EQ(s.TestsOf(QStringLiteral("M2")).size(), 1u);
 }
 
 TEST_P(Store, ReadOnlyDatabaseGivesTheMessage)

@@ -32,7 +32,7 @@ sim::OhmRecordSpec Ohm(int no, unsigned char day)
 {
     sim::OhmRecordSpec r;
     const unsigned char bytes[23] = {static_cast<unsigned char>(no), day, 3, 11, 9, 5, '4', '5', '2', '2', '.', '5',
-                                     0x01, 0xF4, 0x00, 60, '1', '.', '2', '5', '0', '9', 0};
+                                     0x01, 0xF4, 0x00, 60, '1', '.', '2', '5', '0', '9', 1};  // a lapse at 60 s: R 1 min
     std::memcpy(r.bytes.data(), bytes, sizeof bytes);
     return r;
 }
