@@ -143,20 +143,24 @@ TEST(MeasurementCycleProcedure, IntervalIsSamplingTimePlusOneStatusRequest)
 }
 
 // Break while the cycle waits out its interval after the first pass (a minute, or until Break for
-// a negative setting), as a window's Break reaches it at the next yield: the wait ends within a
-// slice, with no further pass.
+// a negative setting), as a window's Break reaches it at a yield point of the wait, a second into
+// it: the wait ends within a slice, with no further pass.
 TEST(MeasurementCycleProcedure, BreakDuringTheIntervalWaitEndsIt)
 {
     for (const int sampling : {60000, -1}) {
         Cycle c;
+        double firstPassAt = -1.0;
         double breakAt = -1.0;
         c.events.onPass = [&](const CycleIteration& pass) {
             if (pass.counter == 1)
-                c.runner.Device([&] {
-                    breakAt = CounterSeconds();
-                    c.cycle.RequestBreak();
-                });
+                firstPassAt = CounterSeconds();
         };
+        c.runner.SetYieldHook([&](bool) {
+            if (firstPassAt >= 0.0 && breakAt < 0.0 && CounterSeconds() > firstPassAt + 1.0) {
+                breakAt = CounterSeconds();
+                c.cycle.RequestBreak();
+            }
+        });
         CycleOptions o;
         o.samplingTimeMs = sampling;
         CycleResult r;
