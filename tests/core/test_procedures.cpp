@@ -73,16 +73,23 @@ int CountOut(int command)
     return n;
 }
 
-struct Cycle {
-    explicit Cycle(sim::Scenario s = Steady()) : t(std::move(s)) { EXPECT_EQ(QCoreApplication::instance(), nullptr); }
+// The simulated meter, its command set and a runner that runs procedures inline on the test's
+// thread: what every procedure below runs on.
+struct Bench {
+    Bench() = default;
+    explicit Bench(sim::Scenario s) : t(std::move(s)) {}
+    test::SimSetup t;
+    MeterCommands meter;
+    ProcedureRunner runner{ProcedureRunner::Mode::Inline, t.dialogs};
+};
+
+struct Cycle : Bench {
+    explicit Cycle(sim::Scenario s = Steady()) : Bench(std::move(s)) { EXPECT_EQ(QCoreApplication::instance(), nullptr); }
     CycleResult Run(CycleOptions o)
     {
         cycle.Arm();
         return cycle.Run(o);
     }
-    test::SimSetup t;
-    MeterCommands meter;
-    ProcedureRunner runner{ProcedureRunner::Mode::Inline, t.dialogs};
     Recorder events;
     MeasurementCycle cycle{meter, runner, events};
 };
@@ -321,7 +328,7 @@ struct RangeUser : ReadOutListener {
     int refused = 0;
 };
 
-struct ReadOut {
+struct ReadOut : Bench {
     ReadOut()
     {
         user.readOut = &readOut;
@@ -334,9 +341,6 @@ struct ReadOut {
         readOut.Arm();
         return readOut.Run(kind);
     }
-    test::SimSetup t;
-    MeterCommands meter;
-    ProcedureRunner runner{ProcedureRunner::Mode::Inline, t.dialogs};
     RangeUser user;
     MemoryReadOut readOut{meter, runner, user};
 };
