@@ -51,7 +51,7 @@ private:
 
 QSize ScreenRoom(const QWidget* window)
 {
-    const QScreen* screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
+    const QScreen* screen = window && window->screen() ? window->screen() : QGuiApplication::primaryScreen();
     if (!screen)
         return QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
     return screen->availableGeometry().size() - QSize(kFrameWidth, kFrameHeight);

@@ -9,7 +9,8 @@ class QWidget;
 
 namespace krx {
 
-// The room a window may take on its screen: the available area less the window frame's share.
+// The room a window may take on its screen (null: the primary one): the available area less the
+// window frame's share.
 QSize ScreenRoom(const QWidget* window);
 
 // Opens `window` at the size it was given last time (settings key `key`, "width,height") or at

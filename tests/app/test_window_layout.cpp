@@ -8,6 +8,7 @@
 
 #include "ui/history/history_window.h"
 #include "ui/main_window.h"
+#include "core/settings.h"
 #include "ui/window_size.h"
 #include "ui/measurement/measurement_window.h"
 #include "ui/reading_plot.h"
@@ -25,6 +26,8 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollArea>
+#include <QTemporaryDir>
+#include <QVBoxLayout>
 #include <QtTest>
 
 using krx::test::MainWin;
@@ -91,6 +94,7 @@ class WindowLayoutTest : public QObject {
 private slots:
     void fitsTheScreen_data();
     void fitsTheScreen();
+    void sizeComesBackWithinTheScreen();
     void resizableWithoutFaults_data();
     void resizableWithoutFaults();
     void readingsTakeTheRoom();
@@ -206,6 +210,30 @@ void WindowLayoutTest::fitsTheScreen()
     Settle(shown, shown->minimumSize());
     QVERIFY(shown->width() <= room.width() && shown->height() <= room.height());
     QCOMPARE(LayoutFaults(shown), QStringList());
+}
+
+void WindowLayoutTest::sizeComesBackWithinTheScreen()
+{
+    QTemporaryDir dir;
+    const QString settings = dir.filePath(QStringLiteral("KRX_SETUP.INI"));
+    krx::SetSettingsFilePath(settings);
+    auto opened = [&](const QByteArray& stored) {
+        QFile f(settings);
+        f.open(QIODevice::WriteOnly);
+        f.write("[KRX 738]\r\nTestWindowSize=" + stored + "\r\n");
+        f.close();
+        QWidget w;
+        auto* layout = new QVBoxLayout(&w);
+        layout->addWidget(new QLabel(QStringLiteral("a control")));
+        krx::KeepWindowSize(&w, QStringLiteral("TestWindowSize"), QSize(700, 400));
+        return w.size();
+    };
+    const QSize room = krx::ScreenRoom(nullptr);
+    QCOMPARE(opened("640,380"), QSize(640, 380));                    // as the user left it
+    QCOMPARE(opened("x,380"), QSize(700, 400).boundedTo(room));      // not a size: the preferred one
+    QCOMPARE(opened("9000,9000"), room);                             // never larger than the screen
+    QVERIFY(opened("1,1").width() > 1);  // never below the layout's minimum
+    krx::SetSettingsFilePath(QString());
 }
 
 void WindowLayoutTest::readingsTakeTheRoom()
