@@ -64,6 +64,23 @@ QString Verdicts(const TestRecord& t)
     return parts.join(QStringLiteral("; "));
 }
 
+// What a break-down test found, in one cell: the voltage it broke down at and the resistances around it.
+QString BreakDownText(const TestRecord& t)
+{
+    if (!t.breakDown)
+        return {};
+    const history::BreakDownFigures& b = *t.breakDown;
+    const auto mohm = [](quint32 v) { return OhmText(v * 1e6); };
+    QStringList parts{QStringLiteral("at %1 V").arg(b.volts),
+                      QStringLiteral("R before %1, after %2").arg(mohm(b.resistanceBeforeMOhm),
+                                                                 mohm(b.resistanceAfterMOhm))};
+    if (b.resistanceOffMOhm > 0)
+        parts << QStringLiteral("R break-off %1").arg(mohm(b.resistanceOffMOhm));
+    if (b.cycleTimeSeconds > 0)
+        parts << QStringLiteral("after %1 s").arg(b.cycleTimeSeconds);
+    return parts.join(QStringLiteral("; "));
+}
+
 TestConditions ConditionsOf(const TestRecord& t)
 {
     return {t.volts.value_or(0), t.temperature};
@@ -109,7 +126,7 @@ std::vector<TrendPoint> TrendOf(const AssetHistory& history)
         const TestRecord& t = history.tests[i];
         if (!IsResistanceTest(t) || !t.time.isValid())
             continue;
-        TrendPoint p{t.time, R60At40(t), t.pi, t.dar, history.markReasons[i]};
+        TrendPoint p{t.time, R60At40(t), t.pi, t.dar, history.markReasons[i], t.volts.value_or(0)};
         if (p.r40Ohm || p.pi || p.dar)
             points.push_back(p);
     }
@@ -121,7 +138,7 @@ QStringList ColumnTitles()
     return {QStringLiteral("Date"),        QStringLiteral("Kind"),     QStringLiteral("Voltage"),
             QStringLiteral("Duration"),    QStringLiteral("Temp."),    QStringLiteral("Humidity"),
             QStringLiteral("R 1 min"),     QStringLiteral("R 1 min @ 40 °C"), QStringLiteral("DAR"),
-            QStringLiteral("PI"),          QStringLiteral("Verdicts"), QStringLiteral("Conditions"),
+            QStringLiteral("PI"),          QStringLiteral("Break-down"), QStringLiteral("Verdicts"), QStringLiteral("Conditions"),
             QStringLiteral("Operator"),    QStringLiteral("Comment")};
 }
 
@@ -132,7 +149,7 @@ QStringList RowTexts(const TestRecord& t, const QString& markReason)
     row << t.time.toString(QStringLiteral("yyyy-MM-dd HH:mm")) << KindText(t.kind)
         << (volts ? QStringLiteral("%1 V").arg(*volts) : QString()) << DurationText(t.durationSeconds)
         << Fixed(t.temperature, 1, QStringLiteral(" °C")) << Fixed(t.humidity, 0, QStringLiteral(" %"))
-        << Ohm(t.r60) << Ohm(R60At40(t)) << Fixed(t.dar, 2) << Fixed(t.pi, 2) << Verdicts(t) << markReason
+        << Ohm(t.r60) << Ohm(R60At40(t)) << Fixed(t.dar, 2) << Fixed(t.pi, 2) << BreakDownText(t) << Verdicts(t) << markReason
         << t.operatorName << t.comment;
     return row;
 }

@@ -32,7 +32,7 @@ std::vector<TrendPoint> TrendOf(const AssetHistory& history);
 
 enum Column {
     ColDate, ColKind, ColVoltage, ColDuration, ColTemperature, ColHumidity, ColR60, ColR60At40,
-    ColDar, ColPi, ColVerdicts, ColMark, ColOperator, ColComment, ColumnCount
+    ColDar, ColPi, ColBreakDown, ColVerdicts, ColMark, ColOperator, ColComment, ColumnCount
 };
 QStringList ColumnTitles();
 QStringList RowTexts(const history::TestRecord& test, const QString& markReason);
