@@ -7,8 +7,6 @@
 
 namespace krx::cli {
 
-namespace {
-
 QByteArray JsonText(const QString& text)
 {
     QByteArray out = "\"";
@@ -24,6 +22,8 @@ QByteArray JsonNumber(const std::optional<double>& v)
 {
     return v ? DataNumber(*v) : QByteArray("null");
 }
+
+namespace {
 
 std::optional<double> Corrected(const std::optional<double>& ohm, const InsulationFigures& f, double base)
 {

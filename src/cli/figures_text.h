@@ -9,6 +9,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <optional>
+
 namespace krx::cli {
 
 // The test whose figures are printed: the DAR ends 60 s after the first stable reading, the PI 10 min.
@@ -20,6 +22,10 @@ struct FigureChoice {
     InsulationClass insulationClass = InsulationClass::F;
     DarTimes darTimes = DarTimes::From30To60;
 };
+
+// A JSON string; a JSON number, null without a value.
+QByteArray JsonText(const QString& text);
+QByteArray JsonNumber(const std::optional<double>& v);
 
 // The seconds after the first stable reading that a test needs: 60 for DAR, 600 for PI.
 double TestSpanSeconds(FigureTest test);

@@ -10,6 +10,7 @@
 #include "cli/options.h"
 #include "cli/output.h"
 #include "cli/session.h"
+#include "core/step_figures.h"
 
 #include <functional>
 #include <optional>
@@ -30,6 +31,8 @@ struct MeasureArgs {
     Test test = Test::None;
     InsulationClass insulationClass = InsulationClass::F;
     DarTimes darTimes = DarTimes::From30To60;
+    // --test step: the step-voltage test's plan instead of a DAR or PI test.
+    std::optional<StepPlan> steps;
     // --asset: the finished measurement is filed in the test history.
     std::optional<FilingArgs> filing;
 

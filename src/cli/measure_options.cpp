@@ -2,6 +2,7 @@
 // measure's options: defined, explained in its help and checked before the meter is touched.
 #include "cli/command.h"
 #include "cli/measure.h"
+#include "cli/step_test.h"
 
 #include <limits>
 #include <memory>
@@ -38,8 +39,9 @@ void AddMeasureOptions(QCommandLineParser& p)
     p.addOption({QStringLiteral("count"), QStringLiteral("End after N readings."), QStringLiteral("N")});
     p.addOption({QStringLiteral("test"),
                  QStringLiteral("dar: end 60 s after the first stable reading, pi: after 10 min (unless "
-                                "--duration, --count or the timer end it sooner), then print the figures."),
-                 QStringLiteral("dar|pi")});
+                                "--duration, --count or the timer end it sooner), then print the figures; "
+                                "step: the step-voltage test, then its result."),
+                 QStringLiteral("dar|pi|step")});
     p.addOption({QStringLiteral("class"),
                  QStringLiteral("With --test: the thermal class for the PI verdict, A (minimum 1.5), B, F or H "
                                 "(minimum 2.0). Default: F."),
@@ -47,6 +49,7 @@ void AddMeasureOptions(QCommandLineParser& p)
     p.addOption({QStringLiteral("dar-times"),
                  QStringLiteral("With --test: DAR as R(60 s)/R(30 s) or R(60 s)/R(15 s). Default: 30-60."),
                  QStringLiteral("30-60|15-60")});
+    AddStepOptions(p);
     AddFilingOptions(p);
     AddOutputOptions(p);
 }
@@ -57,7 +60,8 @@ void PrintMeasureHelp(const QCommandLineParser& p)
                QStringLiteral("krx738-cli [global options] measure [--voltage V] [--timer SECONDS "
                               "[--average|--lapse]] [--interval MS] [--duration SECONDS | --count N] "
                               "[--format csv|jsonl|spreadsheet] [--output FILE] [--test dar|pi [--class C] "
-                              "[--dar-times T]] [--asset ID [--comment TEXT] [--operator NAME] "
+                              "[--dar-times T] | --test step [--steps V,V,...] [--step-seconds SECONDS]] "
+                              "[--asset ID [--comment TEXT] [--operator NAME] "
                               "[--database SETTING]]"),
                QStringLiteral("Runs the measurement cycle and writes one record per reading as it comes. "
                               "Ctrl-C (SIGINT, SIGTERM) ends it as Break does: in timer mode the meter's "
@@ -74,7 +78,13 @@ void PrintMeasureHelp(const QCommandLineParser& p)
                               "--asset: a measurement that ends (count, duration, timer, Ctrl-C) is filed with "
                               "its readings\nand figures; one without a stable measuring voltage is not. "
                               "When the database cannot take\nit the test is kept in the outbox (exit "
-                              "status 7) and sent by krx738-cli history send.\n\n")));
+                              "status 7) and sent by krx738-cli history send.\n\n"
+                              "--test step: the voltage rises step by step in one free-running measurement; "
+                              "each record\ncarries its step (csv: a tenth column step). With jsonl every "
+                              "finished step is an object\nwith \"step\" and \"voltage_v\" but without "
+                              "\"time\", and the result (the resistance at each\nstep's end, also at 40 C, "
+                              "the change from the lowest to the highest step, its verdict\nand source) is "
+                              "the last object, with \"test\": \"step\".\n\n")));
 }
 
 // The voltage and the timer.
@@ -146,8 +156,10 @@ void ParseTest(const QCommandLineParser& p, MeasureArgs& args)
             args.test = MeasureArgs::Test::Dar;
         else if (t == QLatin1String("pi"))
             args.test = MeasureArgs::Test::Pi;
+        else if (t == QLatin1String("step"))
+            args.steps = StepPlan{};
         else
-            throw UsageError{QStringLiteral("--test: '%1' is not allowed; choose dar or pi").arg(t)};
+            throw UsageError{QStringLiteral("--test: '%1' is not allowed; choose dar, pi or step").arg(t)};
     }
     const bool asset = p.isSet(QStringLiteral("asset"));
     if (p.isSet(QStringLiteral("class"))) {
@@ -182,6 +194,7 @@ std::function<int()> ParseMeasure(QCommandLineParser& p, const QStringList& rest
     TakeEnds(p, *args);
     args->output = ParseOutput(p);
     ParseTest(p, *args);
+    ParseStepPlan(p, *args);
     return [args] { return MeasureCommand(*args); };
 }
 

@@ -121,6 +121,23 @@ FigureVerdict PiVerdict(std::optional<double> pi, InsulationClass cls)
     return {Verdict::BelowMinimum, QStringLiteral("below the minimum of %1").arg(which), PiSourceText()};
 }
 
+FigureVerdict StepVerdictText(Verdict verdict)
+{
+    switch (verdict) {
+    case Verdict::MarkedFall:
+        return {verdict, QStringLiteral("falls by more than 25 %: points to moisture, contamination or cracks"),
+                StepSourceText()};
+    case Verdict::NoMarkedFall:
+        return {verdict, QStringLiteral("no fall of more than 25 %: no sign of moisture, contamination or cracks"),
+                StepSourceText()};
+    case Verdict::Undecided:
+        return {verdict, QStringLiteral("cannot be decided: a reading out of the meter's range leaves the fall open"),
+                StepSourceText()};
+    default: break;
+    }
+    return {Verdict::NotEnoughData, NotEnoughDataText(), QString()};
+}
+
 QString NotEnoughDataText()
 {
     return QStringLiteral("not enough data");
@@ -134,6 +151,12 @@ QString DarSourceText()
 QString PiSourceText()
 {
     return QStringLiteral("IEEE 43-2013 (minimum 1.5 for class A, 2.0 for classes B, F and H)");
+}
+
+QString StepSourceText()
+{
+    return QStringLiteral("field practice from instrument makers, not a standard (a fall of more than 25 % from the "
+                          "lowest to the highest step)");
 }
 
 QString ClassName(InsulationClass cls)

@@ -65,6 +65,10 @@ enum class Verdict {
     // PI against the minimum of the chosen class
     MeetsMinimum,     // at or above the minimum
     BelowMinimum,
+    // Step-voltage test: the change from the lowest to the highest step
+    MarkedFall,    // down by more than 25 %
+    NoMarkedFall,  // down by 25 % or less, or up
+    Undecided,     // a bound or a reading out of range leaves it open
 };
 
 struct FigureVerdict {
@@ -77,6 +81,9 @@ struct FigureVerdict {
 double MinimumPi(InsulationClass cls);
 FigureVerdict DarVerdict(std::optional<double> dar);
 FigureVerdict PiVerdict(std::optional<double> pi, InsulationClass cls);
+// The words of a step-voltage test's verdict (one of NotEnoughData, MarkedFall, NoMarkedFall,
+// Undecided).
+FigureVerdict StepVerdictText(Verdict verdict);
 
 // Every reading of one cycle. The device thread appends while a window paints from another
 // thread: each call takes the lock, and a painter asks for what came since its last look.
@@ -99,6 +106,7 @@ private:
 QString NotEnoughDataText();   // "not enough data"
 QString DarSourceText();       // maker guidance
 QString PiSourceText();        // IEEE 43-2013
+QString StepSourceText();      // field practice, not a standard
 QString ClassName(InsulationClass cls);  // "A", "B", "F", "H"
 QString DarTimesName(DarTimes t);        // "30-60", "15-60"
 // Parse the names back; false for anything else.

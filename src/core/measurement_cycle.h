@@ -33,6 +33,7 @@ struct CycleIteration {
     MeasuredValue value;         // the latest values of this cycle
     int volts = 0;
     QDateTime at;                // when the values were taken
+    int step = 0;                // the step of a step-voltage test (from 1); 0 in the other tests
 };
 
 class CycleListener {
@@ -91,7 +92,9 @@ public:
     // leave its timer running.
     static void SendBreakStops(MeterCommands& meter);
 
-private:
+protected:
+    // Remote mode 6 between two pauses, reconnecting once when the meter was plugged in again.
+    void EnterFreeRunning(const CycleOptions& o);
     void Configure(const CycleOptions& o);
     CycleResult WaitForStableVoltage(const CycleOptions& o);
     CycleResult ReadingLoop(const CycleOptions& o);

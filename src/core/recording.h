@@ -31,7 +31,8 @@ public:
     // Makes the folder when missing and creates the file there. A second cycle in the same second
     // gets "-2", "-3", … before ".csv" rather than overwriting the first. False with Message()
     // set when no file could be made.
-    bool Open(const QString& folder, const QString& serial, const QDateTime& started);
+    // `withStep`: the header names the step-voltage test's tenth column.
+    bool Open(const QString& folder, const QString& serial, const QDateTime& started, bool withStep = false);
     // Closes the file (every line is already with the system) and forgets the failure.
     void Close();
     // Appends one reading; false once the recording has stopped (Message() says why and how many
@@ -71,6 +72,7 @@ struct RecordingPlan {
     QString serial;
     QDateTime started;  // names the file; the current time when invalid
     bool timerMode = false;
+    bool steps = false;  // a step-voltage test: every line carries its step
 };
 
 // Sits between the measurement cycle and a face's listener: every fresh reading goes into the

@@ -10,11 +10,13 @@
 
 #include <QFile>
 #include <QJsonDocument>
+#include <QJsonArray>
 #include <QJsonObject>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <map>
 #include <unistd.h>
 
 using namespace krx;
@@ -159,4 +161,50 @@ TEST(CliTestFigures, NoStableVoltageIsExitStatusSix)
     const TestRun r = RunTest(s, MeasureArgs{});
     EXPECT_EQ(r.rc, 6);
     EXPECT_TRUE(r.records.isEmpty());
+}
+
+// measure --test step: every record tagged with its step, one object per finished step in the
+// stream, and the result last; the figures themselves are the core's, checked there.
+TEST(CliTestFigures, StepTestStreamsStepsAndItsResult)
+{
+    sim::Scenario s = sim::Scenario::Default();
+    s.r0 = s.rInf = 1.0e9;
+    s.stabiliseSeconds = 0.3;
+    s.leakageFallPerHundredVolts = 10.0;  // 100 V to 500 V: 0.9^4, a fall of 34.4 %
+    MeasureArgs a;
+    a.steps = StepPlan{{100, 500}, 30};
+    const TestRun r = RunTest(s, a);
+    ASSERT_EQ(r.rc, kDone);
+    std::vector<QJsonObject> finished;
+    std::map<int, int> readings;  // step: records
+    for (const QByteArray& line : r.records) {
+        const QJsonObject o = QJsonDocument::fromJson(line).object();
+        if (o.contains("time")) {
+            const int step = o.value("step").toInt();
+            EXPECT_EQ(o.value("voltage_v").toInt(), step == 1 ? 100 : 500) << line.constData();
+            EXPECT_EQ(finished.size() + 1, size_t(step)) << "a reading of a finished step: " << line.constData();
+            ++readings[step];
+        } else {
+            finished.push_back(o);
+        }
+    }
+    ASSERT_EQ(finished.size(), 2u);
+    EXPECT_GE(readings[1], 25);
+    EXPECT_GE(readings[2], 25);
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_EQ(finished[i].value("step").toInt(), i + 1);
+        EXPECT_EQ(finished[i].value("voltage_v").toInt(), i ? 500 : 100);
+        EXPECT_NEAR(finished[i].value("resistance_ohm").toDouble(), 1.0e9 * std::pow(0.9, i ? 5 : 1), 1.0e7);
+    }
+    const QJsonObject& f = r.figures;
+    ASSERT_EQ(f.value("test").toString(), "step") << QJsonDocument(f).toJson().constData();
+    EXPECT_EQ(f.value("volts").toString(), "100,500");
+    EXPECT_EQ(f.value("step_seconds").toInt(), 30);
+    ASSERT_EQ(f.value("steps").toArray().size(), 2);
+    EXPECT_EQ(f.value("steps").toArray()[1].toObject(), finished[1]);
+    EXPECT_NEAR(f.value("change_pct").toDouble(), (std::pow(0.9, 4) - 1) * 100, 0.5);
+    EXPECT_TRUE(f.value("change_bound").isNull());
+    EXPECT_EQ(f.value("verdict").toString(), StepVerdictText(Verdict::MarkedFall).text);
+    EXPECT_EQ(f.value("source").toString(), StepSourceText());
+    EXPECT_FALSE(f.value("steps").toArray()[0].toObject().value("resistance_40c_ohm").isNull());
 }
