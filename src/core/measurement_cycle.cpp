@@ -49,6 +49,7 @@ void MeasurementCycle::Configure(const CycleOptions& o)
             meter_.Connect();
             meter_.SetRemoteMode(protocol::kModeMeasure);
         }
+        listener_.VoltageApplied();
         host_.Pause(o.commandPause);
     }
     meter_.WriteMeasuringSetup(o.setup);

@@ -154,9 +154,14 @@ void DrawFigures(Page& page, const FigureTable& t)
         row(r, false);
     page.Down(page.Line() * 0.4);
     page.Font(9.5);
-    page.Text(t.temperatureLine);
-    page.Down(page.Line());
-    for (auto [name, v] : {std::pair{QStringLiteral("DAR"), &t.dar}, std::pair{QStringLiteral("PI"), &t.pi}}) {
+    for (const QString& line : {t.nameplateLine, t.rampLine, t.temperatureLine, t.climateLine}) {
+        if (line.isEmpty())
+            continue;
+        page.Text(line);
+        page.Down(page.Line());
+    }
+    for (auto [name, v] : {std::pair{QStringLiteral("Minimum IR"), &t.ir}, std::pair{QStringLiteral("PI"), &t.pi},
+                           std::pair{QStringLiteral("DAR"), &t.dar}}) {
         page.Font(9.5, true);
         page.Text(QStringLiteral("%1: %2").arg(name, v->text));
         page.Down(page.Line());
@@ -165,6 +170,11 @@ void DrawFigures(Page& page, const FigureTable& t)
             page.Text(QStringLiteral("Source: %1").arg(v->source), page.Line());
             page.Down(page.Line());
         }
+    }
+    for (const QString& note : t.notes) {
+        page.Font(9.5, true);
+        page.Text(note);
+        page.Down(page.Line());
     }
     page.Down(page.Line() * 0.6);
 }
