@@ -52,8 +52,8 @@ FigureVerdict IrVerdict(const std::optional<double>& r60At40, Missing why60, con
     const std::optional<MinimumIr> min = MinimumIrOf(plate);
     if (!min)
         return {Verdict::NotEnoughData,
-                plate.winding ? QStringLiteral("no minimum IR: the rated voltage is needed for kV + 1 MΩ")
-                              : QStringLiteral("no minimum IR: the winding type is needed"),
+                plate.winding ? QStringLiteral("not judged: the rated voltage is needed for kV + 1 MΩ")
+                              : QStringLiteral("not judged: the winding type is needed"),
                 QString()};
     const bool perKv = plate.winding == WindingType::Older;
     const QString which = perKv ? QStringLiteral("%1 (kV + 1)").arg(Megohm(min->ohm)) : Megohm(min->ohm);
@@ -73,7 +73,7 @@ FigureVerdict IrVerdict(const std::optional<double>& r60At40, Missing why60, con
 FigureVerdict MachinePiVerdict(const InsulationFigures& f, const std::optional<double>& r60At40, const Nameplate& plate)
 {
     if (!plate.cls)
-        return {Verdict::NotEnoughData, QStringLiteral("no PI verdict: the thermal class is needed"), QString()};
+        return {Verdict::NotEnoughData, QStringLiteral("not judged: the thermal class is needed"), QString()};
     if (f.pi && r60At40 && *r60At40 > kPiDisregardOhm)
         return {Verdict::MayBeDisregarded,
                 QStringLiteral("may be disregarded: IR 1 min at 40 °C is above 5000 MΩ"), PiSourceText()};
