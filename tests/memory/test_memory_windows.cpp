@@ -3,6 +3,7 @@
 // simulated meter: the display, the waits for the range, the dialogs, the files byte for byte and
 // every transfer.
 #include "app_windows.h"
+#include "window_test_names.h"
 #include "paced_meter.h"
 #include "sim_fixture.h"
 
@@ -25,15 +26,6 @@
 #include <functional>
 #include <optional>
 
-using krx::test::MainWin;
-using krx::test::SpecialWin;
-using krx::test::TheSession;
-using namespace krx;
-using krx::sim::Fault;
-using krx::test::AppWindows;
-using krx::test::ShownBox;
-using krx::test::SimSetup;
-using L = QStringList;
 
 namespace {
 
