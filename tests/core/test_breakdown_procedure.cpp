@@ -197,7 +197,7 @@ struct Inline {
 
     test::SimSetup t;
     MeterCommands meter;
-    ProcedureRunner runner{ProcedureRunner::Mode::Inline, TheDialogs()};
+    ProcedureRunner runner{ProcedureRunner::Mode::Inline, t.dialogs};
     Face face;
     BreakDownTest test{meter, runner, face};
     Presses presses{runner};
@@ -422,7 +422,7 @@ TEST(BreakDownProcedure, StopCutsTheWholeSecondWaitShortOnTheDeviceThread)
     ASSERT_TRUE(TheClock().SleepsForReal() && TheClock().HasCounter());
     {
         MeterCommands meter;
-        ProcedureRunner runner(ProcedureRunner::Mode::DeviceThread, TheDialogs());
+        ProcedureRunner runner(ProcedureRunner::Mode::DeviceThread, dialogs);
         Face face;
         BreakDownTest test(meter, runner, face);
         face.test = &test;

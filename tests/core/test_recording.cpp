@@ -83,7 +83,8 @@ struct Recorded {
         recorder.Finish();
     }
     MeterCommands meter;
-    ProcedureRunner runner{ProcedureRunner::Mode::Inline, TheDialogs()};
+    ConsoleDialogs person;
+    ProcedureRunner runner{ProcedureRunner::Mode::Inline, person};
     Collect events;
     ReadingSeries series;
     CycleRecorder recorder{events, series, &events};

@@ -632,7 +632,7 @@ void MemoryWindowsTest::displayFillsRecordByRecord()
     Fixture f(ohm, bd);
     // The listing's length at each paint.
     QList<int> counts;
-    f.t.dialogs.onProcessEvents = [&] { counts << SpecialWin()->recordDisplay->blockCount(); };
+    SpecialWin()->listingPainted = [&] { counts << SpecialWin()->recordDisplay->blockCount(); };
     auto readOut = [&](QPushButton* button) {
         counts.clear();
         Later([] { SpecialWin()->mainMenuButton->click(); });
@@ -651,6 +651,7 @@ void MemoryWindowsTest::displayFillsRecordByRecord()
     SetUsbBackend(std::move(paced));
     QCOMPARE(readOut(SpecialWin()->readOhmMemoryButton), (QList<int>{8, 16, 24, 25}));
     QCOMPARE(readOut(SpecialWin()->readBreakDownMemoryButton), (QList<int>{10, 20, 21}));
+    SpecialWin()->listingPainted = nullptr;
 }
 
 void MemoryWindowsTest::failedWrites()
