@@ -47,6 +47,7 @@ void MeasurementCycle::EnterFreeRunning(const CycleOptions& o)
         meter_.Connect();
         meter_.SetRemoteMode(protocol::kModeMeasure);
     }
+    listener_.VoltageApplied();
     host_.Pause(o.commandPause);
 }
 

@@ -39,6 +39,9 @@ struct CycleIteration {
 class CycleListener {
 public:
     virtual ~CycleListener() = default;
+    // Free running: the measuring-mode command, which puts the test voltage on, went out. The
+    // figures' times count from here (in timer mode from TimerStarted).
+    virtual void VoltageApplied() {}
     // Timer mode: the meter's timer was set and started.
     virtual void TimerStarted(int seconds) = 0;
     // The blinking "wait for stable voltage" hint.

@@ -205,6 +205,12 @@ void CycleRecorder::Begin(const RecordingPlan& plan)
     t0_ = CounterSeconds();
 }
 
+void CycleRecorder::VoltageApplied()
+{
+    t0_ = CounterSeconds();
+    next_.VoltageApplied();
+}
+
 void CycleRecorder::TimerStarted(int seconds)
 {
     // In timer mode the meter's own time runs from its start command.

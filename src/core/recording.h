@@ -17,8 +17,8 @@
 
 namespace krx {
 
-// The record of a pass of the reading loop; `elapsedSeconds` counts from the cycle's start (the
-// timer's start in timer mode). The rest time is not known at the pass and stays empty.
+// The record of a pass of the reading loop; `elapsedSeconds` counts from the command that put the
+// test voltage on (the measuring-mode command, or the timer's start in timer mode). The rest time is not known at the pass and stays empty.
 DataRecord RecordFromPass(const CycleIteration& pass, double elapsedSeconds);
 
 // "KRX738_<serial>_<yyyyMMdd-HHmmss>.csv"; characters of the serial that do not belong in a file
@@ -96,6 +96,7 @@ public:
 
     const Recording& File() const { return recording_; }
 
+    void VoltageApplied() override;
     void TimerStarted(int seconds) override;
     void WaitHint(bool shown) override { next_.WaitHint(shown); }
     void MeasuringStarted() override { next_.MeasuringStarted(); }

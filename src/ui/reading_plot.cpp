@@ -209,8 +209,10 @@ void ReadingPlot::Add(const DataRecord& record)
         maxLog_ = haveValue_ ? std::max(maxLog_, p.log10Ohm) : p.log10Ohm;
         haveValue_ = true;
     }
+    // The markers count from the voltage command (elapsed 0), as the figures do, unless the core
+    // names another origin; they show once the voltage has settled.
     if (!origin_ && !originGiven_ && record.stable)
-        origin_ = record.elapsedSeconds;
+        origin_ = 0.0;
     maxVolts_ = std::max(maxVolts_, record.volts);
     points_.push_back(p);
     ScheduleRedraw();

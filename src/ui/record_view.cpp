@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/record_view.h"
 
+#include "core/recording_reader.h"
+
 #include "core/settings.h"
 #include "ui/window_dialogs.h"
 #include "core/file_paths.h"
@@ -10,6 +12,7 @@
 #include "ui/report.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QPushButton>
@@ -102,6 +105,25 @@ void MeasurementRecordView::SetRecordingFile(const QString& path)
 void MeasurementRecordView::SetComment(const QString& comment)
 {
     comment_ = comment;
+}
+
+bool MeasurementRecordView::LoadRecording(const QString& fileName, QString* error)
+{
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly)) {
+        if (error)
+            *error = file.errorString();
+        return false;
+    }
+    std::vector<DataRecord> readings;
+    if (!ParseRecording(file.readAll(), readings, error))
+        return false;
+    Clear();
+    for (const DataRecord& r : readings)
+        Add(r);
+    SetRecordingFile(fileName);
+    RefreshFigures();
+    return true;
 }
 
 void MeasurementRecordView::RefreshFigures()

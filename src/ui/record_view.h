@@ -55,6 +55,10 @@ public:
     bool ExportRecording();
     // The report without asking anything (tools and tests).
     bool WriteReportTo(const QString& fileName, QString* error);
+    // Shows a recording file's readings and figures in place of the cycle's, to judge an old test
+    // again; false with `error` ("line 7: …") when the file is not a whole recording, and then
+    // nothing shown changes.
+    bool LoadRecording(const QString& fileName, QString* error);
     // Brings the figures up to date now rather than at the next tick.
     void RefreshFigures();
 

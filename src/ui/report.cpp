@@ -216,15 +216,28 @@ void DrawFigures(Page& page, const FigureTable& t)
     for (const QStringList& r : t.rows)
         row(r, false);
     page.Down(page.Line() * 0.4);
-    for (auto [name, v] : {std::pair{QStringLiteral("DAR"), &t.dar}, std::pair{QStringLiteral("PI"), &t.pi}}) {
-        page.Font(9, true);
-        page.Text(QStringLiteral("%1: %2").arg(name, v->text));
-        page.Down(page.Line());
-        page.Font(8);
-        page.Text(QStringLiteral("Source: %1").arg(v->source.isEmpty() ? QStringLiteral("no rule applies") : v->source),
+    // The figures' lines are wrapped, not cut: a signed report keeps every word of a source.
+    auto paragraph = [&](const QString& text, qreal indent) {
+        const QRectF box(page.Area().left() + indent, page.Y(), page.Area().width() - indent, page.Area().height());
+        const QRectF used = page.painter().boundingRect(box, Qt::TextWordWrap, text);
+        page.painter().drawText(box, Qt::TextWordWrap, text);
+        page.Down(used.height());
+    };
+    page.Font(9.5);
+    for (const QString& line : {t.nameplateLine, t.rampLine, t.temperatureLine, t.climateLine})
+        if (!line.isEmpty())
+            paragraph(line, 0);
+    for (auto [name, v] : {std::pair{QStringLiteral("Minimum IR"), &t.ir}, std::pair{QStringLiteral("PI"), &t.pi},
+                           std::pair{QStringLiteral("DAR"), &t.dar}}) {
+        page.Font(9.5, true);
+        paragraph(QStringLiteral("%1: %2").arg(name, v->text), 0);
+        page.Font(8.5);
+        paragraph(QStringLiteral("Source: %1").arg(v->source.isEmpty() ? QStringLiteral("no rule applies") : v->source),
                   page.Line());
-        page.Down(page.Line());
     }
+    page.Font(9.5, true);
+    for (const QString& note : t.notes)
+        paragraph(note, 0);
     page.Down(page.Line() * 0.6);
 }
 

@@ -8,6 +8,7 @@
 #include "core/procedure_runner.h"
 #include "core/recording.h"
 #include "syscall_faults.h"
+#include "core/recording_reader.h"
 
 #include <QDir>
 #include <QFile>
@@ -390,4 +391,49 @@ TEST(Recording, ExportCopiesWholeOrNotAtAll)
     }
     EXPECT_EQ(ReadAll(to), "old\n");
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 2) << "a temporary file was left";
+}
+
+TEST(RecordingReader, ReadsWhatTheRecorderWritesAndRefusesOtherFilesWithTheLine)
+{
+    DataRecord r;
+    r.time = QDateTime::fromMSecsSinceEpoch(1600000000000);
+    r.elapsedSeconds = 3.4;
+    r.resistanceOhm = 1.5e9;
+    r.volts = 500;
+    r.temperature = 21.5;
+    r.humidity = 40;
+    r.stable = true;
+    r.restSeconds = 0;
+    DataRecord over = r;
+    over.elapsedSeconds = 4.4;
+    over.range = RangeState::Over;
+    over.resistanceOhm = 0;
+    over.restSeconds.reset();
+    const QByteArray header = ReadingHeader(DataFormat::Csv);
+    const QByteArray good = header + ReadingLine(DataFormat::Csv, r) + ReadingLine(DataFormat::Csv, over);
+    std::vector<DataRecord> back;
+    QString error;
+    ASSERT_TRUE(ParseRecording(good, back, &error)) << error.toStdString();
+    ASSERT_EQ(back.size(), 2u);
+    EXPECT_EQ(back[0].elapsedSeconds, 3.4);
+    EXPECT_EQ(back[0].resistanceOhm, 1.5e9);
+    EXPECT_EQ(back[0].restSeconds, 0);
+    EXPECT_EQ(back[1].range, RangeState::Over);
+    EXPECT_FALSE(back[1].restSeconds);
+
+    const struct {
+        QByteArray text;
+        const char* error;
+    } bad[] = {
+        {"time,elapsed\n", "line 1: not the header"},
+        {header, "line 1: the recording holds no reading"},
+        {good.left(good.size() - 1), "line 3: cut off"},
+        {good.left(good.size() - 9), "line 3: cut off"},
+        {header + ReadingLine(DataFormat::Csv, r) + "1,2,3\n", "line 3: not a reading"},
+        {header + ReadingLine(DataFormat::Csv, over) + ReadingLine(DataFormat::Csv, r), "line 3: goes back in time"},
+    };
+    for (const auto& c : bad) {
+        EXPECT_FALSE(ParseRecording(c.text, back, &error)) << c.error;
+        EXPECT_TRUE(error.startsWith(QLatin1String(c.error))) << error.toStdString();
+    }
 }

@@ -107,11 +107,14 @@ private slots:
         std::vector<DataRecord> over = Run(30);
         for (DataRecord& r : over)
             r.range = RangeState::Over;
-        for (const auto& readings : {Run(5), over}) {
-            panel.Show(ComputeFigures(readings, DarTimes::From30To60));
-            for (int row = 1; row <= 6; ++row)
-                QCOMPARE(panel.Cell(row, 1)->text(), NotEnoughDataText());
-        }
+        panel.Show(ComputeFigures(Run(5), DarTimes::From30To60));
+        for (int row = 1; row <= 6; ++row)
+            QCOMPARE(panel.Cell(row, 1)->text(), NotEnoughDataText());
+        // Over the range: said as such, and so are the ratios that need the value.
+        panel.Show(ComputeFigures(over, DarTimes::From30To60));
+        QCOMPARE(panel.Cell(1, 1)->text(), QStringLiteral("above the meter's range at 15 s"));
+        QCOMPARE(panel.Cell(5, 1)->text(), QStringLiteral("above the meter's range at 30 s"));
+        QCOMPARE(panel.Cell(4, 1)->text(), NotEnoughDataText());
     }
 
     void WindingTemperatureValidOrSaidWhyNot()

@@ -127,15 +127,15 @@ private slots:
         plot->Add(Reading(3.5, 1e9, true));
         plot->Add(Reading(4.5, 1e9, false));  // a later unstable reading moves nothing
         plot->Redraw();
-        QCOMPARE(*plot->Origin(), 3.5);
-        // Markers beyond the axis (1 min on a 60 s axis) wait until it reaches them.
-        QCOMPARE(shownAt(), (QList<double>{18.5, 33.5}));
+        QCOMPARE(*plot->Origin(), 0.0);  // the voltage command, not the first stable reading
+        // Markers beyond the axis (10 min on a 60 s axis) wait until it reaches them.
+        QCOMPARE(shownAt(), (QList<double>{15, 30, 60}));
         plot->Add(Reading(700, 1e9));
         plot->Redraw();
         const QList<double> xs = shownAt();
         QCOMPARE(xs.size(), 4);
         for (int i = 0; i < 4; ++i)
-            QVERIFY(qAbs(xs[i] - (3.5 + ReadingPlot::kMarkerSeconds[i])) < 1e-9);
+            QVERIFY(qAbs(xs[i] - ReadingPlot::kMarkerSeconds[i]) < 1e-9);
         QCOMPARE(plot->TimeUnit(), 60.0);
     }
 

@@ -238,7 +238,7 @@ void HistoryWindow::ShowAsset(const QString& assetId)
     std::vector<history::TestRecord> tests;
     if (!assetId.isEmpty() && store_.IsOpen()) {
         SetStatus({});
-        asset = store_.FindAsset(assetId).value_or(history::Asset{assetId, {}, {}, {}, {}});
+        asset = store_.FindAsset(assetId).value_or(history::Asset{assetId, {}, {}, {}, {}, {}, {}, {}});
         tests = store_.TestsOf(assetId);
         if (tests.empty() && !store_.Error().isEmpty())
             SetStatus(QStringLiteral("The tests of \"%1\" could not be read: %2").arg(assetId, Sentence(store_.Error())));

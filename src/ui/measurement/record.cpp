@@ -38,10 +38,10 @@ bool MeasurementWindow::FileTestClicked()
 {
     if (!history_ || cycleActive_ || series_.Size() == 0)
         return false;
-    // The figures as the panel shows them, with the class and DAR times chosen there.
-    const FigureChoices choices = recordView->figures->Choices();
-    history::TestRecord test =
-        history::TestFromMeasurement(QString(), series_.All(), cycleTimerMode_, choices.cls, choices.darTimes);
+    // The figures as the panel shows them: its DAR times, nameplate, class and winding temperature.
+    const FiguresPanel& panel = *recordView->figures;
+    const history::Judging with{panel.Choices().darTimes, panel.Plate(), panel.WindingTemperature()};
+    history::TestRecord test = history::TestFromMeasurement(QString(), series_.All(), cycleTimerMode_, with);
     test.comment = recordView->Comment();
     test.meterSerial = cycleSerial_;
     test.meterSoftware = cycleSoftware_;

@@ -75,7 +75,7 @@ private slots:
     {
         QVERIFY(store.Open(QStringLiteral("sqlite:") + dir.filePath(QStringLiteral("h.sqlite")), dir.path()));
         QVERIFY(store.SaveAsset({kOdd, QStringLiteral("Fan motor"), QStringLiteral("Hall 2"),
-                                 QStringLiteral("motor"), QStringLiteral("F")}));
+                                 QStringLiteral("motor"), QStringLiteral("F"), {}, {}, {}}));
         // The median is 21 °C: 31.0 and 11.0 are exactly 10 °C away, 10.9 just over.
         const double temps[] = {20, 21, 22, 31, 30, 10.9, 11.0};
         for (int i = 0; i < 7; ++i)
