@@ -92,7 +92,8 @@ StepFigure ComputeStepFigure(int step, int volts, const std::vector<DataRecord>&
     const auto after = std::lower_bound(readings.begin(), readings.end(), end,
                                         [](const DataRecord& r, double t) { return r.elapsedSeconds < t; });
     const DataRecord& closing = after == readings.end() ? readings.back() : *after;
-    f.ohm = ResistanceAt(readings, 0, end - readings.front().elapsedSeconds);
+    // A voltage that settled only after the step's length: its first stable reading stands for it.
+    f.ohm = ResistanceAt(readings, 0, std::max(end, readings.front().elapsedSeconds)).ohm;
     if (!f.ohm) {
         const bool over = closing.range == RangeState::Over || (after != readings.begin() && after != readings.end() &&
                                                                 (after - 1)->range == RangeState::Over);
