@@ -4,6 +4,7 @@
 // "name: value" lines otherwise. measure --test prints them after its records; a command that
 // takes its figures from elsewhere prints them the same way.
 
+#include "core/ieee43.h"
 #include "core/insulation.h"
 
 #include <QByteArray>
@@ -25,5 +26,17 @@ struct FigureChoice {
 double TestSpanSeconds(FigureTest test);
 QByteArray FiguresJson(const FigureChoice& choice, const InsulationFigures& f);
 QString FiguresText(const FigureChoice& choice, const InsulationFigures& f);
+
+// Figures judged by a nameplate, in the window's words: the figures command prints these.
+struct JudgedFigures {
+    InsulationFigures figures;
+    DarTimes darTimes = DarTimes::From30To60;
+    std::optional<Nameplate> plate;
+    Judgement judgement;
+};
+JudgedFigures JudgeFigures(const InsulationFigures& f, DarTimes darTimes, const std::optional<Nameplate>& plate,
+                           std::optional<double> winding);
+QByteArray JudgedJson(const JudgedFigures& j);
+QString JudgedText(const JudgedFigures& j);
 
 }  // namespace krx::cli
