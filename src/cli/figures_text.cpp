@@ -25,26 +25,9 @@ QByteArray JsonNumber(const std::optional<double>& v)
     return v ? DataNumber(*v) : QByteArray("null");
 }
 
-std::optional<double> Corrected(const std::optional<double>& ohm, const InsulationFigures& f, double base)
-{
-    if (!ohm || !f.meanTemperature)
-        return std::nullopt;
-    return CorrectedResistance(*ohm, *f.meanTemperature, base);
-}
-
 QString TextNumber(const std::optional<double>& v, const char* unit = "")
 {
     return v ? QString::fromLatin1(DataNumber(*v)) + QLatin1String(unit) : NotEnoughDataText();
-}
-
-FigureVerdict TestVerdict(const FigureChoice& a, const InsulationFigures& f)
-{
-    return a.test == FigureTest::Pi ? PiVerdict(f.pi, a.insulationClass) : DarVerdict(f.dar);
-}
-
-const char* TestName(FigureTest t)
-{
-    return t == FigureTest::Pi ? "pi" : "dar";
 }
 
 }  // namespace
@@ -54,56 +37,13 @@ double TestSpanSeconds(FigureTest test)
     return test == FigureTest::Pi ? 600.0 : 60.0;
 }
 
-QByteArray FiguresJson(const FigureChoice& a, const InsulationFigures& f)
-{
-    const FigureVerdict v = TestVerdict(a, f);
-    QByteArrayList parts;
-    parts << "\"test\":" + JsonText(QString::fromLatin1(TestName(a.test)))
-          << "\"class\":" + JsonText(ClassName(a.insulationClass))
-          << "\"dar_times\":" + JsonText(DarTimesName(a.darTimes))
-          << "\"seconds_since_origin\":" + DataNumber(f.secondsSinceOrigin)
-          << "\"r15_ohm\":" + JsonNumber(f.r15) << "\"r30_ohm\":" + JsonNumber(f.r30)
-          << "\"r60_ohm\":" + JsonNumber(f.r60) << "\"r600_ohm\":" + JsonNumber(f.r600)
-          << "\"dar\":" + JsonNumber(f.dar) << "\"pi\":" + JsonNumber(f.pi)
-          << "\"temperature_c\":" + JsonNumber(f.meanTemperature)
-          << "\"r60_40c_ohm\":" + JsonNumber(Corrected(f.r60, f, kBase40C))
-          << "\"r60_20c_ohm\":" + JsonNumber(Corrected(f.r60, f, kBase20C))
-          << "\"verdict\":" + JsonText(v.text)
-          << "\"source\":" + (v.source.isEmpty() ? QByteArray("null") : JsonText(v.source));
-    return '{' + parts.join(',') + "}\n";
-}
-
-QString FiguresText(const FigureChoice& a, const InsulationFigures& f)
-{
-    const FigureVerdict dar = DarVerdict(f.dar);
-    const FigureVerdict v = TestVerdict(a, f);
-    const QString darName = a.darTimes == DarTimes::From15To60 ? QStringLiteral("60 s / 15 s")
-                                                               : QStringLiteral("60 s / 30 s");
-    QStringList lines;
-    lines << QStringLiteral("test: %1").arg(QLatin1String(TestName(a.test)))
-          << QStringLiteral("R(15 s): %1").arg(TextNumber(f.r15, " ohm"))
-          << QStringLiteral("R(30 s): %1").arg(TextNumber(f.r30, " ohm"))
-          << QStringLiteral("R(1 min): %1").arg(TextNumber(f.r60, " ohm"))
-          << QStringLiteral("R(10 min): %1").arg(TextNumber(f.r600, " ohm"))
-          << QStringLiteral("DAR (%1): %2").arg(darName, f.dar ? TextNumber(f.dar) + QStringLiteral(", ") + dar.text
-                                                                : NotEnoughDataText())
-          << QStringLiteral("PI (10 min / 1 min): %1").arg(TextNumber(f.pi))
-          << QStringLiteral("temperature (meter, mean): %1").arg(TextNumber(f.meanTemperature, " C"))
-          << QStringLiteral("R(1 min) at 40 C: %1").arg(TextNumber(Corrected(f.r60, f, kBase40C), " ohm"))
-          << QStringLiteral("R(1 min) at 20 C: %1").arg(TextNumber(Corrected(f.r60, f, kBase20C), " ohm"))
-          << QStringLiteral("verdict: %1").arg(v.text);
-    if (!v.source.isEmpty())
-        lines << QStringLiteral("source: %1").arg(v.source);
-    return lines.join(QLatin1Char('\n')) + QLatin1Char('\n');
-}
-
 JudgedFigures JudgeFigures(const InsulationFigures& f, DarTimes darTimes, const std::optional<Nameplate>& plate,
                            std::optional<double> winding)
 {
     return {f, darTimes, plate, Judge(f, darTimes, plate, winding)};
 }
 
-QByteArray JudgedJson(const JudgedFigures& j)
+QByteArray JudgedJson(const JudgedFigures& j, const QByteArray& leading)
 {
     const InsulationFigures& f = j.figures;
     const Judgement& v = j.judgement;
@@ -130,7 +70,7 @@ QByteArray JudgedJson(const JudgedFigures& j)
                      notes << JsonText(n);
                  return notes.join(',');
              }() + ']';
-    return '{' + parts.join(',') + "}\n";
+    return '{' + leading + parts.join(',') + "}\n";
 }
 
 QString JudgedText(const JudgedFigures& j)

@@ -15,19 +15,10 @@ namespace krx::cli {
 // The test whose figures are printed: the DAR ends 60 s after the first stable reading, the PI 10 min.
 enum class FigureTest { None, Dar, Pi };
 
-// What the figures are judged by.
-struct FigureChoice {
-    FigureTest test = FigureTest::None;
-    InsulationClass insulationClass = InsulationClass::F;
-    DarTimes darTimes = DarTimes::From30To60;
-};
-
 // The seconds after the first stable reading that a test needs: 60 for DAR, 600 for PI.
 double TestSpanSeconds(FigureTest test);
-QByteArray FiguresJson(const FigureChoice& choice, const InsulationFigures& f);
-QString FiguresText(const FigureChoice& choice, const InsulationFigures& f);
 
-// Figures judged by a nameplate, in the window's words: the figures command prints these.
+// Figures judged by a nameplate, in the window's words: measure --test and figures print these.
 struct JudgedFigures {
     InsulationFigures figures;
     DarTimes darTimes = DarTimes::From30To60;
@@ -36,7 +27,8 @@ struct JudgedFigures {
 };
 JudgedFigures JudgeFigures(const InsulationFigures& f, DarTimes darTimes, const std::optional<Nameplate>& plate,
                            std::optional<double> winding);
-QByteArray JudgedJson(const JudgedFigures& j);
+// `leading`: keys put first, each with its comma ("\"test\":\"pi\",").
+QByteArray JudgedJson(const JudgedFigures& j, const QByteArray& leading = {});
 QString JudgedText(const JudgedFigures& j);
 
 }  // namespace krx::cli

@@ -38,9 +38,11 @@ QString PrintFigures(const MeasureArgs& args, RecordSink& sink, const Insulation
 {
     if (args.test == MeasureArgs::Test::None)
         return {};
+    const JudgedFigures j = JudgeFigures(f, args.darTimes, args.plate, args.winding);
+    const QString test = args.test == MeasureArgs::Test::Pi ? QStringLiteral("pi") : QStringLiteral("dar");
     if (args.output.format == OutputFormat::Jsonl)
-        return sink.WriteTrailer(FiguresJson(args.Figures(), f)) ? QString() : sink.Error();
-    const QByteArray text = FiguresText(args.Figures(), f).toUtf8();
+        return sink.WriteTrailer(JudgedJson(j, "\"test\":\"" + test.toLatin1() + "\",")) ? QString() : sink.Error();
+    const QByteArray text = (QStringLiteral("test: %1\n").arg(test) + JudgedText(j)).toUtf8();
     std::FILE* to = args.output.file.isEmpty() ? stderr : stdout;
     std::fflush(stdout);
     errno = 0;
