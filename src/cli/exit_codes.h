@@ -23,7 +23,8 @@ inline constexpr const char* kExitCodesHelp =
     "  2  no meter found\n"
     "  3  no access to the meter (udev rule missing, or another krx738-cli uses it)\n"
     "  4  connection to the meter lost (the records written so far are complete)\n"
-    "  5  file error: the output or trace file cannot be written\n"
+    "  5  file error: the output or trace file cannot be written, or figures: the recording\n"
+    "     cannot be read, is not a recording or was cut off\n"
     "  6  the meter did not measure (no stable measuring voltage)\n"
     "  7  the test history cannot be used (measure --asset: the test was kept in the outbox,\n"
     "     or could not be kept; the message says which)\n";

@@ -40,12 +40,16 @@ QString PrintFigures(const MeasureArgs& args, RecordSink& sink, const Insulation
 {
     if (args.test == MeasureArgs::Test::None && !args.steps)
         return {};
+    const JudgedFigures j = JudgeFigures(f, args.darTimes, args.plate, args.winding);
+    const QString test = args.test == MeasureArgs::Test::Pi ? QStringLiteral("pi") : QStringLiteral("dar");
     if (args.output.format == OutputFormat::Jsonl)
-        return sink.WriteTrailer(args.steps ? StepResultJson(*args.steps, steps) : FiguresJson(args.Figures(), f))
+        return sink.WriteTrailer(args.steps ? StepResultJson(*args.steps, steps)
+                                            : JudgedJson(j, "\"test\":\"" + test.toLatin1() + "\","))
                    ? QString()
                    : sink.Error();
     const QByteArray text =
-        (args.steps ? StepResultText(*args.steps, steps) : FiguresText(args.Figures(), f)).toUtf8();
+        (args.steps ? StepResultText(*args.steps, steps) : QStringLiteral("test: %1\n").arg(test) + JudgedText(j))
+            .toUtf8();
     std::FILE* to = args.output.file.isEmpty() ? stderr : stdout;
     std::fflush(stdout);
     errno = 0;

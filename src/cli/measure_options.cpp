@@ -3,6 +3,7 @@
 #include "cli/command.h"
 #include "cli/measure.h"
 #include "cli/step_test.h"
+#include "cli/nameplate_options.h"
 
 #include <limits>
 #include <memory>
@@ -15,7 +16,7 @@ void AddFilingOptions(QCommandLineParser& p)
 {
     p.addOption({QStringLiteral("asset"),
                  QStringLiteral("File the finished measurement under the asset ID in the test history, with its "
-                                "figures (the PI verdict for --class, else the asset's class)."),
+                                "figures, judged by the nameplate options, else by the asset's nameplate)."),
                  QStringLiteral("ID")});
     p.addOption({QStringLiteral("comment"), QStringLiteral("With --asset: the test's comment."), QStringLiteral("TEXT")});
     p.addOption({QStringLiteral("operator"), QStringLiteral("With --asset: who tested."), QStringLiteral("NAME")});
@@ -42,10 +43,7 @@ void AddMeasureOptions(QCommandLineParser& p)
                                 "--duration, --count or the timer end it sooner), then print the figures; "
                                 "step: the step-voltage test, then its result."),
                  QStringLiteral("dar|pi|step")});
-    p.addOption({QStringLiteral("class"),
-                 QStringLiteral("With --test: the thermal class for the PI verdict, A (minimum 1.5), B, F or H "
-                                "(minimum 2.0). Default: F."),
-                 QStringLiteral("A|B|F|H")});
+    AddNameplateOptions(p);
     p.addOption({QStringLiteral("dar-times"),
                  QStringLiteral("With --test: DAR as R(60 s)/R(30 s) or R(60 s)/R(15 s). Default: 30-60."),
                  QStringLiteral("30-60|15-60")});
@@ -59,9 +57,9 @@ void PrintMeasureHelp(const QCommandLineParser& p)
     Print(Help(p,
                QStringLiteral("krx738-cli [global options] measure [--voltage V] [--timer SECONDS "
                               "[--average|--lapse]] [--interval MS] [--duration SECONDS | --count N] "
-                              "[--format csv|jsonl|spreadsheet] [--output FILE] [--test dar|pi [--class C] "
-                              "[--dar-times T] | --test step [--steps V,V,...] [--step-seconds SECONDS]] "
-                              "[--asset ID [--comment TEXT] [--operator NAME] "
+                              "[--format csv|jsonl|spreadsheet] [--output FILE] [--test dar|pi [--kind K] [--rated-voltage V] "
+                              "[--winding W] [--class C] [--winding-temp T] [--dar-times T] | --test step [--steps V,V,...] "
+                              "[--step-seconds SECONDS]] [--asset ID [--comment TEXT] [--operator NAME] "
                               "[--database SETTING]]"),
                QStringLiteral("Runs the measurement cycle and writes one record per reading as it comes. "
                               "Ctrl-C (SIGINT, SIGTERM) ends it as Break does: in timer mode the meter's "
@@ -141,8 +139,8 @@ void ParseFiling(const QCommandLineParser& p, MeasureArgs& args)
     f.comment = p.value(QStringLiteral("comment"));
     f.operatorName = p.value(QStringLiteral("operator"));
     f.database = ParseDatabase(p);
-    if (p.isSet(QStringLiteral("class")))
-        f.insulationClass = args.insulationClass;
+    f.plate = args.plate;
+    f.winding = args.winding;
     f.darTimes = args.darTimes;
     args.filing = f;
 }
@@ -162,13 +160,11 @@ void ParseTest(const QCommandLineParser& p, MeasureArgs& args)
             throw UsageError{QStringLiteral("--test: '%1' is not allowed; choose dar, pi or step").arg(t)};
     }
     const bool asset = p.isSet(QStringLiteral("asset"));
-    if (p.isSet(QStringLiteral("class"))) {
-        const QString c = p.value(QStringLiteral("class"));
-        if (!ParseClass(c, args.insulationClass))
-            throw UsageError{QStringLiteral("--class: '%1' is not allowed; choose A, B, F or H").arg(c)};
-        if (!test && !asset)
-            throw UsageError{QStringLiteral("--class needs --test or --asset")};
-    }
+    args.plate = ParseNameplate(p);
+    args.winding = ParseWindingTemperature(p);
+    for (const char* o : {"kind", "rated-voltage", "winding", "class", "winding-temp"})
+        if (!test && !asset && p.isSet(QString::fromLatin1(o)))
+            throw UsageError{QStringLiteral("--%1 needs --test or --asset").arg(QString::fromLatin1(o))};
     if (p.isSet(QStringLiteral("dar-times"))) {
         const QString d = p.value(QStringLiteral("dar-times"));
         if (!ParseDarTimes(d, args.darTimes))
