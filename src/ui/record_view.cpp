@@ -2,7 +2,7 @@
 #include "ui/record_view.h"
 
 #include "core/settings.h"
-#include "core/dialogs.h"
+#include "ui/window_dialogs.h"
 #include "core/file_paths.h"
 #include "core/recording.h"
 #include "ui/figures_panel.h"
@@ -56,12 +56,19 @@ void MeasurementRecordView::resizeEvent(QResizeEvent* event)
     // Too narrow for a readable plot beside the figures (a laptop's screen), and tall enough for
     // both: the figures go under the plot, which keeps the whole width. The choice follows the size
     // given, not the layout's own hints, so it cannot swing.
-    const int foldedHeight = plot->minimumHeight() + box_->spacing() + side_->minimumSize().height();
+    const int foldedHeight = minimumSizeHint().height();
     const bool fold = event->size().width() < kSideBySideWidth && event->size().height() >= foldedHeight;
     const auto direction = fold ? QBoxLayout::TopToBottom : QBoxLayout::LeftToRight;
     if (box_->direction() != direction)
         box_->setDirection(direction);
     QWidget::resizeEvent(event);
+}
+
+QSize MeasurementRecordView::minimumSizeHint() const
+{
+    const QSize plotMin = plot->minimumSize().expandedTo(plot->minimumSizeHint());
+    const QSize sideMin = side_->minimumSize();
+    return {std::max(plotMin.width(), sideMin.width()), plotMin.height() + box_->spacing() + sideMin.height()};
 }
 
 void MeasurementRecordView::Clear()
@@ -156,21 +163,21 @@ bool MeasurementRecordView::WriteReportTo(const QString& fileName, QString* erro
 bool MeasurementRecordView::Report()
 {
     QString comment = comment_;
-    if (!TheDialogs().InputQuery(QStringLiteral("Report"), QStringLiteral("Comment for the report:"), comment))
+    if (!WindowDialogs().InputQuery(QStringLiteral("Report"), QStringLiteral("Comment for the report:"), comment))
         return false;
     comment_ = comment;
     SaveFileRequest request{QStringLiteral("Report"), folder_, QStringLiteral("PDF files (*.pdf)"), QStringLiteral("pdf")};
     QString fileName = SuggestedName(QStringLiteral(".pdf"));
-    if (!TheDialogs().SaveFile(request, fileName))
+    if (!WindowDialogs().SaveFile(request, fileName))
         return false;
     QString error;
     if (!WriteReportTo(fileName, &error)) {
-        TheDialogs().ShowError(QStringLiteral("Cannot write the report %1.%2\nNo report was saved.")
+        WindowDialogs().ShowError(QStringLiteral("Cannot write the report %1.%2\nNo report was saved.")
                                    .arg(QDir::toNativeSeparators(fileName), ReasonLine(error)));
         return false;
     }
     folder_ = DirectoryPart(fileName);
-    TheDialogs().Message(QStringLiteral("The report was saved as %1.").arg(QDir::toNativeSeparators(fileName)),
+    WindowDialogs().Message(QStringLiteral("The report was saved as %1.").arg(QDir::toNativeSeparators(fileName)),
                          QStringLiteral("Report"), Buttons::Ok, Icon::Information);
     return true;
 }
@@ -182,17 +189,17 @@ bool MeasurementRecordView::ExportRecording()
     SaveFileRequest request{QStringLiteral("Export recording"), folder_,
                             QStringLiteral("Recordings (*.csv);;All files (*)"), QStringLiteral("csv")};
     QString fileName = QDir(folder_).filePath(QFileInfo(recordingFile_).fileName());
-    if (!TheDialogs().SaveFile(request, fileName))
+    if (!WindowDialogs().SaveFile(request, fileName))
         return false;
     QString error;
     if (!CopyRecording(recordingFile_, fileName, &error)) {
-        TheDialogs().ShowError(QStringLiteral("Cannot export the recording to %1.%2\nThe recording itself is kept in %3.")
+        WindowDialogs().ShowError(QStringLiteral("Cannot export the recording to %1.%2\nThe recording itself is kept in %3.")
                                    .arg(QDir::toNativeSeparators(fileName), ReasonLine(error),
                                         QDir::toNativeSeparators(recordingFile_)));
         return false;
     }
     folder_ = DirectoryPart(fileName);
-    TheDialogs().Message(QStringLiteral("The recording was exported to %1.").arg(QDir::toNativeSeparators(fileName)),
+    WindowDialogs().Message(QStringLiteral("The recording was exported to %1.").arg(QDir::toNativeSeparators(fileName)),
                          QStringLiteral("Export recording"), Buttons::Ok, Icon::Information);
     return true;
 }

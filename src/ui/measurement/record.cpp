@@ -3,10 +3,11 @@
 // recording's fate on a line of its own, and filing the finished cycle in the test history.
 #include "ui/measurement/measurement_window.h"
 
-#include "core/dialogs.h"
+#include "ui/window_dialogs.h"
 #include "history/measurement_test.h"
 #include "ui/figures_panel.h"
 #include "ui/history/file_test_dialog.h"
+#include "ui/history/test_view.h"
 #include "ui/record_view.h"
 
 #include <QLabel>
@@ -45,10 +46,15 @@ bool MeasurementWindow::FileTestClicked()
     test.comment = recordView->Comment();
     test.meterSerial = cycleSerial_;
     test.meterSoftware = cycleSoftware_;
-    const auto results = history_view::FileTestsInteractively(*history_, TheDialogs(), {test}, this);
+    const auto results = history_view::FileTestsInteractively(*history_, WindowDialogs(), {test}, this);
     if (!results)
         return false;
     // Filed (or kept to be sent): a second press would file the same cycle twice.
     fileTestButton->setEnabled(false);
+    // The report names the asset the cycle was filed under.
+    const history_view::LastFiling& filed = history_view::LastFiled();
+    const history::Asset& asset = filed.asset;
+    recordView->SetTestObject({asset.name.isEmpty() ? asset.id : asset.id + QStringLiteral(" – ") + asset.name,
+                               history_view::Nameplate(asset), asset.location, filed.operatorName});
     return true;
 }
