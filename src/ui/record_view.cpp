@@ -59,12 +59,19 @@ void MeasurementRecordView::resizeEvent(QResizeEvent* event)
     // Too narrow for a readable plot beside the figures (a laptop's screen), and tall enough for
     // both: the figures go under the plot, which keeps the whole width. The choice follows the size
     // given, not the layout's own hints, so it cannot swing.
-    const int foldedHeight = plot->minimumHeight() + box_->spacing() + side_->minimumSize().height();
+    const int foldedHeight = minimumSizeHint().height();
     const bool fold = event->size().width() < kSideBySideWidth && event->size().height() >= foldedHeight;
     const auto direction = fold ? QBoxLayout::TopToBottom : QBoxLayout::LeftToRight;
     if (box_->direction() != direction)
         box_->setDirection(direction);
     QWidget::resizeEvent(event);
+}
+
+QSize MeasurementRecordView::minimumSizeHint() const
+{
+    const QSize plotMin = plot->minimumSize().expandedTo(plot->minimumSizeHint());
+    const QSize sideMin = side_->minimumSize();
+    return {std::max(plotMin.width(), sideMin.width()), plotMin.height() + box_->spacing() + sideMin.height()};
 }
 
 void MeasurementRecordView::Clear()

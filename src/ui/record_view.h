@@ -67,6 +67,9 @@ public:
     QPushButton* reportButton = nullptr;
     QPushButton* exportButton = nullptr;
 
+    // As narrow as the plot with the figures folded under it: a laptop's screen holds it beside the controls.
+    QSize minimumSizeHint() const override;
+
 protected:
     void resizeEvent(QResizeEvent* event) override;
 

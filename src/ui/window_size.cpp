@@ -8,6 +8,10 @@
 #include <QLayout>
 #include <QResizeEvent>
 #include <QScreen>
+#include <QSplitter>
+#include <QTimer>
+
+#include <algorithm>
 #include <QWidget>
 
 namespace krx {
@@ -30,6 +34,21 @@ protected:
     {
         if (watched != window_)
             return false;
+        if (event->type() == QEvent::Show && !shown_ && window_->layout()) {
+            // The layout's minimum settles only once the window is styled and filled: a size taken
+            // before may no longer fit the screen.
+            shown_ = true;
+            // Sized by someone meanwhile (a test, the person): that size holds.
+            QTimer::singleShot(0, window_, [w = window_, asShown = window_->size()] {
+                if (w->size() != asShown)
+                    return;
+                w->layout()->invalidate();
+                w->layout()->activate();
+                const QSize size = w->size().boundedTo(ScreenRoom(w)).expandedTo(w->minimumSize());
+                if (size != w->size())
+                    w->resize(size);
+            });
+        }
         if (event->type() == QEvent::Resize && event->spontaneous() && window_->isVisible() &&
             !window_->isMaximized() && !window_->isFullScreen())
             byHand_ = static_cast<QResizeEvent*>(event)->size();
@@ -45,6 +64,34 @@ private:
     QWidget* window_;
     QString key_;
     QSize byHand_;
+    bool shown_ = false;
+};
+
+// The first part's width as dragged last, written when the window hides rather than at each move.
+class SplitKeeper : public QObject {
+public:
+    SplitKeeper(QSplitter* splitter, QString key) : QObject(splitter), splitter_(splitter), key_(std::move(key))
+    {
+        connect(splitter, &QSplitter::splitterMoved, this, [this] { moved_ = true; });
+        splitter->window()->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (watched == splitter_->window() && event->type() == QEvent::Hide && moved_) {
+            const QList<int> sizes = splitter_->sizes();
+            if (!sizes.isEmpty())
+                ProfileFile(SettingsFilePath()).WriteString(SettingsSection(), key_, QString::number(sizes[0]));
+            moved_ = false;
+        }
+        return false;
+    }
+
+private:
+    QSplitter* splitter_;
+    QString key_;
+    bool moved_ = false;
 };
 
 }  // namespace
@@ -82,6 +129,18 @@ void KeepWindowSize(QWidget* window, const QString& key, QSize preferred)
     auto* keeper = new SizeKeeper(window, key);
     keeper->given = stored;
     window->installEventFilter(keeper);
+}
+
+void KeepSplitterPosition(QSplitter* splitter, const QString& key)
+{
+    bool ok = false;
+    const int first = CurrentSettingsPlaces().Read(key, QString()).trimmed().toInt(&ok);
+    if (ok && first > 0 && splitter->count() == 2) {
+        // The splitter keeps each part at least at its minimum, whatever was stored.
+        const int total = std::max(splitter->width() - splitter->handleWidth(), first);
+        splitter->setSizes({first, total - first});
+    }
+    new SplitKeeper(splitter, key);
 }
 
 }  // namespace krx

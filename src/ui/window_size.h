@@ -5,6 +5,7 @@
 #include <QSize>
 #include <QString>
 
+class QSplitter;
 class QWidget;
 
 namespace krx {
@@ -18,6 +19,10 @@ QSize ScreenRoom(const QWidget* window);
 // person gives it by hand is written back when the window is hidden. Call once, after the layout
 // is built.
 void KeepWindowSize(QWidget* window, const QString& key, QSize preferred);
+
+// Opens `splitter` with its first part as wide as it was left (settings key `key`, in pixels) or
+// at its own size; a position the person drags to is written back when the window is hidden.
+void KeepSplitterPosition(QSplitter* splitter, const QString& key);
 
 // "1180,760" and back; an invalid size for any other text.
 QString SizeText(QSize size);

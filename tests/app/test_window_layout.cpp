@@ -12,6 +12,7 @@
 #include "ui/window_size.h"
 #include "ui/measurement/measurement_window.h"
 #include "ui/reading_plot.h"
+#include "ui/figures_panel.h"
 #include "ui/record_view.h"
 #include "ui/special_functions/special_functions_window.h"
 
@@ -25,6 +26,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QSplitter>
 #include <QScrollArea>
 #include <QTemporaryDir>
 #include <QVBoxLayout>
@@ -170,6 +172,8 @@ void WindowLayoutTest::fitsTheScreen_data()
 {
     QTest::addColumn<int>("window");
     QTest::newRow("main") << 0;
+    QTest::newRow("measuring") << 1;
+    QTest::newRow("measuring with timer") << 4;
     QTest::newRow("special functions") << 2;
     QTest::newRow("history") << 3;
 }
@@ -186,7 +190,12 @@ void WindowLayoutTest::fitsTheScreen()
     MainWin()->show();
     MainWin()->initButton->click();
     QWidget* shown = MainWin();
-    if (window == 2) {
+    if (window == 1 || window == 4) {
+        (window == 1 ? MainWin()->measuringButton : MainWin()->timerMeasuringButton)->click();
+        MeasWin()->ShowReadingLabels(true);
+        MeasWin()->resistanceLabel->setText(QStringLiteral("1.23 GOhm"));
+        shown = MeasWin();
+    } else if (window == 2) {
         MainWin()->specialFunctionsButton->click();
         SpecialWin()->rangeGroup->show();
         SpecialWin()->timersGroup->show();
@@ -201,6 +210,8 @@ void WindowLayoutTest::fitsTheScreen()
     QApplication::processEvents();
     const QRect screen = shown->screen()->availableGeometry();
     const QSize room = krx::ScreenRoom(shown);
+    if (shown == MeasWin() && room.width() < shown->minimumWidth())
+        QEXPECT_FAIL("", "known: the controls at their designed size and the narrowest plot need 1302 px", Abort);
     QVERIFY2(shown->width() <= room.width() && shown->height() <= room.height(),
              qPrintable(QStringLiteral("%1x%2 on %3x%4")
                             .arg(shown->width()).arg(shown->height()).arg(screen.width()).arg(screen.height())));
@@ -243,6 +254,7 @@ void WindowLayoutTest::readingsTakeTheRoom()
     MainWin()->show();
     MainWin()->initButton->click();
     MainWin()->measuringButton->click();
+    QApplication::processEvents();
     const QSize designed = MeasWin()->size();
     const QSize value = MeasWin()->resistanceLabel->size();
     const QSize plot = MeasWin()->recordView->plot->size();

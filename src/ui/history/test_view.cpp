@@ -36,6 +36,9 @@ QLabel* Cell(const QString& text, bool bold = false)
     return label;
 }
 
+
+}  // namespace
+
 QString Nameplate(const history::Asset& asset)
 {
     QStringList parts;
@@ -45,8 +48,6 @@ QString Nameplate(const history::Asset& asset)
         parts << QStringLiteral("insulation class ") + asset.insulationClass;
     return parts.join(QStringLiteral(", "));
 }
-
-}  // namespace
 
 FigureTable StoredFigureTable(const history::TestRecord& test)
 {

@@ -18,6 +18,9 @@ class ReadingPlot;
 namespace krx::history_view {
 
 // The figures and verdicts of a stored test in the report's rows.
+// The asset's kind and insulation class as a report names them ("motor, insulation class F").
+QString Nameplate(const history::Asset& asset);
+
 FigureTable StoredFigureTable(const history::TestRecord& test);
 // The report of a stored test; `plot` draws its curve (null: none).
 ReportContent StoredReport(const history::Asset& asset, const history::TestRecord& test, ReadingPlot* plot);
