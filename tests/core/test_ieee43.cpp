@@ -159,7 +159,8 @@ TEST(Ieee43, TemperatureSaidAsItIsDewPointAndCondensation)
     const struct {
         std::optional<double> winding;
         bool condensation, rough;
-    } cases[] = {{9.2, true, false}, {9.3, false, false}, {0.0, true, false}, {-0.1, true, true},
+    } cases[] = {{9.2, true, false}, {*DewPoint(20.0, 50.0), true, false}, {9.3, false, false}, {0.0, true, false},
+                 {-0.1, true, true},
                  {100.0, false, false}, {100.1, false, true}, {{}, false, false}};
     for (const auto& c : cases) {
         const QString notes = judge(c.winding).notes.join(' ');

@@ -186,7 +186,7 @@ TEST(InsulationFigures, ValueAtATimeOrWhyNot)
         {"timer ended earlier", {At(597.9, 1e9, true, ok, 22, 1), At(598.9, 2e9, true, ok, 22, 0)}, 600, {}, Missing::NotYet},
         {"over the range beside", {At(13, 1e6), At(17, 0, true, RangeState::Over)}, 15, {}, Missing::AboveRange},
         {"under the range beside", {At(13, 0, true, RangeState::Under), At(17, 1e6)}, 15, {}, Missing::BelowRange},
-        {"at the time, an over-range neighbour", {At(13, 1e6), At(15, 1e7), At(17, 0, true, RangeState::Over)}, 15, 1e7, Missing::None},
+        {"at the time, an over-range neighbour before", {At(13, 0, true, RangeState::Over), At(15, 1e7), At(17, 1e8)}, 15, 1e7, Missing::None},
         {"0 ohm has no logarithm", {At(13, 0), At(17, 1e6)}, 15, {}, Missing::BelowRange},
     };
     for (const auto& c : cases) {
