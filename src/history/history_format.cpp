@@ -14,6 +14,7 @@
 #include <QUrl>
 #include <QUrlQuery>
 
+#include <algorithm>
 #include <cmath>
 
 namespace krx::history {
@@ -142,7 +143,9 @@ bool ParseConnection(const QString& setting, const QString& dataFolder, Connecti
 
 QByteArray SeriesText(const std::vector<DataRecord>& readings)
 {
-    QByteArray text = ReadingHeader(DataFormat::Csv);
+    // A step-voltage test keeps each reading's step.
+    const bool steps = std::any_of(readings.begin(), readings.end(), [](const DataRecord& r) { return r.step; });
+    QByteArray text = ReadingHeader(DataFormat::Csv, steps);
     text.reserve(static_cast<qsizetype>(readings.size()) * 80 + text.size());
     for (const DataRecord& r : readings)
         text += ReadingLine(DataFormat::Csv, r);
@@ -154,8 +157,9 @@ std::vector<DataRecord> ParseSeries(const QByteArray& text, int* skipped)
     std::vector<DataRecord> out;
     int bad = 0;
     const QByteArray header = ReadingHeader(DataFormat::Csv).trimmed();
+    const QByteArray stepHeader = ReadingHeader(DataFormat::Csv, true).trimmed();
     for (const QByteArray& line : text.split('\n')) {
-        if (line.isEmpty() || line == header)
+        if (line.isEmpty() || line == header || line == stepHeader)
             continue;
         if (const std::optional<DataRecord> r = ParseReadingLine(line))
             out.push_back(*r);
