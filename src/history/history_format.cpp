@@ -29,7 +29,8 @@ constexpr KindEntry kKinds[] = {{TestKind::FreeRunning, "free-running"},
                                 {TestKind::Timer, "timer"},
                                 {TestKind::BreakDown, "break-down"},
                                 {TestKind::MemoryOhm, "memory-ohm"},
-                                {TestKind::MemoryBreakDown, "memory-break-down"}};
+                                {TestKind::MemoryBreakDown, "memory-break-down"},
+                                {TestKind::StepVoltage, "step voltage"}};
 
 // The meter's "dd.mm.yyyy" and "hh:mm" as a local time; invalid when either is not a date.
 QDateTime RecordTime(const RecordHead& head)

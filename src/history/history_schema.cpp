@@ -53,6 +53,8 @@ const QStringList kSteps[] = {
      QStringLiteral("ALTER TABLE tests ADD COLUMN ir_verdict TEXT"),
      QStringLiteral("ALTER TABLE tests ADD COLUMN temperature_source TEXT"),
      QStringLiteral("ALTER TABLE tests ADD COLUMN dew_point_c DOUBLE PRECISION")},
+    // 3 -> 4: a step-voltage test's steps, change and verdict (JSON text).
+    {QStringLiteral("ALTER TABLE tests ADD COLUMN steps TEXT")},
 };
 static_assert(std::size(kSteps) == kSchemaVersion);
 

@@ -5,8 +5,11 @@
 #include "app_windows.h"
 #include "sim_fixture.h"
 
+#include "history/history_store.h"
 #include "ui/figure_table.h"
 #include "ui/figures_panel.h"
+#include "ui/history/file_test_dialog.h"
+#include "ui/history/history_rows.h"
 #include "ui/main_window.h"
 #include "ui/measurement/measurement_window.h"
 #include "ui/measurement/step_settings.h"
@@ -14,7 +17,9 @@
 #include "ui/record_view.h"
 #include "ui/step_panel.h"
 
+#include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -99,6 +104,7 @@ private slots:
     void runsThePlan_data();
     void runsThePlan();
     void refusesAPlanBeforeSending();
+    void filesTheStepTest();
 };
 
 void MeasureStepsTest::runsThePlan_data()
@@ -175,6 +181,65 @@ void MeasureStepsTest::refusesAPlanBeforeSending()
              qPrintable(p.t.dialogs.Messages()[0]));
     QCOMPARE(p.t.Take(), QStringList());
     QVERIFY(MeasWin()->startButton->isEnabled());
+}
+
+void MeasureStepsTest::filesTheStepTest()
+{
+    QTemporaryDir dir;
+    Program p(dir.path());
+    RunSteps(0);
+    const StepRunResult run = *MeasWin()->LastSteps();
+    const std::vector<DataRecord> series = MeasWin()->Series().All();
+    QVERIFY(MeasWin()->fileTestButton->isEnabled());
+
+    // The filing dialog gets an asset and is sent; a dialog still open after 5 s fails the test.
+    bool bitten = false;
+    QTimer watchdog;
+    watchdog.setSingleShot(true);
+    QObject::connect(&watchdog, &QTimer::timeout, [&] {
+        bitten = true;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* d = qobject_cast<history_view::FileTestDialog*>(w))
+                d->done(QDialog::Rejected);
+    });
+    watchdog.start(5000);
+    QTimer::singleShot(0, [] {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* d = qobject_cast<history_view::FileTestDialog*>(w)) {
+                d->findChild<QComboBox*>(QStringLiteral("assetId"))->setEditText(QStringLiteral("C-3"));
+                d->Submit();
+            }
+    });
+    QVERIFY(MeasWin()->FileTestClicked());
+    QVERIFY(!bitten);
+
+    const auto tests = p.w.History().TestsOf(QStringLiteral("C-3"));
+    QCOMPARE(tests.size(), size_t(1));
+    const auto filed = p.w.History().Test(tests[0].id);
+    QVERIFY(filed && filed->steps);
+    QCOMPARE(filed->kind, history::TestKind::StepVoltage);
+    QCOMPARE(filed->volts, 500);
+    QVERIFY(!filed->r60 && !filed->pi);  // no one-voltage figures across several voltages
+    // The readings keep their steps, and the steps their figures, as the core gave them.
+    QCOMPARE(filed->readings.size(), series.size());
+    QCOMPARE(filed->readings.back().step, 2);
+    const history::StepSummary& s = *filed->steps;
+    QCOMPARE(s.stepSeconds, 30);
+    QCOMPARE(s.steps.size(), size_t(2));
+    for (size_t i = 0; i < 2; ++i) {
+        QCOMPARE(s.steps[i].volts, run.result.steps[i].volts);
+        QCOMPARE(*s.steps[i].ohm, *run.result.steps[i].ohm);
+        QCOMPARE(*s.steps[i].ohmAt40C, *run.result.steps[i].ohmAt40C);
+    }
+    QCOMPARE(*s.changePercent, *run.result.changePercent);
+    QCOMPARE(filed->verdictSource, StepVerdictText(run.result.verdict).source);
+
+    // The history view: its kind and change in the row; no part in the resistance trend.
+    const QStringList row = history_view::RowTexts(*filed, QString());
+    QCOMPARE(row[history_view::ColKind], QStringLiteral("Step voltage"));
+    QCOMPARE(row[history_view::ColVerdicts], QStringLiteral("change %1 from 100 V to 500 V: %2")
+                                                 .arg(StepChangeText(run.result), StepVerdictText(run.result.verdict).text));
+    QVERIFY(!history_view::IsResistanceTest(*filed));
 }
 
 QTEST_MAIN(MeasureStepsTest)

@@ -3,6 +3,7 @@
 
 #include "core/localetext.h"
 #include "core/insulation.h"
+#include "history/step_test_record.h"
 
 #include <cmath>
 
@@ -21,6 +22,7 @@ QString KindText(TestKind kind)
     case TestKind::BreakDown: return QStringLiteral("Break-down");
     case TestKind::MemoryOhm: return QStringLiteral("Memory, R");
     case TestKind::MemoryBreakDown: return QStringLiteral("Memory, BD");
+    case TestKind::StepVoltage: return QStringLiteral("Step voltage");
     }
     return {};
 }
@@ -56,6 +58,8 @@ QString Ohm(const std::optional<double>& v)
 
 QString Verdicts(const TestRecord& t)
 {
+    if (t.steps)
+        return history::StepChangeLine(*t.steps);
     QStringList parts;
     if (!t.piVerdict.isEmpty())
         parts << QStringLiteral("PI ") + t.piVerdict;

@@ -21,7 +21,8 @@ struct AssetHistory {
 };
 
 // Tests of the resistance over time take part in the trend and the marks; a break-down test
-// drives the voltage up to a failure and says nothing about the usual conditions.
+// drives the voltage up to a failure and says nothing about the usual conditions, and a
+// step-voltage test's readings are at several voltages.
 bool IsResistanceTest(const history::TestRecord& test);
 // The 1-minute resistance at 40 °C as filed, or worked out from the filed temperature when only
 // the raw value was filed.

@@ -71,6 +71,7 @@ RecordingPlan MeasurementWindow::StartRecord(bool timerMode)
     recordView->SetComment(QString());
     recordView->SetMeter(session_.DeviceName, session_.SerialNo, session_.SwVersion);
     cycleTimerMode_ = timerMode;
+    lastSteps_.reset();
     cycleSerial_ = session_.SerialNo;
     cycleSoftware_ = session_.SwVersion;
     RecordingPlan plan;
