@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "history/measurement_test.h"
 
+#include "device/backend.h"
+
 #include <QStringList>
 
 #include <cmath>
@@ -14,6 +16,7 @@ TestRecord TestFromMeasurement(const QString& assetId, const std::vector<DataRec
     t.assetId = assetId;
     t.kind = timerMode ? TestKind::Timer : TestKind::FreeRunning;
     t.readings = readings;
+    t.simulated = TheUsbBackend().Simulated();
     if (readings.empty())
         return t;
     t.time = readings.front().time.addMSecs(-std::llround(readings.front().elapsedSeconds * 1000.0));
@@ -38,6 +41,7 @@ TestRecord TestFromMeasurement(const QString& assetId, const std::vector<DataRec
     if (!dar.source.isEmpty())
         sources << dar.source;
     if (cls) {
+        t.insulationClass = ClassName(*cls);
         const FigureVerdict pi = PiVerdict(f.pi, *cls);
         t.piVerdict = pi.text;
         if (!pi.source.isEmpty())

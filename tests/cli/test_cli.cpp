@@ -373,7 +373,7 @@ TEST_F(CliTest, MemoryReadRangeAndErase)
     ASSERT_EQ(lines.size(), 2);
     const QJsonObject first = QJsonDocument::fromJson(lines[0]).object();
     EXPECT_EQ(first.value("file_no").toInt(), 1);
-    EXPECT_EQ(first.value("resistance_before_mohm").toInt(), 1999);
+    EXPECT_EQ(first.value("resistance_before_ohm").toDouble(), 1999999000.0);
     EXPECT_EQ(first.value("cycle_time_s").toInt(), 14);
 
     const QString trace = Path("trace.txt");

@@ -195,7 +195,7 @@ TEST_F(HistoryCli, DatabaseFaultsGiveExitSevenAndTheOutboxKeepsTheTest)
     EXPECT_TRUE(m.err.contains("outbox")) << m.err.toStdString();
     EXPECT_EQ(Cli({QStringLiteral("history"), QStringLiteral("send")}).exitCode, 7);
 
-    SetVersion(db, 2);
+    SetVersion(db, 3);
     const CliRun send = Cli({QStringLiteral("history"), QStringLiteral("send")});
     EXPECT_EQ(send.exitCode, 0) << send.err.toStdString();
     EXPECT_TRUE(send.err.contains("1 test(s) sent")) << send.err.toStdString();

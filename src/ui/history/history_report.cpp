@@ -85,9 +85,9 @@ void DrawTrend(Page& page, const AssetHistory& h)
 
 void DrawTable(Page& page, const AssetHistory& h)
 {
-    const QList<int> columns{ColDate, ColKind, ColVoltage, ColTemperature, ColR60At40, ColDar,
-                             ColPi,   ColVerdicts, ColMark, ColComment};
-    const QList<double> widths{14, 6, 6.5, 6, 8, 4.5, 4.5, 14, 22, 14.5};  // shares of the width
+    const QList<int> columns{ColDate, ColKind,    ColVoltage, ColTemperature, ColR60At40, ColDar,
+                             ColPi,   ColReading, ColVerdicts, ColMark, ColComment, ColNotes};
+    const QList<double> widths{11, 6, 5, 5, 6.5, 4, 4, 11, 11, 13, 9, 14.5};  // shares of the width
     const double total = std::accumulate(widths.begin(), widths.end(), 0.0);
 
     QFont font(QStringLiteral("Liberation Sans"));

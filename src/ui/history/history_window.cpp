@@ -260,14 +260,14 @@ void HistoryWindow::FillTable()
             if (!mark.isEmpty()) {
                 item->setBackground(kMarkedRow);
                 item->setToolTip(mark);
-            } else if (col == ColComment && !texts[col].isEmpty()) {
+            } else if ((col == ColComment || col == ColReading || col == ColNotes) && !texts[col].isEmpty()) {
                 item->setToolTip(texts[col]);
             }
             table_->setItem(row, col, item);
         }
     }
     table_->resizeColumnsToContents();
-    for (int col : {ColComment, ColVerdicts, ColMark})
+    for (int col : {ColComment, ColVerdicts, ColMark, ColReading, ColNotes})
         table_->setColumnWidth(col, std::min(table_->columnWidth(col), 260));
     table_->scrollToBottom();
 }

@@ -98,16 +98,6 @@ private slots:
         QVERIFY(MarkOf({500, 30.01}, tie).farTemperature);
         QVERIFY(MarkOf({500, 9.99}, tie).farTemperature);
         QVERIFY(!UsualOf({}).medianTemperatureC);
-        // Corrected from the raw value when only that was filed: halved per 10 °C below 40.
-        TestRecord raw;
-        raw.r60 = 8e9;
-        raw.temperature = 30;
-        QCOMPARE(*R60At40(raw), 4e9);
-        raw.correctionTemperature = 50;
-        QCOMPARE(*R60At40(raw), 16e9);
-        raw.temperature.reset();
-        raw.correctionTemperature.reset();
-        QVERIFY(!R60At40(raw));
         // An id never leads an offered file name out of the chosen folder.
         QCOMPARE(SuggestedFileName(QStringLiteral("../a/b:c"), QStringLiteral("csv")),
                  QStringLiteral("asset.._a_b_c_history.csv"));
