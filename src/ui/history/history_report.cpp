@@ -87,7 +87,7 @@ void DrawTable(Page& page, const AssetHistory& h)
 {
     const QList<int> columns{ColDate, ColKind,    ColVoltage, ColTemperature, ColR60At40, ColDar,
                              ColPi,   ColReading, ColVerdicts, ColMark, ColComment, ColNotes};
-    const QList<double> widths{11, 6, 5, 5, 6.5, 4, 4, 11, 11, 13, 9, 14.5};  // shares of the width
+    const QList<double> widths{14, 5.5, 6.5, 6, 7, 4, 4, 10, 10, 12, 8, 13};  // shares of the width
     const double total = std::accumulate(widths.begin(), widths.end(), 0.0);
 
     QFont font(QStringLiteral("Liberation Sans"));
