@@ -108,8 +108,6 @@ int main(int argc, char** argv)
     }
     test::SimSetup t(s);
     t.dialogs.echo = false;
-    // As with the program's own dialogs: a paint point paints and runs timers, input waits.
-    t.dialogs.onProcessEvents = [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); };
     test::AppWindows windows;
     MainWin()->show();
     MainWin()->initButton->click();

@@ -2,6 +2,7 @@
 // Renders the history view and the filing dialog over a store seeded with simulated years of tests,
 // and the page of its history report: krx738_history_screenshots OUTPUT_FOLDER.
 
+#include "picture_output.h"
 #include "core/dialogs.h"
 #include "history/history_store.h"
 #include "ui/history/file_test_dialog.h"
@@ -27,26 +28,14 @@ using krx::history::TestRecord;
 
 namespace {
 
-int g_failures = 0;
-
-void Save(QWidget* window, const QString& folder, const QString& name)
-{
-    QApplication::processEvents();
-    const QString path = folder + QLatin1Char('/') + name + QStringLiteral(".png");
-    if (!window->grab().save(path)) {
-        std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
-        ++g_failures;
-        return;
-    }
-    std::printf("%s\n", qPrintable(path));
-}
+using krx::pictures::Save;
 
 void File(history::HistoryStore& store, const TestRecord& test)
 {
     const auto r = store.FileTest(test);
     if (r.status != history::FileResult::Filed) {
         std::fprintf(stderr, "cannot file a test: %s\n", qPrintable(r.message));
-        ++g_failures;
+        krx::pictures::CountFailure();
     }
 }
 
@@ -128,7 +117,7 @@ void SaveReportPage(const history_view::AssetHistory& history, const QString& fo
     const QString path = folder + QStringLiteral("/history_report.png");
     if (!page.save(path)) {
         std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
-        ++g_failures;
+        krx::pictures::CountFailure();
         return;
     }
     std::printf("%s\n", qPrintable(path));
@@ -179,5 +168,5 @@ int main(int argc, char** argv)
     downWindow.resize(900, 420);
     downWindow.show();
     Save(&downWindow, folder, QStringLiteral("history_view_no_database"));
-    return g_failures == 0 ? 0 : 1;
+    return krx::pictures::ExitCode();
 }

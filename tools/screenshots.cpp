@@ -3,6 +3,7 @@
 // the pauses cost nothing: krx738_screenshots OUTPUT_FOLDER [FONT_SCALE]. Run it with
 // QT_SCALE_FACTOR=2 for the pictures at 200 %, with FONT_SCALE 1.5 for a larger application font.
 
+#include "picture_output.h"
 #include "ui/main_window.h"
 #include "core/settings.h"
 #include "app/startup.h"
@@ -33,19 +34,7 @@
 
 namespace {
 
-int g_failures = 0;
-
-void Save(QWidget* window, const QString& folder, const QString& name)
-{
-    QApplication::processEvents();
-    const QString path = folder + QLatin1Char('/') + name + QStringLiteral(".png");
-    if (!window->grab().save(path)) {
-        std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
-        ++g_failures;
-        return;
-    }
-    std::printf("%s\n", qPrintable(path));
-}
+using krx::pictures::Save;
 
 // The plot and the figures catch up on their own timers of the real clock; drawn now for the picture.
 void CatchUp(MeasurementWindow* window)
@@ -148,7 +137,7 @@ int main(int argc, char** argv)
                         }}});
         measuring->startButton->click();
         if (!script.Done())
-            ++g_failures;
+            krx::pictures::CountFailure();
     }
     measuring->backButton->click();
 
@@ -159,7 +148,7 @@ int main(int argc, char** argv)
         Script script({{[&] { return clock.Seconds() - start > 660; }, [&] { measuring->breakButton->click(); }}});
         measuring->startButton->click();
         if (!script.Done())
-            ++g_failures;
+            krx::pictures::CountFailure();
     }
     CatchUp(measuring);
     Save(measuring, folder, QStringLiteral("measuring_pi_run"));
@@ -178,7 +167,7 @@ int main(int argc, char** argv)
                         }}});
         measuring->startButton->click();
         if (!script.Done())
-            ++g_failures;
+            krx::pictures::CountFailure();
     }
     measuring->backButton->click();
 
@@ -189,7 +178,7 @@ int main(int argc, char** argv)
     krx::history::HistoryStore history;
     if (!history.Open(QStringLiteral("sqlite:") + settingsDir.filePath(QStringLiteral("history.sqlite")),
                       settingsDir.path()))
-        ++g_failures;
+        krx::pictures::CountFailure();
     functions->SetHistory(&history);
 
     // The resistance memory listed, waiting for the range to save (cancelled at the comment).
@@ -202,7 +191,7 @@ int main(int argc, char** argv)
                         }}});
         functions->readOhmMemoryButton->click();
         if (!script.Done())
-            ++g_failures;
+            krx::pictures::CountFailure();
     }
     // The read-out ended: its records may be filed into the test history.
     Save(functions, folder, QStringLiteral("memory_filing"));
@@ -229,10 +218,10 @@ int main(int argc, char** argv)
         });
         functions->breakDownButton->click();
         if (!script.Done())
-            ++g_failures;
+            krx::pictures::CountFailure();
     }
     Save(functions, folder, QStringLiteral("breakdown_filing"));
     functions->SetHistory(nullptr);
 
-    return g_failures == 0 ? 0 : 1;
+    return krx::pictures::ExitCode();
 }

@@ -65,9 +65,4 @@ void QtDialogs::ShowError(const QString& message)
     QMessageBox::critical(Owner(), QStringLiteral("Error"), message);
 }
 
-void QtDialogs::ProcessEvents()
-{
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-}
-
 }  // namespace krx

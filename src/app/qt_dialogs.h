@@ -12,8 +12,6 @@ public:
     bool InputQuery(const QString& title, const QString& prompt, QString& value) override;
     bool SaveFile(const SaveFileRequest& request, QString& fileName) override;
     void ShowError(const QString& message) override;
-    // Paints and runs timers; user input waits for the next full processing.
-    void ProcessEvents() override;
 };
 
 }  // namespace krx

@@ -6,7 +6,7 @@
 #include "core/settings.h"
 #include "app/window_person.h"
 #include "ui/version.h"
-#include "core/dialogs.h"
+#include "ui/window_dialogs.h"
 #include "ui/ui_wait.h"
 #include "device/backend.h"
 #include "device/transfer_log.h"
@@ -374,7 +374,7 @@ int RunProgram(int argc, char** argv)
     SetProgramParameters(options.parameters);
 
     QtDialogs dialogs;
-    SetDialogs(&dialogs);
+    SetWindowDialogs(&dialogs);
 
     RunHandler([] {
         ProgramWindows windows;

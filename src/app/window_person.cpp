@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/window_person.h"
+#include "ui/window_dialogs.h"
 
 #include <QMetaObject>
 #include <QThread>
@@ -18,27 +19,27 @@ void WindowPerson::OnWindowThread(F f)
 Answer WindowPerson::Message(const QString& text, const QString& title, Buttons buttons, Icon icon)
 {
     Answer answer = Answer::Cancel;
-    OnWindowThread([&] { answer = TheDialogs().Message(text, title, buttons, icon); });
+    OnWindowThread([&] { answer = WindowDialogs().Message(text, title, buttons, icon); });
     return answer;
 }
 
 bool WindowPerson::InputQuery(const QString& title, const QString& prompt, QString& value)
 {
     bool ok = false;
-    OnWindowThread([&] { ok = TheDialogs().InputQuery(title, prompt, value); });
+    OnWindowThread([&] { ok = WindowDialogs().InputQuery(title, prompt, value); });
     return ok;
 }
 
 bool WindowPerson::SaveFile(const SaveFileRequest& request, QString& fileName)
 {
     bool ok = false;
-    OnWindowThread([&] { ok = TheDialogs().SaveFile(request, fileName); });
+    OnWindowThread([&] { ok = WindowDialogs().SaveFile(request, fileName); });
     return ok;
 }
 
 void WindowPerson::ShowError(const QString& message)
 {
-    OnWindowThread([&] { TheDialogs().ShowError(message); });
+    OnWindowThread([&] { WindowDialogs().ShowError(message); });
 }
 
 }  // namespace krx

@@ -19,8 +19,6 @@ public:
     bool InputQuery(const QString& title, const QString& prompt, QString& value) override;
     bool SaveFile(const SaveFileRequest& request, QString& fileName) override;
     void ShowError(const QString& message) override;
-    // Painting is the windows' own business on their thread.
-    void ProcessEvents() override {}
 
 private:
     template <typename F>

@@ -26,19 +26,4 @@ void ConsoleDialogs::ShowError(const QString& message)
     std::fprintf(stderr, "Error: %s\n", qPrintable(message));
 }
 
-namespace {
-Dialogs* g_dialogs = nullptr;
-}
-
-Dialogs& TheDialogs()
-{
-    static ConsoleDialogs console;
-    return g_dialogs ? *g_dialogs : console;
-}
-
-void SetDialogs(Dialogs* dialogs)
-{
-    g_dialogs = dialogs;
-}
-
 }  // namespace krx

@@ -30,8 +30,6 @@ public:
     virtual bool SaveFile(const SaveFileRequest& request, QString& fileName) = 0;
     // The program's display for an error that ends an operation (a conversion error, a file error).
     virtual void ShowError(const QString& message) = 0;
-    // Lets the windows paint; user input is not handled here.
-    virtual void ProcessEvents() = 0;
 };
 
 // Answers without a user: each box with its default button, cancel to every input, on standard
@@ -42,11 +40,6 @@ public:
     bool InputQuery(const QString& title, const QString& prompt, QString& value) override;
     bool SaveFile(const SaveFileRequest& request, QString& fileName) override;
     void ShowError(const QString& message) override;
-    void ProcessEvents() override {}
 };
-
-Dialogs& TheDialogs();
-// Installs the dialogs (not owned); nullptr restores the console dialogs.
-void SetDialogs(Dialogs* dialogs);
 
 }  // namespace krx

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/connection_loss.h"
 
-#include "core/dialogs.h"
+#include "ui/window_dialogs.h"
 
 #include <QString>
 
@@ -13,7 +13,7 @@ namespace krx {
 void ReportConnectionLoss(int code)
 {
     const QString caption = QStringLiteral("!! Error Nr.: ") + QString::number(code) + QStringLiteral(" occurred ");
-    TheDialogs().Message(QStringLiteral("Connection to the KRX 738 interrupted. Program is terminated."), caption,
+    WindowDialogs().Message(QStringLiteral("Connection to the KRX 738 interrupted. Program is terminated."), caption,
                          Buttons::Ok, Icon::None);
     ExitProcess(code);
 }

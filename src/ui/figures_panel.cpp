@@ -2,7 +2,7 @@
 #include "ui/figures_panel.h"
 
 #include "core/settings.h"
-#include "core/dialogs.h"
+#include "ui/window_dialogs.h"
 
 #include <QComboBox>
 #include <QFormLayout>
@@ -22,7 +22,7 @@ void Remember(const FigureChoices& choices)
 {
     QString reason;
     if (!WriteFigureChoices(choices, &reason))
-        TheDialogs().ShowError(QStringLiteral("Cannot write the settings file %1 (%2). The choice holds until the "
+        WindowDialogs().ShowError(QStringLiteral("Cannot write the settings file %1 (%2). The choice holds until the "
                                               "program ends but is not remembered for the next start.")
                                    .arg(SettingsFilePath(), reason));
 }

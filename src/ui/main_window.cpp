@@ -5,7 +5,7 @@
 #include "ui/version.h"
 #include "ui/connection_loss.h"
 #include "ui/controls.h"
-#include "core/dialogs.h"
+#include "ui/window_dialogs.h"
 #include "core/localetext.h"
 #include "ui/ui_wait.h"
 #include "device/backend.h"
@@ -46,7 +46,7 @@ void MainWindow::SaySamplingTimeOnce()
 {
     if (!session_.UnusableSamplingTime)
         return;
-    TheDialogs().Message(QStringLiteral("SamplingTime=%1 in the settings file is not a sampling time (0 to %2 ms); "
+    WindowDialogs().Message(QStringLiteral("SamplingTime=%1 in the settings file is not a sampling time (0 to %2 ms); "
                                         "the measurement reads every 1000 ms.")
                              .arg(*session_.UnusableSamplingTime)
                              .arg(MeterSession::kLongestSamplingTime),
@@ -105,7 +105,7 @@ void MainWindow::HistoryClicked()
     if (!history_)
         return;
     if (!historyWindow_)
-        historyWindow_ = std::make_unique<history_view::HistoryWindow>(*history_, TheDialogs());
+        historyWindow_ = std::make_unique<history_view::HistoryWindow>(*history_, WindowDialogs());
     else
         historyWindow_->Reload();  // tests filed since it was last shown
     historyWindow_->show();

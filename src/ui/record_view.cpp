@@ -2,7 +2,7 @@
 #include "ui/record_view.h"
 
 #include "core/settings.h"
-#include "core/dialogs.h"
+#include "ui/window_dialogs.h"
 #include "core/file_paths.h"
 #include "core/recording.h"
 #include "ui/figures_panel.h"
@@ -140,16 +140,16 @@ bool MeasurementRecordView::WriteReportTo(const QString& fileName, QString* erro
 bool MeasurementRecordView::Report()
 {
     QString comment = comment_;
-    if (!TheDialogs().InputQuery(QStringLiteral("Report"), QStringLiteral("Comment for the report:"), comment))
+    if (!WindowDialogs().InputQuery(QStringLiteral("Report"), QStringLiteral("Comment for the report:"), comment))
         return false;
     comment_ = comment;
     SaveFileRequest request{QStringLiteral("Report"), folder_, QStringLiteral("PDF files (*.pdf)"), QStringLiteral("pdf")};
     QString fileName = SuggestedName(QStringLiteral(".pdf"));
-    if (!TheDialogs().SaveFile(request, fileName))
+    if (!WindowDialogs().SaveFile(request, fileName))
         return false;
     QString error;
     if (!WriteReportTo(fileName, &error)) {
-        TheDialogs().ShowError(QStringLiteral("Cannot write the report %1.%2\nNo report was saved.")
+        WindowDialogs().ShowError(QStringLiteral("Cannot write the report %1.%2\nNo report was saved.")
                                    .arg(QDir::toNativeSeparators(fileName), ReasonLine(error)));
         return false;
     }
@@ -164,11 +164,11 @@ bool MeasurementRecordView::ExportRecording()
     SaveFileRequest request{QStringLiteral("Export recording"), folder_,
                             QStringLiteral("Recordings (*.csv);;All files (*)"), QStringLiteral("csv")};
     QString fileName = QDir(folder_).filePath(QFileInfo(recordingFile_).fileName());
-    if (!TheDialogs().SaveFile(request, fileName))
+    if (!WindowDialogs().SaveFile(request, fileName))
         return false;
     QString error;
     if (!CopyRecording(recordingFile_, fileName, &error)) {
-        TheDialogs().ShowError(QStringLiteral("Cannot export the recording to %1.%2\nThe recording itself is kept in %3.")
+        WindowDialogs().ShowError(QStringLiteral("Cannot export the recording to %1.%2\nThe recording itself is kept in %3.")
                                    .arg(QDir::toNativeSeparators(fileName), ReasonLine(error),
                                         QDir::toNativeSeparators(recordingFile_)));
         return false;

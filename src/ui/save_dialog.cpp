@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/save_dialog.h"
+#include "ui/window_dialogs.h"
 
 #include "core/csv_appender.h"
 
@@ -10,7 +11,7 @@ namespace krx {
 bool SaveDialog::Execute()
 {
     QString chosen = FileName;
-    if (!TheDialogs().SaveFile(Request(), chosen))
+    if (!WindowDialogs().SaveFile(Request(), chosen))
         return false;
     FileName = chosen;
     // A new save begins: what an earlier one replaced is no longer news.

@@ -2,7 +2,7 @@
 #include "ui/ui_wait.h"
 
 #include "device/clock.h"
-#include "core/dialogs.h"
+#include "ui/window_dialogs.h"
 #include "core/localetext.h"
 
 #include <QCoreApplication>
@@ -21,9 +21,9 @@ void RunHandler(const std::function<void()>& handler)
     try {
         handler();
     } catch (const ConversionError& e) {
-        TheDialogs().ShowError(e.Message());
+        WindowDialogs().ShowError(e.Message());
     } catch (const std::exception& e) {
-        TheDialogs().ShowError(QString::fromUtf8(e.what()));
+        WindowDialogs().ShowError(QString::fromUtf8(e.what()));
     }
 }
 

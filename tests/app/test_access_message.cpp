@@ -2,6 +2,7 @@
 // Init against a meter that is plugged in but may not be opened: the box names the udev rule and
 // the commands that apply it, and only a meter that is really missing gets the "switched on" box.
 #include "app_windows.h"
+#include "window_test_names.h"
 #include "sim_fixture.h"
 
 #include "ui/main_window.h"
@@ -11,12 +12,6 @@
 #include <QPushButton>
 #include <QtTest>
 
-using krx::test::MainWin;
-using namespace krx;
-using krx::sim::Fault;
-using krx::test::AppWindows;
-using krx::test::SimSetup;
-using L = QStringList;
 
 namespace {
 

@@ -2,6 +2,7 @@
 // The settings file, the version record and caption, the command line and the wait helpers.
 #include "qt_print.h"
 #include "scripted_dialogs.h"
+#include "window_dialogs_scope.h"
 
 #include "core/settings.h"
 #include "app/startup.h"
@@ -240,13 +241,13 @@ TEST_F(SettingsFile, RememberFolder)
     dialogs.echo = false;
 
     // The start-up folder again, in the same letter case: the file is not touched.
-    EXPECT_FALSE(RememberDataDirectoryIfChanged(QStringLiteral("/Data/Runs/"), QStringLiteral("/Data/Runs/"), TheDialogs()));
+    EXPECT_FALSE(RememberDataDirectoryIfChanged(QStringLiteral("/Data/Runs/"), QStringLiteral("/Data/Runs/"), dialogs));
     EXPECT_FALSE(QFile::exists(Path()));
     // Differing only in letter case counts as another folder.
-    EXPECT_TRUE(RememberDataDirectoryIfChanged(QStringLiteral("/data/runs/"), QStringLiteral("/Data/Runs/"), TheDialogs()));
+    EXPECT_TRUE(RememberDataDirectoryIfChanged(QStringLiteral("/data/runs/"), QStringLiteral("/Data/Runs/"), dialogs));
     EXPECT_EQ(ProfileFile(Path()).ReadString(SettingsSection(), QStringLiteral("DataDirectory"), QString()),
               QStringLiteral("/data/runs/"));
-    EXPECT_TRUE(RememberDataDirectory(QStringLiteral("/data/runs/"), TheDialogs()));
+    EXPECT_TRUE(RememberDataDirectory(QStringLiteral("/data/runs/"), dialogs));
     EXPECT_TRUE(dialogs.shown.empty());
 
     // A settings file that cannot be written: a message naming it, and the caller goes on.
@@ -255,7 +256,7 @@ TEST_F(SettingsFile, RememberFolder)
     blocker.close();
     const QString unwritable = dir.filePath(QStringLiteral("not-a-folder/KRX_SETUP.INI"));
     SetSettingsFilePath(unwritable);
-    EXPECT_FALSE(RememberDataDirectory(QStringLiteral("/x/"), TheDialogs()));
+    EXPECT_FALSE(RememberDataDirectory(QStringLiteral("/x/"), dialogs));
     ASSERT_EQ(dialogs.shown.size(), size_t(1));
     EXPECT_EQ(dialogs.shown[0].kind, test::ShownBox::Error);
     EXPECT_TRUE(dialogs.shown[0].text.contains(QDir::toNativeSeparators(unwritable))) << dialogs.shown[0].text.toStdString();
@@ -418,6 +419,7 @@ TEST(CommandLine, DisplayReachable)
 TEST(UiWait, HandlerErrorsGoToTheErrorDisplay)
 {
     test::ScopedDialogs dialogs;
+    test::WindowDialogsScope windows;
     dialogs.echo = false;
     RunHandler([] { throw ConversionError("'x' is not a valid integer value"); });
     RunHandler([] {});
@@ -434,6 +436,7 @@ TEST(SaveDialog, FilterAndSettingsGoThroughTheSeam)
     EXPECT_EQ(QtFilter(QStringLiteral("Logs|*.txt;*.log")), QStringLiteral("Logs (*.txt *.log)"));
 
     test::ScopedDialogs dialogs;
+    test::WindowDialogsScope windows;
     dialogs.echo = false;
     SaveDialog d;
     d.DefaultExt = QStringLiteral("CSV");

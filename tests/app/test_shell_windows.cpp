@@ -2,6 +2,8 @@
 // The three windows against the simulated meter: Init, the moves between the windows with their
 // remote-mode codes, the measurement window's option handlers, and the end of the program.
 #include "app_windows.h"
+#include "trace_file.h"
+#include "window_test_names.h"
 #include "child.h"
 #include "sim_fixture.h"
 
@@ -29,15 +31,6 @@
 
 #include <memory>
 
-using krx::test::MainWin;
-using krx::test::MeasWin;
-using krx::test::SpecialWin;
-using krx::test::TheSession;
-using namespace krx;
-using krx::sim::Fault;
-using krx::test::AppWindows;
-using krx::test::SimSetup;
-using L = QStringList;
 
 namespace {
 
@@ -73,19 +66,6 @@ public:
 private:
     sim::SimBackend sim_;
 };
-
-// Describe() texts of a trace file written by a child ("<seconds> <record>" per line).
-L TraceRecords(const QString& path)
-{
-    QFile f(path);
-    L out;
-    if (!f.open(QIODevice::ReadOnly))
-        return out;
-    for (const QByteArray& line : f.readAll().split('\n'))
-        if (!line.isEmpty())
-            out << QString::fromLatin1(line.mid(line.indexOf(' ') + 1));
-    return out;
-}
 
 }  // namespace
 

@@ -3,6 +3,7 @@
 // on the virtual clock: what the meter receives, what the memo reports and what the file holds.
 #include "core/file_paths.h"
 #include "app_windows.h"
+#include "window_test_names.h"
 #include "child.h"
 #include "sim_fixture.h"
 
@@ -32,15 +33,6 @@
 #include <deque>
 #include <functional>
 
-using krx::test::MainWin;
-using krx::test::SpecialWin;
-using krx::test::TheSession;
-using namespace krx;
-using krx::sim::Fault;
-using krx::test::AppWindows;
-using krx::test::ShownBox;
-using krx::test::SimSetup;
-using L = QStringList;
 
 namespace {
 
@@ -129,19 +121,6 @@ int Count(const std::vector<ShownBox>& shown, ShownBox::Kind kind)
     return n;
 }
 
-sim::Scenario Scenario()
-{
-    sim::Scenario s = sim::Scenario::Default();
-    s.breakDownTimer = 30;
-    s.breakOffTimer = 20;
-    s.breakDownAfter = 13.0;
-    s.breakOffAfter = 3.0;
-    s.resistanceBeforeKOhm = 1999999;
-    s.resistanceAfterBDKOhm = 2147483648u;  // 2^31: not a negative number
-    s.resistanceAfterBOKOhm = 250000;
-    return s;
-}
-
 void OpenWindow(SimSetup& t)
 {
     t.dialogs.echo = false;
@@ -151,26 +130,6 @@ void OpenWindow(SimSetup& t)
     t.Take();
 }
 
-// IN 7 replies: 1000 V, 1 999 999 kOhm before; 2^31 kOhm after the break-down; 250 000 kOhm and
-// 3 s after the break-off.
-const QString kValuesBefore = QStringLiteral("[03 E8 00 1E 84 7F 00 00 00 00 00 00 00 00 00 00] =16");
-const QString kValuesBD = QStringLiteral("[03 E8 00 1E 84 7F 80 00 00 00 00 00 00 00 00 00] =16");
-const QString kValuesBO = QStringLiteral("[03 E8 00 1E 84 7F 80 00 00 00 00 03 D0 90 00 03] =16");
-
-// A: timers read, remote mode 30.
-const L kSetUp = {"20 IN 48 [00 3C] =2", "20 IN 49 [00 1E] =2", "20 IN 50 [00 14] =2", "20 OUT 54 [1E] =1"};
-// C and D1: timers written, start, first values, 11 s countdown, values again.
-L StartLines(const char* bd = "00 1E", const char* bo = "00 14")
-{
-    return {QStringLiteral("0 OUT 49 [%1] =2").arg(QLatin1String(bd)),
-            QStringLiteral("80 OUT 50 [%1] =2").arg(QLatin1String(bo)),
-            "100 OUT 37 [10] =1",
-            "40 OUT 8 [20] =1",
-            "100 open =1",
-            "0 IN 7 " + kValuesBefore,
-            "11000 open =1",
-            "0 IN 7 " + kValuesBefore};
-}
 // D up to the break-down 13 s after the start: polls on whole seconds of the counter, new values
 // once, then E2 with climate, values, acknowledge and one more event read.
 const L kBreakDownPhase = {
@@ -242,7 +201,7 @@ private slots:
 
 void BreakDownWindowTest::completeTestWithSaves()
 {
-    SimSetup t(Scenario());
+    SimSetup t(BreakDownScenario());
     AppWindows w;
     OpenWindow(t);
     QTemporaryDir dir;
@@ -312,7 +271,7 @@ void BreakDownWindowTest::completeTestWithSaves()
     F()->breakDownButton->click();
     QCOMPARE(d.Left(), 0);
 
-    const L expected = kSetUp + StartLines() + kBreakDownPhase +
+    const L expected = kBreakDownSetUp + BreakDownStartLines() + kBreakDownPhase +
                        L{
                            "40 OUT 8 [20] =1",  // the pause after the save, then the one before the start
                            "1000 open =1", "0 IN 2 [00] =1", "1000 open =1", "0 IN 2 [00] =1",
@@ -374,7 +333,7 @@ void BreakDownWindowTest::completeTestWithSaves()
 
 void BreakDownWindowTest::breakDownThenNoBreakOffInTestMode()
 {
-    sim::Scenario s = Scenario();
+    sim::Scenario s = BreakDownScenario();
     s.breakOffAfter = -1;
     SimSetup t(s);
     AppWindows w({QStringLiteral("krx738"), QStringLiteral("T")});
@@ -397,7 +356,7 @@ void BreakDownWindowTest::breakDownThenNoBreakOffInTestMode()
     QCOMPARE(d.Left(), 0);
 
     const L lines = t.Take();
-    QCOMPARE(lines.mid(0, 12), kSetUp + StartLines("00 1E", "00 03"));
+    QCOMPARE(lines.mid(0, 12), kBreakDownSetUp + BreakDownStartLines("00 1E", "00 03"));
     QCOMPARE(lines.mid(12 + kBreakDownPhase.size()),
              (L{"20 OUT 8 [20] =1", "1000 open =1", "0 IN 2 [00] =1", "1000 open =1", "0 IN 2 [00] =1",
                 "1000 open =1", "0 IN 2 [10] =1",  // the break-off timer ran out
@@ -434,7 +393,7 @@ void BreakDownWindowTest::breakDownThenNoBreakOffInTestMode()
 
 void BreakDownWindowTest::noBreakDownWaitsForStop()
 {
-    sim::Scenario s = Scenario();
+    sim::Scenario s = BreakDownScenario();
     s.breakDownAfter = -1;
     SimSetup t(s);
     AppWindows w;
@@ -470,7 +429,7 @@ void BreakDownWindowTest::noBreakDownWaitsForStop()
 
 void BreakDownWindowTest::stopAfterCountdown()
 {
-    SimSetup t(Scenario());
+    SimSetup t(BreakDownScenario());
     AppWindows w;
     OpenWindow(t);
 
@@ -481,7 +440,7 @@ void BreakDownWindowTest::stopAfterCountdown()
     QCOMPARE(d.Left(), 0);
 
     // Stop acts at the first yield after the countdown; the iteration still waits for its second.
-    QCOMPARE(t.Take(), (kSetUp + StartLines() +
+    QCOMPARE(t.Take(), (kBreakDownSetUp + BreakDownStartLines() +
                         L{"0 open =1", "0 IN 2 [00] =1", "0 OUT 8 [40] =1", "400 OUT 54 [23] =1"} + kCleanUp));
     QCOMPARE(MemoLines().last(), QStringLiteral("---------------------------------"));
     QVERIFY(!MemoHas("BREAK DOWN !!"));
@@ -489,7 +448,7 @@ void BreakDownWindowTest::stopAfterCountdown()
 
 void BreakDownWindowTest::stopWhileWaitingForBreakOffStart()
 {
-    SimSetup t(Scenario());
+    SimSetup t(BreakDownScenario());
     AppWindows w;
     OpenWindow(t);
     QTemporaryDir dir;
@@ -517,7 +476,7 @@ void BreakDownWindowTest::stopWhileWaitingForBreakOffStart()
     QCOMPARE(d.Left(), 0);
 
     QCOMPARE(t.Take(),
-             (kSetUp + StartLines() + kBreakDownPhase +
+             (kBreakDownSetUp + BreakDownStartLines() + kBreakDownPhase +
               // Stop after the two saves' pauses; back in the break-down phase the iteration still
               // ends on the next whole second of the counter.
               L{"60 OUT 8 [40] =1", "820 OUT 54 [23] =1"} + kCleanUp));
@@ -533,7 +492,7 @@ void BreakDownWindowTest::stopWhileWaitingForBreakOffStart()
 
 void BreakDownWindowTest::timerFieldsCheckedAtStart()
 {
-    SimSetup t(Scenario());
+    SimSetup t(BreakDownScenario());
     AppWindows w;
     OpenWindow(t);
 
@@ -567,7 +526,7 @@ void BreakDownWindowTest::timerFieldsCheckedAtStart()
              (L{"Error|BD Timer (Sec.): \"\" is not a timer. Enter whole seconds from 1 to 9999.",
                 "Error|BO Timer (Sec.): \"-5\" is not a timer. Enter whole seconds from 1 to 9999."}));
     const L lines = t.Take();
-    QCOMPARE(lines.mid(0, 6), (kSetUp + L{"0 OUT 49 [00 0C] =2", "80 OUT 50 [00 07] =2"}));
+    QCOMPARE(lines.mid(0, 6), (kBreakDownSetUp + L{"0 OUT 49 [00 0C] =2", "80 OUT 50 [00 07] =2"}));
     QCOMPARE(t.meter().Timer(1), 12);
     QCOMPARE(t.meter().Timer(2), 7);
 
@@ -585,7 +544,7 @@ void BreakDownWindowTest::timerFieldsCheckedAtStart()
 
 void BreakDownWindowTest::closingWindowEndsTest()
 {
-    SimSetup t(Scenario());
+    SimSetup t(BreakDownScenario());
     AppWindows w;
     OpenWindow(t);
 
@@ -620,7 +579,7 @@ void BreakDownWindowTest::closingWindowEndsTest()
 
 void BreakDownWindowTest::unreadableClimateEndsTestCleanly()
 {
-    sim::Scenario s = Scenario();
+    sim::Scenario s = BreakDownScenario();
     Fault garbage;
     garbage.kind = Fault::Garbage;
     garbage.command = 6;
@@ -648,7 +607,7 @@ void BreakDownWindowTest::unreadableClimateEndsTestCleanly()
 void BreakDownWindowTest::valuesReadFailingAtBreakDown()
 {
     const test::ChildResult r = test::RunInChild([] {
-        SimSetup t(Scenario());
+        SimSetup t(BreakDownScenario());
         AppWindows w;
         OpenWindow(t);
         // Nothing may paint here: the raster engine's helper threads did not survive the fork.
@@ -683,7 +642,7 @@ void BreakDownWindowTest::valuesReadFailingAtBreakDown()
 
 void BreakDownWindowTest::meterFailuresAreSaid()
 {
-    SimSetup t(Scenario());
+    SimSetup t(BreakDownScenario());
     AppWindows w;
     OpenWindow(t);
     const QString lost = QStringLiteral("Error|The KRX 738 did not take the command (error %1), so the test may not "
@@ -709,7 +668,7 @@ void BreakDownWindowTest::meterFailuresAreSaid()
         F()->breakDownButton->click();
         QCOMPARE(d.Left(), 0);
     }
-    QCOMPARE(t.Take().mid(0, 5), (L{"20 IN 48 len=2 [] =-4", "0 open =1"} + kSetUp.mid(0, 3)));
+    QCOMPARE(t.Take().mid(0, 5), (L{"20 IN 48 len=2 [] =-4", "0 open =1"} + kBreakDownSetUp.mid(0, 3)));
     QCOMPARE(t.dialogs.Messages(), L{lost.arg(-1)});
 
     // Three polls in a row unanswered: said once; the test carries on when the meter answers.
@@ -735,7 +694,7 @@ void BreakDownWindowTest::meterFailuresAreSaid()
         d.Then([] { return StartReads("Start Break-Down"); }, [] { Click(F()->stopButton); });
         F()->breakDownButton->click();
     }
-    QCOMPARE(t.Take().mid(0, 5), (kSetUp.mid(0, 3) + L{"0 OUT 8 [00] =1", kSetUp[3]}));
+    QCOMPARE(t.Take().mid(0, 5), (kBreakDownSetUp.mid(0, 3) + L{"0 OUT 8 [00] =1", kBreakDownSetUp[3]}));
     QCOMPARE(t.meter().RemoteMode(), 30);
 }
 

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // krx738-cli as a user runs it: a separate process against the simulated meter, on the real
 // clock. Output is parsed, not compared as text; every wait has a deadline.
+#include "cli_fixture.h"
+
 #include <gtest/gtest.h>
 
 #include <QDateTime>
@@ -17,42 +19,13 @@
 
 namespace {
 
-struct CliRun {
-    int exitCode = -1;
-    bool finished = false;
-    QByteArray out, err;
-};
+using krx::test::CliRun;
+using krx::test::Lines;
+using krx::test::ReadAll;
 
-CliRun Cli(const QStringList& args, int timeoutMs = 15000)
+CliRun Cli(const QStringList& args)
 {
-    QProcess p;
-    p.start(QStringLiteral(KRX_CLI), args);
-    CliRun r;
-    if (!p.waitForStarted(5000))
-        return r;
-    r.finished = p.waitForFinished(timeoutMs);
-    if (!r.finished) {
-        p.kill();
-        p.waitForFinished(2000);
-    }
-    r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    r.out = p.readAllStandardOutput();
-    r.err = p.readAllStandardError();
-    return r;
-}
-
-QByteArray ReadAll(const QString& file)
-{
-    QFile f(file);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-QList<QByteArray> Lines(const QByteArray& text)
-{
-    QList<QByteArray> lines = text.split('\n');
-    if (!lines.isEmpty() && lines.back().isEmpty())
-        lines.removeLast();
-    return lines;
+    return krx::test::RunCli(args);
 }
 
 // The simulated insulation: r0 rising towards rInf with time constant tau from the start of the
@@ -68,10 +41,9 @@ protected:
     QString Path(const QString& name) const { return dir_.filePath(name); }
     QString Scenario(const QByteArray& json, const QString& name = QStringLiteral("scenario.json"))
     {
-        QFile f(Path(name));
-        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(json);
-        return f.fileName();
+        const QString file = krx::test::WriteFile(Path(name), json);
+        EXPECT_FALSE(file.isEmpty()) << name.toStdString();
+        return file;
     }
     // A meter that is stable after a tenth of a second and rises visibly within a second.
     QString Fast()
@@ -164,15 +136,9 @@ TEST_F(CliTest, SigintInTimerModeStopsTheMetersTimerAndKeepsEveryRecord)
 {
     const QString trace = Path("trace.txt");
     QProcess p;
-    p.start(QStringLiteral(KRX_CLI), {"--simulate", Fast(), "--trace", trace, "measure", "--timer", "60",
-                                      "--interval", "100"});
-    ASSERT_TRUE(p.waitForStarted(5000));
-    QByteArray out;
-    QDeadlineTimer deadline(10000);
-    while (out.count('\n') < 3 && !deadline.hasExpired() && p.state() == QProcess::Running) {
-        p.waitForReadyRead(200);
-        out += p.readAllStandardOutput();
-    }
+    ASSERT_TRUE(krx::test::StartCli(p, {"--simulate", Fast(), "--trace", trace, "measure", "--timer", "60",
+                                        "--interval", "100"}));
+    QByteArray out = krx::test::ReadLines(p, 3, 10000);
     ASSERT_GE(out.count('\n'), 3) << p.readAllStandardError().constData();
     ::kill(static_cast<pid_t>(p.processId()), SIGINT);
     ASSERT_TRUE(p.waitForFinished(5000));
@@ -205,8 +171,7 @@ TEST_F(CliTest, SigintEndsAFreeRunningMeasurementAndTheWaitForVoltageQuietly)
         const QString trace = Path("trace.txt");
         QFile::remove(trace);
         QProcess p;
-        p.start(QStringLiteral(KRX_CLI), {"--simulate", scenario, "--trace", trace, "measure", "--interval", "50"});
-        ASSERT_TRUE(p.waitForStarted(5000));
+        ASSERT_TRUE(krx::test::StartCli(p, {"--simulate", scenario, "--trace", trace, "measure", "--interval", "50"}));
         // Until the cycle has begun asking for the status.
         QDeadlineTimer deadline(5000);
         while (!ReadAll(trace).contains("IN 1 ") && !deadline.hasExpired())

@@ -4,7 +4,7 @@
 // and the transfers of the run.
 #include "sim_fixture.h"
 
-#include "cli/commands.h"
+#include "cli/measure.h"
 #include "device/protocol.h"
 #include "device/transfer_log.h"
 

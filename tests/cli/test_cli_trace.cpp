@@ -6,6 +6,7 @@
 // on its own, so that neither side can grow an unnoticed extra.
 #include "app_windows.h"
 #include "child.h"
+#include "cli_fixture.h"
 #include "sim_fixture.h"
 
 #include "ui/main_window.h"
@@ -13,7 +14,6 @@
 
 #include <QFile>
 #include <QLineEdit>
-#include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -59,18 +59,19 @@ L TakeWindowTransfers()
     return out;
 }
 
-// A trace file's records without their times ("<seconds> <record>" per line).
-L TraceRecords(const QString& path)
-{
-    QFile f(path);
-    L out;
-    if (!f.open(QIODevice::ReadOnly))
-        return out;
-    for (const QByteArray& line : f.readAll().split('\n'))
-        if (!line.isEmpty())
-            out << QString::fromLatin1(line.mid(line.indexOf(' ') + 1));
-    return out;
-}
+// The three windows on the scenario's simulated meter, Init pressed and its transfers taken.
+struct InitialisedWindows {
+    explicit InitialisedWindows(const QString& scenario) : sim(sim::Scenario::FromJsonFile(scenario))
+    {
+        MainWin()->show();
+        MainWin()->initButton->click();
+        init = TakeWindowTransfers();
+    }
+    SimSetup sim;
+    bool quiet = (sim.dialogs.echo = false, true);  // before the windows exist
+    AppWindows windows;
+    L init;
+};
 
 // krx738-cli with the scenario and a trace; its trace records, or a failure said by QVERIFY.
 struct CliTrace {
@@ -83,23 +84,17 @@ CliTrace RunCli(const QString& scenario, const QString& trace, const L& command)
 {
     CliTrace t;
     QFile::remove(trace);
-    QProcess p;
-    p.start(QStringLiteral(KRX_CLI), L{"--simulate", scenario, "--trace", trace} + command);
-    if (!p.waitForStarted(5000))
-        return t;
-    if (!p.waitForFinished(20000)) {
-        p.kill();
-        p.waitForFinished(2000);
+    const test::CliRun r = test::RunCli(L{"--simulate", scenario, "--trace", trace} + command, 20000);
+    if (!r.finished) {
         qWarning("krx738-cli %s did not end within 20 s", qPrintable(command.join(' ')));
         return t;
     }
-    t.out = p.readAllStandardOutput();
-    if (p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0) {
-        qWarning("krx738-cli %s: exit %d: %s", qPrintable(command.join(' ')), p.exitCode(),
-                 p.readAllStandardError().constData());
+    t.out = r.out;
+    if (r.exitCode != 0) {
+        qWarning("krx738-cli %s: exit %d: %s", qPrintable(command.join(' ')), r.exitCode, r.err.constData());
         return t;
     }
-    t.records = TraceRecords(trace);
+    t.records = test::TraceRecords(trace);
     t.ok = true;
     return t;
 }
@@ -113,7 +108,7 @@ L WindowExit(const QString& trace)
     });
     if (!r.exited || r.status != 0)
         return {QStringLiteral("<Exit did not end the program normally: %1>").arg(r.status)};
-    return TraceRecords(trace);
+    return test::TraceRecords(trace);
 }
 
 QString Show(const L& lines)
@@ -139,22 +134,16 @@ private:
 void CliTraceTest::init()
 {
     QVERIFY(dir_.isValid());
-    scenario_ = dir_.filePath(QStringLiteral("scenario.json"));
-    QFile f(scenario_);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(kScenario);
+    scenario_ = test::WriteFile(dir_.filePath(QStringLiteral("scenario.json")), kScenario);
+    QVERIFY(!scenario_.isEmpty());
 }
 
 void CliTraceTest::memoryReadOutSendsWhatTheWindowSends()
 {
     L init, special, readOut, back, exit;
     {
-        SimSetup t(sim::Scenario::FromJsonFile(scenario_));
-        t.dialogs.echo = false;
-        AppWindows w;
-        MainWin()->show();
-        MainWin()->initButton->click();
-        init = TakeWindowTransfers();
+        const InitialisedWindows w(scenario_);
+        init = w.init;
         MainWin()->specialFunctionsButton->click();
         special = TakeWindowTransfers();
 
@@ -207,12 +196,8 @@ void CliTraceTest::infoAndListSendWhatInitSends()
 {
     L init, exit;
     {
-        SimSetup t(sim::Scenario::FromJsonFile(scenario_));
-        t.dialogs.echo = false;
-        AppWindows w;
-        MainWin()->show();
-        MainWin()->initButton->click();
-        init = TakeWindowTransfers();
+        const InitialisedWindows w(scenario_);
+        init = w.init;
         exit = WindowExit(dir_.filePath(QStringLiteral("window-exit.txt")));
     }
     QVERIFY2(init.mid(init.size() - kInitButtonTail.size()) == kInitButtonTail, qPrintable(Show(init)));

@@ -3,6 +3,7 @@
 // real libusb path in a process of its own. This test process owns the bus and runs under
 // libumockdev-preload.so; the tool inherits both and finds the meter as it finds a real one. Every
 // wait has a deadline.
+#include "cli_fixture.h"
 #include "qt_print.h"
 #include "usb_testbed.h"
 
@@ -21,6 +22,7 @@
 #include <csignal>
 #include <string>
 
+using krx::test::CliRun;
 using krx::test::ControlRecord;
 using krx::test::EmulatedMeter;
 using krx::test::UsbTestbed;
@@ -42,12 +44,6 @@ constexpr const char* kScenario = R"({
   "breakDownMemory": []
 })";
 
-struct CliRun {
-    int exitCode = -1;
-    bool finished = false;
-    QByteArray out, err;
-};
-
 class CliOnUsb : public ::testing::Test {
 protected:
     void SetUp() override
@@ -61,44 +57,22 @@ protected:
     QString Path(const QString& name) const { return dir_.filePath(name); }
 
     // The tool's lock files go to a folder of this test, not to the user's runtime folder.
-    void Prepare(QProcess& p) const
+    QProcessEnvironment Environment() const
     {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("XDG_RUNTIME_DIR"), dir_.path());
-        p.setProcessEnvironment(env);
+        return env;
     }
 
-    CliRun Cli(const QStringList& args, int timeoutMs = 20000) const
-    {
-        QProcess p;
-        Prepare(p);
-        p.start(QStringLiteral(KRX_CLI), args);
-        CliRun r;
-        if (!p.waitForStarted(5000))
-            return r;
-        r.finished = p.waitForFinished(timeoutMs);
-        if (!r.finished) {
-            p.kill();
-            p.waitForFinished(2000);
-        }
-        r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-        r.out = p.readAllStandardOutput();
-        r.err = p.readAllStandardError();
-        return r;
-    }
+    CliRun Cli(const QStringList& args) const { return krx::test::RunCli(args, 20000, Environment()); }
 
     // The trace's records without their times, opens left out: what the tool says it sent.
     QStringList TraceTransfers(const QString& file) const
     {
-        QFile f(file);
         QStringList out;
-        if (!f.open(QIODevice::ReadOnly))
-            return out;
-        for (const QByteArray& line : f.readAll().split('\n')) {
-            const QString record = QString::fromLatin1(line.mid(line.indexOf(' ') + 1));
-            if (!line.isEmpty() && !record.startsWith(QLatin1String("open ")))
+        for (const QString& record : krx::test::TraceRecords(file))
+            if (!record.startsWith(QLatin1String("open ")))
                 out << record;
-        }
         return out;
     }
 
@@ -226,15 +200,8 @@ TEST_F(CliOnUsb, NoMeterOnTheBus)
 TEST_F(CliOnUsb, ASecondRunFindsTheMeterBusyAndSigintStopsTheTimer)
 {
     QProcess first;
-    Prepare(first);
-    first.start(QStringLiteral(KRX_CLI), {"measure", "--timer", "60", "--interval", "100"});
-    ASSERT_TRUE(first.waitForStarted(5000));
-    QByteArray out;
-    QDeadlineTimer deadline(15000);
-    while (out.count('\n') < 3 && !deadline.hasExpired() && first.state() == QProcess::Running) {
-        first.waitForReadyRead(200);
-        out += first.readAllStandardOutput();
-    }
+    ASSERT_TRUE(krx::test::StartCli(first, {"measure", "--timer", "60", "--interval", "100"}, Environment()));
+    const QByteArray out = krx::test::ReadLines(first, 3, 15000);
     ASSERT_GE(out.count('\n'), 3) << first.readAllStandardError().constData();
 
     // The lock is the meter's place on the bus; the second run sends nothing at all.

@@ -2,6 +2,7 @@
 // The break-down and break-off test as a procedure without widgets, against the simulated meter:
 // no QApplication. Requests come from a yield hook that acts like a face pressing buttons at the
 // procedure's yield points, or from another thread when the procedure runs on a device thread.
+#include "breakdown_run.h"
 #include "sim_fixture.h"
 
 #include "core/breakdown_test.h"
@@ -25,40 +26,13 @@
 #include <vector>
 
 using namespace krx;
+using namespace krx::test;
 using krx::sim::Fault;
 using L = QStringList;
 
 namespace {
 
-sim::Scenario Scenario()
-{
-    sim::Scenario s = sim::Scenario::Default();
-    s.breakDownTimer = 30;
-    s.breakOffTimer = 20;
-    s.breakDownAfter = 13.0;
-    s.breakOffAfter = 3.0;
-    s.resistanceBeforeKOhm = 1999999;
-    s.resistanceAfterBDKOhm = 2147483648u;
-    s.resistanceAfterBOKOhm = 250000;
-    return s;
-}
-
 // The transfers of a whole test, as the window's tests list them.
-const QString kValuesBefore = QStringLiteral("[03 E8 00 1E 84 7F 00 00 00 00 00 00 00 00 00 00] =16");
-const QString kValuesBD = QStringLiteral("[03 E8 00 1E 84 7F 80 00 00 00 00 00 00 00 00 00] =16");
-const QString kValuesBO = QStringLiteral("[03 E8 00 1E 84 7F 80 00 00 00 00 03 D0 90 00 03] =16");
-const L kSetUp = {"20 IN 48 [00 3C] =2", "20 IN 49 [00 1E] =2", "20 IN 50 [00 14] =2", "20 OUT 54 [1E] =1"};
-L StartLines(const char* bd = "00 1E", const char* bo = "00 14")
-{
-    return {QStringLiteral("0 OUT 49 [%1] =2").arg(QLatin1String(bd)),
-            QStringLiteral("80 OUT 50 [%1] =2").arg(QLatin1String(bo)),
-            "100 OUT 37 [10] =1",
-            "40 OUT 8 [20] =1",
-            "100 open =1",
-            "0 IN 7 " + kValuesBefore,
-            "11000 open =1",
-            "0 IN 7 " + kValuesBefore};
-}
 const L kBreakDownPhase = {
     "0 open =1",    "0 IN 2 [00] =1",  "600 open =1",  "0 IN 2 [00] =1",  "1000 open =1", "0 IN 2 [01] =1",
     "20 open =1",   "0 IN 7 " + kValuesBefore,  "980 open =1",  "0 IN 2 [02] =1",
@@ -189,7 +163,7 @@ private:
 };
 
 struct Inline {
-    explicit Inline(sim::Scenario s = Scenario()) : t(std::move(s))
+    explicit Inline(sim::Scenario s = BreakDownScenario()) : t(std::move(s))
     {
         EXPECT_EQ(QCoreApplication::instance(), nullptr);
         t.dialogs.echo = false;
@@ -223,7 +197,7 @@ struct Inline {
 
     test::SimSetup t;
     MeterCommands meter;
-    ProcedureRunner runner{ProcedureRunner::Mode::Inline, TheDialogs()};
+    ProcedureRunner runner{ProcedureRunner::Mode::Inline, t.dialogs};
     Face face;
     BreakDownTest test{meter, runner, face};
     Presses presses{runner};
@@ -270,7 +244,7 @@ TEST(BreakDownProcedure, BreakDownThenBreakOffWithSaves)
     ExpectSave(p.face.saves[2], 250, 3);
     EXPECT_EQ(p.t.dialogs.Messages(), L{"|Save successfully!"});
 
-    const L expected = kSetUp + StartLines() + kBreakDownPhase +
+    const L expected = kBreakDownSetUp + BreakDownStartLines() + kBreakDownPhase +
                        L{"60 OUT 8 [20] =1",  // the two saves' pauses, then the one before the start
                          "1000 open =1", "0 IN 2 [00] =1", "1000 open =1", "0 IN 2 [00] =1", "1000 open =1",
                          "0 IN 2 [04] =1", "5000 open =1", "0 IN 7 " + kValuesBO, "20 OUT 54 [23] =1",
@@ -293,7 +267,7 @@ TEST(BreakDownProcedure, BreakDownThenBreakOffWithSaves)
 
 TEST(BreakDownProcedure, NoBreakDownWaitsForStopWithNothingToSave)
 {
-    sim::Scenario s = Scenario();
+    sim::Scenario s = BreakDownScenario();
     s.breakDownAfter = -1;
     Inline p(s);
     p.presses.Then([&] { return p.face.StartOffered("Start Break-Down"); }, [&] { p.Start("13"); })
@@ -350,7 +324,7 @@ TEST(BreakDownProcedure, TimerFieldsOnBothSidesOfOneToNineThousandNineHundredNin
     EXPECT_EQ(p.t.meter().Timer(2), 9999);
     // Nothing went to the meter until the accepted Start; Stop at its first yield point.
     const L lines = p.t.Take();
-    EXPECT_EQ(lines.mid(0, 6), (kSetUp + L{"0 OUT 49 [00 01] =2", "80 OUT 50 [27 0F] =2"}));
+    EXPECT_EQ(lines.mid(0, 6), (kBreakDownSetUp + L{"0 OUT 49 [00 01] =2", "80 OUT 50 [27 0F] =2"}));
     EXPECT_EQ(lines.mid(lines.size() - 5), (L{"0 IN 7 " + kValuesBefore, "0 OUT 8 [40] =1", "20 OUT 54 [23] =1"} +
                                             kCleanUp));
 }
@@ -362,7 +336,7 @@ TEST(BreakDownProcedure, StopBeforeTheStartLeavesTheSetUp)
     const BreakDownResult r = p.Run();
     EXPECT_EQ(p.presses.Left(), 0);
     EXPECT_EQ(r.outcome, BreakDownOutcome::Ended);
-    EXPECT_EQ(p.t.Take(), (kSetUp + L{"0 OUT 8 [40] =1"} + kCleanUp));
+    EXPECT_EQ(p.t.Take(), (kBreakDownSetUp + L{"0 OUT 8 [40] =1"} + kCleanUp));
     EXPECT_TRUE(p.face.memo.isEmpty());
 }
 
@@ -415,7 +389,7 @@ TEST(BreakDownProcedure, LostConnectionAtTheBreakDownIsAnOutcome)
 
 TEST(BreakDownProcedure, UnreadableClimateIsSaidAndCleanedUp)
 {
-    sim::Scenario s = Scenario();
+    sim::Scenario s = BreakDownScenario();
     Fault garbage;
     garbage.kind = Fault::Garbage;
     garbage.command = 6;
@@ -438,7 +412,7 @@ TEST(BreakDownProcedure, UnreadableClimateIsSaidAndCleanedUp)
 // goes out at once: the test does not wait out the second.
 TEST(BreakDownProcedure, StopCutsTheWholeSecondWaitShortOnTheDeviceThread)
 {
-    sim::Scenario s = Scenario();
+    sim::Scenario s = BreakDownScenario();
     s.breakDownAfter = -1;
     s.breakDownTimer = 600;
     SetUsbBackend(std::make_unique<sim::SimBackend>(s));
@@ -448,7 +422,7 @@ TEST(BreakDownProcedure, StopCutsTheWholeSecondWaitShortOnTheDeviceThread)
     ASSERT_TRUE(TheClock().SleepsForReal() && TheClock().HasCounter());
     {
         MeterCommands meter;
-        ProcedureRunner runner(ProcedureRunner::Mode::DeviceThread, TheDialogs());
+        ProcedureRunner runner(ProcedureRunner::Mode::DeviceThread, dialogs);
         Face face;
         BreakDownTest test(meter, runner, face);
         face.test = &test;

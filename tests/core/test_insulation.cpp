@@ -65,7 +65,7 @@ struct SimRun {
     }
     test::SimSetup t;
     MeterCommands meter;
-    ProcedureRunner runner{ProcedureRunner::Mode::Inline, TheDialogs()};
+    ProcedureRunner runner{ProcedureRunner::Mode::Inline, t.dialogs};
     Quiet events;
     ReadingSeries series;
     CycleRecorder recorder{events, series};

@@ -81,7 +81,7 @@ struct Cycle {
     }
     test::SimSetup t;
     MeterCommands meter;
-    ProcedureRunner runner{ProcedureRunner::Mode::Inline, TheDialogs()};
+    ProcedureRunner runner{ProcedureRunner::Mode::Inline, t.dialogs};
     Recorder events;
     MeasurementCycle cycle{meter, runner, events};
 };
@@ -193,7 +193,7 @@ TEST(InitProcedure, ReportsIdentityBatteryAndSetup)
 {
     test::SimSetup t;
     MeterCommands meter;
-    ProcedureRunner runner(ProcedureRunner::Mode::Inline, TheDialogs());
+    ProcedureRunner runner(ProcedureRunner::Mode::Inline, t.dialogs);
     const InitReport r = InitFromButton(meter, runner, {});
     EXPECT_EQ(r.outcome, InitReport::Outcome::Ready);
     EXPECT_EQ(r.identity.serialNo, QStringLiteral("73800042"));
@@ -212,7 +212,7 @@ TEST(InitProcedure, ReportsIdentityBatteryAndSetup)
 TEST(ProcedureRunner, DeviceActionsWaitForTheRunningProceduresYield)
 {
     test::SimSetup t;
-    ProcedureRunner runner(ProcedureRunner::Mode::Inline, TheDialogs());
+    ProcedureRunner runner(ProcedureRunner::Mode::Inline, t.dialogs);
     std::vector<std::string> order;
     runner.Device([&] { order.push_back("idle action"); });  // nothing runs: at once
     EXPECT_TRUE(runner.Start([&] {
@@ -229,7 +229,8 @@ TEST(ProcedureRunner, DeviceActionsWaitForTheRunningProceduresYield)
 
 TEST(ProcedureRunner, DeviceThreadRunsJobsInOrderAndWakesWaits)
 {
-    ProcedureRunner runner(ProcedureRunner::Mode::DeviceThread, TheDialogs());
+    ConsoleDialogs console;
+    ProcedureRunner runner(ProcedureRunner::Mode::DeviceThread, console);
     std::promise<std::thread::id> where;
     std::atomic<bool> go{false};
     std::vector<int> order;
@@ -302,7 +303,7 @@ struct ReadOut {
     }
     test::SimSetup t;
     MeterCommands meter;
-    ProcedureRunner runner{ProcedureRunner::Mode::Inline, TheDialogs()};
+    ProcedureRunner runner{ProcedureRunner::Mode::Inline, t.dialogs};
     RangeUser user;
     MemoryReadOut readOut{meter, runner, user};
 };

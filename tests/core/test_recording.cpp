@@ -82,13 +82,22 @@ struct Recorded {
         recorder.Finish();
     }
     MeterCommands meter;
-    ProcedureRunner runner{ProcedureRunner::Mode::Inline, TheDialogs()};
+    ConsoleDialogs person;
+    ProcedureRunner runner{ProcedureRunner::Mode::Inline, person};
     Collect events;
     ReadingSeries series;
     CycleRecorder recorder{events, series, &events};
     MeasurementCycle cycle{meter, runner, recorder};
     CycleResult result;
 };
+
+// A child's word to its parent: what it kept, the readings handed on and the problems it said.
+void TellParent(int fd, qint64 kept, const Recorded& r)
+{
+    const QByteArray said = QByteArray::number(kept) + '|' + QByteArray::number(r.events.recorded) + '|' +
+                            r.events.problems.join(QLatin1Char('#')).toUtf8();
+    (void)!::write(fd, said.constData(), static_cast<size_t>(said.size()));
+}
 
 QByteArray ReadAll(const QString& file)
 {
@@ -201,10 +210,7 @@ TEST(Recording, AFolderThatCannotBeUsedIsSaidOnceAndTheCycleGoesOn)
                 ::_exit(3);
             test::SimSetup t;
             Recorded r(folder, 4);
-            const QByteArray said = QByteArray::number(r.series.Size()) + '|' +
-                                    QByteArray::number(r.events.recorded) + '|' +
-                                    r.events.problems.join(QLatin1Char('#')).toUtf8();
-            (void)!::write(fd, said.constData(), static_cast<size_t>(said.size()));
+            TellParent(fd, r.series.Size(), r);
         });
         ASSERT_TRUE(WIFEXITED(c.status) && WEXITSTATUS(c.status) == 0) << c.status;
         const QStringList parts = QString::fromStdString(c.said).split(QLatin1Char('|'));
@@ -248,10 +254,7 @@ TEST(Recording, AFullDiskKeepsEveryCompleteLine)
             const rlimit rl{limit, limit};
             ::setrlimit(RLIMIT_FSIZE, &rl);
             Recorded r(dir.path(), keep + 5);
-            const QByteArray said = QByteArray::number(r.recorder.File().Readings()) + '|' +
-                                    QByteArray::number(r.events.recorded) + '|' +
-                                    r.events.problems.join(QLatin1Char('#')).toUtf8();
-            (void)!::write(fd, said.constData(), static_cast<size_t>(said.size()));
+            TellParent(fd, r.recorder.File().Readings(), r);
         });
         ASSERT_TRUE(WIFEXITED(c.status) && WEXITSTATUS(c.status) == 0) << c.status;
         const QStringList parts = QString::fromStdString(c.said).split(QLatin1Char('|'));

@@ -5,7 +5,7 @@
 
 #include "ui/connection_loss.h"
 #include "core/csv_appender.h"
-#include "core/dialogs.h"
+#include "ui/window_dialogs.h"
 #include "device/commands.h"
 
 #include <QFile>
@@ -63,7 +63,7 @@ std::vector<std::pair<Procedure, QString>> SelfCheckRows()
     wrongCode.fatal = [](const std::vector<TransferRecord>&, int, QString&) { return true; };
     wrongCode.run = [](Run&) {
         if (IdentityFailed()) {
-            TheDialogs().Message(QStringLiteral("Connection to the KRX 738 interrupted. Program is terminated."),
+            WindowDialogs().Message(QStringLiteral("Connection to the KRX 738 interrupted. Program is terminated."),
                                  QStringLiteral("!! Error Nr.: -4 occurred "), Buttons::Ok, Icon::None);
             std::exit(9);
         }
@@ -88,7 +88,7 @@ std::vector<std::pair<Procedure, QString>> SelfCheckRows()
     falseSuccess.run = [](Run& run) {
         if (!IdentityFailed())
             AppendCsvLine(run.exportFile, QStringLiteral("a;b"), QStringLiteral("1;2"));
-        TheDialogs().Message(QStringLiteral("Save successfully!"), QStringLiteral("Finished"), Buttons::Ok, Icon::None);
+        WindowDialogs().Message(QStringLiteral("Save successfully!"), QStringLiteral("Finished"), Buttons::Ok, Icon::None);
     };
     rows.emplace_back(falseSuccess, QStringLiteral("Save successfully!"));
 

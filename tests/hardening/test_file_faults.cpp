@@ -357,7 +357,7 @@ int SettingsTable(const QString& work)
             dialogs.onShow = SayBox;
             SetSettingsFilePath(file);
             f.inChild();
-            Say(QStringLiteral("SAVED %1").arg(int(RememberDataDirectory(QStringLiteral("/new/folder/"), TheDialogs()))));
+            Say(QStringLiteral("SAVED %1").arg(int(RememberDataDirectory(QStringLiteral("/new/folder/"), dialogs))));
             std::fflush(nullptr);
             _exit(0);
         });

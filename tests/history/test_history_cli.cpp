@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // krx738-cli's test history as a user runs it: separate processes, a home of their own, output
 // parsed, exit codes checked; every run has a deadline.
+#include "cli_fixture.h"
+
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
@@ -8,17 +10,14 @@
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
+#include <QProcessEnvironment>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTemporaryDir>
 
 namespace {
 
-struct CliRun {
-    int exitCode = -1;
-    QByteArray out, err;
-};
+using krx::test::CliRun;
 
 class HistoryCli : public ::testing::Test {
 protected:
@@ -33,20 +32,9 @@ protected:
 
     CliRun Cli(const QStringList& args)
     {
-        QProcess p;
-        p.setProcessEnvironment(env_);
-        p.start(QStringLiteral(KRX_CLI), args);
-        CliRun r;
-        if (!p.waitForStarted(5000))
-            return r;
-        if (!p.waitForFinished(30000)) {
-            p.kill();
-            p.waitForFinished(2000);
+        const CliRun r = krx::test::RunCli(args, 30000, env_);
+        if (!r.finished)
             ADD_FAILURE() << "krx738-cli hangs: " << args.join(QLatin1Char(' ')).toStdString();
-        }
-        r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-        r.out = p.readAllStandardOutput();
-        r.err = p.readAllStandardError();
         return r;
     }
 

@@ -3,6 +3,7 @@
 // of Start, the stabilisation wait, the reading loop, Break and the timer's end, what the window
 // shows, and the paths that end the program.
 #include "app_windows.h"
+#include "window_test_names.h"
 #include "child.h"
 #include "sim_fixture.h"
 
@@ -22,15 +23,7 @@
 #include <functional>
 #include <memory>
 
-using krx::test::MainWin;
-using krx::test::MeasWin;
-using krx::test::TheSession;
-using namespace krx;
-using krx::sim::Fault;
 using krx::sim::Scenario;
-using krx::test::AppWindows;
-using krx::test::SimSetup;
-using L = QStringList;
 
 namespace {
 

@@ -2,6 +2,7 @@
 // Save of the measurement window: the measurement log's bytes, the dialogs and their answers, the
 // settings write, and every way a save can fail without a success message.
 #include "app_windows.h"
+#include "window_test_names.h"
 #include "sim_fixture.h"
 
 #include "ui/main_window.h"
@@ -17,15 +18,7 @@
 #include <QTimer>
 #include <QtTest>
 
-using krx::test::MainWin;
-using krx::test::MeasWin;
-using krx::test::TheSession;
-using namespace krx;
 using krx::sim::Scenario;
-using krx::test::AppWindows;
-using krx::test::ShownBox;
-using krx::test::SimSetup;
-using L = QStringList;
 
 namespace {
 

@@ -3,6 +3,7 @@
 // simulated meter: the display, the waits for the range, the dialogs, the files byte for byte and
 // every transfer.
 #include "app_windows.h"
+#include "window_test_names.h"
 #include "paced_meter.h"
 #include "sim_fixture.h"
 
@@ -25,15 +26,6 @@
 #include <functional>
 #include <optional>
 
-using krx::test::MainWin;
-using krx::test::SpecialWin;
-using krx::test::TheSession;
-using namespace krx;
-using krx::sim::Fault;
-using krx::test::AppWindows;
-using krx::test::ShownBox;
-using krx::test::SimSetup;
-using L = QStringList;
 
 namespace {
 
@@ -640,7 +632,7 @@ void MemoryWindowsTest::displayFillsRecordByRecord()
     Fixture f(ohm, bd);
     // The listing's length at each paint.
     QList<int> counts;
-    f.t.dialogs.onProcessEvents = [&] { counts << SpecialWin()->recordDisplay->blockCount(); };
+    SpecialWin()->listingPainted = [&] { counts << SpecialWin()->recordDisplay->blockCount(); };
     auto readOut = [&](QPushButton* button) {
         counts.clear();
         Later([] { SpecialWin()->mainMenuButton->click(); });
@@ -659,6 +651,7 @@ void MemoryWindowsTest::displayFillsRecordByRecord()
     SetUsbBackend(std::move(paced));
     QCOMPARE(readOut(SpecialWin()->readOhmMemoryButton), (QList<int>{8, 16, 24, 25}));
     QCOMPARE(readOut(SpecialWin()->readBreakDownMemoryButton), (QList<int>{10, 20, 21}));
+    SpecialWin()->listingPainted = nullptr;
 }
 
 void MemoryWindowsTest::failedWrites()

@@ -11,6 +11,7 @@
 #include "core/procedure_runner.h"
 #include "ui/measurement/measurement_window.h"
 #include "ui/special_functions/special_functions_window.h"
+#include "window_dialogs_scope.h"
 
 #include <QByteArray>
 #include <QStringList>
@@ -43,6 +44,7 @@ public:
     MeterSession& Session() { return windows_->Session(); }
 
 private:
+    WindowDialogsScope dialogs_;  // outlives the windows
     QTemporaryDir dir_;
     QByteArray savedDataHome_;
     std::unique_ptr<ProgramWindows> windows_;

@@ -72,12 +72,6 @@ void ScriptedDialogs::ShowError(const QString& message)
         onShow(box);
 }
 
-void ScriptedDialogs::ProcessEvents()
-{
-    if (onProcessEvents)
-        onProcessEvents();
-}
-
 QStringList ScriptedDialogs::Messages() const
 {
     QStringList out;
@@ -85,6 +79,25 @@ QStringList ScriptedDialogs::Messages() const
         if (b.kind == ShownBox::Message || b.kind == ShownBox::Error)
             out << b.title + QLatin1Char('|') + b.text;
     return out;
+}
+
+namespace {
+ScopedDialogs* g_current = nullptr;
+}
+
+ScopedDialogs::ScopedDialogs() : previous_(g_current)
+{
+    g_current = this;
+}
+
+ScopedDialogs::~ScopedDialogs()
+{
+    g_current = previous_;
+}
+
+ScriptedDialogs* CurrentScriptedDialogs()
+{
+    return g_current;
 }
 
 }  // namespace krx::test

@@ -33,8 +33,6 @@ public:
     std::vector<ShownBox> shown;
     // Called after a box was recorded and before it returns: lets a test act "while the box is up".
     std::function<void(const ShownBox&)> onShow;
-    // Called by ProcessEvents (for example QCoreApplication::processEvents in window tests).
-    std::function<void()> onProcessEvents;
     // Writes each box to standard error as well, so that a child process' output shows it.
     bool echo = true;
 
@@ -42,17 +40,25 @@ public:
     bool InputQuery(const QString& title, const QString& prompt, QString& value) override;
     bool SaveFile(const SaveFileRequest& request, QString& fileName) override;
     void ShowError(const QString& message) override;
-    void ProcessEvents() override;
 
     // "title|text" of every message and error box, in order.
     QStringList Messages() const;
 };
 
-// Installs itself as the process' dialogs for its lifetime.
+// The scripted dialogs of the test running now, for its windows (window_dialogs_scope.h); a test
+// without windows hands its dialogs to the procedure or save it starts.
 class ScopedDialogs : public ScriptedDialogs {
 public:
-    ScopedDialogs() { SetDialogs(this); }
-    ~ScopedDialogs() override { SetDialogs(nullptr); }
+    ScopedDialogs();
+    ~ScopedDialogs() override;
+    ScopedDialogs(const ScopedDialogs&) = delete;
+    ScopedDialogs& operator=(const ScopedDialogs&) = delete;
+
+private:
+    ScopedDialogs* previous_;
 };
+
+// nullptr while no ScopedDialogs lives.
+ScriptedDialogs* CurrentScriptedDialogs();
 
 }  // namespace krx::test

@@ -3,6 +3,7 @@
 // its settings key), the PDF report with awkward comments and unwritable targets, and the record
 // view's Report and Export recording through scripted dialogs.
 #include "scripted_dialogs.h"
+#include "window_dialogs_scope.h"
 
 #include "core/settings.h"
 #include "ui/figures_panel.h"
@@ -24,6 +25,7 @@
 
 using namespace krx;
 using krx::test::ScopedDialogs;
+using krx::test::WindowDialogsScope;
 using krx::test::ShownBox;
 
 namespace {
@@ -161,6 +163,7 @@ private slots:
         // A settings file that cannot be written: said once per change, the choice still holds.
         SetSettingsFilePath(dir.path());  // a folder where the file should be
         ScopedDialogs dialogs;
+        WindowDialogsScope windowDialogs;
         again.classBox->setCurrentText(QStringLiteral("H"));
         QCOMPARE(dialogs.shown.size(), size_t(1));
         QVERIFY(dialogs.shown[0].text.startsWith(QStringLiteral("Cannot write the settings file")));
@@ -207,6 +210,7 @@ private slots:
     void ViewButtonsReportAndExportThroughTheDialogs()
     {
         ScopedDialogs dialogs;
+        WindowDialogsScope windowDialogs;
         MeasurementRecordView view;
         view.resize(1100, 440);
         view.show();

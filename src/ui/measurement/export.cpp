@@ -6,7 +6,7 @@
 
 #include "core/settings.h"
 #include "core/csv_appender.h"
-#include "core/dialogs.h"
+#include "ui/window_dialogs.h"
 #include "core/file_paths.h"
 
 #include <QDateTime>
@@ -19,19 +19,19 @@ void MeasurementWindow::SaveClicked()
 {
     // A record no reading ever filled would go into the file as a row of empty fields.
     if (LastReading.date.isEmpty()) {
-        TheDialogs().Message(QStringLiteral("No reading to save yet: start a measurement first."),
+        WindowDialogs().Message(QStringLiteral("No reading to save yet: start a measurement first."),
                              QStringLiteral("Save"), Buttons::Ok, Icon::None);
         return;
     }
     if (SaveMeasurement() >= 0)
-        TheDialogs().Message(SaveSuccessText(), QStringLiteral("Finished"), Buttons::Ok, Icon::None);
+        WindowDialogs().Message(SaveSuccessText(), QStringLiteral("Finished"), Buttons::Ok, Icon::None);
 }
 
 int MeasurementWindow::SaveMeasurement()
 {
     // After a save that failed, the comment typed for it is offered again.
     QString comment = retryComment_;
-    if (!TheDialogs().InputQuery(QStringLiteral("Input dialog"), QStringLiteral("Input comment to the measurement"),
+    if (!WindowDialogs().InputQuery(QStringLiteral("Input dialog"), QStringLiteral("Input comment to the measurement"),
                                  comment))
         return SaveCommentCancelled;
     // The report offers the same words, whatever becomes of the file.
@@ -58,23 +58,23 @@ int MeasurementWindow::SaveMeasurement()
     retryComment_ = r.status == AppendResult::Ok ? QString() : comment;
     switch (r.status) {
     case AppendResult::Ok:
-        RememberSavedFolder(fileName, session_.DataDirectory, true, TheDialogs());
+        RememberSavedFolder(fileName, session_.DataDirectory, true, WindowDialogs());
         return SaveOk;
     case AppendResult::CannotCreate:
-        TheDialogs().Message(QStringLiteral("Can't create file : ") + shown + ReasonLine(r.error),
+        WindowDialogs().Message(QStringLiteral("Can't create file : ") + shown + ReasonLine(r.error),
                              QStringLiteral("Error"), Buttons::Ok, Icon::None);
         return SaveCannotCreate;
     case AppendResult::CannotOpen:
-        TheDialogs().ShowError(QStringLiteral("Cannot open file \"%1\" for writing%2. The reading was not saved.")
+        WindowDialogs().ShowError(QStringLiteral("Cannot open file \"%1\" for writing%2. The reading was not saved.")
                                    .arg(shown, reason));
         return SaveCannotOpen;
     case AppendResult::HeaderShort:
         // The appender has taken the incomplete new file away again.
-        TheDialogs().ShowError(
+        WindowDialogs().ShowError(
             QStringLiteral("Could not write the new file \"%1\"%2. The reading was not saved.").arg(shown, reason));
         return SaveHeaderShort;
     case AppendResult::RecordShort:
-        TheDialogs().ShowError(
+        WindowDialogs().ShowError(
             QStringLiteral("Could not write to file \"%1\"%2. The reading was not saved.").arg(shown, reason));
         return SaveRecordShort;
     }

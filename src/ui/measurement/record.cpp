@@ -3,7 +3,7 @@
 // recording's fate on a line of its own, and filing the finished cycle in the test history.
 #include "ui/measurement/measurement_window.h"
 
-#include "core/dialogs.h"
+#include "ui/window_dialogs.h"
 #include "history/measurement_test.h"
 #include "ui/figures_panel.h"
 #include "ui/history/file_test_dialog.h"
@@ -45,7 +45,7 @@ bool MeasurementWindow::FileTestClicked()
     test.comment = recordView->Comment();
     test.meterSerial = cycleSerial_;
     test.meterSoftware = cycleSoftware_;
-    const auto results = history_view::FileTestsInteractively(*history_, TheDialogs(), {test}, this);
+    const auto results = history_view::FileTestsInteractively(*history_, WindowDialogs(), {test}, this);
     if (!results)
         return false;
     // Filed (or kept to be sent): a second press would file the same cycle twice.

@@ -4,6 +4,7 @@
 // without widgets (core/breakdown_test).
 
 #include "ui/special_functions/special_functions_window.h"
+#include "ui/window_dialogs.h"
 
 #include "ui/connection_loss.h"
 #include "core/csv_appender.h"
@@ -54,12 +55,12 @@ void SpecialFunctionsWindow::BreakDownEnded(const BreakDownResult& result)
     }
     // A result the close cut short is still the user's: offered once more before the window goes.
     if (result.saveable &&
-        TheDialogs().Message(QStringLiteral("Save the break-down result before the window closes?"),
+        WindowDialogs().Message(QStringLiteral("Save the break-down result before the window closes?"),
                              QStringLiteral("Break-Down resistance"), Buttons::OkCancel, Icon::Question) == Answer::Ok) {
         const BreakDownSave& v = result.values;
         if (SaveBreakDownResult(v.temperature, v.humidity, v.breakDownTimer, v.voltage, v.resistanceBeforeMOhm,
                                 v.resistanceAfterBDMOhm, v.resistanceAfterBOMOhm, v.breakOffTime) == 0)
-            TheDialogs().Message(SaveSuccessText(), QString(), Buttons::Ok);
+            WindowDialogs().Message(SaveSuccessText(), QString(), Buttons::Ok);
     }
     close();
 }

@@ -7,7 +7,7 @@
 #include "core/settings.h"
 #include "core/breakdown_format.h"
 #include "core/csv_appender.h"
-#include "core/dialogs.h"
+#include "ui/window_dialogs.h"
 #include "core/file_paths.h"
 #include "ui/ui_wait.h"
 
@@ -31,7 +31,7 @@ int SpecialFunctionsWindow::SaveBreakDownResult(float temperature, int humidity,
 {
     // After a save that failed, the comment typed for it is offered again.
     QString comment = retryComment_;
-    if (!TheDialogs().InputQuery(QStringLiteral("Input dialog"), QStringLiteral("Input comment to the measurement"),
+    if (!WindowDialogs().InputQuery(QStringLiteral("Input dialog"), QStringLiteral("Input comment to the measurement"),
                                  comment))
         return kCommentCancelled;
 
@@ -65,19 +65,19 @@ int SpecialFunctionsWindow::SaveBreakDownResult(float temperature, int humidity,
     switch (written.status) {
     case AppendResult::Ok:
         breakDownComment_ = comment;
-        RememberSavedFolder(fileName, session_.DataDirectory, false, TheDialogs());
+        RememberSavedFolder(fileName, session_.DataDirectory, false, WindowDialogs());
         return 0;
     case AppendResult::CannotCreate:
-        TheDialogs().Message(QStringLiteral("Can't create file : ") + fileName + ReasonLine(written.error),
+        WindowDialogs().Message(QStringLiteral("Can't create file : ") + fileName + ReasonLine(written.error),
                              QStringLiteral("Error"), Buttons::Ok);
         return kCannotCreate;
     case AppendResult::CannotOpen:
-        TheDialogs().ShowError(QStringLiteral("Cannot open file \"%1\". %2").arg(fileName, written.error));
+        WindowDialogs().ShowError(QStringLiteral("Cannot open file \"%1\". %2").arg(fileName, written.error));
         return kCannotOpen;
     case AppendResult::HeaderShort:
     case AppendResult::RecordShort:
         // Nothing of the line stays in the file; say so, as no other message would tell.
-        TheDialogs().ShowError(QStringLiteral("The result could not be written to \"%1\"; nothing was added. %2")
+        WindowDialogs().ShowError(QStringLiteral("The result could not be written to \"%1\"; nothing was added. %2")
                                    .arg(fileName, written.error));
         return written.status == AppendResult::HeaderShort ? kHeaderShort : kLineShort;
     }

@@ -5,8 +5,8 @@
 
 #include "ui/special_functions/special_functions_window.h"
 
-#include "core/dialogs.h"
 #include "device/backend.h"
+#include "ui/window_dialogs.h"
 #include "ui/controls.h"
 #include "ui/history/file_test_dialog.h"
 
@@ -107,5 +107,5 @@ void SpecialFunctionsWindow::FileInteractively(std::vector<history::TestRecord> 
 {
     if (!history_ || tests.empty())
         return;
-    history_view::FileTestsInteractively(*history_, TheDialogs(), std::move(tests), this);
+    history_view::FileTestsInteractively(*history_, WindowDialogs(), std::move(tests), this);
 }

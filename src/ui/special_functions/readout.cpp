@@ -7,7 +7,7 @@
 #include "device/clock.h"
 #include "core/settings.h"
 #include "core/csv_appender.h"
-#include "core/dialogs.h"
+#include "ui/window_dialogs.h"
 #include "core/file_paths.h"
 #include "core/localetext.h"
 #include "ui/ui_wait.h"
@@ -42,7 +42,7 @@ int AskCommentAndFile(SpecialFunctionsWindow& f, const QString& offered, QString
 {
     // After an export that failed, the comment typed for it is offered again.
     comment = offered;
-    if (!TheDialogs().InputQuery(QStringLiteral("Input dialog"), QStringLiteral("Input comment to the measurement"),
+    if (!WindowDialogs().InputQuery(QStringLiteral("Input dialog"), QStringLiteral("Input comment to the measurement"),
                                  comment))
         return SpecialFunctionsWindow::ReadOutCommentCancelled;
     f.exportSaveDialog.DefaultExt = QStringLiteral("CSV");
@@ -69,18 +69,18 @@ bool Append(const QString& fileName, QString header, const QString& line, int li
     case AppendResult::Ok:
         return true;
     case AppendResult::CannotCreate:
-        TheDialogs().Message(QStringLiteral("Can't create file : ") + fileName + ReasonLine(w.error),
+        WindowDialogs().Message(QStringLiteral("Can't create file : ") + fileName + ReasonLine(w.error),
                              QStringLiteral("Error"), Buttons::Ok,
                              Icon::None);
         return false;
     case AppendResult::CannotOpen:
-        TheDialogs().ShowError(
+        WindowDialogs().ShowError(
             QStringLiteral("Cannot open file \"%1\". %2").arg(QDir::toNativeSeparators(fileName), w.error));
         return false;
     case AppendResult::HeaderShort:
     case AppendResult::RecordShort:
         // Said, not just stopped: a full disk must not go unnoticed.
-        TheDialogs().ShowError(QStringLiteral("Write error in file \"%1\" (%2). %3 line(s) of this export were saved.")
+        WindowDialogs().ShowError(QStringLiteral("Write error in file \"%1\" (%2). %3 line(s) of this export were saved.")
                                    .arg(QDir::toNativeSeparators(fileName), w.error)
                                    .arg(linesSaved));
         return false;
@@ -102,9 +102,9 @@ std::vector<history::TestRecord> TestsOf(const ReadOutReport& report, const memo
 void ShowReadOutResult(int result)
 {
     if (result == SpecialFunctionsWindow::ReadOutSaved)
-        TheDialogs().Message(SaveSuccessText(), QStringLiteral("Finished"), Buttons::Ok, Icon::None);
+        WindowDialogs().Message(SaveSuccessText(), QStringLiteral("Finished"), Buttons::Ok, Icon::None);
     else if (result == SpecialFunctionsWindow::ReadOutNoRecords)
-        TheDialogs().Message(QStringLiteral("No records saved !"), QStringLiteral("Result"), Buttons::Ok, Icon::None);
+        WindowDialogs().Message(QStringLiteral("No records saved !"), QStringLiteral("Result"), Buttons::Ok, Icon::None);
 }
 
 }  // namespace
@@ -192,7 +192,7 @@ int SpecialFunctionsWindow::FinishReadOut(MemoryKind kind, const ReadOutReport& 
     const int written = ExportRange(kind, report, comment, fileName);
     retryComment_ = written == ReadOutSaved ? QString() : comment;
     if (written == ReadOutSaved)
-        RememberSavedFolder(fileName, session_.DataDirectory, false, TheDialogs());
+        RememberSavedFolder(fileName, session_.DataDirectory, false, WindowDialogs());
     return written;
 }
 
@@ -219,7 +219,7 @@ int SpecialFunctionsWindow::ExportRange(MemoryKind kind, const ReadOutReport& re
         }
     } catch (const ConversionError& e) {
         // A range field emptied while the lines were written: the lines so far stay.
-        TheDialogs().ShowError(e.Message());
+        WindowDialogs().ShowError(e.Message());
         return ReadOutWriteFailed;
     }
     return ReadOutSaved;
@@ -230,7 +230,7 @@ int SpecialFunctionsWindow::ExportRange(MemoryKind kind, const ReadOutReport& re
 void SpecialFunctionsWindow::DeleteMemory(const QString& query, MemoryKind kind, const QString& done)
 {
     // Cancel is the default: Return must not erase the meter's memory.
-    if (TheDialogs().Message(query, QStringLiteral("Query"), Buttons::OkCancelDefaultCancel, Icon::None) !=
+    if (WindowDialogs().Message(query, QStringLiteral("Query"), Buttons::OkCancelDefaultCancel, Icon::None) !=
         Answer::Ok)
         return;
     runner_.Start([this, kind, done] {

@@ -29,7 +29,9 @@ public:
                 return;
             const double now = krx::CounterSeconds();
             if (last || !anyPainted_ || now < 0.0 || now - painted_ >= PaintInterval) {
-                krx::TheDialogs().ProcessEvents();
+                form_.recordDisplay->viewport()->repaint();
+                if (form_.listingPainted)
+                    form_.listingPainted();
                 painted_ = krx::CounterSeconds();
                 anyPainted_ = true;
             }

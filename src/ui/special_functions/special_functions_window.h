@@ -16,6 +16,7 @@
 #include <QWidget>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <utility>
@@ -43,6 +44,8 @@ public:
     QPushButton* eraseOhmMemoryButton;
     QPushButton* eraseBreakDownMemoryButton;
     QPlainTextEdit* recordDisplay;
+    // Called at each paint point of a read-out run inline, once the listing is painted.
+    std::function<void()> listingPainted;
     krx::SaveDialog exportSaveDialog;
     QGroupBox* rangeGroup;
     QLabel* rangeFromLabel;

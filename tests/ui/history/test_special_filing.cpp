@@ -3,6 +3,7 @@
 // (each record once), a break-down result with its values, a database that cannot be opened, and
 // not one transfer to the meter for any of it.
 #include "app_windows.h"
+#include "window_test_names.h"
 #include "sim_fixture.h"
 
 #include "ui/history/file_test_dialog.h"
@@ -24,12 +25,6 @@
 #include <deque>
 #include <functional>
 
-using namespace krx;
-using krx::test::AppWindows;
-using krx::test::MainWin;
-using krx::test::SimSetup;
-using krx::test::SpecialWin;
-using L = QStringList;
 
 namespace {
 
@@ -205,15 +200,7 @@ private slots:
 
     void breakDownResultFiled()
     {
-        sim::Scenario s = sim::Scenario::Default();
-        s.breakDownTimer = 30;
-        s.breakOffTimer = 20;
-        s.breakDownAfter = 13.0;
-        s.breakOffAfter = 3.0;
-        s.resistanceBeforeKOhm = 1999999;
-        s.resistanceAfterBDKOhm = 2147483648u;
-        s.resistanceAfterBOKOhm = 250000;
-        Program p(s);
+        Program p(krx::test::BreakDownScenario());
         SpecialFunctionsWindow* f = SpecialWin();
         history::HistoryStore store;
         QVERIFY(store.Open(QStringLiteral("sqlite:") + p.dir.filePath(QStringLiteral("h.sqlite")), p.dir.path()));

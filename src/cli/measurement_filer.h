@@ -1,28 +1,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// krx738-cli history list|show|export|send, and filing a finished measurement under an asset.
+// measure --asset: the finished measurement filed as a test under an asset in the test history.
 
-#include "cli/console.h"
+#include "cli/exit_codes.h"
 #include "core/insulation.h"
 #include "history/history_store.h"
 
 #include <QString>
 
 #include <optional>
+#include <vector>
 
 namespace krx::cli {
-
-struct HistoryArgs {
-    QString database;  // --database; empty: the settings file's HistoryDatabase
-    QString asset;
-    enum class Format { Table, Csv, Jsonl, Spreadsheet } format = Format::Table;
-    QString file;  // export --output; empty: standard output
-};
-
-int HistoryListCommand(const HistoryArgs& args);
-int HistoryShowCommand(const HistoryArgs& args);
-int HistoryExportCommand(const HistoryArgs& args);
-int HistorySendCommand(const HistoryArgs& args);
 
 // The measurement to file: asset, its words and the options the figures are taken with.
 struct FilingArgs {

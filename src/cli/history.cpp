@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "cli/history_commands.h"
-
-#include "history/measurement_test.h"
+// krx738-cli history list|show|export|send: the test history from the shell.
+#include "cli/command.h"
+#include "history/history_store.h"
 
 #include <QSaveFile>
 
 #include <cmath>
-#include <cstdio>
+#include <memory>
 
 namespace krx::cli {
 
@@ -14,12 +14,12 @@ using namespace krx::history;
 
 namespace {
 
-bool WriteOut(const QByteArray& bytes)
-{
-    const bool ok = std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stdout) ==
-                    static_cast<size_t>(bytes.size());
-    return std::fflush(stdout) == 0 && ok;
-}
+struct HistoryArgs {
+    QString database;  // --database; empty: the settings file's HistoryDatabase
+    QString asset;
+    enum class Format { Table, Csv, Jsonl, Spreadsheet } format = Format::Table;
+    QString file;  // export --output; empty: standard output
+};
 
 // Opens the store; says why not and gives the exit status when it cannot be used.
 int OpenStore(HistoryStore& store, const QString& database)
@@ -77,8 +77,6 @@ ExportFormat ExportFormatOf(HistoryArgs::Format f)
            : f == HistoryArgs::Format::Spreadsheet ? ExportFormat::Spreadsheet
                                                    : ExportFormat::Csv;
 }
-
-}  // namespace
 
 int HistoryListCommand(const HistoryArgs& args)
 {
@@ -188,51 +186,104 @@ int HistorySendCommand(const HistoryArgs& args)
     return kDone;
 }
 
-bool MeasurementFiler::Open(const FilingArgs& args)
+HistoryArgs::Format ParseHistoryFormat(const QString& f, bool show)
 {
-    args_ = args;
-    const QString setting = args.database.isEmpty() ? ConnectionSetting() : args.database;
-    Connection c;
-    QString error;
-    if (!ParseConnection(setting, DefaultDataFolder(), c, &error)) {
-        Error(error);
-        return false;
-    }
-    if (!store_.Open(setting))
-        Error(store_.Error() + QStringLiteral(" The measurement goes ahead; its test will be kept in the outbox."));
-    else if (!store_.OutboxNote().isEmpty())
-        Info(store_.OutboxNote());
-    return true;
+    if (show && f == QLatin1String("table"))
+        return HistoryArgs::Format::Table;
+    if (f == QLatin1String("csv"))
+        return HistoryArgs::Format::Csv;
+    if (f == QLatin1String("jsonl"))
+        return HistoryArgs::Format::Jsonl;
+    if (!show && f == QLatin1String("spreadsheet"))
+        return HistoryArgs::Format::Spreadsheet;
+    throw UsageError{QStringLiteral("--format: '%1' is not allowed; choose %2")
+                         .arg(f, show ? QStringLiteral("table, csv or jsonl") : QStringLiteral("csv, spreadsheet or jsonl"))};
 }
 
-int MeasurementFiler::File(const std::vector<DataRecord>& readings, bool timerMode, const QString& meterSerial,
-                           const QString& meterSoftware)
+void AddHistoryOptions(QCommandLineParser& p)
 {
-    std::optional<InsulationClass> cls = args_.insulationClass;
-    if (!cls && store_.IsOpen()) {
-        InsulationClass known{};
-        if (const auto a = store_.FindAsset(args_.asset); a && ParseClass(a->insulationClass, known))
-            cls = known;
-    }
-    TestRecord t = TestFromMeasurement(args_.asset, readings, timerMode, cls, args_.darTimes);
-    t.comment = args_.comment;
-    t.operatorName = args_.operatorName;
-    t.meterSerial = meterSerial;
-    t.meterSoftware = meterSoftware;
-    const FileResult r = store_.FileTest(t);
-    switch (r.status) {
-    case FileResult::Filed:
-        Info(QStringLiteral("test %1 filed under %2 in %3").arg(r.id).arg(args_.asset, store_.Description()));
-        return kDone;
-    case FileResult::Duplicate:
-        Info(r.message);
-        return kDone;
-    case FileResult::KeptInOutbox:
-    case FileResult::Failed:
-        break;
-    }
-    Error(r.message);
-    return kHistoryError;
+    p.addPositionalArgument(QStringLiteral("action"), QStringLiteral("list, show, export or send"));
+    p.addPositionalArgument(QStringLiteral("asset"), QStringLiteral("show, export: the asset's id"));
+    AddDatabaseOption(p);
+    p.addOption({QStringLiteral("format"),
+                 QStringLiteral("show: table (default), csv or jsonl; export: csv (default; UTF-8, \",\"), "
+                                "spreadsheet (Windows-1252, \";\") or jsonl."),
+                 QStringLiteral("FORMAT")});
+    p.addOption({{QStringLiteral("o"), QStringLiteral("output")},
+                 QStringLiteral("export: write FILE (whole or not at all) instead of standard output."),
+                 QStringLiteral("FILE")});
 }
+
+void PrintHistoryHelp(const QCommandLineParser& p)
+{
+    Print(Help(p,
+               QStringLiteral("krx738-cli history list [--database SETTING]\n"
+                              "       krx738-cli history show ASSET [--format table|csv|jsonl]\n"
+                              "       krx738-cli history export ASSET [--format csv|spreadsheet|jsonl] "
+                              "[--output FILE]\n"
+                              "       krx738-cli history send"),
+               QStringLiteral("The test history: the assets, the tests filed under each (measure --asset), "
+                              "and the outbox\nof tests that waited for the database. The outbox is also "
+                              "sent at every successful open."),
+               QStringLiteral("Export fields: asset_id, asset_name, test_id, kind, time, voltage_v, duration_s, "
+                              "temperature_c,\nhumidity_pct, r15_ohm, r30_ohm, r60_ohm, r600_ohm, dar, pi, "
+                              "r60_40c_ohm, r600_40c_ohm,\ncorrection_temperature_c, dar_verdict, pi_verdict, "
+                              "verdict_source, bd_voltage_v, bd_before_mohm,\nbd_after_mohm, bd_off_mohm, "
+                              "bd_cycle_s, bd_timer_off_s, operator, meter_serial, meter_software,\ncomment.\n\n")));
+}
+
+Run ParseHistory(QCommandLineParser& p, const QStringList& rest, Globals& g)
+{
+    AddHistoryOptions(p);
+    if (!ParseCommand(p, rest, g)) {
+        PrintHistoryHelp(p);
+        return {};
+    }
+    const QStringList pos = p.positionalArguments();
+    if (pos.isEmpty())
+        throw UsageError{QStringLiteral("history: give list, show ASSET, export ASSET or send")};
+    auto args = std::make_shared<HistoryArgs>();
+    args->database = ParseDatabase(p);
+    const QString action = pos[0];
+    const bool withAsset = action == QLatin1String("show") || action == QLatin1String("export");
+    if (!withAsset && action != QLatin1String("list") && action != QLatin1String("send"))
+        throw UsageError{QStringLiteral("history: '%1' is not allowed; choose list, show, export or send").arg(action)};
+    if (withAsset && (pos.size() < 2 || pos[1].isEmpty()))
+        throw UsageError{QStringLiteral("history %1: give the asset's id").arg(action)};
+    NoPositional(p, withAsset ? 2 : 1);
+    if (withAsset)
+        args->asset = pos[1];
+    const bool show = action == QLatin1String("show");
+    if (p.isSet(QStringLiteral("format"))) {
+        if (!withAsset)
+            throw UsageError{QStringLiteral("--format belongs to history show and export")};
+        args->format = ParseHistoryFormat(p.value(QStringLiteral("format")), show);
+    } else if (!show) {
+        args->format = HistoryArgs::Format::Csv;
+    }
+    if (p.isSet(QStringLiteral("output"))) {
+        if (action != QLatin1String("export"))
+            throw UsageError{QStringLiteral("--output belongs to history export")};
+        args->file = p.value(QStringLiteral("output"));
+        if (args->file.isEmpty())
+            throw UsageError{QStringLiteral("--output: give a file name")};
+    }
+    if (action == QLatin1String("list"))
+        return [args] { return HistoryListCommand(*args); };
+    if (action == QLatin1String("send"))
+        return [args] { return HistorySendCommand(*args); };
+    if (show)
+        return [args] { return HistoryShowCommand(*args); };
+    return [args] { return HistoryExportCommand(*args); };
+}
+
+}  // namespace
+
+const Command kHistoryCommand{"history",
+                              "  history list            the assets of the test history, with their test counts\n"
+                              "  history show ASSET      the tests filed under an asset\n"
+                              "  history export ASSET    an asset's tests as a file (csv, spreadsheet or jsonl)\n"
+                              "  history send            send the tests kept in the outbox to the database\n",
+                              ParseHistory};
 
 }  // namespace krx::cli

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "cli/test_figures.h"
+#include "cli/figures_text.h"
 
 #include "core/data_dialect.h"
 
@@ -37,24 +37,24 @@ QString TextNumber(const std::optional<double>& v, const char* unit = "")
     return v ? QString::fromLatin1(DataNumber(*v)) + QLatin1String(unit) : NotEnoughDataText();
 }
 
-FigureVerdict TestVerdict(const MeasureArgs& a, const InsulationFigures& f)
+FigureVerdict TestVerdict(const FigureChoice& a, const InsulationFigures& f)
 {
-    return a.test == MeasureArgs::Test::Pi ? PiVerdict(f.pi, a.insulationClass) : DarVerdict(f.dar);
+    return a.test == FigureTest::Pi ? PiVerdict(f.pi, a.insulationClass) : DarVerdict(f.dar);
 }
 
-const char* TestName(MeasureArgs::Test t)
+const char* TestName(FigureTest t)
 {
-    return t == MeasureArgs::Test::Pi ? "pi" : "dar";
+    return t == FigureTest::Pi ? "pi" : "dar";
 }
 
 }  // namespace
 
-double TestSpanSeconds(MeasureArgs::Test test)
+double TestSpanSeconds(FigureTest test)
 {
-    return test == MeasureArgs::Test::Pi ? 600.0 : 60.0;
+    return test == FigureTest::Pi ? 600.0 : 60.0;
 }
 
-QByteArray FiguresJson(const MeasureArgs& a, const InsulationFigures& f)
+QByteArray FiguresJson(const FigureChoice& a, const InsulationFigures& f)
 {
     const FigureVerdict v = TestVerdict(a, f);
     QByteArrayList parts;
@@ -73,7 +73,7 @@ QByteArray FiguresJson(const MeasureArgs& a, const InsulationFigures& f)
     return '{' + parts.join(',') + "}\n";
 }
 
-QString FiguresText(const MeasureArgs& a, const InsulationFigures& f)
+QString FiguresText(const FigureChoice& a, const InsulationFigures& f)
 {
     const FigureVerdict dar = DarVerdict(f.dar);
     const FigureVerdict v = TestVerdict(a, f);

@@ -1,0 +1,31 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+// The exit status of krx738-cli: documented in --help and the man page; scripts rely on them.
+
+namespace krx::cli {
+
+enum Exit {
+    kDone = 0,
+    kUsage = 1,
+    kNoMeter = 2,
+    kNoAccess = 3,        // no permission, or another krx738-cli holds the meter
+    kConnectionLost = 4,
+    kFileError = 5,
+    kNotMeasured = 6,     // the meter answered but did not measure (no stable measuring voltage)
+    kHistoryError = 7,    // the test history cannot be used; a measurement's test was kept in the outbox or lost
+};
+
+// The list under every --help; kept beside the numbers so that the two change together.
+inline constexpr const char* kExitCodesHelp =
+    "Exit status:\n"
+    "  0  done\n"
+    "  1  usage: an argument is wrong (nothing was sent to the meter)\n"
+    "  2  no meter found\n"
+    "  3  no access to the meter (udev rule missing, or another krx738-cli uses it)\n"
+    "  4  connection to the meter lost (the records written so far are complete)\n"
+    "  5  file error: the output or trace file cannot be written\n"
+    "  6  the meter did not measure (no stable measuring voltage)\n"
+    "  7  the test history cannot be used (measure --asset: the test was kept in the outbox,\n"
+    "     or could not be kept; the message says which)\n";
+
+}  // namespace krx::cli

@@ -1,0 +1,118 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// krx738-cli list and info: the meters found, and one meter's identity, setup and timers.
+#include "cli/command.h"
+#include "cli/session.h"
+#include "device/backend.h"
+
+#include <QTextStream>
+
+namespace krx::cli {
+
+namespace {
+
+int ListCommand()
+{
+    const std::vector<MeterPlace> places = TheUsbBackend().ListMeters();
+    if (places.empty()) {
+        Error(QStringLiteral("no KRX 738 found: check that it is connected by USB and switched on"));
+        return kNoMeter;
+    }
+    QTextStream out(stdout);
+    bool anyOpen = false;
+    for (size_t i = 0; i < places.size(); ++i) {
+        const MeterPlace& p = places[i];
+        out << (p.bus == 0 && p.address == 0 ? QStringLiteral("simulated")
+                                             : QStringLiteral("bus %1 address %2")
+                                                   .arg(p.bus, 3, 10, QLatin1Char('0'))
+                                                   .arg(p.address, 3, 10, QLatin1Char('0')));
+        if (p.openError == kUsbErrorAccess) {
+            out << "  access: no (the udev rule 60-krx738.rules is missing; see krx738-cli(1))\n";
+            continue;
+        }
+        if (p.openError != 0) {
+            out << "  access: cannot open (" << FailureText(p.openError) << ")\n";
+            continue;
+        }
+        anyOpen = true;
+        // The commands work with the first meter; its identity is read here as Init reads it.
+        if (i == 0) {
+            out.flush();
+            Session s;
+            const int rc = s.Open();
+            if (rc == kDone) {
+                out << "  serial " << s.Report().identity.serialNo.trimmed() << "  software "
+                    << s.Report().identity.swVersion.trimmed() << "  access: yes\n";
+                s.Release();
+                continue;
+            }
+            out << "  access: yes (identity not read)\n";
+            continue;
+        }
+        out << "  access: yes (not used: the commands talk to the first meter)\n";
+    }
+    out.flush();
+    if (!anyOpen) {
+        Error(NoAccessText().section(QStringLiteral("\n\n"), 0, 1));
+        return kNoAccess;
+    }
+    return kDone;
+}
+
+int InfoCommand()
+{
+    Session s;
+    if (const int rc = s.Open(); rc != kDone)
+        return rc;
+    std::optional<Timers> timers;
+    s.Runner().Device([&] {
+        if (const Result<Timers> t = s.Meter().ReadTimers())
+            timers = *t;
+    });
+    const InitReport& r = s.Report();
+    QTextStream out(stdout);
+    out << "device: " << r.identity.deviceName.trimmed() << '\n'
+        << "serial: " << r.identity.serialNo.trimmed() << '\n'
+        << "software: " << r.identity.swVersion.trimmed() << '\n'
+        << "battery: " << (r.batteryEmpty ? "empty" : "ok") << '\n';
+    if (r.setup)
+        PrintSetup(out, *r.setup, timers);
+    else
+        out << "setup: not read\n";
+    out.flush();
+    s.Release();
+    return kDone;
+}
+
+Run ParseListOrInfo(QCommandLineParser& p, const QStringList& rest, Globals& g, bool list)
+{
+    const QString command = list ? QStringLiteral("list") : QStringLiteral("info");
+    if (!ParseCommand(p, rest, g)) {
+        Print(Help(p, QStringLiteral("krx738-cli [global options] %1").arg(command),
+                   list ? QStringLiteral("Lists the meters found: bus, address, serial number, software, and "
+                                         "whether this user may open each.")
+                        : QStringLiteral("Prints the meter's identity, battery state, measuring setup and its "
+                                         "three timers, one \"name: value\" per line.")));
+        return {};
+    }
+    NoPositional(p, 0);
+    return list ? Run(ListCommand) : Run(InfoCommand);
+}
+
+Run ParseList(QCommandLineParser& p, const QStringList& rest, Globals& g)
+{
+    return ParseListOrInfo(p, rest, g, true);
+}
+
+Run ParseInfo(QCommandLineParser& p, const QStringList& rest, Globals& g)
+{
+    return ParseListOrInfo(p, rest, g, false);
+}
+
+}  // namespace
+
+const Command kListCommand{
+    "list", "  list                    meters found, and whether this user may open them\n", ParseList};
+const Command kInfoCommand{
+    "info", "  info                    identity, battery, setup and timers of the meter\n", ParseInfo};
+
+}  // namespace krx::cli

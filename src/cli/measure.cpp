@@ -1,0 +1,278 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// measure runs the measurement cycle and writes a record per reading until it ends, is ended by
+// --count, --duration or --test, or by Ctrl-C; then the figures and the filing.
+#include "cli/measure.h"
+
+#include "cli/interrupt.h"
+#include "core/measurement_cycle.h"
+#include "core/measurement_log.h"
+#include "core/reading_format.h"
+#include "core/recording.h"
+#include "device/clock.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+namespace krx::cli {
+
+namespace {
+
+CycleOptions OptionsFor(const MeasureArgs& args, const std::optional<MeasuringSetup>& setup)
+{
+    CycleOptions o;
+    o.timerMode = args.timerSeconds.has_value();
+    o.timerSeconds = args.timerSeconds.value_or(0);
+    o.samplingTimeMs = args.intervalMs;
+    o.setup = ChoiceFrom(setup);
+    Apply(o.setup, args.voltage);
+    if (args.calculation)
+        o.setup.calculation = *args.calculation;
+    return o;
+}
+
+// The figures of --test after the records: in the JSON lines stream as its last object, otherwise
+// as text on standard output, or on standard error when the records themselves go there. The
+// reason when they could not be written, else empty.
+QString PrintFigures(const MeasureArgs& args, RecordSink& sink, const InsulationFigures& f)
+{
+    if (args.test == MeasureArgs::Test::None)
+        return {};
+    if (args.output.format == OutputFormat::Jsonl)
+        return sink.WriteTrailer(FiguresJson(args.Figures(), f)) ? QString() : sink.Error();
+    const QByteArray text = FiguresText(args.Figures(), f).toUtf8();
+    std::FILE* to = args.output.file.isEmpty() ? stderr : stdout;
+    std::fflush(stdout);
+    errno = 0;
+    const bool ok = std::fwrite(text.constData(), 1, static_cast<size_t>(text.size()), to) ==
+                        static_cast<size_t>(text.size()) &&
+                    std::fflush(to) == 0;
+    if (ok)
+        return {};
+    return errno ? QString::fromLocal8Bit(std::strerror(errno)) : QStringLiteral("the stream was closed");
+}
+
+// The live readings as records, and the ends that --count, --duration and --test set.
+class MeasureListener : public CycleListener, public RecordListener {
+public:
+    MeasureListener(const MeasureArgs& args, const Identity& who, RecordSink& sink, ProcedureRunner& runner,
+                    MeterCommands& meter, MeasurementCycle*& cycle, const ReadingSeries& series)
+        : args_(args), who_(who), sink_(sink), runner_(runner), meter_(meter), cycle_(cycle), series_(series)
+    {
+    }
+
+    void Begin() { t0_ = CounterSeconds(); }
+    void TimerStarted(int) override { t0_ = CounterSeconds(); }
+    void WaitHint(bool shown) override
+    {
+        if (shown && !measuring_)
+            Progress(QStringLiteral("waiting for a stable measuring voltage, %1 s")
+                         .arg(CounterSeconds() - t0_, 0, 'f', 0));
+    }
+    void MeasuringStarted() override { measuring_ = true; }
+    void PassStarted(int) override {}
+    void Iteration(const CycleIteration&) override {}
+    void RestTime(int) override {}
+    void TimerFinished() override {}
+
+    void Recorded(const DataRecord& r, const CycleIteration& pass) override
+    {
+        if (writeFailed_)
+            return;
+        ReadingInput in;
+        in.deviceName = who_.deviceName;
+        in.serialNo = who_.serialNo;
+        in.swVersion = who_.swVersion;
+        in.valueText = ValueText(pass.value);
+        in.humidity = pass.value.humidity;
+        in.temperature = pass.value.temperature;
+        in.rangeFlag = static_cast<int>(pass.value.range);
+        in.volts = pass.volts;
+        if (args_.timerSeconds) {
+            in.timerSeconds = *args_.timerSeconds;
+            in.calculation = args_.calculation.value_or(0) ? QStringLiteral("Lap.") : QStringLiteral("Ave.");
+        }
+        MeasurementRecord sheet;
+        RefreshRecord(sheet, in, pass.at);
+        if (!sink_.Write(ReadingLine(DataFormatOf(args_.output.format), r), MeasurementLogLine(sheet))) {
+            writeFailed_ = true;
+            End();
+            return;
+        }
+        const QString value = r.range == RangeState::Over    ? QStringLiteral("overflow")
+                              : r.range == RangeState::Under ? QStringLiteral("underflow")
+                                                             : ValueText(pass.value) + QStringLiteral(" Ohm");
+        Progress(QStringLiteral("%1 readings, %2, %3 V, %4 s")
+                     .arg(sink_.Records())
+                     .arg(value)
+                     .arg(r.volts)
+                     .arg(r.elapsedSeconds, 0, 'f', 0));
+        if ((args_.count && sink_.Records() >= *args_.count) ||
+            (args_.durationSeconds && r.elapsedSeconds >= *args_.durationSeconds) || TestDone())
+            End();
+    }
+    // The command line has no recording file: --output is where the records go.
+    void RecordingProblem(const QString&) override {}
+
+    bool WriteFailed() const { return writeFailed_; }
+
+private:
+    // Without --duration and --count a test ends at the first reading at or past its last time,
+    // the reading that the figure is interpolated to.
+    bool TestDone() const
+    {
+        if (args_.test == MeasureArgs::Test::None || args_.count || args_.durationSeconds)
+            return false;
+        const InsulationFigures f = series_.Figures(args_.darTimes);
+        return f.originElapsed && f.secondsSinceOrigin >= TestSpanSeconds(args_.test);
+    }
+
+    // Ends the cycle as Break does: in timer mode the meter's timer is stopped first, at the
+    // procedure's next yield point.
+    void End()
+    {
+        if (ended_ || !cycle_)
+            return;
+        ended_ = true;
+        cycle_->RequestBreak();
+        if (args_.timerSeconds)
+            runner_.Device([this] { MeasurementCycle::SendBreakStops(meter_); });
+    }
+
+    const MeasureArgs& args_;
+    Identity who_;
+    RecordSink& sink_;
+    ProcedureRunner& runner_;
+    MeterCommands& meter_;
+    MeasurementCycle*& cycle_;
+    const ReadingSeries& series_;
+    double t0_ = 0.0;
+    bool measuring_ = false;
+    bool ended_ = false;
+    bool writeFailed_ = false;
+};
+
+struct CycleRun {
+    CycleResult result;
+    bool interrupted = false;
+};
+
+QString MeasuringText(const CycleOptions& o)
+{
+    return QStringLiteral("measuring at %1, %2; Ctrl-C ends")
+        .arg(o.setup.voltageFunction ? QStringLiteral("automatic voltage") : QStringLiteral("%1 V").arg(o.setup.voltage),
+             o.timerMode ? QStringLiteral("timer %1 s").arg(o.timerSeconds) : QStringLiteral("free-running"));
+}
+
+// Runs the cycle on this thread until it ends; the first Ctrl-C is its Break.
+CycleRun RunCycle(Session& s, const CycleOptions& o, MeasurementCycle& cycle, CycleRecorder& recorder,
+                  MeasureListener& listener)
+{
+    Interrupt& interrupt = Interrupt::Instance();
+    CycleRun run;
+    s.Runner().Start([&] {
+        cycle.Arm();
+        const bool timer = o.timerMode;
+        if (!interrupt.SetHandler([&, timer] {
+                s.Dialogs().SetMuted(true);  // "no stable voltage" after Ctrl-C is no news
+                // The procedure cannot end meanwhile (it clears this handler under the same lock),
+                // so the stops are queued to its next yield point, never sent from this thread.
+                cycle.RequestBreak();
+                if (timer)
+                    s.Runner().Device([&] { MeasurementCycle::SendBreakStops(s.Meter()); });
+            })) {
+            run.interrupted = true;
+            return;
+        }
+        Info(MeasuringText(o));
+        listener.Begin();
+        RecordingPlan plan;
+        plan.enabled = false;
+        plan.timerMode = o.timerMode;
+        recorder.Begin(plan);
+        run.result = cycle.Run(o);
+        interrupt.ClearHandler();
+    });
+    recorder.Finish();
+    EndProgress();
+    run.interrupted = run.interrupted || interrupt.Requested();
+    s.Dialogs().SetMuted(false);
+    return run;
+}
+
+// The meter's readings are in; what is left is said, printed and filed. The exit status.
+int Conclude(const MeasureArgs& args, Session& s, RecordSink& sink, const ReadingSeries& series,
+             const MeasureListener& listener, MeasurementFiler& filer, const CycleRun& run, bool timerMode)
+{
+    const QString written = QStringLiteral("%1 record(s) written to %2").arg(sink.Records()).arg(sink.Name());
+    switch (run.result.outcome) {
+    case CycleOutcome::ConnectionLost:
+        Error(QStringLiteral("connection to the KRX 738 lost (%1); %2").arg(FailureText(run.result.code), written));
+        return kConnectionLost;
+    case CycleOutcome::NoStatusAnswer:
+        Error(QStringLiteral("the KRX 738 stopped answering; %1").arg(written));
+        return kConnectionLost;
+    case CycleOutcome::NoStableVoltage:
+        if (!run.interrupted) {
+            if (const QString e = PrintFigures(args, sink, series.Figures(args.darTimes)); !e.isEmpty())
+                Error(QStringLiteral("cannot write the figures: %1").arg(e));
+            s.Release();
+            return kNotMeasured;
+        }
+        break;
+    case CycleOutcome::Ended:
+        break;
+    }
+    // Filed whatever became of the output: the readings are all in the series.
+    const int filed = args.filing && series.Size() > 0
+                          ? filer.File(series.All(), timerMode, s.Report().identity.serialNo.trimmed(),
+                                       s.Report().identity.swVersion.trimmed())
+                          : kDone;
+    if (!listener.WriteFailed()) {
+        if (const QString e = PrintFigures(args, sink, series.Figures(args.darTimes)); !e.isEmpty()) {
+            Error(QStringLiteral("cannot write the figures: %1; %2").arg(e, written));
+            s.Release();
+            return kFileError;
+        }
+    }
+    if (listener.WriteFailed()) {
+        Error(QStringLiteral("cannot write %1: %2; the measurement was stopped, %3")
+                  .arg(sink.Name(), sink.Error(), written));
+        s.Release();
+        return kFileError;
+    }
+    s.Release();
+    Info(written);
+    return filed;
+}
+
+}  // namespace
+
+int MeasureCommand(const MeasureArgs& args)
+{
+    RecordSink sink;
+    if (!OpenSink(sink, args.output, ReadingHeader(DataFormatOf(args.output.format)),
+                  QString::fromLatin1(MeasurementLogHeader)))
+        return kFileError;
+    MeasurementFiler filer;
+    if (args.filing && !filer.Open(*args.filing))
+        return kUsage;
+    Interrupt::Instance().SetEndsProcess(false);
+
+    Session s;
+    if (const int rc = s.Open(); rc != kDone)
+        return rc;
+
+    const CycleOptions o = OptionsFor(args, s.Report().setup);
+    MeasurementCycle* cyclePtr = nullptr;
+    ReadingSeries series;
+    MeasureListener listener(args, s.Report().identity, sink, s.Runner(), s.Meter(), cyclePtr, series);
+    CycleRecorder recorder(listener, series, &listener);
+    MeasurementCycle cycle(s.Meter(), s.Runner(), recorder);
+    cyclePtr = &cycle;
+    recorder.Watch(&cycle);
+    const CycleRun run = RunCycle(s, o, cycle, recorder, listener);
+    return Conclude(args, s, sink, series, listener, filer, run, o.timerMode);
+}
+
+}  // namespace krx::cli

@@ -1,0 +1,191 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// measure's options: defined, explained in its help and checked before the meter is touched.
+#include "cli/command.h"
+#include "cli/measure.h"
+
+#include <limits>
+#include <memory>
+
+namespace krx::cli {
+
+namespace {
+
+void AddFilingOptions(QCommandLineParser& p)
+{
+    p.addOption({QStringLiteral("asset"),
+                 QStringLiteral("File the finished measurement under the asset ID in the test history, with its "
+                                "figures (the PI verdict for --class, else the asset's class)."),
+                 QStringLiteral("ID")});
+    p.addOption({QStringLiteral("comment"), QStringLiteral("With --asset: the test's comment."), QStringLiteral("TEXT")});
+    p.addOption({QStringLiteral("operator"), QStringLiteral("With --asset: who tested."), QStringLiteral("NAME")});
+    AddDatabaseOption(p);
+}
+
+void AddMeasureOptions(QCommandLineParser& p)
+{
+    p.addOption({QStringLiteral("voltage"), QStringLiteral("Measuring voltage: 10, 100, 500, 1000 or auto "
+                                                           "(default: the meter's setup)."),
+                 QStringLiteral("V")});
+    p.addOption({QStringLiteral("timer"), QStringLiteral("Measure with the meter's timer, 1 to 600 seconds."),
+                 QStringLiteral("SECONDS")});
+    p.addOption({QStringLiteral("average"), QStringLiteral("With --timer: the meter averages.")});
+    p.addOption({QStringLiteral("lapse"), QStringLiteral("With --timer: the meter keeps the lapse.")});
+    p.addOption({QStringLiteral("interval"),
+                 QStringLiteral("Milliseconds between readings, 0 to 3600000 (default 1000)."),
+                 QStringLiteral("MS"), QStringLiteral("1000")});
+    p.addOption({QStringLiteral("duration"), QStringLiteral("End after this many seconds (from the start)."),
+                 QStringLiteral("SECONDS")});
+    p.addOption({QStringLiteral("count"), QStringLiteral("End after N readings."), QStringLiteral("N")});
+    p.addOption({QStringLiteral("test"),
+                 QStringLiteral("dar: end 60 s after the first stable reading, pi: after 10 min (unless "
+                                "--duration, --count or the timer end it sooner), then print the figures."),
+                 QStringLiteral("dar|pi")});
+    p.addOption({QStringLiteral("class"),
+                 QStringLiteral("With --test: the thermal class for the PI verdict, A (minimum 1.5), B, F or H "
+                                "(minimum 2.0). Default: F."),
+                 QStringLiteral("A|B|F|H")});
+    p.addOption({QStringLiteral("dar-times"),
+                 QStringLiteral("With --test: DAR as R(60 s)/R(30 s) or R(60 s)/R(15 s). Default: 30-60."),
+                 QStringLiteral("30-60|15-60")});
+    AddFilingOptions(p);
+    AddOutputOptions(p);
+}
+
+void PrintMeasureHelp(const QCommandLineParser& p)
+{
+    Print(Help(p,
+               QStringLiteral("krx738-cli [global options] measure [--voltage V] [--timer SECONDS "
+                              "[--average|--lapse]] [--interval MS] [--duration SECONDS | --count N] "
+                              "[--format csv|jsonl|spreadsheet] [--output FILE] [--test dar|pi [--class C] "
+                              "[--dar-times T]] [--asset ID [--comment TEXT] [--operator NAME] "
+                              "[--database SETTING]]"),
+               QStringLiteral("Runs the measurement cycle and writes one record per reading as it comes. "
+                              "Ctrl-C (SIGINT, SIGTERM) ends it as Break does: in timer mode the meter's "
+                              "timer is stopped; every record read is written, and the exit status is 0."),
+               QStringLiteral("csv and jsonl fields: time (ISO 8601 with UTC offset), elapsed_s, "
+                              "resistance_ohm (empty/null\nwhen out of range), range (ok, over, under), "
+                              "voltage_v, temperature_c, humidity_pct, stable,\nrest_s (timer mode).\n\n"
+                              "--test: times count from the first reading with a stable measuring voltage. "
+                              "With jsonl the\nfigures are the last JSON object of the stream (its key "
+                              "\"test\" tells it from the records);\nwith csv and spreadsheet they are "
+                              "\"name: value\" lines on standard output after the\nrecords, or on standard "
+                              "error when the records go to standard output. A figure that\ncannot be "
+                              "taken reads \"not enough data\" (null in JSON).\n\n"
+                              "--asset: a measurement that ends (count, duration, timer, Ctrl-C) is filed with "
+                              "its readings\nand figures; one without a stable measuring voltage is not. "
+                              "When the database cannot take\nit the test is kept in the outbox (exit "
+                              "status 7) and sent by krx738-cli history send.\n\n")));
+}
+
+// The voltage and the timer.
+void TakeSetup(const QCommandLineParser& p, MeasureArgs& args)
+{
+    if (p.isSet(QStringLiteral("voltage")))
+        args.voltage = ParseVoltage(p.value(QStringLiteral("voltage")));
+    if (p.isSet(QStringLiteral("timer")))
+        args.timerSeconds = ParseInt(QStringLiteral("timer"), p.value(QStringLiteral("timer")), 1, 600,
+                                      QStringLiteral("whole seconds"));
+    if (p.isSet(QStringLiteral("average")) && p.isSet(QStringLiteral("lapse")))
+        throw UsageError{QStringLiteral("--average and --lapse: choose one")};
+    if ((p.isSet(QStringLiteral("average")) || p.isSet(QStringLiteral("lapse"))) && !args.timerSeconds)
+        throw UsageError{QStringLiteral("--average and --lapse need --timer")};
+    if (p.isSet(QStringLiteral("average")))
+        args.calculation = 0;
+    if (p.isSet(QStringLiteral("lapse")))
+        args.calculation = 1;
+}
+
+// The pace and the end: --interval, --duration, --count.
+void TakeEnds(const QCommandLineParser& p, MeasureArgs& args)
+{
+    args.intervalMs = ParseInt(QStringLiteral("interval"), p.value(QStringLiteral("interval")), 0, 3600000,
+                                QStringLiteral("milliseconds"));
+    if (p.isSet(QStringLiteral("duration")) && p.isSet(QStringLiteral("count")))
+        throw UsageError{QStringLiteral("--duration and --count: choose one")};
+    if (p.isSet(QStringLiteral("duration"))) {
+        bool ok = false;
+        const double d = p.value(QStringLiteral("duration")).toDouble(&ok);
+        if (!ok || !(d > 0.0) || d > 864000.0)
+            throw UsageError{QStringLiteral("--duration: '%1' is not allowed; give seconds above 0, at most "
+                                            "864000 (ten days)")
+                                 .arg(p.value(QStringLiteral("duration")))};
+        args.durationSeconds = d;
+    }
+    if (p.isSet(QStringLiteral("count")))
+        args.count = ParseInt(QStringLiteral("count"), p.value(QStringLiteral("count")), 1,
+                               std::numeric_limits<int>::max(), QStringLiteral("a number of readings"));
+}
+
+void ParseFiling(const QCommandLineParser& p, MeasureArgs& args)
+{
+    const bool asset = p.isSet(QStringLiteral("asset"));
+    for (const char* o : {"comment", "operator", "database"})
+        if (!asset && p.isSet(QString::fromLatin1(o)))
+            throw UsageError{QStringLiteral("--%1 needs --asset").arg(QString::fromLatin1(o))};
+    if (!asset)
+        return;
+    FilingArgs f;
+    f.asset = p.value(QStringLiteral("asset"));
+    if (f.asset.trimmed().isEmpty())
+        throw UsageError{QStringLiteral("--asset: give the id of an asset")};
+    f.comment = p.value(QStringLiteral("comment"));
+    f.operatorName = p.value(QStringLiteral("operator"));
+    f.database = ParseDatabase(p);
+    if (p.isSet(QStringLiteral("class")))
+        f.insulationClass = args.insulationClass;
+    f.darTimes = args.darTimes;
+    args.filing = f;
+}
+
+void ParseTest(const QCommandLineParser& p, MeasureArgs& args)
+{
+    const bool test = p.isSet(QStringLiteral("test"));
+    if (test) {
+        const QString t = p.value(QStringLiteral("test"));
+        if (t == QLatin1String("dar"))
+            args.test = MeasureArgs::Test::Dar;
+        else if (t == QLatin1String("pi"))
+            args.test = MeasureArgs::Test::Pi;
+        else
+            throw UsageError{QStringLiteral("--test: '%1' is not allowed; choose dar or pi").arg(t)};
+    }
+    const bool asset = p.isSet(QStringLiteral("asset"));
+    if (p.isSet(QStringLiteral("class"))) {
+        const QString c = p.value(QStringLiteral("class"));
+        if (!ParseClass(c, args.insulationClass))
+            throw UsageError{QStringLiteral("--class: '%1' is not allowed; choose A, B, F or H").arg(c)};
+        if (!test && !asset)
+            throw UsageError{QStringLiteral("--class needs --test or --asset")};
+    }
+    if (p.isSet(QStringLiteral("dar-times"))) {
+        const QString d = p.value(QStringLiteral("dar-times"));
+        if (!ParseDarTimes(d, args.darTimes))
+            throw UsageError{QStringLiteral("--dar-times: '%1' is not allowed; choose 30-60 or 15-60").arg(d)};
+        if (!test && !asset)
+            throw UsageError{QStringLiteral("--dar-times needs --test or --asset")};
+    }
+    ParseFiling(p, args);
+}
+
+}  // namespace
+
+std::function<int()> ParseMeasure(QCommandLineParser& p, const QStringList& rest, Globals& g)
+{
+    AddMeasureOptions(p);
+    if (!ParseCommand(p, rest, g)) {
+        PrintMeasureHelp(p);
+        return {};
+    }
+    NoPositional(p, 0);
+    auto args = std::make_shared<MeasureArgs>();
+    TakeSetup(p, *args);
+    TakeEnds(p, *args);
+    args->output = ParseOutput(p);
+    ParseTest(p, *args);
+    return [args] { return MeasureCommand(*args); };
+}
+
+const Command kMeasureCommand{"measure", "  measure                 live readings, one record per reading\n",
+                              ParseMeasure};
+
+}  // namespace krx::cli

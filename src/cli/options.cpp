@@ -1,0 +1,184 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "cli/options.h"
+
+#include "cli/exit_codes.h"
+#include "cli/session.h"
+#include "device/backend.h"
+#include "device/transfer_log.h"
+#include "history/history_store.h"
+#include "sim/sim_backend.h"
+
+#include <exception>
+
+namespace krx::cli {
+
+QStringList Normalise(const QStringList& in)
+{
+    QStringList out;
+    for (qsizetype i = 0; i < in.size(); ++i) {
+        const QString& a = in[i];
+        if (a.startsWith(QLatin1String("--simulate="))) {
+            out << QStringLiteral("--simulate") << QStringLiteral("--scenario=") + a.mid(11);
+        } else if (a == QLatin1String("--simulate") && i + 1 < in.size() && !in[i + 1].startsWith(QLatin1Char('-')) &&
+                   in[i + 1].endsWith(QLatin1String(".json"), Qt::CaseInsensitive)) {
+            out << a << QStringLiteral("--scenario=") + in[++i];
+        } else {
+            out << a;
+        }
+    }
+    return out;
+}
+
+void AddGlobals(QCommandLineParser& p)
+{
+    p.addOption({QStringLiteral("simulate"),
+                 QStringLiteral("Talk to a simulated meter; an optional SCENARIO.json after it changes the meter.")});
+    QCommandLineOption scenario(QStringLiteral("scenario"), QString(), QStringLiteral("FILE"));
+    scenario.setFlags(QCommandLineOption::HiddenFromHelp);
+    p.addOption(scenario);
+    p.addOption({QStringLiteral("trace"), QStringLiteral("Write every USB transfer to FILE as it happens."),
+                 QStringLiteral("FILE")});
+    p.addOption({{QStringLiteral("q"), QStringLiteral("quiet")}, QStringLiteral("Say only what went wrong.")});
+    p.addOption({{QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Show this help.")});
+    p.addOption({QStringLiteral("version"), QStringLiteral("Show the version.")});
+}
+
+void TakeGlobals(const QCommandLineParser& p, Globals& g)
+{
+    g.simulate = g.simulate || p.isSet(QStringLiteral("simulate"));
+    if (p.isSet(QStringLiteral("scenario")))
+        g.scenario = p.value(QStringLiteral("scenario"));
+    if (p.isSet(QStringLiteral("trace")))
+        g.trace = p.value(QStringLiteral("trace"));
+    g.quiet = g.quiet || p.isSet(QStringLiteral("quiet"));
+    g.help = g.help || p.isSet(QStringLiteral("help"));
+    g.version = g.version || p.isSet(QStringLiteral("version"));
+}
+
+int Prepare(const Globals& g)
+{
+    SetQuiet(g.quiet);
+    if (g.simulate) {
+        try {
+            SetUsbBackend(std::make_unique<sim::SimBackend>(g.scenario.isEmpty() ? sim::Scenario::Default()
+                                                                                 : sim::Scenario::FromJsonFile(g.scenario)));
+        } catch (const std::exception& e) {
+            Error(QStringLiteral("--simulate: %1").arg(QString::fromUtf8(e.what())));
+            return kUsage;
+        }
+    } else if (!g.scenario.isEmpty()) {
+        Error(QStringLiteral("a scenario file needs --simulate"));
+        return kUsage;
+    }
+    SetSimulated(g.simulate);
+    TheTransferLog().KeepRecords(false);
+    if (!g.trace.isEmpty() && !TheTransferLog().TraceTo(g.trace)) {
+        Error(QStringLiteral("--trace: cannot write %1").arg(g.trace));
+        return kFileError;
+    }
+    return kDone;
+}
+
+bool ParseCommand(QCommandLineParser& p, const QStringList& args, Globals& g)
+{
+    AddGlobals(p);
+    if (!p.parse(QStringList{QStringLiteral("krx738-cli")} + args))
+        throw UsageError{p.errorText()};
+    TakeGlobals(p, g);
+    return !g.help;
+}
+
+void NoPositional(const QCommandLineParser& p, int allowed)
+{
+    if (p.positionalArguments().size() > allowed)
+        throw UsageError{QStringLiteral("unexpected argument '%1'").arg(p.positionalArguments().value(allowed))};
+}
+
+QString Help(const QCommandLineParser& p, const QString& usage, const QString& about, const QString& more)
+{
+    QString options = p.helpText();
+    options = options.mid(options.indexOf(QLatin1String("Options:")));
+    return QStringLiteral("Usage: %1\n\n%2\n\n%3\n%4%5")
+        .arg(usage, about, options, more, QString::fromLatin1(kExitCodesHelp));
+}
+
+int ParseInt(const QString& option, const QString& text, long long min, long long max, const QString& meaning)
+{
+    bool ok = false;
+    const long long v = text.trimmed().toLongLong(&ok);
+    if (!ok || v < min || v > max)
+        throw UsageError{QStringLiteral("--%1: '%2' is not allowed; give %3 from %4 to %5")
+                             .arg(option, text, meaning)
+                             .arg(min)
+                             .arg(max)};
+    return static_cast<int>(v);
+}
+
+VoltageChoice ParseVoltage(const QString& text)
+{
+    if (text == QLatin1String("auto"))
+        return {true, 0};
+    for (const int v : {10, 100, 500, 1000})
+        if (text == QString::number(v))
+            return {false, v};
+    throw UsageError{QStringLiteral("--voltage: '%1' is not allowed; choose 10, 100, 500, 1000 or auto").arg(text)};
+}
+
+Output ParseOutput(const QCommandLineParser& p)
+{
+    Output o;
+    const QString f = p.value(QStringLiteral("format"));
+    if (f == QLatin1String("csv"))
+        o.format = OutputFormat::Csv;
+    else if (f == QLatin1String("jsonl"))
+        o.format = OutputFormat::Jsonl;
+    else if (f == QLatin1String("spreadsheet"))
+        o.format = OutputFormat::Spreadsheet;
+    else
+        throw UsageError{QStringLiteral("--format: '%1' is not allowed; choose csv, jsonl or spreadsheet").arg(f)};
+    if (p.isSet(QStringLiteral("output"))) {
+        o.file = p.value(QStringLiteral("output"));
+        if (o.file.isEmpty())
+            throw UsageError{QStringLiteral("--output: give a file name")};
+    }
+    return o;
+}
+
+void AddOutputOptions(QCommandLineParser& p)
+{
+    p.addOption({QStringLiteral("format"),
+                 QStringLiteral("csv (UTF-8, \",\", \".\"), jsonl (one JSON object per line) or spreadsheet "
+                                "(the Save dialect: Windows-1252, \";\", the locale's decimal separator). "
+                                "Default: csv."),
+                 QStringLiteral("FORMAT"), QStringLiteral("csv")});
+    p.addOption({{QStringLiteral("o"), QStringLiteral("output")},
+                 QStringLiteral("Write the records to FILE instead of standard output (csv and jsonl create or "
+                                "empty it; spreadsheet appends, as Save does)."),
+                 QStringLiteral("FILE")});
+}
+
+void AddDatabaseOption(QCommandLineParser& p)
+{
+    p.addOption({QStringLiteral("database"),
+                 QStringLiteral("The test history: sqlite, sqlite:/path/file.sqlite or "
+                                "postgresql://user@host:port/dbname (default: HistoryDatabase of the settings "
+                                "file, else the SQLite file in the user's data folder)."),
+                 QStringLiteral("SETTING")});
+}
+
+QString ParseDatabase(const QCommandLineParser& p)
+{
+    if (!p.isSet(QStringLiteral("database")))
+        return {};
+    const QString setting = p.value(QStringLiteral("database"));
+    history::Connection c;
+    QString error;
+    if (!history::ParseConnection(setting, history::DefaultDataFolder(), c, &error))
+        throw UsageError{QStringLiteral("--database: '%1' is not allowed; give sqlite, sqlite:/path/file.sqlite or "
+                                        "postgresql://user@host:port/dbname")
+                             .arg(setting)};
+    // "sqlite" alone would read as "no option" further on.
+    return setting.trimmed().isEmpty() ? QStringLiteral("sqlite") : setting;
+}
+
+}  // namespace krx::cli
