@@ -5,6 +5,7 @@
 #include "core/localetext.h"
 #include "history/test_values.h"
 #include "ui/history/history_rows.h"
+#include "cli_fixture.h"
 
 #include <gtest/gtest.h>
 
@@ -77,6 +78,35 @@ TestRecord Measurement(bool simulated)
     return t;
 }
 
+// `krx738-cli history show`'s table, cut at the columns its heading row starts.
+std::vector<QStringList> ShowTable(const QString& database, const QString& asset)
+{
+    const test::CliRun r = test::RunCli({QStringLiteral("history"), QStringLiteral("show"), asset,
+                                         QStringLiteral("--database"), database});
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    const QStringList lines = QString::fromUtf8(r.out).split(QLatin1Char('\n'), Qt::SkipEmptyParts).mid(1);
+    if (lines.isEmpty())
+        return {};
+    const char* const labels[] = {"Test", "Date", "Kind", "Meter", "Voltage", "Temp.", "Humidity", "R 1 min",
+                                  "R 10 min", "Reading", "R 1 min @ 40 °C", "DAR", "PI", "PI verdict",
+                                  "Comment", "Notes"};
+    std::vector<qsizetype> starts;
+    for (const char* l : labels)
+        starts.push_back(lines[0].indexOf(QString::fromUtf8(l), starts.empty() ? 0 : starts.back() + 1));
+    std::vector<QStringList> rows;
+    for (const QString& line : lines.mid(1)) {
+        QStringList cells;
+        for (size_t c = 0; c < starts.size(); ++c)
+            cells << line.mid(starts[c], c + 1 < starts.size() ? starts[c + 1] - starts[c] : -1).trimmed();
+        rows.push_back(cells);
+    }
+    return rows;
+}
+
+const char* const kShowKeys[] = {"test_id", "time", "kind", "simulated", "voltage_v", "temperature_c",
+                                 "humidity_pct", "r60_ohm", "r600_ohm", "reading_ohm", "r60_40c_ohm", "dar",
+                                 "pi", "pi_verdict", "comment", "notes"};
+
 // The window's columns and the value each shows.
 const std::map<int, const char*> kWindowColumns{
     {history_view::ColDate, "time"},      {history_view::ColDuration, "duration_s"},
@@ -114,6 +144,8 @@ TEST(HistoryFaces, EveryFaceShowsTheSameValuesWithTheSameReasons)
     const QStringList csvNames = CsvFields(csv[0], QLatin1Char(','));
     EXPECT_EQ(CsvFields(sheet[0], QLatin1Char(';')), csvNames);
     const auto history = history_view::MakeAssetHistory(asset, tests);
+    const auto shown = ShowTable(QStringLiteral("sqlite:") + dir.filePath(QStringLiteral("h.sqlite")), asset.id);
+    ASSERT_EQ(shown.size(), tests.size());
 
     std::map<QString, std::vector<TestValue>> byKind;
     for (size_t i = 0; i < tests.size(); ++i) {
@@ -148,6 +180,13 @@ TEST(HistoryFaces, EveryFaceShowsTheSameValuesWithTheSameReasons)
         for (const auto& [col, key] : kWindowColumns)
             EXPECT_EQ(row[col], ValueOf(values, key).text) << key;
         EXPECT_EQ(row[history_view::ColReading], ReadingSummary(values));
+        for (size_t k = 0; k < std::size(kShowKeys); ++k) {
+            const bool reading = std::string_view(kShowKeys[k]) == "reading_ohm";
+            QString want = reading ? ReadingSummary(values) : ValueOf(values, kShowKeys[k]).text;
+            want.replace(QLatin1Char('\n'), QLatin1Char(' '));
+            EXPECT_EQ(shown[i][static_cast<qsizetype>(k)], want.isEmpty() ? QStringLiteral("-") : want)
+                << "history show: " << kShowKeys[k];
+        }
         EXPECT_EQ(row[history_view::ColKind].contains(QStringLiteral("simulated")), tests[i].simulated);
         byKind[QString::number(i)] = values;
     }
