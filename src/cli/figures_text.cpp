@@ -2,6 +2,7 @@
 #include "cli/figures_text.h"
 
 #include "core/data_dialect.h"
+#include "device/backend.h"
 
 #include <QStringList>
 
@@ -69,7 +70,8 @@ QByteArray FiguresJson(const FigureChoice& a, const InsulationFigures& f)
           << "\"r60_40c_ohm\":" + JsonNumber(Corrected(f.r60, f, kBase40C))
           << "\"r60_20c_ohm\":" + JsonNumber(Corrected(f.r60, f, kBase20C))
           << "\"verdict\":" + JsonText(v.text)
-          << "\"source\":" + (v.source.isEmpty() ? QByteArray("null") : JsonText(v.source));
+          << "\"source\":" + (v.source.isEmpty() ? QByteArray("null") : JsonText(v.source))
+          << "\"simulated\":" + QByteArray(TheUsbBackend().Simulated() ? "true" : "false");
     return '{' + parts.join(',') + "}\n";
 }
 
@@ -94,6 +96,9 @@ QString FiguresText(const FigureChoice& a, const InsulationFigures& f)
           << QStringLiteral("verdict: %1").arg(v.text);
     if (!v.source.isEmpty())
         lines << QStringLiteral("source: %1").arg(v.source);
+    // Figures of the simulated meter must not pass for an asset's.
+    if (TheUsbBackend().Simulated())
+        lines << QStringLiteral("meter: simulated, not a real meter's readings");
     return lines.join(QLatin1Char('\n')) + QLatin1Char('\n');
 }
 
