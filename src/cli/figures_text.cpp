@@ -3,6 +3,7 @@
 
 #include "core/data_dialect.h"
 #include "device/backend.h"
+#include "history/test_values.h"
 
 #include <QStringList>
 
@@ -33,9 +34,15 @@ std::optional<double> Corrected(const std::optional<double>& ohm, const Insulati
     return CorrectedResistance(*ohm, *f.meanTemperature, base);
 }
 
-QString TextNumber(const std::optional<double>& v, const char* unit = "")
+// As read at the bench: three significant digits with a unit; the jsonl object keeps every digit.
+QString TextOhm(const std::optional<double>& v)
 {
-    return v ? QString::fromLatin1(DataNumber(*v)) + QLatin1String(unit) : NotEnoughDataText();
+    return v ? history::BenchOhm(*v) : NotEnoughDataText();
+}
+
+QString TextFixed(const std::optional<double>& v, int decimals, const QString& unit = {})
+{
+    return v ? QString::number(*v, 'f', decimals) + unit : NotEnoughDataText();
 }
 
 FigureVerdict TestVerdict(const FigureChoice& a, const InsulationFigures& f)
@@ -83,16 +90,16 @@ QString FiguresText(const FigureChoice& a, const InsulationFigures& f)
                                                                : QStringLiteral("60 s / 30 s");
     QStringList lines;
     lines << QStringLiteral("test: %1").arg(QLatin1String(TestName(a.test)))
-          << QStringLiteral("R(15 s): %1").arg(TextNumber(f.r15, " ohm"))
-          << QStringLiteral("R(30 s): %1").arg(TextNumber(f.r30, " ohm"))
-          << QStringLiteral("R(1 min): %1").arg(TextNumber(f.r60, " ohm"))
-          << QStringLiteral("R(10 min): %1").arg(TextNumber(f.r600, " ohm"))
-          << QStringLiteral("DAR (%1): %2").arg(darName, f.dar ? TextNumber(f.dar) + QStringLiteral(", ") + dar.text
+          << QStringLiteral("R(15 s): %1").arg(TextOhm(f.r15))
+          << QStringLiteral("R(30 s): %1").arg(TextOhm(f.r30))
+          << QStringLiteral("R(1 min): %1").arg(TextOhm(f.r60))
+          << QStringLiteral("R(10 min): %1").arg(TextOhm(f.r600))
+          << QStringLiteral("DAR (%1): %2").arg(darName, f.dar ? TextFixed(f.dar, 2) + QStringLiteral(", ") + dar.text
                                                                 : NotEnoughDataText())
-          << QStringLiteral("PI (10 min / 1 min): %1").arg(TextNumber(f.pi))
-          << QStringLiteral("temperature (meter, mean): %1").arg(TextNumber(f.meanTemperature, " C"))
-          << QStringLiteral("R(1 min) at 40 C: %1").arg(TextNumber(Corrected(f.r60, f, kBase40C), " ohm"))
-          << QStringLiteral("R(1 min) at 20 C: %1").arg(TextNumber(Corrected(f.r60, f, kBase20C), " ohm"))
+          << QStringLiteral("PI (10 min / 1 min): %1").arg(TextFixed(f.pi, 2))
+          << QStringLiteral("temperature (meter, mean): %1").arg(TextFixed(f.meanTemperature, 1, QStringLiteral(" °C")))
+          << QStringLiteral("R(1 min) at 40 °C: %1").arg(TextOhm(Corrected(f.r60, f, kBase40C)))
+          << QStringLiteral("R(1 min) at 20 °C: %1").arg(TextOhm(Corrected(f.r60, f, kBase20C)))
           << QStringLiteral("verdict: %1").arg(v.text);
     if (!v.source.isEmpty())
         lines << QStringLiteral("source: %1").arg(v.source);

@@ -278,6 +278,11 @@ TEST_F(CliTest, TestFiguresFollowTheRecords)
     EXPECT_TRUE(c.err.contains("PI (10 min / 1 min): not enough data\n")) << c.err.constData();
     EXPECT_TRUE(c.err.contains("verdict: not enough data\n")) << c.err.constData();
     EXPECT_TRUE(c.err.contains("meter: simulated, not a real meter's readings\n")) << c.err.constData();
+    // Text figures as read at the bench: one decimal and a unit, not the data dialect's every digit.
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("temperature \\(meter, mean\\): \\d+\\.\\d °C\n"))
+                    .match(QString::fromUtf8(c.err))
+                    .hasMatch())
+        << c.err.constData();
     // With --output the figures have standard output to themselves.
     const CliRun o = Cli({"--simulate", Fast(), "measure", "--test", "pi", "--count", "3", "--interval", "100",
                           "--output", Path("r.csv")});
