@@ -2,6 +2,7 @@
 #include "cli/measurement_filer.h"
 
 #include "cli/output.h"
+#include "core/settings.h"
 #include "history/measurement_test.h"
 
 namespace krx::cli {
@@ -34,6 +35,9 @@ int MeasurementFiler::File(const std::vector<DataRecord>& readings, bool timerMo
         if (const auto a = store_.FindAsset(args_.asset); a && ParseClass(a->insulationClass, known))
             cls = known;
     }
+    // Else the class the window's figures use, so that a test holds the same fields from both.
+    if (!cls)
+        cls = ReadFigureChoices().cls;
     TestRecord t = TestFromMeasurement(args_.asset, readings, timerMode, cls, args_.darTimes);
     t.comment = args_.comment;
     t.operatorName = args_.operatorName;

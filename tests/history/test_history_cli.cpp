@@ -88,6 +88,9 @@ TEST_F(HistoryCli, MeasureFilesAndHistoryShowsIt)
     // Two readings make no figures: empty, and said so, never a number.
     EXPECT_TRUE(o.value(QStringLiteral("dar")).isNull());
     EXPECT_EQ(o.value(QStringLiteral("dar_verdict")).toString(), QStringLiteral("not enough data"));
+    // No --class and an asset without one: the class the window's figures use, as a window-filed test has.
+    EXPECT_EQ(o.value(QStringLiteral("insulation_class")).toString(), QStringLiteral("F"));
+    EXPECT_TRUE(o.value(QStringLiteral("simulated")).toBool());
 
     const CliRun table = Cli({QStringLiteral("history"), QStringLiteral("show"), kAsset});
     ASSERT_EQ(table.exitCode, 0);
