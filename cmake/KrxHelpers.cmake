@@ -8,7 +8,9 @@ function(krx_warnings target)
 endfunction()
 
 # krx_add_test(NAME name SOURCES ... LIBS ... LABELS ...)
-# Every test runs under Qt's offscreen platform so that window tests need no display.
+# Every test runs under Qt's offscreen platform so that window tests need no display, in a time zone
+# with an offset and summer time (a wrong sign or a missed change shows), and is ended after 60 s:
+# a hang on a seeded fault must not eat the whole run.
 function(krx_add_test)
   cmake_parse_arguments(T "" "NAME" "SOURCES;LIBS;LABELS" ${ARGN})
   add_executable(${T_NAME} ${T_SOURCES})
@@ -17,6 +19,6 @@ function(krx_add_test)
   add_test(NAME ${T_NAME} COMMAND ${T_NAME})
   set_tests_properties(${T_NAME} PROPERTIES
     LABELS "${T_LABELS}"
-    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;LC_ALL=C.UTF-8"
-    TIMEOUT 300)
+    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;LC_ALL=C.UTF-8;TZ=Europe/Berlin"
+    TIMEOUT 60)
 endfunction()

@@ -73,7 +73,8 @@ void Seed(history::HistoryStore& store)
 {
     const QString motor = QStringLiteral("M-104 \"kiln fan\"");
     store.SaveAsset({motor, QStringLiteral("Kiln exhaust fan motor, 250 kW"), QStringLiteral("Hall 2; bay 4"),
-                     QStringLiteral("motor"), QStringLiteral("F")});
+                     QStringLiteral("motor"), QStringLiteral("F"),
+                     QStringLiteral("machine"), 400.0, QStringLiteral("random")});
     const double seasons[] = {12, 19, 26, 17};
     for (int q = 0; q < 16; ++q) {
         int volts = 1000;
@@ -92,11 +93,12 @@ void Seed(history::HistoryStore& store)
         File(store, t);
     }
     store.SaveAsset({QStringLiteral("C-17;feeder"), QStringLiteral("Feeder cable"), QStringLiteral("Substation B"),
-                     QStringLiteral("cable"), QString()});
+                     QStringLiteral("cable"), QString(), QStringLiteral("cable"), {}, {}});
     for (int q = 0; q < 5; ++q)
         File(store, Quarterly(QStringLiteral("C-17;feeder"), q * 2, 2500, 15));
     store.SaveAsset({QStringLiteral("T-3"), QStringLiteral("Distribution transformer"), QStringLiteral("Yard"),
-                     QStringLiteral("transformer"), QStringLiteral("A")});
+                     QStringLiteral("transformer"), QStringLiteral("A"),
+                     QStringLiteral("transformer"), {}, {}});
     File(store, Quarterly(QStringLiteral("T-3"), 3, 5000, 22));
 }
 

@@ -265,6 +265,7 @@ ProgramWindows::ProgramWindows(ProcedureRunner::Mode mode)
       session_(*runner_)
 {
     LoadSessionSettings(session_);
+    session_.Simulated = BackendIsSimulated();
     main_ = std::make_unique<MainWindow>(session_);
     measurement_ = std::make_unique<MeasurementWindow>(session_);
     special_ = std::make_unique<SpecialFunctionsWindow>(session_);

@@ -22,6 +22,7 @@ struct Command {
 };
 
 // Each defined in the command's own file.
-extern const Command kListCommand, kInfoCommand, kMeasureCommand, kMemoryCommand, kSetupCommand, kHistoryCommand;
+extern const Command kListCommand, kInfoCommand, kMeasureCommand, kMemoryCommand, kSetupCommand, kHistoryCommand,
+    kFiguresCommand;
 
 }  // namespace krx::cli

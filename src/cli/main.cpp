@@ -14,10 +14,10 @@ namespace {
 
 // The commands in the order --help lists them.
 const Command* const kCommandTable[] = {
-    &kListCommand, &kInfoCommand, &kMeasureCommand, &kMemoryCommand, &kSetupCommand, &kHistoryCommand,
+    &kListCommand, &kInfoCommand, &kMeasureCommand, &kMemoryCommand, &kSetupCommand, &kHistoryCommand, &kFiguresCommand,
 };
 
-// "list, info, measure, memory, setup or history"
+// "list, info, measure, memory, setup, history or figures"
 QString CommandChoice()
 {
     QStringList names;

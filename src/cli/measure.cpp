@@ -4,6 +4,7 @@
 #include "cli/measure.h"
 
 #include "cli/interrupt.h"
+#include "cli/step_test.h"
 #include "core/measurement_cycle.h"
 #include "core/measurement_log.h"
 #include "core/reading_format.h"
@@ -13,6 +14,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 
 namespace krx::cli {
 
@@ -34,13 +36,20 @@ CycleOptions OptionsFor(const MeasureArgs& args, const std::optional<MeasuringSe
 // The figures of --test after the records: in the JSON lines stream as its last object, otherwise
 // as text on standard output, or on standard error when the records themselves go there. The
 // reason when they could not be written, else empty.
-QString PrintFigures(const MeasureArgs& args, RecordSink& sink, const InsulationFigures& f)
+QString PrintFigures(const MeasureArgs& args, RecordSink& sink, const InsulationFigures& f, const StepResult& steps)
 {
-    if (args.test == MeasureArgs::Test::None)
+    if (args.test == MeasureArgs::Test::None && !args.steps)
         return {};
+    const JudgedFigures j = JudgeFigures(f, args.darTimes, args.plate, args.winding);
+    const QString test = args.test == MeasureArgs::Test::Pi ? QStringLiteral("pi") : QStringLiteral("dar");
     if (args.output.format == OutputFormat::Jsonl)
-        return sink.WriteTrailer(FiguresJson(args.Figures(), f)) ? QString() : sink.Error();
-    const QByteArray text = FiguresText(args.Figures(), f).toUtf8();
+        return sink.WriteTrailer(args.steps ? StepResultJson(*args.steps, steps)
+                                            : JudgedJson(j, "\"test\":\"" + test.toLatin1() + "\","))
+                   ? QString()
+                   : sink.Error();
+    const QByteArray text =
+        (args.steps ? StepResultText(*args.steps, steps) : QStringLiteral("test: %1\n").arg(test) + JudgedText(j))
+            .toUtf8();
     std::FILE* to = args.output.file.isEmpty() ? stderr : stdout;
     std::fflush(stdout);
     errno = 0;
@@ -155,6 +164,8 @@ private:
 struct CycleRun {
     CycleResult result;
     bool interrupted = false;
+    StepResult steps;  // --test step: its finished steps
+    bool stepWriteFailed = false;
 };
 
 QString MeasuringText(const CycleOptions& o)
@@ -165,8 +176,9 @@ QString MeasuringText(const CycleOptions& o)
 }
 
 // Runs the cycle on this thread until it ends; the first Ctrl-C is its Break.
+// `body` runs the measurement itself.
 CycleRun RunCycle(Session& s, const CycleOptions& o, MeasurementCycle& cycle, CycleRecorder& recorder,
-                  MeasureListener& listener)
+                  MeasureListener& listener, const std::function<CycleResult(CycleRun&)>& body)
 {
     Interrupt& interrupt = Interrupt::Instance();
     CycleRun run;
@@ -184,13 +196,12 @@ CycleRun RunCycle(Session& s, const CycleOptions& o, MeasurementCycle& cycle, Cy
             run.interrupted = true;
             return;
         }
-        Info(MeasuringText(o));
         listener.Begin();
         RecordingPlan plan;
         plan.enabled = false;
         plan.timerMode = o.timerMode;
         recorder.Begin(plan);
-        run.result = cycle.Run(o);
+        run.result = body(run);
         interrupt.ClearHandler();
     });
     recorder.Finish();
@@ -214,7 +225,7 @@ int Conclude(const MeasureArgs& args, Session& s, RecordSink& sink, const Readin
         return kConnectionLost;
     case CycleOutcome::NoStableVoltage:
         if (!run.interrupted) {
-            if (const QString e = PrintFigures(args, sink, series.Figures(args.darTimes)); !e.isEmpty())
+            if (const QString e = PrintFigures(args, sink, series.Figures(args.darTimes), run.steps); !e.isEmpty())
                 Error(QStringLiteral("cannot write the figures: %1").arg(e));
             s.Release();
             return kNotMeasured;
@@ -228,14 +239,15 @@ int Conclude(const MeasureArgs& args, Session& s, RecordSink& sink, const Readin
                           ? filer.File(series.All(), timerMode, s.Report().identity.serialNo.trimmed(),
                                        s.Report().identity.swVersion.trimmed())
                           : kDone;
-    if (!listener.WriteFailed()) {
-        if (const QString e = PrintFigures(args, sink, series.Figures(args.darTimes)); !e.isEmpty()) {
+    const bool writeFailed = listener.WriteFailed() || run.stepWriteFailed;
+    if (!writeFailed) {
+        if (const QString e = PrintFigures(args, sink, series.Figures(args.darTimes), run.steps); !e.isEmpty()) {
             Error(QStringLiteral("cannot write the figures: %1; %2").arg(e, written));
             s.Release();
             return kFileError;
         }
     }
-    if (listener.WriteFailed()) {
+    if (writeFailed) {
         Error(QStringLiteral("cannot write %1: %2; the measurement was stopped, %3")
                   .arg(sink.Name(), sink.Error(), written));
         s.Release();
@@ -251,7 +263,7 @@ int Conclude(const MeasureArgs& args, Session& s, RecordSink& sink, const Readin
 int MeasureCommand(const MeasureArgs& args)
 {
     RecordSink sink;
-    if (!OpenSink(sink, args.output, ReadingHeader(DataFormatOf(args.output.format)),
+    if (!OpenSink(sink, args.output, ReadingHeader(DataFormatOf(args.output.format), args.steps.has_value()),
                   QString::fromLatin1(MeasurementLogHeader)))
         return kFileError;
     MeasurementFiler filer;
@@ -268,10 +280,22 @@ int MeasureCommand(const MeasureArgs& args)
     ReadingSeries series;
     MeasureListener listener(args, s.Report().identity, sink, s.Runner(), s.Meter(), cyclePtr, series);
     CycleRecorder recorder(listener, series, &listener);
-    MeasurementCycle cycle(s.Meter(), s.Runner(), recorder);
+    StepPrinter printer(sink, args.steps ? static_cast<int>(args.steps->volts.size()) : 0);
+    // A step-voltage test is the cycle with rising steps; without --test step only Run() is used.
+    StepVoltageTest cycle(s.Meter(), s.Runner(), recorder, printer);
     cyclePtr = &cycle;
     recorder.Watch(&cycle);
-    const CycleRun run = RunCycle(s, o, cycle, recorder, listener);
+    const CycleRun run = RunCycle(s, o, cycle, recorder, listener, [&](CycleRun& r) {
+        if (!args.steps) {
+            Info(MeasuringText(o));
+            return cycle.Run(o);
+        }
+        Info(StepMeasuringText(*args.steps));
+        const StepRunResult steps = cycle.RunSteps({*args.steps, o.setup, o.samplingTimeMs});
+        r.steps = steps.result;
+        r.stepWriteFailed = printer.WriteFailed();
+        return CycleResultOf(steps);
+    });
     return Conclude(args, s, sink, series, listener, filer, run, o.timerMode);
 }
 

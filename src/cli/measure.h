@@ -10,6 +10,7 @@
 #include "cli/options.h"
 #include "cli/output.h"
 #include "cli/session.h"
+#include "core/step_figures.h"
 
 #include <functional>
 #include <optional>
@@ -28,12 +29,14 @@ struct MeasureArgs {
     // end it) and print the figures after the records.
     using Test = FigureTest;
     Test test = Test::None;
-    InsulationClass insulationClass = InsulationClass::F;
+    // What the figures are judged by, as the window judges them: no nameplate, no IR and PI verdicts.
+    std::optional<Nameplate> plate;
+    std::optional<double> winding;  // --winding-temp; else the air temperature at the meter
     DarTimes darTimes = DarTimes::From30To60;
+    // --test step: the step-voltage test's plan instead of a DAR or PI test.
+    std::optional<StepPlan> steps;
     // --asset: the finished measurement is filed in the test history.
     std::optional<FilingArgs> filing;
-
-    FigureChoice Figures() const { return {test, insulationClass, darTimes}; }
 };
 
 int MeasureCommand(const MeasureArgs& args);

@@ -2,6 +2,8 @@
 // measure's options: defined, explained in its help and checked before the meter is touched.
 #include "cli/command.h"
 #include "cli/measure.h"
+#include "cli/step_test.h"
+#include "cli/nameplate_options.h"
 
 #include <limits>
 #include <memory>
@@ -14,7 +16,7 @@ void AddFilingOptions(QCommandLineParser& p)
 {
     p.addOption({QStringLiteral("asset"),
                  QStringLiteral("File the finished measurement under the asset ID in the test history, with its "
-                                "figures (the PI verdict for --class, else the asset's class)."),
+                                "figures, judged by the nameplate options, else by the asset's nameplate)."),
                  QStringLiteral("ID")});
     p.addOption({QStringLiteral("comment"), QStringLiteral("With --asset: the test's comment."), QStringLiteral("TEXT")});
     p.addOption({QStringLiteral("operator"), QStringLiteral("With --asset: who tested."), QStringLiteral("NAME")});
@@ -40,15 +42,14 @@ void AddMeasureOptions(QCommandLineParser& p)
     p.addOption({QStringLiteral("count"), QStringLiteral("End after N readings."), QStringLiteral("N")});
     p.addOption({QStringLiteral("test"),
                  QStringLiteral("dar: end 60 s after the first stable reading, pi: after 10 min (unless "
-                                "--duration, --count or the timer end it sooner), then print the figures."),
-                 QStringLiteral("dar|pi")});
-    p.addOption({QStringLiteral("class"),
-                 QStringLiteral("With --test: the thermal class for the PI verdict, A (minimum 1.5), B, F or H "
-                                "(minimum 2.0). Default: F."),
-                 QStringLiteral("A|B|F|H")});
+                                "--duration, --count or the timer end it sooner), then print the figures; "
+                                "step: the step-voltage test, then its result."),
+                 QStringLiteral("dar|pi|step")});
+    AddNameplateOptions(p);
     p.addOption({QStringLiteral("dar-times"),
                  QStringLiteral("With --test: DAR as R(60 s)/R(30 s) or R(60 s)/R(15 s). Default: 30-60."),
                  QStringLiteral("30-60|15-60")});
+    AddStepOptions(p);
     AddFilingOptions(p);
     AddOutputOptions(p);
 }
@@ -58,8 +59,9 @@ void PrintMeasureHelp(const QCommandLineParser& p)
     Print(Help(p,
                QStringLiteral("krx738-cli [global options] measure [--voltage V] [--timer SECONDS "
                               "[--average|--lapse]] [--interval MS] [--duration SECONDS | --count N] "
-                              "[--format csv|jsonl|spreadsheet] [--output FILE] [--test dar|pi [--class C] "
-                              "[--dar-times T]] [--asset ID [--comment TEXT] [--operator NAME] "
+                              "[--format csv|jsonl|spreadsheet] [--output FILE] [--test dar|pi [--kind K] [--rated-voltage V] "
+                              "[--winding W] [--class C] [--winding-temp T] [--dar-times T] | --test step [--steps V,V,...] "
+                              "[--step-seconds SECONDS]] [--asset ID [--comment TEXT] [--operator NAME] "
                               "[--database SETTING] [--allow-simulated]]"),
                QStringLiteral("Runs the measurement cycle and writes one record per reading as it comes. "
                               "Ctrl-C (SIGINT, SIGTERM) ends it as Break does: in timer mode the meter's "
@@ -76,7 +78,13 @@ void PrintMeasureHelp(const QCommandLineParser& p)
                               "--asset: a measurement that ends (count, duration, timer, Ctrl-C) is filed with "
                               "its readings\nand figures; one without a stable measuring voltage is not. "
                               "When the database cannot take\nit the test is kept in the outbox (exit "
-                              "status 7) and sent by krx738-cli history send.\n\n")));
+                              "status 7) and sent by krx738-cli history send.\n\n"
+                              "--test step: the voltage rises step by step in one free-running measurement; "
+                              "each record\ncarries its step (csv: a tenth column step). With jsonl every "
+                              "finished step is an object\nwith \"step\" and \"voltage_v\" but without "
+                              "\"time\", and the result (the resistance at each\nstep's end, also at 40 C, "
+                              "the change from the lowest to the highest step, its verdict\nand source) is "
+                              "the last object, with \"test\": \"step\".\n\n")));
 }
 
 // The voltage and the timer.
@@ -133,8 +141,8 @@ void ParseFiling(const QCommandLineParser& p, MeasureArgs& args)
     f.comment = p.value(QStringLiteral("comment"));
     f.operatorName = p.value(QStringLiteral("operator"));
     f.database = ParseDatabase(p);
-    if (p.isSet(QStringLiteral("class")))
-        f.insulationClass = args.insulationClass;
+    f.plate = args.plate;
+    f.winding = args.winding;
     f.darTimes = args.darTimes;
     args.filing = f;
 }
@@ -148,17 +156,17 @@ void ParseTest(const QCommandLineParser& p, MeasureArgs& args)
             args.test = MeasureArgs::Test::Dar;
         else if (t == QLatin1String("pi"))
             args.test = MeasureArgs::Test::Pi;
+        else if (t == QLatin1String("step"))
+            args.steps = StepPlan{};
         else
-            throw UsageError{QStringLiteral("--test: '%1' is not allowed; choose dar or pi").arg(t)};
+            throw UsageError{QStringLiteral("--test: '%1' is not allowed; choose dar, pi or step").arg(t)};
     }
     const bool asset = p.isSet(QStringLiteral("asset"));
-    if (p.isSet(QStringLiteral("class"))) {
-        const QString c = p.value(QStringLiteral("class"));
-        if (!ParseClass(c, args.insulationClass))
-            throw UsageError{QStringLiteral("--class: '%1' is not allowed; choose A, B, F or H").arg(c)};
-        if (!test && !asset)
-            throw UsageError{QStringLiteral("--class needs --test or --asset")};
-    }
+    args.plate = ParseNameplate(p);
+    args.winding = ParseWindingTemperature(p);
+    for (const char* o : {"kind", "rated-voltage", "winding", "class", "winding-temp"})
+        if (!test && !asset && p.isSet(QString::fromLatin1(o)))
+            throw UsageError{QStringLiteral("--%1 needs --test or --asset").arg(QString::fromLatin1(o))};
     if (p.isSet(QStringLiteral("dar-times"))) {
         const QString d = p.value(QStringLiteral("dar-times"));
         if (!ParseDarTimes(d, args.darTimes))
@@ -189,6 +197,7 @@ std::function<int()> ParseMeasure(QCommandLineParser& p, const QStringList& rest
         throw UsageError{QStringLiteral("--asset with --simulate files the simulated meter's readings under %1; "
                                         "add --allow-simulated to file them (marked simulated)")
                              .arg(args->filing->asset)};
+    ParseStepPlan(p, *args);
     return [args] { return MeasureCommand(*args); };
 }
 

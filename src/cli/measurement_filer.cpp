@@ -29,16 +29,14 @@ bool MeasurementFiler::Open(const FilingArgs& args)
 int MeasurementFiler::File(const std::vector<DataRecord>& readings, bool timerMode, const QString& meterSerial,
                            const QString& meterSoftware)
 {
-    std::optional<InsulationClass> cls = args_.insulationClass;
-    if (!cls && store_.IsOpen()) {
-        InsulationClass known{};
-        if (const auto a = store_.FindAsset(args_.asset); a && ParseClass(a->insulationClass, known))
-            cls = known;
-    }
+    std::optional<Nameplate> plate = args_.plate;
+    if (!plate && store_.IsOpen())
+        if (const auto a = store_.FindAsset(args_.asset))
+            plate = NameplateOf(*a);
     // Else the class the window's figures use, so that a test holds the same fields from both.
-    if (!cls)
-        cls = ReadFigureChoices().cls;
-    TestRecord t = TestFromMeasurement(args_.asset, readings, timerMode, cls, args_.darTimes);
+    if (!plate)
+        plate = Nameplate{AssetKind::Machine, std::nullopt, std::nullopt, ReadFigureChoices().cls};
+    TestRecord t = TestFromMeasurement(args_.asset, readings, timerMode, {args_.darTimes, plate, args_.winding});
     t.comment = args_.comment;
     t.operatorName = args_.operatorName;
     t.meterSerial = meterSerial;

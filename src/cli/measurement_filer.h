@@ -3,7 +3,7 @@
 // measure --asset: the finished measurement filed as a test under an asset in the test history.
 
 #include "cli/exit_codes.h"
-#include "core/insulation.h"
+#include "core/ieee43.h"
 #include "history/history_store.h"
 
 #include <QString>
@@ -19,7 +19,8 @@ struct FilingArgs {
     QString asset;
     QString comment;
     QString operatorName;
-    std::optional<InsulationClass> insulationClass;  // else the asset's, else no PI verdict
+    std::optional<Nameplate> plate;  // else the asset's, else none (no IR and PI verdicts)
+    std::optional<double> winding;
     DarTimes darTimes = DarTimes::From30To60;
 };
 

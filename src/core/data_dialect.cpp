@@ -162,23 +162,29 @@ QByteArray DataTime(const QDateTime& time)
     return (t.toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzz")) + zone).toUtf8();
 }
 
-QByteArray ReadingHeader(DataFormat format)
+QByteArray ReadingHeader(DataFormat format, bool withStep)
 {
-    return Header(format, kReadingNames);
+    std::vector<const char*> names = kReadingNames;
+    if (withStep)
+        names.push_back("step");
+    return Header(format, names);
 }
 
 QByteArray ReadingLine(DataFormat format, const DataRecord& r)
 {
     const bool inRange = r.range == RangeState::InRange;
-    return Line(format, {{"time", DataTime(r.time), true},
-                         {"elapsed_s", QByteArray::number(r.elapsedSeconds, 'f', 3)},
-                         {"resistance_ohm", inRange ? DataNumber(r.resistanceOhm) : QByteArray()},
-                         {"range", RangeName(r.range), true},
-                         {"voltage_v", QByteArray::number(r.volts)},
-                         {"temperature_c", DataNumber(r.temperature)},
-                         {"humidity_pct", QByteArray::number(r.humidity)},
-                         {"stable", Bool(format, r.stable)},
-                         {"rest_s", r.restSeconds ? QByteArray::number(*r.restSeconds) : QByteArray()}});
+    std::vector<Field> fields{{"time", DataTime(r.time), true},
+                              {"elapsed_s", QByteArray::number(r.elapsedSeconds, 'f', 3)},
+                              {"resistance_ohm", inRange ? DataNumber(r.resistanceOhm) : QByteArray()},
+                              {"range", RangeName(r.range), true},
+                              {"voltage_v", QByteArray::number(r.volts)},
+                              {"temperature_c", DataNumber(r.temperature)},
+                              {"humidity_pct", QByteArray::number(r.humidity)},
+                              {"stable", Bool(format, r.stable)},
+                              {"rest_s", r.restSeconds ? QByteArray::number(*r.restSeconds) : QByteArray()}};
+    if (r.step)
+        fields.push_back({"step", QByteArray::number(*r.step)});
+    return Line(format, fields);
 }
 
 QByteArray OhmRecordHeader(DataFormat format)

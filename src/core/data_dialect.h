@@ -30,10 +30,12 @@ struct DataRecord {
     int humidity = 0;
     bool stable = false;
     std::optional<int> restSeconds;  // timer mode only
+    std::optional<int> step;         // step-voltage test only: its tenth column
 };
 
 // Each function returns the line with its LF; the header of the JSON lines dialect is empty.
-QByteArray ReadingHeader(DataFormat format);
+// `withStep`: the step-voltage test's tenth column "step".
+QByteArray ReadingHeader(DataFormat format, bool withStep = false);
 QByteArray ReadingLine(DataFormat format, const DataRecord& record);
 
 // The stored memories' records in the same dialect, from the read-out's table slots.

@@ -9,13 +9,14 @@ namespace krx {
 namespace {
 
 constexpr double kPiSpan = 600.0;
+constexpr double kMinimumGap = 5.0;
 
 bool Usable(const DataRecord& r)
 {
     return r.range == RangeState::InRange && r.resistanceOhm > 0.0 && std::isfinite(r.resistanceOhm);
 }
 
-std::optional<size_t> Origin(const std::vector<DataRecord>& readings)
+std::optional<size_t> Ramp(const std::vector<DataRecord>& readings)
 {
     for (size_t i = 0; i < readings.size(); ++i)
         if (readings[i].stable)
@@ -37,53 +38,102 @@ QString Number(double v)
 
 }  // namespace
 
-std::optional<double> ResistanceAt(const std::vector<DataRecord>& readings, size_t origin, double seconds)
+double WidestGap(double seconds)
 {
-    if (origin >= readings.size())
-        return std::nullopt;
-    const double t = readings[origin].elapsedSeconds + seconds;
-    const auto begin = readings.begin() + static_cast<std::ptrdiff_t>(origin);
+    return std::max(0.1 * seconds, kMinimumGap);
+}
+
+TimedResistance ResistanceAt(const std::vector<DataRecord>& readings, size_t ramp, double t)
+{
+    if (ramp >= readings.size())
+        return {};
+    if (t < readings[ramp].elapsedSeconds)
+        return {std::nullopt, Missing::VoltageRising};
+    const auto begin = readings.begin() + static_cast<std::ptrdiff_t>(ramp);
     // The first reading at or after t; none yet means the time has not been reached.
-    const auto after = std::lower_bound(begin, readings.end(), t,
-                                        [](const DataRecord& r, double v) { return r.elapsedSeconds < v; });
-    if (after == readings.end())
-        return std::nullopt;
+    auto after = std::lower_bound(begin, readings.end(), t,
+                                  [](const DataRecord& r, double v) { return r.elapsedSeconds < v; });
+    if (after == readings.end()) {
+        // The meter said less than a second was left on its timer: the reading ends the timer's run.
+        const DataRecord& last = readings.back();
+        if (last.restSeconds == 0 && last.elapsedSeconds + 1.0 >= t)
+            after = readings.end() - 1, t = last.elapsedSeconds;
+        else
+            return {};
+    }
+    auto judged = [](const DataRecord& r) -> TimedResistance {
+        if (Usable(r))
+            return {r.resistanceOhm, Missing::None};
+        return {std::nullopt, r.range == RangeState::Over ? Missing::AboveRange : Missing::BelowRange};
+    };
     if (after->elapsedSeconds == t || after == begin)
-        return Usable(*after) ? std::optional<double>(after->resistanceOhm) : std::nullopt;
+        return judged(*after);
     const DataRecord& a = *(after - 1);
     const DataRecord& b = *after;
-    if (!Usable(a) || !Usable(b))
-        return std::nullopt;
-    const double span = b.elapsedSeconds - a.elapsedSeconds;
-    const double f = span > 0.0 ? (t - a.elapsedSeconds) / span : 0.0;
+    if (b.elapsedSeconds - a.elapsedSeconds > WidestGap(t))
+        return {std::nullopt, Missing::TooFarApart};
+    for (const DataRecord* r : {&a, &b})
+        if (!Usable(*r))
+            return judged(*r);
+    const double f = (t - a.elapsedSeconds) / (b.elapsedSeconds - a.elapsedSeconds);
     const double la = std::log(a.resistanceOhm);
-    return std::exp(la + (std::log(b.resistanceOhm) - la) * f);
+    return {std::exp(la + (std::log(b.resistanceOhm) - la) * f), Missing::None};
 }
 
 InsulationFigures ComputeFigures(const std::vector<DataRecord>& readings, DarTimes darTimes)
 {
     InsulationFigures f;
-    const std::optional<size_t> origin = Origin(readings);
-    if (!origin)
+    const std::optional<size_t> ramp = Ramp(readings);
+    if (!ramp)
         return f;
-    const double t0 = readings[*origin].elapsedSeconds;
-    f.originElapsed = t0;
-    f.secondsSinceOrigin = readings.back().elapsedSeconds - t0;
-    f.r15 = ResistanceAt(readings, *origin, 15.0);
-    f.r30 = ResistanceAt(readings, *origin, 30.0);
-    f.r60 = ResistanceAt(readings, *origin, 60.0);
-    f.r600 = ResistanceAt(readings, *origin, kPiSpan);
+    f.originElapsed = 0.0;
+    f.ramp = readings[*ramp].elapsedSeconds;
+    f.secondsSinceOrigin = readings.back().elapsedSeconds;
+    f.volts = readings.back().volts;
+    auto at = [&](double t, std::optional<double>& value, Missing& why) {
+        const TimedResistance r = ResistanceAt(readings, *ramp, t);
+        value = r.ohm;
+        why = r.missing;
+    };
+    at(15.0, f.r15, f.why15);
+    at(30.0, f.r30, f.why30);
+    at(60.0, f.r60, f.why60);
+    at(kPiSpan, f.r600, f.why600);
     f.dar = Ratio(f.r60, darTimes == DarTimes::From15To60 ? f.r15 : f.r30);
     f.pi = Ratio(f.r600, f.r60);
 
-    double sum = 0.0;
+    double sum = 0.0, humidity = 0.0;
     int n = 0;
-    for (size_t i = *origin; i < readings.size() && readings[i].elapsedSeconds - t0 <= kPiSpan; ++i) {
-        sum += readings[i].temperature;
+    for (size_t i = *ramp; i < readings.size(); ++i) {
+        const DataRecord& r = readings[i];
+        if (Usable(r))
+            f.highestInRange = std::max(f.highestInRange.value_or(0.0), r.resistanceOhm);
+        if (r.elapsedSeconds > kPiSpan && i != *ramp)
+            continue;
+        sum += r.temperature;
+        humidity += r.humidity;
         ++n;
     }
     f.meanTemperature = sum / n;
+    f.meanHumidity = humidity / n;
+    if (f.why600 == Missing::AboveRange && f.r60 && f.highestInRange)
+        f.piAtLeast = *f.highestInRange / *f.r60;
     return f;
+}
+
+QString MissingText(Missing why, double seconds)
+{
+    const QString at = seconds >= 60.0 ? QStringLiteral("%1 min").arg(seconds / 60.0) : QStringLiteral("%1 s").arg(seconds);
+    switch (why) {
+    case Missing::VoltageRising: return QStringLiteral("voltage still rising at %1").arg(at);
+    case Missing::TooFarApart:
+        return QStringLiteral("readings too far apart around %1 (more than %2 s)").arg(at).arg(WidestGap(seconds));
+    case Missing::AboveRange: return QStringLiteral("above the meter's range at %1").arg(at);
+    case Missing::BelowRange: return QStringLiteral("below the meter's range at %1").arg(at);
+    case Missing::None:
+    case Missing::NotYet: break;
+    }
+    return NotEnoughDataText();
 }
 
 double CorrectedResistance(double ohm, double temperatureC, double baseC)
@@ -121,6 +171,23 @@ FigureVerdict PiVerdict(std::optional<double> pi, InsulationClass cls)
     return {Verdict::BelowMinimum, QStringLiteral("below the minimum of %1").arg(which), PiSourceText()};
 }
 
+FigureVerdict StepVerdictText(Verdict verdict)
+{
+    switch (verdict) {
+    case Verdict::MarkedFall:
+        return {verdict, QStringLiteral("falls by more than 25 %: points to moisture, contamination or cracks"),
+                StepSourceText()};
+    case Verdict::NoMarkedFall:
+        return {verdict, QStringLiteral("no fall of more than 25 %: no sign of moisture, contamination or cracks"),
+                StepSourceText()};
+    case Verdict::Undecided:
+        return {verdict, QStringLiteral("cannot be decided: a reading out of the meter's range leaves the fall open"),
+                StepSourceText()};
+    default: break;
+    }
+    return {Verdict::NotEnoughData, NotEnoughDataText(), QString()};
+}
+
 QString NotEnoughDataText()
 {
     return QStringLiteral("not enough data");
@@ -128,12 +195,26 @@ QString NotEnoughDataText()
 
 QString DarSourceText()
 {
-    return QStringLiteral("maker guidance (< 1.0 poor, 1.0-1.25 questionable, 1.25-1.6 good, > 1.6 excellent)");
+    return QStringLiteral("instrument makers' rule of thumb, no standard (maker guidance, 60 s / 30 s: < 1.0 poor, "
+                          "1.0-1.25 questionable, 1.25-1.6 good, > 1.6 excellent)");
 }
 
 QString PiSourceText()
 {
-    return QStringLiteral("IEEE 43-2013 (minimum 1.5 for class A, 2.0 for classes B, F and H)");
+    return QStringLiteral("IEEE 43-2013 (minimum 1.5 for class A, 2.0 for classes B, F and H; may be disregarded "
+                          "when IR 1 min at 40 °C is above 5000 MΩ)");
+}
+
+QString CorrectionSourceText()
+{
+    return QStringLiteral("R halves per 10 °C rise: IEEE 43-2013's approximation to 40 °C; the 20 °C base is "
+                          "common field practice, not IEEE 43");
+}
+
+QString StepSourceText()
+{
+    return QStringLiteral("field practice from instrument makers, not a standard (a fall of more than 25 % from the "
+                          "lowest to the highest step)");
 }
 
 QString ClassName(InsulationClass cls)

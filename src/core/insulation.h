@@ -4,17 +4,20 @@
 // the dielectric absorption ratio (DAR) and the polarisation index (PI), their verdicts with
 // where each threshold comes from, and the correction of a resistance to 40 °C or 20 °C.
 //
-// Times count from the first reading with a stable measuring voltage (the origin): before it the
-// voltage was still ramping and the dielectric was not yet charging at the test voltage. The
-// resistance at an exact time is interpolated between the two readings around it, linear in
-// log R, as insulation resistance rises roughly exponentially; an over- or underflow reading on
-// either side (or a reading of 0 Ω) gives no value there, as the true resistance is not known.
-// A value appears only once a reading at or after its time has come in, so the figures of a run
-// in progress never extrapolate. Readings after the origin count whatever their stable flag: a
-// voltage that wavers for one reading does not restart a ten-minute test.
+// Times count from the command that put the test voltage on (elapsed_s 0 of the recording), as
+// IEEE 43 times IR 1 min and IR 10 min from the application of the voltage. The ramp, the time to
+// the first reading with a stable voltage, is a figure of its own; a time before it has no value
+// (the voltage was still rising). The resistance at an exact time is interpolated between the two
+// readings around it, linear in log R, as insulation resistance rises roughly exponentially, but
+// not across a gap wider than 10 % of the time (at least 5 s); an over- or underflow reading on
+// either side (or a reading of 0 Ω) gives no value there. A value appears only once a reading at
+// or after its time has come in, so the figures of a run in progress never extrapolate; a timer
+// reading that saw 0 s left on the meter's timer counts as taken at the timer's end. Readings
+// after the ramp count whatever their stable flag: a voltage that wavers for one reading does not
+// restart a ten-minute test.
 //
-// The texts shown to users (verdicts, sources, "not enough data") live here only, so that the
-// window, the report and the command line say the same words.
+// The texts shown to users live here and in core/ieee43.h only, so that the window, the report,
+// the command line and the history say the same words.
 
 #include "core/data_dialect.h"
 
@@ -29,16 +32,35 @@ namespace krx {
 enum class DarTimes { From30To60, From15To60 };
 enum class InsulationClass { A, B, F, H };
 
+// Why a figure has no value: not reached yet, before the first stable reading, readings too far
+// apart around it, or a reading out of the meter's range beside it.
+enum class Missing { None, NotYet, VoltageRising, TooFarApart, AboveRange, BelowRange };
+
+// The resistance at one time of the figures, or why there is none.
+struct TimedResistance {
+    std::optional<double> ohm;
+    Missing missing = Missing::NotYet;
+};
+
 struct InsulationFigures {
-    std::optional<double> originElapsed;  // elapsed_s of the first reading with stable voltage
-    double secondsSinceOrigin = 0.0;      // of the latest reading; 0 without an origin
+    // 0 (the voltage command) once a reading with a stable voltage exists; empty before.
+    std::optional<double> originElapsed;
+    double secondsSinceOrigin = 0.0;  // elapsed_s of the latest reading; 0 without an origin
+    std::optional<double> ramp;       // elapsed_s of the first reading with a stable voltage
     std::optional<double> r15, r30, r60, r600;  // ohm
+    Missing why15 = Missing::NotYet, why30 = Missing::NotYet, why60 = Missing::NotYet, why600 = Missing::NotYet;
+    // The highest in-range reading: the meter's range reaches at least that far, so a reading
+    // above the range at 10 min gives "PI ≥ highestInRange / R 1 min".
+    std::optional<double> highestInRange;
+    std::optional<double> piAtLeast;
+    int volts = 0;  // the test voltage, of the latest reading
     std::optional<double> dar;  // R(60 s) / R(30 s), or / R(15 s) with From15To60
     std::optional<double> pi;   // R(10 min) / R(1 min)
     // The meter's temperature, mean over the readings from the origin up to 10 min after it (or
     // the latest reading before that): the span the figures are taken over, and a mean evens out
     // the display's 0.1 °C steps. Empty without an origin.
     std::optional<double> meanTemperature;
+    std::optional<double> meanHumidity;  // percent, over the same span
 };
 
 // The figures of the readings of one cycle in the order they were taken (elapsed_s rising).
@@ -46,9 +68,14 @@ struct InsulationFigures {
 // call after every reading of a long run.
 InsulationFigures ComputeFigures(const std::vector<DataRecord>& readings, DarTimes darTimes);
 
-// The resistance at `seconds` after the origin, as ComputeFigures finds it; empty when not (yet)
-// known. `origin` is an index into `readings`.
-std::optional<double> ResistanceAt(const std::vector<DataRecord>& readings, size_t origin, double seconds);
+// The resistance `seconds` after the voltage command, as ComputeFigures finds it. `ramp` is the
+// index of the first reading with a stable voltage.
+TimedResistance ResistanceAt(const std::vector<DataRecord>& readings, size_t ramp, double seconds);
+// The widest gap between two readings a figure at `seconds` may be interpolated across.
+double WidestGap(double seconds);
+// "voltage still rising at 15 s", "readings too far apart around 1 min", … ; "not enough data"
+// for a time not reached.
+QString MissingText(Missing why, double seconds);
 
 // IEEE 43: R_base = R_T × 0.5^((base − T) / 10), the resistance halving for every 10 °C.
 double CorrectedResistance(double ohm, double temperatureC, double baseC);
@@ -65,6 +92,13 @@ enum class Verdict {
     // PI against the minimum of the chosen class
     MeetsMinimum,     // at or above the minimum
     BelowMinimum,
+    // Step-voltage test: the change from the lowest to the highest step
+    MarkedFall,    // down by more than 25 %
+    NoMarkedFall,  // down by 25 % or less, or up
+    Undecided,     // a bound or a reading out of range leaves it open
+    MayBeDisregarded,  // PI with IR 1 min at 40 °C above 5000 MΩ
+    NoCriterion,       // values only: no criterion applies
+    NoNameplate,       // no verdict without the asset's nameplate
 };
 
 struct FigureVerdict {
@@ -77,6 +111,9 @@ struct FigureVerdict {
 double MinimumPi(InsulationClass cls);
 FigureVerdict DarVerdict(std::optional<double> dar);
 FigureVerdict PiVerdict(std::optional<double> pi, InsulationClass cls);
+// The words of a step-voltage test's verdict (one of NotEnoughData, MarkedFall, NoMarkedFall,
+// Undecided).
+FigureVerdict StepVerdictText(Verdict verdict);
 
 // Every reading of one cycle. The device thread appends while a window paints from another
 // thread: each call takes the lock, and a painter asks for what came since its last look.
@@ -99,6 +136,8 @@ private:
 QString NotEnoughDataText();   // "not enough data"
 QString DarSourceText();       // maker guidance
 QString PiSourceText();        // IEEE 43-2013
+QString StepSourceText();      // field practice, not a standard
+QString CorrectionSourceText();  // halving per 10 °C; the 20 °C base is field practice
 QString ClassName(InsulationClass cls);  // "A", "B", "F", "H"
 QString DarTimesName(DarTimes t);        // "30-60", "15-60"
 // Parse the names back; false for anything else.

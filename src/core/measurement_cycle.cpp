@@ -38,19 +38,24 @@ CycleResult MeasurementCycle::Run(const CycleOptions& o)
     return ReadingLoop(o);
 }
 
+void MeasurementCycle::EnterFreeRunning(const CycleOptions& o)
+{
+    host_.Pause(o.commandPause);
+    // A meter plugged in again since the last command is reached only through a new open;
+    // without mode 6 it would never measure, and the wait would end in "no stable voltage".
+    if (!meter_.SetRemoteMode(protocol::kModeMeasure)) {
+        meter_.Connect();
+        meter_.SetRemoteMode(protocol::kModeMeasure);
+    }
+    listener_.VoltageApplied();
+    host_.Pause(o.commandPause);
+}
+
 void MeasurementCycle::Configure(const CycleOptions& o)
 {
     // Free-running measurement starts with remote mode 6; then the options of the window.
-    if (!o.timerMode) {
-        host_.Pause(o.commandPause);
-        // A meter plugged in again since the last command is reached only through a new open;
-        // without mode 6 it would never measure, and the wait would end in "no stable voltage".
-        if (!meter_.SetRemoteMode(protocol::kModeMeasure)) {
-            meter_.Connect();
-            meter_.SetRemoteMode(protocol::kModeMeasure);
-        }
-        host_.Pause(o.commandPause);
-    }
+    if (!o.timerMode)
+        EnterFreeRunning(o);
     meter_.WriteMeasuringSetup(o.setup);
     host_.Pause(o.commandPause);
 

@@ -33,11 +33,15 @@ struct CycleIteration {
     MeasuredValue value;         // the latest values of this cycle
     int volts = 0;
     QDateTime at;                // when the values were taken
+    int step = 0;                // the step of a step-voltage test (from 1); 0 in the other tests
 };
 
 class CycleListener {
 public:
     virtual ~CycleListener() = default;
+    // Free running: the measuring-mode command, which puts the test voltage on, went out. The
+    // figures' times count from here (in timer mode from TimerStarted).
+    virtual void VoltageApplied() {}
     // Timer mode: the meter's timer was set and started.
     virtual void TimerStarted(int seconds) = 0;
     // The blinking "wait for stable voltage" hint.
@@ -91,7 +95,9 @@ public:
     // leave its timer running.
     static void SendBreakStops(MeterCommands& meter);
 
-private:
+protected:
+    // Remote mode 6 between two pauses, reconnecting once when the meter was plugged in again.
+    void EnterFreeRunning(const CycleOptions& o);
     void Configure(const CycleOptions& o);
     CycleResult WaitForStableVoltage(const CycleOptions& o);
     CycleResult ReadingLoop(const CycleOptions& o);

@@ -29,6 +29,7 @@ struct MeterSession {
     // Where each cycle's readings are recorded (settings file, read once like the folder above).
     bool RecordingEnabled = true;
     QString RecordingDirectory;
+    bool Simulated = false;  // the meter is the simulated one (--simulate)
     bool TestMode = false;  // "T" on the command line: extra fields in the procedures
     int CommandPause = 20;  // ms before certain device commands
 

@@ -72,6 +72,8 @@ DataRecord RecordFromPass(const CycleIteration& pass, double elapsedSeconds)
     r.temperature = pass.value.temperature;
     r.humidity = pass.value.humidity;
     r.stable = pass.stable;
+    if (pass.step > 0)
+        r.step = pass.step;
     return r;
 }
 
@@ -94,7 +96,7 @@ void Recording::Close()
     open_ = false;
 }
 
-bool Recording::Open(const QString& folder, const QString& serial, const QDateTime& started)
+bool Recording::Open(const QString& folder, const QString& serial, const QDateTime& started, bool withStep)
 {
     Close();
     const QString cannot = QStringLiteral("The recording folder %1 cannot be written (%2). The measurement goes on "
@@ -124,7 +126,7 @@ bool Recording::Open(const QString& folder, const QString& serial, const QDateTi
         message_ = cannot.arg(QDir::toNativeSeparators(folder), QStringLiteral("too many recordings in this second"));
         return false;
     }
-    if (!writer_.Write(ReadingHeader(DataFormat::Csv))) {
+    if (!writer_.Write(ReadingHeader(DataFormat::Csv, withStep))) {
         message_ = QStringLiteral("The recording %1 could not be started (%2). The measurement goes on without a "
                                   "recording file.")
                        .arg(QDir::toNativeSeparators(fileName_), writer_.Error());
@@ -203,6 +205,12 @@ void CycleRecorder::Begin(const RecordingPlan& plan)
     t0_ = CounterSeconds();
 }
 
+void CycleRecorder::VoltageApplied()
+{
+    t0_ = CounterSeconds();
+    next_.VoltageApplied();
+}
+
 void CycleRecorder::TimerStarted(int seconds)
 {
     // In timer mode the meter's own time runs from its start command.
@@ -249,7 +257,7 @@ void CycleRecorder::Keep()
     series_.Append(r);
     if (plan_.enabled && !problemSaid_) {
         if (!recording_.IsOpen() && !recording_.Failed())
-            recording_.Open(plan_.folder, plan_.serial, plan_.started);
+            recording_.Open(plan_.folder, plan_.serial, plan_.started, plan_.steps);
         if (recording_.IsOpen())
             recording_.Append(r);
         if (recording_.Failed()) {

@@ -17,8 +17,8 @@
 
 namespace krx {
 
-// The record of a pass of the reading loop; `elapsedSeconds` counts from the cycle's start (the
-// timer's start in timer mode). The rest time is not known at the pass and stays empty.
+// The record of a pass of the reading loop; `elapsedSeconds` counts from the command that put the
+// test voltage on (the measuring-mode command, or the timer's start in timer mode). The rest time is not known at the pass and stays empty.
 DataRecord RecordFromPass(const CycleIteration& pass, double elapsedSeconds);
 
 // "KRX738_<serial>_<yyyyMMdd-HHmmss>.csv"; characters of the serial that do not belong in a file
@@ -31,7 +31,8 @@ public:
     // Makes the folder when missing and creates the file there. A second cycle in the same second
     // gets "-2", "-3", … before ".csv" rather than overwriting the first. False with Message()
     // set when no file could be made.
-    bool Open(const QString& folder, const QString& serial, const QDateTime& started);
+    // `withStep`: the header names the step-voltage test's tenth column.
+    bool Open(const QString& folder, const QString& serial, const QDateTime& started, bool withStep = false);
     // Closes the file (every line is already with the system) and forgets the failure.
     void Close();
     // Appends one reading; false once the recording has stopped (Message() says why and how many
@@ -71,6 +72,7 @@ struct RecordingPlan {
     QString serial;
     QDateTime started;  // names the file; the current time when invalid
     bool timerMode = false;
+    bool steps = false;  // a step-voltage test: every line carries its step
 };
 
 // Sits between the measurement cycle and a face's listener: every fresh reading goes into the
@@ -94,6 +96,7 @@ public:
 
     const Recording& File() const { return recording_; }
 
+    void VoltageApplied() override;
     void TimerStarted(int seconds) override;
     void WaitHint(bool shown) override { next_.WaitHint(shown); }
     void MeasuringStarted() override { next_.MeasuringStarted(); }

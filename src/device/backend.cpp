@@ -28,9 +28,19 @@ std::vector<MeterPlace> UsbBackend::ListMeters()
     return {};
 }
 
+namespace {
+bool g_installed = false;
+}  // namespace
+
 void SetUsbBackend(std::unique_ptr<UsbBackend> backend)
 {
+    g_installed = backend != nullptr;
     Slot() = std::move(backend);
+}
+
+bool BackendIsSimulated()
+{
+    return g_installed;
 }
 
 }  // namespace krx

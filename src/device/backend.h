@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The process-wide USB backend behind the transport: real libusb by default, the simulated meter
-// when the program runs with --simulate. Nothing above KRX_738 knows which one runs.
+// when the program runs with --simulate. Nothing above KRX_738 knows which one runs but for the
+// mark that tells a simulated test from a real one (BackendIsSimulated).
 
 #include <memory>
 #include <vector>
@@ -54,5 +55,8 @@ UsbBackend& TheUsbBackend();
 // Replaces the process-wide backend; nullptr restores the libusb backend.
 void SetUsbBackend(std::unique_ptr<UsbBackend> backend);
 std::unique_ptr<UsbBackend> MakeLibusbBackend();
+// True while a backend other than libusb is installed (the simulated meter): what it measures is
+// no measurement, and the windows and reports say so.
+bool BackendIsSimulated();
 
 }  // namespace krx

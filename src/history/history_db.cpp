@@ -17,7 +17,10 @@ const QString kTestColumns = QStringLiteral(
     "r60_ohm, r600_ohm, dar, pi, r60_40c_ohm, r600_40c_ohm, correction_temp_c, dar_verdict, pi_verdict, "
     "verdict_source, comment, operator, meter_serial, meter_software, bd_volts, bd_before_mohm, bd_after_mohm, "
     "bd_off_mohm, bd_cycle_s, bd_timer_off_s, record_key, reading_ohm, reading_timer_s, reading_method, "
-    "bd_before_ohm, bd_after_ohm, bd_off_ohm, simulated, insulation_class");
+    "bd_before_ohm, bd_after_ohm, bd_off_ohm, simulated, insulation_class, plate_kind, plate_rated_v, plate_winding, "
+    "plate_class, ramp_s, dar_times, ir_verdict, temperature_source, dew_point_c");
+const QString kAssetColumns =
+    QStringLiteral("id, name, location, kind, insulation_class, plate_kind, rated_voltage_v, winding_type");
 
 template <typename T>
 QVariant Opt(const std::optional<T>& v)
@@ -87,7 +90,26 @@ TestRecord TestFromRow(const QSqlQuery& q)
         t.breakDown = b;
     t.simulated = next().toInt() != 0;
     t.insulationClass = next().toString();
+    Asset plate;  // the test's nameplate, read as an asset's
+    plate.plateKind = next().toString();
+    plate.ratedVolts = Double(next());
+    plate.windingType = next().toString();
+    plate.insulationClass = next().toString();
+    t.nameplate = NameplateOf(plate);
+    t.rampSeconds = Double(next());
+    DarTimes times;
+    if (ParseDarTimes(next().toString(), times))
+        t.darTimes = times;
+    t.irVerdict = next().toString();
+    t.temperatureSource = next().toString();
+    t.dewPoint = Double(next());
     return t;
+}
+
+Asset AssetFromRow(const QSqlQuery& q)
+{
+    return Asset{q.value(0).toString(), q.value(1).toString(), q.value(2).toString(), q.value(3).toString(),
+                 q.value(4).toString(), q.value(5).toString(), Double(q.value(6)), q.value(7).toString()};
 }
 
 }  // namespace
@@ -95,45 +117,48 @@ TestRecord TestFromRow(const QSqlQuery& q)
 bool Db::SaveAsset(const Asset& a)
 {
     QSqlQuery q(db_);
-    if (!q.prepare(QStringLiteral("INSERT INTO assets (id, name, location, kind, insulation_class) VALUES (?, ?, ?, ?, ?) "
+    if (!q.prepare(QStringLiteral("INSERT INTO assets (%1) VALUES (?, ?, ?, ?, ?, ?, ?, ?) "
                              "ON CONFLICT (id) DO UPDATE SET name = excluded.name, location = excluded.location, "
-                             "kind = excluded.kind, insulation_class = excluded.insulation_class")))
+                             "kind = excluded.kind, insulation_class = excluded.insulation_class, "
+                             "plate_kind = excluded.plate_kind, rated_voltage_v = excluded.rated_voltage_v, "
+                             "winding_type = excluded.winding_type").arg(kAssetColumns)))
         return Fail(q.lastError());
-    for (const QString& v : {a.id, a.name, a.location, a.kind, a.insulationClass})
+    for (const QString& v : {a.id, a.name, a.location, a.kind, a.insulationClass, a.plateKind})
         q.addBindValue(Text(v));
+    q.addBindValue(Opt(a.ratedVolts));
+    q.addBindValue(Text(a.windingType));
     return q.exec() || Fail(q.lastError());
 }
 
 std::optional<Asset> Db::FindAsset(const QString& id)
 {
     QSqlQuery q(db_);
-    if (!q.prepare(QStringLiteral("SELECT id, name, location, kind, insulation_class FROM assets WHERE id = ?")))
+    if (!q.prepare(QStringLiteral("SELECT %1 FROM assets WHERE id = ?").arg(kAssetColumns)))
         return Fail(q.lastError()), std::nullopt;
     q.addBindValue(id);
     if (!q.exec())
         return Fail(q.lastError()), std::nullopt;
     if (!q.next())
         return std::nullopt;
-    return Asset{q.value(0).toString(), q.value(1).toString(), q.value(2).toString(), q.value(3).toString(),
-                 q.value(4).toString()};
+    return AssetFromRow(q);
 }
 
 std::optional<std::vector<AssetSummary>> Db::Assets()
 {
     QSqlQuery q(db_);
     q.setForwardOnly(true);
-    if (!q.exec(QStringLiteral("SELECT a.id, a.name, a.location, a.kind, a.insulation_class, COUNT(t.id), "
-                               "MAX(t.time_ms) FROM assets a LEFT JOIN tests t ON t.asset_id = a.id "
-                               "GROUP BY a.id, a.name, a.location, a.kind, a.insulation_class")))
+    if (!q.exec(QStringLiteral("SELECT a.id, a.name, a.location, a.kind, a.insulation_class, a.plate_kind, "
+                               "a.rated_voltage_v, a.winding_type, COUNT(t.id), MAX(t.time_ms) FROM assets a "
+                               "LEFT JOIN tests t ON t.asset_id = a.id GROUP BY a.id, a.name, a.location, a.kind, "
+                               "a.insulation_class, a.plate_kind, a.rated_voltage_v, a.winding_type")))
         return Fail(q.lastError()), std::nullopt;
     std::vector<AssetSummary> out;
     while (q.next()) {
         AssetSummary s;
-        s.asset = {q.value(0).toString(), q.value(1).toString(), q.value(2).toString(), q.value(3).toString(),
-                   q.value(4).toString()};
-        s.testCount = q.value(5).toInt();
-        if (!q.value(6).isNull())
-            s.lastTest = QDateTime::fromMSecsSinceEpoch(q.value(6).toLongLong());
+        s.asset = AssetFromRow(q);
+        s.testCount = q.value(8).toInt();
+        if (!q.value(9).isNull())
+            s.lastTest = QDateTime::fromMSecsSinceEpoch(q.value(9).toLongLong());
         out.push_back(std::move(s));
     }
     // The same order on either server, whatever its collation.
@@ -211,7 +236,7 @@ std::optional<qint64> Db::InsertInTransaction(const TestRecord& t, const QString
         return b && !b->wholeMOhmOnly ? QVariant((*b).*member) : QVariant(QMetaType::fromType<double>());
     };
     const auto& m = t.memoryReading;
-    const QVariantList values{
+    QVariantList values{
         t.assetId, QString::fromLatin1(KindName(t.kind)),
         t.time.isValid() ? QVariant(t.time.toMSecsSinceEpoch()) : QVariant(QMetaType::fromType<qint64>()),
         t.time.isValid() ? t.time.offsetFromUtc() : 0, Opt(t.volts), Opt(t.durationSeconds), Opt(t.temperature),
@@ -225,8 +250,15 @@ std::optional<qint64> Db::InsertInTransaction(const TestRecord& t, const QString
         m ? QVariant(m->ohm) : QVariant(QMetaType::fromType<double>()),
         m ? QVariant(m->timerSeconds) : QVariant(QMetaType::fromType<int>()), m ? Text(m->method) : QVariant(QMetaType::fromType<QString>()),
         ohm(&BreakDownFigures::resistanceBeforeOhm), ohm(&BreakDownFigures::resistanceAfterOhm),
-        ohm(&BreakDownFigures::resistanceOffOhm), t.simulated ? 1 : 0, Text(t.insulationClass),
-        QString::fromUtf8(SeriesText(t.readings)), Text(uid)};
+        ohm(&BreakDownFigures::resistanceOffOhm), t.simulated ? 1 : 0, Text(t.insulationClass)};
+    // The nameplate's columns stay NULL without one: an old test reads back as "no nameplate".
+    Asset plate;
+    SetNameplate(plate, t.nameplate);
+    const QVariant none(QMetaType::fromType<QString>());
+    values << (t.nameplate ? QVariant(plate.plateKind) : none) << Opt(plate.ratedVolts)
+           << (t.nameplate ? QVariant(plate.windingType) : none) << (t.nameplate ? QVariant(plate.insulationClass) : none)
+           << Opt(t.rampSeconds) << (t.darTimes ? QVariant(DarTimesName(*t.darTimes)) : none) << Text(t.irVerdict)
+           << Text(t.temperatureSource) << Opt(t.dewPoint) << QString::fromUtf8(SeriesText(t.readings)) << Text(uid);
     for (const QVariant& v : values)
         q.addBindValue(v);
     if (!q.exec())

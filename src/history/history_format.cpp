@@ -5,6 +5,8 @@
 
 #include "core/insulation.h"
 #include "device/backend.h"
+#include "core/recording_reader.h"
+
 #include "core/settings.h"
 #include "core/csv_appender.h"
 #include "core/localetext.h"
@@ -29,14 +31,6 @@ constexpr KindEntry kKinds[] = {{TestKind::FreeRunning, "free-running"},
                                 {TestKind::BreakDown, "break-down"},
                                 {TestKind::MemoryOhm, "memory-ohm"},
                                 {TestKind::MemoryBreakDown, "memory-break-down"}};
-
-std::optional<RangeState> RangeFromName(const QByteArray& name)
-{
-    for (const RangeState r : {RangeState::InRange, RangeState::Over, RangeState::Under})
-        if (name == RangeName(r))
-            return r;
-    return std::nullopt;
-}
 
 // The meter's "dd.mm.yyyy" and "hh:mm" as a local time; invalid when either is not a date.
 QDateTime RecordTime(const RecordHead& head)
@@ -165,28 +159,8 @@ std::vector<DataRecord> ParseSeries(const QByteArray& text, int* skipped)
     for (const QByteArray& line : text.split('\n')) {
         if (line.isEmpty() || line == header)
             continue;
-        const QByteArrayList f = line.split(',');
-        DataRecord r;
-        bool ok = f.size() == 9;
-        const auto range = ok ? RangeFromName(f[3]) : std::nullopt;
-        if (ok) {
-            r.time = QDateTime::fromString(QString::fromUtf8(f[0]), Qt::ISODateWithMs);
-            bool e = false, v = false, t = false, h = false;
-            r.elapsedSeconds = f[1].toDouble(&e);
-            r.volts = f[4].toInt(&v);
-            r.temperature = f[5].toDouble(&t);
-            r.humidity = f[6].toInt(&h);
-            r.stable = f[7] == "1";
-            r.range = range.value_or(RangeState::InRange);
-            bool rOk = f[2].isEmpty() && r.range != RangeState::InRange;
-            if (!f[2].isEmpty())
-                r.resistanceOhm = f[2].toDouble(&rOk);
-            if (!f[8].isEmpty())
-                r.restSeconds = f[8].toInt(&ok);
-            ok = ok && r.time.isValid() && e && v && t && h && rOk && range && (f[7] == "1" || f[7] == "0");
-        }
-        if (ok)
-            out.push_back(r);
+        if (const std::optional<DataRecord> r = ParseReadingLine(line))
+            out.push_back(*r);
         else
             ++bad;
     }

@@ -39,6 +39,20 @@ const QStringList kSteps[] = {
      QStringLiteral("ALTER TABLE tests ADD COLUMN uid TEXT"),
      QStringLiteral("CREATE UNIQUE INDEX tests_record ON tests (meter_serial, record_key)"),
      QStringLiteral("CREATE UNIQUE INDEX tests_uid ON tests (uid)")},
+    // The asset's nameplate, and with each test the nameplate it was judged by, its ramp, which DAR
+    // it holds, the minimum-IR verdict, which temperature corrected it and the dew point.
+    {QStringLiteral("ALTER TABLE assets ADD COLUMN plate_kind TEXT NOT NULL DEFAULT ''"),
+     QStringLiteral("ALTER TABLE assets ADD COLUMN rated_voltage_v DOUBLE PRECISION"),
+     QStringLiteral("ALTER TABLE assets ADD COLUMN winding_type TEXT NOT NULL DEFAULT ''"),
+     QStringLiteral("ALTER TABLE tests ADD COLUMN plate_kind TEXT"),
+     QStringLiteral("ALTER TABLE tests ADD COLUMN plate_rated_v DOUBLE PRECISION"),
+     QStringLiteral("ALTER TABLE tests ADD COLUMN plate_winding TEXT"),
+     QStringLiteral("ALTER TABLE tests ADD COLUMN plate_class TEXT"),
+     QStringLiteral("ALTER TABLE tests ADD COLUMN ramp_s DOUBLE PRECISION"),
+     QStringLiteral("ALTER TABLE tests ADD COLUMN dar_times TEXT"),
+     QStringLiteral("ALTER TABLE tests ADD COLUMN ir_verdict TEXT"),
+     QStringLiteral("ALTER TABLE tests ADD COLUMN temperature_source TEXT"),
+     QStringLiteral("ALTER TABLE tests ADD COLUMN dew_point_c DOUBLE PRECISION")},
     // A memory record's reading with its timer and method, break-down resistances in ohm, and the
     // mark of the simulated meter, and the insulation class the verdicts were judged by. Nothing is converted that cannot be exactly: break-down tests
     // filed before keep their whole MOhm (no ohm), and a memory record's reading, which was filed

@@ -20,6 +20,7 @@
 // after each successful open; `krx738-cli history send` does the same on demand.
 
 #include "core/data_dialect.h"
+#include "core/ieee43.h"
 #include "device/decode.h"
 #include "core/memory_format.h"
 
@@ -35,7 +36,7 @@
 namespace krx::history {
 
 // The schema this program writes; an older database is migrated on open, a newer one refused.
-inline constexpr int kSchemaVersion = 3;
+inline constexpr int kSchemaVersion = 4;
 
 struct Asset {
     QString id;        // as typed: any characters, compared exactly
@@ -43,7 +44,15 @@ struct Asset {
     QString location;
     QString kind;      // "motor", "cable", "transformer" … free text
     QString insulationClass;  // "A", "B", "F", "H" or empty when not known
+    // The nameplate the verdicts are judged by: none while plateKind is empty.
+    QString plateKind;      // "machine", "transformer", "cable", "other"
+    std::optional<double> ratedVolts;
+    QString windingType;    // "form", "random", "older" or empty
 };
+// The asset's nameplate, with its class; empty when it has none.
+std::optional<Nameplate> NameplateOf(const Asset& asset);
+// Writes `plate` into the asset's nameplate fields and class.
+void SetNameplate(Asset& asset, const std::optional<Nameplate>& plate);
 
 struct AssetSummary {
     Asset asset;
@@ -102,6 +111,12 @@ struct TestRecord {
     QString insulationClass;        // the class the verdicts were judged by, empty when none
     QString darVerdict, piVerdict;  // the words shown to the user, with
     QString verdictSource;          // where the limits come from
+    QString irVerdict;              // minimum IR 1 min at 40 °C
+    std::optional<Nameplate> nameplate;  // the one the verdicts were judged by; empty: none
+    std::optional<double> rampSeconds;   // voltage command to the first stable reading
+    std::optional<DarTimes> darTimes;    // which DAR `dar` holds
+    QString temperatureSource;           // "winding (typed)" or the air temperature at the meter
+    std::optional<double> dewPoint;      // degrees C
     QString comment;
     QString operatorName;
     QString meterSerial;

@@ -9,8 +9,65 @@
 
 namespace krx::history {
 
+namespace {
+
+const QString kTypedWinding = QStringLiteral("winding (typed)");
+
+void Judge(TestRecord& t, const Judging& with)
+{
+    const InsulationFigures f = ComputeFigures(t.readings, with.darTimes);
+    t.r15 = f.r15, t.r30 = f.r30, t.r60 = f.r60, t.r600 = f.r600;
+    t.dar = f.dar, t.pi = f.pi;
+    t.darTimes = with.darTimes;
+    t.rampSeconds = f.ramp;
+    t.nameplate = with.nameplate;
+    t.insulationClass = with.nameplate && with.nameplate->cls ? ClassName(*with.nameplate->cls) : QString();
+    const Judgement j = krx::Judge(f, with.darTimes, with.nameplate, with.winding);
+    t.correctionTemperature = j.temperature;
+    t.temperatureSource = !j.temperature ? QString() : with.winding ? kTypedWinding : AirTemperatureName();
+    t.r60At40 = j.r60At40;
+    t.r600At40 = j.r600At40;
+    t.dewPoint = j.dewPoint;
+    t.darVerdict = j.dar.text;
+    t.irVerdict = j.ir.text;
+    t.piVerdict = j.pi.text;
+    QStringList sources;
+    for (const FigureVerdict* v : {&j.ir, &j.pi, &j.dar})
+        if (!v->source.isEmpty() && !sources.contains(v->source))
+            sources << v->source;
+    if (j.temperature)
+        sources << CorrectionSourceText();
+    t.verdictSource = sources.join(QStringLiteral("; "));
+}
+
+}  // namespace
+
+std::optional<Nameplate> NameplateOf(const Asset& a)
+{
+    Nameplate p;
+    if (!ParseKind(a.plateKind, p.kind))
+        return std::nullopt;
+    p.ratedVolts = a.ratedVolts;
+    WindingType w;
+    if (ParseWinding(a.windingType, w))
+        p.winding = w;
+    InsulationClass c;
+    if (ParseClass(a.insulationClass, c))
+        p.cls = c;
+    return p;
+}
+
+void SetNameplate(Asset& a, const std::optional<Nameplate>& p)
+{
+    a.plateKind = p ? krx::KindName(p->kind) : QString();
+    a.ratedVolts = p ? p->ratedVolts : std::nullopt;
+    a.windingType = p && p->winding ? WindingName(*p->winding) : QString();
+    if (p)
+        a.insulationClass = p->cls ? ClassName(*p->cls) : QString();
+}
+
 TestRecord TestFromMeasurement(const QString& assetId, const std::vector<DataRecord>& readings, bool timerMode,
-                               std::optional<InsulationClass> cls, DarTimes darTimes)
+                               const Judging& with)
 {
     TestRecord t;
     t.assetId = assetId;
@@ -25,30 +82,30 @@ TestRecord TestFromMeasurement(const QString& assetId, const std::vector<DataRec
     t.volts = readings.back().volts;
     t.temperature = readings.back().temperature;
     t.humidity = readings.back().humidity;
-    const InsulationFigures f = ComputeFigures(readings, darTimes);
-    t.r15 = f.r15, t.r30 = f.r30, t.r60 = f.r60, t.r600 = f.r600;
-    t.dar = f.dar, t.pi = f.pi;
-    if (f.meanTemperature) {
-        t.correctionTemperature = f.meanTemperature;
-        if (f.r60)
-            t.r60At40 = CorrectedResistance(*f.r60, *f.meanTemperature, kBase40C);
-        if (f.r600)
-            t.r600At40 = CorrectedResistance(*f.r600, *f.meanTemperature, kBase40C);
-    }
-    const FigureVerdict dar = DarVerdict(f.dar);
-    t.darVerdict = dar.text;
-    QStringList sources;
-    if (!dar.source.isEmpty())
-        sources << dar.source;
-    if (cls) {
-        t.insulationClass = ClassName(*cls);
-        const FigureVerdict pi = PiVerdict(f.pi, *cls);
-        t.piVerdict = pi.text;
-        if (!pi.source.isEmpty())
-            sources << pi.source;
-    }
-    t.verdictSource = sources.join(QStringLiteral("; "));
+    Judge(t, with);
     return t;
+}
+
+TestRecord TestFromMeasurement(const QString& assetId, const std::vector<DataRecord>& readings, bool timerMode,
+                               std::optional<InsulationClass> cls, DarTimes darTimes)
+{
+    Judging with;
+    with.darTimes = darTimes;
+    if (cls)
+        with.nameplate = Nameplate{AssetKind::Machine, std::nullopt, std::nullopt, cls};
+    return TestFromMeasurement(assetId, readings, timerMode, with);
+}
+
+std::optional<double> TypedWinding(const TestRecord& t)
+{
+    return t.temperatureSource == kTypedWinding ? t.correctionTemperature : std::nullopt;
+}
+
+void Rejudge(TestRecord& t, const std::optional<Nameplate>& nameplate)
+{
+    if (t.readings.empty())
+        return;
+    Judge(t, {t.darTimes.value_or(DarTimes::From30To60), nameplate, TypedWinding(t)});
 }
 
 }  // namespace krx::history

@@ -211,10 +211,15 @@ QString ReadingSummary(const std::vector<TestValue>& values)
     if (const QString r = ValueOf(values, "reading_ohm").text; !r.isEmpty())
         return r;
     QStringList parts;
-    for (const char* key : {"bd_voltage_v", "bd_before_ohm", "bd_after_ohm", "bd_off_ohm"}) {
+    for (const char* key : {"bd_voltage_v", "bd_before_ohm", "bd_after_ohm", "bd_off_ohm", "bd_cycle_s"}) {
         const TestValue& v = ValueOf(values, key);
-        if (!v.text.isEmpty())
-            parts << (v.label.startsWith(QLatin1String("BD R ")) ? v.label.mid(5) + QLatin1Char(' ') : QString()) + v.text;
+        // Zero is what the meter keeps when there was no break-off or no cycle: nothing to say.
+        if (v.text.isEmpty() || v.data == QLatin1String("0") || v.text.startsWith(QLatin1String("0 ")))
+            continue;
+        parts << (v.label.startsWith(QLatin1String("BD ")) && key != std::string_view("bd_voltage_v")
+                      ? v.label.mid(v.label.startsWith(QLatin1String("BD R ")) ? 5 : 3) + QLatin1Char(' ')
+                      : QString()) +
+                     v.text;
     }
     return parts.isEmpty() ? QString() : QStringLiteral("BD ") + parts.join(QStringLiteral(", "));
 }

@@ -84,7 +84,8 @@ double Meter::ResistanceOhm() const
     // Dielectric absorption: the insulation resistance climbs towards its final value.
     const double t = measuring_ ? MeasureElapsed() : 0.0;
     const double tau = std::max(s_.tauSeconds, 1e-9);
-    return s_.rInf - (s_.rInf - s_.r0) * std::exp(-t / tau);
+    const double absorbed = s_.rInf - (s_.rInf - s_.r0) * std::exp(-t / tau);
+    return absorbed * std::pow(1.0 - s_.leakageFallPerHundredVolts / 100.0, NominalVolts() / 100.0);
 }
 
 void Meter::StartMeasuring()

@@ -265,6 +265,9 @@ Scenario Parse(const std::string& text)
     Get(j, "r0", s.r0);
     Get(j, "rInf", s.rInf);
     Get(j, "tauSeconds", s.tauSeconds);
+    Get(j, "leakageFallPerHundredVolts", s.leakageFallPerHundredVolts);
+    if (!(s.leakageFallPerHundredVolts >= 0.0 && s.leakageFallPerHundredVolts < 100.0))
+        throw std::runtime_error("scenario: \"leakageFallPerHundredVolts\" must be at least 0 and below 100");
     Get(j, "minOhmPerVolt", s.minOhmPerVolt);
     Get(j, "maxOhmPerVolt", s.maxOhmPerVolt);
     Get(j, "humidity", s.humidity);

@@ -66,6 +66,9 @@ struct Scenario {
     double r0 = 2.0e8;
     double rInf = 4.0e10;
     double tauSeconds = 90.0;
+    // Leakage over surfaces, moisture or cracks: the resistance at voltage V is the above times
+    // (1 - fall/100)^(V/100). 0 (the default) is healthy insulation that no voltage changes.
+    double leakageFallPerHundredVolts = 0.0;
     // Range limits in ohms per volt of the nominal voltage: below min*V underflow, above max*V
     // overflow.
     double minOhmPerVolt = 1.0e3;

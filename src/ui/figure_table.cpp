@@ -49,40 +49,47 @@ std::optional<double> ParseWindingTemperature(const QString& text, bool& ok)
     return ok ? std::optional<double>(v) : std::nullopt;
 }
 
-FigureTable MakeFigureTable(const InsulationFigures& f, const FigureChoices& choices, std::optional<double> winding)
+FigureTable MakeFigureTable(const InsulationFigures& f, const FigureChoices& choices, std::optional<double> winding,
+                            std::optional<Nameplate> plate)
 {
     FigureTable t;
-    const std::optional<double> temperature = winding ? winding : f.meanTemperature;
+    if (plate && !plate->cls)
+        plate->cls = choices.cls;
+    const Judgement j = Judge(f, choices.darTimes, plate, winding);
+    const std::optional<double> temperature = j.temperature;
     t.header = {QString(), QStringLiteral("measured"), QStringLiteral("at 40 °C"), QStringLiteral("at 20 °C")};
-    auto ohmRow = [&](const QString& name, std::optional<double> r) {
+    auto ohmRow = [&](const QString& name, std::optional<double> r, Missing why, double seconds) {
         QStringList row{name};
-        row << (r ? OhmText(*r) : NotEnoughDataText());
+        row << (r ? OhmText(*r) : MissingText(why, seconds));
         for (double base : {kBase40C, kBase20C})
             row << (r && temperature ? OhmText(CorrectedResistance(*r, *temperature, base)) : QStringLiteral("–"));
         t.rows.push_back(row);
     };
-    ohmRow(QStringLiteral("R 15 s"), f.r15);
-    ohmRow(QStringLiteral("R 30 s"), f.r30);
-    ohmRow(QStringLiteral("R 1 min"), f.r60);
-    ohmRow(QStringLiteral("R 10 min"), f.r600);
+    ohmRow(QStringLiteral("R 15 s"), f.r15, f.why15, 15.0);
+    ohmRow(QStringLiteral("R 30 s"), f.r30, f.why30, 30.0);
+    ohmRow(QStringLiteral("R 1 min"), f.r60, f.why60, 60.0);
+    ohmRow(QStringLiteral("R 10 min"), f.r600, f.why600, 600.0);
     // One temperature for both readings: the correction cancels in a ratio, so it stays as measured.
-    auto ratioRow = [&](const QString& name, std::optional<double> ratio) {
+    auto ratioRow = [&](const QString& name, std::optional<double> ratio, const QString& missing) {
         const QString corrected = ratio && temperature ? RatioText(ratio) : QStringLiteral("–");
-        t.rows.push_back({name, RatioText(ratio), corrected, corrected});
+        t.rows.push_back({name, ratio ? RatioText(ratio) : missing, corrected, corrected});
     };
-    ratioRow(choices.darTimes == DarTimes::From15To60 ? QStringLiteral("DAR 60 s/15 s") : QStringLiteral("DAR 60 s/30 s"),
-             f.dar);
-    ratioRow(QStringLiteral("PI 10 min/1 min"), f.pi);
-    t.dar = DarVerdict(f.dar);
-    t.pi = PiVerdict(f.pi, choices.cls);
-    if (winding)
-        t.temperatureLine = QStringLiteral("Corrected from the winding temperature %1 °C (typed in)")
-                                .arg(QLocale().toString(*winding, 'f', 1));
-    else if (f.meanTemperature)
-        t.temperatureLine = QStringLiteral("Corrected from the meter's temperature %1 °C (mean over the figures' span)")
-                                .arg(QLocale().toString(*f.meanTemperature, 'f', 1));
-    else
-        t.temperatureLine = QStringLiteral("No temperature yet: nothing corrected");
+    const bool from15 = choices.darTimes == DarTimes::From15To60;
+    auto why = [](std::optional<double> bottom, Missing b, double bs, Missing top, double ts) {
+        return !bottom ? MissingText(b, bs) : MissingText(top, ts);
+    };
+    ratioRow(from15 ? QStringLiteral("DAR 60 s/15 s") : QStringLiteral("DAR 60 s/30 s"), f.dar,
+             from15 ? why(f.r15, f.why15, 15, f.why60, 60) : why(f.r30, f.why30, 30, f.why60, 60));
+    ratioRow(QStringLiteral("PI 10 min/1 min"), f.pi,
+             f.piAtLeast ? QStringLiteral("≥ %1").arg(RatioText(f.piAtLeast)) : why(f.r60, f.why60, 60, f.why600, 600));
+    t.ir = j.ir;
+    t.dar = j.dar;
+    t.pi = j.pi;
+    t.nameplateLine = QStringLiteral("Nameplate: %1").arg(NameplateText(plate));
+    t.rampLine = j.rampLine;
+    t.temperatureLine = j.temperatureLine;
+    t.climateLine = j.climateLine;
+    t.notes = j.notes;
     return t;
 }
 

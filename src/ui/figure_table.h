@@ -4,6 +4,7 @@
 // numbers. Nothing here computes a figure: the core does, this only writes them down.
 
 #include "core/settings.h"
+#include "core/ieee43.h"
 #include "core/insulation.h"
 
 #include <QString>
@@ -17,13 +18,18 @@ namespace krx {
 struct FigureTable {
     QStringList header;               // "", "measured", "at 40 °C", "at 20 °C"
     std::vector<QStringList> rows;    // R 15 s … R 10 min, DAR, PI
-    FigureVerdict dar, pi;
-    QString temperatureLine;          // which temperature the corrections use
+    FigureVerdict ir, dar, pi;        // minimum IR first, as IEEE 43 orders them
+    QString nameplateLine;            // "Nameplate: …" or "Nameplate: no nameplate"
+    QString rampLine;
+    QString temperatureLine;          // which temperature the corrections use, and its source
+    QString climateLine;              // air at the meter, humidity, dew point
+    QStringList notes;                // warnings
 };
 
-// `winding` is the temperature the user typed; without it the meter's mean temperature is used.
+// `winding` is the temperature the user typed; without it the air temperature at the meter is
+// used. `plate` empty: no IR and PI verdicts; a plate without a class takes that of `choices`.
 FigureTable MakeFigureTable(const InsulationFigures& figures, const FigureChoices& choices,
-                            std::optional<double> winding);
+                            std::optional<double> winding, std::optional<Nameplate> plate = std::nullopt);
 
 // Three significant digits with the prefix of its decade group: "512 kΩ", "1.23 GΩ", "40.0 TΩ".
 QString OhmText(double ohm);

@@ -9,6 +9,7 @@
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QVBoxLayout>
 
 namespace krx {
@@ -54,13 +55,29 @@ FiguresPanel::FiguresPanel(QWidget* parent) : QWidget(parent), choices_(ReadFigu
     darBox->setCurrentIndex(darBox->findData(static_cast<int>(choices_.darTimes)));
     windingEdit = new QLineEdit(this);
     windingEdit->setObjectName(QStringLiteral("WindingTemperature"));
-    windingEdit->setPlaceholderText(QStringLiteral("meter's temperature"));
+    windingEdit->setPlaceholderText(AirTemperatureName());
     windingEdit->setMaxLength(16);
     windingMessage = new QLabel(this);
     windingMessage->setObjectName(QStringLiteral("WindingMessage"));
     windingMessage->setWordWrap(true);
     windingMessage->setStyleSheet(QStringLiteral("color: #b00000"));
     windingMessage->hide();
+    kindBox = new QComboBox(this);
+    kindBox->setObjectName(QStringLiteral("AssetKind"));
+    for (AssetKind k : {AssetKind::Machine, AssetKind::Transformer, AssetKind::Cable, AssetKind::Other})
+        kindBox->addItem(k == AssetKind::Machine ? QStringLiteral("rotating machine") : KindName(k), static_cast<int>(k));
+    ratedEdit = new QLineEdit(this);
+    ratedEdit->setObjectName(QStringLiteral("RatedVoltage"));
+    ratedEdit->setPlaceholderText(QStringLiteral("not known"));
+    ratedEdit->setMaxLength(8);
+    windingTypeBox = new QComboBox(this);
+    windingTypeBox->setObjectName(QStringLiteral("WindingType"));
+    windingTypeBox->addItem(QStringLiteral("not set"), -1);
+    for (WindingType w : {WindingType::Form, WindingType::Random, WindingType::Older})
+        windingTypeBox->addItem(WindingDescription(w), static_cast<int>(w));
+    form->addRow(QStringLiteral("Asset"), kindBox);
+    form->addRow(QStringLiteral("Rated V"), ratedEdit);
+    form->addRow(QStringLiteral("Winding"), windingTypeBox);
     form->addRow(QStringLiteral("Insulation class"), classBox);
     form->addRow(QStringLiteral("DAR"), darBox);
     form->addRow(QStringLiteral("Winding °C"), windingEdit);
@@ -80,6 +97,9 @@ FiguresPanel::FiguresPanel(QWidget* parent) : QWidget(parent), choices_(ReadFigu
     darVerdict = VerdictLabel(QStringLiteral("DarVerdict"), this);
     piVerdict = VerdictLabel(QStringLiteral("PiVerdict"), this);
     temperatureLine = VerdictLabel(QStringLiteral("TemperatureLine"), this);
+    irVerdict = VerdictLabel(QStringLiteral("IrVerdict"), this);
+    notesLine = VerdictLabel(QStringLiteral("FigureNotes"), this);
+    notesLine->setStyleSheet(QStringLiteral("color: #b00000"));
 
     auto* box = new QVBoxLayout(this);
     box->addLayout(form);
@@ -87,13 +107,18 @@ FiguresPanel::FiguresPanel(QWidget* parent) : QWidget(parent), choices_(ReadFigu
     box->addLayout(grid_);
     box->addSpacing(6);
     box->addWidget(temperatureLine);
-    box->addWidget(darVerdict);
+    box->addWidget(irVerdict);
     box->addWidget(piVerdict);
+    box->addWidget(darVerdict);
+    box->addWidget(notesLine);
     box->addStretch(1);
 
     connect(classBox, &QComboBox::currentIndexChanged, this, &FiguresPanel::ClassChosen);
     connect(darBox, &QComboBox::currentIndexChanged, this, &FiguresPanel::DarChosen);
     connect(windingEdit, &QLineEdit::textChanged, this, &FiguresPanel::WindingEdited);
+    connect(kindBox, &QComboBox::currentIndexChanged, this, &FiguresPanel::PlateEdited);
+    connect(windingTypeBox, &QComboBox::currentIndexChanged, this, &FiguresPanel::PlateEdited);
+    connect(ratedEdit, &QLineEdit::textChanged, this, &FiguresPanel::PlateEdited);
     Refresh();
 }
 
@@ -132,19 +157,55 @@ void FiguresPanel::WindingEdited()
     windingMessage->setVisible(!ok);
     if (!ok)
         windingMessage->setText(QStringLiteral("\"%1\" is not a winding temperature: type a number of °C from -50 to "
-                                               "250, or leave the field empty for the meter's temperature.")
+                                               "250, or leave the field empty for the air temperature at the meter.")
                                     .arg(windingEdit->text().trimmed()));
     Refresh();
+}
+
+void FiguresPanel::PlateEdited()
+{
+    bool ok = true;
+    const QString text = ratedEdit->text().trimmed();
+    const double v = text.isEmpty() ? 0.0 : QLocale().toDouble(text, &ok);
+    ratedValid_ = ok && (text.isEmpty() || (v > 0.0 && v <= 1e6));
+    ratedEdit->setStyleSheet(ratedValid_ ? QString() : QStringLiteral("color: #b00000"));
+    windingTypeBox->setEnabled(kindBox->currentData().toInt() == static_cast<int>(AssetKind::Machine));
+    Refresh();
+}
+
+std::optional<Nameplate> FiguresPanel::Plate() const
+{
+    Nameplate p;
+    p.kind = static_cast<AssetKind>(kindBox->currentData().toInt());
+    bool ok = false;
+    const double v = QLocale().toDouble(ratedEdit->text().trimmed(), &ok);
+    if (ok && ratedValid_ && v > 0.0)
+        p.ratedVolts = v;
+    if (const int w = windingTypeBox->currentData().toInt(); w >= 0 && p.kind == AssetKind::Machine)
+        p.winding = static_cast<WindingType>(w);
+    p.cls = choices_.cls;
+    return p;
+}
+
+void FiguresPanel::SetPlate(const std::optional<Nameplate>& plate)
+{
+    const Nameplate p = plate.value_or(Nameplate{});
+    kindBox->setCurrentIndex(kindBox->findData(static_cast<int>(p.kind)));
+    ratedEdit->setText(p.ratedVolts ? QLocale().toString(*p.ratedVolts, 'g', 7) : QString());
+    windingTypeBox->setCurrentIndex(windingTypeBox->findData(p.winding ? static_cast<int>(*p.winding) : -1));
+    if (p.cls)
+        classBox->setCurrentIndex(classBox->findData(static_cast<int>(*p.cls)));
+    PlateEdited();
 }
 
 FigureTable FiguresPanel::Table() const
 {
     if (windingValid_)
-        return MakeFigureTable(figures_, choices_, winding_);
-    // A temperature the user meant but mistyped must not be swapped silently for the meter's.
+        return MakeFigureTable(figures_, choices_, winding_, Plate());
+    // A temperature the user meant but mistyped must not be swapped silently for the air's.
     InsulationFigures uncorrected = figures_;
     uncorrected.meanTemperature.reset();
-    FigureTable t = MakeFigureTable(uncorrected, choices_, std::nullopt);
+    FigureTable t = MakeFigureTable(uncorrected, choices_, std::nullopt, Plate());
     t.temperatureLine = QStringLiteral("Winding temperature not valid: nothing corrected");
     return t;
 }
@@ -163,7 +224,12 @@ void FiguresPanel::Refresh()
     };
     darVerdict->setText(verdict(QStringLiteral("DAR"), t.dar));
     piVerdict->setText(verdict(QStringLiteral("PI"), t.pi));
-    temperatureLine->setText(t.temperatureLine);
+    irVerdict->setText(verdict(QStringLiteral("Minimum IR"), t.ir));
+    QStringList lines{t.rampLine, t.temperatureLine, t.climateLine};
+    lines.removeAll(QString());
+    temperatureLine->setText(lines.join(QLatin1Char('\n')));
+    notesLine->setText(t.notes.join(QLatin1Char('\n')));
+    notesLine->setVisible(!t.notes.isEmpty());
 }
 
 }  // namespace krx

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The insulation figures beside the plot: R at the figures' times, DAR and PI, raw and corrected
-// to 40 °C and 20 °C, the verdicts with their sources, and the choices they depend on (thermal
-// class, DAR times, an optional winding temperature). The class and the DAR times are kept in the
-// settings file.
+// to 40 °C and 20 °C, the verdicts with their sources, and the choices they depend on (the asset's
+// nameplate with its thermal class, DAR times, an optional winding temperature). The class and the
+// DAR times are kept in the settings file; the rest of the nameplate belongs to the asset.
 
 #include "ui/figure_table.h"
 
@@ -30,10 +30,19 @@ public:
     std::optional<double> WindingTemperature() const { return winding_; }
     // What is shown, as the report prints it.
     FigureTable Table() const;
+    // The nameplate as the controls give it (its class is the class box's).
+    std::optional<Nameplate> Plate() const;
+    // Shows an asset's nameplate in the controls (none: a machine of unknown winding).
+    void SetPlate(const std::optional<Nameplate>& plate);
 
     QComboBox* classBox = nullptr;
     QComboBox* darBox = nullptr;
     QLineEdit* windingEdit = nullptr;
+    QComboBox* kindBox = nullptr;
+    QLineEdit* ratedEdit = nullptr;
+    QComboBox* windingTypeBox = nullptr;
+    QLabel* irVerdict = nullptr;
+    QLabel* notesLine = nullptr;
     QLabel* windingMessage = nullptr;
     QLabel* darVerdict = nullptr;
     QLabel* piVerdict = nullptr;
@@ -49,12 +58,14 @@ private:
     void ClassChosen();
     void DarChosen();
     void WindingEdited();
+    void PlateEdited();
     void Refresh();
 
     InsulationFigures figures_;
     FigureChoices choices_;
     std::optional<double> winding_;
     bool windingValid_ = true;
+    bool ratedValid_ = true;
     QGridLayout* grid_ = nullptr;
 };
 

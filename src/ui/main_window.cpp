@@ -10,6 +10,7 @@
 #include "ui/ui_wait.h"
 #include "device/backend.h"
 #include "ui/history/history_window.h"
+#include "ui/window_size.h"
 
 #include <QBoxLayout>
 #include <QCloseEvent>
@@ -88,7 +89,7 @@ void MainWindow::BuildControls()
     layout->addSpacing(16);
     layout->addLayout(historyRow);
     ConnectControls();
-    resize(1052, 428 + 65 + 16);
+    KeepWindowSize(this, QStringLiteral("MainWindowSize"), QSize(1052, 428 + 65 + 16));
 }
 
 MainWindow::~MainWindow() = default;

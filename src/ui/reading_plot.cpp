@@ -21,24 +21,23 @@ namespace {
 constexpr int kLowestDecade = 0;
 constexpr int kHighestDecade = 15;
 
-// Time axis lengths in seconds: the axis grows in these steps, so it does not jump at every redraw.
-constexpr double kSpans[] = {60, 120, 180, 300, 600, 900, 1200, 1800, 2700, 3600, 5400, 7200,
-                             10800, 14400, 21600, 28800, 36000, 43200, 64800, 86400};
-
+// The time axis ends at the next round value past the latest reading: whole half-minutes up to
+// 5 min, whole minutes up to 20 min, 5 min up to 2 h, then half-hours. A 10.6 min run shows
+// 0 to 11 min; the axis grows at most once a minute while a long run goes on.
 double SpanFor(double last)
 {
-    for (double s : kSpans)
-        if (last <= s)
-            return s;
-    return std::ceil(last / 86400.0) * 86400.0;
+    if (last <= 60)
+        return 60;
+    const double step = last <= 300 ? 30 : last <= 1200 ? 60 : last <= 7200 ? 300 : 1800;
+    return std::ceil(last / step) * step;
 }
 
 double TickFor(double span)
 {
     for (double step : {1.0, 2.0, 5.0, 10.0, 15.0, 20.0, 30.0, 60.0, 120.0, 240.0})
-        if (span / step <= 10.0)
+        if (span / step <= 12.0)
             return step;
-    return std::ceil(span / 10.0);
+    return std::ceil(span / 12.0);
 }
 
 // One column of the decimation: the lowest and highest value, in the order they came.
@@ -110,6 +109,9 @@ void ReadingPlot::BuildChart()
     tAxis_->setTickType(QValueAxis::TicksDynamic);
     tAxis_->setTickAnchor(0.0);
     tAxis_->setLabelFormat(QStringLiteral("%g"));
+    // Grid lines for the resistance's decades only: time and voltage lines would cross them.
+    tAxis_->setGridLineVisible(false);
+    tAxis_->setMinorGridLineVisible(false);
     rAxis_ = new QCategoryAxis(c);
     rAxis_->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
     rAxis_->setTitleText(tr("Resistance"));
@@ -118,6 +120,8 @@ void ReadingPlot::BuildChart()
     vAxis_->setLabelFormat(QStringLiteral("%g"));
     vAxis_->setTickType(QValueAxis::TicksDynamic);
     vAxis_->setTickAnchor(0.0);
+    vAxis_->setGridLineVisible(false);
+    vAxis_->setMinorGridLineVisible(false);
     c->addAxis(tAxis_, Qt::AlignBottom);
     c->addAxis(rAxis_, Qt::AlignLeft);
     c->addAxis(vAxis_, Qt::AlignRight);
@@ -185,6 +189,7 @@ void ReadingPlot::Clear()
     points_.shrink_to_fit();
     *drawn_ = Decimation{};
     origin_.reset();
+    originGiven_ = false;
     haveValue_ = false;
     maxVolts_ = 0;
     tick_.stop();
@@ -204,10 +209,21 @@ void ReadingPlot::Add(const DataRecord& record)
         maxLog_ = haveValue_ ? std::max(maxLog_, p.log10Ohm) : p.log10Ohm;
         haveValue_ = true;
     }
-    if (!origin_ && record.stable)
-        origin_ = record.elapsedSeconds;
+    // The markers count from the voltage command (elapsed 0), as the figures do, unless the core
+    // names another origin; they show once the voltage has settled.
+    if (!origin_ && !originGiven_ && record.stable)
+        origin_ = 0.0;
     maxVolts_ = std::max(maxVolts_, record.volts);
     points_.push_back(p);
+    ScheduleRedraw();
+}
+
+void ReadingPlot::SetOrigin(std::optional<double> elapsed)
+{
+    originGiven_ = true;
+    if (origin_ == elapsed)
+        return;
+    origin_ = elapsed;
     ScheduleRedraw();
 }
 
@@ -332,16 +348,30 @@ void ReadingPlot::PlaceMarkers()
         m->replace(QList<QPointF>{{x, double(low_)}, {x, double(high_)}});
         const QPointF top = chart()->mapToPosition(QPointF(x, high_), m);
         QGraphicsSimpleTextItem* label = markerLabels_[i];
-        // Labels of markers close together stagger downwards instead of overlapping.
-        const qreal h = label->boundingRect().height();
-        qreal y = top.y() + 2;
-        for (size_t j = 0; j < i; ++j)
-            if (markerLabels_[j]->isVisible() &&
-                std::abs(markerLabels_[j]->pos().x() - (top.x() + 3)) < label->boundingRect().width() + 4)
-                y = std::max(y, markerLabels_[j]->pos().y() + h);
-        label->setPos(top.x() + 3, y);
+        // A label sits right of its line; one that would run into an earlier label moves down a line.
+        QRectF place(QPointF(top.x() + 3, top.y() + 2), label->boundingRect().size());
+        for (bool moved = true; moved;) {
+            moved = false;
+            for (size_t j = 0; j < i; ++j) {
+                const QRectF other(markerLabels_[j]->pos(), markerLabels_[j]->boundingRect().size());
+                if (markerLabels_[j]->isVisible() && place.intersects(other.adjusted(-2, 0, 2, 0))) {
+                    place.moveTop(other.bottom());
+                    moved = true;
+                }
+            }
+        }
+        label->setPos(place.topLeft());
         labelBacks_[i]->setRect(QRectF(label->pos(), label->boundingRect().size()).adjusted(-1, 0, 1, 0));
     }
+}
+
+std::vector<QRectF> ReadingPlot::MarkerLabelRects() const
+{
+    std::vector<QRectF> rects;
+    for (const QGraphicsSimpleTextItem* label : markerLabels_)
+        if (label->isVisible())
+            rects.emplace_back(label->pos(), label->boundingRect().size());
+    return rects;
 }
 
 void ReadingPlot::RenderTo(QPainter& painter, const QRectF& target)

@@ -41,8 +41,10 @@ public:
     void Redraw();
 
     qsizetype Count() const { return static_cast<qsizetype>(points_.size()); }
-    // Elapsed seconds of the first stable reading: where the markers count from.
+    // Elapsed seconds where the markers count from: the first stable reading's, until the owner
+    // gives the figures' own origin (the core's rule) with SetOrigin, which then holds until Clear.
     std::optional<double> Origin() const { return origin_; }
+    void SetOrigin(std::optional<double> elapsed);
     // Seconds of elapsed time per unit on the time axis (1, 60 or 3600).
     double TimeUnit() const { return unit_; }
     // Draws the chart as it is shown into `target` (a report page), vector where the painter is.
@@ -55,6 +57,10 @@ public:
     // One two-point vertical series per marker whose time lies on the axis.
     const std::vector<QLineSeries*>& Markers() const { return markers_; }
     QCategoryAxis* ResistanceAxis() const { return rAxis_; }
+    QValueAxis* TimeAxis() const { return tAxis_; }
+    QValueAxis* VoltageAxis() const { return vAxis_; }
+    // Where the shown markers' labels are, in the chart's coordinates.
+    std::vector<QRectF> MarkerLabelRects() const;
 
 private:
     struct Point {
@@ -79,6 +85,7 @@ private:
 
     std::vector<Point> points_;
     std::optional<double> origin_;
+    bool originGiven_ = false;
     float minLog_ = 0, maxLog_ = 0;  // over the in-range readings
     bool haveValue_ = false;
     int maxVolts_ = 0;

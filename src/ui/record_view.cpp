@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/record_view.h"
 
+#include "core/recording_reader.h"
+
 #include "core/settings.h"
 #include "ui/window_dialogs.h"
 #include "core/file_paths.h"
@@ -10,9 +12,11 @@
 #include "ui/report.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QPushButton>
+#include <QResizeEvent>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -32,13 +36,13 @@ MeasurementRecordView::MeasurementRecordView(QWidget* parent) : QWidget(parent)
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(reportButton);
     buttons->addWidget(exportButton);
-    auto* side = new QVBoxLayout;
-    side->addWidget(figures, 1);
-    side->addLayout(buttons);
-    auto* box = new QHBoxLayout(this);
-    box->setContentsMargins(0, 0, 0, 0);
-    box->addWidget(plot, 1);
-    box->addLayout(side);
+    side_ = new QVBoxLayout;
+    side_->addWidget(figures, 1);
+    side_->addLayout(buttons);
+    box_ = new QBoxLayout(QBoxLayout::LeftToRight, this);
+    box_->setContentsMargins(0, 0, 0, 0);
+    box_->addWidget(plot, 1);
+    box_->addLayout(side_);
 
     figuresTick_.setSingleShot(true);
     figuresTick_.setInterval(kFiguresMs);
@@ -50,11 +54,32 @@ MeasurementRecordView::MeasurementRecordView(QWidget* parent) : QWidget(parent)
     UpdateButtons();
 }
 
+void MeasurementRecordView::resizeEvent(QResizeEvent* event)
+{
+    // Too narrow for a readable plot beside the figures (a laptop's screen), and tall enough for
+    // both: the figures go under the plot, which keeps the whole width. The choice follows the size
+    // given, not the layout's own hints, so it cannot swing.
+    const int foldedHeight = minimumSizeHint().height();
+    const bool fold = event->size().width() < kSideBySideWidth && event->size().height() >= foldedHeight;
+    const auto direction = fold ? QBoxLayout::TopToBottom : QBoxLayout::LeftToRight;
+    if (box_->direction() != direction)
+        box_->setDirection(direction);
+    QWidget::resizeEvent(event);
+}
+
+QSize MeasurementRecordView::minimumSizeHint() const
+{
+    const QSize plotMin = plot->minimumSize().expandedTo(plot->minimumSizeHint());
+    const QSize sideMin = side_->minimumSize();
+    return {std::max(plotMin.width(), sideMin.width()), plotMin.height() + box_->spacing() + sideMin.height()};
+}
+
 void MeasurementRecordView::Clear()
 {
     readings_.clear();
     readings_.shrink_to_fit();
     recordingFile_.clear();
+    object_ = {};
     figuresTick_.stop();
     plot->Clear();
     RefreshFigures();
@@ -89,10 +114,33 @@ void MeasurementRecordView::SetComment(const QString& comment)
     comment_ = comment;
 }
 
+bool MeasurementRecordView::LoadRecording(const QString& fileName, QString* error)
+{
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly)) {
+        if (error)
+            *error = file.errorString();
+        return false;
+    }
+    std::vector<DataRecord> readings;
+    if (!ParseRecording(file.readAll(), readings, error))
+        return false;
+    Clear();
+    for (const DataRecord& r : readings)
+        Add(r);
+    SetRecordingFile(fileName);
+    RefreshFigures();
+    return true;
+}
+
 void MeasurementRecordView::RefreshFigures()
 {
     figuresTick_.stop();
-    figures->Show(ComputeFigures(readings_, figures->Choices().darTimes));
+    const InsulationFigures f = ComputeFigures(readings_, figures->Choices().darTimes);
+    // The markers stand where the figures are taken, by the core's own origin.
+    if (!readings_.empty())
+        plot->SetOrigin(f.originElapsed);
+    figures->Show(f);
 }
 
 void MeasurementRecordView::UpdateButtons()
@@ -117,16 +165,13 @@ bool MeasurementRecordView::WriteReportTo(const QString& fileName, QString* erro
     c.meterType = meterType_;
     c.serial = serial_;
     c.swVersion = swVersion_;
+    c.simulated = simulated_;
+    c.asset = object_.asset;
+    c.nameplate = object_.nameplate;
+    c.location = object_.location;
+    c.operatorName = object_.operatorName;
+    FillFromReadings(c, readings_);
     if (!readings_.empty()) {
-        const DataRecord& last = readings_.back();
-        c.started = readings_.front().time;
-        c.durationSeconds = last.elapsedSeconds;
-        // The voltage the run settled on, not a ramp's step on the way.
-        c.volts = std::max_element(readings_.begin(), readings_.end(), [](const auto& a, const auto& b) {
-                      return a.volts < b.volts;
-                  })->volts;
-        c.temperature = last.temperature;
-        c.humidity = last.humidity;
         c.drawPlot = [this](QPainter& p, const QRectF& r) { plot->RenderTo(p, r); };
         const QSizeF drawn = plot->chart()->size();
         if (drawn.width() > 0)
@@ -154,6 +199,8 @@ bool MeasurementRecordView::Report()
         return false;
     }
     folder_ = DirectoryPart(fileName);
+    WindowDialogs().Message(QStringLiteral("The report was saved as %1.").arg(QDir::toNativeSeparators(fileName)),
+                         QStringLiteral("Report"), Buttons::Ok, Icon::Information);
     return true;
 }
 
@@ -174,6 +221,8 @@ bool MeasurementRecordView::ExportRecording()
         return false;
     }
     folder_ = DirectoryPart(fileName);
+    WindowDialogs().Message(QStringLiteral("The recording was exported to %1.").arg(QDir::toNativeSeparators(fileName)),
+                         QStringLiteral("Export recording"), Buttons::Ok, Icon::Information);
     return true;
 }
 

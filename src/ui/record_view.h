@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What the measurement window shows of a cycle beside its controls: the live plot, the insulation
-// figures, and the two ways out, "Report…" (a one-page PDF) and "Export recording…" (a copy of the
+// figures, and the two ways out, "Report…" (a PDF a customer can receive) and "Export recording…" (a copy of the
 // recording file). The window feeds it readings; it asks for files through the dialogs seam.
 
 #include "core/data_dialect.h"
@@ -12,6 +12,8 @@
 
 #include <vector>
 
+class QBoxLayout;
+class QVBoxLayout;
 class QPushButton;
 
 namespace krx {
@@ -24,6 +26,8 @@ class MeasurementRecordView : public QWidget {
 public:
     // How long the figures may lag behind the readings.
     static constexpr int kFiguresMs = 250;
+    // Narrower than this, the figures stand under the plot rather than beside it.
+    static constexpr int kSideBySideWidth = 760;
 
     explicit MeasurementRecordView(QWidget* parent = nullptr);
 
@@ -35,6 +39,14 @@ public:
     void SetRecordingFile(const QString& path);
     // The comment the report offers (the person may change it there).
     void SetComment(const QString& comment);
+    // The readings come from the simulated meter: the report says so in large letters.
+    void SetSimulated(bool simulated) { simulated_ = simulated; }
+    // What the report names as the test object once the test was filed or an asset chosen; all
+    // empty (as at Clear) leaves lines to write on.
+    struct TestObject {
+        QString asset, nameplate, location, operatorName;
+    };
+    void SetTestObject(const TestObject& object) { object_ = object; }
     QString Comment() const { return comment_; }
 
     // Asks for a comment and a file, writes the report; false when cancelled or failed (said).
@@ -43,6 +55,10 @@ public:
     bool ExportRecording();
     // The report without asking anything (tools and tests).
     bool WriteReportTo(const QString& fileName, QString* error);
+    // Shows a recording file's readings and figures in place of the cycle's, to judge an old test
+    // again; false with `error` ("line 7: …") when the file is not a whole recording, and then
+    // nothing shown changes.
+    bool LoadRecording(const QString& fileName, QString* error);
     // Brings the figures up to date now rather than at the next tick.
     void RefreshFigures();
 
@@ -50,6 +66,12 @@ public:
     FiguresPanel* figures = nullptr;
     QPushButton* reportButton = nullptr;
     QPushButton* exportButton = nullptr;
+
+    // As narrow as the plot with the figures folded under it: a laptop's screen holds it beside the controls.
+    QSize minimumSizeHint() const override;
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void UpdateButtons();
@@ -59,8 +81,12 @@ private:
     QString meterType_, serial_, swVersion_;
     QString recordingFile_;
     QString comment_;
+    bool simulated_ = false;
+    TestObject object_;
     QString folder_;  // where the last report or export went
     QTimer figuresTick_;
+    QBoxLayout* box_ = nullptr;
+    QVBoxLayout* side_ = nullptr;
 };
 
 }  // namespace krx

@@ -92,38 +92,101 @@ private:
     qreal y_;
 };
 
-void DrawHeader(Page& page, const ReportContent& c)
+QString Or(const QString& text)
+{
+    return text.isEmpty() ? QStringLiteral("–") : text;
+}
+
+// The simulated meter's mark: large, red, on every page, so that no page passes for a real test.
+void DrawSimulated(Page& page, const ReportContent& c)
+{
+    if (!c.simulated)
+        return;
+    page.Font(18, true);
+    page.painter().setPen(QColor(0xc6, 0x28, 0x28));
+    page.Text(QStringLiteral("SIMULATED METER – NOT A MEASUREMENT"));
+    page.painter().setPen(Qt::black);
+    page.Down(page.Line() * 1.1);
+}
+
+void DrawTitle(Page& page, const ReportContent& c, const QString& subtitle)
 {
     const QLocale locale;
+    const QDateTime made = c.made.isValid() ? c.made : QDateTime::currentDateTime();
     page.Font(15, true);
-    page.Text(QStringLiteral("Insulation resistance measurement"));
+    page.Text(QStringLiteral("Insulation resistance measurement") + subtitle);
+    page.Down(page.Line() * 1.15);
+    page.Font(8.5);
+    page.painter().setPen(QColor(0x44, 0x44, 0x44));
+    page.Text(QStringLiteral("Report date: %1").arg(locale.toString(made, QLocale::ShortFormat)));
+    page.painter().setPen(Qt::black);
     page.Down(page.Line() * 1.3);
-    page.Font(9.5);
+    DrawSimulated(page, c);
+}
+
+// Label and value pairs in two columns; an empty value is a line to write on. The pairs after the
+// seventh take a row each (the meter, the correction: long texts).
+void DrawFields(Page& page, const QString& title, const std::vector<std::pair<QString, QString>>& fields)
+{
+    page.Font(10, true);
+    page.Text(title);
+    page.Down(page.Line() * 1.1);
     const qreal half = page.Area().width() / 2;
-    const QString when = c.started.isValid() ? locale.toString(c.started, QLocale::LongFormat) : QStringLiteral("–");
-    const QStringList left = {
-        QStringLiteral("Meter: %1, serial %2, software %3").arg(c.meterType, c.serial, c.swVersion),
-        QStringLiteral("Started: %1").arg(when),
-        QStringLiteral("Voltage: %1 V, duration %2").arg(c.volts).arg(DurationText(c.durationSeconds)),
-    };
-    const QStringList right = {
-        QStringLiteral("Temperature: %1").arg(c.temperature ? locale.toString(*c.temperature, 'f', 1) + QStringLiteral(" °C")
-                                                            : QStringLiteral("–")),
-        QStringLiteral("Humidity: %1").arg(c.humidity ? QStringLiteral("%1 %").arg(*c.humidity) : QStringLiteral("–")),
-    };
-    for (qsizetype i = 0; i < left.size(); ++i) {
-        page.Text(left[i], 0, i < right.size() ? half * 1.25 : -1);
-        if (i < right.size())
-            page.Text(right[i], half * 1.3);
-        page.Down(page.Line());
+    const qreal labelWidth = half * 0.36;
+    page.Font(9);
+    for (size_t i = 0; i < fields.size(); ++i) {
+        const bool wide = i >= 7;
+        const qreal x = wide ? 0 : static_cast<qreal>(i % 2) * half;
+        const qreal width = wide ? 2 * half : half;
+        page.Font(9, true);
+        page.Text(fields[i].first, x, labelWidth);
+        page.Font(9);
+        if (fields[i].second.isEmpty()) {
+            const qreal y = page.Y() + page.Line() * 0.9;
+            page.painter().drawLine(QPointF(page.Area().left() + x + labelWidth, y),
+                                    QPointF(page.Area().left() + x + half - page.Line(), y));
+        } else {
+            page.Text(fields[i].second, x + labelWidth, width - labelWidth - page.Line() * 0.5);
+        }
+        if (wide || i % 2 == 1 || i + 1 == fields.size() || i + 1 == 7)
+            page.Down(page.Line() * 1.15);
     }
+    page.Down(page.Line() * 0.5);
+}
+
+void DrawConditions(Page& page, const ReportContent& c)
+{
+    const QLocale locale;
+    const auto celsius = [&](const std::optional<double>& v) {
+        return v ? locale.toString(*v, 'f', 1) + QStringLiteral(" °C") : QStringLiteral("not measured");
+    };
+    const QString when = c.started.isValid() ? locale.toString(c.started, QLocale::ShortFormat) : QString();
+    DrawFields(page, QStringLiteral("Test object"),
+               {{QStringLiteral("Asset"), c.asset},
+                {QStringLiteral("Site, location"), c.location},
+                {QStringLiteral("Nameplate"), c.nameplate},
+                {QStringLiteral("Operator"), c.operatorName}});
+    DrawFields(page, QStringLiteral("Test"),
+               {{QStringLiteral("Started"), when},
+                {QStringLiteral("Duration"), DurationText(c.durationSeconds)},
+                {QStringLiteral("Voltage"), c.volts > 0 ? QStringLiteral("%1 V").arg(c.volts) : QStringLiteral("–")},
+                {QStringLiteral("Ramp"), c.rampSeconds ? QStringLiteral("%1 to a stable voltage")
+                                                             .arg(DurationText(*c.rampSeconds))
+                                                       : QStringLiteral("not known")},
+                {QStringLiteral("Air temperature"), celsius(c.temperature)},
+                {QStringLiteral("Humidity"), c.humidity ? QStringLiteral("%1 %").arg(*c.humidity)
+                                                        : QStringLiteral("not measured")},
+                {QStringLiteral("Dew point"), c.dewPoint ? celsius(c.dewPoint) : QStringLiteral("not known")},
+                {QStringLiteral("Meter"), QStringLiteral("%1, serial %2, software %3")
+                                              .arg(Or(c.meterType), Or(c.serial), Or(c.swVersion))},
+                {QStringLiteral("Correction"), Or(c.figures.temperatureLine)}});
     page.Down(page.Line() * 0.5);
 }
 
 void DrawPlot(Page& page, const ReportContent& c)
 {
     const QRectF box(page.Area().left(), page.Y(), page.Area().width(),
-                     page.Area().width() * std::clamp(c.plotAspect, 0.35, 0.6));
+                     page.Area().width() * std::clamp(c.plotAspect, 0.35, 0.5));
     if (c.drawPlot) {
         page.painter().save();
         c.drawPlot(page.painter(), box);
@@ -137,14 +200,14 @@ void DrawPlot(Page& page, const ReportContent& c)
 
 void DrawFigures(Page& page, const FigureTable& t)
 {
-    page.Font(9.5, true);
+    page.Font(10, true);
     page.Text(QStringLiteral("Insulation figures"));
-    page.Down(page.Line() * 1.2);
+    page.Down(page.Line() * 1.1);
     const qreal w = page.Area().width();
     const qreal columns[] = {0, w * 0.28, w * 0.52, w * 0.76};
     const qreal width = w * 0.22;
     auto row = [&](const QStringList& cells, bool bold) {
-        page.Font(9.5, bold);
+        page.Font(9, bold);
         for (int i = 0; i < 4; ++i)
             page.Text(cells.value(i), columns[i], i == 0 ? w * 0.27 : width);
         page.Down(page.Line());
@@ -153,41 +216,107 @@ void DrawFigures(Page& page, const FigureTable& t)
     for (const QStringList& r : t.rows)
         row(r, false);
     page.Down(page.Line() * 0.4);
+    // The figures' lines are wrapped, not cut: a signed report keeps every word of a source.
+    auto paragraph = [&](const QString& text, qreal indent) {
+        const QRectF box(page.Area().left() + indent, page.Y(), page.Area().width() - indent, page.Area().height());
+        const QRectF used = page.painter().boundingRect(box, Qt::TextWordWrap, text);
+        page.painter().drawText(box, Qt::TextWordWrap, text);
+        page.Down(used.height());
+    };
     page.Font(9.5);
-    page.Text(t.temperatureLine);
-    page.Down(page.Line());
-    for (auto [name, v] : {std::pair{QStringLiteral("DAR"), &t.dar}, std::pair{QStringLiteral("PI"), &t.pi}}) {
+    for (const QString& line : {t.nameplateLine, t.rampLine, t.temperatureLine, t.climateLine})
+        if (!line.isEmpty())
+            paragraph(line, 0);
+    for (auto [name, v] : {std::pair{QStringLiteral("Minimum IR"), &t.ir}, std::pair{QStringLiteral("PI"), &t.pi},
+                           std::pair{QStringLiteral("DAR"), &t.dar}}) {
         page.Font(9.5, true);
-        page.Text(QStringLiteral("%1: %2").arg(name, v->text));
-        page.Down(page.Line());
-        if (!v->source.isEmpty()) {
-            page.Font(8.5);
-            page.Text(QStringLiteral("Source: %1").arg(v->source), page.Line());
-            page.Down(page.Line());
-        }
+        paragraph(QStringLiteral("%1: %2").arg(name, v->text), 0);
+        page.Font(8.5);
+        paragraph(QStringLiteral("Source: %1").arg(v->source.isEmpty() ? QStringLiteral("no rule applies") : v->source),
+                  page.Line());
     }
+    page.Font(9.5, true);
+    for (const QString& note : t.notes)
+        paragraph(note, 0);
     page.Down(page.Line() * 0.6);
 }
 
-void DrawComment(Page& page, const QString& comment)
+// "Tested by" and "Checked by", each with name, date and signature to write by hand.
+qreal SignatureHeight(Page& page)
 {
-    page.Font(9.5, true);
+    page.Font(9);
+    return page.Line() * 5.5;
+}
+
+void DrawSignatures(Page& page, const ReportContent& c)
+{
+    page.Font(9);
+    const qreal top = page.Area().bottom() - SignatureHeight(page);
+    const qreal w = page.Area().width();
+    QPainter& p = page.painter();
+    for (int i = 0; i < 2; ++i) {
+        const qreal y = top + page.Line() * (0.8 + 2.4 * i);
+        const qreal x = page.Area().left();
+        page.Font(9, true);
+        p.drawText(QRectF(x, y + page.Line() * 0.3, w * 0.2, page.Line()), Qt::AlignLeft | Qt::AlignTop,
+                   i == 0 ? QStringLiteral("Tested by") : QStringLiteral("Checked by"));
+        page.Font(8);
+        const qreal lineY = y + page.Line() * 1.2;
+        const qreal parts[][2] = {{0.2, 0.5}, {0.53, 0.68}, {0.71, 1.0}};
+        const QString names[] = {i == 0 && !c.operatorName.isEmpty() ? c.operatorName : QStringLiteral("Name"),
+                                 QStringLiteral("Date"), QStringLiteral("Signature")};
+        for (int k = 0; k < 3; ++k) {
+            p.drawLine(QPointF(x + w * parts[k][0], lineY), QPointF(x + w * parts[k][1], lineY));
+            p.drawText(QRectF(x + w * parts[k][0], lineY + 1, w * (parts[k][1] - parts[k][0]), page.Line()),
+                       Qt::AlignLeft | Qt::AlignTop, names[k]);
+        }
+    }
+}
+
+void DrawComment(Page& page, const QString& comment, qreal bottom)
+{
+    page.Font(10, true);
     page.Text(QStringLiteral("Comment"));
-    page.Down(page.Line() * 1.2);
-    page.Font(9.5);
-    DrawWrapped(page.painter(), page.Rest(), comment.isEmpty() ? QStringLiteral("–") : comment);
+    page.Down(page.Line() * 1.1);
+    page.Font(9);
+    QRectF rest = page.Rest();
+    rest.setBottom(bottom);
+    DrawWrapped(page.painter(), rest, comment.isEmpty() ? QStringLiteral("–") : comment);
+}
+
+void DrawKeyReadings(Page& page, const ReportContent& c)
+{
+    const QLocale locale;
+    page.Font(10, true);
+    page.Text(QStringLiteral("Readings at key times"));
+    page.Down(page.Line() * 1.3);
+    const qreal w = page.Area().width();
+    const qreal at[] = {0, 0.14, 0.3, 0.52, 0.66, 0.82};
+    auto row = [&](const QStringList& cells, bool bold) {
+        page.Font(9, bold);
+        for (int i = 0; i < cells.size(); ++i)
+            page.Text(cells[i], w * at[i], w * ((i + 1 < 6 ? at[i + 1] : 1.0) - at[i]) - page.Line() * 0.3);
+        page.Down(page.Line() * 1.1);
+    };
+    row({QStringLiteral("Time"), QStringLiteral("Elapsed"), QStringLiteral("Resistance"), QStringLiteral("Voltage"),
+         QStringLiteral("Temperature"), QStringLiteral("Humidity")},
+        true);
+    for (const KeyReading& k : c.keyReadings) {
+        const DataRecord& r = k.reading;
+        const QString ohm = r.range == RangeState::Over    ? QStringLiteral("over range")
+                            : r.range == RangeState::Under ? QStringLiteral("under range")
+                                                           : OhmText(r.resistanceOhm);
+        row({k.when, DurationText(r.elapsedSeconds), ohm, QStringLiteral("%1 V").arg(r.volts),
+             locale.toString(r.temperature, 'f', 1) + QStringLiteral(" °C"), QStringLiteral("%1 %").arg(r.humidity)},
+            false);
+    }
 }
 
 }  // namespace
 
-QString DurationText(double seconds)
+QPageSize::PageSizeId ReportPageSize()
 {
-    const long long s = std::llround(std::max(0.0, seconds));
-    if (s < 60)
-        return QStringLiteral("%1 s").arg(s);
-    if (s < 3600)
-        return QStringLiteral("%1 min %2 s").arg(s / 60).arg(s % 60);
-    return QStringLiteral("%1 h %2 min").arg(s / 3600).arg(s % 3600 / 60);
+    return QLocale().measurementSystem() == QLocale::MetricSystem ? QPageSize::A4 : QPageSize::Letter;
 }
 
 bool WriteReport(const ReportContent& content, const QString& fileName, QString* error)
@@ -201,7 +330,7 @@ bool WriteReport(const ReportContent& content, const QString& fileName, QString*
     {
         QPdfWriter pdf(&file);
         pdf.setResolution(kDpi);
-        pdf.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(15, 15, 15, 15),
+        pdf.setPageLayout(QPageLayout(QPageSize(ReportPageSize()), QPageLayout::Portrait, QMarginsF(15, 15, 15, 15),
                                       QPageLayout::Millimeter));
         pdf.setTitle(QStringLiteral("Insulation resistance measurement %1").arg(content.serial));
         pdf.setCreator(QStringLiteral("krx738"));
@@ -212,11 +341,20 @@ bool WriteReport(const ReportContent& content, const QString& fileName, QString*
                 *error = QStringLiteral("The PDF could not be started.");
             return false;
         }
-        Page page(painter, QRectF(QPointF(0, 0), QSizeF(pdf.width(), pdf.height())));
-        DrawHeader(page, content);
+        const QRectF area(QPointF(0, 0), QSizeF(pdf.width(), pdf.height()));
+        Page page(painter, area);
+        DrawTitle(page, content, {});
+        DrawConditions(page, content);
         DrawPlot(page, content);
         DrawFigures(page, content.figures);
-        DrawComment(page, content.comment);
+        DrawComment(page, content.comment, area.bottom() - SignatureHeight(page));
+        DrawSignatures(page, content);
+        if (!content.keyReadings.empty()) {
+            pdf.newPage();
+            Page second(painter, area);
+            DrawTitle(second, content, QStringLiteral(", page 2"));
+            DrawKeyReadings(second, content);
+        }
         painter.end();
     }
     if (!file.commit()) {

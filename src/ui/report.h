@@ -1,34 +1,57 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// The one-page PDF report of a measurement: the meter, when, at which voltage and for how long, the
-// climate, the plot, the figures with their verdicts and sources, and the person's comment.
+// The PDF report of a measurement a customer can receive: what was tested and where, by whom and
+// when, at which voltage and in which climate, the plot across the page, the figures with their
+// verdicts and sources, the comment and the lines to sign; a second page with the readings at the
+// figures' times. A4, or US Letter where the locale measures in inches.
 
+#include "core/data_dialect.h"
 #include "ui/figure_table.h"
 
 #include <QDateTime>
+#include <QPageSize>
 #include <QString>
 
 #include <functional>
 #include <optional>
+#include <vector>
 
 class QPainter;
 class QRectF;
 
 namespace krx {
 
+struct KeyReading {
+    QString when;  // "15 s", "1 min", "end"
+    DataRecord reading;
+};
+
 struct ReportContent {
     QString meterType, serial, swVersion;
+    bool simulated = false;  // said in large letters on every page
     QDateTime started;
+    QDateTime made;  // the report's date; invalid: now
+    // The test object, as filed or chosen; empty fields get a line to write on.
+    QString asset, nameplate, location, operatorName;
     int volts = 0;
     double durationSeconds = 0.0;
-    std::optional<double> temperature;  // °C, the meter's
+    std::optional<double> rampSeconds;  // from the start to a stable measuring voltage
+    std::optional<double> temperature;  // °C, the meter's (air)
     std::optional<int> humidity;        // %
-    FigureTable figures;
+    std::optional<double> dewPoint;     // °C
+    FigureTable figures;  // its temperatureLine names the temperature the correction used
     QString comment;
+    std::vector<KeyReading> keyReadings;  // the second page; none: one page
     // Draws the plot into the rectangle (page coordinates); empty: the page says there is none.
     std::function<void(QPainter&, const QRectF&)> drawPlot;
-    double plotAspect = 0.5;  // height over width of the plot as drawn; kept within 0.35 … 0.6
+    double plotAspect = 0.45;  // height over width of the plot as drawn; kept within 0.35 … 0.5
 };
+
+// Takes start, duration, voltage, climate, ramp and the key readings from a run's readings.
+void FillFromReadings(ReportContent& content, const std::vector<DataRecord>& readings);
+
+// A4, or US Letter for a locale that measures in inches.
+QPageSize::PageSizeId ReportPageSize();
 
 // Writes the report to a temporary file beside `fileName` and renames it into place, so that a
 // failed write never leaves a file that looks like a report. False with `error` set.

@@ -557,8 +557,9 @@ void BreakDownWindowTest::closingWindowEndsTest()
     d.Then([] { return StartReads("Start Break-Down"); }, [] { Click(F()->startButton); })
         .Then([] { return StartReads("Start Break-Off"); },
               [] {
-                  QVERIFY(!F()->close());  // refused while the test runs
+                  QVERIFY(!F()->close());  // refused while the test runs, and said at once
                   QVERIFY(F()->isVisible());
+                  QCOMPARE(F()->windowTitle(), QString::fromUtf8(SpecialFunctionsWindow::kStoppingTitle));
               });
     F()->breakDownButton->click();
     QCOMPARE(d.Left(), 0);
@@ -575,6 +576,7 @@ void BreakDownWindowTest::closingWindowEndsTest()
     QVERIFY(F()->isHidden() && MainWin()->isVisible());
     QVERIFY(!F()->BreakDownTestRunning());
     QCOMPARE(t.meter().RemoteMode(), 3);
+    QCOMPARE(F()->windowTitle(), QStringLiteral("Special function"));
 }
 
 void BreakDownWindowTest::unreadableClimateEndsTestCleanly()

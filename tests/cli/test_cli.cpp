@@ -206,12 +206,19 @@ TEST_F(CliTest, ArgumentErrorsNameTheArgumentAndSendNothing)
         {{"measure", "--format", "xml"}, 1, "csv, jsonl or spreadsheet"},
         {{"measure", "--duration", "5", "--count", "3"}, 1, "choose one"},
         {{"measure", "--lapse"}, 1, "need --timer"},
-        {{"measure", "--test", "ir"}, 1, "--test: 'ir' is not allowed; choose dar or pi"},
-        {{"measure", "--test", "PI"}, 1, "choose dar or pi"},
+        {{"measure", "--test", "ir"}, 1, "--test: 'ir' is not allowed; choose dar, pi or step"},
+        {{"measure", "--test", "PI"}, 1, "choose dar, pi or step"},
+        {{"measure", "--test", "step", "--steps", "500,100"}, 1, "--steps: "},
+        {{"measure", "--test", "step", "--step-seconds", "29"}, 1, "from 30 to 600"},
+        {{"measure", "--steps", "100,500"}, 1, "--steps needs --test step"},
         {{"measure", "--test", "pi", "--class", "C"}, 1, "--class: 'C' is not allowed; choose A, B, F or H"},
         {{"measure", "--test", "pi", "--class", "f"}, 1, "choose A, B, F or H"},
         {{"measure", "--test", "dar", "--dar-times", "30-600"}, 1, "--dar-times: '30-600' is not allowed; choose 30-60 or 15-60"},
         {{"measure", "--class", "A"}, 1, "--class needs --test"},
+        {{"measure", "--winding-temp", "20"}, 1, "--winding-temp needs --test"},
+        {{"measure", "--test", "pi", "--winding-temp", "250.1"}, 1, "--winding-temp: '250.1' is not a number from -50 to 250"},
+        {{"measure", "--test", "pi", "--kind", "motor"}, 1, "choose machine, transformer, cable or other"},
+        {{"figures", Path("none.csv"), "--winding", "new"}, 1, "choose form, random or older"},
         {{"measure", "--dar-times", "15-60"}, 1, "--dar-times needs --test"},
         {{"memory", "read", "ohm", "--range", "0-5"}, 1, "1 <= FROM <= TO <= 99"},
         {{"memory", "read", "ohm", "--range", "1-100"}, 1, "1 <= FROM <= TO <= 99"},
@@ -238,7 +245,7 @@ TEST_F(CliTest, ArgumentErrorsNameTheArgumentAndSendNothing)
     for (const QStringList& ok : {QStringList{"measure", "--timer", "600", "--count", "1", "--interval", "0"},
                                   QStringList{"measure", "--count", "1", "--interval", "0"},
                                   QStringList{"measure", "--count", "1", "--interval", "0", "--test", "dar",
-                                              "--class", "A", "--dar-times", "15-60"},
+                                              "--class", "A", "--dar-times", "15-60", "--winding-temp", "250"},
                                   QStringList{"memory", "read", "ohm", "--range", "1-1"}}) {
         const CliRun r = Cli(QStringList{"--simulate", Fast()} + ok);
         EXPECT_EQ(r.exitCode, 0) << ok.join(' ').toStdString() << ": " << r.err.constData();
@@ -259,15 +266,16 @@ TEST_F(CliTest, TestFiguresFollowTheRecords)
         EXPECT_FALSE(QJsonDocument::fromJson(lines[i]).object().contains("test")) << lines[i].constData();
     const QJsonObject f = QJsonDocument::fromJson(lines.back()).object();
     EXPECT_EQ(f.value("test").toString(), "dar");
-    EXPECT_EQ(f.value("class").toString(), "F");
+    EXPECT_EQ(f.value("nameplate").toString(), "no nameplate");
     EXPECT_EQ(f.value("dar_times").toString(), "30-60");
     EXPECT_TRUE(f.value("dar").isNull());
     EXPECT_TRUE(f.value("r30_ohm").isNull());
     EXPECT_TRUE(f.value("r15_ohm").isNull()) << "15 s were not reached";
-    EXPECT_EQ(f.value("verdict").toString(), "not enough data");
-    EXPECT_TRUE(f.value("source").isNull());
+    EXPECT_EQ(f.value("dar_verdict").toString(), "not enough data");
+    EXPECT_TRUE(f.value("dar_source").isNull());
+    EXPECT_EQ(f.value("ir_verdict").toString(), "no verdict: no nameplate");
+    EXPECT_NEAR(f.value("correction_temperature_c").toDouble(), 22.5, 0.35);
     EXPECT_EQ(f.value("simulated"), QJsonValue(true));
-    EXPECT_NEAR(f.value("temperature_c").toDouble(), 22.5, 0.35);
     EXPECT_TRUE(j.err.contains("record(s) written")) << j.err.constData();
 
     // csv on standard output: the figures go to standard error, the records stay pure CSV.
@@ -276,13 +284,8 @@ TEST_F(CliTest, TestFiguresFollowTheRecords)
     EXPECT_EQ(Lines(c.out).size(), 4);
     EXPECT_TRUE(c.err.contains("test: pi\n")) << c.err.constData();
     EXPECT_TRUE(c.err.contains("PI (10 min / 1 min): not enough data\n")) << c.err.constData();
-    EXPECT_TRUE(c.err.contains("verdict: not enough data\n")) << c.err.constData();
+    EXPECT_TRUE(c.err.contains("PI verdict: no verdict: no nameplate\n")) << c.err.constData();
     EXPECT_TRUE(c.err.contains("meter: simulated, not a real meter's readings\n")) << c.err.constData();
-    // Text figures as read at the bench: one decimal and a unit, not the data dialect's every digit.
-    EXPECT_TRUE(QRegularExpression(QStringLiteral("temperature \\(meter, mean\\): \\d+\\.\\d °C\n"))
-                    .match(QString::fromUtf8(c.err))
-                    .hasMatch())
-        << c.err.constData();
     // With --output the figures have standard output to themselves.
     const CliRun o = Cli({"--simulate", Fast(), "measure", "--test", "pi", "--count", "3", "--interval", "100",
                           "--output", Path("r.csv")});

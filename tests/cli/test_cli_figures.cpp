@@ -4,17 +4,23 @@
 // and the transfers of the run.
 #include "sim_fixture.h"
 
+#include "cli/figures.h"
 #include "cli/measure.h"
 #include "device/protocol.h"
 #include "device/transfer_log.h"
 
 #include <QFile>
+#include <QJsonArray>
 #include <QJsonDocument>
+#include <QJsonArray>
 #include <QJsonObject>
 #include <QTemporaryDir>
+#include <QTemporaryFile>
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <map>
+#include <cstdio>
 #include <unistd.h>
 
 using namespace krx;
@@ -71,9 +77,40 @@ TestRun RunTest(const sim::Scenario& s, MeasureArgs args)
     return out;
 }
 
+struct Printed {
+    int rc = -1;
+    QByteArray out, err;
+};
+
+// The figures command in-process, its standard output and error caught in files.
+Printed RunFigures(const FiguresArgs& args)
+{
+    Printed p;
+    QTemporaryFile out, err;
+    if (!out.open() || !err.open())
+        return p;
+    std::fflush(stdout);
+    std::fflush(stderr);
+    const int keptOut = ::dup(1), keptErr = ::dup(2);
+    ::dup2(out.handle(), 1);
+    ::dup2(err.handle(), 2);
+    p.rc = FiguresCommand(args);
+    std::fflush(stdout);
+    std::fflush(stderr);
+    ::dup2(keptOut, 1);
+    ::dup2(keptErr, 2);
+    ::close(keptOut);
+    ::close(keptErr);
+    out.seek(0);
+    err.seek(0);
+    p.out = out.readAll();
+    p.err = err.readAll();
+    return p;
+}
+
 }  // namespace
 
-TEST(CliTestFigures, PiRunEndsTenMinutesAfterTheFirstStableReading)
+TEST(CliTestFigures, PiRunEndsTenMinutesAfterTheVoltageCommand)
 {
     sim::Scenario s = sim::Scenario::Default();
     s.r0 = 1.0e8;
@@ -82,29 +119,31 @@ TEST(CliTestFigures, PiRunEndsTenMinutesAfterTheFirstStableReading)
     s.stabiliseSeconds = 1.7;
     MeasureArgs a;
     a.test = MeasureArgs::Test::Pi;
-    a.insulationClass = InsulationClass::A;
+    a.plate = Nameplate{AssetKind::Machine, std::nullopt, std::nullopt, InsulationClass::A};
     const TestRun r = RunTest(s, a);
     ASSERT_EQ(r.rc, kDone);
     ASSERT_GT(r.origin, s.stabiliseSeconds);
     const QJsonObject& f = r.figures;
     ASSERT_EQ(f.value("test").toString(), "pi") << QJsonDocument(f).toJson().constData();
-    const double pi = Curve(s, r.origin + 600) / Curve(s, r.origin + 60);
-    const double dar = Curve(s, r.origin + 60) / Curve(s, r.origin + 30);
+    const double pi = Curve(s, 600) / Curve(s, 60);
+    const double dar = Curve(s, 60) / Curve(s, 30);
     EXPECT_NEAR(f.value("pi").toDouble() / pi, 1.0, 0.01) << f.value("pi").toDouble() << " vs " << pi;
     EXPECT_NEAR(f.value("dar").toDouble() / dar, 1.0, 0.01) << f.value("dar").toDouble() << " vs " << dar;
-    EXPECT_NEAR(f.value("r600_ohm").toDouble() / Curve(s, r.origin + 600), 1.0, 0.01);
-    EXPECT_EQ(f.value("class").toString(), "A");
-    EXPECT_EQ(f.value("verdict").toString(), pi >= 1.5 ? "meets the minimum of 1.50 (class A)" : "below the minimum of 1.50 (class A)");
-    EXPECT_TRUE(f.value("source").toString().startsWith("IEEE 43-2013"));
+    EXPECT_NEAR(f.value("r600_ohm").toDouble() / Curve(s, 600), 1.0, 0.01);
+    EXPECT_TRUE(f.value("nameplate").toString().endsWith("class A")) << f.value("nameplate").toString().toStdString();
+    ASSERT_LT(f.value("r60_40c_ohm").toDouble(), 5000e6);  // else the PI may be disregarded
+    EXPECT_EQ(f.value("pi_verdict").toString(), pi >= 1.5 ? "meets the minimum of 1.50 (class A)" : "below the minimum of 1.50 (class A)");
+    EXPECT_TRUE(f.value("pi_source").toString().startsWith("IEEE 43-2013"));
+    EXPECT_EQ(f.value("ir_verdict").toString(), "not judged: the winding type is needed");
     // Corrected from the meter's mean temperature by hand: R40 = R60 × 0.5^((40 − T) / 10).
-    const double t = f.value("temperature_c").toDouble();
+    const double t = f.value("correction_temperature_c").toDouble();
     EXPECT_NEAR(t, s.temperature, 0.31);
     EXPECT_NEAR(f.value("r60_40c_ohm").toDouble() / (f.value("r60_ohm").toDouble() * std::pow(0.5, (40 - t) / 10)), 1.0,
                 1e-9);
 
-    // Ended at the first reading past ten minutes: no more, no fewer.
+    // Ended at the first reading past ten minutes after the voltage command: no more, no fewer.
     ASSERT_GE(r.records.size(), 2);
-    const double first = QJsonDocument::fromJson(r.records.front()).object().value("elapsed_s").toDouble();
+    const double first = 0.0;
     const double last = QJsonDocument::fromJson(r.records.back()).object().value("elapsed_s").toDouble();
     const double before = QJsonDocument::fromJson(r.records[r.records.size() - 2]).object().value("elapsed_s").toDouble();
     EXPECT_GE(last - first, 600.0);
@@ -131,22 +170,144 @@ TEST(CliTestFigures, DarFifteenToSixtyAndATimerTooShortForPi)
     a.darTimes = DarTimes::From15To60;
     const TestRun d = RunTest(s, a);
     ASSERT_EQ(d.rc, kDone);
-    const double dar = Curve(s, d.origin + 60) / Curve(s, d.origin + 15);
+    const double dar = Curve(s, 60) / Curve(s, 15);
     EXPECT_EQ(d.figures.value("dar_times").toString(), "15-60");
     EXPECT_NEAR(d.figures.value("dar").toDouble() / dar, 1.0, 0.01);
     EXPECT_TRUE(d.figures.value("pi").isNull());
-    EXPECT_EQ(d.figures.value("verdict").toString(), dar > 1.6 ? "excellent" : "good");
-    EXPECT_TRUE(d.figures.value("source").toString().startsWith("maker guidance"));
+    EXPECT_GT(dar, 1.0);
+    EXPECT_EQ(d.figures.value("dar_verdict").toString(), "no bands for 60 s / 15 s");
+    EXPECT_EQ(d.figures.value("dar_source").toString(), "the instrument makers' rule of thumb applies to 60 s / 30 s only");
+    EXPECT_EQ(d.figures.value("pi_verdict").toString(), "no verdict: no nameplate");
     EXPECT_GE(d.figures.value("seconds_since_origin").toDouble(), 60.0);
     EXPECT_LT(d.figures.value("seconds_since_origin").toDouble(), 61.5);
 
     // The meter's timer ends the run before ten minutes after the origin: no PI, said as such.
     a.test = MeasureArgs::Test::Pi;
     a.timerSeconds = 120;
+    a.plate = Nameplate{AssetKind::Machine, std::nullopt, std::nullopt, InsulationClass::F};
     const TestRun p = RunTest(s, a);
     ASSERT_EQ(p.rc, kDone);
     EXPECT_TRUE(p.figures.value("pi").isNull());
     EXPECT_FALSE(p.figures.value("dar").isNull());
-    EXPECT_EQ(p.figures.value("verdict").toString(), "not enough data");
+    EXPECT_EQ(p.figures.value("pi_verdict").toString(), "not enough data");
     EXPECT_LT(p.figures.value("seconds_since_origin").toDouble(), 120.0);
+}
+
+// A meter that never reaches a stable measuring voltage: exit status 6, and no record written.
+TEST(CliTestFigures, NoStableVoltageIsExitStatusSix)
+{
+    sim::Scenario s = sim::Scenario::Default();
+    s.stabiliseSeconds = 1e9;
+    const TestRun r = RunTest(s, MeasureArgs{});
+    EXPECT_EQ(r.rc, 6);
+    EXPECT_TRUE(r.records.isEmpty());
+}
+
+// measure --test step: every record tagged with its step, one object per finished step in the
+// stream, and the result last; the figures themselves are the core's, checked there.
+TEST(CliTestFigures, StepTestStreamsStepsAndItsResult)
+{
+    sim::Scenario s = sim::Scenario::Default();
+    s.r0 = s.rInf = 1.0e9;
+    s.stabiliseSeconds = 0.3;
+    s.leakageFallPerHundredVolts = 10.0;  // 100 V to 500 V: 0.9^4, a fall of 34.4 %
+    MeasureArgs a;
+    a.steps = StepPlan{{100, 500}, 30};
+    const TestRun r = RunTest(s, a);
+    ASSERT_EQ(r.rc, kDone);
+    std::vector<QJsonObject> finished;
+    std::map<int, int> readings;  // step: records
+    for (const QByteArray& line : r.records) {
+        const QJsonObject o = QJsonDocument::fromJson(line).object();
+        if (o.contains("time")) {
+            const int step = o.value("step").toInt();
+            EXPECT_EQ(o.value("voltage_v").toInt(), step == 1 ? 100 : 500) << line.constData();
+            EXPECT_EQ(finished.size() + 1, size_t(step)) << "a reading of a finished step: " << line.constData();
+            ++readings[step];
+        } else {
+            finished.push_back(o);
+        }
+    }
+    ASSERT_EQ(finished.size(), 2u);
+    EXPECT_GE(readings[1], 25);
+    EXPECT_GE(readings[2], 25);
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_EQ(finished[i].value("step").toInt(), i + 1);
+        EXPECT_EQ(finished[i].value("voltage_v").toInt(), i ? 500 : 100);
+        EXPECT_NEAR(finished[i].value("resistance_ohm").toDouble(), 1.0e9 * std::pow(0.9, i ? 5 : 1), 1.0e7);
+    }
+    const QJsonObject& f = r.figures;
+    ASSERT_EQ(f.value("test").toString(), "step") << QJsonDocument(f).toJson().constData();
+    EXPECT_EQ(f.value("volts").toString(), "100,500");
+    EXPECT_EQ(f.value("step_seconds").toInt(), 30);
+    ASSERT_EQ(f.value("steps").toArray().size(), 2);
+    EXPECT_EQ(f.value("steps").toArray()[1].toObject(), finished[1]);
+    EXPECT_NEAR(f.value("change_pct").toDouble(), (std::pow(0.9, 4) - 1) * 100, 0.5);
+    EXPECT_TRUE(f.value("change_bound").isNull());
+    EXPECT_EQ(f.value("verdict").toString(), StepVerdictText(Verdict::MarkedFall).text);
+    EXPECT_EQ(f.value("source").toString(), StepSourceText());
+    EXPECT_FALSE(f.value("steps").toArray()[0].toObject().value("resistance_40c_ohm").isNull());
+}
+
+// A PI run recorded by measure, judged again from its file by a nameplate; the same file cut off
+// is refused with its line and nothing printed.
+TEST(CliTestFigures, ARecordingJudgedAgainByANameplate)
+{
+    const sim::Scenario s = sim::Scenario::Default();
+    MeasureArgs a;
+    a.test = MeasureArgs::Test::Pi;
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    test::SimSetup t(s);
+    SetSimulated(true);
+    a.output.format = OutputFormat::Csv;
+    a.output.file = dir.filePath(QStringLiteral("run.csv"));
+    ::alarm(60);
+    ASSERT_EQ(MeasureCommand(a), kDone);
+    ::alarm(0);
+
+    FiguresArgs f;
+    f.file = a.output.file;
+    f.plate = Nameplate{AssetKind::Machine, 6600.0, WindingType::Older, InsulationClass::A};
+    f.winding = 10.0;
+    f.jsonl = true;
+    const Printed p = RunFigures(f);
+    ASSERT_EQ(p.rc, kDone) << p.err.constData();
+    const QJsonObject j = QJsonDocument::fromJson(p.out).object();
+    ASSERT_FALSE(j.isEmpty()) << p.out.constData();
+    EXPECT_NEAR(j.value("pi").toDouble() / (Curve(s, 600) / Curve(s, 60)), 1.0, 0.01);
+    // Typed at 10 °C: three halvings to 40 °C, which keeps IR 1 min at 40 °C under 5000 MΩ and the PI judged.
+    EXPECT_TRUE(j.value("winding_typed").toBool());
+    EXPECT_NEAR(j.value("r60_40c_ohm").toDouble() * 8.0 / j.value("r60_ohm").toDouble(), 1.0, 1e-9);
+    ASSERT_LT(j.value("r60_40c_ohm").toDouble(), 5000e6);
+    ASSERT_GT(j.value("r60_40c_ohm").toDouble(), 7.6e6);
+    EXPECT_EQ(j.value("ir_verdict").toString(), "IR 1 min at 40 °C meets the minimum of 7.6 MΩ (kV + 1)");
+    EXPECT_TRUE(j.value("ir_source").toString().startsWith("IEEE 43-2013"));
+    ASSERT_GT(j.value("pi").toDouble(), 1.5);
+    EXPECT_EQ(j.value("pi_verdict").toString(), "meets the minimum of 1.50 (class A)");
+    // The rated voltage reaches the check of the test voltage.
+    ASSERT_LT(j.value("voltage_v").toInt(), 2500);
+    EXPECT_TRUE(QJsonDocument(j.value("notes").toArray()).toJson().contains("for a winding rated 6600 V"))
+        << QJsonDocument(j.value("notes").toArray()).toJson().constData();
+
+    // Without a nameplate: no IR and PI verdicts, in text.
+    f.plate.reset();
+    f.jsonl = false;
+    const Printed plain = RunFigures(f);
+    ASSERT_EQ(plain.rc, kDone);
+    EXPECT_TRUE(plain.out.contains("\nIR verdict: no verdict: no nameplate\n")) << plain.out.constData();
+
+    QFile file(a.output.file);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray whole = file.readAll();
+    file.close();
+    const int lines = static_cast<int>(whole.count('\n'));
+    ASSERT_GT(lines, 3);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(whole.left(whole.size() - 5));
+    file.close();
+    const Printed cut = RunFigures(f);
+    EXPECT_EQ(cut.rc, kFileError);
+    EXPECT_TRUE(cut.out.isEmpty());
+    EXPECT_TRUE(cut.err.contains(QStringLiteral("line %1").arg(lines).toUtf8())) << cut.err.constData();
 }

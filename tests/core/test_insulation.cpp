@@ -16,6 +16,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <optional>
 #include <unistd.h>
 #include <functional>
 #include <vector>
@@ -42,7 +43,7 @@ struct Quiet : CycleListener {
 // One free-running cycle through the recorder until `seconds` of meter time have passed.
 struct SimRun {
     explicit SimRun(sim::Scenario s) : t(std::move(s)) {}
-    CycleResult Go(double seconds, const QString& folder)
+    CycleResult Go(double seconds, const QString& folder, int timerSeconds = 0)
     {
         const double start = t.clock.Seconds();
         events.onPass = [&, start](const CycleIteration&) {
@@ -54,11 +55,15 @@ struct SimRun {
         plan.enabled = !folder.isEmpty();
         plan.folder = folder;
         plan.serial = QStringLiteral("SIM0001");
+        plan.timerMode = timerSeconds > 0;
         recorder.Begin(plan);
         recorder.Watch(&cycle);
         cycle.Arm();
         ::alarm(60);  // watchdog: a cycle that is never ended fails fast instead of hanging
-        const CycleResult r = cycle.Run(CycleOptions{});
+        CycleOptions options;
+        options.timerMode = timerSeconds > 0;
+        options.timerSeconds = timerSeconds;
+        const CycleResult r = cycle.Run(options);
         ::alarm(0);
         recorder.Finish();
         return r;
@@ -78,9 +83,10 @@ double Curve(const sim::Scenario& s, double t)
 }
 
 DataRecord At(double elapsed, double ohm, bool stable = true, RangeState range = RangeState::InRange,
-              double temperature = 22.0)
+              double temperature = 22.0, std::optional<int> rest = std::nullopt)
 {
     DataRecord r;
+    r.restSeconds = rest;
     r.elapsedSeconds = elapsed;
     r.resistanceOhm = ohm;
     r.stable = stable;
@@ -91,106 +97,110 @@ DataRecord At(double elapsed, double ohm, bool stable = true, RangeState range =
 
 }  // namespace
 
-// The times count from the first stable reading; where that is in the meter's own time is found
-// here from the transfers alone: the remote mode that starts the charge, the first value read.
-class ElevenMinuteRun : public ::testing::TestWithParam<sim::Scenario> {};
+// The times count from the remote mode command that puts the voltage on; where the sim's curve
+// starts is found from the transfers alone, and the ramp to the first stable reading is its own figure.
+class RunWithRamp : public ::testing::TestWithParam<double> {};
 
-TEST_P(ElevenMinuteRun, FiguresMatchTheClosedFormAndTheFileHoldsEveryReading)
+TEST_P(RunWithRamp, FiguresMatchTheClosedFormFromTheVoltageCommand)
 {
-    const sim::Scenario s = GetParam();
+    sim::Scenario s = sim::Scenario::Default();
+    s.stabiliseSeconds = GetParam();
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     SimRun run(s);
     ASSERT_EQ(run.Go(660.0, dir.path()).outcome, CycleOutcome::Ended);
 
-    double chargeStart = -1.0;
-    std::vector<double> valueReads;
+    double chargeStart = -1.0, firstValue = -1.0;
+    size_t valueReads = 0;
     for (const TransferRecord& r : TheTransferLog().Records()) {
         if (r.kind == TransferRecord::Out && r.value == protocol::kRemoteMode && r.data == QByteArray(1, protocol::kModeMeasure) &&
             chargeStart < 0)
             chargeStart = r.time;
-        if (r.kind == TransferRecord::In && r.value == protocol::kValue && r.result > 0)
-            valueReads.push_back(r.time);
+        if (r.kind == TransferRecord::In && r.value == protocol::kValue && r.result > 0 && valueReads++ == 0)
+            firstValue = r.time;
     }
     ASSERT_GE(chargeStart, 0.0);
-    ASSERT_FALSE(valueReads.empty());
-    const double origin = valueReads.front() - chargeStart;
-    EXPECT_GE(origin, s.stabiliseSeconds);  // the voltage had to settle first
-    EXPECT_LT(origin, s.stabiliseSeconds + 1.0);
-
     const InsulationFigures f = run.series.Figures(DarTimes::From30To60);
-    ASSERT_TRUE(f.dar && f.pi && f.r15);
-    const double dar = Curve(s, origin + 60) / Curve(s, origin + 30);
-    const double dar15 = Curve(s, origin + 60) / Curve(s, origin + 15);
-    const double pi = Curve(s, origin + 600) / Curve(s, origin + 60);
-    EXPECT_NEAR(*f.dar / dar, 1.0, 0.01) << *f.dar << " vs " << dar;
-    EXPECT_NEAR(*f.pi / pi, 1.0, 0.01) << *f.pi << " vs " << pi;
-    EXPECT_NEAR(*run.series.Figures(DarTimes::From15To60).dar / dar15, 1.0, 0.01);
-    EXPECT_NEAR(*f.r60 / Curve(s, origin + 60), 1.0, 0.01);
+    ASSERT_TRUE(f.ramp);
+    EXPECT_NEAR(*f.ramp, firstValue - chargeStart, 0.15);
+    EXPECT_GE(*f.ramp, s.stabiliseSeconds);
+    ASSERT_TRUE(f.dar && f.pi && f.r60);
+    EXPECT_NEAR(*f.r30 / Curve(s, 30), 1.0, 0.005);
+    EXPECT_NEAR(*f.r60 / Curve(s, 60), 1.0, 0.005);
+    EXPECT_NEAR(*f.pi / (Curve(s, 600) / Curve(s, 60)), 1.0, 0.005);
+    EXPECT_NEAR(*f.dar / (Curve(s, 60) / Curve(s, 30)), 1.0, 0.005);
+    const InsulationFigures f15 = run.series.Figures(DarTimes::From15To60);
+    if (s.stabiliseSeconds >= 15.0) {
+        EXPECT_FALSE(f15.r15 || f15.dar);
+        EXPECT_EQ(f15.why15, Missing::VoltageRising);
+        EXPECT_EQ(MissingText(f15.why15, 15.0), QStringLiteral("voltage still rising at 15 s"));
+    } else {
+        ASSERT_TRUE(f15.dar);
+        EXPECT_NEAR(*f15.dar / (Curve(s, 60) / Curve(s, 15)), 1.0, 0.005);
+    }
 
     // One complete line per reading, and a reading per value read.
     const QStringList files = QDir(dir.path()).entryList(QDir::Files);
     ASSERT_EQ(files.size(), 1);
-    EXPECT_TRUE(files[0].startsWith(QLatin1String("KRX738_SIM0001_")));
     QFile file(dir.filePath(files[0]));
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     const QByteArray all = file.readAll();
     ASSERT_TRUE(all.endsWith('\n'));
-    const QList<QByteArray> lines = all.left(all.size() - 1).split('\n');
-    EXPECT_EQ(lines.front(), ReadingHeader(DataFormat::Csv).trimmed());
-    EXPECT_EQ(static_cast<size_t>(lines.size() - 1), valueReads.size());
-    EXPECT_EQ(run.series.Size(), valueReads.size());
-    for (const QByteArray& line : lines)
-        EXPECT_EQ(line.count(','), 8) << line.constData();
+    EXPECT_EQ(static_cast<size_t>(all.count('\n') - 1), valueReads);
+    EXPECT_EQ(run.series.Size(), valueReads);
 }
 
-INSTANTIATE_TEST_SUITE_P(Curves, ElevenMinuteRun, ::testing::Values(sim::Scenario::Default(), [] {
-                             sim::Scenario s = sim::Scenario::Default();
-                             s.r0 = 5.0e7;
-                             s.rInf = 3.0e9;
-                             s.tauSeconds = 240.0;
-                             s.stabiliseSeconds = 2.2;
-                             return s;
-                         }()));
+INSTANTIATE_TEST_SUITE_P(Ramps, RunWithRamp, ::testing::Values(0.0, 3.4, 14.0, 20.0));
 
-TEST(InsulationFigures, InterpolatedLinearInLogROnlyOnceTheTimeIsReached)
+TEST(InsulationFigures, ATenMinuteTimerGivesThePi)
 {
-    // Two unstable readings first: the origin is the third, at 5 s.
-    std::vector<DataRecord> r{At(1, 1e3, false), At(3, 1e4, false), At(5, 1e6), At(25, 1e7), At(35, 1e9)};
-    InsulationFigures f = ComputeFigures(r, DarTimes::From30To60);
-    ASSERT_TRUE(f.originElapsed);
-    EXPECT_DOUBLE_EQ(*f.originElapsed, 5.0);
-    EXPECT_DOUBLE_EQ(f.secondsSinceOrigin, 30.0);
-    ASSERT_TRUE(f.r15);
-    EXPECT_NEAR(*f.r15, std::pow(10.0, 6.75), 1e-3);  // three quarters of the way from 5 s to 25 s, in decades
-    ASSERT_TRUE(f.r30);
-    EXPECT_NEAR(*f.r30, 1e9, 1e-3);  // a reading exactly at the time
-    EXPECT_FALSE(f.r60);
-    EXPECT_FALSE(f.dar);
-
-    // 60 s after the origin is 65: a reading at 64.999 is not there yet, one at 65 is.
-    r.push_back(At(64.999, 2e9));
-    EXPECT_FALSE(ComputeFigures(r, DarTimes::From30To60).r60);
-    r.push_back(At(65, 2e9));
-    f = ComputeFigures(r, DarTimes::From30To60);
-    ASSERT_TRUE(f.dar);
-    EXPECT_NEAR(*f.dar, 2.0, 1e-12);
-    EXPECT_NEAR(*ComputeFigures(r, DarTimes::From15To60).dar, 2e9 / std::pow(10.0, 6.75), 1e-9);
-    EXPECT_FALSE(f.pi);
+    SimRun run(sim::Scenario::Default());
+    ASSERT_EQ(run.Go(1e9, QString(), 600).outcome, CycleOutcome::Ended);
+    const InsulationFigures f = run.series.Figures(DarTimes::From30To60);
+    ASSERT_TRUE(f.pi) << MissingText(f.why600, 600).toStdString() << " last at " << f.secondsSinceOrigin;
+    EXPECT_LT(f.secondsSinceOrigin, 600.0);  // the meter's timer ended the run
 }
 
-TEST(InsulationFigures, AnOutOfRangeNeighbourGivesNoValue)
+TEST(InsulationFigures, ValueAtATimeOrWhyNot)
 {
-    for (const RangeState bad : {RangeState::Over, RangeState::Under}) {
-        std::vector<DataRecord> r{At(0, 1e6), At(20, 1e7, true, bad), At(40, 1e8)};
-        const InsulationFigures f = ComputeFigures(r, DarTimes::From30To60);
-        EXPECT_FALSE(f.r15) << "left neighbour out of range";
-        EXPECT_FALSE(f.r30) << "right neighbour out of range";
-        r[1].range = RangeState::InRange;
-        EXPECT_TRUE(ComputeFigures(r, DarTimes::From30To60).r30);
+    const RangeState ok = RangeState::InRange;
+    const struct {
+        const char* what;
+        std::vector<DataRecord> r;
+        double t;
+        std::optional<double> ohm;
+        Missing why;
+    } cases[] = {
+        {"before the first stable reading", {At(1, 1e3, false), At(15.5, 1e6), At(16, 1e6)}, 15, {}, Missing::VoltageRising},
+        {"at the first stable reading", {At(1, 1e3, false), At(15, 1e6), At(16, 1e6)}, 15, 1e6, Missing::None},
+        {"linear in log R", {At(13, 1e6), At(17, 1e8)}, 15, 1e7, Missing::None},
+        {"gap of 5 s at 15 s", {At(12.5, 1e6), At(17.5, 1e8)}, 15, 1e7, Missing::None},
+        {"gap over 5 s at 15 s", {At(12.4, 1e6), At(17.5, 1e8)}, 15, {}, Missing::TooFarApart},
+        {"gap of 60 s at 10 min", {At(570, 1e9), At(630, 4e9)}, 600, 2e9, Missing::None},
+        {"gap over 60 s at 10 min", {At(569.9, 1e9), At(630, 4e9)}, 600, {}, Missing::TooFarApart},
+        {"readings 120 s apart", {At(540, 1e9), At(660, 4e9)}, 600, {}, Missing::TooFarApart},
+        {"not reached yet", {At(5, 1e6), At(59.999, 1e6)}, 60, {}, Missing::NotYet},
+        {"reached", {At(5, 1e6), At(59.999, 1e6), At(60, 2e6)}, 60, 2e6, Missing::None},
+        {"timer ended in its last second", {At(598.4, 1e9, true, ok, 22, 1), At(599.4, 2e9, true, ok, 22, 0)}, 600, 2e9, Missing::None},
+        {"timer not ended", {At(598.4, 1e9, true, ok, 22, 2), At(599.4, 2e9, true, ok, 22, 1)}, 600, {}, Missing::NotYet},
+        {"timer ended earlier", {At(597.9, 1e9, true, ok, 22, 1), At(598.9, 2e9, true, ok, 22, 0)}, 600, {}, Missing::NotYet},
+        {"over the range beside", {At(13, 1e6), At(17, 0, true, RangeState::Over)}, 15, {}, Missing::AboveRange},
+        {"under the range beside", {At(13, 0, true, RangeState::Under), At(17, 1e6)}, 15, {}, Missing::BelowRange},
+        {"at the time, an over-range neighbour before", {At(13, 0, true, RangeState::Over), At(15, 1e7), At(17, 1e8)}, 15, 1e7, Missing::None},
+        {"0 ohm has no logarithm", {At(13, 0), At(17, 1e6)}, 15, {}, Missing::BelowRange},
+    };
+    for (const auto& c : cases) {
+        size_t ramp = 0;
+        while (!c.r[ramp].stable)
+            ++ramp;
+        const TimedResistance v = ResistanceAt(c.r, ramp, c.t);
+        EXPECT_EQ(v.missing, c.why) << c.what;
+        EXPECT_EQ(v.ohm.has_value(), c.ohm.has_value()) << c.what;
+        if (v.ohm && c.ohm) {
+            EXPECT_NEAR(*v.ohm / *c.ohm, 1.0, 1e-12) << c.what;
+        }
     }
-    // A reading of 0 ohm has no logarithm.
-    EXPECT_FALSE(ComputeFigures({At(0, 0.0), At(20, 1e7)}, DarTimes::From30To60).r15);
+    EXPECT_EQ(MissingText(Missing::TooFarApart, 600), QStringLiteral("readings too far apart around 10 min (more than 60 s)"));
 }
 
 TEST(InsulationFigures, NotEnoughDataFromTheMeter)
@@ -279,12 +289,12 @@ TEST(InsulationFigures, TemperatureCorrectionAndItsMeanTemperature)
     EXPECT_DOUBLE_EQ(CorrectedResistance(1e9, 40.0, kBase40C), 1e9);
     EXPECT_NEAR(CorrectedResistance(1e9, 25.0, kBase40C), 3.5355339e8, 1.0);
 
-    // Mean over the readings from the origin to 10 min after it: the unstable one before and the
-    // one after 600 s do not count.
+    // Mean over the readings from the first stable one to 10 min after the voltage command: the
+    // unstable one before and the one after 600 s do not count.
     const std::vector<DataRecord> r{At(0, 1e6, false, RangeState::InRange, 90.0), At(1, 1e6, true, RangeState::InRange, 20.0),
                                     At(300, 1e6, true, RangeState::InRange, 22.0),
-                                    At(601, 1e6, true, RangeState::InRange, 24.0),
-                                    At(601.001, 1e6, true, RangeState::InRange, 90.0)};
+                                    At(600, 1e6, true, RangeState::InRange, 24.0),
+                                    At(600.001, 1e6, true, RangeState::InRange, 90.0)};
     const InsulationFigures f = ComputeFigures(r, DarTimes::From30To60);
     ASSERT_TRUE(f.meanTemperature);
     EXPECT_DOUBLE_EQ(*f.meanTemperature, 22.0);

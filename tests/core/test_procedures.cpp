@@ -15,6 +15,7 @@
 #include <chrono>
 #include <functional>
 #include <future>
+#include <unistd.h>
 #include <vector>
 
 using namespace krx;
@@ -72,16 +73,23 @@ int CountOut(int command)
     return n;
 }
 
-struct Cycle {
-    explicit Cycle(sim::Scenario s = Steady()) : t(std::move(s)) { EXPECT_EQ(QCoreApplication::instance(), nullptr); }
+// The simulated meter, its command set and a runner that runs procedures inline on the test's
+// thread: what every procedure below runs on.
+struct Bench {
+    Bench() = default;
+    explicit Bench(sim::Scenario s) : t(std::move(s)) {}
+    test::SimSetup t;
+    MeterCommands meter;
+    ProcedureRunner runner{ProcedureRunner::Mode::Inline, t.dialogs};
+};
+
+struct Cycle : Bench {
+    explicit Cycle(sim::Scenario s = Steady()) : Bench(std::move(s)) { EXPECT_EQ(QCoreApplication::instance(), nullptr); }
     CycleResult Run(CycleOptions o)
     {
         cycle.Arm();
         return cycle.Run(o);
     }
-    test::SimSetup t;
-    MeterCommands meter;
-    ProcedureRunner runner{ProcedureRunner::Mode::Inline, t.dialogs};
     Recorder events;
     MeasurementCycle cycle{meter, runner, events};
 };
@@ -138,6 +146,38 @@ TEST(MeasurementCycleProcedure, IntervalIsSamplingTimePlusOneStatusRequest)
         const double expected = std::max(sampling / 1000.0, pass) + 0.020;
         for (size_t i = 1; i < t.size(); ++i)
             EXPECT_NEAR(t[i] - t[i - 1], expected, 0.0011) << "sampling " << sampling << " reading " << i;
+    }
+}
+
+// Break while the cycle waits out its interval after the first pass (a minute, or until Break for
+// a negative setting), as a window's Break reaches it at a yield point of the wait, a second into
+// it: the wait ends within a slice, with no further pass.
+TEST(MeasurementCycleProcedure, BreakDuringTheIntervalWaitEndsIt)
+{
+    for (const int sampling : {60000, -1}) {
+        Cycle c;
+        double firstPassAt = -1.0;
+        double breakAt = -1.0;
+        c.events.onPass = [&](const CycleIteration& pass) {
+            if (pass.counter == 1)
+                firstPassAt = CounterSeconds();
+        };
+        c.runner.SetYieldHook([&](bool) {
+            if (firstPassAt >= 0.0 && breakAt < 0.0 && CounterSeconds() > firstPassAt + 1.0) {
+                breakAt = CounterSeconds();
+                c.cycle.RequestBreak();
+            }
+        });
+        CycleOptions o;
+        o.samplingTimeMs = sampling;
+        CycleResult r;
+        ::alarm(10);  // watchdog: a Break that is not seen waits for ever
+        ASSERT_TRUE(c.runner.Start([&] { r = c.Run(o); }));
+        ::alarm(0);
+        EXPECT_EQ(r.outcome, CycleOutcome::Ended);
+        EXPECT_EQ(c.events.passes.size(), 1u) << sampling;
+        ASSERT_GE(breakAt, 0.0) << sampling;
+        EXPECT_LT(CounterSeconds() - breakAt, 0.05) << sampling;
     }
 }
 
@@ -288,7 +328,7 @@ struct RangeUser : ReadOutListener {
     int refused = 0;
 };
 
-struct ReadOut {
+struct ReadOut : Bench {
     ReadOut()
     {
         user.readOut = &readOut;
@@ -301,9 +341,6 @@ struct ReadOut {
         readOut.Arm();
         return readOut.Run(kind);
     }
-    test::SimSetup t;
-    MeterCommands meter;
-    ProcedureRunner runner{ProcedureRunner::Mode::Inline, t.dialogs};
     RangeUser user;
     MemoryReadOut readOut{meter, runner, user};
 };

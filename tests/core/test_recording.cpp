@@ -1,19 +1,24 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The recording file of a cycle: names, a folder that cannot be used, a disk that fills up and a
-// process that is killed mid-run. The faults are made for real (a file size limit, SIGKILL) in
-// forked children, each with an alarm as its watchdog.
+// process that is killed mid-run. The faults are made for real (a file size limit, a full disk,
+// SIGKILL) in forked children, each with an alarm as its watchdog.
 #include "sim_fixture.h"
 
 #include "core/measurement_cycle.h"
 #include "core/procedure_runner.h"
 #include "core/recording.h"
+#include "syscall_faults.h"
+#include "core/recording_reader.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <chrono>
+#include <cstring>
+#include <optional>
 #include <csignal>
 #include <cstdio>
 #include <string>
@@ -227,11 +232,13 @@ TEST(Recording, AFolderThatCannotBeUsedIsSaidOnceAndTheCycleGoesOn)
     EXPECT_TRUE(QDir(readOnly).entryList(QDir::Files).isEmpty());
 }
 
-// The file may not grow beyond the limit: the line that crosses it is cut off again, every line
-// before it stays, the message counts them and the cycle reads on.
+// The file may not grow beyond the limit (a file size limit: EFBIG; a disk that is really full:
+// ENOSPC after a short write): the line that crosses it is cut off again, every line before it
+// stays, the message counts them and the cycle reads on.
 TEST(Recording, AFullDiskKeepsEveryCompleteLine)
 {
     const qsizetype header = ReadingHeader(DataFormat::Csv).size();
+    for (const bool diskFull : {false, true})
     for (const int keep : {0, 1, 37}) {
         QTemporaryDir dir;
         ASSERT_TRUE(dir.isValid());
@@ -252,7 +259,11 @@ TEST(Recording, AFullDiskKeepsEveryCompleteLine)
             // Half a line past the kept ones; the lines of the steady meter differ by a byte or so.
             const rlim_t limit = static_cast<rlim_t>(header + keep * lineSize + lineSize / 2);
             const rlimit rl{limit, limit};
-            ::setrlimit(RLIMIT_FSIZE, &rl);
+            std::optional<test::DiskFull> disk;
+            if (diskFull)
+                disk.emplace(dir.path(), static_cast<long long>(limit));
+            else
+                ::setrlimit(RLIMIT_FSIZE, &rl);
             Recorded r(dir.path(), keep + 5);
             TellParent(fd, r.recorder.File().Readings(), r);
         });
@@ -268,6 +279,7 @@ TEST(Recording, AFullDiskKeepsEveryCompleteLine)
         EXPECT_EQ(parts[1].toInt(), keep + 5) << "the cycle went on";
         EXPECT_TRUE(parts[2].contains(QStringLiteral("%1 readings were kept").arg(lines))) << c.said;
         EXPECT_TRUE(parts[2].contains(QLatin1String("the disk is full"))) << c.said;
+        EXPECT_TRUE(parts[2].contains(QString::fromLocal8Bit(std::strerror(diskFull ? ENOSPC : EFBIG)))) << c.said;
         EXPECT_FALSE(parts[2].contains(QLatin1Char('#'))) << c.said;
     }
 }
@@ -368,4 +380,60 @@ TEST(Recording, ExportCopiesWholeOrNotAtAll)
     EXPECT_TRUE(QString::fromStdString(c.said).startsWith(QLatin1String("cannot write"))) << c.said;
     EXPECT_EQ(ReadAll(to), "old\n");
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 2) << "a temporary file was left";
+
+    // The copy reaches the disk before it takes the name: a failed fsync fails the export.
+    {
+        const test::FsyncFails fsync(dir.path());
+        error.clear();
+        EXPECT_FALSE(CopyRecording(from, to, &error));
+        EXPECT_EQ(fsync.Calls(), 1);
+        EXPECT_TRUE(error.contains(QString::fromLocal8Bit(std::strerror(EIO)))) << error.toStdString();
+    }
+    EXPECT_EQ(ReadAll(to), "old\n");
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 2) << "a temporary file was left";
+}
+
+TEST(RecordingReader, ReadsWhatTheRecorderWritesAndRefusesOtherFilesWithTheLine)
+{
+    DataRecord r;
+    r.time = QDateTime::fromMSecsSinceEpoch(1600000000000);
+    r.elapsedSeconds = 3.4;
+    r.resistanceOhm = 1.5e9;
+    r.volts = 500;
+    r.temperature = 21.5;
+    r.humidity = 40;
+    r.stable = true;
+    r.restSeconds = 0;
+    DataRecord over = r;
+    over.elapsedSeconds = 4.4;
+    over.range = RangeState::Over;
+    over.resistanceOhm = 0;
+    over.restSeconds.reset();
+    const QByteArray header = ReadingHeader(DataFormat::Csv);
+    const QByteArray good = header + ReadingLine(DataFormat::Csv, r) + ReadingLine(DataFormat::Csv, over);
+    std::vector<DataRecord> back;
+    QString error;
+    ASSERT_TRUE(ParseRecording(good, back, &error)) << error.toStdString();
+    ASSERT_EQ(back.size(), 2u);
+    EXPECT_EQ(back[0].elapsedSeconds, 3.4);
+    EXPECT_EQ(back[0].resistanceOhm, 1.5e9);
+    EXPECT_EQ(back[0].restSeconds, 0);
+    EXPECT_EQ(back[1].range, RangeState::Over);
+    EXPECT_FALSE(back[1].restSeconds);
+
+    const struct {
+        QByteArray text;
+        const char* error;
+    } bad[] = {
+        {"time,elapsed\n", "line 1: not the header"},
+        {header, "line 1: the recording holds no reading"},
+        {good.left(good.size() - 1), "line 3: cut off"},
+        {good.left(good.size() - 9), "line 3: cut off"},
+        {header + ReadingLine(DataFormat::Csv, r) + "1,2,3\n", "line 3: not a reading"},
+        {header + ReadingLine(DataFormat::Csv, over) + ReadingLine(DataFormat::Csv, r), "line 3: goes back in time"},
+    };
+    for (const auto& c : bad) {
+        EXPECT_FALSE(ParseRecording(c.text, back, &error)) << c.error;
+        EXPECT_TRUE(error.startsWith(QLatin1String(c.error))) << error.toStdString();
+    }
 }

@@ -25,6 +25,10 @@ inline TestRecord FullTest(const QString& asset, int readings)
     t.piVerdict = QStringLiteral("pass");
     t.insulationClass = QStringLiteral("F");
     t.verdictSource = QStringLiteral("IEEE 43-2013, class F");
+    t.irVerdict = QStringLiteral("IR 1 min at 40 °C meets the minimum of 100 MΩ");
+    t.nameplate = Nameplate{AssetKind::Machine, 6600.0, WindingType::Form, InsulationClass::F};
+    t.rampSeconds = 3.4, t.darTimes = DarTimes::From30To60, t.dewPoint = 9.26;
+    t.temperatureSource = QStringLiteral("winding (typed)");
     t.comment = QStringLiteral("after \"drying\"; 2nd try, 😀 ünïcode\nline two");
     t.operatorName = QStringLiteral("O'Neill");
     t.meterSerial = QStringLiteral("12345");
@@ -76,10 +80,14 @@ inline void ExpectSameTest(const TestRecord& a, const TestRecord& b)
     EXPECT_EQ(a.volts, b.volts);
     for (auto f : {&TestRecord::durationSeconds, &TestRecord::temperature, &TestRecord::humidity, &TestRecord::r15,
                    &TestRecord::r30, &TestRecord::r60, &TestRecord::r600, &TestRecord::dar, &TestRecord::pi,
-                   &TestRecord::r60At40, &TestRecord::r600At40, &TestRecord::correctionTemperature})
+                   &TestRecord::r60At40, &TestRecord::r600At40, &TestRecord::correctionTemperature,
+                   &TestRecord::rampSeconds, &TestRecord::dewPoint})
         EXPECT_EQ(a.*f, b.*f);
+    EXPECT_EQ(a.darTimes, b.darTimes);
+    EXPECT_EQ(NameplateText(a.nameplate), NameplateText(b.nameplate));
     for (auto f : {&TestRecord::insulationClass, &TestRecord::darVerdict, &TestRecord::piVerdict, &TestRecord::verdictSource, &TestRecord::comment,
-                   &TestRecord::operatorName, &TestRecord::meterSerial, &TestRecord::meterSoftware})
+                   &TestRecord::operatorName, &TestRecord::meterSerial, &TestRecord::meterSoftware,
+                   &TestRecord::irVerdict, &TestRecord::temperatureSource})
         EXPECT_EQ(a.*f, b.*f);
     EXPECT_EQ(a.simulated, b.simulated);
     ASSERT_EQ(a.memoryReading.has_value(), b.memoryReading.has_value());

@@ -108,6 +108,26 @@ protected:
         ASSERT_TRUE(q.exec(sql)) << sql.toStdString() << ": " << q.lastError().text().toStdString();
     }
 
+    // Version 1 as it was written then, by hand: no corrected values, no record keys.
+    void CreateVersionOne()
+    {
+        const QString id = GetParam() == Backend::Sqlite ? QStringLiteral("INTEGER PRIMARY KEY AUTOINCREMENT")
+                                                         : QStringLiteral("BIGSERIAL PRIMARY KEY");
+        RawExec(QStringLiteral("CREATE TABLE schema_version (version INTEGER NOT NULL)"));
+        RawExec(QStringLiteral("INSERT INTO schema_version VALUES (1)"));
+        RawExec(QStringLiteral("CREATE TABLE assets (id TEXT PRIMARY KEY, name TEXT NOT NULL DEFAULT '', location TEXT "
+                               "NOT NULL DEFAULT '', kind TEXT NOT NULL DEFAULT '', insulation_class TEXT NOT NULL DEFAULT '')"));
+        RawExec(QStringLiteral("CREATE TABLE tests (id %1, asset_id TEXT NOT NULL REFERENCES assets (id), kind TEXT NOT "
+                               "NULL, time_ms BIGINT, utc_offset_s INTEGER, volts INTEGER, duration_s DOUBLE PRECISION, "
+                               "temperature_c DOUBLE PRECISION, humidity_pct DOUBLE PRECISION, r15_ohm DOUBLE PRECISION, "
+                               "r30_ohm DOUBLE PRECISION, r60_ohm DOUBLE PRECISION, r600_ohm DOUBLE PRECISION, dar DOUBLE "
+                               "PRECISION, pi DOUBLE PRECISION, dar_verdict TEXT, pi_verdict TEXT, verdict_source TEXT, "
+                               "comment TEXT, operator TEXT, meter_serial TEXT, meter_software TEXT, bd_volts INTEGER, "
+                               "bd_before_mohm BIGINT, bd_after_mohm BIGINT, bd_off_mohm BIGINT, bd_cycle_s INTEGER, "
+                               "bd_timer_off_s INTEGER, series TEXT)")
+                   .arg(id));
+    }
+
     QTemporaryDir dir_;
     QString folder_, setting_, dbName_;
     QSqlDatabase raw_;
@@ -149,11 +169,11 @@ TEST_P(Store, AwkwardAssetIdsAreStoredAndShownAsTyped)
                           QStringLiteral(" lead"), QStringLiteral("a,b;c")};
     for (const QString& id : ids) {
         ASSERT_TRUE(s.SaveAsset({id, id + QStringLiteral(" name"), QStringLiteral("hall"), QStringLiteral("motor"),
-                                 QStringLiteral("F")}));
+                                 QStringLiteral("F"), {}, {}, {}}));
         ASSERT_EQ(s.FileTest(FullTest(id, 2)).status, FileResult::Filed) << id.toStdString();
     }
     // Saved again: the details change, the tests stay.
-    ASSERT_TRUE(s.SaveAsset({ids[0], QStringLiteral("renamed"), {}, {}, QStringLiteral("B")}));
+    ASSERT_TRUE(s.SaveAsset({ids[0], QStringLiteral("renamed"), {}, {}, QStringLiteral("B"), {}, {}, {}}));
     const auto assets = s.Assets();
     ASSERT_EQ(assets.size(), static_cast<size_t>(ids.size()));
     for (const AssetSummary& a : assets) {
@@ -216,24 +236,36 @@ TEST_P(Store, MemoryRecordsAreImportedOnce)
     EXPECT_FALSE(bd->breakDown->wholeMOhmOnly);
 }
 
+// What a memory record counts as: only the lapse at 60 s is R 1 min (and enters the 1-minute
+// trend), only the lapse at 600 s R 10 min; an average or another timer keeps its value in the
+// series alone, at its timer.
+TEST_P(Store, OnlyALapseAtSixtySecondsIsROneMinute)
+{
+    HistoryStore s;
+    ASSERT_TRUE(s.Open(setting_, folder_)) << s.Error().toStdString();
+    const memory::Identity meter{QStringLiteral("KRX 738"), QStringLiteral("12345"), QStringLiteral("1.07")};
+    for (const int timer : {30, 60, 120, 600}) {
+        for (const int calculation : {0, 1}) {
+            OhmRecord r = Ohm(QStringLiteral("07.03.2025"), QStringLiteral("4.70"));
+            r.timer = timer;
+            r.calculation = calculation;
+            const FileResult f = s.ImportOhmRecord(QStringLiteral("M1"), meter, r);
+            ASSERT_EQ(f.status, FileResult::Filed) << f.message.toStdString();
+            const auto t = s.Test(f.id);
+            ASSERT_TRUE(t);
+            const std::optional<double> none, ohm = 4.7e9;
+            EXPECT_EQ(t->r60, calculation && timer == 60 ? ohm : none) << timer << " s, calculation " << calculation;
+            EXPECT_EQ(t->r600, calculation && timer == 600 ? ohm : none) << timer << " s, calculation " << calculation;
+            ASSERT_EQ(t->readings.size(), 1u);
+            EXPECT_EQ(t->readings[0].elapsedSeconds, timer);
+            EXPECT_EQ(t->durationSeconds, timer);
+        }
+    }
+}
+
 TEST_P(Store, MigratesAVersionOneDatabase)
 {
-    // Version 1 as it was written then, by hand: no corrected values, no record keys.
-    const QString id = GetParam() == Backend::Sqlite ? QStringLiteral("INTEGER PRIMARY KEY AUTOINCREMENT")
-                                                     : QStringLiteral("BIGSERIAL PRIMARY KEY");
-    RawExec(QStringLiteral("CREATE TABLE schema_version (version INTEGER NOT NULL)"));
-    RawExec(QStringLiteral("INSERT INTO schema_version VALUES (1)"));
-    RawExec(QStringLiteral("CREATE TABLE assets (id TEXT PRIMARY KEY, name TEXT NOT NULL DEFAULT '', location TEXT "
-                           "NOT NULL DEFAULT '', kind TEXT NOT NULL DEFAULT '', insulation_class TEXT NOT NULL DEFAULT '')"));
-    RawExec(QStringLiteral("CREATE TABLE tests (id %1, asset_id TEXT NOT NULL REFERENCES assets (id), kind TEXT NOT "
-                           "NULL, time_ms BIGINT, utc_offset_s INTEGER, volts INTEGER, duration_s DOUBLE PRECISION, "
-                           "temperature_c DOUBLE PRECISION, humidity_pct DOUBLE PRECISION, r15_ohm DOUBLE PRECISION, "
-                           "r30_ohm DOUBLE PRECISION, r60_ohm DOUBLE PRECISION, r600_ohm DOUBLE PRECISION, dar DOUBLE "
-                           "PRECISION, pi DOUBLE PRECISION, dar_verdict TEXT, pi_verdict TEXT, verdict_source TEXT, "
-                           "comment TEXT, operator TEXT, meter_serial TEXT, meter_software TEXT, bd_volts INTEGER, "
-                           "bd_before_mohm BIGINT, bd_after_mohm BIGINT, bd_off_mohm BIGINT, bd_cycle_s INTEGER, "
-                           "bd_timer_off_s INTEGER, series TEXT)")
-               .arg(id));
+    CreateVersionOne();
     RawExec(QStringLiteral("INSERT INTO assets (id, name) VALUES ('old', 'Old motor')"));
     RawExec(QStringLiteral("INSERT INTO tests (asset_id, kind, time_ms, utc_offset_s, pi, meter_serial, series) VALUES "
                            "('old', 'timer', 1600000000000, 0, 2.5, '12345', '')"));
@@ -276,6 +308,58 @@ TEST_P(Store, MigratesAVersionOneDatabase)
     ASSERT_TRUE(q.exec(QStringLiteral("SELECT version FROM schema_version")) && q.next());
     EXPECT_EQ(q.value(0).toInt(), kSchemaVersion);
     EXPECT_FALSE(q.next());
+}
+
+TEST_P(Store, MigratesTodaysVersionTwoKeepingEveryRecordWithoutANameplate)
+{
+    CreateVersionOne();
+    for (const char* column : {"r60_40c_ohm DOUBLE PRECISION", "r600_40c_ohm DOUBLE PRECISION",
+                               "correction_temp_c DOUBLE PRECISION", "record_key TEXT", "uid TEXT"})
+        RawExec(QStringLiteral("ALTER TABLE tests ADD COLUMN %1").arg(QLatin1String(column)));
+    RawExec(QStringLiteral("UPDATE schema_version SET version = 2"));
+    RawExec(QStringLiteral("INSERT INTO assets (id, name, insulation_class) VALUES ('m', 'Motor', 'F'), ('c', 'Cable', '')"));
+    RawExec(QStringLiteral("INSERT INTO tests (asset_id, kind, time_ms, utc_offset_s, r60_ohm, pi, pi_verdict, "
+                           "r60_40c_ohm, record_key, meter_serial, uid, series) VALUES "
+                           "('m', 'timer', 1600000000000, 0, 1e9, 1.97, 'below the minimum of 2.00 (class F)', 2e9, "
+                           "NULL, 'S1', 'u1', ''), ('m', 'memory-ohm', 1600000001000, 0, 5e8, NULL, '', NULL, 'k1', "
+                           "'S1', 'u2', ''), ('c', 'free-running', 1600000002000, 0, 7e7, NULL, '', NULL, NULL, 'S1', "
+                           "'u3', '')"));
+    raw_.close();
+
+    HistoryStore s;
+    ASSERT_TRUE(s.Open(setting_, folder_)) << s.Error().toStdString();
+    EXPECT_EQ(s.SchemaVersion(), kSchemaVersion);
+    const auto motor = s.TestsOf(QStringLiteral("m"));
+    ASSERT_EQ(motor.size(), 2u);
+    ASSERT_EQ(s.TestsOf(QStringLiteral("c")).size(), 1u);
+    EXPECT_EQ(motor[0].r60, 1e9);
+    EXPECT_EQ(motor[0].r60At40, 2e9);
+    EXPECT_EQ(motor[0].piVerdict, QStringLiteral("below the minimum of 2.00 (class F)"));  // as it was judged then
+    EXPECT_EQ(motor[1].recordKey, QByteArray("k1"));
+    for (const TestRecord& t : motor)
+        EXPECT_EQ(NameplateText(t.nameplate), QStringLiteral("no nameplate"));
+    EXPECT_FALSE(NameplateOf(*s.FindAsset(QStringLiteral("m"))));
+    EXPECT_EQ(s.FindAsset(QStringLiteral("m"))->insulationClass, QStringLiteral("F"));
+
+    // The nameplate goes in with the asset and with each test, and comes back.
+    Asset m = *s.FindAsset(QStringLiteral("m"));
+    const Nameplate plate{AssetKind::Machine, 6600.0, WindingType::Form, InsulationClass::F};
+    SetNameplate(m, plate);
+    ASSERT_TRUE(s.SaveAsset(m));
+    EXPECT_EQ(NameplateText(NameplateOf(*s.FindAsset(QStringLiteral("m")))), NameplateText(plate));
+    TestRecord judged = FullTest(QStringLiteral("m"), 600);
+    judged.nameplate = Nameplate{AssetKind::Cable, std::nullopt, std::nullopt, std::nullopt};
+    judged.rampSeconds = 3.4;
+    judged.darTimes = DarTimes::From15To60;
+    judged.dewPoint = 9.26;
+    const FileResult f = s.FileTest(judged);
+    ASSERT_EQ(f.status, FileResult::Filed) << f.message.toStdString();
+    const auto back = s.Test(f.id);
+    ASSERT_TRUE(back);
+    EXPECT_EQ(NameplateText(back->nameplate), QStringLiteral("cable"));
+    EXPECT_EQ(back->rampSeconds, 3.4);
+    EXPECT_EQ(back->darTimes, DarTimes::From15To60);
+    EXPECT_EQ(back->dewPoint, 9.26);
 }
 
 TEST_P(Store, RefusesANewerSchemaAndKeepsTheTestInTheOutbox)
@@ -337,6 +421,38 @@ TEST_P(Store, LockedDatabaseGivesTheMessage)
     RawExec(QStringLiteral("ROLLBACK"));
     EXPECT_EQ(s.SendOutbox().sent, 1);
     EXPECT_EQ(s.TestsOf(QStringLiteral("M1")).size(), 1u);
+}
+
+// A statement that fails inside the open transaction (a trigger refuses the test): the
+// transaction is rolled back, so that the same connection and another program file at once.
+TEST_P(Store, AFailureInsideTheTransactionLeavesNothingOpen)
+{
+    HistoryStore s, other;
+    s.SetLockWait(300);
+    other.SetLockWait(300);
+    ASSERT_TRUE(s.Open(setting_, folder_)) << s.Error().toStdString();
+    if (GetParam() == Backend::Sqlite) {
+        RawExec(QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON tests WHEN NEW.comment = 'refused' "
+                               "BEGIN SELECT RAISE(ABORT, 'refused by a trigger'); END"));
+    } else {
+        RawExec(QStringLiteral("CREATE FUNCTION refuse() RETURNS trigger AS $$ BEGIN IF NEW.comment = 'refused' THEN "
+                               "RAISE EXCEPTION 'refused by a trigger'; END IF; RETURN NEW; END $$ LANGUAGE plpgsql"));
+        RawExec(QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON tests FOR EACH ROW EXECUTE FUNCTION refuse()"));
+    }
+    TestRecord refused = FullTest(QStringLiteral("M1"), 2);
+    refused.comment = QStringLiteral("refused");
+    const FileResult f = s.FileTest(refused);
+    EXPECT_NE(f.status, FileResult::Filed);
+    EXPECT_TRUE(f.message.contains(QLatin1String("refused by a trigger"))) << f.message.toStdString();
+    const FileResult again = s.FileTest(FullTest(QStringLiteral("M1"), 2));
+    EXPECT_EQ(again.status, FileResult::Filed) << again.message.toStdString();
+    ASSERT_TRUE(other.Open(setting_, folder_)) << other.Error().toStdString();
+    const FileResult fromOther = other.FileTest(FullTest(QStringLiteral("M2"), 2));
+    EXPECT_EQ(fromOther.status, FileResult::Filed) << fromOther.message.toStdString();
+    QSqlQuery q = Raw();
+    ASSERT_TRUE(q.exec(QStringLiteral("SELECT COUNT(*) FROM tests WHERE comment = 'refused'")) && q.next());
+    EXPECT_EQ(q.value(0).toInt(), 0);
+    EXPECT_EQ(s.TestsOf(QStringLiteral("M2")).size(), 1u);
 }
 
 TEST_P(Store, ReadOnlyDatabaseGivesTheMessage)

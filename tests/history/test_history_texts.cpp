@@ -62,7 +62,7 @@ TEST(Texts, SeriesSkipsBrokenLines)
 
 TEST(Texts, ExportInBothDialects)
 {
-    const Asset asset{QStringLiteral("M,1 \"x\""), QStringLiteral("Pump; north"), {}, {}, QStringLiteral("F")};
+    const Asset asset{QStringLiteral("M,1 \"x\""), QStringLiteral("Pump; north"), {}, {}, QStringLiteral("F"), {}, {}, {}};
     TestRecord t = FullTest(asset.id, 0);
     t.id = 42;
     const QByteArray csv = ExportHeader(ExportFormat::Csv) + ExportLine(ExportFormat::Csv, asset, t);

@@ -16,6 +16,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -60,6 +61,16 @@ std::vector<DataRecord> Run(double seconds, double temperature = 22.5)
     return v;
 }
 
+// The report's words as a reader of the PDF gets them.
+QString PdfText(const QString& pdf)
+{
+    QProcess p;
+    p.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
+    if (!p.waitForFinished(10000))
+        return QStringLiteral("<pdftotext did not finish>");
+    return QString::fromUtf8(p.readAllStandardOutput()).simplified();
+}
+
 int PageCount(const QByteArray& pdf)
 {
     return static_cast<int>(QString::fromLatin1(pdf).count(QRegularExpression(QStringLiteral("/Type\\s*/Page\\b"))));
@@ -96,11 +107,14 @@ private slots:
         std::vector<DataRecord> over = Run(30);
         for (DataRecord& r : over)
             r.range = RangeState::Over;
-        for (const auto& readings : {Run(5), over}) {
-            panel.Show(ComputeFigures(readings, DarTimes::From30To60));
-            for (int row = 1; row <= 6; ++row)
-                QCOMPARE(panel.Cell(row, 1)->text(), NotEnoughDataText());
-        }
+        panel.Show(ComputeFigures(Run(5), DarTimes::From30To60));
+        for (int row = 1; row <= 6; ++row)
+            QCOMPARE(panel.Cell(row, 1)->text(), NotEnoughDataText());
+        // Over the range: said as such, and so are the ratios that need the value.
+        panel.Show(ComputeFigures(over, DarTimes::From30To60));
+        QCOMPARE(panel.Cell(1, 1)->text(), QStringLiteral("above the meter's range at 15 s"));
+        QCOMPARE(panel.Cell(5, 1)->text(), QStringLiteral("above the meter's range at 30 s"));
+        QCOMPARE(panel.Cell(4, 1)->text(), NotEnoughDataText());
     }
 
     void WindingTemperatureValidOrSaidWhyNot()
@@ -191,6 +205,44 @@ private slots:
         }
     }
 
+    void ReportNamesTheTestObjectAndTheSimulatedMeter()
+    {
+        MeasurementRecordView view;
+        for (const DataRecord& r : Run(700))
+            view.Add(r);
+        // Not filed, from the simulated meter: lines to write on, the mark in large letters, the
+        // readings at the figures' times on a second page.
+        view.SetSimulated(true);
+        const QString unfiled = dir.filePath(QStringLiteral("unfiled.pdf"));
+        QString error;
+        QVERIFY2(view.WriteReportTo(unfiled, &error), qPrintable(error));
+        QString text = PdfText(unfiled);
+        QVERIFY2(text.contains(QStringLiteral("SIMULATED METER – NOT A MEASUREMENT")), qPrintable(text));
+        QVERIFY(text.contains(QStringLiteral("Asset Site, location")));
+        for (const char* words : {"Tested by", "Checked by", "Signature", "Voltage 500 V", "Ramp 3 s",
+                                  "Readings at key times"})
+            QVERIFY2(text.contains(QString::fromUtf8(words)), words);
+        QCOMPARE(PageCount(Read(unfiled)), 2);
+
+        // Filed from a real meter: the asset, its nameplate and place, the operator; no mark.
+        view.SetSimulated(false);
+        view.SetTestObject({QStringLiteral("M-7 – Fan motor"), QStringLiteral("motor, insulation class F"),
+                            QStringLiteral("Hall 2"), QStringLiteral("A. Tester")});
+        const QString filed = dir.filePath(QStringLiteral("filed.pdf"));
+        QVERIFY2(view.WriteReportTo(filed, &error), qPrintable(error));
+        text = PdfText(filed);
+        for (const char* words : {"Asset M-7 – Fan motor", "Site, location Hall 2", "Nameplate motor, insulation class F",
+                                  "Operator A. Tester", "Tested by A. Tester"})
+            QVERIFY2(text.contains(QString::fromUtf8(words)), qPrintable(text));
+        QVERIFY(!text.contains(QStringLiteral("SIMULATED")));
+        // Start forgets the test object with the readings.
+        view.Clear();
+        for (const DataRecord& r : Run(70))
+            view.Add(r);
+        QVERIFY2(view.WriteReportTo(filed, &error), qPrintable(error));
+        QVERIFY(!PdfText(filed).contains(QStringLiteral("A. Tester")));
+    }
+
     void ReportThatCannotBeWrittenClaimsNoFile()
     {
         const QString missing = dir.filePath(QStringLiteral("no/such/folder/r.pdf"));
@@ -234,6 +286,7 @@ private slots:
         dialogs.saves = {pdf, badPdf};
         view.reportButton->click();
         QVERIFY(Read(pdf).startsWith("%PDF-"));
+        QCOMPARE(dialogs.shown.back().text, QStringLiteral("The report was saved as %1.").arg(pdf));
         QCOMPARE(view.Comment(), QStringLiteral("a; \"b\""));
         QVERIFY(!view.Report());
         QVERIFY(!QFile::exists(badPdf));
@@ -248,7 +301,8 @@ private slots:
         dialogs.saves = {copy, dir.filePath(QStringLiteral("gone/copy.csv")), std::nullopt};
         view.exportButton->click();
         QCOMPARE(Read(copy), Read(recording));
-        QCOMPARE(dialogs.shown.back().save.defaultSuffix, QStringLiteral("csv"));
+        QCOMPARE(dialogs.shown.back().text, QStringLiteral("The recording was exported to %1.").arg(copy));
+        QCOMPARE(dialogs.shown[dialogs.shown.size() - 2].save.defaultSuffix, QStringLiteral("csv"));
         QVERIFY(!view.ExportRecording());
         QVERIFY(dialogs.shown.back().text.startsWith(QStringLiteral("Cannot export the recording")));
         QVERIFY(dialogs.shown.back().text.contains(recording));

@@ -6,9 +6,11 @@
 #include <QCategoryAxis>
 #include <QLineSeries>
 #include <QScatterSeries>
+#include <QValueAxis>
 #include <QtTest>
 
 #include <algorithm>
+#include <tuple>
 
 using namespace krx;
 
@@ -125,16 +127,51 @@ private slots:
         plot->Add(Reading(3.5, 1e9, true));
         plot->Add(Reading(4.5, 1e9, false));  // a later unstable reading moves nothing
         plot->Redraw();
-        QCOMPARE(*plot->Origin(), 3.5);
-        // Markers beyond the axis (1 min on a 60 s axis) wait until it reaches them.
-        QCOMPARE(shownAt(), (QList<double>{18.5, 33.5}));
+        QCOMPARE(*plot->Origin(), 0.0);  // the voltage command, not the first stable reading
+        // Markers beyond the axis (10 min on a 60 s axis) wait until it reaches them.
+        QCOMPARE(shownAt(), (QList<double>{15, 30, 60}));
         plot->Add(Reading(700, 1e9));
         plot->Redraw();
         const QList<double> xs = shownAt();
         QCOMPARE(xs.size(), 4);
         for (int i = 0; i < 4; ++i)
-            QVERIFY(qAbs(xs[i] - (3.5 + ReadingPlot::kMarkerSeconds[i])) < 1e-9);
+            QVERIFY(qAbs(xs[i] - ReadingPlot::kMarkerSeconds[i]) < 1e-9);
         QCOMPARE(plot->TimeUnit(), 60.0);
+    }
+
+    void AxisEndsNearTheRunLabelsStayApartGridForDecadesOnly()
+    {
+        // The latest reading's time, and where the axis ends in its unit.
+        const std::tuple<double, double, double> cases[] = {
+            {59, 60, 1},     {61, 90, 1},      {300, 300, 1},   {301, 6, 60},     {636, 11, 60},
+            {660, 11, 60},   {661, 12, 60},    {1201, 25, 60},  {7200, 120, 60},  {7201, 2.5, 3600}};
+        for (const auto& [last, end, unit] : cases) {
+            plot->Clear();
+            plot->Add(Reading(0, 1e9));
+            plot->Add(Reading(last, 1e9));
+            plot->Redraw();
+            QCOMPARE(plot->TimeUnit(), unit);
+            QCOMPARE(plot->TimeAxis()->max(), end);
+        }
+        // A 10.6 min run on a narrow plot: 15 s, 30 s and 1 min lie a few pixels apart, their
+        // labels still do not cover one another, and each line is exactly at its time.
+        plot->resize(420, 300);
+        QTRY_VERIFY_WITH_TIMEOUT(plot->chart()->plotArea().width() < 400, 5000);
+        plot->Clear();
+        plot->Add(Reading(0, 1e9, false));
+        plot->Add(Reading(636, 1e9));
+        plot->SetOrigin(2.0);  // the core's origin, not the first stable reading's
+        plot->Redraw();
+        const std::vector<QRectF> labels = plot->MarkerLabelRects();
+        QCOMPARE(labels.size(), size_t(4));
+        for (size_t i = 0; i < labels.size(); ++i)
+            for (size_t j = i + 1; j < labels.size(); ++j)
+                QVERIFY2(!labels[i].intersects(labels[j]), qPrintable(QStringLiteral("%1 %2").arg(i).arg(j)));
+        for (size_t i = 0; i < 4; ++i)
+            QCOMPARE(plot->Markers()[i]->at(0).x() * 60, 2.0 + ReadingPlot::kMarkerSeconds[i]);
+        QVERIFY(plot->ResistanceAxis()->isGridLineVisible());
+        QVERIFY(!plot->TimeAxis()->isGridLineVisible() && !plot->TimeAxis()->isMinorGridLineVisible());
+        QVERIFY(!plot->VoltageAxis()->isGridLineVisible() && !plot->VoltageAxis()->isMinorGridLineVisible());
     }
 
     void ClearForgetsEverything()

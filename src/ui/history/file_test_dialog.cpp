@@ -2,7 +2,9 @@
 #include "ui/history/file_test_dialog.h"
 
 #include "core/dialogs.h"
+#include "history/measurement_test.h"
 #include "ui/history/history_rows.h"
+#include "ui/history/nameplate_fields.h"
 
 #include <QComboBox>
 #include <QCompleter>
@@ -46,6 +48,11 @@ QString TestsLine(const std::vector<history::TestRecord>& tests)
         .arg(tests.size())
         .arg(tests.empty() ? QString() : tests.front().time.toString(QStringLiteral("yyyy-MM-dd HH:mm")),
              tests.empty() ? QString() : tests.back().time.toString(QStringLiteral("yyyy-MM-dd HH:mm")));
+}
+
+bool IsMeasurement(const history::TestRecord& t)
+{
+    return (t.kind == history::TestKind::FreeRunning || t.kind == history::TestKind::Timer) && !t.readings.empty();
 }
 
 QLineEdit* Edit(const QString& name, const QString& text)
@@ -113,6 +120,11 @@ void FileTestDialog::BuildControls()
     layout->addWidget(what);
     layout->addWidget(warning_);
     layout->addLayout(BuildForm());
+    verdicts_ = new QLabel;
+    verdicts_->setObjectName(QStringLiteral("verdicts"));
+    verdicts_->setWordWrap(true);
+    verdicts_->setTextFormat(Qt::PlainText);
+    layout->addWidget(verdicts_);
     layout->addWidget(buttons);
 
     connect(assetId_, &QComboBox::currentTextChanged, this, &FileTestDialog::AssetChosen);
@@ -120,6 +132,39 @@ void FileTestDialog::BuildControls()
     const QString offered = given.isEmpty() ? g_last.asset.id : given;
     assetId_->setEditText(offered);
     AssetChosen(offered);
+    connect(class_, &QComboBox::currentIndexChanged, this, &FileTestDialog::Rejudge);
+    connect(plate_, &NameplateFields::Edited, this, &FileTestDialog::Rejudge);
+    Rejudge();
+}
+
+bool FileTestDialog::AssetFromFields(history::Asset& asset)
+{
+    asset = {assetId_->currentText(), name_->text(), location_->text(), kind_->currentText(), class_->currentText(), {}, {}, {}};
+    if (plate_->Apply(asset))
+        return true;
+    dialogs_.Message(QStringLiteral("\"%1\" is not a rated voltage: type the winding's rated voltage in volts, or "
+                                    "leave the field empty.")
+                         .arg(plate_->rated->text().trimmed()),
+                     kTitle, Buttons::Ok, Icon::Warning);
+    return false;
+}
+
+void FileTestDialog::Rejudge()
+{
+    history::Asset fields;
+    fields.insulationClass = class_->currentText();
+    const bool valid = plate_->Apply(fields);
+    QStringList lines;
+    for (history::TestRecord& t : tests_) {
+        if (!IsMeasurement(t) || !valid)
+            continue;
+        history::Rejudge(t, history::NameplateOf(fields));
+        if (lines.isEmpty())
+            lines << QStringLiteral("Minimum IR: %1").arg(t.irVerdict) << QStringLiteral("PI: %1").arg(t.piVerdict)
+                  << QStringLiteral("DAR: %1").arg(t.darVerdict);
+    }
+    verdicts_->setText(lines.join(QLatin1Char('\n')));
+    verdicts_->setVisible(!lines.isEmpty());
 }
 
 QLayout* FileTestDialog::BuildForm()
@@ -156,6 +201,7 @@ QLayout* FileTestDialog::BuildForm()
     form->addRow(QStringLiteral("Location:"), location_);
     form->addRow(QStringLiteral("Kind:"), kind_);
     form->addRow(QStringLiteral("Insulation class:"), class_);
+    plate_ = new NameplateFields(form, this);
     form->addRow(QStringLiteral("Operator:"), operator_);
     form->addRow(QStringLiteral("Comment:"), comment_);
     return form;
@@ -180,6 +226,15 @@ void FileTestDialog::AssetChosen(const QString& id)
     location_->setText(shown.location);
     kind_->setCurrentText(shown.kind);
     class_->setCurrentIndex(std::max(0, class_->findText(shown.insulationClass)));
+    plate_->Show(shown);
+    // The nameplate the figures were computed with comes along with the test and wins.
+    const history::TestRecord* first = tests_.empty() ? nullptr : &tests_.front();
+    if (first && IsMeasurement(*first) && first->nameplate) {
+        history::Asset judged;
+        history::SetNameplate(judged, first->nameplate);
+        plate_->Show(judged);
+        class_->setCurrentIndex(std::max(0, class_->findText(judged.insulationClass)));
+    }
 }
 
 bool FileTestDialog::Submit()
@@ -200,7 +255,10 @@ bool FileTestDialog::Submit()
                                                      "into the test history anyway? It will be marked as simulated."),
                                       kTitle, Buttons::OkCancelDefaultCancel, Icon::Warning) != Answer::Ok)
         return false;
-    const history::Asset asset{id, name_->text(), location_->text(), kind_->currentText(), class_->currentText()};
+    history::Asset asset;
+    if (!AssetFromFields(asset))
+        return false;
+    Rejudge();
     std::vector<history::FileResult> now;
     std::vector<history::TestRecord> left;
     for (history::TestRecord test : tests_) {
@@ -230,20 +288,22 @@ bool FileTestDialog::Submit()
 QString FileTestDialog::SaveAssetDetails(const history::Asset& asset)
 {
     const bool details = !asset.name.isEmpty() || !asset.location.isEmpty() || !asset.kind.isEmpty() ||
-                         !asset.insulationClass.isEmpty();
+                         !asset.insulationClass.isEmpty() || !asset.plateKind.isEmpty();
     if (!store_.IsOpen()) {
         // The outbox keeps tests, not assets: the details go in with the next filing of this
         // session, which offers them again.
-        return details ? QStringLiteral("\n\nThe asset's name, location, kind and class are saved with the next "
+        return details ? QStringLiteral("\n\nThe asset's name, location, kind, class and nameplate are saved with the next "
                                         "test filed under it once the database can be opened.")
                        : QString();
     }
     const auto filed = store_.FindAsset(asset.id);
     const bool same = filed && filed->name == asset.name && filed->location == asset.location &&
-                      filed->kind == asset.kind && filed->insulationClass == asset.insulationClass;
+                      filed->kind == asset.kind && filed->insulationClass == asset.insulationClass &&
+                      filed->plateKind == asset.plateKind && filed->ratedVolts == asset.ratedVolts &&
+                      filed->windingType == asset.windingType;
     if (same || (filed && !details) || store_.SaveAsset(asset))
         return {};
-    return QStringLiteral("\n\nThe asset's name, location, kind and class could not be saved: ") +
+    return QStringLiteral("\n\nThe asset's name, location, kind, class and nameplate could not be saved: ") +
            Sentence(store_.Error());
 }
 

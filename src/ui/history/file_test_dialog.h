@@ -17,6 +17,9 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 
+namespace krx::history_view {
+class NameplateFields;
+}
 namespace krx {
 class Dialogs;
 }
@@ -45,6 +48,10 @@ private:
     QLayout* BuildForm();
     void AssetChosen(const QString& id);
     QString SaveAssetDetails(const history::Asset& asset);
+    // The asset as the fields give it; false (said to the user) when a field is not valid.
+    bool AssetFromFields(history::Asset& asset);
+    // The verdicts of the measurement tests again, with the nameplate the fields give.
+    void Rejudge();
     void Report(const QString& assetId, const QString& assetNote, const std::vector<history::FileResult>& now);
 
     history::HistoryStore& store_;
@@ -59,6 +66,8 @@ private:
     QLineEdit* location_ = nullptr;
     QComboBox* kind_ = nullptr;
     QComboBox* class_ = nullptr;
+    NameplateFields* plate_ = nullptr;
+    QLabel* verdicts_ = nullptr;  // the measurement's verdicts by the nameplate shown
     QLineEdit* operator_ = nullptr;
     QLineEdit* comment_ = nullptr;
     QLabel* warning_ = nullptr;

@@ -2,6 +2,7 @@
 #include "ui/history/history_report.h"
 
 #include "ui/history/trend_chart.h"
+#include "ui/report.h"
 
 #include <QGraphicsScene>
 #include <QGraphicsLayout>
@@ -9,9 +10,11 @@
 #include <QPainter>
 #include <QPdfWriter>
 #include <QSaveFile>
+#include <QTextOption>
 #include <QtCharts/QChart>
 
 #include <algorithm>
+#include <vector>
 #include <numeric>
 
 namespace krx::history_view {
@@ -71,7 +74,7 @@ QString Sources(const AssetHistory& h)
 void DrawTrend(Page& page, const AssetHistory& h)
 {
     // Drawn at screen size and scaled onto the page, so fonts and lines keep their proportions.
-    const QSizeF size(820, 460);
+    const QSizeF size(1000, 520);
     QGraphicsScene scene;
     QChart* chart = MakeTrendChart(TrendOf(h));
     scene.addItem(chart);
@@ -83,57 +86,114 @@ void DrawTrend(Page& page, const AssetHistory& h)
     page.y += height + page.Mm(2);
 }
 
-void DrawTable(Page& page, const AssetHistory& h)
+QTextOption Wrapping()
 {
-    const QList<int> columns{ColDate, ColKind,    ColVoltage, ColTemperature, ColR60At40, ColDar,
-                             ColPi,   ColReading, ColVerdicts, ColMark, ColComment, ColNotes};
-    const QList<double> widths{14, 5.5, 6.5, 6, 7, 4, 4, 10, 10, 12, 8, 13};  // shares of the width
-    const double total = std::accumulate(widths.begin(), widths.end(), 0.0);
+    QTextOption option(Qt::AlignLeft | Qt::AlignTop);
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    return option;
+}
 
+// Column widths: each at least its longest word, the rest of the page shared by how much more
+// room each column's longest text would like, so that wrapping falls where it costs least.
+QList<double> ColumnWidths(const QFontMetricsF& fm, const std::vector<QStringList>& rows, const QList<int>& columns,
+                           double width, double padding)
+{
+    QList<double> least, wish;
+    for (int col : columns) {
+        double word = 0, whole = 0;
+        for (const QStringList& row : rows) {
+            const double text = fm.horizontalAdvance(row[col]);
+            whole = std::max(whole, text);
+            // A short text ("12.0 °C", "1000 V") is kept on one line.
+            if (text <= width / 14)
+                word = std::max(word, text);
+            for (const QString& w : row[col].split(QLatin1Char(' '), Qt::SkipEmptyParts))
+                word = std::max(word, fm.horizontalAdvance(w));
+        }
+        least << std::min(word, width / 6) + padding + 2;  // a little slack against rounding
+        wish << whole + padding;
+    }
+    const double wished = std::accumulate(wish.begin(), wish.end(), 0.0);
+    const double needed = std::accumulate(least.begin(), least.end(), 0.0);
+    QList<double> widths;
+    for (qsizetype i = 0; i < columns.size(); ++i) {
+        if (wished <= width)
+            widths << wish[i] + (width - wished) / static_cast<double>(columns.size());
+        else
+            widths << least[i] + std::max(0.0, width - needed) * (wish[i] - least[i]) / std::max(1.0, wished - needed);
+    }
+    return widths;
+}
+
+// Every test, a row each; columns that no test fills are left out, and every cell wraps its text.
+void DrawTable(Page& page, const AssetHistory& h, const std::function<bool()>& newPage)
+{
+    QStringList titles = ColumnTitles();
+    titles[ColR60At40] = QStringLiteral("R @ 40 °C");
+    std::vector<QStringList> rows;
+    for (size_t i = 0; i < h.tests.size(); ++i)
+        rows.push_back(RowTexts(h.tests[i], h.markReasons[i]));
+    QList<int> columns;
+    for (int col : {ColDate, ColKind, ColVoltage, ColDuration, ColTemperature, ColHumidity, ColR60At40, ColDar, ColPi,
+                    ColReading, ColVerdicts, ColMark, ColOperator, ColComment, ColNotes}) {
+        if (std::any_of(rows.begin(), rows.end(), [col](const QStringList& r) { return !r[col].isEmpty(); }))
+            columns << col;
+    }
+    if (columns.isEmpty())
+        return;
     QFont font(QStringLiteral("Liberation Sans"));
     font.setPointSizeF(7.5);
     page.painter.setFont(font);
-    const double rowHeight = page.painter.fontMetrics().height() * 1.35;
-    const int room = std::max(0, static_cast<int>((page.area.bottom() - page.y) / rowHeight) - 2);
-    const int shown = std::min<int>(room, static_cast<int>(h.tests.size()));
-    const int first = static_cast<int>(h.tests.size()) - shown;
-    if (first > 0) {
-        page.Text(QStringLiteral("The %1 latest of %2 tests; the CSV export holds them all.").arg(shown).arg(h.tests.size()),
-                  8);
-        page.painter.setFont(font);
-    }
+    const double pad = page.Mm(0.6);
+    std::vector<QStringList> all = rows;
+    all.push_back(titles);
+    QFont bold = font;
+    bold.setBold(true);
+    const QList<double> widths =
+        ColumnWidths(QFontMetricsF(bold, page.painter.device()), all, columns, page.area.width(), 2 * pad);
+    const QTextOption wrap = Wrapping();
 
-    QStringList titles = ColumnTitles();
-    titles[ColR60At40] = QStringLiteral("R @ 40 °C");
-    auto drawRow = [&](const QStringList& texts, bool header, bool marked) {
+    const auto heightOf = [&](const QStringList& texts, bool header) {
+        page.painter.setFont(header ? bold : font);
+        double tallest = 0;
+        for (int i = 0; i < columns.size(); ++i) {
+            const QRectF cell(0, 0, widths[i] - 2 * pad, 1e6);
+            tallest = std::max(tallest, page.painter.boundingRect(cell, texts[columns[i]], wrap).height());
+        }
+        return tallest + 2 * pad;
+    };
+    const auto drawRow = [&](const QStringList& texts, bool header, bool marked) {
+        const double height = heightOf(texts, header);
         if (marked)
-            page.painter.fillRect(QRectF(page.area.left(), page.y, page.area.width(), rowHeight), QColor(0xfd, 0xe4, 0xe4));
-        QFont f = font;
-        f.setBold(header);
-        page.painter.setFont(f);
+            page.painter.fillRect(QRectF(page.area.left(), page.y, page.area.width(), height), QColor(0xfd, 0xe4, 0xe4));
         page.painter.setPen(Qt::black);
         double x = page.area.left();
         for (int i = 0; i < columns.size(); ++i) {
-            const double w = page.area.width() * widths[i] / total;
-            const QRectF cell(x + page.Mm(0.5), page.y, w - page.Mm(1), rowHeight);
-            const QString text = page.painter.fontMetrics().elidedText(texts[columns[i]], Qt::ElideRight,
-                                                                       static_cast<int>(cell.width()));
-            page.painter.drawText(cell, Qt::AlignVCenter | Qt::AlignLeft, text);
-            x += w;
+            page.painter.drawText(QRectF(x + pad, page.y + pad, widths[i] - 2 * pad, height), texts[columns[i]], wrap);
+            x += widths[i];
         }
-        page.y += rowHeight;
-        if (header) {
-            page.painter.drawLine(QPointF(page.area.left(), page.y), QPointF(page.area.right(), page.y));
-        }
+        page.y += height;
+        page.painter.setPen(QColor(0xbb, 0xbb, 0xbb));
+        page.painter.drawLine(QPointF(page.area.left(), page.y), QPointF(page.area.right(), page.y));
     };
     drawRow(titles, true, false);
-    for (int i = first; i < static_cast<int>(h.tests.size()); ++i)
-        drawRow(RowTexts(h.tests[i], h.markReasons[i]), false, !h.markReasons[i].isEmpty());
+    for (size_t i = 0; i < rows.size(); ++i) {
+        if (page.y + heightOf(rows[i], false) > page.area.bottom()) {
+            if (!newPage || !newPage()) {
+                page.Text(QStringLiteral("%1 more tests on the next pages.").arg(rows.size() - i), 8);
+                return;
+            }
+            page.y = page.area.top();
+            drawRow(titles, true, false);
+        }
+        drawRow(rows[i], false, !h.markReasons[i].isEmpty());
+    }
 }
 
 }  // namespace
 
-void PaintHistoryReport(QPainter& painter, const QRectF& area, double dpi, const AssetHistory& history)
+void PaintHistoryReport(QPainter& painter, const QRectF& area, double dpi, const AssetHistory& history,
+                        const std::function<bool()>& newPage)
 {
     painter.setRenderHint(QPainter::Antialiasing);
     Page page{painter, area, dpi, area.top()};
@@ -144,8 +204,10 @@ void PaintHistoryReport(QPainter& painter, const QRectF& area, double dpi, const
               9, false, QColor(0x44, 0x44, 0x44));
     DrawTrend(page, history);
     page.Text(MarkRuleText(), 8, false, QColor(0xc6, 0x28, 0x28));
-    DrawTable(page, history);
+    DrawTable(page, history, newPage);
     page.y += page.Mm(2);
+    if (page.y + page.Mm(10) > area.bottom() && newPage && newPage())
+        page.y = area.top();
     page.Text(Sources(history), 8, false, QColor(0x44, 0x44, 0x44));
 }
 
@@ -159,7 +221,7 @@ bool WriteHistoryReport(const QString& fileName, const AssetHistory& history, QS
     {
         QPdfWriter writer(&file);
         writer.setResolution(kResolution);
-        writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(15, 15, 15, 15),
+        writer.setPageLayout(QPageLayout(QPageSize(ReportPageSize()), QPageLayout::Portrait, QMarginsF(15, 15, 15, 15),
                                          QPageLayout::Millimeter));
         writer.setTitle(QStringLiteral("Insulation history of ") + history.asset.id);
         writer.setCreator(QStringLiteral("KRX 738 read-out"));
@@ -169,7 +231,8 @@ bool WriteHistoryReport(const QString& fileName, const AssetHistory& history, QS
             file.cancelWriting();
             return false;
         }
-        PaintHistoryReport(painter, QRectF(painter.viewport()), kResolution, history);
+        PaintHistoryReport(painter, QRectF(painter.viewport()), kResolution, history,
+                           [&writer] { return writer.newPage(); });
         painter.end();
     }
     if (!file.commit()) {

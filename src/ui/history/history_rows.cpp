@@ -47,7 +47,7 @@ std::vector<TrendPoint> TrendOf(const AssetHistory& history)
         const TestRecord& t = history.tests[i];
         if (!IsResistanceTest(t) || !t.time.isValid())
             continue;
-        TrendPoint p{t.time, t.r60At40, t.pi, t.dar, history.markReasons[i]};
+        TrendPoint p{t.time, t.r60At40, t.pi, t.dar, history.markReasons[i], t.volts.value_or(0)};
         if (p.r40Ohm || p.pi || p.dar)
             points.push_back(p);
     }

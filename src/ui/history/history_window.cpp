@@ -4,7 +4,9 @@
 #include "core/csv_appender.h"
 #include "core/dialogs.h"
 #include "ui/history/history_report.h"
+#include "ui/history/test_view.h"
 #include "ui/history/trend_chart.h"
+#include "ui/window_size.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -18,6 +20,8 @@
 #include <QSplitter>
 #include <QTableWidget>
 #include <QVBoxLayout>
+
+#include <algorithm>
 #include <QtCharts/QChart>
 #include <QtCharts/QChartView>
 
@@ -62,7 +66,7 @@ HistoryWindow::HistoryWindow(history::HistoryStore& store, Dialogs& dialogs, QWi
     setObjectName(QStringLiteral("HistoryWindow"));
     setWindowTitle(QStringLiteral("Test history"));
     BuildControls();
-    resize(1180, 760);
+    KeepWindowSize(this, QStringLiteral("HistoryWindowSize"), QSize(1180, 760));
     Reload();
 }
 
@@ -146,10 +150,13 @@ QWidget* HistoryWindow::BuildHistoryPane()
     chart_->setObjectName(QStringLiteral("trendChart"));
     chart_->setRenderHint(QPainter::Antialiasing);
     chart_->setMinimumHeight(260);
-    auto* rule = new QLabel(MarkRuleText());
-    rule->setObjectName(QStringLiteral("markRule"));
-    rule->setStyleSheet(QStringLiteral("color: #c62828"));
-    rule->setWordWrap(true);
+    rule_ = new QLabel(MarkRuleText());
+    rule_->setObjectName(QStringLiteral("markRule"));
+    rule_->setStyleSheet(QStringLiteral("color: #c62828"));
+    rule_->setWordWrap(true);
+    table_->setToolTip(QStringLiteral("Double-click or Return opens a test"));
+    // Qt emits this on Return and, on every desktop style but single-click ones, on a double-click.
+    connect(table_, &QTableWidget::activated, this, [this](const QModelIndex& index) { OpenTest(index.row()); });
 
     auto* split = new QSplitter(Qt::Vertical);
     split->addWidget(table_);
@@ -162,7 +169,7 @@ QWidget* HistoryWindow::BuildHistoryPane()
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(details_);
     layout->addWidget(split, 1);
-    layout->addWidget(rule);
+    layout->addWidget(rule_);
     return pane;
 }
 
@@ -231,7 +238,7 @@ void HistoryWindow::ShowAsset(const QString& assetId)
     std::vector<history::TestRecord> tests;
     if (!assetId.isEmpty() && store_.IsOpen()) {
         SetStatus({});
-        asset = store_.FindAsset(assetId).value_or(history::Asset{assetId, {}, {}, {}, {}});
+        asset = store_.FindAsset(assetId).value_or(history::Asset{assetId, {}, {}, {}, {}, {}, {}, {}});
         tests = store_.TestsOf(assetId);
         if (tests.empty() && !store_.Error().isEmpty())
             SetStatus(QStringLiteral("The tests of \"%1\" could not be read: %2").arg(assetId, Sentence(store_.Error())));
@@ -239,6 +246,9 @@ void HistoryWindow::ShowAsset(const QString& assetId)
     shown_ = MakeAssetHistory(asset, std::move(tests));
     details_->setText(assetId.isEmpty() ? QStringLiteral("No asset chosen") : AssetLine(shown_.asset));
     FillTable();
+    // The rule that explains the marks shows only when a test is marked.
+    rule_->setVisible(std::any_of(shown_.markReasons.begin(), shown_.markReasons.end(),
+                                  [](const QString& m) { return !m.isEmpty(); }));
     QChart* old = chart_->chart();
     chart_->setChart(MakeTrendChart(TrendOf(shown_)));
     delete old;
@@ -270,6 +280,22 @@ void HistoryWindow::FillTable()
     for (int col : {ColComment, ColVerdicts, ColMark, ColReading, ColNotes})
         table_->setColumnWidth(col, std::min(table_->columnWidth(col), 260));
     table_->scrollToBottom();
+}
+
+TestView* HistoryWindow::OpenTest(int row)
+{
+    if (row < 0 || row >= static_cast<int>(shown_.tests.size()) || !store_.IsOpen())
+        return nullptr;
+    const auto test = store_.Test(shown_.tests[static_cast<size_t>(row)].id);
+    if (!test) {
+        SetStatus(QStringLiteral("The test could not be read: ") + Sentence(store_.Error()));
+        return nullptr;
+    }
+    auto* view = new TestView(shown_.asset, *test, dialogs_, this);
+    view->setAttribute(Qt::WA_DeleteOnClose);
+    view->resize(std::min(1000, width()), std::min(600, height()));
+    view->show();
+    return view;
 }
 
 void HistoryWindow::SetStatus(const QString& text)

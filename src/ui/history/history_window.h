@@ -14,6 +14,10 @@ class QListWidget;
 class QPushButton;
 class QTableWidget;
 
+namespace krx::history_view {
+class TestView;
+}
+
 namespace krx {
 class Dialogs;
 }
@@ -36,6 +40,9 @@ public:
     // The exports behind the buttons; each asks for its file. True when a file was written.
     bool ExportCsv(history::ExportFormat format);
     bool ExportPdf();
+    // Opens the test of the table's row (double-click, Return): its curve, figures and report.
+    // Null when the row holds no test or the store cannot read it (said in the status line).
+    TestView* OpenTest(int row);
 
 private:
     void BuildControls();
@@ -60,6 +67,7 @@ private:
     QLabel* status_ = nullptr;
     QTableWidget* table_ = nullptr;
     QChartView* chart_ = nullptr;
+    QLabel* rule_ = nullptr;
     QPushButton* exportData_ = nullptr;
     QPushButton* exportSheet_ = nullptr;
     QPushButton* exportPdf_ = nullptr;

@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <memory>
 
 namespace krx::history_view {
@@ -77,14 +78,15 @@ QCategoryAxis* MakeTimeAxis(const QDateTime& first, const QDateTime& last)
     return axis;
 }
 
-QLineSeries* MakeLine(const char* name, const QColor& color)
+QLineSeries* MakeLine(const QString& name, const QColor& color, Qt::PenStyle style)
 {
     auto* series = new QLineSeries;
-    series->setName(QString::fromUtf8(name));
+    series->setName(name);
     series->setPointsVisible(true);
     series->setMarkerSize(5);
     QPen pen(color);
     pen.setWidthF(2.0);
+    pen.setStyle(style);
     series->setPen(pen);
     series->setColor(color);
     return series;
@@ -119,6 +121,8 @@ QString PointText(const TrendPoint& p)
     QStringList lines{p.when.toString(QStringLiteral("yyyy-MM-dd HH:mm"))};
     if (p.r40Ohm)
         lines << QStringLiteral("R 1 min @ 40 °C: %1").arg(OhmText(*p.r40Ohm));
+    if (p.volts > 0)
+        lines << QStringLiteral("%1 V").arg(p.volts);
     if (p.pi)
         lines << QStringLiteral("PI: %1").arg(*p.pi, 0, 'f', 2);
     if (p.dar)
@@ -174,6 +178,14 @@ Ranges RangesOf(const std::vector<TrendPoint>& points)
 
 }  // namespace
 
+QString SeriesName(const char* quantity, int volts)
+{
+    // The axis names the 1-minute time; the legend keeps its entries short enough to stand side by side.
+    const QString name = qstrcmp(quantity, kSeriesR40) == 0 ? QStringLiteral("R @ 40 °C") : QString::fromUtf8(quantity);
+    return name +
+           (volts > 0 ? QStringLiteral(", %1 V").arg(volts) : QStringLiteral(", voltage not known"));
+}
+
 QString OhmText(double ohm)
 {
     if (!std::isfinite(ohm) || ohm <= 0)
@@ -221,34 +233,55 @@ QChart* MakeTrendChart(const std::vector<TrendPoint>& input)
     chart->addAxis(decades, Qt::AlignLeft);
     chart->addAxis(ratio, Qt::AlignRight);
 
-    auto* r = MakeLine(kSeriesR40, kRColor);
-    auto* pi = MakeLine(kSeriesPi, kPiColor);
-    auto* dar = MakeLine(kSeriesDar, kDarColor);
+    std::vector<int> voltages;
+    for (const TrendPoint& p : *points)
+        if (std::find(voltages.begin(), voltages.end(), p.volts) == voltages.end())
+            voltages.push_back(p.volts);
+    std::sort(voltages.begin(), voltages.end(), std::greater<>());
+    std::vector<QXYSeries*> all;
     auto* marksR = MakeMarks();
     auto* marksRatio = MakeMarks();
-    for (const TrendPoint& p : *points) {
-        const double x = static_cast<double>(p.when.toMSecsSinceEpoch());
-        const bool marked = !p.markReason.isEmpty();
-        if (Drawable(p.r40Ohm)) {
-            r->append(x, std::log10(*p.r40Ohm));
-            if (marked)
-                marksR->append(x, std::log10(*p.r40Ohm));
-        }
-        for (auto [value, series] : {std::pair{p.pi, pi}, std::pair{p.dar, dar}}) {
-            if (value && std::isfinite(*value)) {
-                series->append(x, *value);
+    for (size_t v = 0; v < voltages.size(); ++v) {
+        // The highest voltage in the quantity's own colour and a full line; each lower one lighter
+        // and dashed differently, so that the legend tells them apart in grey print too.
+        const auto style = static_cast<Qt::PenStyle>(Qt::SolidLine + static_cast<int>(v % 5));
+        const int lighter = 100 + 35 * static_cast<int>(v);
+        auto* r = MakeLine(SeriesName(kSeriesR40, voltages[v]), kRColor.lighter(lighter), style);
+        auto* pi = MakeLine(SeriesName(kSeriesPi, voltages[v]), kPiColor.lighter(lighter), style);
+        auto* dar = MakeLine(SeriesName(kSeriesDar, voltages[v]), kDarColor.lighter(lighter), style);
+        for (const TrendPoint& p : *points) {
+            if (p.volts != voltages[v])
+                continue;
+            const double x = static_cast<double>(p.when.toMSecsSinceEpoch());
+            const bool marked = !p.markReason.isEmpty();
+            if (Drawable(p.r40Ohm)) {
+                r->append(x, std::log10(*p.r40Ohm));
                 if (marked)
-                    marksRatio->append(x, *value);
+                    marksR->append(x, std::log10(*p.r40Ohm));
+            }
+            for (auto [value, series] : {std::pair{p.pi, pi}, std::pair{p.dar, dar}}) {
+                if (value && std::isfinite(*value)) {
+                    series->append(x, *value);
+                    if (marked)
+                        marksRatio->append(x, *value);
+                }
             }
         }
+        // A quantity none of this voltage's tests has stays out of the legend.
+        for (auto [series, axis] : {std::pair<QXYSeries*, QAbstractAxis*>{r, decades}, {pi, ratio}, {dar, ratio}}) {
+            if (series->count() == 0) {
+                delete series;
+                continue;
+            }
+            AddSeries(chart, series, time, axis, true);
+            all.push_back(series);
+        }
     }
-    AddSeries(chart, r, time, decades, true);
-    AddSeries(chart, pi, time, ratio, true);
-    AddSeries(chart, dar, time, ratio, true);
-    AddSeries(chart, marksR, time, decades, true);
+    AddSeries(chart, marksR, time, decades, marksR->count() > 0 || marksRatio->count() > 0);
     AddSeries(chart, marksRatio, time, ratio, false);
-    for (QXYSeries* s : {static_cast<QXYSeries*>(r), static_cast<QXYSeries*>(pi), static_cast<QXYSeries*>(dar),
-                         static_cast<QXYSeries*>(marksR), static_cast<QXYSeries*>(marksRatio)})
+    all.push_back(marksR);
+    all.push_back(marksRatio);
+    for (QXYSeries* s : all)
         ShowTips(s, points);
     if (points->empty()) {
         chart->setTitle(QStringLiteral("No tests with a 1-minute resistance, PI or DAR to draw"));

@@ -20,7 +20,8 @@ struct TrendPoint {
     std::optional<double> r40Ohm;
     std::optional<double> pi;
     std::optional<double> dar;
-    QString markReason;  // empty: taken under the asset's usual conditions
+    QString markReason;
+    int volts = 0;  // 0: not known  // empty: taken under the asset's usual conditions
 };
 
 // A new chart (owned by the caller) with the points in time order.
@@ -29,10 +30,13 @@ QChart* MakeTrendChart(const std::vector<TrendPoint>& points);
 // "850 kΩ", "1.2 GΩ", "15 TΩ": three significant digits, a "." whatever the locale.
 QString OhmText(double ohm);
 
-// Names of the chart's series, for the window's tooltips and for tests.
+// Names of the chart's series, for the window's tooltips and for tests. Tests at different voltages
+// are never joined by a line: each voltage has series of its own, named by SeriesName.
 inline constexpr const char* kSeriesR40 = "R 1 min @ 40 °C";
 inline constexpr const char* kSeriesPi = "PI";
 inline constexpr const char* kSeriesDar = "DAR";
 inline constexpr const char* kSeriesMarked = "Other voltage or temperature";
+// "R @ 40 °C, 1000 V", "PI, 500 V"; "…, voltage not known" for 0.
+QString SeriesName(const char* quantity, int volts);
 
 }  // namespace krx::history_view

@@ -4,6 +4,7 @@
 #include "ui/measurement/measurement_window.h"
 
 #include "ui/record_view.h"
+#include "ui/window_size.h"
 
 #include <QApplication>
 #include <QBoxLayout>
@@ -12,50 +13,59 @@
 #include <QPalette>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QSplitter>
 #include <QSpinBox>
 #include <QStyle>
 
-#include <algorithm>
 
 using namespace krx;
 
 namespace {
-constexpr int kControlsWidth = 946;  // the window's designed width with the controls alone
-constexpr int kDesignedHeight = 580;
-constexpr int kRecordWidth = 760;  // a plot of a readable width beside the figures
+constexpr QSize kDesignedSize(946 + 12 + 760, 580);  // the designed controls with a readable plot beside
 }  // namespace
 
 void MeasurementWindow::BuildControls()
 {
     setFont(ArialFont(24));
-    auto* controls = new QVBoxLayout;
+    auto* controlsPane = new QWidget(this);
+    controlsPane->setObjectName(QStringLiteral("ControlsPane"));
+    auto* controls = new QVBoxLayout(controlsPane);
+    controls->setContentsMargins(0, 0, 0, 0);
     controls->setSpacing(7);
     controls->addWidget(BuildSetupGroup());
     controls->addWidget(BuildMeasuringGroup(), 1);
     // Beside the controls rather than below them, so that the window stays within a common screen's
     // height; the figures of a finished run need the height of the controls.
-    recordView = new MeasurementRecordView(this);
+    auto* recordPane = new QWidget(this);
+    recordPane->setObjectName(QStringLiteral("RecordPane"));
+    recordView = new MeasurementRecordView(recordPane);
     recordView->setFont(ArialFont(13));
-    auto* record = new QVBoxLayout;
+    auto* record = new QVBoxLayout(recordPane);
+    record->setContentsMargins(0, 0, 0, 0);
     record->setSpacing(7);
     record->addWidget(recordView, 1);
     record->addLayout(BuildRecordRow());
+    // The person decides how the width is shared; neither side goes below what it needs.
+    splitter = new QSplitter(Qt::Horizontal, this);
+    splitter->setObjectName(QStringLiteral("ControlsAndRecord"));
+    splitter->setChildrenCollapsible(false);
+    splitter->setHandleWidth(12);
+    splitter->addWidget(controlsPane);
+    splitter->addWidget(recordPane);
+    splitter->setStretchFactor(0, 0);
+    splitter->setStretchFactor(1, 1);
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(8, 4, 8, 8);
-    layout->setSpacing(12);
-    layout->addLayout(controls);
-    layout->addLayout(record, 1);
+    layout->addWidget(splitter);
     ConnectControls();
 }
 
 void MeasurementWindow::KeepControlsWidth()
 {
-    // The controls keep the width they had in the designed window (measured with the window's
-    // style, as shown); what the window gains in width goes to the plot.
-    const QMargins m = layout()->contentsMargins();
-    const int designed = kControlsWidth - m.left() - m.right();
-    measuringGroup->setMinimumWidth(std::max(designed, measuringGroup->minimumSizeHint().width()));
-    resize(kControlsWidth + layout()->spacing() + kRecordWidth, kDesignedHeight);
+    // The controls open at their own width; what the window has beyond goes to the plot.
+    KeepWindowSize(this, QStringLiteral("MeasurementWindowSize"), kDesignedSize);
+    layout()->activate();  // the splitter's width, to place a stored position in
+    KeepSplitterPosition(splitter, QStringLiteral("MeasurementWindowSplit"));
 }
 
 QLayout* MeasurementWindow::BuildRecordRow()

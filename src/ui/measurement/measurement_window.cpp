@@ -4,11 +4,13 @@
 
 #include "device/protocol.h"
 #include "ui/measurement/cycle_view.h"
+#include "ui/record_view.h"
 #include "ui/ui_wait.h"
 
 #include <QCloseEvent>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLayout>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSpinBox>
@@ -76,9 +78,14 @@ SetupChoice MeasurementWindow::ChosenSetup() const
 
 void MeasurementWindow::Enter(bool timerMode)
 {
-    show();
+    // The readings of the simulated meter must not pass for a measurement, on screen or in the report.
+    setWindowTitle(session_.Simulated ? QStringLiteral("Measuring KRX 738 – simulated meter")
+                                      : QStringLiteral("Measuring KRX 738"));
+    recordView->SetSimulated(session_.Simulated);
+    // The groups first: the window's first size is taken from the controls it shows.
     timerGroup->setVisible(timerMode);
     restTimeGroup->setVisible(timerMode);
+    show();
     if (timerMode) {
         timeLabel->setText(QString::number(timerSlider->value()) + QStringLiteral(" Sec"));
         voltageLabel->setText(QString());

@@ -23,6 +23,7 @@ class QLayout;
 class QPushButton;
 class QScrollBar;
 class QSpinBox;
+class QSplitter;
 
 namespace krx {
 class MeasurementRecordView;
@@ -70,7 +71,8 @@ public:
     QLabel* timeLabel;
     krx::RadioGroup* calculationChoice;
 
-    // Below the controls: the cycle's plot and figures, and what became of its recording.
+    // Beside the controls: the cycle's plot and figures, and what became of its recording.
+    QSplitter* splitter;  // between the controls and the record
     krx::MeasurementRecordView* recordView;
     QLabel* recordingWarning;  // why the cycle's recording stopped; empty while it is fine
     QPushButton* fileTestButton;

@@ -7,6 +7,7 @@
 #include "history/measurement_test.h"
 #include "ui/figures_panel.h"
 #include "ui/history/file_test_dialog.h"
+#include "ui/history/test_view.h"
 #include "ui/record_view.h"
 
 #include <QLabel>
@@ -38,10 +39,10 @@ bool MeasurementWindow::FileTestClicked()
 {
     if (!history_ || cycleActive_ || series_.Size() == 0)
         return false;
-    // The figures as the panel shows them, with the class and DAR times chosen there.
-    const FigureChoices choices = recordView->figures->Choices();
-    history::TestRecord test =
-        history::TestFromMeasurement(QString(), series_.All(), cycleTimerMode_, choices.cls, choices.darTimes);
+    // The figures as the panel shows them: its DAR times, nameplate, class and winding temperature.
+    const FiguresPanel& panel = *recordView->figures;
+    const history::Judging with{panel.Choices().darTimes, panel.Plate(), panel.WindingTemperature()};
+    history::TestRecord test = history::TestFromMeasurement(QString(), series_.All(), cycleTimerMode_, with);
     test.comment = recordView->Comment();
     test.meterSerial = cycleSerial_;
     test.meterSoftware = cycleSoftware_;
@@ -50,5 +51,10 @@ bool MeasurementWindow::FileTestClicked()
         return false;
     // Filed (or kept to be sent): a second press would file the same cycle twice.
     fileTestButton->setEnabled(false);
+    // The report names the asset the cycle was filed under.
+    const history_view::LastFiling& filed = history_view::LastFiled();
+    const history::Asset& asset = filed.asset;
+    recordView->SetTestObject({asset.name.isEmpty() ? asset.id : asset.id + QStringLiteral(" – ") + asset.name,
+                               history_view::Nameplate(asset), asset.location, filed.operatorName});
     return true;
 }

@@ -6,6 +6,7 @@
 
 #include "ui/controls.h"
 #include "ui/ui_wait.h"
+#include "ui/window_size.h"
 
 #include <QApplication>
 #include <QBoxLayout>
@@ -31,7 +32,7 @@ SpecialFunctionsWindow::SpecialFunctionsWindow(krx::MeterSession& session)
       readOut_(Usb, runner_, *readOutView_)
 {
     setObjectName(QStringLiteral("Form_SonFunc"));
-    setWindowTitle(QStringLiteral("Special function"));
+    setWindowTitle(QString::fromUtf8(kTitle));
     BuildControls();
     ApplyWindowStyle(this);
     CentreOnPrimaryScreen(this);
@@ -56,7 +57,7 @@ void SpecialFunctionsWindow::BuildControls()
     layout->addLayout(left);
     layout->addLayout(BuildDisplay(), 1);
     ConnectControls();
-    resize(1016, 655);
+    KeepWindowSize(this, QStringLiteral("SpecialFunctionsWindowSize"), QSize(1016, 655));
 }
 
 QGroupBox* SpecialFunctionsWindow::BuildFunctionGroup()

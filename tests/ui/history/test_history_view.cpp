@@ -4,6 +4,8 @@
 #include "scripted_dialogs.h"
 
 #include "ui/history/history_window.h"
+#include "ui/history/test_view.h"
+#include "ui/reading_plot.h"
 
 #include <QDir>
 #include <QFile>
@@ -11,6 +13,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QLegendMarker>
+#include <QProcess>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -51,10 +55,10 @@ QByteArray Read(const QString& name)
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
 }
 
-int PointsOf(QChartView* view, const char* name)
+int PointsOf(QChartView* view, const QString& name)
 {
     for (QAbstractSeries* s : view->chart()->series())
-        if (s->name() == QString::fromUtf8(name) && qobject_cast<QXYSeries*>(s))
+        if (s->name() == name && qobject_cast<QXYSeries*>(s))
             return static_cast<int>(static_cast<QXYSeries*>(s)->count());
     return -1;
 }
@@ -71,7 +75,7 @@ private slots:
     {
         QVERIFY(store.Open(QStringLiteral("sqlite:") + dir.filePath(QStringLiteral("h.sqlite")), dir.path()));
         QVERIFY(store.SaveAsset({kOdd, QStringLiteral("Fan motor"), QStringLiteral("Hall 2"),
-                                 QStringLiteral("motor"), QStringLiteral("F")}));
+                                 QStringLiteral("motor"), QStringLiteral("F"), {}, {}, {}}));
         // The median is 21 °C: 31.0 and 11.0 are exactly 10 °C away, 10.9 just over.
         const double temps[] = {20, 21, 22, 31, 30, 10.9, 11.0};
         for (int i = 0; i < 7; ++i)
@@ -82,6 +86,7 @@ private slots:
         breakDown.r60At40.reset();
         breakDown.pi.reset();
         breakDown.dar.reset();
+        breakDown.breakDown = history::BreakDownFigures{5000, 120e6, 80e6, 0, 42, 0};
         store.FileTest(breakDown);
         store.FileTest(Test(QStringLiteral("other"), 1, 250, 20, 1e9));
     }
@@ -128,13 +133,75 @@ private slots:
         QVERIFY(table->item(0, ColDate)->background() != table->item(3, ColDate)->background());
         QCOMPARE(table->item(3, ColDate)->toolTip(), marks[3]);
 
+        // The break-down test's results in its row.
+        QCOMPARE(table->item(7, ColReading)->text(),
+                 QStringLiteral("BD 5000 V, before 120 MΩ, after 80 MΩ, cycle time 42 s"));
+        QCOMPARE(table->item(0, ColReading)->text(), QString());
+
+        // One line per voltage, each named in the legend; the break-down test is on none of them.
         auto* chart = w.findChild<QChartView*>(QStringLiteral("trendChart"));
-        QCOMPARE(PointsOf(chart, kSeriesR40), 7);
-        QCOMPARE(PointsOf(chart, kSeriesMarked), 2);
+        QCOMPARE(PointsOf(chart, SeriesName(kSeriesR40, 1000)), 6);
+        QCOMPARE(PointsOf(chart, SeriesName(kSeriesR40, 500)), 1);
+        QCOMPARE(PointsOf(chart, SeriesName(kSeriesPi, 1000)), 6);
+        QCOMPARE(PointsOf(chart, SeriesName(kSeriesR40, 5000)), -1);
+        QCOMPARE(PointsOf(chart, QString::fromUtf8(kSeriesMarked)), 2);
+        QStringList legend;
+        for (QLegendMarker* m : chart->chart()->legend()->markers())
+            if (m->isVisible())
+                legend << m->label();
+        QVERIFY(legend.contains(SeriesName(kSeriesR40, 500)) && legend.contains(SeriesName(kSeriesR40, 1000)));
+        // The note on marks only where a test is marked.
+        auto* rule = w.findChild<QLabel*>(QStringLiteral("markRule"));
+        QVERIFY(!rule->isHidden());
+        QVERIFY(w.SelectAsset(QStringLiteral("other")));
+        QVERIFY(rule->isHidden());
+        QVERIFY(w.SelectAsset(kOdd));
 
         w.findChild<QLineEdit*>(QStringLiteral("assetSearch"))->setText(QStringLiteral("hall 2"));
         QVERIFY(!list->item(0)->isHidden() || !list->item(1)->isHidden());
         QCOMPARE(list->item(0)->isHidden() + list->item(1)->isHidden(), 1);
+    }
+
+    void opensATest()
+    {
+        // A filed test with its readings, opened by Return on its row: curve, stored verdict, report.
+        TestRecord t = Test(QStringLiteral("open"), 2, 500, 20, 4e10);
+        t.operatorName = QStringLiteral("A. Tester");
+        t.piVerdict = QStringLiteral("stored verdict");
+        t.verdictSource = QStringLiteral("a source");
+        for (int i = 0; i < 80; ++i) {
+            DataRecord r;
+            r.time = t.time.addSecs(i);
+            r.elapsedSeconds = i;
+            r.resistanceOhm = 1e9 + i * 1e7;
+            r.volts = 500;
+            r.stable = i >= 2;
+            t.readings.push_back(r);
+        }
+        QVERIFY(store.SaveAsset({QStringLiteral("open"), QStringLiteral("Pump"), QStringLiteral("Yard"), {}, {}}));
+        QVERIFY(store.FileTest(t).status == history::FileResult::Filed);
+        test::ScriptedDialogs dialogs;
+        HistoryWindow w(store, dialogs);
+        QVERIFY(w.SelectAsset(QStringLiteral("open")));
+        auto* table = w.findChild<QTableWidget*>(QStringLiteral("testTable"));
+        w.show();
+        table->setCurrentCell(0, 0);
+        QTest::keyClick(table, Qt::Key_Return);
+        auto* view = w.findChild<TestView*>();
+        QVERIFY(view && view->isVisible());
+        QCOMPARE(view->plot->Count(), 80);
+        QCOMPARE(StoredFigureTable(t).pi.text, QStringLiteral("stored verdict"));
+
+        const QString pdf = dir.filePath(QStringLiteral("test.pdf"));
+        dialogs.saves = {pdf};
+        view->reportButton->click();
+        QCOMPARE(dialogs.shown.back().text, QStringLiteral("The report was saved as \"%1\".").arg(pdf));
+        QProcess text;
+        text.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
+        QVERIFY(text.waitForFinished(10000));
+        const QString words = QString::fromUtf8(text.readAllStandardOutput()).simplified();
+        for (const char* expected : {"Asset open – Pump", "Site, location Yard", "Operator A. Tester", "PI: stored verdict"})
+            QVERIFY2(words.contains(QString::fromUtf8(expected)), qPrintable(words));
     }
 
     void exports()

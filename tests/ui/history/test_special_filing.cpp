@@ -32,7 +32,7 @@ sim::OhmRecordSpec Ohm(int no, unsigned char day)
 {
     sim::OhmRecordSpec r;
     const unsigned char bytes[23] = {static_cast<unsigned char>(no), day, 3, 11, 9, 5, '4', '5', '2', '2', '.', '5',
-                                     0x01, 0xF4, 0x00, 60, '1', '.', '2', '5', '0', '9', 0};
+                                     0x01, 0xF4, 0x00, 60, '1', '.', '2', '5', '0', '9', 1};  // a lapse at 60 s: R 1 min
     std::memcpy(r.bytes.data(), bytes, sizeof bytes);
     return r;
 }
@@ -167,10 +167,10 @@ private slots:
         QCOMPARE(tests.size(), size_t(2));
         QCOMPARE(tests[0].kind, history::TestKind::MemoryOhm);
         QCOMPARE(tests[0].volts, std::optional<int>(500));
-        // The meter averaged over its 60 s timer: the reading, never R 1 min.
-        QVERIFY(!tests[0].r60);
+        // The meter kept the lapse at its 60 s timer: R 1 min, and the reading with its timer and method.
+        QCOMPARE(tests[0].r60, std::optional<double>(1.25e9));
         QCOMPARE(tests[0].memoryReading->ohm, 1.25e9);
-        QCOMPARE(tests[0].memoryReading->method, QStringLiteral("average"));
+        QCOMPARE(tests[0].memoryReading->method, QStringLiteral("lapse"));
         QCOMPARE(tests[1].time.date(), QDate(2011, 3, 2));
 
         // One break-down record: the other memory's records replace the ohm ones on the button.

@@ -1,0 +1,71 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "cli/nameplate_options.h"
+
+#include <cmath>
+
+namespace krx::cli {
+
+namespace {
+
+double ParseNumber(const QCommandLineParser& p, const QString& option, double low, double high)
+{
+    bool ok = false;
+    const double v = p.value(option).toDouble(&ok);
+    if (!ok || !std::isfinite(v) || v < low || v > high)
+        throw UsageError{QStringLiteral("--%1: '%2' is not a number from %3 to %4")
+                             .arg(option, p.value(option)).arg(low).arg(high)};
+    return v;
+}
+
+}  // namespace
+
+void AddNameplateOptions(QCommandLineParser& p)
+{
+    p.addOption({QStringLiteral("kind"), QStringLiteral("The asset: machine (default), transformer, cable or other."),
+                 QStringLiteral("KIND")});
+    p.addOption({QStringLiteral("rated-voltage"), QStringLiteral("The asset's rated voltage, line to line."),
+                 QStringLiteral("VOLTS")});
+    p.addOption({QStringLiteral("winding"),
+                 QStringLiteral("form (form-wound after about 1970), random (random-wound, or form-wound below "
+                                "1 kV) or older (before about 1970, field windings, not known)."),
+                 QStringLiteral("form|random|older")});
+    p.addOption({QStringLiteral("class"), QStringLiteral("The thermal class, A, B, F or H."), QStringLiteral("A|B|F|H")});
+    p.addOption({QStringLiteral("winding-temp"),
+                 QStringLiteral("The winding temperature in °C to correct from (default: the air temperature at "
+                                "the meter)."),
+                 QStringLiteral("T")});
+}
+
+std::optional<Nameplate> ParseNameplate(const QCommandLineParser& p)
+{
+    const QString kind = QStringLiteral("kind"), rated = QStringLiteral("rated-voltage"),
+                  winding = QStringLiteral("winding"), cls = QStringLiteral("class");
+    if (!p.isSet(kind) && !p.isSet(rated) && !p.isSet(winding) && !p.isSet(cls))
+        return std::nullopt;
+    Nameplate plate;
+    if (p.isSet(kind) && !ParseKind(p.value(kind), plate.kind))
+        throw UsageError{QStringLiteral("--kind: '%1' is not allowed; choose machine, transformer, cable or other")
+                             .arg(p.value(kind))};
+    if (p.isSet(rated))
+        plate.ratedVolts = ParseNumber(p, rated, 1, 1e6);
+    WindingType w{};
+    if (p.isSet(winding) && !ParseWinding(p.value(winding), w))
+        throw UsageError{QStringLiteral("--winding: '%1' is not allowed; choose form, random or older")
+                             .arg(p.value(winding))};
+    if (p.isSet(winding))
+        plate.winding = w;
+    InsulationClass c{};
+    if (p.isSet(cls) && !ParseClass(p.value(cls), c))
+        throw UsageError{QStringLiteral("--class: '%1' is not allowed; choose A, B, F or H").arg(p.value(cls))};
+    if (p.isSet(cls))
+        plate.cls = c;
+    return plate;
+}
+
+std::optional<double> ParseWindingTemperature(const QCommandLineParser& p)
+{
+    const QString option = QStringLiteral("winding-temp");
+    return p.isSet(option) ? std::optional<double>(ParseNumber(p, option, -50, 250)) : std::nullopt;
+}
+
+}  // namespace krx::cli

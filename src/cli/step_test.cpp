@@ -1,0 +1,141 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "cli/step_test.h"
+
+#include "cli/command.h"
+#include "cli/figures_text.h"
+#include "cli/measure.h"
+
+#include <QStringList>
+
+namespace krx::cli {
+
+namespace {
+
+QByteArray StepJson(const StepFigure& f)
+{
+    QByteArrayList parts;
+    parts << "\"step\":" + QByteArray::number(f.step) << "\"voltage_v\":" + QByteArray::number(f.volts)
+          << "\"resistance_ohm\":" + JsonNumber(f.ohm)
+          << "\"bound\":" + (f.atLeast ? QByteArray("\"at_least\"") : QByteArray("null"))
+          << "\"range\":" + JsonText(QString::fromLatin1(RangeName(f.range)))
+          << "\"temperature_c\":" + JsonNumber(f.meanTemperature)
+          << "\"resistance_40c_ohm\":" + JsonNumber(f.ohmAt40C);
+    return '{' + parts.join(',') + '}';
+}
+
+QString OhmText(const std::optional<double>& ohm, bool atLeast)
+{
+    if (!ohm)
+        return NotEnoughDataText();
+    return (atLeast ? QStringLiteral("≥ ") : QString()) + QString::fromLatin1(DataNumber(*ohm)) +
+           QStringLiteral(" ohm");
+}
+
+}  // namespace
+
+void AddStepOptions(QCommandLineParser& p)
+{
+    p.addOption({QStringLiteral("steps"),
+                 QStringLiteral("With --test step: the rising voltages, two or more of 10, 100, 500 and 1000 "
+                                "(default 100,500,1000)."),
+                 QStringLiteral("V,V,...")});
+    p.addOption({QStringLiteral("step-seconds"),
+                 QStringLiteral("With --test step: each step's length, %1 to %2 seconds (default 60).")
+                     .arg(kStepSecondsMin)
+                     .arg(kStepSecondsMax),
+                 QStringLiteral("SECONDS")});
+}
+
+void ParseStepPlan(const QCommandLineParser& p, MeasureArgs& args)
+{
+    const bool steps = args.steps.has_value();
+    for (const char* o : {"steps", "step-seconds"})
+        if (!steps && p.isSet(QString::fromLatin1(o)))
+            throw UsageError{QStringLiteral("--%1 needs --test step").arg(QString::fromLatin1(o))};
+    if (!steps)
+        return;
+    // The steps set the voltage and end the measurement themselves.
+    for (const char* o : {"voltage", "timer", "duration", "count", "asset", "class", "dar-times"})
+        if (p.isSet(QString::fromLatin1(o)))
+            throw UsageError{QStringLiteral("--%1 does not go with --test step").arg(QString::fromLatin1(o))};
+    StepPlan& plan = *args.steps;
+    if (p.isSet(QStringLiteral("steps"))) {
+        QString error;
+        if (!ParseStepVolts(p.value(QStringLiteral("steps")), plan.volts, &error))
+            throw UsageError{QStringLiteral("--steps: %1").arg(error)};
+    }
+    if (p.isSet(QStringLiteral("step-seconds")))
+        plan.stepSeconds = ParseInt(QStringLiteral("step-seconds"), p.value(QStringLiteral("step-seconds")),
+                                    kStepSecondsMin, kStepSecondsMax, QStringLiteral("whole seconds"));
+    if (const QString problem = StepPlanProblem(plan); !problem.isEmpty())
+        throw UsageError{QStringLiteral("--test step: %1").arg(problem)};
+}
+
+void StepPrinter::StepStarted(int step, int volts)
+{
+    Progress(QStringLiteral("step %1 of %2: %3 V").arg(step).arg(steps_).arg(volts));
+}
+
+void StepPrinter::StepFinished(const StepFigure& figure)
+{
+    if (sink_.Format() != OutputFormat::Jsonl || writeFailed_)
+        return;
+    if (!sink_.WriteTrailer(StepJson(figure) + '\n'))
+        writeFailed_ = true;
+}
+
+QByteArray StepResultJson(const StepPlan& plan, const StepResult& r)
+{
+    const FigureVerdict v = StepVerdictText(r.verdict);
+    QByteArrayList steps;
+    for (const StepFigure& f : r.steps)
+        steps << StepJson(f);
+    const QByteArray bound = r.changeAtLeast  ? QByteArray("\"at_least\"")
+                             : r.changeAtMost ? QByteArray("\"at_most\"")
+                                              : QByteArray("null");
+    QByteArrayList parts;
+    parts << "\"test\":\"step\"" << "\"volts\":" + JsonText(StepVoltsText(plan.volts))
+          << "\"step_seconds\":" + QByteArray::number(plan.stepSeconds) << "\"steps\":[" + steps.join(',') + ']'
+          << "\"change_pct\":" + JsonNumber(r.changePercent) << "\"change_bound\":" + bound
+          << "\"verdict\":" + JsonText(v.text)
+          << "\"source\":" + (v.source.isEmpty() ? QByteArray("null") : JsonText(v.source));
+    return '{' + parts.join(',') + "}\n";
+}
+
+QString StepResultText(const StepPlan& plan, const StepResult& r)
+{
+    const FigureVerdict v = StepVerdictText(r.verdict);
+    QStringList lines;
+    lines << QStringLiteral("test: step (%1 V, %2 s each)").arg(StepVoltsText(plan.volts)).arg(plan.stepSeconds);
+    for (const StepFigure& f : r.steps)
+        lines << QStringLiteral("step %1, %2 V: R %3, at 40 C %4")
+                     .arg(f.step)
+                     .arg(f.volts)
+                     .arg(OhmText(f.ohm, f.atLeast), OhmText(f.ohmAt40C, f.atLeast));
+    lines << QStringLiteral("change from the lowest to the highest step: %1").arg(StepChangeText(r))
+          << QStringLiteral("verdict: %1").arg(v.text);
+    if (!v.source.isEmpty())
+        lines << QStringLiteral("source: %1").arg(v.source);
+    return lines.join(QLatin1Char('\n')) + QLatin1Char('\n');
+}
+
+CycleResult CycleResultOf(const StepRunResult& r)
+{
+    switch (r.end) {
+    case StepEnd::Completed:
+    case StepEnd::Broken: return {CycleOutcome::Ended, 0};
+    case StepEnd::NoStableVoltage: return {CycleOutcome::NoStableVoltage, 0};
+    case StepEnd::NoStatusAnswer: return {CycleOutcome::NoStatusAnswer, 0};
+    case StepEnd::ConnectionLost: return {CycleOutcome::ConnectionLost, r.code};
+    }
+    return {CycleOutcome::Ended, 0};
+}
+
+QString StepMeasuringText(const StepPlan& plan)
+{
+    return QStringLiteral("step-voltage test at %1 V, %2 s each; Ctrl-C ends")
+        .arg(StepVoltsText(plan.volts))
+        .arg(plan.stepSeconds);
+}
+
+}  // namespace krx::cli

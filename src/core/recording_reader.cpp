@@ -1,0 +1,74 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "core/recording_reader.h"
+
+#include <QDateTime>
+
+namespace krx {
+
+namespace {
+
+std::optional<RangeState> RangeFromName(const QByteArray& name)
+{
+    for (const RangeState r : {RangeState::InRange, RangeState::Over, RangeState::Under})
+        if (name == RangeName(r))
+            return r;
+    return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<DataRecord> ParseReadingLine(const QByteArray& line)
+{
+    const QByteArrayList f = line.split(',');
+    if (f.size() != 9)
+        return std::nullopt;
+    const auto range = RangeFromName(f[3]);
+    DataRecord r;
+    r.time = QDateTime::fromString(QString::fromUtf8(f[0]), Qt::ISODateWithMs);
+    bool e = false, v = false, t = false, h = false, rest = true;
+    r.elapsedSeconds = f[1].toDouble(&e);
+    r.volts = f[4].toInt(&v);
+    r.temperature = f[5].toDouble(&t);
+    r.humidity = f[6].toInt(&h);
+    r.stable = f[7] == "1";
+    r.range = range.value_or(RangeState::InRange);
+    bool rOk = f[2].isEmpty() && r.range != RangeState::InRange;
+    if (!f[2].isEmpty())
+        r.resistanceOhm = f[2].toDouble(&rOk);
+    if (!f[8].isEmpty())
+        r.restSeconds = f[8].toInt(&rest);
+    if (!(rest && r.time.isValid() && e && v && t && h && rOk && range && (f[7] == "1" || f[7] == "0")))
+        return std::nullopt;
+    return r;
+}
+
+bool ParseRecording(const QByteArray& text, std::vector<DataRecord>& readings, QString* error)
+{
+    auto fail = [&](qsizetype line, const QString& why) {
+        if (error)
+            *error = QStringLiteral("line %1: %2").arg(line).arg(why);
+        return false;
+    };
+    readings.clear();
+    QByteArrayList lines = text.split('\n');
+    const bool ended = text.endsWith('\n');
+    if (ended)
+        lines.removeLast();
+    if (lines.isEmpty() || lines.front() != ReadingHeader(DataFormat::Csv).trimmed())
+        return fail(1, QStringLiteral("not the header of a recording made by this program"));
+    if (!ended)
+        return fail(lines.size(), QStringLiteral("cut off (no line end): the file is not complete"));
+    for (qsizetype i = 1; i < lines.size(); ++i) {
+        const std::optional<DataRecord> r = ParseReadingLine(lines[i]);
+        if (!r)
+            return fail(i + 1, QStringLiteral("not a reading of a recording"));
+        if (!readings.empty() && r->elapsedSeconds < readings.back().elapsedSeconds)
+            return fail(i + 1, QStringLiteral("goes back in time"));
+        readings.push_back(*r);
+    }
+    if (readings.empty())
+        return fail(1, QStringLiteral("the recording holds no reading"));
+    return true;
+}
+
+}  // namespace krx

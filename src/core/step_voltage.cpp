@@ -1,0 +1,167 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "core/step_voltage.h"
+
+#include "core/recording.h"
+#include "device/clock.h"
+
+#include <algorithm>
+#include <cmath>
+#include <optional>
+
+namespace krx {
+
+StepRunResult StepVoltageTest::RunSteps(const StepOptions& o)
+{
+    origin_ = CounterSeconds();
+    pass_ = {};
+    status_ = {};
+    StepRunResult run;
+    std::vector<StepFigure> done;
+    CycleOptions cycle;
+    cycle.samplingTimeMs = o.samplingTimeMs;
+    cycle.commandPause = o.commandPause;
+    host_.Yield();
+    EnterFreeRunning(cycle);
+
+    const auto finish = [&](StepEnd end, bool toMeter) {
+        if (toMeter)
+            EndAtMeter(o);
+        running_ = false;
+        run.end = end;
+        run.result = ComputeStepResult(done);
+        return run;
+    };
+    const int count = static_cast<int>(o.plan.volts.size());
+    for (int i = 0; i < count; ++i) {
+        if (!running_)
+            return finish(StepEnd::Broken, true);
+        const int step = i + 1;
+        const int volts = o.plan.volts[static_cast<size_t>(i)];
+        SetupChoice setup = o.windowSetup;
+        setup.voltageFunction = 0;  // the steps are the voltages; the automatic function would choose its own
+        setup.voltage = volts;
+        steps_.StepStarted(step, volts);
+        const double commandAt = CounterSeconds();
+        meter_.WriteMeasuringSetup(setup);
+        host_.Pause(o.commandPause);
+
+        int code = 0;
+        switch (WaitStable(code)) {
+        case Wait::Stable: break;
+        case Wait::Broken: return finish(StepEnd::Broken, true);
+        case Wait::NoAnswer: return finish(StepEnd::NoStatusAnswer, true);
+        case Wait::Lost:
+            run.code = code;
+            return finish(StepEnd::ConnectionLost, false);
+        case Wait::NotStable:
+            host_.Person().Message(QStringLiteral("Measuring voltage can not be stabilized at %1 V (step %2 of %3). "
+                                                  "The step-voltage test ends; the %4 steps done are kept.")
+                                       .arg(volts)
+                                       .arg(step)
+                                       .arg(count)
+                                       .arg(i),
+                                   QStringLiteral("!! No stable voltage !!"), Buttons::Ok, Icon::None);
+            listener_.MeasuringStarted();
+            run.failedStep = step;
+            return finish(StepEnd::NoStableVoltage, true);
+        }
+        listener_.MeasuringStarted();
+
+        std::vector<DataRecord> readings;
+        const StepEnd end = ReadStep(o, step, commandAt, readings, code);
+        if (end == StepEnd::ConnectionLost) {
+            run.code = code;
+            return finish(end, false);
+        }
+        if (end == StepEnd::Broken)
+            return finish(end, true);
+        done.push_back(ComputeStepFigure(step, volts, readings, commandAt - origin_, o.plan.stepSeconds));
+        steps_.StepFinished(done.back());
+    }
+    return finish(StepEnd::Completed, true);
+}
+
+StepVoltageTest::Wait StepVoltageTest::WaitStable(int& code)
+{
+    // As the cycle's wait, except that Break ends it at once and without the message of a voltage
+    // that did not settle: the person asked for the end.
+    std::optional<StatusByte> status;
+    for (int attempts = 0; attempts < kStabiliseAttempts; ++attempts) {
+        host_.Pause(kSetupPauseMs);
+        listener_.WaitHint(true);
+        host_.Yield();
+        host_.Pause(kSetupPauseMs);
+        listener_.WaitHint(false);
+        host_.Yield();
+        if (!running_)
+            return Wait::Broken;
+        const Result<StatusByte> read = meter_.ReadStatus();
+        if (!read && read.error().code < 0) {
+            code = read.error().code;
+            return Wait::Lost;
+        }
+        if (read || read.error().Sent())
+            status = read.value_or({});
+        if (!status) {
+            host_.Person().ShowError(QStringLiteral("The KRX 738 did not answer the status request."));
+            return Wait::NoAnswer;
+        }
+        if (status->Stable())
+            return Wait::Stable;
+    }
+    return Wait::NotStable;
+}
+
+StepEnd StepVoltageTest::ReadStep(const StepOptions& o, int step, double commandAt, std::vector<DataRecord>& readings,
+                                  int& code)
+{
+    const double end = commandAt + o.plan.stepSeconds;
+    CycleOptions cycle;
+    cycle.commandPause = o.commandPause;
+    while (running_) {
+        ++pass_.counter;
+        listener_.PassStarted(pass_.counter);
+        const Result<StatusByte> read = meter_.ReadStatus();
+        if (read || read.error().Sent())
+            status_ = read.value_or({});
+        pass_.stable = status_.Stable();
+        host_.Yield();
+        const double startTime = CounterSeconds();
+        host_.Pause(o.commandPause);
+        bool fresh = read.ok();
+        CycleResult lost;
+        if (!ReadValues(cycle, pass_, fresh, lost)) {
+            code = lost.code;
+            return StepEnd::ConnectionLost;
+        }
+        pass_.fresh = pass_.haveReading && fresh;
+        pass_.at = QDateTime::currentDateTime();
+        pass_.step = step;
+        const double now = CounterSeconds();
+        listener_.Iteration(pass_);
+        if (pass_.fresh) {
+            readings.push_back(RecordFromPass(pass_, now - origin_));
+            host_.Pause(o.commandPause);
+        }
+        host_.Yield();
+        if (pass_.fresh && now >= end)
+            return StepEnd::Completed;
+        // The last wait of a step ends at the step's end, so that a reading closes it on time
+        // (also with a sampling time longer than the step, or a negative one).
+        const double untilEndMs = std::max(0.0, std::ceil((end - startTime) * 1000.0));
+        const auto interval = std::min<double>(static_cast<std::uint32_t>(o.samplingTimeMs), untilEndMs);
+        if (running_)
+            WaitForInterval(startTime, static_cast<std::int32_t>(interval));
+    }
+    return StepEnd::Broken;
+}
+
+void StepVoltageTest::EndAtMeter(const StepOptions& o)
+{
+    host_.Pause(o.commandPause);
+    SendBreakStops(meter_);
+    host_.Pause(o.commandPause);
+    meter_.WriteMeasuringSetup(o.windowSetup);
+}
+
+}  // namespace krx

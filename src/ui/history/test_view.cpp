@@ -1,0 +1,191 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "ui/history/test_view.h"
+
+#include "core/dialogs.h"
+#include "core/settings.h"
+#include "ui/history/history_rows.h"
+#include "ui/reading_plot.h"
+
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QSplitter>
+#include <QVBoxLayout>
+
+#include <cmath>
+
+namespace krx::history_view {
+
+namespace {
+
+QLabel* Cell(const QString& text, bool bold = false)
+{
+    auto* label = new QLabel(text);
+    label->setTextFormat(Qt::PlainText);
+    label->setWordWrap(true);
+    label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    if (bold) {
+        QFont f = label->font();
+        f.setBold(true);
+        label->setFont(f);
+    }
+    return label;
+}
+
+
+}  // namespace
+
+QString Nameplate(const history::Asset& asset)
+{
+    QStringList parts;
+    if (!asset.kind.isEmpty())
+        parts << asset.kind;
+    if (!asset.insulationClass.isEmpty())
+        parts << QStringLiteral("insulation class ") + asset.insulationClass;
+    return parts.join(QStringLiteral(", "));
+}
+
+FigureTable StoredFigureTable(const history::TestRecord& test)
+{
+    InsulationFigures f;
+    f.r15 = test.r15;
+    f.r30 = test.r30;
+    f.r60 = test.r60;
+    f.r600 = test.r600;
+    f.dar = test.dar;
+    f.pi = test.pi;
+    const auto from = test.correctionTemperature ? test.correctionTemperature : test.temperature;
+    FigureTable t = MakeFigureTable(f, {}, from);
+    t.temperatureLine = from ? QStringLiteral("Corrected from %1 °C, as filed").arg(*from, 0, 'f', 1)
+                             : QStringLiteral("No temperature was filed: nothing corrected");
+    // The verdicts as they were given when the test was filed, not as today's rules would give them.
+    t.dar = {Verdict::NotEnoughData, test.darVerdict.isEmpty() ? QStringLiteral("none filed") : test.darVerdict,
+             test.verdictSource};
+    t.pi = {Verdict::NotEnoughData, test.piVerdict.isEmpty() ? QStringLiteral("none filed") : test.piVerdict,
+            test.verdictSource};
+    return t;
+}
+
+ReportContent StoredReport(const history::Asset& asset, const history::TestRecord& test, ReadingPlot* plot)
+{
+    ReportContent c;
+    FillFromReadings(c, test.readings);
+    c.meterType = QStringLiteral("KRX 738");
+    c.serial = test.meterSerial;
+    c.swVersion = test.meterSoftware;
+    c.asset = asset.name.isEmpty() ? asset.id : asset.id + QStringLiteral(" – ") + asset.name;
+    c.nameplate = Nameplate(asset);
+    c.location = asset.location;
+    c.operatorName = test.operatorName;
+    c.started = test.time;
+    if (test.volts)
+        c.volts = *test.volts;
+    if (test.durationSeconds)
+        c.durationSeconds = *test.durationSeconds;
+    if (test.temperature)
+        c.temperature = test.temperature;
+    if (test.humidity)
+        c.humidity = static_cast<int>(std::lround(*test.humidity));
+    c.figures = StoredFigureTable(test);
+    c.comment = test.comment;
+    if (plot && plot->Count() > 0) {
+        c.drawPlot = [plot](QPainter& p, const QRectF& r) { plot->RenderTo(p, r); };
+        c.plotAspect = 0.45;
+    }
+    return c;
+}
+
+TestView::TestView(const history::Asset& asset, history::TestRecord test, Dialogs& dialogs, QWidget* parent)
+    : QDialog(parent), asset_(asset), test_(std::move(test)), dialogs_(dialogs)
+{
+    setObjectName(QStringLiteral("TestView"));
+    const QStringList row = RowTexts(test_, {});
+    setWindowTitle(QStringLiteral("%1 – %2, %3").arg(asset_.id, row[ColKind], row[ColDate]));
+
+    auto* facts = new QGridLayout;
+    int line = 0;
+    const auto add = [&](const QString& name, const QString& value) {
+        if (value.isEmpty())
+            return;
+        facts->addWidget(Cell(name, true), line, 0, Qt::AlignTop);
+        facts->addWidget(Cell(value), line++, 1, 1, 3);
+    };
+    add(QStringLiteral("Voltage"), row[ColVoltage]);
+    add(QStringLiteral("Duration"), row[ColDuration]);
+    add(QStringLiteral("Temperature"), row[ColTemperature]);
+    add(QStringLiteral("Humidity"), row[ColHumidity]);
+    add(QStringLiteral("Reading"), row[ColReading]);
+    add(QStringLiteral("Operator"), row[ColOperator]);
+    add(QStringLiteral("Comment"), row[ColComment]);
+    add(QStringLiteral("Notes"), row[ColNotes]);
+    if (!test_.breakDown) {
+        const FigureTable t = StoredFigureTable(test_);
+        for (int c = 0; c < t.header.size(); ++c)
+            facts->addWidget(Cell(t.header[c], true), line, c);
+        ++line;
+        for (const QStringList& r : t.rows) {
+            for (int c = 0; c < r.size(); ++c)
+                facts->addWidget(Cell(r[c], c == 0), line, c);
+            ++line;
+        }
+        add(QStringLiteral("DAR"), t.dar.text + (t.dar.source.isEmpty() ? QString() : QStringLiteral("\n") + t.dar.source));
+        add(QStringLiteral("PI"), t.pi.text + (t.pi.source.isEmpty() ? QString() : QStringLiteral("\n") + t.pi.source));
+        add(QStringLiteral("Correction"), t.temperatureLine);
+    }
+    facts->setRowStretch(line, 1);
+    auto* factsBox = new QWidget;
+    factsBox->setLayout(facts);
+    auto* scroll = new QScrollArea;
+    scroll->setWidget(factsBox);
+    scroll->setWidgetResizable(true);
+    scroll->setFrameShape(QFrame::NoFrame);
+
+    auto* split = new QSplitter(Qt::Horizontal);
+    if (!test_.readings.empty()) {
+        plot = new ReadingPlot;
+        for (const DataRecord& r : test_.readings)
+            plot->Add(r);
+        plot->SetOrigin(ComputeFigures(test_.readings, DarTimes::From30To60).originElapsed);
+        plot->Redraw();
+        split->addWidget(plot);
+    }
+    split->addWidget(scroll);
+    split->setStretchFactor(0, 1);
+
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close);
+    reportButton = buttons->addButton(QStringLiteral("Report…"), QDialogButtonBox::ActionRole);
+    reportButton->setObjectName(QStringLiteral("ReportButton"));
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    connect(reportButton, &QPushButton::clicked, this, &TestView::Report);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(split, 1);
+    layout->addWidget(buttons);
+    folder_ = DefaultDataDirectory();
+}
+
+bool TestView::Report()
+{
+    const QString title = QStringLiteral("Report");
+    const SaveFileRequest request{title, folder_, QStringLiteral("PDF files (*.pdf)"), QStringLiteral("pdf")};
+    QString fileName = QDir(folder_).filePath(
+        SuggestedFileName(asset_.id, QStringLiteral("pdf")).replace(QStringLiteral("_history."),
+                                                                    test_.time.toString(QStringLiteral("_yyyyMMdd-HHmm."))));
+    if (!dialogs_.SaveFile(request, fileName) || fileName.isEmpty())
+        return false;
+    QString error;
+    if (!WriteReport(StoredReport(asset_, test_, plot), fileName, &error)) {
+        dialogs_.ShowError(QStringLiteral("Could not write \"%1\" (%2). The report was not saved.")
+                               .arg(QDir::toNativeSeparators(fileName), error));
+        return false;
+    }
+    folder_ = QFileInfo(fileName).absolutePath();
+    dialogs_.Message(QStringLiteral("The report was saved as \"%1\".").arg(QDir::toNativeSeparators(fileName)), title,
+                     Buttons::Ok, Icon::Information);
+    return true;
+}
+
+}  // namespace krx::history_view

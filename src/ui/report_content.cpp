@@ -1,0 +1,49 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// What the report takes from a run's readings.
+#include "ui/report.h"
+
+#include <algorithm>
+
+namespace krx {
+
+void FillFromReadings(ReportContent& c, const std::vector<DataRecord>& readings)
+{
+    if (readings.empty())
+        return;
+    const DataRecord& last = readings.back();
+    c.started = readings.front().time;
+    c.durationSeconds = last.elapsedSeconds;
+    // The voltage the run settled on, not a ramp's step on the way.
+    c.volts = std::max_element(readings.begin(), readings.end(), [](const auto& a, const auto& b) {
+                  return a.volts < b.volts;
+              })->volts;
+    c.temperature = last.temperature;
+    c.humidity = last.humidity;
+    const auto stable = std::find_if(readings.begin(), readings.end(), [](const auto& r) { return r.stable; });
+    c.keyReadings.clear();
+    if (stable == readings.end())
+        return;
+    c.rampSeconds = stable->elapsedSeconds - readings.front().elapsedSeconds;
+    const double origin = stable->elapsedSeconds;
+    const std::pair<double, const char*> times[] = {{0, "stable"}, {15, "15 s"}, {30, "30 s"}, {60, "1 min"},
+                                                     {600, "10 min"}};
+    for (const auto& [seconds, name] : times) {
+        const auto it = std::find_if(stable, readings.end(),
+                                     [&](const DataRecord& r) { return r.elapsedSeconds >= origin + seconds; });
+        if (it != readings.end())
+            c.keyReadings.push_back({QString::fromUtf8(name), *it});
+    }
+    c.keyReadings.push_back({QStringLiteral("end"), last});
+}
+
+QString DurationText(double seconds)
+{
+    const long long s = std::llround(std::max(0.0, seconds));
+    if (s < 60)
+        return QStringLiteral("%1 s").arg(s);
+    if (s < 3600)
+        return QStringLiteral("%1 min %2 s").arg(s / 60).arg(s % 60);
+    return QStringLiteral("%1 h %2 min").arg(s / 3600).arg(s % 3600 / 60);
+}
+
+}  // namespace krx

@@ -1,0 +1,337 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The step-voltage test as a procedure without widgets, on the virtual clock against the simulated
+// meter, and its figures as pure functions.
+#include "sim_fixture.h"
+
+#include "core/procedure_runner.h"
+#include "core/recording.h"
+#include "core/step_voltage.h"
+#include "device/transfer_log.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <functional>
+#include <unistd.h>
+
+using namespace krx;
+using krx::sim::Fault;
+using L = QStringList;
+
+namespace {
+
+constexpr double kOhm = 1.0e9;
+
+sim::Scenario Leaky(double fallPerHundredVolts)
+{
+    sim::Scenario s = sim::Scenario::Default();
+    s.r0 = s.rInf = kOhm;
+    s.stabiliseSeconds = 0.3;
+    s.leakageFallPerHundredVolts = fallPerHundredVolts;
+    return s;
+}
+
+struct Events : CycleListener, StepListener {
+    void TimerStarted(int) override {}
+    void WaitHint(bool shown) override
+    {
+        if (shown && onHint)
+            onHint(started.size());
+    }
+    void MeasuringStarted() override {}
+    void PassStarted(int) override {}
+    void Iteration(const CycleIteration& pass) override
+    {
+        if (pass.fresh)
+            ++readingsInStep;
+        if (onPass)
+            onPass(pass, readingsInStep);
+    }
+    void RestTime(int) override {}
+    void TimerFinished() override {}
+    void StepStarted(int step, int volts) override
+    {
+        started.push_back({step, volts});
+        readingsInStep = 0;
+    }
+    void StepFinished(const StepFigure& f) override { finished.push_back(f); }
+
+    std::vector<std::pair<int, int>> started;
+    std::vector<StepFigure> finished;
+    int readingsInStep = 0;
+    std::function<void(const CycleIteration&, int)> onPass;
+    std::function<void(size_t)> onHint;
+};
+
+struct StepRun {
+    explicit StepRun(sim::Scenario s = Leaky(0.0)) : t(std::move(s)) { meter.Connect(); }
+    StepRunResult Go(StepOptions o, const QString& folder = {})
+    {
+        RecordingPlan plan;
+        plan.enabled = !folder.isEmpty();
+        plan.folder = folder;
+        plan.serial = QStringLiteral("73800042");
+        plan.steps = true;
+        recorder.Begin(plan);
+        test.Arm();
+        ::alarm(20);  // watchdog: a run that never ends fails instead of hanging
+        StepRunResult r = test.RunSteps(o);
+        ::alarm(0);
+        recorder.Finish();
+        return r;
+    }
+    test::SimSetup t;
+    MeterCommands meter;
+    ProcedureRunner runner{ProcedureRunner::Mode::Inline, t.dialogs};
+    Events events;
+    ReadingSeries series;
+    CycleRecorder recorder{events, series};
+    StepVoltageTest test{meter, runner, recorder, events};
+};
+
+StepOptions Options(std::vector<int> volts = {100, 500, 1000}, int seconds = 30, int samplingMs = 1000)
+{
+    StepOptions o;
+    o.plan.volts = std::move(volts);
+    o.plan.stepSeconds = seconds;
+    o.samplingTimeMs = samplingMs;
+    o.windowSetup = {0, 500, 0, 0};  // 500 V manual, technical display: 08 00 on the wire
+    return o;
+}
+
+// The end at the meter after every step, Break or a voltage that did not settle, from the first
+// stop on: the second stop, then the window's setup (500 V manual) over the step's `setup`.
+L EndLines(const char* setup)
+{
+    return {"20 OUT 8 [40] =1", "20 open =1", QStringLiteral("20 IN 53 [%1] =2").arg(QLatin1String(setup)),
+            "20 OUT 53 [08 00] =2", "20 OUT 53 [08 00] =2", "20 OUT 37 [10] =1"};
+}
+
+// Asserts that `lines` end with the stops and the window's setup; returns the line before.
+QString ExpectEnd(const L& lines, const char* setup)
+{
+    const L end = EndLines(setup);
+    if (lines.size() < end.size() + 2) {
+        ADD_FAILURE() << "too few transfers";
+        return {};
+    }
+    EXPECT_EQ(lines.mid(lines.size() - end.size()), end);
+    EXPECT_TRUE(lines[lines.size() - end.size() - 1].endsWith(" OUT 8 [40] =1"));
+    return lines[lines.size() - end.size() - 2];
+}
+
+}  // namespace
+
+// One step with a sampling time as long as the step: the setup (read before it is written, sent
+// twice, applied), the wait (two attempts of 200 ms, the first after the pauses that follow the
+// setup), a first reading, a wait up to 30 s after the command and the reading that closes the step.
+L StepLines(const char* before, const char* setup, const char* volts)
+{
+    const L reading = {"20 IN 1 [24] =1", "40 IN 0 [31 2E 30 30 20 39] =6", "20 open =1", "20 IN 1 [24] =1",
+                       "20 IN 6 [34 35 32 32 2E 35] =6", QStringLiteral("20 IN 5 [%1] =4").arg(QLatin1String(volts))};
+    return L{"20 open =1",
+             QStringLiteral("20 IN 53 [%1] =2").arg(QLatin1String(before)),
+             QStringLiteral("20 OUT 53 [%1] =2").arg(QLatin1String(setup)),
+             QStringLiteral("20 OUT 53 [%1] =2").arg(QLatin1String(setup)),
+             "20 OUT 37 [10] =1",
+             "240 open =1",
+             "20 IN 1 [20] =1",
+             "200 open =1",
+             "20 IN 1 [24] =1",
+             "0 open =1"} +
+           reading + L{"29301 open =1"} + reading;
+}
+
+TEST(StepVoltageTest, ThreeStepsTransfersOnTheVirtualClock)
+{
+    StepRun r;
+    const StepRunResult result = r.Go(Options({100, 500, 1000}, 30, 30000));
+    ASSERT_EQ(result.end, StepEnd::Completed);
+    L expected = {"0 open =1", "40 OUT 54 [06] =1"};
+    expected += StepLines("08 00", "04 00", "20 31 30 30");
+    expected += StepLines("04 00", "08 00", "20 35 30 30");
+    expected += StepLines("08 00", "10 00", "31 30 30 30");
+    expected += L{"40 OUT 8 [40] =1"} + EndLines("10 00");
+    const L lines = r.t.Take();
+    EXPECT_EQ(lines, expected);
+    EXPECT_EQ(r.events.started, (std::vector<std::pair<int, int>>{{1, 100}, {2, 500}, {3, 1000}}));
+    EXPECT_EQ(r.events.finished.size(), 3u);
+}
+
+TEST(StepVoltageTest, EachStepsResistanceIsTheMetersClosedForm)
+{
+    struct Row {
+        double fall;
+        Verdict verdict;
+        double change;
+    };
+    // From 10 to 1000 V: 0.973^9.9 leaves 76.3 %, 0.97^9.9 leaves 74.0 %: both sides of 25 %.
+    for (const Row row : {Row{0.0, Verdict::NoMarkedFall, 0.0}, Row{2.7, Verdict::NoMarkedFall, -23.7},
+                          Row{3.0, Verdict::MarkedFall, -26.0}, Row{5.0, Verdict::MarkedFall, -39.8}}) {
+        StepRun r(Leaky(row.fall));
+        const StepRunResult result = r.Go(Options({10, 100, 500, 1000}, 30, 1000));
+        ASSERT_EQ(result.end, StepEnd::Completed);
+        ASSERT_EQ(result.result.steps.size(), 4u);
+        for (const StepFigure& f : result.result.steps) {
+            const double closed = kOhm * std::pow(1.0 - row.fall / 100.0, f.volts / 100.0);
+            ASSERT_TRUE(f.ohm) << f.volts;
+            EXPECT_FALSE(f.atLeast);
+            EXPECT_NEAR(*f.ohm, closed, closed * 0.005) << row.fall << " at " << f.volts << " V";
+            EXPECT_NEAR(*f.ohmAt40C, CorrectedResistance(*f.ohm, 22.5, 40.0), 1.0);
+        }
+        EXPECT_EQ(result.result.verdict, row.verdict) << row.fall;
+        ASSERT_TRUE(result.result.changePercent);
+        EXPECT_NEAR(*result.result.changePercent, row.change, 0.6) << row.fall;
+    }
+}
+
+TEST(StepVoltageTest, BreakInEachStepAndInAStabilisationWaitEndsWithStopsAndTheWindowsSetup)
+{
+    // {step, reading}: Break after that reading of that step; reading 0: in the step's wait.
+    for (const auto& [step, reading] : {std::pair{1, 2}, {2, 2}, {3, 2}, {2, 0}}) {
+        StepRun r;
+        r.events.onPass = [&](const CycleIteration& pass, int n) {
+            if (pass.step == step && n == reading)
+                r.test.RequestBreak();
+        };
+        r.events.onHint = [&](size_t startedSteps) {
+            if (reading == 0 && static_cast<int>(startedSteps) == step)
+                r.test.RequestBreak();
+        };
+        const StepRunResult result = r.Go(Options());
+        EXPECT_EQ(result.end, StepEnd::Broken) << step;
+        EXPECT_EQ(result.result.steps.size(), static_cast<size_t>(step - 1)) << step;
+        EXPECT_EQ(r.events.started.size(), static_cast<size_t>(step)) << step;
+        EXPECT_FALSE(r.test.Running());
+        EXPECT_TRUE(r.t.dialogs.Messages().isEmpty()) << step;
+        // The end goes out at once: no reading after the Break, then the stops and the setup.
+        static const char* const kStepSetups[] = {"", "04 00", "08 00", "10 00"};
+        const QString before = ExpectEnd(r.t.Take(), kStepSetups[step]);
+        EXPECT_TRUE(before.contains(reading == 0 ? "OUT 37" : "IN 5 ")) << step << " " << qPrintable(before);
+        EXPECT_EQ(r.t.meter().Setup0(), 0x08);
+    }
+}
+
+TEST(StepVoltageTest, VoltageThatDoesNotSettleKeepsTheStepsDone)
+{
+    StepRun r;
+    // From the second step on the meter never reports the voltage stable.
+    r.events.onHint = [&](size_t startedSteps) {
+        if (startedSteps == 2)
+            r.t.meter().scenario().stabiliseSeconds = 1e9;
+    };
+    const StepRunResult result = r.Go(Options());
+    EXPECT_EQ(result.end, StepEnd::NoStableVoltage);
+    EXPECT_EQ(result.failedStep, 2);
+    ASSERT_EQ(result.result.steps.size(), 1u);
+    EXPECT_TRUE(result.result.steps[0].ohm);
+    EXPECT_EQ(result.result.verdict, Verdict::NotEnoughData);
+    EXPECT_EQ(r.t.dialogs.Messages(),
+              L{"!! No stable voltage !!|Measuring voltage can not be stabilized at 500 V (step 2 of 3). The "
+                "step-voltage test ends; the 1 steps done are kept."});
+    ExpectEnd(r.t.Take(), "08 00");
+}
+
+TEST(StepVoltageTest, MeterLostMidStepKeepsTheRecordingWhole)
+{
+    QTemporaryDir dir;
+    StepRun r;
+    // The value read of the 40th reading: in the second step of 30 readings or so each.
+    r.t.sim->Inject(Fault{.kind = Fault::Fail, .at = 40, .command = 0, .code = kUsbErrorNoDevice});
+    const StepRunResult result = r.Go(Options(), dir.path());
+    EXPECT_EQ(result.end, StepEnd::ConnectionLost);
+    EXPECT_EQ(result.code, kUsbErrorNoDevice);
+    EXPECT_EQ(result.result.steps.size(), 1u);
+    // Nothing goes out after the failed read: the meter is gone.
+    EXPECT_TRUE(r.t.Take().last().contains("IN 0 ")) ;
+    QFile f(r.recorder.File().FileName());
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QByteArray text = f.readAll();
+    ASSERT_TRUE(text.endsWith('\n'));
+    const QList<QByteArray> rows = text.trimmed().split('\n');
+    EXPECT_EQ(rows[0], "time,elapsed_s,resistance_ohm,range,voltage_v,temperature_c,humidity_pct,stable,rest_s,step");
+    EXPECT_EQ(rows.size() - 1, 40);
+    EXPECT_EQ(static_cast<size_t>(rows.size() - 1), r.series.Size());
+    EXPECT_TRUE(rows[1].endsWith(",1"));
+    EXPECT_TRUE(rows.last().endsWith(",2"));
+}
+
+TEST(StepVoltageTest, ShortestAndLongestStepsEndOnTime)
+{
+    for (const int seconds : {30, 600}) {
+        StepRun r(Leaky(5.0));
+        std::vector<double> closing;
+        const StepRunResult result = r.Go(Options({10, 100}, seconds, 1000));
+        ASSERT_EQ(result.end, StepEnd::Completed) << seconds;
+        ASSERT_EQ(result.result.steps.size(), 2u);
+        // Each step's last reading lies at its length after the command, before the next pass.
+        const std::vector<DataRecord> all = r.series.All();
+        double stepStart = 0.0;
+        for (int step = 1; step <= 2; ++step) {
+            double first = -1.0, last = -1.0;
+            for (const DataRecord& d : all)
+                if (d.step == step) {
+                    first = first < 0 ? d.elapsedSeconds : first;
+                    last = d.elapsedSeconds;
+                }
+            // The command went out some 0.3 s (the wait) before the step's first reading.
+            EXPECT_GE(last - first, seconds - 1.0) << seconds << " step " << step;
+            EXPECT_LE(last - first, seconds) << seconds << " step " << step;
+            EXPECT_GT(first, stepStart);
+            stepStart = last;
+        }
+        EXPECT_NEAR(*result.result.steps[1].ohm, kOhm * std::pow(0.95, 1.0), kOhm * 0.005);
+    }
+}
+
+TEST(StepVoltageFigures, BoundsDecideOnlyWhatTheyCan)
+{
+    const auto step = [](std::optional<double> ohm, bool atLeast) {
+        StepFigure f;
+        f.ohm = ohm;
+        f.atLeast = atLeast;
+        f.range = atLeast ? RangeState::Over : RangeState::InRange;
+        return f;
+    };
+    struct Row {
+        StepFigure low, high;
+        Verdict verdict;
+        const char* change;
+    };
+    const Row rows[] = {
+        {step(100, false), step(75, false), Verdict::NoMarkedFall, "-25.0 %"},
+        {step(100, false), step(74.9, false), Verdict::MarkedFall, "-25.1 %"},
+        {step(100, false), step(80, true), Verdict::NoMarkedFall, "≥ -20.0 %"},
+        {step(100, false), step(50, true), Verdict::Undecided, "≥ -50.0 %"},
+        {step(100, true), step(50, false), Verdict::MarkedFall, "≤ -50.0 %"},
+        {step(100, true), step(90, false), Verdict::Undecided, "≤ -10.0 %"},
+        {step(100, true), step(90, true), Verdict::Undecided, "not enough data"},
+        {step(100, false), step(std::nullopt, false), Verdict::Undecided, "not enough data"},
+    };
+    for (const Row& row : rows) {
+        const StepResult r = ComputeStepResult({row.low, row.high});
+        EXPECT_EQ(r.verdict, row.verdict) << row.change;
+        EXPECT_EQ(StepChangeText(r), QString::fromUtf8(row.change));
+    }
+    EXPECT_EQ(ComputeStepResult({step(100, false)}).verdict, Verdict::NotEnoughData);
+    EXPECT_TRUE(StepVerdictText(Verdict::MarkedFall).source.contains("not a standard"));
+}
+
+TEST(StepVoltageFigures, OnlyRisingChoicesOfTheMetersVoltagesRun)
+{
+    const std::pair<const char*, bool> lists[] = {
+        {"100,500,1000", true}, {"10, 1000", true}, {"10,100,500,1000", true}, {"100", false},
+        {"500,100", false},     {"100,100", false}, {"50,100", false},        {"100,abc", false},
+        {"", false},
+    };
+    for (const auto& [text, ok] : lists) {
+        std::vector<int> volts;
+        QString error;
+        EXPECT_EQ(ParseStepVolts(QString::fromLatin1(text), volts, &error), ok) << text;
+        EXPECT_EQ(error.isEmpty(), ok) << text;
+    }
+    for (const auto& [seconds, ok] : {std::pair{29, false}, {30, true}, {600, true}, {601, false}})
+        EXPECT_EQ(StepPlanProblem({{100, 500}, seconds}).isEmpty(), ok) << seconds;
+}
