@@ -61,7 +61,7 @@ TEST_F(HistoryCli, MeasureFilesAndHistoryShowsIt)
 {
     const CliRun m = Cli({QStringLiteral("--simulate"), QStringLiteral("measure"), QStringLiteral("--count"),
                        QStringLiteral("2"), QStringLiteral("--interval"), QStringLiteral("0"), QStringLiteral("--asset"),
-                       kAsset, QStringLiteral("--comment"), QStringLiteral("after cleaning, \"dry\""),
+                       kAsset, QStringLiteral("--allow-simulated"), QStringLiteral("--comment"), QStringLiteral("after cleaning, \"dry\""),
                        QStringLiteral("--operator"), QStringLiteral("ÅK")});
     ASSERT_EQ(m.exitCode, 0) << m.err.toStdString();
     EXPECT_EQ(m.out.count('\n'), 3);  // header and two records, as without --asset
@@ -88,6 +88,9 @@ TEST_F(HistoryCli, MeasureFilesAndHistoryShowsIt)
     // Two readings make no figures: empty, and said so, never a number.
     EXPECT_TRUE(o.value(QStringLiteral("dar")).isNull());
     EXPECT_EQ(o.value(QStringLiteral("dar_verdict")).toString(), QStringLiteral("not enough data"));
+    // No --class and an asset without one: the class the window's figures use, as a window-filed test has.
+    EXPECT_EQ(o.value(QStringLiteral("insulation_class")).toString(), QStringLiteral("F"));
+    EXPECT_TRUE(o.value(QStringLiteral("simulated")).toBool());
 
     const CliRun table = Cli({QStringLiteral("history"), QStringLiteral("show"), kAsset});
     ASSERT_EQ(table.exitCode, 0);
@@ -111,6 +114,12 @@ TEST_F(HistoryCli, MeasureFilesAndHistoryShowsIt)
     ASSERT_EQ(csv.exitCode, 0);
     EXPECT_TRUE(csv.out.startsWith("asset_id,asset_name,test_id,"));
     EXPECT_EQ(csv.out.count('\n'), 2);
+    // The help names every field the export writes.
+    const QByteArray help = Cli({QStringLiteral("history"), QStringLiteral("--help")}).out;
+    for (const QByteArray& name : csv.out.left(csv.out.indexOf('\n')).split(','))
+        EXPECT_TRUE(help.contains(" " + name + ",") || help.contains(" " + name + ".") ||
+                    help.contains("\n" + name + ","))
+            << name.constData();
 }
 
 TEST_F(HistoryCli, WrongArgumentsAreRefusedBeforeAnything)
@@ -137,6 +146,11 @@ TEST_F(HistoryCli, WrongArgumentsAreRefusedBeforeAnything)
          QStringLiteral("--asset"), QStringLiteral("a"), QStringLiteral("--database"), QStringLiteral("sqlite:")},
         {QStringLiteral("--simulate"), QStringLiteral("measure"), QStringLiteral("--count"), QStringLiteral("1"),
          QStringLiteral("--class"), QStringLiteral("F")},
+        {QStringLiteral("--simulate"), QStringLiteral("measure"), QStringLiteral("--count"), QStringLiteral("1"),
+         QStringLiteral("--allow-simulated")},
+        // The simulated meter's readings go under an asset only when asked for.
+        {QStringLiteral("--simulate"), QStringLiteral("measure"), QStringLiteral("--count"), QStringLiteral("1"),
+         QStringLiteral("--asset"), QStringLiteral("a")},
     };
     for (const QStringList& args : wrong) {
         const CliRun r = Cli(args);
@@ -148,7 +162,7 @@ TEST_F(HistoryCli, WrongArgumentsAreRefusedBeforeAnything)
     // With a class and an asset the class is taken.
     const CliRun ok = Cli({QStringLiteral("--simulate"), QStringLiteral("measure"), QStringLiteral("--count"),
                         QStringLiteral("1"), QStringLiteral("--interval"), QStringLiteral("0"), QStringLiteral("--asset"),
-                        QStringLiteral("a"), QStringLiteral("--class"), QStringLiteral("A")});
+                        QStringLiteral("a"), QStringLiteral("--class"), QStringLiteral("A"), QStringLiteral("--allow-simulated")});
     EXPECT_EQ(ok.exitCode, 0) << ok.err.toStdString();
 }
 
@@ -177,13 +191,13 @@ TEST_F(HistoryCli, DatabaseFaultsGiveExitSevenAndTheOutboxKeepsTheTest)
     // Measuring goes on; its records are all written and its test waits in the outbox.
     const CliRun m = Cli({QStringLiteral("--simulate"), QStringLiteral("measure"), QStringLiteral("--count"),
                        QStringLiteral("2"), QStringLiteral("--interval"), QStringLiteral("0"), QStringLiteral("--asset"),
-                       QStringLiteral("M1")});
+                       QStringLiteral("M1"), QStringLiteral("--allow-simulated")});
     EXPECT_EQ(m.exitCode, 7) << m.err.toStdString();
     EXPECT_EQ(m.out.count('\n'), 3);
     EXPECT_TRUE(m.err.contains("outbox")) << m.err.toStdString();
     EXPECT_EQ(Cli({QStringLiteral("history"), QStringLiteral("send")}).exitCode, 7);
 
-    SetVersion(db, 3);  // back to this program's schema
+    SetVersion(db, 4);  // back to this program's schema
     const CliRun send = Cli({QStringLiteral("history"), QStringLiteral("send")});
     EXPECT_EQ(send.exitCode, 0) << send.err.toStdString();
     EXPECT_TRUE(send.err.contains("1 test(s) sent")) << send.err.toStdString();
