@@ -2,6 +2,7 @@
 #include "cli/measurement_filer.h"
 
 #include "cli/output.h"
+#include "core/settings.h"
 #include "history/measurement_test.h"
 
 namespace krx::cli {
@@ -32,6 +33,9 @@ int MeasurementFiler::File(const std::vector<DataRecord>& readings, bool timerMo
     if (!plate && store_.IsOpen())
         if (const auto a = store_.FindAsset(args_.asset))
             plate = NameplateOf(*a);
+    // Else the class the window's figures use, so that a test holds the same fields from both.
+    if (!plate)
+        plate = Nameplate{AssetKind::Machine, std::nullopt, std::nullopt, ReadFigureChoices().cls};
     TestRecord t = TestFromMeasurement(args_.asset, readings, timerMode, {args_.darTimes, plate, args_.winding});
     t.comment = args_.comment;
     t.operatorName = args_.operatorName;

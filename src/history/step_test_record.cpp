@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "history/step_test_record.h"
 
+#include "device/backend.h"
+
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -30,6 +32,7 @@ TestRecord TestFromSteps(const QString& assetId, const std::vector<DataRecord>& 
     t.assetId = assetId;
     t.kind = TestKind::StepVoltage;
     t.readings = readings;
+    t.simulated = TheUsbBackend().Simulated();
     StepSummary s;
     s.stepSeconds = plan.stepSeconds;
     s.steps = result.steps;

@@ -62,7 +62,7 @@ TEST_F(HistoryCli, MeasureFilesAndHistoryShowsIt)
 {
     const CliRun m = Cli({QStringLiteral("--simulate"), QStringLiteral("measure"), QStringLiteral("--count"),
                        QStringLiteral("2"), QStringLiteral("--interval"), QStringLiteral("0"), QStringLiteral("--asset"),
-                       kAsset, QStringLiteral("--comment"), QStringLiteral("after cleaning, \"dry\""),
+                       kAsset, QStringLiteral("--allow-simulated"), QStringLiteral("--comment"), QStringLiteral("after cleaning, \"dry\""),
                        QStringLiteral("--operator"), QStringLiteral("ÅK")});
     ASSERT_EQ(m.exitCode, 0) << m.err.toStdString();
     EXPECT_EQ(m.out.count('\n'), 3);  // header and two records, as without --asset
@@ -89,6 +89,9 @@ TEST_F(HistoryCli, MeasureFilesAndHistoryShowsIt)
     // Two readings make no figures: empty, and said so, never a number.
     EXPECT_TRUE(o.value(QStringLiteral("dar")).isNull());
     EXPECT_EQ(o.value(QStringLiteral("dar_verdict")).toString(), QStringLiteral("not enough data"));
+    // No --class and an asset without one: the class the window's figures use, as a window-filed test has.
+    EXPECT_EQ(o.value(QStringLiteral("insulation_class")).toString(), QStringLiteral("F"));
+    EXPECT_TRUE(o.value(QStringLiteral("simulated")).toBool());
 
     const CliRun table = Cli({QStringLiteral("history"), QStringLiteral("show"), kAsset});
     ASSERT_EQ(table.exitCode, 0);
@@ -112,6 +115,12 @@ TEST_F(HistoryCli, MeasureFilesAndHistoryShowsIt)
     ASSERT_EQ(csv.exitCode, 0);
     EXPECT_TRUE(csv.out.startsWith("asset_id,asset_name,test_id,"));
     EXPECT_EQ(csv.out.count('\n'), 2);
+    // The help names every field the export writes.
+    const QByteArray help = Cli({QStringLiteral("history"), QStringLiteral("--help")}).out;
+    for (const QByteArray& name : csv.out.left(csv.out.indexOf('\n')).split(','))
+        EXPECT_TRUE(help.contains(" " + name + ",") || help.contains(" " + name + ".") ||
+                    help.contains("\n" + name + ","))
+            << name.constData();
 }
 
 TEST_F(HistoryCli, WrongArgumentsAreRefusedBeforeAnything)
@@ -138,6 +147,11 @@ TEST_F(HistoryCli, WrongArgumentsAreRefusedBeforeAnything)
          QStringLiteral("--asset"), QStringLiteral("a"), QStringLiteral("--database"), QStringLiteral("sqlite:")},
         {QStringLiteral("--simulate"), QStringLiteral("measure"), QStringLiteral("--count"), QStringLiteral("1"),
          QStringLiteral("--class"), QStringLiteral("F")},
+        {QStringLiteral("--simulate"), QStringLiteral("measure"), QStringLiteral("--count"), QStringLiteral("1"),
+         QStringLiteral("--allow-simulated")},
+        // The simulated meter's readings go under an asset only when asked for.
+        {QStringLiteral("--simulate"), QStringLiteral("measure"), QStringLiteral("--count"), QStringLiteral("1"),
+         QStringLiteral("--asset"), QStringLiteral("a")},
     };
     for (const QStringList& args : wrong) {
         const CliRun r = Cli(args);
@@ -149,7 +163,7 @@ TEST_F(HistoryCli, WrongArgumentsAreRefusedBeforeAnything)
     // With a class and an asset the class is taken.
     const CliRun ok = Cli({QStringLiteral("--simulate"), QStringLiteral("measure"), QStringLiteral("--count"),
                         QStringLiteral("1"), QStringLiteral("--interval"), QStringLiteral("0"), QStringLiteral("--asset"),
-                        QStringLiteral("a"), QStringLiteral("--class"), QStringLiteral("A")});
+                        QStringLiteral("a"), QStringLiteral("--class"), QStringLiteral("A"), QStringLiteral("--allow-simulated")});
     EXPECT_EQ(ok.exitCode, 0) << ok.err.toStdString();
 }
 
@@ -178,7 +192,7 @@ TEST_F(HistoryCli, DatabaseFaultsGiveExitSevenAndTheOutboxKeepsTheTest)
     // Measuring goes on; its records are all written and its test waits in the outbox.
     const CliRun m = Cli({QStringLiteral("--simulate"), QStringLiteral("measure"), QStringLiteral("--count"),
                        QStringLiteral("2"), QStringLiteral("--interval"), QStringLiteral("0"), QStringLiteral("--asset"),
-                       QStringLiteral("M1")});
+                       QStringLiteral("M1"), QStringLiteral("--allow-simulated")});
     EXPECT_EQ(m.exitCode, 7) << m.err.toStdString();
     EXPECT_EQ(m.out.count('\n'), 3);
     EXPECT_TRUE(m.err.contains("outbox")) << m.err.toStdString();

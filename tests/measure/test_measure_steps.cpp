@@ -6,6 +6,7 @@
 #include "sim_fixture.h"
 
 #include "history/history_store.h"
+#include "history/test_values.h"
 #include "ui/figure_table.h"
 #include "ui/figures_panel.h"
 #include "ui/history/file_test_dialog.h"
@@ -219,6 +220,7 @@ void MeasureStepsTest::filesTheStepTest()
     QVERIFY(filed && filed->steps);
     QCOMPARE(filed->kind, history::TestKind::StepVoltage);
     QCOMPARE(filed->volts, 500);
+    QVERIFY(filed->simulated);
     QVERIFY(!filed->r60 && !filed->pi);  // no one-voltage figures across several voltages
     // The readings keep their steps, and the steps their figures, as the core gave them.
     QCOMPARE(filed->readings.size(), series.size());
@@ -236,10 +238,17 @@ void MeasureStepsTest::filesTheStepTest()
 
     // The history view: its kind and change in the row; no part in the resistance trend.
     const QStringList row = history_view::RowTexts(*filed, QString());
-    QCOMPARE(row[history_view::ColKind], QStringLiteral("Step voltage"));
+    QCOMPARE(row[history_view::ColKind], QStringLiteral("Step voltage (simulated)"));
     QCOMPARE(row[history_view::ColVerdicts], QStringLiteral("change %1 from 100 V to 500 V: %2")
                                                  .arg(StepChangeText(run.result), StepVerdictText(run.result.verdict).text));
     QVERIFY(!history_view::IsResistanceTest(*filed));
+    // Every face of the history reads the steps from the same values.
+    const auto values = history::ValuesOf({}, *filed);
+    QCOMPARE(history::ValueOf(values, "step_verdict").text, StepVerdictText(run.result.verdict).text);
+    QCOMPARE(history::ValueOf(values, "step_change_pct").data.toDouble(), *run.result.changePercent);
+    QCOMPARE(history::ValueOf(values, "steps").text, QStringLiteral("100 V %1; 500 V %2")
+                                                          .arg(history::BenchOhm(*run.result.steps[0].ohm),
+                                                               history::BenchOhm(*run.result.steps[1].ohm)));
 }
 
 QTEST_MAIN(MeasureStepsTest)
