@@ -11,6 +11,7 @@
 #include "ui/figures_panel.h"
 #include "ui/history/file_test_dialog.h"
 #include "ui/history/history_rows.h"
+#include "ui/history/test_view.h"
 #include "ui/main_window.h"
 #include "ui/measurement/measurement_window.h"
 #include "ui/measurement/step_settings.h"
@@ -242,6 +243,14 @@ void MeasureStepsTest::filesTheStepTest()
     QCOMPARE(row[history_view::ColVerdicts], QStringLiteral("change %1 from 100 V to 500 V: %2")
                                                  .arg(StepChangeText(run.result), StepVerdictText(run.result.verdict).text));
     QVERIFY(!history_view::IsResistanceTest(*filed));
+    // The filed test's report prints the table the window showed.
+    const ReportContent report = history_view::StoredReport({}, *filed, nullptr);
+    QVERIFY(report.steps);
+    QCOMPARE(report.steps->rows, MeasWin()->recordView->steps->Table().rows);
+    QCOMPARE(report.steps->changeLine, MeasWin()->recordView->steps->Table().changeLine);
+    QCOMPARE(report.steps->verdict.text, StepVerdictText(run.result.verdict).text);
+    QCOMPARE(report.steps->verdict.source, StepVerdictText(run.result.verdict).source);
+
     // Every face of the history reads the steps from the same values.
     const auto values = history::ValuesOf({}, *filed);
     QCOMPARE(history::ValueOf(values, "step_verdict").text, StepVerdictText(run.result.verdict).text);
