@@ -54,7 +54,8 @@ const QStringList kSteps[] = {
      QStringLiteral("ALTER TABLE tests ADD COLUMN temperature_source TEXT"),
      QStringLiteral("ALTER TABLE tests ADD COLUMN dew_point_c DOUBLE PRECISION")},
     // A memory record's reading with its timer and method, break-down resistances in ohm, and the
-    // mark of the simulated meter, and the insulation class the verdicts were judged by. Nothing is converted that cannot be exactly: break-down tests
+    // mark of the simulated meter, and the insulation class the verdicts were judged by (a nameplate's,
+    // copied). Nothing is converted that cannot be exactly: break-down tests
     // filed before keep their whole MOhm (no ohm), and a memory record's reading, which was filed
     // as R 1 min or 10 min whatever the meter's method, becomes the reading at its timer with
     // the method unknown.
@@ -69,7 +70,8 @@ const QStringList kSteps[] = {
      QStringLiteral("UPDATE tests SET reading_ohm = COALESCE(r60_ohm, r600_ohm), "
                     "reading_timer_s = CAST(duration_s AS INTEGER), reading_method = '' "
                     "WHERE kind = 'memory-ohm' AND COALESCE(r60_ohm, r600_ohm) IS NOT NULL"),
-     QStringLiteral("UPDATE tests SET r60_ohm = NULL, r600_ohm = NULL WHERE kind = 'memory-ohm'")},
+     QStringLiteral("UPDATE tests SET r60_ohm = NULL, r600_ohm = NULL WHERE kind = 'memory-ohm'"),
+     QStringLiteral("UPDATE tests SET insulation_class = plate_class WHERE plate_class IS NOT NULL")},
     // 4 -> 5: a step-voltage test's steps, change and verdict (JSON text).
     {QStringLiteral("ALTER TABLE tests ADD COLUMN steps TEXT")},
 };

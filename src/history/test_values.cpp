@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "history/test_values.h"
 
+#include "core/ieee43.h"
+
 #include <cmath>
 
 namespace krx::history {
@@ -202,6 +204,17 @@ std::vector<TestValue> ValuesOf(const Asset& a, const TestRecord& t)
     b.Number("correction_temperature_c", "Corrected from", t.correctionTemperature,
              t.correctionTemperature ? Fixed(*t.correctionTemperature, 1, " °C") : QString());
     b.Text("insulation_class", "Class", t.insulationClass);
+    // The nameplate the test was judged by, and the conditions its figures were judged in.
+    const auto& plate = t.nameplate;
+    b.Text("plate_kind", "Nameplate kind", plate ? KindName(plate->kind) : QString());
+    const auto rated = plate ? plate->ratedVolts : std::nullopt;
+    b.Number("plate_rated_v", "Rated voltage", rated, rated ? Fixed(*rated, 0, " V") : QString());
+    b.Text("plate_winding", "Winding type", plate && plate->winding ? WindingName(*plate->winding) : QString());
+    b.Number("ramp_s", "Ramp", t.rampSeconds, t.rampSeconds ? Fixed(*t.rampSeconds, 1, " s") : QString());
+    b.Text("dar_times", "DAR times", t.darTimes ? DarTimesName(*t.darTimes) : QString());
+    b.Text("temperature_source", "Temperature used", t.temperatureSource);
+    b.Number("dew_point_c", "Dew point", t.dewPoint, t.dewPoint ? Fixed(*t.dewPoint, 1, " °C") : QString());
+    b.Text("ir_verdict", "IR verdict", t.irVerdict);
     b.Text("dar_verdict", "DAR verdict", t.darVerdict);
     b.Text("pi_verdict", "PI verdict", t.piVerdict,
            t.pi ? QStringLiteral("no insulation class was known") : QString());

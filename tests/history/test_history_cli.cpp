@@ -12,6 +12,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcessEnvironment>
+#include <QRegularExpression>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTemporaryDir>
@@ -121,6 +122,32 @@ TEST_F(HistoryCli, MeasureFilesAndHistoryShowsIt)
         EXPECT_TRUE(help.contains(" " + name + ",") || help.contains(" " + name + ".") ||
                     help.contains("\n" + name + ","))
             << name.constData();
+}
+
+TEST_F(HistoryCli, TheNameplateGivenStaysWithTheAssetAndJudgesItsNextTests)
+{
+    const QStringList run{QStringLiteral("--simulate"), QStringLiteral("measure"), QStringLiteral("--test"),
+                          QStringLiteral("dar"), QStringLiteral("--count"), QStringLiteral("2"), QStringLiteral("--interval"),
+                          QStringLiteral("0"), QStringLiteral("--asset"), QStringLiteral("G-1"), QStringLiteral("--allow-simulated")};
+    const CliRun first = Cli(run + QStringList{QStringLiteral("--kind"), QStringLiteral("machine"), QStringLiteral("--rated-voltage"),
+                                               QStringLiteral("6600"), QStringLiteral("--winding"), QStringLiteral("older"),
+                                               QStringLiteral("--class"), QStringLiteral("A")});
+    ASSERT_EQ(first.exitCode, 0) << first.err.toStdString();
+    ASSERT_EQ(Cli(run).exitCode, 0);
+    const CliRun show = Cli({QStringLiteral("history"), QStringLiteral("show"), QStringLiteral("G-1"),
+                             QStringLiteral("--format"), QStringLiteral("jsonl")});
+    const QList<QByteArray> tests = show.out.trimmed().split('\n');
+    ASSERT_EQ(tests.size(), 2) << show.out.toStdString();
+    for (const QByteArray& line : tests) {
+        const QJsonObject o = QJsonDocument::fromJson(line).object();
+        EXPECT_EQ(o.value(QStringLiteral("plate_rated_v")).toDouble(), 6600) << line.toStdString();
+        EXPECT_EQ(o.value(QStringLiteral("plate_winding")).toString(), QStringLiteral("older"));
+        EXPECT_EQ(o.value(QStringLiteral("insulation_class")).toString(), QStringLiteral("A"));
+    }
+    // The asset keeps the class: the list shows it.
+    const QString list = QString::fromUtf8(Cli({QStringLiteral("history"), QStringLiteral("list")}).out);
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("^G-1 +2 +\\S+ \\S+ +A "), QRegularExpression::MultilineOption)
+                    .match(list).hasMatch()) << list.toStdString();
 }
 
 TEST_F(HistoryCli, WrongArgumentsAreRefusedBeforeAnything)

@@ -74,6 +74,10 @@ TestRecord Measurement(bool simulated)
     t.dar = 1.9, t.pi = 2.13, t.r60At40 = 1.5e10, t.correctionTemperature = 23.4;
     t.piVerdict = QStringLiteral("pass");
     t.verdictSource = QStringLiteral("IEEE 43-2013");
+    t.nameplate = Nameplate{AssetKind::Machine, 6600.0, WindingType::Form, InsulationClass::F};
+    t.rampSeconds = 3.4, t.darTimes = DarTimes::From30To60, t.dewPoint = 9.26;
+    t.irVerdict = QStringLiteral("meets the minimum");
+    t.temperatureSource = QStringLiteral("winding (typed)");
     t.simulated = simulated;
     return t;
 }
@@ -212,6 +216,13 @@ TEST(HistoryFaces, EveryFaceShowsTheSameValuesWithTheSameReasons)
     // Stored oldest first: the simulated measurement is a day older than the other.
     EXPECT_EQ(ValueOf(byKind[QStringLiteral("0")], "simulated").data, QStringLiteral("true"));
     EXPECT_EQ(ValueOf(byKind[QStringLiteral("1")], "simulated").data, QStringLiteral("false"));
+    // What the test was judged by reaches every face with it.
+    const std::pair<const char*, const char*> judgedBy[] = {
+        {"plate_kind", "machine"}, {"plate_rated_v", "6600"}, {"plate_winding", "form"}, {"ramp_s", "3.4"},
+        {"dar_times", "30-60"}, {"dew_point_c", "9.26"}, {"ir_verdict", "meets the minimum"},
+        {"temperature_source", "winding (typed)"}};
+    for (const auto& [key, data] : judgedBy)
+        EXPECT_EQ(ValueOf(byKind[QStringLiteral("1")], key).data, QString::fromUtf8(data)) << key;
 }
 
 // The meter's kOhm reach the history's files exactly, at the edges of the units.
