@@ -87,7 +87,7 @@ ReadingPlot::ReadingPlot(QWidget* parent) : QChartView(parent), drawn_(std::make
 {
     setObjectName(QStringLiteral("ReadingPlot"));
     setRenderHint(QPainter::Antialiasing);
-    setMinimumSize(360, 240);
+    setMinimumSize(300, 200);
     BuildChart();
     tick_.setSingleShot(true);
     tick_.setInterval(kRedrawMs);
