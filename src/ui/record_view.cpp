@@ -130,7 +130,9 @@ void MeasurementRecordView::Arrange(QSize size)
     const QSize whole = scroll->WholeSize();
     const int buttons = buttons_->minimumSize().height() + side_->spacing();
     const bool besideFits = size.width() >= plotMin.width() + box_->spacing() + whole.width();
-    const bool underWhole = size.height() >= plotMin.height() + box_->spacing() + whole.height() + buttons;
+    // Under the figures the plot keeps two fifths of the height, so that it still reads at a glance.
+    const int plotHeight = std::max(plotMin.height(), size.height() * 2 / 5);
+    const bool underWhole = size.height() >= plotHeight + box_->spacing() + whole.height() + buttons;
     const bool fold = !besideFits || (size.width() < kSideBySideWidth && underWhole);
     const auto direction = fold ? QBoxLayout::TopToBottom : QBoxLayout::LeftToRight;
     if (box_->direction() != direction)
@@ -140,10 +142,10 @@ void MeasurementRecordView::Arrange(QSize size)
         figuresScroll_->setMinimumHeight(0);
         figuresScroll_->setMaximumHeight(QWIDGETSIZE_MAX);
     } else {
-        // Under the plot the figures take what they need at this width, or what the plot's minimum
+        // Under the plot the figures take what they need at this width, or what the plot's share
         // leaves (and scroll); the plot takes the rest.
         const int need = scroll->PanelHeight(size.width());
-        const int room = size.height() - plotMin.height() - box_->spacing() - buttons;
+        const int room = size.height() - plotHeight - box_->spacing() - buttons;
         figuresScroll_->setFixedHeight(std::max(FiguresScroll::kMinimumHeight, std::min(need, room)));
     }
     figuresScroll->FitPanel();
