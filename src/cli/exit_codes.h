@@ -13,6 +13,7 @@ enum Exit {
     kFileError = 5,
     kNotMeasured = 6,     // the meter answered but did not measure (no stable measuring voltage)
     kHistoryError = 7,    // the test history cannot be used; a measurement's test was kept in the outbox or lost
+    kRangeMissing = 8,    // memory read --range: part or all of the range is not in the meter's memory
 };
 
 // The list under every --help; kept beside the numbers so that the two change together.
@@ -27,6 +28,8 @@ inline constexpr const char* kExitCodesHelp =
     "     cannot be read, is not a recording or was cut off\n"
     "  6  the meter did not measure (no stable measuring voltage)\n"
     "  7  the test history cannot be used (measure --asset: the test was kept in the outbox,\n"
-    "     or could not be kept; the message says which)\n";
+    "     or could not be kept; the message says which)\n"
+    "  8  memory read --range: file numbers of the range are not in the meter's memory; the\n"
+    "     records that are there were written, the message names the missing ones\n";
 
 }  // namespace krx::cli

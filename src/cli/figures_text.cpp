@@ -2,6 +2,8 @@
 #include "cli/figures_text.h"
 
 #include "core/data_dialect.h"
+#include "device/backend.h"
+#include "history/test_values.h"
 
 #include <QStringList>
 
@@ -25,9 +27,15 @@ QByteArray JsonNumber(const std::optional<double>& v)
 
 namespace {
 
-QString TextNumber(const std::optional<double>& v, const char* unit = "")
+// As read at the bench: three significant digits with a unit; the jsonl object keeps every digit.
+QString TextOhm(const std::optional<double>& v)
 {
-    return v ? QString::fromLatin1(DataNumber(*v)) + QLatin1String(unit) : NotEnoughDataText();
+    return v ? history::BenchOhm(*v) : NotEnoughDataText();
+}
+
+QString TextFixed(const std::optional<double>& v, int decimals, const QString& unit = {})
+{
+    return v ? QString::number(*v, 'f', decimals) + unit : NotEnoughDataText();
 }
 
 }  // namespace
@@ -69,7 +77,8 @@ QByteArray JudgedJson(const JudgedFigures& j, const QByteArray& leading)
                  for (const QString& n : v.notes)
                      notes << JsonText(n);
                  return notes.join(',');
-             }() + ']';
+             }() + ']'
+          << "\"simulated\":" + QByteArray(TheUsbBackend().Simulated() ? "true" : "false");
     return '{' + leading + parts.join(',') + "}\n";
 }
 
@@ -86,21 +95,24 @@ QString JudgedText(const JudgedFigures& j)
     lines << QStringLiteral("nameplate: %1").arg(NameplateText(j.plate));
     if (!v.rampLine.isEmpty())
         lines << v.rampLine;
-    lines << QStringLiteral("R(15 s): %1").arg(TextNumber(f.r15, " ohm"))
-          << QStringLiteral("R(30 s): %1").arg(TextNumber(f.r30, " ohm"))
-          << QStringLiteral("R(1 min): %1").arg(TextNumber(f.r60, " ohm"))
-          << QStringLiteral("R(10 min): %1").arg(TextNumber(f.r600, " ohm"))
+    lines << QStringLiteral("R(15 s): %1").arg(TextOhm(f.r15))
+          << QStringLiteral("R(30 s): %1").arg(TextOhm(f.r30))
+          << QStringLiteral("R(1 min): %1").arg(TextOhm(f.r60))
+          << QStringLiteral("R(10 min): %1").arg(TextOhm(f.r600))
           << QStringLiteral("DAR (%1): %2").arg(from15 ? QStringLiteral("60 s / 15 s") : QStringLiteral("60 s / 30 s"),
-                                                TextNumber(f.dar))
-          << QStringLiteral("PI (10 min / 1 min): %1").arg(TextNumber(f.pi))
-          << QStringLiteral("R(1 min) at 40 °C: %1").arg(TextNumber(v.r60At40, " ohm"))
-          << QStringLiteral("R(1 min) at 20 °C: %1").arg(TextNumber(v.r60At20, " ohm")) << v.temperatureLine;
+                                                TextFixed(f.dar, 2))
+          << QStringLiteral("PI (10 min / 1 min): %1").arg(TextFixed(f.pi, 2))
+          << QStringLiteral("R(1 min) at 40 °C: %1").arg(TextOhm(v.r60At40))
+          << QStringLiteral("R(1 min) at 20 °C: %1").arg(TextOhm(v.r60At20)) << v.temperatureLine;
     if (!v.climateLine.isEmpty())
         lines << v.climateLine;
     lines << verdict(QStringLiteral("IR verdict"), v.ir) << verdict(QStringLiteral("PI verdict"), v.pi)
           << verdict(QStringLiteral("DAR verdict"), v.dar);
     for (const QString& n : v.notes)
         lines << QStringLiteral("note: %1").arg(n);
+    // Figures of the simulated meter must not pass for an asset's.
+    if (TheUsbBackend().Simulated())
+        lines << QStringLiteral("meter: simulated, not a real meter's readings");
     return lines.join(QLatin1Char('\n')) + QLatin1Char('\n');
 }
 

@@ -2,6 +2,7 @@
 // krx738-cli history list|show|export|send: the test history from the shell.
 #include "cli/command.h"
 #include "history/history_store.h"
+#include "history/test_values.h"
 
 #include <QSaveFile>
 
@@ -34,22 +35,43 @@ int OpenStore(HistoryStore& store, const QString& database)
     return kDone;
 }
 
-// 4.75e9 as "4.75 G", the way a resistance is read at the bench.
-QString Ohm(const std::optional<double>& v)
+// The table's columns: the values every face shows, read the same way ("-" where absent).
+constexpr const char* kShowColumns[] = {"test_id", "time", "kind", "simulated", "voltage_v", "temperature_c",
+                                        "humidity_pct", "r60_ohm", "r600_ohm", "reading_ohm", "r60_40c_ohm", "dar",
+                                        "pi", "pi_verdict", "comment", "notes"};
+
+// The heading row without values; the memory reading column carries the whole reading summary.
+QStringList ShowTableRow(const std::vector<TestValue>* values)
 {
-    if (!v)
-        return QStringLiteral("-");
-    static const char* const prefixes[] = {"", "k", "M", "G", "T", "P"};
-    double x = *v;
-    int p = 0;
-    while (std::fabs(x) >= 1000.0 && p < 5)
-        x /= 1000.0, ++p;
-    return QString::number(x, 'g', 3) + QLatin1Char(' ') + QLatin1String(prefixes[p]);
+    static const std::vector<TestValue> headings = ValuesOf(Asset{}, TestRecord{});
+    QStringList row;
+    for (const char* key : kShowColumns) {
+        QString cell;
+        if (!values)
+            cell = std::string_view(key) == "reading_ohm" ? QStringLiteral("Reading") : ValueOf(headings, key).label;
+        else
+            cell = std::string_view(key) == "reading_ohm" ? ReadingSummary(*values) : ValueOf(*values, key).text;
+        cell.replace(QLatin1Char('\n'), QLatin1Char(' '));
+        row << (cell.isEmpty() ? QStringLiteral("-") : cell);
+    }
+    return row;
 }
 
-QString Fixed(const std::optional<double>& v, int decimals)
+// Read from the export itself, so that the list cannot fall behind it.
+QString ExportFieldsHelp()
 {
-    return v ? QString::number(*v, 'f', decimals) : QStringLiteral("-");
+    QString out = QStringLiteral("Export fields:");
+    qsizetype lineStart = 0;
+    for (const TestValue& v : ValuesOf(Asset{}, TestRecord{})) {
+        const QString name = QString::fromLatin1(v.key);
+        if (out.size() - lineStart + name.size() + 2 > 100)
+            out += QLatin1Char('\n'), lineStart = out.size();
+        else
+            out += QLatin1Char(' ');
+        out += name + QLatin1Char(',');
+    }
+    out.chop(1);
+    return out + QStringLiteral(".\n\n");
 }
 
 QString Table(const QList<QStringList>& rows)
@@ -124,19 +146,11 @@ int HistoryShowCommand(const HistoryArgs& args)
             out += ExportLine(ExportFormatOf(args.format), *asset, t);
         return WriteOut(out) ? kDone : kFileError;
     }
-    QList<QStringList> rows{{QStringLiteral("id"), QStringLiteral("time"), QStringLiteral("kind"),
-                             QStringLiteral("V"), QStringLiteral("°C"), QStringLiteral("%RH"),
-                             QStringLiteral("R 1 min Ω"), QStringLiteral("R 10 min Ω"), QStringLiteral("R60 40°C Ω"),
-                             QStringLiteral("DAR"), QStringLiteral("PI"), QStringLiteral("PI verdict"),
-                             QStringLiteral("comment")}};
-    for (const TestRecord& t : tests)
-        rows << QStringList{QString::number(t.id),
-                            t.time.isValid() ? t.time.toString(QStringLiteral("yyyy-MM-dd HH:mm")) : QStringLiteral("-"),
-                            QString::fromLatin1(KindName(t.kind)),
-                            t.volts ? QString::number(*t.volts) : QStringLiteral("-"), Fixed(t.temperature, 1),
-                            Fixed(t.humidity, 0), Ohm(t.r60), Ohm(t.r600), Ohm(t.r60At40), Fixed(t.dar, 2),
-                            Fixed(t.pi, 2), t.piVerdict.isEmpty() ? QStringLiteral("-") : t.piVerdict,
-                            QString(t.comment).replace(QLatin1Char('\n'), QLatin1Char(' '))};
+    QList<QStringList> rows{ShowTableRow(nullptr)};
+    for (const TestRecord& t : tests) {
+        const auto values = ValuesOf(*asset, t);
+        rows << ShowTableRow(&values);
+    }
     const QString title = QStringLiteral("%1%2: %3 test(s)\n")
                               .arg(asset->id, asset->name.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(asset->name))
                               .arg(tests.size());
@@ -225,11 +239,7 @@ void PrintHistoryHelp(const QCommandLineParser& p)
                QStringLiteral("The test history: the assets, the tests filed under each (measure --asset), "
                               "and the outbox\nof tests that waited for the database. The outbox is also "
                               "sent at every successful open."),
-               QStringLiteral("Export fields: asset_id, asset_name, test_id, kind, time, voltage_v, duration_s, "
-                              "temperature_c,\nhumidity_pct, r15_ohm, r30_ohm, r60_ohm, r600_ohm, dar, pi, "
-                              "r60_40c_ohm, r600_40c_ohm,\ncorrection_temperature_c, dar_verdict, pi_verdict, "
-                              "verdict_source, bd_voltage_v, bd_before_mohm,\nbd_after_mohm, bd_off_mohm, "
-                              "bd_cycle_s, bd_timer_off_s, operator, meter_serial, meter_software,\ncomment.\n\n")));
+               ExportFieldsHelp()));
 }
 
 Run ParseHistory(QCommandLineParser& p, const QStringList& rest, Globals& g)

@@ -20,6 +20,8 @@ void AddFilingOptions(QCommandLineParser& p)
                  QStringLiteral("ID")});
     p.addOption({QStringLiteral("comment"), QStringLiteral("With --asset: the test's comment."), QStringLiteral("TEXT")});
     p.addOption({QStringLiteral("operator"), QStringLiteral("With --asset: who tested."), QStringLiteral("NAME")});
+    p.addOption({QStringLiteral("allow-simulated"),
+                 QStringLiteral("With --asset and --simulate: file the simulated meter's test (marked simulated).")});
     AddDatabaseOption(p);
 }
 
@@ -60,7 +62,7 @@ void PrintMeasureHelp(const QCommandLineParser& p)
                               "[--format csv|jsonl|spreadsheet] [--output FILE] [--test dar|pi [--kind K] [--rated-voltage V] "
                               "[--winding W] [--class C] [--winding-temp T] [--dar-times T] | --test step [--steps V,V,...] "
                               "[--step-seconds SECONDS]] [--asset ID [--comment TEXT] [--operator NAME] "
-                              "[--database SETTING]]"),
+                              "[--database SETTING] [--allow-simulated]]"),
                QStringLiteral("Runs the measurement cycle and writes one record per reading as it comes. "
                               "Ctrl-C (SIGINT, SIGTERM) ends it as Break does: in timer mode the meter's "
                               "timer is stopped; every record read is written, and the exit status is 0."),
@@ -127,7 +129,7 @@ void TakeEnds(const QCommandLineParser& p, MeasureArgs& args)
 void ParseFiling(const QCommandLineParser& p, MeasureArgs& args)
 {
     const bool asset = p.isSet(QStringLiteral("asset"));
-    for (const char* o : {"comment", "operator", "database"})
+    for (const char* o : {"comment", "operator", "database", "allow-simulated"})
         if (!asset && p.isSet(QString::fromLatin1(o)))
             throw UsageError{QStringLiteral("--%1 needs --asset").arg(QString::fromLatin1(o))};
     if (!asset)
@@ -190,6 +192,11 @@ std::function<int()> ParseMeasure(QCommandLineParser& p, const QStringList& rest
     TakeEnds(p, *args);
     args->output = ParseOutput(p);
     ParseTest(p, *args);
+    // A simulated reading filed under a real asset would pass for that machine's insulation.
+    if (args->filing && g.simulate && !p.isSet(QStringLiteral("allow-simulated")))
+        throw UsageError{QStringLiteral("--asset with --simulate files the simulated meter's readings under %1; "
+                                        "add --allow-simulated to file them (marked simulated)")
+                             .arg(args->filing->asset)};
     ParseStepPlan(p, *args);
     return [args] { return MeasureCommand(*args); };
 }

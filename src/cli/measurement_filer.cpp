@@ -2,6 +2,7 @@
 #include "cli/measurement_filer.h"
 
 #include "cli/output.h"
+#include "core/settings.h"
 #include "history/measurement_test.h"
 
 namespace krx::cli {
@@ -30,8 +31,16 @@ int MeasurementFiler::File(const std::vector<DataRecord>& readings, bool timerMo
 {
     std::optional<Nameplate> plate = args_.plate;
     if (!plate && store_.IsOpen())
-        if (const auto a = store_.FindAsset(args_.asset))
+        if (const auto a = store_.FindAsset(args_.asset)) {
             plate = NameplateOf(*a);
+            // An asset known by its class alone is judged by that class.
+            InsulationClass known{};
+            if (!plate && ParseClass(a->insulationClass, known))
+                plate = Nameplate{AssetKind::Machine, std::nullopt, std::nullopt, known};
+        }
+    // Else the class the window's figures use, so that a test holds the same fields from both.
+    if (!plate)
+        plate = Nameplate{AssetKind::Machine, std::nullopt, std::nullopt, ReadFigureChoices().cls};
     TestRecord t = TestFromMeasurement(args_.asset, readings, timerMode, {args_.darTimes, plate, args_.winding});
     t.comment = args_.comment;
     t.operatorName = args_.operatorName;
@@ -41,7 +50,7 @@ int MeasurementFiler::File(const std::vector<DataRecord>& readings, bool timerMo
     switch (r.status) {
     case FileResult::Filed:
         Info(QStringLiteral("test %1 filed under %2 in %3").arg(r.id).arg(args_.asset, store_.Description()));
-        return kDone;
+        return KeepNameplate();
     case FileResult::Duplicate:
         Info(r.message);
         return kDone;
@@ -50,6 +59,21 @@ int MeasurementFiler::File(const std::vector<DataRecord>& readings, bool timerMo
         break;
     }
     Error(r.message);
+    return kHistoryError;
+}
+
+int MeasurementFiler::KeepNameplate()
+{
+    if (!args_.plate)
+        return kDone;
+    // The nameplate given is the asset's from now on, as the filing dialog keeps it.
+    Asset a = store_.FindAsset(args_.asset).value_or(Asset{});
+    a.id = args_.asset;
+    SetNameplate(a, args_.plate);
+    if (store_.SaveAsset(a))
+        return kDone;
+    Error(QStringLiteral("The test was filed, but the nameplate could not be kept with %1: %2")
+              .arg(args_.asset, store_.Error()));
     return kHistoryError;
 }
 

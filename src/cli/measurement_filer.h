@@ -36,6 +36,8 @@ public:
              const QString& meterSoftware);
 
 private:
+    int KeepNameplate();
+
     FilingArgs args_;
     history::HistoryStore store_;
 };

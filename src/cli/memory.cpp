@@ -6,6 +6,7 @@
 #include "core/memory_format.h"
 #include "device/protocol.h"
 
+#include <algorithm>
 #include <memory>
 
 namespace krx::cli {
@@ -29,11 +30,13 @@ public:
         if (args_.range) {
             from = args_.range->first;
             to = args_.range->second;
-            if (to > highest) {
+            // The file numbers that exist are read; the rest is said after them.
+            if (from > highest) {
                 refused_ = true;
                 readOut_->RequestLeave();
                 return;
             }
+            to = std::min(to, highest);
         }
         readOut_->RequestRange(QString::number(from), QString::number(to));
     }
@@ -100,12 +103,13 @@ int EndWithoutRange(Session& s, const MemoryArgs& args, const ReadOutReport& rep
         return kDone;
     case ReadOutReport::Outcome::Left:
         s.Release();
-        Error(QStringLiteral("--range %1-%2: the %3 holds file numbers 1 to %4")
+        Error(QStringLiteral("--range %1-%2: the %3 holds file numbers 1 to %4; none of the range is there, "
+                             "nothing was written")
                   .arg(args.range->first)
                   .arg(args.range->second)
                   .arg(name)
                   .arg(highest));
-        return kUsage;
+        return kRangeMissing;
     case ReadOutReport::Outcome::RangeChosen:
         break;
     }
@@ -147,6 +151,18 @@ int MemoryReadCommand(const MemoryArgs& args)
         return kConnectionLost;
     }
     s.Release();
+    if (args.range && args.range->second > answers.Highest()) {
+        const int highest = answers.Highest();
+        Error(QStringLiteral("--range %1-%2: the %3 holds file numbers 1 to %4; %5 to %6 are missing; %7")
+                  .arg(args.range->first)
+                  .arg(args.range->second)
+                  .arg(KindName(args.kind))
+                  .arg(highest)
+                  .arg(highest + 1)
+                  .arg(args.range->second)
+                  .arg(written));
+        return kRangeMissing;
+    }
     Info(written);
     return kDone;
 }

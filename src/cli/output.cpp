@@ -55,6 +55,17 @@ void Progress(const QString& text)
     g_progressShown = true;
 }
 
+void ClearProgressForRecord()
+{
+    // Only a terminal that also shows the records would have them run into the progress line;
+    // the next Progress() draws it again below the record.
+    if (!g_progressShown || !::isatty(STDOUT_FILENO))
+        return;
+    std::fputs("\r\033[K", stderr);
+    std::fflush(stderr);
+    g_progressShown = false;
+}
+
 void EndProgress()
 {
     if (!g_progressShown)
@@ -136,6 +147,8 @@ bool RecordSink::Write(const QByteArray& dataLine, const QString& sheetLine)
         }
     } else {
         const QByteArray bytes = format_ == OutputFormat::Spreadsheet ? EncodeLine(sheetLine) + "\r\n" : dataLine;
+        if (fileName_.isEmpty())
+            ClearProgressForRecord();
         if (!writer_.Write(bytes)) {
             error_ = writer_.Error();
             return false;

@@ -18,6 +18,8 @@ void Info(const QString& text);
 // A progress line that rewrites itself; only when standard error is a terminal and not --quiet.
 void Progress(const QString& text);
 void EndProgress();
+// Clears a progress line before a record goes to the same terminal.
+void ClearProgressForRecord();
 
 // Text on standard output in the locale's encoding (help, version).
 void Print(const QString& text);

@@ -123,8 +123,11 @@ BreakDownSave BreakDownTest::SaveOf(const State& s, bool withBreakOff)
     v.voltage = s.values.voltage;
     v.resistanceBeforeMOhm = KOhmToMOhm(s.values.resistanceBefore);
     v.resistanceAfterBDMOhm = KOhmToMOhm(s.values.resistanceAfterBD);
+    v.resistanceBeforeKOhm = s.values.resistanceBefore;
+    v.resistanceAfterBDKOhm = s.values.resistanceAfterBD;
     if (withBreakOff) {
         v.resistanceAfterBOMOhm = KOhmToMOhm(s.values.resistanceAfterBO);
+        v.resistanceAfterBOKOhm = s.values.resistanceAfterBO;
         v.breakOffTime = s.values.breakOffTime;
     }
     return v;

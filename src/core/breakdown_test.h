@@ -28,6 +28,10 @@ struct BreakDownSave {
     std::uint32_t resistanceAfterBDMOhm = 0;
     std::uint32_t resistanceAfterBOMOhm = 0;  // 0 before the break-off phase
     int breakOffTime = 0;                     // 0 before the break-off phase
+    // The meter's kOhm as it sent them, for the test history, which keeps them exactly.
+    std::uint32_t resistanceBeforeKOhm = 0;
+    std::uint32_t resistanceAfterBDKOhm = 0;
+    std::uint32_t resistanceAfterBOKOhm = 0;
 };
 
 // The parts of the window the test shows, hides, enables or names.

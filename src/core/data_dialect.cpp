@@ -100,6 +100,12 @@ QByteArray SlotNumber(const QString& localeText)
     return ok ? DataNumber(v) : QByteArray();
 }
 
+// The meter's kOhm in ohm, in integer arithmetic: every digit exact, never an exponent.
+QByteArray KOhmAsOhm(std::uint32_t kOhm)
+{
+    return QByteArray::number(static_cast<quint64>(kOhm) * 1000u);
+}
+
 // The meter's record date "dd.mm.yyyy" as ISO 8601; anything else as received.
 QByteArray SlotDate(const QString& date)
 {
@@ -118,10 +124,10 @@ const std::vector<const char*> kBreakDownNames{"file_no",
                                                "humidity_pct",
                                                "temperature_c",
                                                "voltage_v",
-                                               "resistance_before_mohm",
-                                               "resistance_after_mohm",
+                                               "resistance_before_ohm",
+                                               "resistance_after_ohm",
                                                "cycle_time_s",
-                                               "resistance_off_mohm",
+                                               "resistance_off_ohm",
                                                "timer_off_s"};
 
 }  // namespace
@@ -212,10 +218,10 @@ QByteArray BreakDownRecordLine(DataFormat format, int fileNo, const memory::Brea
                          {"humidity_pct", SlotNumber(s.humidity)},
                          {"temperature_c", SlotNumber(s.temperature)},
                          {"voltage_v", QByteArray::number(s.voltage)},
-                         {"resistance_before_mohm", QByteArray::number(s.resistanceBefore)},
-                         {"resistance_after_mohm", QByteArray::number(s.resistanceAfter)},
+                         {"resistance_before_ohm", KOhmAsOhm(s.resistanceBeforeKOhm)},
+                         {"resistance_after_ohm", KOhmAsOhm(s.resistanceAfterKOhm)},
                          {"cycle_time_s", QByteArray::number(s.cycleTime)},
-                         {"resistance_off_mohm", QByteArray::number(s.resistanceOff)},
+                         {"resistance_off_ohm", KOhmAsOhm(s.resistanceOffKOhm)},
                          {"timer_off_s", QByteArray::number(s.timerOff)}});
 }
 

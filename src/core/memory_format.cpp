@@ -138,6 +138,9 @@ BreakDownSlot ToSlot(const BreakDownRecord& r)
     s.cycleTime = static_cast<std::uint32_t>(r.cycleTime);
     s.resistanceOff = WholeMOhm(r.resistanceOff);
     s.timerOff = static_cast<std::uint32_t>(r.timerOff);
+    s.resistanceBeforeKOhm = r.resistanceBefore;
+    s.resistanceAfterKOhm = r.resistanceAfter;
+    s.resistanceOffKOhm = r.resistanceOff;
     return s;
 }
 

@@ -68,6 +68,10 @@ struct BreakDownSlot {
     std::uint32_t cycleTime = 0;
     std::uint32_t resistanceOff = 0;     // whole MOhm
     std::uint32_t timerOff = 0;
+    // The meter's own kOhm, for the data dialect, which carries them whole.
+    std::uint32_t resistanceBeforeKOhm = 0;
+    std::uint32_t resistanceAfterKOhm = 0;
+    std::uint32_t resistanceOffKOhm = 0;
 };
 
 OhmSlot ToSlot(const OhmRecord& r);

@@ -33,6 +33,8 @@ public:
     // opens. Each is opened and closed again to learn whether this user may; the held handle
     // goes as with OpenDevice. The default knows only the first meter, through OpenDevice.
     virtual std::vector<MeterPlace> ListMeters();
+    // True for the simulated meter: what it gives is no measurement and is marked so.
+    virtual bool Simulated() const { return false; }
 };
 
 // libusb-1.0 error codes, so that layers without libusb can name them.

@@ -5,6 +5,7 @@
 #include <QSqlRecord>
 
 #include <algorithm>
+#include <cmath>
 
 namespace krx::history {
 
@@ -15,8 +16,9 @@ const QString kTestColumns = QStringLiteral(
     "id, asset_id, kind, time_ms, utc_offset_s, volts, duration_s, temperature_c, humidity_pct, r15_ohm, r30_ohm, "
     "r60_ohm, r600_ohm, dar, pi, r60_40c_ohm, r600_40c_ohm, correction_temp_c, dar_verdict, pi_verdict, "
     "verdict_source, comment, operator, meter_serial, meter_software, bd_volts, bd_before_mohm, bd_after_mohm, "
-    "bd_off_mohm, bd_cycle_s, bd_timer_off_s, record_key, plate_kind, plate_rated_v, plate_winding, plate_class, "
-    "ramp_s, dar_times, ir_verdict, temperature_source, dew_point_c");
+    "bd_off_mohm, bd_cycle_s, bd_timer_off_s, record_key, reading_ohm, reading_timer_s, reading_method, "
+    "bd_before_ohm, bd_after_ohm, bd_off_ohm, simulated, insulation_class, plate_kind, plate_rated_v, plate_winding, "
+    "plate_class, ramp_s, dar_times, ir_verdict, temperature_source, dew_point_c");
 const QString kAssetColumns =
     QStringLiteral("id, name, location, kind, insulation_class, plate_kind, rated_voltage_v, winding_type");
 
@@ -67,19 +69,27 @@ TestRecord TestFromRow(const QSqlQuery& q)
                        &t.meterSoftware})
         *s = next().toString();
     const QVariant bdVolts = next();
-    if (!bdVolts.isNull()) {
-        BreakDownFigures b;
-        b.volts = bdVolts.toInt();
-        b.resistanceBeforeMOhm = next().toUInt();
-        b.resistanceAfterMOhm = next().toUInt();
-        b.resistanceOffMOhm = next().toUInt();
-        b.cycleTimeSeconds = next().toInt();
-        b.timerOffSeconds = next().toInt();
-        t.breakDown = b;
-    } else {
-        i += 5;
-    }
+    BreakDownFigures b;
+    b.volts = bdVolts.toInt();
+    const double wholeMOhm[] = {next().toDouble() * 1e6, next().toDouble() * 1e6, next().toDouble() * 1e6};
+    b.cycleTimeSeconds = next().toInt();
+    b.timerOffSeconds = next().toInt();
     t.recordKey = next().toString().toLatin1();
+    const QVariant readingOhm = next();
+    const int readingTimer = next().toInt();
+    const QString readingMethod = next().toString();
+    if (!readingOhm.isNull())
+        t.memoryReading = MemoryReading{readingOhm.toDouble(), readingTimer, readingMethod};
+    const QVariant ohm[] = {next(), next(), next()};
+    // Filed before ohm were kept: the whole MOhm are all there is.
+    b.wholeMOhmOnly = ohm[0].isNull();
+    b.resistanceBeforeOhm = b.wholeMOhmOnly ? wholeMOhm[0] : ohm[0].toDouble();
+    b.resistanceAfterOhm = b.wholeMOhmOnly ? wholeMOhm[1] : ohm[1].toDouble();
+    b.resistanceOffOhm = b.wholeMOhmOnly ? wholeMOhm[2] : ohm[2].toDouble();
+    if (!bdVolts.isNull())
+        t.breakDown = b;
+    t.simulated = next().toInt() != 0;
+    t.insulationClass = next().toString();
     Asset plate;  // the test's nameplate, read as an asset's
     plate.plateKind = next().toString();
     plate.ratedVolts = Double(next());
@@ -218,6 +228,14 @@ std::optional<qint64> Db::InsertInTransaction(const TestRecord& t, const QString
         return Fail(q.lastError()), std::nullopt;
     const auto& b = t.breakDown;
     auto bd = [&](auto member) { return b ? QVariant::fromValue(static_cast<qint64>((*b).*member)) : QVariant(QMetaType::fromType<qint64>()); };
+    // The whole MOhm as well, for anything that still reads those columns.
+    auto whole = [&](double BreakDownFigures::*member) {
+        return b ? QVariant::fromValue(static_cast<qint64>(std::floor((*b).*member / 1e6))) : QVariant(QMetaType::fromType<qint64>());
+    };
+    auto ohm = [&](double BreakDownFigures::*member) {
+        return b && !b->wholeMOhmOnly ? QVariant((*b).*member) : QVariant(QMetaType::fromType<double>());
+    };
+    const auto& m = t.memoryReading;
     QVariantList values{
         t.assetId, QString::fromLatin1(KindName(t.kind)),
         t.time.isValid() ? QVariant(t.time.toMSecsSinceEpoch()) : QVariant(QMetaType::fromType<qint64>()),
@@ -225,10 +243,14 @@ std::optional<qint64> Db::InsertInTransaction(const TestRecord& t, const QString
         Opt(t.humidity), Opt(t.r15), Opt(t.r30), Opt(t.r60), Opt(t.r600), Opt(t.dar), Opt(t.pi), Opt(t.r60At40),
         Opt(t.r600At40), Opt(t.correctionTemperature), Text(t.darVerdict), Text(t.piVerdict),
         Text(t.verdictSource), Text(t.comment), Text(t.operatorName), Text(t.meterSerial), Text(t.meterSoftware), bd(&BreakDownFigures::volts),
-        bd(&BreakDownFigures::resistanceBeforeMOhm), bd(&BreakDownFigures::resistanceAfterMOhm),
-        bd(&BreakDownFigures::resistanceOffMOhm), bd(&BreakDownFigures::cycleTimeSeconds),
+        whole(&BreakDownFigures::resistanceBeforeOhm), whole(&BreakDownFigures::resistanceAfterOhm),
+        whole(&BreakDownFigures::resistanceOffOhm), bd(&BreakDownFigures::cycleTimeSeconds),
         bd(&BreakDownFigures::timerOffSeconds),
-        t.recordKey.isEmpty() ? QVariant(QMetaType::fromType<QString>()) : QVariant(QString::fromLatin1(t.recordKey))};
+        t.recordKey.isEmpty() ? QVariant(QMetaType::fromType<QString>()) : QVariant(QString::fromLatin1(t.recordKey)),
+        m ? QVariant(m->ohm) : QVariant(QMetaType::fromType<double>()),
+        m ? QVariant(m->timerSeconds) : QVariant(QMetaType::fromType<int>()), m ? Text(m->method) : QVariant(QMetaType::fromType<QString>()),
+        ohm(&BreakDownFigures::resistanceBeforeOhm), ohm(&BreakDownFigures::resistanceAfterOhm),
+        ohm(&BreakDownFigures::resistanceOffOhm), t.simulated ? 1 : 0, Text(t.insulationClass)};
     // The nameplate's columns stay NULL without one: an old test reads back as "no nameplate".
     Asset plate;
     SetNameplate(plate, t.nameplate);

@@ -3,6 +3,8 @@
 // the export lines. No database here.
 #include "history/history_store.h"
 
+#include "core/insulation.h"
+#include "device/backend.h"
 #include "core/recording_reader.h"
 
 #include "core/settings.h"
@@ -198,7 +200,21 @@ static TestRecord MemoryTest(const QString& assetId, const memory::Identity& who
     t.humidity = Number(head.humidity);
     t.meterSerial = who.serialNo.trimmed();
     t.meterSoftware = who.swVersion.trimmed();
+    t.simulated = TheUsbBackend().Simulated();
     return t;
+}
+
+std::optional<double> TestRecord::*FigureOfMemoryReading(int timerSeconds, const QString& method)
+{
+    if (method != QLatin1String("lapse"))
+        return nullptr;
+    switch (timerSeconds) {
+    case 15: return &TestRecord::r15;
+    case 30: return &TestRecord::r30;
+    case 60: return &TestRecord::r60;
+    case 600: return &TestRecord::r600;
+    default: return nullptr;
+    }
 }
 
 TestRecord TestFromOhmRecord(const QString& assetId, const memory::Identity& who, const OhmRecord& r)
@@ -212,13 +228,19 @@ TestRecord TestFromOhmRecord(const QString& assetId, const memory::Identity& who
     const auto exponent = Number(r.exponent);
     if (mantissa && exponent) {
         const double ohm = *mantissa * std::pow(10.0, *exponent);
-        // The meter stores the reading at the end of its timer: with the lapse method a 60 s timer
-        // gives R at 1 minute; an average over the timer is the value of no one moment.
-        const bool lapse = r.calculation != 0;
-        if (lapse && r.timer == 60)
-            t.r60 = ohm;
-        else if (lapse && r.timer == 600)
-            t.r600 = ohm;
+        t.memoryReading = MemoryReading{ohm, r.timer, memory::MethodText(r.timer, r.calculation).toLower()};
+        if (const auto figure = FigureOfMemoryReading(r.timer, t.memoryReading->method))
+            t.*figure = ohm;
+        // Corrected from the record's own temperature, as a measurement is from its mean.
+        if (t.temperature) {
+            t.correctionTemperature = t.temperature;
+            if (t.r60)
+                t.r60At40 = CorrectedResistance(*t.r60, *t.temperature, kBase40C);
+            if (t.r600)
+                t.r600At40 = CorrectedResistance(*t.r600, *t.temperature, kBase40C);
+            if (!t.r60 && !t.r600)
+                t.correctionTemperature.reset();
+        }
         DataRecord reading;
         reading.time = t.time;
         reading.elapsedSeconds = r.timer;
@@ -240,9 +262,9 @@ TestRecord TestFromBreakDownRecord(const QString& assetId, const memory::Identit
     t.volts = r.breakDownVoltage;
     BreakDownFigures b;
     b.volts = r.breakDownVoltage;
-    b.resistanceBeforeMOhm = memory::WholeMOhm(r.resistanceBefore);
-    b.resistanceAfterMOhm = memory::WholeMOhm(r.resistanceAfter);
-    b.resistanceOffMOhm = memory::WholeMOhm(r.resistanceOff);
+    b.resistanceBeforeOhm = OhmFromKOhm(r.resistanceBefore);
+    b.resistanceAfterOhm = OhmFromKOhm(r.resistanceAfter);
+    b.resistanceOffOhm = OhmFromKOhm(r.resistanceOff);
     b.cycleTimeSeconds = r.cycleTime;
     b.timerOffSeconds = r.timerOff;
     t.breakDown = b;

@@ -53,6 +53,25 @@ const QStringList kSteps[] = {
      QStringLiteral("ALTER TABLE tests ADD COLUMN ir_verdict TEXT"),
      QStringLiteral("ALTER TABLE tests ADD COLUMN temperature_source TEXT"),
      QStringLiteral("ALTER TABLE tests ADD COLUMN dew_point_c DOUBLE PRECISION")},
+    // A memory record's reading with its timer and method, break-down resistances in ohm, and the
+    // mark of the simulated meter, and the insulation class the verdicts were judged by (a nameplate's,
+    // copied). Nothing is converted that cannot be exactly: break-down tests
+    // filed before keep their whole MOhm (no ohm), and a memory record's reading, which was filed
+    // as R 1 min or 10 min whatever the meter's method, becomes the reading at its timer with
+    // the method unknown.
+    {QStringLiteral("ALTER TABLE tests ADD COLUMN reading_ohm DOUBLE PRECISION"),
+     QStringLiteral("ALTER TABLE tests ADD COLUMN reading_timer_s INTEGER"),
+     QStringLiteral("ALTER TABLE tests ADD COLUMN reading_method TEXT"),
+     QStringLiteral("ALTER TABLE tests ADD COLUMN bd_before_ohm DOUBLE PRECISION"),
+     QStringLiteral("ALTER TABLE tests ADD COLUMN bd_after_ohm DOUBLE PRECISION"),
+     QStringLiteral("ALTER TABLE tests ADD COLUMN bd_off_ohm DOUBLE PRECISION"),
+     QStringLiteral("ALTER TABLE tests ADD COLUMN simulated INTEGER NOT NULL DEFAULT 0"),
+     QStringLiteral("ALTER TABLE tests ADD COLUMN insulation_class TEXT"),
+     QStringLiteral("UPDATE tests SET reading_ohm = COALESCE(r60_ohm, r600_ohm), "
+                    "reading_timer_s = CAST(duration_s AS INTEGER), reading_method = '' "
+                    "WHERE kind = 'memory-ohm' AND COALESCE(r60_ohm, r600_ohm) IS NOT NULL"),
+     QStringLiteral("UPDATE tests SET r60_ohm = NULL, r600_ohm = NULL WHERE kind = 'memory-ohm'"),
+     QStringLiteral("UPDATE tests SET insulation_class = plate_class WHERE plate_class IS NOT NULL")},
 };
 static_assert(std::size(kSteps) == kSchemaVersion);
 

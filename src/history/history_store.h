@@ -36,7 +36,7 @@
 namespace krx::history {
 
 // The schema this program writes; an older database is migrated on open, a newer one refused.
-inline constexpr int kSchemaVersion = 3;
+inline constexpr int kSchemaVersion = 4;
 
 struct Asset {
     QString id;        // as typed: any characters, compared exactly
@@ -71,14 +71,27 @@ enum class TestKind {
 const char* KindName(TestKind kind);
 std::optional<TestKind> KindFromName(const QString& name);
 
-// What a break-down test (live or from memory) found; resistances in whole MOhm as the meter gives.
+// What a break-down test (live or from memory) found. The meter gives kOhm; they are kept in ohm,
+// exactly. Tests filed before ohm were kept hold whole MOhm only (the remainder was dropped then):
+// `wholeMOhmOnly` says so, and the three values are those whole MOhm in ohm.
 struct BreakDownFigures {
     int volts = 0;  // the voltage at break-down (or the test voltage of a break-off test)
-    quint32 resistanceBeforeMOhm = 0;
-    quint32 resistanceAfterMOhm = 0;
-    quint32 resistanceOffMOhm = 0;
+    double resistanceBeforeOhm = 0;
+    double resistanceAfterOhm = 0;
+    double resistanceOffOhm = 0;
     int cycleTimeSeconds = 0;
     int timerOffSeconds = 0;
+    bool wholeMOhmOnly = false;
+};
+// The meter's kOhm in ohm: exact, as every kOhm value fits a double's 53 bits a thousand times over.
+inline double OhmFromKOhm(quint32 kOhm) { return static_cast<double>(kOhm) * 1000.0; }
+
+// The resistance a memory record holds: taken at the end of the meter's timer ("lapse"), or the
+// average over the timer ("average"); the method is empty for records filed before it was kept.
+struct MemoryReading {
+    double ohm = 0;
+    int timerSeconds = 0;
+    QString method;
 };
 
 // One filed test. Every figure is optional: a field stays empty rather than holding a guess.
@@ -95,6 +108,7 @@ struct TestRecord {
     std::optional<double> dar, pi;
     std::optional<double> r60At40, r600At40;   // corrected to 40 degrees C, ohm
     std::optional<double> correctionTemperature;  // the temperature the correction started from
+    QString insulationClass;        // the class the verdicts were judged by, empty when none
     QString darVerdict, piVerdict;  // the words shown to the user, with
     QString verdictSource;          // where the limits come from
     QString irVerdict;              // minimum IR 1 min at 40 °C
@@ -108,6 +122,8 @@ struct TestRecord {
     QString meterSerial;
     QString meterSoftware;
     std::optional<BreakDownFigures> breakDown;
+    std::optional<MemoryReading> memoryReading;  // memory-ohm tests
+    bool simulated = false;  // taken from the simulated meter, not a real one
     std::vector<DataRecord> readings;  // the whole series, in order; TestsOf() leaves it empty
     QByteArray recordKey;  // memory records: what makes the same record recognisable; else empty
 };
@@ -160,6 +176,10 @@ std::vector<DataRecord> ParseSeries(const QByteArray& text, int* skipped = nullp
 // file number, which the meter hands out again after its memory was cleared).
 QByteArray OhmRecordKey(const QString& meterSerial, const OhmRecord& record);
 QByteArray BreakDownRecordKey(const QString& meterSerial, const BreakDownRecord& record);
+// The one rule for a memory record's reading: it is the resistance at a point of the test
+// (R 15 s, 30 s, 1 min, 10 min) only when the meter kept the reading at the end of that timer;
+// an average over the timer is no reading at a point. The member it fills, or null.
+std::optional<double> TestRecord::*FigureOfMemoryReading(int timerSeconds, const QString& method);
 // The test a memory record makes; `who` gives the meter's serial and software.
 TestRecord TestFromOhmRecord(const QString& assetId, const memory::Identity& who, const OhmRecord& record);
 TestRecord TestFromBreakDownRecord(const QString& assetId, const memory::Identity& who,

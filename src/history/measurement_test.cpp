@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "history/measurement_test.h"
 
+#include "device/backend.h"
+
 #include <QStringList>
 
 #include <cmath>
@@ -19,6 +21,7 @@ void Judge(TestRecord& t, const Judging& with)
     t.darTimes = with.darTimes;
     t.rampSeconds = f.ramp;
     t.nameplate = with.nameplate;
+    t.insulationClass = with.nameplate && with.nameplate->cls ? ClassName(*with.nameplate->cls) : QString();
     const Judgement j = krx::Judge(f, with.darTimes, with.nameplate, with.winding);
     t.correctionTemperature = j.temperature;
     t.temperatureSource = !j.temperature ? QString() : with.winding ? kTypedWinding : AirTemperatureName();
@@ -70,6 +73,7 @@ TestRecord TestFromMeasurement(const QString& assetId, const std::vector<DataRec
     t.assetId = assetId;
     t.kind = timerMode ? TestKind::Timer : TestKind::FreeRunning;
     t.readings = readings;
+    t.simulated = TheUsbBackend().Simulated();
     if (readings.empty())
         return t;
     t.time = readings.front().time.addMSecs(-std::llround(readings.front().elapsedSeconds * 1000.0));

@@ -104,6 +104,7 @@ public:
     int ControlTransfer(int requestType, int request, int value, int index, unsigned char* data, int length,
                         int timeoutMs) override;
     int LastOpenError() const override;
+    bool Simulated() const override { return true; }
 
     Meter& meter();
     void Inject(const Fault& fault);

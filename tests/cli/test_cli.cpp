@@ -275,6 +275,7 @@ TEST_F(CliTest, TestFiguresFollowTheRecords)
     EXPECT_TRUE(f.value("dar_source").isNull());
     EXPECT_EQ(f.value("ir_verdict").toString(), "no verdict: no nameplate");
     EXPECT_NEAR(f.value("correction_temperature_c").toDouble(), 22.5, 0.35);
+    EXPECT_EQ(f.value("simulated"), QJsonValue(true));
     EXPECT_TRUE(j.err.contains("record(s) written")) << j.err.constData();
 
     // csv on standard output: the figures go to standard error, the records stay pure CSV.
@@ -284,6 +285,7 @@ TEST_F(CliTest, TestFiguresFollowTheRecords)
     EXPECT_TRUE(c.err.contains("test: pi\n")) << c.err.constData();
     EXPECT_TRUE(c.err.contains("PI (10 min / 1 min): not enough data\n")) << c.err.constData();
     EXPECT_TRUE(c.err.contains("PI verdict: no verdict: no nameplate\n")) << c.err.constData();
+    EXPECT_TRUE(c.err.contains("meter: simulated, not a real meter's readings\n")) << c.err.constData();
     // With --output the figures have standard output to themselves.
     const CliRun o = Cli({"--simulate", Fast(), "measure", "--test", "pi", "--count", "3", "--interval", "100",
                           "--output", Path("r.csv")});
@@ -324,10 +326,18 @@ TEST_F(CliTest, ExitCodesForMeterFaults)
     EXPECT_EQ(r.exitCode, 4) << r.err.constData();
     EXPECT_EQ(Lines(r.out).size(), 2);
 
-    // A range beyond the memory's highest file number is said after the read-out.
-    r = Cli({"--simulate", "memory", "read", "ohm", "--range", "2-99"});
-    EXPECT_EQ(r.exitCode, 1);
-    EXPECT_TRUE(r.err.contains("file numbers 1 to 3")) << r.err.constData();
+    // A range beyond the memory's highest file number: the records there are written, the rest
+    // is named after them; a range wholly beyond it writes nothing. Both talked to the meter.
+    r = Cli({"--simulate", "memory", "read", "ohm", "--range", "2-9"});
+    EXPECT_EQ(r.exitCode, 8);
+    EXPECT_EQ(Lines(r.out).size(), 3);
+    EXPECT_TRUE(r.err.contains("file numbers 1 to 3; 4 to 9 are missing; 2 record(s) written")) << r.err.constData();
+    r = Cli({"--simulate", "memory", "read", "ohm", "--range", "3-3"});
+    EXPECT_EQ(r.exitCode, 0) << r.err.constData();
+    r = Cli({"--simulate", "memory", "read", "ohm", "--range", "4-9"});
+    EXPECT_EQ(r.exitCode, 8);
+    EXPECT_EQ(Lines(r.out).size(), 1);
+    EXPECT_TRUE(r.err.contains("nothing was written")) << r.err.constData();
 }
 
 TEST_F(CliTest, MemoryReadRangeAndErase)
@@ -346,7 +356,7 @@ TEST_F(CliTest, MemoryReadRangeAndErase)
     ASSERT_EQ(lines.size(), 2);
     const QJsonObject first = QJsonDocument::fromJson(lines[0]).object();
     EXPECT_EQ(first.value("file_no").toInt(), 1);
-    EXPECT_EQ(first.value("resistance_before_mohm").toInt(), 1999);
+    EXPECT_EQ(first.value("resistance_before_ohm").toDouble(), 1999999000.0);
     EXPECT_EQ(first.value("cycle_time_s").toInt(), 14);
 
     const QString trace = Path("trace.txt");

@@ -2,6 +2,7 @@
 // The data dialect for scripts: the same numbers whatever the locale, complete lines, JSON that
 // parses.
 #include "core/data_dialect.h"
+#include "core/memory_format.h"
 
 #include <gtest/gtest.h>
 
@@ -131,7 +132,37 @@ TEST_F(DataDialect, MemoryRecordsComeBackFromTheLocalesSeparator)
     b.temperature = "22,1";
     b.voltage = 1000;
     b.resistanceBefore = 1999;
-    EXPECT_EQ(BreakDownRecordLine(DataFormat::Csv, 1, b), "1,2026-03-12,10:30,44,22.1,1000,1999,0,0,0,0\n");
+    b.resistanceBeforeKOhm = 1999999;
+    EXPECT_EQ(BreakDownRecordLine(DataFormat::Csv, 1, b), "1,2026-03-12,10:30,44,22.1,1000,1999999000,0,0,0,0\n");
+}
+
+// The meter's kOhm reach our own files whole, in ohm; the spreadsheet files keep the whole MOhm
+// their readers know, byte for byte.
+TEST_F(DataDialect, BreakDownResistancesExactInOhmWholeMOhmInTheSpreadsheet)
+{
+    const memory::Identity who{QStringLiteral("KRX 738"), QStringLiteral("73800042"), QStringLiteral("1.07")};
+    const struct {
+        std::uint32_t kOhm;
+        const char* ohm;
+        const char* sheetMOhm;
+    } cases[] = {{999, "999000", "0"}, {1000, "1000000", "1"}, {1500, "1500000", "1"},
+                 {3000000000u, "3000000000000", "3000000"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.kOhm);
+        BreakDownRecord r;
+        r.head = {1, QStringLiteral("12.03.2026"), QStringLiteral("10:30"), QStringLiteral("44"), QStringLiteral("22.1")};
+        r.breakDownVoltage = 1000;
+        r.resistanceBefore = r.resistanceAfter = r.resistanceOff = c.kOhm;
+        const memory::BreakDownSlot slot = memory::ToSlot(r);
+        const QByteArray o = c.ohm;
+        EXPECT_EQ(BreakDownRecordLine(DataFormat::Csv, 1, slot), "1,2026-03-12,10:30,44,22.1,1000," + o + "," + o + ",0," + o + ",0\n");
+        const QByteArray json = BreakDownRecordLine(DataFormat::Jsonl, 1, slot);
+        EXPECT_TRUE(json.contains("\"resistance_before_ohm\":" + o + ",")) << json.constData();
+        const QString m = QString::fromLatin1(c.sheetMOhm);
+        EXPECT_EQ(memory::BreakDownLine(who, 1, slot, {}),
+                  QStringLiteral("KRX 738;\u00B473800042;\u00B41.07;1;%1;10:30;44;%2;1000;%3;%3;0;%3;0;")
+                      .arg(slot.date, slot.temperature, m));
+    }
 }
 
 TEST(LineWriter, FailureSticksAndNothingPretendsToBeWritten)

@@ -23,6 +23,7 @@ inline TestRecord FullTest(const QString& asset, int readings)
     t.r60At40 = 1.5e10, t.r600At40 = 3.1e10, t.correctionTemperature = 23.4;
     t.darVerdict = QStringLiteral("excellent");
     t.piVerdict = QStringLiteral("pass");
+    t.insulationClass = QStringLiteral("F");
     t.verdictSource = QStringLiteral("IEEE 43-2013, class F");
     t.irVerdict = QStringLiteral("IR 1 min at 40 °C meets the minimum of 100 MΩ");
     t.nameplate = Nameplate{AssetKind::Machine, 6600.0, WindingType::Form, InsulationClass::F};
@@ -32,7 +33,9 @@ inline TestRecord FullTest(const QString& asset, int readings)
     t.operatorName = QStringLiteral("O'Neill");
     t.meterSerial = QStringLiteral("12345");
     t.meterSoftware = QStringLiteral("1.07");
-    t.breakDown = BreakDownFigures{1000, 4000000000u, 3, 0, 65, 7};
+    t.breakDown = BreakDownFigures{1000, 4e12, 3000, 0, 65, 7, false};
+    t.memoryReading = MemoryReading{4.7e9, 60, QStringLiteral("average")};
+    t.simulated = true;
     for (int i = 0; i < readings; ++i) {
         DataRecord r;
         r.time = t.time.addMSecs(i * 1000 + 7);
@@ -82,16 +85,24 @@ inline void ExpectSameTest(const TestRecord& a, const TestRecord& b)
         EXPECT_EQ(a.*f, b.*f);
     EXPECT_EQ(a.darTimes, b.darTimes);
     EXPECT_EQ(NameplateText(a.nameplate), NameplateText(b.nameplate));
-    for (auto f : {&TestRecord::darVerdict, &TestRecord::piVerdict, &TestRecord::verdictSource, &TestRecord::comment,
+    for (auto f : {&TestRecord::insulationClass, &TestRecord::darVerdict, &TestRecord::piVerdict, &TestRecord::verdictSource, &TestRecord::comment,
                    &TestRecord::operatorName, &TestRecord::meterSerial, &TestRecord::meterSoftware,
                    &TestRecord::irVerdict, &TestRecord::temperatureSource})
         EXPECT_EQ(a.*f, b.*f);
+    EXPECT_EQ(a.simulated, b.simulated);
+    ASSERT_EQ(a.memoryReading.has_value(), b.memoryReading.has_value());
+    if (a.memoryReading) {
+        EXPECT_EQ(a.memoryReading->ohm, b.memoryReading->ohm);
+        EXPECT_EQ(a.memoryReading->timerSeconds, b.memoryReading->timerSeconds);
+        EXPECT_EQ(a.memoryReading->method, b.memoryReading->method);
+    }
     ASSERT_EQ(a.breakDown.has_value(), b.breakDown.has_value());
     if (a.breakDown) {
         EXPECT_EQ(a.breakDown->volts, b.breakDown->volts);
-        EXPECT_EQ(a.breakDown->resistanceBeforeMOhm, b.breakDown->resistanceBeforeMOhm);
-        EXPECT_EQ(a.breakDown->resistanceAfterMOhm, b.breakDown->resistanceAfterMOhm);
-        EXPECT_EQ(a.breakDown->resistanceOffMOhm, b.breakDown->resistanceOffMOhm);
+        EXPECT_EQ(a.breakDown->resistanceBeforeOhm, b.breakDown->resistanceBeforeOhm);
+        EXPECT_EQ(a.breakDown->resistanceAfterOhm, b.breakDown->resistanceAfterOhm);
+        EXPECT_EQ(a.breakDown->resistanceOffOhm, b.breakDown->resistanceOffOhm);
+        EXPECT_EQ(a.breakDown->wholeMOhmOnly, b.breakDown->wholeMOhmOnly);
         EXPECT_EQ(a.breakDown->cycleTimeSeconds, b.breakDown->cycleTimeSeconds);
         EXPECT_EQ(a.breakDown->timerOffSeconds, b.breakDown->timerOffSeconds);
     }
@@ -103,9 +114,9 @@ inline OhmRecord Ohm(const QString& date, const QString& mantissa)
     r.head = {7, date, QStringLiteral("10:42"), QStringLiteral("45"), QStringLiteral("21.5")};
     r.voltage = 500;
     r.timer = 60;
-    r.calculation = 1;  // lapse
     r.mantissa = mantissa;
     r.exponent = QStringLiteral("09");
+    r.calculation = 1;  // lapse: the reading at the end of the timer
     return r;
 }
 

@@ -11,6 +11,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcessEnvironment>
+#include <QRegularExpression>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTemporaryDir>
@@ -61,7 +62,7 @@ TEST_F(HistoryCli, MeasureFilesAndHistoryShowsIt)
 {
     const CliRun m = Cli({QStringLiteral("--simulate"), QStringLiteral("measure"), QStringLiteral("--count"),
                        QStringLiteral("2"), QStringLiteral("--interval"), QStringLiteral("0"), QStringLiteral("--asset"),
-                       kAsset, QStringLiteral("--comment"), QStringLiteral("after cleaning, \"dry\""),
+                       kAsset, QStringLiteral("--allow-simulated"), QStringLiteral("--comment"), QStringLiteral("after cleaning, \"dry\""),
                        QStringLiteral("--operator"), QStringLiteral("ÅK")});
     ASSERT_EQ(m.exitCode, 0) << m.err.toStdString();
     EXPECT_EQ(m.out.count('\n'), 3);  // header and two records, as without --asset
@@ -88,6 +89,9 @@ TEST_F(HistoryCli, MeasureFilesAndHistoryShowsIt)
     // Two readings make no figures: empty, and said so, never a number.
     EXPECT_TRUE(o.value(QStringLiteral("dar")).isNull());
     EXPECT_EQ(o.value(QStringLiteral("dar_verdict")).toString(), QStringLiteral("not enough data"));
+    // No --class and an asset without one: the class the window's figures use, as a window-filed test has.
+    EXPECT_EQ(o.value(QStringLiteral("insulation_class")).toString(), QStringLiteral("F"));
+    EXPECT_TRUE(o.value(QStringLiteral("simulated")).toBool());
 
     const CliRun table = Cli({QStringLiteral("history"), QStringLiteral("show"), kAsset});
     ASSERT_EQ(table.exitCode, 0);
@@ -111,6 +115,38 @@ TEST_F(HistoryCli, MeasureFilesAndHistoryShowsIt)
     ASSERT_EQ(csv.exitCode, 0);
     EXPECT_TRUE(csv.out.startsWith("asset_id,asset_name,test_id,"));
     EXPECT_EQ(csv.out.count('\n'), 2);
+    // The help names every field the export writes.
+    const QByteArray help = Cli({QStringLiteral("history"), QStringLiteral("--help")}).out;
+    for (const QByteArray& name : csv.out.left(csv.out.indexOf('\n')).split(','))
+        EXPECT_TRUE(help.contains(" " + name + ",") || help.contains(" " + name + ".") ||
+                    help.contains("\n" + name + ","))
+            << name.constData();
+}
+
+TEST_F(HistoryCli, TheNameplateGivenStaysWithTheAssetAndJudgesItsNextTests)
+{
+    const QStringList run{QStringLiteral("--simulate"), QStringLiteral("measure"), QStringLiteral("--test"),
+                          QStringLiteral("dar"), QStringLiteral("--count"), QStringLiteral("2"), QStringLiteral("--interval"),
+                          QStringLiteral("0"), QStringLiteral("--asset"), QStringLiteral("G-1"), QStringLiteral("--allow-simulated")};
+    const CliRun first = Cli(run + QStringList{QStringLiteral("--kind"), QStringLiteral("machine"), QStringLiteral("--rated-voltage"),
+                                               QStringLiteral("6600"), QStringLiteral("--winding"), QStringLiteral("older"),
+                                               QStringLiteral("--class"), QStringLiteral("A")});
+    ASSERT_EQ(first.exitCode, 0) << first.err.toStdString();
+    ASSERT_EQ(Cli(run).exitCode, 0);
+    const CliRun show = Cli({QStringLiteral("history"), QStringLiteral("show"), QStringLiteral("G-1"),
+                             QStringLiteral("--format"), QStringLiteral("jsonl")});
+    const QList<QByteArray> tests = show.out.trimmed().split('\n');
+    ASSERT_EQ(tests.size(), 2) << show.out.toStdString();
+    for (const QByteArray& line : tests) {
+        const QJsonObject o = QJsonDocument::fromJson(line).object();
+        EXPECT_EQ(o.value(QStringLiteral("plate_rated_v")).toDouble(), 6600) << line.toStdString();
+        EXPECT_EQ(o.value(QStringLiteral("plate_winding")).toString(), QStringLiteral("older"));
+        EXPECT_EQ(o.value(QStringLiteral("insulation_class")).toString(), QStringLiteral("A"));
+    }
+    // The asset keeps the class: the list shows it.
+    const QString list = QString::fromUtf8(Cli({QStringLiteral("history"), QStringLiteral("list")}).out);
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("^G-1 +2 +\\S+ \\S+ +A "), QRegularExpression::MultilineOption)
+                    .match(list).hasMatch()) << list.toStdString();
 }
 
 TEST_F(HistoryCli, WrongArgumentsAreRefusedBeforeAnything)
@@ -137,6 +173,11 @@ TEST_F(HistoryCli, WrongArgumentsAreRefusedBeforeAnything)
          QStringLiteral("--asset"), QStringLiteral("a"), QStringLiteral("--database"), QStringLiteral("sqlite:")},
         {QStringLiteral("--simulate"), QStringLiteral("measure"), QStringLiteral("--count"), QStringLiteral("1"),
          QStringLiteral("--class"), QStringLiteral("F")},
+        {QStringLiteral("--simulate"), QStringLiteral("measure"), QStringLiteral("--count"), QStringLiteral("1"),
+         QStringLiteral("--allow-simulated")},
+        // The simulated meter's readings go under an asset only when asked for.
+        {QStringLiteral("--simulate"), QStringLiteral("measure"), QStringLiteral("--count"), QStringLiteral("1"),
+         QStringLiteral("--asset"), QStringLiteral("a")},
     };
     for (const QStringList& args : wrong) {
         const CliRun r = Cli(args);
@@ -148,7 +189,7 @@ TEST_F(HistoryCli, WrongArgumentsAreRefusedBeforeAnything)
     // With a class and an asset the class is taken.
     const CliRun ok = Cli({QStringLiteral("--simulate"), QStringLiteral("measure"), QStringLiteral("--count"),
                         QStringLiteral("1"), QStringLiteral("--interval"), QStringLiteral("0"), QStringLiteral("--asset"),
-                        QStringLiteral("a"), QStringLiteral("--class"), QStringLiteral("A")});
+                        QStringLiteral("a"), QStringLiteral("--class"), QStringLiteral("A"), QStringLiteral("--allow-simulated")});
     EXPECT_EQ(ok.exitCode, 0) << ok.err.toStdString();
 }
 
@@ -177,13 +218,13 @@ TEST_F(HistoryCli, DatabaseFaultsGiveExitSevenAndTheOutboxKeepsTheTest)
     // Measuring goes on; its records are all written and its test waits in the outbox.
     const CliRun m = Cli({QStringLiteral("--simulate"), QStringLiteral("measure"), QStringLiteral("--count"),
                        QStringLiteral("2"), QStringLiteral("--interval"), QStringLiteral("0"), QStringLiteral("--asset"),
-                       QStringLiteral("M1")});
+                       QStringLiteral("M1"), QStringLiteral("--allow-simulated")});
     EXPECT_EQ(m.exitCode, 7) << m.err.toStdString();
     EXPECT_EQ(m.out.count('\n'), 3);
     EXPECT_TRUE(m.err.contains("outbox")) << m.err.toStdString();
     EXPECT_EQ(Cli({QStringLiteral("history"), QStringLiteral("send")}).exitCode, 7);
 
-    SetVersion(db, 3);  // back to this program's schema
+    SetVersion(db, 4);  // back to this program's schema
     const CliRun send = Cli({QStringLiteral("history"), QStringLiteral("send")});
     EXPECT_EQ(send.exitCode, 0) << send.err.toStdString();
     EXPECT_TRUE(send.err.contains("1 test(s) sent")) << send.err.toStdString();

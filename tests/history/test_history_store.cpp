@@ -232,7 +232,8 @@ TEST_P(Store, MemoryRecordsAreImportedOnce)
     ASSERT_EQ(t->readings.size(), 1u);
     const auto bd = std::find_if(tests.begin(), tests.end(), [](const TestRecord& x) { return x.breakDown.has_value(); });
     ASSERT_NE(bd, tests.end());
-    EXPECT_EQ(bd->breakDown->resistanceBeforeMOhm, 5000u);
+    EXPECT_EQ(bd->breakDown->resistanceBeforeOhm, 5e9);
+    EXPECT_FALSE(bd->breakDown->wholeMOhmOnly);
 }
 
 // What a memory record counts as: only the lapse at 60 s is R 1 min (and enters the 1-minute
@@ -268,13 +269,31 @@ TEST_P(Store, MigratesAVersionOneDatabase)
     RawExec(QStringLiteral("INSERT INTO assets (id, name) VALUES ('old', 'Old motor')"));
     RawExec(QStringLiteral("INSERT INTO tests (asset_id, kind, time_ms, utc_offset_s, pi, meter_serial, series) VALUES "
                            "('old', 'timer', 1600000000000, 0, 2.5, '12345', '')"));
+    // A memory record filed as R 1 min whatever the meter's method, a break-down in whole MOhm.
+    RawExec(QStringLiteral("INSERT INTO tests (asset_id, kind, time_ms, duration_s, r60_ohm, series) VALUES "
+                           "('old', 'memory-ohm', 1600000001000, 60, 4.7e9, '')"));
+    RawExec(QStringLiteral("INSERT INTO tests (asset_id, kind, time_ms, bd_volts, bd_before_mohm, bd_after_mohm, "
+                           "bd_off_mohm, series) VALUES ('old', 'memory-break-down', 1600000002000, 800, 1, 0, 3000000, '')"));
     raw_.close();
 
     HistoryStore s;
     ASSERT_TRUE(s.Open(setting_, folder_)) << s.Error().toStdString();
     EXPECT_EQ(s.SchemaVersion(), kSchemaVersion);
     const auto tests = s.TestsOf(QStringLiteral("old"));
-    ASSERT_EQ(tests.size(), 1u);
+    ASSERT_EQ(tests.size(), 3u);
+    // Nothing is made more exact than it was filed: the reading keeps its timer, its method is
+    // unknown, and the whole MOhm stay whole MOhm.
+    EXPECT_FALSE(tests[1].r60);
+    ASSERT_TRUE(tests[1].memoryReading);
+    EXPECT_EQ(tests[1].memoryReading->ohm, 4.7e9);
+    EXPECT_EQ(tests[1].memoryReading->timerSeconds, 60);
+    EXPECT_TRUE(tests[1].memoryReading->method.isEmpty());
+    ASSERT_TRUE(tests[2].breakDown);
+    EXPECT_TRUE(tests[2].breakDown->wholeMOhmOnly);
+    EXPECT_EQ(tests[2].breakDown->resistanceBeforeOhm, 1e6);
+    EXPECT_EQ(tests[2].breakDown->resistanceOffOhm, 3e12);
+    const QByteArray old = *s.ExportHistory(QStringLiteral("old"), ExportFormat::Csv);
+    EXPECT_TRUE(old.contains(",800,,,,1,0,3000000,")) << old.constData();
     EXPECT_EQ(tests[0].pi, 2.5);
     EXPECT_EQ(tests[0].time.toMSecsSinceEpoch(), 1600000000000);
     EXPECT_FALSE(tests[0].r60At40);

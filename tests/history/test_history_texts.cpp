@@ -69,7 +69,7 @@ TEST(Texts, ExportInBothDialects)
     const QList<QByteArray> lines = csv.split('\n');
     ASSERT_EQ(lines.size(), 4);
     EXPECT_TRUE(lines[0].startsWith("asset_id,asset_name,test_id,kind,time,"));
-    EXPECT_TRUE(lines[1].startsWith("\"M,1 \"\"x\"\"\",Pump; north,42,timer," + DataTime(t.time) + ",1000,600.5,23.4,41,"))
+    EXPECT_TRUE(lines[1].startsWith("\"M,1 \"\"x\"\"\",Pump; north,42,timer," + DataTime(t.time) + ",1,1000,600.5,23.4,41,"))
         << lines[1].toStdString();
     // The comment's line break stays inside its quotes.
     EXPECT_TRUE(lines[2].startsWith("line two\"")) << lines[2].toStdString();

@@ -15,6 +15,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace krx::history_view {
 
 using history::FileResult;
@@ -30,7 +32,7 @@ QString TestLine(const history::TestRecord& test)
 {
     const QStringList row = RowTexts(test, {});
     QStringList parts;
-    for (int col : {ColKind, ColDate, ColVoltage, ColDuration, ColR60})
+    for (int col : {ColKind, ColDate, ColVoltage, ColDuration, ColR60, ColReading})
         if (!row[col].isEmpty())
             parts << row[col];
     if (!row[ColPi].isEmpty())
@@ -247,6 +249,12 @@ bool FileTestDialog::Submit()
         reject();
         return false;
     }
+    // Readings of the simulated meter in a history of real machines would mislead whoever reads it.
+    const bool simulated = std::any_of(tests_.begin(), tests_.end(), [](const auto& t) { return t.simulated; });
+    if (simulated && dialogs_.Message(QStringLiteral("This test comes from the simulated meter, not a real one. File it "
+                                                     "into the test history anyway? It will be marked as simulated."),
+                                      kTitle, Buttons::OkCancelDefaultCancel, Icon::Warning) != Answer::Ok)
+        return false;
     history::Asset asset;
     if (!AssetFromFields(asset))
         return false;

@@ -135,7 +135,7 @@ void DrawTable(Page& page, const AssetHistory& h, const std::function<bool()>& n
         rows.push_back(RowTexts(h.tests[i], h.markReasons[i]));
     QList<int> columns;
     for (int col : {ColDate, ColKind, ColVoltage, ColDuration, ColTemperature, ColHumidity, ColR60At40, ColDar, ColPi,
-                    ColBreakDown, ColVerdicts, ColMark, ColOperator, ColComment}) {
+                    ColReading, ColVerdicts, ColMark, ColOperator, ColComment, ColNotes}) {
         if (std::any_of(rows.begin(), rows.end(), [col](const QStringList& r) { return !r[col].isEmpty(); }))
             columns << col;
     }

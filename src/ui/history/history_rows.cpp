@@ -1,8 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/history/history_rows.h"
 
-#include "core/localetext.h"
-#include "core/insulation.h"
+#include "history/test_values.h"
 
 #include <cmath>
 
@@ -12,74 +11,6 @@ using history::TestKind;
 using history::TestRecord;
 
 namespace {
-
-QString KindText(TestKind kind)
-{
-    switch (kind) {
-    case TestKind::FreeRunning: return QStringLiteral("Free-running");
-    case TestKind::Timer: return QStringLiteral("Timer");
-    case TestKind::BreakDown: return QStringLiteral("Break-down");
-    case TestKind::MemoryOhm: return QStringLiteral("Memory, R");
-    case TestKind::MemoryBreakDown: return QStringLiteral("Memory, BD");
-    }
-    return {};
-}
-
-std::optional<int> VoltsOf(const TestRecord& t)
-{
-    if (t.volts)
-        return t.volts;
-    if (t.breakDown && t.breakDown->volts > 0)
-        return t.breakDown->volts;
-    return std::nullopt;
-}
-
-QString Fixed(const std::optional<double>& v, int decimals, const QString& unit = {})
-{
-    if (!v || !std::isfinite(*v))
-        return {};
-    return FormatFixed(*v, decimals) + unit;
-}
-
-QString DurationText(const std::optional<double>& seconds)
-{
-    if (!seconds || !std::isfinite(*seconds) || *seconds < 0)
-        return {};
-    const qint64 s = std::llround(*seconds);
-    return QStringLiteral("%1:%2").arg(s / 60).arg(s % 60, 2, 10, QLatin1Char('0'));
-}
-
-QString Ohm(const std::optional<double>& v)
-{
-    return v ? OhmText(*v) : QString();
-}
-
-QString Verdicts(const TestRecord& t)
-{
-    QStringList parts;
-    if (!t.piVerdict.isEmpty())
-        parts << QStringLiteral("PI ") + t.piVerdict;
-    if (!t.darVerdict.isEmpty())
-        parts << QStringLiteral("DAR ") + t.darVerdict;
-    return parts.join(QStringLiteral("; "));
-}
-
-// What a break-down test found, in one cell: the voltage it broke down at and the resistances around it.
-QString BreakDownText(const TestRecord& t)
-{
-    if (!t.breakDown)
-        return {};
-    const history::BreakDownFigures& b = *t.breakDown;
-    const auto mohm = [](quint32 v) { return OhmText(v * 1e6); };
-    QStringList parts{QStringLiteral("at %1 V").arg(b.volts),
-                      QStringLiteral("R before %1, after %2").arg(mohm(b.resistanceBeforeMOhm),
-                                                                 mohm(b.resistanceAfterMOhm))};
-    if (b.resistanceOffMOhm > 0)
-        parts << QStringLiteral("R break-off %1").arg(mohm(b.resistanceOffMOhm));
-    if (b.cycleTimeSeconds > 0)
-        parts << QStringLiteral("after %1 s").arg(b.cycleTimeSeconds);
-    return parts.join(QStringLiteral("; "));
-}
 
 TestConditions ConditionsOf(const TestRecord& t)
 {
@@ -91,16 +22,6 @@ TestConditions ConditionsOf(const TestRecord& t)
 bool IsResistanceTest(const TestRecord& test)
 {
     return test.kind == TestKind::FreeRunning || test.kind == TestKind::Timer || test.kind == TestKind::MemoryOhm;
-}
-
-std::optional<double> R60At40(const TestRecord& test)
-{
-    if (test.r60At40)
-        return test.r60At40;
-    const auto from = test.correctionTemperature ? test.correctionTemperature : test.temperature;
-    if (!test.r60 || !from || !std::isfinite(*test.r60) || !std::isfinite(*from))
-        return std::nullopt;
-    return CorrectedResistance(*test.r60, *from, kBase40C);
 }
 
 AssetHistory MakeAssetHistory(const history::Asset& asset, std::vector<TestRecord> tests)
@@ -126,7 +47,7 @@ std::vector<TrendPoint> TrendOf(const AssetHistory& history)
         const TestRecord& t = history.tests[i];
         if (!IsResistanceTest(t) || !t.time.isValid())
             continue;
-        TrendPoint p{t.time, R60At40(t), t.pi, t.dar, history.markReasons[i], t.volts.value_or(0)};
+        TrendPoint p{t.time, t.r60At40, t.pi, t.dar, history.markReasons[i], t.volts.value_or(0)};
         if (p.r40Ohm || p.pi || p.dar)
             points.push_back(p);
     }
@@ -138,20 +59,30 @@ QStringList ColumnTitles()
     return {QStringLiteral("Date"),        QStringLiteral("Kind"),     QStringLiteral("Voltage"),
             QStringLiteral("Duration"),    QStringLiteral("Temp."),    QStringLiteral("Humidity"),
             QStringLiteral("R 1 min"),     QStringLiteral("R 1 min @ 40 °C"), QStringLiteral("DAR"),
-            QStringLiteral("PI"),          QStringLiteral("Break-down"), QStringLiteral("Verdicts"), QStringLiteral("Conditions"),
-            QStringLiteral("Operator"),    QStringLiteral("Comment")};
+            QStringLiteral("PI"),          QStringLiteral("Reading"),  QStringLiteral("Verdicts"),
+            QStringLiteral("Conditions"),  QStringLiteral("Operator"), QStringLiteral("Comment"),
+            QStringLiteral("Notes")};
 }
 
 QStringList RowTexts(const TestRecord& t, const QString& markReason)
 {
-    const auto volts = VoltsOf(t);
-    QStringList row;
-    row << t.time.toString(QStringLiteral("yyyy-MM-dd HH:mm")) << KindText(t.kind)
-        << (volts ? QStringLiteral("%1 V").arg(*volts) : QString()) << DurationText(t.durationSeconds)
-        << Fixed(t.temperature, 1, QStringLiteral(" °C")) << Fixed(t.humidity, 0, QStringLiteral(" %"))
-        << Ohm(t.r60) << Ohm(R60At40(t)) << Fixed(t.dar, 2) << Fixed(t.pi, 2) << BreakDownText(t) << Verdicts(t) << markReason
-        << t.operatorName << t.comment;
-    return row;
+    // Every text from the values every face of the history reads.
+    const auto values = history::ValuesOf({}, t);
+    auto text = [&](const char* key) { return history::ValueOf(values, key).text; };
+    QString kind = text("kind");
+    if (t.simulated)
+        kind += QStringLiteral(" (simulated)");
+    QString volts = text("voltage_v");
+    if (volts.isEmpty())
+        volts = text("bd_voltage_v");
+    QStringList verdicts;
+    if (!t.piVerdict.isEmpty())
+        verdicts << QStringLiteral("PI ") + t.piVerdict;
+    if (!t.darVerdict.isEmpty())
+        verdicts << QStringLiteral("DAR ") + t.darVerdict;
+    return {text("time"), kind, volts, text("duration_s"), text("temperature_c"), text("humidity_pct"),
+            text("r60_ohm"), text("r60_40c_ohm"), text("dar"), text("pi"), history::ReadingSummary(values),
+            verdicts.join(QStringLiteral("; ")), markReason, t.operatorName, t.comment, text("notes")};
 }
 
 QString Sentence(const QString& text)

@@ -23,16 +23,13 @@ struct AssetHistory {
 // Tests of the resistance over time take part in the trend and the marks; a break-down test
 // drives the voltage up to a failure and says nothing about the usual conditions.
 bool IsResistanceTest(const history::TestRecord& test);
-// The 1-minute resistance at 40 °C as filed, or worked out from the filed temperature when only
-// the raw value was filed.
-std::optional<double> R60At40(const history::TestRecord& test);
 
 AssetHistory MakeAssetHistory(const history::Asset& asset, std::vector<history::TestRecord> tests);
 std::vector<TrendPoint> TrendOf(const AssetHistory& history);
 
 enum Column {
     ColDate, ColKind, ColVoltage, ColDuration, ColTemperature, ColHumidity, ColR60, ColR60At40,
-    ColDar, ColPi, ColBreakDown, ColVerdicts, ColMark, ColOperator, ColComment, ColumnCount
+    ColDar, ColPi, ColReading, ColVerdicts, ColMark, ColOperator, ColComment, ColNotes, ColumnCount
 };
 QStringList ColumnTitles();
 QStringList RowTexts(const history::TestRecord& test, const QString& markReason);

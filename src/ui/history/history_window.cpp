@@ -264,22 +264,20 @@ void HistoryWindow::FillTable()
         const QStringList texts = RowTexts(shown_.tests[row], mark);
         for (int col = 0; col < ColumnCount; ++col) {
             auto* item = new QTableWidgetItem(texts[col]);
-            if (col == ColBreakDown && !texts[col].isEmpty())
-                item->setToolTip(texts[col]);
             if (col == ColVoltage || col == ColDuration || col == ColTemperature || col == ColHumidity ||
                 col == ColR60 || col == ColR60At40 || col == ColDar || col == ColPi)
                 item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
             if (!mark.isEmpty()) {
                 item->setBackground(kMarkedRow);
                 item->setToolTip(mark);
-            } else if (col == ColComment && !texts[col].isEmpty()) {
+            } else if ((col == ColComment || col == ColReading || col == ColNotes) && !texts[col].isEmpty()) {
                 item->setToolTip(texts[col]);
             }
             table_->setItem(row, col, item);
         }
     }
     table_->resizeColumnsToContents();
-    for (int col : {ColComment, ColVerdicts, ColMark, ColBreakDown})
+    for (int col : {ColComment, ColVerdicts, ColMark, ColReading, ColNotes})
         table_->setColumnWidth(col, std::min(table_->columnWidth(col), 260));
     table_->scrollToBottom();
 }

@@ -122,9 +122,10 @@ TestView::TestView(const history::Asset& asset, history::TestRecord test, Dialog
     add(QStringLiteral("Duration"), row[ColDuration]);
     add(QStringLiteral("Temperature"), row[ColTemperature]);
     add(QStringLiteral("Humidity"), row[ColHumidity]);
-    add(QStringLiteral("Break-down"), row[ColBreakDown]);
+    add(QStringLiteral("Reading"), row[ColReading]);
     add(QStringLiteral("Operator"), row[ColOperator]);
     add(QStringLiteral("Comment"), row[ColComment]);
+    add(QStringLiteral("Notes"), row[ColNotes]);
     if (!test_.breakDown) {
         const FigureTable t = StoredFigureTable(test_);
         for (int c = 0; c < t.header.size(); ++c)

@@ -5,6 +5,7 @@
 
 #include "ui/special_functions/special_functions_window.h"
 
+#include "device/backend.h"
 #include "ui/window_dialogs.h"
 #include "ui/controls.h"
 #include "ui/history/file_test_dialog.h"
@@ -75,15 +76,16 @@ void SpecialFunctionsWindow::OfferBreakDownResult(const BreakDownSave* values)
         t.humidity = v.humidity;
         history::BreakDownFigures b;
         b.volts = v.voltage;
-        b.resistanceBeforeMOhm = v.resistanceBeforeMOhm;
-        b.resistanceAfterMOhm = v.resistanceAfterBDMOhm;
-        b.resistanceOffMOhm = v.resistanceAfterBOMOhm;
+        b.resistanceBeforeOhm = history::OhmFromKOhm(v.resistanceBeforeKOhm);
+        b.resistanceAfterOhm = history::OhmFromKOhm(v.resistanceAfterBDKOhm);
+        b.resistanceOffOhm = history::OhmFromKOhm(v.resistanceAfterBOKOhm);
         b.cycleTimeSeconds = v.breakDownTimer;
         b.timerOffSeconds = v.breakOffTime;
         t.breakDown = b;
         t.comment = breakDownComment_;
         t.meterSerial = session_.SerialNo.trimmed();
         t.meterSoftware = session_.SwVersion.trimmed();
+        t.simulated = TheUsbBackend().Simulated();
         breakDownToFile_ = std::move(t);
     }
     ShowFilingButtons();

@@ -167,7 +167,10 @@ private slots:
         QCOMPARE(tests.size(), size_t(2));
         QCOMPARE(tests[0].kind, history::TestKind::MemoryOhm);
         QCOMPARE(tests[0].volts, std::optional<int>(500));
+        // The meter kept the lapse at its 60 s timer: R 1 min, and the reading with its timer and method.
         QCOMPARE(tests[0].r60, std::optional<double>(1.25e9));
+        QCOMPARE(tests[0].memoryReading->ohm, 1.25e9);
+        QCOMPARE(tests[0].memoryReading->method, QStringLiteral("lapse"));
         QCOMPARE(tests[1].time.date(), QDate(2011, 3, 2));
 
         // One break-down record: the other memory's records replace the ohm ones on the button.
@@ -180,7 +183,7 @@ private slots:
         const auto all = store.TestsOf(QStringLiteral("M-1"));
         QCOMPARE(all.size(), size_t(3));
         QCOMPARE(all[2].kind, history::TestKind::MemoryBreakDown);
-        QCOMPARE(all[2].breakDown->resistanceBeforeMOhm, quint32(5));
+        QCOMPARE(all[2].breakDown->resistanceBeforeOhm, 5e6);  // 5000 kOhm
 
         // An emptied memory offers nothing; neither does a window entered afresh.
         p.t.dialogs.answers = {Answer::Ok};
@@ -241,9 +244,13 @@ private slots:
         QCOMPARE(test->humidity, std::optional<double>(45));
         QCOMPARE(test->temperature, std::optional<double>(22.5));
         QCOMPARE(test->comment, QStringLiteral("phase U"));
-        QCOMPARE(test->breakDown->resistanceBeforeMOhm, quint32(1999));
-        QCOMPARE(test->breakDown->resistanceAfterMOhm, quint32(2147483));
-        QCOMPARE(test->breakDown->resistanceOffMOhm, quint32(250));
+        // The meter's kOhm exactly, where the result file has whole MOhm.
+        QCOMPARE(test->breakDown->resistanceBeforeOhm, 1999999e3);
+        QCOMPARE(test->breakDown->resistanceAfterOhm, 2147483648e3);
+        QCOMPARE(test->breakDown->resistanceOffOhm, 250000e3);
+        // Taken from the simulated meter: marked, and filed only after the user said yes.
+        QVERIFY(test->simulated);
+        QVERIFY(p.t.dialogs.Messages().join(QLatin1Char('\n')).contains(QStringLiteral("simulated meter, not a real one")));
         QCOMPARE(test->breakDown->timerOffSeconds, 3);
         QCOMPARE(test->meterSerial, TheSessionSerial());
         QVERIFY(!test->meterSerial.isEmpty());

@@ -1,0 +1,249 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "history/test_values.h"
+
+#include "core/ieee43.h"
+
+#include <cmath>
+
+namespace krx::history {
+
+namespace {
+
+QString KindLabel(TestKind kind)
+{
+    switch (kind) {
+    case TestKind::FreeRunning: return QStringLiteral("Free-running");
+    case TestKind::Timer: return QStringLiteral("Timer");
+    case TestKind::BreakDown: return QStringLiteral("Break-down");
+    case TestKind::MemoryOhm: return QStringLiteral("Memory, R");
+    case TestKind::MemoryBreakDown: return QStringLiteral("Memory, BD");
+    }
+    return {};
+}
+
+QString Data(double v)
+{
+    return QString::fromLatin1(DataNumber(v));
+}
+
+QString Fixed(double v, int decimals, const char* unit = "")
+{
+    return QString::number(v, 'f', decimals) + QString::fromUtf8(unit);
+}
+
+bool IsMeasurement(const TestRecord& t)
+{
+    return t.kind == TestKind::FreeRunning || t.kind == TestKind::Timer;
+}
+
+QString MethodNote(const MemoryReading& m)
+{
+    if (m.method == QLatin1String("average"))
+        return QStringLiteral("the meter averaged over its %1 s timer").arg(m.timerSeconds);
+    if (m.method.isEmpty() && m.timerSeconds > 0)
+        return QStringLiteral("filed before the meter's method was kept; the reading at %1 s may be an average")
+            .arg(m.timerSeconds);
+    if (m.timerSeconds <= 0)
+        return QStringLiteral("the meter ran without timer");
+    return QStringLiteral("the meter's timer was %1 s").arg(m.timerSeconds);
+}
+
+// Why a resistance at a point of the test is not there: it ended sooner, or the memory record's
+// reading is not a reading at that point.
+QString PointNote(const TestRecord& t, double seconds, const char* name)
+{
+    if (IsMeasurement(t) && t.durationSeconds && *t.durationSeconds < seconds)
+        return QStringLiteral("the test ended before %1").arg(QLatin1String(name));
+    if (t.kind == TestKind::MemoryOhm)
+        return t.memoryReading ? MethodNote(*t.memoryReading) : QStringLiteral("no reading was filed");
+    return {};
+}
+
+QString ReadingText(const MemoryReading& m)
+{
+    const QString ohm = BenchOhm(m.ohm);
+    if (m.timerSeconds <= 0)
+        return QStringLiteral("R %1 (no timer)").arg(ohm);
+    if (m.method == QLatin1String("average"))
+        return QStringLiteral("R averaged over %1 s %2").arg(m.timerSeconds).arg(ohm);
+    return QStringLiteral("R at %1 s %2%3")
+        .arg(m.timerSeconds)
+        .arg(ohm, m.method.isEmpty() ? QStringLiteral(" (method not filed)") : QString());
+}
+
+struct Builder {
+    std::vector<TestValue> values;
+
+    void Text(const char* key, const char* label, const QString& s, const QString& note = {})
+    {
+        values.push_back({key, QString::fromUtf8(label), s, s, true, s.isEmpty() ? note : QString()});
+    }
+    void Number(const char* key, const char* label, const std::optional<double>& v, const QString& text,
+                const QString& note = {})
+    {
+        const bool there = v && std::isfinite(*v);
+        values.push_back({key, QString::fromUtf8(label), there ? text : QString(), there ? Data(*v) : QString(), false,
+                          there ? QString() : note});
+    }
+    void Ohm(const char* key, const char* label, const std::optional<double>& v, const QString& note = {})
+    {
+        Number(key, label, v, v ? BenchOhm(*v) : QString(), note);
+    }
+};
+
+void AddBreakDown(Builder& b, const TestRecord& t)
+{
+    const auto& f = t.breakDown;
+    auto get = [&](auto member) { return f ? std::optional<double>((*f).*member) : std::nullopt; };
+    const bool whole = f && f->wholeMOhmOnly;
+    const QString wholeNote = QStringLiteral("all three in whole MΩ, remainder dropped: filed before ohm were kept");
+    b.Number("bd_voltage_v", "BD voltage", get(&BreakDownFigures::volts), f ? Fixed(f->volts, 0, " V") : QString());
+    struct Resistance {
+        const char* ohmKey;
+        const char* mohmKey;
+        const char* label;
+        double BreakDownFigures::*member;
+    };
+    static const Resistance resistances[] = {
+        {"bd_before_ohm", "bd_before_mohm", "BD R before", &BreakDownFigures::resistanceBeforeOhm},
+        {"bd_after_ohm", "bd_after_mohm", "BD R after", &BreakDownFigures::resistanceAfterOhm},
+        {"bd_off_ohm", "bd_off_mohm", "BD R off", &BreakDownFigures::resistanceOffOhm}};
+    for (const Resistance& r : resistances) {
+        const auto v = get(r.member);
+        TestValue ohm{r.ohmKey, QString::fromUtf8(r.label), v ? BenchOhm(*v) : QString(),
+                      v && !whole ? Data(*v) : QString(), false,
+                      whole && &r == &resistances[0] ? wholeNote : QString()};
+        if (whole)
+            ohm.text += QStringLiteral(" (whole MΩ)");
+        b.values.push_back(ohm);
+    }
+    // Whole MOhm filed before are shown as what they are above, and go to files in their own fields.
+    for (const Resistance& r : resistances) {
+        const auto v = get(r.member);
+        b.values.push_back({r.mohmKey, QString::fromUtf8(r.label), {}, whole ? Data(*v / 1e6) : QString(), false, {}});
+    }
+    b.Number("bd_cycle_s", "BD cycle time", get(&BreakDownFigures::cycleTimeSeconds),
+             f ? Fixed(f->cycleTimeSeconds, 0, " s") : QString());
+    b.Number("bd_timer_off_s", "BD timer off", get(&BreakDownFigures::timerOffSeconds),
+             f ? Fixed(f->timerOffSeconds, 0, " s") : QString());
+}
+
+}  // namespace
+
+QString BenchOhm(double ohm)
+{
+    if (!std::isfinite(ohm))
+        return {};
+    static const char* const prefixes[] = {"", "k", "M", "G", "T", "P"};
+    int p = 0;
+    double x = ohm;
+    // Rounded to three digits first, so that 999.6 kΩ reads 1 MΩ rather than 1e+03 kΩ.
+    auto rounded = [](double v) { return v == 0 ? 0 : QString::number(v, 'g', 3).toDouble(); };
+    while (std::fabs(rounded(x)) >= 1000.0 && p < 5)
+        x /= 1000.0, ++p;
+    return QString::number(rounded(x), 'g', 4) + QLatin1Char(' ') + QString::fromLatin1(prefixes[p]) + QStringLiteral("Ω");
+}
+
+std::vector<TestValue> ValuesOf(const Asset& a, const TestRecord& t)
+{
+    Builder b;
+    b.Text("asset_id", "Asset", a.id);
+    b.Text("asset_name", "Name", a.name);
+    b.Number("test_id", "Test", static_cast<double>(t.id), QString::number(t.id));
+    b.Text("kind", "Kind", QString::fromLatin1(KindName(t.kind)));
+    b.values.back().text = KindLabel(t.kind);
+    b.Text("time", "Date", t.time.isValid() ? QString::fromLatin1(DataTime(t.time)) : QString());
+    b.values.back().text = t.time.isValid() ? t.time.toString(QStringLiteral("yyyy-MM-dd HH:mm")) : QString();
+    b.values.push_back({"simulated", QStringLiteral("Meter"), t.simulated ? QStringLiteral("simulated") : QString(),
+                        t.simulated ? QStringLiteral("true") : QStringLiteral("false"), false,
+                        t.simulated ? QStringLiteral("taken from the simulated meter, not a real one") : QString()});
+    const std::optional<double> volts = t.volts ? std::optional<double>(*t.volts) : std::nullopt;
+    b.Number("voltage_v", "Voltage", volts, volts ? Fixed(*volts, 0, " V") : QString());
+    const auto d = t.durationSeconds;
+    const qint64 s = d && *d >= 0 ? std::llround(*d) : 0;
+    b.Number("duration_s", "Duration", d, QStringLiteral("%1:%2").arg(s / 60).arg(s % 60, 2, 10, QLatin1Char('0')));
+    b.Number("temperature_c", "Temp.", t.temperature, t.temperature ? Fixed(*t.temperature, 1, " °C") : QString());
+    b.Number("humidity_pct", "Humidity", t.humidity, t.humidity ? Fixed(*t.humidity, 0, " %") : QString());
+    b.Ohm("r15_ohm", "R 15 s", t.r15, PointNote(t, 15, "15 s"));
+    b.Ohm("r30_ohm", "R 30 s", t.r30, PointNote(t, 30, "30 s"));
+    b.Ohm("r60_ohm", "R 1 min", t.r60, PointNote(t, 60, "1 min"));
+    b.Ohm("r600_ohm", "R 10 min", t.r600, PointNote(t, 600, "10 min"));
+    const auto& m = t.memoryReading;
+    b.Number("reading_ohm", "Memory reading", m ? std::optional<double>(m->ohm) : std::nullopt,
+             m ? ReadingText(*m) : QString(),
+             t.kind == TestKind::MemoryOhm ? QStringLiteral("no reading was filed") : QString());
+    b.Number("reading_timer_s", "Memory timer", m ? std::optional<double>(m->timerSeconds) : std::nullopt,
+             m ? Fixed(m->timerSeconds, 0, " s") : QString());
+    b.Text("reading_method", "Memory method", m ? m->method : QString());
+    b.Number("dar", "DAR", t.dar, t.dar ? Fixed(*t.dar, 2) : QString(),
+             t.kind == TestKind::MemoryOhm ? QStringLiteral("a memory record holds one reading") : PointNote(t, 60, "1 min"));
+    b.Number("pi", "PI", t.pi, t.pi ? Fixed(*t.pi, 2) : QString(),
+             t.kind == TestKind::MemoryOhm ? QString() : PointNote(t, 600, "10 min"));
+    const QString noTemperature = QStringLiteral("no temperature was filed");
+    b.Ohm("r60_40c_ohm", "R 1 min @ 40 °C", t.r60At40, t.r60 ? noTemperature : QString());
+    b.Ohm("r600_40c_ohm", "R 10 min @ 40 °C", t.r600At40, t.r600 ? noTemperature : QString());
+    b.Number("correction_temperature_c", "Corrected from", t.correctionTemperature,
+             t.correctionTemperature ? Fixed(*t.correctionTemperature, 1, " °C") : QString());
+    b.Text("insulation_class", "Class", t.insulationClass);
+    // The nameplate the test was judged by, and the conditions its figures were judged in.
+    const auto& plate = t.nameplate;
+    b.Text("plate_kind", "Nameplate kind", plate ? KindName(plate->kind) : QString());
+    const auto rated = plate ? plate->ratedVolts : std::nullopt;
+    b.Number("plate_rated_v", "Rated voltage", rated, rated ? Fixed(*rated, 0, " V") : QString());
+    b.Text("plate_winding", "Winding type", plate && plate->winding ? WindingName(*plate->winding) : QString());
+    b.Number("ramp_s", "Ramp", t.rampSeconds, t.rampSeconds ? Fixed(*t.rampSeconds, 1, " s") : QString());
+    b.Text("dar_times", "DAR times", t.darTimes ? DarTimesName(*t.darTimes) : QString());
+    b.Text("temperature_source", "Temperature used", t.temperatureSource);
+    b.Number("dew_point_c", "Dew point", t.dewPoint, t.dewPoint ? Fixed(*t.dewPoint, 1, " °C") : QString());
+    b.Text("ir_verdict", "IR verdict", t.irVerdict);
+    b.Text("dar_verdict", "DAR verdict", t.darVerdict);
+    b.Text("pi_verdict", "PI verdict", t.piVerdict,
+           t.pi ? QStringLiteral("no insulation class was known") : QString());
+    b.Text("verdict_source", "Source", t.verdictSource);
+    AddBreakDown(b, t);
+    b.Text("operator", "Operator", t.operatorName);
+    b.Text("meter_serial", "Meter serial", t.meterSerial);
+    b.Text("meter_software", "Meter software", t.meterSoftware);
+    b.Text("comment", "Comment", t.comment);
+    const QString notes = Notes(b.values);
+    b.Text("notes", "Notes", notes);
+    return b.values;
+}
+
+const TestValue& ValueOf(const std::vector<TestValue>& values, std::string_view key)
+{
+    static const TestValue none{"", {}, {}, {}, false, {}};
+    for (const TestValue& v : values)
+        if (key == v.key)
+            return v;
+    return none;
+}
+
+QString ReadingSummary(const std::vector<TestValue>& values)
+{
+    if (const QString r = ValueOf(values, "reading_ohm").text; !r.isEmpty())
+        return r;
+    QStringList parts;
+    for (const char* key : {"bd_voltage_v", "bd_before_ohm", "bd_after_ohm", "bd_off_ohm", "bd_cycle_s"}) {
+        const TestValue& v = ValueOf(values, key);
+        // Zero is what the meter keeps when there was no break-off or no cycle: nothing to say.
+        if (v.text.isEmpty() || v.data == QLatin1String("0") || v.text.startsWith(QLatin1String("0 ")))
+            continue;
+        parts << (v.label.startsWith(QLatin1String("BD ")) && key != std::string_view("bd_voltage_v")
+                      ? v.label.mid(v.label.startsWith(QLatin1String("BD R ")) ? 5 : 3) + QLatin1Char(' ')
+                      : QString()) +
+                     v.text;
+    }
+    return parts.isEmpty() ? QString() : QStringLiteral("BD ") + parts.join(QStringLiteral(", "));
+}
+
+QString Notes(const std::vector<TestValue>& values)
+{
+    QStringList notes;
+    for (const TestValue& v : values)
+        if (!v.note.isEmpty() && std::string_view(v.key) != "notes")
+            notes << v.label + QStringLiteral(": ") + v.note;
+    return notes.join(QStringLiteral("; "));
+}
+
+}  // namespace krx::history
