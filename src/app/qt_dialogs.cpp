@@ -60,6 +60,17 @@ bool QtDialogs::SaveFile(const SaveFileRequest& request, QString& fileName)
     return true;
 }
 
+bool QtDialogs::OpenFile(const OpenFileRequest& request, QString& fileName)
+{
+    QFileDialog dialog(Owner(), request.title, request.initialDir, request.filter);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return false;
+    fileName = dialog.selectedFiles().front();
+    return true;
+}
+
 void QtDialogs::ShowError(const QString& message)
 {
     QMessageBox::critical(Owner(), QStringLiteral("Error"), message);

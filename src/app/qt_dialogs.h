@@ -11,6 +11,7 @@ public:
     Answer Message(const QString& text, const QString& title, Buttons buttons, Icon icon) override;
     bool InputQuery(const QString& title, const QString& prompt, QString& value) override;
     bool SaveFile(const SaveFileRequest& request, QString& fileName) override;
+    bool OpenFile(const OpenFileRequest& request, QString& fileName) override;
     void ShowError(const QString& message) override;
 };
 

@@ -37,6 +37,13 @@ bool WindowPerson::SaveFile(const SaveFileRequest& request, QString& fileName)
     return ok;
 }
 
+bool WindowPerson::OpenFile(const OpenFileRequest& request, QString& fileName)
+{
+    bool ok = false;
+    OnWindowThread([&] { ok = WindowDialogs().OpenFile(request, fileName); });
+    return ok;
+}
+
 void WindowPerson::ShowError(const QString& message)
 {
     OnWindowThread([&] { WindowDialogs().ShowError(message); });

@@ -34,6 +34,11 @@ bool CliDialogs::SaveFile(const SaveFileRequest&, QString&)
     return false;
 }
 
+bool CliDialogs::OpenFile(const OpenFileRequest&, QString&)
+{
+    return false;
+}
+
 void CliDialogs::ShowError(const QString& message)
 {
     if (!muted_)

@@ -19,6 +19,7 @@ public:
     Answer Message(const QString& text, const QString& title, Buttons buttons, Icon icon) override;
     bool InputQuery(const QString& title, const QString& prompt, QString& value) override;
     bool SaveFile(const SaveFileRequest& request, QString& fileName) override;
+    bool OpenFile(const OpenFileRequest& request, QString& fileName) override;
     void ShowError(const QString& message) override;
     // While muted the boxes are not shown: the command says it in its own words.
     void SetMuted(bool muted) { muted_ = muted; }

@@ -38,9 +38,12 @@ int MeasurementFiler::File(const std::vector<DataRecord>& readings, bool timerMo
             if (!plate && ParseClass(a->insulationClass, known))
                 plate = Nameplate{AssetKind::Machine, std::nullopt, std::nullopt, known};
         }
-    // Else the class the window's figures use, so that a test holds the same fields from both.
-    if (!plate)
-        plate = Nameplate{AssetKind::Machine, std::nullopt, std::nullopt, ReadFigureChoices().cls};
+    // Else the nameplate the window's figures use, so that a test holds the same fields from both.
+    if (!plate) {
+        const FigureChoices window = ReadFigureChoices();
+        plate = Nameplate{window.kind, window.ratedVolts,
+                          window.kind == AssetKind::Machine ? window.winding : std::nullopt, window.cls};
+    }
     TestRecord t = TestFromMeasurement(args_.asset, readings, timerMode, {args_.darTimes, plate, args_.winding});
     t.comment = args_.comment;
     t.operatorName = args_.operatorName;

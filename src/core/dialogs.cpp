@@ -21,6 +21,11 @@ bool ConsoleDialogs::SaveFile(const SaveFileRequest&, QString&)
     return false;
 }
 
+bool ConsoleDialogs::OpenFile(const OpenFileRequest&, QString&)
+{
+    return false;
+}
+
 void ConsoleDialogs::ShowError(const QString& message)
 {
     std::fprintf(stderr, "Error: %s\n", qPrintable(message));

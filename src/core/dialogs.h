@@ -19,6 +19,12 @@ struct SaveFileRequest {
     QString defaultSuffix;  // appended when the user types a name without one, without the dot
 };
 
+struct OpenFileRequest {
+    QString title;
+    QString initialDir;  // empty: the dialog's own choice
+    QString filter;      // Qt filter list, ";;"-separated
+};
+
 class Dialogs {
 public:
     virtual ~Dialogs() = default;
@@ -28,6 +34,8 @@ public:
     virtual bool InputQuery(const QString& title, const QString& prompt, QString& value) = 0;
     // Save-file dialog; false when cancelled.
     virtual bool SaveFile(const SaveFileRequest& request, QString& fileName) = 0;
+    // Open-file dialog for an existing file; false when cancelled.
+    virtual bool OpenFile(const OpenFileRequest& request, QString& fileName) = 0;
     // The program's display for an error that ends an operation (a conversion error, a file error).
     virtual void ShowError(const QString& message) = 0;
 };
@@ -39,6 +47,7 @@ public:
     Answer Message(const QString& text, const QString& title, Buttons buttons, Icon icon) override;
     bool InputQuery(const QString& title, const QString& prompt, QString& value) override;
     bool SaveFile(const SaveFileRequest& request, QString& fileName) override;
+    bool OpenFile(const OpenFileRequest& request, QString& fileName) override;
     void ShowError(const QString& message) override;
 };
 

@@ -117,6 +117,14 @@ FigureChoices ReadFigureChoices()
     FigureChoices c;
     ParseClass(places.Read(QStringLiteral("InsulationClass"), ClassName(c.cls)).trimmed().toUpper(), c.cls);
     ParseDarTimes(places.Read(QStringLiteral("DarTimes"), DarTimesName(c.darTimes)).trimmed(), c.darTimes);
+    ParseKind(places.Read(QStringLiteral("AssetKind"), QString()).trimmed(), c.kind);
+    bool ok = false;
+    const double volts = places.Read(QStringLiteral("RatedVoltage"), QString()).trimmed().toDouble(&ok);
+    if (ok && volts > 0.0 && volts <= 1e6)
+        c.ratedVolts = volts;
+    WindingType winding{};
+    if (ParseWinding(places.Read(QStringLiteral("WindingType"), QString()).trimmed(), winding))
+        c.winding = winding;
     return c;
 }
 
@@ -124,7 +132,12 @@ bool WriteFigureChoices(const FigureChoices& choices, QString* error)
 {
     ProfileFile file(SettingsFilePath());
     return file.WriteString(SettingsSection(), QStringLiteral("InsulationClass"), ClassName(choices.cls), error) &&
-           file.WriteString(SettingsSection(), QStringLiteral("DarTimes"), DarTimesName(choices.darTimes), error);
+           file.WriteString(SettingsSection(), QStringLiteral("DarTimes"), DarTimesName(choices.darTimes), error) &&
+           file.WriteString(SettingsSection(), QStringLiteral("AssetKind"), KindName(choices.kind), error) &&
+           file.WriteString(SettingsSection(), QStringLiteral("RatedVoltage"),
+                            choices.ratedVolts ? QString::number(*choices.ratedVolts, 'g', 7) : QString(), error) &&
+           file.WriteString(SettingsSection(), QStringLiteral("WindingType"),
+                            choices.winding ? WindingName(*choices.winding) : QString(), error);
 }
 
 QString ReasonLine(const QString& reason)

@@ -3,6 +3,7 @@
 // The program's keys in its settings file KRX_SETUP.INI, and where that file lives.
 
 #include "core/dialogs.h"
+#include "core/ieee43.h"
 #include "core/insulation.h"
 #include "core/profile_file.h"
 
@@ -58,13 +59,18 @@ bool RememberDataDirectoryIfChanged(const QString& folder, const QString& startu
 // failed moves nothing.
 void RememberSavedFolder(const QString& fileName, QString& inUse, bool always, Dialogs& person);
 // The insulation figures' choices: keys InsulationClass ("A", "B", "F", "H"; default F) and
-// DarTimes ("30-60", "15-60"; default 30-60). A value that is none of these gives the default.
+// DarTimes ("30-60", "15-60"; default 30-60), and the rest of the nameplate last judged by: keys
+// AssetKind (KindName; default machine), RatedVoltage (volts; empty when not known) and
+// WindingType (WindingName; empty when not set). A value that is none of these gives the default.
 struct FigureChoices {
     InsulationClass cls = InsulationClass::F;
     DarTimes darTimes = DarTimes::From30To60;
+    AssetKind kind = AssetKind::Machine;
+    std::optional<double> ratedVolts;
+    std::optional<WindingType> winding;
 };
 FigureChoices ReadFigureChoices();
-// Writes both keys, every other line of the file kept; false with the reason in `error`.
+// Writes all five keys, every other line of the file kept; false with the reason in `error`.
 bool WriteFigureChoices(const FigureChoices& choices, QString* error);
 
 // Where every reading of a cycle goes: keys Recording (1 on, 0 off; default 1) and

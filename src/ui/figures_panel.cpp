@@ -75,6 +75,9 @@ FiguresPanel::FiguresPanel(QWidget* parent) : QWidget(parent), choices_(ReadFigu
     windingTypeBox->addItem(QStringLiteral("not set"), -1);
     for (WindingType w : {WindingType::Form, WindingType::Random, WindingType::Older})
         windingTypeBox->addItem(WindingDescription(w), static_cast<int>(w));
+    // Its longest choice would set the panel's width; the list shows every choice whole.
+    windingTypeBox->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    windingTypeBox->setMinimumContentsLength(16);
     form->addRow(QStringLiteral("Asset"), kindBox);
     form->addRow(QStringLiteral("Rated V"), ratedEdit);
     form->addRow(QStringLiteral("Winding"), windingTypeBox);
@@ -84,7 +87,7 @@ FiguresPanel::FiguresPanel(QWidget* parent) : QWidget(parent), choices_(ReadFigu
     form->addRow(windingMessage);
 
     grid_ = new QGridLayout;
-    grid_->setHorizontalSpacing(10);
+    grid_->setHorizontalSpacing(4);
     for (int r = 0; r < kRows; ++r)
         for (int c = 0; c < kColumns; ++c) {
             auto* cell = new QLabel(this);
@@ -102,6 +105,7 @@ FiguresPanel::FiguresPanel(QWidget* parent) : QWidget(parent), choices_(ReadFigu
     notesLine->setStyleSheet(QStringLiteral("color: #b00000"));
 
     auto* box = new QVBoxLayout(this);
+    box->setContentsMargins(0, 0, 2, 0);
     box->addLayout(form);
     box->addSpacing(6);
     box->addLayout(grid_);
@@ -116,10 +120,20 @@ FiguresPanel::FiguresPanel(QWidget* parent) : QWidget(parent), choices_(ReadFigu
     connect(classBox, &QComboBox::currentIndexChanged, this, &FiguresPanel::ClassChosen);
     connect(darBox, &QComboBox::currentIndexChanged, this, &FiguresPanel::DarChosen);
     connect(windingEdit, &QLineEdit::textChanged, this, &FiguresPanel::WindingEdited);
-    connect(kindBox, &QComboBox::currentIndexChanged, this, &FiguresPanel::PlateEdited);
-    connect(windingTypeBox, &QComboBox::currentIndexChanged, this, &FiguresPanel::PlateEdited);
+    // The nameplate last judged by comes back, without writing the file again.
+    kindBox->setCurrentIndex(kindBox->findData(static_cast<int>(choices_.kind)));
+    ratedEdit->setText(choices_.ratedVolts ? QLocale().toString(*choices_.ratedVolts, 'g', 7) : QString());
+    windingTypeBox->setCurrentIndex(windingTypeBox->findData(choices_.winding ? static_cast<int>(*choices_.winding) : -1));
+    PlateEdited();
+    auto rememberPlate = [this] {
+        PlateEdited();
+        Remember(choices_);
+    };
+    connect(kindBox, &QComboBox::currentIndexChanged, this, rememberPlate);
+    connect(windingTypeBox, &QComboBox::currentIndexChanged, this, rememberPlate);
+    // Kept once typed rather than at each key.
     connect(ratedEdit, &QLineEdit::textChanged, this, &FiguresPanel::PlateEdited);
-    Refresh();
+    connect(ratedEdit, &QLineEdit::editingFinished, this, [this] { Remember(choices_); });
 }
 
 QLabel* FiguresPanel::Cell(int row, int column) const
@@ -170,6 +184,11 @@ void FiguresPanel::PlateEdited()
     ratedValid_ = ok && (text.isEmpty() || (v > 0.0 && v <= 1e6));
     ratedEdit->setStyleSheet(ratedValid_ ? QString() : QStringLiteral("color: #b00000"));
     windingTypeBox->setEnabled(kindBox->currentData().toInt() == static_cast<int>(AssetKind::Machine));
+    choices_.kind = static_cast<AssetKind>(kindBox->currentData().toInt());
+    if (ratedValid_)
+        choices_.ratedVolts = text.isEmpty() ? std::nullopt : std::optional<double>(v);
+    const int w = windingTypeBox->currentData().toInt();
+    choices_.winding = w >= 0 ? std::optional<WindingType>(static_cast<WindingType>(w)) : std::nullopt;
     Refresh();
 }
 
@@ -196,6 +215,7 @@ void FiguresPanel::SetPlate(const std::optional<Nameplate>& plate)
     if (p.cls)
         classBox->setCurrentIndex(classBox->findData(static_cast<int>(*p.cls)));
     PlateEdited();
+    Remember(choices_);
 }
 
 FigureTable FiguresPanel::Table() const

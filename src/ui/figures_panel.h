@@ -2,8 +2,8 @@
 #pragma once
 // The insulation figures beside the plot: R at the figures' times, DAR and PI, raw and corrected
 // to 40 °C and 20 °C, the verdicts with their sources, and the choices they depend on (the asset's
-// nameplate with its thermal class, DAR times, an optional winding temperature). The class and the
-// DAR times are kept in the settings file; the rest of the nameplate belongs to the asset.
+// nameplate with its thermal class, DAR times, an optional winding temperature). The nameplate and
+// the DAR times are kept in the settings file: the next test is judged as the last one was.
 
 #include "ui/figure_table.h"
 

@@ -32,12 +32,13 @@ double SpanFor(double last)
     return std::ceil(last / step) * step;
 }
 
-double TickFor(double span)
+// At most `most` ticks, so that their labels are not elided on a narrow plot.
+double TickFor(double span, double most)
 {
     for (double step : {1.0, 2.0, 5.0, 10.0, 15.0, 20.0, 30.0, 60.0, 120.0, 240.0})
-        if (span / step <= 12.0)
+        if (span / step <= most)
             return step;
-    return std::ceil(span / 12.0);
+    return std::ceil(span / most);
 }
 
 // One column of the decimation: the lowest and highest value, in the order they came.
@@ -87,7 +88,7 @@ ReadingPlot::ReadingPlot(QWidget* parent) : QChartView(parent), drawn_(std::make
 {
     setObjectName(QStringLiteral("ReadingPlot"));
     setRenderHint(QPainter::Antialiasing);
-    setMinimumSize(360, 240);
+    setMinimumSize(300, 200);
     BuildChart();
     tick_.setSingleShot(true);
     tick_.setInterval(kRedrawMs);
@@ -279,7 +280,8 @@ void ReadingPlot::UpdateTimeAxis()
     unit_ = span_ <= 300 ? 1.0 : span_ <= 7200 ? 60.0 : 3600.0;
     const double span = span_ / unit_;
     tAxis_->setTitleText(unit_ == 1.0 ? tr("Time (s)") : unit_ == 60.0 ? tr("Time (min)") : tr("Time (h)"));
-    tAxis_->setTickInterval(TickFor(span));
+    // A label needs about 30 px.
+    tAxis_->setTickInterval(TickFor(span, std::clamp(chart()->plotArea().width() / 30.0, 4.0, 12.0)));
     tAxis_->setRange(0.0, span);
 }
 

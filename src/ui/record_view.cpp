@@ -18,11 +18,69 @@
 #include <QHBoxLayout>
 #include <QPushButton>
 #include <QResizeEvent>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QStyle>
 #include <QVBoxLayout>
 
 #include <algorithm>
 
 namespace krx {
+
+namespace {
+
+// The figures scroll in a window too short (or, with a large font, too narrow) for them rather
+// than being squeezed into each other. The panel is sized here, not by the scroll area, so that its
+// wrapped verdicts always get the lines they need at the width they are given.
+class FiguresScroll : public QScrollArea {
+public:
+    static constexpr int kMinimumHeight = 120;  // a few rows, to see that there is more
+    static constexpr int kMinimumWidth = 280;
+
+    FiguresScroll(QWidget* panel, QWidget* parent) : QScrollArea(parent)
+    {
+        setObjectName(QStringLiteral("FiguresScroll"));
+        setFrameShape(QFrame::NoFrame);
+        setWidgetResizable(false);
+        setWidget(panel);
+    }
+    int Bar() const { return style()->pixelMetric(QStyle::PM_ScrollBarExtent); }
+    // The panel's height at `width`: its wrapped lines, never below what its rows need.
+    int PanelHeight(int width) const
+    {
+        const QWidget* panel = widget();
+        const int wrapped = panel->hasHeightForWidth() ? panel->heightForWidth(width) : 0;
+        return std::max(wrapped, panel->minimumSizeHint().height());
+    }
+    // The panel whole beside a scroll bar.
+    QSize WholeSize() const
+    {
+        const int width = widget()->minimumSizeHint().width() + Bar();
+        return {width, PanelHeight(width - Bar())};
+    }
+    void FitPanel()
+    {
+        const int least = widget()->minimumSizeHint().width();
+        int width = std::max(this->width(), least);
+        int height = PanelHeight(width);
+        if (height > this->height()) {  // the scroll bar takes its share of the width
+            width = std::max(this->width() - Bar(), least);
+            height = PanelHeight(width);
+        }
+        widget()->resize(width, height);
+    }
+    QSize sizeHint() const override { return WholeSize(); }
+    QSize minimumSizeHint() const override { return {std::min(WholeSize().width(), kMinimumWidth), kMinimumHeight}; }
+
+protected:
+    void resizeEvent(QResizeEvent* event) override
+    {
+        QScrollArea::resizeEvent(event);
+        FitPanel();
+    }
+};
+
+}  // namespace
 
 MeasurementRecordView::MeasurementRecordView(QWidget* parent) : QWidget(parent)
 {
@@ -36,13 +94,14 @@ MeasurementRecordView::MeasurementRecordView(QWidget* parent) : QWidget(parent)
     exportButton = new QPushButton(QStringLiteral("Export recording…"), this);
     exportButton->setObjectName(QStringLiteral("ExportRecordingButton"));
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(reportButton);
-    buttons->addWidget(exportButton);
+    buttons_ = new QHBoxLayout;
+    buttons_->addWidget(reportButton);
+    buttons_->addWidget(exportButton);
     side_ = new QVBoxLayout;
-    side_->addWidget(figures, 1);
+    figuresScroll_ = new FiguresScroll(figures, this);
+    side_->addWidget(figuresScroll_, 1);
     side_->addWidget(steps, 1);
-    side_->addLayout(buttons);
+    side_->addLayout(buttons_);
     box_ = new QBoxLayout(QBoxLayout::LeftToRight, this);
     box_->setContentsMargins(0, 0, 0, 0);
     box_->addWidget(plot, 1);
@@ -60,22 +119,50 @@ MeasurementRecordView::MeasurementRecordView(QWidget* parent) : QWidget(parent)
 
 void MeasurementRecordView::resizeEvent(QResizeEvent* event)
 {
-    // Too narrow for a readable plot beside the figures (a laptop's screen), and tall enough for
-    // both: the figures go under the plot, which keeps the whole width. The choice follows the size
-    // given, not the layout's own hints, so it cannot swing.
-    const int foldedHeight = minimumSizeHint().height();
-    const bool fold = event->size().width() < kSideBySideWidth && event->size().height() >= foldedHeight;
+    Arrange(event->size());
+    QWidget::resizeEvent(event);
+}
+
+void MeasurementRecordView::Arrange(QSize size)
+{
+    // The figures go under the plot, which keeps the whole width, when the two do not fit side by
+    // side (a laptop's screen), or when the view is narrow for both and tall enough for the figures
+    // whole under the plot. The choice follows the size given, not the layout's own hints, so it
+    // cannot swing.
+    const auto* scroll = static_cast<const FiguresScroll*>(figuresScroll_);
+    const QSize plotMin = plot->minimumSize().expandedTo(plot->minimumSizeHint());
+    const QSize whole = scroll->WholeSize();
+    const int buttons = buttons_->minimumSize().height() + side_->spacing();
+    const bool besideFits = size.width() >= plotMin.width() + box_->spacing() + whole.width();
+    // Under the figures the plot keeps two fifths of the height, so that it still reads at a glance.
+    const int plotHeight = std::max(plotMin.height(), size.height() * 2 / 5);
+    const bool underWhole = size.height() >= plotHeight + box_->spacing() + whole.height() + buttons;
+    const bool fold = !besideFits || (size.width() < kSideBySideWidth && underWhole);
     const auto direction = fold ? QBoxLayout::TopToBottom : QBoxLayout::LeftToRight;
     if (box_->direction() != direction)
         box_->setDirection(direction);
-    QWidget::resizeEvent(event);
+    auto* figuresScroll = static_cast<FiguresScroll*>(figuresScroll_);
+    if (!fold) {
+        figuresScroll_->setMinimumHeight(0);
+        figuresScroll_->setMaximumHeight(QWIDGETSIZE_MAX);
+    } else {
+        // Under the plot the figures take what they need at this width, or what the plot's share
+        // leaves (and scroll); the plot takes the rest.
+        const int need = scroll->PanelHeight(size.width());
+        const int room = size.height() - plotHeight - box_->spacing() - buttons;
+        figuresScroll_->setFixedHeight(std::max(FiguresScroll::kMinimumHeight, std::min(need, room)));
+    }
+    figuresScroll->FitPanel();
 }
 
 QSize MeasurementRecordView::minimumSizeHint() const
 {
+    // Folded: the plot over the figures, which scroll.
     const QSize plotMin = plot->minimumSize().expandedTo(plot->minimumSizeHint());
-    const QSize sideMin = side_->minimumSize();
-    return {std::max(plotMin.width(), sideMin.width()), plotMin.height() + box_->spacing() + sideMin.height()};
+    const QSize figuresMin = figuresScroll_->minimumSizeHint();
+    const QSize buttons = buttons_->minimumSize();
+    return {std::max({plotMin.width(), figuresMin.width(), buttons.width()}),
+            plotMin.height() + box_->spacing() + FiguresScroll::kMinimumHeight + side_->spacing() + buttons.height()};
 }
 
 void MeasurementRecordView::Clear()
@@ -86,7 +173,7 @@ void MeasurementRecordView::Clear()
     object_ = {};
     stepEnds_.clear();
     steps->hide();
-    figures->show();
+    figuresScroll_->show();
     figuresTick_.stop();
     plot->Clear();
     RefreshFigures();
@@ -148,12 +235,14 @@ void MeasurementRecordView::RefreshFigures()
     if (!readings_.empty())
         plot->SetOrigin(f.originElapsed);
     figures->Show(f);
+    // Longer verdicts need more lines.
+    Arrange(size());
 }
 
 void MeasurementRecordView::ShowSteps(const StepTable& table)
 {
     steps->Show(table);
-    figures->hide();
+    figuresScroll_->hide();
     steps->show();
 }
 

@@ -82,6 +82,8 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    // Beside or under the plot, and how tall the figures are under it, for a view of `size`.
+    void Arrange(QSize size);
     void UpdateButtons();
     QString SuggestedName(const QString& suffix) const;
 
@@ -96,6 +98,8 @@ private:
     QTimer figuresTick_;
     QBoxLayout* box_ = nullptr;
     QVBoxLayout* side_ = nullptr;
+    QWidget* figuresScroll_ = nullptr;
+    QBoxLayout* buttons_ = nullptr;
 };
 
 }  // namespace krx

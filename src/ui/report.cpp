@@ -147,6 +147,12 @@ void DrawFields(Page& page, const QString& title, const std::vector<std::pair<QS
             const qreal y = page.Y() + page.Line() * 0.9;
             page.painter().drawLine(QPointF(page.Area().left() + x + labelWidth, y),
                                     QPointF(page.Area().left() + x + half - page.Line(), y));
+        } else if (wide) {
+            // A long text (the correction and its source) is wrapped rather than cut.
+            const QRectF box(page.Area().left() + x + labelWidth, page.Y(), width - labelWidth, page.Area().height());
+            const QRectF used = page.painter().boundingRect(box, Qt::TextWordWrap, fields[i].second);
+            page.painter().drawText(box, Qt::TextWordWrap, fields[i].second);
+            page.Down(std::max(used.height(), page.Line()) - page.Line());
         } else {
             page.Text(fields[i].second, x + labelWidth, width - labelWidth - page.Line() * 0.5);
         }
@@ -154,6 +160,12 @@ void DrawFields(Page& page, const QString& title, const std::vector<std::pair<QS
             page.Down(page.Line() * 1.15);
     }
     page.Down(page.Line() * 0.5);
+}
+
+// To a tenth of a second, as the figures give it.
+QString RampText(double seconds)
+{
+    return seconds < 60 ? QLocale().toString(seconds, 'f', 1) + QStringLiteral(" s") : DurationText(seconds);
 }
 
 void DrawConditions(Page& page, const ReportContent& c)
@@ -174,10 +186,9 @@ void DrawConditions(Page& page, const ReportContent& c)
                 {QStringLiteral("Voltage"), c.steps         ? QStringLiteral("steps of %1").arg(c.steps->planLine)
                                             : c.volts > 0 ? QStringLiteral("%1 V").arg(c.volts)
                                                           : QStringLiteral("–")},
-                {QStringLiteral("Ramp"), c.rampSeconds ? QStringLiteral("%1 to a stable voltage")
-                                                             .arg(DurationText(*c.rampSeconds))
+                {QStringLiteral("Ramp"), c.rampSeconds ? QStringLiteral("%1 to a stable voltage").arg(RampText(*c.rampSeconds))
                                                        : QStringLiteral("not known")},
-                {QStringLiteral("Air temperature"), celsius(c.temperature)},
+                {QStringLiteral("Air at the meter"), celsius(c.temperature)},
                 {QStringLiteral("Humidity"), c.humidity ? QStringLiteral("%1 %").arg(*c.humidity)
                                                         : QStringLiteral("not measured")},
                 {QStringLiteral("Dew point"), c.dewPoint ? celsius(c.dewPoint) : QStringLiteral("not known")},
@@ -228,9 +239,9 @@ void DrawFigures(Page& page, const FigureTable& t)
         page.Down(used.height());
     };
     page.Font(9.5);
-    for (const QString& line : {t.nameplateLine, t.rampLine, t.temperatureLine, t.climateLine})
-        if (!line.isEmpty())
-            paragraph(line, 0);
+    // The ramp, the climate and the correction's temperature stand once, with the test's conditions.
+    if (!t.nameplateLine.isEmpty())
+        paragraph(t.nameplateLine, 0);
     for (auto [name, v] : {std::pair{QStringLiteral("Minimum IR"), &t.ir}, std::pair{QStringLiteral("PI"), &t.pi},
                            std::pair{QStringLiteral("DAR"), &t.dar}}) {
         page.Font(9.5, true);

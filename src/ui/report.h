@@ -36,8 +36,8 @@ struct ReportContent {
     QString asset, nameplate, location, operatorName;
     int volts = 0;
     double durationSeconds = 0.0;
-    std::optional<double> rampSeconds;  // from the start to a stable measuring voltage
-    std::optional<double> temperature;  // °C, the meter's (air)
+    std::optional<double> rampSeconds;  // from the voltage command to a stable measuring voltage
+    std::optional<double> temperature;  // °C, the air at the meter (mean over the figures' span)
     std::optional<int> humidity;        // %
     std::optional<double> dewPoint;     // °C
     FigureTable figures;  // its temperatureLine names the temperature the correction used

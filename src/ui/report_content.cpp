@@ -2,7 +2,10 @@
 // What the report takes from a run's readings.
 #include "ui/report.h"
 
+#include "core/ieee43.h"
+
 #include <algorithm>
+#include <cmath>
 
 namespace krx {
 
@@ -17,19 +20,26 @@ void FillFromReadings(ReportContent& c, const std::vector<DataRecord>& readings)
     c.volts = std::max_element(readings.begin(), readings.end(), [](const auto& a, const auto& b) {
                   return a.volts < b.volts;
               })->volts;
-    c.temperature = last.temperature;
-    c.humidity = last.humidity;
-    const auto stable = std::find_if(readings.begin(), readings.end(), [](const auto& r) { return r.stable; });
+    // The ramp and the climate as the figures took them, so that the report states each once and
+    // the same as the panel, the command line and the history.
+    const InsulationFigures f = ComputeFigures(readings, DarTimes::From30To60);
+    c.rampSeconds = f.ramp;
+    const double air = f.meanTemperature.value_or(last.temperature);
+    const double humidity = f.meanHumidity.value_or(last.humidity);
+    c.temperature = air;
+    c.humidity = static_cast<int>(std::lround(humidity));
+    c.dewPoint = DewPoint(air, humidity);
     c.keyReadings.clear();
-    if (stable == readings.end())
+    if (!f.ramp)
         return;
-    c.rampSeconds = stable->elapsedSeconds - readings.front().elapsedSeconds;
-    const double origin = stable->elapsedSeconds;
-    const std::pair<double, const char*> times[] = {{0, "stable"}, {15, "15 s"}, {30, "30 s"}, {60, "1 min"},
+    // Timed from the voltage command, as the figures are; a time within the ramp has no reading.
+    const std::pair<double, const char*> times[] = {{*f.ramp, "stable"}, {15, "15 s"}, {30, "30 s"}, {60, "1 min"},
                                                      {600, "10 min"}};
     for (const auto& [seconds, name] : times) {
-        const auto it = std::find_if(stable, readings.end(),
-                                     [&](const DataRecord& r) { return r.elapsedSeconds >= origin + seconds; });
+        if (seconds < *f.ramp)
+            continue;
+        const auto it = std::find_if(readings.begin(), readings.end(),
+                                     [&](const DataRecord& r) { return r.elapsedSeconds >= seconds; });
         if (it != readings.end())
             c.keyReadings.push_back({QString::fromUtf8(name), *it});
     }

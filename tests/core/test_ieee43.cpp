@@ -169,6 +169,7 @@ TEST(Ieee43, TemperatureSaidAsItIsDewPointAndCondensation)
     }
     EXPECT_EQ(TimerShortfallText(600), QString());
     EXPECT_TRUE(TimerShortfallText(599).contains(QLatin1String("no R 10 min and no PI")));
+    EXPECT_TRUE(TimerShortfallText(60).contains(QLatin1String("no R 10 min and no PI")));
     EXPECT_TRUE(TimerShortfallText(59).contains(QLatin1String("no R 1 min")));
 }
 

@@ -5,11 +5,13 @@
 #include "app_windows.h"
 #include "sim_fixture.h"
 
+#include "core/ieee43.h"
 #include "history/history_store.h"
 #include "ui/history/file_test_dialog.h"
 #include "ui/history/history_window.h"
 #include "ui/main_window.h"
 #include "ui/measurement/measurement_window.h"
+#include "ui/figures_panel.h"
 #include "ui/reading_plot.h"
 #include "ui/record_view.h"
 
@@ -22,8 +24,10 @@
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QLineEdit>
 #include <QtTest>
 
+#include <cmath>
 #include <functional>
 
 using krx::test::MainWin;
@@ -120,6 +124,8 @@ private slots:
     void unwritableFolder();
     void filesTheFinishedCycle();
     void historyFromTheMainWindow();
+    void opensAnEarlierRecording();
+    void timerSaysWhatItCannotGive();
 };
 
 void MeasureRecordTest::recordsEveryReadingShown_data()
@@ -315,6 +321,79 @@ void MeasureRecordTest::historyFromTheMainWindow()
     QVERIFY(said);
     QCOMPARE(MainWin()->exitButton->geometry(), before);
     MainWin()->History()->hide();
+}
+
+void MeasureRecordTest::opensAnEarlierRecording()
+{
+    QTemporaryDir dir;
+    // Eleven minutes recorded earlier, one reading every 5 s: enough for the PI.
+    QByteArray earlier = ReadingHeader(DataFormat::Csv);
+    for (int t = 0; t <= 660; t += 5) {
+        DataRecord r;
+        r.time = QDateTime(QDate(2026, 3, 7), QTime(9, 0)).addSecs(t);
+        r.elapsedSeconds = t;
+        r.resistanceOhm = 4e10 - (4e10 - 2e8) * std::exp(-t / 90.0);
+        r.volts = 500;
+        r.stable = t > 0;
+        r.temperature = 22.5;
+        r.humidity = 45;
+        earlier += ReadingLine(DataFormat::Csv, r);
+    }
+    const QString good = dir.filePath(QStringLiteral("earlier.csv"));
+    const QString cut = dir.filePath(QStringLiteral("cut.csv"));
+    for (const auto& [name, bytes] : {std::pair{good, earlier}, std::pair{cut, earlier.chopped(1)}}) {
+        QFile f(name);
+        QVERIFY(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size());
+    }
+    Program p(Settings(QStringLiteral("RecordingDirectory=") + dir.filePath(QStringLiteral("rec"))), false);
+    // Not while a cycle runs: the view is the cycle's.
+    bool refusedWhileRunning = false;
+    QTimer look;
+    look.setInterval(0);
+    QObject::connect(&look, &QTimer::timeout, [&] {
+        if (MeasWin()->Running && !refusedWhileRunning)
+            refusedWhileRunning = !MeasWin()->openRecordingButton->isEnabled() && !MeasWin()->OpenRecordingClicked();
+    });
+    look.start();
+    p.Run(false, 4);
+    look.stop();
+    QVERIFY(refusedWhileRunning);
+    QVERIFY(p.t.dialogs.shown.empty());
+    QVERIFY(MeasWin()->openRecordingButton->isEnabled());
+
+    // A cut-off file is refused with the line that shows it; nothing shown changes.
+    const FiguresPanel& panel = *MeasWin()->recordView->figures;
+    const QString piBefore = panel.Cell(6, 1)->text();
+    p.t.dialogs.opens = {cut};
+    MeasWin()->openRecordingButton->click();
+    QCOMPARE(p.t.dialogs.shown.size(), size_t(2));
+    QCOMPARE(p.t.dialogs.shown[0].kind, krx::test::ShownBox::Open);
+    QCOMPARE(p.t.dialogs.shown[1].kind, krx::test::ShownBox::Error);
+    QVERIFY2(p.t.dialogs.shown[1].text.contains(QStringLiteral("line 134")), qPrintable(p.t.dialogs.shown[1].text));
+    QCOMPARE(Plotted(), qsizetype(4));
+    QCOMPARE(panel.Cell(6, 1)->text(), piBefore);
+
+    // The earlier test: its readings and figures, judged with the nameplate the panel holds.
+    panel.ratedEdit->setText(QStringLiteral("6600"));
+    panel.windingTypeBox->setCurrentIndex(panel.windingTypeBox->findData(int(WindingType::Form)));
+    p.t.dialogs.opens = {good};
+    MeasWin()->openRecordingButton->click();
+    QCOMPARE(p.t.dialogs.shown.size(), size_t(3));
+    QCOMPARE(Plotted(), qsizetype(133));
+    QCOMPARE(panel.Cell(6, 1)->text(), QStringLiteral("2.04"));
+    QVERIFY2(panel.irVerdict->text().contains(QStringLiteral("meets")), qPrintable(panel.irVerdict->text()));
+    QVERIFY(!MeasWin()->fileTestButton->isEnabled());
+}
+
+void MeasureRecordTest::timerSaysWhatItCannotGive()
+{
+    // The core's words, under the timer before Start (which timer gives what is the core's table).
+    Program p(Settings(QString()), true);
+    QVERIFY(MeasWin()->timerShortfallLabel->isVisible());
+    for (const int seconds : {59, 600}) {
+        MeasWin()->timerSlider->setValue(seconds);
+        QCOMPARE(MeasWin()->timerShortfallLabel->text(), TimerShortfallText(seconds));
+    }
 }
 
 QTEST_MAIN(MeasureRecordTest)

@@ -63,6 +63,23 @@ bool ScriptedDialogs::SaveFile(const SaveFileRequest& request, QString& fileName
     return true;
 }
 
+bool ScriptedDialogs::OpenFile(const OpenFileRequest& request, QString& fileName)
+{
+    ShownBox box{ShownBox::Open, request.title, request.initialDir, Buttons::OkCancel, Icon::None, {}, {}};
+    shown.push_back(box);
+    Echo(echo, box);
+    if (onShow)
+        onShow(box);
+    if (opens.empty())
+        return false;
+    auto answer = opens.front();
+    opens.pop_front();
+    if (!answer)
+        return false;
+    fileName = *answer;
+    return true;
+}
+
 void ScriptedDialogs::ShowError(const QString& message)
 {
     ShownBox box{ShownBox::Error, message, QString(), Buttons::Ok, Icon::Error, {}, {}};

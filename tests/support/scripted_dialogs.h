@@ -14,9 +14,9 @@
 namespace krx::test {
 
 struct ShownBox {
-    enum Kind { Message, Input, Save, Error } kind = Message;
-    QString text;   // message text, input prompt, error message
-    QString title;  // title; for Save the initial folder
+    enum Kind { Message, Input, Save, Error, Open } kind = Message;
+    QString text;   // message text, input prompt, error message; for Save and Open the title
+    QString title;  // title; for Save and Open the initial folder
     Buttons buttons = Buttons::Ok;  // also tells which button Return presses
     Icon icon = Icon::None;
     SaveFileRequest save;  // for Save
@@ -30,6 +30,7 @@ public:
     std::deque<Answer> answers;
     std::deque<std::optional<QString>> inputs;
     std::deque<std::optional<QString>> saves;
+    std::deque<std::optional<QString>> opens;  // open dialogs, as saves
     std::vector<ShownBox> shown;
     // Called after a box was recorded and before it returns: lets a test act "while the box is up".
     std::function<void(const ShownBox&)> onShow;
@@ -39,6 +40,7 @@ public:
     Answer Message(const QString& text, const QString& title, Buttons buttons, Icon icon) override;
     bool InputQuery(const QString& title, const QString& prompt, QString& value) override;
     bool SaveFile(const SaveFileRequest& request, QString& fileName) override;
+    bool OpenFile(const OpenFileRequest& request, QString& fileName) override;
     void ShowError(const QString& message) override;
 
     // "title|text" of every message and error box, in order.

@@ -27,6 +27,10 @@ public:
     {
         return Current().SaveFile(request, fileName);
     }
+    bool OpenFile(const OpenFileRequest& request, QString& fileName) override
+    {
+        return Current().OpenFile(request, fileName);
+    }
     void ShowError(const QString& message) override { Current().ShowError(message); }
 
 private:

@@ -167,12 +167,21 @@ private slots:
             QSignalSpy recompute(&panel, &FiguresPanel::ChoicesChanged);
             panel.darBox->setCurrentIndex(1);
             QCOMPARE(recompute.size(), 1);
+            // The rest of the nameplate is kept too; the rated voltage once typed, not at each key.
+            panel.windingTypeBox->setCurrentIndex(panel.windingTypeBox->findData(int(WindingType::Form)));
+            panel.ratedEdit->setText(QStringLiteral("6600"));
+            QVERIFY(!Read(settings).contains("RatedVoltage=6600"));
+            emit panel.ratedEdit->editingFinished();
         }
         // Every other key kept as it was; the choices read back by the next panel.
-        QCOMPARE(Read(settings), before + "InsulationClass=B\r\nDarTimes=15-60\r\n");
+        QCOMPARE(Read(settings), before + "InsulationClass=B\r\nDarTimes=15-60\r\nAssetKind=machine\r\n"
+                                          "RatedVoltage=6600\r\nWindingType=form\r\n");
         FiguresPanel again;
         QCOMPARE(again.Choices().cls, InsulationClass::B);
         QCOMPARE(again.Choices().darTimes, DarTimes::From15To60);
+        const std::optional<Nameplate> plate = again.Plate();
+        QVERIFY(plate && plate->kind == AssetKind::Machine && plate->ratedVolts == 6600.0 &&
+                plate->winding == WindingType::Form);
 
         // A settings file that cannot be written: said once per change, the choice still holds.
         SetSettingsFilePath(dir.path());  // a folder where the file should be
@@ -219,9 +228,16 @@ private slots:
         QString text = PdfText(unfiled);
         QVERIFY2(text.contains(QStringLiteral("SIMULATED METER – NOT A MEASUREMENT")), qPrintable(text));
         QVERIFY(text.contains(QStringLiteral("Asset Site, location")));
-        for (const char* words : {"Tested by", "Checked by", "Signature", "Voltage 500 V", "Ramp 3 s",
-                                  "Readings at key times"})
-            QVERIFY2(text.contains(QString::fromUtf8(words)), words);
+        // The key readings timed from the voltage command, as the figures are.
+        for (const char* words : {"Tested by", "Checked by", "Signature", "Voltage 500 V", "Ramp 3.0 s",
+                                  "Readings at key times", "1 min 1 min 0 s", "10 min 10 min 0 s"})
+            QVERIFY2(text.contains(QString::fromUtf8(words)), qPrintable(QString::fromUtf8(words) + text.right(700)));
+        // The ramp and the climate stated once, with the dew point the figures give.
+        QCOMPARE(text.count(QStringLiteral("ramp"), Qt::CaseInsensitive), 1);
+        QCOMPARE(text.count(QStringLiteral("dew point"), Qt::CaseInsensitive), 1);
+        QCOMPARE(text.count(QStringLiteral("Corrected from"), Qt::CaseInsensitive), 1);
+        QVERIFY2(text.contains(QStringLiteral("practice, not IEEE 43")), qPrintable(text));  // whole
+        QVERIFY2(text.contains(QStringLiteral("Dew point 10.0 °C")), qPrintable(text));
         QCOMPARE(PageCount(Read(unfiled)), 2);
 
         // Filed from a real meter: the asset, its nameplate and place, the operator; no mark.

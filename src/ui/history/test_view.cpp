@@ -90,6 +90,10 @@ ReportContent StoredReport(const history::Asset& asset, const history::TestRecor
         c.temperature = test.temperature;
     if (test.humidity)
         c.humidity = static_cast<int>(std::lround(*test.humidity));
+    if (test.rampSeconds)
+        c.rampSeconds = test.rampSeconds;
+    if (test.dewPoint)
+        c.dewPoint = test.dewPoint;
     c.figures = StoredFigureTable(test);
     if (test.steps) {
         // The steps as filed: the report's table of a step-voltage test, not worked out again.

@@ -30,6 +30,7 @@ void MeasurementWindow::StartClicked()
     saveButton->setEnabled(false);
     startButton->setEnabled(false);
     backButton->setEnabled(false);
+    openRecordingButton->setEnabled(false);
     resistanceLabel->setText(QString());
     voltageLabel->setText(QString());
     temperatureLabel->setText(QString());
@@ -149,6 +150,7 @@ void MeasurementWindow::GiveButtonsBack()
     startButton->setEnabled(true);
     saveButton->setEnabled(true);
     backButton->setEnabled(true);
+    openRecordingButton->setEnabled(true);
     fileTestButton->setEnabled(history_ && series_.Size() > 0);
 }
 

@@ -22,7 +22,9 @@
 using namespace krx;
 
 namespace {
-constexpr QSize kDesignedSize(946 + 12 + 760, 580);  // the designed controls with a readable plot beside
+// The designed controls with a readable plot beside, and the height a laptop's screen gives: the
+// figures under or beside the plot need it.
+constexpr QSize kDesignedSize(946 + 12 + 760, 720);
 }  // namespace
 
 void MeasurementWindow::BuildControls()
@@ -50,7 +52,7 @@ void MeasurementWindow::BuildControls()
     splitter = new QSplitter(Qt::Horizontal, this);
     splitter->setObjectName(QStringLiteral("ControlsAndRecord"));
     splitter->setChildrenCollapsible(false);
-    splitter->setHandleWidth(12);
+    splitter->setHandleWidth(8);
     splitter->addWidget(controlsPane);
     splitter->addWidget(recordPane);
     splitter->setStretchFactor(0, 0);
@@ -82,9 +84,13 @@ QLayout* MeasurementWindow::BuildRecordRow()
     fileTestButton->setObjectName(QStringLiteral("FileTestButton"));
     fileTestButton->setFont(ArialFont(13));
     fileTestButton->setEnabled(false);
+    openRecordingButton = new QPushButton(QStringLiteral("Open recording…"), this);
+    openRecordingButton->setObjectName(QStringLiteral("OpenRecordingButton"));
+    openRecordingButton->setFont(ArialFont(13));
     auto* row = new QHBoxLayout;
     row->setSpacing(12);
     row->addWidget(recordingWarning, 1);
+    row->addWidget(openRecordingButton, 0, Qt::AlignTop);
     row->addWidget(fileTestButton, 0, Qt::AlignTop);
     return row;
 }
@@ -266,6 +272,8 @@ QGroupBox* MeasurementWindow::BuildTimerGroup()
     timerSecondsField->setAccessibleName(QStringLiteral("Timer seconds"));
     timeLabel = MakeLabel(QStringLiteral("Label_Time"), QString(), ArialFont(19), timerGroup);
     timeLabel->setAlignment(Qt::AlignCenter);
+    timerShortfallLabel = MakeLabel(QStringLiteral("Label_TimerShortfall"), QString(), ArialFont(13), timerGroup);
+    timerShortfallLabel->setWordWrap(true);
     auto* setting = new QHBoxLayout;
     setting->setSpacing(8);
     setting->addWidget(timerSlider, 1);
@@ -275,6 +283,7 @@ QGroupBox* MeasurementWindow::BuildTimerGroup()
     left->addStretch(1);
     left->addLayout(setting);
     left->addWidget(timeLabel);
+    left->addWidget(timerShortfallLabel);
     left->addStretch(1);
 
     calculationChoice = new RadioGroup(QStringLiteral("Calculation"),

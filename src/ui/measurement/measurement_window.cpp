@@ -2,6 +2,7 @@
 // The measurement window: its controls' wiring, the meter's setup choices, entering and leaving.
 #include "ui/measurement/measurement_window.h"
 
+#include "core/ieee43.h"
 #include "device/protocol.h"
 #include "ui/measurement/cycle_view.h"
 #include "ui/measurement/step_view.h"
@@ -59,6 +60,7 @@ void MeasurementWindow::ConnectControls()
     connect(breakButton, &QPushButton::clicked, this, [this] { RunHandler([this] { BreakClicked(); }); });
     connect(saveButton, &QPushButton::clicked, this, [this] { RunHandler([this] { SaveClicked(); }); });
     connect(fileTestButton, &QPushButton::clicked, this, [this] { RunHandler([this] { FileTestClicked(); }); });
+    connect(openRecordingButton, &QPushButton::clicked, this, [this] { RunHandler([this] { OpenRecordingClicked(); }); });
 }
 
 void MeasurementWindow::ShowReadingLabels(bool visible)
@@ -91,7 +93,7 @@ void MeasurementWindow::Enter(bool timerMode)
     restTimeGroup->setVisible(timerMode);
     show();
     if (timerMode) {
-        timeLabel->setText(QString::number(timerSlider->value()) + QStringLiteral(" Sec"));
+        TimerSliderChanged();
         voltageLabel->setText(QString());
     } else {
         saveButton->setEnabled(false);
@@ -139,6 +141,7 @@ void MeasurementWindow::DisplayClicked()
 void MeasurementWindow::TimerSliderChanged()
 {
     timeLabel->setText(QString::number(timerSlider->value()) + QStringLiteral(" Sec"));
+    timerShortfallLabel->setText(TimerShortfallText(timerSlider->value()));
 }
 
 void MeasurementWindow::BackClicked()

@@ -71,6 +71,7 @@ public:
     QScrollBar* timerSlider;
     QSpinBox* timerSecondsField;  // the timer's seconds as a number, in step with timerSlider
     QLabel* timeLabel;
+    QLabel* timerShortfallLabel;  // which figures the chosen timer cannot give
     krx::RadioGroup* calculationChoice;
     krx::StepSettings* stepSettings;  // free-running only
 
@@ -78,6 +79,7 @@ public:
     QSplitter* splitter;  // between the controls and the record
     krx::MeasurementRecordView* recordView;
     QLabel* recordingWarning;  // why the cycle's recording stopped; empty while it is fine
+    QPushButton* openRecordingButton;
     QPushButton* fileTestButton;
 
     krx::SaveDialog measurementSaveDialog;
@@ -132,6 +134,8 @@ public:
     void SetHistory(krx::history::HistoryStore* store);
     // Files the last finished cycle under an asset the user picks; true when it was kept.
     bool FileTestClicked();
+    // Shows a recording file the user picks in place of the last cycle; true when it is shown.
+    bool OpenRecordingClicked();
     // Every reading of the current or last cycle, as recorded.
     const krx::ReadingSeries& Series() const { return series_; }
 

@@ -1,0 +1,38 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// "Open recording…": an old test's readings in the plot and figures, judged again with the nameplate
+// the panel holds now, without a meter.
+#include "ui/measurement/measurement_window.h"
+
+#include "core/file_paths.h"
+#include "core/settings.h"
+#include "ui/record_view.h"
+#include "ui/window_dialogs.h"
+
+#include <QDir>
+#include <QLabel>
+#include <QPushButton>
+
+using namespace krx;
+
+bool MeasurementWindow::OpenRecordingClicked()
+{
+    // The view belongs to the running cycle until it ends.
+    if (Running || cycleActive_)
+        return false;
+    const QString folder = session_.RecordingDirectory.isEmpty() ? DefaultRecordingDirectory()
+                                                                 : session_.RecordingDirectory;
+    OpenFileRequest request{QStringLiteral("Open recording"), folder, QStringLiteral("Recordings (*.csv);;All files (*)")};
+    QString fileName;
+    if (!WindowDialogs().OpenFile(request, fileName))
+        return false;
+    QString error;
+    if (!recordView->LoadRecording(fileName, &error)) {
+        WindowDialogs().ShowError(QStringLiteral("Cannot open %1 as a recording.%2\nNothing shown was changed.")
+                                      .arg(QDir::toNativeSeparators(fileName), ReasonLine(error)));
+        return false;
+    }
+    // What is shown is no longer the last cycle: it is not filed as that cycle.
+    fileTestButton->setEnabled(false);
+    recordingWarning->clear();
+    return true;
+}
