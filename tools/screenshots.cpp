@@ -11,6 +11,7 @@
 #include "core/dialogs.h"
 #include "device/backend.h"
 #include "ui/measurement/measurement_window.h"
+#include "ui/measurement/step_settings.h"
 #include "ui/reading_plot.h"
 #include "ui/record_view.h"
 #include "ui/special_functions/special_functions_window.h"
@@ -19,6 +20,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -169,6 +171,15 @@ int main(int argc, char** argv)
         if (!script.Done())
             krx::pictures::CountFailure();
     }
+    measuring->backButton->click();
+
+    // A step-voltage test at 100, 500 and 1000 V of 60 s each, to its end.
+    mainWindow->measuringButton->click();
+    measuring->stepSettings->useSteps->setChecked(true);
+    measuring->startButton->click();
+    CatchUp(measuring);
+    Save(measuring, folder, QStringLiteral("measuring_steps"));
+    measuring->stepSettings->useSteps->setChecked(false);
     measuring->backButton->click();
 
     mainWindow->specialFunctionsButton->click();

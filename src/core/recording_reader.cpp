@@ -20,7 +20,7 @@ std::optional<RangeState> RangeFromName(const QByteArray& name)
 std::optional<DataRecord> ParseReadingLine(const QByteArray& line)
 {
     const QByteArrayList f = line.split(',');
-    if (f.size() != 9)
+    if (f.size() != 9 && f.size() != 10)
         return std::nullopt;
     const auto range = RangeFromName(f[3]);
     DataRecord r;
@@ -37,7 +37,12 @@ std::optional<DataRecord> ParseReadingLine(const QByteArray& line)
         r.resistanceOhm = f[2].toDouble(&rOk);
     if (!f[8].isEmpty())
         r.restSeconds = f[8].toInt(&rest);
-    if (!(rest && r.time.isValid() && e && v && t && h && rOk && range && (f[7] == "1" || f[7] == "0")))
+    bool stepOk = true;
+    if (f.size() == 10) {
+        r.step = f[9].toInt(&stepOk);
+        stepOk = stepOk && *r.step > 0;
+    }
+    if (!(stepOk && rest && r.time.isValid() && e && v && t && h && rOk && range && (f[7] == "1" || f[7] == "0")))
         return std::nullopt;
     return r;
 }
@@ -54,13 +59,15 @@ bool ParseRecording(const QByteArray& text, std::vector<DataRecord>& readings, Q
     const bool ended = text.endsWith('\n');
     if (ended)
         lines.removeLast();
-    if (lines.isEmpty() || lines.front() != ReadingHeader(DataFormat::Csv).trimmed())
+    // A step-voltage test's recording has the step as a tenth column, in every line.
+    const bool withStep = !lines.isEmpty() && lines.front() == ReadingHeader(DataFormat::Csv, true).trimmed();
+    if (lines.isEmpty() || (!withStep && lines.front() != ReadingHeader(DataFormat::Csv).trimmed()))
         return fail(1, QStringLiteral("not the header of a recording made by this program"));
     if (!ended)
         return fail(lines.size(), QStringLiteral("cut off (no line end): the file is not complete"));
     for (qsizetype i = 1; i < lines.size(); ++i) {
         const std::optional<DataRecord> r = ParseReadingLine(lines[i]);
-        if (!r)
+        if (!r || r->step.has_value() != withStep)
             return fail(i + 1, QStringLiteral("not a reading of a recording"));
         if (!readings.empty() && r->elapsedSeconds < readings.back().elapsedSeconds)
             return fail(i + 1, QStringLiteral("goes back in time"));

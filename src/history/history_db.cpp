@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "history/history_db.h"
 
+#include "history/step_test_record.h"
+
 #include <QSqlQuery>
 #include <QSqlRecord>
 
@@ -18,7 +20,7 @@ const QString kTestColumns = QStringLiteral(
     "verdict_source, comment, operator, meter_serial, meter_software, bd_volts, bd_before_mohm, bd_after_mohm, "
     "bd_off_mohm, bd_cycle_s, bd_timer_off_s, record_key, reading_ohm, reading_timer_s, reading_method, "
     "bd_before_ohm, bd_after_ohm, bd_off_ohm, simulated, insulation_class, plate_kind, plate_rated_v, plate_winding, "
-    "plate_class, ramp_s, dar_times, ir_verdict, temperature_source, dew_point_c");
+    "plate_class, ramp_s, dar_times, ir_verdict, temperature_source, dew_point_c, steps");
 const QString kAssetColumns =
     QStringLiteral("id, name, location, kind, insulation_class, plate_kind, rated_voltage_v, winding_type");
 
@@ -103,6 +105,7 @@ TestRecord TestFromRow(const QSqlQuery& q)
     t.irVerdict = next().toString();
     t.temperatureSource = next().toString();
     t.dewPoint = Double(next());
+    t.steps = StepsFromText(next().toString());
     return t;
 }
 
@@ -258,7 +261,8 @@ std::optional<qint64> Db::InsertInTransaction(const TestRecord& t, const QString
     values << (t.nameplate ? QVariant(plate.plateKind) : none) << Opt(plate.ratedVolts)
            << (t.nameplate ? QVariant(plate.windingType) : none) << (t.nameplate ? QVariant(plate.insulationClass) : none)
            << Opt(t.rampSeconds) << (t.darTimes ? QVariant(DarTimesName(*t.darTimes)) : none) << Text(t.irVerdict)
-           << Text(t.temperatureSource) << Opt(t.dewPoint) << QString::fromUtf8(SeriesText(t.readings)) << Text(uid);
+           << Text(t.temperatureSource) << Opt(t.dewPoint) << (t.steps ? QVariant(StepsText(*t.steps)) : none)
+           << QString::fromUtf8(SeriesText(t.readings)) << Text(uid);
     for (const QVariant& v : values)
         q.addBindValue(v);
     if (!q.exec())

@@ -16,6 +16,7 @@
 #include <QUrl>
 #include <QUrlQuery>
 
+#include <algorithm>
 #include <cmath>
 
 namespace krx::history {
@@ -30,7 +31,8 @@ constexpr KindEntry kKinds[] = {{TestKind::FreeRunning, "free-running"},
                                 {TestKind::Timer, "timer"},
                                 {TestKind::BreakDown, "break-down"},
                                 {TestKind::MemoryOhm, "memory-ohm"},
-                                {TestKind::MemoryBreakDown, "memory-break-down"}};
+                                {TestKind::MemoryBreakDown, "memory-break-down"},
+                                {TestKind::StepVoltage, "step voltage"}};
 
 // The meter's "dd.mm.yyyy" and "hh:mm" as a local time; invalid when either is not a date.
 QDateTime RecordTime(const RecordHead& head)
@@ -144,7 +146,9 @@ bool ParseConnection(const QString& setting, const QString& dataFolder, Connecti
 
 QByteArray SeriesText(const std::vector<DataRecord>& readings)
 {
-    QByteArray text = ReadingHeader(DataFormat::Csv);
+    // A step-voltage test keeps each reading's step.
+    const bool steps = std::any_of(readings.begin(), readings.end(), [](const DataRecord& r) { return r.step; });
+    QByteArray text = ReadingHeader(DataFormat::Csv, steps);
     text.reserve(static_cast<qsizetype>(readings.size()) * 80 + text.size());
     for (const DataRecord& r : readings)
         text += ReadingLine(DataFormat::Csv, r);
@@ -156,8 +160,9 @@ std::vector<DataRecord> ParseSeries(const QByteArray& text, int* skipped)
     std::vector<DataRecord> out;
     int bad = 0;
     const QByteArray header = ReadingHeader(DataFormat::Csv).trimmed();
+    const QByteArray stepHeader = ReadingHeader(DataFormat::Csv, true).trimmed();
     for (const QByteArray& line : text.split('\n')) {
-        if (line.isEmpty() || line == header)
+        if (line.isEmpty() || line == header || line == stepHeader)
             continue;
         if (const std::optional<DataRecord> r = ParseReadingLine(line))
             out.push_back(*r);

@@ -72,6 +72,8 @@ const QStringList kSteps[] = {
                     "WHERE kind = 'memory-ohm' AND COALESCE(r60_ohm, r600_ohm) IS NOT NULL"),
      QStringLiteral("UPDATE tests SET r60_ohm = NULL, r600_ohm = NULL WHERE kind = 'memory-ohm'"),
      QStringLiteral("UPDATE tests SET insulation_class = plate_class WHERE plate_class IS NOT NULL")},
+    // 4 -> 5: a step-voltage test's steps, change and verdict (JSON text).
+    {QStringLiteral("ALTER TABLE tests ADD COLUMN steps TEXT")},
 };
 static_assert(std::size(kSteps) == kSchemaVersion);
 

@@ -23,6 +23,7 @@
 #include "core/ieee43.h"
 #include "device/decode.h"
 #include "core/memory_format.h"
+#include "core/step_figures.h"
 
 #include <QByteArray>
 #include <QDateTime>
@@ -36,7 +37,7 @@
 namespace krx::history {
 
 // The schema this program writes; an older database is migrated on open, a newer one refused.
-inline constexpr int kSchemaVersion = 4;
+inline constexpr int kSchemaVersion = 5;
 
 struct Asset {
     QString id;        // as typed: any characters, compared exactly
@@ -66,8 +67,9 @@ enum class TestKind {
     BreakDown,        // a break-down / break-off test
     MemoryOhm,        // a resistance record read out of the meter's memory
     MemoryBreakDown,  // a break-down record read out of the meter's memory
+    StepVoltage,      // a step-voltage test
 };
-// "free-running", "timer", "break-down", "memory-ohm", "memory-break-down".
+// "free-running", "timer", "break-down", "memory-ohm", "memory-break-down", "step voltage".
 const char* KindName(TestKind kind);
 std::optional<TestKind> KindFromName(const QString& name);
 
@@ -92,6 +94,16 @@ struct MemoryReading {
     double ohm = 0;
     int timerSeconds = 0;
     QString method;
+};
+
+// A step-voltage test's steps and change, as the core gave them.
+struct StepSummary {
+    int stepSeconds = 0;
+    std::vector<StepFigure> steps;  // the finished ones
+    std::optional<double> changePercent;
+    QString changeBound;  // "at_least", "at_most" or empty
+    QString changeText;   // "-37.0 %", "≥ -12.0 %", "not enough data"
+    QString verdict;      // the words shown; their source is the test's verdictSource
 };
 
 // One filed test. Every figure is optional: a field stays empty rather than holding a guess.
@@ -124,6 +136,7 @@ struct TestRecord {
     std::optional<BreakDownFigures> breakDown;
     std::optional<MemoryReading> memoryReading;  // memory-ohm tests
     bool simulated = false;  // taken from the simulated meter, not a real one
+    std::optional<StepSummary> steps;  // step-voltage tests only
     std::vector<DataRecord> readings;  // the whole series, in order; TestsOf() leaves it empty
     QByteArray recordKey;  // memory records: what makes the same record recognisable; else empty
 };

@@ -103,7 +103,8 @@ std::optional<double> TypedWinding(const TestRecord& t)
 
 void Rejudge(TestRecord& t, const std::optional<Nameplate>& nameplate)
 {
-    if (t.readings.empty())
+    // A step-voltage test's verdict needs no nameplate, and its readings are at several voltages.
+    if (t.readings.empty() || t.kind == TestKind::StepVoltage)
         return;
     Judge(t, {t.darTimes.value_or(DarTimes::From30To60), nameplate, TypedWinding(t)});
 }

@@ -25,7 +25,8 @@ TestRecord TestFromMeasurement(const QString& assetId, const std::vector<DataRec
 TestRecord TestFromMeasurement(const QString& assetId, const std::vector<DataRecord>& readings, bool timerMode,
                                std::optional<InsulationClass> cls, DarTimes darTimes);
 // The test's figures and verdicts again from its readings, with another nameplate; the rest of the
-// test (comment, operator, meter) stays. Tests without readings are left as they are.
+// test (comment, operator, meter) stays. Tests without readings, and step-voltage tests, are left
+// as they are.
 void Rejudge(TestRecord& test, const std::optional<Nameplate>& nameplate);
 // The winding temperature the test was judged with, when one was typed.
 std::optional<double> TypedWinding(const TestRecord& test);

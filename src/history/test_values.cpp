@@ -17,6 +17,7 @@ QString KindLabel(TestKind kind)
     case TestKind::BreakDown: return QStringLiteral("Break-down");
     case TestKind::MemoryOhm: return QStringLiteral("Memory, R");
     case TestKind::MemoryBreakDown: return QStringLiteral("Memory, BD");
+    case TestKind::StepVoltage: return QStringLiteral("Step voltage");
     }
     return {};
 }
@@ -90,6 +91,24 @@ struct Builder {
         Number(key, label, v, v ? BenchOhm(*v) : QString(), note);
     }
 };
+
+// A step-voltage test: R at each step's end, the change from the lowest to the highest step, its verdict.
+void AddSteps(Builder& b, const TestRecord& t)
+{
+    const StepSummary* s = t.steps ? &*t.steps : nullptr;
+    QStringList text, data;
+    for (const StepFigure& f : s ? s->steps : std::vector<StepFigure>{}) {
+        const QString bound = f.atLeast ? QStringLiteral("≥ ") : QString();
+        text << QStringLiteral("%1 V %2").arg(f.volts).arg(f.ohm ? bound + BenchOhm(*f.ohm) : QStringLiteral("–"));
+        data << QStringLiteral("%1:%2%3").arg(f.volts).arg(f.atLeast ? QStringLiteral(">=") : QString(),
+                                                           f.ohm ? Data(*f.ohm) : QString());
+    }
+    b.values.push_back({"steps", QStringLiteral("Steps"), text.join(QStringLiteral("; ")), data.join(QLatin1Char(';')),
+                        true, {}});
+    b.Number("step_change_pct", "Step change", s ? s->changePercent : std::nullopt, s ? s->changeText : QString());
+    b.Text("step_change_bound", "Step change bound", s ? s->changeBound : QString());
+    b.Text("step_verdict", "Step verdict", s ? s->verdict : QString());
+}
 
 void AddBreakDown(Builder& b, const TestRecord& t)
 {
@@ -199,6 +218,7 @@ std::vector<TestValue> ValuesOf(const Asset& a, const TestRecord& t)
     b.Text("dar_verdict", "DAR verdict", t.darVerdict);
     b.Text("pi_verdict", "PI verdict", t.piVerdict,
            t.pi ? QStringLiteral("no insulation class was known") : QString());
+    AddSteps(b, t);
     b.Text("verdict_source", "Source", t.verdictSource);
     AddBreakDown(b, t);
     b.Text("operator", "Operator", t.operatorName);

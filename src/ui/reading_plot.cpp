@@ -193,6 +193,7 @@ void ReadingPlot::Clear()
     originGiven_ = false;
     haveValue_ = false;
     maxVolts_ = 0;
+    ClearStepEnds();
     tick_.stop();
     Redraw();
 }
@@ -256,6 +257,7 @@ void ReadingPlot::Redraw()
     vAxis_->setRange(0.0, (std::floor(std::max(maxVolts_, 10) / step) + 1.0) * step);
     DrawSeries(span_);
     PlaceMarkers();
+    PlaceStepEnds();
 }
 
 void ReadingPlot::UpdateDecades(int low, int high)
@@ -304,7 +306,10 @@ void ReadingPlot::DrawSeries(double span)
             d.col = c;
         }
         const double x = p.t / unit_;
-        d.vc.Take(i, QPointF(x, p.volts));
+        // Each reading's voltage holds until the next: a change is drawn as a step, not a slope.
+        if (d.done > 0 && points_[d.done - 1].volts != p.volts)
+            d.vc.Take(2 * i, QPointF(x, points_[d.done - 1].volts));
+        d.vc.Take(2 * i + 1, QPointF(x, p.volts));
         if (!std::isnan(p.log10Ohm))
             d.rc.Take(i, QPointF(x, p.log10Ohm));
         else if (p.range == RangeState::Over && c != d.overCol) {
@@ -337,7 +342,7 @@ void ReadingPlot::PlaceMarkers()
 {
     for (size_t i = 0; i < markers_.size(); ++i) {
         QLineSeries* m = markers_[i];
-        const bool shown = origin_ && *origin_ + kMarkerSeconds[i] <= span_;
+        const bool shown = origin_ && *origin_ + kMarkerSeconds[i] <= span_ && stepEndAt_.empty();
         m->setVisible(shown);
         chart()->legend()->markers(m).first()->setVisible(false);  // showing a series shows its entry
         markerLabels_[i]->setVisible(shown);

@@ -62,6 +62,10 @@ public:
     // Where the shown markers' labels are, in the chart's coordinates.
     std::vector<QRectF> MarkerLabelRects() const;
 
+    // A step-voltage test: a marker where each step ended, in place of the figures' times.
+    void AddStepEnd(double elapsed, const QString& label);
+    const std::vector<QLineSeries*>& StepEndMarkers() const { return stepEnds_; }
+
 private:
     struct Point {
         double t;
@@ -77,6 +81,8 @@ private:
     void UpdateTimeAxis();
     void DrawSeries(double span);
     void PlaceMarkers();
+    void PlaceStepEnds();
+    void ClearStepEnds();
 
     // The columns drawn so far: a redraw goes on from where the last one stopped unless the
     // columns themselves changed (the axis grew, the plot was resized).
@@ -104,6 +110,9 @@ private:
     std::vector<QLineSeries*> markers_;
     std::vector<QGraphicsSimpleTextItem*> markerLabels_;
     std::vector<QGraphicsRectItem*> labelBacks_;  // so that a label stays readable across another marker
+    std::vector<double> stepEndAt_;
+    std::vector<QLineSeries*> stepEnds_;
+    std::vector<QGraphicsSimpleTextItem*> stepLabels_;
 };
 
 // "1 kΩ", "10 MΩ", "100 GΩ", "1 TΩ" for a power of ten.

@@ -10,6 +10,7 @@
 #include "ui/figures_panel.h"
 #include "ui/reading_plot.h"
 #include "ui/report.h"
+#include "ui/step_panel.h"
 
 #include <QDir>
 #include <QFile>
@@ -86,6 +87,8 @@ MeasurementRecordView::MeasurementRecordView(QWidget* parent) : QWidget(parent)
     setObjectName(QStringLiteral("MeasurementRecordView"));
     plot = new ReadingPlot(this);
     figures = new FiguresPanel(this);
+    steps = new StepPanel(this);
+    steps->hide();
     reportButton = new QPushButton(QStringLiteral("Report…"), this);
     reportButton->setObjectName(QStringLiteral("ReportButton"));
     exportButton = new QPushButton(QStringLiteral("Export recording…"), this);
@@ -97,6 +100,7 @@ MeasurementRecordView::MeasurementRecordView(QWidget* parent) : QWidget(parent)
     side_ = new QVBoxLayout;
     figuresScroll_ = new FiguresScroll(figures, this);
     side_->addWidget(figuresScroll_, 1);
+    side_->addWidget(steps, 1);
     side_->addLayout(buttons_);
     box_ = new QBoxLayout(QBoxLayout::LeftToRight, this);
     box_->setContentsMargins(0, 0, 0, 0);
@@ -167,6 +171,9 @@ void MeasurementRecordView::Clear()
     readings_.shrink_to_fit();
     recordingFile_.clear();
     object_ = {};
+    stepEnds_.clear();
+    steps->hide();
+    figuresScroll_->show();
     figuresTick_.stop();
     plot->Clear();
     RefreshFigures();
@@ -232,6 +239,21 @@ void MeasurementRecordView::RefreshFigures()
     Arrange(size());
 }
 
+void MeasurementRecordView::ShowSteps(const StepTable& table)
+{
+    steps->Show(table);
+    figuresScroll_->hide();
+    steps->show();
+}
+
+void MeasurementRecordView::MarkStepEnd(int volts)
+{
+    if (readings_.empty())
+        return;
+    stepEnds_.emplace_back(volts, readings_.back());
+    plot->AddStepEnd(readings_.back().elapsedSeconds, QStringLiteral("%1 V").arg(volts));
+}
+
 void MeasurementRecordView::UpdateButtons()
 {
     reportButton->setEnabled(!readings_.empty());
@@ -267,6 +289,13 @@ bool MeasurementRecordView::WriteReportTo(const QString& fileName, QString* erro
             c.plotAspect = drawn.height() / drawn.width();
     }
     c.figures = figures->Table();
+    if (steps->isVisibleTo(this)) {
+        c.steps = steps->Table();
+        c.figures.temperatureLine = QStringLiteral("each step to 40 °C from its mean air temperature at the meter");
+        c.keyReadings.clear();
+        for (const auto& [volts, reading] : stepEnds_)
+            c.keyReadings.push_back({QStringLiteral("%1 V end").arg(volts), reading});
+    }
     c.comment = comment_;
     return WriteReport(c, fileName, error);
 }

@@ -20,6 +20,8 @@ namespace krx {
 
 class FiguresPanel;
 class ReadingPlot;
+class StepPanel;
+struct StepTable;
 
 class MeasurementRecordView : public QWidget {
     Q_OBJECT
@@ -62,8 +64,14 @@ public:
     // Brings the figures up to date now rather than at the next tick.
     void RefreshFigures();
 
+    // A step-voltage test: its table in place of the figures (until Clear), in the report too.
+    void ShowSteps(const StepTable& table);
+    // The step that the latest reading closed: a marker on the plot, a key reading in the report.
+    void MarkStepEnd(int volts);
+
     ReadingPlot* plot = nullptr;
     FiguresPanel* figures = nullptr;
+    StepPanel* steps = nullptr;  // hidden but in a step-voltage test
     QPushButton* reportButton = nullptr;
     QPushButton* exportButton = nullptr;
 
@@ -80,6 +88,7 @@ private:
     QString SuggestedName(const QString& suffix) const;
 
     std::vector<DataRecord> readings_;
+    std::vector<std::pair<int, DataRecord>> stepEnds_;  // volts, the reading that closed the step
     QString meterType_, serial_, swVersion_;
     QString recordingFile_;
     QString comment_;

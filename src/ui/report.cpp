@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/report.h"
 
+#include "ui/report_steps.h"
+
 #include <QFileInfo>
 #include <QLocale>
 #include <QPageLayout>
@@ -181,7 +183,9 @@ void DrawConditions(Page& page, const ReportContent& c)
     DrawFields(page, QStringLiteral("Test"),
                {{QStringLiteral("Started"), when},
                 {QStringLiteral("Duration"), DurationText(c.durationSeconds)},
-                {QStringLiteral("Voltage"), c.volts > 0 ? QStringLiteral("%1 V").arg(c.volts) : QStringLiteral("–")},
+                {QStringLiteral("Voltage"), c.steps         ? QStringLiteral("steps of %1").arg(c.steps->planLine)
+                                            : c.volts > 0 ? QStringLiteral("%1 V").arg(c.volts)
+                                                          : QStringLiteral("–")},
                 {QStringLiteral("Ramp"), c.rampSeconds ? QStringLiteral("%1 to a stable voltage").arg(RampText(*c.rampSeconds))
                                                        : QStringLiteral("not known")},
                 {QStringLiteral("Air at the meter"), celsius(c.temperature)},
@@ -357,7 +361,10 @@ bool WriteReport(const ReportContent& content, const QString& fileName, QString*
         DrawTitle(page, content, {});
         DrawConditions(page, content);
         DrawPlot(page, content);
-        DrawFigures(page, content.figures);
+        if (content.steps)
+            page.Down(DrawStepTable(painter, page.Rest(), *content.steps));
+        else
+            DrawFigures(page, content.figures);
         DrawComment(page, content.comment, area.bottom() - SignatureHeight(page));
         DrawSignatures(page, content);
         if (!content.keyReadings.empty()) {

@@ -420,6 +420,14 @@ TEST(RecordingReader, ReadsWhatTheRecorderWritesAndRefusesOtherFilesWithTheLine)
     EXPECT_EQ(back[0].restSeconds, 0);
     EXPECT_EQ(back[1].range, RangeState::Over);
     EXPECT_FALSE(back[1].restSeconds);
+    EXPECT_FALSE(back[0].step);
+
+    DataRecord stepped = r;
+    stepped.step = 2;
+    const QByteArray stepHeader = ReadingHeader(DataFormat::Csv, true);
+    ASSERT_TRUE(ParseRecording(stepHeader + ReadingLine(DataFormat::Csv, stepped), back, &error)) << error.toStdString();
+    ASSERT_EQ(back.size(), 1u);
+    EXPECT_EQ(back[0].step, 2);
 
     const struct {
         QByteArray text;
@@ -431,6 +439,10 @@ TEST(RecordingReader, ReadsWhatTheRecorderWritesAndRefusesOtherFilesWithTheLine)
         {good.left(good.size() - 9), "line 3: cut off"},
         {header + ReadingLine(DataFormat::Csv, r) + "1,2,3\n", "line 3: not a reading"},
         {header + ReadingLine(DataFormat::Csv, over) + ReadingLine(DataFormat::Csv, r), "line 3: goes back in time"},
+        // The step-voltage test's tenth column: in every line of its recordings, in none of the others.
+        {header + ReadingLine(DataFormat::Csv, stepped), "line 2: not a reading"},
+        {stepHeader + ReadingLine(DataFormat::Csv, r), "line 2: not a reading"},
+        {stepHeader + ReadingLine(DataFormat::Csv, stepped).replace(",2\n", ",0\n"), "line 2: not a reading"},
     };
     for (const auto& c : bad) {
         EXPECT_FALSE(ParseRecording(c.text, back, &error)) << c.error;

@@ -2,6 +2,7 @@
 // krx738-cli's test history as a user runs it: separate processes, a home of their own, output
 // parsed, exit codes checked; every run has a deadline.
 #include "cli_fixture.h"
+#include "history/history_store.h"
 
 #include <gtest/gtest.h>
 
@@ -224,7 +225,7 @@ TEST_F(HistoryCli, DatabaseFaultsGiveExitSevenAndTheOutboxKeepsTheTest)
     EXPECT_TRUE(m.err.contains("outbox")) << m.err.toStdString();
     EXPECT_EQ(Cli({QStringLiteral("history"), QStringLiteral("send")}).exitCode, 7);
 
-    SetVersion(db, 4);  // back to this program's schema
+    SetVersion(db, krx::history::kSchemaVersion);  // back to this program's schema
     const CliRun send = Cli({QStringLiteral("history"), QStringLiteral("send")});
     EXPECT_EQ(send.exitCode, 0) << send.err.toStdString();
     EXPECT_TRUE(send.err.contains("1 test(s) sent")) << send.err.toStdString();

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/history/history_rows.h"
 
+#include "history/step_test_record.h"
 #include "history/test_values.h"
 
 #include <cmath>
@@ -76,6 +77,8 @@ QStringList RowTexts(const TestRecord& t, const QString& markReason)
     if (volts.isEmpty())
         volts = text("bd_voltage_v");
     QStringList verdicts;
+    if (t.steps)
+        verdicts << history::StepChangeLine(*t.steps);
     if (!t.piVerdict.isEmpty())
         verdicts << QStringLiteral("PI ") + t.piVerdict;
     if (!t.darVerdict.isEmpty())

@@ -21,7 +21,8 @@ struct AssetHistory {
 };
 
 // Tests of the resistance over time take part in the trend and the marks; a break-down test
-// drives the voltage up to a failure and says nothing about the usual conditions.
+// drives the voltage up to a failure and says nothing about the usual conditions, and a
+// step-voltage test's readings are at several voltages.
 bool IsResistanceTest(const history::TestRecord& test);
 
 AssetHistory MakeAssetHistory(const history::Asset& asset, std::vector<history::TestRecord> tests);

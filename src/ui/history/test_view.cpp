@@ -95,6 +95,22 @@ ReportContent StoredReport(const history::Asset& asset, const history::TestRecor
     if (test.dewPoint)
         c.dewPoint = test.dewPoint;
     c.figures = StoredFigureTable(test);
+    if (test.steps) {
+        // The steps as filed: the report's table of a step-voltage test, not worked out again.
+        StepPlan plan;
+        plan.stepSeconds = test.steps->stepSeconds;
+        plan.volts.clear();
+        StepResult result;
+        result.steps = test.steps->steps;
+        for (const StepFigure& f : result.steps)
+            plan.volts.push_back(f.volts);
+        result.changePercent = test.steps->changePercent;
+        result.changeAtLeast = test.steps->changeBound == QLatin1String("at_least");
+        result.changeAtMost = test.steps->changeBound == QLatin1String("at_most");
+        StepTable table = MakeStepTable(plan, result);
+        table.verdict = {Verdict::NotEnoughData, test.steps->verdict, test.verdictSource};
+        c.steps = table;
+    }
     c.comment = test.comment;
     if (plot && plot->Count() > 0) {
         c.drawPlot = [plot](QPainter& p, const QRectF& r) { plot->RenderTo(p, r); };

@@ -6,6 +6,7 @@
 #include "ui/connection_loss.h"
 #include "ui/measurement/cycle_view.h"
 #include "core/reading_format.h"
+#include "ui/measurement/step_settings.h"
 #include "ui/record_view.h"
 
 #include <QApplication>
@@ -23,6 +24,8 @@ void MeasurementWindow::StartClicked()
 {
     if (runner_.Busy())
         return;
+    if (!session_.TimerMode && stepSettings->Chosen())
+        return StartSteps();
     Running = true;
     saveButton->setEnabled(false);
     startButton->setEnabled(false);
@@ -69,6 +72,7 @@ RecordingPlan MeasurementWindow::StartRecord(bool timerMode)
     recordView->SetComment(QString());
     recordView->SetMeter(session_.DeviceName, session_.SerialNo, session_.SwVersion);
     cycleTimerMode_ = timerMode;
+    lastSteps_.reset();
     cycleSerial_ = session_.SerialNo;
     cycleSoftware_ = session_.SwVersion;
     RecordingPlan plan;
@@ -130,6 +134,7 @@ void MeasurementWindow::BreakClicked()
     if (session_.TimerMode)
         runner_.Device([this] { MeasurementCycle::SendBreakStops(Usb); });
     cycle_.RequestBreak();
+    stepTest_.RequestBreak();
     EndMeasurement();
 }
 

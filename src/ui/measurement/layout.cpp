@@ -8,6 +8,7 @@
 
 #include <QApplication>
 #include <QBoxLayout>
+#include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPalette>
@@ -180,7 +181,11 @@ QGroupBox* MeasurementWindow::BuildMeasuringGroup()
     layout->setSpacing(8);
     layout->addLayout(climate);
     layout->addLayout(middle, 1);
-    layout->addWidget(BuildTimerGroup());
+    // The timer's group and the step-voltage test's share one place: each mode shows one of them.
+    auto* modeGroups = new QGridLayout;
+    modeGroups->addWidget(BuildTimerGroup(), 0, 0);
+    modeGroups->addWidget(BuildStepSettings(), 0, 0);
+    layout->addLayout(modeGroups);
     FitGroupLayout(measuringGroup, {12, 4, 12, 6});
     return measuringGroup;
 }

@@ -5,6 +5,7 @@
 #include "core/ieee43.h"
 #include "device/protocol.h"
 #include "ui/measurement/cycle_view.h"
+#include "ui/measurement/step_view.h"
 #include "ui/record_view.h"
 #include "ui/ui_wait.h"
 
@@ -27,7 +28,9 @@ MeasurementWindow::MeasurementWindow(MeterSession& session)
       runner_(session.runner),
       view_(std::make_unique<CycleView>(*this)),
       recorder_(std::make_unique<CycleRecorder>(*view_, series_, view_.get())),
-      cycle_(Usb, runner_, *recorder_)
+      cycle_(Usb, runner_, *recorder_),
+      stepView_(std::make_unique<StepView>(*this)),
+      stepTest_(Usb, runner_, *recorder_, *stepView_)
 {
     recorder_->Watch(&cycle_);
     setObjectName(QStringLiteral("Form_Meas"));
@@ -86,6 +89,7 @@ void MeasurementWindow::Enter(bool timerMode)
     recordView->SetSimulated(session_.Simulated);
     // The groups first: the window's first size is taken from the controls it shows.
     timerGroup->setVisible(timerMode);
+    stepSettings->setVisible(!timerMode);
     restTimeGroup->setVisible(timerMode);
     show();
     if (timerMode) {

@@ -11,6 +11,7 @@
 #include "device/commands.h"
 #include "core/measurement_log.h"
 #include "core/recording.h"
+#include "core/step_voltage.h"
 
 #include <QWidget>
 
@@ -27,6 +28,7 @@ class QSplitter;
 
 namespace krx {
 class MeasurementRecordView;
+class StepSettings;
 namespace history {
 class HistoryStore;
 }
@@ -71,6 +73,7 @@ public:
     QLabel* timeLabel;
     QLabel* timerShortfallLabel;  // which figures the chosen timer cannot give
     krx::RadioGroup* calculationChoice;
+    krx::StepSettings* stepSettings;  // free-running only
 
     // Beside the controls: the cycle's plot and figures, and what became of its recording.
     QSplitter* splitter;  // between the controls and the record
@@ -167,6 +170,26 @@ private:
 
 public:
     // ---- end of measurement cycle and export ----
+
+    // ---- Step-voltage test (src/ui/measurement/step_run.cpp) ----
+    // The last step-voltage test as it ended; empty after any other measurement.
+    const std::optional<krx::StepRunResult>& LastSteps() const { return lastSteps_; }
+    const krx::StepPlan& LastStepPlan() const { return stepPlan_; }
+
+private:
+    class StepView;
+    friend class StepView;
+    // Refuses a plan that cannot run before anything is sent; else runs it as Start runs a cycle.
+    void StartSteps();
+    void StepsEnded(const krx::StepRunResult& result);
+    QWidget* BuildStepSettings();
+    std::unique_ptr<StepView> stepView_;
+    krx::StepVoltageTest stepTest_;
+    krx::StepPlan stepPlan_;
+    std::vector<krx::StepFigure> stepsDone_;
+    std::optional<krx::StepRunResult> lastSteps_;
+
+public:
 
 signals:
     // Back: the main window is to be shown, then the meter checked again by Init.

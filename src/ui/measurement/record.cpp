@@ -5,6 +5,7 @@
 
 #include "ui/window_dialogs.h"
 #include "history/measurement_test.h"
+#include "history/step_test_record.h"
 #include "ui/figures_panel.h"
 #include "ui/history/file_test_dialog.h"
 #include "ui/history/test_view.h"
@@ -42,7 +43,8 @@ bool MeasurementWindow::FileTestClicked()
     // The figures as the panel shows them: its DAR times, nameplate, class and winding temperature.
     const FiguresPanel& panel = *recordView->figures;
     const history::Judging with{panel.Choices().darTimes, panel.Plate(), panel.WindingTemperature()};
-    history::TestRecord test = history::TestFromMeasurement(QString(), series_.All(), cycleTimerMode_, with);
+    history::TestRecord test = lastSteps_ ? history::TestFromSteps(QString(), series_.All(), stepPlan_, lastSteps_->result)
+                                          : history::TestFromMeasurement(QString(), series_.All(), cycleTimerMode_, with);
     test.comment = recordView->Comment();
     test.meterSerial = cycleSerial_;
     test.meterSoftware = cycleSoftware_;

@@ -1,0 +1,78 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "ui/step_panel.h"
+
+#include <QGridLayout>
+#include <QLabel>
+#include <QVBoxLayout>
+
+namespace krx {
+
+namespace {
+
+QLabel* Line(const QString& name, QWidget* parent)
+{
+    auto* l = new QLabel(parent);
+    l->setObjectName(name);
+    l->setWordWrap(true);
+    l->setTextFormat(Qt::PlainText);
+    return l;
+}
+
+}  // namespace
+
+StepPanel::StepPanel(QWidget* parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("StepPanel"));
+    auto* title = new QLabel(QStringLiteral("Step-voltage test"), this);
+    title->setStyleSheet(QStringLiteral("font-weight: bold"));
+    planLine = Line(QStringLiteral("StepPlan"), this);
+    grid_ = new QGridLayout;
+    grid_->setHorizontalSpacing(10);
+    changeLine = Line(QStringLiteral("StepChange"), this);
+    changeLine->setStyleSheet(QStringLiteral("font-weight: bold"));
+    verdictLine = Line(QStringLiteral("StepVerdict"), this);
+    sourceLine = Line(QStringLiteral("StepSource"), this);
+    auto* box = new QVBoxLayout(this);
+    box->addWidget(title);
+    box->addWidget(planLine);
+    box->addSpacing(6);
+    box->addLayout(grid_);
+    box->addSpacing(6);
+    box->addWidget(changeLine);
+    box->addWidget(verdictLine);
+    box->addWidget(sourceLine);
+    box->addStretch(1);
+}
+
+void StepPanel::Show(const StepTable& table)
+{
+    table_ = table;
+    while (QLayoutItem* item = grid_->takeAt(0)) {
+        delete item->widget();
+        delete item;
+    }
+    std::vector<QStringList> rows{table.header};
+    rows.insert(rows.end(), table.rows.begin(), table.rows.end());
+    for (int r = 0; r < static_cast<int>(rows.size()); ++r)
+        for (int c = 0; c < rows[static_cast<size_t>(r)].size(); ++c) {
+            auto* cell = new QLabel(rows[static_cast<size_t>(r)][c], this);
+            cell->setTextFormat(Qt::PlainText);
+            cell->setAlignment(c < 2 ? Qt::AlignLeft | Qt::AlignVCenter : Qt::AlignRight | Qt::AlignVCenter);
+            if (r == 0)
+                cell->setStyleSheet(QStringLiteral("font-weight: bold"));
+            grid_->addWidget(cell, r, c);
+        }
+    planLine->setText(table.planLine);
+    changeLine->setText(table.changeLine);
+    verdictLine->setText(QStringLiteral("Verdict: %1").arg(table.verdict.text));
+    sourceLine->setText(QStringLiteral("Source: %1").arg(table.verdict.source.isEmpty() ? QStringLiteral("no rule applies")
+                                                                                         : table.verdict.source));
+}
+
+QLabel* StepPanel::Cell(int row, int column) const
+{
+    QLayoutItem* item = grid_->itemAtPosition(row, column);
+    return item ? qobject_cast<QLabel*>(item->widget()) : nullptr;
+}
+
+}  // namespace krx
