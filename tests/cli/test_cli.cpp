@@ -211,6 +211,7 @@ TEST_F(CliTest, ArgumentErrorsNameTheArgumentAndSendNothing)
         {{"measure", "--test", "step", "--steps", "500,100"}, 1, "--steps: "},
         {{"measure", "--test", "step", "--step-seconds", "29"}, 1, "from 30 to 600"},
         {{"measure", "--steps", "100,500"}, 1, "--steps needs --test step"},
+        {{"measure", "--asset", "M1"}, 1, "add --allow-simulated to file them (marked simulated)"},
         {{"measure", "--test", "pi", "--class", "C"}, 1, "--class: 'C' is not allowed; choose A, B, F or H"},
         {{"measure", "--test", "pi", "--class", "f"}, 1, "choose A, B, F or H"},
         {{"measure", "--test", "dar", "--dar-times", "30-600"}, 1, "--dar-times: '30-600' is not allowed; choose 30-60 or 15-60"},
@@ -277,6 +278,7 @@ TEST_F(CliTest, TestFiguresFollowTheRecords)
     EXPECT_NEAR(f.value("correction_temperature_c").toDouble(), 22.5, 0.35);
     EXPECT_EQ(f.value("simulated"), QJsonValue(true));
     EXPECT_TRUE(j.err.contains("record(s) written")) << j.err.constData();
+    EXPECT_FALSE(j.err.contains('\r')) << "a progress line although standard error is no terminal";
 
     // csv on standard output: the figures go to standard error, the records stay pure CSV.
     const CliRun c = Cli({"--simulate", Fast(), "measure", "--test", "pi", "--count", "3", "--interval", "100"});
