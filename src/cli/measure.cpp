@@ -235,10 +235,11 @@ int Conclude(const MeasureArgs& args, Session& s, RecordSink& sink, const Readin
         break;
     }
     // Filed whatever became of the output: the readings are all in the series.
-    const int filed = args.filing && series.Size() > 0
-                          ? filer.File(series.All(), timerMode, s.Report().identity.serialNo.trimmed(),
-                                       s.Report().identity.swVersion.trimmed())
-                          : kDone;
+    const QString serial = s.Report().identity.serialNo.trimmed();
+    const QString software = s.Report().identity.swVersion.trimmed();
+    const int filed = !args.filing || series.Size() == 0 ? kDone
+                      : args.steps ? filer.FileSteps(series.All(), *args.steps, run.steps, serial, software)
+                                   : filer.File(series.All(), timerMode, serial, software);
     const bool writeFailed = listener.WriteFailed() || run.stepWriteFailed;
     if (!writeFailed) {
         if (const QString e = PrintFigures(args, sink, series.Figures(args.darTimes), run.steps); !e.isEmpty()) {

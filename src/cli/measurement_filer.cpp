@@ -4,6 +4,7 @@
 #include "cli/output.h"
 #include "core/settings.h"
 #include "history/measurement_test.h"
+#include "history/step_test_record.h"
 
 namespace krx::cli {
 
@@ -44,7 +45,18 @@ int MeasurementFiler::File(const std::vector<DataRecord>& readings, bool timerMo
         plate = Nameplate{window.kind, window.ratedVolts,
                           window.kind == AssetKind::Machine ? window.winding : std::nullopt, window.cls};
     }
-    TestRecord t = TestFromMeasurement(args_.asset, readings, timerMode, {args_.darTimes, plate, args_.winding});
+    return Store(TestFromMeasurement(args_.asset, readings, timerMode, {args_.darTimes, plate, args_.winding}),
+                 meterSerial, meterSoftware);
+}
+
+int MeasurementFiler::FileSteps(const std::vector<DataRecord>& readings, const StepPlan& plan,
+                                const StepResult& result, const QString& meterSerial, const QString& meterSoftware)
+{
+    return Store(TestFromSteps(args_.asset, readings, plan, result), meterSerial, meterSoftware);
+}
+
+int MeasurementFiler::Store(TestRecord t, const QString& meterSerial, const QString& meterSoftware)
+{
     t.comment = args_.comment;
     t.operatorName = args_.operatorName;
     t.meterSerial = meterSerial;

@@ -4,6 +4,7 @@
 
 #include "cli/exit_codes.h"
 #include "core/ieee43.h"
+#include "core/step_figures.h"
 #include "history/history_store.h"
 
 #include <QString>
@@ -34,8 +35,12 @@ public:
     // filed, kHistoryError when kept in the outbox or lost (the message says which).
     int File(const std::vector<DataRecord>& readings, bool timerMode, const QString& meterSerial,
              const QString& meterSoftware);
+    // A step-voltage test with its steps, change and verdict; the exit status as File's.
+    int FileSteps(const std::vector<DataRecord>& readings, const StepPlan& plan, const StepResult& result,
+                  const QString& meterSerial, const QString& meterSoftware);
 
 private:
+    int Store(history::TestRecord test, const QString& meterSerial, const QString& meterSoftware);
     int KeepNameplate();
 
     FilingArgs args_;

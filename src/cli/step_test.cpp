@@ -4,6 +4,7 @@
 #include "cli/command.h"
 #include "cli/figures_text.h"
 #include "cli/measure.h"
+#include "history/test_values.h"
 
 #include <QStringList>
 
@@ -27,8 +28,8 @@ QString OhmText(const std::optional<double>& ohm, bool atLeast)
 {
     if (!ohm)
         return NotEnoughDataText();
-    return (atLeast ? QStringLiteral("≥ ") : QString()) + QString::fromLatin1(DataNumber(*ohm)) +
-           QStringLiteral(" ohm");
+    // As read at the bench; the jsonl objects keep every digit.
+    return (atLeast ? QStringLiteral("≥ ") : QString()) + history::BenchOhm(*ohm);
 }
 
 }  // namespace
@@ -55,7 +56,7 @@ void ParseStepPlan(const QCommandLineParser& p, MeasureArgs& args)
     if (!steps)
         return;
     // The steps set the voltage and end the measurement themselves.
-    for (const char* o : {"voltage", "timer", "duration", "count", "asset", "class", "dar-times"})
+    for (const char* o : {"voltage", "timer", "duration", "count", "class", "dar-times"})
         if (p.isSet(QString::fromLatin1(o)))
             throw UsageError{QStringLiteral("--%1 does not go with --test step").arg(QString::fromLatin1(o))};
     StepPlan& plan = *args.steps;

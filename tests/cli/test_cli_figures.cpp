@@ -8,6 +8,7 @@
 #include "cli/measure.h"
 #include "device/protocol.h"
 #include "device/transfer_log.h"
+#include "history/history_store.h"
 
 #include <QFile>
 #include <QJsonArray>
@@ -213,6 +214,10 @@ TEST(CliTestFigures, StepTestStreamsStepsAndItsResult)
     s.leakageFallPerHundredVolts = 10.0;  // 100 V to 500 V: 0.9^4, a fall of 34.4 %
     MeasureArgs a;
     a.steps = StepPlan{{100, 500}, 30};
+    QTemporaryDir history;
+    ASSERT_TRUE(history.isValid());
+    const QString database = QStringLiteral("sqlite:") + history.filePath(QStringLiteral("h.sqlite"));
+    a.filing = FilingArgs{database, QStringLiteral("S-1")};
     const TestRun r = RunTest(s, a);
     ASSERT_EQ(r.rc, kDone);
     std::vector<QJsonObject> finished;
@@ -247,6 +252,19 @@ TEST(CliTestFigures, StepTestStreamsStepsAndItsResult)
     EXPECT_EQ(f.value("verdict").toString(), StepVerdictText(Verdict::MarkedFall).text);
     EXPECT_EQ(f.value("source").toString(), StepSourceText());
     EXPECT_FALSE(f.value("steps").toArray()[0].toObject().value("resistance_40c_ohm").isNull());
+
+    // --asset files it as the window's "File test…" does: kind, steps and verdict.
+    history::HistoryStore store;
+    ASSERT_TRUE(store.Open(database, history.path()));
+    const auto tests = store.TestsOf(QStringLiteral("S-1"));
+    ASSERT_EQ(tests.size(), 1u);
+    EXPECT_EQ(tests[0].kind, history::TestKind::StepVoltage);
+    ASSERT_TRUE(tests[0].steps.has_value());
+    ASSERT_EQ(tests[0].steps->steps.size(), 2u);
+    ASSERT_TRUE(tests[0].steps->steps[1].ohm.has_value());
+    EXPECT_NEAR(*tests[0].steps->steps[1].ohm, finished[1].value("resistance_ohm").toDouble(), 1.0);
+    EXPECT_EQ(tests[0].steps->verdict, f.value("verdict").toString());
+    EXPECT_TRUE(tests[0].simulated);
 }
 
 // A PI run recorded by measure, judged again from its file by a nameplate; the same file cut off
