@@ -4,6 +4,8 @@
 
 #include "picture_output.h"
 #include "core/dialogs.h"
+#include "core/insulation.h"
+#include "core/step_figures.h"
 #include "history/history_store.h"
 #include "ui/history/file_test_dialog.h"
 #include "ui/history/history_report.h"
@@ -61,6 +63,8 @@ TestRecord Quarterly(const QString& assetId, int quarter, int volts, double temp
     t.r15 = *t.r60 / (*t.dar * 1.1);
     t.r30 = *t.r60 / *t.dar;
     t.r600 = *t.r60 * *t.pi;
+    t.r600At40 = r40 * *t.pi;
+    t.correctionTemperature = temperature;
     t.piVerdict = *t.pi >= 2.0 ? QStringLiteral("pass") : QStringLiteral("below 2.0");
     t.darVerdict = *t.dar > 1.6 ? QStringLiteral("excellent") : QStringLiteral("good");
     t.verdictSource = QStringLiteral("IEEE 43-2013, class F");
@@ -90,6 +94,24 @@ void Seed(history::HistoryStore& store)
             t.comment = QStringLiteral("warm: measured 20 min after stop");
         if (q == 15)
             t.comment = QStringLiteral("PI down; plan cleaning & re-varnish 🛠");
+        File(store, t);
+    }
+    // Step-voltage tests in the last years: the fall grows as the winding takes up moisture.
+    for (auto [q, change] : {std::pair{12, -8.5}, std::pair{15, -28.0}}) {
+        TestRecord t;
+        t.assetId = motor;
+        t.kind = TestKind::StepVoltage;
+        t.time = QDateTime(QDate(2022, 2, 24).addMonths(3 * q), QTime(10, 15), QTimeZone(3600));
+        t.volts = 1000, t.durationSeconds = 180, t.temperature = seasons[q % 4];
+        history::StepSummary steps;
+        steps.stepSeconds = 60;
+        steps.changePercent = change;
+        steps.changeText = QStringLiteral("%1 %").arg(change, 0, 'f', 1);
+        const FigureVerdict v = StepVerdictText(change < -kStepFallLimitPercent ? Verdict::MarkedFall : Verdict::NoMarkedFall);
+        steps.verdict = v.text;
+        t.verdictSource = v.source;
+        t.steps = steps;
+        t.meterSerial = QStringLiteral("SIM0001");
         File(store, t);
     }
     store.SaveAsset({QStringLiteral("C-17;feeder"), QStringLiteral("Feeder cable"), QStringLiteral("Substation B"),

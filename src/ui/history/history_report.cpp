@@ -30,6 +30,15 @@ struct Page {
 
     double Mm(double mm) const { return mm * dpi / 25.4; }
 
+    // The height the text takes at the page's width.
+    double Height(const QString& text, double points)
+    {
+        QFont font(QStringLiteral("Liberation Sans"));
+        font.setPointSizeF(points);
+        painter.setFont(font);
+        return painter.boundingRect(QRectF(0, 0, area.width(), 1e6), Qt::TextWordWrap | Qt::AlignLeft, text).height();
+    }
+
     void Text(const QString& text, double points, bool bold = false, const QColor& color = Qt::black)
     {
         QFont font(QStringLiteral("Liberation Sans"));
@@ -206,9 +215,11 @@ void PaintHistoryReport(QPainter& painter, const QRectF& area, double dpi, const
     page.Text(MarkRuleText(), 8, false, QColor(0xc6, 0x28, 0x28));
     DrawTable(page, history, newPage);
     page.y += page.Mm(2);
-    if (page.y + page.Mm(10) > area.bottom() && newPage && newPage())
+    // The sources whole on this page or the next, never cut at its foot.
+    const QString sources = Sources(history);
+    if (page.y + page.Height(sources, 8) > area.bottom() && newPage && newPage())
         page.y = area.top();
-    page.Text(Sources(history), 8, false, QColor(0x44, 0x44, 0x44));
+    page.Text(sources, 8, false, QColor(0x44, 0x44, 0x44));
 }
 
 bool WriteHistoryReport(const QString& fileName, const AssetHistory& history, QString* error)

@@ -46,6 +46,12 @@ std::vector<TrendPoint> TrendOf(const AssetHistory& history)
     std::vector<TrendPoint> points;
     for (size_t i = 0; i < history.tests.size(); ++i) {
         const TestRecord& t = history.tests[i];
+        if (t.steps && t.steps->changePercent && t.time.isValid()) {
+            TrendPoint p{t.time, {}, {}, {}, history.markReasons[i], t.volts.value_or(0)};
+            p.stepChangePct = t.steps->changePercent;
+            points.push_back(p);
+            continue;
+        }
         if (!IsResistanceTest(t) || !t.time.isValid())
             continue;
         TrendPoint p{t.time, t.r60At40, t.pi, t.dar, history.markReasons[i], t.volts.value_or(0)};

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/history/trend_chart.h"
 
+#include "core/step_figures.h"
+
 #include <QCursor>
 #include <QTimeZone>
 #include <QLegendMarker>
@@ -23,6 +25,7 @@ const QColor kRColor(0x1f, 0x4e, 0x9c);
 const QColor kPiColor(0x2e, 0x7d, 0x32);
 const QColor kDarColor(0xe0, 0x7b, 0x00);
 const QColor kMarkColor(0xc6, 0x28, 0x28);
+const QColor kStepColor(0x6a, 0x1b, 0x9a);
 
 QString DecadeLabel(int exponent)
 {
@@ -127,6 +130,8 @@ QString PointText(const TrendPoint& p)
         lines << QStringLiteral("PI: %1").arg(*p.pi, 0, 'f', 2);
     if (p.dar)
         lines << QStringLiteral("DAR: %1").arg(*p.dar, 0, 'f', 2);
+    if (p.stepChangePct)
+        lines << QStringLiteral("Step change: %1 %").arg(*p.stepChangePct, 0, 'f', 1);
     if (!p.markReason.isEmpty())
         lines << QStringLiteral("Marked: %1").arg(p.markReason);
     return lines.join(QLatin1Char('\n'));
@@ -174,6 +179,42 @@ Ranges RangesOf(const std::vector<TrendPoint>& points)
         }
     }
     return r;
+}
+
+// Step-voltage tests on an axis of their own, with the fall that field practice takes for a defect.
+QXYSeries* AddStepChanges(QChart* chart, QAbstractAxis* time, const std::vector<TrendPoint>& points)
+{
+    auto* steps = MakeLine(QString::fromUtf8(kSeriesStepChange), kStepColor, Qt::SolidLine);
+    double low = -50.0, high = 10.0;
+    for (const TrendPoint& p : points) {
+        if (!p.stepChangePct || !std::isfinite(*p.stepChangePct))
+            continue;
+        steps->append(static_cast<double>(p.when.toMSecsSinceEpoch()), *p.stepChangePct);
+        low = std::min(low, std::floor(*p.stepChangePct / 10.0) * 10.0);
+        high = std::max(high, std::ceil(*p.stepChangePct / 10.0) * 10.0);
+    }
+    if (steps->count() == 0) {
+        delete steps;
+        return nullptr;
+    }
+    auto* axis = new QValueAxis;
+    axis->setTitleText(QString::fromUtf8(kSeriesStepChange));
+    axis->setLabelFormat(QStringLiteral("%.0f"));
+    // A tick every 10 % (every 20 % on a long axis): round labels around the limit.
+    if (high - low > 100 && std::fmod(high - low, 20.0) != 0)
+        high += 10;
+    axis->setRange(low, high);
+    const int span = static_cast<int>(high - low);
+    axis->setTickCount(span / (span > 100 ? 20 : 10) + 1);
+    axis->setLabelsColor(kStepColor);
+    chart->addAxis(axis, Qt::AlignRight);
+    auto* limit = MakeLine(QString::fromUtf8(kSeriesStepLimit), kStepColor.lighter(160), Qt::DashLine);
+    limit->setPointsVisible(false);
+    limit->append(steps->at(0).x(), -kStepFallLimitPercent);
+    limit->append(steps->at(steps->count() - 1).x(), -kStepFallLimitPercent);
+    AddSeries(chart, steps, time, axis, true);
+    AddSeries(chart, limit, time, axis, true);
+    return steps;
 }
 
 }  // namespace
@@ -277,6 +318,8 @@ QChart* MakeTrendChart(const std::vector<TrendPoint>& input)
             all.push_back(series);
         }
     }
+    if (QXYSeries* steps = AddStepChanges(chart, time, *points))
+        all.push_back(steps);
     AddSeries(chart, marksR, time, decades, marksR->count() > 0 || marksRatio->count() > 0);
     AddSeries(chart, marksRatio, time, ratio, false);
     all.push_back(marksR);

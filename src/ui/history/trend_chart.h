@@ -22,6 +22,7 @@ struct TrendPoint {
     std::optional<double> dar;
     QString markReason;
     int volts = 0;  // 0: not known  // empty: taken under the asset's usual conditions
+    std::optional<double> stepChangePct;  // a step-voltage test's change from its lowest to its highest step
 };
 
 // A new chart (owned by the caller) with the points in time order.
@@ -36,6 +37,8 @@ inline constexpr const char* kSeriesR40 = "R 1 min @ 40 °C";
 inline constexpr const char* kSeriesPi = "PI";
 inline constexpr const char* kSeriesDar = "DAR";
 inline constexpr const char* kSeriesMarked = "Other voltage or temperature";
+inline constexpr const char* kSeriesStepChange = "Step change (%)";
+inline constexpr const char* kSeriesStepLimit = "25 % fall (field practice)";
 // "R @ 40 °C, 1000 V", "PI, 500 V"; "…, voltage not known" for 0.
 QString SeriesName(const char* quantity, int volts);
 

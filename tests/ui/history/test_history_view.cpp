@@ -89,6 +89,11 @@ private slots:
         breakDown.breakDown = history::BreakDownFigures{5000, 120e6, 80e6, 0, 42, 0};
         store.FileTest(breakDown);
         store.FileTest(Test(QStringLiteral("other"), 1, 250, 20, 1e9));
+        // A step-voltage test: its change on a line of its own, never in the resistance line.
+        TestRecord steps = Test(QStringLiteral("other"), 2, 1000, 20, 0, TestKind::StepVoltage);
+        steps.r60.reset(), steps.r60At40.reset(), steps.pi.reset(), steps.dar.reset();
+        steps.steps = history::StepSummary{60, {}, -31.5, {}, QStringLiteral("-31.5 %"), QStringLiteral("falls")};
+        store.FileTest(steps);
     }
 
     void rule()
@@ -155,6 +160,10 @@ private slots:
         QVERIFY(!rule->isHidden());
         QVERIFY(w.SelectAsset(QStringLiteral("other")));
         QVERIFY(rule->isHidden());
+        QCOMPARE(PointsOf(chart, QString::fromUtf8(kSeriesStepChange)), 1);
+        QCOMPARE(PointsOf(chart, QString::fromUtf8(kSeriesStepLimit)), 2);
+        QCOMPARE(PointsOf(chart, SeriesName(kSeriesR40, 250)), 1);
+        QCOMPARE(PointsOf(chart, SeriesName(kSeriesR40, 1000)), -1);
         QVERIFY(w.SelectAsset(kOdd));
 
         w.findChild<QLineEdit*>(QStringLiteral("assetSearch"))->setText(QStringLiteral("hall 2"));
