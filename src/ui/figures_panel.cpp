@@ -28,6 +28,8 @@ void Remember(const FigureChoices& choices)
                                    .arg(SettingsFilePath(), reason));
 }
 
+}  // namespace
+
 QLabel* VerdictLabel(const QString& name, QWidget* parent)
 {
     auto* l = new QLabel(parent);
@@ -36,8 +38,6 @@ QLabel* VerdictLabel(const QString& name, QWidget* parent)
     l->setTextFormat(Qt::PlainText);
     return l;
 }
-
-}  // namespace
 
 FiguresPanel::FiguresPanel(QWidget* parent) : QWidget(parent), choices_(ReadFigureChoices())
 {

@@ -18,6 +18,9 @@ class QLineEdit;
 
 namespace krx {
 
+// A line of verdict text: wrapped, plain, found by its object name.
+QLabel* VerdictLabel(const QString& name, QWidget* parent);
+
 class FiguresPanel : public QWidget {
     Q_OBJECT
 public:

@@ -1,37 +1,26 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/step_panel.h"
 
+#include "ui/figures_panel.h"
+
 #include <QGridLayout>
 #include <QLabel>
 #include <QVBoxLayout>
 
 namespace krx {
 
-namespace {
-
-QLabel* Line(const QString& name, QWidget* parent)
-{
-    auto* l = new QLabel(parent);
-    l->setObjectName(name);
-    l->setWordWrap(true);
-    l->setTextFormat(Qt::PlainText);
-    return l;
-}
-
-}  // namespace
-
 StepPanel::StepPanel(QWidget* parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("StepPanel"));
     auto* title = new QLabel(QStringLiteral("Step-voltage test"), this);
     title->setStyleSheet(QStringLiteral("font-weight: bold"));
-    planLine = Line(QStringLiteral("StepPlan"), this);
+    planLine = VerdictLabel(QStringLiteral("StepPlan"), this);
     grid_ = new QGridLayout;
     grid_->setHorizontalSpacing(10);
-    changeLine = Line(QStringLiteral("StepChange"), this);
+    changeLine = VerdictLabel(QStringLiteral("StepChange"), this);
     changeLine->setStyleSheet(QStringLiteral("font-weight: bold"));
-    verdictLine = Line(QStringLiteral("StepVerdict"), this);
-    sourceLine = Line(QStringLiteral("StepSource"), this);
+    verdictLine = VerdictLabel(QStringLiteral("StepVerdict"), this);
+    sourceLine = VerdictLabel(QStringLiteral("StepSource"), this);
     auto* box = new QVBoxLayout(this);
     box->addWidget(title);
     box->addWidget(planLine);

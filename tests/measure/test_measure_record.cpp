@@ -265,25 +265,7 @@ void MeasureRecordTest::filesTheFinishedCycle()
     const InsulationFigures figures = MeasWin()->Series().Figures(DarTimes::From30To60);
     QVERIFY(figures.dar);
 
-    bool bitten = false;
-    QTimer watchdog;
-    watchdog.setSingleShot(true);
-    QObject::connect(&watchdog, &QTimer::timeout, [&] {
-        bitten = true;
-        for (QWidget* w : QApplication::topLevelWidgets())
-            if (auto* d = qobject_cast<history_view::FileTestDialog*>(w))
-                d->done(QDialog::Rejected);
-    });
-    watchdog.start(5000);
-    QTimer::singleShot(0, [] {
-        for (QWidget* w : QApplication::topLevelWidgets())
-            if (auto* d = qobject_cast<history_view::FileTestDialog*>(w)) {
-                d->findChild<QComboBox*>(QStringLiteral("assetId"))->setEditText(QStringLiteral("M-7"));
-                d->Submit();
-            }
-    });
-    MeasWin()->fileTestButton->click();
-    QVERIFY(!bitten);
+    QVERIFY(test::FileUnder(MeasWin()->fileTestButton, QStringLiteral("M-7")));
     QVERIFY(!MeasWin()->fileTestButton->isEnabled());  // not twice
 
     history::HistoryStore& store = p.w.History();

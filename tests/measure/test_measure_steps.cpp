@@ -195,25 +195,7 @@ void MeasureStepsTest::filesTheStepTest()
     QVERIFY(MeasWin()->fileTestButton->isEnabled());
 
     // The filing dialog gets an asset and is sent; a dialog still open after 5 s fails the test.
-    bool bitten = false;
-    QTimer watchdog;
-    watchdog.setSingleShot(true);
-    QObject::connect(&watchdog, &QTimer::timeout, [&] {
-        bitten = true;
-        for (QWidget* w : QApplication::topLevelWidgets())
-            if (auto* d = qobject_cast<history_view::FileTestDialog*>(w))
-                d->done(QDialog::Rejected);
-    });
-    watchdog.start(5000);
-    QTimer::singleShot(0, [] {
-        for (QWidget* w : QApplication::topLevelWidgets())
-            if (auto* d = qobject_cast<history_view::FileTestDialog*>(w)) {
-                d->findChild<QComboBox*>(QStringLiteral("assetId"))->setEditText(QStringLiteral("C-3"));
-                d->Submit();
-            }
-    });
-    QVERIFY(MeasWin()->FileTestClicked());
-    QVERIFY(!bitten);
+    QVERIFY(test::FileUnder(MeasWin()->fileTestButton, QStringLiteral("C-3")));
 
     const auto tests = p.w.History().TestsOf(QStringLiteral("C-3"));
     QCOMPARE(tests.size(), size_t(1));

@@ -2,8 +2,12 @@
 #include "app_windows.h"
 
 #include "core/settings.h"
+#include "ui/history/file_test_dialog.h"
 
+#include <QApplication>
+#include <QComboBox>
 #include <QFile>
+#include <QTimer>
 #include <QtGlobal>
 
 namespace krx::test {
@@ -77,6 +81,30 @@ SpecialFunctionsWindow* SpecialWin()
 MeterSession& TheSession()
 {
     return Alive().Session();
+}
+
+bool FileUnder(QPushButton* button, const QString& assetId)
+{
+    bool answered = false;
+    QObject scope;  // a press that opened nothing must not leave the answer pending
+    QTimer::singleShot(0, &scope, [&] {
+        auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        if (!d)
+            return;
+        d->findChild<QComboBox*>(QStringLiteral("assetId"))->setEditText(assetId);
+        answered = true;
+        d->findChild<QPushButton*>(QStringLiteral("fileButton"))->click();
+    });
+    QTimer watchdog;
+    watchdog.setSingleShot(true);
+    QObject::connect(&watchdog, &QTimer::timeout, [] {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* d = qobject_cast<history_view::FileTestDialog*>(w))
+                d->done(QDialog::Rejected);
+    });
+    watchdog.start(5000);
+    button->click();
+    return answered && watchdog.isActive();
 }
 
 }  // namespace krx::test

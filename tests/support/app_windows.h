@@ -14,6 +14,7 @@
 #include "window_dialogs_scope.h"
 
 #include <QByteArray>
+#include <QPushButton>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <QWidget>
@@ -56,6 +57,10 @@ MainWindow* MainWin();
 MeasurementWindow* MeasWin();
 SpecialFunctionsWindow* SpecialWin();
 MeterSession& TheSession();
+
+// Presses `button`, which opens the filing dialog, types `assetId` into it and files. False when no
+// dialog came up or one was still open after 5 s (then it is closed, so that the test goes on).
+bool FileUnder(QPushButton* button, const QString& assetId);
 
 // A control of a window by its object name; nullptr when there is none of that name and kind.
 template <class T>

@@ -48,30 +48,6 @@ sim::BreakDownRecordSpec BreakDown(int no)
 
 // Answers the filing dialog once it is up: `id` as the asset, then File. A dialog still open after
 // 5 s (the press went nowhere) is rejected, so that a fault fails instead of hanging.
-bool FileUnder(QPushButton* button, const QString& id)
-{
-    bool answered = false;
-    QObject scope;  // a press that opened nothing must not leave the answer pending
-    QTimer::singleShot(0, &scope, [&] {
-        auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-        if (!d)
-            return;
-        d->findChild<QComboBox*>(QStringLiteral("assetId"))->setEditText(id);
-        answered = true;
-        d->findChild<QPushButton*>(QStringLiteral("fileButton"))->click();
-    });
-    QTimer watchdog;
-    watchdog.setSingleShot(true);
-    QObject::connect(&watchdog, &QTimer::timeout, [] {
-        for (QWidget* w : QApplication::topLevelWidgets())
-            if (auto* d = qobject_cast<history_view::FileTestDialog*>(w))
-                d->done(QDialog::Rejected);
-    });
-    watchdog.start(5000);
-    button->click();
-    return answered && watchdog.isActive();
-}
-
 // Runs `steps` at the window's yield points, each once its condition holds; ends the process when
 // stuck for 20 s.
 class Steps {
