@@ -99,6 +99,14 @@ int EndWithoutRange(Session& s, const MemoryArgs& args, const ReadOutReport& rep
         return kConnectionLost;
     case ReadOutReport::Outcome::NoRecords:
         s.Release();
+        // A range asked of an empty memory names file numbers the memory does not hold.
+        if (args.range) {
+            Error(QStringLiteral("--range %1-%2: the %3 holds no records; nothing was written")
+                      .arg(args.range->first)
+                      .arg(args.range->second)
+                      .arg(name));
+            return kRangeMissing;
+        }
         Info(QStringLiteral("the %1 holds no records").arg(name));
         return kDone;
     case ReadOutReport::Outcome::Left:

@@ -336,10 +336,26 @@ TEST_F(CliTest, ExitCodesForMeterFaults)
     EXPECT_TRUE(r.err.contains("file numbers 1 to 3; 4 to 9 are missing; 2 record(s) written")) << r.err.constData();
     r = Cli({"--simulate", "memory", "read", "ohm", "--range", "3-3"});
     EXPECT_EQ(r.exitCode, 0) << r.err.constData();
-    r = Cli({"--simulate", "memory", "read", "ohm", "--range", "4-9"});
-    EXPECT_EQ(r.exitCode, 8);
-    EXPECT_EQ(Lines(r.out).size(), 1);
-    EXPECT_TRUE(r.err.contains("nothing was written")) << r.err.constData();
+    // An empty memory holds none of any range; without a range it is no fault.
+    const QString empty = Scenario(R"({"ohmMemory": []})", "empty.json");
+    struct Case {
+        bool emptyMemory;
+        const char* range;
+        int exitCode;
+        const char* said;
+    };
+    for (const Case& c : {Case{false, "4-9", 8, "nothing was written"}, Case{true, nullptr, 0, "holds no records"},
+                          Case{true, "1-5", 8, "--range 1-5: the resistance memory holds no records; nothing was written"}}) {
+        QStringList args{"--simulate", "memory", "read", "ohm"};
+        if (c.emptyMemory)
+            args.insert(1, empty);
+        if (c.range)
+            args << "--range" << c.range;
+        r = Cli(args);
+        EXPECT_EQ(r.exitCode, c.exitCode) << args.join(' ').toStdString() << r.err.constData();
+        EXPECT_EQ(Lines(r.out).size(), 1);
+        EXPECT_TRUE(r.err.contains(c.said)) << r.err.constData();
+    }
 }
 
 TEST_F(CliTest, MemoryReadRangeAndErase)
