@@ -104,6 +104,7 @@ struct StepSummary {
     QString changeBound;  // "at_least", "at_most" or empty
     QString changeText;   // "-37.0 %", "≥ -12.0 %", "not enough data"
     QString verdict;      // the words shown; their source is the test's verdictSource
+    std::vector<int> plannedVolts;  // every step planned, also those a break-off left out
 };
 
 // One filed test. Every figure is optional: a field stays empty rather than holding a guess.

@@ -35,6 +35,7 @@ TestRecord TestFromSteps(const QString& assetId, const std::vector<DataRecord>& 
     t.simulated = TheUsbBackend().Simulated();
     StepSummary s;
     s.stepSeconds = plan.stepSeconds;
+    s.plannedVolts = plan.volts;
     s.steps = result.steps;
     s.changePercent = result.changePercent;
     s.changeBound = result.changeAtLeast ? QStringLiteral("at_least")
@@ -67,7 +68,11 @@ QString StepsText(const StepSummary& s)
                                  {QStringLiteral("range"), QString::fromLatin1(RangeName(f.range))},
                                  {QStringLiteral("temperature_c"), Number(f.meanTemperature)},
                                  {QStringLiteral("ohm_40c"), Number(f.ohmAt40C)}});
+    QJsonArray planned;
+    for (const int v : s.plannedVolts)
+        planned.append(v);
     const QJsonObject o{{QStringLiteral("step_seconds"), s.stepSeconds},
+                        {QStringLiteral("planned_volts"), planned},
                         {QStringLiteral("steps"), steps},
                         {QStringLiteral("change_pct"), Number(s.changePercent)},
                         {QStringLiteral("change_bound"), s.changeBound},
@@ -84,6 +89,8 @@ std::optional<StepSummary> StepsFromText(const QString& text)
     const QJsonObject o = doc.object();
     StepSummary s;
     s.stepSeconds = o.value(QStringLiteral("step_seconds")).toInt();
+    for (const QJsonValue& v : o.value(QStringLiteral("planned_volts")).toArray())
+        s.plannedVolts.push_back(v.toInt());
     for (const QJsonValue& v : o.value(QStringLiteral("steps")).toArray()) {
         const QJsonObject j = v.toObject();
         StepFigure f;

@@ -183,7 +183,7 @@ void DrawConditions(Page& page, const ReportContent& c)
     DrawFields(page, QStringLiteral("Test"),
                {{QStringLiteral("Started"), when},
                 {QStringLiteral("Duration"), DurationText(c.durationSeconds)},
-                {QStringLiteral("Voltage"), c.steps         ? QStringLiteral("steps of %1").arg(c.steps->planLine)
+                {QStringLiteral("Voltage"), c.steps         ? QStringLiteral("steps of %1").arg(c.steps->voltsLine)
                                             : c.volts > 0 ? QStringLiteral("%1 V").arg(c.volts)
                                                           : QStringLiteral("–")},
                 {QStringLiteral("Ramp"), c.rampSeconds ? QStringLiteral("%1 to a stable voltage").arg(RampText(*c.rampSeconds))

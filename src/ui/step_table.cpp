@@ -36,7 +36,8 @@ StepTable MakeStepTable(const StepPlan& plan, const StepResult& result)
     QStringList volts;
     for (const int v : plan.volts)
         volts << QString::number(v);
-    t.planLine = QStringLiteral("%1 V, %2 s each").arg(volts.join(QStringLiteral(", "))).arg(plan.stepSeconds);
+    t.voltsLine = QStringLiteral("%1 V").arg(volts.join(QStringLiteral(", ")));
+    t.planLine = QStringLiteral("%1, %2 s each").arg(t.voltsLine).arg(plan.stepSeconds);
     const QString span = result.steps.size() >= 2 ? QStringLiteral(" from %1 V to %2 V")
                                                         .arg(result.steps.front().volts)
                                                         .arg(result.steps.back().volts)

@@ -18,6 +18,7 @@ struct StepTable {
     QString changeLine;             // "Change from 100 V to 1000 V: -37.0 %"
     FigureVerdict verdict;
     QString planLine;               // "100, 500, 1000 V, 60 s each"
+    QString voltsLine;              // "100, 500, 1000 V"
 };
 
 StepTable MakeStepTable(const StepPlan& plan, const StepResult& result);

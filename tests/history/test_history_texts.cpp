@@ -1,5 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The history's texts without a database: the connection setting, the stored series, the exports.
+#include "history/measurement_test.h"
+#include "history/step_test_record.h"
 #include "history_samples.h"
 
 #include <QJsonDocument>
@@ -58,6 +60,51 @@ TEST(Texts, SeriesSkipsBrokenLines)
     ExpectSameReadings(t.readings, ParseSeries(whole, &skipped));
     EXPECT_EQ(skipped, 0);
     EXPECT_TRUE(ParseSeries(whole.left(whole.size() - 20), &skipped).size() == 3 && skipped == 1);
+}
+
+// A measurement and a step-voltage test filed from the same readings: the start before the first
+// reading, the conditions of the last, each field from a reading that differs from the others.
+TEST(Texts, AFiledTestTakesItsConditionsFromItsReadings)
+{
+    const QDateTime first(QDate(2025, 3, 7), QTime(9, 5, 12, 500), Qt::OffsetFromUTC, 3600);
+    std::vector<DataRecord> readings;
+    const struct {
+        double elapsed;
+        int volts;
+        double temperature;
+        int humidity;
+    } rows[] = {{0.5, 100, 21.0, 40}, {300.2, 101, 21.4, 41}, {600.6, 498, 22.6, 43}};
+    for (const auto& row : rows) {
+        DataRecord r;
+        r.time = first.addMSecs(std::llround((row.elapsed - 0.5) * 1000));
+        r.elapsedSeconds = row.elapsed;
+        r.resistanceOhm = 1e9;
+        r.volts = row.volts;
+        r.temperature = row.temperature;
+        r.humidity = row.humidity;
+        r.stable = true;
+        readings.push_back(r);
+    }
+    StepFigure low, high;
+    low.step = 1, low.volts = 100, low.ohm = 1.2e9;
+    high.step = 2, high.volts = 500, high.ohm = 0.8e9;
+    const StepPlan plan{{100, 500, 1000}, 300};
+    const TestRecord measured = TestFromMeasurement(QStringLiteral("a"), readings, true, std::nullopt, DarTimes::From30To60);
+    const TestRecord stepped = TestFromSteps(QStringLiteral("a"), readings, plan, ComputeStepResult({low, high}));
+    for (const TestRecord& t : {measured, stepped}) {
+        EXPECT_EQ(t.time, QDateTime(QDate(2025, 3, 7), QTime(9, 5, 12), Qt::OffsetFromUTC, 3600));
+        EXPECT_EQ(t.durationSeconds, 600.6);
+        EXPECT_EQ(t.temperature, 22.6);
+        EXPECT_EQ(t.humidity, 43);
+        EXPECT_EQ(t.readings.size(), 3u);
+    }
+    EXPECT_EQ(measured.volts, 498);
+    // The highest step's voltage; a step broken off in the third keeps the plan whole.
+    EXPECT_EQ(stepped.volts, 500);
+    ASSERT_TRUE(stepped.steps);
+    EXPECT_EQ(stepped.steps->plannedVolts, (std::vector<int>{100, 500, 1000}));
+    EXPECT_EQ(stepped.steps->stepSeconds, 300);
+    EXPECT_EQ(StepsFromText(StepsText(*stepped.steps))->plannedVolts, (std::vector<int>{100, 500, 1000}));
 }
 
 TEST(Texts, ExportInBothDialects)

@@ -3,6 +3,7 @@
 // wiring to the core's test (the core itself is tested on its own), the table and the plot it
 // fills, its recording, a plan it refuses and Break.
 #include "app_windows.h"
+#include "child.h"
 #include "sim_fixture.h"
 
 #include "history/history_store.h"
@@ -16,6 +17,7 @@
 #include "ui/measurement/measurement_window.h"
 #include "ui/measurement/step_settings.h"
 #include "ui/reading_plot.h"
+#include "ui/report.h"
 #include "ui/record_view.h"
 #include "ui/step_panel.h"
 
@@ -27,6 +29,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineSeries>
+#include <QProcess>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTemporaryDir>
@@ -107,6 +110,7 @@ private slots:
     void runsThePlan();
     void refusesAPlanBeforeSending();
     void filesTheStepTest();
+    void meterLostInAStepEndsTheProgram();
 };
 
 void MeasureStepsTest::runsThePlan_data()
@@ -189,7 +193,9 @@ void MeasureStepsTest::filesTheStepTest()
 {
     QTemporaryDir dir;
     Program p(dir.path());
-    RunSteps(0);
+    // Broken off in the third of three planned steps: the plan is filed whole.
+    MeasWin()->stepSettings->voltBoxes[3]->setChecked(true);
+    RunSteps(3);
     const StepRunResult run = *MeasWin()->LastSteps();
     const std::vector<DataRecord> series = MeasWin()->Series().All();
     QVERIFY(MeasWin()->fileTestButton->isEnabled());
@@ -207,7 +213,7 @@ void MeasureStepsTest::filesTheStepTest()
     QVERIFY(!filed->r60 && !filed->pi);  // no one-voltage figures across several voltages
     // The readings keep their steps, and the steps their figures, as the core gave them.
     QCOMPARE(filed->readings.size(), series.size());
-    QCOMPARE(filed->readings.back().step, 2);
+    QCOMPARE(filed->readings.back().step, std::optional<int>(3));  // the reading of step 3 before Break
     const history::StepSummary& s = *filed->steps;
     QCOMPARE(s.stepSeconds, 30);
     QCOMPARE(s.steps.size(), size_t(2));
@@ -225,11 +231,24 @@ void MeasureStepsTest::filesTheStepTest()
     QCOMPARE(row[history_view::ColVerdicts], QStringLiteral("change %1 from 100 V to 500 V: %2")
                                                  .arg(StepChangeText(run.result), StepVerdictText(run.result.verdict).text));
     QVERIFY(!history_view::IsResistanceTest(*filed));
-    // The filed test's report prints the table the window showed.
+    // The filed test's report prints the plan and a row per planned step, the one not finished empty.
     const ReportContent report = history_view::StoredReport({}, *filed, nullptr);
     QVERIFY(report.steps);
-    QCOMPARE(report.steps->rows, MeasWin()->recordView->steps->Table().rows);
-    QCOMPARE(report.steps->changeLine, MeasWin()->recordView->steps->Table().changeLine);
+    QCOMPARE(report.steps->planLine, QStringLiteral("100, 500, 1000 V, 30 s each"));
+    QCOMPARE(report.steps->rows.size(), size_t(3));
+    for (size_t i = 0; i < 2; ++i)
+        QCOMPARE(report.steps->rows[i][2], OhmText(*run.result.steps[i].ohm));
+    QCOMPARE(report.steps->rows[2], (QStringList{"3", "1000 V", "–", "–"}));
+    QCOMPARE(report.steps->changeLine, QStringLiteral("Change from 100 V to 500 V: ") + StepChangeText(run.result));
+    const QString pdf = dir.filePath(QStringLiteral("steps.pdf"));
+    QVERIFY(WriteReport(report, pdf, nullptr));
+    QProcess text;
+    text.start(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
+    QVERIFY(text.waitForFinished(10000));
+    const QString words = QString::fromUtf8(text.readAllStandardOutput()).simplified();
+    // The voltage field names the steps whole in its half of the line; the step table adds their length.
+    for (const char* printed : {"steps of 100, 500, 1000 V ", "Step-voltage test: 100, 500, 1000 V, 30 s each"})
+        QVERIFY2(words.contains(QString::fromUtf8(printed)), qPrintable(words));
     QCOMPARE(report.steps->verdict.text, StepVerdictText(run.result.verdict).text);
     QCOMPARE(report.steps->verdict.source, StepVerdictText(run.result.verdict).source);
 
@@ -240,6 +259,25 @@ void MeasureStepsTest::filesTheStepTest()
     QCOMPARE(history::ValueOf(values, "steps").text, QStringLiteral("100 V %1; 500 V %2")
                                                           .arg(history::BenchOhm(*run.result.steps[0].ohm),
                                                                history::BenchOhm(*run.result.steps[1].ohm)));
+}
+
+void MeasureStepsTest::meterLostInAStepEndsTheProgram()
+{
+    const test::ChildResult r = test::RunInChild([] {
+        QTemporaryDir dir;
+        Program p(dir.path());
+        // Nothing may paint here: the raster engine's helper threads did not survive the fork.
+        MainWin()->hide();
+        MeasWin()->hide();
+        p.t.dialogs.echo = true;
+        p.t.sim->Inject(sim::Fault{.kind = sim::Fault::Fail, .at = 40, .command = 0, .code = kUsbErrorNoDevice});
+        RunSteps(0);
+    });
+    QVERIFY(r.exited);
+    QCOMPARE(r.status, test::ExitStatusOf(kUsbErrorNoDevice));
+    QVERIFY2(r.output.find("title=[!! Error Nr.: -4 occurred ] "
+                           "text=[Connection to the KRX 738 interrupted. Program is terminated.]") != std::string::npos,
+             r.output.c_str());
 }
 
 QTEST_MAIN(MeasureStepsTest)

@@ -99,11 +99,13 @@ ReportContent StoredReport(const history::Asset& asset, const history::TestRecor
         // The steps as filed: the report's table of a step-voltage test, not worked out again.
         StepPlan plan;
         plan.stepSeconds = test.steps->stepSeconds;
-        plan.volts.clear();
         StepResult result;
         result.steps = test.steps->steps;
-        for (const StepFigure& f : result.steps)
-            plan.volts.push_back(f.volts);
+        // A test filed before the plan was kept shows the steps it finished.
+        plan.volts = test.steps->plannedVolts;
+        if (plan.volts.empty())
+            for (const StepFigure& f : result.steps)
+                plan.volts.push_back(f.volts);
         result.changePercent = test.steps->changePercent;
         result.changeAtLeast = test.steps->changeBound == QLatin1String("at_least");
         result.changeAtMost = test.steps->changeBound == QLatin1String("at_most");
