@@ -404,10 +404,16 @@ TEST(RecordingReader, ReadsWhatTheRecorderWritesAndRefusesOtherFilesWithTheLine)
     r.humidity = 40;
     r.stable = true;
     r.restSeconds = 0;
+    r.restSeconds = 17;
     DataRecord over = r;
+    over.time = r.time.addMSecs(1250);
     over.elapsedSeconds = 4.4;
     over.range = RangeState::Over;
     over.resistanceOhm = 0;
+    over.volts = 498;
+    over.temperature = 21.7;
+    over.humidity = 43;
+    over.stable = false;
     over.restSeconds.reset();
     const QByteArray header = ReadingHeader(DataFormat::Csv);
     const QByteArray good = header + ReadingLine(DataFormat::Csv, r) + ReadingLine(DataFormat::Csv, over);
@@ -415,12 +421,20 @@ TEST(RecordingReader, ReadsWhatTheRecorderWritesAndRefusesOtherFilesWithTheLine)
     QString error;
     ASSERT_TRUE(ParseRecording(good, back, &error)) << error.toStdString();
     ASSERT_EQ(back.size(), 2u);
-    EXPECT_EQ(back[0].elapsedSeconds, 3.4);
-    EXPECT_EQ(back[0].resistanceOhm, 1.5e9);
-    EXPECT_EQ(back[0].restSeconds, 0);
-    EXPECT_EQ(back[1].range, RangeState::Over);
-    EXPECT_FALSE(back[1].restSeconds);
-    EXPECT_FALSE(back[0].step);
+    // Every field of each reading, each with a value of its own.
+    for (size_t i = 0; i < 2; ++i) {
+        const DataRecord& want = i ? over : r;
+        EXPECT_EQ(back[i].time, want.time) << i;
+        EXPECT_EQ(back[i].elapsedSeconds, want.elapsedSeconds) << i;
+        EXPECT_EQ(back[i].resistanceOhm, want.resistanceOhm) << i;
+        EXPECT_EQ(back[i].range, want.range) << i;
+        EXPECT_EQ(back[i].volts, want.volts) << i;
+        EXPECT_EQ(back[i].temperature, want.temperature) << i;
+        EXPECT_EQ(back[i].humidity, want.humidity) << i;
+        EXPECT_EQ(back[i].stable, want.stable) << i;
+        EXPECT_EQ(back[i].restSeconds, want.restSeconds) << i;
+        EXPECT_FALSE(back[i].step) << i;
+    }
 
     DataRecord stepped = r;
     stepped.step = 2;

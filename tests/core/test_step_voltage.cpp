@@ -234,28 +234,57 @@ TEST(StepVoltageTest, VoltageThatDoesNotSettleKeepsTheStepsDone)
     ExpectEnd(r.t.Take(), "08 00");
 }
 
-TEST(StepVoltageTest, MeterLostMidStepKeepsTheRecordingWhole)
+// The meter lost in the second step, while reading a value or while the step waits for its voltage
+// (the window left on automatic voltage: the steps still go out as manual voltages).
+TEST(StepVoltageTest, MeterLostInAStepKeepsTheRecordingWhole)
 {
-    QTemporaryDir dir;
-    StepRun r;
-    // The value read of the 40th reading: in the second step of 30 readings or so each.
-    r.t.sim->Inject(Fault{.kind = Fault::Fail, .at = 40, .command = 0, .code = kUsbErrorNoDevice});
-    const StepRunResult result = r.Go(Options(), dir.path());
-    EXPECT_EQ(result.end, StepEnd::ConnectionLost);
-    EXPECT_EQ(result.code, kUsbErrorNoDevice);
-    EXPECT_EQ(result.result.steps.size(), 1u);
-    // Nothing goes out after the failed read: the meter is gone.
-    EXPECT_TRUE(r.t.Take().last().contains("IN 0 ")) ;
-    QFile f(r.recorder.File().FileName());
-    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    const QByteArray text = f.readAll();
-    ASSERT_TRUE(text.endsWith('\n'));
-    const QList<QByteArray> rows = text.trimmed().split('\n');
-    EXPECT_EQ(rows[0], "time,elapsed_s,resistance_ohm,range,voltage_v,temperature_c,humidity_pct,stable,rest_s,step");
-    EXPECT_EQ(rows.size() - 1, 40);
-    EXPECT_EQ(static_cast<size_t>(rows.size() - 1), r.series.Size());
-    EXPECT_TRUE(rows[1].endsWith(",1"));
-    EXPECT_TRUE(rows.last().endsWith(",2"));
+    struct Row {
+        const char* where;
+        bool automaticWindow;
+        bool inWait;
+    };
+    for (const Row row : {Row{"value read of the 40th reading", false, false}, Row{"wait of step 2", true, true}}) {
+        SCOPED_TRACE(row.where);
+        QTemporaryDir dir;
+        StepRun r;
+        if (row.inWait) {
+            r.events.onHint = [&](size_t startedSteps) {
+                if (startedSteps == 2)
+                    r.t.sim->Inject(Fault{.kind = Fault::Unplug, .at = 0, .command = 1});
+            };
+        } else {
+            // In the second step of 30 readings or so each.
+            r.t.sim->Inject(Fault{.kind = Fault::Fail, .at = 40, .command = 0, .code = kUsbErrorNoDevice});
+        }
+        StepOptions o = Options();
+        o.windowSetup.voltageFunction = row.automaticWindow ? 1 : 0;
+        const StepRunResult result = r.Go(o, dir.path());
+        EXPECT_EQ(result.end, StepEnd::ConnectionLost);
+        EXPECT_EQ(result.code, kUsbErrorNoDevice);
+        EXPECT_EQ(result.result.steps.size(), 1u);
+        EXPECT_TRUE(r.t.dialogs.Messages().isEmpty());
+        // Nothing goes out after the failed read: the meter is gone. Each step's setup went out
+        // twice, at its manual voltage.
+        const L lines = r.t.Take();
+        EXPECT_TRUE(lines.last().contains(row.inWait ? "IN 1 " : "IN 0 ")) << lines.last().toStdString();
+        L setups;
+        for (const QString& line : lines)
+            if (line.contains(" OUT 53 "))
+                setups << line.section(QLatin1Char(' '), 3, 4);
+        EXPECT_EQ(setups, (L{"[04 00]", "[04 00]", "[08 00]", "[08 00]"}));
+        QFile f(r.recorder.File().FileName());
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        const QByteArray text = f.readAll();
+        ASSERT_TRUE(text.endsWith('\n'));
+        const QList<QByteArray> rows = text.trimmed().split('\n');
+        EXPECT_EQ(rows[0], "time,elapsed_s,resistance_ohm,range,voltage_v,temperature_c,humidity_pct,stable,rest_s,step");
+        EXPECT_EQ(static_cast<size_t>(rows.size() - 1), r.series.Size());
+        // Lost in the wait: the first step's readings of some 30 s at 1 s, every one of them kept.
+        EXPECT_EQ(rows.size() - 1 >= 29 && rows.size() - 1 <= 31, row.inWait) << rows.size() - 1;
+        EXPECT_EQ(rows.size() - 1 == 40, !row.inWait);
+        EXPECT_TRUE(rows[1].endsWith(",1"));
+        EXPECT_TRUE(rows.last().endsWith(row.inWait ? ",1" : ",2"));
+    }
 }
 
 TEST(StepVoltageTest, ShortestAndLongestStepsEndOnTime)

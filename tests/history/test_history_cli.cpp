@@ -61,7 +61,10 @@ const QString kAsset = QStringLiteral("Pump 'P-7'; \"north\" 🔌");
 
 TEST_F(HistoryCli, MeasureFilesAndHistoryShowsIt)
 {
-    const CliRun m = Cli({QStringLiteral("--simulate"), QStringLiteral("measure"), QStringLiteral("--count"),
+    // A meter of its own serial and software, so that neither can stand in for the other.
+    const QString meter = krx::test::WriteFile(home_.path() + QStringLiteral("/meter.json"),
+                                               R"({"serialNo": "73809911", "swVersion": "2.31"})");
+    const CliRun m = Cli({QStringLiteral("--simulate"), meter, QStringLiteral("measure"), QStringLiteral("--count"),
                        QStringLiteral("2"), QStringLiteral("--interval"), QStringLiteral("0"), QStringLiteral("--asset"),
                        kAsset, QStringLiteral("--allow-simulated"), QStringLiteral("--comment"), QStringLiteral("after cleaning, \"dry\""),
                        QStringLiteral("--operator"), QStringLiteral("ÅK")});
@@ -85,7 +88,8 @@ TEST_F(HistoryCli, MeasureFilesAndHistoryShowsIt)
     EXPECT_EQ(o.value(QStringLiteral("kind")).toString(), QStringLiteral("free-running"));
     EXPECT_EQ(o.value(QStringLiteral("comment")).toString(), QStringLiteral("after cleaning, \"dry\""));
     EXPECT_EQ(o.value(QStringLiteral("operator")).toString(), QStringLiteral("ÅK"));
-    EXPECT_FALSE(o.value(QStringLiteral("meter_serial")).toString().isEmpty());
+    EXPECT_EQ(o.value(QStringLiteral("meter_serial")).toString(), QStringLiteral("73809911"));
+    EXPECT_EQ(o.value(QStringLiteral("meter_software")).toString(), QStringLiteral("2.31"));
     EXPECT_GT(o.value(QStringLiteral("voltage_v")).toInt(), 0);
     // Two readings make no figures: empty, and said so, never a number.
     EXPECT_TRUE(o.value(QStringLiteral("dar")).isNull());
@@ -148,6 +152,20 @@ TEST_F(HistoryCli, TheNameplateGivenStaysWithTheAssetAndJudgesItsNextTests)
     const QString list = QString::fromUtf8(Cli({QStringLiteral("history"), QStringLiteral("list")}).out);
     EXPECT_TRUE(QRegularExpression(QStringLiteral("^G-1 +2 +\\S+ \\S+ +A "), QRegularExpression::MultilineOption)
                     .match(list).hasMatch()) << list.toStdString();
+
+    // An asset known by its class alone is judged by that class, not by the window's choice.
+    {
+        krx::history::HistoryStore store;
+        ASSERT_TRUE(store.Open(QStringLiteral("sqlite:") + DefaultFile(), home_.path()));
+        ASSERT_TRUE(store.SaveAsset({QStringLiteral("C-2"), {}, {}, {}, QStringLiteral("B"), {}, {}, {}}));
+    }
+    QStringList byClass = run;
+    byClass[byClass.indexOf(QStringLiteral("G-1"))] = QStringLiteral("C-2");
+    ASSERT_EQ(Cli(byClass).exitCode, 0);
+    const CliRun judged = Cli({QStringLiteral("history"), QStringLiteral("show"), QStringLiteral("C-2"),
+                               QStringLiteral("--format"), QStringLiteral("jsonl")});
+    EXPECT_EQ(QJsonDocument::fromJson(judged.out).object().value(QStringLiteral("insulation_class")).toString(),
+              QStringLiteral("B")) << judged.out.toStdString();
 }
 
 TEST_F(HistoryCli, WrongArgumentsAreRefusedBeforeAnything)
@@ -217,7 +235,10 @@ TEST_F(HistoryCli, DatabaseFaultsGiveExitSevenAndTheOutboxKeepsTheTest)
     EXPECT_TRUE(list.out.isEmpty());
 
     // Measuring goes on; its records are all written and its test waits in the outbox.
-    const CliRun m = Cli({QStringLiteral("--simulate"), QStringLiteral("measure"), QStringLiteral("--count"),
+    // A meter of its own serial and software, so that neither can stand in for the other.
+    const QString meter = krx::test::WriteFile(home_.path() + QStringLiteral("/meter.json"),
+                                               R"({"serialNo": "73809911", "swVersion": "2.31"})");
+    const CliRun m = Cli({QStringLiteral("--simulate"), meter, QStringLiteral("measure"), QStringLiteral("--count"),
                        QStringLiteral("2"), QStringLiteral("--interval"), QStringLiteral("0"), QStringLiteral("--asset"),
                        QStringLiteral("M1"), QStringLiteral("--allow-simulated")});
     EXPECT_EQ(m.exitCode, 7) << m.err.toStdString();

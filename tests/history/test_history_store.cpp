@@ -66,8 +66,15 @@ protected:
     {
         ASSERT_TRUE(dir_.isValid());
         folder_ = dir_.path();
+        UseNewDatabase(0);
+    }
+    // Another empty database; the raw connection follows it.
+    void UseNewDatabase(int n)
+    {
+        TearDown();
+        sqliteFile_ = folder_ + QStringLiteral("/h%1.sqlite").arg(n ? QString::number(n) : QString());
         if (GetParam() == Backend::Sqlite) {
-            setting_ = QStringLiteral("sqlite:") + folder_ + QStringLiteral("/h.sqlite");
+            setting_ = QStringLiteral("sqlite:") + sqliteFile_;
         } else {
             ASSERT_TRUE(Server()) << "PostgreSQL is needed for these tests: " << serverError.toStdString();
             dbName_ = QStringLiteral("krxtest%1").arg(++counter);
@@ -93,7 +100,7 @@ protected:
             const bool sqlite = GetParam() == Backend::Sqlite;
             raw_ = QSqlDatabase::addDatabase(sqlite ? QStringLiteral("QSQLITE") : QStringLiteral("QPSQL"),
                                              QStringLiteral("raw"));
-            raw_.setDatabaseName(sqlite ? folder_ + QStringLiteral("/h.sqlite") : dbName_);
+            raw_.setDatabaseName(sqlite ? sqliteFile_ : dbName_);
             if (!sqlite) {
                 raw_.setHostName(server->SocketFolder());
                 raw_.setUserName(QStringLiteral("krx"));
@@ -129,7 +136,7 @@ protected:
     }
 
     QTemporaryDir dir_;
-    QString folder_, setting_, dbName_;
+    QString folder_, setting_, dbName_, sqliteFile_;
     QSqlDatabase raw_;
 };
 
@@ -217,6 +224,8 @@ TEST_P(Store, MemoryRecordsAreImportedOnce)
     b.head = r.head;
     b.breakDownVoltage = 800;
     b.resistanceBefore = 5'000'000;
+    b.resistanceAfter = 4'000;
+    b.resistanceOff = 3'000'000'000u;
     ASSERT_EQ(s.ImportBreakDownRecord(QStringLiteral("M1"), meter, b).status, FileResult::Filed);
     EXPECT_EQ(s.ImportBreakDownRecord(QStringLiteral("M1"), meter, b).status, FileResult::Duplicate);
 
@@ -233,6 +242,8 @@ TEST_P(Store, MemoryRecordsAreImportedOnce)
     const auto bd = std::find_if(tests.begin(), tests.end(), [](const TestRecord& x) { return x.breakDown.has_value(); });
     ASSERT_NE(bd, tests.end());
     EXPECT_EQ(bd->breakDown->resistanceBeforeOhm, 5e9);
+    EXPECT_EQ(bd->breakDown->resistanceAfterOhm, 4e6);
+    EXPECT_EQ(bd->breakDown->resistanceOffOhm, 3e12);
     EXPECT_FALSE(bd->breakDown->wholeMOhmOnly);
 }
 
@@ -263,110 +274,139 @@ TEST_P(Store, OnlyALapseAtSixtySecondsIsROneMinute)
     }
 }
 
-TEST_P(Store, MigratesAVersionOneDatabase)
+// Every earlier schema as it was written then, each from the one before: what each version added.
+const std::vector<const char*> kAddedIn[] = {
+    {},  // 1: CreateVersionOne
+    {"ALTER TABLE tests ADD COLUMN r60_40c_ohm DOUBLE PRECISION", "ALTER TABLE tests ADD COLUMN r600_40c_ohm DOUBLE PRECISION",
+     "ALTER TABLE tests ADD COLUMN correction_temp_c DOUBLE PRECISION", "ALTER TABLE tests ADD COLUMN record_key TEXT",
+     "ALTER TABLE tests ADD COLUMN uid TEXT",
+     "CREATE UNIQUE INDEX tests_record ON tests (meter_serial, record_key)", "CREATE UNIQUE INDEX tests_uid ON tests (uid)"},
+    {"ALTER TABLE assets ADD COLUMN plate_kind TEXT NOT NULL DEFAULT ''", "ALTER TABLE assets ADD COLUMN rated_voltage_v DOUBLE PRECISION",
+     "ALTER TABLE assets ADD COLUMN winding_type TEXT NOT NULL DEFAULT ''", "ALTER TABLE tests ADD COLUMN plate_kind TEXT",
+     "ALTER TABLE tests ADD COLUMN plate_rated_v DOUBLE PRECISION", "ALTER TABLE tests ADD COLUMN plate_winding TEXT",
+     "ALTER TABLE tests ADD COLUMN plate_class TEXT", "ALTER TABLE tests ADD COLUMN ramp_s DOUBLE PRECISION", "ALTER TABLE tests ADD COLUMN dar_times TEXT",
+     "ALTER TABLE tests ADD COLUMN ir_verdict TEXT", "ALTER TABLE tests ADD COLUMN temperature_source TEXT",
+     "ALTER TABLE tests ADD COLUMN dew_point_c DOUBLE PRECISION"},
+    {"ALTER TABLE tests ADD COLUMN reading_ohm DOUBLE PRECISION", "ALTER TABLE tests ADD COLUMN reading_timer_s INTEGER",
+     "ALTER TABLE tests ADD COLUMN reading_method TEXT", "ALTER TABLE tests ADD COLUMN bd_before_ohm DOUBLE PRECISION",
+     "ALTER TABLE tests ADD COLUMN bd_after_ohm DOUBLE PRECISION", "ALTER TABLE tests ADD COLUMN bd_off_ohm DOUBLE PRECISION",
+     "ALTER TABLE tests ADD COLUMN simulated INTEGER NOT NULL DEFAULT 0", "ALTER TABLE tests ADD COLUMN insulation_class TEXT"},
+};
+
+// A database of each earlier version, with a measurement, a memory reading and a break-down test
+// in the columns that version had, opened by this program: each step it takes changes exactly
+// what it should, and every column works afterwards.
+TEST_P(Store, MigratesEveryEarlierVersion)
 {
-    CreateVersionOne();
-    RawExec(QStringLiteral("INSERT INTO assets (id, name) VALUES ('old', 'Old motor')"));
-    RawExec(QStringLiteral("INSERT INTO tests (asset_id, kind, time_ms, utc_offset_s, pi, meter_serial, series) VALUES "
-                           "('old', 'timer', 1600000000000, 0, 2.5, '12345', '')"));
-    // A memory record filed as R 1 min whatever the meter's method, a break-down in whole MOhm.
-    RawExec(QStringLiteral("INSERT INTO tests (asset_id, kind, time_ms, duration_s, r60_ohm, series) VALUES "
-                           "('old', 'memory-ohm', 1600000001000, 60, 4.7e9, '')"));
-    RawExec(QStringLiteral("INSERT INTO tests (asset_id, kind, time_ms, bd_volts, bd_before_mohm, bd_after_mohm, "
-                           "bd_off_mohm, series) VALUES ('old', 'memory-break-down', 1600000002000, 800, 1, 0, 3000000, '')"));
-    raw_.close();
+    ASSERT_EQ(std::size(kAddedIn), size_t(kSchemaVersion - 1)) << "a new version needs its columns here";
+    for (int from = 1; from < kSchemaVersion; ++from) {
+        SCOPED_TRACE(from);
+        UseNewDatabase(from);
+        CreateVersionOne();
+        for (int v = 2; v <= from; ++v)
+            for (const char* statement : kAddedIn[v - 1])
+                RawExec(QString::fromLatin1(statement));
+        RawExec(QStringLiteral("UPDATE schema_version SET version = %1").arg(from));
+        RawExec(QStringLiteral("INSERT INTO assets (id, name) VALUES ('m', 'Motor')"));
+        RawExec(QStringLiteral("INSERT INTO tests (asset_id, kind, time_ms, utc_offset_s, duration_s, r60_ohm, pi, "
+                               "meter_serial, bd_volts, bd_before_mohm, bd_after_mohm, bd_off_mohm, bd_cycle_s, "
+                               "bd_timer_off_s, series) VALUES "
+                               "('m', 'timer', 1600000000000, 3600, 600.6, 1.1e9, 2.5, 'S1', NULL, NULL, NULL, NULL, "
+                               "NULL, NULL, ''), "
+                               "('m', 'memory-ohm', 1600000001000, 0, 600, NULL, NULL, 'S1', NULL, NULL, NULL, NULL, "
+                               "NULL, NULL, ''), "
+                               "('m', 'memory-break-down', 1600000002000, 0, NULL, NULL, NULL, 'S1', 800, 1, 2, "
+                               "3000000, 14, 7, '')"));
+        const QString timer = QStringLiteral("UPDATE tests SET %1 WHERE kind = 'timer'");
+        const QString reading = QStringLiteral("UPDATE tests SET %1 WHERE kind = 'memory-ohm'");
+        if (from >= 2)
+            RawExec(timer.arg(QStringLiteral("r60_40c_ohm = 2.2e9, uid = 'u1'")));
+        if (from >= 3)
+            RawExec(timer.arg(QStringLiteral("plate_kind = 'machine', plate_class = 'H'")));
+        if (from < 4) {
+            RawExec(reading.arg(QStringLiteral("r600_ohm = 4.7e9")));
+        } else {
+            // Already in today's form: a lapse at 60 s is R 1 min beside its reading.
+            RawExec(timer.arg(QStringLiteral("insulation_class = 'F', simulated = 1")));
+            RawExec(reading.arg(QStringLiteral("duration_s = 60, r60_ohm = 3.3e9, reading_ohm = 3.3e9, "
+                                              "reading_timer_s = 60, reading_method = 'lapse'")));
+            RawExec(QStringLiteral("UPDATE tests SET bd_before_ohm = 1500000, bd_after_ohm = 2500000, "
+                                   "bd_off_ohm = 3.1e12 WHERE kind = 'memory-break-down'"));
+        }
+        raw_.close();
 
-    HistoryStore s;
-    ASSERT_TRUE(s.Open(setting_, folder_)) << s.Error().toStdString();
-    EXPECT_EQ(s.SchemaVersion(), kSchemaVersion);
-    const auto tests = s.TestsOf(QStringLiteral("old"));
-    ASSERT_EQ(tests.size(), 3u);
-    // Nothing is made more exact than it was filed: the reading keeps its timer, its method is
-    // unknown, and the whole MOhm stay whole MOhm.
-    EXPECT_FALSE(tests[1].r60);
-    ASSERT_TRUE(tests[1].memoryReading);
-    EXPECT_EQ(tests[1].memoryReading->ohm, 4.7e9);
-    EXPECT_EQ(tests[1].memoryReading->timerSeconds, 60);
-    EXPECT_TRUE(tests[1].memoryReading->method.isEmpty());
-    ASSERT_TRUE(tests[2].breakDown);
-    EXPECT_TRUE(tests[2].breakDown->wholeMOhmOnly);
-    EXPECT_EQ(tests[2].breakDown->resistanceBeforeOhm, 1e6);
-    EXPECT_EQ(tests[2].breakDown->resistanceOffOhm, 3e12);
-    const QByteArray old = *s.ExportHistory(QStringLiteral("old"), ExportFormat::Csv);
-    EXPECT_TRUE(old.contains(",800,,,,1,0,3000000,")) << old.constData();
-    EXPECT_EQ(tests[0].pi, 2.5);
-    EXPECT_EQ(tests[0].time.toMSecsSinceEpoch(), 1600000000000);
-    EXPECT_FALSE(tests[0].r60At40);
-    // The new columns work: record keys are recognised.
-    const memory::Identity meter{{}, QStringLiteral("12345"), {}};
-    EXPECT_EQ(s.ImportOhmRecord(QStringLiteral("old"), meter, Ohm(QStringLiteral("01.01.2020"), QStringLiteral("1.00"))).status,
-              FileResult::Filed);
-    EXPECT_EQ(s.ImportOhmRecord(QStringLiteral("old"), meter, Ohm(QStringLiteral("01.01.2020"), QStringLiteral("1.00"))).status,
-              FileResult::Duplicate);
-    s.Close();
-    QSqlQuery q = Raw();
-    ASSERT_TRUE(q.exec(QStringLiteral("SELECT version FROM schema_version")) && q.next());
-    EXPECT_EQ(q.value(0).toInt(), kSchemaVersion);
-    EXPECT_FALSE(q.next());
-}
+        HistoryStore s;
+        ASSERT_TRUE(s.Open(setting_, folder_)) << s.Error().toStdString();
+        EXPECT_EQ(s.SchemaVersion(), kSchemaVersion);
+        const auto tests = s.TestsOf(QStringLiteral("m"));
+        ASSERT_EQ(tests.size(), 3u);
+        const TestRecord& measured = tests[0];
+        EXPECT_EQ(measured.time, QDateTime::fromMSecsSinceEpoch(1600000000000, Qt::OffsetFromUTC, 3600));
+        EXPECT_EQ(measured.time.offsetFromUtc(), 3600);
+        EXPECT_EQ(measured.durationSeconds, 600.6);
+        EXPECT_EQ(measured.r60, 1.1e9);
+        EXPECT_EQ(measured.pi, 2.5);
+        EXPECT_EQ(measured.r60At40, from >= 2 ? std::optional(2.2e9) : std::nullopt);
+        // The class a verdict was judged by: the nameplate's, copied, unless one was kept already.
+        EXPECT_EQ(measured.insulationClass, from == 3 ? "H" : from == 4 ? "F" : "");
+        EXPECT_EQ(measured.simulated, from == 4);
+        EXPECT_FALSE(measured.steps);
+        // A memory reading filed as R 10 min becomes the reading at its timer with the method
+        // unknown; one already in today's form is left as it is.
+        const TestRecord& memory = tests[1];
+        ASSERT_TRUE(memory.memoryReading);
+        EXPECT_EQ(memory.memoryReading->ohm, from < 4 ? 4.7e9 : 3.3e9);
+        EXPECT_EQ(memory.memoryReading->timerSeconds, from < 4 ? 600 : 60);
+        EXPECT_EQ(memory.memoryReading->method, from < 4 ? "" : "lapse");
+        EXPECT_EQ(memory.r60, from < 4 ? std::nullopt : std::optional(3.3e9));
+        EXPECT_FALSE(memory.r600);
+        // Whole MOhm stay whole MOhm; ohm kept already stay ohm.
+        const TestRecord& bd = tests[2];
+        ASSERT_TRUE(bd.breakDown);
+        EXPECT_EQ(bd.breakDown->wholeMOhmOnly, from < 4);
+        EXPECT_EQ(bd.breakDown->volts, 800);
+        EXPECT_EQ(bd.breakDown->resistanceBeforeOhm, from < 4 ? 1e6 : 1.5e6);
+        EXPECT_EQ(bd.breakDown->resistanceAfterOhm, from < 4 ? 2e6 : 2.5e6);
+        EXPECT_EQ(bd.breakDown->resistanceOffOhm, from < 4 ? 3e12 : 3.1e12);
+        EXPECT_EQ(bd.breakDown->cycleTimeSeconds, 14);
+        EXPECT_EQ(bd.breakDown->timerOffSeconds, 7);
+        if (from < 4) {
+            const QByteArray csv = *s.ExportHistory(QStringLiteral("m"), ExportFormat::Csv);
+            EXPECT_TRUE(csv.contains(",800,,,,1,2,3000000,")) << csv.constData();
+        }
 
-TEST_P(Store, MigratesTodaysVersionTwoKeepingEveryRecordWithoutANameplate)
-{
-    CreateVersionOne();
-    for (const char* column : {"r60_40c_ohm DOUBLE PRECISION", "r600_40c_ohm DOUBLE PRECISION",
-                               "correction_temp_c DOUBLE PRECISION", "record_key TEXT", "uid TEXT"})
-        RawExec(QStringLiteral("ALTER TABLE tests ADD COLUMN %1").arg(QLatin1String(column)));
-    RawExec(QStringLiteral("UPDATE schema_version SET version = 2"));
-    RawExec(QStringLiteral("INSERT INTO assets (id, name, insulation_class) VALUES ('m', 'Motor', 'F'), ('c', 'Cable', '')"));
-    RawExec(QStringLiteral("INSERT INTO tests (asset_id, kind, time_ms, utc_offset_s, r60_ohm, pi, pi_verdict, "
-                           "r60_40c_ohm, record_key, meter_serial, uid, series) VALUES "
-                           "('m', 'timer', 1600000000000, 0, 1e9, 1.97, 'below the minimum of 2.00 (class F)', 2e9, "
-                           "NULL, 'S1', 'u1', ''), ('m', 'memory-ohm', 1600000001000, 0, 5e8, NULL, '', NULL, 'k1', "
-                           "'S1', 'u2', ''), ('c', 'free-running', 1600000002000, 0, 7e7, NULL, '', NULL, NULL, 'S1', "
-                           "'u3', '')"));
-    raw_.close();
-
-    HistoryStore s;
-    ASSERT_TRUE(s.Open(setting_, folder_)) << s.Error().toStdString();
-    EXPECT_EQ(s.SchemaVersion(), kSchemaVersion);
-    const auto motor = s.TestsOf(QStringLiteral("m"));
-    ASSERT_EQ(motor.size(), 2u);
-    ASSERT_EQ(s.TestsOf(QStringLiteral("c")).size(), 1u);
-    EXPECT_EQ(motor[0].r60, 1e9);
-    EXPECT_EQ(motor[0].r60At40, 2e9);
-    EXPECT_EQ(motor[0].piVerdict, QStringLiteral("below the minimum of 2.00 (class F)"));  // as it was judged then
-    EXPECT_EQ(motor[1].recordKey, QByteArray("k1"));
-    for (const TestRecord& t : motor)
-        EXPECT_EQ(NameplateText(t.nameplate), QStringLiteral("no nameplate"));
-    EXPECT_FALSE(NameplateOf(*s.FindAsset(QStringLiteral("m"))));
-    EXPECT_EQ(s.FindAsset(QStringLiteral("m"))->insulationClass, QStringLiteral("F"));
-
-    // The nameplate goes in with the asset and with each test, and comes back.
-    Asset m = *s.FindAsset(QStringLiteral("m"));
-    const Nameplate plate{AssetKind::Machine, 6600.0, WindingType::Form, InsulationClass::F};
-    SetNameplate(m, plate);
-    ASSERT_TRUE(s.SaveAsset(m));
-    EXPECT_EQ(NameplateText(NameplateOf(*s.FindAsset(QStringLiteral("m")))), NameplateText(plate));
-    TestRecord judged = FullTest(QStringLiteral("m"), 600);
-    judged.nameplate = Nameplate{AssetKind::Cable, std::nullopt, std::nullopt, std::nullopt};
-    judged.rampSeconds = 3.4;
-    judged.darTimes = DarTimes::From15To60;
-    judged.dewPoint = 9.26;
-    const FileResult f = s.FileTest(judged);
-    ASSERT_EQ(f.status, FileResult::Filed) << f.message.toStdString();
-    const auto back = s.Test(f.id);
-    ASSERT_TRUE(back);
-    EXPECT_EQ(NameplateText(back->nameplate), QStringLiteral("cable"));
-    EXPECT_EQ(back->rampSeconds, 3.4);
-    EXPECT_EQ(back->darTimes, DarTimes::From15To60);
-    EXPECT_EQ(back->dewPoint, 9.26);
+        // Every column of today works, and a memory record is recognised when it comes again.
+        TestRecord full = FullTest(QStringLiteral("m"), 3);
+        full.steps = StepSummary{30, {}, -31.5, QStringLiteral("at_least"), QStringLiteral("≥ -31.5 %"),
+                                 QStringLiteral("falls"), {100, 500, 1000}};
+        const FileResult f = s.FileTest(full);
+        ASSERT_EQ(f.status, FileResult::Filed) << f.message.toStdString();
+        const auto back = s.Test(f.id);
+        ASSERT_TRUE(back && back->steps);
+        ExpectSameTest(full, *back);
+        EXPECT_EQ(back->steps->plannedVolts, (std::vector<int>{100, 500, 1000}));
+        EXPECT_EQ(back->steps->changeBound, QStringLiteral("at_least"));
+        const memory::Identity meter{{}, QStringLiteral("12345"), {}};
+        const OhmRecord again = Ohm(QStringLiteral("01.01.2020"), QStringLiteral("1.00"));
+        EXPECT_EQ(s.ImportOhmRecord(QStringLiteral("m"), meter, again).status, FileResult::Filed);
+        EXPECT_EQ(s.ImportOhmRecord(QStringLiteral("m"), meter, again).status, FileResult::Duplicate);
+        s.Close();
+        QSqlQuery q = Raw();
+        ASSERT_TRUE(q.exec(QStringLiteral("SELECT version FROM schema_version")) && q.next());
+        EXPECT_EQ(q.value(0).toInt(), kSchemaVersion);
+        EXPECT_FALSE(q.next());
+    }
 }
 
 TEST_P(Store, RefusesANewerSchemaAndKeepsTheTestInTheOutbox)
 {
+    const memory::Identity meter{{}, QStringLiteral("12345"), {}};
+    const OhmRecord filed = Ohm(QStringLiteral("07.03.2025"), QStringLiteral("4.70"));
+    const OhmRecord kept = Ohm(QStringLiteral("07.03.2025"), QStringLiteral("4.71"));
     {
         HistoryStore s;
         ASSERT_TRUE(s.Open(setting_, folder_)) << s.Error().toStdString();
+        ASSERT_EQ(s.ImportOhmRecord(QStringLiteral("M1"), meter, filed).status, FileResult::Filed);
     }
     RawExec(QStringLiteral("UPDATE schema_version SET version = %1").arg(kSchemaVersion + 1));
     HistoryStore s;
@@ -375,23 +415,33 @@ TEST_P(Store, RefusesANewerSchemaAndKeepsTheTestInTheOutbox)
     const FileResult f = s.FileTest(FullTest(QStringLiteral("M1"), 3));
     EXPECT_EQ(f.status, FileResult::KeptInOutbox);
     EXPECT_TRUE(f.message.contains(QStringLiteral("newer version"))) << f.message.toStdString();
-    EXPECT_EQ(s.OutboxCount(), 1);
-    // One version back it opens, and the outbox goes out.
+    // The outbox cannot know what the database holds; it knows what it holds itself.
+    EXPECT_EQ(s.ImportOhmRecord(QStringLiteral("M1"), meter, filed).status, FileResult::KeptInOutbox);
+    const FileResult twice = s.ImportOhmRecord(QStringLiteral("M1"), meter, filed);
+    EXPECT_EQ(twice.status, FileResult::Duplicate);
+    EXPECT_TRUE(twice.message.endsWith(QStringLiteral("This record waits in the outbox already."))) << twice.message.toStdString();
+    EXPECT_EQ(s.ImportOhmRecord(QStringLiteral("M1"), meter, kept).status, FileResult::KeptInOutbox);
+    EXPECT_EQ(s.OutboxCount(), 3);
+    // One version back it opens, and the outbox goes out; the record filed before is not filed twice.
     s.Close();
     const QString copy = folder_ + QStringLiteral("/outbox-copy");
     ASSERT_TRUE(QFile::copy(s.OutboxFile(), copy));
     RawExec(QStringLiteral("UPDATE schema_version SET version = %1").arg(kSchemaVersion));
     ASSERT_TRUE(s.Open(setting_, folder_)) << s.Error().toStdString();
+    EXPECT_EQ(s.OutboxNote(), QStringLiteral("Outbox: 2 test(s) sent, 1 already there, 0 left."));
     EXPECT_EQ(s.OutboxCount(), 0);
-    EXPECT_EQ(s.TestsOf(QStringLiteral("M1")).size(), 1u);
-    // A send cut short after the database took the test but before the outbox let it go: sent
-    // again, it is recognised, not filed twice.
+    std::multiset<double> readings;
+    for (const TestRecord& t : s.TestsOf(QStringLiteral("M1")))
+        readings.insert(t.kind == TestKind::MemoryOhm ? t.memoryReading->ohm : t.r60.value_or(0));
+    EXPECT_EQ(readings, (std::multiset<double>{4.7e9, 4.71e9, 4.75e9}));
+    // A send cut short after the database took the tests but before the outbox let them go: sent
+    // again, they are recognised, not filed twice.
     s.Close();
     ASSERT_TRUE(QFile::remove(s.OutboxFile()) && QFile::copy(copy, s.OutboxFile()));
     ASSERT_TRUE(s.Open(setting_, folder_)) << s.Error().toStdString();
-    EXPECT_TRUE(s.OutboxNote().contains(QStringLiteral("0 test(s) sent, 1 already there"))) << s.OutboxNote().toStdString();
+    EXPECT_EQ(s.OutboxNote(), QStringLiteral("Outbox: 0 test(s) sent, 3 already there, 0 left."));
     EXPECT_EQ(s.OutboxCount(), 0);
-    EXPECT_EQ(s.TestsOf(QStringLiteral("M1")).size(), 1u);
+    EXPECT_EQ(s.TestsOf(QStringLiteral("M1")).size(), 3u);
 }
 
 TEST_P(Store, LockedDatabaseGivesTheMessage)

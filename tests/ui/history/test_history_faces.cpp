@@ -15,6 +15,7 @@
 #include <QTemporaryDir>
 
 #include <map>
+#include <tuple>
 
 using namespace krx;
 using namespace krx::history;
@@ -130,6 +131,8 @@ TEST(HistoryFaces, EveryFaceShowsTheSameValuesWithTheSameReasons)
                                  TestFromOhmRecord(asset.id, meter, Ohm(60, 0)),
                                  TestFromBreakDownRecord(asset.id, meter, BreakDown(1500)), Measurement(true)};
     made[4].time = made[4].time.addDays(-1);
+    made[4].durationSeconds = 600.6;
+    made[4].humidity = 41.6;
     for (TestRecord& t : made) {
         t.assetId = asset.id;
         ASSERT_EQ(store.FileTest(t).status, FileResult::Filed);
@@ -209,7 +212,17 @@ TEST(HistoryFaces, EveryFaceShowsTheSameValuesWithTheSameReasons)
     const auto trend = history_view::TrendOf(history);
     EXPECT_EQ(std::count_if(trend.begin(), trend.end(), [](const auto& p) { return p.r40Ohm.has_value(); }), 3);
 
+    // Both sides of each rounding, against the fixture's own numbers.
+    const std::tuple<int, const char*, const char*, const char*> rounded[] = {
+        {0, "duration_s", "600.6", "10:01"}, {1, "duration_s", "600.4", "10:00"},
+        {0, "humidity_pct", "41.6", "42 %"}, {1, "humidity_pct", "41", "41 %"}};
+    for (const auto& [test, key, data, text] : rounded) {
+        const TestValue& v = ValueOf(byKind[QString::number(test)], key);
+        EXPECT_EQ(v.data, QString::fromUtf8(data)) << key;
+        EXPECT_EQ(v.text, QString::fromUtf8(text)) << key;
+    }
     const auto& bd = byKind[QStringLiteral("4")];
+    EXPECT_EQ(ReadingSummary(bd), QStringLiteral("BD 1000 V, before 1.5 MΩ, after 1 MΩ, off 999 kΩ, cycle time 14 s"));
     EXPECT_EQ(ValueOf(bd, "bd_before_ohm").data, QStringLiteral("1500000"));
     EXPECT_EQ(ValueOf(bd, "bd_before_ohm").text, QStringLiteral("1.5 MΩ"));
     EXPECT_EQ(ValueOf(bd, "bd_off_ohm").text, QStringLiteral("999 kΩ"));

@@ -24,6 +24,9 @@
 #include <QtCharts/QXYSeries>
 #include <QtTest>
 
+#include <cmath>
+#include <optional>
+
 using namespace krx;
 using namespace krx::history_view;
 using history::TestKind;
@@ -44,8 +47,9 @@ TestRecord Test(const QString& asset, int month, int volts, double temperature, 
     t.temperature = temperature;
     t.r60 = r60At40 / 2;
     t.r60At40 = r60At40;
-    t.pi = 2.5;
-    t.dar = 1.4;
+    // A PI and a DAR of its own for each month.
+    t.pi = 2.0 + month / 10.0;
+    t.dar = 1.0 + month / 20.0;
     return t;
 }
 
@@ -55,12 +59,23 @@ QByteArray Read(const QString& name)
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
 }
 
-int PointsOf(QChartView* view, const QString& name)
+// The heights of a line's points, left to right; nullopt when the chart has no such line.
+std::optional<QList<double>> HeightsOf(QChartView* view, const QString& name)
 {
     for (QAbstractSeries* s : view->chart()->series())
-        if (s->name() == name && qobject_cast<QXYSeries*>(s))
-            return static_cast<int>(static_cast<QXYSeries*>(s)->count());
-    return -1;
+        if (auto* xy = qobject_cast<QXYSeries*>(s); xy && s->name() == name) {
+            QList<double> y;
+            for (const QPointF& p : xy->points())
+                y << p.y();
+            return y;
+        }
+    return std::nullopt;
+}
+
+int PointsOf(QChartView* view, const QString& name)
+{
+    const auto heights = HeightsOf(view, name);
+    return heights ? static_cast<int>(heights->size()) : -1;
 }
 
 }  // namespace
@@ -145,9 +160,17 @@ private slots:
 
         // One line per voltage, each named in the legend; the break-down test is on none of them.
         auto* chart = w.findChild<QChartView*>(QStringLiteral("trendChart"));
-        QCOMPARE(PointsOf(chart, SeriesName(kSeriesR40, 1000)), 6);
-        QCOMPARE(PointsOf(chart, SeriesName(kSeriesR40, 500)), 1);
-        QCOMPARE(PointsOf(chart, SeriesName(kSeriesPi, 1000)), 6);
+        // Each point at the fixture's own value: the tests of months 1 to 7 but the 4th at 500 V.
+        QList<double> r40, pi, dar;
+        for (const int month : {1, 2, 3, 5, 6, 7}) {
+            r40 << std::log10(1e10 * (8 - month));
+            pi << 2.0 + month / 10.0;
+            dar << 1.0 + month / 20.0;
+        }
+        QCOMPARE(HeightsOf(chart, SeriesName(kSeriesR40, 1000)).value_or(QList<double>{}), r40);
+        QCOMPARE(HeightsOf(chart, SeriesName(kSeriesPi, 1000)).value_or(QList<double>{}), pi);
+        QCOMPARE(HeightsOf(chart, SeriesName(kSeriesDar, 1000)).value_or(QList<double>{}), dar);
+        QCOMPARE(HeightsOf(chart, SeriesName(kSeriesR40, 500)).value_or(QList<double>{}), QList<double>{std::log10(4e10)});
         QCOMPARE(PointsOf(chart, SeriesName(kSeriesR40, 5000)), -1);
         QCOMPARE(PointsOf(chart, QString::fromUtf8(kSeriesMarked)), 2);
         QStringList legend;
@@ -160,7 +183,7 @@ private slots:
         QVERIFY(!rule->isHidden());
         QVERIFY(w.SelectAsset(QStringLiteral("other")));
         QVERIFY(rule->isHidden());
-        QCOMPARE(PointsOf(chart, QString::fromUtf8(kSeriesStepChange)), 1);
+        QCOMPARE(HeightsOf(chart, QString::fromUtf8(kSeriesStepChange)).value_or(QList<double>{}), QList<double>{-31.5});
         QCOMPARE(PointsOf(chart, QString::fromUtf8(kSeriesStepLimit)), 2);
         QCOMPARE(PointsOf(chart, SeriesName(kSeriesR40, 250)), 1);
         QCOMPARE(PointsOf(chart, SeriesName(kSeriesR40, 1000)), -1);
