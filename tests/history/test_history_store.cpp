@@ -4,6 +4,7 @@
 // connection, a read-only database, a newer schema, a stopped server, a kill during a write).
 #include "child.h"
 #include "history/history_store.h"
+#include "history/test_values.h"
 #include "history_samples.h"
 #include "pg_server.h"
 
@@ -266,21 +267,40 @@ TEST_P(Store, OnlyALapseAtSixtySecondsIsROneMinute)
 TEST_P(Store, MigratesAVersionOneDatabase)
 {
     CreateVersionOne();
-    RawExec(QStringLiteral("INSERT INTO assets (id, name) VALUES ('old', 'Old motor')"));
+    RawExec(QStringLiteral("INSERT INTO assets (id, name, kind) VALUES ('old', 'Old motor', 'Motor'), "
+                           "('sw', '', 'switchgear')"));
     RawExec(QStringLiteral("INSERT INTO tests (asset_id, kind, time_ms, utc_offset_s, pi, meter_serial, series) VALUES "
                            "('old', 'timer', 1600000000000, 0, 2.5, '12345', '')"));
     // A memory record filed as R 1 min whatever the meter's method, a break-down in whole MOhm.
     RawExec(QStringLiteral("INSERT INTO tests (asset_id, kind, time_ms, duration_s, r60_ohm, series) VALUES "
                            "('old', 'memory-ohm', 1600000001000, 60, 4.7e9, '')"));
     RawExec(QStringLiteral("INSERT INTO tests (asset_id, kind, time_ms, bd_volts, bd_before_mohm, bd_after_mohm, "
-                           "bd_off_mohm, series) VALUES ('old', 'memory-break-down', 1600000002000, 800, 1, 0, 3000000, '')"));
+                           "bd_off_mohm, bd_cycle_s, series) VALUES ('old', 'memory-break-down', 1600000002000, 800, 1, "
+                           "0, 3000000, 14, '')"));
+    // A live break-down test kept its timer where a memory record keeps the meter's cycle time.
+    RawExec(QStringLiteral("INSERT INTO tests (asset_id, kind, time_ms, bd_volts, bd_before_mohm, bd_after_mohm, "
+                           "bd_off_mohm, bd_cycle_s, bd_timer_off_s, series) VALUES ('old', 'break-down', "
+                           "1600000003000, 1000, 5, 1, 0, 30, 0, '')"));
     raw_.close();
 
     HistoryStore s;
     ASSERT_TRUE(s.Open(setting_, folder_)) << s.Error().toStdString();
     EXPECT_EQ(s.SchemaVersion(), kSchemaVersion);
     const auto tests = s.TestsOf(QStringLiteral("old"));
-    ASSERT_EQ(tests.size(), 3u);
+    ASSERT_EQ(tests.size(), 4u);
+    // The two times apart: the meter's cycle time stays, the live test's timer moves.
+    EXPECT_EQ(tests[2].breakDown->cycleTimeSeconds, 14);
+    EXPECT_EQ(tests[2].breakDown->breakDownTimerSeconds, 0);
+    ASSERT_TRUE(tests[3].breakDown);
+    EXPECT_EQ(tests[3].breakDown->cycleTimeSeconds, 0);
+    EXPECT_EQ(tests[3].breakDown->breakDownTimerSeconds, 30);
+    const auto live = ValuesOf({}, tests[3]);
+    EXPECT_EQ(ValueOf(live, "bd_timer_s").text, QStringLiteral("30 s"));
+    EXPECT_TRUE(ValueOf(live, "bd_cycle_s").data.isEmpty());
+    EXPECT_EQ(ValueOf(ValuesOf({}, tests[2]), "bd_cycle_s").text, QStringLiteral("14 s"));
+    // Kinds typed freely before there was one list still open, read as the list's where they can be.
+    EXPECT_EQ(KindText(*s.FindAsset(QStringLiteral("old"))), QStringLiteral("rotating machine"));
+    EXPECT_EQ(KindText(*s.FindAsset(QStringLiteral("sw"))), QStringLiteral("switchgear"));
     // Nothing is made more exact than it was filed: the reading keeps its timer, its method is
     // unknown, and the whole MOhm stay whole MOhm.
     EXPECT_FALSE(tests[1].r60);
@@ -295,6 +315,7 @@ TEST_P(Store, MigratesAVersionOneDatabase)
     const QByteArray old = *s.ExportHistory(QStringLiteral("old"), ExportFormat::Csv);
     EXPECT_TRUE(old.contains(",800,,,,1,0,3000000,")) << old.constData();
     EXPECT_EQ(tests[0].pi, 2.5);
+    EXPECT_FALSE(tests[0].sourcesApart);  // its sources stay as they were filed, together
     EXPECT_EQ(tests[0].time.toMSecsSinceEpoch(), 1600000000000);
     EXPECT_FALSE(tests[0].r60At40);
     // The new columns work: record keys are recognised.
