@@ -189,7 +189,10 @@ void DrawTable(Page& page, const AssetHistory& h, QStringList& sources, const st
     for (size_t i = 0; i < rows.size(); ++i) {
         if (page.y + heightOf(rows[i], false) > page.area.bottom()) {
             if (!newPage || !newPage()) {
-                page.Text(QStringLiteral("%1 more tests on the next pages.").arg(rows.size() - i), 8);
+                const size_t more = rows.size() - i;
+                page.Text(more == 1 ? QStringLiteral("1 more test on the next page.")
+                                    : QStringLiteral("%1 more tests on the next pages.").arg(more),
+                          8);
                 return;
             }
             page.y = page.area.top();
