@@ -5,6 +5,7 @@
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QPushButton>
 
 namespace krx {
 
@@ -29,6 +30,15 @@ QMessageBox::Icon ToQt(Icon icon)
 
 Answer QtDialogs::Message(const QString& text, const QString& title, Buttons buttons, Icon icon)
 {
+    if (buttons == Buttons::FileDiscardCancel) {
+        QMessageBox box(ToQt(icon), title, text, QMessageBox::Cancel, Owner());
+        QPushButton* file = box.addButton(QStringLiteral("&File…"), QMessageBox::AcceptRole);
+        QPushButton* discard = box.addButton(QStringLiteral("&Discard"), QMessageBox::DestructiveRole);
+        box.setDefaultButton(QMessageBox::Cancel);
+        box.exec();
+        return box.clickedButton() == file ? Answer::Ok : box.clickedButton() == discard ? Answer::Discard
+                                                                                          : Answer::Cancel;
+    }
     QMessageBox box(ToQt(icon), title, text,
                     buttons == Buttons::Ok ? QMessageBox::Ok : QMessageBox::Ok | QMessageBox::Cancel, Owner());
     box.setDefaultButton(buttons == Buttons::OkCancelDefaultCancel ? QMessageBox::Cancel : QMessageBox::Ok);

@@ -48,9 +48,10 @@ void AddFiguresOptions(QCommandLineParser& p)
 void PrintFiguresHelp(const QCommandLineParser& p)
 {
     Print(Help(p,
-               QStringLiteral("krx738-cli figures RECORDING.csv [--kind machine|transformer|cable|other] "
+               QStringLiteral("krx738-cli figures RECORDING.csv [--kind %1] "
                               "[--rated-voltage VOLTS] [--winding form|random|older] [--class A|B|F|H] "
-                              "[--winding-temp T] [--dar-times 30-60|15-60] [--format text|jsonl]"),
+                              "[--winding-temp T] [--dar-times 30-60|15-60] [--format text|jsonl]")
+                   .arg(KindNames().join(QLatin1Char('|'))),
                QStringLiteral("The figures of a recording and their verdicts, in the measurement window's "
                               "words; no meter is\nneeded. Without a nameplate option there is no IR or PI "
                               "verdict. A file that is not a\nrecording, or was cut off, is refused with the "

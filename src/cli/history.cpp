@@ -38,19 +38,26 @@ int OpenStore(HistoryStore& store, const QString& database)
 // The table's columns: the values every face shows, read the same way ("-" where absent).
 constexpr const char* kShowColumns[] = {"test_id", "time", "kind", "simulated", "voltage_v", "temperature_c",
                                         "humidity_pct", "r60_ohm", "r600_ohm", "reading_ohm", "r60_40c_ohm", "dar",
-                                        "pi", "pi_verdict", "comment", "notes"};
+                                        "pi", "verdicts", "comment", "notes"};
 
-// The heading row without values; the memory reading column carries the whole reading summary.
-QStringList ShowTableRow(const std::vector<TestValue>* values)
+// The heading row without a test; the memory reading column carries the whole reading summary, the
+// verdicts column every verdict with the number of its source in `sources`.
+QStringList ShowTableRow(const Asset& asset, const TestRecord* test, QStringList* sources)
 {
     static const std::vector<TestValue> headings = ValuesOf(Asset{}, TestRecord{});
+    const std::vector<TestValue> values = test ? ValuesOf(asset, *test) : std::vector<TestValue>{};
     QStringList row;
     for (const char* key : kShowColumns) {
+        const std::string_view k(key);
         QString cell;
-        if (!values)
-            cell = std::string_view(key) == "reading_ohm" ? QStringLiteral("Reading") : ValueOf(headings, key).label;
+        if (!test)
+            cell = k == "reading_ohm" ? QStringLiteral("Reading")
+                   : k == "verdicts"  ? QStringLiteral("Verdicts")
+                                      : ValueOf(headings, key).label;
         else
-            cell = std::string_view(key) == "reading_ohm" ? ReadingSummary(*values) : ValueOf(*values, key).text;
+            cell = k == "reading_ohm" ? ReadingSummary(values)
+                   : k == "verdicts"  ? VerdictCell(*test, sources)
+                                      : ValueOf(values, key).text;
         cell.replace(QLatin1Char('\n'), QLatin1Char(' '));
         row << (cell.isEmpty() ? QStringLiteral("-") : cell);
     }
@@ -117,7 +124,8 @@ int HistoryListCommand(const HistoryArgs& args)
         rows << QStringList{a.asset.id, QString::number(a.testCount),
                             a.lastTest.isValid() ? a.lastTest.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm"))
                                                  : QStringLiteral("-"),
-                            a.asset.insulationClass, a.asset.kind, a.asset.name, a.asset.location};
+                            a.asset.insulationClass, KindOf(a.asset) ? KindName(*KindOf(a.asset)) : a.asset.kind,
+                            a.asset.name, a.asset.location};
     return WriteOut(Table(rows).toUtf8()) ? kDone : kFileError;
 }
 
@@ -146,15 +154,15 @@ int HistoryShowCommand(const HistoryArgs& args)
             out += ExportLine(ExportFormatOf(args.format), *asset, t);
         return WriteOut(out) ? kDone : kFileError;
     }
-    QList<QStringList> rows{ShowTableRow(nullptr)};
-    for (const TestRecord& t : tests) {
-        const auto values = ValuesOf(*asset, t);
-        rows << ShowTableRow(&values);
-    }
+    QStringList sources;
+    QList<QStringList> rows{ShowTableRow(*asset, nullptr, nullptr)};
+    for (const TestRecord& t : tests)
+        rows << ShowTableRow(*asset, &t, &sources);
     const QString title = QStringLiteral("%1%2: %3 test(s)\n")
                               .arg(asset->id, asset->name.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(asset->name))
                               .arg(tests.size());
-    return WriteOut((title + Table(rows)).toUtf8()) ? kDone : kFileError;
+    const QString sourceLines = sources.isEmpty() ? QString() : QStringLiteral("\nVerdicts after:\n") + SourceList(sources) + QLatin1Char('\n');
+    return WriteOut((title + Table(rows) + sourceLines).toUtf8()) ? kDone : kFileError;
 }
 
 int HistoryExportCommand(const HistoryArgs& args)

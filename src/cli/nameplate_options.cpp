@@ -21,7 +21,7 @@ double ParseNumber(const QCommandLineParser& p, const QString& option, double lo
 
 void AddNameplateOptions(QCommandLineParser& p)
 {
-    p.addOption({QStringLiteral("kind"), QStringLiteral("The asset: machine (default), transformer, cable or other."),
+    p.addOption({QStringLiteral("kind"), QStringLiteral("The asset: %1 (machine when not given).").arg(KindNameChoices()),
                  QStringLiteral("KIND")});
     p.addOption({QStringLiteral("rated-voltage"), QStringLiteral("The asset's rated voltage, line to line."),
                  QStringLiteral("VOLTS")});
@@ -44,8 +44,7 @@ std::optional<Nameplate> ParseNameplate(const QCommandLineParser& p)
         return std::nullopt;
     Nameplate plate;
     if (p.isSet(kind) && !ParseKind(p.value(kind), plate.kind))
-        throw UsageError{QStringLiteral("--kind: '%1' is not allowed; choose machine, transformer, cable or other")
-                             .arg(p.value(kind))};
+        throw UsageError{QStringLiteral("--kind: '%1' is not allowed; choose %2").arg(p.value(kind), KindNameChoices())};
     if (p.isSet(rated))
         plate.ratedVolts = ParseNumber(p, rated, 1, 1e6);
     WindingType w{};

@@ -8,7 +8,8 @@ namespace krx {
 Answer ConsoleDialogs::Message(const QString& text, const QString& title, Buttons buttons, Icon)
 {
     std::fprintf(stderr, "[%s] %s\n", qPrintable(title), qPrintable(text));
-    return buttons == Buttons::OkCancelDefaultCancel ? Answer::Cancel : Answer::Ok;
+    return buttons == Buttons::OkCancelDefaultCancel || buttons == Buttons::FileDiscardCancel ? Answer::Cancel
+                                                                                               : Answer::Ok;
 }
 
 bool ConsoleDialogs::InputQuery(const QString&, const QString&, QString&)

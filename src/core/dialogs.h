@@ -8,8 +8,10 @@
 namespace krx {
 
 // OkCancelDefaultCancel is for every question whose OK destroys data: Return must not answer it.
-enum class Buttons { Ok, OkCancel, OkCancelDefaultCancel };
-enum class Answer { Ok, Cancel };
+// FileDiscardCancel asks what becomes of a finished test that was not filed: "File…" answers Ok,
+// "Discard" Discard; Return answers Cancel.
+enum class Buttons { Ok, OkCancel, OkCancelDefaultCancel, FileDiscardCancel };
+enum class Answer { Ok, Cancel, Discard };
 enum class Icon { None, Information, Warning, Error, Question };
 
 struct SaveFileRequest {

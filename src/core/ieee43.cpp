@@ -108,17 +108,6 @@ QString VoltageRangeText(const VoltageRange& r)
 
 }  // namespace
 
-QString KindName(AssetKind kind)
-{
-    switch (kind) {
-    case AssetKind::Machine: return QStringLiteral("machine");
-    case AssetKind::Transformer: return QStringLiteral("transformer");
-    case AssetKind::Cable: return QStringLiteral("cable");
-    case AssetKind::Other: break;
-    }
-    return QStringLiteral("other");
-}
-
 QString WindingName(WindingType winding)
 {
     switch (winding) {
@@ -127,14 +116,6 @@ QString WindingName(WindingType winding)
     case WindingType::Older: break;
     }
     return QStringLiteral("older");
-}
-
-bool ParseKind(const QString& text, AssetKind& kind)
-{
-    for (AssetKind k : {AssetKind::Machine, AssetKind::Transformer, AssetKind::Cable, AssetKind::Other})
-        if (text == KindName(k))
-            return kind = k, true;
-    return false;
 }
 
 bool ParseWinding(const QString& text, WindingType& winding)
@@ -159,7 +140,7 @@ QString NameplateText(const std::optional<Nameplate>& plate)
 {
     if (!plate)
         return NoNameplateText();
-    QStringList parts{plate->kind == AssetKind::Machine ? QStringLiteral("rotating machine") : KindName(plate->kind)};
+    QStringList parts{KindLabel(plate->kind)};
     if (plate->ratedVolts)
         parts << QStringLiteral("%1 V").arg(*plate->ratedVolts);
     if (plate->kind == AssetKind::Machine && plate->winding)

@@ -5,6 +5,7 @@
 // voltage), the instrument makers' rule of thumb for the DAR, the temperature correction and the
 // dew point. The window, the report, the command line and the history take their texts from here.
 
+#include "core/asset_kinds.h"
 #include "core/insulation.h"
 
 #include <QString>
@@ -14,7 +15,6 @@
 
 namespace krx {
 
-enum class AssetKind { Machine, Transformer, Cable, Other };
 // The rows of the minimum-IR table: form-wound coils built after about 1970 (100 MΩ); random-wound
 // coils and form-wound coils below 1 kV (5 MΩ); windings built before about 1970, field windings
 // or not known (kV + 1 MΩ).
@@ -27,11 +27,9 @@ struct Nameplate {
     std::optional<InsulationClass> cls;
 };
 
-// "machine", "transformer", "cable", "other"; "form", "random", "older": the command line's and
-// the history's names. Parse gives false for anything else.
-QString KindName(AssetKind kind);
+// "form", "random", "older": the command line's and the history's names. Parse gives false for
+// anything else.
 QString WindingName(WindingType winding);
-bool ParseKind(const QString& text, AssetKind& kind);
 bool ParseWinding(const QString& text, WindingType& winding);
 // "rotating machine, 6600 V, form-wound after about 1970, class F", or "no nameplate".
 QString NameplateText(const std::optional<Nameplate>& plate);

@@ -37,6 +37,9 @@ struct MeterSession {
     QString SerialNo;
     QString SwVersion;
     QString DeviceName;
+    // The meter's measuring voltage as the last Init read it: volts, 0 for the automatic voltage
+    // function; empty when it could not be read.
+    std::optional<int> SetupVolts;
 };
 
 }  // namespace krx

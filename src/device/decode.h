@@ -62,9 +62,12 @@ struct StatusByte {
 };
 
 // Setup (IN 53 byte 0/1) as the measurement window's choices.
+// The measuring voltages by their setup index.
+inline constexpr int kSetupVolts[] = {10, 100, 500, 1000};
+
 struct SetupFlags {
     bool voltageKnown = false;
-    int voltageIndex = 0;  // 0..3 = 10, 100, 500, 1000 V
+    int voltageIndex = 0;  // 0..3 = kSetupVolts
     int autoVoltage = 0;
     int lapse = 0;
     int exponentDisplay = 0;

@@ -20,7 +20,8 @@ const QString kTestColumns = QStringLiteral(
     "verdict_source, comment, operator, meter_serial, meter_software, bd_volts, bd_before_mohm, bd_after_mohm, "
     "bd_off_mohm, bd_cycle_s, bd_timer_off_s, record_key, reading_ohm, reading_timer_s, reading_method, "
     "bd_before_ohm, bd_after_ohm, bd_off_ohm, simulated, insulation_class, plate_kind, plate_rated_v, plate_winding, "
-    "plate_class, ramp_s, dar_times, ir_verdict, temperature_source, dew_point_c, steps");
+    "plate_class, ramp_s, dar_times, ir_verdict, temperature_source, dew_point_c, steps, ir_source, pi_source, "
+    "dar_source, bd_timer_s");
 const QString kAssetColumns =
     QStringLiteral("id, name, location, kind, insulation_class, plate_kind, rated_voltage_v, winding_type");
 
@@ -106,6 +107,12 @@ TestRecord TestFromRow(const QSqlQuery& q)
     t.temperatureSource = next().toString();
     t.dewPoint = Double(next());
     t.steps = StepsFromText(next().toString());
+    // NULL in tests filed before each verdict kept its own source.
+    t.sourcesApart = !q.value(i).isNull();
+    for (QString* s : {&t.irSource, &t.piSource, &t.darSource})
+        *s = next().toString();
+    if (t.breakDown)
+        t.breakDown->breakDownTimerSeconds = next().toInt();
     return t;
 }
 
@@ -262,6 +269,8 @@ std::optional<qint64> Db::InsertInTransaction(const TestRecord& t, const QString
            << (t.nameplate ? QVariant(plate.windingType) : none) << (t.nameplate ? QVariant(plate.insulationClass) : none)
            << Opt(t.rampSeconds) << (t.darTimes ? QVariant(DarTimesName(*t.darTimes)) : none) << Text(t.irVerdict)
            << Text(t.temperatureSource) << Opt(t.dewPoint) << (t.steps ? QVariant(StepsText(*t.steps)) : none)
+           << (t.sourcesApart ? Text(t.irSource) : none) << (t.sourcesApart ? Text(t.piSource) : none)
+           << (t.sourcesApart ? Text(t.darSource) : none) << bd(&BreakDownFigures::breakDownTimerSeconds)
            << QString::fromUtf8(SeriesText(t.readings)) << Text(uid);
     for (const QVariant& v : values)
         q.addBindValue(v);

@@ -74,6 +74,14 @@ const QStringList kSteps[] = {
      QStringLiteral("UPDATE tests SET insulation_class = plate_class WHERE plate_class IS NOT NULL")},
     // 4 -> 5: a step-voltage test's steps, change and verdict (JSON text).
     {QStringLiteral("ALTER TABLE tests ADD COLUMN steps TEXT")},
+    // 5 -> 6: each verdict's own source, and a live break-down test's timer apart from a memory
+    // record's cycle time. The column held the timer for live tests: it moves, nothing else does;
+    // tests filed before keep their sources together in verdict_source.
+    {QStringLiteral("ALTER TABLE tests ADD COLUMN ir_source TEXT"),
+     QStringLiteral("ALTER TABLE tests ADD COLUMN pi_source TEXT"),
+     QStringLiteral("ALTER TABLE tests ADD COLUMN dar_source TEXT"),
+     QStringLiteral("ALTER TABLE tests ADD COLUMN bd_timer_s INTEGER"),
+     QStringLiteral("UPDATE tests SET bd_timer_s = bd_cycle_s, bd_cycle_s = 0 WHERE kind = 'break-down'")},
 };
 static_assert(std::size(kSteps) == kSchemaVersion);
 

@@ -37,13 +37,13 @@
 namespace krx::history {
 
 // The schema this program writes; an older database is migrated on open, a newer one refused.
-inline constexpr int kSchemaVersion = 5;
+inline constexpr int kSchemaVersion = 6;
 
 struct Asset {
     QString id;        // as typed: any characters, compared exactly
     QString name;
     QString location;
-    QString kind;      // "motor", "cable", "transformer" … free text
+    QString kind;      // a name of the kind list ("machine", "cable" …); older histories hold free text
     QString insulationClass;  // "A", "B", "F", "H" or empty when not known
     // The nameplate the verdicts are judged by: none while plateKind is empty.
     QString plateKind;      // "machine", "transformer", "cable", "other"
@@ -52,8 +52,13 @@ struct Asset {
 };
 // The asset's nameplate, with its class; empty when it has none.
 std::optional<Nameplate> NameplateOf(const Asset& asset);
-// Writes `plate` into the asset's nameplate fields and class.
+// Writes `plate` into the asset's nameplate fields and class, and its kind.
 void SetNameplate(Asset& asset, const std::optional<Nameplate>& plate);
+// The asset's kind from the one list: its nameplate's, else its kind as typed before there was one
+// list (a "motor" is a machine); empty when neither names one.
+std::optional<AssetKind> KindOf(const Asset& asset);
+// The kind as a person reads it ("rotating machine"), or an old free text as it was typed.
+QString KindText(const Asset& asset);
 
 struct AssetSummary {
     Asset asset;
@@ -81,9 +86,10 @@ struct BreakDownFigures {
     double resistanceBeforeOhm = 0;
     double resistanceAfterOhm = 0;
     double resistanceOffOhm = 0;
-    int cycleTimeSeconds = 0;
+    int cycleTimeSeconds = 0;  // a memory record: the cycle time the meter kept; 0 in a live test
     int timerOffSeconds = 0;
     bool wholeMOhmOnly = false;
+    int breakDownTimerSeconds = 0;  // a live test: the break-down timer set for it; 0 in a memory record
 };
 // The meter's kOhm in ohm: exact, as every kOhm value fits a double's 53 bits a thousand times over.
 inline double OhmFromKOhm(quint32 kOhm) { return static_cast<double>(kOhm) * 1000.0; }
@@ -123,8 +129,12 @@ struct TestRecord {
     std::optional<double> correctionTemperature;  // the temperature the correction started from
     QString insulationClass;        // the class the verdicts were judged by, empty when none
     QString darVerdict, piVerdict;  // the words shown to the user, with
-    QString verdictSource;          // where the limits come from
+    QString verdictSource;          // where the limits come from, all verdicts' sources together
     QString irVerdict;              // minimum IR 1 min at 40 °C
+    // Each verdict's own source, empty where no rule applies. Tests filed before these were kept
+    // have only verdictSource, and sourcesApart false.
+    QString irSource, piSource, darSource;
+    bool sourcesApart = false;
     std::optional<Nameplate> nameplate;  // the one the verdicts were judged by; empty: none
     std::optional<double> rampSeconds;   // voltage command to the first stable reading
     std::optional<DarTimes> darTimes;    // which DAR `dar` holds

@@ -31,6 +31,10 @@ void Judge(TestRecord& t, const Judging& with)
     t.darVerdict = j.dar.text;
     t.irVerdict = j.ir.text;
     t.piVerdict = j.pi.text;
+    t.irSource = j.ir.source;
+    t.piSource = j.pi.source;
+    t.darSource = j.dar.source;
+    t.sourcesApart = true;
     QStringList sources;
     for (const FigureVerdict* v : {&j.ir, &j.pi, &j.dar})
         if (!v->source.isEmpty() && !sources.contains(v->source))
@@ -60,10 +64,26 @@ std::optional<Nameplate> NameplateOf(const Asset& a)
 void SetNameplate(Asset& a, const std::optional<Nameplate>& p)
 {
     a.plateKind = p ? krx::KindName(p->kind) : QString();
+    if (p)
+        a.kind = a.plateKind;
     a.ratedVolts = p ? p->ratedVolts : std::nullopt;
     a.windingType = p && p->winding ? WindingName(*p->winding) : QString();
     if (p)
         a.insulationClass = p->cls ? ClassName(*p->cls) : QString();
+}
+
+std::optional<AssetKind> KindOf(const Asset& a)
+{
+    AssetKind k;
+    if (ParseKind(a.plateKind, k))
+        return k;
+    return KindOfStoredText(a.kind);
+}
+
+QString KindText(const Asset& a)
+{
+    const auto k = KindOf(a);
+    return k ? KindLabel(*k) : a.kind;
 }
 
 TestRecord TestFromMeasurement(const QString& assetId, const std::vector<DataRecord>& readings, bool timerMode,

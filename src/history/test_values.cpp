@@ -2,6 +2,7 @@
 #include "history/test_values.h"
 
 #include "core/ieee43.h"
+#include "history/step_test_record.h"
 
 #include <cmath>
 
@@ -141,8 +142,14 @@ void AddBreakDown(Builder& b, const TestRecord& t)
         const auto v = get(r.member);
         b.values.push_back({r.mohmKey, QString::fromUtf8(r.label), {}, whole ? Data(*v / 1e6) : QString(), false, {}});
     }
-    b.Number("bd_cycle_s", "BD cycle time", get(&BreakDownFigures::cycleTimeSeconds),
+    // The meter's cycle time of a memory record and the timer set for a live test are not the same
+    // thing: each has its own field, empty in the other kind of test.
+    const bool live = t.kind == TestKind::BreakDown;
+    const auto onlyIf = [&](bool wanted, auto member) { return wanted ? get(member) : std::nullopt; };
+    b.Number("bd_cycle_s", "BD cycle time", onlyIf(!live, &BreakDownFigures::cycleTimeSeconds),
              f ? Fixed(f->cycleTimeSeconds, 0, " s") : QString());
+    b.Number("bd_timer_s", "BD timer", onlyIf(live, &BreakDownFigures::breakDownTimerSeconds),
+             f ? Fixed(f->breakDownTimerSeconds, 0, " s") : QString());
     b.Number("bd_timer_off_s", "BD timer off", get(&BreakDownFigures::timerOffSeconds),
              f ? Fixed(f->timerOffSeconds, 0, " s") : QString());
 }
@@ -220,6 +227,9 @@ std::vector<TestValue> ValuesOf(const Asset& a, const TestRecord& t)
            t.pi ? QStringLiteral("no insulation class was known") : QString());
     AddSteps(b, t);
     b.Text("verdict_source", "Source", t.verdictSource);
+    b.Text("ir_source", "IR verdict source", t.irSource);
+    b.Text("pi_source", "PI verdict source", t.piSource);
+    b.Text("dar_source", "DAR verdict source", t.darSource);
     AddBreakDown(b, t);
     b.Text("operator", "Operator", t.operatorName);
     b.Text("meter_serial", "Meter serial", t.meterSerial);
@@ -244,7 +254,7 @@ QString ReadingSummary(const std::vector<TestValue>& values)
     if (const QString r = ValueOf(values, "reading_ohm").text; !r.isEmpty())
         return r;
     QStringList parts;
-    for (const char* key : {"bd_voltage_v", "bd_before_ohm", "bd_after_ohm", "bd_off_ohm", "bd_cycle_s"}) {
+    for (const char* key : {"bd_voltage_v", "bd_before_ohm", "bd_after_ohm", "bd_off_ohm", "bd_cycle_s", "bd_timer_s"}) {
         const TestValue& v = ValueOf(values, key);
         // Zero is what the meter keeps when there was no break-off or no cycle: nothing to say.
         if (v.text.isEmpty() || v.data == QLatin1String("0") || v.text.startsWith(QLatin1String("0 ")))
@@ -255,6 +265,45 @@ QString ReadingSummary(const std::vector<TestValue>& values)
                      v.text;
     }
     return parts.isEmpty() ? QString() : QStringLiteral("BD ") + parts.join(QStringLiteral(", "));
+}
+
+std::vector<FiledVerdict> VerdictsOf(const TestRecord& t)
+{
+    // Filed before each verdict kept its own source: the sources filed together, for each.
+    const auto source = [&](const QString& own) { return t.sourcesApart ? own : t.verdictSource; };
+    std::vector<FiledVerdict> out;
+    if (!t.irVerdict.isEmpty())
+        out.push_back({QStringLiteral("Minimum IR"), t.irVerdict, source(t.irSource)});
+    if (!t.piVerdict.isEmpty())
+        out.push_back({QStringLiteral("PI"), t.piVerdict, source(t.piSource)});
+    if (!t.darVerdict.isEmpty())
+        out.push_back({QStringLiteral("DAR"), t.darVerdict, source(t.darSource)});
+    if (t.steps)
+        out.push_back({QStringLiteral("Step voltage"), StepChangeLine(*t.steps), t.verdictSource});
+    return out;
+}
+
+QString VerdictCell(const TestRecord& t, QStringList* sources)
+{
+    QStringList parts;
+    for (const FiledVerdict& v : VerdictsOf(t)) {
+        QString part = v.name + QStringLiteral(": ") + v.text;
+        if (sources && !v.source.isEmpty()) {
+            if (!sources->contains(v.source))
+                sources->append(v.source);
+            part += QStringLiteral(" [%1]").arg(sources->indexOf(v.source) + 1);
+        }
+        parts << part;
+    }
+    return parts.join(QStringLiteral("; "));
+}
+
+QString SourceList(const QStringList& sources)
+{
+    QStringList lines;
+    for (qsizetype i = 0; i < sources.size(); ++i)
+        lines << QStringLiteral("[%1] %2").arg(i + 1).arg(sources[i]);
+    return lines.join(QLatin1Char('\n'));
 }
 
 QString Notes(const std::vector<TestValue>& values)

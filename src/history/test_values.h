@@ -28,6 +28,23 @@ QString ReadingSummary(const std::vector<TestValue>& values);
 // Every note, each after its value's label: "R 1 min: the meter averaged over its 60 s timer".
 QString Notes(const std::vector<TestValue>& values);
 
+// A verdict of a filed test as every face shows it: what was judged, the words, and where the
+// limits come from (empty: no rule applies).
+struct FiledVerdict {
+    QString name;  // "Minimum IR", "PI", "DAR", "Step voltage"
+    QString text;
+    QString source;
+};
+// The test's verdicts, minimum IR first as IEEE 43 orders them; those not filed are left out.
+std::vector<FiledVerdict> VerdictsOf(const TestRecord& test);
+
+// The test's verdicts in one cell of a table: "Minimum IR: meets … [1]; PI: … [2]", each marked
+// with the number of its source in `sources`, where a source not yet there is added; without
+// `sources` the marks are left out.
+QString VerdictCell(const TestRecord& test, QStringList* sources = nullptr);
+// The sources as listed under such a table: "[1] IEEE 43-2013 …", a line each.
+QString SourceList(const QStringList& sources);
+
 // A resistance as it is read at the bench: three significant digits and a unit ("7.52 GΩ",
 // "1.5 MΩ", "0 Ω").
 QString BenchOhm(double ohm);

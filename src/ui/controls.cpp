@@ -112,6 +112,15 @@ QLabel* MakeLabel(const QString& name, const QString& text, const QFont& font, Q
     return label;
 }
 
+QLabel* MakeSimulatedMeterLabel(bool simulated, QWidget* parent)
+{
+    QLabel* label = MakeLabel(QStringLiteral("SimulatedMeterLabel"), QStringLiteral("Simulated meter – not a measurement"),
+                              ArialFont(16, true), parent);
+    label->setStyleSheet(QStringLiteral("color: #c62828"));
+    label->setVisible(simulated);
+    return label;
+}
+
 void SetDesignedMinimum(QWidget* widget, const QSize& designed)
 {
     widget->setMinimumSize(designed.expandedTo(widget->sizeHint()));

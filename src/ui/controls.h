@@ -56,6 +56,9 @@ QPushButton* MakeBitBtn(const QString& name, const QString& caption, const QIcon
 
 // A label with its object name and font.
 QLabel* MakeLabel(const QString& name, const QString& text, const QFont& font, QWidget* parent);
+// A red line saying that the simulated meter runs, shown only then, so that no window passes for a
+// real meter.
+QLabel* MakeSimulatedMeterLabel(bool simulated, QWidget* parent);
 
 // Sets a control's minimum size to its designed size, or more where its content needs it (a longer
 // text, a wider fallback font); a designed 0 leaves that dimension to the content. For controls

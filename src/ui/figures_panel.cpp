@@ -64,8 +64,8 @@ FiguresPanel::FiguresPanel(QWidget* parent) : QWidget(parent), choices_(ReadFigu
     windingMessage->hide();
     kindBox = new QComboBox(this);
     kindBox->setObjectName(QStringLiteral("AssetKind"));
-    for (AssetKind k : {AssetKind::Machine, AssetKind::Transformer, AssetKind::Cable, AssetKind::Other})
-        kindBox->addItem(k == AssetKind::Machine ? QStringLiteral("rotating machine") : KindName(k), static_cast<int>(k));
+    for (AssetKind k : AssetKinds())
+        kindBox->addItem(KindLabel(k), static_cast<int>(k));
     ratedEdit = new QLineEdit(this);
     ratedEdit->setObjectName(QStringLiteral("RatedVoltage"));
     ratedEdit->setPlaceholderText(QStringLiteral("not known"));

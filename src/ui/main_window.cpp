@@ -78,7 +78,7 @@ void MainWindow::BuildControls()
     layout->addSpacing(40);
     layout->addLayout(BuildFunctionButtons());
     // A row of its own, so that the buttons above keep their places; the window grew by it.
-    historyButton = new QPushButton(QStringLiteral("History…"), this);
+    historyButton = new QPushButton(QStringLiteral("&History…"), this);
     historyButton->setObjectName(QStringLiteral("HistoryButton"));
     historyButton->setFont(ArialFont(19, true));
     SetDesignedMinimum(historyButton, {220, 65});
@@ -86,6 +86,7 @@ void MainWindow::BuildControls()
     auto* historyRow = new QHBoxLayout;
     historyRow->addWidget(historyButton);
     historyRow->addStretch(1);
+    historyRow->addWidget(MakeSimulatedMeterLabel(session_.Simulated, this), 0, Qt::AlignVCenter);
     layout->addSpacing(16);
     layout->addLayout(historyRow);
     ConnectControls();
@@ -255,8 +256,15 @@ void MainWindow::ShowInit(const InitReport& report)
     deviceGroup->updateGeometry();
 
     // A setup that could not be read leaves the controls as they are.
-    if (report.setup)
+    session_.SetupVolts.reset();
+    if (report.setup) {
+        const SetupFlags& f = report.setup->flags;
+        if (f.autoVoltage)
+            session_.SetupVolts = 0;
+        else if (f.voltageKnown && f.voltageIndex >= 0 && f.voltageIndex < 4)
+            session_.SetupVolts = kSetupVolts[f.voltageIndex];
         emit MeterSetupRead(*report.setup);
+    }
 }
 
 void MainWindow::MeasuringClicked()

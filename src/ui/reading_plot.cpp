@@ -355,8 +355,11 @@ void ReadingPlot::PlaceMarkers()
         m->replace(QList<QPointF>{{x, double(low_)}, {x, double(high_)}});
         const QPointF top = chart()->mapToPosition(QPointF(x, high_), m);
         QGraphicsSimpleTextItem* label = markerLabels_[i];
-        // A label sits right of its line; one that would run into an earlier label moves down a line.
+        // A label sits right of its line, or left of it where it would leave the plot area for the
+        // voltage axis; one that would run into an earlier label moves down a line.
         QRectF place(QPointF(top.x() + 3, top.y() + 2), label->boundingRect().size());
+        if (place.right() > chart()->plotArea().right())
+            place.moveRight(top.x() - 3);
         for (bool moved = true; moved;) {
             moved = false;
             for (size_t j = 0; j < i; ++j) {

@@ -43,6 +43,7 @@ public:
         setFrameShape(QFrame::NoFrame);
         setWidgetResizable(false);
         setWidget(panel);
+        panel->installEventFilter(this);
     }
     int Bar() const { return style()->pixelMetric(QStyle::PM_ScrollBarExtent); }
     // The panel's height at `width`: its wrapped lines, never below what its rows need.
@@ -78,6 +79,14 @@ protected:
         QScrollArea::resizeEvent(event);
         FitPanel();
     }
+    // A line that appears or wraps anew while the user types (a message under a field) asks for
+    // more room: the panel grows at once, rather than squeezing its form rows into each other.
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (watched == widget() && event->type() == QEvent::LayoutRequest)
+            FitPanel();
+        return QScrollArea::eventFilter(watched, event);
+    }
 };
 
 }  // namespace
@@ -89,9 +98,9 @@ MeasurementRecordView::MeasurementRecordView(QWidget* parent) : QWidget(parent)
     figures = new FiguresPanel(this);
     steps = new StepPanel(this);
     steps->hide();
-    reportButton = new QPushButton(QStringLiteral("Report…"), this);
+    reportButton = new QPushButton(QStringLiteral("&Report…"), this);
     reportButton->setObjectName(QStringLiteral("ReportButton"));
-    exportButton = new QPushButton(QStringLiteral("Export recording…"), this);
+    exportButton = new QPushButton(QStringLiteral("&Export recording…"), this);
     exportButton->setObjectName(QStringLiteral("ExportRecordingButton"));
 
     buttons_ = new QHBoxLayout;

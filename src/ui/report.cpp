@@ -136,6 +136,7 @@ void DrawFields(Page& page, const QString& title, const std::vector<std::pair<QS
     const qreal half = page.Area().width() / 2;
     const qreal labelWidth = half * 0.36;
     page.Font(9);
+    qreal rowHeight = page.Line();  // the tallest value of the row so far
     for (size_t i = 0; i < fields.size(); ++i) {
         const bool wide = i >= 7;
         const qreal x = wide ? 0 : static_cast<qreal>(i % 2) * half;
@@ -147,17 +148,23 @@ void DrawFields(Page& page, const QString& title, const std::vector<std::pair<QS
             const qreal y = page.Y() + page.Line() * 0.9;
             page.painter().drawLine(QPointF(page.Area().left() + x + labelWidth, y),
                                     QPointF(page.Area().left() + x + half - page.Line(), y));
-        } else if (wide) {
-            // A long text (the correction and its source) is wrapped rather than cut.
-            const QRectF box(page.Area().left() + x + labelWidth, page.Y(), width - labelWidth, page.Area().height());
-            const QRectF used = page.painter().boundingRect(box, Qt::TextWordWrap, fields[i].second);
-            page.painter().drawText(box, Qt::TextWordWrap, fields[i].second);
-            page.Down(std::max(used.height(), page.Line()) - page.Line());
         } else {
-            page.Text(fields[i].second, x + labelWidth, width - labelWidth - page.Line() * 0.5);
+            // A long text (a long asset name, the correction and its source) is wrapped rather
+            // than cut, anywhere in a word too long for its column.
+            const QRectF box(page.Area().left() + x + labelWidth, page.Y(),
+                             width - labelWidth - (wide ? 0 : page.Line() * 0.5), page.Area().height());
+            const QString& text = fields[i].second;
+            const int wrap = page.painter().boundingRect(box, Qt::TextWordWrap, text).width() <= box.width()
+                                 ? Qt::TextWordWrap
+                                 : Qt::TextWrapAnywhere;
+            const QRectF used = page.painter().boundingRect(box, wrap, text);
+            page.painter().drawText(box, wrap, text);
+            rowHeight = std::max(rowHeight, used.height());
         }
-        if (wide || i % 2 == 1 || i + 1 == fields.size() || i + 1 == 7)
-            page.Down(page.Line() * 1.15);
+        if (wide || i % 2 == 1 || i + 1 == fields.size() || i + 1 == 7) {
+            page.Down(rowHeight - page.Line() + page.Line() * 1.15);
+            rowHeight = page.Line();
+        }
     }
     page.Down(page.Line() * 0.5);
 }
@@ -213,7 +220,7 @@ void DrawPlot(Page& page, const ReportContent& c)
     page.Down(box.height() + page.Line() * 0.6);
 }
 
-void DrawFigures(Page& page, const FigureTable& t)
+void DrawFigures(Page& page, const FigureTable& t, bool readingsPage)
 {
     page.Font(10, true);
     page.Text(QStringLiteral("Insulation figures"));
@@ -230,7 +237,10 @@ void DrawFigures(Page& page, const FigureTable& t)
     row(t.header, true);
     for (const QStringList& r : t.rows)
         row(r, false);
-    page.Down(page.Line() * 0.4);
+    page.Font(8.5);
+    page.Text(QStringLiteral("R at the exact times, interpolated in log R between the readings on either side%1.")
+                  .arg(readingsPage ? QStringLiteral("; page 2 lists the readings themselves") : QString()));
+    page.Down(page.Line() * 1.4);
     // The figures' lines are wrapped, not cut: a signed report keeps every word of a source.
     auto paragraph = [&](const QString& text, qreal indent) {
         const QRectF box(page.Area().left() + indent, page.Y(), page.Area().width() - indent, page.Area().height());
@@ -305,6 +315,16 @@ void DrawKeyReadings(Page& page, const ReportContent& c)
     page.Font(10, true);
     page.Text(QStringLiteral("Readings at key times"));
     page.Down(page.Line() * 1.3);
+    page.Font(8.5);
+    const QString note =
+        c.steps ? QStringLiteral("Each row is the reading that closed its step, as it was measured.")
+                : QStringLiteral("Each row is the first reading the meter gave at or after its key time, as it was "
+                                 "measured. The figures on page 1 are taken at the exact times, interpolated in log R "
+                                 "between the readings on either side, and may differ from these.");
+    const QRectF box(page.Area().left(), page.Y(), page.Area().width(), page.Area().height());
+    const QRectF used = page.painter().boundingRect(box, Qt::TextWordWrap, note);
+    page.painter().drawText(box, Qt::TextWordWrap, note);
+    page.Down(used.height() + page.Line() * 0.6);
     const qreal w = page.Area().width();
     const qreal at[] = {0, 0.14, 0.3, 0.52, 0.66, 0.82};
     auto row = [&](const QStringList& cells, bool bold) {
@@ -313,7 +333,7 @@ void DrawKeyReadings(Page& page, const ReportContent& c)
             page.Text(cells[i], w * at[i], w * ((i + 1 < 6 ? at[i + 1] : 1.0) - at[i]) - page.Line() * 0.3);
         page.Down(page.Line() * 1.1);
     };
-    row({QStringLiteral("Time"), QStringLiteral("Elapsed"), QStringLiteral("Resistance"), QStringLiteral("Voltage"),
+    row({QStringLiteral("Key time"), QStringLiteral("Reading at"), QStringLiteral("Resistance"), QStringLiteral("Voltage"),
          QStringLiteral("Temperature"), QStringLiteral("Humidity")},
         true);
     for (const KeyReading& k : c.keyReadings) {
@@ -364,7 +384,7 @@ bool WriteReport(const ReportContent& content, const QString& fileName, QString*
         if (content.steps)
             page.Down(DrawStepTable(painter, page.Rest(), *content.steps));
         else
-            DrawFigures(page, content.figures);
+            DrawFigures(page, content.figures, !content.keyReadings.empty());
         DrawComment(page, content.comment, area.bottom() - SignatureHeight(page));
         DrawSignatures(page, content);
         if (!content.keyReadings.empty()) {

@@ -13,11 +13,14 @@
 #include "app/startup.h"
 #include "ui/version.h"
 #include "ui/measurement/measurement_window.h"
+#include "ui/record_view.h"
 #include "ui/special_functions/special_functions_window.h"
 
 #include <QDialogButtonBox>
 #include <QFile>
 #include <QFileDialog>
+#include <QKeySequence>
+#include <QMap>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QScreen>
@@ -108,6 +111,9 @@ void ShellWindowsTest::startState()
              QStringLiteral("KRX 738 read out program ") + v.CompanyName + QStringLiteral(" Version : 1.0.3.1"));
     QCOMPARE(MeasWin()->windowTitle(), QStringLiteral("Measuring KRX 738"));
     QCOMPARE(SpecialWin()->windowTitle(), QStringLiteral("Special function"));
+    // The simulated meter is said in the windows themselves, beside their designed captions.
+    for (QWidget* window : std::initializer_list<QWidget*>{MainWin(), SpecialWin()})
+        QVERIFY(!window->findChild<QLabel*>(QStringLiteral("SimulatedMeterLabel"))->isHidden());
 
     // Accelerators: none on the two measurement buttons, kept on the others.
     QCOMPARE(MainWin()->measuringButton->text(), QStringLiteral("Measuring"));
@@ -115,6 +121,22 @@ void ShellWindowsTest::startState()
     QCOMPARE(MainWin()->initButton->text(), QStringLiteral("&Init"));
     QCOMPARE(MainWin()->specialFunctionsButton->text(), QStringLiteral("&Special function"));
     QCOMPARE(MainWin()->exitButton->text(), QStringLiteral("E&xit"));
+    // The program's own buttons have accelerators as well; no two in one window share a key.
+    for (QPushButton* b : {MainWin()->historyButton, MeasWin()->openRecordingButton, MeasWin()->fileTestButton,
+                           MeasWin()->recordView->reportButton, MeasWin()->recordView->exportButton,
+                           SpecialWin()->fileTestButton, SpecialWin()->fileRecordsButton})
+        QVERIFY2(!QKeySequence::mnemonic(b->text()).isEmpty(), qPrintable(b->text()));
+    for (QWidget* window : std::initializer_list<QWidget*>{MainWin(), MeasWin(), SpecialWin()}) {
+        QMap<int, QString> taken;
+        for (QAbstractButton* b : window->findChildren<QAbstractButton*>()) {
+            const QKeySequence key = QKeySequence::mnemonic(b->text());
+            if (key.isEmpty())
+                continue;
+            QVERIFY2(!taken.contains(key[0].toCombined()),
+                     qPrintable(b->text() + QStringLiteral(" and ") + taken.value(key[0].toCombined())));
+            taken.insert(key[0].toCombined(), b->text());
+        }
+    }
 
     QVERIFY(!MainWin()->measuringButton->isEnabled());
     QVERIFY(!MainWin()->timerMeasuringButton->isEnabled());

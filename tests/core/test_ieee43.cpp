@@ -190,3 +190,21 @@ TEST(Ieee43, TheReadmesWorkedExample)
     EXPECT_EQ(Judge(f, DarTimes::From30To60, Machine(WindingType::Older, 6600), 30.0).ir.text,
               QStringLiteral("IR 1 min at 40 °C meets the minimum of 7.6 MΩ (kV + 1)"));
 }
+
+// The one list of asset kinds: the stored names read back, and what older histories hold as free
+// text read as the list's kind where it names one.
+TEST(AssetKinds, StoredNamesAndOldFreeText)
+{
+    const std::pair<const char*, std::optional<AssetKind>> cases[] = {
+        {"machine", AssetKind::Machine},  {"transformer", AssetKind::Transformer}, {"cable", AssetKind::Cable},
+        {"other", AssetKind::Other},      {"motor", AssetKind::Machine},           {" Generator ", AssetKind::Machine},
+        {"Cable", AssetKind::Cable},      {"switchgear", std::nullopt},            {"", std::nullopt},
+        {"machines", std::nullopt}};
+    for (const auto& [text, kind] : cases)
+        EXPECT_EQ(KindOfStoredText(QString::fromUtf8(text)), kind) << text;
+    // The command line takes only the stored names, exactly.
+    AssetKind parsed{};
+    EXPECT_FALSE(ParseKind(QStringLiteral("motor"), parsed));
+    EXPECT_FALSE(ParseKind(QStringLiteral("Cable"), parsed));
+    EXPECT_EQ(KindNameChoices(), QStringLiteral("machine, transformer, cable or other"));
+}

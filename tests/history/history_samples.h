@@ -33,7 +33,10 @@ inline TestRecord FullTest(const QString& asset, int readings)
     t.operatorName = QStringLiteral("O'Neill");
     t.meterSerial = QStringLiteral("12345");
     t.meterSoftware = QStringLiteral("1.07");
-    t.breakDown = BreakDownFigures{1000, 4e12, 3000, 0, 65, 7, false};
+    t.breakDown = BreakDownFigures{1000, 4e12, 3000, 0, 65, 7, false, 30};
+    t.irSource = QStringLiteral("ir source"), t.piSource = QStringLiteral("pi source");
+    t.darSource = QStringLiteral("dar source");
+    t.sourcesApart = true;
     t.memoryReading = MemoryReading{4.7e9, 60, QStringLiteral("average")};
     t.simulated = true;
     for (int i = 0; i < readings; ++i) {
@@ -87,9 +90,11 @@ inline void ExpectSameTest(const TestRecord& a, const TestRecord& b)
     EXPECT_EQ(NameplateText(a.nameplate), NameplateText(b.nameplate));
     for (auto f : {&TestRecord::insulationClass, &TestRecord::darVerdict, &TestRecord::piVerdict, &TestRecord::verdictSource, &TestRecord::comment,
                    &TestRecord::operatorName, &TestRecord::meterSerial, &TestRecord::meterSoftware,
-                   &TestRecord::irVerdict, &TestRecord::temperatureSource})
+                   &TestRecord::irVerdict, &TestRecord::temperatureSource, &TestRecord::irSource,
+                   &TestRecord::piSource, &TestRecord::darSource})
         EXPECT_EQ(a.*f, b.*f);
     EXPECT_EQ(a.simulated, b.simulated);
+    EXPECT_EQ(a.sourcesApart, b.sourcesApart);
     ASSERT_EQ(a.memoryReading.has_value(), b.memoryReading.has_value());
     if (a.memoryReading) {
         EXPECT_EQ(a.memoryReading->ohm, b.memoryReading->ohm);
@@ -105,6 +110,7 @@ inline void ExpectSameTest(const TestRecord& a, const TestRecord& b)
         EXPECT_EQ(a.breakDown->wholeMOhmOnly, b.breakDown->wholeMOhmOnly);
         EXPECT_EQ(a.breakDown->cycleTimeSeconds, b.breakDown->cycleTimeSeconds);
         EXPECT_EQ(a.breakDown->timerOffSeconds, b.breakDown->timerOffSeconds);
+        EXPECT_EQ(a.breakDown->breakDownTimerSeconds, b.breakDown->breakDownTimerSeconds);
     }
 }
 

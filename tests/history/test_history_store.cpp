@@ -4,6 +4,7 @@
 // connection, a read-only database, a newer schema, a stopped server, a kill during a write).
 #include "child.h"
 #include "history/history_store.h"
+#include "history/test_values.h"
 #include "history_samples.h"
 #include "pg_server.h"
 
@@ -291,6 +292,7 @@ const std::vector<const char*> kAddedIn[] = {
      "ALTER TABLE tests ADD COLUMN reading_method TEXT", "ALTER TABLE tests ADD COLUMN bd_before_ohm DOUBLE PRECISION",
      "ALTER TABLE tests ADD COLUMN bd_after_ohm DOUBLE PRECISION", "ALTER TABLE tests ADD COLUMN bd_off_ohm DOUBLE PRECISION",
      "ALTER TABLE tests ADD COLUMN simulated INTEGER NOT NULL DEFAULT 0", "ALTER TABLE tests ADD COLUMN insulation_class TEXT"},
+    {"ALTER TABLE tests ADD COLUMN steps TEXT"},
 };
 
 // A database of each earlier version, with a measurement, a memory reading and a break-down test
@@ -307,7 +309,8 @@ TEST_P(Store, MigratesEveryEarlierVersion)
             for (const char* statement : kAddedIn[v - 1])
                 RawExec(QString::fromLatin1(statement));
         RawExec(QStringLiteral("UPDATE schema_version SET version = %1").arg(from));
-        RawExec(QStringLiteral("INSERT INTO assets (id, name) VALUES ('m', 'Motor')"));
+        // Kinds typed freely before there was one list of them.
+        RawExec(QStringLiteral("INSERT INTO assets (id, name, kind) VALUES ('m', 'Motor', 'Motor'), ('sw', '', 'switchgear')"));
         RawExec(QStringLiteral("INSERT INTO tests (asset_id, kind, time_ms, utc_offset_s, duration_s, r60_ohm, pi, "
                                "meter_serial, bd_volts, bd_before_mohm, bd_after_mohm, bd_off_mohm, bd_cycle_s, "
                                "bd_timer_off_s, series) VALUES "
@@ -316,7 +319,9 @@ TEST_P(Store, MigratesEveryEarlierVersion)
                                "('m', 'memory-ohm', 1600000001000, 0, 600, NULL, NULL, 'S1', NULL, NULL, NULL, NULL, "
                                "NULL, NULL, ''), "
                                "('m', 'memory-break-down', 1600000002000, 0, NULL, NULL, NULL, 'S1', 800, 1, 2, "
-                               "3000000, 14, 7, '')"));
+                               "3000000, 14, 7, ''), "
+                               // A live break-down test kept its timer where a memory record keeps the cycle time.
+                               "('m', 'break-down', 1600000003000, 0, NULL, NULL, NULL, 'S1', 1000, 5, 1, 0, 30, 0, '')"));
         const QString timer = QStringLiteral("UPDATE tests SET %1 WHERE kind = 'timer'");
         const QString reading = QStringLiteral("UPDATE tests SET %1 WHERE kind = 'memory-ohm'");
         if (from >= 2)
@@ -339,7 +344,7 @@ TEST_P(Store, MigratesEveryEarlierVersion)
         ASSERT_TRUE(s.Open(setting_, folder_)) << s.Error().toStdString();
         EXPECT_EQ(s.SchemaVersion(), kSchemaVersion);
         const auto tests = s.TestsOf(QStringLiteral("m"));
-        ASSERT_EQ(tests.size(), 3u);
+        ASSERT_EQ(tests.size(), 4u);
         const TestRecord& measured = tests[0];
         EXPECT_EQ(measured.time, QDateTime::fromMSecsSinceEpoch(1600000000000, Qt::OffsetFromUTC, 3600));
         EXPECT_EQ(measured.time.offsetFromUtc(), 3600);
@@ -348,8 +353,9 @@ TEST_P(Store, MigratesEveryEarlierVersion)
         EXPECT_EQ(measured.pi, 2.5);
         EXPECT_EQ(measured.r60At40, from >= 2 ? std::optional(2.2e9) : std::nullopt);
         // The class a verdict was judged by: the nameplate's, copied, unless one was kept already.
-        EXPECT_EQ(measured.insulationClass, from == 3 ? "H" : from == 4 ? "F" : "");
-        EXPECT_EQ(measured.simulated, from == 4);
+        EXPECT_EQ(measured.insulationClass, from == 3 ? "H" : from >= 4 ? "F" : "");
+        EXPECT_EQ(measured.simulated, from >= 4);
+        EXPECT_FALSE(measured.sourcesApart);  // its sources stay as they were filed, together
         EXPECT_FALSE(measured.steps);
         // A memory reading filed as R 10 min becomes the reading at its timer with the method
         // unknown; one already in today's form is left as it is.
@@ -370,6 +376,13 @@ TEST_P(Store, MigratesEveryEarlierVersion)
         EXPECT_EQ(bd.breakDown->resistanceOffOhm, from < 4 ? 3e12 : 3.1e12);
         EXPECT_EQ(bd.breakDown->cycleTimeSeconds, 14);
         EXPECT_EQ(bd.breakDown->timerOffSeconds, 7);
+        EXPECT_EQ(bd.breakDown->breakDownTimerSeconds, 0);
+        // The two times apart: the meter's cycle time stays, the live test's timer moves.
+        ASSERT_TRUE(tests[3].breakDown);
+        EXPECT_EQ(tests[3].breakDown->cycleTimeSeconds, 0);
+        EXPECT_EQ(tests[3].breakDown->breakDownTimerSeconds, 30);
+        EXPECT_EQ(KindText(*s.FindAsset(QStringLiteral("m"))), QStringLiteral("rotating machine"));
+        EXPECT_EQ(KindText(*s.FindAsset(QStringLiteral("sw"))), QStringLiteral("switchgear"));
         if (from < 4) {
             const QByteArray csv = *s.ExportHistory(QStringLiteral("m"), ExportFormat::Csv);
             EXPECT_TRUE(csv.contains(",800,,,,1,2,3000000,")) << csv.constData();

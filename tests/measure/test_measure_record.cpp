@@ -343,28 +343,57 @@ void MeasureRecordTest::opensAnEarlierRecording()
     QVERIFY(p.t.dialogs.shown.empty());
     QVERIFY(MeasWin()->openRecordingButton->isEnabled());
 
-    // A cut-off file is refused with the line that shows it; nothing shown changes.
+    // The finished cycle is not filed yet: asked before anything replaces it. Cancel changes nothing.
     const FiguresPanel& panel = *MeasWin()->recordView->figures;
     const QString piBefore = panel.Cell(6, 1)->text();
-    p.t.dialogs.opens = {cut};
+    QVERIFY(MeasWin()->fileTestButton->isEnabled());
+    p.t.dialogs.opens = {good};
+    p.t.dialogs.answers = {Answer::Cancel};
     MeasWin()->openRecordingButton->click();
     QCOMPARE(p.t.dialogs.shown.size(), size_t(2));
+    QCOMPARE(p.t.dialogs.shown[1].buttons, Buttons::FileDiscardCancel);
+    QCOMPARE(Plotted(), qsizetype(4));
+    QVERIFY(MeasWin()->fileTestButton->isEnabled());
+
+    // A cut-off file is refused with the line that shows it, after Discard; nothing shown changes
+    // and the cycle can still be filed.
+    p.t.dialogs.shown.clear();
+    p.t.dialogs.opens = {cut};
+    p.t.dialogs.answers = {Answer::Discard};
+    MeasWin()->openRecordingButton->click();
+    QCOMPARE(p.t.dialogs.shown.size(), size_t(3));
     QCOMPARE(p.t.dialogs.shown[0].kind, krx::test::ShownBox::Open);
-    QCOMPARE(p.t.dialogs.shown[1].kind, krx::test::ShownBox::Error);
-    QVERIFY2(p.t.dialogs.shown[1].text.contains(QStringLiteral("line 134")), qPrintable(p.t.dialogs.shown[1].text));
+    QCOMPARE(p.t.dialogs.shown[2].kind, krx::test::ShownBox::Error);
+    QVERIFY2(p.t.dialogs.shown[2].text.contains(QStringLiteral("line 134")), qPrintable(p.t.dialogs.shown[2].text));
     QCOMPARE(Plotted(), qsizetype(4));
     QCOMPARE(panel.Cell(6, 1)->text(), piBefore);
+    QVERIFY(MeasWin()->fileTestButton->isEnabled());
+    QVERIFY(!MeasWin()->resistanceLabel->text().isEmpty());
 
-    // The earlier test: its readings and figures, judged with the nameplate the panel holds.
+    // File: the cycle goes into the history first; then the earlier test is shown, its readings
+    // and figures judged with the nameplate the panel holds, and nothing live beside it.
     panel.ratedEdit->setText(QStringLiteral("6600"));
     panel.windingTypeBox->setCurrentIndex(panel.windingTypeBox->findData(int(WindingType::Form)));
     p.t.dialogs.opens = {good};
-    MeasWin()->openRecordingButton->click();
-    QCOMPARE(p.t.dialogs.shown.size(), size_t(3));
+    p.t.dialogs.answers = {Answer::Ok};
+    QVERIFY(test::FileUnder(MeasWin()->openRecordingButton, QStringLiteral("R-1")));
+    const auto filed = p.w.History().TestsOf(QStringLiteral("R-1"));
+    QCOMPARE(filed.size(), size_t(1));
+    QCOMPARE(p.w.History().Test(filed[0].id)->readings.size(), size_t(4));  // the cycle, not the recording
     QCOMPARE(Plotted(), qsizetype(133));
     QCOMPARE(panel.Cell(6, 1)->text(), QStringLiteral("2.04"));
     QVERIFY2(panel.irVerdict->text().contains(QStringLiteral("meets")), qPrintable(panel.irVerdict->text()));
     QVERIFY(!MeasWin()->fileTestButton->isEnabled());
+    QVERIFY(!MeasWin()->saveButton->isEnabled());
+    for (QLabel* live : {MeasWin()->resistanceLabel, MeasWin()->voltageLabel, MeasWin()->temperatureLabel,
+                         MeasWin()->humidityLabel})
+        QVERIFY2(live->text().isEmpty(), qPrintable(live->text()));
+
+    // Nothing left to file: the next recording opens without a question.
+    p.t.dialogs.shown.clear();
+    p.t.dialogs.opens = {good};
+    MeasWin()->openRecordingButton->click();
+    QCOMPARE(p.t.dialogs.shown.size(), size_t(1));
 }
 
 void MeasureRecordTest::timerSaysWhatItCannotGive()

@@ -34,6 +34,8 @@
 #include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTimer>
+
+#include <map>
 #include <QtTest>
 
 using krx::test::MainWin;
@@ -68,8 +70,9 @@ struct Program {
 };
 
 // Start, and Break once `breakInStep` has its first reading (0: never); a run that does not end
-// within 10 s of real time is broken and fails.
-void RunSteps(int breakInStep)
+// within 10 s of real time is broken and fails. `shown` gets the voltage the setup group shows at
+// each step's first reading.
+void RunSteps(int breakInStep, std::map<int, int>* shown = nullptr)
 {
     bool bitten = false;
     QElapsedTimer wall;
@@ -79,6 +82,8 @@ void RunSteps(int breakInStep)
     QObject::connect(&look, &QTimer::timeout, [&] {
         const auto all = MeasWin()->Series().All();
         const bool inStep = breakInStep > 0 && !all.empty() && all.back().step == breakInStep;
+        if (shown && MeasWin()->Running && !all.empty() && all.back().step)
+            shown->emplace(*all.back().step, MeasWin()->ChosenSetup().voltage);
         if (MeasWin()->Running && (inStep || wall.elapsed() > 10000)) {
             bitten = wall.elapsed() > 10000;
             MeasWin()->breakButton->click();
@@ -127,9 +132,18 @@ void MeasureStepsTest::runsThePlan()
     QFETCH(int, stepsKept);
     QTemporaryDir dir;
     Program p(dir.path());
-    RunSteps(breakInStep);
+    MeasWin()->voltageChoice->SetItemIndex(3);  // 1000 V: none of the steps' voltages
+    const int chosen = MeasWin()->ChosenSetup().voltage;
+    std::map<int, int> shown;
+    RunSteps(breakInStep, &shown);
     MeasurementWindow& w = *MeasWin();
     QVERIFY(!w.Running);
+    // The setup group showed each step's voltage while it ran, and shows the window's own again.
+    QCOMPARE(shown[1], 100);
+    if (!breakInStep)
+        QCOMPARE(shown[2], 500);
+    QCOMPARE(chosen, 1000);
+    QCOMPARE(w.ChosenSetup().voltage, chosen);
     QVERIFY(w.startButton->isEnabled() && w.backButton->isEnabled() && w.setupGroup->isEnabled());
     QVERIFY(w.LastSteps());
     const StepRunResult& run = *w.LastSteps();
@@ -228,11 +242,11 @@ void MeasureStepsTest::filesTheStepTest()
     // The history view: its kind and change in the row; no part in the resistance trend.
     const QStringList row = history_view::RowTexts(*filed, QString());
     QCOMPARE(row[history_view::ColKind], QStringLiteral("Step voltage (simulated)"));
-    QCOMPARE(row[history_view::ColVerdicts], QStringLiteral("change %1 from 100 V to 500 V: %2")
+    QCOMPARE(row[history_view::ColVerdicts], QStringLiteral("Step voltage: change %1 from 100 V to 500 V: %2")
                                                  .arg(StepChangeText(run.result), StepVerdictText(run.result.verdict).text));
     QVERIFY(!history_view::IsResistanceTest(*filed));
     // The filed test's report prints the plan and a row per planned step, the one not finished empty.
-    const ReportContent report = history_view::StoredReport({}, *filed, nullptr);
+    const ReportContent report = history_view::StoredReport({}, *filed);
     QVERIFY(report.steps);
     QCOMPARE(report.steps->planLine, QStringLiteral("100, 500, 1000 V, 30 s each"));
     QCOMPARE(report.steps->rows.size(), size_t(3));

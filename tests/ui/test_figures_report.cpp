@@ -230,7 +230,8 @@ private slots:
         QVERIFY(text.contains(QStringLiteral("Asset Site, location")));
         // The key readings timed from the voltage command, as the figures are.
         for (const char* words : {"Tested by", "Checked by", "Signature", "Voltage 500 V", "Ramp 3.0 s",
-                                  "Readings at key times", "1 min 1 min 0 s", "10 min 10 min 0 s"})
+                                  "Readings at key times", "1 min 1 min 0 s", "10 min 10 min 0 s",
+                                  "interpolated in log R", "reading the meter gave at or after its key time"})
             QVERIFY2(text.contains(QString::fromUtf8(words)), qPrintable(QString::fromUtf8(words) + text.right(700)));
         // The ramp and the climate stated once, with the dew point the figures give.
         QCOMPARE(text.count(QStringLiteral("ramp"), Qt::CaseInsensitive), 1);

@@ -167,6 +167,12 @@ private slots:
         for (size_t i = 0; i < labels.size(); ++i)
             for (size_t j = i + 1; j < labels.size(); ++j)
                 QVERIFY2(!labels[i].intersects(labels[j]), qPrintable(QStringLiteral("%1 %2").arg(i).arg(j)));
+        // Near the axis' end the 10 min label turns to the left of its line, clear of the voltage axis.
+        const QRectF area = plot->chart()->plotArea();
+        for (const QRectF& label : labels)
+            QVERIFY2(label.left() >= area.left() && label.right() <= area.right(),
+                     qPrintable(QStringLiteral("%1 .. %2 outside %3 .. %4")
+                                    .arg(label.left()).arg(label.right()).arg(area.left()).arg(area.right())));
         for (size_t i = 0; i < 4; ++i)
             QCOMPARE(plot->Markers()[i]->at(0).x() * 60, 2.0 + ReadingPlot::kMarkerSeconds[i]);
         QVERIFY(plot->ResistanceAxis()->isGridLineVisible());

@@ -55,6 +55,23 @@ bool IsMeasurement(const history::TestRecord& t)
     return (t.kind == history::TestKind::FreeRunning || t.kind == history::TestKind::Timer) && !t.readings.empty();
 }
 
+// Records read out of the meter's memory are no tests run now: the question names what it files.
+QString SimulatedQuestion(const std::vector<history::TestRecord>& tests)
+{
+    const bool records = std::all_of(tests.begin(), tests.end(), [](const history::TestRecord& t) {
+        return t.kind == history::TestKind::MemoryOhm || t.kind == history::TestKind::MemoryBreakDown;
+    });
+    const bool one = tests.size() == 1;
+    const QString what = records ? (one ? QStringLiteral("This record was read out of the simulated meter")
+                                        : QStringLiteral("These %1 records were read out of the simulated meter").arg(tests.size()))
+                                 : (one ? QStringLiteral("This test comes from the simulated meter")
+                                        : QStringLiteral("These %1 tests come from the simulated meter").arg(tests.size()));
+    return what + (one ? QStringLiteral(", not a real one. File it into the test history anyway? It will be marked as "
+                                        "simulated.")
+                       : QStringLiteral(", not a real one. File them into the test history anyway? They will be "
+                                        "marked as simulated."));
+}
+
 QLineEdit* Edit(const QString& name, const QString& text)
 {
     auto* edit = new QLineEdit(text);
@@ -131,6 +148,7 @@ void FileTestDialog::BuildControls()
     const QString given = tests_.empty() ? QString() : tests_.front().assetId;
     const QString offered = given.isEmpty() ? g_last.asset.id : given;
     assetId_->setEditText(offered);
+    ShowJudgedNameplate();
     AssetChosen(offered);
     connect(class_, &QComboBox::currentIndexChanged, this, &FileTestDialog::Rejudge);
     connect(plate_, &NameplateFields::Edited, this, &FileTestDialog::Rejudge);
@@ -139,7 +157,7 @@ void FileTestDialog::BuildControls()
 
 bool FileTestDialog::AssetFromFields(history::Asset& asset)
 {
-    asset = {assetId_->currentText(), name_->text(), location_->text(), kind_->currentText(), class_->currentText(), {}, {}, {}};
+    asset = {assetId_->currentText(), name_->text(), location_->text(), {}, class_->currentText(), {}, {}, {}};
     if (plate_->Apply(asset))
         return true;
     dialogs_.Message(QStringLiteral("\"%1\" is not a rated voltage: type the winding's rated voltage in volts, or "
@@ -181,11 +199,6 @@ QLayout* FileTestDialog::BuildForm()
     assetId_->setMinimumWidth(260);
     name_ = Edit(QStringLiteral("assetName"), {});
     location_ = Edit(QStringLiteral("assetLocation"), {});
-    kind_ = new QComboBox;
-    kind_->setObjectName(QStringLiteral("assetKind"));
-    kind_->setEditable(true);
-    kind_->addItems({QString(), QStringLiteral("motor"), QStringLiteral("generator"), QStringLiteral("cable"),
-                     QStringLiteral("transformer"), QStringLiteral("switchgear")});
     class_ = new QComboBox;
     class_->setObjectName(QStringLiteral("insulationClass"));
     class_->addItems({QString(), QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("F"), QStringLiteral("H")});
@@ -199,16 +212,16 @@ QLayout* FileTestDialog::BuildForm()
     form->addRow(QStringLiteral("Asset id:"), assetId_);
     form->addRow(QStringLiteral("Name:"), name_);
     form->addRow(QStringLiteral("Location:"), location_);
-    form->addRow(QStringLiteral("Kind:"), kind_);
-    form->addRow(QStringLiteral("Insulation class:"), class_);
     plate_ = new NameplateFields(form, this);
+    form->addRow(QStringLiteral("Insulation class:"), class_);
     form->addRow(QStringLiteral("Operator:"), operator_);
     form->addRow(QStringLiteral("Comment:"), comment_);
     return form;
 }
 
 // An asset filed before brings its details along; typing on from there to a new id takes them
-// away again, while details typed for a new asset stay.
+// away again, while details typed for a new asset stay. The nameplate and class the figures were
+// judged with come along with a measurement and win over the asset's: the dialog starts from them.
 void FileTestDialog::AssetChosen(const QString& id)
 {
     std::optional<history::Asset> found;
@@ -218,23 +231,26 @@ void FileTestDialog::AssetChosen(const QString& id)
     }
     if (!found && !id.isEmpty() && id == g_last.asset.id)
         found = g_last.asset;
-    if (!found && filledFrom_.isEmpty())
-        return;
-    const history::Asset shown = found.value_or(history::Asset{});
-    filledFrom_ = found ? id : QString();
-    name_->setText(shown.name);
-    location_->setText(shown.location);
-    kind_->setCurrentText(shown.kind);
-    class_->setCurrentIndex(std::max(0, class_->findText(shown.insulationClass)));
-    plate_->Show(shown);
-    // The nameplate the figures were computed with comes along with the test and wins.
-    const history::TestRecord* first = tests_.empty() ? nullptr : &tests_.front();
-    if (first && IsMeasurement(*first) && first->nameplate) {
-        history::Asset judged;
-        history::SetNameplate(judged, first->nameplate);
-        plate_->Show(judged);
-        class_->setCurrentIndex(std::max(0, class_->findText(judged.insulationClass)));
+    if (found || !filledFrom_.isEmpty()) {
+        const history::Asset shown = found.value_or(history::Asset{});
+        filledFrom_ = found ? id : QString();
+        name_->setText(shown.name);
+        location_->setText(shown.location);
+        class_->setCurrentIndex(std::max(0, class_->findText(shown.insulationClass)));
+        plate_->Show(shown);
+        ShowJudgedNameplate();
     }
+}
+
+void FileTestDialog::ShowJudgedNameplate()
+{
+    const history::TestRecord* first = tests_.empty() ? nullptr : &tests_.front();
+    if (!first || !IsMeasurement(*first) || !first->nameplate)
+        return;
+    history::Asset judged;
+    history::SetNameplate(judged, first->nameplate);
+    plate_->Show(judged);
+    class_->setCurrentIndex(std::max(0, class_->findText(judged.insulationClass)));
 }
 
 bool FileTestDialog::Submit()
@@ -251,9 +267,8 @@ bool FileTestDialog::Submit()
     }
     // Readings of the simulated meter in a history of real machines would mislead whoever reads it.
     const bool simulated = std::any_of(tests_.begin(), tests_.end(), [](const auto& t) { return t.simulated; });
-    if (simulated && dialogs_.Message(QStringLiteral("This test comes from the simulated meter, not a real one. File it "
-                                                     "into the test history anyway? It will be marked as simulated."),
-                                      kTitle, Buttons::OkCancelDefaultCancel, Icon::Warning) != Answer::Ok)
+    if (simulated && dialogs_.Message(SimulatedQuestion(tests_), kTitle, Buttons::OkCancelDefaultCancel,
+                                      Icon::Warning) != Answer::Ok)
         return false;
     history::Asset asset;
     if (!AssetFromFields(asset))

@@ -47,6 +47,8 @@ private:
     void BuildControls();
     QLayout* BuildForm();
     void AssetChosen(const QString& id);
+    // The nameplate and class a measurement was judged with, in the fields.
+    void ShowJudgedNameplate();
     QString SaveAssetDetails(const history::Asset& asset);
     // The asset as the fields give it; false (said to the user) when a field is not valid.
     bool AssetFromFields(history::Asset& asset);
@@ -64,7 +66,6 @@ private:
     QComboBox* assetId_ = nullptr;
     QLineEdit* name_ = nullptr;
     QLineEdit* location_ = nullptr;
-    QComboBox* kind_ = nullptr;
     QComboBox* class_ = nullptr;
     NameplateFields* plate_ = nullptr;
     QLabel* verdicts_ = nullptr;  // the measurement's verdicts by the nameplate shown

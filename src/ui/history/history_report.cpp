@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/history/history_report.h"
 
+#include "history/test_values.h"
 #include "ui/history/trend_chart.h"
 #include "ui/report.h"
 
@@ -55,7 +56,7 @@ struct Page {
 
 QString Summary(const AssetHistory& h)
 {
-    QStringList parts{QStringLiteral("%1 tests").arg(h.tests.size())};
+    QStringList parts{h.tests.size() == 1 ? QStringLiteral("1 test") : QStringLiteral("%1 tests").arg(h.tests.size())};
     if (!h.tests.empty()) {
         parts << QStringLiteral("%1 to %2")
                      .arg(h.tests.front().time.toString(QStringLiteral("yyyy-MM-dd")),
@@ -68,15 +69,12 @@ QString Summary(const AssetHistory& h)
     return parts.join(QStringLiteral(", "));
 }
 
-QString Sources(const AssetHistory& h)
+// The verdicts' sources, numbered as the table's verdicts refer to them.
+QString Sources(const QStringList& sources)
 {
-    QStringList sources;
-    for (const auto& t : h.tests)
-        if (!t.verdictSource.isEmpty() && !sources.contains(t.verdictSource))
-            sources << t.verdictSource;
     QString text = QStringLiteral("R @ 40 °C: the 1-minute resistance corrected to 40 °C (IEEE 43-2013).");
     if (!sources.isEmpty())
-        text += QStringLiteral(" Verdicts after: ") + sources.join(QStringLiteral("; ")) + QLatin1Char('.');
+        text += QStringLiteral("\nVerdicts after:\n") + history::SourceList(sources);
     return text;
 }
 
@@ -135,13 +133,15 @@ QList<double> ColumnWidths(const QFontMetricsF& fm, const std::vector<QStringLis
 }
 
 // Every test, a row each; columns that no test fills are left out, and every cell wraps its text.
-void DrawTable(Page& page, const AssetHistory& h, const std::function<bool()>& newPage)
+void DrawTable(Page& page, const AssetHistory& h, QStringList& sources, const std::function<bool()>& newPage)
 {
     QStringList titles = ColumnTitles();
     titles[ColR60At40] = QStringLiteral("R @ 40 °C");
     std::vector<QStringList> rows;
-    for (size_t i = 0; i < h.tests.size(); ++i)
+    for (size_t i = 0; i < h.tests.size(); ++i) {
         rows.push_back(RowTexts(h.tests[i], h.markReasons[i]));
+        rows.back()[ColVerdicts] = history::VerdictCell(h.tests[i], &sources);
+    }
     QList<int> columns;
     for (int col : {ColDate, ColKind, ColVoltage, ColDuration, ColTemperature, ColHumidity, ColR60At40, ColDar, ColPi,
                     ColReading, ColVerdicts, ColMark, ColOperator, ColComment, ColNotes}) {
@@ -189,7 +189,10 @@ void DrawTable(Page& page, const AssetHistory& h, const std::function<bool()>& n
     for (size_t i = 0; i < rows.size(); ++i) {
         if (page.y + heightOf(rows[i], false) > page.area.bottom()) {
             if (!newPage || !newPage()) {
-                page.Text(QStringLiteral("%1 more tests on the next pages.").arg(rows.size() - i), 8);
+                const size_t more = rows.size() - i;
+                page.Text(more == 1 ? QStringLiteral("1 more test on the next page.")
+                                    : QStringLiteral("%1 more tests on the next pages.").arg(more),
+                          8);
                 return;
             }
             page.y = page.area.top();
@@ -212,11 +215,14 @@ void PaintHistoryReport(QPainter& painter, const QRectF& area, double dpi, const
                   QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm")) + QLatin1Char('.'),
               9, false, QColor(0x44, 0x44, 0x44));
     DrawTrend(page, history);
-    page.Text(MarkRuleText(), 8, false, QColor(0xc6, 0x28, 0x28));
-    DrawTable(page, history, newPage);
+    // The rule that explains the marks only where a test is marked.
+    if (std::any_of(history.markReasons.begin(), history.markReasons.end(), [](const QString& m) { return !m.isEmpty(); }))
+        page.Text(MarkRuleText(), 8, false, QColor(0xc6, 0x28, 0x28));
+    QStringList verdictSources;
+    DrawTable(page, history, verdictSources, newPage);
     page.y += page.Mm(2);
     // The sources whole on this page or the next, never cut at its foot.
-    const QString sources = Sources(history);
+    const QString sources = Sources(verdictSources);
     if (page.y + page.Height(sources, 8) > area.bottom() && newPage && newPage())
         page.y = area.top();
     page.Text(sources, 8, false, QColor(0x44, 0x44, 0x44));

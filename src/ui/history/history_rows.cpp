@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/history/history_rows.h"
 
-#include "history/step_test_record.h"
 #include "history/test_values.h"
 
 #include <cmath>
@@ -82,16 +81,9 @@ QStringList RowTexts(const TestRecord& t, const QString& markReason)
     QString volts = text("voltage_v");
     if (volts.isEmpty())
         volts = text("bd_voltage_v");
-    QStringList verdicts;
-    if (t.steps)
-        verdicts << history::StepChangeLine(*t.steps);
-    if (!t.piVerdict.isEmpty())
-        verdicts << QStringLiteral("PI ") + t.piVerdict;
-    if (!t.darVerdict.isEmpty())
-        verdicts << QStringLiteral("DAR ") + t.darVerdict;
     return {text("time"), kind, volts, text("duration_s"), text("temperature_c"), text("humidity_pct"),
             text("r60_ohm"), text("r60_40c_ohm"), text("dar"), text("pi"), history::ReadingSummary(values),
-            verdicts.join(QStringLiteral("; ")), markReason, t.operatorName, t.comment, text("notes")};
+            history::VerdictCell(t), markReason, t.operatorName, t.comment, text("notes")};
 }
 
 QString Sentence(const QString& text)
@@ -105,7 +97,7 @@ QString Sentence(const QString& text)
 QString AssetLine(const history::Asset& asset)
 {
     QStringList details;
-    for (const QString& part : {asset.location, asset.kind})
+    for (const QString& part : {asset.location, history::KindText(asset)})
         if (!part.isEmpty())
             details << part;
     if (!asset.insulationClass.isEmpty())

@@ -3,6 +3,7 @@
 
 #include "core/csv_appender.h"
 #include "core/dialogs.h"
+#include "history/test_values.h"
 #include "ui/history/history_report.h"
 #include "ui/history/test_view.h"
 #include "ui/history/trend_chart.h"
@@ -46,7 +47,7 @@ bool WriteWhole(const QString& fileName, const QByteArray& bytes, QString* error
 // The characters of the asset's texts that the spreadsheet dialect cannot hold.
 QString SpreadsheetNote(const AssetHistory& h)
 {
-    QStringList texts{h.asset.id, h.asset.name, h.asset.location, h.asset.kind, h.asset.insulationClass};
+    QStringList texts{h.asset.id, h.asset.name, h.asset.location, history::KindText(h.asset), h.asset.insulationClass};
     for (const auto& t : h.tests)
         texts << t.comment << t.operatorName << t.piVerdict << t.darVerdict << t.verdictSource;
     QStringList replaced;
@@ -272,6 +273,13 @@ void HistoryWindow::FillTable()
                 item->setToolTip(mark);
             } else if ((col == ColComment || col == ColReading || col == ColNotes) && !texts[col].isEmpty()) {
                 item->setToolTip(texts[col]);
+            }
+            if (col == ColVerdicts && !texts[col].isEmpty()) {
+                // Too long for the cell: each verdict's source where the pointer rests.
+                QStringList sources;
+                item->setText(history::VerdictCell(shown_.tests[row], &sources));
+                item->setToolTip((mark.isEmpty() ? QString() : mark + QStringLiteral("\n\n")) + item->text() +
+                                 QStringLiteral("\n\n") + history::SourceList(sources));
             }
             table_->setItem(row, col, item);
         }

@@ -8,13 +8,17 @@
 
 namespace krx::history_view {
 
+namespace {
+constexpr int kOldTextRole = Qt::UserRole + 1;
+}
+
 NameplateFields::NameplateFields(QFormLayout* form, QObject* parent) : QObject(parent)
 {
     kind = new QComboBox;
     kind->setObjectName(QStringLiteral("plateKind"));
-    kind->addItem(NoNameplateText(), QString());
-    for (AssetKind k : {AssetKind::Machine, AssetKind::Transformer, AssetKind::Cable, AssetKind::Other})
-        kind->addItem(k == AssetKind::Machine ? QStringLiteral("rotating machine") : KindName(k), KindName(k));
+    kind->addItem(QStringLiteral("not set: no nameplate"), QString());
+    for (AssetKind k : AssetKinds())
+        kind->addItem(KindLabel(k), KindName(k));
     rated = new QLineEdit;
     rated->setObjectName(QStringLiteral("ratedVoltage"));
     rated->setPlaceholderText(QStringLiteral("V, line to line"));
@@ -23,7 +27,7 @@ NameplateFields::NameplateFields(QFormLayout* form, QObject* parent) : QObject(p
     winding->addItem(QStringLiteral("not set"), QString());
     for (WindingType w : {WindingType::Form, WindingType::Random, WindingType::Older})
         winding->addItem(WindingDescription(w), WindingName(w));
-    form->addRow(QStringLiteral("Nameplate:"), kind);
+    form->addRow(QStringLiteral("Kind:"), kind);
     form->addRow(QStringLiteral("Rated voltage:"), rated);
     form->addRow(QStringLiteral("Winding:"), winding);
     connect(kind, &QComboBox::currentIndexChanged, this, &NameplateFields::Edited);
@@ -33,14 +37,27 @@ NameplateFields::NameplateFields(QFormLayout* form, QObject* parent) : QObject(p
 
 void NameplateFields::Show(const history::Asset& a)
 {
-    kind->setCurrentIndex(std::max(0, kind->findData(a.plateKind)));
+    // A kind typed freely before there was one list stays as it was, unless a word of the list.
+    if (const int old = kind->findData(true, kOldTextRole); old >= 0)
+        kind->removeItem(old);
+    const auto known = history::KindOf(a);
+    int index = known ? kind->findData(KindName(*known)) : 0;
+    if (!known && !a.kind.trimmed().isEmpty()) {
+        kind->addItem(a.kind, a.kind);
+        index = kind->count() - 1;
+        kind->setItemData(index, true, kOldTextRole);
+    }
+    kind->setCurrentIndex(std::max(0, index));
     rated->setText(a.ratedVolts ? QLocale().toString(*a.ratedVolts, 'g', 7) : QString());
     winding->setCurrentIndex(std::max(0, winding->findData(a.windingType)));
 }
 
 bool NameplateFields::Apply(history::Asset& a) const
 {
-    a.plateKind = kind->currentData().toString();
+    // A kind of the list is the nameplate's too; an old free text is no nameplate.
+    const bool oldText = kind->currentData(kOldTextRole).toBool();
+    a.kind = kind->currentData().toString();
+    a.plateKind = oldText ? QString() : a.kind;
     a.windingType = winding->currentData().toString();
     const QString text = rated->text().trimmed();
     a.ratedVolts.reset();

@@ -3,12 +3,14 @@
 
 #include "core/dialogs.h"
 #include "core/settings.h"
+#include "history/test_values.h"
 #include "ui/history/history_rows.h"
 #include "ui/reading_plot.h"
 
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFileInfo>
+#include <QGraphicsLayout>
 #include <QGridLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -17,6 +19,7 @@
 #include <QVBoxLayout>
 
 #include <cmath>
+#include <memory>
 
 namespace krx::history_view {
 
@@ -37,13 +40,24 @@ QLabel* Cell(const QString& text, bool bold = false)
 }
 
 
+// The plot's width in the report: the measurement window's plot on a laptop's screen.
+constexpr double kReportPlotWidth = 640;
+
+void PlotReadings(ReadingPlot& plot, const std::vector<DataRecord>& readings)
+{
+    for (const DataRecord& r : readings)
+        plot.Add(r);
+    plot.SetOrigin(ComputeFigures(readings, DarTimes::From30To60).originElapsed);
+    plot.Redraw();
+}
+
 }  // namespace
 
 QString Nameplate(const history::Asset& asset)
 {
     QStringList parts;
-    if (!asset.kind.isEmpty())
-        parts << asset.kind;
+    if (const QString kind = history::KindText(asset); !kind.isEmpty())
+        parts << kind;
     if (!asset.insulationClass.isEmpty())
         parts << QStringLiteral("insulation class ") + asset.insulationClass;
     return parts.join(QStringLiteral(", "));
@@ -62,15 +76,25 @@ FigureTable StoredFigureTable(const history::TestRecord& test)
     FigureTable t = MakeFigureTable(f, {}, from);
     t.temperatureLine = from ? QStringLiteral("Corrected from %1 °C, as filed").arg(*from, 0, 'f', 1)
                              : QStringLiteral("No temperature was filed: nothing corrected");
-    // The verdicts as they were given when the test was filed, not as today's rules would give them.
-    t.dar = {Verdict::NotEnoughData, test.darVerdict.isEmpty() ? QStringLiteral("none filed") : test.darVerdict,
-             test.verdictSource};
-    t.pi = {Verdict::NotEnoughData, test.piVerdict.isEmpty() ? QStringLiteral("none filed") : test.piVerdict,
-            test.verdictSource};
+    // The verdicts and the nameplate as they were when the test was filed, not as today's rules
+    // would give them.
+    t.nameplateLine = QStringLiteral("Nameplate: %1").arg(NameplateText(test.nameplate));
+    const QString none = QStringLiteral("none filed");
+    t.ir = {Verdict::NotEnoughData, none, {}};
+    t.pi = {Verdict::NotEnoughData, none, {}};
+    t.dar = {Verdict::NotEnoughData, none, {}};
+    for (const history::FiledVerdict& v : history::VerdictsOf(test)) {
+        FigureVerdict* to = v.name == QLatin1String("Minimum IR") ? &t.ir
+                            : v.name == QLatin1String("PI")       ? &t.pi
+                            : v.name == QLatin1String("DAR")      ? &t.dar
+                                                                  : nullptr;
+        if (to)
+            *to = {Verdict::NotEnoughData, v.text, v.source};
+    }
     return t;
 }
 
-ReportContent StoredReport(const history::Asset& asset, const history::TestRecord& test, ReadingPlot* plot)
+ReportContent StoredReport(const history::Asset& asset, const history::TestRecord& test)
 {
     ReportContent c;
     FillFromReadings(c, test.readings);
@@ -78,7 +102,9 @@ ReportContent StoredReport(const history::Asset& asset, const history::TestRecor
     c.serial = test.meterSerial;
     c.swVersion = test.meterSoftware;
     c.asset = asset.name.isEmpty() ? asset.id : asset.id + QStringLiteral(" – ") + asset.name;
-    c.nameplate = Nameplate(asset);
+    // What was filed: the nameplate the test was judged by, and whether the meter was the simulated one.
+    c.nameplate = test.nameplate ? NameplateText(test.nameplate) : Nameplate(asset);
+    c.simulated = test.simulated;
     c.location = asset.location;
     c.operatorName = test.operatorName;
     c.started = test.time;
@@ -114,9 +140,16 @@ ReportContent StoredReport(const history::Asset& asset, const history::TestRecor
         c.steps = table;
     }
     c.comment = test.comment;
-    if (plot && plot->Count() > 0) {
-        c.drawPlot = [plot](QPainter& p, const QRectF& r) { plot->RenderTo(p, r); };
+    if (!test.readings.empty()) {
+        // A plot of its own at the page's proportions and at about the measurement window's size,
+        // so that its texts come out as large as in a report made at the bench: the view's plot may
+        // be narrow and tall, or wide, and would be scaled down with its texts.
         c.plotAspect = 0.45;
+        std::shared_ptr<ReadingPlot> page = std::make_shared<ReadingPlot>();
+        PlotReadings(*page, test.readings);
+        page->chart()->resize(QSizeF(kReportPlotWidth, kReportPlotWidth * c.plotAspect));
+        page->chart()->layout()->activate();
+        c.drawPlot = [page](QPainter& p, const QRectF& r) { page->RenderTo(p, r); };
     }
     return c;
 }
@@ -154,8 +187,13 @@ TestView::TestView(const history::Asset& asset, history::TestRecord test, Dialog
                 facts->addWidget(Cell(r[c], c == 0), line, c);
             ++line;
         }
-        add(QStringLiteral("DAR"), t.dar.text + (t.dar.source.isEmpty() ? QString() : QStringLiteral("\n") + t.dar.source));
-        add(QStringLiteral("PI"), t.pi.text + (t.pi.source.isEmpty() ? QString() : QStringLiteral("\n") + t.pi.source));
+        add(QStringLiteral("Nameplate"), NameplateText(test_.nameplate));
+        for (const FigureVerdict* v : {&t.ir, &t.pi, &t.dar}) {
+            const QString name = v == &t.ir ? QStringLiteral("Minimum IR") : v == &t.pi ? QStringLiteral("PI")
+                                                                                        : QStringLiteral("DAR");
+            add(name, v->text + QStringLiteral("\nSource: ") +
+                          (v->source.isEmpty() ? QStringLiteral("no rule applies") : v->source));
+        }
         add(QStringLiteral("Correction"), t.temperatureLine);
     }
     facts->setRowStretch(line, 1);
@@ -169,17 +207,14 @@ TestView::TestView(const history::Asset& asset, history::TestRecord test, Dialog
     auto* split = new QSplitter(Qt::Horizontal);
     if (!test_.readings.empty()) {
         plot = new ReadingPlot;
-        for (const DataRecord& r : test_.readings)
-            plot->Add(r);
-        plot->SetOrigin(ComputeFigures(test_.readings, DarTimes::From30To60).originElapsed);
-        plot->Redraw();
+        PlotReadings(*plot, test_.readings);
         split->addWidget(plot);
     }
     split->addWidget(scroll);
     split->setStretchFactor(0, 1);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close);
-    reportButton = buttons->addButton(QStringLiteral("Report…"), QDialogButtonBox::ActionRole);
+    reportButton = buttons->addButton(QStringLiteral("&Report…"), QDialogButtonBox::ActionRole);
     reportButton->setObjectName(QStringLiteral("ReportButton"));
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(reportButton, &QPushButton::clicked, this, &TestView::Report);
@@ -199,7 +234,7 @@ bool TestView::Report()
     if (!dialogs_.SaveFile(request, fileName) || fileName.isEmpty())
         return false;
     QString error;
-    if (!WriteReport(StoredReport(asset_, test_, plot), fileName, &error)) {
+    if (!WriteReport(StoredReport(asset_, test_), fileName, &error)) {
         dialogs_.ShowError(QStringLiteral("Could not write \"%1\" (%2). The report was not saved.")
                                .arg(QDir::toNativeSeparators(fileName), error));
         return false;

@@ -22,8 +22,9 @@ namespace krx::history_view {
 QString Nameplate(const history::Asset& asset);
 
 FigureTable StoredFigureTable(const history::TestRecord& test);
-// The report of a stored test; `plot` draws its curve (null: none).
-ReportContent StoredReport(const history::Asset& asset, const history::TestRecord& test, ReadingPlot* plot);
+// The report of a stored test, as it was filed: the simulated meter's mark, the nameplate and the
+// verdicts with their sources, the curve drawn from its readings.
+ReportContent StoredReport(const history::Asset& asset, const history::TestRecord& test);
 
 class TestView : public QDialog {
     Q_OBJECT

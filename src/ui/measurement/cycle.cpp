@@ -31,10 +31,7 @@ void MeasurementWindow::StartClicked()
     startButton->setEnabled(false);
     backButton->setEnabled(false);
     openRecordingButton->setEnabled(false);
-    resistanceLabel->setText(QString());
-    voltageLabel->setText(QString());
-    temperatureLabel->setText(QString());
-    humidityLabel->setText(QString());
+    ClearLiveValues();
     if (session_.TestMode)
         passCounter->setVisible(true);
 
@@ -92,6 +89,14 @@ void MeasurementWindow::CycleEnded(CycleResult result)
     // A cycle that failed without Break keeps its buttons until Break.
     if (!Running)
         GiveButtonsBack();
+}
+
+void MeasurementWindow::ClearLiveValues()
+{
+    resistanceLabel->setText(QString());
+    voltageLabel->setText(QString());
+    temperatureLabel->setText(QString());
+    humidityLabel->setText(QString());
 }
 
 void MeasurementWindow::ShowPass(const CycleIteration& pass)

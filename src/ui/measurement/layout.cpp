@@ -80,11 +80,11 @@ QLayout* MeasurementWindow::BuildRecordRow()
     QPalette p = recordingWarning->palette();
     p.setColor(QPalette::WindowText, QColor(Qt::red));
     recordingWarning->setPalette(p);
-    fileTestButton = new QPushButton(QStringLiteral("File test…"), this);
+    fileTestButton = new QPushButton(QStringLiteral("&File test…"), this);
     fileTestButton->setObjectName(QStringLiteral("FileTestButton"));
     fileTestButton->setFont(ArialFont(13));
     fileTestButton->setEnabled(false);
-    openRecordingButton = new QPushButton(QStringLiteral("Open recording…"), this);
+    openRecordingButton = new QPushButton(QStringLiteral("&Open recording…"), this);
     openRecordingButton->setObjectName(QStringLiteral("OpenRecordingButton"));
     openRecordingButton->setFont(ArialFont(13));
     auto* row = new QHBoxLayout;

@@ -74,9 +74,8 @@ MeasurementWindow::~MeasurementWindow() = default;
 
 SetupChoice MeasurementWindow::ChosenSetup() const
 {
-    static constexpr int kVolts[] = {10, 100, 500, 1000};
     const int item = voltageChoice->ItemIndex();
-    const int voltage = item >= 0 && item < 4 ? kVolts[item] : 0;
+    const int voltage = item >= 0 && item < 4 ? kSetupVolts[item] : 0;
     return {voltageModeChoice->ItemIndex(), voltage, displayChoice->ItemIndex(),
             calculationChoice->ItemIndex()};
 }
@@ -109,6 +108,17 @@ void MeasurementWindow::ShowMeterSetup(const MeasuringSetup& setup)
         voltageChoice->SetItemIndex(setup.flags.voltageIndex);
     displayChoice->SetItemIndex(setup.flags.exponentDisplay);
     timerSlider->setValue(std::clamp(setup.measuringTimer, 1, 600));
+    loadingSetup_ = false;
+}
+
+void MeasurementWindow::ShowVoltage(int voltageFunction, int volts)
+{
+    loadingSetup_ = true;
+    voltageModeChoice->SetItemIndex(voltageFunction);
+    voltageChoice->setEnabled(voltageFunction != 1);
+    for (int i = 0; i < 4; ++i)
+        if (kSetupVolts[i] == volts)
+            voltageChoice->SetItemIndex(i);
     loadingSetup_ = false;
 }
 

@@ -93,6 +93,9 @@ public:
     bool LoadingSetup() const { return loadingSetup_; }
 
     void ShowReadingLabels(bool visible);
+    // Shows a voltage function (0 manual, 1 automatic) and voltage in the setup group without
+    // sending them: the meter has them already.
+    void ShowVoltage(int voltageFunction, int volts);
     // Sends the options chosen in the window to the meter; the result is not used.
     void SendMeasuringSetup();
     // The options as chosen in the window.
@@ -144,6 +147,8 @@ private:
     friend class CycleView;
     void CycleEnded(krx::CycleResult result);
     void ShowPass(const krx::CycleIteration& pass);
+    // Resistance, voltage, temperature and humidity empty: nothing live is shown.
+    void ClearLiveValues();
     void SetValueRed(bool red);
     void GiveButtonsBack();
     // Clears the record of the last cycle and plans the new one's recording.
@@ -188,6 +193,7 @@ private:
     krx::StepPlan stepPlan_;
     std::vector<krx::StepFigure> stepsDone_;
     std::optional<krx::StepRunResult> lastSteps_;
+    krx::SetupChoice stepsWindowSetup_;  // the setup the test puts back at its end
 
 public:
 

@@ -9,6 +9,7 @@
 #include "ui/window_dialogs.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QLabel>
 #include <QPushButton>
 
@@ -25,14 +26,27 @@ bool MeasurementWindow::OpenRecordingClicked()
     QString fileName;
     if (!WindowDialogs().OpenFile(request, fileName))
         return false;
+    // A finished test that could still be filed would be lost for filing once the view is replaced.
+    if (fileTestButton->isEnabled()) {
+        const Answer answer = WindowDialogs().Message(
+            QStringLiteral("The last test is not filed in the test history. File it before %1 is shown?\n\n"
+                           "Discard: it can no longer be filed from this window; its recording stays where it is.")
+                .arg(QFileInfo(fileName).fileName()),
+            QStringLiteral("Open recording"), Buttons::FileDiscardCancel, Icon::Question);
+        if (answer == Answer::Cancel || (answer == Answer::Ok && !FileTestClicked()))
+            return false;
+    }
     QString error;
     if (!recordView->LoadRecording(fileName, &error)) {
         WindowDialogs().ShowError(QStringLiteral("Cannot open %1 as a recording.%2\nNothing shown was changed.")
                                       .arg(QDir::toNativeSeparators(fileName), ReasonLine(error)));
         return false;
     }
-    // What is shown is no longer the last cycle: it is not filed as that cycle.
+    // What is shown is no longer the last cycle: it is not filed as that cycle, and the live values
+    // and Save's reading belong to that cycle, not to the recording.
     fileTestButton->setEnabled(false);
+    saveButton->setEnabled(false);
+    ClearLiveValues();
     recordingWarning->clear();
     return true;
 }

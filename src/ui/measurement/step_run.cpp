@@ -63,8 +63,7 @@ void MeasurementWindow::StartSteps()
     Running = true;
     for (QPushButton* b : {saveButton, startButton, backButton})
         b->setEnabled(false);
-    for (QLabel* l : {resistanceLabel, voltageLabel, temperatureLabel, humidityLabel})
-        l->setText(QString());
+    ClearLiveValues();
     if (session_.TestMode)
         passCounter->setVisible(true);
     // A setup sent from the window now would change the step's voltage under the test.
@@ -74,6 +73,7 @@ void MeasurementWindow::StartSteps()
     StepOptions o;
     o.plan = plan;
     o.windowSetup = ChosenSetup();
+    stepsWindowSetup_ = o.windowSetup;
     o.samplingTimeMs = session_.SamplingTime;
     o.commandPause = session_.CommandPause;
     calculation_.clear();
@@ -102,6 +102,9 @@ void MeasurementWindow::StepsEnded(const StepRunResult& result)
     recordView->ShowSteps(MakeStepTable(stepPlan_, result.result));
     stepSettings->ShowProgress(EndText(result, stepPlan_.volts.size()));
     stepSettings->Lock(false);
+    // The test has sent the window's own setup again (a lost meter got nothing, and keeps what the
+    // window chose for the next start).
+    ShowVoltage(stepsWindowSetup_.voltageFunction, stepsWindowSetup_.voltage);
     setupGroup->setEnabled(true);
     if (result.end == StepEnd::ConnectionLost)
         ReportConnectionLoss(result.code);

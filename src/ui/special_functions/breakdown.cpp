@@ -32,6 +32,10 @@ void SpecialFunctionsWindow::BreakDownClicked()
     OfferBreakDownResult(nullptr);
     breakDownStarted_ = QDateTime();
     breakDownComment_.clear();
+    const std::optional<int> volts = session_.SetupVolts;
+    setupVoltageLabel->setText(!volts        ? QStringLiteral("Voltage set on the meter: not known (Init could not read it)")
+                               : *volts == 0 ? QStringLiteral("Voltage set on the meter: automatic")
+                                             : QStringLiteral("Voltage set on the meter: %1 V").arg(*volts));
     LockButtonsForBreakDown(true);
     BreakDownOptions o;
     o.commandPause = session_.CommandPause;
@@ -126,6 +130,7 @@ void SpecialFunctionsWindow::ShowTimerFields(bool visible)
     breakOffTimerLabel->setVisible(visible);
     breakDownTimerField->setVisible(visible);
     breakOffTimerField->setVisible(visible);
+    setupVoltageLabel->setVisible(visible);
 }
 
 namespace {

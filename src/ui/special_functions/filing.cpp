@@ -21,10 +21,10 @@ QWidget* SpecialFunctionsWindow::BuildFilingRow()
 {
     auto* row = new QWidget(this);
     row->setObjectName(QStringLiteral("Panel_Filing"));
-    fileRecordsButton = new QPushButton(QStringLiteral("File records…"), row);
+    fileRecordsButton = new QPushButton(QStringLiteral("File &records…"), row);
     fileRecordsButton->setObjectName(QStringLiteral("BitBtn_FileRecords"));
     fileRecordsButton->setToolTip(QStringLiteral("File the records read out under an asset of the test history."));
-    fileTestButton = new QPushButton(QStringLiteral("File test…"), row);
+    fileTestButton = new QPushButton(QStringLiteral("&File test…"), row);
     fileTestButton->setObjectName(QStringLiteral("BitBtn_FileTest"));
     fileTestButton->setToolTip(QStringLiteral("File the break-down result under an asset of the test history."));
     // One place for both: a read-out and a break-down test each withdraw the other's offer.
@@ -79,7 +79,7 @@ void SpecialFunctionsWindow::OfferBreakDownResult(const BreakDownSave* values)
         b.resistanceBeforeOhm = history::OhmFromKOhm(v.resistanceBeforeKOhm);
         b.resistanceAfterOhm = history::OhmFromKOhm(v.resistanceAfterBDKOhm);
         b.resistanceOffOhm = history::OhmFromKOhm(v.resistanceAfterBOKOhm);
-        b.cycleTimeSeconds = v.breakDownTimer;
+        b.breakDownTimerSeconds = v.breakDownTimer;
         b.timerOffSeconds = v.breakOffTime;
         t.breakDown = b;
         t.comment = breakDownComment_;

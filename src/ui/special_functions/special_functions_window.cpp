@@ -49,6 +49,7 @@ void SpecialFunctionsWindow::BuildControls()
     left->addWidget(BuildRangeGroup());
     left->addWidget(BuildTimersGroup());
     left->addStretch(1);
+    left->addWidget(MakeSimulatedMeterLabel(session_.Simulated, this));
     left->addWidget(BuildFilingRow());
 
     auto* layout = new QHBoxLayout(this);
@@ -165,8 +166,16 @@ QGroupBox* SpecialFunctionsWindow::BuildTimersGroup()
         buttons->addWidget(button, width);
     }
 
+    // The voltage the meter was set to when Init read it; once the test runs the memo gives the
+    // voltage it measures.
+    setupVoltageLabel = new QLabel(timersGroup);
+    setupVoltageLabel->setObjectName(QStringLiteral("Label_SetupVoltage"));
+    setupVoltageLabel->setFont(ArialFont(16));
+    KeepPlaceWhenHidden(setupVoltageLabel);
+
     auto* layout = new QVBoxLayout(timersGroup);
     layout->addLayout(timers);
+    layout->addWidget(setupVoltageLabel);
     // At least the designed gap between timers and buttons.
     layout->addSpacerItem(new QSpacerItem(0, 46, QSizePolicy::Minimum, QSizePolicy::MinimumExpanding));
     layout->addLayout(buttons);

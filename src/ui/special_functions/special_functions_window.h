@@ -58,6 +58,7 @@ public:
     QLineEdit* breakDownTimerField;
     QLabel* breakOffTimerLabel;
     QLineEdit* breakOffTimerField;
+    QLabel* setupVoltageLabel;  // the meter's voltage setting, beside the timers during the set-up
     QPushButton* startButton;
     QPushButton* stopButton;
     QPushButton* saveButton;

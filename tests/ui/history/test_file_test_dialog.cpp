@@ -3,6 +3,7 @@
 // that cannot be opened (the outbox keeps the test) or takes nothing at all.
 #include "scripted_dialogs.h"
 
+#include "history/measurement_test.h"
 #include "ui/history/file_test_dialog.h"
 
 #include <QApplication>
@@ -10,6 +11,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimeZone>
@@ -108,7 +110,7 @@ private slots:
         h.Id()->setEditText(QStringLiteral("T-1"));
         for (const char* name : {"assetName", "assetLocation"})
             h.Edit(name)->clear();
-        third.findChild<QComboBox*>(QStringLiteral("assetKind"))->setCurrentText(QString());
+        third.findChild<QComboBox*>(QStringLiteral("plateKind"))->setCurrentIndex(0);
         third.findChild<QComboBox*>(QStringLiteral("insulationClass"))->setCurrentIndex(0);
         h.File();
         QCOMPARE(store.FindAsset(QStringLiteral("T-1"))->name, QStringLiteral("Transformer"));
@@ -119,6 +121,83 @@ private slots:
         k.File();
         QCOMPARE(store.FindAsset(QStringLiteral("T-1"))->location, QStringLiteral("Yard 2"));
         QCOMPARE(store.FindAsset(QStringLiteral("T-1"))->insulationClass, QStringLiteral("A"));
+    }
+
+    // A measurement judged in the figures panel: the dialog starts from that nameplate and class for
+    // a new asset as for a known one, and files the test with its minimum-IR verdict.
+    void startsFromTheJudgedNameplate()
+    {
+        history::HistoryStore store;
+        QVERIFY(store.Open(QStringLiteral("sqlite:") + dir.filePath(QStringLiteral("n.sqlite")), dir.path()));
+        std::vector<DataRecord> readings;
+        for (int s = 0; s <= 70; ++s) {
+            DataRecord r;
+            r.time = QDateTime(QDate(2026, 3, 2), QTime(10, 15)).addSecs(s);
+            r.elapsedSeconds = s;
+            r.resistanceOhm = 2e9;
+            r.volts = 500;
+            r.stable = s >= 2;
+            r.temperature = 40;
+            r.humidity = 40;
+            readings.push_back(r);
+        }
+        const Nameplate plate{AssetKind::Machine, 6600.0, WindingType::Form, InsulationClass::F};
+        const TestRecord judged = history::TestFromMeasurement({}, readings, false, {DarTimes::From30To60, plate, {}});
+        test::ScriptedDialogs dialogs;
+        dialogs.echo = false;
+        FileTestDialog d(store, dialogs, judged);
+        Form f{d};
+        f.Id()->setEditText(QStringLiteral("N-1"));
+        auto* kind = d.findChild<QComboBox*>(QStringLiteral("plateKind"));
+        QCOMPARE(kind->currentText(), QStringLiteral("rotating machine"));
+        QCOMPARE(f.Edit("ratedVoltage")->text(), QLocale().toString(6600));
+        QCOMPARE(f.Class(), QStringLiteral("F"));
+        // Form-wound after about 1970: 100 MΩ, which 2 GΩ at 40 °C meets.
+        const QString verdicts = d.findChild<QLabel*>(QStringLiteral("verdicts"))->text();
+        QVERIFY2(verdicts.startsWith(QStringLiteral("Minimum IR: ")) && verdicts.contains(QStringLiteral("meets")) &&
+                     verdicts.contains(QStringLiteral("100 MΩ")),
+                 qPrintable(verdicts));
+        f.File();
+        const auto filed = store.TestsOf(QStringLiteral("N-1"));
+        QCOMPARE(filed.size(), size_t(1));
+        QVERIFY(filed[0].nameplate && filed[0].nameplate->ratedVolts == 6600.0);
+        QVERIFY2(filed[0].irVerdict.contains(QStringLiteral("100 MΩ")), qPrintable(filed[0].irVerdict));
+        QCOMPARE(store.FindAsset(QStringLiteral("N-1"))->kind, QStringLiteral("machine"));
+    }
+
+    // One list of kinds: words typed freely in older histories are read as the list's kind where
+    // they name one, and kept as they were typed where they do not.
+    void oldFreeTextKinds()
+    {
+        history::HistoryStore store;
+        QVERIFY(store.Open(QStringLiteral("sqlite:") + dir.filePath(QStringLiteral("k.sqlite")), dir.path()));
+        struct Case {
+            const char* typed;
+            const char* shown;
+            const char* kind;       // stored after filing
+            const char* plateKind;  // stored after filing
+        };
+        const Case cases[] = {{"motor", "rotating machine", "machine", "machine"},
+                              {"Generator", "rotating machine", "machine", "machine"},
+                              {"cable", "cable", "cable", "cable"},
+                              {"switchgear", "switchgear", "switchgear", ""},
+                              {"", "not set: no nameplate", "", ""}};
+        TestRecord record = Finished();
+        record.kind = history::TestKind::MemoryOhm;
+        for (const Case& c : cases) {
+            const QString id = QStringLiteral("old-") + QString::fromUtf8(c.typed);
+            QVERIFY(store.SaveAsset({id, {}, {}, QString::fromUtf8(c.typed), {}, {}, {}, {}}));
+            test::ScriptedDialogs dialogs;
+            dialogs.echo = false;
+            FileTestDialog d(store, dialogs, record);
+            Form f{d};
+            f.Id()->setEditText(id);
+            QCOMPARE(d.findChild<QComboBox*>(QStringLiteral("plateKind"))->currentText(), QString::fromUtf8(c.shown));
+            f.File();
+            QCOMPARE(d.result(), int(QDialog::Accepted));
+            QCOMPARE(store.FindAsset(id)->kind, QString::fromUtf8(c.kind));
+            QCOMPARE(store.FindAsset(id)->plateKind, QString::fromUtf8(c.plateKind));
+        }
     }
 
     // A memory read-out's records under one asset: one box for all, a record filed before is

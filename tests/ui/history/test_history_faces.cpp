@@ -11,6 +11,7 @@
 
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRegularExpression>
 #include <QStringDecoder>
 #include <QTemporaryDir>
 
@@ -80,20 +81,26 @@ TestRecord Measurement(bool simulated)
     t.irVerdict = QStringLiteral("meets the minimum");
     t.temperatureSource = QStringLiteral("winding (typed)");
     t.simulated = simulated;
+    if (simulated)
+        t.irSource = QStringLiteral("ir-rule"), t.piSource = QStringLiteral("pi-rule"), t.sourcesApart = true;
     return t;
 }
 
-// `krx738-cli history show`'s table, cut at the columns its heading row starts.
-std::vector<QStringList> ShowTable(const QString& database, const QString& asset)
+// `krx738-cli history show`'s table, cut at the columns its heading row starts; what follows the
+// table (the verdicts' sources) in `after`.
+std::vector<QStringList> ShowTable(const QString& database, const QString& asset, QString* after)
 {
     const test::CliRun r = test::RunCli({QStringLiteral("history"), QStringLiteral("show"), asset,
                                          QStringLiteral("--database"), database});
     EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
-    const QStringList lines = QString::fromUtf8(r.out).split(QLatin1Char('\n'), Qt::SkipEmptyParts).mid(1);
+    const QString out = QString::fromUtf8(r.out);
+    const qsizetype end = out.indexOf(QStringLiteral("\n\n"));
+    *after = end < 0 ? QString() : out.mid(end + 2);
+    const QStringList lines = out.left(end).split(QLatin1Char('\n'), Qt::SkipEmptyParts).mid(1);
     if (lines.isEmpty())
         return {};
     const char* const labels[] = {"Test", "Date", "Kind", "Meter", "Voltage", "Temp.", "Humidity", "R 1 min",
-                                  "R 10 min", "Reading", "R 1 min @ 40 °C", "DAR", "PI", "PI verdict",
+                                  "R 10 min", "Reading", "R 1 min @ 40 °C", "DAR", "PI", "Verdicts",
                                   "Comment", "Notes"};
     std::vector<qsizetype> starts;
     for (const char* l : labels)
@@ -110,7 +117,12 @@ std::vector<QStringList> ShowTable(const QString& database, const QString& asset
 
 const char* const kShowKeys[] = {"test_id", "time", "kind", "simulated", "voltage_v", "temperature_c",
                                  "humidity_pct", "r60_ohm", "r600_ohm", "reading_ohm", "r60_40c_ohm", "dar",
-                                 "pi", "pi_verdict", "comment", "notes"};
+                                 "pi", "verdicts", "comment", "notes"};
+
+// Each verdict with the number of its own source; a test filed before each verdict kept its own
+// refers every verdict to the sources filed together. Stored oldest first.
+const char* const kVerdictCells[] = {"Minimum IR: meets the minimum [1]; PI: pass [2]",
+                                     "Minimum IR: meets the minimum [3]; PI: pass [3]", "", "", ""};
 
 // The window's columns and the value each shows.
 const std::map<int, const char*> kWindowColumns{
@@ -151,8 +163,10 @@ TEST(HistoryFaces, EveryFaceShowsTheSameValuesWithTheSameReasons)
     const QStringList csvNames = CsvFields(csv[0], QLatin1Char(','));
     EXPECT_EQ(CsvFields(sheet[0], QLatin1Char(';')), csvNames);
     const auto history = history_view::MakeAssetHistory(asset, tests);
-    const auto shown = ShowTable(QStringLiteral("sqlite:") + dir.filePath(QStringLiteral("h.sqlite")), asset.id);
+    QString sources;
+    const auto shown = ShowTable(QStringLiteral("sqlite:") + dir.filePath(QStringLiteral("h.sqlite")), asset.id, &sources);
     ASSERT_EQ(shown.size(), tests.size());
+    EXPECT_EQ(sources, QStringLiteral("Verdicts after:\n[1] ir-rule\n[2] pi-rule\n[3] IEEE 43-2013\n"));
 
     std::map<QString, std::vector<TestValue>> byKind;
     for (size_t i = 0; i < tests.size(); ++i) {
@@ -190,11 +204,14 @@ TEST(HistoryFaces, EveryFaceShowsTheSameValuesWithTheSameReasons)
         for (size_t k = 0; k < std::size(kShowKeys); ++k) {
             const bool reading = std::string_view(kShowKeys[k]) == "reading_ohm";
             QString want = reading ? ReadingSummary(values) : ValueOf(values, kShowKeys[k]).text;
+            if (std::string_view(kShowKeys[k]) == "verdicts")
+                want = QString::fromUtf8(kVerdictCells[i]);
             want.replace(QLatin1Char('\n'), QLatin1Char(' '));
             EXPECT_EQ(shown[i][static_cast<qsizetype>(k)], want.isEmpty() ? QStringLiteral("-") : want)
                 << "history show: " << kShowKeys[k];
         }
         EXPECT_EQ(row[history_view::ColKind].contains(QStringLiteral("simulated")), tests[i].simulated);
+        EXPECT_EQ(row[history_view::ColVerdicts], QString::fromUtf8(kVerdictCells[i]).remove(QRegularExpression(QStringLiteral(" \\[\\d\\]"))));
         byKind[QString::number(i)] = values;
     }
 

@@ -101,7 +101,7 @@ private slots:
         breakDown.r60At40.reset();
         breakDown.pi.reset();
         breakDown.dar.reset();
-        breakDown.breakDown = history::BreakDownFigures{5000, 120e6, 80e6, 0, 42, 0};
+        breakDown.breakDown = history::BreakDownFigures{5000, 120e6, 80e6, 0, 0, 0, false, 42};
         store.FileTest(breakDown);
         store.FileTest(Test(QStringLiteral("other"), 1, 250, 20, 1e9));
         // A step-voltage test: its change on a line of its own, never in the resistance line.
@@ -139,7 +139,7 @@ private slots:
         QVERIFY(w.SelectAsset(kOdd));
         QCOMPARE(list->currentItem()->text(), kOdd + QStringLiteral(" (8)"));
         QCOMPARE(w.findChild<QLabel*>(QStringLiteral("assetDetails"))->text(),
-                 kOdd + QStringLiteral(" – Fan motor (Hall 2, motor, class F)"));
+                 kOdd + QStringLiteral(" – Fan motor (Hall 2, rotating machine, class F)"));
 
         auto* table = w.findChild<QTableWidget*>(QStringLiteral("testTable"));
         QCOMPARE(table->rowCount(), 8);
@@ -155,7 +155,7 @@ private slots:
 
         // The break-down test's results in its row.
         QCOMPARE(table->item(7, ColReading)->text(),
-                 QStringLiteral("BD 5000 V, before 120 MΩ, after 80 MΩ, cycle time 42 s"));
+                 QStringLiteral("BD 5000 V, before 120 MΩ, after 80 MΩ, timer 42 s"));
         QCOMPARE(table->item(0, ColReading)->text(), QString());
 
         // One line per voltage, each named in the legend; the break-down test is on none of them.
@@ -196,11 +196,19 @@ private slots:
 
     void opensATest()
     {
-        // A filed test with its readings, opened by Return on its row: curve, stored verdict, report.
+        // A filed test with its readings, opened by Return on its row: curve, stored verdicts, and
+        // the report states what was filed: the simulated meter, the nameplate, each verdict with
+        // its own source.
         TestRecord t = Test(QStringLiteral("open"), 2, 500, 20, 4e10);
         t.operatorName = QStringLiteral("A. Tester");
         t.piVerdict = QStringLiteral("stored verdict");
         t.verdictSource = QStringLiteral("a source");
+        t.irVerdict = QStringLiteral("meets the minimum of 100 MΩ");
+        t.irSource = QStringLiteral("ir-rule");
+        t.piSource = QStringLiteral("pi-rule");
+        t.sourcesApart = true;
+        t.nameplate = krx::Nameplate{AssetKind::Machine, 6600.0, WindingType::Form, InsulationClass::F};
+        t.simulated = true;
         for (int i = 0; i < 80; ++i) {
             DataRecord r;
             r.time = t.time.addSecs(i);
@@ -232,8 +240,26 @@ private slots:
         text.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
         QVERIFY(text.waitForFinished(10000));
         const QString words = QString::fromUtf8(text.readAllStandardOutput()).simplified();
-        for (const char* expected : {"Asset open – Pump", "Site, location Yard", "Operator A. Tester", "PI: stored verdict"})
-            QVERIFY2(words.contains(QString::fromUtf8(expected)), qPrintable(words));
+        for (const char* expected :
+             {"Asset open – Pump", "Site, location Yard", "Operator A. Tester", "SIMULATED METER – NOT A MEASUREMENT",
+              "Nameplate: rotating machine, 6600 V, form-wound, built after about 1970, class F",
+              "Minimum IR: meets the minimum of 100 MΩ Source: ir-rule",
+              "PI: stored verdict Source: pi-rule DAR: none"})
+            QVERIFY2(words.contains(QString::fromUtf8(expected)), qPrintable(expected + QStringLiteral(" in ") + words));
+        // The report's plot at a page's proportions, whatever the view's: its legend whole.
+        QVERIFY(!words.contains(QStringLiteral("Resista…")));
+
+        // The asset's history of one test: said in the singular, no rule for marks when nothing
+        // is marked, and each verdict's own source listed once.
+        const QString history = dir.filePath(QStringLiteral("history.pdf"));
+        dialogs.saves = {history};
+        QVERIFY(w.ExportPdf());
+        text.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), history, QStringLiteral("-")});
+        QVERIFY(text.waitForFinished(10000));
+        const QString listed = QString::fromUtf8(text.readAllStandardOutput()).simplified();
+        for (const char* expected : {"1 test,", "[1] ir-rule [2] pi-rule"})
+            QVERIFY2(listed.contains(QString::fromUtf8(expected)), qPrintable(expected + QStringLiteral(" in ") + listed));
+        QVERIFY2(!listed.contains(QStringLiteral("Marked:")), qPrintable(listed));
     }
 
     void exports()
