@@ -251,11 +251,11 @@ TEST(StepVoltageTest, MeterLostMidStepKeepsTheRecordingWhole)
     const QByteArray text = f.readAll();
     ASSERT_TRUE(text.endsWith('\n'));
     const QList<QByteArray> rows = text.trimmed().split('\n');
-    EXPECT_EQ(rows[0], "time,elapsed_s,resistance_ohm,range,voltage_v,temperature_c,humidity_pct,stable,rest_s,step");
+    EXPECT_EQ(rows[0], "time,elapsed_s,resistance_ohm,range,voltage_v,temperature_c,humidity_pct,stable,rest_s,step,simulated");
     EXPECT_EQ(rows.size() - 1, 40);
     EXPECT_EQ(static_cast<size_t>(rows.size() - 1), r.series.Size());
-    EXPECT_TRUE(rows[1].endsWith(",1"));
-    EXPECT_TRUE(rows.last().endsWith(",2"));
+    EXPECT_TRUE(rows[1].endsWith(",1,1"));
+    EXPECT_TRUE(rows.last().endsWith(",2,1"));
 }
 
 TEST(StepVoltageTest, ShortestAndLongestStepsEndOnTime)

@@ -33,6 +33,8 @@ bool MeasurementWindow::OpenRecordingClicked()
     }
     // What is shown is no longer the last cycle: it is not filed as that cycle.
     fileTestButton->setEnabled(false);
-    recordingWarning->clear();
+    recordingWarning->setText(recordView->ShowsSimulatedRecording()
+                                  ? QStringLiteral("This recording was made with the simulated meter – not a measurement.")
+                                  : QString());
     return true;
 }
