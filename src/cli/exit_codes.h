@@ -14,9 +14,10 @@ enum Exit {
     kNotMeasured = 6,     // the meter answered but did not measure (no stable measuring voltage)
     kHistoryError = 7,    // the test history cannot be used; a measurement's test was kept in the outbox or lost
     kRangeMissing = 8,    // memory read --range: part or all of the range is not in the meter's memory
+    kNoSuchAsset = 9,     // history show, export: the history holds no asset of that id
 };
 
-// The list under every --help; kept beside the numbers so that the two change together.
+// The list under krx738-cli --help; kept beside the numbers so that the two change together.
 inline constexpr const char* kExitCodesHelp =
     "Exit status:\n"
     "  0  done\n"
@@ -30,6 +31,7 @@ inline constexpr const char* kExitCodesHelp =
     "  7  the test history cannot be used (measure --asset: the test was kept in the outbox,\n"
     "     or could not be kept; the message says which)\n"
     "  8  memory read --range: file numbers of the range are not in the meter's memory; the\n"
-    "     records that are there were written, the message names the missing ones\n";
+    "     records that are there were written, the message names the missing ones\n"
+    "  9  history show, export: the test history holds no asset of that id\n";
 
 }  // namespace krx::cli

@@ -26,8 +26,9 @@ int FiguresCommand(const FiguresArgs& args)
         Error(QStringLiteral("%1: not a recording: %2").arg(args.file, error));
         return kFileError;
     }
-    const JudgedFigures j = JudgeFigures(ComputeFigures(readings, args.darTimes), args.darTimes, args.plate,
-                                         args.winding);
+    JudgedFigures j = JudgeFigures(ComputeFigures(readings, args.darTimes), args.darTimes, args.plate, args.winding);
+    // The file says whether its readings are the simulated meter's, whatever this run talks to.
+    j.simulated = AnySimulated(readings);
     const QByteArray out = args.jsonl ? JudgedJson(j) : JudgedText(j).toUtf8();
     return WriteOut(out) ? kDone : kFileError;
 }
@@ -47,7 +48,7 @@ void AddFiguresOptions(QCommandLineParser& p)
 
 void PrintFiguresHelp(const QCommandLineParser& p)
 {
-    Print(Help(p,
+    Print(CommandHelp(p,
                QStringLiteral("krx738-cli figures RECORDING.csv [--kind %1] "
                               "[--rated-voltage VOLTS] [--winding form|random|older] [--class A|B|F|H] "
                               "[--winding-temp T] [--dar-times 30-60|15-60] [--format text|jsonl]")

@@ -2,7 +2,6 @@
 #include "cli/figures_text.h"
 
 #include "core/data_dialect.h"
-#include "device/backend.h"
 #include "history/test_values.h"
 
 #include <QStringList>
@@ -78,7 +77,7 @@ QByteArray JudgedJson(const JudgedFigures& j, const QByteArray& leading)
                      notes << JsonText(n);
                  return notes.join(',');
              }() + ']'
-          << "\"simulated\":" + QByteArray(TheUsbBackend().Simulated() ? "true" : "false");
+          << "\"simulated\":" + QByteArray(j.simulated ? "true" : "false");
     return '{' + leading + parts.join(',') + "}\n";
 }
 
@@ -111,7 +110,7 @@ QString JudgedText(const JudgedFigures& j)
     for (const QString& n : v.notes)
         lines << QStringLiteral("note: %1").arg(n);
     // Figures of the simulated meter must not pass for an asset's.
-    if (TheUsbBackend().Simulated())
+    if (j.simulated)
         lines << QStringLiteral("meter: simulated, not a real meter's readings");
     return lines.join(QLatin1Char('\n')) + QLatin1Char('\n');
 }

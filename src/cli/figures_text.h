@@ -30,6 +30,7 @@ struct JudgedFigures {
     DarTimes darTimes = DarTimes::From30To60;
     std::optional<Nameplate> plate;
     Judgement judgement;
+    bool simulated = false;  // the readings came from the simulated meter
 };
 JudgedFigures JudgeFigures(const InsulationFigures& f, DarTimes darTimes, const std::optional<Nameplate>& plate,
                            std::optional<double> winding);

@@ -22,16 +22,23 @@ struct HistoryArgs {
     QString file;  // export --output; empty: standard output
 };
 
-// Opens the store; says why not and gives the exit status when it cannot be used.
+// Says why the history cannot be used; the exit status for it.
+int HistoryFailed(const HistoryStore& store)
+{
+    Error(MessageStyle(store.Error()));
+    return kHistoryError;
+}
+
+// Opens the store for reading: a named SQLite file that is not there is refused, never made empty.
+// Says why not and gives the exit status when it cannot be used.
 int OpenStore(HistoryStore& store, const QString& database)
 {
     const QString setting = database.isEmpty() ? ConnectionSetting() : database;
-    if (!store.Open(setting)) {
-        Error(store.Error());
-        return kHistoryError;
-    }
+    store.SetCreateNamed(false);
+    if (!store.Open(setting))
+        return HistoryFailed(store);
     if (!store.OutboxNote().isEmpty())
-        Info(store.OutboxNote());
+        Info(MessageStyle(store.OutboxNote()));
     return kDone;
 }
 
@@ -107,16 +114,31 @@ ExportFormat ExportFormatOf(HistoryArgs::Format f)
                                                    : ExportFormat::Csv;
 }
 
+// The asset `id`; empty with the message said and the exit status in `rc` when there is none or
+// the history cannot be read.
+std::optional<Asset> FindAsset(HistoryStore& store, const QString& id, int& rc)
+{
+    auto asset = store.FindAsset(id);
+    if (asset)
+        return asset;
+    if (!store.Error().isEmpty()) {
+        rc = HistoryFailed(store);
+        return std::nullopt;
+    }
+    Error(QStringLiteral("there is no asset '%1' in %2; krx738-cli history list shows the assets")
+              .arg(id, store.Description()));
+    rc = kNoSuchAsset;
+    return std::nullopt;
+}
+
 int HistoryListCommand(const HistoryArgs& args)
 {
     HistoryStore store;
     if (const int rc = OpenStore(store, args.database); rc != kDone)
         return rc;
     const auto assets = store.Assets();
-    if (!store.Error().isEmpty()) {
-        Error(store.Error());
-        return kHistoryError;
-    }
+    if (!store.Error().isEmpty())
+        return HistoryFailed(store);
     QList<QStringList> rows{{QStringLiteral("asset"), QStringLiteral("tests"), QStringLiteral("last test"),
                              QStringLiteral("class"), QStringLiteral("kind"), QStringLiteral("name"),
                              QStringLiteral("location")}};
@@ -134,19 +156,13 @@ int HistoryShowCommand(const HistoryArgs& args)
     HistoryStore store;
     if (const int rc = OpenStore(store, args.database); rc != kDone)
         return rc;
-    const auto asset = store.FindAsset(args.asset);
-    if (!asset) {
-        Error(store.Error().isEmpty() ? QStringLiteral("there is no asset '%1' in %2; krx738-cli history list shows "
-                                                       "the assets")
-                                            .arg(args.asset, store.Description())
-                                      : store.Error());
-        return kHistoryError;
-    }
+    int rc = kDone;
+    const auto asset = FindAsset(store, args.asset, rc);
+    if (!asset)
+        return rc;
     const auto tests = store.TestsOf(args.asset);
-    if (!store.Error().isEmpty()) {
-        Error(store.Error());
-        return kHistoryError;
-    }
+    if (!store.Error().isEmpty())
+        return HistoryFailed(store);
     QByteArray out;
     if (args.format != HistoryArgs::Format::Table) {
         out = ExportHeader(ExportFormatOf(args.format));
@@ -168,13 +184,12 @@ int HistoryShowCommand(const HistoryArgs& args)
 int HistoryExportCommand(const HistoryArgs& args)
 {
     HistoryStore store;
-    if (const int rc = OpenStore(store, args.database); rc != kDone)
+    int rc = OpenStore(store, args.database);
+    if (rc != kDone || !FindAsset(store, args.asset, rc))
         return rc;
     const auto bytes = store.ExportHistory(args.asset, ExportFormatOf(args.format));
-    if (!bytes) {
-        Error(store.Error());
-        return kHistoryError;
-    }
+    if (!bytes)
+        return HistoryFailed(store);
     if (args.file.isEmpty())
         return WriteOut(*bytes) ? kDone : kFileError;
     // Whole or not at all: an export cut short by a full disk must not pass for the history.
@@ -238,7 +253,7 @@ void AddHistoryOptions(QCommandLineParser& p)
 
 void PrintHistoryHelp(const QCommandLineParser& p)
 {
-    Print(Help(p,
+    Print(CommandHelp(p,
                QStringLiteral("krx738-cli history list [--database SETTING]\n"
                               "       krx738-cli history show ASSET [--format table|csv|jsonl]\n"
                               "       krx738-cli history export ASSET [--format csv|spreadsheet|jsonl] "

@@ -87,7 +87,7 @@ Run ParseListOrInfo(QCommandLineParser& p, const QStringList& rest, Globals& g, 
 {
     const QString command = list ? QStringLiteral("list") : QStringLiteral("info");
     if (!ParseCommand(p, rest, g)) {
-        Print(Help(p, QStringLiteral("krx738-cli [global options] %1").arg(command),
+        Print(CommandHelp(p, QStringLiteral("krx738-cli [global options] %1").arg(command),
                    list ? QStringLiteral("Lists the meters found: bus, address, serial number, software, and "
                                          "whether this user may open each.")
                         : QStringLiteral("Prints the meter's identity, battery state, measuring setup and its "

@@ -79,7 +79,7 @@ int main(int argc, char** argv)
     Globals g;
     try {
         if (!top.parse(Normalise(QCoreApplication::arguments())))
-            throw UsageError{top.errorText()};
+            throw UsageError{MessageStyle(top.errorText())};
         TakeGlobals(top, g);
         const QStringList pos = top.positionalArguments();
         if (g.version) {
@@ -91,10 +91,10 @@ int main(int argc, char** argv)
                 Print(Help(top, QStringLiteral("krx738-cli [global options] COMMAND [options]"),
                            QStringLiteral("The KRX 738 insulation-resistance meter from the shell: data on standard "
                                           "output,\nmessages on standard error."),
-                           CommandsHelp() + QLatin1Char('\n')));
+                           CommandsHelp() + QLatin1Char('\n') + QString::fromLatin1(kExitCodesHelp)));
                 return kDone;
             }
-            throw UsageError{QStringLiteral("give a command: list, info, measure, memory or setup")};
+            throw UsageError{QStringLiteral("give a command: %1").arg(CommandChoice())};
         }
         const int rc = Dispatch(pos.front(), pos.mid(1), g);
         if (rc == -1) {

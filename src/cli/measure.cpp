@@ -9,6 +9,7 @@
 #include "core/measurement_log.h"
 #include "core/reading_format.h"
 #include "core/recording.h"
+#include "device/backend.h"
 #include "device/clock.h"
 
 #include <cerrno>
@@ -40,7 +41,8 @@ QString PrintFigures(const MeasureArgs& args, RecordSink& sink, const Insulation
 {
     if (args.test == MeasureArgs::Test::None && !args.steps)
         return {};
-    const JudgedFigures j = JudgeFigures(f, args.darTimes, args.plate, args.winding);
+    JudgedFigures j = JudgeFigures(f, args.darTimes, args.plate, args.winding);
+    j.simulated = TheUsbBackend().Simulated();
     const QString test = args.test == MeasureArgs::Test::Pi ? QStringLiteral("pi") : QStringLiteral("dar");
     if (args.output.format == OutputFormat::Jsonl)
         return sink.WriteTrailer(args.steps ? StepResultJson(*args.steps, steps)
@@ -264,7 +266,8 @@ int Conclude(const MeasureArgs& args, Session& s, RecordSink& sink, const Readin
 int MeasureCommand(const MeasureArgs& args)
 {
     RecordSink sink;
-    if (!OpenSink(sink, args.output, ReadingHeader(DataFormatOf(args.output.format), args.steps.has_value()),
+    if (!OpenSink(sink, args.output,
+                  ReadingHeader(DataFormatOf(args.output.format), args.steps.has_value(), TheUsbBackend().Simulated()),
                   QString::fromLatin1(MeasurementLogHeader)))
         return kFileError;
     MeasurementFiler filer;

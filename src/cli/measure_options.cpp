@@ -56,7 +56,7 @@ void AddMeasureOptions(QCommandLineParser& p)
 
 void PrintMeasureHelp(const QCommandLineParser& p)
 {
-    Print(Help(p,
+    Print(CommandHelp(p,
                QStringLiteral("krx738-cli [global options] measure [--voltage V] [--timer SECONDS "
                               "[--average|--lapse]] [--interval MS] [--duration SECONDS | --count N] "
                               "[--format csv|jsonl|spreadsheet] [--output FILE] [--test dar|pi [--kind K] [--rated-voltage V] "

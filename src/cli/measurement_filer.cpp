@@ -20,10 +20,16 @@ bool MeasurementFiler::Open(const FilingArgs& args)
         Error(error);
         return false;
     }
-    if (!store_.Open(setting))
-        Error(store_.Error() + QStringLiteral(" The measurement goes ahead; its test will be kept in the outbox."));
-    else if (!store_.OutboxNote().isEmpty())
-        Info(store_.OutboxNote());
+    if (!store_.Open(setting)) {
+        Error(MessageStyle(store_.Error()) + QStringLiteral("; the measurement goes ahead, its test will be kept in the "
+                                                            "outbox"));
+        return true;
+    }
+    // Filing is what makes a history; a new one is said, so that a mistyped path shows at once.
+    if (store_.Created())
+        Info(QStringLiteral("a new test history was made: %1").arg(store_.Description()));
+    if (!store_.OutboxNote().isEmpty())
+        Info(MessageStyle(store_.OutboxNote()));
     return true;
 }
 
@@ -67,13 +73,13 @@ int MeasurementFiler::Store(TestRecord t, const QString& meterSerial, const QStr
         Info(QStringLiteral("test %1 filed under %2 in %3").arg(r.id).arg(args_.asset, store_.Description()));
         return KeepNameplate();
     case FileResult::Duplicate:
-        Info(r.message);
+        Info(MessageStyle(r.message));
         return kDone;
     case FileResult::KeptInOutbox:
     case FileResult::Failed:
         break;
     }
-    Error(r.message);
+    Error(MessageStyle(r.message));
     return kHistoryError;
 }
 
@@ -87,8 +93,8 @@ int MeasurementFiler::KeepNameplate()
     SetNameplate(a, args_.plate);
     if (store_.SaveAsset(a))
         return kDone;
-    Error(QStringLiteral("The test was filed, but the nameplate could not be kept with %1: %2")
-              .arg(args_.asset, store_.Error()));
+    Error(QStringLiteral("the test was filed, but the nameplate could not be kept with %1: %2")
+              .arg(args_.asset, MessageStyle(store_.Error())));
     return kHistoryError;
 }
 

@@ -233,7 +233,7 @@ Run ParseMemory(QCommandLineParser& p, const QStringList& rest, Globals& g)
 {
     AddMemoryOptions(p);
     if (!ParseCommand(p, rest, g)) {
-        Print(Help(p,
+        Print(CommandHelp(p,
                    QStringLiteral("krx738-cli [global options] memory read ohm|bd [--range FROM-TO] "
                                   "[--format csv|jsonl|spreadsheet] [--output FILE]\n"
                                   "       krx738-cli [global options] memory erase ohm|bd --yes"),

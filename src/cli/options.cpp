@@ -29,18 +29,24 @@ QStringList Normalise(const QStringList& in)
     return out;
 }
 
-void AddGlobals(QCommandLineParser& p)
+void AddGlobals(QCommandLineParser& p, bool inCommand)
 {
-    p.addOption({QStringLiteral("simulate"),
-                 QStringLiteral("Talk to a simulated meter; an optional SCENARIO.json after it changes the meter.")});
+    // Said once, in the main help: a command's help lists only its own options.
+    const auto global = [&](QCommandLineOption o) {
+        if (inCommand)
+            o.setFlags(QCommandLineOption::HiddenFromHelp);
+        p.addOption(o);
+    };
+    global({QStringLiteral("simulate"),
+            QStringLiteral("Talk to a simulated meter; an optional SCENARIO.json after it changes the meter.")});
     QCommandLineOption scenario(QStringLiteral("scenario"), QString(), QStringLiteral("FILE"));
     scenario.setFlags(QCommandLineOption::HiddenFromHelp);
     p.addOption(scenario);
-    p.addOption({QStringLiteral("trace"), QStringLiteral("Write every USB transfer to FILE as it happens."),
-                 QStringLiteral("FILE")});
-    p.addOption({{QStringLiteral("q"), QStringLiteral("quiet")}, QStringLiteral("Say only what went wrong.")});
+    global({QStringLiteral("trace"), QStringLiteral("Write every USB transfer to FILE as it happens."),
+            QStringLiteral("FILE")});
+    global({{QStringLiteral("q"), QStringLiteral("quiet")}, QStringLiteral("Say only what went wrong.")});
     p.addOption({{QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Show this help.")});
-    p.addOption({QStringLiteral("version"), QStringLiteral("Show the version.")});
+    global({QStringLiteral("version"), QStringLiteral("Show the version.")});
 }
 
 void TakeGlobals(const QCommandLineParser& p, Globals& g)
@@ -81,9 +87,9 @@ int Prepare(const Globals& g)
 
 bool ParseCommand(QCommandLineParser& p, const QStringList& args, Globals& g)
 {
-    AddGlobals(p);
+    AddGlobals(p, true);
     if (!p.parse(QStringList{QStringLiteral("krx738-cli")} + args))
-        throw UsageError{p.errorText()};
+        throw UsageError{MessageStyle(p.errorText())};
     TakeGlobals(p, g);
     return !g.help;
 }
@@ -98,8 +104,13 @@ QString Help(const QCommandLineParser& p, const QString& usage, const QString& a
 {
     QString options = p.helpText();
     options = options.mid(options.indexOf(QLatin1String("Options:")));
-    return QStringLiteral("Usage: %1\n\n%2\n\n%3\n%4%5")
-        .arg(usage, about, options, more, QString::fromLatin1(kExitCodesHelp));
+    return QStringLiteral("Usage: %1\n\n%2\n\n%3\n%4").arg(usage, about, options, more);
+}
+
+QString CommandHelp(const QCommandLineParser& p, const QString& usage, const QString& about, const QString& more)
+{
+    return Help(p, usage, about, more) +
+           QStringLiteral("The global options (--simulate, --trace, --quiet) and the exit status: krx738-cli --help.\n");
 }
 
 int ParseInt(const QString& option, const QString& text, long long min, long long max, const QString& meaning)

@@ -29,7 +29,8 @@ struct Globals {
 // "--simulate X.json" becomes "--simulate --scenario=X.json": the scenario file is optional and
 // recognised by its ending, as in the window program.
 QStringList Normalise(const QStringList& in);
-void AddGlobals(QCommandLineParser& p);
+// `inCommand`: after a command, where its help leaves them out.
+void AddGlobals(QCommandLineParser& p, bool inCommand = false);
 void TakeGlobals(const QCommandLineParser& p, Globals& g);
 // Sets up the backend and the trace once every argument is known to be good.
 int Prepare(const Globals& g);
@@ -39,8 +40,10 @@ int Prepare(const Globals& g);
 bool ParseCommand(QCommandLineParser& p, const QStringList& args, Globals& g);
 void NoPositional(const QCommandLineParser& p, int allowed);
 
-// The parser's option list under our own usage line.
+// The parser's option list under our own usage line; a command's help ends with where the
+// global options and the exit status are said.
 QString Help(const QCommandLineParser& p, const QString& usage, const QString& about, const QString& more = {});
+QString CommandHelp(const QCommandLineParser& p, const QString& usage, const QString& about, const QString& more = {});
 
 int ParseInt(const QString& option, const QString& text, long long min, long long max, const QString& meaning);
 VoltageChoice ParseVoltage(const QString& text);

@@ -24,6 +24,16 @@ void Line(const QString& text)
 }
 }  // namespace
 
+QString MessageStyle(QString text)
+{
+    // "The", "Unknown": a sentence's first word; "SQLite", "KRX": a name, kept.
+    if (text.size() >= 2 && text[0].isUpper() && text[1].isLower())
+        text[0] = text[0].toLower();
+    if (text.endsWith(QLatin1Char('.')) && !text.endsWith(QLatin1String("..")))
+        text.chop(1);
+    return text;
+}
+
 void SetQuiet(bool quiet)
 {
     g_quiet = quiet;

@@ -10,6 +10,11 @@
 
 namespace krx::cli {
 
+// The tool's one style for a message taken from elsewhere (the history's sentences, the option
+// parser's): it starts in lower case unless with a name ("SQLite", "KRX 738") and ends without a
+// full stop, as the tool's own messages do.
+QString MessageStyle(QString text);
+
 // Messages go to standard error; --quiet keeps the informational ones back, never the errors.
 void SetQuiet(bool quiet);
 bool Quiet();

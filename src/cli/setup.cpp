@@ -151,7 +151,7 @@ Run ParseSetup(QCommandLineParser& p, const QStringList& rest, Globals& g)
 {
     AddSetupOptions(p);
     if (!ParseCommand(p, rest, g)) {
-        Print(Help(p,
+        Print(CommandHelp(p,
                    QStringLiteral("krx738-cli [global options] setup [--voltage V] [--auto|--manual] "
                                   "[--display technical|exponent] [--average|--lapse] [--timer S] "
                                   "[--breakdown-timer S] [--breakoff-timer S]"),

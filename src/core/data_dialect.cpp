@@ -7,6 +7,8 @@
 #include <QStringList>
 
 #include <cerrno>
+#include <charconv>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
@@ -147,6 +149,26 @@ QByteArray DataNumber(double value)
     return QByteArray::number(value, 'g', 15);
 }
 
+QByteArray DataDecimals(double value, int decimals)
+{
+    const double scale = std::pow(10.0, decimals);
+    return DataNumber(std::round(value * scale) / scale + 0.0);  // + 0.0: never "-0"
+}
+
+QByteArray DataDigits(double value, int digits)
+{
+    // Through the shortest text of that many digits, so that no exponent reaches the file.
+    return DataNumber(QByteArray::number(value, 'g', digits).toDouble());
+}
+
+double MeterDouble(float value)
+{
+    // A float's shortest text that reads back as the same float is the meter's own characters.
+    char text[32];
+    const auto end = std::to_chars(text, text + sizeof text, value).ptr;
+    return QByteArray(text, end - text).toDouble();
+}
+
 QByteArray DataTime(const QDateTime& time)
 {
     // Local time with its offset written out ("+00:00" rather than "Z" for UTC as well), so that
@@ -162,11 +184,13 @@ QByteArray DataTime(const QDateTime& time)
     return (t.toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzz")) + zone).toUtf8();
 }
 
-QByteArray ReadingHeader(DataFormat format, bool withStep)
+QByteArray ReadingHeader(DataFormat format, bool withStep, bool simulated)
 {
     std::vector<const char*> names = kReadingNames;
     if (withStep)
         names.push_back("step");
+    if (simulated)
+        names.push_back("simulated");
     return Header(format, names);
 }
 
@@ -184,6 +208,8 @@ QByteArray ReadingLine(DataFormat format, const DataRecord& r)
                               {"rest_s", r.restSeconds ? QByteArray::number(*r.restSeconds) : QByteArray()}};
     if (r.step)
         fields.push_back({"step", QByteArray::number(*r.step)});
+    if (r.simulated)
+        fields.push_back({"simulated", Bool(format, true)});
     return Line(format, fields);
 }
 

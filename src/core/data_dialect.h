@@ -31,11 +31,14 @@ struct DataRecord {
     bool stable = false;
     std::optional<int> restSeconds;  // timer mode only
     std::optional<int> step;         // step-voltage test only: its tenth column
+    bool simulated = false;          // from the simulated meter: the last column "simulated", 1
 };
 
 // Each function returns the line with its LF; the header of the JSON lines dialect is empty.
-// `withStep`: the step-voltage test's tenth column "step".
-QByteArray ReadingHeader(DataFormat format, bool withStep = false);
+// `withStep`: the step-voltage test's tenth column "step". `simulated`: the readings come from
+// the simulated meter, and every line says so in a last column "simulated" (1); a real meter's
+// readings have no such column, so that their files stay as they always were.
+QByteArray ReadingHeader(DataFormat format, bool withStep = false, bool simulated = false);
 QByteArray ReadingLine(DataFormat format, const DataRecord& record);
 
 // The stored memories' records in the same dialect, from the read-out's table slots.
@@ -49,6 +52,13 @@ const char* RangeName(RangeState range);
 // A number as the dialect writes it: up to 15 significant digits, no exponent below 1e15,
 // never a locale's separator.
 QByteArray DataNumber(double value);
+// A computed value to a precision that means something: `decimals` places after the point, or
+// `digits` significant digits, then written as DataNumber writes it ("3.37", "6272000000").
+QByteArray DataDecimals(double value, int decimals);
+QByteArray DataDigits(double value, int digits);
+// A value the meter sent as a few decimal characters and that was kept in single precision,
+// back to those characters' double: 22.8f is 22.8, not 22.7999992370605.
+double MeterDouble(float value);
 // ISO 8601 with milliseconds and the UTC offset ("2026-03-07T09:05:12.345+01:00").
 QByteArray DataTime(const QDateTime& time);
 

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/recording.h"
 
+#include "device/backend.h"
 #include "device/clock.h"
 
 #include <QDir>
@@ -96,7 +97,8 @@ void Recording::Close()
     open_ = false;
 }
 
-bool Recording::Open(const QString& folder, const QString& serial, const QDateTime& started, bool withStep)
+bool Recording::Open(const QString& folder, const QString& serial, const QDateTime& started, bool withStep,
+                     bool simulated)
 {
     Close();
     const QString cannot = QStringLiteral("The recording folder %1 cannot be written (%2). The measurement goes on "
@@ -126,7 +128,7 @@ bool Recording::Open(const QString& folder, const QString& serial, const QDateTi
         message_ = cannot.arg(QDir::toNativeSeparators(folder), QStringLiteral("too many recordings in this second"));
         return false;
     }
-    if (!writer_.Write(ReadingHeader(DataFormat::Csv, withStep))) {
+    if (!writer_.Write(ReadingHeader(DataFormat::Csv, withStep, simulated))) {
         message_ = QStringLiteral("The recording %1 could not be started (%2). The measurement goes on without a "
                                   "recording file.")
                        .arg(QDir::toNativeSeparators(fileName_), writer_.Error());
@@ -201,6 +203,7 @@ void CycleRecorder::Begin(const RecordingPlan& plan)
     series_.Clear();
     recording_.Close();
     problemSaid_ = false;
+    simulated_ = TheUsbBackend().Simulated();
     pending_.reset();
     t0_ = CounterSeconds();
 }
@@ -224,6 +227,7 @@ void CycleRecorder::Iteration(const CycleIteration& pass)
     if (pass.fresh && pass.haveReading && !pass.timerFinished) {
         Keep();  // one still waiting for a rest time that never came
         pending_ = RecordFromPass(pass, CounterSeconds() - t0_);
+        pending_->simulated = simulated_;
         pendingPass_ = pass;
         if (!plan_.timerMode)
             Keep();
@@ -257,7 +261,7 @@ void CycleRecorder::Keep()
     series_.Append(r);
     if (plan_.enabled && !problemSaid_) {
         if (!recording_.IsOpen() && !recording_.Failed())
-            recording_.Open(plan_.folder, plan_.serial, plan_.started, plan_.steps);
+            recording_.Open(plan_.folder, plan_.serial, plan_.started, plan_.steps, simulated_);
         if (recording_.IsOpen())
             recording_.Append(r);
         if (recording_.Failed()) {

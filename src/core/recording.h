@@ -31,8 +31,10 @@ public:
     // Makes the folder when missing and creates the file there. A second cycle in the same second
     // gets "-2", "-3", … before ".csv" rather than overwriting the first. False with Message()
     // set when no file could be made.
-    // `withStep`: the header names the step-voltage test's tenth column.
-    bool Open(const QString& folder, const QString& serial, const QDateTime& started, bool withStep = false);
+    // `withStep`: the header names the step-voltage test's tenth column; `simulated`: the last
+    // column marks every line as the simulated meter's.
+    bool Open(const QString& folder, const QString& serial, const QDateTime& started, bool withStep = false,
+              bool simulated = false);
     // Closes the file (every line is already with the system) and forgets the failure.
     void Close();
     // Appends one reading; false once the recording has stopped (Message() says why and how many
@@ -86,7 +88,7 @@ public:
     }
 
     // Before each cycle's Run: clears the series; the file is made at the first reading, so that
-    // a cycle without one leaves no empty file behind.
+    // a cycle without one leaves no empty file behind. The simulated meter's readings are marked.
     void Begin(const RecordingPlan& plan);
     // The cycle whose Break decides whether a rest time read afterwards still belongs to the
     // reading (after Break the stops may already have zeroed it).
@@ -115,6 +117,7 @@ private:
     RecordingPlan plan_;
     Recording recording_;
     bool problemSaid_ = false;
+    bool simulated_ = false;
     double t0_ = 0.0;
     std::optional<DataRecord> pending_;
     CycleIteration pendingPass_;

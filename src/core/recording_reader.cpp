@@ -3,6 +3,8 @@
 
 #include <QDateTime>
 
+#include <algorithm>
+
 namespace krx {
 
 namespace {
@@ -17,10 +19,19 @@ std::optional<RangeState> RangeFromName(const QByteArray& name)
 
 }  // namespace
 
-std::optional<DataRecord> ParseReadingLine(const QByteArray& line)
+std::optional<ReadingColumns> ParseReadingHeader(const QByteArray& line)
+{
+    for (const bool step : {false, true})
+        for (const bool simulated : {false, true})
+            if (line == ReadingHeader(DataFormat::Csv, step, simulated).trimmed())
+                return ReadingColumns{step, simulated};
+    return std::nullopt;
+}
+
+std::optional<DataRecord> ParseReadingLine(const QByteArray& line, ReadingColumns columns)
 {
     const QByteArrayList f = line.split(',');
-    if (f.size() != 9 && f.size() != 10)
+    if (f.size() != 9 + columns.step + columns.simulated)
         return std::nullopt;
     const auto range = RangeFromName(f[3]);
     DataRecord r;
@@ -38,10 +49,13 @@ std::optional<DataRecord> ParseReadingLine(const QByteArray& line)
     if (!f[8].isEmpty())
         r.restSeconds = f[8].toInt(&rest);
     bool stepOk = true;
-    if (f.size() == 10) {
+    if (columns.step) {
         r.step = f[9].toInt(&stepOk);
         stepOk = stepOk && *r.step > 0;
     }
+    r.simulated = columns.simulated;
+    if (columns.simulated && f.back() != "1")
+        return std::nullopt;
     if (!(stepOk && rest && r.time.isValid() && e && v && t && h && rOk && range && (f[7] == "1" || f[7] == "0")))
         return std::nullopt;
     return r;
@@ -59,15 +73,16 @@ bool ParseRecording(const QByteArray& text, std::vector<DataRecord>& readings, Q
     const bool ended = text.endsWith('\n');
     if (ended)
         lines.removeLast();
-    // A step-voltage test's recording has the step as a tenth column, in every line.
-    const bool withStep = !lines.isEmpty() && lines.front() == ReadingHeader(DataFormat::Csv, true).trimmed();
-    if (lines.isEmpty() || (!withStep && lines.front() != ReadingHeader(DataFormat::Csv).trimmed()))
+    // A step-voltage test's recording has the step as a tenth column, in every line; the
+    // simulated meter's has a last column that says so.
+    const std::optional<ReadingColumns> columns = lines.isEmpty() ? std::nullopt : ParseReadingHeader(lines.front());
+    if (!columns)
         return fail(1, QStringLiteral("not the header of a recording made by this program"));
     if (!ended)
         return fail(lines.size(), QStringLiteral("cut off (no line end): the file is not complete"));
     for (qsizetype i = 1; i < lines.size(); ++i) {
-        const std::optional<DataRecord> r = ParseReadingLine(lines[i]);
-        if (!r || r->step.has_value() != withStep)
+        const std::optional<DataRecord> r = ParseReadingLine(lines[i], *columns);
+        if (!r)
             return fail(i + 1, QStringLiteral("not a reading of a recording"));
         if (!readings.empty() && r->elapsedSeconds < readings.back().elapsedSeconds)
             return fail(i + 1, QStringLiteral("goes back in time"));
@@ -76,6 +91,11 @@ bool ParseRecording(const QByteArray& text, std::vector<DataRecord>& readings, Q
     if (readings.empty())
         return fail(1, QStringLiteral("the recording holds no reading"));
     return true;
+}
+
+bool AnySimulated(const std::vector<DataRecord>& readings)
+{
+    return std::any_of(readings.begin(), readings.end(), [](const DataRecord& r) { return r.simulated; });
 }
 
 }  // namespace krx

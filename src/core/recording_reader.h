@@ -14,11 +14,23 @@
 
 namespace krx {
 
-// One reading line without its line end; empty when it is not one.
-std::optional<DataRecord> ParseReadingLine(const QByteArray& line);
+// The columns a recording's header names beyond the nine every recording has.
+struct ReadingColumns {
+    bool step = false;
+    bool simulated = false;
+};
+// The header line (without its line end) of a recording; empty when it is none.
+std::optional<ReadingColumns> ParseReadingHeader(const QByteArray& line);
+
+// One reading line without its line end, of a recording with those columns; empty when it is not one.
+std::optional<DataRecord> ParseReadingLine(const QByteArray& line, ReadingColumns columns);
 
 // Every reading of `text`; false with `error` ("line 7: …") when the first line is not the header,
-// a line is not a reading, the readings go back in time, or the last line has no line end.
+// a line is not a reading, the readings go back in time, or the last line has no line end. The
+// readings of the simulated meter's recording come back marked `simulated`.
 bool ParseRecording(const QByteArray& text, std::vector<DataRecord>& readings, QString* error);
+
+// True when any of the readings came from the simulated meter.
+bool AnySimulated(const std::vector<DataRecord>& readings);
 
 }  // namespace krx

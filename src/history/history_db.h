@@ -21,6 +21,8 @@ public:
     // with Error() set to one sentence a person can act on.
     bool Open(int lockWaitMs);
     bool IsOpen() const { return open_; }
+    // The last Open() made the SQLite file.
+    bool Created() const { return created_; }
     int Version() const { return version_; }
     QString Error() const { return error_; }
     QString Description() const;
@@ -48,6 +50,7 @@ private:
     QString name_;
     QSqlDatabase db_;
     bool open_ = false;
+    bool created_ = false;
     int version_ = 0;
     QString error_;
     QSqlError lastError_;

@@ -106,6 +106,7 @@ bool ParseConnection(const QString& setting, const QString& dataFolder, Connecti
     out = Connection{};
     if (s.isEmpty() || s.compare(QLatin1String("sqlite"), Qt::CaseInsensitive) == 0) {
         out.sqliteFile = (dataFolder.isEmpty() ? DefaultDataFolder() : dataFolder) + QStringLiteral("/history.sqlite");
+        out.defaultFile = true;
         return true;
     }
     if (s.startsWith(QLatin1String("sqlite:"), Qt::CaseInsensitive) && s.size() > 7) {
@@ -146,12 +147,15 @@ bool ParseConnection(const QString& setting, const QString& dataFolder, Connecti
 
 QByteArray SeriesText(const std::vector<DataRecord>& readings)
 {
-    // A step-voltage test keeps each reading's step.
+    // A step-voltage test keeps each reading's step; the simulated meter's series stays marked.
     const bool steps = std::any_of(readings.begin(), readings.end(), [](const DataRecord& r) { return r.step; });
-    QByteArray text = ReadingHeader(DataFormat::Csv, steps);
+    const bool simulated = AnySimulated(readings);
+    QByteArray text = ReadingHeader(DataFormat::Csv, steps, simulated);
     text.reserve(static_cast<qsizetype>(readings.size()) * 80 + text.size());
-    for (const DataRecord& r : readings)
+    for (DataRecord r : readings) {
+        r.simulated = simulated;
         text += ReadingLine(DataFormat::Csv, r);
+    }
     return text;
 }
 
@@ -159,12 +163,13 @@ std::vector<DataRecord> ParseSeries(const QByteArray& text, int* skipped)
 {
     std::vector<DataRecord> out;
     int bad = 0;
-    const QByteArray header = ReadingHeader(DataFormat::Csv).trimmed();
-    const QByteArray stepHeader = ReadingHeader(DataFormat::Csv, true).trimmed();
+    ReadingColumns columns;
     for (const QByteArray& line : text.split('\n')) {
-        if (line.isEmpty() || line == header || line == stepHeader)
+        if (line.isEmpty())
             continue;
-        if (const std::optional<DataRecord> r = ParseReadingLine(line))
+        if (const std::optional<ReadingColumns> header = ParseReadingHeader(line))
+            columns = *header;
+        else if (const std::optional<DataRecord> r = ParseReadingLine(line, columns))
             out.push_back(*r);
         else
             ++bad;

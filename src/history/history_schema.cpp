@@ -154,6 +154,7 @@ bool Db::Open(int lockWaitMs)
 {
     error_.clear();
     open_ = false;
+    created_ = false;
     if (db_.isValid()) {
         db_.close();
         db_ = QSqlDatabase();
@@ -166,6 +167,9 @@ bool Db::Open(int lockWaitMs)
                             .arg(sqlite ? QStringLiteral("SQLite") : QStringLiteral("PostgreSQL")));
     if (sqlite) {
         const QFileInfo file(conn_.sqliteFile);
+        created_ = !file.exists();
+        if (created_ && !conn_.create)
+            return Fail({}, QStringLiteral("there is no such file (only filing a test makes a new one)"));
         if (!QDir().mkpath(file.absolutePath()))
             return Fail({}, QStringLiteral("its folder cannot be created"));
         db_.setDatabaseName(conn_.sqliteFile);

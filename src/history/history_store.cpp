@@ -21,6 +21,7 @@ struct HistoryStore::Impl {
     QString error;
     QString outboxNote;
     int lockWaitMs = kDefaultLockWaitMs;
+    bool createNamed = true;
 
     QString OutboxPath() const { return dataFolder + QStringLiteral("/history-outbox.sqlite"); }
 
@@ -70,6 +71,7 @@ bool HistoryStore::Open(const QString& connectionSetting, const QString& dataFol
     Connection c;
     if (!ParseConnection(connectionSetting, d_->dataFolder, c, &d_->error))
         return false;
+    c.create = c.defaultFile || d_->createNamed;
     d_->main = std::make_unique<Db>(c);
     if (!d_->main->Open(d_->lockWaitMs)) {
         d_->error = d_->main->Error();
@@ -87,6 +89,16 @@ void HistoryStore::Close()
     d_->outbox.reset();
     d_->error.clear();
     d_->outboxNote.clear();
+}
+
+void HistoryStore::SetCreateNamed(bool create)
+{
+    d_->createNamed = create;
+}
+
+bool HistoryStore::Created() const
+{
+    return d_->main && d_->main->Created();
 }
 
 bool HistoryStore::IsOpen() const

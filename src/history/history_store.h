@@ -180,6 +180,8 @@ struct Connection {
     QString sqliteFile;  // Sqlite
     QString user, host, databaseName, options;  // Postgres
     int port = 0;        // Postgres; 0: libpq's default
+    bool defaultFile = false;  // Sqlite: the user's own file in the data folder
+    bool create = true;        // Sqlite: make the file (and its folder) when it is missing
 };
 // False with a message naming the value when the setting is neither form above. `dataFolder`
 // is where the default SQLite file lives.
@@ -226,6 +228,10 @@ public:
     // How long a write waits for another program's lock on an SQLite file (and the connect
     // timeout of a server, in whole seconds) before it gives up; default 5 s. Before Open().
     void SetLockWait(int milliseconds);
+    // Whether Open() makes a named SQLite file that does not exist yet (default: yes). The user's
+    // default file is always made; a reader refuses a named one that is not there, so that a
+    // mistyped path is said rather than answered with an empty history. Before Open().
+    void SetCreateNamed(bool create);
 
     // Opens (creating or migrating) the database the setting names; the outbox lives in
     // `dataFolder` (empty: DefaultDataFolder()). False with one clear message in Error() when the
@@ -234,6 +240,8 @@ public:
     bool Open(const QString& connectionSetting, const QString& dataFolder = {});
     void Close();
     bool IsOpen() const;
+    // The last Open() made the SQLite file: it was not there before.
+    bool Created() const;
     // Why the last operation failed, or empty.
     QString Error() const;
     // What the last Open() or SendOutbox() reported about the outbox, or empty.

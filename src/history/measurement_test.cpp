@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "history/measurement_test.h"
 
+#include "core/recording_reader.h"
 #include "device/backend.h"
 
 #include <QStringList>
@@ -93,7 +94,8 @@ TestRecord TestFromMeasurement(const QString& assetId, const std::vector<DataRec
     t.assetId = assetId;
     t.kind = timerMode ? TestKind::Timer : TestKind::FreeRunning;
     t.readings = readings;
-    t.simulated = TheUsbBackend().Simulated();
+    // Marked when either the meter or the readings themselves say so.
+    t.simulated = TheUsbBackend().Simulated() || AnySimulated(readings);
     if (readings.empty())
         return t;
     t.time = readings.front().time.addMSecs(-std::llround(readings.front().elapsedSeconds * 1000.0));

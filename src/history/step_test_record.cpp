@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "history/step_test_record.h"
 
+#include "core/recording_reader.h"
 #include "device/backend.h"
 
 #include <QJsonArray>
@@ -32,7 +33,8 @@ TestRecord TestFromSteps(const QString& assetId, const std::vector<DataRecord>& 
     t.assetId = assetId;
     t.kind = TestKind::StepVoltage;
     t.readings = readings;
-    t.simulated = TheUsbBackend().Simulated();
+    // Marked when either the meter or the readings themselves say so.
+    t.simulated = TheUsbBackend().Simulated() || AnySimulated(readings);
     StepSummary s;
     s.stepSeconds = plan.stepSeconds;
     s.plannedVolts = plan.volts;

@@ -23,9 +23,40 @@ QString KindLabel(TestKind kind)
     return {};
 }
 
+// How a value goes to files. The meter's own values and counts keep every digit; a computed one is
+// given to a precision that means something.
+using DataForm = QString (*)(double);
 QString Data(double v)
 {
     return QString::fromLatin1(DataNumber(v));
+}
+// Seconds to the millisecond, as a recording's elapsed_s.
+QString Seconds(double v)
+{
+    return QString::fromLatin1(DataDecimals(v, 3));
+}
+// The meter's four characters hold at most two decimals; a float gone through double does not add any.
+QString Celsius(double v)
+{
+    return QString::fromLatin1(DataDecimals(v, 2));
+}
+// Taken between readings of three digits: a fourth is all an interpolation can tell.
+QString FigureOhm(double v)
+{
+    return QString::fromLatin1(DataDigits(v, 4));
+}
+// DAR and PI: one decimal beyond the bench's two, so that a value at a limit shows on which side.
+QString Ratio(double v)
+{
+    return QString::fromLatin1(DataDecimals(v, 3));
+}
+QString Hundredths(double v)
+{
+    return QString::fromLatin1(DataDecimals(v, 2));
+}
+QString Tenths(double v)
+{
+    return QString::fromLatin1(DataDecimals(v, 1));
 }
 
 QString Fixed(double v, int decimals, const char* unit = "")
@@ -81,15 +112,16 @@ struct Builder {
         values.push_back({key, QString::fromUtf8(label), s, s, true, s.isEmpty() ? note : QString()});
     }
     void Number(const char* key, const char* label, const std::optional<double>& v, const QString& text,
-                const QString& note = {})
+                const QString& note = {}, DataForm form = Data)
     {
         const bool there = v && std::isfinite(*v);
-        values.push_back({key, QString::fromUtf8(label), there ? text : QString(), there ? Data(*v) : QString(), false,
+        values.push_back({key, QString::fromUtf8(label), there ? text : QString(), there ? form(*v) : QString(), false,
                           there ? QString() : note});
     }
+    // A resistance taken from the readings (interpolated, corrected).
     void Ohm(const char* key, const char* label, const std::optional<double>& v, const QString& note = {})
     {
-        Number(key, label, v, v ? BenchOhm(*v) : QString(), note);
+        Number(key, label, v, v ? BenchOhm(*v) : QString(), note, FigureOhm);
     }
 };
 
@@ -102,11 +134,12 @@ void AddSteps(Builder& b, const TestRecord& t)
         const QString bound = f.atLeast ? QStringLiteral("≥ ") : QString();
         text << QStringLiteral("%1 V %2").arg(f.volts).arg(f.ohm ? bound + BenchOhm(*f.ohm) : QStringLiteral("–"));
         data << QStringLiteral("%1:%2%3").arg(f.volts).arg(f.atLeast ? QStringLiteral(">=") : QString(),
-                                                           f.ohm ? Data(*f.ohm) : QString());
+                                                           f.ohm ? FigureOhm(*f.ohm) : QString());
     }
     b.values.push_back({"steps", QStringLiteral("Steps"), text.join(QStringLiteral("; ")), data.join(QLatin1Char(';')),
                         true, {}});
-    b.Number("step_change_pct", "Step change", s ? s->changePercent : std::nullopt, s ? s->changeText : QString());
+    b.Number("step_change_pct", "Step change", s ? s->changePercent : std::nullopt, s ? s->changeText : QString(), {},
+             Tenths);
     b.Text("step_change_bound", "Step change bound", s ? s->changeBound : QString());
     b.Text("step_verdict", "Step verdict", s ? s->verdict : QString());
 }
@@ -187,8 +220,10 @@ std::vector<TestValue> ValuesOf(const Asset& a, const TestRecord& t)
     b.Number("voltage_v", "Voltage", volts, volts ? Fixed(*volts, 0, " V") : QString());
     const auto d = t.durationSeconds;
     const qint64 s = d && *d >= 0 ? std::llround(*d) : 0;
-    b.Number("duration_s", "Duration", d, QStringLiteral("%1:%2").arg(s / 60).arg(s % 60, 2, 10, QLatin1Char('0')));
-    b.Number("temperature_c", "Temp.", t.temperature, t.temperature ? Fixed(*t.temperature, 1, " °C") : QString());
+    b.Number("duration_s", "Duration", d, QStringLiteral("%1:%2").arg(s / 60).arg(s % 60, 2, 10, QLatin1Char('0')),
+             {}, Seconds);
+    b.Number("temperature_c", "Temp.", t.temperature, t.temperature ? Fixed(*t.temperature, 1, " °C") : QString(), {},
+             Celsius);
     b.Number("humidity_pct", "Humidity", t.humidity, t.humidity ? Fixed(*t.humidity, 0, " %") : QString());
     b.Ohm("r15_ohm", "R 15 s", t.r15, PointNote(t, 15, "15 s"));
     b.Ohm("r30_ohm", "R 30 s", t.r30, PointNote(t, 30, "30 s"));
@@ -202,14 +237,15 @@ std::vector<TestValue> ValuesOf(const Asset& a, const TestRecord& t)
              m ? Fixed(m->timerSeconds, 0, " s") : QString());
     b.Text("reading_method", "Memory method", m ? m->method : QString());
     b.Number("dar", "DAR", t.dar, t.dar ? Fixed(*t.dar, 2) : QString(),
-             t.kind == TestKind::MemoryOhm ? QStringLiteral("a memory record holds one reading") : PointNote(t, 60, "1 min"));
+             t.kind == TestKind::MemoryOhm ? QStringLiteral("a memory record holds one reading") : PointNote(t, 60, "1 min"),
+             Ratio);
     b.Number("pi", "PI", t.pi, t.pi ? Fixed(*t.pi, 2) : QString(),
-             t.kind == TestKind::MemoryOhm ? QString() : PointNote(t, 600, "10 min"));
+             t.kind == TestKind::MemoryOhm ? QString() : PointNote(t, 600, "10 min"), Ratio);
     const QString noTemperature = QStringLiteral("no temperature was filed");
     b.Ohm("r60_40c_ohm", "R 1 min @ 40 °C", t.r60At40, t.r60 ? noTemperature : QString());
     b.Ohm("r600_40c_ohm", "R 10 min @ 40 °C", t.r600At40, t.r600 ? noTemperature : QString());
     b.Number("correction_temperature_c", "Corrected from", t.correctionTemperature,
-             t.correctionTemperature ? Fixed(*t.correctionTemperature, 1, " °C") : QString());
+             t.correctionTemperature ? Fixed(*t.correctionTemperature, 1, " °C") : QString(), {}, Celsius);
     b.Text("insulation_class", "Class", t.insulationClass);
     // The nameplate the test was judged by, and the conditions its figures were judged in.
     const auto& plate = t.nameplate;
@@ -217,10 +253,12 @@ std::vector<TestValue> ValuesOf(const Asset& a, const TestRecord& t)
     const auto rated = plate ? plate->ratedVolts : std::nullopt;
     b.Number("plate_rated_v", "Rated voltage", rated, rated ? Fixed(*rated, 0, " V") : QString());
     b.Text("plate_winding", "Winding type", plate && plate->winding ? WindingName(*plate->winding) : QString());
-    b.Number("ramp_s", "Ramp", t.rampSeconds, t.rampSeconds ? Fixed(*t.rampSeconds, 1, " s") : QString());
+    b.Number("ramp_s", "Ramp", t.rampSeconds, t.rampSeconds ? Fixed(*t.rampSeconds, 1, " s") : QString(), {},
+             Hundredths);
     b.Text("dar_times", "DAR times", t.darTimes ? DarTimesName(*t.darTimes) : QString());
     b.Text("temperature_source", "Temperature used", t.temperatureSource);
-    b.Number("dew_point_c", "Dew point", t.dewPoint, t.dewPoint ? Fixed(*t.dewPoint, 1, " °C") : QString());
+    b.Number("dew_point_c", "Dew point", t.dewPoint, t.dewPoint ? Fixed(*t.dewPoint, 1, " °C") : QString(), {},
+             Tenths);
     b.Text("ir_verdict", "IR verdict", t.irVerdict);
     b.Text("dar_verdict", "DAR verdict", t.darVerdict);
     b.Text("pi_verdict", "PI verdict", t.piVerdict,

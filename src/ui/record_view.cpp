@@ -179,6 +179,7 @@ void MeasurementRecordView::Clear()
     readings_.clear();
     readings_.shrink_to_fit();
     recordingFile_.clear();
+    fromFile_ = false;
     object_ = {};
     stepEnds_.clear();
     steps->hide();
@@ -231,6 +232,7 @@ bool MeasurementRecordView::LoadRecording(const QString& fileName, QString* erro
     Clear();
     for (const DataRecord& r : readings)
         Add(r);
+    fromFile_ = true;
     SetRecordingFile(fileName);
     RefreshFigures();
     return true;
@@ -285,7 +287,8 @@ bool MeasurementRecordView::WriteReportTo(const QString& fileName, QString* erro
     c.meterType = meterType_;
     c.serial = serial_;
     c.swVersion = swVersion_;
-    c.simulated = simulated_;
+    // An opened recording says itself whether the simulated meter made it, whatever meter is attached.
+    c.simulated = AnySimulated(readings_) || (simulated_ && !fromFile_);
     c.asset = object_.asset;
     c.nameplate = object_.nameplate;
     c.location = object_.location;

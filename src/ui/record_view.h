@@ -6,6 +6,7 @@
 
 #include "core/data_dialect.h"
 #include "core/insulation.h"
+#include "core/recording_reader.h"
 
 #include <QTimer>
 #include <QWidget>
@@ -41,8 +42,11 @@ public:
     void SetRecordingFile(const QString& path);
     // The comment the report offers (the person may change it there).
     void SetComment(const QString& comment);
-    // The readings come from the simulated meter: the report says so in large letters.
+    // The readings come from the simulated meter: the report says so in large letters. A recording
+    // opened from a file carries its own mark instead.
     void SetSimulated(bool simulated) { simulated_ = simulated; }
+    // The readings shown come from a recording file marked as the simulated meter's.
+    bool ShowsSimulatedRecording() const { return fromFile_ && AnySimulated(readings_); }
     // What the report names as the test object once the test was filed or an asset chosen; all
     // empty (as at Clear) leaves lines to write on.
     struct TestObject {
@@ -93,6 +97,7 @@ private:
     QString recordingFile_;
     QString comment_;
     bool simulated_ = false;
+    bool fromFile_ = false;  // the readings were opened from a recording
     TestObject object_;
     QString folder_;  // where the last report or export went
     QTimer figuresTick_;

@@ -22,6 +22,7 @@ namespace {
 using krx::test::CliRun;
 using krx::test::Lines;
 using krx::test::ReadAll;
+using krx::test::WriteFile;
 
 CliRun Cli(const QStringList& args)
 {
@@ -60,12 +61,14 @@ TEST_F(CliTest, CsvReadingsFollowTheMetersCurve)
     ASSERT_EQ(r.exitCode, 0) << r.err.constData();
     const QList<QByteArray> lines = Lines(r.out);
     ASSERT_EQ(lines.size(), 7);
-    EXPECT_EQ(lines[0], "time,elapsed_s,resistance_ohm,range,voltage_v,temperature_c,humidity_pct,stable,rest_s");
+    // The simulated meter's records say so in a last column.
+    EXPECT_EQ(lines[0], "time,elapsed_s,resistance_ohm,range,voltage_v,temperature_c,humidity_pct,stable,rest_s,"
+                        "simulated");
     const QRegularExpression iso(QStringLiteral(R"(^\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d\.\d{3}[+-]\d\d:\d\d$)"));
     double lastElapsed = -1.0;
     for (int i = 1; i < lines.size(); ++i) {
         const QList<QByteArray> f = lines[i].split(',');
-        ASSERT_EQ(f.size(), 9) << lines[i].constData();
+        ASSERT_EQ(f.size(), 10) << lines[i].constData();
         const QDateTime time = QDateTime::fromString(QString::fromLatin1(f[0]), Qt::ISODateWithMs);
         EXPECT_TRUE(iso.match(QString::fromLatin1(f[0])).hasMatch()) << f[0].constData();
         EXPECT_LT(std::abs(time.secsTo(QDateTime::currentDateTime())), 60);
@@ -83,6 +86,7 @@ TEST_F(CliTest, CsvReadingsFollowTheMetersCurve)
         EXPECT_NEAR(f[6].toInt(), 45, 2);
         EXPECT_EQ(f[7], "1");
         EXPECT_EQ(f[8], "");
+        EXPECT_EQ(f[9], "1");
     }
     // Six readings 100 ms apart after a short stabilisation: well within the deadline.
     EXPECT_LT(lastElapsed, 3.0);
@@ -103,7 +107,8 @@ TEST_F(CliTest, JsonlOverflowHasNoResistanceAndTheChosenVoltage)
         QJsonParseError error;
         const QJsonObject o = QJsonDocument::fromJson(line, &error).object();
         ASSERT_EQ(error.error, QJsonParseError::NoError) << line.constData();
-        EXPECT_EQ(o.keys().size(), 9);
+        EXPECT_EQ(o.keys().size(), 10);
+        EXPECT_EQ(o.value("simulated"), QJsonValue(true));
         EXPECT_TRUE(o.value("resistance_ohm").isNull());
         EXPECT_EQ(o.value("range").toString(), "over");
         EXPECT_EQ(o.value("voltage_v").toInt(), 100);
@@ -149,7 +154,7 @@ TEST_F(CliTest, SigintInTimerModeStopsTheMetersTimerAndKeepsEveryRecord)
     const QList<QByteArray> lines = Lines(out);
     for (int i = 1; i < lines.size(); ++i) {
         const QList<QByteArray> f = lines[i].split(',');
-        ASSERT_EQ(f.size(), 9) << lines[i].constData();
+        ASSERT_EQ(f.size(), 10) << lines[i].constData();
         // The rest of the 60 s timer; unknown (empty) only for a reading whose rest was asked
         // after the stop.
         if (i + 1 == lines.size() && f[8].isEmpty())
@@ -229,7 +234,9 @@ TEST_F(CliTest, ArgumentErrorsNameTheArgumentAndSendNothing)
         {{"setup", "--breakdown-timer", "10000"}, 1, "from 1 to 9999"},
         {{"setup", "--display", "fancy"}, 1, "technical or exponent"},
         {{"calibrate"}, 1, "not a command"},
-        {{}, 1, "give a command"},
+        {{}, 1, "give a command: list, info, measure, memory, setup, history or figures"},
+        // The option parser's words in the tool's own style.
+        {{"measure", "--volt", "5"}, 1, "krx738-cli: unknown option 'volt' (see krx738-cli --help)\n"},
         {{"measure", "--output", Path("no/such/folder/out.csv")}, 5, "cannot write"},
         {{"measure", "--output", "/dev/full"}, 5, "cannot write"},
     };
@@ -409,13 +416,48 @@ TEST_F(CliTest, InfoListSetupAndHelp)
     EXPECT_TRUE(r.out.startsWith("krx738-cli "));
     EXPECT_TRUE(r.out.contains("License GPL-3.0-or-later <https://gnu.org/licenses/gpl.html>"));
 
-    for (const QStringList& help : {QStringList{"--help"}, QStringList{"measure", "--help"},
-                                    QStringList{"memory", "--help"}}) {
-        r = Cli(help);
+    // The exit status and the global options once, in the main help; a command's help points there.
+    const struct {
+        QStringList args;
+        bool main;
+    } helps[] = {{{"--help"}, true}, {{"measure", "--help"}, false}, {{"memory", "--help"}, false}};
+    for (const auto& h : helps) {
+        r = Cli(h.args);
         EXPECT_EQ(r.exitCode, 0);
-        EXPECT_TRUE(r.out.contains("  4  connection to the meter lost")) << r.out.constData();
+        EXPECT_EQ(r.out.contains("  4  connection to the meter lost"), h.main) << r.out.constData();
+        EXPECT_EQ(r.out.contains("  9  history show, export"), h.main) << r.out.constData();
+        EXPECT_EQ(r.out.contains("--trace <FILE>"), h.main) << r.out.constData();
+        EXPECT_EQ(r.out.contains("and the exit status: krx738-cli --help."), !h.main) << r.out.constData();
     }
     EXPECT_TRUE(r.out.contains("--range"));
+}
+
+// figures reads the simulated meter's mark from the recording, whatever this run talks to.
+TEST_F(CliTest, FiguresTakeTheSimulatedMarkFromTheRecording)
+{
+    const CliRun m = Cli({"--simulate", Fast(), "measure", "--count", "3", "--interval", "100"});
+    ASSERT_EQ(m.exitCode, 0) << m.err.constData();
+    // The same readings as a real meter's recording holds them: without the last column.
+    QByteArray real;
+    for (const QByteArray& line : Lines(m.out))
+        real += line.left(line.lastIndexOf(',')) + '\n';
+    const QString marked = WriteFile(Path("sim.csv"), m.out);
+    const QString plain = WriteFile(Path("real.csv"), real);
+    const struct {
+        QString file;
+        bool simulate;
+        bool simulated;
+    } cases[] = {{marked, false, true}, {marked, true, true}, {plain, true, false}, {plain, false, false}};
+    for (const auto& c : cases) {
+        const QStringList args = QStringList{"figures", c.file} + (c.simulate ? QStringList{"--simulate"} : QStringList{});
+        const CliRun j = Cli(args + QStringList{"--format", "jsonl"});
+        ASSERT_EQ(j.exitCode, 0) << j.err.constData();
+        EXPECT_EQ(QJsonDocument::fromJson(j.out).object().value("simulated"), QJsonValue(c.simulated))
+            << args.join(' ').toStdString();
+        const CliRun t = Cli(args);
+        EXPECT_EQ(t.out.contains("meter: simulated, not a real meter's readings\n"), c.simulated)
+            << args.join(' ').toStdString();
+    }
 }
 
 }  // namespace

@@ -61,6 +61,20 @@ TEST_F(DataDialect, NumbersKeepTheirDigitsAcrossTheMetersRange)
     EXPECT_EQ(DataNumber(0.001), "0.001");
 }
 
+// Computed values rounded on both sides of a step, never to an exponent or "-0"; a meter's value
+// kept in single precision back to its characters.
+TEST_F(DataDialect, ComputedValuesToTheirPrecisionAndTheMetersDigitsBack)
+{
+    const std::pair<QByteArray, const char*> cases[] = {
+        {DataDecimals(3.375000001, 2), "3.38"},  {DataDecimals(3.374999999, 2), "3.37"},
+        {DataDecimals(-0.004, 2), "0"},          {DataDigits(6272499999.0, 4), "6272000000"},
+        {DataDigits(6272500001.0, 4), "6273000000"}, {DataNumber(MeterDouble(22.8f)), "22.8"},
+        {DataNumber(MeterDouble(-5.3f)), "-5.3"},
+    };
+    for (const auto& [got, want] : cases)
+        EXPECT_EQ(got, want);
+}
+
 TEST_F(DataDialect, JsonLineHasEveryFieldWithNullForTheAbsent)
 {
     EXPECT_TRUE(ReadingHeader(DataFormat::Jsonl).isEmpty());

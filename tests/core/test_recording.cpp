@@ -110,16 +110,19 @@ QByteArray ReadAll(const QString& file)
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-// The reading lines of a recording, after checking that each is complete.
+// The reading lines of a recording, after checking that each is complete and, as the simulated
+// meter made it, marked so in its last column.
 int CompleteReadings(const QByteArray& all)
 {
     EXPECT_TRUE(all.isEmpty() || all.endsWith('\n')) << "the file ends inside a line";
     const QList<QByteArray> lines = all.left(all.size() - 1).split('\n');
-    EXPECT_EQ(lines.front(), ReadingHeader(DataFormat::Csv).trimmed());
+    EXPECT_EQ(lines.front(), "time,elapsed_s,resistance_ohm,range,voltage_v,temperature_c,humidity_pct,stable,rest_s,"
+                             "simulated");
     for (qsizetype i = 1; i < lines.size(); ++i) {
         const QList<QByteArray> f = lines[i].split(',');
-        EXPECT_EQ(f.size(), 9) << lines[i].constData();
+        EXPECT_EQ(f.size(), 10) << lines[i].constData();
         EXPECT_EQ(f.value(3), "ok") << lines[i].constData();
+        EXPECT_EQ(f.value(9), "1") << lines[i].constData();
     }
     return static_cast<int>(lines.size() - 1);
 }
@@ -443,6 +446,31 @@ TEST(RecordingReader, ReadsWhatTheRecorderWritesAndRefusesOtherFilesWithTheLine)
     ASSERT_EQ(back.size(), 1u);
     EXPECT_EQ(back[0].step, 2);
 
+    // The simulated meter's mark, after the step or alone, comes back on every reading; a file
+    // without it is a real meter's.
+    DataRecord marked = r;
+    marked.simulated = true;
+    DataRecord markedStep = stepped;
+    markedStep.simulated = true;
+    const QByteArray simHeader = ReadingHeader(DataFormat::Csv, false, true);
+    const QByteArray simStepHeader = ReadingHeader(DataFormat::Csv, true, true);
+    EXPECT_EQ(simStepHeader, stepHeader.trimmed() + ",simulated\n");
+    const struct {
+        QByteArray text;
+        bool simulated;
+        std::optional<int> step;
+    } kinds[] = {
+        {header + ReadingLine(DataFormat::Csv, r), false, std::nullopt},
+        {simHeader + ReadingLine(DataFormat::Csv, marked), true, std::nullopt},
+        {simStepHeader + ReadingLine(DataFormat::Csv, markedStep), true, 2},
+    };
+    for (const auto& c : kinds) {
+        ASSERT_TRUE(ParseRecording(c.text, back, &error)) << c.text.constData() << error.toStdString();
+        EXPECT_EQ(back.at(0).simulated, c.simulated) << c.text.constData();
+        EXPECT_EQ(back.at(0).step, c.step) << c.text.constData();
+        EXPECT_EQ(AnySimulated(back), c.simulated);
+    }
+
     const struct {
         QByteArray text;
         const char* error;
@@ -457,6 +485,11 @@ TEST(RecordingReader, ReadsWhatTheRecorderWritesAndRefusesOtherFilesWithTheLine)
         {header + ReadingLine(DataFormat::Csv, stepped), "line 2: not a reading"},
         {stepHeader + ReadingLine(DataFormat::Csv, r), "line 2: not a reading"},
         {stepHeader + ReadingLine(DataFormat::Csv, stepped).replace(",2\n", ",0\n"), "line 2: not a reading"},
+        // The mark: in every line of a marked recording, in none of a real meter's, and only as 1.
+        {simHeader + ReadingLine(DataFormat::Csv, r), "line 2: not a reading"},
+        {header + ReadingLine(DataFormat::Csv, marked), "line 2: not a reading"},
+        {simHeader + ReadingLine(DataFormat::Csv, marked).replace(",1\n", ",0\n"), "line 2: not a reading"},
+        {simStepHeader + ReadingLine(DataFormat::Csv, marked), "line 2: not a reading"},
     };
     for (const auto& c : bad) {
         EXPECT_FALSE(ParseRecording(c.text, back, &error)) << c.error;

@@ -277,13 +277,13 @@ TEST(StepVoltageTest, MeterLostInAStepKeepsTheRecordingWhole)
         const QByteArray text = f.readAll();
         ASSERT_TRUE(text.endsWith('\n'));
         const QList<QByteArray> rows = text.trimmed().split('\n');
-        EXPECT_EQ(rows[0], "time,elapsed_s,resistance_ohm,range,voltage_v,temperature_c,humidity_pct,stable,rest_s,step");
+        EXPECT_EQ(rows[0], "time,elapsed_s,resistance_ohm,range,voltage_v,temperature_c,humidity_pct,stable,rest_s,step,simulated");
         EXPECT_EQ(static_cast<size_t>(rows.size() - 1), r.series.Size());
         // Lost in the wait: the first step's readings of some 30 s at 1 s, every one of them kept.
         EXPECT_EQ(rows.size() - 1 >= 29 && rows.size() - 1 <= 31, row.inWait) << rows.size() - 1;
         EXPECT_EQ(rows.size() - 1 == 40, !row.inWait);
-        EXPECT_TRUE(rows[1].endsWith(",1"));
-        EXPECT_TRUE(rows.last().endsWith(row.inWait ? ",1" : ",2"));
+        EXPECT_TRUE(rows[1].endsWith(",1,1"));
+        EXPECT_TRUE(rows.last().endsWith(row.inWait ? ",1,1" : ",2,1"));
     }
 }
 

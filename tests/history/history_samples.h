@@ -71,6 +71,7 @@ inline void ExpectSameReadings(const std::vector<DataRecord>& a, const std::vect
         EXPECT_EQ(a[i].humidity, b[i].humidity);
         EXPECT_EQ(a[i].stable, b[i].stable);
         EXPECT_EQ(a[i].restSeconds, b[i].restSeconds);
+        EXPECT_EQ(a[i].simulated, b[i].simulated);
     }
 }
 

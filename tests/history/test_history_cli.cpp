@@ -212,6 +212,54 @@ TEST_F(HistoryCli, WrongArgumentsAreRefusedBeforeAnything)
     EXPECT_EQ(ok.exitCode, 0) << ok.err.toStdString();
 }
 
+// Only the default file is made by reading it; a named one that is not there is refused by every
+// reading command and made by filing, which says so. An asset that is not there is exit status 9,
+// a history that cannot be used 7: a script tells a typo from an outage.
+TEST_F(HistoryCli, ANamedHistoryIsMadeOnlyByFilingAndAMissingAssetIsNine)
+{
+    const CliRun list = Cli({QStringLiteral("history"), QStringLiteral("list")});
+    EXPECT_EQ(list.exitCode, 0) << list.err.toStdString();
+    EXPECT_TRUE(QFile::exists(DefaultFile()));
+
+    const QString named = home_.path() + QStringLiteral("/no/such/dir/h.sqlite");
+    const QString database = QStringLiteral("--database=sqlite:") + named;
+    const QStringList reading[] = {{QStringLiteral("list")}, {QStringLiteral("show"), QStringLiteral("M1")},
+                                   {QStringLiteral("export"), QStringLiteral("M1")}, {QStringLiteral("send")}};
+    for (const QStringList& args : reading) {
+        const CliRun r = Cli(QStringList{QStringLiteral("history")} + args + QStringList{database});
+        EXPECT_EQ(r.exitCode, 7) << args.join(QLatin1Char(' ')).toStdString();
+        EXPECT_EQ(r.err, "krx738-cli: the test history in SQLite " + named.toUtf8() +
+                             " cannot be used: there is no such file (only filing a test makes a new one)\n");
+        EXPECT_TRUE(r.out.isEmpty());
+    }
+    EXPECT_FALSE(QDir(home_.path() + QStringLiteral("/no")).exists());
+
+    const QStringList file{QStringLiteral("--simulate"), QStringLiteral("measure"), QStringLiteral("--count"),
+                           QStringLiteral("1"), QStringLiteral("--interval"), QStringLiteral("0"), QStringLiteral("--asset"),
+                           QStringLiteral("M1"), QStringLiteral("--allow-simulated"), database};
+    const QByteArray made = "krx738-cli: a new test history was made: SQLite " + named.toUtf8() + "\n";
+    const CliRun first = Cli(file);
+    ASSERT_EQ(first.exitCode, 0) << first.err.toStdString();
+    EXPECT_TRUE(first.err.contains(made)) << first.err.toStdString();
+    const CliRun second = Cli(file);
+    ASSERT_EQ(second.exitCode, 0) << second.err.toStdString();
+    EXPECT_FALSE(second.err.contains("a new test history")) << second.err.toStdString();
+
+    const struct {
+        const char* action;
+        const char* asset;
+        int exit;
+    } cases[] = {{"show", "M1", 0}, {"export", "M1", 0}, {"show", "M2", 9}, {"export", "M2", 9}};
+    for (const auto& c : cases) {
+        const CliRun r = Cli({QStringLiteral("history"), QString::fromLatin1(c.action), QString::fromLatin1(c.asset), database});
+        EXPECT_EQ(r.exitCode, c.exit) << c.action << " " << c.asset << ": " << r.err.toStdString();
+        EXPECT_EQ(r.out.isEmpty(), c.exit != 0) << c.action << " " << c.asset;
+        if (c.exit)
+            EXPECT_EQ(r.err, "krx738-cli: there is no asset 'M2' in SQLite " + named.toUtf8() +
+                                 "; krx738-cli history list shows the assets\n");
+    }
+}
+
 TEST_F(HistoryCli, DatabaseFaultsGiveExitSevenAndTheOutboxKeepsTheTest)
 {
     // The settings file of the window program names the database.
@@ -222,9 +270,12 @@ TEST_F(HistoryCli, DatabaseFaultsGiveExitSevenAndTheOutboxKeepsTheTest)
     ini.write("[KRX 738]\r\nHistoryDatabase=sqlite:" + db.toUtf8() + "\r\n");
     ini.close();
 
-    const CliRun unknown = Cli({QStringLiteral("history"), QStringLiteral("show"), QStringLiteral("nothing")});
-    EXPECT_EQ(unknown.exitCode, 7);
-    EXPECT_TRUE(unknown.err.contains("no asset 'nothing'")) << unknown.err.toStdString();
+    // Named and not there yet: filing makes it.
+    ASSERT_EQ(Cli({QStringLiteral("--simulate"), QStringLiteral("measure"), QStringLiteral("--count"), QStringLiteral("1"),
+                   QStringLiteral("--interval"), QStringLiteral("0"), QStringLiteral("--asset"), QStringLiteral("M0"),
+                   QStringLiteral("--allow-simulated")})
+                  .exitCode,
+              0);
     ASSERT_TRUE(QFile::exists(db));
     EXPECT_FALSE(QFile::exists(DefaultFile()));
 

@@ -3,6 +3,7 @@
 #include "history/measurement_test.h"
 #include "history/step_test_record.h"
 #include "history_samples.h"
+#include "history/test_values.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -60,6 +61,13 @@ TEST(Texts, SeriesSkipsBrokenLines)
     ExpectSameReadings(t.readings, ParseSeries(whole, &skipped));
     EXPECT_EQ(skipped, 0);
     EXPECT_TRUE(ParseSeries(whole.left(whole.size() - 20), &skipped).size() == 3 && skipped == 1);
+
+    // The simulated meter's step series keeps its mark through the store.
+    TestRecord sim = FullTest(QStringLiteral("x"), 3);
+    for (DataRecord& r : sim.readings)
+        r.simulated = true, r.step = 1;
+    ExpectSameReadings(sim.readings, ParseSeries(SeriesText(sim.readings), &skipped));
+    EXPECT_EQ(skipped, 0);
 }
 
 // A measurement and a step-voltage test filed from the same readings: the start before the first
@@ -126,7 +134,7 @@ TEST(Texts, ExportInBothDialects)
     const QJsonObject o = QJsonDocument::fromJson(json).object();
     EXPECT_EQ(o.value(QStringLiteral("asset_id")).toString(), asset.id);
     EXPECT_EQ(o.value(QStringLiteral("comment")).toString(), t.comment);
-    EXPECT_DOUBLE_EQ(o.value(QStringLiteral("r600_ohm")).toDouble(), *t.r600);
+    EXPECT_DOUBLE_EQ(o.value(QStringLiteral("r600_ohm")).toDouble(), 1.012e10);  // four digits of 1.0123456789e10
     EXPECT_TRUE(o.value(QStringLiteral("dar")).isDouble());
     t.dar.reset();
     EXPECT_TRUE(QJsonDocument::fromJson(ExportLine(ExportFormat::Jsonl, asset, t)).object().value(QStringLiteral("dar")).isNull());
@@ -139,6 +147,37 @@ TEST(Texts, ExportInBothDialects)
     EXPECT_TRUE(sheet.contains("2nd try, ? ")) << sheet.toStdString();
     EXPECT_TRUE(ExportHeader(ExportFormat::Spreadsheet).startsWith("asset_id;asset_name;"));
     EXPECT_TRUE(ExportHeader(ExportFormat::Jsonl).isEmpty());
+}
+
+// The meter's values keep its digits, computed ones go out to a precision that means something;
+// the view's texts keep their own forms.
+TEST(Texts, ExportDigits)
+{
+    TestRecord t = FullTest(QStringLiteral("M1"), 0);
+    t.temperature = static_cast<double>(22.8f);  // as a break-down test's float gave it
+    t.durationSeconds = 600.50049;
+    t.rampSeconds = 3.37098069300009;
+    t.r60 = 6272165385.21529;
+    t.r60At40 = 1.99949e9;
+    t.dar = 1.71316524042911;
+    t.pi = 1.99951;
+    t.correctionTemperature = 22.53333333;
+    t.dewPoint = 9.96897725260564;
+    t.memoryReading = MemoryReading{4.70e9, 60, QStringLiteral("lapse")};
+    const struct {
+        const char* key;
+        const char* data;
+    } cases[] = {
+        {"temperature_c", "22.8"},          {"duration_s", "600.5"},       {"ramp_s", "3.37"},
+        {"r60_ohm", "6272000000"},          {"r60_40c_ohm", "1999000000"}, {"dar", "1.713"},
+        {"pi", "2"},                        {"correction_temperature_c", "22.53"},
+        {"dew_point_c", "10"},              {"reading_ohm", "4700000000"}, {"humidity_pct", "41"},
+        {"bd_before_ohm", "4000000000000"},
+    };
+    const std::vector<TestValue> values = ValuesOf(Asset{}, t);
+    for (const auto& c : cases)
+        EXPECT_EQ(ValueOf(values, c.key).data, QLatin1String(c.data)) << c.key;
+    EXPECT_EQ(ValueOf(values, "pi").text, QStringLiteral("2.00"));
 }
 
 }  // namespace

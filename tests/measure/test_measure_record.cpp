@@ -154,17 +154,20 @@ void MeasureRecordTest::recordsEveryReadingShown()
              qPrintable(files[0]));
     const QStringList lines = LinesOf(QDir(folder).filePath(files[0]));
     QVERIFY(lines.size() >= 2);
+    // The simulated meter's recording says so in its last column, in every line.
     QCOMPARE(lines[0], QStringLiteral("time,elapsed_s,resistance_ohm,range,voltage_v,temperature_c,humidity_pct,"
-                                      "stable,rest_s"));
-    for (const QString& line : lines.mid(1))
-        QCOMPARE(line.count(QLatin1Char(',')), 8);
+                                      "stable,rest_s,simulated"));
+    for (const QString& line : lines.mid(1)) {
+        QCOMPARE(line.count(QLatin1Char(',')), 9);
+        QVERIFY(line.endsWith(QLatin1String(",1")));
+    }
     // The view, the series and the file hold the same readings.
     const qsizetype readings = lines.size() - 1;
     QCOMPARE(Plotted(), readings);
     QCOMPARE(qsizetype(MeasWin()->Series().Size()), readings);
     if (timer) {
         QVERIFY(readings >= 6 && readings <= 9);  // one a second over 8 s
-        QVERIFY(!lines.last().endsWith(QLatin1Char(',')));  // the rest time is in every line
+        QVERIFY(!lines.last().section(QLatin1Char(','), 8, 8).isEmpty());  // the rest time is in every line
     } else {
         QCOMPARE(readings, 7);
     }
@@ -310,6 +313,7 @@ void MeasureRecordTest::opensAnEarlierRecording()
     QTemporaryDir dir;
     // Eleven minutes recorded earlier, one reading every 5 s: enough for the PI.
     QByteArray earlier = ReadingHeader(DataFormat::Csv);
+    QByteArray simulated = ReadingHeader(DataFormat::Csv, false, true);
     for (int t = 0; t <= 660; t += 5) {
         DataRecord r;
         r.time = QDateTime(QDate(2026, 3, 7), QTime(9, 0)).addSecs(t);
@@ -320,10 +324,14 @@ void MeasureRecordTest::opensAnEarlierRecording()
         r.temperature = 22.5;
         r.humidity = 45;
         earlier += ReadingLine(DataFormat::Csv, r);
+        r.simulated = true;
+        simulated += ReadingLine(DataFormat::Csv, r);
     }
     const QString good = dir.filePath(QStringLiteral("earlier.csv"));
     const QString cut = dir.filePath(QStringLiteral("cut.csv"));
-    for (const auto& [name, bytes] : {std::pair{good, earlier}, std::pair{cut, earlier.chopped(1)}}) {
+    const QString marked = dir.filePath(QStringLiteral("simulated.csv"));
+    for (const auto& [name, bytes] :
+         {std::pair{good, earlier}, std::pair{cut, earlier.chopped(1)}, std::pair{marked, simulated}}) {
         QFile f(name);
         QVERIFY(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size());
     }
@@ -394,6 +402,15 @@ void MeasureRecordTest::opensAnEarlierRecording()
     p.t.dialogs.opens = {good};
     MeasWin()->openRecordingButton->click();
     QCOMPARE(p.t.dialogs.shown.size(), size_t(1));
+    // The mark comes from the file, not from the simulated meter this session talks to.
+    QVERIFY(MeasWin()->recordingWarning->text().isEmpty());
+    QVERIFY(!MeasWin()->recordView->ShowsSimulatedRecording());
+    p.t.dialogs.opens = {marked};
+    MeasWin()->openRecordingButton->click();
+    QCOMPARE(Plotted(), qsizetype(133));
+    QVERIFY(MeasWin()->recordView->ShowsSimulatedRecording());
+    QCOMPARE(MeasWin()->recordingWarning->text(),
+             QStringLiteral("This recording was made with the simulated meter – not a measurement."));
 }
 
 void MeasureRecordTest::timerSaysWhatItCannotGive()

@@ -21,6 +21,8 @@
 #include "ui/record_view.h"
 #include "ui/step_panel.h"
 
+#include <cmath>
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -33,6 +35,8 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTemporaryDir>
+
+#include <cmath>
 #include <QTimer>
 
 #include <map>
@@ -153,11 +157,11 @@ void MeasureStepsTest::runsThePlan()
     // Every reading recorded with its step, in the file, the series and the plot alike.
     const QStringList lines = LinesOf(dir.path());
     QVERIFY(lines.size() > 30);
-    QVERIFY(lines[0].endsWith(QStringLiteral(",rest_s,step")));
+    QVERIFY(lines[0].endsWith(QStringLiteral(",rest_s,step,simulated")));
     QCOMPARE(qsizetype(w.Series().Size()), lines.size() - 1);
     QCOMPARE(w.recordView->plot->Count(), lines.size() - 1);
-    QVERIFY(lines[1].endsWith(QStringLiteral(",1")));
-    QVERIFY(lines.last().endsWith(QStringLiteral(",2")));
+    QVERIFY(lines[1].endsWith(QStringLiteral(",1,1")));
+    QVERIFY(lines.last().endsWith(QStringLiteral(",2,1")));
 
     // The panel shows the core's figures, a row per planned step, and the verdict with its source.
     const StepPanel& panel = *w.recordView->steps;
@@ -269,7 +273,8 @@ void MeasureStepsTest::filesTheStepTest()
     // Every face of the history reads the steps from the same values.
     const auto values = history::ValuesOf({}, *filed);
     QCOMPARE(history::ValueOf(values, "step_verdict").text, StepVerdictText(run.result.verdict).text);
-    QCOMPARE(history::ValueOf(values, "step_change_pct").data.toDouble(), *run.result.changePercent);
+    // The exports give the change to a tenth of a percent, as the panel does.
+    QCOMPARE(history::ValueOf(values, "step_change_pct").data.toDouble(), std::round(*run.result.changePercent * 10) / 10);
     QCOMPARE(history::ValueOf(values, "steps").text, QStringLiteral("100 V %1; 500 V %2")
                                                           .arg(history::BenchOhm(*run.result.steps[0].ohm),
                                                                history::BenchOhm(*run.result.steps[1].ohm)));

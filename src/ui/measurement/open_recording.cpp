@@ -47,6 +47,8 @@ bool MeasurementWindow::OpenRecordingClicked()
     fileTestButton->setEnabled(false);
     saveButton->setEnabled(false);
     ClearLiveValues();
-    recordingWarning->clear();
+    recordingWarning->setText(recordView->ShowsSimulatedRecording()
+                                  ? QStringLiteral("This recording was made with the simulated meter – not a measurement.")
+                                  : QString());
     return true;
 }

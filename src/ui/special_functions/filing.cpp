@@ -5,6 +5,7 @@
 
 #include "ui/special_functions/special_functions_window.h"
 
+#include "core/data_dialect.h"
 #include "device/backend.h"
 #include "ui/window_dialogs.h"
 #include "ui/controls.h"
@@ -72,7 +73,7 @@ void SpecialFunctionsWindow::OfferBreakDownResult(const BreakDownSave* values)
         t.time = breakDownStarted_.isValid() ? breakDownStarted_ : QDateTime::currentDateTime();
         t.volts = v.voltage;
         t.durationSeconds = v.breakDownTimer + v.breakOffTime;
-        t.temperature = v.temperature;
+        t.temperature = MeterDouble(v.temperature);  // the meter's digits, not the float's
         t.humidity = v.humidity;
         history::BreakDownFigures b;
         b.volts = v.voltage;
