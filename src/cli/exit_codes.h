@@ -14,6 +14,7 @@ enum Exit {
     kNotMeasured = 6,     // the meter answered but did not measure (no stable measuring voltage)
     kHistoryError = 7,    // the test history cannot be used; a measurement's test was kept in the outbox or lost
     kRangeMissing = 8,    // memory read --range: part or all of the range is not in the meter's memory
+    kSeveralMeters = 9,   // several meters attached and none chosen by --serial or KRX738_SERIAL
 };
 
 // The list under every --help; kept beside the numbers so that the two change together.
@@ -21,7 +22,7 @@ inline constexpr const char* kExitCodesHelp =
     "Exit status:\n"
     "  0  done\n"
     "  1  usage: an argument is wrong (nothing was sent to the meter)\n"
-    "  2  no meter found\n"
+    "  2  no meter found, or the meter chosen by its serial number is not attached\n"
     "  3  no access to the meter (udev rule missing, or another krx738-cli uses it)\n"
     "  4  connection to the meter lost (the records written so far are complete)\n"
     "  5  file error: the output or trace file cannot be written, or figures: the recording\n"
@@ -30,6 +31,8 @@ inline constexpr const char* kExitCodesHelp =
     "  7  the test history cannot be used (measure --asset: the test was kept in the outbox,\n"
     "     or could not be kept; the message says which)\n"
     "  8  memory read --range: file numbers of the range are not in the meter's memory; the\n"
-    "     records that are there were written, the message names the missing ones\n";
+    "     records that are there were written, the message names the missing ones\n"
+    "  9  several meters are attached and none was chosen with --serial or KRX738_SERIAL;\n"
+    "     the message lists their serial numbers (nothing but their identity was asked)\n";
 
 }  // namespace krx::cli

@@ -24,11 +24,14 @@ struct Globals {
     bool quiet = false;
     bool help = false;
     bool version = false;
+    QString serial;  // --serial, else KRX738_SERIAL; empty: the only meter attached
 };
 
 // "--simulate X.json" becomes "--simulate --scenario=X.json": the scenario file is optional and
 // recognised by its ending, as in the window program.
 QStringList Normalise(const QStringList& in);
+// A serial number as --serial or KRX738_SERIAL (`from`) gives it; throws UsageError.
+QString CheckedSerial(const QString& from, const QString& text);
 void AddGlobals(QCommandLineParser& p);
 void TakeGlobals(const QCommandLineParser& p, Globals& g);
 // Sets up the backend and the trace once every argument is known to be good.

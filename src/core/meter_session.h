@@ -37,6 +37,17 @@ struct MeterSession {
     QString SerialNo;
     QString SwVersion;
     QString DeviceName;
+
+    // Which meter among several: the one wanted on the command line or in the environment, the
+    // one the settings file remembers, and the one Init chose (empty when there was no choice).
+    QString WantedSerial;
+    QString RememberedSerial;
+    QString ChosenSerial;
+    // A window's caption, with the chosen meter's serial number after it.
+    QString Caption(const QString& caption) const
+    {
+        return ChosenSerial.isEmpty() ? caption : caption + QStringLiteral(" – ") + ChosenSerial;
+    }
 };
 
 }  // namespace krx
