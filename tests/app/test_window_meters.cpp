@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The window program with three meters attached: Init asks which one, keeps the choice in the
 // settings file, every window names the chosen meter in its title, and only that meter is used.
+// Which meter Init takes in each case is tested once, on the core (test_meter_choice).
 #include "window_test_names.h"
 
 #include "device/meter_choice.h"
@@ -32,7 +33,6 @@ private slots:
     void init() { ForgetChosenMeter(); }
     void cleanup() { ForgetChosenMeter(); }
     void initChoosesAmongThreeAndKeepsTheChoice();
-    void rememberedChoiceIsTakenWithoutAsking();
 };
 
 void WindowMetersTest::initChoosesAmongThreeAndKeepsTheChoice()
@@ -73,18 +73,6 @@ void WindowMetersTest::initChoosesAmongThreeAndKeepsTheChoice()
     MainWin()->initButton->click();
     QCOMPARE(t.dialogs.shown.size(), size_t(1));
     QCOMPARE(MainWin()->serialLabel->text(), QStringLiteral("73800123"));
-}
-
-void WindowMetersTest::rememberedChoiceIsTakenWithoutAsking()
-{
-    SimSetup t(sim::Scenario::FromJson(kThree));
-    AppWindows w({QStringLiteral("krx738")}, QByteArray("[KRX 738]\r\nMeterSerial=73800099\r\n"));
-    MainWin()->initButton->click();
-    QVERIFY2(t.dialogs.shown.empty(), qPrintable(t.dialogs.Messages().join('\n')));
-    QCOMPARE(MainWin()->serialLabel->text(), QStringLiteral("73800099"));
-    QVERIFY(MainWin()->windowTitle().endsWith(QStringLiteral(" – 73800099")));
-    QCOMPARE(t.sim->meter(1).RemoteMode(), int(protocol::kModeMain));
-    QCOMPARE(t.sim->meter(0).RemoteMode(), 0);
 }
 
 QTEST_MAIN(WindowMetersTest)
