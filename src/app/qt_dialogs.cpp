@@ -54,6 +54,13 @@ bool QtDialogs::InputQuery(const QString& title, const QString& prompt, QString&
     return ok;
 }
 
+int QtDialogs::ChooseItem(const QString& title, const QString& prompt, const QStringList& items, int current)
+{
+    bool ok = false;
+    const QString chosen = QInputDialog::getItem(Owner(), title, prompt, items, current, false, &ok);
+    return ok ? static_cast<int>(items.indexOf(chosen)) : -1;
+}
+
 bool QtDialogs::SaveFile(const SaveFileRequest& request, QString& fileName)
 {
     QFileDialog dialog(Owner(), request.title, request.initialDir, request.filter);

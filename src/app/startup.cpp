@@ -21,6 +21,7 @@
 #include <QEventLoop>
 #include <QCommandLineParser>
 #include <QFileInfo>
+#include <QRegularExpression>
 
 #include <cstdio>
 #include <cstdlib>
@@ -31,6 +32,7 @@ namespace krx {
 
 namespace {
 std::optional<QStringList> g_parameters;
+QString g_wantedSerial;
 
 // Options of the toolkit itself, which QApplication takes out of the command line: known here so
 // that they are not reported as unknown and their values are not taken for parameters.
@@ -57,7 +59,8 @@ void AddOptions(QCommandLineParser& parser, QStringList& withValue)
     parser.addOption({QStringLiteral("version"), QString()});
     parser.addOption({QStringLiteral("simulate"), QString(), QStringLiteral("SCENARIO")});
     parser.addOption({QStringLiteral("trace"), QString(), QStringLiteral("FILE")});
-    withValue << QStringLiteral("simulate") << QStringLiteral("trace");
+    parser.addOption({QStringLiteral("serial"), QString(), QStringLiteral("S")});
+    withValue << QStringLiteral("simulate") << QStringLiteral("trace") << QStringLiteral("serial");
     for (const char* name : kToolkitOptionsWithValue) {
         QCommandLineOption o(QString::fromLatin1(name), QString(), QStringLiteral("VALUE"));
         o.setFlags(QCommandLineOption::HiddenFromHelp);
@@ -133,6 +136,8 @@ StartOptions ParseCommandLine(const QStringList& arguments)
                                                         : UnknownOptions(arguments, parser.unknownOptionNames());
         if (o.error.startsWith(QLatin1String("Missing value after '--trace'")))
             o.error = QStringLiteral("--trace needs a file name");
+        if (o.error.startsWith(QLatin1String("Missing value after '--serial'")))
+            o.error = QStringLiteral("--serial needs the meter's serial number");
         return o;
     }
     o.help = parser.isSet(QStringLiteral("help"));
@@ -142,6 +147,12 @@ StartOptions ParseCommandLine(const QStringList& arguments)
     o.traceFile = parser.value(QStringLiteral("trace"));
     if (parser.isSet(QStringLiteral("trace")) && o.traceFile.isEmpty())
         o.error = QStringLiteral("--trace needs a file name");
+    const bool serialGiven = parser.isSet(QStringLiteral("serial"));
+    o.serial = (serialGiven ? parser.value(QStringLiteral("serial")) : qEnvironmentVariable("KRX738_SERIAL")).trimmed();
+    static const QRegularExpression serial(QStringLiteral("^[0-9A-Za-z]{0,8}$"));
+    if (!serial.match(o.serial).hasMatch() || (serialGiven && o.serial.isEmpty()))
+        o.error = QStringLiteral("%1: '%2' is not a serial number; give the 1 to 8 letters and digits on the meter")
+                      .arg(serialGiven ? QStringLiteral("--serial") : QStringLiteral("KRX738_SERIAL"), o.serial);
     o.platform = parser.value(QStringLiteral("platform"));
     o.parameters << parser.positionalArguments();
     return o;
@@ -150,7 +161,7 @@ StartOptions ParseCommandLine(const QStringList& arguments)
 QString HelpText()
 {
     return QStringLiteral(
-        "Usage: krx738 [--simulate [SCENARIO.json]] [--trace FILE] [T]\n"
+        "Usage: krx738 [--simulate [SCENARIO.json]] [--trace FILE] [--serial S] [T]\n"
         "\n"
         "Read-out and remote-control program for the KRX 738 insulation-resistance meter.\n"
         "\n"
@@ -160,6 +171,9 @@ QString HelpText()
         "  --simulate [SCENARIO]    talk to a simulated meter instead of the USB bus; SCENARIO is a\n"
         "                           scenario file whose name ends in .json (default: built-in)\n"
         "  --trace FILE             write every USB transfer to FILE as it happens\n"
+        "  --serial S               work with the meter whose serial number is S (default:\n"
+        "                           KRX738_SERIAL of the environment; with several meters\n"
+        "                           attached and none named, Init asks and remembers)\n"
         "  -h, --help               show this text\n"
         "  --version                show the program's name, version and license\n"
         "\n"
@@ -228,12 +242,19 @@ void SetProgramParameters(const QStringList& parameters)
     g_parameters = parameters;
 }
 
+void SetWantedSerial(const QString& serial)
+{
+    g_wantedSerial = serial;
+}
+
 void LoadSessionSettings(MeterSession& session)
 {
+    session.WantedSerial = g_wantedSerial;
     session.TestMode = TestModeFromParameters(ProgramParameters());
     const SettingsPlaces settings = CurrentSettingsPlaces();
     session.DataDirectory = settings.Read(QStringLiteral("DataDirectory"), DefaultDataDirectory());
     session.SamplingTime = settings.ReadInteger(QStringLiteral("SamplingTime"), 1000);
+    session.RememberedSerial = settings.Read(QStringLiteral("MeterSerial"), QString()).trimmed();
     const RecordingSettings recording = ReadRecordingSettings();
     session.RecordingEnabled = recording.enabled;
     session.RecordingDirectory = recording.folder;
@@ -373,6 +394,7 @@ int RunProgram(int argc, char** argv)
     QApplication::setQuitOnLastWindowClosed(false);
 
     SetProgramParameters(options.parameters);
+    SetWantedSerial(options.serial);
 
     QtDialogs dialogs;
     SetWindowDialogs(&dialogs);

@@ -27,6 +27,7 @@ struct StartOptions {
     bool simulate = false;
     QString scenarioFile;  // with --simulate; empty: the built-in scenario
     QString traceFile;     // --trace FILE
+    QString serial;        // --serial S, else KRX738_SERIAL: the meter to work with
     QString platform;      // the toolkit's -platform NAME, empty when not given
     // The program's own parameters: index 0 the program path, then every argument that is not one
     // of the switches above, in order.
@@ -49,6 +50,9 @@ QString VersionText();
 // no Wayland display named in the environment. `platform` is the -platform option, if given.
 bool DisplayReachable(const QString& platform);
 QString NoDisplayText();
+
+// The meter wanted by its serial number (--serial, KRX738_SERIAL); Init works with it only.
+void SetWantedSerial(const QString& serial);
 
 // True when a parameter with index 0 to 5 is exactly "T".
 bool TestModeFromParameters(const QStringList& parameters);

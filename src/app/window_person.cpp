@@ -49,4 +49,11 @@ void WindowPerson::ShowError(const QString& message)
     OnWindowThread([&] { WindowDialogs().ShowError(message); });
 }
 
+int WindowPerson::ChooseItem(const QString& title, const QString& prompt, const QStringList& items, int current)
+{
+    int chosen = -1;
+    OnWindowThread([&] { chosen = WindowDialogs().ChooseItem(title, prompt, items, current); });
+    return chosen;
+}
+
 }  // namespace krx

@@ -20,6 +20,7 @@ public:
     bool SaveFile(const SaveFileRequest& request, QString& fileName) override;
     bool OpenFile(const OpenFileRequest& request, QString& fileName) override;
     void ShowError(const QString& message) override;
+    int ChooseItem(const QString& title, const QString& prompt, const QStringList& items, int current) override;
 
 private:
     template <typename F>

@@ -15,6 +15,7 @@ enum Exit {
     kHistoryError = 7,    // the test history cannot be used; a measurement's test was kept in the outbox or lost
     kRangeMissing = 8,    // memory read --range: part or all of the range is not in the meter's memory
     kNoSuchAsset = 9,     // history show, export: the history holds no asset of that id
+    kSeveralMeters = 10,  // several meters attached and none chosen by --serial or KRX738_SERIAL
 };
 
 // The list under krx738-cli --help; kept beside the numbers so that the two change together.
@@ -22,7 +23,7 @@ inline constexpr const char* kExitCodesHelp =
     "Exit status:\n"
     "  0  done\n"
     "  1  usage: an argument is wrong (nothing was sent to the meter)\n"
-    "  2  no meter found\n"
+    "  2  no meter found, or the meter chosen by its serial number is not attached\n"
     "  3  no access to the meter (udev rule missing, or another krx738-cli uses it)\n"
     "  4  connection to the meter lost (the records written so far are complete)\n"
     "  5  file error: the output or trace file cannot be written, or figures: the recording\n"
@@ -32,6 +33,8 @@ inline constexpr const char* kExitCodesHelp =
     "     or could not be kept; the message says which)\n"
     "  8  memory read --range: file numbers of the range are not in the meter's memory; the\n"
     "     records that are there were written, the message names the missing ones\n"
-    "  9  history show, export: the test history holds no asset of that id\n";
+    "  9  history show, export: the test history holds no asset of that id\n"
+    "  10 several meters are attached and none was chosen with --serial or KRX738_SERIAL;\n"
+    "     the message lists their serial numbers (nothing but their identity was asked)\n";
 
 }  // namespace krx::cli

@@ -3,12 +3,49 @@
 #include "cli/command.h"
 #include "cli/session.h"
 #include "device/backend.h"
+#include "device/meter_choice.h"
 
 #include <QTextStream>
 
 namespace krx::cli {
 
 namespace {
+
+// Each meter asked for its identity only; one that another program holds is left alone.
+int ListSeveral()
+{
+    Session::GuardPlaces();
+    const std::vector<AttachedMeter> meters = SurveyMeters();
+    QTextStream out(stdout);
+    bool anyOpen = false;
+    for (const AttachedMeter& m : meters) {
+        out << m.Place();
+        switch (m.state) {
+        case AttachedMeter::State::Ready:
+            anyOpen = true;
+            out << "  serial " << m.serial << "  software " << m.software << "  access: yes\n";
+            break;
+        case AttachedMeter::State::NoAccess:
+            out << "  access: no (the udev rule 60-krx738.rules is missing; see krx738-cli(1))\n";
+            break;
+        case AttachedMeter::State::InUse:
+            anyOpen = true;
+            out << "  in use by another program (identity not read)\n";
+            break;
+        case AttachedMeter::State::Silent:
+            anyOpen = true;
+            out << (m.error != 0 ? QStringLiteral("  access: cannot open (%1)\n").arg(FailureText(m.error))
+                                 : QStringLiteral("  access: yes (identity not read)\n"));
+            break;
+        }
+    }
+    out.flush();
+    if (!anyOpen) {
+        Error(NoAccessText().section(QStringLiteral("\n\n"), 0, 1));
+        return kNoAccess;
+    }
+    return kDone;
+}
 
 int ListCommand()
 {
@@ -17,6 +54,8 @@ int ListCommand()
         Error(QStringLiteral("no KRX 738 found: check that it is connected by USB and switched on"));
         return kNoMeter;
     }
+    if (places.size() > 1)
+        return ListSeveral();
     QTextStream out(stdout);
     bool anyOpen = false;
     for (size_t i = 0; i < places.size(); ++i) {
@@ -34,21 +73,16 @@ int ListCommand()
             continue;
         }
         anyOpen = true;
-        // The commands work with the first meter; its identity is read here as Init reads it.
-        if (i == 0) {
-            out.flush();
-            Session s;
-            const int rc = s.Open();
-            if (rc == kDone) {
-                out << "  serial " << s.Report().identity.serialNo.trimmed() << "  software "
-                    << s.Report().identity.swVersion.trimmed() << "  access: yes\n";
-                s.Release();
-                continue;
-            }
-            out << "  access: yes (identity not read)\n";
+        // The one meter: its identity is read here as Init reads it.
+        out.flush();
+        Session s;
+        if (s.Open() == kDone) {
+            out << "  serial " << s.Report().identity.serialNo.trimmed() << "  software "
+                << s.Report().identity.swVersion.trimmed() << "  access: yes\n";
+            s.Release();
             continue;
         }
-        out << "  access: yes (not used: the commands talk to the first meter)\n";
+        out << "  access: yes (identity not read)\n";
     }
     out.flush();
     if (!anyOpen) {
@@ -89,7 +123,8 @@ Run ParseListOrInfo(QCommandLineParser& p, const QStringList& rest, Globals& g, 
     if (!ParseCommand(p, rest, g)) {
         Print(CommandHelp(p, QStringLiteral("krx738-cli [global options] %1").arg(command),
                    list ? QStringLiteral("Lists the meters found: bus, address, serial number, software, and "
-                                         "whether this user may open each.")
+                                         "whether this user may open each. Of several meters only the "
+                                         "identity is asked, and a meter another program holds is left alone.")
                         : QStringLiteral("Prints the meter's identity, battery state, measuring setup and its "
                                          "three timers, one \"name: value\" per line.")));
         return {};

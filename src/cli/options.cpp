@@ -8,6 +8,8 @@
 #include "history/history_store.h"
 #include "sim/sim_backend.h"
 
+#include <QRegularExpression>
+
 #include <exception>
 
 namespace krx::cli {
@@ -29,6 +31,17 @@ QStringList Normalise(const QStringList& in)
     return out;
 }
 
+QString CheckedSerial(const QString& from, const QString& text)
+{
+    static const QRegularExpression serial(QStringLiteral("^[0-9A-Za-z]{1,8}$"));
+    const QString s = text.trimmed();
+    if (!serial.match(s).hasMatch())
+        throw UsageError{QStringLiteral("%1: '%2' is not a serial number; give the 1 to 8 letters and digits that "
+                                        "krx738-cli list shows")
+                             .arg(from, text)};
+    return s;
+}
+
 void AddGlobals(QCommandLineParser& p, bool inCommand)
 {
     // Said once, in the main help: a command's help lists only its own options.
@@ -44,6 +57,10 @@ void AddGlobals(QCommandLineParser& p, bool inCommand)
     p.addOption(scenario);
     global({QStringLiteral("trace"), QStringLiteral("Write every USB transfer to FILE as it happens."),
             QStringLiteral("FILE")});
+    global({QStringLiteral("serial"),
+            QStringLiteral("Talk to the meter with serial number S (default: KRX738_SERIAL of the environment, "
+                           "else the only meter attached)."),
+            QStringLiteral("S")});
     global({{QStringLiteral("q"), QStringLiteral("quiet")}, QStringLiteral("Say only what went wrong.")});
     p.addOption({{QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Show this help.")});
     global({QStringLiteral("version"), QStringLiteral("Show the version.")});
@@ -56,6 +73,8 @@ void TakeGlobals(const QCommandLineParser& p, Globals& g)
         g.scenario = p.value(QStringLiteral("scenario"));
     if (p.isSet(QStringLiteral("trace")))
         g.trace = p.value(QStringLiteral("trace"));
+    if (p.isSet(QStringLiteral("serial")))
+        g.serial = CheckedSerial(QStringLiteral("--serial"), p.value(QStringLiteral("serial")));
     g.quiet = g.quiet || p.isSet(QStringLiteral("quiet"));
     g.help = g.help || p.isSet(QStringLiteral("help"));
     g.version = g.version || p.isSet(QStringLiteral("version"));
@@ -77,6 +96,7 @@ int Prepare(const Globals& g)
         return kUsage;
     }
     SetSimulated(g.simulate);
+    SetChosenSerial(g.serial);
     TheTransferLog().KeepRecords(false);
     if (!g.trace.isEmpty() && !TheTransferLog().TraceTo(g.trace)) {
         Error(QStringLiteral("--trace: cannot write %1").arg(g.trace));
@@ -91,6 +111,9 @@ bool ParseCommand(QCommandLineParser& p, const QStringList& args, Globals& g)
     if (!p.parse(QStringList{QStringLiteral("krx738-cli")} + args))
         throw UsageError{MessageStyle(p.errorText())};
     TakeGlobals(p, g);
+    // A stand's service file names its meter in the environment; --serial wins over it.
+    if (g.serial.isEmpty() && !qEnvironmentVariableIsEmpty("KRX738_SERIAL"))
+        g.serial = CheckedSerial(QStringLiteral("KRX738_SERIAL"), qEnvironmentVariable("KRX738_SERIAL"));
     return !g.help;
 }
 

@@ -24,11 +24,14 @@ struct Globals {
     bool quiet = false;
     bool help = false;
     bool version = false;
+    QString serial;  // --serial, else KRX738_SERIAL; empty: the only meter attached
 };
 
 // "--simulate X.json" becomes "--simulate --scenario=X.json": the scenario file is optional and
 // recognised by its ending, as in the window program.
 QStringList Normalise(const QStringList& in);
+// A serial number as --serial or KRX738_SERIAL (`from`) gives it; throws UsageError.
+QString CheckedSerial(const QString& from, const QString& text);
 // `inCommand`: after a command, where its help leaves them out.
 void AddGlobals(QCommandLineParser& p, bool inCommand = false);
 void TakeGlobals(const QCommandLineParser& p, Globals& g);

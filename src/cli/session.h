@@ -12,6 +12,8 @@ namespace krx::cli {
 
 // With --simulate no other process shares the meter, so no lock is taken.
 void SetSimulated(bool simulated);
+// The serial number of the meter to talk to (--serial, KRX738_SERIAL); empty: the only one.
+void SetChosenSerial(const QString& serial);
 
 // A failure code of the meter as the messages name it.
 QString FailureText(int code);
@@ -26,6 +28,8 @@ public:
     int Open();
     // The meter back to its own keys, as the window's Exit leaves it.
     void Release();
+    // From now on no meter that another krx738-cli holds is opened, not even to ask its identity.
+    static void GuardPlaces();
 
     MeterCommands& Meter() { return meter_; }
     ProcedureRunner& Runner() { return runner_; }
@@ -37,7 +41,9 @@ public:
     }
 
 private:
-    int Lock();
+    // Picks the meter among those attached and takes it for this process: kDone, or the exit
+    // status with the message said.
+    int Choose();
 
     CliDialogs dialogs_;
     ProcedureRunner runner_;

@@ -4,6 +4,7 @@
 // that tests can answer them in order and see every box the program shows.
 
 #include <QString>
+#include <QStringList>
 
 namespace krx {
 
@@ -40,6 +41,16 @@ public:
     virtual bool OpenFile(const OpenFileRequest& request, QString& fileName) = 0;
     // The program's display for an error that ends an operation (a conversion error, a file error).
     virtual void ShowError(const QString& message) = 0;
+    // One of `items`, `current` offered first: its index, or -1 when cancelled. Without a person
+    // to ask, nothing is chosen.
+    virtual int ChooseItem(const QString& title, const QString& prompt, const QStringList& items, int current)
+    {
+        (void)title;
+        (void)prompt;
+        (void)items;
+        (void)current;
+        return -1;
+    }
 };
 
 // Answers without a user: each box with its default button, cancel to every input, on standard

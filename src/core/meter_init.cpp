@@ -1,7 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/meter_init.h"
 
+#include "core/profile_file.h"
+#include "core/settings.h"
+#include "device/backend.h"
+#include "device/meter_choice.h"
 #include "device/protocol.h"
+#include "device/transfer_log.h"
+
+#include <algorithm>
 
 namespace krx {
 
@@ -57,6 +64,7 @@ InitReport InitDevice(MeterCommands& meter, ProcedureHost& host, const Identity&
     }
     if (identity)
         report.identity = *identity;
+    TheTransferLog().NameMeter(report.identity.serialNo.trimmed());
     report.at = QDateTime::currentDateTime();
 
     // A transfer that failed reads as a zero status byte; a meter that cannot be opened again has
@@ -80,6 +88,60 @@ InitReport InitFromButton(MeterCommands& meter, ProcedureHost& host, const Ident
     if (report.outcome != InitReport::Outcome::MeterGone && ConnectIdle(meter))
         meter.SetRemoteMode(protocol::kModeMain);
     return report;
+}
+
+MeterPick PickMeter(Dialogs& person, const QString& wanted, const QString& remembered)
+{
+    using Outcome = MeterPick::Outcome;
+    if (const QString chosen = ChosenSerial(); !chosen.isEmpty())
+        return {Outcome::Chosen, chosen};
+    if (wanted.isEmpty() && TheUsbBackend().CountMeters() <= 1)
+        return {};
+    const std::vector<AttachedMeter> meters = SurveyMeters();
+    std::vector<AttachedMeter> ready;
+    QStringList others;
+    for (const AttachedMeter& m : meters) {
+        if (m.state == AttachedMeter::State::Ready)
+            ready.push_back(m);
+        else
+            others << m.Label();
+    }
+    const auto find = [&](const QString& serial) {
+        return std::find_if(ready.begin(), ready.end(), [&](const AttachedMeter& m) { return m.serial == serial; });
+    };
+    if (!wanted.isEmpty()) {
+        const auto it = find(wanted);
+        if (it == ready.end()) {
+            person.Message(QStringLiteral("meter %1 is not attached (attached: %2)").arg(wanted, MeterLabels(meters)),
+                           QStringLiteral("!! No device found !!"), Buttons::Ok, Icon::Warning);
+            return {Outcome::NotAttached, wanted};
+        }
+        ChooseMeter(*it);
+        return {Outcome::Chosen, wanted};
+    }
+    if (const auto it = find(remembered); !remembered.isEmpty() && it != ready.end()) {
+        ChooseMeter(*it);
+        return {Outcome::Chosen, remembered};
+    }
+    if (ready.empty())
+        return {};  // Init says why none can be opened
+    QStringList items;
+    for (const AttachedMeter& m : ready)
+        items << QStringLiteral("%1   software %2   %3").arg(m.serial, m.software, m.Place());
+    QString prompt = QStringLiteral("Several KRX 738 are attached. Which one should this program work with?");
+    if (!others.isEmpty())
+        prompt += QStringLiteral("\nNot available: %1").arg(others.join(QStringLiteral(", ")));
+    const int index = person.ChooseItem(QStringLiteral("Choose the meter"), prompt, items, 0);
+    if (index < 0 || index >= static_cast<int>(ready.size()))
+        return {Outcome::Cancelled, {}};
+    const AttachedMeter& m = ready[static_cast<size_t>(index)];
+    ChooseMeter(m);
+    QString error;
+    if (!ProfileFile(SettingsFilePath()).WriteString(SettingsSection(), QStringLiteral("MeterSerial"), m.serial, &error))
+        person.Message(QStringLiteral("The choice of meter %1 could not be kept in %2 for the next start:\n%3")
+                           .arg(m.serial, SettingsFilePath(), error),
+                       QStringLiteral("Settings"), Buttons::Ok, Icon::Warning);
+    return {Outcome::Chosen, m.serial};
 }
 
 }  // namespace krx

@@ -24,6 +24,7 @@ struct InitReport {
     QDateTime at;                         // the PC's time of the identity read
     bool batteryEmpty = false;
     std::optional<MeasuringSetup> setup;  // none when it could not be read
+    QString chosenSerial;                 // the meter chosen among several; empty: no choice
 };
 
 // Connects; when connected, tells the meter it is in the main window. True when connected.
@@ -38,5 +39,22 @@ InitReport InitFromButton(MeterCommands& meter, ProcedureHost& host, const Ident
 
 // What a user without the udev rule reads after Init: the cause and the fix.
 QString NoAccessText();
+
+// Which meter Init works with when one is wanted by its serial number or several are attached.
+struct MeterPick {
+    enum class Outcome {
+        AsBefore,     // one meter and none wanted: the first meter, nothing asked
+        Chosen,       // the meter with `serial`; every open goes to it from now on
+        NotAttached,  // the meter wanted is not attached: said to the person
+        Cancelled,    // the person chose none
+    };
+    Outcome outcome = Outcome::AsBefore;
+    QString serial;
+};
+// `wanted` (--serial, KRX738_SERIAL) must be attached; `remembered` (settings key MeterSerial,
+// an earlier run's choice) is taken when it is. Otherwise, with several meters attached, the
+// person chooses among those that answer (serial number, software, place on the bus), and the
+// choice goes to the settings file. A meter chosen earlier in this run stays chosen.
+MeterPick PickMeter(Dialogs& person, const QString& wanted, const QString& remembered);
 
 }  // namespace krx

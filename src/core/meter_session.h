@@ -40,6 +40,17 @@ struct MeterSession {
     // The meter's measuring voltage as the last Init read it: volts, 0 for the automatic voltage
     // function; empty when it could not be read.
     std::optional<int> SetupVolts;
+
+    // Which meter among several: the one wanted on the command line or in the environment, the
+    // one the settings file remembers, and the one Init chose (empty when there was no choice).
+    QString WantedSerial;
+    QString RememberedSerial;
+    QString ChosenSerial;
+    // A window's caption, with the chosen meter's serial number after it.
+    QString Caption(const QString& caption) const
+    {
+        return ChosenSerial.isEmpty() ? caption : caption + QStringLiteral(" – ") + ChosenSerial;
+    }
 };
 
 }  // namespace krx

@@ -33,8 +33,20 @@ public:
     // opens. Each is opened and closed again to learn whether this user may; the held handle
     // goes as with OpenDevice. The default knows only the first meter, through OpenDevice.
     virtual std::vector<MeterPlace> ListMeters();
+    // How many meters are present, without opening any.
+    virtual size_t CountMeters() { return ListMeters().size(); }
     // True for the simulated meter: what it gives is no measurement and is marked so.
     virtual bool Simulated() const { return false; }
+    // From now on OpenDevice opens only the meter at this place (one ListMeters gave); with
+    // aim false, the first meter again. A meter no longer at the place is not found.
+    virtual void AimAt(bool aim, int bus, int address)
+    {
+        (void)aim;
+        (void)bus;
+        (void)address;
+    }
+    // Lets go of the held meter, so that another program may open it.
+    virtual void CloseDevice() {}
 };
 
 // libusb-1.0 error codes, so that layers without libusb can name them.

@@ -3,6 +3,7 @@
 
 #include "device/clock.h"
 #include "device/backend.h"
+#include "device/meter_choice.h"
 #include "device/protocol.h"
 #include "device/transfer_log.h"
 
@@ -12,7 +13,8 @@
 using krx::TransferRecord;
 using namespace krx::protocol;
 
-int KRX_738::OpenDevice()
+namespace {
+int RecordedOpen()
 {
     const int result = krx::TheUsbBackend().OpenDevice();
     TransferRecord r;
@@ -21,6 +23,22 @@ int KRX_738::OpenDevice()
     r.result = result;
     krx::TheTransferLog().Add(std::move(r));
     return result;
+}
+}  // namespace
+
+int KRX_738::OpenDevice()
+{
+    const int result = RecordedOpen();
+    // A chosen meter that is not where it was has been plugged in again, maybe elsewhere.
+    if (result == 1 || krx::TheUsbBackend().LastOpenError() == krx::kUsbErrorAccess || krx::ChosenSerial().isEmpty() ||
+        !krx::FindChosenMeterAgain())
+        return result;
+    return RecordedOpen();
+}
+
+int KRX_738::OpenOnly()
+{
+    return RecordedOpen();
 }
 
 int KRX_738::ControlIn(int request, int value, int index, unsigned char* buffer, int length)

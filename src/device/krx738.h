@@ -9,6 +9,8 @@ public:
 
     // 1 when the meter was found, opened, configured and its interface claimed; 0 otherwise.
     int OpenDevice();
+    // The same without looking for a chosen meter elsewhere.
+    int OpenOnly();
     // Arguments in setup-packet order; byte count or a negative libusb error code.
     int ControlIn(int request, int value, int index, unsigned char* buffer, int length);
     int ControlOut(int request, int value, int index, const unsigned char* buffer, int length);

@@ -39,8 +39,14 @@ public:
         const std::vector<libusb_device*> meters = Enumerate(list);
         if (!list)
             return 0;
-        // The first match is the meter; a second one is never tried.
+        // The first match is the meter, or the one at the aimed place; a second one is never tried.
         libusb_device* meter = meters.empty() ? nullptr : meters.front();
+        if (aimed_) {
+            meter = nullptr;
+            for (libusb_device* dev : meters)
+                if (libusb_get_bus_number(dev) == aim_bus_ && libusb_get_device_address(dev) == aim_address_)
+                    meter = dev;
+        }
         int result = 0;
         if (meter) {
             const int rc = libusb_open(meter, &handle_);
@@ -93,14 +99,39 @@ public:
 
     int LastOpenError() const override { return last_error_; }
 
+    size_t CountMeters() override
+    {
+        libusb_device** list = nullptr;
+        const size_t count = Enumerate(list, false).size();
+        if (list)
+            libusb_free_device_list(list, 1);
+        return count;
+    }
+
+    void AimAt(bool aim, int bus, int address) override
+    {
+        aimed_ = aim;
+        aim_bus_ = bus;
+        aim_address_ = address;
+    }
+
+    void CloseDevice() override
+    {
+        if (!handle_)
+            return;
+        libusb_release_interface(handle_, protocol::kInterface);
+        libusb_close(handle_);
+        handle_ = nullptr;
+    }
+
 private:
-    // Drops the held handle and lists the meters in bus order, then device order within a bus,
+    // Drops the held handle (unless told not to) and lists the meters in bus order, then device order within a bus,
     // as the meter was always looked for. `list` is null when enumeration failed; otherwise the
     // caller frees it.
-    std::vector<libusb_device*> Enumerate(libusb_device**& list)
+    std::vector<libusb_device*> Enumerate(libusb_device**& list, bool dropHandle = true)
     {
         list = nullptr;
-        if (handle_) {
+        if (handle_ && dropHandle) {
             libusb_close(handle_);
             handle_ = nullptr;
         }
@@ -135,6 +166,9 @@ private:
     libusb_context* ctx_ = nullptr;
     libusb_device_handle* handle_ = nullptr;
     int last_error_ = 0;
+    bool aimed_ = false;
+    int aim_bus_ = 0;
+    int aim_address_ = 0;
 };
 
 }  // namespace

@@ -54,6 +54,8 @@ void TransferLog::Add(TransferRecord record)
     if (!enabled_)
         return;
     if (trace_) {
+        if (!traceHeader_)
+            WriteTraceHeader();
         std::fprintf(trace_, "%.3f %s\n", record.time, qPrintable(record.Describe()));
         std::fflush(trace_);
     }
@@ -84,10 +86,34 @@ bool TransferLog::TraceTo(const QString& fileName)
     if (trace_)
         std::fclose(trace_);
     trace_ = nullptr;
+    traceHeader_ = false;
     if (fileName.isEmpty())
         return true;  // tracing off
     trace_ = std::fopen(fileName.toLocal8Bit().constData(), "w");
     return trace_ != nullptr;
+}
+
+// Always eight characters wide, as the meter sends its serial number, so that the line can be
+// written over in place once the meter is known, without moving the records after it.
+void TransferLog::WriteTraceHeader()
+{
+    const QByteArray serial = meter_.isEmpty() ? QByteArray(8, '-') : meter_.toLatin1().leftJustified(8, ' ', true);
+    std::fprintf(trace_, "# meter %s\n", serial.constData());
+    std::fflush(trace_);
+    traceHeader_ = true;
+}
+
+void TransferLog::NameMeter(const QString& serial)
+{
+    std::lock_guard lock(mutex_);
+    if (meter_ == serial)
+        return;
+    meter_ = serial;
+    // A pipe cannot go back; its first line keeps what was known when it was written.
+    if (trace_ && traceHeader_ && std::fseek(trace_, 0, SEEK_SET) == 0) {
+        WriteTraceHeader();
+        std::fseek(trace_, 0, SEEK_END);
+    }
 }
 
 TransferLog& TheTransferLog()

@@ -42,8 +42,11 @@ public:
     // (rounded), e.g. "20 IN 1 [04] =1". The first record counts from `since`.
     QStringList Lines(double since = -1.0) const;
     // Writes every record from now on to the file as well (an empty name stops it); false when
-    // the file cannot be opened.
+    // the file cannot be opened. The file's first line names the meter ("# meter 73800017",
+    // "# meter --------" until its identity is read), written with the first record.
     bool TraceTo(const QString& fileName);
+    // The serial number of the meter the records are for; the trace's first line follows it.
+    void NameMeter(const QString& serial);
     void Enable(bool on);
     // Whether records stay in memory for Records() and Lines(); the trace file gets them either way.
     void KeepRecords(bool on);
@@ -54,7 +57,11 @@ public:
 private:
     mutable std::mutex mutex_;
     std::vector<TransferRecord> records_;
+    void WriteTraceHeader();
+
     std::FILE* trace_ = nullptr;
+    bool traceHeader_ = false;  // the first line is in the file
+    QString meter_;
     bool enabled_ = true;
     bool keep_ = true;
 };

@@ -20,6 +20,8 @@ public:
     bool Opened() const { return opened_; }
     // The open sequence of the host: drops a held connection, connects when present.
     int Open();
+    // The host lets go of the meter.
+    void Close() { opened_ = false; }
     void SetAccessDenied(bool denied) { access_denied_ = denied; }
     bool AccessDenied() const { return access_denied_; }
 

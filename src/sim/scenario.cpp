@@ -6,6 +6,7 @@
 #include <nlohmann/json.hpp>
 
 #include <cstring>
+#include <set>
 #include <stdexcept>
 
 namespace krx::sim {
@@ -225,6 +226,7 @@ const json& ArrayAt(const json& j, const char* key)
 }
 
 Scenario Parse(const std::string& text);
+Scenario ParseObject(const json& j);
 }  // namespace
 
 Scenario Scenario::FromJson(const std::string& text)
@@ -248,7 +250,34 @@ Scenario Parse(const std::string& text)
     }
     if (!j.is_object())
         throw std::runtime_error("scenario: the top level must be an object");
+    Scenario s = ParseObject(j);
+    if (!j.contains("meters"))
+        return s;
+    // Each meter is the top level with its own keys put over it.
+    std::set<std::string> serials;
+    std::set<int> addresses;
+    for (const json& entry : ArrayAt(j, "meters")) {
+        if (entry.contains("meters"))
+            throw std::runtime_error("scenario: a meter of \"meters\" cannot hold meters itself");
+        json merged = j;
+        merged.erase("meters");
+        for (const auto& [key, value] : entry.items())
+            merged[key] = value;
+        Scenario m = ParseObject(merged);
+        m.address = Or<int>(entry, "address", 0);
+        if (m.address < 0 || m.address > 127)
+            throw std::runtime_error("scenario: a meter's \"address\" must be from 1 to 127");
+        if (!serials.insert(m.serialNo).second)
+            throw std::runtime_error("scenario: two meters have the serial number " + m.serialNo);
+        if (m.address > 0 && !addresses.insert(m.address).second)
+            throw std::runtime_error("scenario: two meters sit at address " + std::to_string(m.address));
+        s.meters.push_back(std::move(m));
+    }
+    return s;
+}
 
+Scenario ParseObject(const json& j)
+{
     const bool fromDefault = Or(j, "memoriesFromDefault", !j.contains("ohmMemory") && !j.contains("breakDownMemory"));
     Scenario s = fromDefault ? Scenario::Default() : Scenario();
     Get(j, "serialNo", s.serialNo);

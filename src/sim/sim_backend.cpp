@@ -6,12 +6,15 @@
 #include "device/clock.h"
 #include "sim/meter.h"
 
+#include <algorithm>
 #include <cstring>
+#include <optional>
 
 namespace krx::sim {
 
-struct SimBackend::Impl {
-    explicit Impl(Scenario s) : meter(std::move(s)), start(TheClock().Seconds()) {}
+// One simulated meter with the faults armed on it.
+struct SimUnit {
+    explicit SimUnit(Scenario s) : meter(std::move(s)), start(TheClock().Seconds()) {}
 
     struct Armed {
         Fault fault;
@@ -22,7 +25,7 @@ struct SimBackend::Impl {
     Meter meter;
     double start;
     std::vector<Armed> faults;
-    int last_open_error = 0;
+    int address = 0;
 
     // The faults that apply to this transfer, in the order they were armed.
     std::vector<Fault> Match(int requestType, int command, bool isOpen)
@@ -60,39 +63,132 @@ struct SimBackend::Impl {
     }
 };
 
-SimBackend::SimBackend(Scenario scenario) : impl_(std::make_unique<Impl>(std::move(scenario)))
+struct SimBackend::Impl {
+    std::vector<std::unique_ptr<SimUnit>> units;
+    size_t current = 0;     // the meter last opened
+    bool held = true;       // whether `current` is held open by the host side
+    bool aimed = false;
+    int aimAddress = 0;
+    int nextAddress = 0;    // the address a re-plugged meter gets
+    int last_open_error = 0;
+
+    bool Several() const { return units.size() > 1; }
+    SimUnit& Current() { return *units[current]; }
+};
+
+SimBackend::SimBackend(Scenario scenario) : impl_(std::make_unique<Impl>())
 {
-    for (const Fault& f : impl_->meter.scenario().faults)
-        Inject(f);
+    std::vector<Scenario> meters = std::move(scenario.meters);
+    scenario.meters.clear();
+    if (meters.empty())
+        meters.push_back(std::move(scenario));
+    int address = 0;
+    for (Scenario& s : meters) {
+        const std::vector<Fault> faults = s.faults;
+        auto unit = std::make_unique<SimUnit>(std::move(s));
+        for (const Fault& f : faults)
+            unit->faults.push_back({f, 0, false});
+        impl_->units.push_back(std::move(unit));
+        if (meters.size() > 1) {
+            address = impl_->units.back()->meter.scenario().address > 0 ? impl_->units.back()->meter.scenario().address
+                                                                         : address + 1;
+            impl_->units.back()->address = address;
+        }
+    }
+    for (const auto& u : impl_->units)
+        impl_->nextAddress = std::max(impl_->nextAddress, u->address);
 }
 
 SimBackend::~SimBackend() = default;
 
 Meter& SimBackend::meter()
 {
-    return impl_->meter;
+    return impl_->Current().meter;
+}
+
+Meter& SimBackend::meter(size_t i)
+{
+    return impl_->units.at(i)->meter;
+}
+
+size_t SimBackend::MeterCount() const
+{
+    return impl_->units.size();
 }
 
 void SimBackend::Inject(const Fault& fault)
 {
-    impl_->faults.push_back({fault, 0, false});
+    impl_->Current().faults.push_back({fault, 0, false});
 }
 
 void SimBackend::ClearFaults()
 {
-    impl_->faults.clear();
+    for (auto& u : impl_->units)
+        u->faults.clear();
+}
+
+std::vector<MeterPlace> SimBackend::ListMeters()
+{
+    if (!impl_->Several())
+        return UsbBackend::ListMeters();
+    std::vector<MeterPlace> places;
+    for (const auto& u : impl_->units)
+        if (u->meter.Present())
+            places.push_back({1, u->address, u->meter.AccessDenied() ? kUsbErrorAccess : 0});
+    // In bus order, as the real buses are looked at.
+    std::sort(places.begin(), places.end(), [](const MeterPlace& a, const MeterPlace& b) { return a.address < b.address; });
+    return places;
+}
+
+size_t SimBackend::CountMeters()
+{
+    return static_cast<size_t>(std::count_if(impl_->units.begin(), impl_->units.end(),
+                                              [](const auto& u) { return u->meter.Present(); }));
+}
+
+void SimBackend::AimAt(bool aim, int bus, int address)
+{
+    // One meter alone answers wherever it is looked for, as before.
+    impl_->aimed = aim && impl_->Several();
+    impl_->aimAddress = bus == 1 ? address : -1;
+}
+
+void SimBackend::CloseDevice()
+{
+    impl_->Current().meter.Close();
+    impl_->held = false;
 }
 
 int SimBackend::OpenDevice()
 {
-    for (const Fault& f : impl_->Match(0, -1, true)) {
-        (void)f;
-        impl_->meter.SetAccessDenied(true);
+    Impl& d = *impl_;
+    if (d.held)
+        d.Current().meter.Close();
+    d.held = false;
+    d.last_open_error = 0;
+    // Aimed: the meter at that address; else the first in bus order.
+    std::optional<size_t> target;
+    for (size_t i = 0; i < d.units.size(); ++i) {
+        const SimUnit& u = *d.units[i];
+        if (!d.Several()) {
+            target = i;
+        } else if (u.meter.Present() && (d.aimed ? u.address == d.aimAddress
+                                                  : !target || u.address < d.units[*target]->address)) {
+            target = i;
+        }
     }
-    const int result = impl_->meter.Open();
-    impl_->last_open_error = 0;
-    if (result == 0 && impl_->meter.Present() && impl_->meter.AccessDenied())
-        impl_->last_open_error = kUsbErrorAccess;
+    if (!target)
+        return 0;
+    d.current = *target;
+    d.held = true;
+    SimUnit& unit = d.Current();
+    for (const Fault& f : unit.Match(0, -1, true)) {
+        (void)f;
+        unit.meter.SetAccessDenied(true);
+    }
+    const int result = unit.meter.Open();
+    if (result == 0 && unit.meter.Present() && unit.meter.AccessDenied())
+        d.last_open_error = kUsbErrorAccess;
     return result;
 }
 
@@ -104,8 +200,9 @@ int SimBackend::LastOpenError() const
 int SimBackend::ControlTransfer(int requestType, int request, int value, int index, unsigned char* data,
                                 int length, int timeoutMs)
 {
-    Meter& m = impl_->meter;
-    const std::vector<Fault> hits = impl_->Match(requestType, value, false);
+    SimUnit& unit = impl_->Current();
+    Meter& m = unit.meter;
+    const std::vector<Fault> hits = unit.Match(requestType, value, false);
     const Fault* reply_fault = nullptr;
     for (const Fault& f : hits) {
         switch (f.kind) {
@@ -114,6 +211,8 @@ int SimBackend::ControlTransfer(int requestType, int request, int value, int ind
             break;
         case Fault::Replug:
             m.SetPresent(true);
+            if (impl_->Several())
+                unit.address = ++impl_->nextAddress;
             break;
         case Fault::Fail:
             return f.code;

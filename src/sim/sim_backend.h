@@ -88,6 +88,13 @@ struct Scenario {
     std::vector<BreakDownRecordSpec> breakDownMemory;
     std::vector<Fault> faults;
 
+    // Several meters on one computer: when not empty, these stand for the meters (each its own
+    // serial, curve and faults; the keys above are what they share unless they say otherwise).
+    std::vector<Scenario> meters;
+    // Where a meter of several sits: bus 1 at this address (0: the next after the one before).
+    // A meter plugged in again gets a new address, as on a real bus. One meter alone sits at 0/0.
+    int address = 0;
+
     static Scenario Default();
     // Raises std::runtime_error with a message naming the problem.
     static Scenario FromJson(const std::string& text);
@@ -105,8 +112,16 @@ public:
                         int timeoutMs) override;
     int LastOpenError() const override;
     bool Simulated() const override { return true; }
+    std::vector<MeterPlace> ListMeters() override;
+    size_t CountMeters() override;
+    void AimAt(bool aim, int bus, int address) override;
+    void CloseDevice() override;
 
+    // The meter last opened (the first before any open); with several, meter(i) is the i-th.
     Meter& meter();
+    Meter& meter(size_t i);
+    size_t MeterCount() const;
+    // Arms a fault on the meter last opened (the first before any open).
     void Inject(const Fault& fault);
     // Disarms every fault, also those that have not struck yet.
     void ClearFaults();

@@ -217,9 +217,15 @@ void MainWindow::InitClicked()
 void MainWindow::RunInit(bool fromButton)
 {
     const Identity known{session_.SerialNo, session_.SwVersion, session_.DeviceName};
-    runner_.Start([this, known, fromButton] {
-        const InitReport report =
-            fromButton ? InitFromButton(Usb, runner_, known) : krx::InitDevice(Usb, runner_, known);
+    const QString wanted = session_.WantedSerial;
+    const QString remembered = session_.RememberedSerial;
+    runner_.Start([this, known, fromButton, wanted, remembered] {
+        const MeterPick pick = PickMeter(runner_.Person(), wanted, remembered);
+        InitReport report;  // no meter: said already, or none chosen
+        if (pick.outcome == MeterPick::Outcome::AsBefore || pick.outcome == MeterPick::Outcome::Chosen)
+            report = fromButton ? InitFromButton(Usb, runner_, known) : krx::InitDevice(Usb, runner_, known);
+        if (pick.outcome == MeterPick::Outcome::Chosen)
+            report.chosenSerial = pick.serial;
         QMetaObject::invokeMethod(this, [this, report] { ShowInit(report); },
                                   QThread::currentThread() == thread() ? Qt::DirectConnection : Qt::QueuedConnection);
     });
@@ -244,6 +250,12 @@ void MainWindow::ShowInit(const InitReport& report)
     if (!ready)
         return;
 
+    if (!report.chosenSerial.isEmpty()) {
+        session_.ChosenSerial = report.chosenSerial;
+        VersionRecord version;
+        ReadVersionInfo(version);
+        setWindowTitle(session_.Caption(MainCaption(version)));
+    }
     serialLabel->setText(session_.SerialNo);
     versionLabel->setText(session_.SwVersion);
     dateLabel->setText(ShortDate(report.at));

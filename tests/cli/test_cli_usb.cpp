@@ -228,6 +228,64 @@ TEST_F(CliOnUsb, ASecondRunFindsTheMeterBusyAndSigintStopsTheTimer)
     EXPECT_EQ(third.exitCode, 0) << third.err.constData();
 }
 
+// Two meters on the bus: each process takes the one its serial number names, a meter in use is
+// left alone (not even asked for its identity), and a meter plugged in elsewhere is found again.
+TEST_F(CliOnUsb, TwoMetersSideBySideChosenBySerialNumber)
+{
+    krx::sim::Scenario second = krx::sim::Scenario::FromJson(kScenario);
+    second.serialNo = "73800099";
+    second.r0 = second.rInf = 7.5e8;
+    EmulatedMeter* other = &bed_->Plug(2, 11, second);
+
+    CliRun r = Cli({"list"});
+    ASSERT_EQ(r.exitCode, 0) << r.err.constData();
+    EXPECT_EQ(Lines(r.out), (QStringList{"bus 002 address 009  serial 73801234  software 1.09  access: yes",
+                                         "bus 002 address 011  serial 73800099  software 1.09  access: yes"}));
+
+    QProcess first;
+    ASSERT_TRUE(krx::test::StartCli(first, {"--serial", "73801234", "measure", "--timer", "60", "--interval", "100"},
+                                    Environment()));
+    ASSERT_GE(krx::test::ReadLines(first, 2, 15000).count('\n'), 2) << first.readAllStandardError().constData();
+    meter_->ClearLog();
+
+    // While the first measures, the second meter measures for another process.
+    r = Cli({"--serial", "73800099", "measure", "--count", "3", "--interval", "0", "--format", "jsonl"});
+    ASSERT_EQ(r.exitCode, 0) << r.err.constData();
+    const QStringList readings = Lines(r.out);
+    ASSERT_EQ(readings.size(), 3);
+    for (const QString& line : readings)
+        EXPECT_EQ(QJsonDocument::fromJson(line.toUtf8()).object().value("resistance_ohm").toDouble(), 7.5e8);
+
+    // The meter in use is refused by serial number and, without one, listed as in use; the
+    // identity of the free one is all that is asked.
+    const QString trace = Path("refused.txt");
+    r = Cli({"--trace", trace, "--serial", "73801234", "info"});
+    EXPECT_EQ(r.exitCode, 3) << r.err.constData();
+    EXPECT_TRUE(r.err.contains("meter 73801234 is in use by another program or not attached (attached: bus 002 "
+                               "address 009 in use by another program, 73800099)"))
+        << r.err.constData();
+    r = Cli({"info"});
+    EXPECT_EQ(r.exitCode, 10) << r.err.constData();
+    EXPECT_TRUE(r.err.contains("bus 002 address 009 in use by another program, 73800099 (bus 002 address 011)"))
+        << r.err.constData();
+    for (const ControlRecord& c : meter_->Controls())
+        EXPECT_NE(c.value, 10) << "the meter in use was asked for its identity";
+    EXPECT_EQ(TraceTransfers(trace).filter(QRegularExpression(QStringLiteral("^OUT "))), QStringList());
+
+    ::kill(static_cast<pid_t>(first.processId()), SIGINT);
+    ASSERT_TRUE(first.waitForFinished(5000));
+    EXPECT_EQ(first.exitCode(), 0) << first.readAllStandardError().constData();
+
+    // Pulled out and plugged in at another port between two commands: found by its serial number.
+    bed_->Unplug(*other);
+    other = &bed_->Plug(2, 4, second);
+    r = Cli({"--serial", "73800099", "info"});
+    ASSERT_EQ(r.exitCode, 0) << r.err.constData();
+    EXPECT_TRUE(r.out.contains("serial: 73800099\n")) << r.out.constData();
+    other->WithModel([](krx::sim::Meter& m) { EXPECT_EQ(m.RemoteMode(), 1); });
+    meter_->WithModel([](krx::sim::Meter& m) { EXPECT_EQ(m.RemoteMode(), 1); });
+}
+
 int main(int argc, char** argv)
 {
     krx::test::RunUnderUmockdevPreload(argv);

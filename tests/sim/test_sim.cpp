@@ -198,24 +198,36 @@ TEST(SimTrace, TraceFileRecordsEveryTransfer)
 {
     QTemporaryDir dir;
     const QString name = dir.filePath(QStringLiteral("trace.txt"));
+    const auto lines = [&name] {
+        QFile f(name);
+        return f.open(QIODevice::ReadOnly)
+                   ? QString::fromUtf8(f.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts)
+                   : QStringList();
+    };
     {
         // As the program runs it: nothing kept in memory, everything in the file.
         test::SimSetup t;
+        TheTransferLog().NameMeter(QString());
         ASSERT_TRUE(TheTransferLog().TraceTo(name));
         TheTransferLog().KeepRecords(false);
+        EXPECT_TRUE(lines().isEmpty());  // nothing sent, nothing written
         MeterCommands usb;
         usb.Connect();
         usb.SetRemoteMode(protocol::kModeMain);
+        EXPECT_EQ(lines().value(0), QStringLiteral("# meter --------"));
+        // Once the meter is known its serial number takes the first line's place.
+        TheTransferLog().NameMeter(QStringLiteral("73800042"));
+        usb.SetRemoteMode(protocol::kModeEnd);
         TheTransferLog().TraceTo(QString());
         TheTransferLog().KeepRecords(true);
         EXPECT_TRUE(TheTransferLog().Records().empty());
     }
-    QFile f(name);
-    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    const QStringList lines = QString::fromUtf8(f.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-    ASSERT_EQ(lines.size(), 2);
-    EXPECT_TRUE(lines[0].endsWith(QStringLiteral(" open =1")));
-    EXPECT_TRUE(lines[1].endsWith(QStringLiteral(" OUT 54 [03] =1")));
+    const QStringList written = lines();
+    ASSERT_EQ(written.size(), 4);
+    EXPECT_EQ(written[0], QStringLiteral("# meter 73800042"));
+    EXPECT_TRUE(written[1].endsWith(QStringLiteral(" open =1")));
+    EXPECT_TRUE(written[2].endsWith(QStringLiteral(" OUT 54 [03] =1")));
+    EXPECT_TRUE(written[3].endsWith(QStringLiteral(" OUT 54 [01] =1")));
 }
 
 TEST(SimTrace, KeptRecordsStayBelowTheCap)

@@ -59,7 +59,7 @@ QStringList TraceRecords(const QString& file)
 {
     QStringList out;
     for (const QByteArray& line : Lines(ReadAll(file)))
-        if (!line.isEmpty())
+        if (!line.isEmpty() && !line.startsWith('#'))
             out << QString::fromLatin1(line.mid(line.indexOf(' ') + 1));
     return out;
 }

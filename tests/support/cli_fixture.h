@@ -30,7 +30,8 @@ QByteArray ReadLines(QProcess& p, int lines, int timeoutMs);
 QByteArray ReadAll(const QString& file);
 // The lines of a text, without the empty one after the last newline.
 QList<QByteArray> Lines(const QByteArray& text);
-// A --trace file's records without their times ("<seconds> <record>" per line).
+// A --trace file's records without their times ("<seconds> <record>" per line) and without the
+// first line that names the meter.
 QStringList TraceRecords(const QString& file);
 // Writes the file (a scenario, say); its name, or empty when it cannot be written.
 QString WriteFile(const QString& file, const QByteArray& bytes);

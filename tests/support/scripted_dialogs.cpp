@@ -89,6 +89,21 @@ void ScriptedDialogs::ShowError(const QString& message)
         onShow(box);
 }
 
+int ScriptedDialogs::ChooseItem(const QString& title, const QString& prompt, const QStringList& items, int current)
+{
+    ShownBox box{ShownBox::Choice, prompt, title, Buttons::OkCancel, Icon::Question, {}, items.value(current)};
+    box.items = items;
+    shown.push_back(box);
+    Echo(echo, box);
+    if (onShow)
+        onShow(box);
+    if (choices.empty())
+        return -1;
+    const int chosen = choices.front();
+    choices.pop_front();
+    return chosen;
+}
+
 QStringList ScriptedDialogs::Messages() const
 {
     QStringList out;

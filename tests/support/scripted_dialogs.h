@@ -14,13 +14,14 @@
 namespace krx::test {
 
 struct ShownBox {
-    enum Kind { Message, Input, Save, Error, Open } kind = Message;
+    enum Kind { Message, Input, Save, Error, Open, Choice } kind = Message;
     QString text;   // message text, input prompt, error message; for Save and Open the title
     QString title;  // title; for Save and Open the initial folder
     Buttons buttons = Buttons::Ok;  // also tells which button Return presses
     Icon icon = Icon::None;
     SaveFileRequest save;  // for Save
     QString value;         // for Input: the text offered when the dialog opened
+    QStringList items;     // for Choice: what was offered, `value` the one offered first
 };
 
 class ScriptedDialogs : public Dialogs {
@@ -31,6 +32,7 @@ public:
     std::deque<std::optional<QString>> inputs;
     std::deque<std::optional<QString>> saves;
     std::deque<std::optional<QString>> opens;  // open dialogs, as saves
+    std::deque<int> choices;                   // indexes chosen (-1 = cancel; default cancel)
     std::vector<ShownBox> shown;
     // Called after a box was recorded and before it returns: lets a test act "while the box is up".
     std::function<void(const ShownBox&)> onShow;
@@ -42,6 +44,7 @@ public:
     bool SaveFile(const SaveFileRequest& request, QString& fileName) override;
     bool OpenFile(const OpenFileRequest& request, QString& fileName) override;
     void ShowError(const QString& message) override;
+    int ChooseItem(const QString& title, const QString& prompt, const QStringList& items, int current) override;
 
     // "title|text" of every message and error box, in order.
     QStringList Messages() const;

@@ -9,8 +9,8 @@
 
 namespace krx::test {
 
-// The records of a trace file without their times ("<seconds> <record>" per line); none when the
-// file cannot be read.
+// The records of a trace file without their times ("<seconds> <record>" per line) and without
+// the first line that names the meter; none when the file cannot be read.
 inline QStringList TraceRecords(const QString& path)
 {
     QFile f(path);
@@ -18,7 +18,7 @@ inline QStringList TraceRecords(const QString& path)
     if (!f.open(QIODevice::ReadOnly))
         return out;
     for (const QByteArray& line : f.readAll().split('\n'))
-        if (!line.isEmpty())
+        if (!line.isEmpty() && !line.startsWith('#'))
             out << QString::fromLatin1(line.mid(line.indexOf(' ') + 1));
     return out;
 }

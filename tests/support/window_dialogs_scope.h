@@ -32,6 +32,10 @@ public:
         return Current().OpenFile(request, fileName);
     }
     void ShowError(const QString& message) override { Current().ShowError(message); }
+    int ChooseItem(const QString& title, const QString& prompt, const QStringList& items, int current) override
+    {
+        return Current().ChooseItem(title, prompt, items, current);
+    }
 
 private:
     Dialogs& Current()

@@ -83,8 +83,8 @@ SetupChoice MeasurementWindow::ChosenSetup() const
 void MeasurementWindow::Enter(bool timerMode)
 {
     // The readings of the simulated meter must not pass for a measurement, on screen or in the report.
-    setWindowTitle(session_.Simulated ? QStringLiteral("Measuring KRX 738 – simulated meter")
-                                      : QStringLiteral("Measuring KRX 738"));
+    setWindowTitle(session_.Caption(session_.Simulated ? QStringLiteral("Measuring KRX 738 – simulated meter")
+                                                       : QStringLiteral("Measuring KRX 738")));
     recordView->SetSimulated(session_.Simulated);
     // The groups first: the window's first size is taken from the controls it shows.
     timerGroup->setVisible(timerMode);

@@ -53,7 +53,7 @@ void SpecialFunctionsWindow::BreakDownEnded(const BreakDownResult& result)
         ReportConnectionLoss(result.code);
     breakDownRunning_ = false;
     LockButtonsForBreakDown(false);
-    setWindowTitle(QString::fromUtf8(kTitle));
+    setWindowTitle(session_.Caption(QString::fromUtf8(kTitle)));
     if (!result.left) {
         OfferBreakDownResult(result.saveable ? &result.values : nullptr);
         return;
@@ -95,7 +95,7 @@ bool SpecialFunctionsWindow::LeaveBreakDownTest()
     StopClicked();
     breakDown_.RequestLeave();
     // The meter may take a while to bring the voltage down: the close is seen at once, not guessed at.
-    setWindowTitle(QString::fromUtf8(kStoppingTitle));
+    setWindowTitle(session_.Caption(QString::fromUtf8(kStoppingTitle)));
     progressLabel->show();
     progressLabel->setText(QString::fromUtf8(kStoppingTitle));
     return true;

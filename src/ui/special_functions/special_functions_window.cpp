@@ -250,6 +250,7 @@ void SpecialFunctionsWindow::ConnectControls()
 
 void SpecialFunctionsWindow::Enter()
 {
+    setWindowTitle(session_.Caption(QString::fromUtf8(kTitle)));
     show();
     saveButton->setEnabled(false);
     functionGroup->show();
