@@ -23,40 +23,22 @@ QString KindLabel(TestKind kind)
     return {};
 }
 
-// How a value goes to files. The meter's own values and counts keep every digit; a computed one is
+// How a value goes to files: the meter's own values and counts keep every digit; a computed one is
 // given to a precision that means something.
 using DataForm = QString (*)(double);
 QString Data(double v)
 {
     return QString::fromLatin1(DataNumber(v));
 }
-// Seconds to the millisecond, as a recording's elapsed_s.
-QString Seconds(double v)
+template <int places>
+QString Decimals(double v)
 {
-    return QString::fromLatin1(DataDecimals(v, 3));
-}
-// The meter's four characters hold at most two decimals; a float gone through double does not add any.
-QString Celsius(double v)
-{
-    return QString::fromLatin1(DataDecimals(v, 2));
+    return QString::fromLatin1(DataDecimals(v, places));
 }
 // Taken between readings of three digits: a fourth is all an interpolation can tell.
 QString FigureOhm(double v)
 {
     return QString::fromLatin1(DataDigits(v, 4));
-}
-// DAR and PI: one decimal beyond the bench's two, so that a value at a limit shows on which side.
-QString Ratio(double v)
-{
-    return QString::fromLatin1(DataDecimals(v, 3));
-}
-QString Hundredths(double v)
-{
-    return QString::fromLatin1(DataDecimals(v, 2));
-}
-QString Tenths(double v)
-{
-    return QString::fromLatin1(DataDecimals(v, 1));
 }
 
 QString Fixed(double v, int decimals, const char* unit = "")
@@ -139,7 +121,7 @@ void AddSteps(Builder& b, const TestRecord& t)
     b.values.push_back({"steps", QStringLiteral("Steps"), text.join(QStringLiteral("; ")), data.join(QLatin1Char(';')),
                         true, {}});
     b.Number("step_change_pct", "Step change", s ? s->changePercent : std::nullopt, s ? s->changeText : QString(), {},
-             Tenths);
+             Decimals<1>);
     b.Text("step_change_bound", "Step change bound", s ? s->changeBound : QString());
     b.Text("step_verdict", "Step verdict", s ? s->verdict : QString());
 }
@@ -221,9 +203,10 @@ std::vector<TestValue> ValuesOf(const Asset& a, const TestRecord& t)
     const auto d = t.durationSeconds;
     const qint64 s = d && *d >= 0 ? std::llround(*d) : 0;
     b.Number("duration_s", "Duration", d, QStringLiteral("%1:%2").arg(s / 60).arg(s % 60, 2, 10, QLatin1Char('0')),
-             {}, Seconds);
+             {}, Decimals<3>);  // to the millisecond, as a recording's elapsed_s
+    // The meter's four characters hold at most two decimals; a float gone through double adds none.
     b.Number("temperature_c", "Temp.", t.temperature, t.temperature ? Fixed(*t.temperature, 1, " °C") : QString(), {},
-             Celsius);
+             Decimals<2>);
     b.Number("humidity_pct", "Humidity", t.humidity, t.humidity ? Fixed(*t.humidity, 0, " %") : QString());
     b.Ohm("r15_ohm", "R 15 s", t.r15, PointNote(t, 15, "15 s"));
     b.Ohm("r30_ohm", "R 30 s", t.r30, PointNote(t, 30, "30 s"));
@@ -238,14 +221,14 @@ std::vector<TestValue> ValuesOf(const Asset& a, const TestRecord& t)
     b.Text("reading_method", "Memory method", m ? m->method : QString());
     b.Number("dar", "DAR", t.dar, t.dar ? Fixed(*t.dar, 2) : QString(),
              t.kind == TestKind::MemoryOhm ? QStringLiteral("a memory record holds one reading") : PointNote(t, 60, "1 min"),
-             Ratio);
+             Decimals<3>);  // one beyond the bench's two: a value at a limit shows on which side
     b.Number("pi", "PI", t.pi, t.pi ? Fixed(*t.pi, 2) : QString(),
-             t.kind == TestKind::MemoryOhm ? QString() : PointNote(t, 600, "10 min"), Ratio);
+             t.kind == TestKind::MemoryOhm ? QString() : PointNote(t, 600, "10 min"), Decimals<3>);
     const QString noTemperature = QStringLiteral("no temperature was filed");
     b.Ohm("r60_40c_ohm", "R 1 min @ 40 °C", t.r60At40, t.r60 ? noTemperature : QString());
     b.Ohm("r600_40c_ohm", "R 10 min @ 40 °C", t.r600At40, t.r600 ? noTemperature : QString());
     b.Number("correction_temperature_c", "Corrected from", t.correctionTemperature,
-             t.correctionTemperature ? Fixed(*t.correctionTemperature, 1, " °C") : QString(), {}, Celsius);
+             t.correctionTemperature ? Fixed(*t.correctionTemperature, 1, " °C") : QString(), {}, Decimals<2>);
     b.Text("insulation_class", "Class", t.insulationClass);
     // The nameplate the test was judged by, and the conditions its figures were judged in.
     const auto& plate = t.nameplate;
@@ -254,11 +237,11 @@ std::vector<TestValue> ValuesOf(const Asset& a, const TestRecord& t)
     b.Number("plate_rated_v", "Rated voltage", rated, rated ? Fixed(*rated, 0, " V") : QString());
     b.Text("plate_winding", "Winding type", plate && plate->winding ? WindingName(*plate->winding) : QString());
     b.Number("ramp_s", "Ramp", t.rampSeconds, t.rampSeconds ? Fixed(*t.rampSeconds, 1, " s") : QString(), {},
-             Hundredths);
+             Decimals<2>);
     b.Text("dar_times", "DAR times", t.darTimes ? DarTimesName(*t.darTimes) : QString());
     b.Text("temperature_source", "Temperature used", t.temperatureSource);
     b.Number("dew_point_c", "Dew point", t.dewPoint, t.dewPoint ? Fixed(*t.dewPoint, 1, " °C") : QString(), {},
-             Tenths);
+             Decimals<1>);
     b.Text("ir_verdict", "IR verdict", t.irVerdict);
     b.Text("dar_verdict", "DAR verdict", t.darVerdict);
     b.Text("pi_verdict", "PI verdict", t.piVerdict,
