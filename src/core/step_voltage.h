@@ -55,7 +55,7 @@ public:
     // Arm() first, as for the cycle; the plan must be valid (StepPlanProblem empty).
     StepRunResult RunSteps(const StepOptions& o);
 
-private:
+protected:
     enum class Wait { Stable, Broken, NotStable, NoAnswer, Lost };
     Wait WaitStable(int& code);
     StepEnd ReadStep(const StepOptions& o, int step, double commandAt, std::vector<DataRecord>& readings, int& code);
