@@ -43,7 +43,7 @@ MethodRun MethodTest::RunMethod(const MethodRunOptions& o)
             host_.Pause(o.commandPause);
             SendBreakStops(meter_);
         }
-        EnterFreeRunning(cycle);
+        EnterFreeRunning(cycle, i == 0);
         Phase phase = plan[i];
         SetupChoice setup = o.userSetup;
         setup.voltageFunction = 0;  // the rule sets the voltage; the automatic function would choose its own

@@ -100,6 +100,7 @@ TEST(EsdJudging, VerdictTextsNameTheLimitAndItsSource)
         {&both, In(4.0e5), QStringLiteral("Rtg 4.0×10^5 Ω < 1.0×10^6 Ω") + who.arg("fails")},
         {&both, In(2.0e6), QStringLiteral("Rtg 2.0×10^6 Ω ≥ 1.0×10^6 Ω and < 1.0×10^9 Ω") + who.arg("meets")},
         {&upper, {RangeState::Over, 2.0e11}, QStringLiteral("Rtg over the range (≥ 2.0×10^11 Ω)") + who.arg("fails")},
+        {&upper, {RangeState::Over, 1.0e9}, QStringLiteral("Rtg over the range (≥ 1.0×10^9 Ω)") + who.arg("fails")},
         {&upper, {RangeState::Under, 1.0e4}, QStringLiteral("Rtg under the range (≤ 1.0×10^4 Ω)") + who.arg("meets")},
         {&both, {RangeState::Under, 5.0e5}, QStringLiteral("Rtg under the range (≤ 5.0×10^5 Ω)") + who.arg("fails")},
         {&upper, {RangeState::Over, 5.0e8},

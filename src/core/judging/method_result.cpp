@@ -20,10 +20,10 @@ QString RequestProblem(const MethodRequest& r, const LimitLibrary& limits)
     if (!MethodTakes(r.method, r.measurement))
         return QStringLiteral("the %1 method does not measure %2").arg(QLatin1String(InfoOf(r.method).name),
                                                                         MeasurementName(r.measurement));
-    if (const QString g = GeometryProblem(r.geometry); !g.isEmpty())
-        return g;
     if (r.method == Method::Esd && r.geometry.Any())
         return QStringLiteral("electrode sizes give a resistivity of a material: use --method surface, volume or material");
+    if (const QString g = GeometryProblem(r.geometry); !g.isEmpty())
+        return g;
     if (r.method == Method::Surface && (r.geometry.Volume() || (r.geometry.gapMm || r.geometry.thicknessMm)))
         return QStringLiteral("the surface method takes D1 and D2; the gap and thickness are for volume");
     if (r.method == Method::Volume && r.geometry.d2Mm)
