@@ -45,31 +45,17 @@ MethodRun MethodTest::RunMethod(const MethodRunOptions& o)
         }
         EnterFreeRunning(cycle, i == 0);
         Phase phase = plan[i];
-        SetupChoice setup = o.userSetup;
-        setup.voltageFunction = 0;  // the rule sets the voltage; the automatic function would choose its own
-        setup.voltage = phase.volts;
         const int number = static_cast<int>(i) + 1;
-        steps_.StepStarted(number, phase.volts);
-        const double commandAt = CounterSeconds();
+        const double commandAt = SendStepSetup(step, number, phase.volts);
         phase.commandElapsed = commandAt - origin_;
-        meter_.WriteMeasuringSetup(setup);
-        host_.Pause(o.commandPause);
-
         int code = 0;
-        switch (WaitStable(code)) {
-        case Wait::Stable: break;
-        case Wait::Broken: return finish(StepEnd::Broken, true);
-        case Wait::NoAnswer: return finish(StepEnd::NoStatusAnswer, true);
-        case Wait::Lost:
+        const QString notStable =
+            QStringLiteral("Measuring voltage can not be stabilized at %1 V. The test ends.").arg(phase.volts);
+        if (const std::optional<StepEnd> end = AwaitStable(code, notStable)) {
             run.code = code;
-            return finish(StepEnd::ConnectionLost, false);
-        case Wait::NotStable:
-            host_.Person().Message(QStringLiteral("Measuring voltage can not be stabilized at %1 V. The test ends.")
-                                       .arg(phase.volts),
-                                   QStringLiteral("!! No stable voltage !!"), Buttons::Ok, Icon::None);
-            listener_.MeasuringStarted();
-            run.phases.push_back(phase);
-            return finish(StepEnd::NoStableVoltage, true);
+            if (*end == StepEnd::NoStableVoltage)
+                run.phases.push_back(phase);
+            return finish(*end, *end != StepEnd::ConnectionLost);
         }
         listener_.MeasuringStarted();
         step.plan.stepSeconds = phase.readingSeconds;

@@ -183,7 +183,8 @@ void DrawConditions(Page& page, const ReportContent& c)
     DrawFields(page, QStringLiteral("Test"),
                {{QStringLiteral("Started"), when},
                 {QStringLiteral("Duration"), DurationText(c.durationSeconds)},
-                {QStringLiteral("Voltage"), c.steps         ? QStringLiteral("steps of %1").arg(c.steps->planLine)
+                {QStringLiteral("Voltage"), c.method ? c.method->voltageLine
+                                            : c.steps         ? QStringLiteral("steps of %1").arg(c.steps->planLine)
                                             : c.volts > 0 ? QStringLiteral("%1 V").arg(c.volts)
                                                           : QStringLiteral("–")},
                 {QStringLiteral("Ramp"), c.rampSeconds ? QStringLiteral("%1 to a stable voltage").arg(RampText(*c.rampSeconds))
@@ -361,7 +362,9 @@ bool WriteReport(const ReportContent& content, const QString& fileName, QString*
         DrawTitle(page, content, {});
         DrawConditions(page, content);
         DrawPlot(page, content);
-        if (content.steps)
+        if (content.method)
+            page.Down(DrawMethodSheet(painter, page.Rest(), *content.method));
+        else if (content.steps)
             page.Down(DrawStepTable(painter, page.Rest(), *content.steps));
         else
             DrawFigures(page, content.figures);

@@ -14,6 +14,8 @@ public:
     void StepStarted(int step, int volts) override
     {
         krx::OnWindowThread(&w_, [this, step, volts] {
+            if (w_.methodRunning_)
+                return w_.MethodPhaseStarted(step, volts);
             w_.stepSettings->ShowProgress(QStringLiteral("step %1 of %2: %3 V")
                                               .arg(step)
                                               .arg(w_.stepPlan_.volts.size())
