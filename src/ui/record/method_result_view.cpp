@@ -29,9 +29,8 @@ MethodResultView::MethodResultView(QWidget* parent) : QFrame(parent)
     source = row("MethodSource", QStringLiteral("Limit"));
     conditions = row("MethodConditions", QStringLiteral("Conditions"));
     figures = row("MethodFigures", QStringLiteral("Material"));
-    QFont big = verdict->font();
-    big.setBold(true);
-    verdict->setFont(big);
+    verdict->setStyleSheet(QStringLiteral("font-weight: bold"));
+    form_ = form;
 }
 
 void MethodResultView::ShowRunning(const MethodRequest& r, const QString& phase)
@@ -42,6 +41,8 @@ void MethodResultView::ShowRunning(const MethodRequest& r, const QString& phase)
     path->setText(phase);
     for (QLabel* l : {result, verdict, source, conditions, figures})
         l->clear();
+    for (QLabel* l : {conditions, figures, source})
+        form_->setRowVisible(l, false);
 }
 
 void MethodResultView::Show(const MethodResult& r)
@@ -66,6 +67,9 @@ void MethodResultView::Show(const MethodResult& r)
     if (!r.classification.isEmpty())
         material << QStringLiteral("%1 (%2)").arg(r.classification, r.classificationSource);
     figures->setText(material.join(QLatin1Char('\n')));
+    // Nothing about a material for an item, and no empty rows.
+    for (QLabel* l : {conditions, figures, source})
+        form_->setRowVisible(l, !l->text().isEmpty());
 }
 
 }  // namespace krx

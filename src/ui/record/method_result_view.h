@@ -8,6 +8,7 @@
 
 #include <QFrame>
 
+class QFormLayout;
 class QLabel;
 
 namespace krx {
@@ -26,6 +27,9 @@ public:
     QLabel* source = nullptr;
     QLabel* conditions = nullptr;
     QLabel* figures = nullptr;  // resistivity and class
+
+private:
+    QFormLayout* form_ = nullptr;
 };
 
 }  // namespace krx

@@ -36,7 +36,7 @@ MethodSheet MakeMethodSheet(const MethodResult& r)
     MethodSheet s;
     s.title = ResultTitle(r);
     s.voltageLine = info.rule == VoltageRule::Chosen ? QStringLiteral("%1 V").arg(q.materialVolts)
-                                                     : QStringLiteral("10 V, 100 V where 10 V reads 1 MΩ or more");
+                                                     : QStringLiteral("10 V → 100 V rule");
     s.rows.push_back({QStringLiteral("Procedure"), QStringLiteral("%1; %2").arg(QString::fromUtf8(info.timing),
                                                                              QString::fromUtf8(info.source))});
     if (info.resistivity)
