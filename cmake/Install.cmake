@@ -30,6 +30,8 @@ install(FILES ${krx_data}/${KRX_APP_ID}.desktop DESTINATION ${CMAKE_INSTALL_DATA
 install(FILES ${krx_data}/icons/${KRX_APP_ID}.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 install(FILES ${krx_gen}/${KRX_APP_ID}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 install(FILES ${krx_gen}/krx738.1.gz ${krx_gen}/krx738-cli.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES ${krx_data}/limits/s20.20-2021.json ${krx_data}/limits/iec-61340-5-1-2016.json
+  ${krx_data}/limits/packaging-classes.json DESTINATION ${CMAKE_INSTALL_DATADIR}/krx738/limits)
 install(FILES ${krx_data}/bash-completion/krx738-cli DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions)
 install(FILES ${krx_data}/udev/60-krx738.rules DESTINATION ${KRX_UDEV_RULES_DIR})
 # The group rule is an example for headless use, not active as installed.

@@ -11,16 +11,19 @@
 #include "core/dialogs.h"
 #include "device/backend.h"
 #include "ui/measurement/measurement_window.h"
+#include "ui/measurement/method_settings.h"
 #include "ui/measurement/step_settings.h"
 #include "ui/reading_plot.h"
 #include "ui/record_view.h"
 #include "ui/special_functions/special_functions_window.h"
+#include "sim/meter.h"
 #include "sim/sim_backend.h"
 #include "history/history_store.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -109,7 +112,9 @@ int main(int argc, char** argv)
 
     krx::VirtualClock clock;
     krx::SetClock(&clock);
-    krx::SetUsbBackend(std::make_unique<krx::sim::SimBackend>(krx::sim::Scenario::Default()));
+    auto backend = std::make_unique<krx::sim::SimBackend>(krx::sim::Scenario::Default());
+    krx::sim::SimBackend* const sim = backend.get();
+    krx::SetUsbBackend(std::move(backend));
     QTemporaryDir settingsDir;
     // The recordings and the history database of this run stay in the temporary folder.
     qputenv("XDG_DATA_HOME", settingsDir.filePath(QStringLiteral("data")).toLocal8Bit());
@@ -180,6 +185,29 @@ int main(int argc, char** argv)
     CatchUp(measuring);
     Save(measuring, folder, QStringLiteral("measuring_steps"));
     measuring->stepSettings->useSteps->setChecked(false);
+    measuring->backButton->click();
+
+    // An ESD worksurface to ground by the 10 V → 100 V rule, judged by IEC 61340-5-1:2016.
+    sim->meter().scenario().rAt10V = 2.1e6;
+    sim->meter().scenario().rAt100V = 7.9e5;
+    mainWindow->measuringButton->click();
+    krx::MethodSettings& method = *measuring->methodSettings;
+    method.methodChoice->setCurrentIndex(method.methodChoice->findData(QStringLiteral("esd")));
+    method.limitsChoice->setCurrentIndex(method.limitsChoice->findData(QStringLiteral("iec-61340-5-1-2016")));
+    method.kindChoice->setCurrentText(QStringLiteral("worksurface"));
+    measuring->startButton->click();
+    CatchUp(measuring);
+    Save(measuring, folder, QStringLiteral("measuring_esd"));
+    {
+        // The ESD run's report, to look at as a picture (pdftoppm).
+        QString error;
+        if (!measuring->recordView->WriteReportTo(QDir(folder).filePath(QStringLiteral("measuring_esd_report.pdf")),
+                                                  &error))
+            krx::pictures::CountFailure();
+    }
+    method.methodChoice->setCurrentIndex(0);
+    sim->meter().scenario().rAt10V.reset();
+    sim->meter().scenario().rAt100V.reset();
     measuring->backButton->click();
 
     mainWindow->specialFunctionsButton->click();

@@ -4,6 +4,7 @@
 #include "cli/figures.h"
 
 #include "cli/command.h"
+#include "cli/method_options.h"
 #include "cli/nameplate_options.h"
 #include "core/recording_reader.h"
 
@@ -26,6 +27,11 @@ int FiguresCommand(const FiguresArgs& args)
         Error(QStringLiteral("%1: not a recording: %2").arg(args.file, error));
         return kFileError;
     }
+    if (args.method) {
+        // A recording of an ESD or material run: its phases are the step column.
+        const MethodResult r = JudgeMethod(*args.method, PhasesFromRecording(readings, *args.method), args.limits);
+        return WriteOut(args.jsonl ? MethodResultJson(r) : MethodResultText(r).toUtf8()) ? kDone : kFileError;
+    }
     JudgedFigures j = JudgeFigures(ComputeFigures(readings, args.darTimes), args.darTimes, args.plate, args.winding);
     // The file says whether its readings are the simulated meter's, whatever this run talks to.
     j.simulated = AnySimulated(readings);
@@ -42,6 +48,12 @@ void AddFiguresOptions(QCommandLineParser& p)
     p.addOption({QStringLiteral("dar-times"),
                  QStringLiteral("DAR as R(60 s)/R(30 s) or R(60 s)/R(15 s). Default: 30-60."),
                  QStringLiteral("30-60|15-60")});
+    AddMethodOptions(p);
+    p.addOption({QStringLiteral("voltage"), QStringLiteral("With --method material: the run's voltage."),
+                 QStringLiteral("V")});
+    p.addOption({QStringLiteral("duration"), QStringLiteral("With --method material: the run's reading time in seconds "
+                                                            "(default 60)."),
+                 QStringLiteral("SECONDS")});
     p.addOption({QStringLiteral("format"), QStringLiteral("text (default) or jsonl (one JSON object)."),
                  QStringLiteral("text|jsonl")});
 }
@@ -51,7 +63,10 @@ void PrintFiguresHelp(const QCommandLineParser& p)
     Print(CommandHelp(p,
                QStringLiteral("krx738-cli figures RECORDING.csv [--kind %1] "
                               "[--rated-voltage VOLTS] [--winding form|random|older] [--class A|B|F|H] "
-                              "[--winding-temp T] [--dar-times 30-60|15-60] [--format text|jsonl]")
+                              "[--winding-temp T] [--dar-times 30-60|15-60] [--format text|jsonl]\n"
+                              "krx738-cli figures RECORDING.csv --method esd|surface|volume|material [--measure rtt|rtg] "
+                              "[--item-kind KIND] [--limits SET] [--d1 MM --d2 MM | --d1 MM --gap MM --thickness MM | "
+                              "--factor F] [--qualification] [--voltage V --duration SECONDS] [--format text|jsonl]")
                    .arg(KindNames().join(QLatin1Char('|'))),
                QStringLiteral("The figures of a recording and their verdicts, in the measurement window's "
                               "words; no meter is\nneeded. Without a nameplate option there is no IR or PI "
@@ -81,6 +96,27 @@ Run ParseFigures(QCommandLineParser& p, const QStringList& rest, Globals& g)
     if (!format.isEmpty() && format != QLatin1String("text") && format != QLatin1String("jsonl"))
         throw UsageError{QStringLiteral("--format: '%1' is not allowed; choose text or jsonl").arg(format)};
     args->jsonl = format == QLatin1String("jsonl");
+    args->limits = LoadLimitLibrary(UserLimitsDir());
+    args->method = ParseMethodRequest(p, args->limits);
+    const bool material = args->method && args->method->method == Method::Material;
+    for (const char* o : {"voltage", "duration"})
+        if (!material && p.isSet(QString::fromLatin1(o)))
+            throw UsageError{QStringLiteral("--%1 needs --method material").arg(QString::fromLatin1(o))};
+    if (args->method)
+        for (const char* o : {"kind", "rated-voltage", "winding", "class", "winding-temp", "dar-times"})
+            if (p.isSet(QString::fromLatin1(o)))
+                throw UsageError{QStringLiteral("--%1 does not go with --method").arg(QString::fromLatin1(o))};
+    if (material) {
+        const VoltageChoice v = ParseVoltage(p.value(QStringLiteral("voltage")));
+        if (!p.isSet(QStringLiteral("voltage")) || v.automatic)
+            throw UsageError{QStringLiteral("--method material needs --voltage 10, 100, 500 or 1000")};
+        args->method->materialVolts = v.volts;
+        if (p.isSet(QStringLiteral("duration")))
+            args->method->materialSeconds = ParseInt(QStringLiteral("duration"), p.value(QStringLiteral("duration")), 1,
+                                                     3600, QStringLiteral("whole seconds"));
+        if (const QString problem = RequestProblem(*args->method, args->limits); !problem.isEmpty())
+            throw UsageError{QStringLiteral("--method material: %1").arg(problem)};
+    }
     return [args] { return FiguresCommand(*args); };
 }
 

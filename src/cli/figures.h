@@ -3,6 +3,7 @@
 // krx738-cli figures: a recording judged again, without a meter.
 
 #include "cli/figures_text.h"
+#include "core/judging/method_result.h"
 
 #include <QString>
 
@@ -14,6 +15,8 @@ struct FiguresArgs {
     std::optional<Nameplate> plate;  // empty: none of the nameplate options given
     std::optional<double> winding;   // --winding-temp
     bool jsonl = false;
+    std::optional<MethodRequest> method;  // --method: an ESD or material run judged again
+    LimitLibrary limits;
 };
 
 // Reads the recording whole before a word is printed: a file that is not one, or was cut off,

@@ -4,9 +4,11 @@
 #include "cli/measure.h"
 
 #include "cli/interrupt.h"
+#include "cli/method_options.h"
 #include "cli/step_test.h"
 #include "core/measurement_cycle.h"
 #include "core/measurement_log.h"
+#include "core/method_test.h"
 #include "core/reading_format.h"
 #include "core/recording.h"
 #include "device/backend.h"
@@ -34,23 +36,34 @@ CycleOptions OptionsFor(const MeasureArgs& args, const std::optional<MeasuringSe
     return o;
 }
 
+struct CycleRun {
+    CycleResult result;
+    bool interrupted = false;
+    StepResult steps;  // --test step: its finished steps
+    bool stepWriteFailed = false;
+    std::optional<MethodResult> method;  // --method: the test's result
+};
+
 // The figures of --test after the records: in the JSON lines stream as its last object, otherwise
 // as text on standard output, or on standard error when the records themselves go there. The
 // reason when they could not be written, else empty.
-QString PrintFigures(const MeasureArgs& args, RecordSink& sink, const InsulationFigures& f, const StepResult& steps)
+QString PrintFigures(const MeasureArgs& args, RecordSink& sink, const InsulationFigures& f, const CycleRun& run)
 {
-    if (args.test == MeasureArgs::Test::None && !args.steps)
+    if (args.test == MeasureArgs::Test::None && !args.steps && !run.method)
         return {};
+    const StepResult& steps = run.steps;
     JudgedFigures j = JudgeFigures(f, args.darTimes, args.plate, args.winding);
     j.simulated = TheUsbBackend().Simulated();
     const QString test = args.test == MeasureArgs::Test::Pi ? QStringLiteral("pi") : QStringLiteral("dar");
     if (args.output.format == OutputFormat::Jsonl)
-        return sink.WriteTrailer(args.steps ? StepResultJson(*args.steps, steps)
+        return sink.WriteTrailer(run.method ? MethodResultJson(*run.method)
+                                 : args.steps ? StepResultJson(*args.steps, steps)
                                             : JudgedJson(j, "\"test\":\"" + test.toLatin1() + "\","))
                    ? QString()
                    : sink.Error();
     const QByteArray text =
-        (args.steps ? StepResultText(*args.steps, steps) : QStringLiteral("test: %1\n").arg(test) + JudgedText(j))
+        (run.method ? MethodResultText(*run.method)
+         : args.steps ? StepResultText(*args.steps, steps) : QStringLiteral("test: %1\n").arg(test) + JudgedText(j))
             .toUtf8();
     std::FILE* to = args.output.file.isEmpty() ? stderr : stdout;
     std::fflush(stdout);
@@ -163,13 +176,6 @@ private:
     bool writeFailed_ = false;
 };
 
-struct CycleRun {
-    CycleResult result;
-    bool interrupted = false;
-    StepResult steps;  // --test step: its finished steps
-    bool stepWriteFailed = false;
-};
-
 QString MeasuringText(const CycleOptions& o)
 {
     return QStringLiteral("measuring at %1, %2; Ctrl-C ends")
@@ -227,7 +233,7 @@ int Conclude(const MeasureArgs& args, Session& s, RecordSink& sink, const Readin
         return kConnectionLost;
     case CycleOutcome::NoStableVoltage:
         if (!run.interrupted) {
-            if (const QString e = PrintFigures(args, sink, series.Figures(args.darTimes), run.steps); !e.isEmpty())
+            if (const QString e = PrintFigures(args, sink, series.Figures(args.darTimes), run); !e.isEmpty())
                 Error(QStringLiteral("cannot write the figures: %1").arg(e));
             s.Release();
             return kNotMeasured;
@@ -244,7 +250,7 @@ int Conclude(const MeasureArgs& args, Session& s, RecordSink& sink, const Readin
                                    : filer.File(series.All(), timerMode, serial, software);
     const bool writeFailed = listener.WriteFailed() || run.stepWriteFailed;
     if (!writeFailed) {
-        if (const QString e = PrintFigures(args, sink, series.Figures(args.darTimes), run.steps); !e.isEmpty()) {
+        if (const QString e = PrintFigures(args, sink, series.Figures(args.darTimes), run); !e.isEmpty()) {
             Error(QStringLiteral("cannot write the figures: %1; %2").arg(e, written));
             s.Release();
             return kFileError;
@@ -267,7 +273,7 @@ int MeasureCommand(const MeasureArgs& args)
 {
     RecordSink sink;
     if (!OpenSink(sink, args.output,
-                  ReadingHeader(DataFormatOf(args.output.format), args.steps.has_value(), TheUsbBackend().Simulated()),
+                  ReadingHeader(DataFormatOf(args.output.format), args.steps || args.method, TheUsbBackend().Simulated()),
                   QString::fromLatin1(MeasurementLogHeader)))
         return kFileError;
     MeasurementFiler filer;
@@ -284,12 +290,20 @@ int MeasureCommand(const MeasureArgs& args)
     ReadingSeries series;
     MeasureListener listener(args, s.Report().identity, sink, s.Runner(), s.Meter(), cyclePtr, series);
     CycleRecorder recorder(listener, series, &listener);
-    StepPrinter printer(sink, args.steps ? static_cast<int>(args.steps->volts.size()) : 0);
-    // A step-voltage test is the cycle with rising steps; without --test step only Run() is used.
-    StepVoltageTest cycle(s.Meter(), s.Runner(), recorder, printer);
+    StepPrinter printer(sink, args.steps    ? static_cast<int>(args.steps->volts.size())
+                              : args.method ? static_cast<int>(PlannedPhases(*args.method).size())
+                                            : 0);
+    // The step-voltage and the ESD tests are the cycle with voltage steps; otherwise only Run() is used.
+    MethodTest cycle(s.Meter(), s.Runner(), recorder, printer);
     cyclePtr = &cycle;
     recorder.Watch(&cycle);
     const CycleRun run = RunCycle(s, o, cycle, recorder, listener, [&](CycleRun& r) {
+        if (args.method) {
+            Info(QStringLiteral("%1 test; Ctrl-C ends").arg(QString::fromUtf8(InfoOf(args.method->method).title)));
+            const MethodRun m = cycle.RunMethod({*args.method, o.setup, o.samplingTimeMs});
+            r.method = JudgeMethod(*args.method, m.phases, args.limits);
+            return CycleResultOf(StepRunResult{m.end, m.code, 0, {}});
+        }
         if (!args.steps) {
             Info(MeasuringText(o));
             return cycle.Run(o);

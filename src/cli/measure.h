@@ -10,6 +10,7 @@
 #include "cli/options.h"
 #include "cli/output.h"
 #include "cli/session.h"
+#include "core/judging/method_result.h"
 #include "core/step_figures.h"
 
 #include <functional>
@@ -35,6 +36,10 @@ struct MeasureArgs {
     DarTimes darTimes = DarTimes::From30To60;
     // --test step: the step-voltage test's plan instead of a DAR or PI test.
     std::optional<StepPlan> steps;
+    // --method esd|surface|volume|material: an ESD or material test instead of the cycle, judged by
+    // `limits`.
+    std::optional<MethodRequest> method;
+    LimitLibrary limits;
     // --asset: the finished measurement is filed in the test history.
     std::optional<FilingArgs> filing;
 };

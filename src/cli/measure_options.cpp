@@ -2,6 +2,7 @@
 // measure's options: defined, explained in its help and checked before the meter is touched.
 #include "cli/command.h"
 #include "cli/measure.h"
+#include "cli/method_options.h"
 #include "cli/step_test.h"
 #include "cli/nameplate_options.h"
 
@@ -50,6 +51,7 @@ void AddMeasureOptions(QCommandLineParser& p)
                  QStringLiteral("With --test: DAR as R(60 s)/R(30 s) or R(60 s)/R(15 s). Default: 30-60."),
                  QStringLiteral("30-60|15-60")});
     AddStepOptions(p);
+    AddMethodOptions(p);
     AddFilingOptions(p);
     AddOutputOptions(p);
 }
@@ -61,7 +63,9 @@ void PrintMeasureHelp(const QCommandLineParser& p)
                               "[--average|--lapse]] [--interval MS] [--duration SECONDS | --count N] "
                               "[--format csv|jsonl|spreadsheet] [--output FILE] [--test dar|pi [--kind K] [--rated-voltage V] "
                               "[--winding W] [--class C] [--winding-temp T] [--dar-times T] | --test step [--steps V,V,...] "
-                              "[--step-seconds SECONDS]] [--asset ID [--comment TEXT] [--operator NAME] "
+                              "[--step-seconds SECONDS] | --method esd|surface|volume|material [--measure rtt|rtg] "
+                              "[--item-kind KIND] [--limits SET] [--d1 MM --d2 MM | --d1 MM --gap MM --thickness MM | "
+                              "--factor F] [--qualification] [--conditioning HOURS]] [--asset ID [--comment TEXT] [--operator NAME] "
                               "[--database SETTING] [--allow-simulated]]"),
                QStringLiteral("Runs the measurement cycle and writes one record per reading as it comes. "
                               "Ctrl-C (SIGINT, SIGTERM) ends it as Break does: in timer mode the meter's "
@@ -84,7 +88,13 @@ void PrintMeasureHelp(const QCommandLineParser& p)
                               "finished step is an object\nwith \"step\" and \"voltage_v\" but without "
                               "\"time\", and the result (the resistance at each\nstep's end, also at 40 C, "
                               "the change from the lowest to the highest step, its verdict\nand source) is "
-                              "the last object, with \"test\": \"step\".\n\n")));
+                              "the last object, with \"test\": \"step\".\n\n"
+                              "--method: an ESD-control item (esd) or a material (surface, volume) by the 10 V → "
+                              "100 V\nrule (10 V, the reading at 5 s; at 1.0×10^6 Ω or more the meter is stopped and "
+                              "100 V\nread at 15 s), or a material at --voltage for --duration (material). Each "
+                              "record carries\nits phase in the step column; the result (path, result_ohm, "
+                              "result_voltage_v, resistivity,\nclassification, verdict, limit_source, "
+                              "temperature_c, humidity_pct) is the last JSON object,\nor text after the records.\n\n")));
 }
 
 // The voltage and the timer.
@@ -177,6 +187,42 @@ void ParseTest(const QCommandLineParser& p, MeasureArgs& args)
     ParseFiling(p, args);
 }
 
+// --method: the ESD and material tests set their voltages and end themselves; the material test
+// takes --voltage and --duration.
+void ParseMethod(const QCommandLineParser& p, MeasureArgs& args)
+{
+    args.limits = LoadLimitLibrary(UserLimitsDir());
+    args.method = ParseMethodRequest(p, args.limits);
+    if (!args.method)
+        return;
+    const bool material = args.method->method == Method::Material;
+    for (const char* o : {"timer", "average", "lapse", "count", "test", "steps", "step-seconds", "kind",
+                          "rated-voltage", "winding", "class", "winding-temp", "dar-times", "asset", "comment",
+                          "operator", "allow-simulated", "database"})
+        if (p.isSet(QString::fromLatin1(o)))
+            throw UsageError{QStringLiteral("--%1 does not go with --method %2")
+                                 .arg(QString::fromLatin1(o), QString::fromLatin1(InfoOf(args.method->method).name))};
+    for (const char* o : {"voltage", "duration"})
+        if (!material && p.isSet(QString::fromLatin1(o)))
+            throw UsageError{QStringLiteral("--%1 does not go with --method %2: its rule sets the voltage and the "
+                                            "reading times")
+                                 .arg(QString::fromLatin1(o), QString::fromLatin1(InfoOf(args.method->method).name))};
+    if (!material)
+        return;
+    if (!args.voltage || args.voltage->automatic)
+        throw UsageError{QStringLiteral("--method material needs --voltage 10, 100, 500 or 1000")};
+    args.method->materialVolts = args.voltage->volts;
+    if (args.durationSeconds) {
+        const double d = *args.durationSeconds;
+        if (d != static_cast<int>(d) || d > 3600)
+            throw UsageError{QStringLiteral("--duration with --method material: whole seconds, 1 to 3600")};
+        args.method->materialSeconds = static_cast<int>(d);
+    }
+    // The test ends itself at its reading; --duration is its reading time, not a second end.
+    args.durationSeconds.reset();
+    args.voltage.reset();
+}
+
 }  // namespace
 
 std::function<int()> ParseMeasure(QCommandLineParser& p, const QStringList& rest, Globals& g)
@@ -198,6 +244,7 @@ std::function<int()> ParseMeasure(QCommandLineParser& p, const QStringList& rest
                                         "add --allow-simulated to file them (marked simulated)")
                              .arg(args->filing->asset)};
     ParseStepPlan(p, *args);
+    ParseMethod(p, *args);
     return [args] { return MeasureCommand(*args); };
 }
 

@@ -38,7 +38,7 @@ CycleResult MeasurementCycle::Run(const CycleOptions& o)
     return ReadingLoop(o);
 }
 
-void MeasurementCycle::EnterFreeRunning(const CycleOptions& o)
+void MeasurementCycle::EnterFreeRunning(const CycleOptions& o, bool newOrigin)
 {
     host_.Pause(o.commandPause);
     // A meter plugged in again since the last command is reached only through a new open;
@@ -47,7 +47,8 @@ void MeasurementCycle::EnterFreeRunning(const CycleOptions& o)
         meter_.Connect();
         meter_.SetRemoteMode(protocol::kModeMeasure);
     }
-    listener_.VoltageApplied();
+    if (newOrigin)
+        listener_.VoltageApplied();
     host_.Pause(o.commandPause);
 }
 

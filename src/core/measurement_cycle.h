@@ -97,7 +97,8 @@ public:
 
 protected:
     // Remote mode 6 between two pauses, reconnecting once when the meter was plugged in again.
-    void EnterFreeRunning(const CycleOptions& o);
+    // `newOrigin`: the times of the readings count from here (a later phase of one test keeps them).
+    void EnterFreeRunning(const CycleOptions& o, bool newOrigin = true);
     void Configure(const CycleOptions& o);
     CycleResult WaitForStableVoltage(const CycleOptions& o);
     CycleResult ReadingLoop(const CycleOptions& o);

@@ -37,33 +37,19 @@ StepRunResult StepVoltageTest::RunSteps(const StepOptions& o)
             return finish(StepEnd::Broken, true);
         const int step = i + 1;
         const int volts = o.plan.volts[static_cast<size_t>(i)];
-        SetupChoice setup = o.windowSetup;
-        setup.voltageFunction = 0;  // the steps are the voltages; the automatic function would choose its own
-        setup.voltage = volts;
-        steps_.StepStarted(step, volts);
-        const double commandAt = CounterSeconds();
-        meter_.WriteMeasuringSetup(setup);
-        host_.Pause(o.commandPause);
-
+        const double commandAt = SendStepSetup(o, step, volts);
         int code = 0;
-        switch (WaitStable(code)) {
-        case Wait::Stable: break;
-        case Wait::Broken: return finish(StepEnd::Broken, true);
-        case Wait::NoAnswer: return finish(StepEnd::NoStatusAnswer, true);
-        case Wait::Lost:
+        const QString notStable = QStringLiteral("Measuring voltage can not be stabilized at %1 V (step %2 of %3). "
+                                                 "The step-voltage test ends; the %4 steps done are kept.")
+                                      .arg(volts)
+                                      .arg(step)
+                                      .arg(count)
+                                      .arg(i);
+        if (const std::optional<StepEnd> end = AwaitStable(code, notStable)) {
             run.code = code;
-            return finish(StepEnd::ConnectionLost, false);
-        case Wait::NotStable:
-            host_.Person().Message(QStringLiteral("Measuring voltage can not be stabilized at %1 V (step %2 of %3). "
-                                                  "The step-voltage test ends; the %4 steps done are kept.")
-                                       .arg(volts)
-                                       .arg(step)
-                                       .arg(count)
-                                       .arg(i),
-                                   QStringLiteral("!! No stable voltage !!"), Buttons::Ok, Icon::None);
-            listener_.MeasuringStarted();
-            run.failedStep = step;
-            return finish(StepEnd::NoStableVoltage, true);
+            if (*end == StepEnd::NoStableVoltage)
+                run.failedStep = step;
+            return finish(*end, *end != StepEnd::ConnectionLost);
         }
         listener_.MeasuringStarted();
 
@@ -79,6 +65,32 @@ StepRunResult StepVoltageTest::RunSteps(const StepOptions& o)
         steps_.StepFinished(done.back());
     }
     return finish(StepEnd::Completed, true);
+}
+
+double StepVoltageTest::SendStepSetup(const StepOptions& o, int step, int volts)
+{
+    SetupChoice setup = o.windowSetup;
+    setup.voltageFunction = 0;  // the steps are the voltages; the automatic function would choose its own
+    setup.voltage = volts;
+    steps_.StepStarted(step, volts);
+    const double commandAt = CounterSeconds();
+    meter_.WriteMeasuringSetup(setup);
+    host_.Pause(o.commandPause);
+    return commandAt;
+}
+
+std::optional<StepEnd> StepVoltageTest::AwaitStable(int& code, const QString& notStable)
+{
+    switch (WaitStable(code)) {
+    case Wait::Stable: return std::nullopt;
+    case Wait::Broken: return StepEnd::Broken;
+    case Wait::NoAnswer: return StepEnd::NoStatusAnswer;
+    case Wait::Lost: return StepEnd::ConnectionLost;
+    case Wait::NotStable: break;
+    }
+    host_.Person().Message(notStable, QStringLiteral("!! No stable voltage !!"), Buttons::Ok, Icon::None);
+    listener_.MeasuringStarted();
+    return StepEnd::NoStableVoltage;
 }
 
 StepVoltageTest::Wait StepVoltageTest::WaitStable(int& code)

@@ -11,6 +11,7 @@
 #include "core/measurement_cycle.h"
 #include "core/step_figures.h"
 
+#include <optional>
 #include <vector>
 
 namespace krx {
@@ -55,9 +56,15 @@ public:
     // Arm() first, as for the cycle; the plan must be valid (StepPlanProblem empty).
     StepRunResult RunSteps(const StepOptions& o);
 
-private:
+protected:
     enum class Wait { Stable, Broken, NotStable, NoAnswer, Lost };
     Wait WaitStable(int& code);
+    // A step's voltage command at `volts` over the window's setup, the listener told first; when
+    // it went out (counter seconds).
+    double SendStepSetup(const StepOptions& o, int step, int volts);
+    // The wait after a step's setup: nothing once the voltage is stable, else how the test ends
+    // (`notStable` is said to the person when the voltage does not settle).
+    std::optional<StepEnd> AwaitStable(int& code, const QString& notStable);
     StepEnd ReadStep(const StepOptions& o, int step, double commandAt, std::vector<DataRecord>& readings, int& code);
     void EndAtMeter(const StepOptions& o);
 

@@ -81,6 +81,10 @@ int Meter::ActualVolts() const
 
 double Meter::ResistanceOhm() const
 {
+    if (NominalVolts() == 10 && s_.rAt10V)
+        return *s_.rAt10V;
+    if (NominalVolts() == 100 && s_.rAt100V)
+        return *s_.rAt100V;
     // Dielectric absorption: the insulation resistance climbs towards its final value.
     const double t = measuring_ ? MeasureElapsed() : 0.0;
     const double tau = std::max(s_.tauSeconds, 1e-9);

@@ -297,6 +297,15 @@ Scenario ParseObject(const json& j)
     Get(j, "leakageFallPerHundredVolts", s.leakageFallPerHundredVolts);
     if (!(s.leakageFallPerHundredVolts >= 0.0 && s.leakageFallPerHundredVolts < 100.0))
         throw std::runtime_error("scenario: \"leakageFallPerHundredVolts\" must be at least 0 and below 100");
+    for (auto [key, value] : {std::pair{"rAt10V", &s.rAt10V}, std::pair{"rAt100V", &s.rAt100V}}) {
+        if (!j.contains(key))
+            continue;
+        double r = 0.0;
+        Get(j, key, r);
+        if (!(r > 0.0))
+            throw std::runtime_error(std::string("scenario: \"") + key + "\" must be ohms above 0");
+        *value = r;
+    }
     Get(j, "minOhmPerVolt", s.minOhmPerVolt);
     Get(j, "maxOhmPerVolt", s.maxOhmPerVolt);
     Get(j, "humidity", s.humidity);

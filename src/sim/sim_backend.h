@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <optional>
 #include <vector>
 
 namespace krx::sim {
@@ -69,6 +70,9 @@ struct Scenario {
     // Leakage over surfaces, moisture or cracks: the resistance at voltage V is the above times
     // (1 - fall/100)^(V/100). 0 (the default) is healthy insulation that no voltage changes.
     double leakageFallPerHundredVolts = 0.0;
+    // An ESD item or a material whose resistance depends on the voltage: at 10 V and at 100 V these
+    // values hold from the start (no absorption), so that the 10 V → 100 V rule can take either path.
+    std::optional<double> rAt10V, rAt100V;
     // Range limits in ohms per volt of the nominal voltage: below min*V underflow, above max*V
     // overflow.
     double minOhmPerVolt = 1.0e3;

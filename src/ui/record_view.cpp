@@ -10,6 +10,7 @@
 #include "ui/figures_panel.h"
 #include "ui/reading_plot.h"
 #include "ui/report.h"
+#include "ui/record/method_result_view.h"
 #include "ui/step_panel.h"
 
 #include <QDir>
@@ -98,6 +99,8 @@ MeasurementRecordView::MeasurementRecordView(QWidget* parent) : QWidget(parent)
     figures = new FiguresPanel(this);
     steps = new StepPanel(this);
     steps->hide();
+    method = new MethodResultView(this);
+    method->hide();
     reportButton = new QPushButton(QStringLiteral("&Report…"), this);
     reportButton->setObjectName(QStringLiteral("ReportButton"));
     exportButton = new QPushButton(QStringLiteral("&Export recording…"), this);
@@ -110,6 +113,7 @@ MeasurementRecordView::MeasurementRecordView(QWidget* parent) : QWidget(parent)
     figuresScroll_ = new FiguresScroll(figures, this);
     side_->addWidget(figuresScroll_, 1);
     side_->addWidget(steps, 1);
+    side_->addWidget(method, 1);
     side_->addLayout(buttons_);
     box_ = new QBoxLayout(QBoxLayout::LeftToRight, this);
     box_->setContentsMargins(0, 0, 0, 0);
@@ -183,6 +187,8 @@ void MeasurementRecordView::Clear()
     object_ = {};
     stepEnds_.clear();
     steps->hide();
+    method->hide();
+    lastMethod_.reset();
     figuresScroll_->show();
     figuresTick_.stop();
     plot->Clear();
@@ -257,6 +263,15 @@ void MeasurementRecordView::ShowSteps(const StepTable& table)
     steps->show();
 }
 
+void MeasurementRecordView::ShowMethodResult(const MethodResult& result)
+{
+    lastMethod_ = result;
+    method->Show(result);
+    figuresScroll_->hide();
+    steps->hide();
+    method->show();
+}
+
 void MeasurementRecordView::MarkStepEnd(int volts)
 {
     if (readings_.empty())
@@ -307,6 +322,11 @@ bool MeasurementRecordView::WriteReportTo(const QString& fileName, QString* erro
         c.keyReadings.clear();
         for (const auto& [volts, reading] : stepEnds_)
             c.keyReadings.push_back({QStringLiteral("%1 V end").arg(volts), reading});
+    }
+    if (method->isVisibleTo(this) && lastMethod_) {
+        c.method = MakeMethodSheet(*lastMethod_);
+        c.figures.temperatureLine = QStringLiteral("none: ESD and material readings are reported as read");
+        c.keyReadings.clear();
     }
     c.comment = comment_;
     return WriteReport(c, fileName, error);

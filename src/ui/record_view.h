@@ -7,6 +7,7 @@
 #include "core/data_dialect.h"
 #include "core/insulation.h"
 #include "core/recording_reader.h"
+#include "core/judging/method_result.h"
 
 #include <QTimer>
 #include <QWidget>
@@ -20,6 +21,7 @@ class QPushButton;
 namespace krx {
 
 class FiguresPanel;
+class MethodResultView;
 class ReadingPlot;
 class StepPanel;
 struct StepTable;
@@ -70,12 +72,15 @@ public:
 
     // A step-voltage test: its table in place of the figures (until Clear), in the report too.
     void ShowSteps(const StepTable& table);
+    // An ESD or material test: its result in place of the figures (until Clear).
+    void ShowMethodResult(const MethodResult& result);
     // The step that the latest reading closed: a marker on the plot, a key reading in the report.
     void MarkStepEnd(int volts);
 
     ReadingPlot* plot = nullptr;
     FiguresPanel* figures = nullptr;
     StepPanel* steps = nullptr;  // hidden but in a step-voltage test
+    MethodResultView* method = nullptr;  // hidden but in an ESD or material test
     QPushButton* reportButton = nullptr;
     QPushButton* exportButton = nullptr;
 
@@ -92,7 +97,8 @@ private:
     QString SuggestedName(const QString& suffix) const;
 
     std::vector<DataRecord> readings_;
-    std::vector<std::pair<int, DataRecord>> stepEnds_;  // volts, the reading that closed the step
+    std::vector<std::pair<int, DataRecord>> stepEnds_;
+    std::optional<MethodResult> lastMethod_;  // the result the method view shows  // volts, the reading that closed the step
     QString meterType_, serial_, swVersion_;
     QString recordingFile_;
     QString comment_;

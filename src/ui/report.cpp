@@ -19,6 +19,13 @@ namespace krx {
 
 namespace {
 
+// An ESD item or a material is no insulation: the title says which test it is.
+QString ReportTitle(const ReportContent& c)
+{
+    return c.method ? QStringLiteral("Resistance test: %1").arg(c.method->title)
+                    : QStringLiteral("Insulation resistance measurement");
+}
+
 constexpr int kDpi = 300;
 
 // Lays `text` out in `box`, wrapping at words or, in a word too long for a line, anywhere; what
@@ -116,7 +123,7 @@ void DrawTitle(Page& page, const ReportContent& c, const QString& subtitle)
     const QLocale locale;
     const QDateTime made = c.made.isValid() ? c.made : QDateTime::currentDateTime();
     page.Font(15, true);
-    page.Text(QStringLiteral("Insulation resistance measurement") + subtitle);
+    page.Text(ReportTitle(c) + subtitle);
     page.Down(page.Line() * 1.15);
     page.Font(8.5);
     page.painter().setPen(QColor(0x44, 0x44, 0x44));
@@ -190,7 +197,8 @@ void DrawConditions(Page& page, const ReportContent& c)
     DrawFields(page, QStringLiteral("Test"),
                {{QStringLiteral("Started"), when},
                 {QStringLiteral("Duration"), DurationText(c.durationSeconds)},
-                {QStringLiteral("Voltage"), c.steps         ? QStringLiteral("steps of %1").arg(c.steps->voltsLine)
+                {QStringLiteral("Voltage"), c.method ? c.method->voltageLine
+                                            : c.steps         ? QStringLiteral("steps of %1").arg(c.steps->voltsLine)
                                             : c.volts > 0 ? QStringLiteral("%1 V").arg(c.volts)
                                                           : QStringLiteral("–")},
                 {QStringLiteral("Ramp"), c.rampSeconds ? QStringLiteral("%1 to a stable voltage").arg(RampText(*c.rampSeconds))
@@ -367,7 +375,7 @@ bool WriteReport(const ReportContent& content, const QString& fileName, QString*
         pdf.setResolution(kDpi);
         pdf.setPageLayout(QPageLayout(QPageSize(ReportPageSize()), QPageLayout::Portrait, QMarginsF(15, 15, 15, 15),
                                       QPageLayout::Millimeter));
-        pdf.setTitle(QStringLiteral("Insulation resistance measurement %1").arg(content.serial));
+        pdf.setTitle(QStringLiteral("%1 %2").arg(ReportTitle(content), content.serial));
         pdf.setCreator(QStringLiteral("krx738"));
         QPainter painter;
         if (!painter.begin(&pdf)) {
@@ -381,7 +389,9 @@ bool WriteReport(const ReportContent& content, const QString& fileName, QString*
         DrawTitle(page, content, {});
         DrawConditions(page, content);
         DrawPlot(page, content);
-        if (content.steps)
+        if (content.method)
+            page.Down(DrawMethodSheet(painter, page.Rest(), *content.method));
+        else if (content.steps)
             page.Down(DrawStepTable(painter, page.Rest(), *content.steps));
         else
             DrawFigures(page, content.figures, !content.keyReadings.empty());

@@ -7,6 +7,7 @@
 
 #include "core/data_dialect.h"
 #include "ui/figure_table.h"
+#include "ui/record/report_method.h"
 #include "ui/step_table.h"
 
 #include <QDateTime>
@@ -42,6 +43,7 @@ struct ReportContent {
     std::optional<double> dewPoint;     // °C
     FigureTable figures;  // its temperatureLine names the temperature the correction used
     std::optional<StepTable> steps;  // a step-voltage test: drawn in place of the figures
+    std::optional<MethodSheet> method;  // an ESD or material test: drawn in place of the figures
     QString comment;
     std::vector<KeyReading> keyReadings;  // the second page; none: one page
     // Draws the plot into the rectangle (page coordinates); empty: the page says there is none.

@@ -6,9 +6,7 @@
 
 namespace krx {
 
-namespace {
-
-void UseFont(QPainter& p, qreal points, bool bold = false)
+void UseBlockFont(QPainter& p, qreal points, bool bold)
 {
     QFont f(QStringLiteral("DejaVu Sans"));
     f.setPointSizeF(points);
@@ -16,12 +14,10 @@ void UseFont(QPainter& p, qreal points, bool bold = false)
     p.setFont(f);
 }
 
-qreal LineOf(const QPainter& p)
+qreal BlockLine(const QPainter& p)
 {
     return QFontMetricsF(p.font(), p.device()).lineSpacing();
 }
-
-}  // namespace
 
 qreal DrawStepTable(QPainter& p, const QRectF& box, const StepTable& t)
 {
@@ -29,7 +25,7 @@ qreal DrawStepTable(QPainter& p, const QRectF& box, const StepTable& t)
     const qreal w = box.width();
     auto text = [&](const QString& s, qreal x, qreal width, Qt::Alignment align = Qt::AlignLeft) {
         const QFontMetricsF fm(p.font(), p.device());
-        p.drawText(QRectF(box.left() + x, y, width, LineOf(p)), align | Qt::AlignTop,
+        p.drawText(QRectF(box.left() + x, y, width, BlockLine(p)), align | Qt::AlignTop,
                    fm.elidedText(s, Qt::ElideRight, width));
     };
     // Wrapped, not cut: a signed report keeps every word of a source.
@@ -38,29 +34,29 @@ qreal DrawStepTable(QPainter& p, const QRectF& box, const StepTable& t)
         y += p.boundingRect(area, Qt::TextWordWrap, s).height();
         p.drawText(area, Qt::TextWordWrap, s);
     };
-    UseFont(p, 10, true);
+    UseBlockFont(p, 10, true);
     text(QStringLiteral("Step-voltage test: %1").arg(t.planLine), 0, w);
-    y += LineOf(p) * 1.1;
+    y += BlockLine(p) * 1.1;
     const qreal at[] = {0, 0.12, 0.3, 0.6};
     const qreal ends[] = {0.1, 0.28, 0.56, 0.86};
     auto row = [&](const QStringList& cells, bool bold) {
-        UseFont(p, 9, bold);
+        UseBlockFont(p, 9, bold);
         for (int i = 0; i < 4; ++i)
             text(cells.value(i), w * at[i], w * (ends[i] - at[i]), i < 2 ? Qt::AlignLeft : Qt::AlignRight);
-        y += LineOf(p);
+        y += BlockLine(p);
     };
     row(t.header, true);
     for (const QStringList& r : t.rows)
         row(r, false);
-    y += LineOf(p) * 0.4;
-    UseFont(p, 9.5, true);
+    y += BlockLine(p) * 0.4;
+    UseBlockFont(p, 9.5, true);
     paragraph(t.changeLine, 0);
     paragraph(QStringLiteral("Verdict: %1").arg(t.verdict.text), 0);
-    UseFont(p, 8.5);
+    UseBlockFont(p, 8.5);
     paragraph(QStringLiteral("Source: %1").arg(t.verdict.source.isEmpty() ? QStringLiteral("no rule applies")
                                                                           : t.verdict.source),
-              LineOf(p));
-    y += LineOf(p) * 0.6;
+              BlockLine(p));
+    y += BlockLine(p) * 0.6;
     return y - box.top();
 }
 

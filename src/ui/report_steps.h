@@ -14,4 +14,8 @@ namespace krx {
 // height used.
 qreal DrawStepTable(QPainter& p, const QRectF& box, const StepTable& t);
 
+// The blocks' font and its line spacing on the page.
+void UseBlockFont(QPainter& p, qreal points, bool bold = false);
+qreal BlockLine(const QPainter& p);
+
 }  // namespace krx

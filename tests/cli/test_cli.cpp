@@ -226,6 +226,18 @@ TEST_F(CliTest, ArgumentErrorsNameTheArgumentAndSendNothing)
         {{"measure", "--test", "pi", "--kind", "motor"}, 1, "choose machine, transformer, cable or other"},
         {{"figures", Path("none.csv"), "--winding", "new"}, 1, "choose form, random or older"},
         {{"measure", "--dar-times", "15-60"}, 1, "--dar-times needs --test"},
+        {{"measure", "--method", "floor"}, 1, "--method: 'floor' is not allowed"},
+        {{"measure", "--measure", "rtt"}, 1, "--measure needs --method esd, surface, volume or material"},
+        {{"measure", "--method", "esd", "--voltage", "100"}, 1, "--voltage does not go with --method esd"},
+        {{"measure", "--method", "esd", "--test", "pi"}, 1, "--test does not go with --method esd"},
+        {{"measure", "--method", "surface", "--measure", "rtt"}, 1, "--measure goes with --method esd"},
+        {{"measure", "--method", "esd", "--d1", "30"}, 1, "electrode sizes give a resistivity of a material"},
+        {{"measure", "--method", "surface", "--d1", "57.15", "--d2", "30.48"}, 1, "must be larger than D1"},
+        {{"measure", "--method", "volume", "--d1", "30", "--gap", "13"}, 1, "needs D1, the gap and the thickness"},
+        {{"measure", "--method", "esd", "--limits", "s20.20-2021"}, 1, "give the kind too"},
+        {{"measure", "--method", "esd", "--limits", "none", "--item-kind", "flooring"}, 1, "no limit set 'none'"},
+        {{"measure", "--method", "material"}, 1, "--method material needs --voltage"},
+        {{"measure", "--method", "material", "--voltage", "500", "--duration", "0.5"}, 1, "whole seconds"},
         {{"memory", "read", "ohm", "--range", "0-5"}, 1, "1 <= FROM <= TO <= 99"},
         {{"memory", "read", "ohm", "--range", "1-100"}, 1, "1 <= FROM <= TO <= 99"},
         {{"memory", "read", "ohm", "--range", "5-4"}, 1, "--range"},
@@ -254,7 +266,9 @@ TEST_F(CliTest, ArgumentErrorsNameTheArgumentAndSendNothing)
                                   QStringList{"measure", "--count", "1", "--interval", "0"},
                                   QStringList{"measure", "--count", "1", "--interval", "0", "--test", "dar",
                                               "--class", "A", "--dar-times", "15-60", "--winding-temp", "250"},
-                                  QStringList{"memory", "read", "ohm", "--range", "1-1"}}) {
+                                  QStringList{"memory", "read", "ohm", "--range", "1-1"},
+                                  QStringList{"measure", "--method", "material", "--voltage", "10", "--duration", "1",
+                                              "--d1", "30.48", "--gap", "13.335", "--thickness", "2"}}) {
         const CliRun r = Cli(QStringList{"--simulate", Fast()} + ok);
         EXPECT_EQ(r.exitCode, 0) << ok.join(' ').toStdString() << ": " << r.err.constData();
     }

@@ -329,3 +329,94 @@ TEST(CliTestFigures, ARecordingJudgedAgainByANameplate)
     EXPECT_TRUE(cut.out.isEmpty());
     EXPECT_TRUE(cut.err.contains(QStringLiteral("line %1").arg(lines).toUtf8())) << cut.err.constData();
 }
+
+// An ESD item by the 10 V → 100 V rule, then a surface below 1 MΩ at 10 V: the records carry their
+// phase, the result ends the stream, and the run's own recording judged again reads the same.
+TEST(CliTestFigures, EsdAndSurfaceRunsEndWithTheirResultAsTheirRecordingsReadAgain)
+{
+    sim::Scenario s = sim::Scenario::Default();
+    s.stabiliseSeconds = 0.3;
+    s.rAt10V = 2.1e6;
+    s.rAt100V = 7.9e5;
+    MethodRequest q;
+    q.method = Method::Esd;
+    q.measurement = Measurement::Rtg;
+    q.itemKind = QStringLiteral("worksurface");
+    q.limitSet = QStringLiteral("iec-61340-5-1-2016");
+    q.qualification = true;
+    MeasureArgs a;
+    a.method = q;
+    a.limits = LoadLimitLibrary({});
+    const TestRun r = RunTest(s, a);
+    ASSERT_EQ(r.rc, kDone);
+    std::map<int, int> volts;  // phase: the voltage of its records
+    for (const QByteArray& line : r.records) {
+        const QJsonObject o = QJsonDocument::fromJson(line).object();
+        volts[o.value("step").toInt()] = o.value("voltage_v").toInt();
+    }
+    EXPECT_EQ(volts, (std::map<int, int>{{1, 10}, {2, 100}}));
+    const QJsonObject& f = r.figures;
+    const QJsonArray path = f.value("path").toArray();
+    ASSERT_EQ(path.size(), 2) << QJsonDocument(f).toJson().constData();
+    EXPECT_EQ(path[0].toObject(), QJsonDocument::fromJson(R"({"voltage_v":10,"at_s":5,"resistance_ohm":2100000,
+        "range":"ok"})").object());
+    EXPECT_EQ(path[1].toObject().value("resistance_ohm").toDouble(), 7.9e5);
+    EXPECT_EQ(f.value("path_text").toString(), "10 V: 2.10 MΩ at 5 s (1 MΩ or more) → 100 V: 790 kΩ at 15 s");
+    EXPECT_EQ(f.value("result_ohm").toDouble(), 7.9e5);
+    EXPECT_EQ(f.value("result_voltage_v").toInt(), 100);
+    EXPECT_EQ(f.value("verdict").toString(),
+              "Rtg 7.9×10^5 Ω < 1.0×10^9 Ω: meets IEC 61340-5-1:2016, worksurface, compliance verification");
+    EXPECT_EQ(f.value("limit_source").toString(), "IEC 61340-5-1:2016, compliance verification");
+    EXPECT_EQ(f.value("temperature_c").toDouble(), s.temperature);
+    EXPECT_EQ(f.value("humidity_pct").toInt(), 45);
+    EXPECT_EQ(f.value("qualification_flag").toString(),
+              "taken at 45 % RH, outside 12 ± 3 % RH for qualification: valid as compliance verification only");
+    EXPECT_TRUE(f.value("resistivity").isNull());
+    EXPECT_TRUE(f.value("classification").isNull());
+
+    // The same run recorded, then judged again from its file.
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    {
+        test::SimSetup t(s);
+        SetSimulated(true);
+        a.output.format = OutputFormat::Csv;
+        a.output.file = dir.filePath(QStringLiteral("esd.csv"));
+        std::fflush(stdout);
+        ::alarm(60);
+        ASSERT_EQ(MeasureCommand(a), kDone);
+        ::alarm(0);
+    }
+    FiguresArgs again;
+    again.file = a.output.file;
+    again.method = q;
+    again.limits = a.limits;
+    again.jsonl = true;
+    const Printed p = RunFigures(again);
+    ASSERT_EQ(p.rc, kDone) << p.err.constData();
+    EXPECT_EQ(QJsonDocument::fromJson(p.out).object(), f);
+
+    // A surface at 500 kΩ: read at 10 V only, never at 100 V; its resistivity and class.
+    s.rAt10V = 5.0e5;
+    q.method = Method::Surface;
+    q.measurement = Measurement::Rs;
+    q.itemKind = QStringLiteral("packaging");
+    q.limitSet = QStringLiteral("s20.20-2021");
+    q.qualification = false;
+    q.geometry.d1Mm = 30.48;
+    q.geometry.d2Mm = 57.15;
+    MeasureArgs b;
+    b.method = q;
+    b.limits = a.limits;
+    const TestRun surface = RunTest(s, b);
+    ASSERT_EQ(surface.rc, kDone);
+    EXPECT_FALSE(surface.transfers.join('\n').contains("OUT 53 [04 00]"));
+    const QJsonObject& g = surface.figures;
+    EXPECT_EQ(g.value("path_text").toString(), "10 V: 500 kΩ at 5 s (below 1 MΩ)");
+    EXPECT_NEAR(g.value("resistivity").toObject().value("value").toDouble(), 5.0e5 * 10.3224, 5.0e5 * 1e-4);
+    EXPECT_EQ(g.value("resistivity").toObject().value("unit").toString(), "Ω");
+    EXPECT_EQ(g.value("classification").toString(), "dissipative");
+    EXPECT_EQ(g.value("verdict").toString(), "Rs 5.0×10^5 Ω ≥ 1.0×10^4 Ω and < 1.0×10^11 Ω: meets ANSI/ESD "
+                                             "S20.20-2021, packaging, compliance verification");
+    EXPECT_EQ(g.value("limit_source").toString(), "ANSI/ESD S20.20-2021 Table 4, compliance verification");
+}

@@ -40,6 +40,9 @@ expected_files() {
         share/doc/krx738/README.md \
         share/doc/krx738/changelog.gz \
         share/doc/krx738/copyright \
+        share/krx738/limits/iec-61340-5-1-2016.json \
+        share/krx738/limits/packaging-classes.json \
+        share/krx738/limits/s20.20-2021.json \
         "share/icons/hicolor/scalable/apps/$id.svg" \
         share/bash-completion/completions/krx738-cli \
         share/man/man1/krx738-cli.1.gz \

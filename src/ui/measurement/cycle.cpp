@@ -6,6 +6,7 @@
 #include "ui/connection_loss.h"
 #include "ui/measurement/cycle_view.h"
 #include "core/reading_format.h"
+#include "ui/measurement/method_settings.h"
 #include "ui/measurement/step_settings.h"
 #include "ui/record_view.h"
 
@@ -24,6 +25,8 @@ void MeasurementWindow::StartClicked()
 {
     if (runner_.Busy())
         return;
+    if (!session_.TimerMode && methodSettings->Chosen())
+        return StartMethod();
     if (!session_.TimerMode && stepSettings->Chosen())
         return StartSteps();
     Running = true;
@@ -70,6 +73,7 @@ RecordingPlan MeasurementWindow::StartRecord(bool timerMode)
     recordView->SetMeter(session_.DeviceName, session_.SerialNo, session_.SwVersion);
     cycleTimerMode_ = timerMode;
     lastSteps_.reset();
+    lastMethod_.reset();
     cycleSerial_ = session_.SerialNo;
     cycleSoftware_ = session_.SwVersion;
     RecordingPlan plan;

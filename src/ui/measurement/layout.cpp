@@ -186,6 +186,7 @@ QGroupBox* MeasurementWindow::BuildMeasuringGroup()
     modeGroups->addWidget(BuildTimerGroup(), 0, 0);
     modeGroups->addWidget(BuildStepSettings(), 0, 0);
     layout->addLayout(modeGroups);
+    layout->addWidget(BuildMethodSettings());
     FitGroupLayout(measuringGroup, {12, 4, 12, 6});
     return measuringGroup;
 }

@@ -5,6 +5,7 @@
 #include "core/ieee43.h"
 #include "device/protocol.h"
 #include "ui/measurement/cycle_view.h"
+#include "ui/measurement/method_settings.h"
 #include "ui/measurement/step_view.h"
 #include "ui/record_view.h"
 #include "ui/ui_wait.h"
@@ -89,6 +90,7 @@ void MeasurementWindow::Enter(bool timerMode)
     // The groups first: the window's first size is taken from the controls it shows.
     timerGroup->setVisible(timerMode);
     stepSettings->setVisible(!timerMode);
+    methodSettings->setVisible(!timerMode);
     restTimeGroup->setVisible(timerMode);
     show();
     if (timerMode) {

@@ -11,6 +11,7 @@
 #include "device/commands.h"
 #include "core/measurement_log.h"
 #include "core/recording.h"
+#include "core/method_test.h"
 #include "core/step_voltage.h"
 
 #include <QWidget>
@@ -29,6 +30,7 @@ class QSplitter;
 namespace krx {
 class MeasurementRecordView;
 class StepSettings;
+class MethodSettings;
 namespace history {
 class HistoryStore;
 }
@@ -74,6 +76,7 @@ public:
     QLabel* timerShortfallLabel;  // which figures the chosen timer cannot give
     krx::RadioGroup* calculationChoice;
     krx::StepSettings* stepSettings;  // free-running only
+    krx::MethodSettings* methodSettings;  // free-running only
 
     // Beside the controls: the cycle's plot and figures, and what became of its recording.
     QSplitter* splitter;  // between the controls and the record
@@ -187,13 +190,30 @@ private:
     // Refuses a plan that cannot run before anything is sent; else runs it as Start runs a cycle.
     void StartSteps();
     void StepsEnded(const krx::StepRunResult& result);
+    // The step-voltage and the ESD tests end themselves: the window's controls while one runs.
+    void LockForSteppedTest(bool locked);
+    void EndSteppedTest(krx::StepEnd end, int code);
     QWidget* BuildStepSettings();
     std::unique_ptr<StepView> stepView_;
-    krx::StepVoltageTest stepTest_;
+    krx::MethodTest stepTest_;  // the step-voltage test, and the ESD and material tests
     krx::StepPlan stepPlan_;
     std::vector<krx::StepFigure> stepsDone_;
     std::optional<krx::StepRunResult> lastSteps_;
     krx::SetupChoice stepsWindowSetup_;  // the setup the test puts back at its end
+
+public:
+    // ---- ESD and material tests (src/ui/measurement/method_run.cpp) ----
+    // The last such test's result; empty after any other measurement.
+    const std::optional<krx::MethodResult>& LastMethodResult() const { return lastMethod_; }
+
+private:
+    // Refuses a request that cannot run before anything is sent; else runs it as Start runs a cycle.
+    void StartMethod();
+    void MethodEnded(const krx::MethodRun& run, const krx::MethodRequest& request);
+    QWidget* BuildMethodSettings();
+    void MethodPhaseStarted(int phase, int volts);
+    bool methodRunning_ = false;
+    std::optional<krx::MethodResult> lastMethod_;
 
 public:
 

@@ -40,6 +40,12 @@ bool MeasurementWindow::FileTestClicked()
 {
     if (!history_ || cycleActive_ || series_.Size() == 0)
         return false;
+    // Filed as an insulation measurement it would carry windings' figures it never had.
+    if (lastMethod_) {
+        WindowDialogs().ShowError(QStringLiteral("An ESD or material test cannot be filed in the test history "
+                                                 "yet. Keep it with \"Report…\" or \"Export recording…\"."));
+        return false;
+    }
     // The figures as the panel shows them: its DAR times, nameplate, class and winding temperature.
     const FiguresPanel& panel = *recordView->figures;
     const history::Judging with{panel.Choices().darTimes, panel.Plate(), panel.WindingTemperature()};

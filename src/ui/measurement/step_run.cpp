@@ -5,6 +5,7 @@
 #include "ui/measurement/measurement_window.h"
 
 #include "ui/connection_loss.h"
+#include "ui/measurement/method_settings.h"
 #include "ui/measurement/step_view.h"
 #include "ui/record_view.h"
 #include "ui/step_table.h"
@@ -60,15 +61,7 @@ void MeasurementWindow::StartSteps()
         WindowDialogs().ShowError(QStringLiteral("The step-voltage test cannot start: %1.").arg(problem));
         return;
     }
-    Running = true;
-    for (QPushButton* b : {saveButton, startButton, backButton})
-        b->setEnabled(false);
-    ClearLiveValues();
-    if (session_.TestMode)
-        passCounter->setVisible(true);
-    // A setup sent from the window now would change the step's voltage under the test.
-    setupGroup->setEnabled(false);
-    stepSettings->Lock(true);
+    LockForSteppedTest(true);
 
     StepOptions o;
     o.plan = plan;
@@ -101,13 +94,33 @@ void MeasurementWindow::StepsEnded(const StepRunResult& result)
     lastSteps_ = result;
     recordView->ShowSteps(MakeStepTable(stepPlan_, result.result));
     stepSettings->ShowProgress(EndText(result, stepPlan_.volts.size()));
-    stepSettings->Lock(false);
+    EndSteppedTest(result.end, result.code);
+}
+
+void MeasurementWindow::LockForSteppedTest(bool locked)
+{
+    if (locked) {
+        Running = true;
+        for (QPushButton* b : {saveButton, startButton, backButton})
+            b->setEnabled(false);
+        ClearLiveValues();
+        if (session_.TestMode)
+            passCounter->setVisible(true);
+    }
+    // A setup sent from the window meanwhile would change the step's voltage under the test.
+    setupGroup->setEnabled(!locked);
+    stepSettings->Lock(locked);
+    methodSettings->Lock(locked);
+}
+
+void MeasurementWindow::EndSteppedTest(StepEnd end, int code)
+{
+    LockForSteppedTest(false);
     // The test has sent the window's own setup again (a lost meter got nothing, and keeps what the
     // window chose for the next start).
     ShowVoltage(stepsWindowSetup_.voltageFunction, stepsWindowSetup_.voltage);
-    setupGroup->setEnabled(true);
-    if (result.end == StepEnd::ConnectionLost)
-        ReportConnectionLoss(result.code);
+    if (end == StepEnd::ConnectionLost)
+        ReportConnectionLoss(code);
     // The test ends itself: unlike a cycle, it needs no Break to give the buttons back.
     Running = false;
     GiveButtonsBack();

@@ -16,6 +16,8 @@ public:
         krx::OnWindowThread(&w_, [this, step, volts] {
             // The setup group shows what the meter measures with now, not what was chosen before.
             w_.ShowVoltage(0, volts);
+            if (w_.methodRunning_)
+                return w_.MethodPhaseStarted(step, volts);
             w_.stepSettings->ShowProgress(QStringLiteral("step %1 of %2: %3 V")
                                               .arg(step)
                                               .arg(w_.stepPlan_.volts.size())

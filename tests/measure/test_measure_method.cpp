@@ -1,0 +1,132 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The measurement window's ESD and material tests on the simulated meter and the virtual clock: the
+// wiring of the "Method" choice to the core's test (the core is tested on its own), the result in
+// place of the insulation figures, its recording, and a request refused before anything is sent.
+#include "app_windows.h"
+#include "sim_fixture.h"
+
+#include "ui/figures_panel.h"
+#include "ui/main_window.h"
+#include "ui/measurement/measurement_window.h"
+#include "ui/measurement/method_settings.h"
+#include "ui/record/method_result_view.h"
+#include "ui/record_view.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using krx::test::MainWin;
+using krx::test::MeasWin;
+using namespace krx;
+
+namespace {
+
+struct Program {
+    explicit Program(const QString& folder)
+        : t(Meter()), w({QStringLiteral("krx738")}, "[KRX 738]\nRecordingDirectory=" + folder.toUtf8() + '\n')
+    {
+        MainWin()->show();
+        MainWin()->initButton->click();
+        MainWin()->measuringButton->click();
+    }
+    static sim::Scenario Meter()
+    {
+        sim::Scenario s = sim::Scenario::Default();
+        s.stabiliseSeconds = 0.3;
+        s.rAt10V = 2.1e6;
+        s.rAt100V = 7.9e5;
+        return s;
+    }
+    test::SimSetup t;
+    test::AppWindows w;
+};
+
+void Choose(QComboBox* box, const QString& data)
+{
+    const int i = box->findData(data);
+    QVERIFY(i >= 0);
+    box->setCurrentIndex(i);
+}
+
+}  // namespace
+
+class MeasureMethodTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void esdItemShowsItsPathVerdictAndConditions();
+    void refusesARequestBeforeSending();
+};
+
+void MeasureMethodTest::esdItemShowsItsPathVerdictAndConditions()
+{
+    QTemporaryDir dir;
+    Program p(dir.path());
+    MeasurementWindow& w = *MeasWin();
+    MethodSettings& m = *w.methodSettings;
+    Choose(m.methodChoice, QStringLiteral("esd"));
+    Choose(m.limitsChoice, QStringLiteral("iec-61340-5-1-2016"));
+    m.kindChoice->setCurrentText(QStringLiteral("worksurface"));
+    p.t.Take();
+    QTimer watchdog;  // a run that does not end breaks and fails
+    watchdog.setSingleShot(true);
+    QObject::connect(&watchdog, &QTimer::timeout, [&] { w.breakButton->click(); });
+    watchdog.start(10000);
+    w.startButton->click();
+    QTRY_VERIFY_WITH_TIMEOUT(!w.Running, 12000);
+    QVERIFY(watchdog.isActive());
+    QVERIFY(w.startButton->isEnabled() && w.backButton->isEnabled() && w.setupGroup->isEnabled());
+    QVERIFY(m.methodChoice->isEnabled());
+
+    QVERIFY(w.LastMethodResult());
+    const MethodResultView& v = *w.recordView->method;
+    QVERIFY(v.isVisibleTo(&w));
+    QVERIFY(!w.recordView->figures->isVisibleTo(&w));
+    QCOMPARE(v.path->text(), QStringLiteral("10 V: 2.10 MΩ at 5 s (1 MΩ or more) → 100 V: 790 kΩ at 15 s"));
+    QCOMPARE(v.verdict->text(), QStringLiteral("Rtg 7.9×10^5 Ω < 1.0×10^9 Ω: meets IEC 61340-5-1:2016, worksurface, "
+                                               "compliance verification"));
+    QCOMPARE(v.source->text(), QStringLiteral("IEC 61340-5-1:2016, compliance verification"));
+    QCOMPARE(v.conditions->text(), QStringLiteral("22.5 °C, 45 % RH"));
+    // The window's own setup (500 V manual) is what the meter holds at the end.
+    QCOMPARE(p.t.meter().Setup0(), 0x08);
+    QVERIFY(p.t.Take().join('\n').contains(QStringLiteral("OUT 53 [04 00]")));
+
+    // Every reading recorded with its phase.
+    const QStringList files = QDir(dir.path()).entryList(QDir::Files);
+    QCOMPARE(files.size(), 1);
+    QFile f(QDir(dir.path()).filePath(files[0]));
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    const QStringList lines = QString::fromUtf8(f.readAll()).split('\n', Qt::SkipEmptyParts);
+    QVERIFY(lines[1].endsWith(QStringLiteral(",1")));
+    QVERIFY(lines.last().endsWith(QStringLiteral(",2")));
+
+    // Insulation again: the figures come back at the next Start.
+    Choose(m.methodChoice, QStringLiteral("insulation"));
+    QVERIFY(!m.Chosen());
+}
+
+void MeasureMethodTest::refusesARequestBeforeSending()
+{
+    QTemporaryDir dir;
+    Program p(dir.path());
+    MeasurementWindow& w = *MeasWin();
+    MethodSettings& m = *w.methodSettings;
+    Choose(m.methodChoice, QStringLiteral("surface"));
+    m.d1Field->setText(QStringLiteral("57.15"));
+    m.d2Field->setText(QStringLiteral("30.48"));
+    p.t.Take();
+    w.startButton->click();
+    QVERIFY(!w.Running);
+    QVERIFY(p.t.Take().isEmpty());
+    QCOMPARE(p.t.dialogs.Messages().size(), 1);
+    QVERIFY(p.t.dialogs.Messages()[0].contains(QStringLiteral("D2 (the ring's inner diameter) must be larger than D1")));
+}
+
+QTEST_MAIN(MeasureMethodTest)
+#include "test_measure_method.moc"
