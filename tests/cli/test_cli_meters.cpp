@@ -105,10 +105,10 @@ TEST_F(CliMeters, ChoiceIsRequiredAmongSeveralAndMustBeAttached)
     const QString absent = QStringLiteral("meter 73800042 is not attached (attached: 73800017, 73800099)");
     const QString notSerial = QStringLiteral("is not a serial number");
     const QList<Case> cases{
-        {{"info"}, {}, 9, several, 2},
-        {{"measure", "--count", "1"}, {}, 9, several, 2},
-        {{"memory", "read", "ohm"}, {}, 9, several, 2},
-        {{"setup", "--voltage", "100"}, {}, 9, several, 2},
+        {{"info"}, {}, 10, several, 2},
+        {{"measure", "--count", "1"}, {}, 10, several, 2},
+        {{"memory", "read", "ohm"}, {}, 10, several, 2},
+        {{"setup", "--voltage", "100"}, {}, 10, several, 2},
         {{"--serial", "73800042", "info"}, {}, 2, absent, 2},
         {{"info"}, "73800042", 2, absent, 2},
         {{"setup", "--serial", "73800042", "--voltage", "100"}, {}, 2, absent, 2},
