@@ -33,8 +33,11 @@ bool MeasurementWindow::OpenRecordingClicked()
     }
     // What is shown is no longer the last cycle: it is not filed as that cycle.
     fileTestButton->setEnabled(false);
-    recordingWarning->setText(recordView->ShowsSimulatedRecording()
-                                  ? QStringLiteral("This recording was made with the simulated meter – not a measurement.")
-                                  : QString());
+    // Short: the line shares its row with the buttons; the whole sentence is its tooltip.
+    const bool simulated = recordView->ShowsSimulatedRecording();
+    recordingWarning->setText(simulated ? QStringLiteral("Simulated meter") : QString());
+    recordingWarning->setToolTip(simulated ? QStringLiteral("This recording was made with the simulated meter: it is "
+                                                            "not a measurement.")
+                                           : QString());
     return true;
 }
