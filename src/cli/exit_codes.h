@@ -34,7 +34,7 @@ inline constexpr const char* kExitCodesHelp =
     "  8  memory read --range: file numbers of the range are not in the meter's memory; the\n"
     "     records that are there were written, the message names the missing ones\n"
     "  9  history show, export: the test history holds no asset of that id\n"
-    "  10 several meters are attached and none was chosen with --serial or KRX738_SERIAL;\n"
-    "     the message lists their serial numbers (nothing but their identity was asked)\n";
+    "  10  several meters are attached and none was chosen with --serial or KRX738_SERIAL;\n"
+    "      the message lists their serial numbers (nothing but their identity was asked)\n";
 
 }  // namespace krx::cli

@@ -128,7 +128,7 @@ check_cli() {
     for s in $switches; do
         check "krx738-cli man page documents $s" has "$tmp/cli-man.txt" "(^|[^a-z-])$s([^a-z-]|\$)"
     done
-    for code in 0 1 2 3 4 5 6 7 8 9; do
+    for code in 0 1 2 3 4 5 6 7 8 9 10; do
         check "krx738-cli help and man page document exit status $code" \
             bash -c "grep -Eq '^  $code  ' '$help' && grep -Eq '^\\.B $code\$' '$tmp/cli-man.txt'"
     done

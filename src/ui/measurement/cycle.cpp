@@ -66,6 +66,7 @@ RecordingPlan MeasurementWindow::StartRecord(bool timerMode)
 {
     fileTestButton->setEnabled(false);
     recordingWarning->clear();
+    recordingWarning->setToolTip({});
     recordingShown_.clear();
     recordView->Clear();
     // Save's comment belongs to the cycle it was typed after.

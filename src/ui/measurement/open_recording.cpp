@@ -47,8 +47,11 @@ bool MeasurementWindow::OpenRecordingClicked()
     fileTestButton->setEnabled(false);
     saveButton->setEnabled(false);
     ClearLiveValues();
-    recordingWarning->setText(recordView->ShowsSimulatedRecording()
-                                  ? QStringLiteral("This recording was made with the simulated meter – not a measurement.")
-                                  : QString());
+    // Short: the line shares its row with the buttons; the whole sentence is its tooltip.
+    const bool simulated = recordView->ShowsSimulatedRecording();
+    recordingWarning->setText(simulated ? QStringLiteral("Simulated meter") : QString());
+    recordingWarning->setToolTip(simulated ? QStringLiteral("This recording was made with the simulated meter: it is "
+                                                            "not a measurement.")
+                                           : QString());
     return true;
 }
