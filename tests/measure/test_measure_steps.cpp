@@ -211,8 +211,8 @@ void MeasureStepsTest::filesTheStepTest()
 {
     QTemporaryDir dir;
     Program p(dir.path());
-    // Broken off in the third of three planned steps: the plan is filed whole.
-    MeasWin()->stepSettings->voltBoxes[3]->setChecked(true);
+    // Broken off in the third of three planned steps (not the default plan): the plan is filed whole.
+    MeasWin()->stepSettings->voltBoxes[0]->setChecked(true);
     RunSteps(3);
     const StepRunResult run = *MeasWin()->LastSteps();
     const std::vector<DataRecord> series = MeasWin()->Series().All();
@@ -226,7 +226,7 @@ void MeasureStepsTest::filesTheStepTest()
     const auto filed = p.w.History().Test(tests[0].id);
     QVERIFY(filed && filed->steps);
     QCOMPARE(filed->kind, history::TestKind::StepVoltage);
-    QCOMPARE(filed->volts, 500);
+    QCOMPARE(filed->volts, 100);
     QVERIFY(filed->simulated);
     QVERIFY(!filed->r60 && !filed->pi);  // no one-voltage figures across several voltages
     // The readings keep their steps, and the steps their figures, as the core gave them.
@@ -246,18 +246,18 @@ void MeasureStepsTest::filesTheStepTest()
     // The history view: its kind and change in the row; no part in the resistance trend.
     const QStringList row = history_view::RowTexts(*filed, QString());
     QCOMPARE(row[history_view::ColKind], QStringLiteral("Step voltage (simulated)"));
-    QCOMPARE(row[history_view::ColVerdicts], QStringLiteral("Step voltage: change %1 from 100 V to 500 V: %2")
+    QCOMPARE(row[history_view::ColVerdicts], QStringLiteral("Step voltage: change %1 from 10 V to 100 V: %2")
                                                  .arg(StepChangeText(run.result), StepVerdictText(run.result.verdict).text));
     QVERIFY(!history_view::IsResistanceTest(*filed));
     // The filed test's report prints the plan and a row per planned step, the one not finished empty.
     const ReportContent report = history_view::StoredReport({}, *filed);
     QVERIFY(report.steps);
-    QCOMPARE(report.steps->planLine, QStringLiteral("100, 500, 1000 V, 30 s each"));
+    QCOMPARE(report.steps->planLine, QStringLiteral("10, 100, 500 V, 30 s each"));
     QCOMPARE(report.steps->rows.size(), size_t(3));
     for (size_t i = 0; i < 2; ++i)
         QCOMPARE(report.steps->rows[i][2], OhmText(*run.result.steps[i].ohm));
-    QCOMPARE(report.steps->rows[2], (QStringList{"3", "1000 V", "–", "–"}));
-    QCOMPARE(report.steps->changeLine, QStringLiteral("Change from 100 V to 500 V: ") + StepChangeText(run.result));
+    QCOMPARE(report.steps->rows[2], (QStringList{"3", "500 V", "–", "–"}));
+    QCOMPARE(report.steps->changeLine, QStringLiteral("Change from 10 V to 100 V: ") + StepChangeText(run.result));
     const QString pdf = dir.filePath(QStringLiteral("steps.pdf"));
     QVERIFY(WriteReport(report, pdf, nullptr));
     QProcess text;
@@ -265,7 +265,7 @@ void MeasureStepsTest::filesTheStepTest()
     QVERIFY(text.waitForFinished(10000));
     const QString words = QString::fromUtf8(text.readAllStandardOutput()).simplified();
     // The voltage field names the steps whole in its half of the line; the step table adds their length.
-    for (const char* printed : {"steps of 100, 500, 1000 V ", "Step-voltage test: 100, 500, 1000 V, 30 s each"})
+    for (const char* printed : {"steps of 10, 100, 500 V ", "Step-voltage test: 10, 100, 500 V, 30 s each"})
         QVERIFY2(words.contains(QString::fromUtf8(printed)), qPrintable(words));
     QCOMPARE(report.steps->verdict.text, StepVerdictText(run.result.verdict).text);
     QCOMPARE(report.steps->verdict.source, StepVerdictText(run.result.verdict).source);
@@ -275,7 +275,7 @@ void MeasureStepsTest::filesTheStepTest()
     QCOMPARE(history::ValueOf(values, "step_verdict").text, StepVerdictText(run.result.verdict).text);
     // The exports give the change to a tenth of a percent, as the panel does.
     QCOMPARE(history::ValueOf(values, "step_change_pct").data.toDouble(), std::round(*run.result.changePercent * 10) / 10);
-    QCOMPARE(history::ValueOf(values, "steps").text, QStringLiteral("100 V %1; 500 V %2")
+    QCOMPARE(history::ValueOf(values, "steps").text, QStringLiteral("10 V %1; 100 V %2")
                                                           .arg(history::BenchOhm(*run.result.steps[0].ohm),
                                                                history::BenchOhm(*run.result.steps[1].ohm)));
 }
