@@ -13,6 +13,7 @@
 #include <QSaveFile>
 #include <QTextOption>
 #include <QtCharts/QChart>
+#include <QtCharts/QLegend>
 
 #include <algorithm>
 #include <vector>
@@ -84,6 +85,8 @@ void DrawTrend(Page& page, const AssetHistory& h)
     const QSizeF size(1000, 520);
     QGraphicsScene scene;
     QChart* chart = MakeTrendChart(TrendOf(h));
+    // Beside the plot the legend lists every line whole; under it, a line per voltage would be cut.
+    chart->legend()->setAlignment(Qt::AlignRight);
     scene.addItem(chart);
     chart->resize(size);
     chart->layout()->activate();
