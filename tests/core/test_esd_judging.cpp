@@ -126,8 +126,9 @@ TEST(EsdJudging, PackagingClassesAtTheirEdges)
         q.method = Method::Surface;
         q.measurement = Measurement::Rs;
         Phase p{100, 15, 0.0, {Reading(15.0, value.ohm.value_or(0), 100, 2, value.range)}};
+        // Over the range: the highest of the phase's in-range readings bounds it, not the lowest.
         if (value.range == RangeState::Over)
-            p.readings.insert(p.readings.begin(), Reading(14.0, *value.ohm, 100, 2));
+            p.readings.insert(p.readings.begin(), {Reading(13.0, 1.0e6, 100, 2), Reading(14.0, *value.ohm, 100, 2)});
         const Phase ten{10, 5, 0.0, {Reading(5.0, 2.0e6, 10, 1)}};
         const MethodResult r = JudgeMethod(q, {ten, p}, lib);
         EXPECT_EQ(r.classification, QString::fromLatin1(cls)) << value.ohm.value_or(0);
