@@ -152,7 +152,7 @@ void MeasureStepsTest::runsThePlan()
         QCOMPARE(panel.Cell(i + 1, 2)->text(), r);
         QCOMPARE(panel.Cell(i + 1, 3)->text(), r40);
     }
-    const FigureVerdict verdict = StepVerdictText(run.result.verdict);
+    const FigureVerdict verdict = StepVerdictText(run.result);
     QCOMPARE(panel.verdictLine->text(), QStringLiteral("Verdict: ") + verdict.text);
     QCOMPARE(panel.changeLine->text().endsWith(StepChangeText(run.result)), true);
     if (!breakInStep) {
@@ -217,25 +217,25 @@ void MeasureStepsTest::filesTheStepTest()
         QCOMPARE(*s.steps[i].ohmAt40C, *run.result.steps[i].ohmAt40C);
     }
     QCOMPARE(*s.changePercent, *run.result.changePercent);
-    QCOMPARE(filed->verdictSource, StepVerdictText(run.result.verdict).source);
+    QCOMPARE(filed->verdictSource, StepVerdictText(run.result).source);
 
     // The history view: its kind and change in the row; no part in the resistance trend.
     const QStringList row = history_view::RowTexts(*filed, QString());
     QCOMPARE(row[history_view::ColKind], QStringLiteral("Step voltage (simulated)"));
     QCOMPARE(row[history_view::ColVerdicts], QStringLiteral("change %1 from 100 V to 500 V: %2")
-                                                 .arg(StepChangeText(run.result), StepVerdictText(run.result.verdict).text));
+                                                 .arg(StepChangeText(run.result), StepVerdictText(run.result).text));
     QVERIFY(!history_view::IsResistanceTest(*filed));
     // The filed test's report prints the table the window showed.
     const ReportContent report = history_view::StoredReport({}, *filed, nullptr);
     QVERIFY(report.steps);
     QCOMPARE(report.steps->rows, MeasWin()->recordView->steps->Table().rows);
     QCOMPARE(report.steps->changeLine, MeasWin()->recordView->steps->Table().changeLine);
-    QCOMPARE(report.steps->verdict.text, StepVerdictText(run.result.verdict).text);
-    QCOMPARE(report.steps->verdict.source, StepVerdictText(run.result.verdict).source);
+    QCOMPARE(report.steps->verdict.text, StepVerdictText(run.result).text);
+    QCOMPARE(report.steps->verdict.source, StepVerdictText(run.result).source);
 
     // Every face of the history reads the steps from the same values.
     const auto values = history::ValuesOf({}, *filed);
-    QCOMPARE(history::ValueOf(values, "step_verdict").text, StepVerdictText(run.result.verdict).text);
+    QCOMPARE(history::ValueOf(values, "step_verdict").text, StepVerdictText(run.result).text);
     QCOMPARE(history::ValueOf(values, "step_change_pct").data.toDouble(), *run.result.changePercent);
     QCOMPARE(history::ValueOf(values, "steps").text, QStringLiteral("100 V %1; 500 V %2")
                                                           .arg(history::BenchOhm(*run.result.steps[0].ohm),
