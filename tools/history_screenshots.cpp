@@ -107,7 +107,11 @@ void Seed(history::HistoryStore& store)
         steps.stepSeconds = 60;
         steps.changePercent = change;
         steps.changeText = QStringLiteral("%1 %").arg(change, 0, 'f', 1);
-        const FigureVerdict v = StepVerdictText(change < -kStepFallLimitPercent ? Verdict::MarkedFall : Verdict::NoMarkedFall);
+        StepResult result;
+        result.steps.resize(2);
+        result.steps[0].volts = 100, result.steps[1].volts = 1000;
+        result.verdict = change < -kStepFallLimitPercent ? Verdict::MarkedFall : Verdict::NoMarkedFall;
+        const FigureVerdict v = StepVerdictText(result);
         steps.verdict = v.text;
         t.verdictSource = v.source;
         t.steps = steps;

@@ -6,7 +6,9 @@
 #include "cli/command.h"
 #include "cli/method_options.h"
 #include "cli/nameplate_options.h"
+#include "cli/step_test.h"
 #include "core/recording_reader.h"
+#include "core/step_figures.h"
 
 #include <QFile>
 
@@ -31,6 +33,12 @@ int FiguresCommand(const FiguresArgs& args)
         // A recording of an ESD or material run: its phases are the step column.
         const MethodResult r = JudgeMethod(*args.method, PhasesFromRecording(readings, *args.method), args.limits);
         return WriteOut(args.jsonl ? MethodResultJson(r) : MethodResultText(r).toUtf8()) ? kDone : kFileError;
+    }
+    // A step-voltage test's recording is judged as that test, never as one voltage's figures.
+    if (const std::optional<RecordedSteps> steps = StepsOfRecording(readings)) {
+        const QByteArray out = args.jsonl ? StepResultJson(steps->plan, steps->result)
+                                          : StepResultText(steps->plan, steps->result).toUtf8();
+        return WriteOut(out) ? kDone : kFileError;
     }
     JudgedFigures j = JudgeFigures(ComputeFigures(readings, args.darTimes), args.darTimes, args.plate, args.winding);
     // The file says whether its readings are the simulated meter's, whatever this run talks to.
@@ -71,7 +79,8 @@ void PrintFiguresHelp(const QCommandLineParser& p)
                QStringLiteral("The figures of a recording and their verdicts, in the measurement window's "
                               "words; no meter is\nneeded. Without a nameplate option there is no IR or PI "
                               "verdict. A file that is not a\nrecording, or was cut off, is refused with the "
-                              "line that shows it (exit status 5).")));
+                              "line that shows it (exit status 5). A step-voltage test's recording\ngets its steps, change "
+                              "and verdict; figures are only taken at one voltage, up to a\nchange of voltage.")));
 }
 
 Run ParseFigures(QCommandLineParser& p, const QStringList& rest, Globals& g)

@@ -26,15 +26,23 @@ QByteArray JsonNumber(const std::optional<double>& v)
 
 namespace {
 
-// As read at the bench: three significant digits with a unit; the jsonl object keeps every digit.
-QString TextOhm(const std::optional<double>& v)
+// As read at the bench: three significant digits with a unit (more where a value stands beside
+// its limit); the jsonl object keeps every digit. Without a value, why there is none.
+QString TextOhm(const std::optional<double>& v, const QString& missing, int digits = 3)
 {
-    return v ? history::BenchOhm(*v) : NotEnoughDataText();
+    return v ? history::BenchOhm(*v, digits) : missing;
 }
 
-QString TextFixed(const std::optional<double>& v, int decimals, const QString& unit = {})
+QString TextFixed(const std::optional<double>& v, int decimals, const QString& missing)
 {
-    return v ? QString::number(*v, 'f', decimals) + unit : NotEnoughDataText();
+    return v ? QString::number(*v, 'f', decimals) : missing;
+}
+
+QString PiText(const InsulationFigures& f, int decimals)
+{
+    if (f.piAtLeast && !f.pi)
+        return QStringLiteral("≥ %1").arg(*f.piAtLeast, 0, 'f', decimals);
+    return TextFixed(f.pi, decimals, PiMissingText(f));
 }
 
 }  // namespace
@@ -66,6 +74,22 @@ QByteArray JudgedJson(const JudgedFigures& j, const QByteArray& leading)
           << "\"r15_ohm\":" + JsonNumber(f.r15) << "\"r30_ohm\":" + JsonNumber(f.r30)
           << "\"r60_ohm\":" + JsonNumber(f.r60) << "\"r600_ohm\":" + JsonNumber(f.r600)
           << "\"dar\":" + JsonNumber(f.dar) << "\"pi\":" + JsonNumber(f.pi)
+          << "\"pi_at_least\":" + JsonNumber(f.pi ? std::nullopt : f.piAtLeast) << "\"missing\":" + [&] {
+                 // Why each figure without a value has none.
+                 QByteArrayList why;
+                 const std::pair<const char*, QString> missing[] = {
+                     {"r15_ohm", f.r15 ? QString() : MissingText(f.why15, 15)},
+                     {"r30_ohm", f.r30 ? QString() : MissingText(f.why30, 30)},
+                     {"r60_ohm", f.r60 ? QString() : MissingText(f.why60, 60)},
+                     {"r600_ohm", f.r600 ? QString() : MissingText(f.why600, 600)},
+                     {"dar", f.dar ? QString() : DarMissingText(f, j.darTimes)},
+                     {"pi", f.pi ? QString() : PiMissingText(f)}};
+                 for (const auto& [key, text] : missing)
+                     if (!text.isEmpty())
+                         why << '"' + QByteArray(key) + "\":" + JsonText(text);
+                 return '{' + why.join(',') + '}';
+             }()
+          << "\"voltage_change\":" + (f.voltageChange ? JsonText(VoltageChangeText(*f.voltageChange)) : QByteArray("null"))
           << "\"correction_temperature_c\":" + JsonNumber(v.temperature)
           << "\"winding_typed\":" + QByteArray(v.windingTyped ? "true" : "false")
           << "\"r60_40c_ohm\":" + JsonNumber(v.r60At40) << "\"r600_40c_ohm\":" + JsonNumber(v.r600At40)
@@ -94,15 +118,18 @@ QString JudgedText(const JudgedFigures& j)
     lines << QStringLiteral("nameplate: %1").arg(NameplateText(j.plate));
     if (!v.rampLine.isEmpty())
         lines << v.rampLine;
-    lines << QStringLiteral("R(15 s): %1").arg(TextOhm(f.r15))
-          << QStringLiteral("R(30 s): %1").arg(TextOhm(f.r30))
-          << QStringLiteral("R(1 min): %1").arg(TextOhm(f.r60))
-          << QStringLiteral("R(10 min): %1").arg(TextOhm(f.r600))
+    if (f.voltageChange)
+        lines << QStringLiteral("voltage: %1").arg(VoltageChangeText(*f.voltageChange));
+    lines << QStringLiteral("R(15 s): %1").arg(TextOhm(f.r15, MissingText(f.why15, 15)))
+          << QStringLiteral("R(30 s): %1").arg(TextOhm(f.r30, MissingText(f.why30, 30)))
+          << QStringLiteral("R(1 min): %1").arg(TextOhm(f.r60, MissingText(f.why60, 60)))
+          << QStringLiteral("R(10 min): %1").arg(TextOhm(f.r600, MissingText(f.why600, 600)))
           << QStringLiteral("DAR (%1): %2").arg(from15 ? QStringLiteral("60 s / 15 s") : QStringLiteral("60 s / 30 s"),
-                                                TextFixed(f.dar, 2))
-          << QStringLiteral("PI (10 min / 1 min): %1").arg(TextFixed(f.pi, 2))
-          << QStringLiteral("R(1 min) at 40 °C: %1").arg(TextOhm(v.r60At40))
-          << QStringLiteral("R(1 min) at 20 °C: %1").arg(TextOhm(v.r60At20)) << v.temperatureLine;
+                                                TextFixed(f.dar, v.darDecimals, DarMissingText(f, j.darTimes)))
+          << QStringLiteral("PI (10 min / 1 min): %1").arg(PiText(f, v.piDecimals))
+          << QStringLiteral("R(1 min) at 40 °C: %1").arg(TextOhm(v.r60At40, MissingText(f.why60, 60), v.r60At40Digits))
+          << QStringLiteral("R(1 min) at 20 °C: %1").arg(TextOhm(v.r60At20, MissingText(f.why60, 60)))
+          << v.temperatureLine;
     if (!v.climateLine.isEmpty())
         lines << v.climateLine;
     lines << verdict(QStringLiteral("IR verdict"), v.ir) << verdict(QStringLiteral("PI verdict"), v.pi)

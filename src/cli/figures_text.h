@@ -14,14 +14,14 @@
 
 namespace krx::cli {
 
-// The test whose figures are printed: the DAR ends 60 s after the first stable reading, the PI 10 min.
+// The test whose figures are printed: the DAR ends 60 s after the voltage command, the PI 10 min.
 enum class FigureTest { None, Dar, Pi };
 
 // A JSON string; a JSON number, null without a value.
 QByteArray JsonText(const QString& text);
 QByteArray JsonNumber(const std::optional<double>& v);
 
-// The seconds after the first stable reading that a test needs: 60 for DAR, 600 for PI.
+// The seconds after the voltage command that a test needs: 60 for DAR, 600 for PI.
 double TestSpanSeconds(FigureTest test);
 
 // Figures judged by a nameplate, in the window's words: measure --test and figures print these.

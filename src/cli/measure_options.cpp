@@ -42,7 +42,7 @@ void AddMeasureOptions(QCommandLineParser& p)
                  QStringLiteral("SECONDS")});
     p.addOption({QStringLiteral("count"), QStringLiteral("End after N readings."), QStringLiteral("N")});
     p.addOption({QStringLiteral("test"),
-                 QStringLiteral("dar: end 60 s after the first stable reading, pi: after 10 min (unless "
+                 QStringLiteral("dar: end 60 s after the voltage command, pi: after 10 min (unless "
                                 "--duration, --count or the timer end it sooner), then print the figures; "
                                 "step: the step-voltage test, then its result."),
                  QStringLiteral("dar|pi|step")});
@@ -73,7 +73,7 @@ void PrintMeasureHelp(const QCommandLineParser& p)
                QStringLiteral("csv and jsonl fields: time (ISO 8601 with UTC offset), elapsed_s, "
                               "resistance_ohm (empty/null\nwhen out of range), range (ok, over, under), "
                               "voltage_v, temperature_c, humidity_pct, stable,\nrest_s (timer mode).\n\n"
-                              "--test: times count from the first reading with a stable measuring voltage. "
+                              "--test: times count from the command that puts the measuring voltage on. "
                               "With jsonl the\nfigures are the last JSON object of the stream (its key "
                               "\"test\" tells it from the records);\nwith csv and spreadsheet they are "
                               "\"name: value\" lines on standard output after the\nrecords, or on standard "

@@ -26,8 +26,9 @@ void AddNameplateOptions(QCommandLineParser& p)
     p.addOption({QStringLiteral("rated-voltage"), QStringLiteral("The asset's rated voltage, line to line."),
                  QStringLiteral("VOLTS")});
     p.addOption({QStringLiteral("winding"),
-                 QStringLiteral("form (form-wound after about 1970), random (random-wound, or form-wound below "
-                                "1 kV) or older (before about 1970, field windings, not known)."),
+                 QStringLiteral("form (form-wound after about 1970: 100 MΩ, 5 MΩ when rated below 1 kV), random "
+                                "(random-wound, or a dc armature, which IEEE 43-2013 puts in the 5 MΩ row) or older "
+                                "(before about 1970, field windings, not known: kV + 1 MΩ)."),
                  QStringLiteral("form|random|older")});
     p.addOption({QStringLiteral("class"), QStringLiteral("The thermal class, A, B, F or H."), QStringLiteral("A|B|F|H")});
     p.addOption({QStringLiteral("winding-temp"),

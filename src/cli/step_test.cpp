@@ -20,7 +20,7 @@ QByteArray StepJson(const StepFigure& f)
           << "\"bound\":" + (f.atLeast ? QByteArray("\"at_least\"") : QByteArray("null"))
           << "\"range\":" + JsonText(QString::fromLatin1(RangeName(f.range)))
           << "\"temperature_c\":" + JsonNumber(f.meanTemperature)
-          << "\"resistance_40c_ohm\":" + JsonNumber(f.ohmAt40C);
+          << "\"resistance_40c_ohm\":" + JsonNumber(f.ohmAt40C) << "\"rise_pct\":" + JsonNumber(f.risePercent);
     return '{' + parts.join(',') + '}';
 }
 
@@ -87,7 +87,7 @@ void StepPrinter::StepFinished(const StepFigure& figure)
 
 QByteArray StepResultJson(const StepPlan& plan, const StepResult& r)
 {
-    const FigureVerdict v = StepVerdictText(r.verdict);
+    const FigureVerdict v = StepVerdictText(r);
     QByteArrayList steps;
     for (const StepFigure& f : r.steps)
         steps << StepJson(f);
@@ -105,7 +105,7 @@ QByteArray StepResultJson(const StepPlan& plan, const StepResult& r)
 
 QString StepResultText(const StepPlan& plan, const StepResult& r)
 {
-    const FigureVerdict v = StepVerdictText(r.verdict);
+    const FigureVerdict v = StepVerdictText(r);
     QStringList lines;
     lines << QStringLiteral("test: step (%1 V, %2 s each)").arg(StepVoltsText(plan.volts)).arg(plan.stepSeconds);
     for (const StepFigure& f : r.steps)

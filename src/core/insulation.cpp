@@ -36,6 +36,21 @@ QString Number(double v)
     return QString::number(v, 'f', v < 10.0 ? 2 : 1);
 }
 
+constexpr int kMeterVolts[] = {10, 100, 500, 1000};
+
+// The first reading after the ramp at another of the meter's voltages; readings.size() if none.
+size_t VoltageEnd(const std::vector<DataRecord>& readings, size_t ramp)
+{
+    const int volts = MeterVoltage(readings[ramp].volts);
+    for (size_t i = ramp + 1; i < readings.size(); ++i) {
+        const int v = MeterVoltage(readings[i].volts);
+        // A reading of 0 V says nothing of the voltage set (a dropped value, not a change).
+        if (v != 0 && volts != 0 && v != volts)
+            return i;
+    }
+    return readings.size();
+}
+
 }  // namespace
 
 double WidestGap(double seconds)
@@ -43,7 +58,34 @@ double WidestGap(double seconds)
     return std::max(0.1 * seconds, kMinimumGap);
 }
 
-TimedResistance ResistanceAt(const std::vector<DataRecord>& readings, size_t ramp, double t)
+int MeterVoltage(int measured)
+{
+    if (measured <= 0)
+        return 0;
+    int best = kMeterVolts[0];
+    for (const int v : kMeterVolts)
+        if (std::fabs(std::log(double(measured) / v)) < std::fabs(std::log(double(measured) / best)))
+            best = v;
+    return best;
+}
+
+QString SecondsText(double seconds)
+{
+    const long long s = std::llround(std::max(0.0, seconds));
+    if (s < 60)
+        return QStringLiteral("%1 s").arg(s);
+    return s % 60 ? QStringLiteral("%1 min %2 s").arg(s / 60).arg(s % 60) : QStringLiteral("%1 min").arg(s / 60);
+}
+
+QString VoltageChangeText(const VoltageChange& c)
+{
+    return QStringLiteral("the voltage changed from %1 V to %2 V at %3: figures up to then")
+        .arg(c.fromVolts)
+        .arg(c.toVolts)
+        .arg(SecondsText(c.atSeconds));
+}
+
+TimedResistance ResistanceAt(std::span<const DataRecord> readings, size_t ramp, double t)
 {
     if (ramp >= readings.size())
         return {};
@@ -89,11 +131,17 @@ InsulationFigures ComputeFigures(const std::vector<DataRecord>& readings, DarTim
     f.originElapsed = 0.0;
     f.ramp = readings[*ramp].elapsedSeconds;
     f.secondsSinceOrigin = readings.back().elapsedSeconds;
-    f.volts = readings.back().volts;
+    f.volts = MeterVoltage(readings[*ramp].volts);
+    const size_t end = VoltageEnd(readings, *ramp);
+    if (end < readings.size())
+        f.voltageChange = VoltageChange{f.volts, MeterVoltage(readings[end].volts), readings[end].elapsedSeconds};
+    const std::span<const DataRecord> span(readings.data(), end);
     auto at = [&](double t, std::optional<double>& value, Missing& why) {
-        const TimedResistance r = ResistanceAt(readings, *ramp, t);
+        const TimedResistance r = ResistanceAt(span, *ramp, t);
         value = r.ohm;
         why = r.missing;
+        if (why == Missing::NotYet && f.voltageChange)
+            why = Missing::VoltageChanged;
     };
     at(15.0, f.r15, f.why15);
     at(30.0, f.r30, f.why30);
@@ -104,7 +152,7 @@ InsulationFigures ComputeFigures(const std::vector<DataRecord>& readings, DarTim
 
     double sum = 0.0, humidity = 0.0;
     int n = 0;
-    for (size_t i = *ramp; i < readings.size(); ++i) {
+    for (size_t i = *ramp; i < end; ++i) {
         const DataRecord& r = readings[i];
         if (Usable(r))
             f.highestInRange = std::max(f.highestInRange.value_or(0.0), r.resistanceOhm);
@@ -130,10 +178,25 @@ QString MissingText(Missing why, double seconds)
         return QStringLiteral("readings too far apart around %1 (more than %2 s)").arg(at).arg(WidestGap(seconds));
     case Missing::AboveRange: return QStringLiteral("above the meter's range at %1").arg(at);
     case Missing::BelowRange: return QStringLiteral("below the meter's range at %1").arg(at);
+    case Missing::VoltageChanged: return QStringLiteral("the voltage changed before %1").arg(at);
     case Missing::None:
     case Missing::NotYet: break;
     }
     return NotEnoughDataText();
+}
+
+QString DarMissingText(const InsulationFigures& f, DarTimes darTimes)
+{
+    if (darTimes == DarTimes::From15To60 && !f.r15)
+        return MissingText(f.why15, 15.0);
+    if (darTimes == DarTimes::From30To60 && !f.r30)
+        return MissingText(f.why30, 30.0);
+    return MissingText(f.why60, 60.0);
+}
+
+QString PiMissingText(const InsulationFigures& f)
+{
+    return !f.r60 ? MissingText(f.why60, 60.0) : MissingText(f.why600, 600.0);
 }
 
 double CorrectedResistance(double ohm, double temperatureC, double baseC)
@@ -171,21 +234,25 @@ FigureVerdict PiVerdict(std::optional<double> pi, InsulationClass cls)
     return {Verdict::BelowMinimum, QStringLiteral("below the minimum of %1").arg(which), PiSourceText()};
 }
 
-FigureVerdict StepVerdictText(Verdict verdict)
+int DigitsToTell(double value, int digits, std::initializer_list<Limit> limits, bool significant)
 {
-    switch (verdict) {
-    case Verdict::MarkedFall:
-        return {verdict, QStringLiteral("falls by more than 25 %: points to moisture, contamination or cracks"),
-                StepSourceText()};
-    case Verdict::NoMarkedFall:
-        return {verdict, QStringLiteral("no fall of more than 25 %: no sign of moisture, contamination or cracks"),
-                StepSourceText()};
-    case Verdict::Undecided:
-        return {verdict, QStringLiteral("cannot be decided: a reading out of the meter's range leaves the fall open"),
-                StepSourceText()};
-    default: break;
-    }
-    return {Verdict::NotEnoughData, NotEnoughDataText(), QString()};
+    const auto band = [&](double v) {
+        int above = 0;
+        for (const Limit& l : limits)
+            above += l.belongsAbove ? v >= l.value : v > l.value;
+        return above;
+    };
+    const int own = band(value);
+    // Fifteen digits tell any two doubles apart that matter here.
+    for (int d = digits; d < 15; ++d)
+        if (band(QString::number(value, significant ? 'g' : 'f', d).toDouble()) == own)
+            return d;
+    return 15;
+}
+
+QString FixedToTell(double value, int decimals, std::initializer_list<Limit> limits)
+{
+    return QString::number(value, 'f', DigitsToTell(value, decimals, limits, false));
 }
 
 QString NotEnoughDataText()
@@ -205,10 +272,12 @@ QString PiSourceText()
                           "when IR 1 min at 40 °C is above 5000 MΩ)");
 }
 
-QString CorrectionSourceText()
+QString CorrectionSourceText(bool rotatingMachine)
 {
-    return QStringLiteral("R halves per 10 °C rise: IEEE 43-2013's approximation to 40 °C; the 20 °C base is "
-                          "common field practice, not IEEE 43");
+    if (!rotatingMachine)
+        return QStringLiteral("R halves per 10 °C rise: a rule of thumb of field practice, as is the 20 °C base");
+    return QStringLiteral("R halves per 10 °C rise: the rule of thumb of IEEE 43-2000; the 2013 edition corrects by "
+                          "insulation system. The 20 °C base is common field practice, not IEEE 43");
 }
 
 QString StepSourceText()

@@ -16,6 +16,11 @@
 // after the ramp count whatever their stable flag: a voltage that wavers for one reading does not
 // restart a ten-minute test.
 //
+// Figures are taken over readings at one voltage only: the voltage of the first stable reading,
+// as the nearest of the meter's voltages. The first later reading nearer another of them ends the
+// figures there (a voltage chosen while measuring, the automatic voltage function), and a time
+// after it has no value.
+//
 // The texts shown to users live here and in core/ieee43.h only, so that the window, the report,
 // the command line and the history say the same words.
 
@@ -25,6 +30,7 @@
 
 #include <mutex>
 #include <optional>
+#include <span>
 #include <vector>
 
 namespace krx {
@@ -33,8 +39,14 @@ enum class DarTimes { From30To60, From15To60 };
 enum class InsulationClass { A, B, F, H };
 
 // Why a figure has no value: not reached yet, before the first stable reading, readings too far
-// apart around it, or a reading out of the meter's range beside it.
-enum class Missing { None, NotYet, VoltageRising, TooFarApart, AboveRange, BelowRange };
+// apart around it, a reading out of the meter's range beside it, or a voltage changed before it.
+enum class Missing { None, NotYet, VoltageRising, TooFarApart, AboveRange, BelowRange, VoltageChanged };
+
+// The voltage of a run changed from one of the meter's voltages to another.
+struct VoltageChange {
+    int fromVolts = 0, toVolts = 0;
+    double atSeconds = 0.0;  // elapsed_s of the first reading at the new voltage
+};
 
 // The resistance at one time of the figures, or why there is none.
 struct TimedResistance {
@@ -53,7 +65,8 @@ struct InsulationFigures {
     // above the range at 10 min gives "PI ≥ highestInRange / R 1 min".
     std::optional<double> highestInRange;
     std::optional<double> piAtLeast;
-    int volts = 0;  // the test voltage, of the latest reading
+    int volts = 0;  // the test voltage: the meter's voltage of the first stable reading
+    std::optional<VoltageChange> voltageChange;  // where the one-voltage figures end
     std::optional<double> dar;  // R(60 s) / R(30 s), or / R(15 s) with From15To60
     std::optional<double> pi;   // R(10 min) / R(1 min)
     // The meter's temperature, mean over the readings from the origin up to 10 min after it (or
@@ -70,14 +83,23 @@ InsulationFigures ComputeFigures(const std::vector<DataRecord>& readings, DarTim
 
 // The resistance `seconds` after the voltage command, as ComputeFigures finds it. `ramp` is the
 // index of the first reading with a stable voltage.
-TimedResistance ResistanceAt(const std::vector<DataRecord>& readings, size_t ramp, double seconds);
+TimedResistance ResistanceAt(std::span<const DataRecord> readings, size_t ramp, double seconds);
+// The nearest of the meter's voltages (10, 100, 500, 1000 V) to a measured one, by ratio; 0 for 0.
+int MeterVoltage(int measuredVolts);
+// Why the DAR or the PI has no value: the reason of the first of its two resistances without one.
+QString DarMissingText(const InsulationFigures& f, DarTimes darTimes);
+QString PiMissingText(const InsulationFigures& f);
+// "the voltage changed from 500 V to 1000 V at 5 min: figures up to then"
+QString VoltageChangeText(const VoltageChange& change);
+// "5 min", "5 min 12 s", "45 s"
+QString SecondsText(double seconds);
 // The widest gap between two readings a figure at `seconds` may be interpolated across.
 double WidestGap(double seconds);
 // "voltage still rising at 15 s", "readings too far apart around 1 min", … ; "not enough data"
 // for a time not reached.
 QString MissingText(Missing why, double seconds);
 
-// IEEE 43: R_base = R_T × 0.5^((base − T) / 10), the resistance halving for every 10 °C.
+// R_base = R_T × 0.5^((base − T) / 10), the resistance halving for every 10 °C (a rule of thumb).
 double CorrectedResistance(double ohm, double temperatureC, double baseC);
 constexpr double kBase40C = 40.0;
 constexpr double kBase20C = 20.0;
@@ -96,6 +118,7 @@ enum class Verdict {
     MarkedFall,    // down by more than 25 %
     NoMarkedFall,  // down by 25 % or less, or up
     Undecided,     // a bound or a reading out of range leaves it open
+    StepsTooShort, // no marked fall, but R was still rising within a step: nothing to compare
     MayBeDisregarded,  // PI with IR 1 min at 40 °C above 5000 MΩ
     NoCriterion,       // values only: no criterion applies
     NoNameplate,       // no verdict without the asset's nameplate
@@ -111,9 +134,15 @@ struct FigureVerdict {
 double MinimumPi(InsulationClass cls);
 FigureVerdict DarVerdict(std::optional<double> dar);
 FigureVerdict PiVerdict(std::optional<double> pi, InsulationClass cls);
-// The words of a step-voltage test's verdict (one of NotEnoughData, MarkedFall, NoMarkedFall,
-// Undecided).
-FigureVerdict StepVerdictText(Verdict verdict);
+// A figure's value beside the limits it is judged against: `band` decimals (or significant
+// digits) are raised until the printed value falls on the same side of every limit as the value
+// itself ("1.996" beside a minimum of 2.00, not "2.00").
+struct Limit {
+    double value = 0.0;
+    bool belongsAbove = true;  // the limit itself is judged as the band above it (a ">=" minimum)
+};
+int DigitsToTell(double value, int digits, std::initializer_list<Limit> limits, bool significant);
+QString FixedToTell(double value, int decimals, std::initializer_list<Limit> limits);
 
 // Every reading of one cycle. The device thread appends while a window paints from another
 // thread: each call takes the lock, and a painter asks for what came since its last look.
@@ -137,7 +166,9 @@ QString NotEnoughDataText();   // "not enough data"
 QString DarSourceText();       // maker guidance
 QString PiSourceText();        // IEEE 43-2013
 QString StepSourceText();      // field practice, not a standard
-QString CorrectionSourceText();  // halving per 10 °C; the 20 °C base is field practice
+// Halving per 10 °C: IEEE 43-2000's rule of thumb for rotating machines (not 2013's), field
+// practice for anything else; the 20 °C base is field practice.
+QString CorrectionSourceText(bool rotatingMachine = true);
 QString ClassName(InsulationClass cls);  // "A", "B", "F", "H"
 QString DarTimesName(DarTimes t);        // "30-60", "15-60"
 // Parse the names back; false for anything else.

@@ -10,11 +10,9 @@ namespace krx {
 
 namespace {
 
-constexpr int kMeterVolts[] = {10, 100, 500, 1000};
-
 bool IsMeterVoltage(int v)
 {
-    return std::find(std::begin(kMeterVolts), std::end(kMeterVolts), v) != std::end(kMeterVolts);
+    return v > 0 && MeterVoltage(v) == v;
 }
 
 QString VoltsProblem(const std::vector<int>& volts)
@@ -120,6 +118,11 @@ StepFigure ComputeStepFigure(int step, int volts, const std::vector<DataRecord>&
     f.meanTemperature = sum / n;
     if (f.ohm)
         f.ohmAt40C = CorrectedResistance(*f.ohm, *f.meanTemperature, kBase40C);
+    if (f.ohm && !f.atLeast) {
+        const TimedResistance middle = ResistanceAt(readings, 0, end - stepSeconds / 2.0);
+        if (middle.ohm)
+            f.risePercent = (*f.ohm / *middle.ohm - 1.0) * 100.0;
+    }
     return f;
 }
 
@@ -153,7 +156,87 @@ StepResult ComputeStepResult(std::vector<StepFigure> steps)
     } else {
         r.verdict = fall ? Verdict::MarkedFall : Verdict::NoMarkedFall;
     }
+    // A fall seen while R still rose is a fall all the same; no fall says nothing then.
+    if (r.verdict == Verdict::NoMarkedFall && r.StillRising())
+        r.verdict = Verdict::StepsTooShort;
     return r;
+}
+
+const StepFigure* StepResult::StillRising() const
+{
+    const StepFigure* most = nullptr;
+    for (const StepFigure& f : steps)
+        if (f.risePercent && *f.risePercent > kStepStillRisingPercent && (!most || *f.risePercent > *most->risePercent))
+            most = &f;
+    return most;
+}
+
+FigureVerdict StepVerdictText(const StepResult& r)
+{
+    const QString span = r.steps.size() >= 2 ? QStringLiteral("between %1 V and %2 V")
+                                                    .arg(r.steps.front().volts)
+                                                    .arg(r.steps.back().volts)
+                                              : QString();
+    switch (r.verdict) {
+    case Verdict::MarkedFall:
+        return {r.verdict,
+                QStringLiteral("falls by more than 25 % %1: points to moisture, contamination or cracks").arg(span),
+                StepSourceText()};
+    case Verdict::NoMarkedFall:
+        return {r.verdict,
+                QStringLiteral("no fall of more than 25 % %1; this cannot rule out cracks or other faults that show "
+                               "only at a higher voltage")
+                    .arg(span),
+                StepSourceText()};
+    case Verdict::StepsTooShort: {
+        const StepFigure* rising = r.StillRising();
+        return {r.verdict,
+                QStringLiteral("steps too short to compare: R still rose by %1 % over the second half of the %2 V "
+                               "step (absorption not over); longer steps are needed")
+                    .arg(*rising->risePercent, 0, 'f', 1)
+                    .arg(rising->volts),
+                StepSourceText()};
+    }
+    case Verdict::Undecided:
+        return {r.verdict, QStringLiteral("cannot be decided: a reading out of the meter's range leaves the fall open"),
+                StepSourceText()};
+    default: break;
+    }
+    return {Verdict::NotEnoughData, NotEnoughDataText(), QString()};
+}
+
+std::optional<RecordedSteps> StepsOfRecording(const std::vector<DataRecord>& readings)
+{
+    if (readings.empty() || !readings.front().step)
+        return std::nullopt;
+    // The readings of each step, in order.
+    std::vector<std::pair<size_t, size_t>> groups;  // first, one past the last
+    for (size_t i = 0; i < readings.size(); ++i)
+        if (groups.empty() || readings[i].step != readings[groups.back().first].step)
+            groups.push_back({i, i + 1});
+        else
+            groups.back().second = i + 1;
+    RecordedSteps out;
+    out.plan.volts.clear();
+    for (const auto& [first, last] : groups)
+        out.plan.volts.push_back(MeterVoltage(readings[first].volts));
+    // The first step closed at the first reading at or after its length from elapsed 0.
+    out.plan.stepSeconds = std::clamp(static_cast<int>(std::floor(readings[groups[0].second - 1].elapsedSeconds)),
+                                      kStepSecondsMin, kStepSecondsMax);
+    std::vector<StepFigure> done;
+    double command = 0.0;
+    for (size_t k = 0; k < groups.size(); ++k) {
+        const auto [first, last] = groups[k];
+        const std::vector<DataRecord> own(readings.begin() + static_cast<std::ptrdiff_t>(first),
+                                          readings.begin() + static_cast<std::ptrdiff_t>(last));
+        if (own.back().elapsedSeconds < command + out.plan.stepSeconds)
+            break;  // broken off: the live test keeps no figure of it either
+        done.push_back(ComputeStepFigure(static_cast<int>(k) + 1, out.plan.volts[k], own, command, out.plan.stepSeconds));
+        out.closing.push_back(last - 1);
+        command = own.back().elapsedSeconds;
+    }
+    out.result = ComputeStepResult(std::move(done));
+    return out;
 }
 
 QString StepChangeText(const StepResult& r)
@@ -161,7 +244,7 @@ QString StepChangeText(const StepResult& r)
     if (!r.changePercent)
         return NotEnoughDataText();
     const QString sign = r.changeAtLeast ? QStringLiteral("≥ ") : r.changeAtMost ? QStringLiteral("≤ ") : QString();
-    return sign + QStringLiteral("%1 %").arg(*r.changePercent, 0, 'f', 1);
+    return sign + QStringLiteral("%1 %").arg(FixedToTell(*r.changePercent, 1, {{-kStepFallLimitPercent, true}}));
 }
 
 }  // namespace krx

@@ -41,6 +41,9 @@ struct StepFigure {
     RangeState range = RangeState::InRange;  // of the reading that decided it
     std::optional<double> meanTemperature;   // over the step's readings
     std::optional<double> ohmAt40C;          // corrected as the figures correct (also a bound)
+    // How much R rose over the step's second half, in percent: absorption not yet over. Empty
+    // without two values in range.
+    std::optional<double> risePercent;
 };
 
 // `readings` are the step's own, in order; the step's end lies `stepSeconds` after `commandElapsed`
@@ -54,15 +57,32 @@ struct StepResult {
     // With bounds the change is only known from one side: ≥ (`changeAtLeast`) or ≤ (`changeAtMost`).
     bool changeAtLeast = false;
     bool changeAtMost = false;
-    // NotEnoughData (fewer than two steps), MarkedFall, NoMarkedFall or Undecided; its words are
-    // StepVerdictText's.
+    // NotEnoughData (fewer than two steps), MarkedFall, NoMarkedFall, StepsTooShort or Undecided;
+    // its words are StepVerdictText's.
     Verdict verdict = Verdict::NotEnoughData;
+    const StepFigure* StillRising() const;  // the step that rose most, with StepsTooShort
 };
 
 constexpr double kStepFallLimitPercent = 25.0;
+// A rise larger than this over a step's second half could hide a fall near the limit: the
+// absorption had not ended, and the steps are too short to compare.
+constexpr double kStepStillRisingPercent = 10.0;
 StepResult ComputeStepResult(std::vector<StepFigure> steps);
 
-// "-37.0 %", "≥ -12.0 %", "≤ -40.0 %"; "not enough data" without a change.
+// "-37.0 %", "≥ -12.0 %", "≤ -40.0 %"; "not enough data" without a change. Enough decimals to
+// keep the change on its side of -25 %.
 QString StepChangeText(const StepResult& result);
+// The verdict's words, naming the steps' voltages.
+FigureVerdict StepVerdictText(const StepResult& result);
+
+// A step-voltage test's recording (its readings carry their step) judged as the live test judges
+// it: each step's voltage command at the last reading of the step before (the first at 0), the
+// step length from the first step's closing reading, a last step shorter than that not finished.
+struct RecordedSteps {
+    StepPlan plan;
+    StepResult result;
+    std::vector<size_t> closing;  // index of each finished step's closing reading
+};
+std::optional<RecordedSteps> StepsOfRecording(const std::vector<DataRecord>& readings);
 
 }  // namespace krx

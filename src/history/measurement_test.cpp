@@ -41,7 +41,7 @@ void Judge(TestRecord& t, const Judging& with)
         if (!v->source.isEmpty() && !sources.contains(v->source))
             sources << v->source;
     if (j.temperature)
-        sources << CorrectionSourceText();
+        sources << CorrectionSourceText(!with.nameplate || with.nameplate->kind == AssetKind::Machine);
     t.verdictSource = sources.join(QStringLiteral("; "));
 }
 

@@ -44,7 +44,7 @@ TestRecord TestFromSteps(const QString& assetId, const std::vector<DataRecord>& 
                     : result.changeAtMost ? QStringLiteral("at_most")
                                           : QString();
     s.changeText = StepChangeText(result);
-    const FigureVerdict v = StepVerdictText(result.verdict);
+    const FigureVerdict v = StepVerdictText(result);
     s.verdict = v.text;
     t.verdictSource = v.source;
     t.steps = s;

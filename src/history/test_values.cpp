@@ -171,7 +171,7 @@ void AddBreakDown(Builder& b, const TestRecord& t)
 
 }  // namespace
 
-QString BenchOhm(double ohm)
+QString BenchOhm(double ohm, int digits)
 {
     if (!std::isfinite(ohm))
         return {};
@@ -179,10 +179,10 @@ QString BenchOhm(double ohm)
     int p = 0;
     double x = ohm;
     // Rounded to three digits first, so that 999.6 kΩ reads 1 MΩ rather than 1e+03 kΩ.
-    auto rounded = [](double v) { return v == 0 ? 0 : QString::number(v, 'g', 3).toDouble(); };
+    auto rounded = [digits](double v) { return v == 0 ? 0 : QString::number(v, 'g', digits).toDouble(); };
     while (std::fabs(rounded(x)) >= 1000.0 && p < 5)
         x /= 1000.0, ++p;
-    return QString::number(rounded(x), 'g', 4) + QLatin1Char(' ') + QString::fromLatin1(prefixes[p]) + QStringLiteral("Ω");
+    return QString::number(rounded(x), 'g', digits + 1) + QLatin1Char(' ') + QString::fromLatin1(prefixes[p]) + QStringLiteral("Ω");
 }
 
 std::vector<TestValue> ValuesOf(const Asset& a, const TestRecord& t)
@@ -219,13 +219,15 @@ std::vector<TestValue> ValuesOf(const Asset& a, const TestRecord& t)
     b.Number("reading_timer_s", "Memory timer", m ? std::optional<double>(m->timerSeconds) : std::nullopt,
              m ? Fixed(m->timerSeconds, 0, " s") : QString());
     b.Text("reading_method", "Memory method", m ? m->method : QString());
-    b.Number("dar", "DAR", t.dar, t.dar ? Fixed(*t.dar, 2) : QString(),
-             t.kind == TestKind::MemoryOhm ? QStringLiteral("a memory record holds one reading") : PointNote(t, 60, "1 min"),
-             Decimals<3>);  // one beyond the bench's two: a value at a limit shows on which side
-    b.Number("pi", "PI", t.pi, t.pi ? Fixed(*t.pi, 2) : QString(),
-             t.kind == TestKind::MemoryOhm ? QString() : PointNote(t, 600, "10 min"), Decimals<3>);
+    // Beside its limit a value keeps the digits that tell it from the limit, as the window prints it.
+    b.Number("dar", "DAR", t.dar, t.dar ? Fixed(*t.dar, DarDecimals(*t.dar, t.darTimes.value_or(DarTimes::From30To60))) : QString(),
+             t.kind == TestKind::MemoryOhm ? QStringLiteral("a memory record holds one reading") : PointNote(t, 60, "1 min"));
+    b.Number("pi", "PI", t.pi, t.pi ? Fixed(*t.pi, PiDecimals(*t.pi, t.nameplate)) : QString(),
+             t.kind == TestKind::MemoryOhm ? QString() : PointNote(t, 600, "10 min"));
     const QString noTemperature = QStringLiteral("no temperature was filed");
-    b.Ohm("r60_40c_ohm", "R 1 min @ 40 °C", t.r60At40, t.r60 ? noTemperature : QString());
+    b.Number("r60_40c_ohm", "R 1 min @ 40 °C", t.r60At40,
+             t.r60At40 ? BenchOhm(*t.r60At40, R60At40Digits(*t.r60At40, t.nameplate)) : QString(),
+             t.r60 ? noTemperature : QString());
     b.Ohm("r600_40c_ohm", "R 10 min @ 40 °C", t.r600At40, t.r600 ? noTemperature : QString());
     b.Number("correction_temperature_c", "Corrected from", t.correctionTemperature,
              t.correctionTemperature ? Fixed(*t.correctionTemperature, 1, " °C") : QString(), {}, Decimals<2>);

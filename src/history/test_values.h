@@ -47,6 +47,6 @@ QString SourceList(const QStringList& sources);
 
 // A resistance as it is read at the bench: three significant digits and a unit ("7.52 GΩ",
 // "1.5 MΩ", "0 Ω").
-QString BenchOhm(double ohm);
+QString BenchOhm(double ohm, int digits = 3);
 
 }  // namespace krx::history

@@ -13,14 +13,14 @@ namespace {
 constexpr double kLowestWinding = -50.0;
 constexpr double kHighestWinding = 250.0;
 
-QString RatioText(std::optional<double> ratio)
+QString RatioText(std::optional<double> ratio, int decimals)
 {
-    return ratio ? QLocale().toString(*ratio, 'f', 2) : NotEnoughDataText();
+    return ratio ? QLocale().toString(*ratio, 'f', decimals) : NotEnoughDataText();
 }
 
 }  // namespace
 
-QString OhmText(double ohm)
+QString OhmText(double ohm, int digits)
 {
     static const char* const prefixes[] = {"", "k", "M", "G", "T", "P"};
     if (!(ohm > 0.0) || !std::isfinite(ohm))
@@ -28,11 +28,12 @@ QString OhmText(double ohm)
     int group = std::clamp(static_cast<int>(std::floor(std::log10(ohm) / 3.0)), 0, 5);
     double scaled = ohm / std::pow(1000.0, group);
     // Rounding to three digits may carry into the next group: 999.6 kΩ is 1.00 MΩ.
-    if (scaled >= 999.5 && group < 5) {
+    if (scaled >= 1000.0 - 0.5 * std::pow(10.0, 3 - digits) && group < 5) {
         ++group;
         scaled /= 1000.0;
     }
-    const int decimals = scaled >= 99.95 ? 0 : scaled >= 9.995 ? 1 : 2;
+    const double rounded = QString::number(scaled, 'g', digits).toDouble();
+    const int decimals = std::max(0, digits - (rounded >= 100.0 ? 3 : rounded >= 10.0 ? 2 : 1));
     return QStringLiteral("%1 %2Ω").arg(QLocale().toString(scaled, 'f', decimals), QLatin1String(prefixes[group]));
 }
 
@@ -61,8 +62,11 @@ FigureTable MakeFigureTable(const InsulationFigures& f, const FigureChoices& cho
     auto ohmRow = [&](const QString& name, std::optional<double> r, Missing why, double seconds) {
         QStringList row{name};
         row << (r ? OhmText(*r) : MissingText(why, seconds));
+        // R 1 min at 40 °C is the value judged against the minimum: as many digits as that takes.
         for (double base : {kBase40C, kBase20C})
-            row << (r && temperature ? OhmText(CorrectedResistance(*r, *temperature, base)) : QStringLiteral("–"));
+            row << (r && temperature ? OhmText(CorrectedResistance(*r, *temperature, base),
+                                               seconds == 60.0 && base == kBase40C ? j.r60At40Digits : 3)
+                                     : QStringLiteral("–"));
         t.rows.push_back(row);
     };
     ohmRow(QStringLiteral("R 15 s"), f.r15, f.why15, 15.0);
@@ -70,18 +74,15 @@ FigureTable MakeFigureTable(const InsulationFigures& f, const FigureChoices& cho
     ohmRow(QStringLiteral("R 1 min"), f.r60, f.why60, 60.0);
     ohmRow(QStringLiteral("R 10 min"), f.r600, f.why600, 600.0);
     // One temperature for both readings: the correction cancels in a ratio, so it stays as measured.
-    auto ratioRow = [&](const QString& name, std::optional<double> ratio, const QString& missing) {
-        const QString corrected = ratio && temperature ? RatioText(ratio) : QStringLiteral("–");
-        t.rows.push_back({name, ratio ? RatioText(ratio) : missing, corrected, corrected});
+    auto ratioRow = [&](const QString& name, std::optional<double> ratio, int decimals, const QString& missing) {
+        const QString corrected = ratio && temperature ? RatioText(ratio, decimals) : QStringLiteral("–");
+        t.rows.push_back({name, ratio ? RatioText(ratio, decimals) : missing, corrected, corrected});
     };
     const bool from15 = choices.darTimes == DarTimes::From15To60;
-    auto why = [](std::optional<double> bottom, Missing b, double bs, Missing top, double ts) {
-        return !bottom ? MissingText(b, bs) : MissingText(top, ts);
-    };
-    ratioRow(from15 ? QStringLiteral("DAR 60 s/15 s") : QStringLiteral("DAR 60 s/30 s"), f.dar,
-             from15 ? why(f.r15, f.why15, 15, f.why60, 60) : why(f.r30, f.why30, 30, f.why60, 60));
-    ratioRow(QStringLiteral("PI 10 min/1 min"), f.pi,
-             f.piAtLeast ? QStringLiteral("≥ %1").arg(RatioText(f.piAtLeast)) : why(f.r60, f.why60, 60, f.why600, 600));
+    ratioRow(from15 ? QStringLiteral("DAR 60 s/15 s") : QStringLiteral("DAR 60 s/30 s"), f.dar, j.darDecimals,
+             DarMissingText(f, choices.darTimes));
+    ratioRow(QStringLiteral("PI 10 min/1 min"), f.pi, j.piDecimals,
+             f.piAtLeast ? QStringLiteral("≥ %1").arg(RatioText(f.piAtLeast, j.piDecimals)) : PiMissingText(f));
     t.ir = j.ir;
     t.dar = j.dar;
     t.pi = j.pi;

@@ -31,8 +31,9 @@ struct FigureTable {
 FigureTable MakeFigureTable(const InsulationFigures& figures, const FigureChoices& choices,
                             std::optional<double> winding, std::optional<Nameplate> plate = std::nullopt);
 
-// Three significant digits with the prefix of its decade group: "512 kΩ", "1.23 GΩ", "40.0 TΩ".
-QString OhmText(double ohm);
+// Three significant digits (or `digits`) with the prefix of its decade group: "512 kΩ", "1.23 GΩ",
+// "40.0 TΩ".
+QString OhmText(double ohm, int digits = 3);
 
 // A typed winding temperature: empty text gives nullopt with `ok` true; a number in °C (either
 // decimal separator) within -50 … 250 gives it; anything else `ok` false.

@@ -74,7 +74,7 @@ FiguresPanel::FiguresPanel(QWidget* parent) : QWidget(parent), choices_(ReadFigu
     windingTypeBox->setObjectName(QStringLiteral("WindingType"));
     windingTypeBox->addItem(QStringLiteral("not set"), -1);
     for (WindingType w : {WindingType::Form, WindingType::Random, WindingType::Older})
-        windingTypeBox->addItem(WindingDescription(w), static_cast<int>(w));
+        windingTypeBox->addItem(WindingChoiceText(w), static_cast<int>(w));
     // Its longest choice would set the panel's width; the list shows every choice whole.
     windingTypeBox->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     windingTypeBox->setMinimumContentsLength(16);

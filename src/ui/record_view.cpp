@@ -12,6 +12,7 @@
 #include "ui/report.h"
 #include "ui/record/method_result_view.h"
 #include "ui/step_panel.h"
+#include "ui/step_table.h"
 
 #include <QDir>
 #include <QFile>
@@ -236,11 +237,18 @@ bool MeasurementRecordView::LoadRecording(const QString& fileName, QString* erro
     if (!ParseRecording(file.readAll(), readings, error))
         return false;
     Clear();
-    for (const DataRecord& r : readings)
-        Add(r);
+    // A step-voltage test's recording is shown as that test: its steps, never one voltage's figures.
+    const std::optional<RecordedSteps> recorded = StepsOfRecording(readings);
+    for (size_t i = 0; i < readings.size(); ++i) {
+        Add(readings[i]);
+        if (recorded && std::find(recorded->closing.begin(), recorded->closing.end(), i) != recorded->closing.end())
+            MarkStepEnd(MeterVoltage(readings[i].volts));
+    }
     fromFile_ = true;
     SetRecordingFile(fileName);
     RefreshFigures();
+    if (recorded)
+        ShowSteps(MakeStepTable(recorded->plan, recorded->result));
     return true;
 }
 

@@ -43,7 +43,7 @@ StepTable MakeStepTable(const StepPlan& plan, const StepResult& result)
                                                         .arg(result.steps.back().volts)
                                                   : QString();
     t.changeLine = QStringLiteral("Change%1: %2").arg(span, StepChangeText(result));
-    t.verdict = StepVerdictText(result.verdict);
+    t.verdict = StepVerdictText(result);
     return t;
 }
 

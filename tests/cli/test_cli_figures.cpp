@@ -19,7 +19,9 @@
 #include <QTemporaryFile>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <functional>
 #include <map>
 #include <cstdio>
 #include <unistd.h>
@@ -249,7 +251,8 @@ TEST(CliTestFigures, StepTestStreamsStepsAndItsResult)
     EXPECT_EQ(f.value("steps").toArray()[1].toObject(), finished[1]);
     EXPECT_NEAR(f.value("change_pct").toDouble(), (std::pow(0.9, 4) - 1) * 100, 0.5);
     EXPECT_TRUE(f.value("change_bound").isNull());
-    EXPECT_EQ(f.value("verdict").toString(), StepVerdictText(Verdict::MarkedFall).text);
+    EXPECT_EQ(f.value("verdict").toString(),
+              "falls by more than 25 % between 100 V and 500 V: points to moisture, contamination or cracks");
     EXPECT_EQ(f.value("source").toString(), StepSourceText());
     EXPECT_FALSE(f.value("steps").toArray()[0].toObject().value("resistance_40c_ohm").isNull());
 
@@ -419,4 +422,129 @@ TEST(CliTestFigures, EsdAndSurfaceRunsEndWithTheirResultAsTheirRecordingsReadAga
     EXPECT_EQ(g.value("verdict").toString(), "Rs 5.0×10^5 Ω ≥ 1.0×10^4 Ω and < 1.0×10^11 Ω: meets ANSI/ESD "
                                              "S20.20-2021, packaging, compliance verification");
     EXPECT_EQ(g.value("limit_source").toString(), "ANSI/ESD S20.20-2021 Table 4, compliance verification");
+}
+
+namespace {
+
+// A recording written as the window writes one: a reading every `step` s from 0 s (the first
+// unstable) to `last`, the resistance and voltage of each time from the caller.
+QString WriteRecording(const QString& name, double last, const std::function<std::optional<double>(double)>& ohm,
+                       const std::function<int(double)>& volts, const std::vector<double>& skipped = {})
+{
+    QByteArray csv = ReadingHeader(DataFormat::Csv);
+    for (double t = 0; t <= last; t += 5) {
+        if (std::find(skipped.begin(), skipped.end(), t) != skipped.end())
+            continue;
+        DataRecord r;
+        r.time = QDateTime(QDate(2026, 3, 7), QTime(9, 0)).addMSecs(qint64(t * 1000));
+        r.elapsedSeconds = t;
+        const std::optional<double> v = ohm(t);
+        r.range = v ? RangeState::InRange : RangeState::Over;
+        r.resistanceOhm = v.value_or(0.0);
+        r.volts = volts(t);
+        r.stable = t > 0;
+        r.temperature = 30.0;
+        r.humidity = 40;
+        csv += ReadingLine(DataFormat::Csv, r);
+    }
+    QFile f(name);
+    return f.open(QIODevice::WriteOnly) && f.write(csv) == csv.size() ? name : QString();
+}
+
+}  // namespace
+
+// Figures only at one voltage: a change from 500 V to 1000 V at 5 min ends them there, in text and
+// JSON alike; a PI known as a bound is printed as "≥", and a figure without a value says why.
+TEST(CliTestFigures, FiguresOfOneVoltageAndWhyAFigureIsMissing)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    // R rises by 1 GΩ every 5 min: 1.2 GΩ at 1 min, 2.0 GΩ at 5 min (the second voltage's R is
+    // four times higher: a PI across the change would read 2.9 GΩ × 4 / 1.2 GΩ).
+    FiguresArgs a;
+    a.file = WriteRecording(dir.filePath("changed.csv"), 700, [](double t) { return 1e9 + t / 300 * 1e9 * (t >= 300 ? 4 : 1); },
+                            [](double t) { return t >= 300 ? 1004 : 498; });
+    a.plate = Nameplate{AssetKind::Machine, 6600.0, WindingType::Form, InsulationClass::F};
+    const Printed text = RunFigures(a);
+    ASSERT_EQ(text.rc, kDone) << text.err.constData();
+    const QString out = QString::fromUtf8(text.out);
+    for (const char* line : {"voltage: the voltage changed from 500 V to 1000 V at 5 min: figures up to then",
+                             "R(1 min): 1.2 GΩ", "R(10 min): the voltage changed before 10 min",
+                             "PI (10 min / 1 min): the voltage changed before 10 min", "PI verdict: not enough data"})
+        EXPECT_TRUE(out.contains(QLatin1String("\n") + QString::fromUtf8(line) + QLatin1String("\n"))) << line << "\n"
+                                                                                                      << text.out.constData();
+    a.jsonl = true;
+    const QJsonObject j = QJsonDocument::fromJson(RunFigures(a).out).object();
+    EXPECT_EQ(j.value("voltage_v").toInt(), 500);
+    EXPECT_TRUE(j.value("pi").isNull());
+    EXPECT_EQ(j.value("missing").toObject().value("pi").toString(), "the voltage changed before 10 min");
+    EXPECT_EQ(j.value("voltage_change").toString(), "the voltage changed from 500 V to 1000 V at 5 min: figures up to then");
+    EXPECT_TRUE(j.value("notes").toArray().contains("The voltage changed from 500 V to 1000 V at 5 min: figures up to then."));
+
+    // Over the range from 10 min on, and no reading between 10 s and 20 s.
+    FiguresArgs b;
+    b.file = WriteRecording(
+        dir.filePath("bound.csv"), 700, [](double t) { return t >= 600 ? std::nullopt : std::optional<double>(1e9 + t / 300 * 1e9); },
+        [](double) { return 500; }, {15});
+    b.darTimes = DarTimes::From15To60;
+    b.plate = Nameplate{AssetKind::Machine, 400.0, WindingType::Form, InsulationClass::B};
+    const QString bound = QString::fromUtf8(RunFigures(b).out);
+    // PI ≥ R(595 s) / R(60 s) = 2.9833 / 1.2 = 2.486
+    for (const char* line : {"PI (10 min / 1 min): ≥ 2.49", "R(10 min): above the meter's range at 10 min",
+                             "R(15 s): readings too far apart around 15 s (more than 5 s)",
+                             "DAR (60 s / 15 s): readings too far apart around 15 s (more than 5 s)"})
+        EXPECT_TRUE(bound.contains(QLatin1String("\n") + QString::fromUtf8(line) + QLatin1String("\n"))) << line << "\n"
+                                                                                                        << qPrintable(bound);
+    b.jsonl = true;
+    const QJsonObject k = QJsonDocument::fromJson(RunFigures(b).out).object();
+    EXPECT_NEAR(k.value("pi_at_least").toDouble(), 2.98333333 / 1.2, 1e-6);
+    EXPECT_EQ(k.value("missing").toObject().value("r15_ohm").toString(), "readings too far apart around 15 s (more than 5 s)");
+    EXPECT_EQ(k.value("missing").toObject().value("pi").toString(), "above the meter's range at 10 min");
+    EXPECT_FALSE(k.value("missing").toObject().contains("r60_ohm"));
+    // 1.2 GΩ at 30 °C is 0.6 GΩ at 40 °C; R 10 min is over the range, so none at 40 °C either.
+    EXPECT_NEAR(k.value("r60_40c_ohm").toDouble(), 0.6e9, 1.0);
+    EXPECT_TRUE(k.value("r600_40c_ohm").isNull());
+}
+
+// The simulated step-voltage test's own recording, read back by figures: its steps, change and
+// verdict as the live test gave them, never a DAR across the voltages.
+TEST(CliTestFigures, AStepRecordingIsJudgedAsTheStepTest)
+{
+    sim::Scenario s = sim::Scenario::Default();
+    s.r0 = s.rInf = 1.0e9;
+    s.stabiliseSeconds = 0.3;
+    s.leakageFallPerHundredVolts = 10.0;  // R × 0.9 per 100 V
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    test::SimSetup t(s);
+    SetSimulated(true);
+    MeasureArgs m;
+    m.steps = StepPlan{{100, 500, 1000}, 30};
+    m.output.format = OutputFormat::Csv;
+    m.output.file = dir.filePath(QStringLiteral("steps.csv"));
+    ::alarm(60);  // watchdog
+    ASSERT_EQ(MeasureCommand(m), kDone);
+    ::alarm(0);
+
+    FiguresArgs f;
+    f.file = m.output.file;
+    f.jsonl = true;
+    const Printed p = RunFigures(f);
+    ASSERT_EQ(p.rc, kDone) << p.err.constData();
+    const QJsonObject j = QJsonDocument::fromJson(p.out).object();
+    ASSERT_EQ(j.value("test").toString(), "step") << p.out.constData();
+    EXPECT_EQ(j.value("volts").toString(), "100,500,1000");
+    EXPECT_EQ(j.value("step_seconds").toInt(), 30);
+    const QJsonArray steps = j.value("steps").toArray();
+    ASSERT_EQ(steps.size(), 3);
+    for (int i = 0; i < 3; ++i)
+        EXPECT_NEAR(steps[i].toObject().value("resistance_ohm").toDouble() / (1e9 * std::pow(0.9, i == 0 ? 1 : i * 5)), 1.0,
+                    0.005);
+    EXPECT_NEAR(j.value("change_pct").toDouble(), (std::pow(0.9, 9) - 1) * 100, 0.5);
+    EXPECT_EQ(j.value("verdict").toString(),
+              "falls by more than 25 % between 100 V and 1000 V: points to moisture, contamination or cracks");
+    f.jsonl = false;
+    const QByteArray text = RunFigures(f).out;
+    EXPECT_TRUE(text.startsWith("test: step (100,500,1000 V, 30 s each)\n")) << text.constData();
+    EXPECT_FALSE(text.contains("DAR")) << text.constData();
 }

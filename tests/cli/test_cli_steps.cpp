@@ -40,7 +40,7 @@ TEST(CliSteps, ResultAsTextNamesEachStepsOwnValues)
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
         const StepResult result = ComputeStepResult(row.steps);
-        const FigureVerdict verdict = StepVerdictText(result.verdict);
+        const FigureVerdict verdict = StepVerdictText(result);
         QStringList want{QStringLiteral("test: step (100,500,1000 V, 45 s each)")};
         for (const char* line : row.stepLines)
             want << QString::fromUtf8(line);

@@ -49,8 +49,17 @@ TEST(Ieee43, MinimumIrRowsOnBothSides)
         {Machine(WindingType::Older, 990), 1.99e6, Verdict::MeetsMinimum},   // 0.99 kV + 1 = 1.99 MΩ
         {Machine(WindingType::Older, 1000), 1.99e6, Verdict::BelowMinimum},  // 1.0 kV + 1 = 2 MΩ
         {Machine(WindingType::Older, std::nullopt), 1e9, Verdict::NotEnoughData},
-        {Machine(WindingType::Form), 100e6, Verdict::MeetsMinimum},
-        {Machine(WindingType::Form), 99.9e6, Verdict::BelowMinimum},
+        {Machine(WindingType::Form, 1000), 100e6, Verdict::MeetsMinimum},
+        {Machine(WindingType::Form, 1000), 99.9e6, Verdict::BelowMinimum},
+        // Form-wound below 1 kV: the 5 MΩ row (a 690 V motor at 50 MΩ meets it).
+        {Machine(WindingType::Form, 999), 99.9e6, Verdict::MeetsMinimum},
+        {Machine(WindingType::Form, 690), 5e6, Verdict::MeetsMinimum},
+        {Machine(WindingType::Form, 690), 4.99e6, Verdict::BelowMinimum},
+        // Form-wound, rated voltage not known: judged only where both rows agree.
+        {Machine(WindingType::Form, std::nullopt), 100e6, Verdict::MeetsMinimum},
+        {Machine(WindingType::Form, std::nullopt), 99.9e6, Verdict::NotEnoughData},
+        {Machine(WindingType::Form, std::nullopt), 5e6, Verdict::NotEnoughData},
+        {Machine(WindingType::Form, std::nullopt), 4.99e6, Verdict::BelowMinimum},
         {Machine(WindingType::Random), 5e6, Verdict::MeetsMinimum},
         {Machine(WindingType::Random), 4.99e6, Verdict::BelowMinimum},
         {Machine(WindingType::Random), std::nullopt, Verdict::BelowMinimum},  // under the range at 1 min
@@ -61,7 +70,8 @@ TEST(Ieee43, MinimumIrRowsOnBothSides)
     };
     for (const auto& c : cases) {
         const Judgement j = Judge(Figures(c.r60, std::nullopt), DarTimes::From30To60, c.plate, std::nullopt);
-        EXPECT_EQ(j.ir.verdict, c.v) << NameplateText(c.plate).toStdString() << ' ' << c.r60.value_or(-1);
+        EXPECT_EQ(j.ir.verdict, c.v) << NameplateText(c.plate).toStdString() << ' ' << c.r60.value_or(-1) << ' '
+                                     << j.ir.text.toStdString();
         if (c.v == Verdict::MeetsMinimum || c.v == Verdict::BelowMinimum) {
             EXPECT_EQ(j.ir.source, QStringLiteral("IEEE 43-2013, recommended minimum insulation resistance at 40 °C"));
         }
@@ -72,6 +82,15 @@ TEST(Ieee43, MinimumIrRowsOnBothSides)
     }
     EXPECT_EQ(Judge(Figures(1e9, 2e9), DarTimes::From30To60, std::nullopt, std::nullopt).pi.text,
               QStringLiteral("no verdict: no nameplate"));
+    EXPECT_EQ(Judge(Figures(50e6, {}), DarTimes::From30To60, Machine(WindingType::Form, std::nullopt), {}).ir.text,
+              QStringLiteral("not judged: the rated voltage is needed (100 MΩ for a form-wound winding rated 1 kV or "
+                             "more, 5 MΩ below 1 kV)"));
+    // Over the meter's range at 1 min: above every row of the table.
+    InsulationFigures over = Figures(std::nullopt, std::nullopt);
+    over.why60 = Missing::AboveRange;
+    EXPECT_EQ(Judge(over, DarTimes::From30To60, Machine(WindingType::Form, 6600), {}).ir.text,
+              QStringLiteral("IR 1 min above the meter's range: meets the minimum of 100 MΩ"));
+    EXPECT_TRUE(WindingChoiceText(WindingType::Random).contains(QLatin1String("dc armature")));
 }
 
 TEST(Ieee43, PiByClassDisregardedAboveFiveGigaohmAndOverflowAtTenMinutes)
@@ -91,18 +110,57 @@ TEST(Ieee43, PiByClassDisregardedAboveFiveGigaohmAndOverflowAtTenMinutes)
         {InsulationClass::H, 5001e6, 6000e6, Missing::None, {}, Verdict::MayBeDisregarded},  // above it: not
         {InsulationClass::F, 1e9, 0, Missing::AboveRange, 2e9, Verdict::MeetsMinimum},      // PI ≥ 2.00
         {InsulationClass::F, 1e9, 0, Missing::AboveRange, 1.9e9, Verdict::NotEnoughData},   // PI ≥ 1.90: open
+        {InsulationClass::F, 5001e6, 0, Missing::AboveRange, 5.7e9, Verdict::MayBeDisregarded},  // PI ≥ 1.14
+        {InsulationClass::F, 5000e6, 0, Missing::AboveRange, 5.7e9, Verdict::NotEnoughData},
+        {InsulationClass::F, 0, 0, Missing::AboveRange, {}, Verdict::MayBeDisregarded},  // over at 1 min and 10 min
+        {InsulationClass::F, 0, 0, Missing::NotYet, {}, Verdict::NotEnoughData},         // over at 1 min, 10 min not reached
     };
     for (const auto& c : cases) {
-        InsulationFigures f = Figures(c.r60, c.why600 == Missing::None ? std::optional<double>(c.r600) : std::nullopt,
-                                      c.why600);
+        InsulationFigures f = Figures(c.r60 > 0 ? std::optional<double>(c.r60) : std::nullopt,
+                                      c.why600 == Missing::None ? std::optional<double>(c.r600) : std::nullopt, c.why600);
+        if (c.r60 == 0)
+            f.why60 = Missing::AboveRange;
         if (c.highest)
             f.piAtLeast = *c.highest / c.r60;
         const Judgement j = Judge(f, DarTimes::From30To60, Machine(WindingType::Form, 400.0, c.cls), std::nullopt);
         EXPECT_EQ(j.pi.verdict, c.v) << c.r60 << ' ' << c.r600 << ' ' << j.pi.text.toStdString();
-        if (c.highest) {
+        if (c.highest && c.v != Verdict::MayBeDisregarded) {
             EXPECT_TRUE(j.pi.text.startsWith(QStringLiteral("PI ≥ %1").arg(*c.highest / c.r60, 0, 'f', 2)));
         }
     }
+    // IEEE 43-2013's caveat on small random-wound machines, on a PI verdict of theirs only.
+    for (const WindingType w : {WindingType::Random, WindingType::Form}) {
+        const Judgement j = Judge(Figures(100e6, 250e6), DarTimes::From30To60, Machine(w, 400.0), {});
+        EXPECT_EQ(j.pi.verdict, Verdict::MeetsMinimum);
+        EXPECT_EQ(j.pi.text.contains(QLatin1String("may not apply to a small random-wound machine")),
+                  w == WindingType::Random);
+    }
+}
+
+// A value judged against a limit is printed with the digits that keep it on its side.
+TEST(Ieee43, DigitsBesideALimit)
+{
+    const struct {
+        std::optional<double> r60;  // at 40 °C
+        double pi, dar;
+        int r60Digits, piDecimals, darDecimals;
+    } cases[] = {
+        {100e6, 2.0, 1.0, 3, 2, 2},
+        {99.99e6, 1.996, 0.999, 4, 3, 3},      // "99.99 MΩ", "1.996", "0.999"
+        {99.9999e6, 1.9999, 1.2496, 6, 4, 4},  // "99.9999 MΩ", "1.9999", "1.2496"
+        {5000.4e6, 2.004, 1.6004, 5, 2, 4},    // 5000 MΩ: the PI may be disregarded above it
+        {5100e6, 1.5, 1.604, 3, 2, 3},
+    };
+    for (const auto& c : cases) {
+        InsulationFigures f = Figures(c.r60, *c.r60 * c.pi);
+        f.dar = c.dar;
+        const Judgement j = Judge(f, DarTimes::From30To60, Machine(WindingType::Form, 6600), {});
+        EXPECT_EQ(j.r60At40Digits, c.r60Digits) << *c.r60;
+        EXPECT_EQ(j.piDecimals, c.piDecimals) << c.pi;
+        EXPECT_EQ(j.darDecimals, c.darDecimals) << c.dar;
+    }
+    EXPECT_EQ(FixedToTell(1.996, 2, {{2.0, true}}), QStringLiteral("1.996"));
+    EXPECT_EQ(FixedToTell(2.004, 2, {{2.0, true}}), QStringLiteral("2.00"));
 }
 
 TEST(Ieee43, DarBandsOnlyForSixtyOverThirtyAndTheirSource)
@@ -122,7 +180,7 @@ TEST(Ieee43, RecommendedTestVoltageAndAShortTest)
         double low;
         std::optional<double> high;
     } cases[] = {{999, 500, 500},      {1000, 500, 1000},  {2500, 500, 1000},   {2501, 1000, 2500},
-                 {5000, 1000, 2500},   {5001, 2500, 5000}, {12000, 2500, 5000}, {12001, 5000, std::nullopt}};
+                 {5000, 1000, 2500},   {5001, 2500, 5000}, {12000, 2500, 5000}, {12001, 5000, 10000}};
     for (const auto& c : cases) {
         const VoltageRange r = RecommendedTestVoltage(c.rated);
         EXPECT_EQ(r.low, c.low) << c.rated;
@@ -134,7 +192,11 @@ TEST(Ieee43, RecommendedTestVoltageAndAShortTest)
         return Judge(f, DarTimes::From30To60, Machine(WindingType::Form, rated), {}).notes.join(' ');
     };
     EXPECT_TRUE(notes(6600).contains(QStringLiteral("below the 2500–5000 V IEEE 43-2013 recommends")));
-    EXPECT_FALSE(notes(5000).contains(QLatin1String("below")));
+    EXPECT_TRUE(notes(13800).contains(QStringLiteral("below the 5000–10 000 V IEEE 43-2013 recommends")));
+    EXPECT_FALSE(notes(5000).contains(QLatin1String("The test voltage")));  // 1000–2500 V
+    EXPECT_FALSE(notes(1000).contains(QLatin1String("The test voltage")));  // 500–1000 V
+    EXPECT_TRUE(notes(999).contains(QStringLiteral("1000 V is above the 500 V IEEE 43-2013 recommends for a winding "
+                                                   "rated 999 V")));
 }
 
 TEST(Ieee43, TemperatureSaidAsItIsDewPointAndCondensation)
@@ -153,7 +215,13 @@ TEST(Ieee43, TemperatureSaidAsItIsDewPointAndCondensation)
     f.meanHumidity = 50.0;  // dew point 9.26 °C
     const auto judge = [&](std::optional<double> winding) { return Judge(f, DarTimes::From30To60, std::nullopt, winding); };
     EXPECT_TRUE(judge({}).temperatureLine.contains(QLatin1String("air temperature at the meter")));
-    EXPECT_TRUE(judge({}).temperatureLine.contains(QLatin1String("not IEEE 43")));
+    EXPECT_TRUE(judge({}).temperatureLine.contains(QLatin1String("rule of thumb of IEEE 43-2000")));
+    EXPECT_FALSE(judge({}).temperatureLine.contains(QLatin1String("IEEE 43-2013")));
+    for (const AssetKind k : {AssetKind::Cable, AssetKind::Transformer, AssetKind::Other}) {
+        const Judgement other = Judge(f, DarTimes::From30To60, Nameplate{k, 400.0, {}, {}}, 9.0);
+        EXPECT_FALSE(other.temperatureLine.contains(QLatin1String("IEEE"))) << other.temperatureLine.toStdString();
+        EXPECT_FALSE(other.notes.join(' ').contains(QLatin1String("IEEE"))) << other.notes.join(' ').toStdString();
+    }
     EXPECT_NEAR(*judge(30.0).r60At40, 0.5e9, 1);  // typed winding 30 °C: halved to 40 °C
     EXPECT_NEAR(*judge({}).r60At40, 0.25e9, 1);   // the air's 20 °C: halved twice
     const struct {
@@ -161,12 +229,16 @@ TEST(Ieee43, TemperatureSaidAsItIsDewPointAndCondensation)
         bool condensation, rough;
     } cases[] = {{9.2, true, false}, {*DewPoint(20.0, 50.0), true, false}, {9.3, false, false}, {0.0, true, false},
                  {-0.1, true, true},
-                 {100.0, false, false}, {100.1, false, true}, {{}, false, false}};
+                 {100.0, false, false}, {100.1, false, true}, {{}, true, false}};
     for (const auto& c : cases) {
         const QString notes = judge(c.winding).notes.join(' ');
         EXPECT_EQ(notes.contains(QLatin1String("condensation")), c.condensation) << c.winding.value_or(-99);
         EXPECT_EQ(notes.contains(QLatin1String("rough")), c.rough) << c.winding.value_or(-99);
     }
+    // Without a winding temperature the air is above its own dew point: a cold winding is not ruled out.
+    EXPECT_EQ(judge({}).notes.join(' '),
+              QStringLiteral("The winding's temperature is not known: condensation on a winding at or below the dew "
+                             "point of 9.3 °C cannot be ruled out (IEEE 43 advises testing above the dew point)."));
     EXPECT_EQ(TimerShortfallText(600), QString());
     EXPECT_TRUE(TimerShortfallText(599).contains(QLatin1String("no R 10 min and no PI")));
     EXPECT_TRUE(TimerShortfallText(60).contains(QLatin1String("no R 10 min and no PI")));
@@ -182,6 +254,7 @@ TEST(Ieee43, TheReadmesWorkedExample)
     f.volts = 1000;
     const Judgement j = Judge(f, DarTimes::From30To60, Machine(WindingType::Form, 6600, InsulationClass::F), 30.0);
     EXPECT_NEAR(*j.r60At40, 600e6, 1);
+    EXPECT_NEAR(*j.r600At40, 1.5e9, 1);  // 3.0 GΩ × 0.5
     EXPECT_EQ(j.ir.text, QStringLiteral("IR 1 min at 40 °C meets the minimum of 100 MΩ"));
     EXPECT_EQ(j.pi.text, QStringLiteral("meets the minimum of 2.00 (class F)"));
     EXPECT_NEAR(*j.dewPoint, 9.3, 0.05);

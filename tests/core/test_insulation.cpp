@@ -299,3 +299,58 @@ TEST(InsulationFigures, TemperatureCorrectionAndItsMeanTemperature)
     ASSERT_TRUE(f.meanTemperature);
     EXPECT_DOUBLE_EQ(*f.meanTemperature, 22.0);
 }
+
+// Figures are taken at one voltage: the nearest of the meter's voltages to each reading decides,
+// and the first reading nearer another one ends them.
+TEST(InsulationFigures, OneVoltageOnlyUpToAChange)
+{
+    // Nearest by ratio: the geometric means 31.6, 223.6 and 707.1 V are the edges.
+    const std::pair<int, int> nearest[] = {{0, 0},     {1, 10},    {31, 10},    {32, 100},  {223, 100},
+                                           {224, 500}, {707, 500}, {708, 1000}, {1500, 1000}};
+    for (const auto& [measured, meter] : nearest)
+        EXPECT_EQ(MeterVoltage(measured), meter) << measured;
+
+    const auto run = [](std::vector<std::pair<double, int>> volts) {
+        std::vector<DataRecord> r;
+        for (const auto& [t, v] : volts) {
+            r.push_back(At(t, 1e9 + t * 1e6, t > 0.5));  // a resistance of its own at each time
+            r.back().volts = v;
+        }
+        return r;
+    };
+    const struct {
+        const char* what;
+        std::vector<DataRecord> r;
+        std::optional<VoltageChange> change;
+        bool r60, r600;
+    } cases[] = {
+        {"the ramp's rising voltage is no change", run({{0.4, 130}, {1, 498}, {60, 505}, {600, 499}}), {}, true, true},
+        {"a dip to 360 V and a 0 V reading are none", run({{1, 500}, {59, 360}, {61, 0}, {600, 500}}), {}, true, true},
+        {"500 V to 1000 V at 5 min", run({{1, 500}, {60, 500}, {299.4, 500}, {300.2, 1000}, {600, 1000}}),
+         VoltageChange{500, 1000, 300.2}, true, false},
+        {"on the way up, 708 V counts as 1000 V", run({{1, 500}, {59, 500}, {59.5, 708}, {61, 1000}, {600, 1000}}),
+         VoltageChange{500, 1000, 59.5}, false, false},
+        {"100 V to 10 V", run({{1, 100}, {45.6, 100}, {46.6, 10}, {700, 10}}), VoltageChange{100, 10, 46.6}, false, false},
+    };
+    for (const auto& c : cases) {
+        const InsulationFigures f = ComputeFigures(c.r, DarTimes::From30To60);
+        ASSERT_EQ(f.voltageChange.has_value(), c.change.has_value()) << c.what;
+        EXPECT_EQ(f.r60.has_value(), c.r60) << c.what;
+        EXPECT_EQ(f.r600.has_value(), c.r600) << c.what;
+        if (!c.change)
+            continue;
+        EXPECT_EQ(f.volts, c.change->fromVolts) << c.what;
+        EXPECT_EQ(f.voltageChange->toVolts, c.change->toVolts) << c.what;
+        EXPECT_EQ(f.voltageChange->atSeconds, c.change->atSeconds) << c.what;
+        EXPECT_EQ(f.why600, Missing::VoltageChanged) << c.what;
+        EXPECT_FALSE(f.pi) << c.what;
+    }
+    const InsulationFigures f = ComputeFigures(cases[2].r, DarTimes::From30To60);
+    EXPECT_EQ(VoltageChangeText(*f.voltageChange),
+              QStringLiteral("the voltage changed from 500 V to 1000 V at 5 min: figures up to then"));
+    EXPECT_EQ(PiMissingText(f), QStringLiteral("the voltage changed before 10 min"));
+    // The mean temperature is the one voltage's too.
+    std::vector<DataRecord> warm = cases[2].r;
+    warm[3].temperature = warm[4].temperature = 90.0;
+    EXPECT_DOUBLE_EQ(*ComputeFigures(warm, DarTimes::From30To60).meanTemperature, 22.0);
+}

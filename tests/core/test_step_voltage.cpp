@@ -315,37 +315,106 @@ TEST(StepVoltageTest, ShortestAndLongestStepsEndOnTime)
     }
 }
 
-TEST(StepVoltageFigures, BoundsDecideOnlyWhatTheyCan)
+namespace {
+
+// One step of a recording: five readings at 5, 15, 25, 29.5 and 30.5 s after its voltage command
+// (the last closes a 30 s step), `middle` up to 15 s and `end` from 25 s on; `over`: the index
+// of a reading above the range (-1 none, 5 all), `kept`: how many were read before a Break.
+struct StepSpec {
+    int volts;
+    double middle, end;
+    int over = -1;
+    int kept = 5;
+};
+
+std::vector<DataRecord> StepRecording(const std::vector<StepSpec>& steps)
 {
-    const auto step = [](std::optional<double> ohm, bool atLeast) {
-        StepFigure f;
-        f.ohm = ohm;
-        f.atLeast = atLeast;
-        f.range = atLeast ? RangeState::Over : RangeState::InRange;
-        return f;
-    };
+    std::vector<DataRecord> r;
+    double command = 0.0;
+    for (size_t k = 0; k < steps.size(); ++k) {
+        const StepSpec& s = steps[k];
+        const double at[] = {5, 15, 25, 29.5, 30.5};
+        for (int i = 0; i < s.kept; ++i) {
+            DataRecord d;
+            d.elapsedSeconds = command + at[i];
+            d.volts = s.volts + (i == 2 ? 3 : 0);  // the measured voltage wavers a little
+            d.stable = true;
+            d.temperature = 22.0;
+            d.step = static_cast<int>(k) + 1;
+            const bool over = s.over == i || s.over == 5;
+            d.range = over ? RangeState::Over : RangeState::InRange;
+            d.resistanceOhm = over ? 0.0 : i < 2 ? s.middle : s.end;
+            r.push_back(d);
+        }
+        command = r.back().elapsedSeconds;
+    }
+    return r;
+}
+
+}  // namespace
+
+// Steps derived from recorded readings, as the recording reader gives them back: a reading over
+// the range in each position of a step, and rises on both sides of the still-rising limit.
+TEST(StepVoltageFigures, StepsOfARecordingDecideOnlyWhatTheyCan)
+{
     struct Row {
-        StepFigure low, high;
+        const char* what;
+        std::vector<StepSpec> steps;
         Verdict verdict;
         const char* change;
+        std::optional<double> lowOhm, highOhm;
     };
     const Row rows[] = {
-        {step(100, false), step(75, false), Verdict::NoMarkedFall, "-25.0 %"},
-        {step(100, false), step(74.9, false), Verdict::MarkedFall, "-25.1 %"},
-        {step(100, false), step(80, true), Verdict::NoMarkedFall, "≥ -20.0 %"},
-        {step(100, false), step(50, true), Verdict::Undecided, "≥ -50.0 %"},
-        {step(100, true), step(50, false), Verdict::MarkedFall, "≤ -50.0 %"},
-        {step(100, true), step(90, false), Verdict::Undecided, "≤ -10.0 %"},
-        {step(100, true), step(90, true), Verdict::Undecided, "not enough data"},
-        {step(100, false), step(std::nullopt, false), Verdict::Undecided, "not enough data"},
+        {"a fall of 25 % is none", {{100, 1e9, 1e9}, {1000, 0.75e9, 0.75e9}}, Verdict::NoMarkedFall, "-25.0 %", 1e9, 0.75e9},
+        {"25.01 % is one, printed so", {{100, 1e9, 1e9}, {1000, 0.7499e9, 0.7499e9}}, Verdict::MarkedFall, "-25.01 %", 1e9, 0.7499e9},
+        {"closing reading over: a bound", {{100, 1e9, 1e9}, {1000, 0.8e9, 0.8e9, 4}}, Verdict::NoMarkedFall, "≥ -20.0 %", 1e9, 0.8e9},
+        {"reading before it over: a bound", {{100, 1e9, 1e9}, {1000, 0.5e9, 0.5e9, 3}}, Verdict::Undecided, "≥ -50.0 %", 1e9, 0.5e9},
+        {"lowest step's bound", {{100, 1e9, 1e9, 4}, {1000, 0.5e9, 0.5e9}}, Verdict::MarkedFall, "≤ -50.0 %", 1e9, 0.5e9},
+        {"first reading over: no matter", {{100, 1e9, 1e9, 0}, {1000, 0.9e9, 0.9e9}}, Verdict::NoMarkedFall, "-10.0 %", 1e9, 0.9e9},
+        {"a middle reading over: no matter", {{100, 1e9, 1e9, 2}, {1000, 0.9e9, 0.9e9}}, Verdict::NoMarkedFall, "-10.0 %", 1e9, 0.9e9},
+        {"every reading over: nothing", {{100, 1e9, 1e9}, {1000, 1e9, 1e9, 5}}, Verdict::Undecided, "not enough data", 1e9, {}},
+        {"rose 9.9 % in a step", {{100, 1e9, 1.099e9}, {1000, 1.2e9, 1.2e9}}, Verdict::NoMarkedFall, "+9.2 %", 1.099e9, 1.2e9},
+        {"rose 10.1 % in a step", {{100, 1e9, 1e9}, {1000, 1e9, 1.101e9}}, Verdict::StepsTooShort, "+10.1 %", 1e9, 1.101e9},
+        {"a fall while rising stays a fall", {{100, 0.5e9, 1e9}, {1000, 0.7e9, 0.7e9}}, Verdict::MarkedFall, "-30.0 %", 1e9, 0.7e9},
+        {"a third step broken off", {{100, 1e9, 1e9}, {500, 0.9e9, 0.9e9}, {1000, 0.1e9, 0.1e9, -1, 3}}, Verdict::NoMarkedFall,
+         "-10.0 %", 1e9, 0.9e9},
     };
     for (const Row& row : rows) {
-        const StepResult r = ComputeStepResult({row.low, row.high});
-        EXPECT_EQ(r.verdict, row.verdict) << row.change;
-        EXPECT_EQ(StepChangeText(r), QString::fromUtf8(row.change));
+        const std::optional<RecordedSteps> got = StepsOfRecording(StepRecording(row.steps));
+        ASSERT_TRUE(got) << row.what;
+        EXPECT_EQ(got->plan.stepSeconds, 30) << row.what;
+        std::vector<int> volts;
+        for (const StepSpec& s : row.steps)
+            volts.push_back(s.volts);
+        EXPECT_EQ(got->plan.volts, volts) << row.what;
+        const StepResult& r = got->result;
+        ASSERT_EQ(r.steps.size(), 2u) << row.what;
+        EXPECT_EQ(r.verdict, row.verdict) << row.what;
+        QString change = StepChangeText(r);
+        if (r.changePercent && *r.changePercent > 0)
+            change.prepend(QLatin1Char('+'));
+        EXPECT_EQ(change, QString::fromUtf8(row.change)) << row.what;
+        for (const auto& [figure, ohm] : {std::pair{r.steps[0], row.lowOhm}, std::pair{r.steps[1], row.highOhm}}) {
+            ASSERT_EQ(figure.ohm.has_value(), ohm.has_value()) << row.what;
+            if (ohm) {
+                EXPECT_NEAR(*figure.ohm / *ohm, 1.0, 1e-12) << row.what;
+                // 22 °C to 40 °C by hand: × 0.5^1.8 = 0.287175
+                EXPECT_NEAR(*figure.ohmAt40C / *ohm, 0.2871745887, 1e-9) << row.what;
+            }
+        }
     }
-    EXPECT_EQ(ComputeStepResult({step(100, false)}).verdict, Verdict::NotEnoughData);
-    EXPECT_TRUE(StepVerdictText(Verdict::MarkedFall).source.contains("not a standard"));
+    // The verdict names its voltages and what it cannot show; too short names the step.
+    const auto verdict = [&](size_t row) { return StepVerdictText(StepsOfRecording(StepRecording(rows[row].steps))->result); };
+    EXPECT_EQ(verdict(0).text, QStringLiteral("no fall of more than 25 % between 100 V and 1000 V; this cannot rule out "
+                                              "cracks or other faults that show only at a higher voltage"));
+    EXPECT_EQ(verdict(1).text.left(44), QStringLiteral("falls by more than 25 % between 100 V and 10"));
+    EXPECT_EQ(verdict(9).text, QStringLiteral("steps too short to compare: R still rose by 10.1 % over the second half "
+                                              "of the 1000 V step (absorption not over); longer steps are needed"));
+    EXPECT_TRUE(verdict(0).source.contains("not a standard"));
+    EXPECT_EQ(StepsOfRecording(StepRecording({{100, 1e9, 1e9}}))->result.verdict, Verdict::NotEnoughData);
+    std::vector<DataRecord> plain = StepRecording({{100, 1e9, 1e9}});
+    plain[0].step.reset();
+    EXPECT_FALSE(StepsOfRecording(plain));
 }
 
 TEST(StepVoltageFigures, OnlyRisingChoicesOfTheMetersVoltagesRun)

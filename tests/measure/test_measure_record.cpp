@@ -13,6 +13,7 @@
 #include "ui/measurement/measurement_window.h"
 #include "ui/figures_panel.h"
 #include "ui/reading_plot.h"
+#include "ui/step_panel.h"
 #include "ui/record_view.h"
 
 #include <QApplication>
@@ -410,6 +411,35 @@ void MeasureRecordTest::opensAnEarlierRecording()
     QCOMPARE(Plotted(), qsizetype(133));
     QVERIFY(MeasWin()->recordView->ShowsSimulatedRecording());
     QCOMPARE(MeasWin()->recordingWarning->text(), QStringLiteral("Simulated meter"));
+
+    // A step-voltage test's recording: its steps, change and verdict in place of the figures
+    // (2 GΩ at 100 V, 1.2 GΩ at 500 V: a fall of 40 %), never a DAR across the voltages.
+    QByteArray stepped = ReadingHeader(DataFormat::Csv, true);
+    for (int step = 1; step <= 2; ++step)
+        for (const double at : {10.0, 20.0, 29.5, 30.5}) {
+            DataRecord r;
+            r.elapsedSeconds = (step - 1) * 30.5 + at;
+            r.time = QDateTime(QDate(2026, 3, 7), QTime(10, 0)).addMSecs(qint64(r.elapsedSeconds * 1000));
+            r.resistanceOhm = step == 1 ? 2e9 : 1.2e9;
+            r.volts = step == 1 ? 100 : 500;
+            r.stable = true;
+            r.temperature = 22.5;
+            r.humidity = 45;
+            r.step = step;
+            stepped += ReadingLine(DataFormat::Csv, r);
+        }
+    const QString steps = dir.filePath(QStringLiteral("steps.csv"));
+    QFile f(steps);
+    QVERIFY(f.open(QIODevice::WriteOnly) && f.write(stepped) == stepped.size());
+    f.close();
+    p.t.dialogs.opens = {steps};
+    MeasWin()->openRecordingButton->click();
+    QCOMPARE(p.t.dialogs.shown.size(), size_t(3));
+    const StepPanel& stepPanel = *MeasWin()->recordView->steps;
+    QVERIFY(stepPanel.isVisibleTo(MeasWin()->recordView));
+    QCOMPARE(stepPanel.changeLine->text(), QStringLiteral("Change from 100 V to 500 V: -40.0 %"));
+    QVERIFY2(stepPanel.verdictLine->text().contains(QStringLiteral("falls by more than 25 % between 100 V and 500 V")),
+             qPrintable(stepPanel.verdictLine->text()));
 }
 
 void MeasureRecordTest::timerSaysWhatItCannotGive()

@@ -174,7 +174,7 @@ void MeasureStepsTest::runsThePlan()
         QCOMPARE(panel.Cell(i + 1, 2)->text(), r);
         QCOMPARE(panel.Cell(i + 1, 3)->text(), r40);
     }
-    const FigureVerdict verdict = StepVerdictText(run.result.verdict);
+    const FigureVerdict verdict = StepVerdictText(run.result);
     QCOMPARE(panel.verdictLine->text(), QStringLiteral("Verdict: ") + verdict.text);
     QCOMPARE(panel.changeLine->text().endsWith(StepChangeText(run.result)), true);
     if (!breakInStep) {
@@ -241,13 +241,13 @@ void MeasureStepsTest::filesTheStepTest()
         QCOMPARE(*s.steps[i].ohmAt40C, *run.result.steps[i].ohmAt40C);
     }
     QCOMPARE(*s.changePercent, *run.result.changePercent);
-    QCOMPARE(filed->verdictSource, StepVerdictText(run.result.verdict).source);
+    QCOMPARE(filed->verdictSource, StepVerdictText(run.result).source);
 
     // The history view: its kind and change in the row; no part in the resistance trend.
     const QStringList row = history_view::RowTexts(*filed, QString());
     QCOMPARE(row[history_view::ColKind], QStringLiteral("Step voltage (simulated)"));
     QCOMPARE(row[history_view::ColVerdicts], QStringLiteral("Step voltage: change %1 from 10 V to 100 V: %2")
-                                                 .arg(StepChangeText(run.result), StepVerdictText(run.result.verdict).text));
+                                                 .arg(StepChangeText(run.result), StepVerdictText(run.result).text));
     QVERIFY(!history_view::IsResistanceTest(*filed));
     // The filed test's report prints the plan and a row per planned step, the one not finished empty.
     const ReportContent report = history_view::StoredReport({}, *filed);
@@ -267,12 +267,12 @@ void MeasureStepsTest::filesTheStepTest()
     // The voltage field names the steps whole in its half of the line; the step table adds their length.
     for (const char* printed : {"steps of 10, 100, 500 V ", "Step-voltage test: 10, 100, 500 V, 30 s each"})
         QVERIFY2(words.contains(QString::fromUtf8(printed)), qPrintable(words));
-    QCOMPARE(report.steps->verdict.text, StepVerdictText(run.result.verdict).text);
-    QCOMPARE(report.steps->verdict.source, StepVerdictText(run.result.verdict).source);
+    QCOMPARE(report.steps->verdict.text, StepVerdictText(run.result).text);
+    QCOMPARE(report.steps->verdict.source, StepVerdictText(run.result).source);
 
     // Every face of the history reads the steps from the same values.
     const auto values = history::ValuesOf({}, *filed);
-    QCOMPARE(history::ValueOf(values, "step_verdict").text, StepVerdictText(run.result.verdict).text);
+    QCOMPARE(history::ValueOf(values, "step_verdict").text, StepVerdictText(run.result).text);
     // The exports give the change to a tenth of a percent, as the panel does.
     QCOMPARE(history::ValueOf(values, "step_change_pct").data.toDouble(), std::round(*run.result.changePercent * 10) / 10);
     QCOMPARE(history::ValueOf(values, "steps").text, QStringLiteral("10 V %1; 100 V %2")

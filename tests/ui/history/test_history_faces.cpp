@@ -275,3 +275,17 @@ TEST(HistoryFaces, BreakDownKOhmExactThroughTheStore)
 }
 
 }  // namespace
+
+// A filed value beside its limit keeps the digits that tell it from the limit, as the window prints it.
+TEST(HistoryFaces, ValuesBesideTheirLimitsKeepTheirDigits)
+{
+    TestRecord t = Measurement(false);
+    t.pi = 1.996, t.dar = 1.2496, t.r60At40 = 99.99e6;
+    const Asset asset{QStringLiteral("M-2"), QStringLiteral("Fan"), {}, {}, QStringLiteral("F")};
+    const auto values = ValuesOf(asset, t);
+    EXPECT_EQ(ValueOf(values, "pi").text, QStringLiteral("1.996"));
+    EXPECT_EQ(ValueOf(values, "dar").text, QStringLiteral("1.2496"));
+    EXPECT_EQ(ValueOf(values, "r60_40c_ohm").text, QStringLiteral("99.99 MΩ"));
+    t.pi = 2.13, t.dar = 1.9, t.r60At40 = 1.5e10;
+    EXPECT_EQ(ValueOf(ValuesOf(asset, t), "pi").text, QStringLiteral("2.13"));
+}
