@@ -4,6 +4,7 @@
 #include "core/ieee43.h"
 #include "history/step_test_record.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace krx::history {
@@ -98,6 +99,15 @@ struct Builder {
     {
         const bool there = v && std::isfinite(*v);
         values.push_back({key, QString::fromUtf8(label), there ? text : QString(), there ? form(*v) : QString(), false,
+                          there ? QString() : note});
+    }
+    // A value judged against a limit: its file form keeps at least the digits its text needs to
+    // stay on its side of the limit.
+    void Judged(const char* key, const char* label, const std::optional<double>& v, const QString& text,
+                const QString& data, const QString& note)
+    {
+        const bool there = v && std::isfinite(*v);
+        values.push_back({key, QString::fromUtf8(label), there ? text : QString(), there ? data : QString(), false,
                           there ? QString() : note});
     }
     // A resistance taken from the readings (interpolated, corrected).
@@ -220,13 +230,18 @@ std::vector<TestValue> ValuesOf(const Asset& a, const TestRecord& t)
              m ? Fixed(m->timerSeconds, 0, " s") : QString());
     b.Text("reading_method", "Memory method", m ? m->method : QString());
     // Beside its limit a value keeps the digits that tell it from the limit, as the window prints it.
-    b.Number("dar", "DAR", t.dar, t.dar ? Fixed(*t.dar, DarDecimals(*t.dar, t.darTimes.value_or(DarTimes::From30To60))) : QString(),
+    const int darPlaces = t.dar ? DarDecimals(*t.dar, t.darTimes.value_or(DarTimes::From30To60)) : 0;
+    b.Judged("dar", "DAR", t.dar, t.dar ? Fixed(*t.dar, darPlaces) : QString(),
+             t.dar ? QString::fromLatin1(DataDecimals(*t.dar, std::max(3, darPlaces))) : QString(),
              t.kind == TestKind::MemoryOhm ? QStringLiteral("a memory record holds one reading") : PointNote(t, 60, "1 min"));
-    b.Number("pi", "PI", t.pi, t.pi ? Fixed(*t.pi, PiDecimals(*t.pi, t.nameplate)) : QString(),
+    const int piPlaces = t.pi ? PiDecimals(*t.pi, t.nameplate) : 0;
+    b.Judged("pi", "PI", t.pi, t.pi ? Fixed(*t.pi, piPlaces) : QString(),
+             t.pi ? QString::fromLatin1(DataDecimals(*t.pi, std::max(3, piPlaces))) : QString(),
              t.kind == TestKind::MemoryOhm ? QString() : PointNote(t, 600, "10 min"));
     const QString noTemperature = QStringLiteral("no temperature was filed");
-    b.Number("r60_40c_ohm", "R 1 min @ 40 °C", t.r60At40,
-             t.r60At40 ? BenchOhm(*t.r60At40, R60At40Digits(*t.r60At40, t.nameplate)) : QString(),
+    const int r60Digits = t.r60At40 ? R60At40Digits(*t.r60At40, t.nameplate) : 0;
+    b.Judged("r60_40c_ohm", "R 1 min @ 40 °C", t.r60At40, t.r60At40 ? BenchOhm(*t.r60At40, r60Digits) : QString(),
+             t.r60At40 ? QString::fromLatin1(DataDigits(*t.r60At40, std::max(4, r60Digits))) : QString(),
              t.r60 ? noTemperature : QString());
     b.Ohm("r600_40c_ohm", "R 10 min @ 40 °C", t.r600At40, t.r600 ? noTemperature : QString());
     b.Number("correction_temperature_c", "Corrected from", t.correctionTemperature,

@@ -97,14 +97,14 @@ void MeasureMethodTest::esdItemShowsItsPathVerdictAndConditions()
     QCOMPARE(p.t.meter().Setup0(), 0x08);
     QVERIFY(p.t.Take().join('\n').contains(QStringLiteral("OUT 53 [04 00]")));
 
-    // Every reading recorded with its phase.
+    // Every reading recorded with its phase, and the simulated meter's mark after it.
     const QStringList files = QDir(dir.path()).entryList(QDir::Files);
     QCOMPARE(files.size(), 1);
     QFile f(QDir(dir.path()).filePath(files[0]));
     QVERIFY(f.open(QIODevice::ReadOnly));
     const QStringList lines = QString::fromUtf8(f.readAll()).split('\n', Qt::SkipEmptyParts);
-    QVERIFY(lines[1].endsWith(QStringLiteral(",1")));
-    QVERIFY(lines.last().endsWith(QStringLiteral(",2")));
+    QVERIFY(lines[1].endsWith(QStringLiteral(",1,1")));
+    QVERIFY(lines.last().endsWith(QStringLiteral(",2,1")));
 
     // Insulation again: the figures come back at the next Start.
     Choose(m.methodChoice, QStringLiteral("insulation"));
