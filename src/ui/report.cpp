@@ -213,10 +213,13 @@ void DrawConditions(Page& page, const ReportContent& c)
     page.Down(page.Line() * 0.5);
 }
 
-void DrawPlot(Page& page, const ReportContent& c)
+// `room`: what the page has left for the plot once what comes below it is placed; the plot gives
+// way down to a quarter of the page's width so that nothing below it runs into the signatures.
+void DrawPlot(Page& page, const ReportContent& c, qreal room)
 {
+    const qreal wanted = page.Area().width() * std::clamp(c.plotAspect, 0.35, 0.5);
     const QRectF box(page.Area().left(), page.Y(), page.Area().width(),
-                     page.Area().width() * std::clamp(c.plotAspect, 0.35, 0.5));
+                     std::max(page.Area().width() * 0.25, std::min(wanted, room - page.Line() * 0.6)));
     if (c.drawPlot) {
         page.painter().save();
         c.drawPlot(page.painter(), box);
@@ -388,7 +391,19 @@ bool WriteReport(const ReportContent& content, const QString& fileName, QString*
         Page page(painter, area);
         DrawTitle(page, content, {});
         DrawConditions(page, content);
-        DrawPlot(page, content);
+        // The figures' height, found by drawing them where nothing shows.
+        qreal below = 0;
+        if (!content.method && !content.steps) {
+            painter.save();
+            painter.setClipRect(QRectF(), Qt::ReplaceClip);
+            Page probe(painter, area);
+            DrawFigures(probe, content.figures, !content.keyReadings.empty());
+            painter.restore();
+            below = probe.Y() - area.top();
+        }
+        page.Font(9);
+        const qreal commentRoom = page.Line() * 3.5;
+        DrawPlot(page, content, area.bottom() - SignatureHeight(page) - commentRoom - below - page.Y());
         if (content.method)
             page.Down(DrawMethodSheet(painter, page.Rest(), *content.method));
         else if (content.steps)

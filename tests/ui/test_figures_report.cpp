@@ -207,12 +207,18 @@ private slots:
         QCOMPARE(again.Choices().cls, InsulationClass::H);
     }
 
+    // On one page whatever the comment, and with a random-wound machine's verdicts, caveats and
+    // notes the comment's heading still stands above the signatures.
     void ReportOfAnyCommentIsOnePage()
     {
         ReportContent c;
         c.meterType = QStringLiteral("KRX 738");
         c.serial = QStringLiteral("73800042");
-        c.figures = MakeFigureTable(ComputeFigures(Run(700), DarTimes::From30To60), {}, std::nullopt);
+        c.figures = MakeFigureTable(ComputeFigures(Run(700), DarTimes::From30To60), {}, std::nullopt,
+                                    Nameplate{AssetKind::Machine, 400.0, WindingType::Random, InsulationClass::F});
+        // As many notes as a run can collect: condensation, test voltage, a rough correction, the voltage changed.
+        for (int i = 0; i < 4; ++i)
+            c.figures.notes << QStringLiteral("A note of two lines that a technician must read before signing: ").repeated(2);
         const QStringList comments = {
             QString(), QStringLiteral("say \"yes\"; it's 'quoted';;"), QStringLiteral("ok 👍🏽 – ∞ Ω ü\r\nnext line"),
             QString(2000, QLatin1Char('x')), QStringLiteral("word ").repeated(400),
@@ -226,6 +232,22 @@ private slots:
             QVERIFY(pdf.startsWith("%PDF-"));
             QCOMPARE(PageCount(pdf), 1);
         }
+        QProcess box;
+        box.start(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), dir.filePath(QStringLiteral("r1.pdf")), QStringLiteral("-")});
+        QVERIFY(box.waitForFinished(10000));
+        const QString words = QString::fromUtf8(box.readAll());
+        const auto top = [&](const char* word) {
+            const QRegularExpressionMatch m =
+                QRegularExpression(QStringLiteral("yMin=\"([0-9.]+)\" xMax=\"[0-9.]+\" yMax=\"([0-9.]+)\">%1<")
+                                       .arg(QLatin1String(word)))
+                    .match(words);
+            return m.hasMatch() ? std::pair{m.captured(1).toDouble(), m.captured(2).toDouble()} : std::pair{-1.0, -1.0};
+        };
+        const auto comment = top("Comment");
+        const auto tested = top("Tested");
+        QVERIFY2(comment.first > 0 && tested.first > 0, qPrintable(words.left(400)));
+        QVERIFY2(comment.second + 10 < tested.first, qPrintable(QStringLiteral("comment at %1, signatures at %2")
+                                                                   .arg(comment.second).arg(tested.first)));
     }
 
     void ReportNamesTheTestObjectAndTheSimulatedMeter()
