@@ -80,6 +80,20 @@ TestRun RunTest(const sim::Scenario& s, MeasureArgs args)
     return out;
 }
 
+// `a` measured on the simulated meter `s` and recorded as csv to `file`: the exit status.
+int RecordRun(MeasureArgs& a, const sim::Scenario& s, const QString& file)
+{
+    test::SimSetup t(s);
+    SetSimulated(true);
+    a.output.format = OutputFormat::Csv;
+    a.output.file = file;
+    std::fflush(stdout);
+    ::alarm(60);
+    const int rc = MeasureCommand(a);
+    ::alarm(0);
+    return rc;
+}
+
 struct Printed {
     int rc = -1;
     QByteArray out, err;
@@ -279,13 +293,7 @@ TEST(CliTestFigures, ARecordingJudgedAgainByANameplate)
     a.test = MeasureArgs::Test::Pi;
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
-    test::SimSetup t(s);
-    SetSimulated(true);
-    a.output.format = OutputFormat::Csv;
-    a.output.file = dir.filePath(QStringLiteral("run.csv"));
-    ::alarm(60);
-    ASSERT_EQ(MeasureCommand(a), kDone);
-    ::alarm(0);
+    ASSERT_EQ(RecordRun(a, s, dir.filePath(QStringLiteral("run.csv"))), kDone);
 
     FiguresArgs f;
     f.file = a.output.file;
@@ -380,16 +388,7 @@ TEST(CliTestFigures, EsdAndSurfaceRunsEndWithTheirResultAsTheirRecordingsReadAga
     // The same run recorded, then judged again from its file.
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
-    {
-        test::SimSetup t(s);
-        SetSimulated(true);
-        a.output.format = OutputFormat::Csv;
-        a.output.file = dir.filePath(QStringLiteral("esd.csv"));
-        std::fflush(stdout);
-        ::alarm(60);
-        ASSERT_EQ(MeasureCommand(a), kDone);
-        ::alarm(0);
-    }
+    ASSERT_EQ(RecordRun(a, s, dir.filePath(QStringLiteral("esd.csv"))), kDone);
     FiguresArgs again;
     again.file = a.output.file;
     again.method = q;

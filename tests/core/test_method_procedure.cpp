@@ -2,17 +2,14 @@
 // The ESD and material tests as procedures on the virtual clock against the simulated meter: what
 // goes out, byte by byte, on each path of the 10 V → 100 V rule, on Break in either phase, and the
 // person's setup restored at the end.
-#include "sim_fixture.h"
+#include "procedure_bench.h"
 
 #include "core/method_test.h"
-#include "core/procedure_runner.h"
-#include "core/recording.h"
 #include "device/transfer_log.h"
 
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <unistd.h>
 
 using namespace krx;
 using L = QStringList;
@@ -52,8 +49,8 @@ sim::Scenario Item(double at10, double at100)
     return s;
 }
 
-struct MethodRunFixture {
-    explicit MethodRunFixture(sim::Scenario s) : t(std::move(s)) { meter.Connect(); }
+struct MethodRunFixture : test::ProcedureBench<MethodTest, Events> {
+    using ProcedureBench::ProcedureBench;
     MethodRun Go(Method method = Method::Esd, int volts = 100, int seconds = 60)
     {
         MethodRunOptions o;
@@ -63,13 +60,7 @@ struct MethodRunFixture {
         o.userSetup = {0, 500, 0, 0};  // 500 V manual, technical display: 08 00 on the wire
         RecordingPlan plan;
         plan.enabled = false;
-        recorder.Begin(plan);
-        test.Arm();
-        ::alarm(20);  // watchdog: a run that never ends fails instead of hanging
-        MethodRun r = test.RunMethod(o);
-        ::alarm(0);
-        recorder.Finish();
-        return r;
+        return Watched(plan, [&] { return test.RunMethod(o); });
     }
     // What went out to the meter, bytes and all, without the reads and the pauses.
     L Sent()
@@ -80,13 +71,6 @@ struct MethodRunFixture {
                 out << line.section(QLatin1Char(' '), 1);
         return out;
     }
-    test::SimSetup t;
-    MeterCommands meter;
-    ProcedureRunner runner{ProcedureRunner::Mode::Inline, t.dialogs};
-    Events events;
-    ReadingSeries series;
-    CycleRecorder recorder{events, series};
-    MethodTest test{meter, runner, recorder, events};
 };
 
 const L kFreeRunning = {"OUT 54 [06] =1"};

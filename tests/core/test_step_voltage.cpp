@@ -1,10 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The step-voltage test as a procedure without widgets, on the virtual clock against the simulated
 // meter, and its figures as pure functions.
-#include "sim_fixture.h"
+#include "procedure_bench.h"
 
-#include "core/procedure_runner.h"
-#include "core/recording.h"
 #include "core/step_voltage.h"
 #include "device/transfer_log.h"
 
@@ -14,7 +12,6 @@
 
 #include <cmath>
 #include <functional>
-#include <unistd.h>
 
 using namespace krx;
 using krx::sim::Fault;
@@ -65,8 +62,8 @@ struct Events : CycleListener, StepListener {
     std::function<void(size_t)> onHint;
 };
 
-struct StepRun {
-    explicit StepRun(sim::Scenario s = Leaky(0.0)) : t(std::move(s)) { meter.Connect(); }
+struct StepRun : test::ProcedureBench<StepVoltageTest, Events> {
+    explicit StepRun(sim::Scenario s = Leaky(0.0)) : ProcedureBench(std::move(s)) {}
     StepRunResult Go(StepOptions o, const QString& folder = {})
     {
         RecordingPlan plan;
@@ -74,21 +71,8 @@ struct StepRun {
         plan.folder = folder;
         plan.serial = QStringLiteral("73800042");
         plan.steps = true;
-        recorder.Begin(plan);
-        test.Arm();
-        ::alarm(20);  // watchdog: a run that never ends fails instead of hanging
-        StepRunResult r = test.RunSteps(o);
-        ::alarm(0);
-        recorder.Finish();
-        return r;
+        return Watched(plan, [&] { return test.RunSteps(o); });
     }
-    test::SimSetup t;
-    MeterCommands meter;
-    ProcedureRunner runner{ProcedureRunner::Mode::Inline, t.dialogs};
-    Events events;
-    ReadingSeries series;
-    CycleRecorder recorder{events, series};
-    StepVoltageTest test{meter, runner, recorder, events};
 };
 
 StepOptions Options(std::vector<int> volts = {100, 500, 1000}, int seconds = 30, int samplingMs = 1000)

@@ -2,8 +2,7 @@
 // The measurement window's ESD and material tests on the simulated meter and the virtual clock: the
 // wiring of the "Method" choice to the core's test (the core is tested on its own), the result in
 // place of the insulation figures, its recording, and a request refused before anything is sent.
-#include "app_windows.h"
-#include "sim_fixture.h"
+#include "measuring_program.h"
 
 #include "ui/figures_panel.h"
 #include "ui/main_window.h"
@@ -27,25 +26,14 @@ using namespace krx;
 
 namespace {
 
-struct Program {
-    explicit Program(const QString& folder)
-        : t(Meter()), w({QStringLiteral("krx738")}, "[KRX 738]\nRecordingDirectory=" + folder.toUtf8() + '\n')
-    {
-        MainWin()->show();
-        MainWin()->initButton->click();
-        MainWin()->measuringButton->click();
-    }
-    static sim::Scenario Meter()
-    {
-        sim::Scenario s = sim::Scenario::Default();
-        s.stabiliseSeconds = 0.3;
-        s.rAt10V = 2.1e6;
-        s.rAt100V = 7.9e5;
-        return s;
-    }
-    test::SimSetup t;
-    test::AppWindows w;
-};
+sim::Scenario Item()
+{
+    sim::Scenario s = sim::Scenario::Default();
+    s.stabiliseSeconds = 0.3;
+    s.rAt10V = 2.1e6;
+    s.rAt100V = 7.9e5;
+    return s;
+}
 
 void Choose(QComboBox* box, const QString& data)
 {
@@ -67,7 +55,7 @@ private slots:
 void MeasureMethodTest::esdItemShowsItsPathVerdictAndConditions()
 {
     QTemporaryDir dir;
-    Program p(dir.path());
+    test::MeasuringProgram p(Item(), dir.path());
     MeasurementWindow& w = *MeasWin();
     MethodSettings& m = *w.methodSettings;
     Choose(m.methodChoice, QStringLiteral("esd"));
@@ -98,11 +86,8 @@ void MeasureMethodTest::esdItemShowsItsPathVerdictAndConditions()
     QVERIFY(p.t.Take().join('\n').contains(QStringLiteral("OUT 53 [04 00]")));
 
     // Every reading recorded with its phase, and the simulated meter's mark after it.
-    const QStringList files = QDir(dir.path()).entryList(QDir::Files);
-    QCOMPARE(files.size(), 1);
-    QFile f(QDir(dir.path()).filePath(files[0]));
-    QVERIFY(f.open(QIODevice::ReadOnly));
-    const QStringList lines = QString::fromUtf8(f.readAll()).split('\n', Qt::SkipEmptyParts);
+    const QStringList lines = test::RecordingLines(dir.path());
+    QVERIFY(lines.size() > 2);
     QVERIFY(lines[1].endsWith(QStringLiteral(",1,1")));
     QVERIFY(lines.last().endsWith(QStringLiteral(",2,1")));
 
@@ -114,7 +99,7 @@ void MeasureMethodTest::esdItemShowsItsPathVerdictAndConditions()
 void MeasureMethodTest::refusesARequestBeforeSending()
 {
     QTemporaryDir dir;
-    Program p(dir.path());
+    test::MeasuringProgram p(Item(), dir.path());
     MeasurementWindow& w = *MeasWin();
     MethodSettings& m = *w.methodSettings;
     Choose(m.methodChoice, QStringLiteral("surface"));

@@ -2,9 +2,8 @@
 // The measurement window's step-voltage test on the simulated meter and the virtual clock: its
 // wiring to the core's test (the core itself is tested on its own), the table and the plot it
 // fills, its recording, a plan it refuses and Break.
-#include "app_windows.h"
 #include "child.h"
-#include "sim_fixture.h"
+#include "measuring_program.h"
 
 #include "history/history_store.h"
 #include "history/test_values.h"
@@ -49,13 +48,9 @@ using namespace krx;
 namespace {
 
 // The windows after Init in free-running mode with 100 and 500 V of 30 s ticked.
-struct Program {
-    explicit Program(const QString& folder)
-        : t(Meter()), w({QStringLiteral("krx738")}, "[KRX 738]\nRecordingDirectory=" + folder.toUtf8() + '\n')
+struct Program : test::MeasuringProgram {
+    explicit Program(const QString& folder) : MeasuringProgram(Meter(), folder)
     {
-        MainWin()->show();
-        MainWin()->initButton->click();
-        MainWin()->measuringButton->click();
         StepSettings& s = *MeasWin()->stepSettings;
         s.useSteps->setChecked(true);
         s.voltBoxes[3]->setChecked(false);
@@ -69,8 +64,6 @@ struct Program {
         s.leakageFallPerHundredVolts = 10;
         return s;
     }
-    test::SimSetup t;
-    test::AppWindows w;
 };
 
 // Start, and Break once `breakInStep` has its first reading (0: never); a run that does not end
@@ -96,17 +89,6 @@ void RunSteps(int breakInStep, std::map<int, int>* shown = nullptr)
     look.start();
     MeasWin()->startButton->click();
     QVERIFY(!bitten);
-}
-
-QStringList LinesOf(const QString& folder)
-{
-    const QStringList files = QDir(folder).entryList(QDir::Files);
-    if (files.size() != 1)
-        return {};
-    QFile f(QDir(folder).filePath(files[0]));
-    if (!f.open(QIODevice::ReadOnly))
-        return {};
-    return QString::fromUtf8(f.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
 }
 
 }  // namespace
@@ -155,7 +137,7 @@ void MeasureStepsTest::runsThePlan()
     QCOMPARE(run.result.steps.size(), size_t(stepsKept));
 
     // Every reading recorded with its step, in the file, the series and the plot alike.
-    const QStringList lines = LinesOf(dir.path());
+    const QStringList lines = test::RecordingLines(dir.path());
     QVERIFY(lines.size() > 30);
     QVERIFY(lines[0].endsWith(QStringLiteral(",rest_s,step,simulated")));
     QCOMPARE(qsizetype(w.Series().Size()), lines.size() - 1);

@@ -156,6 +156,7 @@ private:
     void GiveButtonsBack();
     // Clears the record of the last cycle and plans the new one's recording.
     krx::RecordingPlan StartRecord(bool timerMode);
+    krx::RecordingPlan StartSteppedRecord(const krx::SetupChoice& windowSetup);
     void ShowRecorded(const krx::DataRecord& record, const QString& recordingFile);
     void ShowRecordingProblem(const QString& message);
 

@@ -42,14 +42,9 @@ void MeasurementWindow::StartMethod()
     MethodRunOptions o;
     o.request = *request;
     o.userSetup = ChosenSetup();
-    stepsWindowSetup_ = o.userSetup;
     o.samplingTimeMs = session_.SamplingTime;
     o.commandPause = session_.CommandPause;
-    calculation_.clear();
-    timerSeconds_ = 0;
-    decimals_.reset();
-    RecordingPlan record = StartRecord(false);
-    record.steps = true;  // each reading carries its phase
+    const RecordingPlan record = StartSteppedRecord(o.userSetup);
     // In place of the insulation figures from the start: nothing about windings for a floor.
     recordView->ShowMethodResult(JudgeMethod(o.request, {}, methodSettings->Limits()));
     recordView->method->ShowRunning(o.request, QStringLiteral("starting"));

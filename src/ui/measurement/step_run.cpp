@@ -54,6 +54,19 @@ QWidget* MeasurementWindow::BuildStepSettings()
     return stepSettings;
 }
 
+// Steps and a method's phases alike: a fresh record whose readings carry their phase, and the
+// window's own setup kept to be put back at the end.
+RecordingPlan MeasurementWindow::StartSteppedRecord(const SetupChoice& windowSetup)
+{
+    stepsWindowSetup_ = windowSetup;
+    calculation_.clear();
+    timerSeconds_ = 0;
+    decimals_.reset();
+    RecordingPlan record = StartRecord(false);
+    record.steps = true;
+    return record;
+}
+
 void MeasurementWindow::StartSteps()
 {
     const StepPlan plan = stepSettings->Plan();
@@ -66,14 +79,9 @@ void MeasurementWindow::StartSteps()
     StepOptions o;
     o.plan = plan;
     o.windowSetup = ChosenSetup();
-    stepsWindowSetup_ = o.windowSetup;
     o.samplingTimeMs = session_.SamplingTime;
     o.commandPause = session_.CommandPause;
-    calculation_.clear();
-    timerSeconds_ = 0;
-    decimals_.reset();
-    RecordingPlan record = StartRecord(false);
-    record.steps = true;
+    const RecordingPlan record = StartSteppedRecord(o.windowSetup);
     stepPlan_ = plan;
     stepsDone_.clear();
     lastSteps_.reset();
