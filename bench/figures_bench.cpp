@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The insulation figures taken after every reading of a ten-hour run (36 000 readings at one a
 // second), as a window does while it plots: processor time per reading, mean and worst.
-#include "core/insulation.h"
+#include "core/judging/insulation.h"
 
 #include <chrono>
 #include <cmath>

@@ -7,8 +7,8 @@
 // is time the event loop was busy.
 #include "measure_bench.h"
 
-#include "ui/reading_plot.h"
-#include "ui/record_view.h"
+#include "ui/record/reading_plot.h"
+#include "ui/record/record_view.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

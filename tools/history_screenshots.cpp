@@ -4,8 +4,8 @@
 
 #include "picture_output.h"
 #include "core/dialogs.h"
-#include "core/insulation.h"
-#include "core/step_figures.h"
+#include "core/judging/insulation.h"
+#include "core/judging/step_figures.h"
 #include "history/history_store.h"
 #include "ui/history/file_test_dialog.h"
 #include "ui/history/history_report.h"

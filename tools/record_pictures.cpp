@@ -10,8 +10,8 @@
 #include "core/recording.h"
 #include "device/backend.h"
 #include "sim/sim_backend.h"
-#include "ui/reading_plot.h"
-#include "ui/record_view.h"
+#include "ui/record/reading_plot.h"
+#include "ui/record/record_view.h"
 
 #include <QApplication>
 #include <QDir>

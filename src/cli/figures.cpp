@@ -8,7 +8,7 @@
 #include "cli/nameplate_options.h"
 #include "cli/step_test.h"
 #include "core/recording_reader.h"
-#include "core/step_figures.h"
+#include "core/judging/step_figures.h"
 
 #include <QFile>
 

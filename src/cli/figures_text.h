@@ -4,8 +4,8 @@
 // "name: value" lines otherwise. measure --test prints them after its records; a command that
 // takes its figures from elsewhere prints them the same way.
 
-#include "core/ieee43.h"
-#include "core/insulation.h"
+#include "core/judging/ieee43.h"
+#include "core/judging/insulation.h"
 
 #include <QByteArray>
 #include <QString>

@@ -11,7 +11,7 @@
 #include "cli/output.h"
 #include "cli/session.h"
 #include "core/judging/method_result.h"
-#include "core/step_figures.h"
+#include "core/judging/step_figures.h"
 
 #include <functional>
 #include <optional>

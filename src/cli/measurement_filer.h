@@ -3,8 +3,8 @@
 // measure --asset: the finished measurement filed as a test under an asset in the test history.
 
 #include "cli/exit_codes.h"
-#include "core/ieee43.h"
-#include "core/step_figures.h"
+#include "core/judging/ieee43.h"
+#include "core/judging/step_figures.h"
 #include "history/history_store.h"
 
 #include <QString>

@@ -4,7 +4,7 @@
 // --winding, --class and --winding-temp, the same for every command that judges figures.
 
 #include "cli/options.h"
-#include "core/ieee43.h"
+#include "core/judging/ieee43.h"
 
 #include <optional>
 

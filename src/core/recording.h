@@ -7,7 +7,7 @@
 // on: the live view and Save do not depend on it.
 
 #include "core/data_dialect.h"
-#include "core/insulation.h"
+#include "core/judging/insulation.h"
 #include "core/measurement_cycle.h"
 
 #include <QDateTime>

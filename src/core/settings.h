@@ -3,8 +3,8 @@
 // The program's keys in its settings file KRX_SETUP.INI, and where that file lives.
 
 #include "core/dialogs.h"
-#include "core/ieee43.h"
-#include "core/insulation.h"
+#include "core/judging/ieee43.h"
+#include "core/judging/insulation.h"
 #include "core/profile_file.h"
 
 #include <QString>

@@ -9,7 +9,7 @@
 // plain cycle.
 
 #include "core/measurement_cycle.h"
-#include "core/step_figures.h"
+#include "core/judging/step_figures.h"
 
 #include <optional>
 #include <vector>

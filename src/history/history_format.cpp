@@ -3,7 +3,7 @@
 // the export lines. No database here.
 #include "history/history_store.h"
 
-#include "core/insulation.h"
+#include "core/judging/insulation.h"
 #include "device/backend.h"
 #include "core/recording_reader.h"
 

@@ -20,10 +20,10 @@
 // after each successful open; `krx738-cli history send` does the same on demand.
 
 #include "core/data_dialect.h"
-#include "core/ieee43.h"
+#include "core/judging/ieee43.h"
 #include "device/decode.h"
 #include "core/memory_format.h"
-#include "core/step_figures.h"
+#include "core/judging/step_figures.h"
 
 #include <QByteArray>
 #include <QDateTime>

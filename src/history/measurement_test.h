@@ -2,7 +2,7 @@
 #pragma once
 // The test a finished measurement makes, the same for every face that files one.
 
-#include "core/ieee43.h"
+#include "core/judging/ieee43.h"
 #include "history/history_store.h"
 
 #include <optional>

@@ -3,7 +3,7 @@
 // A step-voltage test as the history files it: its steps, the change from the lowest to the
 // highest step and the verdict, beside the readings.
 
-#include "core/step_figures.h"
+#include "core/judging/step_figures.h"
 #include "history/history_store.h"
 
 #include <optional>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "history/test_values.h"
 
-#include "core/ieee43.h"
+#include "core/judging/ieee43.h"
 #include "history/step_test_record.h"
 
 #include <algorithm>

@@ -13,7 +13,7 @@
 #include "app/startup.h"
 #include "ui/version.h"
 #include "ui/measurement/measurement_window.h"
-#include "ui/record_view.h"
+#include "ui/record/record_view.h"
 #include "ui/special_functions/special_functions_window.h"
 
 #include <QDialogButtonBox>

@@ -11,9 +11,9 @@
 #include "core/settings.h"
 #include "ui/window_size.h"
 #include "ui/measurement/measurement_window.h"
-#include "ui/reading_plot.h"
-#include "ui/figures_panel.h"
-#include "ui/record_view.h"
+#include "ui/record/reading_plot.h"
+#include "ui/record/figures_panel.h"
+#include "ui/record/record_view.h"
 #include "ui/special_functions/special_functions_window.h"
 
 #include <QAbstractButton>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The verdicts by the asset's nameplate: both sides of every limit of the tables, each kind of
 // asset, and the dew point against published values.
-#include "core/ieee43.h"
+#include "core/judging/ieee43.h"
 
 #include <QLocale>
 #include <gtest/gtest.h>

@@ -3,7 +3,7 @@
 // closed form of its curve, and the rules of the figures on readings made up by hand.
 #include "sim_fixture.h"
 
-#include "core/insulation.h"
+#include "core/judging/insulation.h"
 #include "core/measurement_cycle.h"
 #include "core/procedure_runner.h"
 #include "core/recording.h"

@@ -4,12 +4,12 @@
 // place of the insulation figures, its recording, and a request refused before anything is sent.
 #include "measuring_program.h"
 
-#include "ui/figures_panel.h"
+#include "ui/record/figures_panel.h"
 #include "ui/main_window.h"
 #include "ui/measurement/measurement_window.h"
 #include "ui/measurement/method_settings.h"
 #include "ui/record/method_result_view.h"
-#include "ui/record_view.h"
+#include "ui/record/record_view.h"
 
 #include <QComboBox>
 #include <QDir>

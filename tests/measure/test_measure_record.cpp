@@ -5,16 +5,16 @@
 #include "app_windows.h"
 #include "sim_fixture.h"
 
-#include "core/ieee43.h"
+#include "core/judging/ieee43.h"
 #include "history/history_store.h"
 #include "ui/history/file_test_dialog.h"
 #include "ui/history/history_window.h"
 #include "ui/main_window.h"
 #include "ui/measurement/measurement_window.h"
-#include "ui/figures_panel.h"
-#include "ui/reading_plot.h"
-#include "ui/step_panel.h"
-#include "ui/record_view.h"
+#include "ui/record/figures_panel.h"
+#include "ui/record/reading_plot.h"
+#include "ui/record/step_panel.h"
+#include "ui/record/record_view.h"
 
 #include <QApplication>
 #include <QComboBox>

@@ -7,18 +7,18 @@
 
 #include "history/history_store.h"
 #include "history/test_values.h"
-#include "ui/figure_table.h"
-#include "ui/figures_panel.h"
+#include "ui/record/figure_table.h"
+#include "ui/record/figures_panel.h"
 #include "ui/history/file_test_dialog.h"
 #include "ui/history/history_rows.h"
 #include "ui/history/test_view.h"
 #include "ui/main_window.h"
 #include "ui/measurement/measurement_window.h"
 #include "ui/measurement/step_settings.h"
-#include "ui/reading_plot.h"
-#include "ui/report.h"
-#include "ui/record_view.h"
-#include "ui/step_panel.h"
+#include "ui/record/reading_plot.h"
+#include "ui/record/report.h"
+#include "ui/record/record_view.h"
+#include "ui/record/step_panel.h"
 
 #include <cmath>
 

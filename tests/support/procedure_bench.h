@@ -5,7 +5,7 @@
 
 #include "sim_fixture.h"
 
-#include "core/insulation.h"
+#include "core/judging/insulation.h"
 #include "core/procedure_runner.h"
 #include "core/recording.h"
 #include "device/commands.h"

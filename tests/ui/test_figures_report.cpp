@@ -6,10 +6,10 @@
 #include "window_dialogs_scope.h"
 
 #include "core/settings.h"
-#include "ui/figures_panel.h"
-#include "ui/reading_plot.h"
-#include "ui/record_view.h"
-#include "ui/report.h"
+#include "ui/record/figures_panel.h"
+#include "ui/record/reading_plot.h"
+#include "ui/record/record_view.h"
+#include "ui/record/report.h"
 
 #include <QComboBox>
 #include <QDir>

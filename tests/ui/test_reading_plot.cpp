@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The live plot: what a long run draws (extremes kept, over/underflow as marks), where the markers
 // sit, that Clear forgets, and that readings wait for the tick instead of drawing one by one.
-#include "ui/reading_plot.h"
+#include "ui/record/reading_plot.h"
 
 #include <QCategoryAxis>
 #include <QLineSeries>

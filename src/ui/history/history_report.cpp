@@ -3,7 +3,7 @@
 
 #include "history/test_values.h"
 #include "ui/history/trend_chart.h"
-#include "ui/report.h"
+#include "ui/record/report.h"
 
 #include <QGraphicsScene>
 #include <QGraphicsLayout>

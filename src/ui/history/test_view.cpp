@@ -5,7 +5,7 @@
 #include "core/settings.h"
 #include "history/test_values.h"
 #include "ui/history/history_rows.h"
-#include "ui/reading_plot.h"
+#include "ui/record/reading_plot.h"
 
 #include <QDialogButtonBox>
 #include <QDir>

@@ -4,7 +4,7 @@
 // (not worked out again), and its report once more.
 
 #include "history/history_store.h"
-#include "ui/report.h"
+#include "ui/record/report.h"
 
 #include <QDialog>
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/history/trend_chart.h"
 
-#include "core/step_figures.h"
+#include "core/judging/step_figures.h"
 
 #include <QCursor>
 #include <QTimeZone>

@@ -8,7 +8,7 @@
 #include "core/reading_format.h"
 #include "ui/measurement/method_settings.h"
 #include "ui/measurement/step_settings.h"
-#include "ui/record_view.h"
+#include "ui/record/record_view.h"
 
 #include <QApplication>
 #include <QDateTime>

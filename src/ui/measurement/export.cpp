@@ -2,7 +2,7 @@
 // The measurement log: Save appends the latest reading with a comment to a file of the user's choice.
 #include "core/file_paths.h"
 #include "ui/measurement/measurement_window.h"
-#include "ui/record_view.h"
+#include "ui/record/record_view.h"
 
 #include "core/settings.h"
 #include "core/csv_appender.h"

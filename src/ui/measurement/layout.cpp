@@ -3,7 +3,7 @@
 // reading, the timer, and the recording's view beside them.
 #include "ui/measurement/measurement_window.h"
 
-#include "ui/record_view.h"
+#include "ui/record/record_view.h"
 #include "ui/window_size.h"
 
 #include <QApplication>

@@ -2,12 +2,12 @@
 // The measurement window: its controls' wiring, the meter's setup choices, entering and leaving.
 #include "ui/measurement/measurement_window.h"
 
-#include "core/ieee43.h"
+#include "core/judging/ieee43.h"
 #include "device/protocol.h"
 #include "ui/measurement/cycle_view.h"
 #include "ui/measurement/method_settings.h"
 #include "ui/measurement/step_view.h"
-#include "ui/record_view.h"
+#include "ui/record/record_view.h"
 #include "ui/ui_wait.h"
 
 #include <QCloseEvent>

@@ -6,7 +6,7 @@
 
 #include "ui/measurement/method_settings.h"
 #include "ui/record/method_result_view.h"
-#include "ui/record_view.h"
+#include "ui/record/record_view.h"
 #include "ui/window_dialogs.h"
 #include "ui/window_thread.h"
 

@@ -5,7 +5,7 @@
 
 #include "core/file_paths.h"
 #include "core/settings.h"
-#include "ui/record_view.h"
+#include "ui/record/record_view.h"
 #include "ui/window_dialogs.h"
 
 #include <QDir>

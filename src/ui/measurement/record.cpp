@@ -6,10 +6,10 @@
 #include "ui/window_dialogs.h"
 #include "history/measurement_test.h"
 #include "history/step_test_record.h"
-#include "ui/figures_panel.h"
+#include "ui/record/figures_panel.h"
 #include "ui/history/file_test_dialog.h"
 #include "ui/history/test_view.h"
-#include "ui/record_view.h"
+#include "ui/record/record_view.h"
 
 #include <QLabel>
 #include <QPushButton>

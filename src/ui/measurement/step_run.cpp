@@ -7,8 +7,8 @@
 #include "ui/connection_loss.h"
 #include "ui/measurement/method_settings.h"
 #include "ui/measurement/step_view.h"
-#include "ui/record_view.h"
-#include "ui/step_table.h"
+#include "ui/record/record_view.h"
+#include "ui/record/step_table.h"
 #include "ui/window_dialogs.h"
 
 #include <QGroupBox>

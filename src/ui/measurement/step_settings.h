@@ -3,7 +3,7 @@
 // The measurement window's third way to measure, beside free-running and timer: a step-voltage
 // test, with its rising voltages and the length of each step.
 
-#include "core/step_figures.h"
+#include "core/judging/step_figures.h"
 
 #include <QGroupBox>
 

@@ -2,7 +2,7 @@
 #include "ui/record/report_method.h"
 
 #include "core/judging/conditions.h"
-#include "ui/report_steps.h"
+#include "ui/record/report_steps.h"
 
 #include <QPainter>
 #include <QStringList>

@@ -5,7 +5,7 @@
 
 #include "ui/history/history_window.h"
 #include "ui/history/test_view.h"
-#include "ui/reading_plot.h"
+#include "ui/record/reading_plot.h"
 
 #include <QDir>
 #include <QFile>

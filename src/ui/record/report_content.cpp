@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // What the report takes from a run's readings.
-#include "ui/report.h"
+#include "ui/record/report.h"
 
-#include "core/ieee43.h"
+#include "core/judging/ieee43.h"
 
 #include <algorithm>
 #include <cmath>

@@ -5,7 +5,7 @@
 // recording file). The window feeds it readings; it asks for files through the dialogs seam.
 
 #include "core/data_dialect.h"
-#include "core/insulation.h"
+#include "core/judging/insulation.h"
 #include "core/recording_reader.h"
 #include "core/judging/method_result.h"
 

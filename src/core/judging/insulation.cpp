@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "core/insulation.h"
+#include "core/judging/insulation.h"
 
 #include <algorithm>
 #include <cmath>

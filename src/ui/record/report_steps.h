@@ -2,7 +2,7 @@
 #pragma once
 // The report's block for a step-voltage test, drawn where a one-voltage test has its figures.
 
-#include "ui/step_table.h"
+#include "ui/record/step_table.h"
 
 #include <QRectF>
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "ui/step_table.h"
+#include "ui/record/step_table.h"
 
-#include "ui/figure_table.h"
+#include "ui/record/figure_table.h"
 
 #include <algorithm>
 

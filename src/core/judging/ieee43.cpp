@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "core/ieee43.h"
+#include "core/judging/ieee43.h"
 
 #include <QLocale>
 

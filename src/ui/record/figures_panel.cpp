@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "ui/figures_panel.h"
+#include "ui/record/figures_panel.h"
 
 #include "core/settings.h"
 #include "ui/window_dialogs.h"

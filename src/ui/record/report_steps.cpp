@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "ui/report_steps.h"
+#include "ui/record/report_steps.h"
 
 #include <QFontMetricsF>
 #include <QPainter>

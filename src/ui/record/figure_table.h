@@ -4,8 +4,8 @@
 // numbers. Nothing here computes a figure: the core does, this only writes them down.
 
 #include "core/settings.h"
-#include "core/ieee43.h"
-#include "core/insulation.h"
+#include "core/judging/ieee43.h"
+#include "core/judging/insulation.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "ui/step_panel.h"
+#include "ui/record/step_panel.h"
 
-#include "ui/figures_panel.h"
+#include "ui/record/figures_panel.h"
 
 #include <QGridLayout>
 #include <QLabel>

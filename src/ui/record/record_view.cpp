@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "ui/record_view.h"
+#include "ui/record/record_view.h"
 
 #include "core/recording_reader.h"
 
@@ -7,12 +7,12 @@
 #include "ui/window_dialogs.h"
 #include "core/file_paths.h"
 #include "core/recording.h"
-#include "ui/figures_panel.h"
-#include "ui/reading_plot.h"
-#include "ui/report.h"
+#include "ui/record/figures_panel.h"
+#include "ui/record/reading_plot.h"
+#include "ui/record/report.h"
 #include "ui/record/method_result_view.h"
-#include "ui/step_panel.h"
-#include "ui/step_table.h"
+#include "ui/record/step_panel.h"
+#include "ui/record/step_table.h"
 
 #include <QDir>
 #include <QFile>

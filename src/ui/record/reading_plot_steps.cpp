@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The step-voltage test's markers on the plot: where each step ended.
-#include "ui/reading_plot.h"
+#include "ui/record/reading_plot.h"
 
 #include <QCategoryAxis>
 #include <QGraphicsSimpleTextItem>

@@ -21,7 +21,7 @@
 // figures there (a voltage chosen while measuring, the automatic voltage function), and a time
 // after it has no value.
 //
-// The texts shown to users live here and in core/ieee43.h only, so that the window, the report,
+// The texts shown to users live here and in core/judging/ieee43.h only, so that the window, the report,
 // the command line and the history say the same words.
 
 #include "core/data_dialect.h"

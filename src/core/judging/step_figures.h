@@ -9,7 +9,7 @@
 // a lower bound ("≥"). A step without a number or a bound cannot take part in the verdict.
 
 #include "core/data_dialect.h"
-#include "core/insulation.h"
+#include "core/judging/insulation.h"
 
 #include <QString>
 

@@ -6,7 +6,7 @@
 // dew point. The window, the report, the command line and the history take their texts from here.
 
 #include "core/asset_kinds.h"
-#include "core/insulation.h"
+#include "core/judging/insulation.h"
 
 #include <QString>
 #include <QStringList>

@@ -6,9 +6,9 @@
 // figures' times. A4, or US Letter where the locale measures in inches.
 
 #include "core/data_dialect.h"
-#include "ui/figure_table.h"
+#include "ui/record/figure_table.h"
 #include "ui/record/report_method.h"
-#include "ui/step_table.h"
+#include "ui/record/step_table.h"
 
 #include <QDateTime>
 #include <QPageSize>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "core/step_figures.h"
+#include "core/judging/step_figures.h"
 
 #include <QStringList>
 

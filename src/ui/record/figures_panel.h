@@ -5,7 +5,7 @@
 // nameplate with its thermal class, DAR times, an optional winding temperature). The nameplate and
 // the DAR times are kept in the settings file: the next test is judged as the last one was.
 
-#include "ui/figure_table.h"
+#include "ui/record/figure_table.h"
 
 #include <QWidget>
 

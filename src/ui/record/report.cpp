@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "ui/report.h"
+#include "ui/record/report.h"
 
-#include "ui/report_steps.h"
+#include "ui/record/report_steps.h"
 
 #include <QFileInfo>
 #include <QLocale>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "ui/reading_plot.h"
+#include "ui/record/reading_plot.h"
 
 #include <QCategoryAxis>
 #include <QGraphicsRectItem>

@@ -3,7 +3,7 @@
 // A step-voltage test's figures as rows of text, so that the panel and the report show the same
 // words and numbers; the numbers, bounds and verdict are the core's.
 
-#include "core/step_figures.h"
+#include "core/judging/step_figures.h"
 
 #include <QString>
 #include <QStringList>

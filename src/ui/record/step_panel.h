@@ -3,7 +3,7 @@
 // A step-voltage test's figures where the measurement's figures stand otherwise: a row per step,
 // the change from the lowest to the highest step and its verdict with its source.
 
-#include "ui/step_table.h"
+#include "ui/record/step_table.h"
 
 #include <QWidget>
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "ui/figure_table.h"
+#include "ui/record/figure_table.h"
 
 #include <QLocale>
 
