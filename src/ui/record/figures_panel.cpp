@@ -105,7 +105,7 @@ FiguresPanel::FiguresPanel(QWidget* parent) : QWidget(parent), choices_(ReadFigu
     notesLine->setStyleSheet(QStringLiteral("color: #b00000"));
 
     auto* box = new QVBoxLayout(this);
-    box->setContentsMargins(0, 0, 2, 0);
+    box->setContentsMargins(0, 0, 6, 0);  // the last column clear of a scroll bar beside it
     box->addLayout(form);
     box->addSpacing(6);
     box->addLayout(grid_);
