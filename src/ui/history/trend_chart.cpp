@@ -386,6 +386,14 @@ QChart* MakeTrendChart(const std::vector<TrendPoint>& input)
     all.push_back(marksRatio);
     for (QXYSeries* s : all)
         ShowTips(s, points);
+    // Only ESD or material results: their resistance on the left, and no axis of windings' ratios.
+    const bool methodsOnly = !points->empty() && std::all_of(points->begin(), points->end(), [](const TrendPoint& p) {
+        return p.methodOhm && !p.r40Ohm && !p.pi && !p.dar && !p.stepChangePct;
+    });
+    if (methodsOnly) {
+        decades->setTitleText(QCoreApplication::translate("TrendChart", "Resistance"));
+        ratio->setVisible(false);
+    }
     if (points->empty()) {
         chart->setTitle(QStringLiteral("No tests with a 1-minute resistance, PI or DAR to draw"));
         for (QAbstractAxis* axis : chart->axes())
