@@ -233,6 +233,15 @@ int main(int argc, char** argv)
         view.resize(900, 520);
         view.show();
         Save(&view, folder, QStringLiteral("test_view_esd"));
+        // Both reports as the PDFs they are, to be looked at as pages.
+        QString error;
+        const auto test = *store.Test(shown.tests.back().id);
+        if (!WriteReport(history_view::StoredReport(shown.asset, test), pageFolder + QStringLiteral("/test_report.pdf"),
+                         &error) ||
+            !history_view::WriteHistoryReport(pageFolder + QStringLiteral("/history_report.pdf"), shown, &error)) {
+            std::fprintf(stderr, "cannot write a report: %s\n", qPrintable(error));
+            krx::pictures::CountFailure();
+        }
     }
 
     // A database that cannot be opened: the view says so and offers nothing to export.

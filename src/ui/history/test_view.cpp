@@ -122,8 +122,10 @@ ReportContent StoredReport(const history::Asset& asset, const history::TestRecor
     if (test.dewPoint)
         c.dewPoint = test.dewPoint;
     c.figures = StoredFigureTable(test);
-    if (test.method)
+    if (test.method) {
         c.method = MakeMethodSheet(*test.method);
+        c.figures.temperatureLine.clear();  // nothing is corrected to a winding's temperature
+    }
     if (test.steps) {
         // The steps as filed: the report's table of a step-voltage test, not worked out again.
         StepPlan plan;
