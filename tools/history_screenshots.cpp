@@ -10,6 +10,7 @@
 #include "ui/history/file_test_dialog.h"
 #include "ui/history/history_report.h"
 #include "ui/history/history_window.h"
+#include "ui/history/test_view.h"
 
 #include <QApplication>
 #include <QDir>
@@ -40,6 +41,8 @@ void File(history::HistoryStore& store, const TestRecord& test)
         krx::pictures::CountFailure();
     }
 }
+
+TestRecord WorksurfaceTest(int half);
 
 // A 10-minute timer test whose insulation ages: PI and the corrected resistance fall over the
 // years, with the seasons' temperatures in the raw values.
@@ -126,6 +129,38 @@ void Seed(history::HistoryStore& store)
                      QStringLiteral("transformer"), QStringLiteral("A"),
                      QStringLiteral("transformer"), {}, {}});
     File(store, Quarterly(QStringLiteral("T-3"), 3, 5000, 22));
+    for (int half = 0; half < 6; ++half)
+        File(store, WorksurfaceTest(half));
+}
+
+// A worksurface to ground each half year by the 10 V → 100 V rule, judged by IEC 61340-5-1:2016: the
+// mat wears and its resistance climbs towards the limit.
+TestRecord WorksurfaceTest(int half)
+{
+    TestRecord t;
+    t.assetId = QStringLiteral("WS-12 bench mat");
+    t.kind = TestKind::Method;
+    t.time = QDateTime(QDate(2023, 1, 16).addMonths(6 * half), QTime(8, 40), QTimeZone(3600));
+    t.volts = 100;
+    t.temperature = 21.5 + half % 2;
+    t.humidity = 34 + 4 * (half % 3);
+    const double at100 = 4.0e7 * std::pow(2.2, half);
+    MethodResult m;
+    m.request.method = Method::Esd;
+    m.request.itemKind = QStringLiteral("worksurface");
+    m.request.limitSet = QStringLiteral("iec-61340-5-1-2016");
+    m.request.conditioningHours = 48;
+    m.path = {{10, 5, {RangeState::InRange, at100 * 1.6}, *t.temperature, static_cast<int>(*t.humidity)},
+              {100, 15, {RangeState::InRange, at100}, *t.temperature, static_cast<int>(*t.humidity)}};
+    m.complete = true;
+    m.result = m.path.back();
+    const LimitLibrary limits = LoadLimitLibrary({});
+    m.verdict = JudgeByLimits(m, limits);
+    t.method = m;
+    t.verdictSource = m.verdict.source;
+    t.operatorName = QStringLiteral("ESD coordinator");
+    t.simulated = true;
+    return t;
 }
 
 // The report's page as the PDF holds it, drawn at 100 dpi.
@@ -185,6 +220,29 @@ int main(int argc, char** argv)
     Save(&dialog, folder, QStringLiteral("file_test"));
 
     SaveReportPage(window.Shown(), folder);
+
+    // The worksurface's ESD tests: the trend with its limit, the table, the report page, one test.
+    window.SelectAsset(QStringLiteral("WS-12 bench mat"));
+    Save(&window, folder, QStringLiteral("history_view_esd"));
+    {
+        const QString pageFolder = folder + QStringLiteral("/esd");
+        QDir().mkpath(pageFolder);
+        SaveReportPage(window.Shown(), pageFolder);
+        const auto shown = window.Shown();
+        history_view::TestView view(shown.asset, *store.Test(shown.tests.back().id), dialogs);
+        view.resize(900, 520);
+        view.show();
+        Save(&view, folder, QStringLiteral("test_view_esd"));
+        // Both reports as the PDFs they are, to be looked at as pages.
+        QString error;
+        const auto test = *store.Test(shown.tests.back().id);
+        if (!WriteReport(history_view::StoredReport(shown.asset, test), pageFolder + QStringLiteral("/test_report.pdf"),
+                         &error) ||
+            !history_view::WriteHistoryReport(pageFolder + QStringLiteral("/history_report.pdf"), shown, &error)) {
+            std::fprintf(stderr, "cannot write a report: %s\n", qPrintable(error));
+            krx::pictures::CountFailure();
+        }
+    }
 
     // A database that cannot be opened: the view says so and offers nothing to export.
     QTemporaryDir blocked;

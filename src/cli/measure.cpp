@@ -246,6 +246,7 @@ int Conclude(const MeasureArgs& args, Session& s, RecordSink& sink, const Readin
     const QString serial = s.Report().identity.serialNo.trimmed();
     const QString software = s.Report().identity.swVersion.trimmed();
     const int filed = !args.filing || series.Size() == 0 ? kDone
+                      : run.method ? filer.FileMethod(series.All(), *run.method, serial, software)
                       : args.steps ? filer.FileSteps(series.All(), *args.steps, run.steps, serial, software)
                                    : filer.File(series.All(), timerMode, serial, software);
     const bool writeFailed = listener.WriteFailed() || run.stepWriteFailed;

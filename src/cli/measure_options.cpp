@@ -197,8 +197,7 @@ void ParseMethod(const QCommandLineParser& p, MeasureArgs& args)
         return;
     const bool material = args.method->method == Method::Material;
     for (const char* o : {"timer", "average", "lapse", "count", "test", "steps", "step-seconds", "kind",
-                          "rated-voltage", "winding", "class", "winding-temp", "dar-times", "asset", "comment",
-                          "operator", "allow-simulated", "database"})
+                          "rated-voltage", "winding", "class", "winding-temp", "dar-times"})
         if (p.isSet(QString::fromLatin1(o)))
             throw UsageError{QStringLiteral("--%1 does not go with --method %2")
                                  .arg(QString::fromLatin1(o), QString::fromLatin1(InfoOf(args.method->method).name))};

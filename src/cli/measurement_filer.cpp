@@ -4,6 +4,7 @@
 #include "cli/output.h"
 #include "core/settings.h"
 #include "history/measurement_test.h"
+#include "history/method_test_record.h"
 #include "history/step_test_record.h"
 
 namespace krx::cli {
@@ -59,6 +60,12 @@ int MeasurementFiler::FileSteps(const std::vector<DataRecord>& readings, const S
                                 const StepResult& result, const QString& meterSerial, const QString& meterSoftware)
 {
     return Store(TestFromSteps(args_.asset, readings, plan, result), meterSerial, meterSoftware);
+}
+
+int MeasurementFiler::FileMethod(const std::vector<DataRecord>& readings, const MethodResult& result,
+                                 const QString& meterSerial, const QString& meterSoftware)
+{
+    return Store(TestFromMethod(args_.asset, readings, result), meterSerial, meterSoftware);
 }
 
 int MeasurementFiler::Store(TestRecord t, const QString& meterSerial, const QString& meterSoftware)

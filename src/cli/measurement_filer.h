@@ -39,6 +39,10 @@ public:
     int FileSteps(const std::vector<DataRecord>& readings, const StepPlan& plan, const StepResult& result,
                   const QString& meterSerial, const QString& meterSoftware);
 
+    // An ESD or material test with its path, result and verdict; the exit status as File's.
+    int FileMethod(const std::vector<DataRecord>& readings, const MethodResult& result, const QString& meterSerial,
+                   const QString& meterSoftware);
+
 private:
     int Store(history::TestRecord test, const QString& meterSerial, const QString& meterSoftware);
     int KeepNameplate();

@@ -64,7 +64,7 @@ void AddMethodOptions(QCommandLineParser& p)
                  QStringLiteral("rtt|rtg")});
     p.addOption({QStringLiteral("item-kind"),
                  QStringLiteral("The item: %1, or a kind of your own limit set.")
-                     .arg(BuiltInItemKinds().join(QStringLiteral(", "))),
+                     .arg(ItemKindNames().join(QStringLiteral(", "))),
                  QStringLiteral("KIND")});
     p.addOption({QStringLiteral("limits"),
                  QStringLiteral("The limit set that judges the item (built in: s20.20-2021, iec-61340-5-1-2016; your "

@@ -18,6 +18,19 @@ constexpr KindEntry kKinds[] = {
     {AssetKind::Other, "other", "other"},
 };
 
+// The ESD-control items and materials: no nameplate, judged by a limit set's row for their kind.
+constexpr struct {
+    const char* name;
+    const char* label;
+} kItemKinds[] = {{"worksurface", "worksurface"},
+                  {"flooring", "flooring"},
+                  {"seating", "seating"},
+                  {"shelving", "shelving"},
+                  {"mobile-equipment", "mobile equipment"},
+                  {"garment", "garment"},
+                  {"groundable-garment", "groundable garment"},
+                  {"packaging", "packaging"}};
+
 const KindEntry& EntryOf(AssetKind kind)
 {
     for (const KindEntry& e : kKinds)
@@ -71,6 +84,26 @@ QString KindNameChoices()
     QStringList names = KindNames();
     const QString last = names.takeLast();
     return names.join(QStringLiteral(", ")) + QStringLiteral(" or ") + last;
+}
+
+QStringList ItemKindNames()
+{
+    QStringList names;
+    for (const auto& e : kItemKinds)
+        names << QString::fromLatin1(e.name);
+    return names;
+}
+
+QString KindText(const QString& name)
+{
+    for (const KindEntry& e : kKinds)
+        if (name == QLatin1String(e.name))
+            return QString::fromUtf8(e.label);
+    for (const auto& e : kItemKinds)
+        if (name == QLatin1String(e.name))
+            return QString::fromUtf8(e.label);
+    QString t = name;
+    return t.replace(QLatin1Char('-'), QLatin1Char(' '));
 }
 
 bool ParseKind(const QString& text, AssetKind& kind)

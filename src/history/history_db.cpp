@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "history/history_db.h"
 
+#include "history/method_test_record.h"
 #include "history/step_test_record.h"
 
 #include <QSqlQuery>
@@ -21,7 +22,12 @@ const QString kTestColumns = QStringLiteral(
     "bd_off_mohm, bd_cycle_s, bd_timer_off_s, record_key, reading_ohm, reading_timer_s, reading_method, "
     "bd_before_ohm, bd_after_ohm, bd_off_ohm, simulated, insulation_class, plate_kind, plate_rated_v, plate_winding, "
     "plate_class, ramp_s, dar_times, ir_verdict, temperature_source, dew_point_c, steps, ir_source, pi_source, "
-    "dar_source, bd_timer_s");
+    "dar_source, bd_timer_s, method, measurement, item_kind, limit_set, limit_row, limit_lower_ohm, limit_upper_ohm, "
+    "electrode_d1_mm, electrode_d2_mm, "
+    "electrode_gap_mm, thickness_mm, given_factor, resistivity, resistivity_factor, resistivity_unit, "
+    "resistivity_formula, resistivity_bound, method_path, result_ohm, result_voltage_v, result_range, "
+    "classification, classification_source, limit_verdict, limit_outcome, limit_source, qualification, "
+    "qualification_flag, conditioning_h");
 const QString kAssetColumns =
     QStringLiteral("id, name, location, kind, insulation_class, plate_kind, rated_voltage_v, winding_type");
 
@@ -48,6 +54,65 @@ QString Placeholders(qsizetype n)
 std::optional<double> Double(const QVariant& v)
 {
     return v.isNull() ? std::nullopt : std::optional<double>(v.toDouble());
+}
+
+// An ESD or material test's columns, in the order of kTestColumns; none when the method is NULL.
+template <typename Next>
+std::optional<MethodResult> MethodFromRow(Next& next)
+{
+    const QVariant methodName = next();
+    MethodResult r;
+    const std::optional<Method> method = MethodFromName(methodName.toString());
+    r.request.method = method.value_or(Method::Insulation);
+    r.request.measurement = MeasurementFromName(next().toString()).value_or(DefaultMeasurement(r.request.method));
+    r.request.itemKind = next().toString();
+    r.request.limitSet = next().toString();
+    r.verdict.row = next().toString();
+    r.verdict.lowerOhm = Double(next());
+    r.verdict.upperOhm = Double(next());
+    Geometry& g = r.request.geometry;
+    for (std::optional<double>* f : {&g.d1Mm, &g.d2Mm, &g.gapMm, &g.thicknessMm, &g.factor})
+        *f = Double(next());
+    const std::optional<double> rho = Double(next());
+    const std::optional<double> factor = Double(next());
+    Resistivity res;
+    res.unit = next().toString();
+    res.formula = next().toString();
+    const QString bound = next().toString();
+    if (rho && factor) {
+        res.value = *rho;
+        res.factor = *factor;
+        res.volume = res.unit != QStringLiteral("Ω");
+        res.atLeast = bound == QLatin1String("at_least");
+        res.atMost = bound == QLatin1String("at_most");
+        r.resistivity = res;
+    }
+    r.path = PathFromJson(next().toString());
+    const std::optional<double> resultOhm = Double(next());
+    const QVariant resultVolts = next();
+    const QVariant resultRange = next();
+    // The reading that stands is the path's last; without it the run ended before it was due.
+    r.complete = !resultRange.isNull() && !r.path.empty();
+    if (r.complete) {
+        r.result = r.path.back();
+        r.result->value.ohm = resultOhm;
+        r.result->volts = resultVolts.toInt();
+    }
+    r.classification = next().toString();
+    r.classificationSource = next().toString();
+    r.verdict.text = next().toString();
+    r.verdict.outcome = OutcomeFromName(next().toString());
+    r.verdict.source = next().toString();
+    r.request.qualification = next().toInt() != 0;
+    r.qualificationFlag = next().toString();
+    r.request.conditioningHours = Double(next());
+    if (!method || methodName.isNull())
+        return std::nullopt;
+    if (r.request.method == Method::Material && !r.path.empty()) {
+        r.request.materialVolts = r.path.front().volts;
+        r.request.materialSeconds = r.path.front().atSeconds;
+    }
+    return r;
 }
 
 TestRecord TestFromRow(const QSqlQuery& q)
@@ -111,9 +176,43 @@ TestRecord TestFromRow(const QSqlQuery& q)
     t.sourcesApart = !q.value(i).isNull();
     for (QString* s : {&t.irSource, &t.piSource, &t.darSource})
         *s = next().toString();
+    const int breakDownTimer = next().toInt();
     if (t.breakDown)
-        t.breakDown->breakDownTimerSeconds = next().toInt();
+        t.breakDown->breakDownTimerSeconds = breakDownTimer;
+    t.method = MethodFromRow(next);
     return t;
+}
+
+constexpr int kMethodColumns = 29;  // method … conditioning_h
+
+// An ESD or material test's columns, in the order of kTestColumns; NULL for every other test.
+void AddMethodValues(QVariantList& values, const std::optional<MethodResult>& m)
+{
+    const QVariant text(QMetaType::fromType<QString>()), number(QMetaType::fromType<double>());
+    if (!m) {
+        for (int i = 0; i < kMethodColumns; ++i)
+            values << text;
+        return;
+    }
+    const MethodRequest& q = m->request;
+    const Geometry& g = q.geometry;
+    const std::optional<Resistivity>& rho = m->resistivity;
+    const std::optional<PathStep>& result = m->result;
+    values << QString::fromLatin1(InfoOf(q.method).name) << MeasurementName(q.measurement) << Text(q.itemKind)
+           << Text(q.limitSet) << Text(m->verdict.row) << Opt(m->verdict.lowerOhm) << Opt(m->verdict.upperOhm)
+           << Opt(g.d1Mm) << Opt(g.d2Mm) << Opt(g.gapMm)
+           << Opt(g.thicknessMm) << Opt(g.factor) << (rho ? QVariant(rho->value) : number)
+           << (rho ? QVariant(rho->factor) : number) << (rho ? Text(rho->unit) : text) << (rho ? Text(rho->formula) : text)
+           << (!rho ? text
+               : rho->atLeast ? QVariant(QStringLiteral("at_least"))
+               : rho->atMost  ? QVariant(QStringLiteral("at_most"))
+                              : QVariant(QStringLiteral("")))
+           << PathJson(m->path) << (result ? Opt(result->value.ohm) : number)
+           << (result ? QVariant(result->volts) : QVariant(QMetaType::fromType<int>()))
+           << (result ? QVariant(QString::fromLatin1(RangeName(result->value.range))) : text)
+           << Text(m->classification) << Text(m->classificationSource) << Text(m->verdict.text)
+           << OutcomeName(m->verdict.outcome) << Text(m->verdict.source) << (q.qualification ? 1 : 0)
+           << Text(m->qualificationFlag) << Opt(q.conditioningHours);
 }
 
 Asset AssetFromRow(const QSqlQuery& q)
@@ -228,9 +327,11 @@ std::optional<qint64> Db::Insert(const TestRecord& t, const QString& uid)
 std::optional<qint64> Db::InsertInTransaction(const TestRecord& t, const QString& uid)
 {
     QSqlQuery q(db_);
-    if (!q.prepare(QStringLiteral("INSERT INTO assets (id) VALUES (?) ON CONFLICT DO NOTHING")))
+    // A new asset of an ESD or material test is of the tested item's kind.
+    if (!q.prepare(QStringLiteral("INSERT INTO assets (id, kind) VALUES (?, ?) ON CONFLICT DO NOTHING")))
         return Fail(q.lastError()), std::nullopt;
     q.addBindValue(t.assetId);
+    q.addBindValue(Text(t.method ? t.method->request.itemKind : QString()));
     if (!q.exec())
         return Fail(q.lastError()), std::nullopt;
     if (!q.prepare(QStringLiteral("INSERT INTO tests (%1, series, uid) VALUES (%2) ON CONFLICT DO NOTHING RETURNING id")
@@ -270,8 +371,9 @@ std::optional<qint64> Db::InsertInTransaction(const TestRecord& t, const QString
            << Opt(t.rampSeconds) << (t.darTimes ? QVariant(DarTimesName(*t.darTimes)) : none) << Text(t.irVerdict)
            << Text(t.temperatureSource) << Opt(t.dewPoint) << (t.steps ? QVariant(StepsText(*t.steps)) : none)
            << (t.sourcesApart ? Text(t.irSource) : none) << (t.sourcesApart ? Text(t.piSource) : none)
-           << (t.sourcesApart ? Text(t.darSource) : none) << bd(&BreakDownFigures::breakDownTimerSeconds)
-           << QString::fromUtf8(SeriesText(t.readings)) << Text(uid);
+           << (t.sourcesApart ? Text(t.darSource) : none) << bd(&BreakDownFigures::breakDownTimerSeconds);
+    AddMethodValues(values, t.method);
+    values << QString::fromUtf8(SeriesText(t.readings)) << Text(uid);
     for (const QVariant& v : values)
         q.addBindValue(v);
     if (!q.exec())

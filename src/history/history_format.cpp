@@ -32,7 +32,8 @@ constexpr KindEntry kKinds[] = {{TestKind::FreeRunning, "free-running"},
                                 {TestKind::BreakDown, "break-down"},
                                 {TestKind::MemoryOhm, "memory-ohm"},
                                 {TestKind::MemoryBreakDown, "memory-break-down"},
-                                {TestKind::StepVoltage, "step voltage"}};
+                                {TestKind::StepVoltage, "step voltage"},
+                                {TestKind::Method, "method"}};
 
 // The meter's "dd.mm.yyyy" and "hh:mm" as a local time; invalid when either is not a date.
 QDateTime RecordTime(const RecordHead& head)

@@ -82,6 +82,39 @@ const QStringList kSteps[] = {
      QStringLiteral("ALTER TABLE tests ADD COLUMN dar_source TEXT"),
      QStringLiteral("ALTER TABLE tests ADD COLUMN bd_timer_s INTEGER"),
      QStringLiteral("UPDATE tests SET bd_timer_s = bd_cycle_s, bd_cycle_s = 0 WHERE kind = 'break-down'")},
+    // 6 -> 7: an ESD or material test: its method and what it measured on which kind of item, the
+    // limit set and row, the electrodes or the factor given, the resistivity, the path of readings
+    // (JSON text), the reading that stands, the class and verdict with their sources, and the
+    // qualification mark and conditioning. Tests filed before have none of these: all stay NULL.
+    {QStringLiteral("ALTER TABLE tests ADD COLUMN method TEXT"),
+     QStringLiteral("ALTER TABLE tests ADD COLUMN measurement TEXT"),
+     QStringLiteral("ALTER TABLE tests ADD COLUMN item_kind TEXT"),
+     QStringLiteral("ALTER TABLE tests ADD COLUMN limit_set TEXT"),
+     QStringLiteral("ALTER TABLE tests ADD COLUMN limit_row TEXT"),
+     QStringLiteral("ALTER TABLE tests ADD COLUMN limit_lower_ohm DOUBLE PRECISION"),
+     QStringLiteral("ALTER TABLE tests ADD COLUMN limit_upper_ohm DOUBLE PRECISION"),
+     QStringLiteral("ALTER TABLE tests ADD COLUMN electrode_d1_mm DOUBLE PRECISION"),
+     QStringLiteral("ALTER TABLE tests ADD COLUMN electrode_d2_mm DOUBLE PRECISION"),
+     QStringLiteral("ALTER TABLE tests ADD COLUMN electrode_gap_mm DOUBLE PRECISION"),
+     QStringLiteral("ALTER TABLE tests ADD COLUMN thickness_mm DOUBLE PRECISION"),
+     QStringLiteral("ALTER TABLE tests ADD COLUMN given_factor DOUBLE PRECISION"),
+     QStringLiteral("ALTER TABLE tests ADD COLUMN resistivity DOUBLE PRECISION"),
+     QStringLiteral("ALTER TABLE tests ADD COLUMN resistivity_factor DOUBLE PRECISION"),
+     QStringLiteral("ALTER TABLE tests ADD COLUMN resistivity_unit TEXT"),
+     QStringLiteral("ALTER TABLE tests ADD COLUMN resistivity_formula TEXT"),
+     QStringLiteral("ALTER TABLE tests ADD COLUMN resistivity_bound TEXT"),
+     QStringLiteral("ALTER TABLE tests ADD COLUMN method_path TEXT"),
+     QStringLiteral("ALTER TABLE tests ADD COLUMN result_ohm DOUBLE PRECISION"),
+     QStringLiteral("ALTER TABLE tests ADD COLUMN result_voltage_v INTEGER"),
+     QStringLiteral("ALTER TABLE tests ADD COLUMN result_range TEXT"),
+     QStringLiteral("ALTER TABLE tests ADD COLUMN classification TEXT"),
+     QStringLiteral("ALTER TABLE tests ADD COLUMN classification_source TEXT"),
+     QStringLiteral("ALTER TABLE tests ADD COLUMN limit_verdict TEXT"),
+     QStringLiteral("ALTER TABLE tests ADD COLUMN limit_outcome TEXT"),
+     QStringLiteral("ALTER TABLE tests ADD COLUMN limit_source TEXT"),
+     QStringLiteral("ALTER TABLE tests ADD COLUMN qualification INTEGER"),
+     QStringLiteral("ALTER TABLE tests ADD COLUMN qualification_flag TEXT"),
+     QStringLiteral("ALTER TABLE tests ADD COLUMN conditioning_h DOUBLE PRECISION")},
 };
 static_assert(std::size(kSteps) == kSchemaVersion);
 

@@ -21,6 +21,7 @@
 
 #include "core/data_dialect.h"
 #include "core/judging/ieee43.h"
+#include "core/judging/method_result.h"
 #include "device/decode.h"
 #include "core/memory_format.h"
 #include "core/judging/step_figures.h"
@@ -37,7 +38,7 @@
 namespace krx::history {
 
 // The schema this program writes; an older database is migrated on open, a newer one refused.
-inline constexpr int kSchemaVersion = 6;
+inline constexpr int kSchemaVersion = 7;
 
 struct Asset {
     QString id;        // as typed: any characters, compared exactly
@@ -73,8 +74,9 @@ enum class TestKind {
     MemoryOhm,        // a resistance record read out of the meter's memory
     MemoryBreakDown,  // a break-down record read out of the meter's memory
     StepVoltage,      // a step-voltage test
+    Method,           // an ESD-control item or a material, by its test method
 };
-// "free-running", "timer", "break-down", "memory-ohm", "memory-break-down", "step voltage".
+// "free-running", "timer", "break-down", "memory-ohm", "memory-break-down", "step voltage", "method".
 const char* KindName(TestKind kind);
 std::optional<TestKind> KindFromName(const QString& name);
 
@@ -148,6 +150,7 @@ struct TestRecord {
     std::optional<MemoryReading> memoryReading;  // memory-ohm tests
     bool simulated = false;  // taken from the simulated meter, not a real one
     std::optional<StepSummary> steps;  // step-voltage tests only
+    std::optional<MethodResult> method;  // ESD and material tests only: what was asked, path, result, verdict
     std::vector<DataRecord> readings;  // the whole series, in order; TestsOf() leaves it empty
     QByteArray recordKey;  // memory records: what makes the same record recognisable; else empty
 };

@@ -84,7 +84,9 @@ std::optional<AssetKind> KindOf(const Asset& a)
 QString KindText(const Asset& a)
 {
     const auto k = KindOf(a);
-    return k ? KindLabel(*k) : a.kind;
+    if (k)
+        return KindLabel(*k);
+    return ItemKindNames().contains(a.kind) ? krx::KindText(a.kind) : a.kind;
 }
 
 TestRecord TestFromMeasurement(const QString& assetId, const std::vector<DataRecord>& readings, bool timerMode,
@@ -126,7 +128,7 @@ std::optional<double> TypedWinding(const TestRecord& t)
 void Rejudge(TestRecord& t, const std::optional<Nameplate>& nameplate)
 {
     // A step-voltage test's verdict needs no nameplate, and its readings are at several voltages.
-    if (t.readings.empty() || t.kind == TestKind::StepVoltage)
+    if (t.readings.empty() || t.kind == TestKind::StepVoltage || t.kind == TestKind::Method)
         return;
     Judge(t, {t.darTimes.value_or(DarTimes::From30To60), nameplate, TypedWinding(t)});
 }

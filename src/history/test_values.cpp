@@ -2,7 +2,11 @@
 #include "history/test_values.h"
 
 #include "core/judging/ieee43.h"
+#include "core/judging/conditions.h"
+#include "history/method_test_record.h"
 #include "history/step_test_record.h"
+
+#include <QCoreApplication>
 
 #include <algorithm>
 #include <cmath>
@@ -20,6 +24,7 @@ QString KindLabel(TestKind kind)
     case TestKind::MemoryOhm: return QStringLiteral("Memory, R");
     case TestKind::MemoryBreakDown: return QStringLiteral("Memory, BD");
     case TestKind::StepVoltage: return QStringLiteral("Step voltage");
+    case TestKind::Method: return QCoreApplication::translate("TestValues", "ESD / material");
     }
     return {};
 }
@@ -92,13 +97,13 @@ struct Builder {
 
     void Text(const char* key, const char* label, const QString& s, const QString& note = {})
     {
-        values.push_back({key, QString::fromUtf8(label), s, s, true, s.isEmpty() ? note : QString()});
+        values.push_back({key, QCoreApplication::translate("TestValues", label), s, s, true, s.isEmpty() ? note : QString()});
     }
     void Number(const char* key, const char* label, const std::optional<double>& v, const QString& text,
                 const QString& note = {}, DataForm form = Data)
     {
         const bool there = v && std::isfinite(*v);
-        values.push_back({key, QString::fromUtf8(label), there ? text : QString(), there ? form(*v) : QString(), false,
+        values.push_back({key, QCoreApplication::translate("TestValues", label), there ? text : QString(), there ? form(*v) : QString(), false,
                           there ? QString() : note});
     }
     // A value judged against a limit: its file form keeps at least the digits its text needs to
@@ -107,7 +112,7 @@ struct Builder {
                 const QString& data, const QString& note)
     {
         const bool there = v && std::isfinite(*v);
-        values.push_back({key, QString::fromUtf8(label), there ? text : QString(), there ? data : QString(), false,
+        values.push_back({key, QCoreApplication::translate("TestValues", label), there ? text : QString(), there ? data : QString(), false,
                           there ? QString() : note});
     }
     // A resistance taken from the readings (interpolated, corrected).
@@ -134,6 +139,83 @@ void AddSteps(Builder& b, const TestRecord& t)
              Decimals<1>);
     b.Text("step_change_bound", "Step change bound", s ? s->changeBound : QString());
     b.Text("step_verdict", "Step verdict", s ? s->verdict : QString());
+}
+
+QString Tr(const char* text)
+{
+    return QCoreApplication::translate("TestValues", text);
+}
+
+// A reading of the path for a file: "10:2350000@5", a bound marked ">=" or "<=".
+QString PathStepData(const PathStep& s)
+{
+    const QString bound = s.value.range == RangeState::Over    ? QStringLiteral(">=")
+                          : s.value.range == RangeState::Under ? QStringLiteral("<=")
+                                                               : QString();
+    return QStringLiteral("%1:%2%3@%4")
+        .arg(s.volts)
+        .arg(bound, s.value.ohm ? Data(*s.value.ohm) : QString())
+        .arg(s.atSeconds);
+}
+
+// An ESD or material test: what was asked, the path, the reading that stands and how it was judged.
+// Every key is there for every test, empty for any other kind, so that an export's columns stay.
+void AddMethod(Builder& b, const TestRecord& t)
+{
+    const MethodResult* m = t.method ? &*t.method : nullptr;
+    const MethodRequest q = m ? m->request : MethodRequest{};
+    b.Text("method", "Method", m ? QString::fromLatin1(InfoOf(q.method).name) : QString());
+    if (m)
+        b.values.back().text = QString::fromUtf8(InfoOf(q.method).title);
+    b.Text("measurement", "Measurement", m ? MeasurementName(q.measurement) : QString());
+    b.Text("item_kind", "Item", m ? q.itemKind : QString());
+    if (m)
+        b.values.back().text = krx::KindText(q.itemKind);
+    b.Text("limit_set", "Limit set", m ? q.limitSet : QString());
+    b.Text("limit_row", "Limit", m ? m->verdict.row : QString());
+    b.Number("limit_lower_ohm", "Lower limit", m ? m->verdict.lowerOhm : std::nullopt,
+             m && m->verdict.lowerOhm ? SciOhm(*m->verdict.lowerOhm) : QString());
+    b.Number("limit_upper_ohm", "Upper limit", m ? m->verdict.upperOhm : std::nullopt,
+             m && m->verdict.upperOhm ? SciOhm(*m->verdict.upperOhm) : QString());
+    const Geometry g = q.geometry;
+    const auto mm = [](const std::optional<double>& v) { return v ? Fixed(*v, 2, " mm") : QString(); };
+    b.Number("electrode_d1_mm", "D1", g.d1Mm, mm(g.d1Mm));
+    b.Number("electrode_d2_mm", "D2", g.d2Mm, mm(g.d2Mm));
+    b.Number("electrode_gap_mm", "Gap", g.gapMm, mm(g.gapMm));
+    b.Number("thickness_mm", "Thickness", g.thicknessMm, mm(g.thicknessMm));
+    b.Number("given_factor", "Factor given", g.factor, g.factor ? QString::number(*g.factor, 'g', 6) : QString());
+    QStringList data;
+    for (const PathStep& s : m ? m->path : std::vector<PathStep>{})
+        data << PathStepData(s);
+    b.values.push_back({"path", Tr("Path"), m ? PathText(*m) : QString(), data.join(QLatin1Char(';')), true,
+                        m && m->path.empty() ? Tr("ended before the first reading was due") : QString()});
+    const std::optional<PathStep> r = m ? m->result : std::nullopt;
+    const std::optional<double> resultOhm = r ? r->value.ohm : std::nullopt;
+    b.Number("result_ohm", "Result", resultOhm, r ? ReadingText(r->value) : QString(),
+             m && !r ? Tr("no reading stands: the test ended before it was due") : QString());
+    const std::optional<double> resultVolts = r ? std::optional<double>(r->volts) : std::nullopt;
+    b.Number("result_voltage_v", "Result voltage", resultVolts, r ? Fixed(r->volts, 0, " V") : QString());
+    b.Text("result_range", "Result range", r ? QString::fromLatin1(RangeName(r->value.range)) : QString());
+    const auto& rho = m ? m->resistivity : std::nullopt;
+    b.Number("resistivity", "Resistivity", rho ? std::optional<double>(rho->value) : std::nullopt,
+             rho ? ResistivityText(*rho) : QString(), {}, FigureOhm);
+    b.Text("resistivity_unit", "Resistivity unit", rho ? rho->unit : QString());
+    b.Text("resistivity_bound", "Resistivity bound",
+           !rho ? QString() : rho->atLeast ? QStringLiteral("at_least") : rho->atMost ? QStringLiteral("at_most") : QString());
+    b.Number("resistivity_factor", "Resistivity factor", rho ? std::optional<double>(rho->factor) : std::nullopt,
+             rho ? QString::number(rho->factor, 'f', 2) : QString(), {}, FigureOhm);
+    b.Text("resistivity_formula", "Resistivity formula", rho ? rho->formula : QString());
+    b.Text("classification", "Class", m ? m->classification : QString());
+    b.Text("classification_source", "Class source", m ? m->classificationSource : QString());
+    b.Text("limit_verdict", "Verdict", m ? m->verdict.text : QString());
+    b.Text("limit_outcome", "Outcome", m ? OutcomeName(m->verdict.outcome) : QString());
+    b.Text("limit_source", "Limit source", m ? m->verdict.source : QString());
+    b.values.push_back({"qualification", Tr("Qualification"), m && q.qualification ? Tr("product qualification") : QString(),
+                        m ? (q.qualification ? QStringLiteral("true") : QStringLiteral("false")) : QString(), false, {}});
+    b.Text("qualification_flag", "Qualification note", m ? m->qualificationFlag : QString());
+    b.Number("conditioning_h", "Conditioning", q.conditioningHours, m ? ConditioningText(q.conditioningHours) : QString());
+    b.Text("conditions", "Conditions",
+           r ? ConditionsText(r->temperature, r->humidity) : QString());
 }
 
 void AddBreakDown(Builder& b, const TestRecord& t)
@@ -202,7 +284,7 @@ std::vector<TestValue> ValuesOf(const Asset& a, const TestRecord& t)
     b.Text("asset_name", "Name", a.name);
     b.Number("test_id", "Test", static_cast<double>(t.id), QString::number(t.id));
     b.Text("kind", "Kind", QString::fromLatin1(KindName(t.kind)));
-    b.values.back().text = KindLabel(t.kind);
+    b.values.back().text = t.method ? QString::fromUtf8(InfoOf(t.method->request.method).title) : KindLabel(t.kind);
     b.Text("time", "Date", t.time.isValid() ? QString::fromLatin1(DataTime(t.time)) : QString());
     b.values.back().text = t.time.isValid() ? t.time.toString(QStringLiteral("yyyy-MM-dd HH:mm")) : QString();
     b.values.push_back({"simulated", QStringLiteral("Meter"), t.simulated ? QStringLiteral("simulated") : QString(),
@@ -264,6 +346,7 @@ std::vector<TestValue> ValuesOf(const Asset& a, const TestRecord& t)
     b.Text("pi_verdict", "PI verdict", t.piVerdict,
            t.pi ? QStringLiteral("no insulation class was known") : QString());
     AddSteps(b, t);
+    AddMethod(b, t);
     b.Text("verdict_source", "Source", t.verdictSource);
     b.Text("ir_source", "IR verdict source", t.irSource);
     b.Text("pi_source", "PI verdict source", t.piSource);
@@ -289,6 +372,14 @@ const TestValue& ValueOf(const std::vector<TestValue>& values, std::string_view 
 
 QString ReadingSummary(const std::vector<TestValue>& values)
 {
+    // An ESD or material test: its path, which ends in the reading that stands.
+    if (const QString path = ValueOf(values, "path").text; !path.isEmpty()) {
+        QStringList parts{path};
+        for (const char* key : {"resistivity", "conditioning_h"})
+            if (const QString v = ValueOf(values, key).text; !v.isEmpty())
+                parts << v;
+        return parts.join(QStringLiteral("; "));
+    }
     if (const QString r = ValueOf(values, "reading_ohm").text; !r.isEmpty())
         return r;
     QStringList parts;
@@ -318,6 +409,15 @@ std::vector<FiledVerdict> VerdictsOf(const TestRecord& t)
         out.push_back({QStringLiteral("DAR"), t.darVerdict, source(t.darSource)});
     if (t.steps)
         out.push_back({QStringLiteral("Step voltage"), StepChangeLine(*t.steps), t.verdictSource});
+    if (t.method) {
+        const MethodResult& m = *t.method;
+        if (!m.classification.isEmpty())
+            out.push_back({QCoreApplication::translate("TestValues", "Class"), m.classification, m.classificationSource});
+        if (!m.verdict.text.isEmpty())
+            out.push_back({MeasurementName(m.request.measurement), m.verdict.text, m.verdict.source});
+        if (!m.qualificationFlag.isEmpty())
+            out.push_back({QCoreApplication::translate("TestValues", "Qualification"), m.qualificationFlag, {}});
+    }
     return out;
 }
 

@@ -261,3 +261,84 @@ TEST(EsdJudging, BadLimitFilesAreRefusedWithFileLineAndFault)
     EXPECT_EQ(Place(In(1.0e6), *row), Outcome::Meets);
     EXPECT_EQ(Place(In(1.0e8), *row), Outcome::Fails);
 }
+
+namespace {
+
+// The IEC 61340-5-1:2016 set judges a qualification test in its air by its qualification row where
+// it has one, and every other test by its compliance-verification row.
+TEST(EsdJudging, QualificationRowsOnlyInTheirAir)
+{
+    const LimitLibrary lib = LoadLimitLibrary({});
+    const QString cv = QStringLiteral("IEC 61340-5-1:2016, compliance verification");
+    const QString pqSurface = QStringLiteral("IEC 61340-5-1:2016 method IEC 61340-2-3, product qualification");
+    const QString pqFloor = QStringLiteral("IEC 61340-5-1:2016 method IEC 61340-4-1, product qualification");
+    const struct {
+        const char* kind;
+        Measurement m;
+        bool qualification;
+        int humidity;
+        double ohm;
+        Outcome outcome;
+        QString source;
+    } cases[] = {
+        {"worksurface", Measurement::Rtg, false, 12, 5.0e8, Outcome::Meets, cv},
+        {"worksurface", Measurement::Rtg, true, 12, 5.0e8, Outcome::Meets, pqSurface},
+        {"worksurface", Measurement::Rtg, true, 15, 5.0e8, Outcome::Meets, pqSurface},  // window's edge
+        {"worksurface", Measurement::Rtg, true, 16, 5.0e8, Outcome::Meets, cv},         // outside it
+        {"worksurface", Measurement::Rtt, true, 12, 9.9e8, Outcome::Meets, pqSurface},
+        {"worksurface", Measurement::Rtt, true, 12, 1.0e9, Outcome::Fails, pqSurface},  // strict edge
+        {"worksurface", Measurement::Rtt, false, 12, 5.0e8, Outcome::NotJudged, {}},    // no such CV row
+        {"shelving", Measurement::Rtt, true, 9, 5.0e8, Outcome::Meets, pqSurface},
+        {"mobile-equipment", Measurement::Rtg, true, 12, 2.0e9, Outcome::Fails, pqSurface},
+        {"flooring", Measurement::Rtg, true, 12, 5.0e8, Outcome::Meets, pqFloor},
+        {"seating", Measurement::Rtg, true, 12, 5.0e8, Outcome::Meets, pqSurface},
+        {"garment", Measurement::Rtt, true, 12, 5.0e8, Outcome::Meets, cv},  // no qualification row
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.kind) + " " + std::to_string(c.humidity) + " " + std::to_string(c.ohm));
+        MethodRequest q;
+        q.method = Method::Esd;
+        q.measurement = c.m;
+        q.itemKind = QString::fromLatin1(c.kind);
+        q.limitSet = QStringLiteral("iec-61340-5-1-2016");
+        q.qualification = c.qualification;
+        DataRecord d = Reading(5.0, c.ohm, 10, 1);
+        d.temperature = 23.0;
+        d.humidity = c.humidity;
+        // Below 1 MΩ at 10 V the test ends there; above it the 100 V reading stands.
+        std::vector<Phase> phases{{10, 5, 0.0, {d}}};
+        if (c.ohm >= 1.0e6) {
+            d.elapsedSeconds = 21.0;
+            d.volts = 100;
+            d.step = 2;
+            phases.push_back({100, 15, 5.5, {d}});
+        }
+        const MethodResult r = JudgeMethod(q, phases, lib);
+        EXPECT_EQ(r.verdict.outcome, c.outcome);
+        EXPECT_EQ(r.verdict.source, c.source);
+        if (c.outcome != Outcome::NotJudged) {  // garments' compliance row is the one at 10^11
+            EXPECT_EQ(r.verdict.upperOhm, qstrcmp(c.kind, "garment") == 0 ? 1.0e11 : 1.0e9);
+        }
+    }
+}
+
+// The limit sets' kinds are the one list's: every built-in row's kind is offered, and each reads
+// as a person writes it.
+TEST(EsdJudging, OneListOfKinds)
+{
+    const QStringList items = ItemKindNames();
+    for (const LimitSet& set : LoadLimitLibrary({}).sets)
+        for (const LimitRow& row : set.rows)
+            EXPECT_TRUE(items.contains(row.kind)) << qPrintable(set.id) << " " << qPrintable(row.kind);
+    const std::pair<const char*, const char*> texts[] = {{"mobile-equipment", "mobile equipment"},
+                                                         {"groundable-garment", "groundable garment"},
+                                                         {"worksurface", "worksurface"},
+                                                         {"machine", "rotating machine"},
+                                                         {"bench-mat", "bench mat"}};  // a user's own
+    for (const auto& [name, text] : texts)
+        EXPECT_EQ(KindText(QString::fromLatin1(name)), QString::fromUtf8(text));
+    EXPECT_FALSE(items.contains(QStringLiteral("machine")));
+    EXPECT_EQ(items.size(), 8);
+}
+
+}  // namespace

@@ -56,6 +56,92 @@ inline TestRecord FullTest(const QString& asset, int readings)
     return t;
 }
 
+// A packaging sheet's surface resistance, filed: 10 V read 2.35 MΩ (1 MΩ or more), 100 V read
+// 4.60×10^8 Ω, judged dissipative; every field of such a test filled, each with its own number.
+inline TestRecord MethodTest(const QString& asset)
+{
+    TestRecord t;
+    t.assetId = asset;
+    t.kind = TestKind::Method;
+    t.time = QDateTime(QDate(2026, 2, 11), QTime(14, 20, 5), Qt::OffsetFromUTC, 3600);
+    t.volts = 100;
+    t.durationSeconds = 21.25;
+    t.temperature = 22.75;
+    t.humidity = 14;
+    t.simulated = true;
+    MethodResult m;
+    m.request.method = Method::Surface;
+    m.request.measurement = Measurement::Rs;
+    m.request.itemKind = QStringLiteral("packaging");
+    m.request.limitSet = QStringLiteral("s20.20-2021");
+    m.request.geometry.d1Mm = 30.48, m.request.geometry.d2Mm = 57.15;
+    m.request.qualification = true;
+    m.request.conditioningHours = 48.5;
+    m.path = {{10, 5, {RangeState::InRange, 2.35e6}, 22.5, 13}, {100, 15, {RangeState::InRange, 4.6e8}, 22.75, 14}};
+    m.complete = true;
+    m.result = m.path.back();
+    m.resistivity = Resistivity{false, 4.747e9, 10.3196, QStringLiteral("ρs = Rs·π(D1+g)/g"), QStringLiteral("Ω"),
+                                false, false};
+    m.classification = QStringLiteral("dissipative");
+    m.classificationSource = QStringLiteral("class source");
+    m.verdict = {Outcome::Meets, QStringLiteral("Rs meets"), QStringLiteral("limit source"),
+                 QStringLiteral("packaging, Rs ≥ 1.0×10^4 Ω"), 1.0e4, 1.0e11};
+    m.qualificationFlag = QStringLiteral("inside the window");
+    t.method = m;
+    t.verdictSource = m.verdict.source;
+    return t;
+}
+
+inline void ExpectSameMethod(const std::optional<MethodResult>& a, const std::optional<MethodResult>& b)
+{
+    ASSERT_EQ(a.has_value(), b.has_value());
+    if (!a)
+        return;
+    EXPECT_EQ(a->request.method, b->request.method);
+    EXPECT_EQ(a->request.measurement, b->request.measurement);
+    EXPECT_EQ(a->request.itemKind, b->request.itemKind);
+    EXPECT_EQ(a->request.limitSet, b->request.limitSet);
+    for (auto f : {&Geometry::d1Mm, &Geometry::d2Mm, &Geometry::gapMm, &Geometry::thicknessMm, &Geometry::factor})
+        EXPECT_EQ(a->request.geometry.*f, b->request.geometry.*f);
+    EXPECT_EQ(a->request.qualification, b->request.qualification);
+    EXPECT_EQ(a->request.conditioningHours, b->request.conditioningHours);
+    ASSERT_EQ(a->path.size(), b->path.size());
+    for (size_t i = 0; i < a->path.size(); ++i) {
+        EXPECT_EQ(a->path[i].volts, b->path[i].volts);
+        EXPECT_EQ(a->path[i].atSeconds, b->path[i].atSeconds);
+        EXPECT_EQ(a->path[i].value.range, b->path[i].value.range);
+        EXPECT_EQ(a->path[i].value.ohm, b->path[i].value.ohm);
+        EXPECT_EQ(a->path[i].temperature, b->path[i].temperature);
+        EXPECT_EQ(a->path[i].humidity, b->path[i].humidity);
+    }
+    EXPECT_EQ(a->complete, b->complete);
+    ASSERT_EQ(a->result.has_value(), b->result.has_value());
+    if (a->result) {
+        EXPECT_EQ(a->result->volts, b->result->volts);
+        EXPECT_EQ(a->result->value.ohm, b->result->value.ohm);
+        EXPECT_EQ(a->result->value.range, b->result->value.range);
+    }
+    ASSERT_EQ(a->resistivity.has_value(), b->resistivity.has_value());
+    if (a->resistivity) {
+        EXPECT_EQ(a->resistivity->volume, b->resistivity->volume);
+        EXPECT_EQ(a->resistivity->value, b->resistivity->value);
+        EXPECT_EQ(a->resistivity->factor, b->resistivity->factor);
+        EXPECT_EQ(a->resistivity->formula, b->resistivity->formula);
+        EXPECT_EQ(a->resistivity->unit, b->resistivity->unit);
+        EXPECT_EQ(a->resistivity->atLeast, b->resistivity->atLeast);
+        EXPECT_EQ(a->resistivity->atMost, b->resistivity->atMost);
+    }
+    EXPECT_EQ(a->classification, b->classification);
+    EXPECT_EQ(a->classificationSource, b->classificationSource);
+    EXPECT_EQ(a->verdict.outcome, b->verdict.outcome);
+    EXPECT_EQ(a->verdict.text, b->verdict.text);
+    EXPECT_EQ(a->verdict.source, b->verdict.source);
+    EXPECT_EQ(a->verdict.row, b->verdict.row);
+    EXPECT_EQ(a->verdict.lowerOhm, b->verdict.lowerOhm);
+    EXPECT_EQ(a->verdict.upperOhm, b->verdict.upperOhm);
+    EXPECT_EQ(a->qualificationFlag, b->qualificationFlag);
+}
+
 inline void ExpectSameReadings(const std::vector<DataRecord>& a, const std::vector<DataRecord>& b)
 {
     ASSERT_EQ(a.size(), b.size());
@@ -96,6 +182,7 @@ inline void ExpectSameTest(const TestRecord& a, const TestRecord& b)
         EXPECT_EQ(a.*f, b.*f);
     EXPECT_EQ(a.simulated, b.simulated);
     EXPECT_EQ(a.sourcesApart, b.sourcesApart);
+    ExpectSameMethod(a.method, b.method);
     ASSERT_EQ(a.memoryReading.has_value(), b.memoryReading.has_value());
     if (a.memoryReading) {
         EXPECT_EQ(a.memoryReading->ohm, b.memoryReading->ohm);

@@ -128,6 +128,42 @@ TEST_F(HistoryCli, MeasureFilesAndHistoryShowsIt)
             << name.constData();
 }
 
+// An ESD or material test is filed as the other measurements are, with its method's result, and
+// `history show` reads it back: a sheet below 1 MΩ at 10 V, read there only.
+TEST_F(HistoryCli, MeasureFilesAMethodTest)
+{
+    const QString meter = krx::test::WriteFile(home_.path() + QStringLiteral("/sheet.json"),
+                                               R"({"stabiliseSeconds": 0.3, "rAt10V": 6.4e5})");
+    const CliRun m = Cli({QStringLiteral("--simulate"), meter, QStringLiteral("measure"), QStringLiteral("--method"),
+                          QStringLiteral("surface"), QStringLiteral("--item-kind"), QStringLiteral("packaging"),
+                          QStringLiteral("--limits"), QStringLiteral("s20.20-2021"), QStringLiteral("--d1"),
+                          QStringLiteral("30.48"), QStringLiteral("--d2"), QStringLiteral("57.15"),
+                          QStringLiteral("--conditioning"), QStringLiteral("36"), QStringLiteral("--asset"),
+                          QStringLiteral("sheet-3"), QStringLiteral("--allow-simulated"), QStringLiteral("--operator"),
+                          QStringLiteral("JM")});
+    ASSERT_EQ(m.exitCode, 0) << m.err.toStdString();
+    const CliRun json = Cli({QStringLiteral("history"), QStringLiteral("show"), QStringLiteral("sheet-3"),
+                             QStringLiteral("--format"), QStringLiteral("jsonl")});
+    ASSERT_EQ(json.exitCode, 0) << json.err.toStdString();
+    ASSERT_EQ(json.out.count('\n'), 1) << json.out.toStdString();
+    const QJsonObject o = QJsonDocument::fromJson(json.out).object();
+    EXPECT_EQ(o.value(QStringLiteral("kind")).toString(), QStringLiteral("method"));
+    EXPECT_EQ(o.value(QStringLiteral("method")).toString(), QStringLiteral("surface"));
+    EXPECT_EQ(o.value(QStringLiteral("measurement")).toString(), QStringLiteral("Rs"));
+    EXPECT_EQ(o.value(QStringLiteral("item_kind")).toString(), QStringLiteral("packaging"));
+    EXPECT_EQ(o.value(QStringLiteral("path")).toString(), QStringLiteral("10:640000@5"));
+    EXPECT_EQ(o.value(QStringLiteral("result_ohm")).toDouble(), 6.4e5);
+    EXPECT_EQ(o.value(QStringLiteral("result_voltage_v")).toInt(), 10);
+    EXPECT_EQ(o.value(QStringLiteral("classification")).toString(), QStringLiteral("dissipative"));
+    EXPECT_EQ(o.value(QStringLiteral("limit_outcome")).toString(), QStringLiteral("meets"));
+    EXPECT_EQ(o.value(QStringLiteral("conditioning_h")).toDouble(), 36.0);
+    EXPECT_EQ(o.value(QStringLiteral("operator")).toString(), QStringLiteral("JM"));
+    EXPECT_TRUE(o.value(QStringLiteral("pi")).isNull());
+    // The new asset is of the tested item's kind.
+    const CliRun list = Cli({QStringLiteral("history"), QStringLiteral("list")});
+    EXPECT_TRUE(list.out.contains("packaging")) << list.out.toStdString();
+}
+
 TEST_F(HistoryCli, TheNameplateGivenStaysWithTheAssetAndJudgesItsNextTests)
 {
     const QStringList run{QStringLiteral("--simulate"), QStringLiteral("measure"), QStringLiteral("--test"),

@@ -293,6 +293,8 @@ const std::vector<const char*> kAddedIn[] = {
      "ALTER TABLE tests ADD COLUMN bd_after_ohm DOUBLE PRECISION", "ALTER TABLE tests ADD COLUMN bd_off_ohm DOUBLE PRECISION",
      "ALTER TABLE tests ADD COLUMN simulated INTEGER NOT NULL DEFAULT 0", "ALTER TABLE tests ADD COLUMN insulation_class TEXT"},
     {"ALTER TABLE tests ADD COLUMN steps TEXT"},
+    {"ALTER TABLE tests ADD COLUMN ir_source TEXT", "ALTER TABLE tests ADD COLUMN pi_source TEXT",
+     "ALTER TABLE tests ADD COLUMN dar_source TEXT", "ALTER TABLE tests ADD COLUMN bd_timer_s INTEGER"},
 };
 
 // A database of each earlier version, with a measurement, a memory reading and a break-down test
@@ -338,6 +340,8 @@ TEST_P(Store, MigratesEveryEarlierVersion)
             RawExec(QStringLiteral("UPDATE tests SET bd_before_ohm = 1500000, bd_after_ohm = 2500000, "
                                    "bd_off_ohm = 3.1e12 WHERE kind = 'memory-break-down'"));
         }
+        if (from >= 6)  // already in today's form: the live test's timer in its own column
+            RawExec(QStringLiteral("UPDATE tests SET bd_timer_s = 30, bd_cycle_s = 0 WHERE kind = 'break-down'"));
         raw_.close();
 
         HistoryStore s;
@@ -357,6 +361,7 @@ TEST_P(Store, MigratesEveryEarlierVersion)
         EXPECT_EQ(measured.simulated, from >= 4);
         EXPECT_FALSE(measured.sourcesApart);  // its sources stay as they were filed, together
         EXPECT_FALSE(measured.steps);
+        EXPECT_FALSE(measured.method);
         // A memory reading filed as R 10 min becomes the reading at its timer with the method
         // unknown; one already in today's form is left as it is.
         const TestRecord& memory = tests[1];
@@ -399,6 +404,13 @@ TEST_P(Store, MigratesEveryEarlierVersion)
         ExpectSameTest(full, *back);
         EXPECT_EQ(back->steps->plannedVolts, (std::vector<int>{100, 500, 1000}));
         EXPECT_EQ(back->steps->changeBound, QStringLiteral("at_least"));
+        // And those of an ESD or material test.
+        const TestRecord method = MethodTest(QStringLiteral("m"));
+        const FileResult fm = s.FileTest(method);
+        ASSERT_EQ(fm.status, FileResult::Filed) << fm.message.toStdString();
+        const auto methodBack = s.Test(fm.id);
+        ASSERT_TRUE(methodBack && methodBack->method);
+        ExpectSameTest(method, *methodBack);
         const memory::Identity meter{{}, QStringLiteral("12345"), {}};
         const OhmRecord again = Ohm(QStringLiteral("01.01.2020"), QStringLiteral("1.00"));
         EXPECT_EQ(s.ImportOhmRecord(QStringLiteral("m"), meter, again).status, FileResult::Filed);

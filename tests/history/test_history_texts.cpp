@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The history's texts without a database: the connection setting, the stored series, the exports.
 #include "history/measurement_test.h"
+#include "history/method_test_record.h"
 #include "history/step_test_record.h"
 #include "history_samples.h"
 #include "history/test_values.h"
@@ -179,6 +180,89 @@ TEST(Texts, ExportDigits)
         EXPECT_EQ(ValueOf(values, c.key).data, QLatin1String(c.data)) << c.key;
     // 1.99951 beside a minimum of 2: never "2.00" on the wrong side of it.
     EXPECT_EQ(ValueOf(values, "pi").text, QStringLiteral("1.9995"));
+}
+
+
+
+// An ESD or material test reads the same in the export, the list and the verdicts: every value from
+// the sample's own numbers, and nothing of a winding's figures.
+TEST(Texts, AMethodTestInEveryFace)
+{
+    const Asset asset{QStringLiteral("bag-7"), {}, {}, QStringLiteral("packaging"), {}, {}, {}, {}};
+    TestRecord t = MethodTest(asset.id);
+    t.id = 9;
+    const QJsonObject o = QJsonDocument::fromJson(ExportLine(ExportFormat::Jsonl, asset, t)).object();
+    const struct {
+        const char* key;
+        QJsonValue value;
+    } fields[] = {{"kind", QStringLiteral("method")},
+                  {"method", QStringLiteral("surface")},
+                  {"measurement", QStringLiteral("Rs")},
+                  {"item_kind", QStringLiteral("packaging")},
+                  {"limit_set", QStringLiteral("s20.20-2021")},
+                  {"limit_row", QStringLiteral("packaging, Rs ≥ 1.0×10^4 Ω")},
+                  {"limit_lower_ohm", 1.0e4},
+                  {"limit_upper_ohm", 1.0e11},
+                  {"electrode_d1_mm", 30.48},
+                  {"electrode_d2_mm", 57.15},
+                  {"electrode_gap_mm", QJsonValue()},
+                  {"path", QStringLiteral("10:2350000@5;100:460000000@15")},
+                  {"result_ohm", 4.6e8},
+                  {"result_voltage_v", 100},
+                  {"result_range", QStringLiteral("ok")},
+                  {"resistivity", 4.747e9},
+                  {"resistivity_factor", 10.32},
+                  {"resistivity_unit", QStringLiteral("Ω")},
+                  {"classification", QStringLiteral("dissipative")},
+                  {"classification_source", QStringLiteral("class source")},
+                  {"limit_verdict", QStringLiteral("Rs meets")},
+                  {"limit_outcome", QStringLiteral("meets")},
+                  {"limit_source", QStringLiteral("limit source")},
+                  {"qualification", true},
+                  {"qualification_flag", QStringLiteral("inside the window")},
+                  {"conditioning_h", 48.5},
+                  {"temperature_c", 22.75},
+                  {"humidity_pct", 14},
+                  {"r60_ohm", QJsonValue()},
+                  {"pi", QJsonValue()},
+                  {"dar", QJsonValue()},
+                  {"pi_verdict", QStringLiteral("")}};
+    for (const auto& f : fields)
+        EXPECT_EQ(o.value(QString::fromLatin1(f.key)), f.value) << f.key;
+    // The spreadsheet's columns are the same fields.
+    const QList<QByteArray> csv = (ExportHeader(ExportFormat::Csv) + ExportLine(ExportFormat::Csv, asset, t)).split('\n');
+    ASSERT_GE(csv.size(), 2);
+    EXPECT_TRUE(csv[0].contains(",limit_upper_ohm,electrode_d1_mm,"));
+    EXPECT_TRUE(csv[1].contains(",100000000000,30.48,57.15,,,,10:2350000@5;100:460000000@15,460000000,100,ok,"))
+        << csv[1].toStdString();
+
+    // The list's reading and verdicts, as the view, its report and `history show` take them.
+    const auto values = ValuesOf(asset, t);
+    EXPECT_EQ(ReadingSummary(values), QStringLiteral("10 V: 2.35 MΩ at 5 s (1 MΩ or more) → 100 V: 460 MΩ at 15 s; "
+                                                     "ρs = 4.7×10^9 Ω (ρs = Rs·π(D1+g)/g); "
+                                                     "conditioned 48.5 h"));
+    QStringList sources;
+    EXPECT_EQ(VerdictCell(t, &sources), QStringLiteral("Class: dissipative [1]; Rs: Rs meets [2]; "
+                                                       "Qualification: inside the window"));
+    EXPECT_EQ(sources, (QStringList{QStringLiteral("class source"), QStringLiteral("limit source")}));
+    EXPECT_EQ(ValueOf(values, "kind").text, QStringLiteral("Surface resistance"));
+}
+
+// The path's column keeps a bound as a bound, and a text this program did not write gives no path.
+TEST(Texts, PathColumn)
+{
+    const std::vector<PathStep> path{{10, 5, {RangeState::Over, 1.9e6}, 21.5, 12},
+                                     {100, 15, {RangeState::Under, 3.0e4}, 21.75, 13}};
+    const std::vector<PathStep> back = PathFromJson(PathJson(path));
+    ASSERT_EQ(back.size(), 2u);
+    EXPECT_EQ(back[0].value.range, RangeState::Over);
+    EXPECT_EQ(back[0].value.ohm, 1.9e6);
+    EXPECT_EQ(back[1].value.range, RangeState::Under);
+    EXPECT_EQ(back[1].atSeconds, 15);
+    EXPECT_EQ(back[1].temperature, 21.75);
+    EXPECT_EQ(back[1].humidity, 13);
+    for (const char* bad : {"", "{}", "[{\"range\":\"maybe\"}]", "not json"})
+        EXPECT_TRUE(PathFromJson(QString::fromLatin1(bad)).empty()) << bad;
 }
 
 }  // namespace

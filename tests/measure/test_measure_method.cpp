@@ -4,6 +4,7 @@
 // place of the insulation figures, its recording, and a request refused before anything is sent.
 #include "measuring_program.h"
 
+#include "history/history_store.h"
 #include "ui/record/figures_panel.h"
 #include "ui/main_window.h"
 #include "ui/measurement/measurement_window.h"
@@ -61,6 +62,7 @@ void MeasureMethodTest::esdItemShowsItsPathVerdictAndConditions()
     Choose(m.methodChoice, QStringLiteral("esd"));
     Choose(m.limitsChoice, QStringLiteral("iec-61340-5-1-2016"));
     m.kindChoice->setCurrentText(QStringLiteral("worksurface"));
+    m.conditioningField->setText(QStringLiteral("48"));
     p.t.Take();
     QTimer watchdog;  // a run that does not end breaks and fails
     watchdog.setSingleShot(true);
@@ -80,7 +82,7 @@ void MeasureMethodTest::esdItemShowsItsPathVerdictAndConditions()
     QCOMPARE(v.verdict->text(), QStringLiteral("Rtg 7.9×10^5 Ω < 1.0×10^9 Ω: meets IEC 61340-5-1:2016, worksurface, "
                                                "compliance verification"));
     QCOMPARE(v.source->text(), QStringLiteral("IEC 61340-5-1:2016, compliance verification"));
-    QCOMPARE(v.conditions->text(), QStringLiteral("22.5 °C, 45 % RH"));
+    QCOMPARE(v.conditions->text(), QStringLiteral("22.5 °C, 45 % RH; conditioned 48 h"));
     // The window's own setup (500 V manual) is what the meter holds at the end.
     QCOMPARE(p.t.meter().Setup0(), 0x08);
     QVERIFY(p.t.Take().join('\n').contains(QStringLiteral("OUT 53 [04 00]")));
@@ -90,6 +92,24 @@ void MeasureMethodTest::esdItemShowsItsPathVerdictAndConditions()
     QVERIFY(lines.size() > 2);
     QVERIFY(lines[1].endsWith(QStringLiteral(",1,1")));
     QVERIFY(lines.last().endsWith(QStringLiteral(",2,1")));
+
+    // Filed with its method's result and the conditioning typed, nothing of a winding's figures.
+    QVERIFY(test::FileUnder(w.fileTestButton, QStringLiteral("WS-4")));
+    history::HistoryStore& store = p.w.History();
+    const auto tests = store.TestsOf(QStringLiteral("WS-4"));
+    QCOMPARE(tests.size(), size_t(1));
+    const history::TestRecord& filed = tests[0];
+    QCOMPARE(filed.kind, history::TestKind::Method);
+    QVERIFY(filed.method && filed.method->result);
+    QCOMPARE(filed.method->request.method, Method::Esd);
+    QCOMPARE(filed.method->request.itemKind, QStringLiteral("worksurface"));
+    QCOMPARE(filed.method->request.conditioningHours, std::optional<double>(48.0));
+    QCOMPARE(filed.method->path.size(), size_t(2));
+    QCOMPARE(filed.method->path[0].value.ohm, std::optional<double>(2.1e6));
+    QCOMPARE(filed.method->result->value.ohm, std::optional<double>(7.9e5));
+    QCOMPARE(filed.method->verdict.source, QStringLiteral("IEC 61340-5-1:2016, compliance verification"));
+    QVERIFY(!filed.pi && !filed.dar && filed.piVerdict.isEmpty());
+    QCOMPARE(store.FindAsset(QStringLiteral("WS-4"))->kind, QStringLiteral("worksurface"));
 
     // Insulation again: the figures come back at the next Start.
     Choose(m.methodChoice, QStringLiteral("insulation"));

@@ -135,6 +135,11 @@ LimitVerdict JudgeByRow(Measurement m, const ReadingValue& r, const LimitSet& se
         who << row.purpose;
     const QString name = MeasurementName(m);
     LimitVerdict j;
+    j.row = QStringLiteral("%1, %2 %3").arg(KindText(row.kind), name, RowRangeText(row));
+    if (row.lower)
+        j.lowerOhm = row.lower->ohm;
+    if (row.upper)
+        j.upperOhm = row.upper->ohm;
     j.outcome = Place(r, row);
     if (j.outcome == Outcome::NotJudged) {
         j.text = QStringLiteral("%1 %2, no in-range reading to bound it: not judged").arg(name, ReadingText(r));

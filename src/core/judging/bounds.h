@@ -25,6 +25,8 @@ struct LimitVerdict {
     Outcome outcome = Outcome::NotJudged;
     QString text;    // "Rtg 3.2×10^8 Ω < 1.0×10^9 Ω: meets ANSI/ESD S20.20-2021, worksurface, …"
     QString source;  // "ANSI/ESD S20.20-2021 Table 4, compliance verification"; empty when not judged
+    QString row;     // the row it was judged by: "worksurface, Rtg < 1.0×10^9 Ω"; empty when none
+    std::optional<double> lowerOhm, upperOhm;  // that row's bounds, for the limit lines of a trend
 };
 
 // "3.2×10^8 Ω" (two significant digits, more where needed to tell it from `apart`).

@@ -118,10 +118,11 @@ LimitRow TakeRow(const QJsonValue& value, int line, int index)
 
 }  // namespace
 
-const LimitRow* LimitSet::Row(const QString& kind, Measurement m) const
+const LimitRow* LimitSet::Row(const QString& kind, Measurement m, const QString& purpose) const
 {
     for (const LimitRow& r : rows)
-        if (r.kind == kind && r.measurement == m && r.className.isEmpty())
+        if (r.kind == kind && r.measurement == m && r.className.isEmpty() &&
+            (purpose.isEmpty() || r.purpose.isEmpty() || r.purpose == purpose))
             return &r;
     return nullptr;
 }
@@ -238,19 +239,6 @@ LimitLibrary LoadLimitLibrary(const QString& userDir)
 QString UserLimitsDir()
 {
     return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + QStringLiteral("/krx738/limits");
-}
-
-QStringList BuiltInItemKinds()
-{
-    return {QStringLiteral("worksurface"),     QStringLiteral("flooring"), QStringLiteral("seating"),
-            QStringLiteral("shelving"),        QStringLiteral("mobile-equipment"), QStringLiteral("garment"),
-            QStringLiteral("groundable-garment"), QStringLiteral("packaging")};
-}
-
-QString KindText(const QString& kind)
-{
-    QString t = kind;
-    return t.replace(QLatin1Char('-'), QLatin1Char(' '));
 }
 
 }  // namespace krx

@@ -5,6 +5,7 @@
 // compiled in (and installed beside the program's data); a person's own sets live in
 // ~/.config/krx738/limits/. A bad file is refused with its name, line and fault; the others stay.
 
+#include "core/asset_kinds.h"
 #include "core/judging/methods.h"
 
 #include <QByteArray>
@@ -17,6 +18,10 @@
 namespace krx {
 
 enum class Edge { Strict, Inclusive };
+
+// The purposes a row may name.
+inline constexpr const char* kComplianceVerification = "compliance verification";
+inline constexpr const char* kProductQualification = "product qualification";
 
 struct Bound {
     double ohm = 0.0;
@@ -41,7 +46,9 @@ struct LimitSet {
     bool builtIn = false;
     std::vector<LimitRow> rows;
 
-    const LimitRow* Row(const QString& kind, Measurement m) const;
+    // The row for the kind and measurement; with a purpose, a row of another purpose is passed over
+    // (a row that names none serves every purpose).
+    const LimitRow* Row(const QString& kind, Measurement m, const QString& purpose = {}) const;
     bool Classification() const { return !rows.empty() && !rows.front().className.isEmpty(); }
 };
 
@@ -63,8 +70,5 @@ LimitLibrary LoadLimitLibrary(const QString& userDir);
 // ~/.config/krx738/limits (the configuration folder of the platform).
 QString UserLimitsDir();
 
-// The item kinds the built-in sets know, as typed.
-QStringList BuiltInItemKinds();
-QString KindText(const QString& kind);  // "mobile equipment"
 
 }  // namespace krx

@@ -145,7 +145,13 @@ LimitVerdict JudgeByLimits(const MethodResult& r, const LimitLibrary& limits)
         return j;
     }
     const LimitSet* set = limits.Find(q.limitSet);
-    const LimitRow* row = set ? set->Row(q.itemKind, q.measurement) : nullptr;
+    // A qualification test in its air is judged by the set's qualification row where it has one;
+    // otherwise, and taken outside that air, as compliance verification (the verdict names which).
+    const bool qualifies = q.qualification && r.qualificationFlag.isEmpty();
+    const LimitRow* row =
+        set && qualifies ? set->Row(q.itemKind, q.measurement, QString::fromLatin1(kProductQualification)) : nullptr;
+    if (set && !row)
+        row = set->Row(q.itemKind, q.measurement, QString::fromLatin1(kComplianceVerification));
     if (!row) {
         j.text = QStringLiteral("%1 has no %2 limit for %3: not judged")
                      .arg(set ? set->source : q.limitSet, MeasurementName(q.measurement), KindText(q.itemKind));

@@ -273,6 +273,11 @@ bool FileTestDialog::Submit()
     history::Asset asset;
     if (!AssetFromFields(asset))
         return false;
+    // An ESD item or material has no nameplate: its kind is the item's the test was run on. Only
+    // beside details typed, which are saved anyway; alone it would wipe those of a filed asset.
+    const bool typed = !asset.name.isEmpty() || !asset.location.isEmpty() || !asset.insulationClass.isEmpty();
+    if (typed && asset.kind.isEmpty() && asset.plateKind.isEmpty() && tests_.front().method)
+        asset.kind = tests_.front().method->request.itemKind;
     Rejudge();
     std::vector<history::FileResult> now;
     std::vector<history::TestRecord> left;

@@ -5,6 +5,7 @@
 #include "ui/history/trend_chart.h"
 #include "ui/record/report.h"
 
+#include <QCoreApplication>
 #include <QGraphicsScene>
 #include <QGraphicsLayout>
 #include <QPageLayout>
@@ -70,13 +71,22 @@ QString Summary(const AssetHistory& h)
     return parts.join(QStringLiteral(", "));
 }
 
-// The verdicts' sources, numbered as the table's verdicts refer to them.
-QString Sources(const QStringList& sources)
+// An asset of ESD or material tests alone: none of a winding's figures is said.
+bool MethodsOnly(const AssetHistory& h)
 {
-    QString text = QStringLiteral("R @ 40 °C: the 1-minute resistance corrected to 40 °C (IEEE 43-2013).");
+    return !h.tests.empty() &&
+           std::all_of(h.tests.begin(), h.tests.end(), [](const history::TestRecord& t) { return t.method.has_value(); });
+}
+
+// The verdicts' sources, numbered as the table's verdicts refer to them.
+QString Sources(const QStringList& sources, bool methodsOnly)
+{
+    QStringList lines;
+    if (!methodsOnly)
+        lines << QStringLiteral("R @ 40 °C: the 1-minute resistance corrected to 40 °C (IEEE 43-2013).");
     if (!sources.isEmpty())
-        text += QStringLiteral("\nVerdicts after:\n") + history::SourceList(sources);
-    return text;
+        lines << QStringLiteral("Verdicts after:\n") + history::SourceList(sources);
+    return lines.join(QLatin1Char('\n'));
 }
 
 void DrawTrend(Page& page, const AssetHistory& h)
@@ -212,7 +222,9 @@ void PaintHistoryReport(QPainter& painter, const QRectF& area, double dpi, const
 {
     painter.setRenderHint(QPainter::Antialiasing);
     Page page{painter, area, dpi, area.top()};
-    page.Text(QStringLiteral("Insulation history"), 16, true);
+    page.Text(MethodsOnly(history) ? QCoreApplication::translate("HistoryReport", "ESD and material test history")
+                                   : QStringLiteral("Insulation history"),
+              16, true);
     page.Text(AssetLine(history.asset), 11);
     page.Text(Summary(history) + QStringLiteral(". Made ") +
                   QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm")) + QLatin1Char('.'),
@@ -225,7 +237,7 @@ void PaintHistoryReport(QPainter& painter, const QRectF& area, double dpi, const
     DrawTable(page, history, verdictSources, newPage);
     page.y += page.Mm(2);
     // The sources whole on this page or the next, never cut at its foot.
-    const QString sources = Sources(verdictSources);
+    const QString sources = Sources(verdictSources, MethodsOnly(history));
     if (page.y + page.Height(sources, 8) > area.bottom() && newPage && newPage())
         page.y = area.top();
     page.Text(sources, 8, false, QColor(0x44, 0x44, 0x44));
@@ -243,7 +255,9 @@ bool WriteHistoryReport(const QString& fileName, const AssetHistory& history, QS
         writer.setResolution(kResolution);
         writer.setPageLayout(QPageLayout(QPageSize(ReportPageSize()), QPageLayout::Portrait, QMarginsF(15, 15, 15, 15),
                                          QPageLayout::Millimeter));
-        writer.setTitle(QStringLiteral("Insulation history of ") + history.asset.id);
+        writer.setTitle((MethodsOnly(history) ? QCoreApplication::translate("HistoryReport", "ESD and material test history of ")
+                                              : QStringLiteral("Insulation history of ")) +
+                        history.asset.id);
         writer.setCreator(QStringLiteral("KRX 738 read-out"));
         QPainter painter;
         if (!painter.begin(&writer)) {

@@ -45,17 +45,29 @@ std::vector<TrendPoint> TrendOf(const AssetHistory& history)
     std::vector<TrendPoint> points;
     for (size_t i = 0; i < history.tests.size(); ++i) {
         const TestRecord& t = history.tests[i];
-        if (t.steps && t.steps->changePercent && t.time.isValid()) {
-            TrendPoint p{t.time, {}, {}, {}, history.markReasons[i], t.volts.value_or(0)};
+        if (!t.time.isValid())
+            continue;
+        TrendPoint p;
+        p.when = t.time;
+        p.markReason = history.markReasons[i];
+        p.volts = t.volts.value_or(0);
+        if (t.method && t.method->result) {
+            const MethodResult& m = *t.method;
+            p.methodOhm = m.result->value.ohm;
+            p.methodSeries = MeasurementName(m.request.measurement);
+            if (!m.request.itemKind.isEmpty())
+                p.methodSeries += QStringLiteral(", ") + krx::KindText(m.request.itemKind);
+            p.lowerOhm = m.verdict.lowerOhm;
+            p.upperOhm = m.verdict.upperOhm;
+            points.push_back(p);
+        } else if (t.steps && t.steps->changePercent) {
             p.stepChangePct = t.steps->changePercent;
             points.push_back(p);
-            continue;
+        } else if (IsResistanceTest(t)) {
+            p.r40Ohm = t.r60At40, p.pi = t.pi, p.dar = t.dar;
+            if (p.r40Ohm || p.pi || p.dar)
+                points.push_back(p);
         }
-        if (!IsResistanceTest(t) || !t.time.isValid())
-            continue;
-        TrendPoint p{t.time, t.r60At40, t.pi, t.dar, history.markReasons[i], t.volts.value_or(0)};
-        if (p.r40Ohm || p.pi || p.dar)
-            points.push_back(p);
     }
     return points;
 }

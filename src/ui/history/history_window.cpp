@@ -285,6 +285,11 @@ void HistoryWindow::FillTable()
         }
     }
     table_->resizeColumnsToContents();
+    // An asset of ESD or material tests alone: no columns of windings' figures.
+    const bool methodsOnly = !shown_.tests.empty() && std::all_of(shown_.tests.begin(), shown_.tests.end(),
+                                                                  [](const auto& t) { return t.method.has_value(); });
+    for (int col : {ColR60, ColR60At40, ColDar, ColPi})
+        table_->setColumnHidden(col, methodsOnly);
     for (int col : {ColComment, ColVerdicts, ColMark, ColReading, ColNotes})
         table_->setColumnWidth(col, std::min(table_->columnWidth(col), 260));
     table_->scrollToBottom();

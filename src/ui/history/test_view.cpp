@@ -8,6 +8,7 @@
 #include "ui/record/reading_plot.h"
 
 #include <QDialogButtonBox>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QGraphicsLayout>
@@ -121,6 +122,10 @@ ReportContent StoredReport(const history::Asset& asset, const history::TestRecor
     if (test.dewPoint)
         c.dewPoint = test.dewPoint;
     c.figures = StoredFigureTable(test);
+    if (test.method) {
+        c.method = MakeMethodSheet(*test.method);
+        c.figures.temperatureLine.clear();  // nothing is corrected to a winding's temperature
+    }
     if (test.steps) {
         // The steps as filed: the report's table of a step-voltage test, not worked out again.
         StepPlan plan;
@@ -177,7 +182,21 @@ TestView::TestView(const history::Asset& asset, history::TestRecord test, Dialog
     add(QStringLiteral("Operator"), row[ColOperator]);
     add(QStringLiteral("Comment"), row[ColComment]);
     add(QStringLiteral("Notes"), row[ColNotes]);
-    if (!test_.breakDown) {
+    if (test_.method) {
+        // What an ESD or material test holds, in place of a winding's figures.
+        const auto values = history::ValuesOf(asset_, test_);
+        for (const char* key : {"method", "measurement", "item_kind", "electrode_d1_mm", "electrode_d2_mm",
+                                "electrode_gap_mm", "thickness_mm", "given_factor", "result_ohm", "classification",
+                                "limit_set", "limit_row", "conditions", "qualification"}) {
+            const history::TestValue& v = history::ValueOf(values, key);
+            add(v.label, v.text);
+        }
+        for (const history::FiledVerdict& v : history::VerdictsOf(test_))
+            add(v.name, v.text + QStringLiteral("\n") + QCoreApplication::translate("TestView", "Source: %1")
+                                                      .arg(v.source.isEmpty() ? QCoreApplication::translate(
+                                                                                    "TestView", "no rule applies")
+                                                                              : v.source));
+    } else if (!test_.breakDown) {
         const FigureTable t = StoredFigureTable(test_);
         for (int c = 0; c < t.header.size(); ++c)
             facts->addWidget(Cell(t.header[c], true), line, c);

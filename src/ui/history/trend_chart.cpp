@@ -7,6 +7,7 @@
 #include <QTimeZone>
 #include <QLegendMarker>
 #include <QToolTip>
+#include <QCoreApplication>
 #include <QtCharts/QCategoryAxis>
 #include <QtCharts/QChart>
 #include <QtCharts/QLineSeries>
@@ -26,6 +27,7 @@ const QColor kPiColor(0x2e, 0x7d, 0x32);
 const QColor kDarColor(0xe0, 0x7b, 0x00);
 const QColor kMarkColor(0xc6, 0x28, 0x28);
 const QColor kStepColor(0x6a, 0x1b, 0x9a);
+const QColor kMethodColor(0x00, 0x83, 0x8f);
 
 QString DecadeLabel(int exponent)
 {
@@ -132,6 +134,8 @@ QString PointText(const TrendPoint& p)
         lines << QStringLiteral("DAR: %1").arg(*p.dar, 0, 'f', 2);
     if (p.stepChangePct)
         lines << QStringLiteral("Step change: %1 %").arg(*p.stepChangePct, 0, 'f', 1);
+    if (p.methodOhm)
+        lines << QStringLiteral("%1: %2").arg(p.methodSeries, OhmText(*p.methodOhm));
     if (!p.markReason.isEmpty())
         lines << QStringLiteral("Marked: %1").arg(p.markReason);
     return lines.join(QLatin1Char('\n'));
@@ -171,6 +175,13 @@ Ranges RangesOf(const std::vector<TrendPoint>& points)
         if (Drawable(p.r40Ohm)) {
             r.lowOhm = any ? std::min(r.lowOhm, *p.r40Ohm) : *p.r40Ohm;
             r.highOhm = any ? std::max(r.highOhm, *p.r40Ohm) : *p.r40Ohm;
+            any = true;
+        }
+        for (const auto& ohm : {p.methodOhm, p.lowerOhm, p.upperOhm}) {
+            if (!Drawable(ohm))
+                continue;
+            r.lowOhm = any ? std::min(r.lowOhm, *ohm) : *ohm;
+            r.highOhm = any ? std::max(r.highOhm, *ohm) : *ohm;
             any = true;
         }
         for (const auto& v : {p.pi, p.dar}) {
@@ -217,7 +228,54 @@ QXYSeries* AddStepChanges(QChart* chart, QAbstractAxis* time, const std::vector<
     return steps;
 }
 
+// ESD and material results on the resistance axis, a line for each measurement and item kind, each
+// with the bounds of its limit row dashed beside it.
+std::vector<QXYSeries*> AddMethodResults(QChart* chart, QAbstractAxis* time, QAbstractAxis* decades,
+                                         const std::vector<TrendPoint>& points)
+{
+    std::vector<QString> names;
+    for (const TrendPoint& p : points)
+        if (Drawable(p.methodOhm) && std::find(names.begin(), names.end(), p.methodSeries) == names.end())
+            names.push_back(p.methodSeries);
+    std::vector<QXYSeries*> added;
+    for (size_t n = 0; n < names.size(); ++n) {
+        const QColor color = kMethodColor.lighter(100 + 35 * static_cast<int>(n));
+        auto* results = MakeLine(names[n], color, Qt::SolidLine);
+        auto* lower = MakeLine(LimitSeriesName(names[n]), color, Qt::DashLine);
+        auto* upper = MakeLine(LimitSeriesName(names[n]), color, Qt::DashLine);
+        for (const TrendPoint& p : points) {
+            if (p.methodSeries != names[n] || !Drawable(p.methodOhm))
+                continue;
+            const double x = static_cast<double>(p.when.toMSecsSinceEpoch());
+            results->append(x, std::log10(*p.methodOhm));
+            if (Drawable(p.lowerOhm))
+                lower->append(x, std::log10(*p.lowerOhm));
+            if (Drawable(p.upperOhm))
+                upper->append(x, std::log10(*p.upperOhm));
+        }
+        AddSeries(chart, results, time, decades, true);
+        added.push_back(results);
+        // One legend entry for the limit, whichever bounds the row has.
+        bool named = false;
+        for (QLineSeries* limit : {upper, lower}) {
+            if (limit->count() == 0) {
+                delete limit;
+                continue;
+            }
+            limit->setPointsVisible(false);
+            AddSeries(chart, limit, time, decades, !named);
+            named = true;
+        }
+    }
+    return added;
+}
+
 }  // namespace
+
+QString LimitSeriesName(const QString& series)
+{
+    return QCoreApplication::translate("TrendChart", "%1: limit").arg(series);
+}
 
 QString SeriesName(const char* quantity, int volts)
 {
@@ -320,12 +378,22 @@ QChart* MakeTrendChart(const std::vector<TrendPoint>& input)
     }
     if (QXYSeries* steps = AddStepChanges(chart, time, *points))
         all.push_back(steps);
+    for (QXYSeries* results : AddMethodResults(chart, time, decades, *points))
+        all.push_back(results);
     AddSeries(chart, marksR, time, decades, marksR->count() > 0 || marksRatio->count() > 0);
     AddSeries(chart, marksRatio, time, ratio, false);
     all.push_back(marksR);
     all.push_back(marksRatio);
     for (QXYSeries* s : all)
         ShowTips(s, points);
+    // Only ESD or material results: their resistance on the left, and no axis of windings' ratios.
+    const bool methodsOnly = !points->empty() && std::all_of(points->begin(), points->end(), [](const TrendPoint& p) {
+        return p.methodOhm && !p.r40Ohm && !p.pi && !p.dar && !p.stepChangePct;
+    });
+    if (methodsOnly) {
+        decades->setTitleText(QCoreApplication::translate("TrendChart", "Resistance"));
+        ratio->setVisible(false);
+    }
     if (points->empty()) {
         chart->setTitle(QStringLiteral("No tests with a 1-minute resistance, PI or DAR to draw"));
         for (QAbstractAxis* axis : chart->axes())

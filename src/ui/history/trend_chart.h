@@ -23,6 +23,11 @@ struct TrendPoint {
     QString markReason;
     int volts = 0;  // 0: not known  // empty: taken under the asset's usual conditions
     std::optional<double> stepChangePct;  // a step-voltage test's change from its lowest to its highest step
+    // An ESD or material test: the reading that stands, what it is ("Rtg, worksurface"), and the
+    // bounds of the limit row it was judged by.
+    std::optional<double> methodOhm;
+    QString methodSeries;
+    std::optional<double> lowerOhm, upperOhm;
 };
 
 // A new chart (owned by the caller) with the points in time order.
@@ -39,6 +44,8 @@ inline constexpr const char* kSeriesDar = "DAR";
 inline constexpr const char* kSeriesMarked = "Other voltage or temperature";
 inline constexpr const char* kSeriesStepChange = "Step change (%)";
 inline constexpr const char* kSeriesStepLimit = "25 % fall (field practice)";
+// An ESD or material result's limit line: "Rtg, worksurface: limit".
+QString LimitSeriesName(const QString& series);
 // "R @ 40 °C, 1000 V", "PI, 500 V"; "…, voltage not known" for 0.
 QString SeriesName(const char* quantity, int volts);
 

@@ -4,6 +4,7 @@
 #include "ui/controls.h"
 
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QLabel>
@@ -54,7 +55,7 @@ MethodSettings::MethodSettings(QWidget* parent) : QGroupBox(QStringLiteral("Meth
     kindChoice = new QComboBox(this);
     kindChoice->setObjectName(QStringLiteral("ItemKindChoice"));
     kindChoice->setEditable(true);
-    kindChoice->addItems(BuiltInItemKinds());
+    kindChoice->addItems(ItemKindNames());
     limitsChoice = new QComboBox(this);
     limitsChoice->setObjectName(QStringLiteral("LimitSetChoice"));
     limitsChoice->addItem(QStringLiteral("none"), QString());
@@ -75,6 +76,10 @@ MethodSettings::MethodSettings(QWidget* parent) : QGroupBox(QStringLiteral("Meth
     materialSeconds->setSuffix(QStringLiteral(" s"));
     qualification = new QCheckBox(QStringLiteral("Qualification"), this);
     qualification->setObjectName(QStringLiteral("QualificationCheck"));
+    conditioningField = new QLineEdit(this);
+    conditioningField->setObjectName(QStringLiteral("ConditioningField"));
+    conditioningField->setPlaceholderText(QCoreApplication::translate("MethodSettings", "hours"));
+    conditioningField->setMaximumWidth(80);
 
     auto* grid = new QGridLayout(this);
     grid->setContentsMargins(9, 2, 9, 4);
@@ -97,6 +102,7 @@ MethodSettings::MethodSettings(QWidget* parent) : QGroupBox(QStringLiteral("Meth
     put(2, 0, QStringLiteral("Voltage"), materialVolts);
     put(2, 2, QStringLiteral("Reading at"), materialSeconds);
     grid->addWidget(qualification, 2, 4, 1, 2);
+    put(2, 6, QCoreApplication::translate("MethodSettings", "Conditioned"), conditioningField);
     setFont(ArialFont(14));
     connect(methodChoice, &QComboBox::currentIndexChanged, this, &MethodSettings::UpdateEnabled);
     UpdateEnabled();
@@ -126,6 +132,16 @@ std::optional<MethodRequest> MethodSettings::Request(QString* problem) const
     r.itemKind = kindChoice->currentText().trimmed();
     r.limitSet = limitsChoice->currentData().toString();
     r.qualification = qualification->isChecked();
+    // Filed with the test: a typo is said now rather than lost from the record.
+    if (const QString h = conditioningField->text().trimmed(); !h.isEmpty()) {
+        bool ok = false;
+        const double hours = QLocale().toDouble(h, &ok);
+        if (!ok || !(hours >= 0.0)) {
+            *problem = QCoreApplication::translate("MethodSettings", "'%1' is not a conditioning time in hours").arg(h);
+            return std::nullopt;
+        }
+        r.conditioningHours = hours;
+    }
     r.materialVolts = materialVolts->currentData().toInt();
     r.materialSeconds = materialSeconds->value();
     if (const QString p = RequestProblem(r, limits_); !p.isEmpty()) {
@@ -161,6 +177,7 @@ void MethodSettings::UpdateEnabled()
     materialVolts->setEnabled(on && m == Method::Material);
     materialSeconds->setEnabled(on && m == Method::Material);
     qualification->setEnabled(on);
+    conditioningField->setEnabled(on);
 }
 
 }  // namespace krx

@@ -40,6 +40,7 @@ public:
     QComboBox* materialVolts = nullptr;
     QSpinBox* materialSeconds = nullptr;
     QCheckBox* qualification = nullptr;
+    QLineEdit* conditioningField = nullptr;  // hours; empty: not given
 
 private:
     void UpdateEnabled();

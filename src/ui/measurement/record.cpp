@@ -5,6 +5,7 @@
 
 #include "ui/window_dialogs.h"
 #include "history/measurement_test.h"
+#include "history/method_test_record.h"
 #include "history/step_test_record.h"
 #include "ui/record/figures_panel.h"
 #include "ui/history/file_test_dialog.h"
@@ -40,17 +41,14 @@ bool MeasurementWindow::FileTestClicked()
 {
     if (!history_ || cycleActive_ || series_.Size() == 0)
         return false;
-    // Filed as an insulation measurement it would carry windings' figures it never had.
-    if (lastMethod_) {
-        WindowDialogs().ShowError(QStringLiteral("An ESD or material test cannot be filed in the test history "
-                                                 "yet. Keep it with \"Report…\" or \"Export recording…\"."));
-        return false;
-    }
     // The figures as the panel shows them: its DAR times, nameplate, class and winding temperature.
+    // An ESD or material test is filed with its method's result, never with a winding's figures.
     const FiguresPanel& panel = *recordView->figures;
     const history::Judging with{panel.Choices().darTimes, panel.Plate(), panel.WindingTemperature()};
-    history::TestRecord test = lastSteps_ ? history::TestFromSteps(QString(), series_.All(), stepPlan_, lastSteps_->result)
-                                          : history::TestFromMeasurement(QString(), series_.All(), cycleTimerMode_, with);
+    history::TestRecord test =
+        lastMethod_  ? history::TestFromMethod(QString(), series_.All(), *lastMethod_)
+        : lastSteps_ ? history::TestFromSteps(QString(), series_.All(), stepPlan_, lastSteps_->result)
+                     : history::TestFromMeasurement(QString(), series_.All(), cycleTimerMode_, with);
     test.comment = recordView->Comment();
     test.meterSerial = cycleSerial_;
     test.meterSoftware = cycleSoftware_;

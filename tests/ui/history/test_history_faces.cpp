@@ -66,7 +66,7 @@ BreakDownRecord BreakDown(quint32 kOhm)
     return r;
 }
 
-TestRecord Measurement(bool simulated)
+TestRecord MeasuredTest(bool simulated)
 {
     TestRecord t;
     t.kind = TestKind::Timer;
@@ -139,9 +139,9 @@ TEST(HistoryFaces, EveryFaceShowsTheSameValuesWithTheSameReasons)
     ASSERT_TRUE(store.Open(QStringLiteral("sqlite:") + dir.filePath(QStringLiteral("h.sqlite")), dir.path()));
     const memory::Identity meter{QStringLiteral("KRX 738"), QStringLiteral("73800042"), QStringLiteral("1.07")};
     const Asset asset{QStringLiteral("M-1"), QStringLiteral("Pump"), {}, {}, QStringLiteral("F")};
-    std::vector<TestRecord> made{Measurement(false), TestFromOhmRecord(asset.id, meter, Ohm(60, 1)),
+    std::vector<TestRecord> made{MeasuredTest(false), TestFromOhmRecord(asset.id, meter, Ohm(60, 1)),
                                  TestFromOhmRecord(asset.id, meter, Ohm(60, 0)),
-                                 TestFromBreakDownRecord(asset.id, meter, BreakDown(1500)), Measurement(true)};
+                                 TestFromBreakDownRecord(asset.id, meter, BreakDown(1500)), MeasuredTest(true)};
     made[4].time = made[4].time.addDays(-1);
     made[4].durationSeconds = 600.6;
     made[4].humidity = 41.6;
@@ -279,7 +279,7 @@ TEST(HistoryFaces, BreakDownKOhmExactThroughTheStore)
 // A filed value beside its limit keeps the digits that tell it from the limit, as the window prints it.
 TEST(HistoryFaces, ValuesBesideTheirLimitsKeepTheirDigits)
 {
-    TestRecord t = Measurement(false);
+    TestRecord t = MeasuredTest(false);
     t.pi = 1.996, t.dar = 1.2496, t.r60At40 = 99.99e6;
     const Asset asset{QStringLiteral("M-2"), QStringLiteral("Fan"), {}, {}, QStringLiteral("F")};
     const auto values = ValuesOf(asset, t);

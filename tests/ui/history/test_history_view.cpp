@@ -144,6 +144,7 @@ private slots:
         auto* table = w.findChild<QTableWidget*>(QStringLiteral("testTable"));
         QCOMPARE(table->rowCount(), 8);
         QCOMPARE(table->item(0, ColR60At40)->text(), QStringLiteral("70 GΩ"));
+        QVERIFY(!table->isColumnHidden(ColPi));
         QCOMPARE(table->item(0, ColVoltage)->text(), QStringLiteral("1000 V"));
         QStringList marks;
         for (int row = 0; row < 8; ++row)
@@ -260,6 +261,91 @@ private slots:
         for (const char* expected : {"1 test,", "[1] ir-rule [2] pi-rule"})
             QVERIFY2(listed.contains(QString::fromUtf8(expected)), qPrintable(expected + QStringLiteral(" in ") + listed));
         QVERIFY2(!listed.contains(QStringLiteral("Marked:")), qPrintable(listed));
+    }
+
+    void aMethodTestInTheTableTrendViewAndReports()
+    {
+        // Two worksurface tests by the 10 V → 100 V rule, each with its own numbers.
+        const auto esd = [](int month, double at10, double at100, const char* verdict) {
+            TestRecord t;
+            t.assetId = QStringLiteral("bench-2");
+            t.kind = TestKind::Method;
+            t.time = QDateTime(QDate(2024, month, 3), QTime(8, 0), QTimeZone(3600));
+            t.volts = 100;
+            t.temperature = 21.5;
+            t.humidity = 38;
+            MethodResult m;
+            m.request.method = Method::Esd;
+            m.request.itemKind = QStringLiteral("worksurface");
+            m.request.limitSet = QStringLiteral("iec-61340-5-1-2016");
+            m.request.conditioningHours = 30;
+            m.path = {{10, 5, {RangeState::InRange, at10}, 21.25, 37}, {100, 15, {RangeState::InRange, at100}, 21.5, 38}};
+            m.complete = true;
+            m.result = m.path.back();
+            m.verdict = {Outcome::Meets, QString::fromUtf8(verdict), QStringLiteral("esd-source"),
+                         QStringLiteral("worksurface, Rtg < 1.0×10^9 Ω"), std::nullopt, 1.0e9};
+            t.method = m;
+            return t;
+        };
+        QVERIFY(store.FileTest(esd(4, 4.4e6, 3.2e8, "Rtg meets, April")).status == history::FileResult::Filed);
+        QVERIFY(store.FileTest(esd(5, 7.7e6, 6.1e8, "Rtg meets, May")).status == history::FileResult::Filed);
+        test::ScriptedDialogs dialogs;
+        HistoryWindow w(store, dialogs);
+        QVERIFY(w.SelectAsset(QStringLiteral("bench-2")));
+        // A new asset of such a test is of the item's kind.
+        QCOMPARE(w.findChild<QLabel*>(QStringLiteral("assetDetails"))->text(), QStringLiteral("bench-2 (worksurface)"));
+        auto* table = w.findChild<QTableWidget*>(QStringLiteral("testTable"));
+        QCOMPARE(table->rowCount(), 2);
+        QCOMPARE(table->item(0, ColKind)->text(), QStringLiteral("ESD-control item"));
+        QCOMPARE(table->item(0, ColReading)->text(),
+                 QStringLiteral("10 V: 4.40 MΩ at 5 s (1 MΩ or more) → 100 V: 320 MΩ at 15 s; conditioned 30 h"));
+        QCOMPARE(table->item(1, ColVerdicts)->text(), QStringLiteral("Rtg: Rtg meets, May [1]"));
+        for (int col : {ColR60, ColR60At40, ColDar, ColPi})
+            QVERIFY(table->item(0, col)->text().isEmpty() && table->isColumnHidden(col));
+        // The trend: the results on the resistance axis with the limit row's bound beside them.
+        auto* chart = w.findChild<QChartView*>(QStringLiteral("trendChart"));
+        QCOMPARE(HeightsOf(chart, QStringLiteral("Rtg, worksurface")).value_or(QList<double>{}),
+                 (QList<double>{std::log10(3.2e8), std::log10(6.1e8)}));
+        QCOMPARE(HeightsOf(chart, LimitSeriesName(QStringLiteral("Rtg, worksurface"))).value_or(QList<double>{}),
+                 (QList<double>{9.0, 9.0}));
+
+        w.show();
+        table->setCurrentCell(1, 0);
+        QTest::keyClick(table, Qt::Key_Return);
+        auto* view = w.findChild<TestView*>();
+        QVERIFY(view && view->isVisible());
+        QStringList shown;
+        for (QLabel* l : view->findChildren<QLabel*>())
+            shown << l->text();
+        const QString all = shown.join(QLatin1Char('|'));
+        for (const char* expected : {"ESD-control item", "worksurface", "worksurface, Rtg < 1.0×10^9 Ω",
+                                     "21.5 °C, 38 % RH", "Rtg meets, May\nSource: esd-source", "610 MΩ"})
+            QVERIFY2(all.contains(QString::fromUtf8(expected)), qPrintable(expected + QStringLiteral(" in ") + all));
+        for (const char* never : {"PI", "DAR", "Nameplate", "R 1 min"})
+            QVERIFY2(!shown.contains(QString::fromLatin1(never)), never);
+
+        const QString pdf = dir.filePath(QStringLiteral("esd.pdf"));
+        dialogs.saves = {pdf};
+        view->reportButton->click();
+        QProcess text;
+        text.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
+        QVERIFY(text.waitForFinished(10000));
+        const QString words = QString::fromUtf8(text.readAllStandardOutput()).simplified();
+        for (const char* expected : {"ESD-control item, Rtg, worksurface", "Rtg meets, May", "esd-source",
+                                     "7.70 MΩ at 5 s"})
+            QVERIFY2(words.contains(QString::fromUtf8(expected)), qPrintable(expected + QStringLiteral(" in ") + words));
+        QVERIFY2(!words.contains(QStringLiteral("DAR")) && !words.contains(QStringLiteral("Corrected from")),
+                 qPrintable(words));
+
+        const QString history = dir.filePath(QStringLiteral("esd-history.pdf"));
+        dialogs.saves = {history};
+        QVERIFY(w.ExportPdf());
+        text.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), history, QStringLiteral("-")});
+        QVERIFY(text.waitForFinished(10000));
+        const QString listed = QString::fromUtf8(text.readAllStandardOutput()).simplified();
+        for (const char* expected : {"ESD and material test history", "2 tests,", "Rtg meets, April", "[1] esd-source"})
+            QVERIFY2(listed.contains(QString::fromUtf8(expected)), qPrintable(expected + QStringLiteral(" in ") + listed));
+        QVERIFY2(!listed.contains(QStringLiteral("40 °C")) && !listed.contains(QStringLiteral("PI")), qPrintable(listed));
     }
 
     void exports()
