@@ -4,6 +4,7 @@
 #include "core/settings.h"
 #include "ui/window_dialogs.h"
 
+#include <QCoreApplication>
 #include <QComboBox>
 #include <QFormLayout>
 #include <QGridLayout>
@@ -23,7 +24,7 @@ void Remember(const FigureChoices& choices)
 {
     QString reason;
     if (!WriteFigureChoices(choices, &reason))
-        WindowDialogs().ShowError(QStringLiteral("Cannot write the settings file %1 (%2). The choice holds until the "
+        WindowDialogs().ShowError(QCoreApplication::translate("FiguresPanel", "Cannot write the settings file %1 (%2). The choice holds until the "
                                               "program ends but is not remembered for the next start.")
                                    .arg(SettingsFilePath(), reason));
 }
@@ -68,22 +69,22 @@ FiguresPanel::FiguresPanel(QWidget* parent) : QWidget(parent), choices_(ReadFigu
         kindBox->addItem(KindLabel(k), static_cast<int>(k));
     ratedEdit = new QLineEdit(this);
     ratedEdit->setObjectName(QStringLiteral("RatedVoltage"));
-    ratedEdit->setPlaceholderText(QStringLiteral("not known"));
+    ratedEdit->setPlaceholderText(QCoreApplication::translate("FiguresPanel", "not known"));
     ratedEdit->setMaxLength(8);
     windingTypeBox = new QComboBox(this);
     windingTypeBox->setObjectName(QStringLiteral("WindingType"));
-    windingTypeBox->addItem(QStringLiteral("not set"), -1);
+    windingTypeBox->addItem(QCoreApplication::translate("FiguresPanel", "not set"), -1);
     for (WindingType w : {WindingType::Form, WindingType::Random, WindingType::Older})
         windingTypeBox->addItem(WindingChoiceText(w), static_cast<int>(w));
     // Its longest choice would set the panel's width; the list shows every choice whole.
     windingTypeBox->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     windingTypeBox->setMinimumContentsLength(16);
-    form->addRow(QStringLiteral("Asset"), kindBox);
-    form->addRow(QStringLiteral("Rated V"), ratedEdit);
-    form->addRow(QStringLiteral("Winding"), windingTypeBox);
-    form->addRow(QStringLiteral("Insulation class"), classBox);
+    form->addRow(QCoreApplication::translate("FiguresPanel", "Asset"), kindBox);
+    form->addRow(QCoreApplication::translate("FiguresPanel", "Rated V"), ratedEdit);
+    form->addRow(QCoreApplication::translate("FiguresPanel", "Winding"), windingTypeBox);
+    form->addRow(QCoreApplication::translate("FiguresPanel", "Insulation class"), classBox);
     form->addRow(QStringLiteral("DAR"), darBox);
-    form->addRow(QStringLiteral("Winding °C"), windingEdit);
+    form->addRow(QCoreApplication::translate("FiguresPanel", "Winding °C"), windingEdit);
     form->addRow(windingMessage);
 
     grid_ = new QGridLayout;
@@ -170,7 +171,7 @@ void FiguresPanel::WindingEdited()
     windingValid_ = ok;
     windingMessage->setVisible(!ok);
     if (!ok)
-        windingMessage->setText(QStringLiteral("\"%1\" is not a winding temperature: type a number of °C from -50 to "
+        windingMessage->setText(QCoreApplication::translate("FiguresPanel", "\"%1\" is not a winding temperature: type a number of °C from -50 to "
                                                "250, or leave the field empty for the air temperature at the meter.")
                                     .arg(windingEdit->text().trimmed()));
     Refresh();
@@ -226,7 +227,7 @@ FigureTable FiguresPanel::Table() const
     InsulationFigures uncorrected = figures_;
     uncorrected.meanTemperature.reset();
     FigureTable t = MakeFigureTable(uncorrected, choices_, std::nullopt, Plate());
-    t.temperatureLine = QStringLiteral("Winding temperature not valid: nothing corrected");
+    t.temperatureLine = QCoreApplication::translate("FiguresPanel", "Winding temperature not valid: nothing corrected");
     return t;
 }
 
@@ -240,11 +241,11 @@ void FiguresPanel::Refresh()
             Cell(r + 1, c)->setText(t.rows[static_cast<size_t>(r)].value(c));
     auto verdict = [](const QString& what, const FigureVerdict& v) {
         return v.source.isEmpty() ? QStringLiteral("%1: %2").arg(what, v.text)
-                                  : QStringLiteral("%1: %2\nSource: %3").arg(what, v.text, v.source);
+                                  : QCoreApplication::translate("FiguresPanel", "%1: %2\nSource: %3").arg(what, v.text, v.source);
     };
     darVerdict->setText(verdict(QStringLiteral("DAR"), t.dar));
     piVerdict->setText(verdict(QStringLiteral("PI"), t.pi));
-    irVerdict->setText(verdict(QStringLiteral("Minimum IR"), t.ir));
+    irVerdict->setText(verdict(QCoreApplication::translate("FiguresPanel", "Minimum IR"), t.ir));
     QStringList lines{t.rampLine, t.temperatureLine, t.climateLine};
     lines.removeAll(QString());
     temperatureLine->setText(lines.join(QLatin1Char('\n')));

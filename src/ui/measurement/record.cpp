@@ -11,6 +11,7 @@
 #include "ui/history/test_view.h"
 #include "ui/record_view.h"
 
+#include <QCoreApplication>
 #include <QLabel>
 #include <QPushButton>
 
@@ -42,7 +43,7 @@ bool MeasurementWindow::FileTestClicked()
         return false;
     // Filed as an insulation measurement it would carry windings' figures it never had.
     if (lastMethod_) {
-        WindowDialogs().ShowError(QStringLiteral("An ESD or material test cannot be filed in the test history "
+        WindowDialogs().ShowError(QCoreApplication::translate("MeasurementWindow", "An ESD or material test cannot be filed in the test history "
                                                  "yet. Keep it with \"Report…\" or \"Export recording…\"."));
         return false;
     }
