@@ -166,6 +166,42 @@ Quelle: %3</translation>
         <source>Change%1: %2</source>
         <translation>Änderung%1: %2</translation>
     </message>
+    <message>
+        <source>measured</source>
+        <translation>gemessen</translation>
+    </message>
+    <message>
+        <source>air temperature at the meter</source>
+        <translation>Lufttemperatur am Messgerät</translation>
+    </message>
+    <message>
+        <source>rotating machine</source>
+        <translation>elektrische Maschine</translation>
+    </message>
+    <message>
+        <source>transformer</source>
+        <translation>Transformator</translation>
+    </message>
+    <message>
+        <source>cable</source>
+        <translation>Kabel</translation>
+    </message>
+    <message>
+        <source>other</source>
+        <translation>sonstiges</translation>
+    </message>
+    <message>
+        <source>form-wound, after about 1970 (100 MΩ; 5 MΩ rated below 1 kV)</source>
+        <translation>Formspulenwicklung, ab etwa 1970 (100 MΩ; 5 MΩ bei Bemessung unter 1 kV)</translation>
+    </message>
+    <message>
+        <source>random-wound, or a dc armature (5 MΩ; dc armatures since IEEE 43-2013)</source>
+        <translation>Träufelwicklung oder Gleichstromanker (5 MΩ; Gleichstromanker seit IEEE 43-2013)</translation>
+    </message>
+    <message>
+        <source>before about 1970, field winding, or not known (kV + 1 MΩ)</source>
+        <translation>vor etwa 1970, Feldwicklung, oder unbekannt (kV + 1 MΩ)</translation>
+    </message>
 </context>
 <context>
     <name>FileTestDialog</name>
@@ -749,6 +785,10 @@ Quelle: </translation>
         <source>! Empty !</source>
         <translation>! Leer !</translation>
     </message>
+    <message>
+        <source>%1 read out program %2 Version : %3</source>
+        <translation>%1 Ausleseprogramm %2 Version : %3</translation>
+    </message>
 </context>
 <context>
     <name>MeasurementWindow</name>
@@ -810,7 +850,7 @@ Quelle: </translation>
     </message>
     <message>
         <source>&amp;Open recording…</source>
-        <translation>Aufzeichnung ö&amp;ffnen…</translation>
+        <translation>Ö&amp;ffnen…</translation>
     </message>
     <message>
         <source>Setup</source>
@@ -818,7 +858,7 @@ Quelle: </translation>
     </message>
     <message>
         <source>Select voltage function</source>
-        <translation>Spannungsfunktion wählen</translation>
+        <translation>Spannungsfunktion</translation>
     </message>
     <message>
         <source>Manuell</source>
@@ -954,7 +994,7 @@ Quelle: </translation>
     </message>
     <message>
         <source>Qualification</source>
-        <translation>Produktqualifizierung</translation>
+        <translation>Qualifizierung</translation>
     </message>
     <message>
         <source>Test</source>
@@ -962,15 +1002,15 @@ Quelle: </translation>
     </message>
     <message>
         <source>Reading</source>
-        <translation>Messwert</translation>
+        <translation>Messung</translation>
     </message>
     <message>
         <source>Item</source>
-        <translation>Gegenstand</translation>
+        <translation>Art</translation>
     </message>
     <message>
         <source>Limits</source>
-        <translation>Grenzwerte</translation>
+        <translation>Grenzen</translation>
     </message>
     <message>
         <source>Gap</source>
@@ -986,7 +1026,7 @@ Quelle: </translation>
     </message>
     <message>
         <source>Reading at</source>
-        <translation>Messwert bei</translation>
+        <translation>Messzeit</translation>
     </message>
     <message>
         <source>&apos;%1&apos; is not a size in mm</source>
@@ -1093,6 +1133,18 @@ An der Anzeige wurde nichts geändert.</translation>
     <message>
         <source>step %1 of %2: %3 V</source>
         <translation>Stufe %1 von %2: %3 V</translation>
+    </message>
+    <message>
+        <source>A timer of %1 s gives no R 10 min and no PI (they need 600 s).</source>
+        <translation>Ein Timer von %1 s ergibt kein R 10 min und keinen PI (sie brauchen 600 s).</translation>
+    </message>
+    <message>
+        <source>A timer of %1 s gives no R 1 min, R 10 min, DAR or PI (they need 60 s and 600 s).</source>
+        <translation>Ein Timer von %1 s ergibt kein R 1 min, R 10 min, DAR oder PI (sie brauchen 60 s und 600 s).</translation>
+    </message>
+    <message>
+        <source>none</source>
+        <translation>keine</translation>
     </message>
 </context>
 <context>
@@ -1343,7 +1395,7 @@ Nicht verfügbar: %1</translation>
     </message>
     <message>
         <source>&amp;Export recording…</source>
-        <translation>Aufzeichnung &amp;exportieren…</translation>
+        <translation>&amp;Exportieren…</translation>
     </message>
     <message>
         <source>each step to 40 °C from its mean air temperature at the meter</source>
@@ -1432,6 +1484,10 @@ Die Aufzeichnung selbst bleibt in %3 erhalten.</translation>
     <message>
         <source>no limit applied</source>
         <translation>kein Grenzwert angewandt</translation>
+    </message>
+    <message>
+        <source>none</source>
+        <translation>keine</translation>
     </message>
 </context>
 <context>
@@ -1682,7 +1738,7 @@ Die Aufzeichnung selbst bleibt in %3 erhalten.</translation>
     </message>
     <message>
         <source>Reading at</source>
-        <translation>Messwert bei</translation>
+        <translation>Messzeit</translation>
     </message>
     <message>
         <source>Resistance</source>

@@ -59,7 +59,7 @@ FigureTable MakeFigureTable(const InsulationFigures& f, const FigureChoices& cho
         plate->cls = choices.cls;
     const Judgement j = Judge(f, choices.darTimes, plate, winding);
     const std::optional<double> temperature = j.temperature;
-    t.header = {QString(), QStringLiteral("measured"), QCoreApplication::translate("FiguresPanel", "at 40 °C"), QCoreApplication::translate("FiguresPanel", "at 20 °C")};
+    t.header = {QString(), QCoreApplication::translate("FiguresPanel", "measured"), QCoreApplication::translate("FiguresPanel", "at 40 °C"), QCoreApplication::translate("FiguresPanel", "at 20 °C")};
     auto ohmRow = [&](const QString& name, std::optional<double> r, Missing why, double seconds) {
         QStringList row{name};
         row << (r ? OhmText(*r) : MissingText(why, seconds));

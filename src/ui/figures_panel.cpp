@@ -40,6 +40,25 @@ QLabel* VerdictLabel(const QString& name, QWidget* parent)
     return l;
 }
 
+namespace {
+// Names the core keeps in English, as the history stores them; the panel shows them in the
+// window's language.
+[[maybe_unused]] const char* const kShownNames[] = {
+    QT_TRANSLATE_NOOP("FiguresPanel", "air temperature at the meter"),
+    QT_TRANSLATE_NOOP("FiguresPanel", "rotating machine"),
+    QT_TRANSLATE_NOOP("FiguresPanel", "transformer"),
+    QT_TRANSLATE_NOOP("FiguresPanel", "cable"),
+    QT_TRANSLATE_NOOP("FiguresPanel", "other"),
+    QT_TRANSLATE_NOOP("FiguresPanel", "form-wound, after about 1970 (100 MΩ; 5 MΩ rated below 1 kV)"),
+    QT_TRANSLATE_NOOP("FiguresPanel", "random-wound, or a dc armature (5 MΩ; dc armatures since IEEE 43-2013)"),
+    QT_TRANSLATE_NOOP("FiguresPanel", "before about 1970, field winding, or not known (kV + 1 MΩ)"),
+};
+QString Shown(const QString& english)
+{
+    return QCoreApplication::translate("FiguresPanel", english.toUtf8().constData());
+}
+}  // namespace
+
 FiguresPanel::FiguresPanel(QWidget* parent) : QWidget(parent), choices_(ReadFigureChoices())
 {
     setObjectName(QStringLiteral("FiguresPanel"));
@@ -56,7 +75,7 @@ FiguresPanel::FiguresPanel(QWidget* parent) : QWidget(parent), choices_(ReadFigu
     darBox->setCurrentIndex(darBox->findData(static_cast<int>(choices_.darTimes)));
     windingEdit = new QLineEdit(this);
     windingEdit->setObjectName(QStringLiteral("WindingTemperature"));
-    windingEdit->setPlaceholderText(AirTemperatureName());
+    windingEdit->setPlaceholderText(Shown(AirTemperatureName()));
     windingEdit->setMaxLength(16);
     windingMessage = new QLabel(this);
     windingMessage->setObjectName(QStringLiteral("WindingMessage"));
@@ -66,7 +85,7 @@ FiguresPanel::FiguresPanel(QWidget* parent) : QWidget(parent), choices_(ReadFigu
     kindBox = new QComboBox(this);
     kindBox->setObjectName(QStringLiteral("AssetKind"));
     for (AssetKind k : AssetKinds())
-        kindBox->addItem(KindLabel(k), static_cast<int>(k));
+        kindBox->addItem(Shown(KindLabel(k)), static_cast<int>(k));
     ratedEdit = new QLineEdit(this);
     ratedEdit->setObjectName(QStringLiteral("RatedVoltage"));
     ratedEdit->setPlaceholderText(QCoreApplication::translate("FiguresPanel", "not known"));
@@ -75,7 +94,7 @@ FiguresPanel::FiguresPanel(QWidget* parent) : QWidget(parent), choices_(ReadFigu
     windingTypeBox->setObjectName(QStringLiteral("WindingType"));
     windingTypeBox->addItem(QCoreApplication::translate("FiguresPanel", "not set"), -1);
     for (WindingType w : {WindingType::Form, WindingType::Random, WindingType::Older})
-        windingTypeBox->addItem(WindingChoiceText(w), static_cast<int>(w));
+        windingTypeBox->addItem(Shown(WindingChoiceText(w)), static_cast<int>(w));
     // Its longest choice would set the panel's width; the list shows every choice whole.
     windingTypeBox->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     windingTypeBox->setMinimumContentsLength(16);

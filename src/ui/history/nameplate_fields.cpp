@@ -19,7 +19,8 @@ NameplateFields::NameplateFields(QFormLayout* form, QObject* parent) : QObject(p
     kind->setObjectName(QStringLiteral("plateKind"));
     kind->addItem(QCoreApplication::translate("HistoryWindow", "not set: no nameplate"), QString());
     for (AssetKind k : AssetKinds())
-        kind->addItem(KindLabel(k), KindName(k));
+        // The names the figures panel shows, in the window's language.
+        kind->addItem(QCoreApplication::translate("FiguresPanel", KindLabel(k).toUtf8().constData()), KindName(k));
     rated = new QLineEdit;
     rated->setObjectName(QStringLiteral("ratedVoltage"));
     rated->setPlaceholderText(QCoreApplication::translate("HistoryWindow", "V, line to line"));

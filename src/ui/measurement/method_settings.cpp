@@ -58,7 +58,7 @@ MethodSettings::MethodSettings(QWidget* parent) : QGroupBox(QCoreApplication::tr
     kindChoice->addItems(BuiltInItemKinds());
     limitsChoice = new QComboBox(this);
     limitsChoice->setObjectName(QStringLiteral("LimitSetChoice"));
-    limitsChoice->addItem(QStringLiteral("none"), QString());
+    limitsChoice->addItem(QCoreApplication::translate("MeasurementWindow", "none"), QString());
     for (const QString& id : limits_.Ids())
         limitsChoice->addItem(id, id);
     d1Field = MillimetreField("D1Field", this);

@@ -51,7 +51,7 @@ void MethodResultView::Show(const MethodResult& r)
     title->setText(ResultTitle(r));
     path->setText(PathText(r));
     result->setText(r.result ? QCoreApplication::translate("RecordView", "%1 at %2 V").arg(ReadingText(r.result->value)).arg(r.result->volts)
-                             : QStringLiteral("none"));
+                             : QCoreApplication::translate("RecordView", "none"));
     verdict->setText(r.verdict.text);
     source->setText(r.verdict.source.isEmpty() ? QCoreApplication::translate("RecordView", "no limit applied") : r.verdict.source);
     QStringList air;

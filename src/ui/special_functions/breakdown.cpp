@@ -54,7 +54,7 @@ void SpecialFunctionsWindow::BreakDownEnded(const BreakDownResult& result)
         ReportConnectionLoss(result.code);
     breakDownRunning_ = false;
     LockButtonsForBreakDown(false);
-    setWindowTitle(session_.Caption(QString::fromUtf8(kTitle)));
+    setWindowTitle(session_.Caption(QCoreApplication::translate("SpecialFunctionsWindow", kTitle)));
     if (!result.left) {
         OfferBreakDownResult(result.saveable ? &result.values : nullptr);
         return;

@@ -33,7 +33,7 @@ SpecialFunctionsWindow::SpecialFunctionsWindow(krx::MeterSession& session)
       readOut_(Usb, runner_, *readOutView_)
 {
     setObjectName(QStringLiteral("Form_SonFunc"));
-    setWindowTitle(QString::fromUtf8(kTitle));
+    setWindowTitle(QCoreApplication::translate("SpecialFunctionsWindow", kTitle));
     BuildControls();
     ApplyWindowStyle(this);
     CentreOnPrimaryScreen(this);
@@ -251,7 +251,7 @@ void SpecialFunctionsWindow::ConnectControls()
 
 void SpecialFunctionsWindow::Enter()
 {
-    setWindowTitle(session_.Caption(QString::fromUtf8(kTitle)));
+    setWindowTitle(session_.Caption(QCoreApplication::translate("SpecialFunctionsWindow", kTitle)));
     show();
     saveButton->setEnabled(false);
     functionGroup->show();
