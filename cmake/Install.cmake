@@ -32,6 +32,7 @@ install(FILES ${krx_gen}/${KRX_APP_ID}.metainfo.xml DESTINATION ${CMAKE_INSTALL_
 install(FILES ${krx_gen}/krx738.1.gz ${krx_gen}/krx738-cli.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES ${krx_data}/limits/s20.20-2021.json ${krx_data}/limits/iec-61340-5-1-2016.json
   ${krx_data}/limits/packaging-classes.json DESTINATION ${CMAKE_INSTALL_DATADIR}/krx738/limits)
+install(FILES ${krx_qm_files} DESTINATION ${CMAKE_INSTALL_DATADIR}/krx738/translations)
 install(FILES ${krx_data}/bash-completion/krx738-cli DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions)
 install(FILES ${krx_data}/udev/60-krx738.rules DESTINATION ${KRX_UDEV_RULES_DIR})
 # The group rule is an example for headless use, not active as installed.
@@ -62,7 +63,8 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY "optional")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # The SQL drivers are plugins as well: the test history needs the SQLite one, a lab's shared
 # history the PostgreSQL one.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, libqt6sql6-sqlite")
+# Qt's own buttons and dialogs in the user's language come from qt6-translations-l10n.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, libqt6sql6-sqlite, qt6-translations-l10n")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "libqt6sql6-psql")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA "${krx_data}/debian/postinst;${krx_data}/debian/postrm")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)

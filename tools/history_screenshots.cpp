@@ -2,6 +2,7 @@
 // Renders the history view and the filing dialog over a store seeded with simulated years of tests,
 // and the page of its history report: krx738_history_screenshots OUTPUT_FOLDER.
 
+#include "core/language.h"
 #include "picture_output.h"
 #include "core/dialogs.h"
 #include "core/judging/insulation.h"
@@ -191,6 +192,8 @@ void SaveReportPage(const history_view::AssetHistory& history, const QString& fo
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
+    // The desktop's language, as the program takes it: LANG=de_DE.UTF-8 gives the German set.
+    krx::UseLanguage(krx::ChosenLanguage({}, {}, krx::LanguageEnvironment::FromProcess()));
     if (argc < 2) {
         std::fprintf(stderr, "usage: krx738_history_screenshots OUTPUT_FOLDER\n");
         return 2;

@@ -3,6 +3,7 @@
 // virtual clock: krx738_record_pictures OUTPUT_FOLDER writes record_midrun.png (3 minutes in),
 // record_pi_run.png (an 11-minute run, long enough for PI) and record_report.pdf.
 
+#include "core/language.h"
 #include "device/clock.h"
 #include "core/dialogs.h"
 #include "core/measurement_cycle.h"
@@ -76,6 +77,8 @@ bool Save(MeasurementRecordView& view, const QString& path)
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
+    // The desktop's language, as the program takes it: LANG=de_DE.UTF-8 gives the German set.
+    krx::UseLanguage(krx::ChosenLanguage({}, {}, krx::LanguageEnvironment::FromProcess()));
     const QString out = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(".");
     QDir().mkpath(out);
     QTemporaryDir recordings;

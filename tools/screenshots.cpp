@@ -3,6 +3,7 @@
 // the pauses cost nothing: krx738_screenshots OUTPUT_FOLDER [FONT_SCALE]. Run it with
 // QT_SCALE_FACTOR=2 for the pictures at 200 %, with FONT_SCALE 1.5 for a larger application font.
 
+#include "core/language.h"
 #include "picture_output.h"
 #include "ui/main_window.h"
 #include "core/settings.h"
@@ -91,6 +92,8 @@ private:
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
+    // The desktop's language, as the program takes it: LANG=de_DE.UTF-8 gives the German set.
+    krx::UseLanguage(krx::ChosenLanguage({}, {}, krx::LanguageEnvironment::FromProcess()));
     if (argc < 2 || argc > 3) {
         std::fprintf(stderr, "usage: krx738_screenshots OUTPUT_FOLDER [FONT_SCALE]\n");
         return 2;

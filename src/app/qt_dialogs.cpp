@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/qt_dialogs.h"
 
+#include <QCoreApplication>
 #include <QApplication>
 #include <QFileDialog>
 #include <QInputDialog>
@@ -32,8 +33,8 @@ Answer QtDialogs::Message(const QString& text, const QString& title, Buttons but
 {
     if (buttons == Buttons::FileDiscardCancel) {
         QMessageBox box(ToQt(icon), title, text, QMessageBox::Cancel, Owner());
-        QPushButton* file = box.addButton(QStringLiteral("&File…"), QMessageBox::AcceptRole);
-        QPushButton* discard = box.addButton(QStringLiteral("&Discard"), QMessageBox::DestructiveRole);
+        QPushButton* file = box.addButton(QCoreApplication::translate("Dialogs", "&File…"), QMessageBox::AcceptRole);
+        QPushButton* discard = box.addButton(QCoreApplication::translate("Dialogs", "&Discard"), QMessageBox::DestructiveRole);
         box.setDefaultButton(QMessageBox::Cancel);
         box.exec();
         return box.clickedButton() == file ? Answer::Ok : box.clickedButton() == discard ? Answer::Discard
@@ -90,7 +91,7 @@ bool QtDialogs::OpenFile(const OpenFileRequest& request, QString& fileName)
 
 void QtDialogs::ShowError(const QString& message)
 {
-    QMessageBox::critical(Owner(), QStringLiteral("Error"), message);
+    QMessageBox::critical(Owner(), QCoreApplication::translate("Dialogs", "Error"), message);
 }
 
 }  // namespace krx

@@ -3,6 +3,7 @@
 
 #include "ui/main_window.h"
 #include "app/qt_dialogs.h"
+#include "core/language.h"
 #include "core/settings.h"
 #include "app/window_person.h"
 #include "ui/version.h"
@@ -60,7 +61,9 @@ void AddOptions(QCommandLineParser& parser, QStringList& withValue)
     parser.addOption({QStringLiteral("simulate"), QString(), QStringLiteral("SCENARIO")});
     parser.addOption({QStringLiteral("trace"), QString(), QStringLiteral("FILE")});
     parser.addOption({QStringLiteral("serial"), QString(), QStringLiteral("S")});
-    withValue << QStringLiteral("simulate") << QStringLiteral("trace") << QStringLiteral("serial");
+    parser.addOption({QStringLiteral("language"), QString(), QStringLiteral("LANG")});
+    withValue << QStringLiteral("simulate") << QStringLiteral("trace") << QStringLiteral("serial")
+              << QStringLiteral("language");
     for (const char* name : kToolkitOptionsWithValue) {
         QCommandLineOption o(QString::fromLatin1(name), QString(), QStringLiteral("VALUE"));
         o.setFlags(QCommandLineOption::HiddenFromHelp);
@@ -104,6 +107,18 @@ QStringList WithExplicitScenario(const QStringList& arguments, const QStringList
     return out;
 }
 
+// --language's value wherever it stands, for a command line that does not parse.
+QString LanguageArgument(const QStringList& arguments)
+{
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        if (arguments[i].startsWith(QLatin1String("--language=")))
+            return arguments[i].mid(11);
+        if (arguments[i] == QLatin1String("--language") && i + 1 < arguments.size())
+            return arguments[i + 1];
+    }
+    return {};
+}
+
 // The unknown options as the user typed them.
 QString UnknownOptions(const QStringList& arguments, const QStringList& names)
 {
@@ -118,8 +133,9 @@ QString UnknownOptions(const QStringList& arguments, const QStringList& names)
         if (!typed.contains(shown))
             typed << shown;
     }
-    return (typed.size() == 1 ? QStringLiteral("unknown option ") : QStringLiteral("unknown options ")) +
-           typed.join(QStringLiteral(", "));
+    return typed.size() == 1
+               ? QCoreApplication::translate("StartOptions", "unknown option %1").arg(typed.front())
+               : QCoreApplication::translate("StartOptions", "unknown options %1").arg(typed.join(QStringLiteral(", ")));
 }
 }  // namespace
 
@@ -134,10 +150,18 @@ StartOptions ParseCommandLine(const QStringList& arguments)
     if (!parser.parse(WithExplicitScenario(arguments, withValue))) {
         o.error = parser.unknownOptionNames().isEmpty() ? parser.errorText()
                                                         : UnknownOptions(arguments, parser.unknownOptionNames());
-        if (o.error.startsWith(QLatin1String("Missing value after '--trace'")))
-            o.error = QStringLiteral("--trace needs a file name");
-        if (o.error.startsWith(QLatin1String("Missing value after '--serial'")))
-            o.error = QStringLiteral("--serial needs the meter's serial number");
+        // The toolkit's own wording, in the language its own catalogue gives it.
+        static const char* const toolkit = "QCommandLineParser";
+        const auto missing = [&](const char* option) {
+            return o.error == QCoreApplication::translate(toolkit, "Missing value after '%1'.")
+                                  .arg(QLatin1String(option));
+        };
+        if (missing("--trace"))
+            o.error = QCoreApplication::translate("StartOptions", "--trace needs a file name");
+        if (missing("--serial"))
+            o.error = QCoreApplication::translate("StartOptions", "--serial needs the meter's serial number");
+        if (missing("--language"))
+            o.error = QCoreApplication::translate("StartOptions", "--language needs de or en");
         return o;
     }
     o.help = parser.isSet(QStringLiteral("help"));
@@ -146,13 +170,20 @@ StartOptions ParseCommandLine(const QStringList& arguments)
     o.scenarioFile = parser.value(QStringLiteral("simulate"));
     o.traceFile = parser.value(QStringLiteral("trace"));
     if (parser.isSet(QStringLiteral("trace")) && o.traceFile.isEmpty())
-        o.error = QStringLiteral("--trace needs a file name");
+        o.error = QCoreApplication::translate("StartOptions", "--trace needs a file name");
     const bool serialGiven = parser.isSet(QStringLiteral("serial"));
     o.serial = (serialGiven ? parser.value(QStringLiteral("serial")) : qEnvironmentVariable("KRX738_SERIAL")).trimmed();
     static const QRegularExpression serial(QStringLiteral("^[0-9A-Za-z]{0,8}$"));
     if (!serial.match(o.serial).hasMatch() || (serialGiven && o.serial.isEmpty()))
-        o.error = QStringLiteral("%1: '%2' is not a serial number; give the 1 to 8 letters and digits on the meter")
+        o.error = QCoreApplication::translate("StartOptions",
+                                              "%1: '%2' is not a serial number; give the 1 to 8 letters and digits "
+                                              "on the meter")
                       .arg(serialGiven ? QStringLiteral("--serial") : QStringLiteral("KRX738_SERIAL"), o.serial);
+    o.language = parser.value(QStringLiteral("language"));
+    Language language;
+    if (parser.isSet(QStringLiteral("language")) && !ParseLanguage(o.language, language))
+        o.error = QCoreApplication::translate("StartOptions", "--language: '%1' is not a language; give de or en")
+                      .arg(o.language);
     o.platform = parser.value(QStringLiteral("platform"));
     o.parameters << parser.positionalArguments();
     return o;
@@ -160,8 +191,8 @@ StartOptions ParseCommandLine(const QStringList& arguments)
 
 QString HelpText()
 {
-    return QStringLiteral(
-        "Usage: krx738 [--simulate [SCENARIO.json]] [--trace FILE] [--serial S] [T]\n"
+    return QCoreApplication::translate("StartOptions",
+        "Usage: krx738 [--simulate [SCENARIO.json]] [--trace FILE] [--serial S] [--language LANG] [T]\n"
         "\n"
         "Read-out and remote-control program for the KRX 738 insulation-resistance meter.\n"
         "\n"
@@ -174,6 +205,8 @@ QString HelpText()
         "  --serial S               work with the meter whose serial number is S (default:\n"
         "                           KRX738_SERIAL of the environment; with several meters\n"
         "                           attached and none named, Init asks and remembers)\n"
+        "  --language LANG          de or en: the language of the windows, messages and reports\n"
+        "                           (default: Language in the settings, else the system's)\n"
         "  -h, --help               show this text\n"
         "  --version                show the program's name, version and license\n"
         "\n"
@@ -191,7 +224,7 @@ QString VersionText()
 {
     VersionRecord r;
     ReadVersionInfo(r);
-    return QStringLiteral("krx738 (%1 read out program) %2\n"
+    return QCoreApplication::translate("StartOptions", "krx738 (%1 read out program) %2\n"
                           "License GPL-3.0-or-later <https://gnu.org/licenses/gpl.html>\n")
         .arg(r.ProductName, r.FileVersion);
 }
@@ -217,7 +250,7 @@ bool DisplayReachable(const QString& platform)
 
 QString NoDisplayText()
 {
-    return QStringLiteral(
+    return QCoreApplication::translate("StartOptions",
         "krx738: there is no display to show the windows on (DISPLAY and WAYLAND_DISPLAY name none, or it\n"
         "cannot be opened). Start the program inside a desktop session, or on a virtual display:\n"
         "    xvfb-run krx738 --simulate\n"
@@ -347,7 +380,18 @@ int RunProgram(int argc, char** argv)
     QStringList raw;
     for (int i = 0; i < argc; ++i)
         raw << QString::fromLocal8Bit(argv[i]);
+    // The texts before the windows (help, a bad command line, no display) speak the run's language
+    // as well; translations need an application, so a plain one serves until the windows' starts.
+    auto early = std::make_unique<QCoreApplication>(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("krx738"));
+    const auto languageOf = [&raw](const StartOptions& o) {
+        return ChosenLanguage(o.language.isEmpty() ? LanguageArgument(raw) : o.language,
+                              CurrentSettingsPlaces().Read(QStringLiteral("Language"), QString()),
+                              LanguageEnvironment::FromProcess());
+    };
+    UseLanguage(languageOf(StartOptions{}));
     const StartOptions options = ParseCommandLine(raw);
+    UseLanguage(languageOf(options));
     if (!options.error.isEmpty()) {
         std::fprintf(stderr, "krx738: %s\n\n%s", qPrintable(options.error), qPrintable(HelpText()));
         return kExitBadCommandLine;
@@ -374,7 +418,9 @@ int RunProgram(int argc, char** argv)
     // (tens of megabytes) for nobody. --trace still writes every one to its file.
     TheTransferLog().KeepRecords(false);
     if (!options.traceFile.isEmpty() && !TheTransferLog().TraceTo(options.traceFile)) {
-        std::fprintf(stderr, "krx738: cannot write the trace file %s\n", qPrintable(options.traceFile));
+        std::fputs(qPrintable(QCoreApplication::translate("StartOptions", "krx738: cannot write the trace file %1\n")
+                                  .arg(options.traceFile)),
+                   stderr);
         return kExitBadCommandLine;
     }
     if (!DisplayReachable(options.platform)) {
@@ -382,6 +428,8 @@ int RunProgram(int argc, char** argv)
         return kExitNoDisplay;
     }
 
+    UseLanguage(Language::English);
+    early.reset();
     g_toolkitHandler = qInstallMessageHandler(StartupMessages);
     QApplication app(argc, argv);
     qInstallMessageHandler(g_toolkitHandler);
@@ -395,6 +443,8 @@ int RunProgram(int argc, char** argv)
 
     SetProgramParameters(options.parameters);
     SetWantedSerial(options.serial);
+    for (const QString& file : UseLanguage(languageOf(options)))
+        std::fputs(qPrintable(QStringLiteral("krx738: %1 not found; texts stay in English\n").arg(file)), stderr);
 
     QtDialogs dialogs;
     SetWindowDialogs(&dialogs);

@@ -29,6 +29,7 @@ struct StartOptions {
     QString traceFile;     // --trace FILE
     QString serial;        // --serial S, else KRX738_SERIAL: the meter to work with
     QString platform;      // the toolkit's -platform NAME, empty when not given
+    QString language;      // --language de|en, empty when not given
     // The program's own parameters: index 0 the program path, then every argument that is not one
     // of the switches above, in order.
     QStringList parameters;

@@ -2,6 +2,8 @@
 #pragma once
 // The exit status of krx738-cli: documented in --help and the man page; scripts rely on them.
 
+#include <QtGlobal>
+
 namespace krx::cli {
 
 enum Exit {
@@ -19,7 +21,8 @@ enum Exit {
 };
 
 // The list under krx738-cli --help; kept beside the numbers so that the two change together.
-inline constexpr const char* kExitCodesHelp =
+inline constexpr const char* kExitCodesHelp = QT_TRANSLATE_NOOP(
+    "cli",
     "Exit status:\n"
     "  0  done\n"
     "  1  usage: an argument is wrong (nothing was sent to the meter)\n"
@@ -35,6 +38,6 @@ inline constexpr const char* kExitCodesHelp =
     "     records that are there were written, the message names the missing ones\n"
     "  9  history show, export: the test history holds no asset of that id\n"
     "  10  several meters are attached and none was chosen with --serial or KRX738_SERIAL;\n"
-    "      the message lists their serial numbers (nothing but their identity was asked)\n";
+    "      the message lists their serial numbers (nothing but their identity was asked)\n");
 
 }  // namespace krx::cli

@@ -4,6 +4,7 @@
 #include "core/data_dialect.h"
 #include "history/test_values.h"
 
+#include <QCoreApplication>
 #include <QStringList>
 
 namespace krx::cli {
@@ -115,30 +116,30 @@ QString JudgedText(const JudgedFigures& j)
                (w.source.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(w.source));
     };
     QStringList lines;
-    lines << QStringLiteral("nameplate: %1").arg(NameplateText(j.plate));
+    lines << QCoreApplication::translate("cli", "nameplate: %1").arg(NameplateText(j.plate));
     if (!v.rampLine.isEmpty())
         lines << v.rampLine;
     if (f.voltageChange)
-        lines << QStringLiteral("voltage: %1").arg(VoltageChangeText(*f.voltageChange));
+        lines << QCoreApplication::translate("cli", "voltage: %1").arg(VoltageChangeText(*f.voltageChange));
     lines << QStringLiteral("R(15 s): %1").arg(TextOhm(f.r15, MissingText(f.why15, 15)))
           << QStringLiteral("R(30 s): %1").arg(TextOhm(f.r30, MissingText(f.why30, 30)))
-          << QStringLiteral("R(1 min): %1").arg(TextOhm(f.r60, MissingText(f.why60, 60)))
-          << QStringLiteral("R(10 min): %1").arg(TextOhm(f.r600, MissingText(f.why600, 600)))
-          << QStringLiteral("DAR (%1): %2").arg(from15 ? QStringLiteral("60 s / 15 s") : QStringLiteral("60 s / 30 s"),
+          << QCoreApplication::translate("cli", "R(1 min): %1").arg(TextOhm(f.r60, MissingText(f.why60, 60)))
+          << QCoreApplication::translate("cli", "R(10 min): %1").arg(TextOhm(f.r600, MissingText(f.why600, 600)))
+          << QCoreApplication::translate("cli", "DAR (%1): %2").arg(from15 ? QStringLiteral("60 s / 15 s") : QStringLiteral("60 s / 30 s"),
                                                 TextFixed(f.dar, v.darDecimals, DarMissingText(f, j.darTimes)))
-          << QStringLiteral("PI (10 min / 1 min): %1").arg(PiText(f, v.piDecimals))
-          << QStringLiteral("R(1 min) at 40 °C: %1").arg(TextOhm(v.r60At40, MissingText(f.why60, 60), v.r60At40Digits))
-          << QStringLiteral("R(1 min) at 20 °C: %1").arg(TextOhm(v.r60At20, MissingText(f.why60, 60)))
+          << QCoreApplication::translate("cli", "PI (10 min / 1 min): %1").arg(PiText(f, v.piDecimals))
+          << QCoreApplication::translate("cli", "R(1 min) at 40 °C: %1").arg(TextOhm(v.r60At40, MissingText(f.why60, 60), v.r60At40Digits))
+          << QCoreApplication::translate("cli", "R(1 min) at 20 °C: %1").arg(TextOhm(v.r60At20, MissingText(f.why60, 60)))
           << v.temperatureLine;
     if (!v.climateLine.isEmpty())
         lines << v.climateLine;
-    lines << verdict(QStringLiteral("IR verdict"), v.ir) << verdict(QStringLiteral("PI verdict"), v.pi)
-          << verdict(QStringLiteral("DAR verdict"), v.dar);
+    lines << verdict(QCoreApplication::translate("cli", "IR verdict"), v.ir) << verdict(QCoreApplication::translate("cli", "PI verdict"), v.pi)
+          << verdict(QCoreApplication::translate("cli", "DAR verdict"), v.dar);
     for (const QString& n : v.notes)
-        lines << QStringLiteral("note: %1").arg(n);
+        lines << QCoreApplication::translate("cli", "note: %1").arg(n);
     // Figures of the simulated meter must not pass for an asset's.
     if (j.simulated)
-        lines << QStringLiteral("meter: simulated, not a real meter's readings");
+        lines << QCoreApplication::translate("cli", "meter: simulated, not a real meter's readings");
     return lines.join(QLatin1Char('\n')) + QLatin1Char('\n');
 }
 

@@ -4,6 +4,7 @@
 #include "history/history_store.h"
 #include "history/test_values.h"
 
+#include <QCoreApplication>
 #include <QSaveFile>
 
 #include <cmath>
@@ -58,8 +59,8 @@ QStringList ShowTableRow(const Asset& asset, const TestRecord* test, QStringList
         const std::string_view k(key);
         QString cell;
         if (!test)
-            cell = k == "reading_ohm" ? QStringLiteral("Reading")
-                   : k == "verdicts"  ? QStringLiteral("Verdicts")
+            cell = k == "reading_ohm" ? QCoreApplication::translate("cli", "Reading")
+                   : k == "verdicts"  ? QCoreApplication::translate("cli", "Verdicts")
                                       : ValueOf(headings, key).label;
         else
             cell = k == "reading_ohm" ? ReadingSummary(values)
@@ -74,7 +75,7 @@ QStringList ShowTableRow(const Asset& asset, const TestRecord* test, QStringList
 // Read from the export itself, so that the list cannot fall behind it.
 QString ExportFieldsHelp()
 {
-    QString out = QStringLiteral("Export fields:");
+    QString out = QCoreApplication::translate("cli", "Export fields:");
     qsizetype lineStart = 0;
     for (const TestValue& v : ValuesOf(Asset{}, TestRecord{})) {
         const QString name = QString::fromLatin1(v.key);
@@ -125,7 +126,7 @@ std::optional<Asset> FindAsset(HistoryStore& store, const QString& id, int& rc)
         rc = HistoryFailed(store);
         return std::nullopt;
     }
-    Error(QStringLiteral("there is no asset '%1' in %2; krx738-cli history list shows the assets")
+    Error(QCoreApplication::translate("cli", "there is no asset '%1' in %2; krx738-cli history list shows the assets")
               .arg(id, store.Description()));
     rc = kNoSuchAsset;
     return std::nullopt;
@@ -139,7 +140,7 @@ int HistoryListCommand(const HistoryArgs& args)
     const auto assets = store.Assets();
     if (!store.Error().isEmpty())
         return HistoryFailed(store);
-    QList<QStringList> rows{{QStringLiteral("asset"), QStringLiteral("tests"), QStringLiteral("last test"),
+    QList<QStringList> rows{{QStringLiteral("asset"), QStringLiteral("tests"), QCoreApplication::translate("cli", "last test"),
                              QStringLiteral("class"), QStringLiteral("kind"), QStringLiteral("name"),
                              QStringLiteral("location")}};
     for (const AssetSummary& a : assets)
@@ -174,10 +175,9 @@ int HistoryShowCommand(const HistoryArgs& args)
     QList<QStringList> rows{ShowTableRow(*asset, nullptr, nullptr)};
     for (const TestRecord& t : tests)
         rows << ShowTableRow(*asset, &t, &sources);
-    const QString title = QStringLiteral("%1%2: %3 test(s)\n")
-                              .arg(asset->id, asset->name.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(asset->name))
-                              .arg(tests.size());
-    const QString sourceLines = sources.isEmpty() ? QString() : QStringLiteral("\nVerdicts after:\n") + SourceList(sources) + QLatin1Char('\n');
+    const QString title = QCoreApplication::translate("cli", "%1%2: %n test(s)\n", nullptr, int(tests.size()))
+                              .arg(asset->id, asset->name.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(asset->name));
+    const QString sourceLines = sources.isEmpty() ? QString() : QCoreApplication::translate("cli", "\nVerdicts after:\n") + SourceList(sources) + QLatin1Char('\n');
     return WriteOut((title + Table(rows) + sourceLines).toUtf8()) ? kDone : kFileError;
 }
 
@@ -195,10 +195,10 @@ int HistoryExportCommand(const HistoryArgs& args)
     // Whole or not at all: an export cut short by a full disk must not pass for the history.
     QSaveFile f(args.file);
     if (!f.open(QIODevice::WriteOnly) || f.write(*bytes) != bytes->size() || !f.commit()) {
-        Error(QStringLiteral("cannot write %1: %2").arg(args.file, f.errorString()));
+        Error(QCoreApplication::translate("cli", "cannot write %1: %2").arg(args.file, f.errorString()));
         return kFileError;
     }
-    Info(QStringLiteral("%1 written").arg(args.file));
+    Info(QCoreApplication::translate("cli", "%1 written").arg(args.file));
     return kDone;
 }
 
@@ -209,17 +209,17 @@ int HistorySendCommand(const HistoryArgs& args)
     if (rc != kDone) {
         const int waiting = store.OutboxCount();
         if (waiting)
-            Error(QStringLiteral("%1 test(s) wait in %2").arg(waiting).arg(store.OutboxFile()));
+            Error(QCoreApplication::translate("cli", "%n test(s) wait in %1", nullptr, int(waiting)).arg(store.OutboxFile()));
         return rc;
     }
     // The open sent the outbox already; whatever is left could not go.
     const int left = store.OutboxCount();
     if (left) {
-        Error(QStringLiteral("%1 test(s) could not be sent and wait in %2").arg(left).arg(store.OutboxFile()));
+        Error(QCoreApplication::translate("cli", "%n test(s) could not be sent and wait in %1", nullptr, int(left)).arg(store.OutboxFile()));
         return kHistoryError;
     }
     if (store.OutboxNote().isEmpty())
-        Info(QStringLiteral("the outbox is empty"));
+        Info(QCoreApplication::translate("cli", "the outbox is empty"));
     return kDone;
 }
 
@@ -233,33 +233,33 @@ HistoryArgs::Format ParseHistoryFormat(const QString& f, bool show)
         return HistoryArgs::Format::Jsonl;
     if (!show && f == QLatin1String("spreadsheet"))
         return HistoryArgs::Format::Spreadsheet;
-    throw UsageError{QStringLiteral("--format: '%1' is not allowed; choose %2")
-                         .arg(f, show ? QStringLiteral("table, csv or jsonl") : QStringLiteral("csv, spreadsheet or jsonl"))};
+    throw UsageError{QCoreApplication::translate("cli", "--format: '%1' is not allowed; choose %2")
+                         .arg(f, show ? QCoreApplication::translate("cli", "table, csv or jsonl") : QCoreApplication::translate("cli", "csv, spreadsheet or jsonl"))};
 }
 
 void AddHistoryOptions(QCommandLineParser& p)
 {
-    p.addPositionalArgument(QStringLiteral("action"), QStringLiteral("list, show, export or send"));
-    p.addPositionalArgument(QStringLiteral("asset"), QStringLiteral("show, export: the asset's id"));
+    p.addPositionalArgument(QStringLiteral("action"), QCoreApplication::translate("cli", "list, show, export or send"));
+    p.addPositionalArgument(QStringLiteral("asset"), QCoreApplication::translate("cli", "show, export: the asset's id"));
     AddDatabaseOption(p);
     p.addOption({QStringLiteral("format"),
-                 QStringLiteral("show: table (default), csv or jsonl; export: csv (default; UTF-8, \",\"), "
+                 QCoreApplication::translate("cli", "show: table (default), csv or jsonl; export: csv (default; UTF-8, \",\"), "
                                 "spreadsheet (Windows-1252, \";\") or jsonl."),
                  QStringLiteral("FORMAT")});
     p.addOption({{QStringLiteral("o"), QStringLiteral("output")},
-                 QStringLiteral("export: write FILE (whole or not at all) instead of standard output."),
+                 QCoreApplication::translate("cli", "export: write FILE (whole or not at all) instead of standard output."),
                  QStringLiteral("FILE")});
 }
 
 void PrintHistoryHelp(const QCommandLineParser& p)
 {
     Print(CommandHelp(p,
-               QStringLiteral("krx738-cli history list [--database SETTING]\n"
+               QCoreApplication::translate("cli", "krx738-cli history list [--database SETTING]\n"
                               "       krx738-cli history show ASSET [--format table|csv|jsonl]\n"
                               "       krx738-cli history export ASSET [--format csv|spreadsheet|jsonl] "
                               "[--output FILE]\n"
                               "       krx738-cli history send"),
-               QStringLiteral("The test history: the assets, the tests filed under each (measure --asset), "
+               QCoreApplication::translate("cli", "The test history: the assets, the tests filed under each (measure --asset), "
                               "and the outbox\nof tests that waited for the database. The outbox is also "
                               "sent at every successful open."),
                ExportFieldsHelp()));
@@ -274,32 +274,32 @@ Run ParseHistory(QCommandLineParser& p, const QStringList& rest, Globals& g)
     }
     const QStringList pos = p.positionalArguments();
     if (pos.isEmpty())
-        throw UsageError{QStringLiteral("history: give list, show ASSET, export ASSET or send")};
+        throw UsageError{QCoreApplication::translate("cli", "history: give list, show ASSET, export ASSET or send")};
     auto args = std::make_shared<HistoryArgs>();
     args->database = ParseDatabase(p);
     const QString action = pos[0];
     const bool withAsset = action == QLatin1String("show") || action == QLatin1String("export");
     if (!withAsset && action != QLatin1String("list") && action != QLatin1String("send"))
-        throw UsageError{QStringLiteral("history: '%1' is not allowed; choose list, show, export or send").arg(action)};
+        throw UsageError{QCoreApplication::translate("cli", "history: '%1' is not allowed; choose list, show, export or send").arg(action)};
     if (withAsset && (pos.size() < 2 || pos[1].isEmpty()))
-        throw UsageError{QStringLiteral("history %1: give the asset's id").arg(action)};
+        throw UsageError{QCoreApplication::translate("cli", "history %1: give the asset's id").arg(action)};
     NoPositional(p, withAsset ? 2 : 1);
     if (withAsset)
         args->asset = pos[1];
     const bool show = action == QLatin1String("show");
     if (p.isSet(QStringLiteral("format"))) {
         if (!withAsset)
-            throw UsageError{QStringLiteral("--format belongs to history show and export")};
+            throw UsageError{QCoreApplication::translate("cli", "--format belongs to history show and export")};
         args->format = ParseHistoryFormat(p.value(QStringLiteral("format")), show);
     } else if (!show) {
         args->format = HistoryArgs::Format::Csv;
     }
     if (p.isSet(QStringLiteral("output"))) {
         if (action != QLatin1String("export"))
-            throw UsageError{QStringLiteral("--output belongs to history export")};
+            throw UsageError{QCoreApplication::translate("cli", "--output belongs to history export")};
         args->file = p.value(QStringLiteral("output"));
         if (args->file.isEmpty())
-            throw UsageError{QStringLiteral("--output: give a file name")};
+            throw UsageError{QCoreApplication::translate("cli", "--output: give a file name")};
     }
     if (action == QLatin1String("list"))
         return [args] { return HistoryListCommand(*args); };
@@ -313,10 +313,10 @@ Run ParseHistory(QCommandLineParser& p, const QStringList& rest, Globals& g)
 }  // namespace
 
 const Command kHistoryCommand{"history",
-                              "  history list            the assets of the test history, with their test counts\n"
+                              QT_TRANSLATE_NOOP("cli", "  history list            the assets of the test history, with their test counts\n"
                               "  history show ASSET      the tests filed under an asset\n"
                               "  history export ASSET    an asset's tests as a file (csv, spreadsheet or jsonl)\n"
-                              "  history send            send the tests kept in the outbox to the database\n",
+                              "  history send            send the tests kept in the outbox to the database\n"),
                               ParseHistory};
 
 }  // namespace krx::cli

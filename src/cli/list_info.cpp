@@ -5,6 +5,7 @@
 #include "device/backend.h"
 #include "device/meter_choice.h"
 
+#include <QCoreApplication>
 #include <QTextStream>
 
 namespace krx::cli {
@@ -51,7 +52,7 @@ int ListCommand()
 {
     const std::vector<MeterPlace> places = TheUsbBackend().ListMeters();
     if (places.empty()) {
-        Error(QStringLiteral("no KRX 738 found: check that it is connected by USB and switched on"));
+        Error(QCoreApplication::translate("cli", "no KRX 738 found: check that it is connected by USB and switched on"));
         return kNoMeter;
     }
     if (places.size() > 1)
@@ -121,11 +122,11 @@ Run ParseListOrInfo(QCommandLineParser& p, const QStringList& rest, Globals& g, 
 {
     const QString command = list ? QStringLiteral("list") : QStringLiteral("info");
     if (!ParseCommand(p, rest, g)) {
-        Print(CommandHelp(p, QStringLiteral("krx738-cli [global options] %1").arg(command),
-                   list ? QStringLiteral("Lists the meters found: bus, address, serial number, software, and "
+        Print(CommandHelp(p, QCoreApplication::translate("cli", "krx738-cli [global options] %1").arg(command),
+                   list ? QCoreApplication::translate("cli", "Lists the meters found: bus, address, serial number, software, and "
                                          "whether this user may open each. Of several meters only the "
                                          "identity is asked, and a meter another program holds is left alone.")
-                        : QStringLiteral("Prints the meter's identity, battery state, measuring setup and its "
+                        : QCoreApplication::translate("cli", "Prints the meter's identity, battery state, measuring setup and its "
                                          "three timers, one \"name: value\" per line.")));
         return {};
     }
@@ -146,8 +147,8 @@ Run ParseInfo(QCommandLineParser& p, const QStringList& rest, Globals& g)
 }  // namespace
 
 const Command kListCommand{
-    "list", "  list                    meters found, and whether this user may open them\n", ParseList};
+    "list", QT_TRANSLATE_NOOP("cli", "  list                    meters found, and whether this user may open them\n"), ParseList};
 const Command kInfoCommand{
-    "info", "  info                    identity, battery, setup and timers of the meter\n", ParseInfo};
+    "info", QT_TRANSLATE_NOOP("cli", "  info                    identity, battery, setup and timers of the meter\n"), ParseInfo};
 
 }  // namespace krx::cli

@@ -5,6 +5,9 @@
 #include "cli/command.h"
 #include "cli/interrupt.h"
 
+#include "core/language.h"
+#include "core/settings.h"
+
 #include <QCoreApplication>
 
 using namespace krx;
@@ -24,15 +27,15 @@ QString CommandChoice()
     for (const Command* c : kCommandTable)
         names << QString::fromLatin1(c->name);
     const QString last = names.takeLast();
-    return names.join(QStringLiteral(", ")) + QStringLiteral(" or ") + last;
+    return names.join(QStringLiteral(", ")) + QCoreApplication::translate("cli", " or ") + last;
 }
 
 QString CommandsHelp()
 {
-    QString text = QStringLiteral("Commands:\n");
+    QString text = QCoreApplication::translate("cli", "Commands:\n");
     for (const Command* c : kCommandTable)
-        text += QString::fromLatin1(c->summary);
-    return text + QStringLiteral("\nkrx738-cli COMMAND --help shows the options of a command.\n");
+        text += QCoreApplication::translate("cli", c->summary);
+    return text + QCoreApplication::translate("cli", "\nkrx738-cli COMMAND --help shows the options of a command.\n");
 }
 
 const Command* Find(const QString& name)
@@ -48,7 +51,7 @@ int Dispatch(const QString& name, const QStringList& rest, Globals& g)
 {
     const Command* command = Find(name);
     if (!command)
-        throw UsageError{QStringLiteral("'%1' is not a command; choose %2").arg(name, CommandChoice())};
+        throw UsageError{QCoreApplication::translate("cli", "'%1' is not a command; choose %2").arg(name, CommandChoice())};
     QCommandLineParser p;
     const Run run = command->parse(p, rest, g);
     if (!run)
@@ -72,6 +75,21 @@ int main(int argc, char** argv)
 
     const QString version = QStringLiteral("krx738-cli " KRX_VERSION "\n"
                                            "License GPL-3.0-or-later <https://gnu.org/licenses/gpl.html>\n");
+    // Before any text is made: --language may stand after the command, and the help and every
+    // message speak it. A value that is no language is said once the options are parsed.
+    QString languageArgument;
+    const QStringList arguments = QCoreApplication::arguments();
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        if (arguments[i].startsWith(QLatin1String("--language=")))
+            languageArgument = arguments[i].mid(11);
+        else if (arguments[i] == QLatin1String("--language") && i + 1 < arguments.size())
+            languageArgument = arguments[i + 1];
+    }
+    for (const QString& file : UseLanguage(ChosenLanguage(languageArgument,
+                                                          CurrentSettingsPlaces().Read(QStringLiteral("Language"), QString()),
+                                                          LanguageEnvironment::FromProcess())))
+        Error(QCoreApplication::translate("cli", "%1 not found; messages stay in English").arg(file));
+
     QCommandLineParser top;
     AddGlobals(top);
     top.addPositionalArgument(QStringLiteral("command"), CommandChoice());
@@ -88,13 +106,13 @@ int main(int argc, char** argv)
         }
         if (pos.isEmpty()) {
             if (g.help) {
-                Print(Help(top, QStringLiteral("krx738-cli [global options] COMMAND [options]"),
-                           QStringLiteral("The KRX 738 insulation-resistance meter from the shell: data on standard "
+                Print(Help(top, QCoreApplication::translate("cli", "krx738-cli [global options] COMMAND [options]"),
+                           QCoreApplication::translate("cli", "The KRX 738 insulation-resistance meter from the shell: data on standard "
                                           "output,\nmessages on standard error."),
-                           CommandsHelp() + QLatin1Char('\n') + QString::fromLatin1(kExitCodesHelp)));
+                           CommandsHelp() + QLatin1Char('\n') + QCoreApplication::translate("cli", kExitCodesHelp)));
                 return kDone;
             }
-            throw UsageError{QStringLiteral("give a command: %1").arg(CommandChoice())};
+            throw UsageError{QCoreApplication::translate("cli", "give a command: %1").arg(CommandChoice())};
         }
         const int rc = Dispatch(pos.front(), pos.mid(1), g);
         if (rc == -1) {
@@ -103,7 +121,7 @@ int main(int argc, char** argv)
         }
         return rc;
     } catch (const UsageError& e) {
-        Error(e.text + QStringLiteral(" (see krx738-cli --help)"));
+        Error(e.text + QCoreApplication::translate("cli", " (see krx738-cli --help)"));
         return kUsage;
     }
 }

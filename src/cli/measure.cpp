@@ -14,6 +14,7 @@
 #include "device/backend.h"
 #include "device/clock.h"
 
+#include <QCoreApplication>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -63,7 +64,7 @@ QString PrintFigures(const MeasureArgs& args, RecordSink& sink, const Insulation
                    : sink.Error();
     const QByteArray text =
         (run.method ? MethodResultText(*run.method)
-         : args.steps ? StepResultText(*args.steps, steps) : QStringLiteral("test: %1\n").arg(test) + JudgedText(j))
+         : args.steps ? StepResultText(*args.steps, steps) : QCoreApplication::translate("cli", "test: %1\n").arg(test) + JudgedText(j))
             .toUtf8();
     std::FILE* to = args.output.file.isEmpty() ? stderr : stdout;
     std::fflush(stdout);
@@ -73,7 +74,7 @@ QString PrintFigures(const MeasureArgs& args, RecordSink& sink, const Insulation
                     std::fflush(to) == 0;
     if (ok)
         return {};
-    return errno ? QString::fromLocal8Bit(std::strerror(errno)) : QStringLiteral("the stream was closed");
+    return errno ? QString::fromLocal8Bit(std::strerror(errno)) : QCoreApplication::translate("cli", "the stream was closed");
 }
 
 // The live readings as records, and the ends that --count, --duration and --test set.
@@ -90,7 +91,7 @@ public:
     void WaitHint(bool shown) override
     {
         if (shown && !measuring_)
-            Progress(QStringLiteral("waiting for a stable measuring voltage, %1 s")
+            Progress(QCoreApplication::translate("cli", "waiting for a stable measuring voltage, %1 s")
                          .arg(CounterSeconds() - t0_, 0, 'f', 0));
     }
     void MeasuringStarted() override { measuring_ = true; }
@@ -125,8 +126,8 @@ public:
         }
         const QString value = r.range == RangeState::Over    ? QStringLiteral("overflow")
                               : r.range == RangeState::Under ? QStringLiteral("underflow")
-                                                             : ValueText(pass.value) + QStringLiteral(" Ohm");
-        Progress(QStringLiteral("%1 readings, %2, %3 V, %4 s")
+                                                             : ValueText(pass.value) + QCoreApplication::translate("cli", " Ohm");
+        Progress(QCoreApplication::translate("cli", "%1 readings, %2, %3 V, %4 s")
                      .arg(sink_.Records())
                      .arg(value)
                      .arg(r.volts)
@@ -178,9 +179,9 @@ private:
 
 QString MeasuringText(const CycleOptions& o)
 {
-    return QStringLiteral("measuring at %1, %2; Ctrl-C ends")
-        .arg(o.setup.voltageFunction ? QStringLiteral("automatic voltage") : QStringLiteral("%1 V").arg(o.setup.voltage),
-             o.timerMode ? QStringLiteral("timer %1 s").arg(o.timerSeconds) : QStringLiteral("free-running"));
+    return QCoreApplication::translate("cli", "measuring at %1, %2; Ctrl-C ends")
+        .arg(o.setup.voltageFunction ? QCoreApplication::translate("cli", "automatic voltage") : QStringLiteral("%1 V").arg(o.setup.voltage),
+             o.timerMode ? QCoreApplication::translate("cli", "timer %1 s").arg(o.timerSeconds) : QCoreApplication::translate("cli", "free-running"));
 }
 
 // Runs the cycle on this thread until it ends; the first Ctrl-C is its Break.
@@ -223,18 +224,18 @@ CycleRun RunCycle(Session& s, const CycleOptions& o, MeasurementCycle& cycle, Cy
 int Conclude(const MeasureArgs& args, Session& s, RecordSink& sink, const ReadingSeries& series,
              const MeasureListener& listener, MeasurementFiler& filer, const CycleRun& run, bool timerMode)
 {
-    const QString written = QStringLiteral("%1 record(s) written to %2").arg(sink.Records()).arg(sink.Name());
+    const QString written = QCoreApplication::translate("cli", "%n record(s) written to %1", nullptr, int(sink.Records())).arg(sink.Name());
     switch (run.result.outcome) {
     case CycleOutcome::ConnectionLost:
-        Error(QStringLiteral("connection to the KRX 738 lost (%1); %2").arg(FailureText(run.result.code), written));
+        Error(QCoreApplication::translate("cli", "connection to the KRX 738 lost (%1); %2").arg(FailureText(run.result.code), written));
         return kConnectionLost;
     case CycleOutcome::NoStatusAnswer:
-        Error(QStringLiteral("the KRX 738 stopped answering; %1").arg(written));
+        Error(QCoreApplication::translate("cli", "the KRX 738 stopped answering; %1").arg(written));
         return kConnectionLost;
     case CycleOutcome::NoStableVoltage:
         if (!run.interrupted) {
             if (const QString e = PrintFigures(args, sink, series.Figures(args.darTimes), run); !e.isEmpty())
-                Error(QStringLiteral("cannot write the figures: %1").arg(e));
+                Error(QCoreApplication::translate("cli", "cannot write the figures: %1").arg(e));
             s.Release();
             return kNotMeasured;
         }
@@ -252,13 +253,13 @@ int Conclude(const MeasureArgs& args, Session& s, RecordSink& sink, const Readin
     const bool writeFailed = listener.WriteFailed() || run.stepWriteFailed;
     if (!writeFailed) {
         if (const QString e = PrintFigures(args, sink, series.Figures(args.darTimes), run); !e.isEmpty()) {
-            Error(QStringLiteral("cannot write the figures: %1; %2").arg(e, written));
+            Error(QCoreApplication::translate("cli", "cannot write the figures: %1; %2").arg(e, written));
             s.Release();
             return kFileError;
         }
     }
     if (writeFailed) {
-        Error(QStringLiteral("cannot write %1: %2; the measurement was stopped, %3")
+        Error(QCoreApplication::translate("cli", "cannot write %1: %2; the measurement was stopped, %3")
                   .arg(sink.Name(), sink.Error(), written));
         s.Release();
         return kFileError;
@@ -300,7 +301,7 @@ int MeasureCommand(const MeasureArgs& args)
     recorder.Watch(&cycle);
     const CycleRun run = RunCycle(s, o, cycle, recorder, listener, [&](CycleRun& r) {
         if (args.method) {
-            Info(QStringLiteral("%1 test; Ctrl-C ends").arg(QString::fromUtf8(InfoOf(args.method->method).title)));
+            Info(QCoreApplication::translate("cli", "%1 test; Ctrl-C ends").arg(QString::fromUtf8(InfoOf(args.method->method).title)));
             const MethodRun m = cycle.RunMethod({*args.method, o.setup, o.samplingTimeMs});
             r.method = JudgeMethod(*args.method, m.phases, args.limits);
             return CycleResultOf(StepRunResult{m.end, m.code, 0, {}});

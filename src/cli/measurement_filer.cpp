@@ -7,6 +7,8 @@
 #include "history/method_test_record.h"
 #include "history/step_test_record.h"
 
+#include <QCoreApplication>
+
 namespace krx::cli {
 
 using namespace krx::history;
@@ -22,13 +24,13 @@ bool MeasurementFiler::Open(const FilingArgs& args)
         return false;
     }
     if (!store_.Open(setting)) {
-        Error(MessageStyle(store_.Error()) + QStringLiteral("; the measurement goes ahead, its test will be kept in the "
+        Error(MessageStyle(store_.Error()) + QCoreApplication::translate("cli", "; the measurement goes ahead, its test will be kept in the "
                                                             "outbox"));
         return true;
     }
     // Filing is what makes a history; a new one is said, so that a mistyped path shows at once.
     if (store_.Created())
-        Info(QStringLiteral("a new test history was made: %1").arg(store_.Description()));
+        Info(QCoreApplication::translate("cli", "a new test history was made: %1").arg(store_.Description()));
     if (!store_.OutboxNote().isEmpty())
         Info(MessageStyle(store_.OutboxNote()));
     return true;
@@ -77,7 +79,7 @@ int MeasurementFiler::Store(TestRecord t, const QString& meterSerial, const QStr
     const FileResult r = store_.FileTest(t);
     switch (r.status) {
     case FileResult::Filed:
-        Info(QStringLiteral("test %1 filed under %2 in %3").arg(r.id).arg(args_.asset, store_.Description()));
+        Info(QCoreApplication::translate("cli", "test %1 filed under %2 in %3").arg(r.id).arg(args_.asset, store_.Description()));
         return KeepNameplate();
     case FileResult::Duplicate:
         Info(MessageStyle(r.message));
@@ -100,7 +102,7 @@ int MeasurementFiler::KeepNameplate()
     SetNameplate(a, args_.plate);
     if (store_.SaveAsset(a))
         return kDone;
-    Error(QStringLiteral("the test was filed, but the nameplate could not be kept with %1: %2")
+    Error(QCoreApplication::translate("cli", "the test was filed, but the nameplate could not be kept with %1: %2")
               .arg(args_.asset, MessageStyle(store_.Error())));
     return kHistoryError;
 }

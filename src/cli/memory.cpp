@@ -6,6 +6,7 @@
 #include "core/memory_format.h"
 #include "device/protocol.h"
 
+#include <QCoreApplication>
 #include <algorithm>
 #include <memory>
 
@@ -57,7 +58,7 @@ private:
 
 QString KindName(MemoryKind kind)
 {
-    return kind == MemoryKind::Ohm ? QStringLiteral("resistance memory") : QStringLiteral("break-down memory");
+    return kind == MemoryKind::Ohm ? QCoreApplication::translate("cli", "resistance memory") : QCoreApplication::translate("cli", "break-down memory");
 }
 
 // The records of the range read, in the chosen format. kDone, or kFileError with the message said.
@@ -80,9 +81,8 @@ int WriteRecords(const MemoryArgs& args, const ReadOutReport& report, const memo
             ok = sink.Write(BreakDownRecordLine(df, no, slot), memory::BreakDownLine(who, no, slot, QString()));
         }
         if (!ok) {
-            Error(QStringLiteral("cannot write %1: %2; %3 record(s) written")
-                      .arg(sink.Name(), sink.Error())
-                      .arg(sink.Records()));
+            Error(QCoreApplication::translate("cli", "cannot write %1: %2; %n record(s) written", nullptr, int(sink.Records()))
+                      .arg(sink.Name(), sink.Error()));
             return kFileError;
         }
     }
@@ -95,23 +95,23 @@ int EndWithoutRange(Session& s, const MemoryArgs& args, const ReadOutReport& rep
     const QString name = KindName(args.kind);
     switch (report.outcome) {
     case ReadOutReport::Outcome::Interrupted:
-        Error(QStringLiteral("the KRX 738 stopped answering before the first record; nothing was written"));
+        Error(QCoreApplication::translate("cli", "the KRX 738 stopped answering before the first record; nothing was written"));
         return kConnectionLost;
     case ReadOutReport::Outcome::NoRecords:
         s.Release();
         // A range asked of an empty memory names file numbers the memory does not hold.
         if (args.range) {
-            Error(QStringLiteral("--range %1-%2: the %3 holds no records; nothing was written")
+            Error(QCoreApplication::translate("cli", "--range %1-%2: the %3 holds no records; nothing was written")
                       .arg(args.range->first)
                       .arg(args.range->second)
                       .arg(name));
             return kRangeMissing;
         }
-        Info(QStringLiteral("the %1 holds no records").arg(name));
+        Info(QCoreApplication::translate("cli", "the %1 holds no records").arg(name));
         return kDone;
     case ReadOutReport::Outcome::Left:
         s.Release();
-        Error(QStringLiteral("--range %1-%2: the %3 holds file numbers 1 to %4; none of the range is there, "
+        Error(QCoreApplication::translate("cli", "--range %1-%2: the %3 holds file numbers 1 to %4; none of the range is there, "
                              "nothing was written")
                   .arg(args.range->first)
                   .arg(args.range->second)
@@ -153,15 +153,15 @@ int MemoryReadCommand(const MemoryArgs& args)
         s.Release();
         return kFileError;
     }
-    const QString written = QStringLiteral("%1 record(s) written to %2").arg(sink.Records()).arg(sink.Name());
+    const QString written = QCoreApplication::translate("cli", "%n record(s) written to %1", nullptr, int(sink.Records())).arg(sink.Name());
     if (report.cutOff) {
-        Error(QStringLiteral("the read-out of the %1 was cut off; %2").arg(KindName(args.kind), written));
+        Error(QCoreApplication::translate("cli", "the read-out of the %1 was cut off; %2").arg(KindName(args.kind), written));
         return kConnectionLost;
     }
     s.Release();
     if (args.range && args.range->second > answers.Highest()) {
         const int highest = answers.Highest();
-        Error(QStringLiteral("--range %1-%2: the %3 holds file numbers 1 to %4; %5 to %6 are missing; %7")
+        Error(QCoreApplication::translate("cli", "--range %1-%2: the %3 holds file numbers 1 to %4; %5 to %6 are missing; %7")
                   .arg(args.range->first)
                   .arg(args.range->second)
                   .arg(KindName(args.kind))
@@ -194,7 +194,7 @@ int MemoryEraseCommand(MemoryKind kind)
     if (!erased)
         return kConnectionLost;
     s.Release();
-    Info(QStringLiteral("the %1 was erased").arg(KindName(kind)));
+    Info(QCoreApplication::translate("cli", "the %1 was erased").arg(KindName(kind)));
     return kDone;
 }
 
@@ -204,7 +204,7 @@ MemoryKind ParseKind(const QString& text)
         return MemoryKind::Ohm;
     if (text == QLatin1String("bd"))
         return MemoryKind::BreakDown;
-    throw UsageError{QStringLiteral("memory: '%1' is not a memory; choose ohm or bd").arg(text)};
+    throw UsageError{QCoreApplication::translate("cli", "memory: '%1' is not a memory; choose ohm or bd").arg(text)};
 }
 
 std::pair<int, int> ParseRange(const QString& text)
@@ -214,19 +214,19 @@ std::pair<int, int> ParseRange(const QString& text)
     const int from = parts.size() == 2 ? parts[0].trimmed().toInt(&ok1) : 0;
     const int to = parts.size() == 2 ? parts[1].trimmed().toInt(&ok2) : 0;
     if (!ok1 || !ok2 || from < 1 || to > 99 || from > to)
-        throw UsageError{QStringLiteral("--range: '%1' is not allowed; give FROM-TO with 1 <= FROM <= TO <= 99").arg(text)};
+        throw UsageError{QCoreApplication::translate("cli", "--range: '%1' is not allowed; give FROM-TO with 1 <= FROM <= TO <= 99").arg(text)};
     return {from, to};
 }
 
 void AddMemoryOptions(QCommandLineParser& p)
 {
-    p.addPositionalArgument(QStringLiteral("action"), QStringLiteral("read or erase"));
-    p.addPositionalArgument(QStringLiteral("memory"), QStringLiteral("ohm (resistance) or bd (break-down)"));
+    p.addPositionalArgument(QStringLiteral("action"), QCoreApplication::translate("cli", "read or erase"));
+    p.addPositionalArgument(QStringLiteral("memory"), QCoreApplication::translate("cli", "ohm (resistance) or bd (break-down)"));
     p.addOption({QStringLiteral("range"),
-                 QStringLiteral("read: file numbers FROM-TO, 1 to 99 (default: all records)."),
+                 QCoreApplication::translate("cli", "read: file numbers FROM-TO, 1 to 99 (default: all records)."),
                  QStringLiteral("FROM-TO")});
     AddOutputOptions(p);
-    p.addOption({QStringLiteral("yes"), QStringLiteral("erase: really erase the memory.")});
+    p.addOption({QStringLiteral("yes"), QCoreApplication::translate("cli", "erase: really erase the memory.")});
 }
 
 Run ParseMemory(QCommandLineParser& p, const QStringList& rest, Globals& g)
@@ -234,21 +234,21 @@ Run ParseMemory(QCommandLineParser& p, const QStringList& rest, Globals& g)
     AddMemoryOptions(p);
     if (!ParseCommand(p, rest, g)) {
         Print(CommandHelp(p,
-                   QStringLiteral("krx738-cli [global options] memory read ohm|bd [--range FROM-TO] "
+                   QCoreApplication::translate("cli", "krx738-cli [global options] memory read ohm|bd [--range FROM-TO] "
                                   "[--format csv|jsonl|spreadsheet] [--output FILE]\n"
                                   "       krx738-cli [global options] memory erase ohm|bd --yes"),
-                   QStringLiteral("Reads the records of the meter's resistance memory (ohm) or break-down "
+                   QCoreApplication::translate("cli", "Reads the records of the meter's resistance memory (ohm) or break-down "
                                   "memory (bd), or erases one of them.")));
         return {};
     }
     const QStringList pos = p.positionalArguments();
     if (pos.size() < 2)
-        throw UsageError{QStringLiteral("memory: give read or erase, then ohm or bd")};
+        throw UsageError{QCoreApplication::translate("cli", "memory: give read or erase, then ohm or bd")};
     NoPositional(p, 2);
     const MemoryKind kind = ParseKind(pos[1]);
     if (pos[0] == QLatin1String("read")) {
         if (p.isSet(QStringLiteral("yes")))
-            throw UsageError{QStringLiteral("--yes belongs to memory erase")};
+            throw UsageError{QCoreApplication::translate("cli", "--yes belongs to memory erase")};
         auto args = std::make_shared<MemoryArgs>();
         args->kind = kind;
         if (p.isSet(QStringLiteral("range")))
@@ -257,21 +257,21 @@ Run ParseMemory(QCommandLineParser& p, const QStringList& rest, Globals& g)
         return [args] { return MemoryReadCommand(*args); };
     } else if (pos[0] == QLatin1String("erase")) {
         if (p.isSet(QStringLiteral("range")) || p.isSet(QStringLiteral("output")))
-            throw UsageError{QStringLiteral("memory erase takes no --range or --output")};
+            throw UsageError{QCoreApplication::translate("cli", "memory erase takes no --range or --output")};
         if (!p.isSet(QStringLiteral("yes")))
-            throw UsageError{QStringLiteral("memory erase %1: the records would be lost; add --yes to erase")
+            throw UsageError{QCoreApplication::translate("cli", "memory erase %1: the records would be lost; add --yes to erase")
                                  .arg(pos[1])};
         return [kind] { return MemoryEraseCommand(kind); };
     } else {
-        throw UsageError{QStringLiteral("memory: '%1' is not allowed; choose read or erase").arg(pos[0])};
+        throw UsageError{QCoreApplication::translate("cli", "memory: '%1' is not allowed; choose read or erase").arg(pos[0])};
     }
 }
 
 }  // namespace
 
 const Command kMemoryCommand{"memory",
-                             "  memory read ohm|bd      the records of the resistance or break-down memory\n"
-                             "  memory erase ohm|bd     erase a memory (needs --yes)\n",
+                             QT_TRANSLATE_NOOP("cli", "  memory read ohm|bd      the records of the resistance or break-down memory\n"
+                             "  memory erase ohm|bd     erase a memory (needs --yes)\n"),
                              ParseMemory};
 
 }  // namespace krx::cli

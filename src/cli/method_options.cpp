@@ -5,6 +5,7 @@
 #include "cli/figures_text.h"
 #include "core/judging/conditions.h"
 
+#include <QCoreApplication>
 #include <QStringList>
 
 namespace krx::cli {
@@ -23,7 +24,7 @@ std::optional<double> Millimetres(const QCommandLineParser& p, const char* name)
     bool ok = false;
     const double v = p.value(option).toDouble(&ok);
     if (!ok || !(v > 0.0) || v > 1.0e6)
-        throw UsageError{QStringLiteral("--%1: '%2' is not allowed; give a number above 0").arg(option, p.value(option))};
+        throw UsageError{QCoreApplication::translate("cli", "--%1: '%2' is not allowed; give a number above 0").arg(option, p.value(option))};
     return v;
 }
 
@@ -55,32 +56,32 @@ const char* OutcomeName(Outcome o)
 void AddMethodOptions(QCommandLineParser& p)
 {
     p.addOption({QStringLiteral("method"),
-                 QStringLiteral("insulation (default), esd (an ESD-control item by the 10 V → 100 V rule), surface "
+                 QCoreApplication::translate("cli", "insulation (default), esd (an ESD-control item by the 10 V → 100 V rule), surface "
                                 "or volume (a material's resistance by the same rule), material (at --voltage for "
                                 "--duration, default 60 s)."),
                  QStringLiteral("METHOD")});
-    p.addOption({QStringLiteral("measure"), QStringLiteral("With --method esd: rtt (point to point) or rtg (to ground, "
+    p.addOption({QStringLiteral("measure"), QCoreApplication::translate("cli", "With --method esd: rtt (point to point) or rtg (to ground, "
                                                            "default)."),
                  QStringLiteral("rtt|rtg")});
     p.addOption({QStringLiteral("item-kind"),
-                 QStringLiteral("The item: %1, or a kind of your own limit set.")
+                 QCoreApplication::translate("cli", "The item: %1, or a kind of your own limit set.")
                      .arg(ItemKindNames().join(QStringLiteral(", "))),
                  QStringLiteral("KIND")});
     p.addOption({QStringLiteral("limits"),
-                 QStringLiteral("The limit set that judges the item (built in: s20.20-2021, iec-61340-5-1-2016; your "
+                 QCoreApplication::translate("cli", "The limit set that judges the item (built in: s20.20-2021, iec-61340-5-1-2016; your "
                                 "own in ~/.config/krx738/limits/)."),
                  QStringLiteral("SET")});
-    p.addOption({QStringLiteral("d1"), QStringLiteral("Inner electrode diameter in mm."), QStringLiteral("MM")});
-    p.addOption({QStringLiteral("d2"), QStringLiteral("Ring electrode's inner diameter in mm (surface)."),
+    p.addOption({QStringLiteral("d1"), QCoreApplication::translate("cli", "Inner electrode diameter in mm."), QStringLiteral("MM")});
+    p.addOption({QStringLiteral("d2"), QCoreApplication::translate("cli", "Ring electrode's inner diameter in mm (surface)."),
                  QStringLiteral("MM")});
-    p.addOption({QStringLiteral("gap"), QStringLiteral("Gap between the electrodes in mm (volume)."), QStringLiteral("MM")});
-    p.addOption({QStringLiteral("thickness"), QStringLiteral("Specimen thickness in mm (volume)."), QStringLiteral("MM")});
+    p.addOption({QStringLiteral("gap"), QCoreApplication::translate("cli", "Gap between the electrodes in mm (volume)."), QStringLiteral("MM")});
+    p.addOption({QStringLiteral("thickness"), QCoreApplication::translate("cli", "Specimen thickness in mm (volume)."), QStringLiteral("MM")});
     p.addOption({QStringLiteral("factor"),
-                 QStringLiteral("The resistivity factor of another convention (surface: 1, volume: cm)."),
+                 QCoreApplication::translate("cli", "The resistivity factor of another convention (surface: 1, volume: cm)."),
                  QStringLiteral("F")});
     p.addOption({QStringLiteral("qualification"),
-                 QStringLiteral("Product qualification: a reading outside 12 ± 3 % RH or 23 ± 2 °C is flagged.")});
-    p.addOption({QStringLiteral("conditioning"), QStringLiteral("How long the specimen was conditioned, in hours (filed)."),
+                 QCoreApplication::translate("cli", "Product qualification: a reading outside 12 ± 3 % RH or 23 ± 2 °C is flagged.")});
+    p.addOption({QStringLiteral("conditioning"), QCoreApplication::translate("cli", "How long the specimen was conditioned, in hours (filed)."),
                  QStringLiteral("HOURS")});
 }
 
@@ -89,13 +90,13 @@ std::optional<MethodRequest> ParseMethodRequest(const QCommandLineParser& p, Lim
     const QString name = p.value(QStringLiteral("method"));
     const std::optional<Method> method = name.isEmpty() ? Method::Insulation : MethodFromName(name);
     if (!method)
-        throw UsageError{QStringLiteral("--method: '%1' is not allowed; choose insulation, esd, surface, volume or "
+        throw UsageError{QCoreApplication::translate("cli", "--method: '%1' is not allowed; choose insulation, esd, surface, volume or "
                                         "material")
                              .arg(name)};
     if (*method == Method::Insulation) {
         for (const char* o : kMethodOnlyOptions)
             if (p.isSet(QString::fromLatin1(o)))
-                throw UsageError{QStringLiteral("--%1 needs --method esd, surface, volume or material")
+                throw UsageError{QCoreApplication::translate("cli", "--%1 needs --method esd, surface, volume or material")
                                      .arg(QString::fromLatin1(o))};
         return std::nullopt;
     }
@@ -106,9 +107,9 @@ std::optional<MethodRequest> ParseMethodRequest(const QCommandLineParser& p, Lim
         const std::optional<Measurement> m = MeasurementFromName(p.value(QStringLiteral("measure")));
         if (r.method != Method::Esd || !m || (*m != Measurement::Rtt && *m != Measurement::Rtg))
             throw UsageError{r.method == Method::Esd
-                                 ? QStringLiteral("--measure: '%1' is not allowed; choose rtt or rtg")
+                                 ? QCoreApplication::translate("cli", "--measure: '%1' is not allowed; choose rtt or rtg")
                                        .arg(p.value(QStringLiteral("measure")))
-                                 : QStringLiteral("--measure goes with --method esd; surface and volume say what they "
+                                 : QCoreApplication::translate("cli", "--measure goes with --method esd; surface and volume say what they "
                                                   "measure")};
         r.measurement = *m;
     }
@@ -126,14 +127,14 @@ std::optional<MethodRequest> ParseMethodRequest(const QCommandLineParser& p, Lim
         bool ok = false;
         const double h = p.value(QStringLiteral("conditioning")).toDouble(&ok);
         if (!ok || !(h >= 0.0) || h > 100000.0)
-            throw UsageError{QStringLiteral("--conditioning: '%1' is not allowed; give hours, 0 or more")
+            throw UsageError{QCoreApplication::translate("cli", "--conditioning: '%1' is not allowed; give hours, 0 or more")
                                  .arg(p.value(QStringLiteral("conditioning")))};
         r.conditioningHours = h;
     }
     for (const QString& problem : limits.problems)
-        Error(QStringLiteral("limit set refused: %1").arg(problem));
+        Error(QCoreApplication::translate("cli", "limit set refused: %1").arg(problem));
     if (const QString problem = RequestProblem(r, limits); !problem.isEmpty())
-        throw UsageError{QStringLiteral("--method %1: %2").arg(name, problem)};
+        throw UsageError{QCoreApplication::translate("cli", "--method %1: %2").arg(name, problem)};
     return r;
 }
 
@@ -177,22 +178,22 @@ QByteArray MethodResultJson(const MethodResult& r)
 QString MethodResultText(const MethodResult& r)
 {
     QStringList lines;
-    lines << QStringLiteral("method: %1").arg(ResultTitle(r)) << QStringLiteral("path: %1").arg(PathText(r));
+    lines << QCoreApplication::translate("cli", "method: %1").arg(ResultTitle(r)) << QCoreApplication::translate("cli", "path: %1").arg(PathText(r));
     if (r.result) {
-        lines << QStringLiteral("result: %1 at %2 V").arg(ReadingText(r.result->value)).arg(r.result->volts)
-              << QStringLiteral("conditions: %1").arg(ConditionsText(r.result->temperature, r.result->humidity));
+        lines << QCoreApplication::translate("cli", "result: %1 at %2 V").arg(ReadingText(r.result->value)).arg(r.result->volts)
+              << QCoreApplication::translate("cli", "conditions: %1").arg(ConditionsText(r.result->temperature, r.result->humidity));
     }
     if (r.request.conditioningHours)
-        lines << QStringLiteral("conditioning: %1").arg(ConditioningText(r.request.conditioningHours));
+        lines << QCoreApplication::translate("cli", "conditioning: %1").arg(ConditioningText(r.request.conditioningHours));
     if (!r.qualificationFlag.isEmpty())
-        lines << QStringLiteral("qualification: %1").arg(r.qualificationFlag);
+        lines << QCoreApplication::translate("cli", "qualification: %1").arg(r.qualificationFlag);
     if (r.resistivity)
-        lines << QStringLiteral("resistivity: %1").arg(ResistivityText(*r.resistivity));
+        lines << QCoreApplication::translate("cli", "resistivity: %1").arg(ResistivityText(*r.resistivity));
     if (!r.classification.isEmpty())
-        lines << QStringLiteral("class: %1 (%2)").arg(r.classification, r.classificationSource);
-    lines << QStringLiteral("verdict: %1").arg(r.verdict.text);
+        lines << QCoreApplication::translate("cli", "class: %1 (%2)").arg(r.classification, r.classificationSource);
+    lines << QCoreApplication::translate("cli", "verdict: %1").arg(r.verdict.text);
     if (!r.verdict.source.isEmpty())
-        lines << QStringLiteral("limit: %1").arg(r.verdict.source);
+        lines << QCoreApplication::translate("cli", "limit: %1").arg(r.verdict.source);
     return lines.join(QLatin1Char('\n')) + QLatin1Char('\n');
 }
 

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "cli/nameplate_options.h"
 
+#include <QCoreApplication>
 #include <cmath>
 
 namespace krx::cli {
@@ -12,7 +13,7 @@ double ParseNumber(const QCommandLineParser& p, const QString& option, double lo
     bool ok = false;
     const double v = p.value(option).toDouble(&ok);
     if (!ok || !std::isfinite(v) || v < low || v > high)
-        throw UsageError{QStringLiteral("--%1: '%2' is not a number from %3 to %4")
+        throw UsageError{QCoreApplication::translate("cli", "--%1: '%2' is not a number from %3 to %4")
                              .arg(option, p.value(option)).arg(low).arg(high)};
     return v;
 }
@@ -21,18 +22,18 @@ double ParseNumber(const QCommandLineParser& p, const QString& option, double lo
 
 void AddNameplateOptions(QCommandLineParser& p)
 {
-    p.addOption({QStringLiteral("kind"), QStringLiteral("The asset: %1 (machine when not given).").arg(KindNameChoices()),
+    p.addOption({QStringLiteral("kind"), QCoreApplication::translate("cli", "The asset: %1 (machine when not given).").arg(KindNameChoices()),
                  QStringLiteral("KIND")});
-    p.addOption({QStringLiteral("rated-voltage"), QStringLiteral("The asset's rated voltage, line to line."),
+    p.addOption({QStringLiteral("rated-voltage"), QCoreApplication::translate("cli", "The asset's rated voltage, line to line."),
                  QStringLiteral("VOLTS")});
     p.addOption({QStringLiteral("winding"),
-                 QStringLiteral("form (form-wound after about 1970: 100 MΩ, 5 MΩ when rated below 1 kV), random "
+                 QCoreApplication::translate("cli", "form (form-wound after about 1970: 100 MΩ, 5 MΩ when rated below 1 kV), random "
                                 "(random-wound, or a dc armature, which IEEE 43-2013 puts in the 5 MΩ row) or older "
                                 "(before about 1970, field windings, not known: kV + 1 MΩ)."),
                  QStringLiteral("form|random|older")});
-    p.addOption({QStringLiteral("class"), QStringLiteral("The thermal class, A, B, F or H."), QStringLiteral("A|B|F|H")});
+    p.addOption({QStringLiteral("class"), QCoreApplication::translate("cli", "The thermal class, A, B, F or H."), QStringLiteral("A|B|F|H")});
     p.addOption({QStringLiteral("winding-temp"),
-                 QStringLiteral("The winding temperature in °C to correct from (default: the air temperature at "
+                 QCoreApplication::translate("cli", "The winding temperature in °C to correct from (default: the air temperature at "
                                 "the meter)."),
                  QStringLiteral("T")});
 }
@@ -45,18 +46,18 @@ std::optional<Nameplate> ParseNameplate(const QCommandLineParser& p)
         return std::nullopt;
     Nameplate plate;
     if (p.isSet(kind) && !ParseKind(p.value(kind), plate.kind))
-        throw UsageError{QStringLiteral("--kind: '%1' is not allowed; choose %2").arg(p.value(kind), KindNameChoices())};
+        throw UsageError{QCoreApplication::translate("cli", "--kind: '%1' is not allowed; choose %2").arg(p.value(kind), KindNameChoices())};
     if (p.isSet(rated))
         plate.ratedVolts = ParseNumber(p, rated, 1, 1e6);
     WindingType w{};
     if (p.isSet(winding) && !ParseWinding(p.value(winding), w))
-        throw UsageError{QStringLiteral("--winding: '%1' is not allowed; choose form, random or older")
+        throw UsageError{QCoreApplication::translate("cli", "--winding: '%1' is not allowed; choose form, random or older")
                              .arg(p.value(winding))};
     if (p.isSet(winding))
         plate.winding = w;
     InsulationClass c{};
     if (p.isSet(cls) && !ParseClass(p.value(cls), c))
-        throw UsageError{QStringLiteral("--class: '%1' is not allowed; choose A, B, F or H").arg(p.value(cls))};
+        throw UsageError{QCoreApplication::translate("cli", "--class: '%1' is not allowed; choose A, B, F or H").arg(p.value(cls))};
     if (p.isSet(cls))
         plate.cls = c;
     return plate;

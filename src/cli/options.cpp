@@ -3,11 +3,13 @@
 
 #include "cli/exit_codes.h"
 #include "cli/session.h"
+#include "core/language.h"
 #include "device/backend.h"
 #include "device/transfer_log.h"
 #include "history/history_store.h"
 #include "sim/sim_backend.h"
 
+#include <QCoreApplication>
 #include <QRegularExpression>
 
 #include <exception>
@@ -36,7 +38,7 @@ QString CheckedSerial(const QString& from, const QString& text)
     static const QRegularExpression serial(QStringLiteral("^[0-9A-Za-z]{1,8}$"));
     const QString s = text.trimmed();
     if (!serial.match(s).hasMatch())
-        throw UsageError{QStringLiteral("%1: '%2' is not a serial number; give the 1 to 8 letters and digits that "
+        throw UsageError{QCoreApplication::translate("cli", "%1: '%2' is not a serial number; give the 1 to 8 letters and digits that "
                                         "krx738-cli list shows")
                              .arg(from, text)};
     return s;
@@ -51,19 +53,23 @@ void AddGlobals(QCommandLineParser& p, bool inCommand)
         p.addOption(o);
     };
     global({QStringLiteral("simulate"),
-            QStringLiteral("Talk to a simulated meter; an optional SCENARIO.json after it changes the meter.")});
+            QCoreApplication::translate("cli", "Talk to a simulated meter; an optional SCENARIO.json after it changes the meter.")});
     QCommandLineOption scenario(QStringLiteral("scenario"), QString(), QStringLiteral("FILE"));
     scenario.setFlags(QCommandLineOption::HiddenFromHelp);
     p.addOption(scenario);
-    global({QStringLiteral("trace"), QStringLiteral("Write every USB transfer to FILE as it happens."),
+    global({QStringLiteral("trace"), QCoreApplication::translate("cli", "Write every USB transfer to FILE as it happens."),
             QStringLiteral("FILE")});
     global({QStringLiteral("serial"),
-            QStringLiteral("Talk to the meter with serial number S (default: KRX738_SERIAL of the environment, "
+            QCoreApplication::translate("cli", "Talk to the meter with serial number S (default: KRX738_SERIAL of the environment, "
                            "else the only meter attached)."),
             QStringLiteral("S")});
-    global({{QStringLiteral("q"), QStringLiteral("quiet")}, QStringLiteral("Say only what went wrong.")});
-    p.addOption({{QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Show this help.")});
-    global({QStringLiteral("version"), QStringLiteral("Show the version.")});
+    global({QStringLiteral("language"),
+            QCoreApplication::translate("cli", "The language of the messages and help: de or en (default: Language in "
+                                               "the settings, else the system's)."),
+            QStringLiteral("LANG")});
+    global({{QStringLiteral("q"), QStringLiteral("quiet")}, QCoreApplication::translate("cli", "Say only what went wrong.")});
+    p.addOption({{QStringLiteral("h"), QStringLiteral("help")}, QCoreApplication::translate("cli", "Show this help.")});
+    global({QStringLiteral("version"), QCoreApplication::translate("cli", "Show the version.")});
 }
 
 void TakeGlobals(const QCommandLineParser& p, Globals& g)
@@ -75,6 +81,10 @@ void TakeGlobals(const QCommandLineParser& p, Globals& g)
         g.trace = p.value(QStringLiteral("trace"));
     if (p.isSet(QStringLiteral("serial")))
         g.serial = CheckedSerial(QStringLiteral("--serial"), p.value(QStringLiteral("serial")));
+    Language language;
+    if (p.isSet(QStringLiteral("language")) && !ParseLanguage(p.value(QStringLiteral("language")), language))
+        throw UsageError{QCoreApplication::translate("cli", "--language: '%1' is not a language; give de or en")
+                             .arg(p.value(QStringLiteral("language")))};
     g.quiet = g.quiet || p.isSet(QStringLiteral("quiet"));
     g.help = g.help || p.isSet(QStringLiteral("help"));
     g.version = g.version || p.isSet(QStringLiteral("version"));
@@ -88,18 +98,18 @@ int Prepare(const Globals& g)
             SetUsbBackend(std::make_unique<sim::SimBackend>(g.scenario.isEmpty() ? sim::Scenario::Default()
                                                                                  : sim::Scenario::FromJsonFile(g.scenario)));
         } catch (const std::exception& e) {
-            Error(QStringLiteral("--simulate: %1").arg(QString::fromUtf8(e.what())));
+            Error(QCoreApplication::translate("cli", "--simulate: %1").arg(QString::fromUtf8(e.what())));
             return kUsage;
         }
     } else if (!g.scenario.isEmpty()) {
-        Error(QStringLiteral("a scenario file needs --simulate"));
+        Error(QCoreApplication::translate("cli", "a scenario file needs --simulate"));
         return kUsage;
     }
     SetSimulated(g.simulate);
     SetChosenSerial(g.serial);
     TheTransferLog().KeepRecords(false);
     if (!g.trace.isEmpty() && !TheTransferLog().TraceTo(g.trace)) {
-        Error(QStringLiteral("--trace: cannot write %1").arg(g.trace));
+        Error(QCoreApplication::translate("cli", "--trace: cannot write %1").arg(g.trace));
         return kFileError;
     }
     return kDone;
@@ -120,20 +130,23 @@ bool ParseCommand(QCommandLineParser& p, const QStringList& args, Globals& g)
 void NoPositional(const QCommandLineParser& p, int allowed)
 {
     if (p.positionalArguments().size() > allowed)
-        throw UsageError{QStringLiteral("unexpected argument '%1'").arg(p.positionalArguments().value(allowed))};
+        throw UsageError{QCoreApplication::translate("cli", "unexpected argument '%1'").arg(p.positionalArguments().value(allowed))};
 }
 
 QString Help(const QCommandLineParser& p, const QString& usage, const QString& about, const QString& more)
 {
     QString options = p.helpText();
-    options = options.mid(options.indexOf(QLatin1String("Options:")));
-    return QStringLiteral("Usage: %1\n\n%2\n\n%3\n%4").arg(usage, about, options, more);
+    // The toolkit's heading, in the language its own catalogue gives it.
+    static const char* const toolkit = "QCommandLineParser";
+    options = options.mid(options.indexOf(QCoreApplication::translate(toolkit, "Options:")));
+    return QCoreApplication::translate("cli", "Usage: %1\n\n%2\n\n%3\n%4").arg(usage, about, options, more);
 }
 
 QString CommandHelp(const QCommandLineParser& p, const QString& usage, const QString& about, const QString& more)
 {
     return Help(p, usage, about, more) +
-           QStringLiteral("The global options (--simulate, --trace, --quiet) and the exit status: krx738-cli --help.\n");
+           QCoreApplication::translate(
+               "cli", "The global options (--simulate, --trace, --quiet) and the exit status: krx738-cli --help.\n");
 }
 
 int ParseInt(const QString& option, const QString& text, long long min, long long max, const QString& meaning)
@@ -141,7 +154,7 @@ int ParseInt(const QString& option, const QString& text, long long min, long lon
     bool ok = false;
     const long long v = text.trimmed().toLongLong(&ok);
     if (!ok || v < min || v > max)
-        throw UsageError{QStringLiteral("--%1: '%2' is not allowed; give %3 from %4 to %5")
+        throw UsageError{QCoreApplication::translate("cli", "--%1: '%2' is not allowed; give %3 from %4 to %5")
                              .arg(option, text, meaning)
                              .arg(min)
                              .arg(max)};
@@ -155,7 +168,7 @@ VoltageChoice ParseVoltage(const QString& text)
     for (const int v : {10, 100, 500, 1000})
         if (text == QString::number(v))
             return {false, v};
-    throw UsageError{QStringLiteral("--voltage: '%1' is not allowed; choose 10, 100, 500, 1000 or auto").arg(text)};
+    throw UsageError{QCoreApplication::translate("cli", "--voltage: '%1' is not allowed; choose 10, 100, 500, 1000 or auto").arg(text)};
 }
 
 Output ParseOutput(const QCommandLineParser& p)
@@ -169,11 +182,11 @@ Output ParseOutput(const QCommandLineParser& p)
     else if (f == QLatin1String("spreadsheet"))
         o.format = OutputFormat::Spreadsheet;
     else
-        throw UsageError{QStringLiteral("--format: '%1' is not allowed; choose csv, jsonl or spreadsheet").arg(f)};
+        throw UsageError{QCoreApplication::translate("cli", "--format: '%1' is not allowed; choose csv, jsonl or spreadsheet").arg(f)};
     if (p.isSet(QStringLiteral("output"))) {
         o.file = p.value(QStringLiteral("output"));
         if (o.file.isEmpty())
-            throw UsageError{QStringLiteral("--output: give a file name")};
+            throw UsageError{QCoreApplication::translate("cli", "--output: give a file name")};
     }
     return o;
 }
@@ -181,12 +194,12 @@ Output ParseOutput(const QCommandLineParser& p)
 void AddOutputOptions(QCommandLineParser& p)
 {
     p.addOption({QStringLiteral("format"),
-                 QStringLiteral("csv (UTF-8, \",\", \".\"), jsonl (one JSON object per line) or spreadsheet "
+                 QCoreApplication::translate("cli", "csv (UTF-8, \",\", \".\"), jsonl (one JSON object per line) or spreadsheet "
                                 "(the Save dialect: Windows-1252, \";\", the locale's decimal separator). "
                                 "Default: csv."),
                  QStringLiteral("FORMAT"), QStringLiteral("csv")});
     p.addOption({{QStringLiteral("o"), QStringLiteral("output")},
-                 QStringLiteral("Write the records to FILE instead of standard output (csv and jsonl create or "
+                 QCoreApplication::translate("cli", "Write the records to FILE instead of standard output (csv and jsonl create or "
                                 "empty it; spreadsheet appends, as Save does)."),
                  QStringLiteral("FILE")});
 }
@@ -194,7 +207,7 @@ void AddOutputOptions(QCommandLineParser& p)
 void AddDatabaseOption(QCommandLineParser& p)
 {
     p.addOption({QStringLiteral("database"),
-                 QStringLiteral("The test history: sqlite, sqlite:/path/file.sqlite or "
+                 QCoreApplication::translate("cli", "The test history: sqlite, sqlite:/path/file.sqlite or "
                                 "postgresql://user@host:port/dbname (default: HistoryDatabase of the settings "
                                 "file, else the SQLite file in the user's data folder)."),
                  QStringLiteral("SETTING")});
@@ -208,7 +221,7 @@ QString ParseDatabase(const QCommandLineParser& p)
     history::Connection c;
     QString error;
     if (!history::ParseConnection(setting, history::DefaultDataFolder(), c, &error))
-        throw UsageError{QStringLiteral("--database: '%1' is not allowed; give sqlite, sqlite:/path/file.sqlite or "
+        throw UsageError{QCoreApplication::translate("cli", "--database: '%1' is not allowed; give sqlite, sqlite:/path/file.sqlite or "
                                         "postgresql://user@host:port/dbname")
                              .arg(setting)};
     // "sqlite" alone would read as "no option" further on.

@@ -3,6 +3,7 @@
 
 #include "core/csv_appender.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 
@@ -105,7 +106,7 @@ bool OpenSink(RecordSink& sink, const Output& o, const QByteArray& dataHeader, c
 {
     if (sink.Open(o.format, o.file, dataHeader, sheetHeader))
         return true;
-    Error(QStringLiteral("cannot write %1: %2").arg(o.file.isEmpty() ? QStringLiteral("standard output") : o.file,
+    Error(QCoreApplication::translate("cli", "cannot write %1: %2").arg(o.file.isEmpty() ? QCoreApplication::translate("cli", "standard output") : o.file,
                                                      sink.Error()));
     return false;
 }
@@ -152,7 +153,7 @@ bool RecordSink::Write(const QByteArray& dataLine, const QString& sheetLine)
     if (format_ == OutputFormat::Spreadsheet && !fileName_.isEmpty()) {
         const AppendResult r = AppendCsvLine(fileName_, sheetHeader_, sheetLine);
         if (r.status != AppendResult::Ok) {
-            error_ = r.error.isEmpty() ? QStringLiteral("the line could not be written") : r.error;
+            error_ = r.error.isEmpty() ? QCoreApplication::translate("cli", "the line could not be written") : r.error;
             return false;
         }
     } else {

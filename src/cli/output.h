@@ -5,6 +5,7 @@
 
 #include "core/data_dialect.h"
 
+#include <QCoreApplication>
 #include <QByteArray>
 #include <QString>
 
@@ -53,7 +54,7 @@ public:
     bool WriteTrailer(const QByteArray& dataLine);
     OutputFormat Format() const { return format_; }
     QString Error() const { return error_; }
-    QString Name() const { return fileName_.isEmpty() ? QStringLiteral("standard output") : fileName_; }
+    QString Name() const { return fileName_.isEmpty() ? QCoreApplication::translate("cli", "standard output") : fileName_; }
     qint64 Records() const { return records_; }
 
 private:

@@ -5,6 +5,7 @@
 #include "device/meter_choice.h"
 #include "device/protocol.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 
@@ -84,7 +85,7 @@ void SetChosenSerial(const QString& serial)
 
 QString FailureText(int code)
 {
-    return QStringLiteral("error %1").arg(code);
+    return QCoreApplication::translate("cli", "error %1").arg(code);
 }
 
 int Session::Open()
@@ -98,16 +99,16 @@ int Session::Open()
     case InitReport::Outcome::Ready:
         return kDone;
     case InitReport::Outcome::NoMeter:
-        Error(QStringLiteral("no KRX 738 found: check that it is connected by USB and switched on"));
+        Error(QCoreApplication::translate("cli", "no KRX 738 found: check that it is connected by USB and switched on"));
         return kNoMeter;
     case InitReport::Outcome::NoAccess: {
         QString text = NoAccessText();
-        text.replace(QStringLiteral("and press Init again."), QStringLiteral("and run krx738-cli again."));
+        text.replace(QCoreApplication::translate("cli", "and press Init again."), QCoreApplication::translate("cli", "and run krx738-cli again."));
         Error(text);
         return kNoAccess;
     }
     case InitReport::Outcome::MeterGone:
-        Error(QStringLiteral("the KRX 738 stopped answering after its identity"));
+        Error(QCoreApplication::translate("cli", "the KRX 738 stopped answering after its identity"));
         return kConnectionLost;
     }
     return kConnectionLost;
@@ -138,7 +139,7 @@ int Session::Choose()
             return kDone;
         const std::vector<MeterPlace> places = TheUsbBackend().ListMeters();
         if (!places.empty() && !Locks().Take(places.front().bus, places.front().address)) {
-            Error(QStringLiteral("the KRX 738 on bus %1, address %2 is in use by another krx738-cli; "
+            Error(QCoreApplication::translate("cli", "the KRX 738 on bus %1, address %2 is in use by another krx738-cli; "
                                  "wait for it to end")
                       .arg(places.front().bus)
                       .arg(places.front().address));
@@ -153,7 +154,7 @@ int Session::Choose()
         for (const AttachedMeter& m : meters)
             each << (m.state == AttachedMeter::State::Ready ? QStringLiteral("%1 (%2)").arg(m.serial, m.Place())
                                                             : m.Label());
-        Error(QStringLiteral("%1 KRX 738 are attached; choose one with --serial S or KRX738_SERIAL=S: %2")
+        Error(QCoreApplication::translate("cli", "%1 KRX 738 are attached; choose one with --serial S or KRX738_SERIAL=S: %2")
                   .arg(meters.size())
                   .arg(each.join(QStringLiteral(", "))));
         return kSeveralMeters;
@@ -162,7 +163,7 @@ int Session::Choose()
         if (m.state != AttachedMeter::State::Ready || m.serial != g_serial)
             continue;
         if (!g_simulated && !(Locks().TakeSerial(m.serial) && Locks().Take(m.bus, m.address))) {
-            Error(QStringLiteral("the KRX 738 %1 is in use by another krx738-cli; wait for it to end").arg(m.serial));
+            Error(QCoreApplication::translate("cli", "the KRX 738 %1 is in use by another krx738-cli; wait for it to end").arg(m.serial));
             return kNoAccess;
         }
         ChooseMeter(m);
@@ -173,11 +174,11 @@ int Session::Choose()
         return m.state == AttachedMeter::State::InUse;
     });
     if (anyInUse) {
-        Error(QStringLiteral("meter %1 is in use by another program or not attached (attached: %2)")
+        Error(QCoreApplication::translate("cli", "meter %1 is in use by another program or not attached (attached: %2)")
                   .arg(g_serial, MeterLabels(meters)));
         return kNoAccess;
     }
-    Error(QStringLiteral("meter %1 is not attached (attached: %2)").arg(g_serial, MeterLabels(meters)));
+    Error(QCoreApplication::translate("cli", "meter %1 is not attached (attached: %2)").arg(g_serial, MeterLabels(meters)));
     return kNoMeter;
 }
 

@@ -4,6 +4,7 @@
 #include "cli/command.h"
 #include "cli/session.h"
 
+#include <QCoreApplication>
 #include <QTextStream>
 
 #include <memory>
@@ -51,7 +52,7 @@ int SetupCommand(const SetupArgs& args)
     if (const int rc = s.Open(); rc != kDone)
         return rc;
     if (!s.Report().setup) {
-        Error(QStringLiteral("the KRX 738 did not send its setup; nothing was changed"));
+        Error(QCoreApplication::translate("cli", "the KRX 738 did not send its setup; nothing was changed"));
         return kConnectionLost;
     }
     SetupChoice choice = ChoiceFrom(s.Report().setup);
@@ -74,11 +75,11 @@ int SetupCommand(const SetupArgs& args)
             timers = *read;
     });
     if (failed) {
-        Error(QStringLiteral("the KRX 738 did not take the setup (%1)").arg(FailureText(failed)));
+        Error(QCoreApplication::translate("cli", "the KRX 738 did not take the setup (%1)").arg(FailureText(failed)));
         return kConnectionLost;
     }
     if (!setup) {
-        Error(QStringLiteral("the setup was written, but the KRX 738 did not send it back"));
+        Error(QCoreApplication::translate("cli", "the setup was written, but the KRX 738 did not send it back"));
         return kConnectionLost;
     }
     QTextStream out(stdout);
@@ -90,18 +91,18 @@ int SetupCommand(const SetupArgs& args)
 
 void AddSetupOptions(QCommandLineParser& p)
 {
-    p.addOption({QStringLiteral("voltage"), QStringLiteral("Measuring voltage: 10, 100, 500, 1000 or auto."),
+    p.addOption({QStringLiteral("voltage"), QCoreApplication::translate("cli", "Measuring voltage: 10, 100, 500, 1000 or auto."),
                  QStringLiteral("V")});
-    p.addOption({QStringLiteral("auto"), QStringLiteral("Automatic voltage on.")});
-    p.addOption({QStringLiteral("manual"), QStringLiteral("Automatic voltage off.")});
-    p.addOption({QStringLiteral("display"), QStringLiteral("technical or exponent."), QStringLiteral("MODE")});
-    p.addOption({QStringLiteral("average"), QStringLiteral("Timer measurements average.")});
-    p.addOption({QStringLiteral("lapse"), QStringLiteral("Timer measurements keep the lapse.")});
-    p.addOption({QStringLiteral("timer"), QStringLiteral("Measuring timer, 1 to 600 seconds."),
+    p.addOption({QStringLiteral("auto"), QCoreApplication::translate("cli", "Automatic voltage on.")});
+    p.addOption({QStringLiteral("manual"), QCoreApplication::translate("cli", "Automatic voltage off.")});
+    p.addOption({QStringLiteral("display"), QCoreApplication::translate("cli", "technical or exponent."), QStringLiteral("MODE")});
+    p.addOption({QStringLiteral("average"), QCoreApplication::translate("cli", "Timer measurements average.")});
+    p.addOption({QStringLiteral("lapse"), QCoreApplication::translate("cli", "Timer measurements keep the lapse.")});
+    p.addOption({QStringLiteral("timer"), QCoreApplication::translate("cli", "Measuring timer, 1 to 600 seconds."),
                  QStringLiteral("S")});
-    p.addOption({QStringLiteral("breakdown-timer"), QStringLiteral("Break-down timer, 1 to 9999 seconds."),
+    p.addOption({QStringLiteral("breakdown-timer"), QCoreApplication::translate("cli", "Break-down timer, 1 to 9999 seconds."),
                  QStringLiteral("S")});
-    p.addOption({QStringLiteral("breakoff-timer"), QStringLiteral("Break-off timer, 1 to 9999 seconds."),
+    p.addOption({QStringLiteral("breakoff-timer"), QCoreApplication::translate("cli", "Break-off timer, 1 to 9999 seconds."),
                  QStringLiteral("S")});
 }
 
@@ -111,22 +112,22 @@ void TakeSetup(const QCommandLineParser& p, SetupArgs& args)
     if (p.isSet(QStringLiteral("voltage")))
         args.voltage = ParseVoltage(p.value(QStringLiteral("voltage")));
     if (p.isSet(QStringLiteral("auto")) && p.isSet(QStringLiteral("manual")))
-        throw UsageError{QStringLiteral("--auto and --manual: choose one")};
+        throw UsageError{QCoreApplication::translate("cli", "--auto and --manual: choose one")};
     if (p.isSet(QStringLiteral("auto")))
         args.automatic = true;
     if (p.isSet(QStringLiteral("manual")))
         args.automatic = false;
     if (args.voltage && args.voltage->automatic && args.automatic == false)
-        throw UsageError{QStringLiteral("--voltage auto and --manual: choose one")};
+        throw UsageError{QCoreApplication::translate("cli", "--voltage auto and --manual: choose one")};
     if (p.isSet(QStringLiteral("display"))) {
         const QString d = p.value(QStringLiteral("display"));
         if (d != QLatin1String("technical") && d != QLatin1String("exponent"))
             throw UsageError{
-                QStringLiteral("--display: '%1' is not allowed; choose technical or exponent").arg(d)};
+                QCoreApplication::translate("cli", "--display: '%1' is not allowed; choose technical or exponent").arg(d)};
         args.display = d == QLatin1String("exponent") ? 1 : 0;
     }
     if (p.isSet(QStringLiteral("average")) && p.isSet(QStringLiteral("lapse")))
-        throw UsageError{QStringLiteral("--average and --lapse: choose one")};
+        throw UsageError{QCoreApplication::translate("cli", "--average and --lapse: choose one")};
     if (p.isSet(QStringLiteral("average")))
         args.calculation = 0;
     if (p.isSet(QStringLiteral("lapse")))
@@ -137,14 +138,14 @@ void TakeTimers(const QCommandLineParser& p, SetupArgs& args)
 {
     if (p.isSet(QStringLiteral("timer")))
         args.timer = ParseInt(QStringLiteral("timer"), p.value(QStringLiteral("timer")), 1, 600,
-                               QStringLiteral("whole seconds"));
+                               QCoreApplication::translate("cli", "whole seconds"));
     if (p.isSet(QStringLiteral("breakdown-timer")))
         args.breakDownTimer = ParseInt(QStringLiteral("breakdown-timer"),
                                         p.value(QStringLiteral("breakdown-timer")), 1, 9999,
-                                        QStringLiteral("whole seconds"));
+                                        QCoreApplication::translate("cli", "whole seconds"));
     if (p.isSet(QStringLiteral("breakoff-timer")))
         args.breakOffTimer = ParseInt(QStringLiteral("breakoff-timer"), p.value(QStringLiteral("breakoff-timer")),
-                                       1, 9999, QStringLiteral("whole seconds"));
+                                       1, 9999, QCoreApplication::translate("cli", "whole seconds"));
 }
 
 Run ParseSetup(QCommandLineParser& p, const QStringList& rest, Globals& g)
@@ -152,10 +153,10 @@ Run ParseSetup(QCommandLineParser& p, const QStringList& rest, Globals& g)
     AddSetupOptions(p);
     if (!ParseCommand(p, rest, g)) {
         Print(CommandHelp(p,
-                   QStringLiteral("krx738-cli [global options] setup [--voltage V] [--auto|--manual] "
+                   QCoreApplication::translate("cli", "krx738-cli [global options] setup [--voltage V] [--auto|--manual] "
                                   "[--display technical|exponent] [--average|--lapse] [--timer S] "
                                   "[--breakdown-timer S] [--breakoff-timer S]"),
-                   QStringLiteral("Writes the given parts of the measuring setup and the timers, then prints "
+                   QCoreApplication::translate("cli", "Writes the given parts of the measuring setup and the timers, then prints "
                                   "the setup as the meter reads it back (without options: only prints it).")));
         return {};
     }
@@ -169,7 +170,7 @@ Run ParseSetup(QCommandLineParser& p, const QStringList& rest, Globals& g)
 }  // namespace
 
 const Command kSetupCommand{"setup",
-                            "  setup                   write the measuring setup and timers, print them read back\n",
+                            QT_TRANSLATE_NOOP("cli", "  setup                   write the measuring setup and timers, print them read back\n"),
                             ParseSetup};
 
 }  // namespace krx::cli

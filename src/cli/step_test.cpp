@@ -6,6 +6,7 @@
 #include "cli/measure.h"
 #include "history/test_values.h"
 
+#include <QCoreApplication>
 #include <QStringList>
 
 namespace krx::cli {
@@ -37,11 +38,11 @@ QString OhmText(const std::optional<double>& ohm, bool atLeast)
 void AddStepOptions(QCommandLineParser& p)
 {
     p.addOption({QStringLiteral("steps"),
-                 QStringLiteral("With --test step: the rising voltages, two or more of 10, 100, 500 and 1000 "
+                 QCoreApplication::translate("cli", "With --test step: the rising voltages, two or more of 10, 100, 500 and 1000 "
                                 "(default 100,500,1000)."),
                  QStringLiteral("V,V,...")});
     p.addOption({QStringLiteral("step-seconds"),
-                 QStringLiteral("With --test step: each step's length, %1 to %2 seconds (default 60).")
+                 QCoreApplication::translate("cli", "With --test step: each step's length, %1 to %2 seconds (default 60).")
                      .arg(kStepSecondsMin)
                      .arg(kStepSecondsMax),
                  QStringLiteral("SECONDS")});
@@ -52,29 +53,29 @@ void ParseStepPlan(const QCommandLineParser& p, MeasureArgs& args)
     const bool steps = args.steps.has_value();
     for (const char* o : {"steps", "step-seconds"})
         if (!steps && p.isSet(QString::fromLatin1(o)))
-            throw UsageError{QStringLiteral("--%1 needs --test step").arg(QString::fromLatin1(o))};
+            throw UsageError{QCoreApplication::translate("cli", "--%1 needs --test step").arg(QString::fromLatin1(o))};
     if (!steps)
         return;
     // The steps set the voltage and end the measurement themselves.
     for (const char* o : {"voltage", "timer", "duration", "count", "class", "dar-times"})
         if (p.isSet(QString::fromLatin1(o)))
-            throw UsageError{QStringLiteral("--%1 does not go with --test step").arg(QString::fromLatin1(o))};
+            throw UsageError{QCoreApplication::translate("cli", "--%1 does not go with --test step").arg(QString::fromLatin1(o))};
     StepPlan& plan = *args.steps;
     if (p.isSet(QStringLiteral("steps"))) {
         QString error;
         if (!ParseStepVolts(p.value(QStringLiteral("steps")), plan.volts, &error))
-            throw UsageError{QStringLiteral("--steps: %1").arg(error)};
+            throw UsageError{QCoreApplication::translate("cli", "--steps: %1").arg(error)};
     }
     if (p.isSet(QStringLiteral("step-seconds")))
         plan.stepSeconds = ParseInt(QStringLiteral("step-seconds"), p.value(QStringLiteral("step-seconds")),
-                                    kStepSecondsMin, kStepSecondsMax, QStringLiteral("whole seconds"));
+                                    kStepSecondsMin, kStepSecondsMax, QCoreApplication::translate("cli", "whole seconds"));
     if (const QString problem = StepPlanProblem(plan); !problem.isEmpty())
-        throw UsageError{QStringLiteral("--test step: %1").arg(problem)};
+        throw UsageError{QCoreApplication::translate("cli", "--test step: %1").arg(problem)};
 }
 
 void StepPrinter::StepStarted(int step, int volts)
 {
-    Progress(QStringLiteral("step %1 of %2: %3 V").arg(step).arg(steps_).arg(volts));
+    Progress(QCoreApplication::translate("cli", "step %1 of %2: %3 V").arg(step).arg(steps_).arg(volts));
 }
 
 void StepPrinter::StepFinished(const StepFigure& figure)
@@ -107,16 +108,16 @@ QString StepResultText(const StepPlan& plan, const StepResult& r)
 {
     const FigureVerdict v = StepVerdictText(r);
     QStringList lines;
-    lines << QStringLiteral("test: step (%1 V, %2 s each)").arg(StepVoltsText(plan.volts)).arg(plan.stepSeconds);
+    lines << QCoreApplication::translate("cli", "test: step (%1 V, %2 s each)").arg(StepVoltsText(plan.volts)).arg(plan.stepSeconds);
     for (const StepFigure& f : r.steps)
-        lines << QStringLiteral("step %1, %2 V: R %3, at 40 C %4")
+        lines << QCoreApplication::translate("cli", "step %1, %2 V: R %3, at 40 C %4")
                      .arg(f.step)
                      .arg(f.volts)
                      .arg(OhmText(f.ohm, f.atLeast), OhmText(f.ohmAt40C, f.atLeast));
-    lines << QStringLiteral("change from the lowest to the highest step: %1").arg(StepChangeText(r))
-          << QStringLiteral("verdict: %1").arg(v.text);
+    lines << QCoreApplication::translate("cli", "change from the lowest to the highest step: %1").arg(StepChangeText(r))
+          << QCoreApplication::translate("cli", "verdict: %1").arg(v.text);
     if (!v.source.isEmpty())
-        lines << QStringLiteral("source: %1").arg(v.source);
+        lines << QCoreApplication::translate("cli", "source: %1").arg(v.source);
     return lines.join(QLatin1Char('\n')) + QLatin1Char('\n');
 }
 
@@ -134,7 +135,7 @@ CycleResult CycleResultOf(const StepRunResult& r)
 
 QString StepMeasuringText(const StepPlan& plan)
 {
-    return QStringLiteral("step-voltage test at %1 V, %2 s each; Ctrl-C ends")
+    return QCoreApplication::translate("cli", "step-voltage test at %1 V, %2 s each; Ctrl-C ends")
         .arg(StepVoltsText(plan.volts))
         .arg(plan.stepSeconds);
 }

@@ -7,6 +7,8 @@
 #include "device/decode.h"
 #include "device/protocol.h"
 
+#include <QCoreApplication>
+
 namespace krx {
 
 using namespace breakdown;
@@ -22,8 +24,8 @@ void BreakDownTest::WaitForBreakOffStart(State& s)
     listener_.Shown(BreakDownPart::Timers, true);
     listener_.Enabled(BreakDownPart::Save, true);
     listener_.Enabled(BreakDownPart::Start, true);
-    listener_.Caption(BreakDownPart::Start, QStringLiteral("Start Break-Off"));
-    listener_.Caption(BreakDownPart::Timers, QStringLiteral("Break-Off resistance"));
+    listener_.Caption(BreakDownPart::Start, QCoreApplication::translate("Procedures", "Start Break-Off"));
+    listener_.Caption(BreakDownPart::Timers, QCoreApplication::translate("Procedures", "Break-Off resistance"));
     listener_.Shown(BreakDownPart::TimerFields, false);
     listener_.Shown(BreakDownPart::Progress, false);
     host_.Yield();
@@ -41,7 +43,7 @@ void BreakDownTest::WaitForBreakOffStart(State& s)
 // G. The break-off phase, one poll per second.
 void BreakDownTest::BreakOffPhase(State& s)
 {
-    listener_.Label(QStringLiteral("Break-Off Measurement in progress !"), false);
+    listener_.Label(QCoreApplication::translate("Procedures", "Break-Off Measurement in progress !"), false);
     listener_.ProgressMaximum(s.breakOffTimer);
     listener_.Shown(BreakDownPart::Progress, true);
     listener_.Enabled(BreakDownPart::Save, false);
@@ -74,8 +76,8 @@ void BreakDownTest::BreakOffPhase(State& s)
 void BreakDownTest::BreakOff(State& s)
 {
     listener_.Shown(BreakDownPart::Progress, false);
-    listener_.Label(QStringLiteral("Break-OFF !"), false);
-    Line(QStringLiteral("Wait 5 Sec."));
+    listener_.Label(QCoreApplication::translate("Procedures", "Break-OFF !"), false);
+    Line(QCoreApplication::translate("Procedures", "Wait 5 Sec."));
     host_.Pause(kBreakOffSettleMs);
     ReadValues(s);
     Lines(BreakOffBlock(s.values));

@@ -8,6 +8,7 @@
 #include "device/decode.h"
 #include "device/protocol.h"
 
+#include <QCoreApplication>
 #include <cmath>
 
 namespace krx {
@@ -92,8 +93,8 @@ void BreakDownTest::NoBreakDown()
 {
     listener_.Shown(BreakDownPart::Progress, false);
     stop_ = leave_.load();
-    listener_.Label(QStringLiteral("No Break-Down !"), false);
-    Line(QStringLiteral("No Break-Down !"));
+    listener_.Label(QCoreApplication::translate("Procedures", "No Break-Down !"), false);
+    Line(QCoreApplication::translate("Procedures", "No Break-Down !"));
     Separator();
     host_.WaitUntil([this] { return stop_.load(); });
     host_.Yield();
@@ -103,7 +104,7 @@ void BreakDownTest::NoBreakDown()
 bool BreakDownTest::BreakDown(State& s, BreakDownResult& ended)
 {
     host_.Pause(100);
-    listener_.Label(QStringLiteral("Break-Down !"), true);
+    listener_.Label(QCoreApplication::translate("Procedures", "Break-Down !"), true);
     const Result<Climate> climate = meter_.ReadClimate();
     if (!climate && climate.error().error == DeviceError::UnreadableReply) {
         // Said, and the meter left as after a Stop.

@@ -6,11 +6,13 @@
 #include "core/localetext.h"
 #include "device/protocol.h"
 
+#include <QCoreApplication>
+
 namespace krx {
 
 namespace {
 
-const QString kSetUpTitle = QStringLiteral("Setup timers Break-Down/Break-Off resistance");
+const QString kSetUpTitle = QCoreApplication::translate("Procedures", "Setup timers Break-Down/Break-Off resistance");
 
 }  // namespace
 
@@ -41,7 +43,7 @@ void BreakDownTest::SetUp(State& s)
     listener_.Enabled(BreakDownPart::Save, false);
     listener_.Shown(BreakDownPart::Timers, true);
     listener_.Shown(BreakDownPart::TimerFields, true);
-    listener_.Caption(BreakDownPart::Start, QStringLiteral("Start Break-Down"));
+    listener_.Caption(BreakDownPart::Start, QCoreApplication::translate("Procedures", "Start Break-Down"));
     listener_.Enabled(BreakDownPart::Start, true);
     listener_.Caption(BreakDownPart::Timers, kSetUpTitle);
     // Stop is usable before the start: with the other buttons locked it is the way out.
@@ -89,8 +91,8 @@ bool BreakDownTest::ReadTimerFields(State& s)
         QString text;
         int* value;
     };
-    for (const Field& f : {Field{QStringLiteral("BD Timer (Sec.)"), breakDownText, &s.breakDownTimer},
-                           Field{QStringLiteral("BO Timer (Sec.)"), breakOffText, &s.breakOffTimer}}) {
+    for (const Field& f : {Field{QCoreApplication::translate("Procedures", "BD Timer (Sec.)"), breakDownText, &s.breakDownTimer},
+                           Field{QCoreApplication::translate("Procedures", "BO Timer (Sec.)"), breakOffText, &s.breakOffTimer}}) {
         const QString text = f.text.trimmed();
         int seconds = 0;
         bool ok = true;
@@ -100,10 +102,10 @@ bool BreakDownTest::ReadTimerFields(State& s)
             ok = false;
         }
         if (!ok || seconds < 1 || seconds > kLongestTimer) {
-            host_.Person().Message(QStringLiteral("%1: \"%2\" is not a timer. Enter whole seconds from 1 to %3.")
+            host_.Person().Message(QCoreApplication::translate("Procedures", "%1: \"%2\" is not a timer. Enter whole seconds from 1 to %3.")
                                        .arg(f.name, text)
                                        .arg(kLongestTimer),
-                                   QStringLiteral("Error"), Buttons::Ok, Icon::Warning);
+                                   QCoreApplication::translate("Procedures", "Error"), Buttons::Ok, Icon::Warning);
             return false;
         }
         *f.value = seconds;
@@ -120,7 +122,7 @@ void BreakDownTest::StartBreakDown(State& s)
     listener_.Shown(BreakDownPart::TimerFields, false);
     host_.Pause(options_.commandPause);
     listener_.Shown(BreakDownPart::Progress, true);
-    listener_.Label(QStringLiteral("Break-Down Measurement in progress !"), true);
+    listener_.Label(QCoreApplication::translate("Procedures", "Break-Down Measurement in progress !"), true);
     listener_.Enabled(BreakDownPart::Stop, true);
     const int started = CodeOf(meter_.Start());
     if (s.lost > 0)
@@ -131,7 +133,7 @@ void BreakDownTest::StartBreakDown(State& s)
     host_.Pause(100);
 
     ReadValues(s);
-    Line(QStringLiteral("Start Break-Down Measuring !"));
+    Line(QCoreApplication::translate("Procedures", "Start Break-Down Measuring !"));
     Separator();
     host_.Yield();
 }

@@ -7,6 +7,8 @@
 #include "device/decode.h"
 #include "device/protocol.h"
 
+#include <QCoreApplication>
+
 namespace krx {
 
 void BreakDownTest::Arm()
@@ -85,7 +87,7 @@ BreakDownResult BreakDownTest::Body(State& s)
         return ended;
     // Hb. The break-off timer ran out without a break-off.
     if (s.noBreakOff) {
-        listener_.Label(QStringLiteral("No Break-OFF !"), false);
+        listener_.Label(QCoreApplication::translate("Procedures", "No Break-OFF !"), false);
         listener_.Shown(BreakDownPart::Progress, false);
         ReadValues(s);
         Lines(NoBreakOffBlock(s.values));
@@ -141,22 +143,22 @@ void BreakDownTest::Seen(State& s, int result)
         return;
     }
     if (++s.failedPolls == kSilentPolls)
-        host_.Person().Message(QStringLiteral("The KRX 738 does not answer (error %1). The test goes on when it "
+        host_.Person().Message(QCoreApplication::translate("Procedures", "The KRX 738 does not answer (error %1). The test goes on when it "
                                               "answers again; press Stop to end it. If the meter still shows a "
                                               "test running, stop it at the meter.")
                                    .arg(result),
-                               QStringLiteral("Error"), Buttons::Ok, Icon::None);
+                               QCoreApplication::translate("Procedures", "Error"), Buttons::Ok, Icon::None);
 }
 
 // A set-up or start command the meter did not take: the window would go on saying "in progress"
 // for a test that never runs at the meter.
 void BreakDownTest::SayCommandLost(int result)
 {
-    host_.Person().Message(QStringLiteral("The KRX 738 did not take the command (error %1), so the test may not be "
+    host_.Person().Message(QCoreApplication::translate("Procedures", "The KRX 738 did not take the command (error %1), so the test may not be "
                                           "running at the meter. Press Stop, check the connection and start the "
                                           "test again.")
                                .arg(result),
-                           QStringLiteral("Error"), Buttons::Ok, Icon::None);
+                           QCoreApplication::translate("Procedures", "Error"), Buttons::Ok, Icon::None);
 }
 
 void BreakDownTest::IntermediateValues(const State& s)

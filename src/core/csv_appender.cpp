@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/csv_appender.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QStringEncoder>
@@ -81,9 +82,9 @@ QString TakeReplacementNote()
 {
     if (g_replaced.isEmpty())
         return QString();
-    const QString note = QStringLiteral("These characters are not in the file's character set (Windows-1252) "
-                                        "and were written as \"?\": ") +
-                         g_replaced.join(QLatin1Char(' '));
+    const QString note = QCoreApplication::translate("Export", "These characters are not in the file's character set "
+                                                               "(Windows-1252) and were written as \"?\": %1")
+                             .arg(g_replaced.join(QLatin1Char(' ')));
     g_replaced.clear();
     return note;
 }
@@ -91,7 +92,8 @@ QString TakeReplacementNote()
 QString SaveSuccessText()
 {
     const QString note = TakeReplacementNote();
-    return note.isEmpty() ? QStringLiteral("Save successfully!") : QStringLiteral("Save successfully!\n\n") + note;
+    const QString saved = QCoreApplication::translate("Export", "Save successfully!");
+    return note.isEmpty() ? saved : saved + QStringLiteral("\n\n") + note;
 }
 
 void ForgetReplacements()

@@ -5,6 +5,7 @@
 #include "core/localetext.h"
 #include "device/protocol.h"
 
+#include <QCoreApplication>
 #include <algorithm>
 #include <cmath>
 #include <optional>
@@ -93,7 +94,7 @@ CycleResult MeasurementCycle::WaitForStableVoltage(const CycleOptions&)
         if (read || read.error().Sent())
             status = read.value_or({});
         if (!status) {
-            host_.Person().ShowError(QStringLiteral("The KRX 738 did not answer the status request."));
+            host_.Person().ShowError(QCoreApplication::translate("Procedures", "The KRX 738 did not answer the status request."));
             return {CycleOutcome::NoStatusAnswer, 0};
         }
         stable = status->Stable();
@@ -101,8 +102,8 @@ CycleResult MeasurementCycle::WaitForStableVoltage(const CycleOptions&)
 
     // Also after Break: the voltage did not settle while we waited.
     if (attempts >= kStabiliseAttempts) {
-        host_.Person().Message(QStringLiteral("Measuring voltage can not be stabilized. Process is aborted!"),
-                               QStringLiteral("!! No stable voltage !!"), Buttons::Ok, Icon::None);
+        host_.Person().Message(QCoreApplication::translate("Procedures", "Measuring voltage can not be stabilized. Process is aborted!"),
+                               QCoreApplication::translate("Procedures", "!! No stable voltage !!"), Buttons::Ok, Icon::None);
         listener_.MeasuringStarted();
         return {CycleOutcome::NoStableVoltage, 0};
     }

@@ -11,24 +11,24 @@ using namespace memory;
 
 namespace {
 
-const QString kNoRecords = QStringLiteral("No records!");
+const QString kNoRecords = QCoreApplication::translate("Procedures", "No records!");
 // A record number is one byte, so a memory ends after at most 255 records. A meter that keeps
 // answering past that will never send the end mark: stop rather than read forever.
 constexpr int kMaxRecordReads = 256;
-const QString kNoEndMark = QStringLiteral("The KRX 738 did not mark the end of its memory; the read-out stops here.");
-const QString kCutOff = QStringLiteral("Read-out interrupted !");
+const QString kNoEndMark = QCoreApplication::translate("Procedures", "The KRX 738 did not mark the end of its memory; the read-out stops here.");
+const QString kCutOff = QCoreApplication::translate("Procedures", "Read-out interrupted !");
 
 // Said when a record read fails: a silent end there would pass a memory cut short for a complete
 // one, to be deleted next.
 void SayCutOff(Dialogs& person, int result, int listed)
 {
-    const QString what = result < 1 ? QStringLiteral("did not answer (error %1)").arg(result)
-                                    : QStringLiteral("sent an incomplete record");
-    person.Message(QStringLiteral("The KRX 738 %1 while its memory was read. The list ends after %2 record(s) "
+    const QString what = result < 1 ? QCoreApplication::translate("Procedures", "did not answer (error %1)").arg(result)
+                                    : QCoreApplication::translate("Procedures", "sent an incomplete record");
+    person.Message(QCoreApplication::translate("Procedures", "The KRX 738 %1 while its memory was read. The list ends after %2 record(s) "
                                   "and is not the whole memory. Check the connection and read the memory again.")
                        .arg(what)
                        .arg(listed),
-                   QStringLiteral("Error"), Buttons::Ok, Icon::None);
+                   QCoreApplication::translate("Procedures", "Error"), Buttons::Ok, Icon::None);
 }
 
 // Reads records and drops them until the end mark. The result of the read that failed before it,
@@ -158,7 +158,7 @@ bool MemoryReadOut::AwaitRange(int highest, Range& range)
             return false;
         if (range.valid)
             return true;
-        host_.Person().Message(QStringLiteral("Value out of range "), QCoreApplication::applicationName(),
+        host_.Person().Message(QCoreApplication::translate("Procedures", "Value out of range "), QCoreApplication::applicationName(),
                                Buttons::Ok, Icon::None);
         {
             std::lock_guard lock(requestMutex_);
@@ -214,10 +214,10 @@ bool MemoryReadOut::Erase(MemoryKind kind)
     const Status result = kind == MemoryKind::Ohm ? meter_.EraseOhmMemory() : meter_.EraseBreakDownMemory();
     if (!result) {
         linkFailed_ = true;
-        host_.Person().Message(QStringLiteral("The KRX 738 did not take the command (error %1). The memory may still "
+        host_.Person().Message(QCoreApplication::translate("Procedures", "The KRX 738 did not take the command (error %1). The memory may still "
                                               "hold its records: check the connection and delete again.")
                                    .arg(result.error().code),
-                               QStringLiteral("Error"), Buttons::Ok, Icon::None);
+                               QCoreApplication::translate("Procedures", "Error"), Buttons::Ok, Icon::None);
         return false;
     }
     (kind == MemoryKind::Ohm ? ohmCut_ : breakDownCut_) = false;  // an erased memory is read from its start

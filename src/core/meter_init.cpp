@@ -8,14 +8,14 @@
 #include "device/protocol.h"
 #include "device/transfer_log.h"
 
+#include <QCoreApplication>
 #include <algorithm>
 
 namespace krx {
 
 QString NoAccessText()
 {
-    return QStringLiteral(
-        "The KRX 738 is connected, but this user has no permission to open it.\n"
+    return QCoreApplication::translate("MeterInit", "The KRX 738 is connected, but this user has no permission to open it.\n"
         "\n"
         "The udev rule 60-krx738.rules gives the user logged in at this computer access to the meter. "
         "The program's package installs it; after a build from source, copy it from data/udev to "
@@ -52,12 +52,12 @@ InitReport InitDevice(MeterCommands& meter, ProcedureHost& host, const Identity&
     const Result<Identity> identity = open ? meter.ReadIdentity() : Result<Identity>(open.error());
     if (!open || (!identity && identity.error().code < 0)) {
         if (accessDenied) {
-            host.Person().Message(NoAccessText(), QStringLiteral("!! No access to the device !!"), Buttons::Ok,
+            host.Person().Message(NoAccessText(), QCoreApplication::translate("MeterInit", "!! No access to the device !!"), Buttons::Ok,
                                   Icon::Warning);
             report.outcome = InitReport::Outcome::NoAccess;
         } else {
-            host.Person().Message(QStringLiteral("Please check if the device is switched on!"),
-                                  QStringLiteral("!! No device found !!"), Buttons::Ok, Icon::None);
+            host.Person().Message(QCoreApplication::translate("MeterInit", "Please check if the device is switched on!"),
+                                  QCoreApplication::translate("MeterInit", "!! No device found !!"), Buttons::Ok, Icon::None);
             report.outcome = InitReport::Outcome::NoMeter;
         }
         return report;
@@ -71,7 +71,7 @@ InitReport InitDevice(MeterCommands& meter, ProcedureHost& host, const Identity&
     // gone since its identity came, and its setup cannot be copied: Init is not done.
     const Result<StatusByte> status = meter.ReadStatus();
     if (!status && !status.error().Sent()) {
-        host.Person().ShowError(QStringLiteral("The KRX 738 did not answer the status request."));
+        host.Person().ShowError(QCoreApplication::translate("MeterInit", "The KRX 738 did not answer the status request."));
         report.outcome = InitReport::Outcome::MeterGone;
         return report;
     }
@@ -112,8 +112,8 @@ MeterPick PickMeter(Dialogs& person, const QString& wanted, const QString& remem
     if (!wanted.isEmpty()) {
         const auto it = find(wanted);
         if (it == ready.end()) {
-            person.Message(QStringLiteral("meter %1 is not attached (attached: %2)").arg(wanted, MeterLabels(meters)),
-                           QStringLiteral("!! No device found !!"), Buttons::Ok, Icon::Warning);
+            person.Message(QCoreApplication::translate("MeterInit", "meter %1 is not attached (attached: %2)").arg(wanted, MeterLabels(meters)),
+                           QCoreApplication::translate("MeterInit", "!! No device found !!"), Buttons::Ok, Icon::Warning);
             return {Outcome::NotAttached, wanted};
         }
         ChooseMeter(*it);
@@ -127,20 +127,20 @@ MeterPick PickMeter(Dialogs& person, const QString& wanted, const QString& remem
         return {};  // Init says why none can be opened
     QStringList items;
     for (const AttachedMeter& m : ready)
-        items << QStringLiteral("%1   software %2   %3").arg(m.serial, m.software, m.Place());
-    QString prompt = QStringLiteral("Several KRX 738 are attached. Which one should this program work with?");
+        items << QCoreApplication::translate("MeterInit", "%1   software %2   %3").arg(m.serial, m.software, m.Place());
+    QString prompt = QCoreApplication::translate("MeterInit", "Several KRX 738 are attached. Which one should this program work with?");
     if (!others.isEmpty())
-        prompt += QStringLiteral("\nNot available: %1").arg(others.join(QStringLiteral(", ")));
-    const int index = person.ChooseItem(QStringLiteral("Choose the meter"), prompt, items, 0);
+        prompt += QCoreApplication::translate("MeterInit", "\nNot available: %1").arg(others.join(QStringLiteral(", ")));
+    const int index = person.ChooseItem(QCoreApplication::translate("MeterInit", "Choose the meter"), prompt, items, 0);
     if (index < 0 || index >= static_cast<int>(ready.size()))
         return {Outcome::Cancelled, {}};
     const AttachedMeter& m = ready[static_cast<size_t>(index)];
     ChooseMeter(m);
     QString error;
     if (!ProfileFile(SettingsFilePath()).WriteString(SettingsSection(), QStringLiteral("MeterSerial"), m.serial, &error))
-        person.Message(QStringLiteral("The choice of meter %1 could not be kept in %2 for the next start:\n%3")
+        person.Message(QCoreApplication::translate("MeterInit", "The choice of meter %1 could not be kept in %2 for the next start:\n%3")
                            .arg(m.serial, SettingsFilePath(), error),
-                       QStringLiteral("Settings"), Buttons::Ok, Icon::Warning);
+                       QCoreApplication::translate("MeterInit", "Settings"), Buttons::Ok, Icon::Warning);
     return {Outcome::Chosen, m.serial};
 }
 

@@ -3,6 +3,8 @@
 
 #include "device/clock.h"
 
+#include <QCoreApplication>
+
 namespace krx {
 
 std::vector<Phase> PlannedPhases(const MethodRequest& r)
@@ -50,7 +52,7 @@ MethodRun MethodTest::RunMethod(const MethodRunOptions& o)
         phase.commandElapsed = commandAt - origin_;
         int code = 0;
         const QString notStable =
-            QStringLiteral("Measuring voltage can not be stabilized at %1 V. The test ends.").arg(phase.volts);
+            QCoreApplication::translate("Procedures", "Measuring voltage can not be stabilized at %1 V. The test ends.").arg(phase.volts);
         if (const std::optional<StepEnd> end = AwaitStable(code, notStable)) {
             run.code = code;
             if (*end == StepEnd::NoStableVoltage)

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/recording_reader.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 
 #include <algorithm>
@@ -65,7 +66,7 @@ bool ParseRecording(const QByteArray& text, std::vector<DataRecord>& readings, Q
 {
     auto fail = [&](qsizetype line, const QString& why) {
         if (error)
-            *error = QStringLiteral("line %1: %2").arg(line).arg(why);
+            *error = QCoreApplication::translate("Procedures", "line %1: %2").arg(line).arg(why);
         return false;
     };
     readings.clear();
@@ -77,19 +78,19 @@ bool ParseRecording(const QByteArray& text, std::vector<DataRecord>& readings, Q
     // simulated meter's has a last column that says so.
     const std::optional<ReadingColumns> columns = lines.isEmpty() ? std::nullopt : ParseReadingHeader(lines.front());
     if (!columns)
-        return fail(1, QStringLiteral("not the header of a recording made by this program"));
+        return fail(1, QCoreApplication::translate("Procedures", "not the header of a recording made by this program"));
     if (!ended)
-        return fail(lines.size(), QStringLiteral("cut off (no line end): the file is not complete"));
+        return fail(lines.size(), QCoreApplication::translate("Procedures", "cut off (no line end): the file is not complete"));
     for (qsizetype i = 1; i < lines.size(); ++i) {
         const std::optional<DataRecord> r = ParseReadingLine(lines[i], *columns);
         if (!r)
-            return fail(i + 1, QStringLiteral("not a reading of a recording"));
+            return fail(i + 1, QCoreApplication::translate("Procedures", "not a reading of a recording"));
         if (!readings.empty() && r->elapsedSeconds < readings.back().elapsedSeconds)
-            return fail(i + 1, QStringLiteral("goes back in time"));
+            return fail(i + 1, QCoreApplication::translate("Procedures", "goes back in time"));
         readings.push_back(*r);
     }
     if (readings.empty())
-        return fail(1, QStringLiteral("the recording holds no reading"));
+        return fail(1, QCoreApplication::translate("Procedures", "the recording holds no reading"));
     return true;
 }
 

@@ -95,7 +95,7 @@ bool RememberDataDirectory(const QString& folder, Dialogs& person)
     QString reason;
     if (file.WriteString(SettingsSection(), QStringLiteral("DataDirectory"), folder, &reason))
         return true;
-    person.ShowError(QStringLiteral("Cannot write the settings file %1 (%2). The folder is not "
+    person.ShowError(QCoreApplication::translate("Procedures", "Cannot write the settings file %1 (%2). The folder is not "
                                     "remembered for the next start; the save goes on.")
                          .arg(QDir::toNativeSeparators(file.Path()), reason));
     return false;

@@ -4,6 +4,7 @@
 #include "core/recording.h"
 #include "device/clock.h"
 
+#include <QCoreApplication>
 #include <algorithm>
 #include <cmath>
 #include <optional>
@@ -39,7 +40,7 @@ StepRunResult StepVoltageTest::RunSteps(const StepOptions& o)
         const int volts = o.plan.volts[static_cast<size_t>(i)];
         const double commandAt = SendStepSetup(o, step, volts);
         int code = 0;
-        const QString notStable = QStringLiteral("Measuring voltage can not be stabilized at %1 V (step %2 of %3). "
+        const QString notStable = QCoreApplication::translate("Procedures", "Measuring voltage can not be stabilized at %1 V (step %2 of %3). "
                                                  "The step-voltage test ends; the %4 steps done are kept.")
                                       .arg(volts)
                                       .arg(step)
@@ -88,7 +89,7 @@ std::optional<StepEnd> StepVoltageTest::AwaitStable(int& code, const QString& no
     case Wait::Lost: return StepEnd::ConnectionLost;
     case Wait::NotStable: break;
     }
-    host_.Person().Message(notStable, QStringLiteral("!! No stable voltage !!"), Buttons::Ok, Icon::None);
+    host_.Person().Message(notStable, QCoreApplication::translate("Procedures", "!! No stable voltage !!"), Buttons::Ok, Icon::None);
     listener_.MeasuringStarted();
     return StepEnd::NoStableVoltage;
 }
@@ -115,7 +116,7 @@ StepVoltageTest::Wait StepVoltageTest::WaitStable(int& code)
         if (read || read.error().Sent())
             status = read.value_or({});
         if (!status) {
-            host_.Person().ShowError(QStringLiteral("The KRX 738 did not answer the status request."));
+            host_.Person().ShowError(QCoreApplication::translate("Procedures", "The KRX 738 did not answer the status request."));
             return Wait::NoAnswer;
         }
         if (status->Stable())

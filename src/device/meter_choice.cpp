@@ -4,6 +4,7 @@
 #include "device/backend.h"
 #include "device/commands.h"
 
+#include <QCoreApplication>
 #include <QStringList>
 
 #include <map>

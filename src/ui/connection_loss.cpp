@@ -3,6 +3,7 @@
 
 #include "ui/window_dialogs.h"
 
+#include <QCoreApplication>
 #include <QString>
 
 #include <cstdio>
@@ -12,8 +13,8 @@ namespace krx {
 
 void ReportConnectionLoss(int code)
 {
-    const QString caption = QStringLiteral("!! Error Nr.: ") + QString::number(code) + QStringLiteral(" occurred ");
-    WindowDialogs().Message(QStringLiteral("Connection to the KRX 738 interrupted. Program is terminated."), caption,
+    const QString caption = QCoreApplication::translate("Controls", "!! Error Nr.: %1 occurred ").arg(code);
+    WindowDialogs().Message(QCoreApplication::translate("Controls", "Connection to the KRX 738 interrupted. Program is terminated."), caption,
                          Buttons::Ok, Icon::None);
     ExitProcess(code);
 }

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/controls.h"
 
+#include <QCoreApplication>
 #include <QButtonGroup>
 #include <QEvent>
 #include <QFontDatabase>
@@ -114,7 +115,7 @@ QLabel* MakeLabel(const QString& name, const QString& text, const QFont& font, Q
 
 QLabel* MakeSimulatedMeterLabel(bool simulated, QWidget* parent)
 {
-    QLabel* label = MakeLabel(QStringLiteral("SimulatedMeterLabel"), QStringLiteral("Simulated meter – not a measurement"),
+    QLabel* label = MakeLabel(QStringLiteral("SimulatedMeterLabel"), QCoreApplication::translate("Controls", "Simulated meter – not a measurement"),
                               ArialFont(16, true), parent);
     label->setStyleSheet(QStringLiteral("color: #c62828"));
     label->setVisible(simulated);
@@ -232,8 +233,7 @@ QFont SmallSansFont()
 
 void ApplyWindowStyle(QWidget* window)
 {
-    window->setStyleSheet(QStringLiteral(
-        "QGroupBox { border: 1px solid #a8a8a8; border-radius: 2px; margin-top: 0.55em; }"
+    window->setStyleSheet(QStringLiteral("QGroupBox { border: 1px solid #a8a8a8; border-radius: 2px; margin-top: 0.55em; }"
         "QGroupBox::title { subcontrol-origin: margin; subcontrol-position: top left; left: 8px; padding: 0 3px; }"));
 }
 

@@ -12,6 +12,7 @@
 #include "ui/history/history_window.h"
 #include "ui/window_size.h"
 
+#include <QCoreApplication>
 #include <QBoxLayout>
 #include <QCloseEvent>
 #include <QDateTime>
@@ -28,7 +29,7 @@ using namespace krx;
 MainWindow::MainWindow(MeterSession& session) : session_(session), runner_(session.runner)
 {
     setObjectName(QStringLiteral("Form_Main"));
-    setWindowTitle(QStringLiteral("Mainform"));
+    setWindowTitle(QCoreApplication::translate("MainWindow", "Mainform"));
     BuildControls();
     ApplyWindowStyle(this);
 
@@ -39,19 +40,19 @@ MainWindow::MainWindow(MeterSession& session) : session_(session), runner_(sessi
     CentreOnPrimaryScreen(this);
 
     // The designed captions carry accelerators; these two buttons are meant to have none.
-    measuringButton->setText(QStringLiteral("Measuring"));
-    timerMeasuringButton->setText(QStringLiteral("Measuring with timer"));
+    measuringButton->setText(QCoreApplication::translate("MainWindow", "Measuring"));
+    timerMeasuringButton->setText(QCoreApplication::translate("MainWindow", "Measuring with timer"));
 }
 
 void MainWindow::SaySamplingTimeOnce()
 {
     if (!session_.UnusableSamplingTime)
         return;
-    WindowDialogs().Message(QStringLiteral("SamplingTime=%1 in the settings file is not a sampling time (0 to %2 ms); "
+    WindowDialogs().Message(QCoreApplication::translate("MainWindow", "SamplingTime=%1 in the settings file is not a sampling time (0 to %2 ms); "
                                         "the measurement reads every 1000 ms.")
                              .arg(*session_.UnusableSamplingTime)
                              .arg(MeterSession::kLongestSamplingTime),
-                         QStringLiteral("Settings"), Buttons::Ok, Icon::Warning);
+                         QCoreApplication::translate("MainWindow", "Settings"), Buttons::Ok, Icon::Warning);
     session_.UnusableSamplingTime.reset();
 }
 
@@ -59,7 +60,7 @@ void MainWindow::BuildControls()
 {
     setFont(ArialFont(13));
 
-    initButton = new QPushButton(QStringLiteral("&Init"), this);
+    initButton = new QPushButton(QCoreApplication::translate("MainWindow", "&Init"), this);
     initButton->setObjectName(QStringLiteral("Button_Init"));
     initButton->setFont(ArialRoundedFont(47));
     SetDesignedMinimum(initButton, {489, 105});
@@ -78,7 +79,7 @@ void MainWindow::BuildControls()
     layout->addSpacing(40);
     layout->addLayout(BuildFunctionButtons());
     // A row of its own, so that the buttons above keep their places; the window grew by it.
-    historyButton = new QPushButton(QStringLiteral("&History…"), this);
+    historyButton = new QPushButton(QCoreApplication::translate("MainWindow", "&History…"), this);
     historyButton->setObjectName(QStringLiteral("HistoryButton"));
     historyButton->setFont(ArialFont(19, true));
     SetDesignedMinimum(historyButton, {220, 65});
@@ -117,7 +118,7 @@ void MainWindow::HistoryClicked()
 
 QGroupBox* MainWindow::BuildDeviceGroup()
 {
-    deviceGroup = new QGroupBox(QStringLiteral("Device"), this);
+    deviceGroup = new QGroupBox(QCoreApplication::translate("MainWindow", "Device"), this);
     deviceGroup->setObjectName(QStringLiteral("GroupBox_Device"));
     deviceGroup->setFont(ArialFont(21));
 
@@ -127,15 +128,15 @@ QGroupBox* MainWindow::BuildDeviceGroup()
         return l;
     };
     deviceNameLabel = label("Label_Device", QString(), 170, ArialFont(40));
-    versionCaption = label("Label_KRX", QStringLiteral("Sw. Version  :"), 262, ArialFont(40));
+    versionCaption = label("Label_KRX", QCoreApplication::translate("MainWindow", "Sw. Version  :"), 262, ArialFont(40));
     versionLabel = label("Label_SW", QString(), 100, ArialFont(40));
-    serialCaption = label("Label_SN_", QStringLiteral("Serial No. : "), 170, ArialNarrowFont(27, true));
+    serialCaption = label("Label_SN_", QCoreApplication::translate("MainWindow", "Serial No. : "), 170, ArialNarrowFont(27, true));
     serialLabel = label("Label_SN", QString(), 360, ArialFont(27));
-    dateCaption = label("Label_Date_", QStringLiteral("Date           :"), 170, ArialFont(21));
+    dateCaption = label("Label_Date_", QCoreApplication::translate("MainWindow", "Date           :"), 170, ArialFont(21));
     dateLabel = label("Label_Date", QString(), 130, ArialFont(21));
-    timeCaption = label("LabelTime_", QStringLiteral("Time  : "), 70, ArialFont(21));
+    timeCaption = label("LabelTime_", QCoreApplication::translate("MainWindow", "Time  : "), 70, ArialFont(21));
     timeLabel = label("Label_Time", QString(), 140, ArialFont(21));
-    batteryCaption = label("Label_BatteryCondition", QStringLiteral("Battery       :"), 170, ArialFont(21));
+    batteryCaption = label("Label_BatteryCondition", QCoreApplication::translate("MainWindow", "Battery       :"), 170, ArialFont(21));
     batteryLabel = label("Label_BattCond", QString(), 360, ArialFont(21));
 
     // The version follows the device name's column; date and time share the lines' value column.
@@ -176,10 +177,10 @@ QHBoxLayout* MainWindow::BuildFunctionButtons()
         SetDesignedMinimum(b, {220, 65});
         return b;
     };
-    measuringButton = button("BitBtn_Measuring", QStringLiteral("&Measuring"));
-    timerMeasuringButton = button("BitBtn_Measuring_timer", QStringLiteral("Measuring with &timer"));
-    specialFunctionsButton = button("BitBtn_Special_function", QStringLiteral("&Special function"));
-    exitButton = button("BitBtn_Exit", QStringLiteral("E&xit"));
+    measuringButton = button("BitBtn_Measuring", QCoreApplication::translate("MainWindow", "&Measuring"));
+    timerMeasuringButton = button("BitBtn_Measuring_timer", QCoreApplication::translate("MainWindow", "Measuring with &timer"));
+    specialFunctionsButton = button("BitBtn_Special_function", QCoreApplication::translate("MainWindow", "&Special function"));
+    exitButton = button("BitBtn_Exit", QCoreApplication::translate("MainWindow", "E&xit"));
     measuringButton->setEnabled(false);
     timerMeasuringButton->setEnabled(false);
     specialFunctionsButton->setEnabled(false);
@@ -261,7 +262,7 @@ void MainWindow::ShowInit(const InitReport& report)
     dateLabel->setText(ShortDate(report.at));
     timeLabel->setText(LongTime(report.at));
     deviceNameLabel->setText(session_.DeviceName);
-    batteryLabel->setText(report.batteryEmpty ? QStringLiteral("! Empty !") : QStringLiteral("ok"));
+    batteryLabel->setText(report.batteryEmpty ? QCoreApplication::translate("MainWindow", "! Empty !") : QStringLiteral("ok"));
     // With a larger font the meter's texts can be wider than the group laid out before Init: the
     // group's nested rows are measured again now, and the window makes room for the group.
     deviceGroup->layout()->activate();

@@ -3,6 +3,8 @@
 
 #include "krx_version_record.h"
 
+#include <QCoreApplication>
+
 namespace krx {
 
 const QString* VersionResource::Query(const QString& path) const
@@ -57,8 +59,8 @@ void ReadVersionInfo(VersionRecord& record)
 
 QString MainCaption(const VersionRecord& record)
 {
-    return record.ProductName + QStringLiteral(" read out program ") + record.CompanyName +
-           QStringLiteral(" Version : ") + record.FileVersion;
+    return QCoreApplication::translate("MainWindow", "%1 read out program %2 Version : %3")
+        .arg(record.ProductName, record.CompanyName, record.FileVersion);
 }
 
 }  // namespace krx

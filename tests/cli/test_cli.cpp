@@ -446,6 +446,57 @@ TEST_F(CliTest, InfoListSetupAndHelp)
     EXPECT_TRUE(r.out.contains("--range"));
 }
 
+// The help and the messages on standard error speak the chosen language; the exit status does not
+// change with it. --language wins over the settings and the environment, LANGUAGE counts only under
+// a locale other than C, as gettext has it.
+TEST_F(CliTest, LanguageOfHelpAndMessages)
+{
+    const struct {
+        const char* lcAll;
+        const char* language;  // the environment's LANGUAGE
+        QStringList choice;    // --language
+        bool german;
+    } cases[] = {
+        {"C.UTF-8", "", {}, false},
+        {"de_DE.UTF-8", "", {}, true},
+        {"de_DE.UTF-8", "", {"--language", "en"}, false},
+        {"C.UTF-8", "", {"--language", "de"}, true},
+        {"C.UTF-8", "de", {}, false},
+        {"en_GB.UTF-8", "de:en", {}, true},
+        {"de_AT.UTF-8", "fr", {}, true},
+    };
+    for (const auto& c : cases) {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("LC_ALL"), QString::fromLatin1(c.lcAll));
+        env.insert(QStringLiteral("LANGUAGE"), QString::fromLatin1(c.language));
+        env.remove(QStringLiteral("LC_MESSAGES"));
+        env.remove(QStringLiteral("LANG"));
+        const QByteArray what = QByteArray(c.lcAll) + " LANGUAGE=" + c.language + " " + c.choice.join(' ').toUtf8();
+
+        CliRun r = krx::test::RunCli(QStringList{"--help"} + c.choice, 15000, env);
+        EXPECT_EQ(r.exitCode, 0) << what.constData();
+        EXPECT_EQ(r.out.contains("Befehle:\n"), c.german) << what.constData() << r.out.constData();
+        EXPECT_EQ(r.out.contains("Commands:\n"), !c.german) << what.constData();
+        EXPECT_EQ(r.out.contains("R\xc3\xbc" "ckgabewerte:\n  0  fertig"), c.german) << what.constData();
+
+        // The option after the command, where the parser has not reached it yet.
+        r = krx::test::RunCli(QStringList{"measure", "--count", "0"} + c.choice, 15000, env);
+        EXPECT_EQ(r.exitCode, 1) << what.constData();
+        EXPECT_EQ(r.err.contains("--count: '0' is not allowed; give a number of readings from 1 to 2147483647 "
+                                 "(see krx738-cli --help)"),
+                  !c.german)
+            << what.constData() << r.err.constData();
+        EXPECT_EQ(r.err.contains("--count: \xe2\x80\x9e" "0\xe2\x80\x9c ist nicht erlaubt; geben Sie eine Anzahl von "
+                                 "Messwerten von 1 bis 2147483647 an (siehe krx738-cli --help)"),
+                  c.german)
+            << what.constData() << r.err.constData();
+        EXPECT_TRUE(r.out.isEmpty());
+    }
+    const CliRun r = Cli({"--language", "fr", "--help"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(r.err.contains("--language: 'fr' is not a language; give de or en")) << r.err.constData();
+}
+
 // figures reads the simulated meter's mark from the recording, whatever this run talks to.
 TEST_F(CliTest, FiguresTakeTheSimulatedMarkFromTheRecording)
 {

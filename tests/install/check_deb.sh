@@ -32,7 +32,7 @@ check "no -dev package among the dependencies" bash -c "! dpkg-deb -f '$deb' Dep
 # Every run-time library the program links, and the platform plugins Qt loads at start.
 depends=$(field Depends | tr ',' '\n' | sed -E 's/^ *//; s/ *\(.*//; s/ *\|.*//')
 for p in libqt6core6 libqt6gui6 libqt6widgets6 libusb-1.0-0 qt6-qpa-plugins libc6 libstdc++6 libqt6sql6 \
-         libqt6sql6-sqlite; do
+         libqt6sql6-sqlite qt6-translations-l10n; do
     check "depends on $p" grep -qx -- "$p" <<<"$depends"
 done
 # The shared history's driver is wanted, not needed: a bench PC without a server does without it.

@@ -43,6 +43,7 @@ expected_files() {
         share/krx738/limits/iec-61340-5-1-2016.json \
         share/krx738/limits/packaging-classes.json \
         share/krx738/limits/s20.20-2021.json \
+        share/krx738/translations/krx738_de.qm \
         "share/icons/hicolor/scalable/apps/$id.svg" \
         share/bash-completion/completions/krx738-cli \
         share/man/man1/krx738-cli.1.gz \

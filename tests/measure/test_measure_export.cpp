@@ -7,6 +7,7 @@
 
 #include "ui/main_window.h"
 #include "core/csv_appender.h"
+#include "core/language.h"
 #include "core/localetext.h"
 #include "ui/measurement/measurement_window.h"
 
@@ -103,6 +104,7 @@ private slots:
     void fileCannotBeCreatedOrOpened();
     void shortWritesLeaveNoHalfLine();
     void saveBeforeAnyReading();
+    void sameBytesInEveryLanguage();
 };
 
 void MeasureExportTest::newFileThenAppend()
@@ -291,6 +293,41 @@ void MeasureExportTest::saveBeforeAnyReading()
     p.Save(QStringLiteral("one"), name);
     QCOMPARE(p.t.dialogs.Messages(), L{"Finished|Save successfully!"});
     QCOMPARE(Read(name).count("\r\n"), 2);
+}
+
+// The file is the same whatever language the windows speak: a German run appends to an English
+// one's file, and the two records differ only in the save's date and time and the typed comment.
+void MeasureExportTest::sameBytesInEveryLanguage()
+{
+    LocaleScope de(QLocale(QLocale::German, QLocale::Germany));
+    QTemporaryDir dir;
+    const QString name = dir.filePath(QStringLiteral("log.CSV"));
+    const QString recordings = dir.filePath(QStringLiteral("recordings"));
+    const struct {
+        krx::Language language;
+        QString comment;
+        QString finished;  // the message after the save, in the window's language
+    } runs[] = {{krx::Language::English, QStringLiteral("first"), QStringLiteral("Finished|Save successfully!")},
+                {krx::Language::German, QStringLiteral("zweite"), QStringLiteral("Fertig|Erfolgreich gespeichert!")}};
+    for (const auto& run : runs) {
+        QVERIFY(krx::UseLanguage(run.language).isEmpty());
+        Program p(Steady());
+        p.Measure();
+        p.Save(run.comment, name);
+        QCOMPARE(p.t.dialogs.Messages(), QStringList{run.finished});
+    }
+    krx::UseLanguage(krx::Language::English);
+    const QList<QByteArray> lines = Read(name).split('\n');
+    QCOMPARE(lines.size(), 4);  // the header once, two records, nothing after the last CR LF
+    QCOMPARE(lines[0] + '\n', kHeader);
+    const auto kept = [](const QByteArray& line) {
+        QList<QByteArray> fields = line.split(';');
+        fields[2] = fields[3] = fields.back() = QByteArray();  // date, time, comment
+        return fields;
+    };
+    QCOMPARE(lines[1].split(';').back(), QByteArray("first\r"));
+    QCOMPARE(lines[2].split(';').back(), QByteArray("zweite\r"));
+    QCOMPARE(kept(lines[2]), kept(lines[1]));
 }
 
 QTEST_MAIN(MeasureExportTest)

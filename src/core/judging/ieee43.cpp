@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/judging/ieee43.h"
 
+#include <QCoreApplication>
 #include <QLocale>
 
 #include <cmath>
@@ -255,8 +256,11 @@ QString TimerShortfallText(int seconds)
     if (seconds >= 600)
         return QString();
     if (seconds >= 60)
-        return QStringLiteral("A timer of %1 s gives no R 10 min and no PI (they need 600 s).").arg(seconds);
-    return QStringLiteral("A timer of %1 s gives no R 1 min, R 10 min, DAR or PI (they need 60 s and 600 s).")
+        return QCoreApplication::translate("MeasurementWindow",
+                                           "A timer of %1 s gives no R 10 min and no PI (they need 600 s).")
+            .arg(seconds);
+    return QCoreApplication::translate("MeasurementWindow",
+                                       "A timer of %1 s gives no R 1 min, R 10 min, DAR or PI (they need 60 s and 600 s).")
         .arg(seconds);
 }
 

@@ -6,6 +6,7 @@
 #include "ui/history/history_rows.h"
 #include "ui/history/nameplate_fields.h"
 
+#include <QCoreApplication>
 #include <QComboBox>
 #include <QCompleter>
 #include <QDialogButtonBox>
@@ -25,7 +26,7 @@ namespace {
 
 LastFiling g_last;
 
-const QString kTitle = QStringLiteral("File test");
+const QString kTitle = QCoreApplication::translate("FileTestDialog", "File test");
 
 // What is being filed, in one line, so that the user sees which test the dialog is about.
 QString TestLine(const history::TestRecord& test)
@@ -36,7 +37,7 @@ QString TestLine(const history::TestRecord& test)
         if (!row[col].isEmpty())
             parts << row[col];
     if (!row[ColPi].isEmpty())
-        parts << QStringLiteral("PI ") + row[ColPi];
+        parts << QCoreApplication::translate("FileTestDialog", "PI ") + row[ColPi];
     return parts.join(QStringLiteral(", "));
 }
 
@@ -44,7 +45,7 @@ QString TestsLine(const std::vector<history::TestRecord>& tests)
 {
     if (tests.size() == 1)
         return TestLine(tests.front());
-    return QStringLiteral("%1 tests, %2 to %3")
+    return QCoreApplication::translate("FileTestDialog", "%1 tests, %2 to %3")
         .arg(tests.size())
         .arg(tests.empty() ? QString() : tests.front().time.toString(QStringLiteral("yyyy-MM-dd HH:mm")),
              tests.empty() ? QString() : tests.back().time.toString(QStringLiteral("yyyy-MM-dd HH:mm")));
@@ -62,13 +63,13 @@ QString SimulatedQuestion(const std::vector<history::TestRecord>& tests)
         return t.kind == history::TestKind::MemoryOhm || t.kind == history::TestKind::MemoryBreakDown;
     });
     const bool one = tests.size() == 1;
-    const QString what = records ? (one ? QStringLiteral("This record was read out of the simulated meter")
-                                        : QStringLiteral("These %1 records were read out of the simulated meter").arg(tests.size()))
-                                 : (one ? QStringLiteral("This test comes from the simulated meter")
-                                        : QStringLiteral("These %1 tests come from the simulated meter").arg(tests.size()));
-    return what + (one ? QStringLiteral(", not a real one. File it into the test history anyway? It will be marked as "
+    const QString what = records ? (one ? QCoreApplication::translate("FileTestDialog", "This record was read out of the simulated meter")
+                                        : QCoreApplication::translate("FileTestDialog", "These %1 records were read out of the simulated meter").arg(tests.size()))
+                                 : (one ? QCoreApplication::translate("FileTestDialog", "This test comes from the simulated meter")
+                                        : QCoreApplication::translate("FileTestDialog", "These %1 tests come from the simulated meter").arg(tests.size()));
+    return what + (one ? QCoreApplication::translate("FileTestDialog", ", not a real one. File it into the test history anyway? It will be marked as "
                                         "simulated.")
-                       : QStringLiteral(", not a real one. File them into the test history anyway? They will be "
+                       : QCoreApplication::translate("FileTestDialog", ", not a real one. File them into the test history anyway? They will be "
                                         "marked as simulated."));
 }
 
@@ -122,12 +123,12 @@ void FileTestDialog::BuildControls()
     warning_->setStyleSheet(QStringLiteral("color: #c62828"));
     warning_->setVisible(!store_.IsOpen());
     if (!store_.IsOpen()) {
-        warning_->setText(QStringLiteral("The history database cannot be opened: %1 The test will be kept on this "
+        warning_->setText(QCoreApplication::translate("FileTestDialog", "The history database cannot be opened: %1 The test will be kept on this "
                                          "computer and sent when the database can be opened.")
                               .arg(Sentence(store_.Error())));
     }
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Cancel);
-    QPushButton* file = buttons->addButton(QStringLiteral("File"), QDialogButtonBox::AcceptRole);
+    QPushButton* file = buttons->addButton(QCoreApplication::translate("FileTestDialog", "File"), QDialogButtonBox::AcceptRole);
     file->setObjectName(QStringLiteral("fileButton"));
     file->setDefault(true);
     connect(buttons, &QDialogButtonBox::accepted, this, &FileTestDialog::Submit);
@@ -160,7 +161,7 @@ bool FileTestDialog::AssetFromFields(history::Asset& asset)
     asset = {assetId_->currentText(), name_->text(), location_->text(), {}, class_->currentText(), {}, {}, {}};
     if (plate_->Apply(asset))
         return true;
-    dialogs_.Message(QStringLiteral("\"%1\" is not a rated voltage: type the winding's rated voltage in volts, or "
+    dialogs_.Message(QCoreApplication::translate("FileTestDialog", "\"%1\" is not a rated voltage: type the winding's rated voltage in volts, or "
                                     "leave the field empty.")
                          .arg(plate_->rated->text().trimmed()),
                      kTitle, Buttons::Ok, Icon::Warning);
@@ -178,8 +179,8 @@ void FileTestDialog::Rejudge()
             continue;
         history::Rejudge(t, history::NameplateOf(fields));
         if (lines.isEmpty())
-            lines << QStringLiteral("Minimum IR: %1").arg(t.irVerdict) << QStringLiteral("PI: %1").arg(t.piVerdict)
-                  << QStringLiteral("DAR: %1").arg(t.darVerdict);
+            lines << QCoreApplication::translate("FileTestDialog", "Minimum IR: %1").arg(t.irVerdict) << QCoreApplication::translate("FileTestDialog", "PI: %1").arg(t.piVerdict)
+                  << QCoreApplication::translate("FileTestDialog", "DAR: %1").arg(t.darVerdict);
     }
     verdicts_->setText(lines.join(QLatin1Char('\n')));
     verdicts_->setVisible(!lines.isEmpty());
@@ -202,20 +203,20 @@ QLayout* FileTestDialog::BuildForm()
     class_ = new QComboBox;
     class_->setObjectName(QStringLiteral("insulationClass"));
     class_->addItems({QString(), QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("F"), QStringLiteral("H")});
-    class_->setToolTip(QStringLiteral("For the PI verdict: IEEE 43-2013 asks 1.5 for class A, 2.0 for B, F and H"));
+    class_->setToolTip(QCoreApplication::translate("FileTestDialog", "For the PI verdict: IEEE 43-2013 asks 1.5 for class A, 2.0 for B, F and H"));
     operator_ = Edit(QStringLiteral("operatorName"), first.operatorName.isEmpty() ? g_last.operatorName
                                                                                   : first.operatorName);
     // Records of a read-out keep their own comments unless one is typed for all of them.
     comment_ = Edit(QStringLiteral("comment"), tests_.size() == 1 ? first.comment : QString());
 
     auto* form = new QFormLayout;
-    form->addRow(QStringLiteral("Asset id:"), assetId_);
-    form->addRow(QStringLiteral("Name:"), name_);
-    form->addRow(QStringLiteral("Location:"), location_);
+    form->addRow(QCoreApplication::translate("FileTestDialog", "Asset id:"), assetId_);
+    form->addRow(QCoreApplication::translate("FileTestDialog", "Name:"), name_);
+    form->addRow(QCoreApplication::translate("FileTestDialog", "Location:"), location_);
     plate_ = new NameplateFields(form, this);
-    form->addRow(QStringLiteral("Insulation class:"), class_);
-    form->addRow(QStringLiteral("Operator:"), operator_);
-    form->addRow(QStringLiteral("Comment:"), comment_);
+    form->addRow(QCoreApplication::translate("FileTestDialog", "Insulation class:"), class_);
+    form->addRow(QCoreApplication::translate("FileTestDialog", "Operator:"), operator_);
+    form->addRow(QCoreApplication::translate("FileTestDialog", "Comment:"), comment_);
     return form;
 }
 
@@ -257,7 +258,7 @@ bool FileTestDialog::Submit()
 {
     const QString id = assetId_->currentText();
     if (id.trimmed().isEmpty()) {
-        dialogs_.Message(QStringLiteral("Type the id of the asset the test belongs to."), kTitle, Buttons::Ok,
+        dialogs_.Message(QCoreApplication::translate("FileTestDialog", "Type the id of the asset the test belongs to."), kTitle, Buttons::Ok,
                          Icon::Warning);
         return false;
     }
@@ -312,7 +313,7 @@ QString FileTestDialog::SaveAssetDetails(const history::Asset& asset)
     if (!store_.IsOpen()) {
         // The outbox keeps tests, not assets: the details go in with the next filing of this
         // session, which offers them again.
-        return details ? QStringLiteral("\n\nThe asset's name, location, kind, class and nameplate are saved with the next "
+        return details ? QCoreApplication::translate("FileTestDialog", "\n\nThe asset's name, location, kind, class and nameplate are saved with the next "
                                         "test filed under it once the database can be opened.")
                        : QString();
     }
@@ -323,7 +324,7 @@ QString FileTestDialog::SaveAssetDetails(const history::Asset& asset)
                       filed->windingType == asset.windingType;
     if (same || (filed && !details) || store_.SaveAsset(asset))
         return {};
-    return QStringLiteral("\n\nThe asset's name, location, kind, class and nameplate could not be saved: ") +
+    return QCoreApplication::translate("FileTestDialog", "\n\nThe asset's name, location, kind, class and nameplate could not be saved: ") +
            Sentence(store_.Error());
 }
 
@@ -341,28 +342,32 @@ void FileTestDialog::Report(const QString& assetId, const QString& assetNote, co
         if (r.status == FileResult::Failed && failed++ == 0)
             failedWhy = r.message;
     }
-    const auto tests = [](int n) {
-        return n == 1 ? QStringLiteral("The test") : QStringLiteral("%1 tests").arg(n);
+    // Whole sentences for one and for many, so that a language orders and inflects them its own way.
+    const auto sentence = [](const char* one, const char* many, int n) {
+        return n == 1 ? QCoreApplication::translate("FileTestDialog", one)
+                      : QCoreApplication::translate("FileTestDialog", many, nullptr, n);
     };
     QStringList lines;
     if (filed > 0)
-        lines << QStringLiteral("%1 %2 filed under \"%3\".").arg(tests(filed), filed == 1 ? QStringLiteral("was") : QStringLiteral("were"), assetId);
-    if (known > 0) {
-        lines << (known == 1 ? QStringLiteral("One record was filed before; it was not added again.")
-                             : QStringLiteral("%1 records were filed before; they were not added again.").arg(known));
-    }
-    if (kept > 0) {
-        lines << QStringLiteral("The database did not take %1: %2 %3 kept on this computer and will be sent when the "
-                                "database can be opened.")
-                     .arg(kept == 1 ? QStringLiteral("the test") : QStringLiteral("%1 tests").arg(kept),
-                          Sentence(keptWhy), kept == 1 ? QStringLiteral("It is") : QStringLiteral("They are"));
-    }
+        lines << sentence(QT_TRANSLATE_NOOP("FileTestDialog", "The test was filed under \"%1\"."),
+                    QT_TRANSLATE_NOOP("FileTestDialog", "%n tests were filed under \"%1\"."), filed)
+                     .arg(assetId);
+    if (known > 0)
+        lines << sentence(QT_TRANSLATE_NOOP("FileTestDialog", "One record was filed before; it was not added again."),
+                    QT_TRANSLATE_NOOP("FileTestDialog", "%n records were filed before; they were not added again."),
+                    known);
+    if (kept > 0)
+        lines << sentence(QT_TRANSLATE_NOOP("FileTestDialog", "The database did not take the test: %1 It is kept on this "
+                                                        "computer and will be sent when the database can be opened."),
+                    QT_TRANSLATE_NOOP("FileTestDialog", "The database did not take %n tests: %1 They are kept on this "
+                                                         "computer and will be sent when the database can be opened."),
+                    kept)
+                     .arg(Sentence(keptWhy));
     if (failed > 0) {
         // The dialog stays open with everything typed, to try again or cancel.
-        dialogs_.ShowError(QStringLiteral("%1 not filed: %2")
-                               .arg(failed == 1 ? QStringLiteral("The test was")
-                                                : QStringLiteral("%1 tests were").arg(failed),
-                                    Sentence(failedWhy)) +
+        dialogs_.ShowError(sentence(QT_TRANSLATE_NOOP("FileTestDialog", "The test was not filed: %1"),
+                              QT_TRANSLATE_NOOP("FileTestDialog", "%n tests were not filed: %1"), failed)
+                               .arg(Sentence(failedWhy)) +
                            (lines.isEmpty() ? QString() : QStringLiteral("\n\n") + lines.join(QLatin1Char(' '))));
         return;
     }

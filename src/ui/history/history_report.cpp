@@ -58,16 +58,16 @@ struct Page {
 
 QString Summary(const AssetHistory& h)
 {
-    QStringList parts{h.tests.size() == 1 ? QStringLiteral("1 test") : QStringLiteral("%1 tests").arg(h.tests.size())};
+    QStringList parts{h.tests.size() == 1 ? QCoreApplication::translate("HistoryWindow", "1 test") : QCoreApplication::translate("HistoryWindow", "%1 tests").arg(h.tests.size())};
     if (!h.tests.empty()) {
-        parts << QStringLiteral("%1 to %2")
+        parts << QCoreApplication::translate("HistoryWindow", "%1 to %2")
                      .arg(h.tests.front().time.toString(QStringLiteral("yyyy-MM-dd")),
                           h.tests.back().time.toString(QStringLiteral("yyyy-MM-dd")));
     }
     if (h.usual.volts > 0)
-        parts << QStringLiteral("usual voltage %1 V").arg(h.usual.volts);
+        parts << QCoreApplication::translate("HistoryWindow", "usual voltage %1 V").arg(h.usual.volts);
     if (h.usual.medianTemperatureC)
-        parts << QStringLiteral("median temperature %1 °C").arg(*h.usual.medianTemperatureC, 0, 'f', 1);
+        parts << QCoreApplication::translate("HistoryWindow", "median temperature %1 °C").arg(*h.usual.medianTemperatureC, 0, 'f', 1);
     return parts.join(QStringLiteral(", "));
 }
 
@@ -83,9 +83,9 @@ QString Sources(const QStringList& sources, bool methodsOnly)
 {
     QStringList lines;
     if (!methodsOnly)
-        lines << QStringLiteral("R @ 40 °C: the 1-minute resistance corrected to 40 °C (IEEE 43-2013).");
+        lines << QCoreApplication::translate("HistoryWindow", "R @ 40 °C: the 1-minute resistance corrected to 40 °C (IEEE 43-2013).");
     if (!sources.isEmpty())
-        lines << QStringLiteral("Verdicts after:\n") + history::SourceList(sources);
+        lines << QCoreApplication::translate("HistoryWindow", "Verdicts after:") + QLatin1Char('\n') + history::SourceList(sources);
     return lines.join(QLatin1Char('\n'));
 }
 
@@ -203,8 +203,8 @@ void DrawTable(Page& page, const AssetHistory& h, QStringList& sources, const st
         if (page.y + heightOf(rows[i], false) > page.area.bottom()) {
             if (!newPage || !newPage()) {
                 const size_t more = rows.size() - i;
-                page.Text(more == 1 ? QStringLiteral("1 more test on the next page.")
-                                    : QStringLiteral("%1 more tests on the next pages.").arg(more),
+                page.Text(more == 1 ? QCoreApplication::translate("HistoryWindow", "1 more test on the next page.")
+                                    : QCoreApplication::translate("HistoryWindow", "%1 more tests on the next pages.").arg(more),
                           8);
                 return;
             }
@@ -223,10 +223,10 @@ void PaintHistoryReport(QPainter& painter, const QRectF& area, double dpi, const
     painter.setRenderHint(QPainter::Antialiasing);
     Page page{painter, area, dpi, area.top()};
     page.Text(MethodsOnly(history) ? QCoreApplication::translate("HistoryReport", "ESD and material test history")
-                                   : QStringLiteral("Insulation history"),
+                                   : QCoreApplication::translate("HistoryWindow", "Insulation history"),
               16, true);
     page.Text(AssetLine(history.asset), 11);
-    page.Text(Summary(history) + QStringLiteral(". Made ") +
+    page.Text(Summary(history) + QCoreApplication::translate("HistoryWindow", ". Made ") +
                   QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm")) + QLatin1Char('.'),
               9, false, QColor(0x44, 0x44, 0x44));
     DrawTrend(page, history);
@@ -256,12 +256,12 @@ bool WriteHistoryReport(const QString& fileName, const AssetHistory& history, QS
         writer.setPageLayout(QPageLayout(QPageSize(ReportPageSize()), QPageLayout::Portrait, QMarginsF(15, 15, 15, 15),
                                          QPageLayout::Millimeter));
         writer.setTitle((MethodsOnly(history) ? QCoreApplication::translate("HistoryReport", "ESD and material test history of ")
-                                              : QStringLiteral("Insulation history of ")) +
+                                              : QCoreApplication::translate("HistoryWindow", "Insulation history of ")) +
                         history.asset.id);
         writer.setCreator(QStringLiteral("KRX 738 read-out"));
         QPainter painter;
         if (!painter.begin(&writer)) {
-            *error = QStringLiteral("the PDF could not be started");
+            *error = QCoreApplication::translate("HistoryWindow", "the PDF could not be started");
             file.cancelWriting();
             return false;
         }

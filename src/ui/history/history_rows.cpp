@@ -3,6 +3,7 @@
 
 #include "history/test_values.h"
 
+#include <QCoreApplication>
 #include <cmath>
 
 namespace krx::history_view {
@@ -74,12 +75,12 @@ std::vector<TrendPoint> TrendOf(const AssetHistory& history)
 
 QStringList ColumnTitles()
 {
-    return {QStringLiteral("Date"),        QStringLiteral("Kind"),     QStringLiteral("Voltage"),
-            QStringLiteral("Duration"),    QStringLiteral("Temp."),    QStringLiteral("Humidity"),
-            QStringLiteral("R 1 min"),     QStringLiteral("R 1 min @ 40 °C"), QStringLiteral("DAR"),
-            QStringLiteral("PI"),          QStringLiteral("Reading"),  QStringLiteral("Verdicts"),
-            QStringLiteral("Conditions"),  QStringLiteral("Operator"), QStringLiteral("Comment"),
-            QStringLiteral("Notes")};
+    return {QCoreApplication::translate("HistoryWindow", "Date"),        QCoreApplication::translate("HistoryWindow", "Kind"),     QCoreApplication::translate("HistoryWindow", "Voltage"),
+            QCoreApplication::translate("HistoryWindow", "Duration"),    QStringLiteral("Temp."),    QCoreApplication::translate("HistoryWindow", "Humidity"),
+            QCoreApplication::translate("HistoryWindow", "R 1 min"),     QCoreApplication::translate("HistoryWindow", "R 1 min @ 40 °C"), QStringLiteral("DAR"),
+            QStringLiteral("PI"),          QCoreApplication::translate("HistoryWindow", "Reading"),  QCoreApplication::translate("HistoryWindow", "Verdicts"),
+            QCoreApplication::translate("HistoryWindow", "Conditions"),  QCoreApplication::translate("HistoryWindow", "Operator"), QCoreApplication::translate("HistoryWindow", "Comment"),
+            QCoreApplication::translate("HistoryWindow", "Notes")};
 }
 
 QStringList RowTexts(const TestRecord& t, const QString& markReason)
@@ -89,7 +90,7 @@ QStringList RowTexts(const TestRecord& t, const QString& markReason)
     auto text = [&](const char* key) { return history::ValueOf(values, key).text; };
     QString kind = text("kind");
     if (t.simulated)
-        kind += QStringLiteral(" (simulated)");
+        kind += QCoreApplication::translate("HistoryWindow", " (simulated)");
     QString volts = text("voltage_v");
     if (volts.isEmpty())
         volts = text("bd_voltage_v");
@@ -102,7 +103,7 @@ QString Sentence(const QString& text)
 {
     const QString t = text.trimmed();
     if (t.isEmpty())
-        return QStringLiteral("no reason was given.");
+        return QCoreApplication::translate("HistoryWindow", "no reason was given.");
     return t.endsWith(QLatin1Char('.')) || t.endsWith(QLatin1Char('!')) ? t : t + QLatin1Char('.');
 }
 
@@ -113,7 +114,7 @@ QString AssetLine(const history::Asset& asset)
         if (!part.isEmpty())
             details << part;
     if (!asset.insulationClass.isEmpty())
-        details << QStringLiteral("class ") + asset.insulationClass;
+        details << QCoreApplication::translate("HistoryWindow", "class ") + asset.insulationClass;
     QString line = asset.id;
     if (!asset.name.isEmpty())
         line += QStringLiteral(" – ") + asset.name;

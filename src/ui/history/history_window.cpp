@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/history/history_window.h"
 
+#include "core/language.h"
+
 #include "core/csv_appender.h"
 #include "core/dialogs.h"
 #include "history/test_values.h"
@@ -9,6 +11,7 @@
 #include "ui/history/trend_chart.h"
 #include "ui/window_size.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -54,7 +57,7 @@ QString SpreadsheetNote(const AssetHistory& h)
     EncodeLine(texts.join(QLatin1Char(' ')), &replaced);
     if (replaced.isEmpty())
         return {};
-    return QStringLiteral("\n\nThese characters are not in the file's character set (Windows-1252) and were written "
+    return QCoreApplication::translate("HistoryWindow", "\n\nThese characters are not in the file's character set (Windows-1252) and were written "
                           "as \"?\": ") +
            replaced.join(QLatin1Char(' '));
 }
@@ -65,7 +68,7 @@ HistoryWindow::HistoryWindow(history::HistoryStore& store, Dialogs& dialogs, QWi
     : QWidget(parent, Qt::Window), store_(store), dialogs_(dialogs)
 {
     setObjectName(QStringLiteral("HistoryWindow"));
-    setWindowTitle(QStringLiteral("Test history"));
+    setWindowTitle(QCoreApplication::translate("HistoryWindow", "Test history"));
     BuildControls();
     KeepWindowSize(this, QStringLiteral("HistoryWindowSize"), QSize(1180, 760));
     Reload();
@@ -84,15 +87,15 @@ void HistoryWindow::BuildControls()
     status_->setTextFormat(Qt::PlainText);
     status_->setWordWrap(true);
     status_->setStyleSheet(QStringLiteral("color: #c62828"));
-    exportData_ = new QPushButton(QStringLiteral("Export CSV…"));
+    exportData_ = new QPushButton(QCoreApplication::translate("HistoryWindow", "Export CSV…"));
     exportData_->setObjectName(QStringLiteral("exportDataCsv"));
-    exportData_->setToolTip(QStringLiteral("UTF-8, \",\" separators, for scripts"));
-    exportSheet_ = new QPushButton(QStringLiteral("Export for spreadsheet…"));
+    exportData_->setToolTip(QCoreApplication::translate("HistoryWindow", "UTF-8, \",\" separators, for scripts"));
+    exportSheet_ = new QPushButton(QCoreApplication::translate("HistoryWindow", "Export for spreadsheet…"));
     exportSheet_->setObjectName(QStringLiteral("exportSpreadsheetCsv"));
-    exportSheet_->setToolTip(QStringLiteral("Windows-1252, \";\" separators, as the other export files"));
-    exportPdf_ = new QPushButton(QStringLiteral("PDF report…"));
+    exportSheet_->setToolTip(QCoreApplication::translate("HistoryWindow", "Windows-1252, \";\" separators, as the other export files"));
+    exportPdf_ = new QPushButton(QCoreApplication::translate("HistoryWindow", "PDF report…"));
     exportPdf_->setObjectName(QStringLiteral("exportPdf"));
-    auto* refresh = new QPushButton(QStringLiteral("Refresh"));
+    auto* refresh = new QPushButton(QCoreApplication::translate("HistoryWindow", "Refresh"));
     refresh->setObjectName(QStringLiteral("refresh"));
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(status_, 1);
@@ -113,14 +116,14 @@ QWidget* HistoryWindow::BuildAssetList()
 {
     search_ = new QLineEdit;
     search_->setObjectName(QStringLiteral("assetSearch"));
-    search_->setPlaceholderText(QStringLiteral("Search id, name, location"));
+    search_->setPlaceholderText(QCoreApplication::translate("HistoryWindow", "Search id, name, location"));
     search_->setClearButtonEnabled(true);
     assets_ = new QListWidget;
     assets_->setObjectName(QStringLiteral("assetList"));
     auto* left = new QWidget;
     auto* layout = new QVBoxLayout(left);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(new QLabel(QStringLiteral("Assets")));
+    layout->addWidget(new QLabel(QCoreApplication::translate("HistoryWindow", "Assets")));
     layout->addWidget(search_);
     layout->addWidget(assets_);
     connect(search_, &QLineEdit::textChanged, this, &HistoryWindow::Filter);
@@ -155,7 +158,7 @@ QWidget* HistoryWindow::BuildHistoryPane()
     rule_->setObjectName(QStringLiteral("markRule"));
     rule_->setStyleSheet(QStringLiteral("color: #c62828"));
     rule_->setWordWrap(true);
-    table_->setToolTip(QStringLiteral("Double-click or Return opens a test"));
+    table_->setToolTip(QCoreApplication::translate("HistoryWindow", "Double-click or Return opens a test"));
     // Qt emits this on Return and, on every desktop style but single-click ones, on a double-click.
     connect(table_, &QTableWidget::activated, this, [this](const QModelIndex& index) { OpenTest(index.row()); });
 
@@ -182,13 +185,13 @@ void HistoryWindow::Reload()
         const QSignalBlocker block(assets_);
         assets_->clear();
         if (!store_.IsOpen()) {
-            SetStatus(QStringLiteral("The history database cannot be opened: %1 Measuring and the spreadsheet files "
+            SetStatus(QCoreApplication::translate("HistoryWindow", "The history database cannot be opened: %1 Measuring and the spreadsheet files "
                                      "are not affected.")
                           .arg(Sentence(store_.Error())));
         } else {
             const auto summaries = store_.Assets();
             if (summaries.empty() && !store_.Error().isEmpty())
-                SetStatus(QStringLiteral("The assets could not be read: ") + Sentence(store_.Error()));
+                SetStatus(QCoreApplication::translate("HistoryWindow", "The assets could not be read: ") + Sentence(store_.Error()));
             for (const auto& s : summaries) {
                 auto* item = new QListWidgetItem(QStringLiteral("%1 (%2)").arg(s.asset.id).arg(s.testCount), assets_);
                 item->setData(Qt::UserRole, s.asset.id);
@@ -242,10 +245,10 @@ void HistoryWindow::ShowAsset(const QString& assetId)
         asset = store_.FindAsset(assetId).value_or(history::Asset{assetId, {}, {}, {}, {}, {}, {}, {}});
         tests = store_.TestsOf(assetId);
         if (tests.empty() && !store_.Error().isEmpty())
-            SetStatus(QStringLiteral("The tests of \"%1\" could not be read: %2").arg(assetId, Sentence(store_.Error())));
+            SetStatus(QCoreApplication::translate("HistoryWindow", "The tests of \"%1\" could not be read: %2").arg(assetId, Sentence(store_.Error())));
     }
     shown_ = MakeAssetHistory(asset, std::move(tests));
-    details_->setText(assetId.isEmpty() ? QStringLiteral("No asset chosen") : AssetLine(shown_.asset));
+    details_->setText(assetId.isEmpty() ? QCoreApplication::translate("HistoryWindow", "No asset chosen") : AssetLine(shown_.asset));
     FillTable();
     // The rule that explains the marks shows only when a test is marked.
     rule_->setVisible(std::any_of(shown_.markReasons.begin(), shown_.markReasons.end(),
@@ -301,7 +304,7 @@ TestView* HistoryWindow::OpenTest(int row)
         return nullptr;
     const auto test = store_.Test(shown_.tests[static_cast<size_t>(row)].id);
     if (!test) {
-        SetStatus(QStringLiteral("The test could not be read: ") + Sentence(store_.Error()));
+        SetStatus(QCoreApplication::translate("HistoryWindow", "The test could not be read: ") + Sentence(store_.Error()));
         return nullptr;
     }
     auto* view = new TestView(shown_.asset, *test, dialogs_, this);
@@ -334,7 +337,7 @@ bool HistoryWindow::AskTarget(const QString& title, const QString& filter, const
     // The save dialog of this program does not warn (its other files are appended to); these are
     // written whole, so replacing one is asked for here.
     if (QFileInfo::exists(fileName) &&
-        dialogs_.Message(QStringLiteral("\"%1\" exists. Replace it?").arg(QDir::toNativeSeparators(fileName)),
+        dialogs_.Message(QCoreApplication::translate("HistoryWindow", "\"%1\" exists. Replace it?").arg(QDir::toNativeSeparators(fileName)),
                          title, Buttons::OkCancelDefaultCancel, Icon::Question) != Answer::Ok)
         return false;
     exportFolder_ = QFileInfo(fileName).absolutePath();
@@ -346,24 +349,24 @@ bool HistoryWindow::ExportCsv(ExportFormat format)
     if (shown_.asset.id.isEmpty() || !store_.IsOpen())
         return false;
     const bool sheet = format == ExportFormat::Spreadsheet;
-    const QString title = sheet ? QStringLiteral("Export history for spreadsheets")
-                                : QStringLiteral("Export history as CSV");
+    const QString title = sheet ? QCoreApplication::translate("HistoryWindow", "Export history for spreadsheets")
+                                : QCoreApplication::translate("HistoryWindow", "Export history as CSV");
     QString fileName;
-    if (!AskTarget(title, QStringLiteral("CSV files (*.csv);;All files (*)"), QStringLiteral("csv"), fileName))
+    if (!AskTarget(title, QCoreApplication::translate("HistoryWindow", "CSV files (*.csv);;All files (*)"), QStringLiteral("csv"), fileName))
         return false;
     const auto bytes = store_.ExportHistory(shown_.asset.id, format);
     if (!bytes) {
-        dialogs_.ShowError(QStringLiteral("The history of \"%1\" could not be read: %2 Nothing was exported.")
+        dialogs_.ShowError(QCoreApplication::translate("HistoryWindow", "The history of \"%1\" could not be read: %2 Nothing was exported.")
                                .arg(shown_.asset.id, Sentence(store_.Error())));
         return false;
     }
     QString error;
     if (!WriteWhole(fileName, *bytes, &error)) {
-        dialogs_.ShowError(QStringLiteral("Could not write \"%1\" (%2). The history was not exported.")
+        dialogs_.ShowError(QCoreApplication::translate("HistoryWindow", "Could not write \"%1\" (%2). The history was not exported.")
                                .arg(QDir::toNativeSeparators(fileName), error));
         return false;
     }
-    dialogs_.Message(QStringLiteral("The history of \"%1\" was exported to \"%2\".")
+    dialogs_.Message(QCoreApplication::translate("HistoryWindow", "The history of \"%1\" was exported to \"%2\".")
                              .arg(shown_.asset.id, QDir::toNativeSeparators(fileName)) +
                          (sheet ? SpreadsheetNote(shown_) : QString()),
                      title, Buttons::Ok, Icon::Information);
@@ -374,17 +377,22 @@ bool HistoryWindow::ExportPdf()
 {
     if (shown_.asset.id.isEmpty() || !store_.IsOpen())
         return false;
-    const QString title = QStringLiteral("History report");
+    const QString title = QCoreApplication::translate("HistoryWindow", "History report");
     QString fileName;
-    if (!AskTarget(title, QStringLiteral("PDF files (*.pdf);;All files (*)"), QStringLiteral("pdf"), fileName))
+    if (!AskTarget(title, QCoreApplication::translate("HistoryWindow", "PDF files (*.pdf);;All files (*)"), QStringLiteral("pdf"), fileName))
         return false;
     QString error;
-    if (!WriteHistoryReport(fileName, shown_, &error)) {
-        dialogs_.ShowError(QStringLiteral("Could not write \"%1\" (%2). The report was not saved.")
+    bool written;
+    {
+        const LanguageScope reportLanguage(ReportLanguage());
+        written = WriteHistoryReport(fileName, shown_, &error);
+    }
+    if (!written) {
+        dialogs_.ShowError(QCoreApplication::translate("HistoryWindow", "Could not write \"%1\" (%2). The report was not saved.")
                                .arg(QDir::toNativeSeparators(fileName), error));
         return false;
     }
-    dialogs_.Message(QStringLiteral("The report on \"%1\" was saved as \"%2\".")
+    dialogs_.Message(QCoreApplication::translate("HistoryWindow", "The report on \"%1\" was saved as \"%2\".")
                          .arg(shown_.asset.id, QDir::toNativeSeparators(fileName)),
                      title, Buttons::Ok, Icon::Information);
     return true;

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/history/nameplate_fields.h"
 
+#include <QCoreApplication>
 #include <QComboBox>
 #include <QFormLayout>
 #include <QLineEdit>
@@ -16,20 +17,21 @@ NameplateFields::NameplateFields(QFormLayout* form, QObject* parent) : QObject(p
 {
     kind = new QComboBox;
     kind->setObjectName(QStringLiteral("plateKind"));
-    kind->addItem(QStringLiteral("not set: no nameplate"), QString());
+    kind->addItem(QCoreApplication::translate("HistoryWindow", "not set: no nameplate"), QString());
     for (AssetKind k : AssetKinds())
-        kind->addItem(KindLabel(k), KindName(k));
+        // The names the figures panel shows, in the window's language.
+        kind->addItem(QCoreApplication::translate("FiguresPanel", KindLabel(k).toUtf8().constData()), KindName(k));
     rated = new QLineEdit;
     rated->setObjectName(QStringLiteral("ratedVoltage"));
-    rated->setPlaceholderText(QStringLiteral("V, line to line"));
+    rated->setPlaceholderText(QCoreApplication::translate("HistoryWindow", "V, line to line"));
     winding = new QComboBox;
     winding->setObjectName(QStringLiteral("windingType"));
-    winding->addItem(QStringLiteral("not set"), QString());
+    winding->addItem(QCoreApplication::translate("HistoryWindow", "not set"), QString());
     for (WindingType w : {WindingType::Form, WindingType::Random, WindingType::Older})
         winding->addItem(WindingDescription(w), WindingName(w));
-    form->addRow(QStringLiteral("Kind:"), kind);
-    form->addRow(QStringLiteral("Rated voltage:"), rated);
-    form->addRow(QStringLiteral("Winding:"), winding);
+    form->addRow(QCoreApplication::translate("HistoryWindow", "Kind:"), kind);
+    form->addRow(QCoreApplication::translate("HistoryWindow", "Rated voltage:"), rated);
+    form->addRow(QCoreApplication::translate("HistoryWindow", "Winding:"), winding);
     connect(kind, &QComboBox::currentIndexChanged, this, &NameplateFields::Edited);
     connect(winding, &QComboBox::currentIndexChanged, this, &NameplateFields::Edited);
     connect(rated, &QLineEdit::textChanged, this, &NameplateFields::Edited);

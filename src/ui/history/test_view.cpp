@@ -1,14 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/history/test_view.h"
 
+#include "core/language.h"
+
 #include "core/dialogs.h"
 #include "core/settings.h"
 #include "history/test_values.h"
 #include "ui/history/history_rows.h"
 #include "ui/record/reading_plot.h"
 
-#include <QDialogButtonBox>
 #include <QCoreApplication>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QFileInfo>
 #include <QGraphicsLayout>
@@ -60,7 +62,7 @@ QString Nameplate(const history::Asset& asset)
     if (const QString kind = history::KindText(asset); !kind.isEmpty())
         parts << kind;
     if (!asset.insulationClass.isEmpty())
-        parts << QStringLiteral("insulation class ") + asset.insulationClass;
+        parts << QCoreApplication::translate("HistoryWindow", "insulation class ") + asset.insulationClass;
     return parts.join(QStringLiteral(", "));
 }
 
@@ -75,12 +77,12 @@ FigureTable StoredFigureTable(const history::TestRecord& test)
     f.pi = test.pi;
     const auto from = test.correctionTemperature ? test.correctionTemperature : test.temperature;
     FigureTable t = MakeFigureTable(f, {}, from);
-    t.temperatureLine = from ? QStringLiteral("Corrected from %1 °C, as filed").arg(*from, 0, 'f', 1)
-                             : QStringLiteral("No temperature was filed: nothing corrected");
+    t.temperatureLine = from ? QCoreApplication::translate("HistoryWindow", "Corrected from %1 °C, as filed").arg(*from, 0, 'f', 1)
+                             : QCoreApplication::translate("HistoryWindow", "No temperature was filed: nothing corrected");
     // The verdicts and the nameplate as they were when the test was filed, not as today's rules
     // would give them.
-    t.nameplateLine = QStringLiteral("Nameplate: %1").arg(NameplateText(test.nameplate));
-    const QString none = QStringLiteral("none filed");
+    t.nameplateLine = QCoreApplication::translate("HistoryWindow", "Nameplate: %1").arg(NameplateText(test.nameplate));
+    const QString none = QCoreApplication::translate("HistoryWindow", "none filed");
     t.ir = {Verdict::NotEnoughData, none, {}};
     t.pi = {Verdict::NotEnoughData, none, {}};
     t.dar = {Verdict::NotEnoughData, none, {}};
@@ -174,14 +176,14 @@ TestView::TestView(const history::Asset& asset, history::TestRecord test, Dialog
         facts->addWidget(Cell(name, true), line, 0, Qt::AlignTop);
         facts->addWidget(Cell(value), line++, 1, 1, 3);
     };
-    add(QStringLiteral("Voltage"), row[ColVoltage]);
-    add(QStringLiteral("Duration"), row[ColDuration]);
-    add(QStringLiteral("Temperature"), row[ColTemperature]);
-    add(QStringLiteral("Humidity"), row[ColHumidity]);
-    add(QStringLiteral("Reading"), row[ColReading]);
-    add(QStringLiteral("Operator"), row[ColOperator]);
-    add(QStringLiteral("Comment"), row[ColComment]);
-    add(QStringLiteral("Notes"), row[ColNotes]);
+    add(QCoreApplication::translate("HistoryWindow", "Voltage"), row[ColVoltage]);
+    add(QCoreApplication::translate("HistoryWindow", "Duration"), row[ColDuration]);
+    add(QCoreApplication::translate("HistoryWindow", "Temperature"), row[ColTemperature]);
+    add(QCoreApplication::translate("HistoryWindow", "Humidity"), row[ColHumidity]);
+    add(QCoreApplication::translate("HistoryWindow", "Reading"), row[ColReading]);
+    add(QCoreApplication::translate("HistoryWindow", "Operator"), row[ColOperator]);
+    add(QCoreApplication::translate("HistoryWindow", "Comment"), row[ColComment]);
+    add(QCoreApplication::translate("HistoryWindow", "Notes"), row[ColNotes]);
     if (test_.method) {
         // What an ESD or material test holds, in place of a winding's figures.
         const auto values = history::ValuesOf(asset_, test_);
@@ -206,14 +208,14 @@ TestView::TestView(const history::Asset& asset, history::TestRecord test, Dialog
                 facts->addWidget(Cell(r[c], c == 0), line, c);
             ++line;
         }
-        add(QStringLiteral("Nameplate"), NameplateText(test_.nameplate));
+        add(QCoreApplication::translate("HistoryWindow", "Nameplate"), NameplateText(test_.nameplate));
         for (const FigureVerdict* v : {&t.ir, &t.pi, &t.dar}) {
-            const QString name = v == &t.ir ? QStringLiteral("Minimum IR") : v == &t.pi ? QStringLiteral("PI")
+            const QString name = v == &t.ir ? QCoreApplication::translate("HistoryWindow", "Minimum IR") : v == &t.pi ? QStringLiteral("PI")
                                                                                         : QStringLiteral("DAR");
-            add(name, v->text + QStringLiteral("\nSource: ") +
-                          (v->source.isEmpty() ? QStringLiteral("no rule applies") : v->source));
+            add(name, v->text + QCoreApplication::translate("HistoryWindow", "\nSource: ") +
+                          (v->source.isEmpty() ? QCoreApplication::translate("HistoryWindow", "no rule applies") : v->source));
         }
-        add(QStringLiteral("Correction"), t.temperatureLine);
+        add(QCoreApplication::translate("HistoryWindow", "Correction"), t.temperatureLine);
     }
     facts->setRowStretch(line, 1);
     auto* factsBox = new QWidget;
@@ -233,7 +235,7 @@ TestView::TestView(const history::Asset& asset, history::TestRecord test, Dialog
     split->setStretchFactor(0, 1);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close);
-    reportButton = buttons->addButton(QStringLiteral("&Report…"), QDialogButtonBox::ActionRole);
+    reportButton = buttons->addButton(QCoreApplication::translate("HistoryWindow", "&Report…"), QDialogButtonBox::ActionRole);
     reportButton->setObjectName(QStringLiteral("ReportButton"));
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(reportButton, &QPushButton::clicked, this, &TestView::Report);
@@ -245,21 +247,26 @@ TestView::TestView(const history::Asset& asset, history::TestRecord test, Dialog
 
 bool TestView::Report()
 {
-    const QString title = QStringLiteral("Report");
-    const SaveFileRequest request{title, folder_, QStringLiteral("PDF files (*.pdf)"), QStringLiteral("pdf")};
+    const QString title = QCoreApplication::translate("HistoryWindow", "Report");
+    const SaveFileRequest request{title, folder_, QCoreApplication::translate("HistoryWindow", "PDF files (*.pdf)"), QStringLiteral("pdf")};
     QString fileName = QDir(folder_).filePath(
         SuggestedFileName(asset_.id, QStringLiteral("pdf")).replace(QStringLiteral("_history."),
                                                                     test_.time.toString(QStringLiteral("_yyyyMMdd-HHmm."))));
     if (!dialogs_.SaveFile(request, fileName) || fileName.isEmpty())
         return false;
     QString error;
-    if (!WriteReport(StoredReport(asset_, test_), fileName, &error)) {
-        dialogs_.ShowError(QStringLiteral("Could not write \"%1\" (%2). The report was not saved.")
+    bool written;
+    {
+        const LanguageScope reportLanguage(ReportLanguage());
+        written = WriteReport(StoredReport(asset_, test_), fileName, &error);
+    }
+    if (!written) {
+        dialogs_.ShowError(QCoreApplication::translate("HistoryWindow", "Could not write \"%1\" (%2). The report was not saved.")
                                .arg(QDir::toNativeSeparators(fileName), error));
         return false;
     }
     folder_ = QFileInfo(fileName).absolutePath();
-    dialogs_.Message(QStringLiteral("The report was saved as \"%1\".").arg(QDir::toNativeSeparators(fileName)), title,
+    dialogs_.Message(QCoreApplication::translate("HistoryWindow", "The report was saved as \"%1\".").arg(QDir::toNativeSeparators(fileName)), title,
                      Buttons::Ok, Icon::Information);
     return true;
 }

@@ -3,6 +3,7 @@
 
 #include "core/judging/step_figures.h"
 
+#include <QCoreApplication>
 #include <QCursor>
 #include <QTimeZone>
 #include <QLegendMarker>
@@ -125,19 +126,19 @@ QString PointText(const TrendPoint& p)
 {
     QStringList lines{p.when.toString(QStringLiteral("yyyy-MM-dd HH:mm"))};
     if (p.r40Ohm)
-        lines << QStringLiteral("R 1 min @ 40 °C: %1").arg(OhmText(*p.r40Ohm));
+        lines << QCoreApplication::translate("HistoryWindow", "R 1 min @ 40 °C: %1").arg(OhmText(*p.r40Ohm));
     if (p.volts > 0)
         lines << QStringLiteral("%1 V").arg(p.volts);
     if (p.pi)
-        lines << QStringLiteral("PI: %1").arg(*p.pi, 0, 'f', 2);
+        lines << QCoreApplication::translate("HistoryWindow", "PI: %1").arg(*p.pi, 0, 'f', 2);
     if (p.dar)
-        lines << QStringLiteral("DAR: %1").arg(*p.dar, 0, 'f', 2);
+        lines << QCoreApplication::translate("HistoryWindow", "DAR: %1").arg(*p.dar, 0, 'f', 2);
     if (p.stepChangePct)
-        lines << QStringLiteral("Step change: %1 %").arg(*p.stepChangePct, 0, 'f', 1);
+        lines << QCoreApplication::translate("HistoryWindow", "Step change: %1 %").arg(*p.stepChangePct, 0, 'f', 1);
     if (p.methodOhm)
         lines << QStringLiteral("%1: %2").arg(p.methodSeries, OhmText(*p.methodOhm));
     if (!p.markReason.isEmpty())
-        lines << QStringLiteral("Marked: %1").arg(p.markReason);
+        lines << QCoreApplication::translate("HistoryWindow", "Marked: %1").arg(p.markReason);
     return lines.join(QLatin1Char('\n'));
 }
 
@@ -282,7 +283,7 @@ QString SeriesName(const char* quantity, int volts)
     // The axis names the 1-minute time; the legend keeps its entries short enough to stand side by side.
     const QString name = qstrcmp(quantity, kSeriesR40) == 0 ? QStringLiteral("R @ 40 °C") : QString::fromUtf8(quantity);
     return name +
-           (volts > 0 ? QStringLiteral(", %1 V").arg(volts) : QStringLiteral(", voltage not known"));
+           (volts > 0 ? QStringLiteral(", %1 V").arg(volts) : QCoreApplication::translate("HistoryWindow", ", voltage not known"));
 }
 
 QString OhmText(double ohm)
@@ -322,7 +323,7 @@ QChart* MakeTrendChart(const std::vector<TrendPoint>& input)
     const QDateTime last = points->empty() ? first : points->back().when;
     auto* time = MakeTimeAxis(first, last);
     auto* ratio = new QValueAxis;
-    ratio->setTitleText(QStringLiteral("PI, DAR"));
+    ratio->setTitleText(QCoreApplication::translate("HistoryWindow", "PI, DAR"));
     ratio->setLabelFormat(QStringLiteral("%.1f"));
 
     const Ranges ranges = RangesOf(*points);
@@ -395,7 +396,7 @@ QChart* MakeTrendChart(const std::vector<TrendPoint>& input)
         ratio->setVisible(false);
     }
     if (points->empty()) {
-        chart->setTitle(QStringLiteral("No tests with a 1-minute resistance, PI or DAR to draw"));
+        chart->setTitle(QCoreApplication::translate("HistoryWindow", "No tests with a 1-minute resistance, PI or DAR to draw"));
         for (QAbstractAxis* axis : chart->axes())
             axis->setVisible(false);
         chart->legend()->setVisible(false);

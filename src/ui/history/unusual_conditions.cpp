@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/history/unusual_conditions.h"
 
+#include <QCoreApplication>
 #include <algorithm>
 #include <cmath>
 #include <map>
@@ -50,9 +51,9 @@ QString MarkExplanation(const TestConditions& test, const UsualConditions& usual
     const ConditionMark mark = MarkOf(test, usual);
     QStringList why;
     if (mark.otherVoltage)
-        why << QStringLiteral("tested at %1 V, usually %2 V").arg(test.volts).arg(usual.volts);
+        why << QCoreApplication::translate("HistoryWindow", "tested at %1 V, usually %2 V").arg(test.volts).arg(usual.volts);
     if (mark.farTemperature) {
-        why << QStringLiteral("%1 °C, %2 °C from the usual %3 °C")
+        why << QCoreApplication::translate("HistoryWindow", "%1 °C, %2 °C from the usual %3 °C")
                    .arg(*test.temperatureC, 0, 'f', 1)
                    .arg(std::abs(*test.temperatureC - *usual.medianTemperatureC), 0, 'f', 1)
                    .arg(*usual.medianTemperatureC, 0, 'f', 1);
@@ -62,7 +63,7 @@ QString MarkExplanation(const TestConditions& test, const UsualConditions& usual
 
 QString MarkRuleText()
 {
-    return QStringLiteral("Marked: a voltage other than the asset's usual one, or a temperature more than %1 °C "
+    return QCoreApplication::translate("HistoryWindow", "Marked: a voltage other than the asset's usual one, or a temperature more than %1 °C "
                           "from its median; compare such tests with care.")
         .arg(kTemperatureSpreadC, 0, 'f', 0);
 }

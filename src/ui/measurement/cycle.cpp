@@ -10,6 +10,7 @@
 #include "ui/measurement/step_settings.h"
 #include "ui/record/record_view.h"
 
+#include <QCoreApplication>
 #include <QApplication>
 #include <QDateTime>
 #include <QLabel>
@@ -47,7 +48,7 @@ void MeasurementWindow::StartClicked()
     timerSeconds_ = 0;
     if (o.timerMode) {
         o.timerSeconds = timerSlider->value();
-        timeLabel->setText(QString::number(o.timerSeconds) + QStringLiteral(" Sec"));
+        timeLabel->setText(QString::number(o.timerSeconds) + QCoreApplication::translate("MeasurementWindow", " Sec"));
         calculation_ = calculationChoice->ItemIndex() == 0 ? QStringLiteral("Ave.") : QStringLiteral("Lap.");
         timerSeconds_ = o.timerSeconds;
     }
@@ -127,7 +128,7 @@ void MeasurementWindow::ShowPass(const CycleIteration& pass)
         in.timerSeconds = timerSeconds_;
         in.calculation = calculation_;
         RefreshRecord(LastReading, in, pass.at);
-        voltageLabel->setText(QStringLiteral("Measuring voltage : ") + QString::number(pass.volts) + QStringLiteral("V"));
+        voltageLabel->setText(QCoreApplication::translate("MeasurementWindow", "Measuring voltage : ") + QString::number(pass.volts) + QStringLiteral("V"));
         if (pass.stable)
             SetValueRed(false);
         else if (!pass.timerFinished)

@@ -7,6 +7,7 @@
 
 #include "ui/window_thread.h"
 
+#include <QCoreApplication>
 #include <QLabel>
 
 
@@ -27,20 +28,20 @@ public:
     void TimerStarted(int seconds) override
     {
         krx::OnWindowThread(&w_, [this, seconds] {
-            w_.restTimeLabel->setText(QString::number(seconds) + QStringLiteral(" Sec"));
+            w_.restTimeLabel->setText(QCoreApplication::translate("MeasurementWindow", "%1 Sec").arg(seconds));
         });
     }
     void WaitHint(bool shown) override
     {
         krx::OnWindowThread(&w_, [this, shown] {
-            w_.stableVoltageLabel->setText(shown ? QStringLiteral("Wait for stable voltage !") : QString());
+            w_.stableVoltageLabel->setText(shown ? QCoreApplication::translate("MeasurementWindow", "Wait for stable voltage !") : QString());
         });
     }
     void MeasuringStarted() override
     {
         krx::OnWindowThread(&w_, [this] {
             w_.ShowReadingLabels(true);
-            w_.sampleTimeLabel->setText(QString::number(w_.session_.SamplingTime) + QStringLiteral(" mSec"));
+            w_.sampleTimeLabel->setText(QCoreApplication::translate("MeasurementWindow", "%1 mSec").arg(w_.session_.SamplingTime));
         });
     }
     void PassStarted(int counter) override
@@ -54,7 +55,7 @@ public:
     void RestTime(int seconds) override
     {
         krx::OnWindowThread(&w_, [this, seconds] {
-            w_.restTimeLabel->setText(QString::number(seconds) + QStringLiteral(" Sec."));
+            w_.restTimeLabel->setText(QCoreApplication::translate("MeasurementWindow", "%1 Sec.").arg(seconds));
         });
     }
     void TimerFinished() override

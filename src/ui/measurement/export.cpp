@@ -9,6 +9,7 @@
 #include "ui/window_dialogs.h"
 #include "core/file_paths.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -19,19 +20,19 @@ void MeasurementWindow::SaveClicked()
 {
     // A record no reading ever filled would go into the file as a row of empty fields.
     if (LastReading.date.isEmpty()) {
-        WindowDialogs().Message(QStringLiteral("No reading to save yet: start a measurement first."),
-                             QStringLiteral("Save"), Buttons::Ok, Icon::None);
+        WindowDialogs().Message(QCoreApplication::translate("MeasurementWindow", "No reading to save yet: start a measurement first."),
+                             QCoreApplication::translate("MeasurementWindow", "Save"), Buttons::Ok, Icon::None);
         return;
     }
     if (SaveMeasurement() >= 0)
-        WindowDialogs().Message(SaveSuccessText(), QStringLiteral("Finished"), Buttons::Ok, Icon::None);
+        WindowDialogs().Message(SaveSuccessText(), QCoreApplication::translate("MeasurementWindow", "Finished"), Buttons::Ok, Icon::None);
 }
 
 int MeasurementWindow::SaveMeasurement()
 {
     // After a save that failed, the comment typed for it is offered again.
     QString comment = retryComment_;
-    if (!WindowDialogs().InputQuery(QStringLiteral("Input dialog"), QStringLiteral("Input comment to the measurement"),
+    if (!WindowDialogs().InputQuery(QCoreApplication::translate("MeasurementWindow", "Input dialog"), QCoreApplication::translate("MeasurementWindow", "Input comment to the measurement"),
                                  comment))
         return SaveCommentCancelled;
     // The report offers the same words, whatever becomes of the file.
@@ -41,7 +42,7 @@ int MeasurementWindow::SaveMeasurement()
 
     measurementSaveDialog.DefaultExt = QStringLiteral("CSV");
     measurementSaveDialog.Filter =
-        QStringLiteral("Comma-Separated Values (*.CSV)|*.CSV|Text files (*.txt)|*.txt|All files (*.*)|*.*");
+        QCoreApplication::translate("MeasurementWindow", "Comma-Separated Values (*.CSV)|*.CSV|Text files (*.txt)|*.txt|All files (*.*)|*.*");
     // Where the last save of this run went, or the start-up folder.
     measurementSaveDialog.InitialDir = session_.DataDirectory;
     if (!measurementSaveDialog.Execute())
@@ -61,21 +62,21 @@ int MeasurementWindow::SaveMeasurement()
         RememberSavedFolder(fileName, session_.DataDirectory, true, WindowDialogs());
         return SaveOk;
     case AppendResult::CannotCreate:
-        WindowDialogs().Message(QStringLiteral("Can't create file : ") + shown + ReasonLine(r.error),
-                             QStringLiteral("Error"), Buttons::Ok, Icon::None);
+        WindowDialogs().Message(QCoreApplication::translate("MeasurementWindow", "Can't create file : %1").arg(shown) + ReasonLine(r.error),
+                             QCoreApplication::translate("MeasurementWindow", "Error"), Buttons::Ok, Icon::None);
         return SaveCannotCreate;
     case AppendResult::CannotOpen:
-        WindowDialogs().ShowError(QStringLiteral("Cannot open file \"%1\" for writing%2. The reading was not saved.")
+        WindowDialogs().ShowError(QCoreApplication::translate("MeasurementWindow", "Cannot open file \"%1\" for writing%2. The reading was not saved.")
                                    .arg(shown, reason));
         return SaveCannotOpen;
     case AppendResult::HeaderShort:
         // The appender has taken the incomplete new file away again.
         WindowDialogs().ShowError(
-            QStringLiteral("Could not write the new file \"%1\"%2. The reading was not saved.").arg(shown, reason));
+            QCoreApplication::translate("MeasurementWindow", "Could not write the new file \"%1\"%2. The reading was not saved.").arg(shown, reason));
         return SaveHeaderShort;
     case AppendResult::RecordShort:
         WindowDialogs().ShowError(
-            QStringLiteral("Could not write to file \"%1\"%2. The reading was not saved.").arg(shown, reason));
+            QCoreApplication::translate("MeasurementWindow", "Could not write to file \"%1\"%2. The reading was not saved.").arg(shown, reason));
         return SaveRecordShort;
     }
     return SaveRecordShort;

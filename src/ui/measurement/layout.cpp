@@ -6,6 +6,7 @@
 #include "ui/record/record_view.h"
 #include "ui/window_size.h"
 
+#include <QCoreApplication>
 #include <QApplication>
 #include <QBoxLayout>
 #include <QGridLayout>
@@ -80,11 +81,11 @@ QLayout* MeasurementWindow::BuildRecordRow()
     QPalette p = recordingWarning->palette();
     p.setColor(QPalette::WindowText, QColor(Qt::red));
     recordingWarning->setPalette(p);
-    fileTestButton = new QPushButton(QStringLiteral("&File test…"), this);
+    fileTestButton = new QPushButton(QCoreApplication::translate("MeasurementWindow", "&File test…"), this);
     fileTestButton->setObjectName(QStringLiteral("FileTestButton"));
     fileTestButton->setFont(ArialFont(13));
     fileTestButton->setEnabled(false);
-    openRecordingButton = new QPushButton(QStringLiteral("&Open recording…"), this);
+    openRecordingButton = new QPushButton(QCoreApplication::translate("MeasurementWindow", "&Open recording…"), this);
     openRecordingButton->setObjectName(QStringLiteral("OpenRecordingButton"));
     openRecordingButton->setFont(ArialFont(13));
     auto* row = new QHBoxLayout;
@@ -97,18 +98,18 @@ QLayout* MeasurementWindow::BuildRecordRow()
 
 QGroupBox* MeasurementWindow::BuildSetupGroup()
 {
-    setupGroup = new QGroupBox(QStringLiteral("Setup"), this);
+    setupGroup = new QGroupBox(QCoreApplication::translate("MeasurementWindow", "Setup"), this);
     setupGroup->setObjectName(QStringLiteral("GroupBox2"));
 
-    voltageModeChoice = new RadioGroup(QStringLiteral("Select voltage function"),
-                                          {QStringLiteral("Manuell"), QStringLiteral("Auto")}, 1, setupGroup);
+    voltageModeChoice = new RadioGroup(QCoreApplication::translate("MeasurementWindow", "Select voltage function"),
+                                          {QCoreApplication::translate("MeasurementWindow", "Manuell"), QCoreApplication::translate("MeasurementWindow", "Auto")}, 1, setupGroup);
     voltageModeChoice->setObjectName(QStringLiteral("RadioGroup_UmessMode"));
     voltageChoice = new RadioGroup(
-        QStringLiteral("Measurement voltage"),
+        QCoreApplication::translate("MeasurementWindow", "Measurement voltage"),
         {QStringLiteral("10V"), QStringLiteral("100V"), QStringLiteral("500V"), QStringLiteral("1000V")}, 2, setupGroup);
     voltageChoice->setObjectName(QStringLiteral("RadioGroup_Measvolt"));
-    displayChoice = new RadioGroup(QStringLiteral("Measurement display"),
-                                          {QStringLiteral("Technical"), QStringLiteral("Exponent")}, 1, setupGroup);
+    displayChoice = new RadioGroup(QCoreApplication::translate("MeasurementWindow", "Measurement display"),
+                                          {QCoreApplication::translate("MeasurementWindow", "Technical"), QCoreApplication::translate("MeasurementWindow", "Exponent")}, 1, setupGroup);
     displayChoice->setObjectName(QStringLiteral("RadioGroup_MeasDispl"));
 
     auto* row = new QHBoxLayout(setupGroup);
@@ -127,7 +128,7 @@ QGroupBox* MeasurementWindow::BuildSetupGroup()
 
 QGroupBox* MeasurementWindow::BuildMeasuringGroup()
 {
-    measuringGroup = new QGroupBox(QStringLiteral("Measuring"), this);
+    measuringGroup = new QGroupBox(QCoreApplication::translate("MeasurementWindow", "Measuring"), this);
     measuringGroup->setObjectName(QStringLiteral("GroupBoxMeas"));
 
     auto label = [this](const char* name, const QString& text, int width, int px) {
@@ -135,9 +136,9 @@ QGroupBox* MeasurementWindow::BuildMeasuringGroup()
         SetDesignedMinimum(l, {width, 0});
         return l;
     };
-    temperatureCaption = label("Label_temp", QStringLiteral("Temperature :"), 200, 29);
+    temperatureCaption = label("Label_temp", QCoreApplication::translate("MeasurementWindow", "Temperature :"), 200, 29);
     temperatureLabel = label("Label_Temp_V", QString(), 170, 29);
-    humidityCaption = label("Label_humidity", QStringLiteral("Humidity :"), 150, 29);
+    humidityCaption = label("Label_humidity", QCoreApplication::translate("MeasurementWindow", "Humidity :"), 150, 29);
     humidityLabel = label("Label_Humi_V", QString(), 150, 29);
     passCounter = label("Label1", QStringLiteral("0"), 140, 24);
     passCounter->setAlignment(Qt::AlignCenter);
@@ -161,10 +162,10 @@ QGroupBox* MeasurementWindow::BuildMeasuringGroup()
         SetDesignedMinimum(b, {148, 46});
         return b;
     };
-    startButton = bitBtn("BitBtn_Start", QStringLiteral("&Start"), QStyle::SP_MediaPlay);
-    breakButton = bitBtn("BitBtn_Break", QStringLiteral("&Break"), QStyle::SP_MediaStop);
-    saveButton = bitBtn("BitBtn_Save", QStringLiteral("S&ave"), QStyle::SP_DialogSaveButton);
-    backButton = bitBtn("BitBtn_Back", QStringLiteral("Bac&k"), QStyle::SP_ArrowBack);
+    startButton = bitBtn("BitBtn_Start", QCoreApplication::translate("MeasurementWindow", "&Start"), QStyle::SP_MediaPlay);
+    breakButton = bitBtn("BitBtn_Break", QCoreApplication::translate("MeasurementWindow", "&Break"), QStyle::SP_MediaStop);
+    saveButton = bitBtn("BitBtn_Save", QCoreApplication::translate("MeasurementWindow", "S&ave"), QStyle::SP_DialogSaveButton);
+    backButton = bitBtn("BitBtn_Back", QCoreApplication::translate("MeasurementWindow", "Bac&k"), QStyle::SP_ArrowBack);
     auto* buttons = new QVBoxLayout;
     buttons->setContentsMargins(0, 6, 0, 0);
     buttons->setSpacing(6);
@@ -193,7 +194,7 @@ QGroupBox* MeasurementWindow::BuildMeasuringGroup()
 
 QGroupBox* MeasurementWindow::BuildResistanceGroup()
 {
-    resistanceGroup = new QGroupBox(QStringLiteral("Resistance value"), measuringGroup);
+    resistanceGroup = new QGroupBox(QCoreApplication::translate("MeasurementWindow", "Resistance value"), measuringGroup);
     resistanceGroup->setObjectName(QStringLiteral("GroupBox1"));
     auto label = [this](const char* name, const QString& text, int px) {
         return MakeLabel(QString::fromLatin1(name), text, ArialFont(px), resistanceGroup);
@@ -201,11 +202,11 @@ QGroupBox* MeasurementWindow::BuildResistanceGroup()
     statusLabel = label("Label_Status", QString(), 16);
     statusLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
-    restTimeGroup = new QGroupBox(QStringLiteral("Rest time"), resistanceGroup);
+    restTimeGroup = new QGroupBox(QCoreApplication::translate("MeasurementWindow", "Rest time"), resistanceGroup);
     restTimeGroup->setObjectName(QStringLiteral("GroupBox_Timer"));
     restTimeGroup->setFont(ArialFont(21));
 
-    restTimeLabel = MakeLabel(QStringLiteral("Label_Timer_S"), QStringLiteral("0 Sec"), ArialFont(21), restTimeGroup);
+    restTimeLabel = MakeLabel(QStringLiteral("Label_Timer_S"), QCoreApplication::translate("MeasurementWindow", "0 Sec"), ArialFont(21), restTimeGroup);
     restTimeLabel->setAlignment(Qt::AlignCenter);
     SetDesignedMinimum(restTimeLabel, {160, 30});
     auto* timerLayout = new QVBoxLayout(restTimeGroup);
@@ -225,9 +226,9 @@ QGroupBox* MeasurementWindow::BuildResistanceGroup()
     value->addWidget(resistanceCaption);
     value->addWidget(resistanceLabel, 1);
 
-    voltageLabel = label("Label_Mv", QStringLiteral("Measuring voltage :"), 16);
+    voltageLabel = label("Label_Mv", QCoreApplication::translate("MeasurementWindow", "Measuring voltage :"), 16);
     SetDesignedMinimum(voltageLabel, {250, 0});
-    sampleTimeCaption = label("Label_St", QStringLiteral("Sample time :"), 16);
+    sampleTimeCaption = label("Label_St", QCoreApplication::translate("MeasurementWindow", "Sample time :"), 16);
     sampleTimeLabel = label("Label_St_V", QStringLiteral("0"), 16);
     SetDesignedMinimum(sampleTimeLabel, {100, 0});
     stableVoltageLabel = label("Label_WStV", QString(), 16);
@@ -251,7 +252,7 @@ QGroupBox* MeasurementWindow::BuildResistanceGroup()
 
 QGroupBox* MeasurementWindow::BuildTimerGroup()
 {
-    timerGroup = new QGroupBox(QStringLiteral("Set Timer"), measuringGroup);
+    timerGroup = new QGroupBox(QCoreApplication::translate("MeasurementWindow", "Set Timer"), measuringGroup);
     timerGroup->setObjectName(QStringLiteral("GroupBox_SetTimer"));
     timerGroup->setFont(ArialFont(19));
     timerSlider = new QScrollBar(Qt::Horizontal, timerGroup);
@@ -270,7 +271,7 @@ QGroupBox* MeasurementWindow::BuildTimerGroup()
     timerSecondsField->setRange(timerSlider->minimum(), timerSlider->maximum());
     timerSecondsField->setValue(timerSlider->value());
     timerSecondsField->setAlignment(Qt::AlignRight);
-    timerSecondsField->setAccessibleName(QStringLiteral("Timer seconds"));
+    timerSecondsField->setAccessibleName(QCoreApplication::translate("MeasurementWindow", "Timer seconds"));
     timeLabel = MakeLabel(QStringLiteral("Label_Time"), QString(), ArialFont(19), timerGroup);
     timeLabel->setAlignment(Qt::AlignCenter);
     timerShortfallLabel = MakeLabel(QStringLiteral("Label_TimerShortfall"), QString(), ArialFont(13), timerGroup);
@@ -287,8 +288,8 @@ QGroupBox* MeasurementWindow::BuildTimerGroup()
     left->addWidget(timerShortfallLabel);
     left->addStretch(1);
 
-    calculationChoice = new RadioGroup(QStringLiteral("Calculation"),
-                                         {QStringLiteral("A&verage"), QStringLiteral("&Lapse")}, 1, timerGroup);
+    calculationChoice = new RadioGroup(QCoreApplication::translate("MeasurementWindow", "Calculation"),
+                                         {QCoreApplication::translate("MeasurementWindow", "A&verage"), QCoreApplication::translate("MeasurementWindow", "&Lapse")}, 1, timerGroup);
     calculationChoice->setObjectName(QStringLiteral("RadioGroup_VoltCalc"));
     calculationChoice->setFont(ArialFont(16));
     calculationChoice->setMinimumWidth(220);

@@ -10,6 +10,7 @@
 #include "ui/record/record_view.h"
 #include "ui/ui_wait.h"
 
+#include <QCoreApplication>
 #include <QCloseEvent>
 #include <QGroupBox>
 #include <QLabel>
@@ -35,7 +36,7 @@ MeasurementWindow::MeasurementWindow(MeterSession& session)
 {
     recorder_->Watch(&cycle_);
     setObjectName(QStringLiteral("Form_Meas"));
-    setWindowTitle(QStringLiteral("Measuring KRX 738"));
+    setWindowTitle(QCoreApplication::translate("MeasurementWindow", "Measuring KRX 738"));
     BuildControls();
     ApplyWindowStyle(this);
     KeepControlsWidth();
@@ -84,8 +85,8 @@ SetupChoice MeasurementWindow::ChosenSetup() const
 void MeasurementWindow::Enter(bool timerMode)
 {
     // The readings of the simulated meter must not pass for a measurement, on screen or in the report.
-    setWindowTitle(session_.Caption(session_.Simulated ? QStringLiteral("Measuring KRX 738 – simulated meter")
-                                                       : QStringLiteral("Measuring KRX 738")));
+    setWindowTitle(session_.Caption(session_.Simulated ? QCoreApplication::translate("MeasurementWindow", "Measuring KRX 738 – simulated meter")
+                                                       : QCoreApplication::translate("MeasurementWindow", "Measuring KRX 738")));
     recordView->SetSimulated(session_.Simulated);
     // The groups first: the window's first size is taken from the controls it shows.
     timerGroup->setVisible(timerMode);
@@ -152,7 +153,7 @@ void MeasurementWindow::DisplayClicked()
 
 void MeasurementWindow::TimerSliderChanged()
 {
-    timeLabel->setText(QString::number(timerSlider->value()) + QStringLiteral(" Sec"));
+    timeLabel->setText(QString::number(timerSlider->value()) + QCoreApplication::translate("MeasurementWindow", " Sec"));
     timerShortfallLabel->setText(TimerShortfallText(timerSlider->value()));
 }
 

@@ -10,6 +10,8 @@
 #include "ui/window_dialogs.h"
 #include "ui/window_thread.h"
 
+#include <QCoreApplication>
+
 
 using namespace krx;
 
@@ -22,7 +24,7 @@ QWidget* MeasurementWindow::BuildMethodSettings()
 
 void MeasurementWindow::MethodPhaseStarted(int phase, int volts)
 {
-    const QString text = QStringLiteral("phase %1: %2 V").arg(phase).arg(volts);
+    const QString text = QCoreApplication::translate("MeasurementWindow", "phase %1: %2 V").arg(phase).arg(volts);
     methodSettings->ShowProgress(text);
     QString problem;
     if (const std::optional<MethodRequest> r = methodSettings->Request(&problem))
@@ -34,7 +36,7 @@ void MeasurementWindow::StartMethod()
     QString problem;
     const std::optional<MethodRequest> request = methodSettings->Request(&problem);
     if (!request) {
-        WindowDialogs().ShowError(QStringLiteral("The test cannot start: %1.").arg(problem));
+        WindowDialogs().ShowError(QCoreApplication::translate("MeasurementWindow", "The test cannot start: %1.").arg(problem));
         return;
     }
     LockForSteppedTest(true);
@@ -65,6 +67,6 @@ void MeasurementWindow::MethodEnded(const MethodRun& run, const MethodRequest& r
     methodRunning_ = false;
     lastMethod_ = JudgeMethod(request, run.phases, methodSettings->Limits());
     recordView->ShowMethodResult(*lastMethod_);
-    methodSettings->ShowProgress(run.end == StepEnd::Broken ? QStringLiteral("ended by Break") : QString());
+    methodSettings->ShowProgress(run.end == StepEnd::Broken ? QCoreApplication::translate("MeasurementWindow", "ended by Break") : QString());
     EndSteppedTest(run.end, run.code);
 }

@@ -3,6 +3,7 @@
 
 #include "ui/controls.h"
 
+#include <QCoreApplication>
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QComboBox>
@@ -40,7 +41,7 @@ bool TakeMm(const QLineEdit* f, std::optional<double>& into)
 
 }  // namespace
 
-MethodSettings::MethodSettings(QWidget* parent) : QGroupBox(QStringLiteral("Method"), parent)
+MethodSettings::MethodSettings(QWidget* parent) : QGroupBox(QCoreApplication::translate("MeasurementWindow", "Method"), parent)
 {
     setObjectName(QStringLiteral("MethodSettings"));
     limits_ = LoadLimitLibrary(UserLimitsDir());
@@ -50,15 +51,15 @@ MethodSettings::MethodSettings(QWidget* parent) : QGroupBox(QStringLiteral("Meth
         methodChoice->addItem(QString::fromUtf8(m.title), QString::fromLatin1(m.name));
     measureChoice = new QComboBox(this);
     measureChoice->setObjectName(QStringLiteral("MeasureChoice"));
-    measureChoice->addItem(QStringLiteral("Rtg (to ground)"), QStringLiteral("Rtg"));
-    measureChoice->addItem(QStringLiteral("Rtt (point to point)"), QStringLiteral("Rtt"));
+    measureChoice->addItem(QCoreApplication::translate("MeasurementWindow", "Rtg (to ground)"), QCoreApplication::translate("MeasurementWindow", "Rtg"));
+    measureChoice->addItem(QCoreApplication::translate("MeasurementWindow", "Rtt (point to point)"), QCoreApplication::translate("MeasurementWindow", "Rtt"));
     kindChoice = new QComboBox(this);
     kindChoice->setObjectName(QStringLiteral("ItemKindChoice"));
     kindChoice->setEditable(true);
     kindChoice->addItems(ItemKindNames());
     limitsChoice = new QComboBox(this);
     limitsChoice->setObjectName(QStringLiteral("LimitSetChoice"));
-    limitsChoice->addItem(QStringLiteral("none"), QString());
+    limitsChoice->addItem(QCoreApplication::translate("MeasurementWindow", "none"), QString());
     for (const QString& id : limits_.Ids())
         limitsChoice->addItem(id, id);
     d1Field = MillimetreField("D1Field", this);
@@ -74,7 +75,7 @@ MethodSettings::MethodSettings(QWidget* parent) : QGroupBox(QStringLiteral("Meth
     materialSeconds->setRange(1, 3600);
     materialSeconds->setValue(kMaterialDefaultSeconds);
     materialSeconds->setSuffix(QStringLiteral(" s"));
-    qualification = new QCheckBox(QStringLiteral("Qualification"), this);
+    qualification = new QCheckBox(QCoreApplication::translate("MeasurementWindow", "Qualification"), this);
     qualification->setObjectName(QStringLiteral("QualificationCheck"));
     conditioningField = new QLineEdit(this);
     conditioningField->setObjectName(QStringLiteral("ConditioningField"));
@@ -91,16 +92,16 @@ MethodSettings::MethodSettings(QWidget* parent) : QGroupBox(QStringLiteral("Meth
         grid->addWidget(l, row, col);
         grid->addWidget(w, row, col + 1);
     };
-    put(0, 0, QStringLiteral("Test"), methodChoice);
-    put(0, 2, QStringLiteral("Reading"), measureChoice);
-    put(0, 4, QStringLiteral("Item"), kindChoice);
-    put(0, 6, QStringLiteral("Limits"), limitsChoice);
+    put(0, 0, QCoreApplication::translate("MeasurementWindow", "Test"), methodChoice);
+    put(0, 2, QCoreApplication::translate("MeasurementWindow", "Reading"), measureChoice);
+    put(0, 4, QCoreApplication::translate("MeasurementWindow", "Item"), kindChoice);
+    put(0, 6, QCoreApplication::translate("MeasurementWindow", "Limits"), limitsChoice);
     put(1, 0, QStringLiteral("D1"), d1Field);
     put(1, 2, QStringLiteral("D2"), d2Field);
-    put(1, 4, QStringLiteral("Gap"), gapField);
-    put(1, 6, QStringLiteral("Thickness"), thicknessField);
-    put(2, 0, QStringLiteral("Voltage"), materialVolts);
-    put(2, 2, QStringLiteral("Reading at"), materialSeconds);
+    put(1, 4, QCoreApplication::translate("MeasurementWindow", "Gap"), gapField);
+    put(1, 6, QCoreApplication::translate("MeasurementWindow", "Thickness"), thicknessField);
+    put(2, 0, QCoreApplication::translate("MeasurementWindow", "Voltage"), materialVolts);
+    put(2, 2, QCoreApplication::translate("MeasurementWindow", "Reading at"), materialSeconds);
     grid->addWidget(qualification, 2, 4, 1, 2);
     put(2, 6, QCoreApplication::translate("MethodSettings", "Conditioned"), conditioningField);
     setFont(ArialFont(14));
@@ -123,7 +124,7 @@ std::optional<MethodRequest> MethodSettings::Request(QString* problem) const
         for (const auto& [field, into] : {std::pair{d1Field, &r.geometry.d1Mm}, {d2Field, &r.geometry.d2Mm},
                                           {gapField, &r.geometry.gapMm}, {thicknessField, &r.geometry.thicknessMm}})
             if (!TakeMm(field, *into)) {
-                *problem = QStringLiteral("'%1' is not a size in mm").arg(field->text());
+                *problem = QCoreApplication::translate("MeasurementWindow", "'%1' is not a size in mm").arg(field->text());
                 return std::nullopt;
             }
     }
@@ -159,7 +160,7 @@ void MethodSettings::Lock(bool locked)
 
 void MethodSettings::ShowProgress(const QString& text)
 {
-    setTitle(text.isEmpty() ? QStringLiteral("Method") : QStringLiteral("Method: ") + text);
+    setTitle(text.isEmpty() ? QCoreApplication::translate("MeasurementWindow", "Method") : QCoreApplication::translate("MeasurementWindow", "Method: ") + text);
 }
 
 void MethodSettings::UpdateEnabled()

@@ -8,6 +8,7 @@
 #include "ui/record/record_view.h"
 #include "ui/window_dialogs.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QLabel>
@@ -22,23 +23,23 @@ bool MeasurementWindow::OpenRecordingClicked()
         return false;
     const QString folder = session_.RecordingDirectory.isEmpty() ? DefaultRecordingDirectory()
                                                                  : session_.RecordingDirectory;
-    OpenFileRequest request{QStringLiteral("Open recording"), folder, QStringLiteral("Recordings (*.csv);;All files (*)")};
+    OpenFileRequest request{QCoreApplication::translate("MeasurementWindow", "Open recording"), folder, QCoreApplication::translate("MeasurementWindow", "Recordings (*.csv);;All files (*)")};
     QString fileName;
     if (!WindowDialogs().OpenFile(request, fileName))
         return false;
     // A finished test that could still be filed would be lost for filing once the view is replaced.
     if (fileTestButton->isEnabled()) {
         const Answer answer = WindowDialogs().Message(
-            QStringLiteral("The last test is not filed in the test history. File it before %1 is shown?\n\n"
+            QCoreApplication::translate("MeasurementWindow", "The last test is not filed in the test history. File it before %1 is shown?\n\n"
                            "Discard: it can no longer be filed from this window; its recording stays where it is.")
                 .arg(QFileInfo(fileName).fileName()),
-            QStringLiteral("Open recording"), Buttons::FileDiscardCancel, Icon::Question);
+            QCoreApplication::translate("MeasurementWindow", "Open recording"), Buttons::FileDiscardCancel, Icon::Question);
         if (answer == Answer::Cancel || (answer == Answer::Ok && !FileTestClicked()))
             return false;
     }
     QString error;
     if (!recordView->LoadRecording(fileName, &error)) {
-        WindowDialogs().ShowError(QStringLiteral("Cannot open %1 as a recording.%2\nNothing shown was changed.")
+        WindowDialogs().ShowError(QCoreApplication::translate("MeasurementWindow", "Cannot open %1 as a recording.%2\nNothing shown was changed.")
                                       .arg(QDir::toNativeSeparators(fileName), ReasonLine(error)));
         return false;
     }
@@ -49,8 +50,8 @@ bool MeasurementWindow::OpenRecordingClicked()
     ClearLiveValues();
     // Short: the line shares its row with the buttons; the whole sentence is its tooltip.
     const bool simulated = recordView->ShowsSimulatedRecording();
-    recordingWarning->setText(simulated ? QStringLiteral("Simulated meter") : QString());
-    recordingWarning->setToolTip(simulated ? QStringLiteral("This recording was made with the simulated meter: it is "
+    recordingWarning->setText(simulated ? QCoreApplication::translate("MeasurementWindow", "Simulated meter") : QString());
+    recordingWarning->setToolTip(simulated ? QCoreApplication::translate("MeasurementWindow", "This recording was made with the simulated meter: it is "
                                                             "not a measurement.")
                                            : QString());
     return true;

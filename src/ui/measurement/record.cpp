@@ -12,6 +12,7 @@
 #include "ui/history/test_view.h"
 #include "ui/record/record_view.h"
 
+#include <QCoreApplication>
 #include <QLabel>
 #include <QPushButton>
 

@@ -11,6 +11,7 @@
 #include "ui/record/step_table.h"
 #include "ui/window_dialogs.h"
 
+#include <QCoreApplication>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
@@ -23,13 +24,13 @@ QString EndText(const StepRunResult& r, size_t planned)
 {
     const auto done = r.result.steps.size();
     switch (r.end) {
-    case StepEnd::Completed: return QStringLiteral("all %1 steps done").arg(planned);
-    case StepEnd::Broken: return QStringLiteral("ended by Break after %1 of %2 steps").arg(done).arg(planned);
+    case StepEnd::Completed: return QCoreApplication::translate("MeasurementWindow", "all %1 steps done").arg(planned);
+    case StepEnd::Broken: return QCoreApplication::translate("MeasurementWindow", "ended by Break after %1 of %2 steps").arg(done).arg(planned);
     case StepEnd::NoStableVoltage:
-        return QStringLiteral("no stable voltage in step %1; %2 of %3 steps kept").arg(r.failedStep).arg(done).arg(planned);
+        return QCoreApplication::translate("MeasurementWindow", "no stable voltage in step %1; %2 of %3 steps kept").arg(r.failedStep).arg(done).arg(planned);
     case StepEnd::NoStatusAnswer:
-        return QStringLiteral("the meter did not answer; %1 of %2 steps kept").arg(done).arg(planned);
-    case StepEnd::ConnectionLost: return QStringLiteral("the meter was lost");
+        return QCoreApplication::translate("MeasurementWindow", "the meter did not answer; %1 of %2 steps kept").arg(done).arg(planned);
+    case StepEnd::ConnectionLost: return QCoreApplication::translate("MeasurementWindow", "the meter was lost");
     }
     return {};
 }
@@ -71,7 +72,7 @@ void MeasurementWindow::StartSteps()
 {
     const StepPlan plan = stepSettings->Plan();
     if (const QString problem = StepPlanProblem(plan); !problem.isEmpty()) {
-        WindowDialogs().ShowError(QStringLiteral("The step-voltage test cannot start: %1.").arg(problem));
+        WindowDialogs().ShowError(QCoreApplication::translate("MeasurementWindow", "The step-voltage test cannot start: %1.").arg(problem));
         return;
     }
     LockForSteppedTest(true);

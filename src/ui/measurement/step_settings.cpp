@@ -3,6 +3,7 @@
 
 #include "ui/controls.h"
 
+#include <QCoreApplication>
 #include <QCheckBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -15,10 +16,10 @@ namespace {
 constexpr int kVolts[] = {10, 100, 500, 1000};
 }  // namespace
 
-StepSettings::StepSettings(QWidget* parent) : QGroupBox(QStringLiteral("Step voltage"), parent)
+StepSettings::StepSettings(QWidget* parent) : QGroupBox(QCoreApplication::translate("MeasurementWindow", "Step voltage"), parent)
 {
     setObjectName(QStringLiteral("StepSettings"));
-    useSteps = new QCheckBox(QStringLiteral("Step-voltage test"), this);
+    useSteps = new QCheckBox(QCoreApplication::translate("MeasurementWindow", "Step-voltage test"), this);
     useSteps->setObjectName(QStringLiteral("StepVoltageTest"));
     auto* volts = new QHBoxLayout;
     volts->setSpacing(14);
@@ -37,8 +38,8 @@ StepSettings::StepSettings(QWidget* parent) : QGroupBox(QStringLiteral("Step vol
     stepSeconds->setRange(kStepSecondsMin, kStepSecondsMax);
     stepSeconds->setValue(60);
     stepSeconds->setSuffix(QStringLiteral(" s"));
-    stepSeconds->setAccessibleName(QStringLiteral("Step length in seconds"));
-    auto* lengthCaption = new QLabel(QStringLiteral("Each step"), this);
+    stepSeconds->setAccessibleName(QCoreApplication::translate("MeasurementWindow", "Step length in seconds"));
+    auto* lengthCaption = new QLabel(QCoreApplication::translate("MeasurementWindow", "Each step"), this);
     lengthCaption->setBuddy(stepSeconds);
     volts->addWidget(lengthCaption);
     volts->addWidget(stepSeconds);
@@ -75,7 +76,7 @@ void StepSettings::Lock(bool locked)
 
 void StepSettings::ShowProgress(const QString& text)
 {
-    setTitle(text.isEmpty() ? QStringLiteral("Step voltage") : QStringLiteral("Step voltage: ") + text);
+    setTitle(text.isEmpty() ? QCoreApplication::translate("MeasurementWindow", "Step voltage") : QCoreApplication::translate("MeasurementWindow", "Step voltage: ") + text);
 }
 
 void StepSettings::UpdateEnabled()

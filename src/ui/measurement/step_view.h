@@ -8,6 +8,8 @@
 #include "ui/measurement/step_settings.h"
 #include "ui/window_thread.h"
 
+#include <QCoreApplication>
+
 class MeasurementWindow::StepView : public krx::StepListener {
 public:
     explicit StepView(MeasurementWindow& w) : w_(w) {}
@@ -18,7 +20,7 @@ public:
             w_.ShowVoltage(0, volts);
             if (w_.methodRunning_)
                 return w_.MethodPhaseStarted(step, volts);
-            w_.stepSettings->ShowProgress(QStringLiteral("step %1 of %2: %3 V")
+            w_.stepSettings->ShowProgress(QCoreApplication::translate("MeasurementWindow", "step %1 of %2: %3 V")
                                               .arg(step)
                                               .arg(w_.stepPlan_.volts.size())
                                               .arg(volts));

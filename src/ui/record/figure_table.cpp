@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/record/figure_table.h"
 
+#include <QCoreApplication>
 #include <QLocale>
 
 #include <algorithm>
@@ -58,7 +59,7 @@ FigureTable MakeFigureTable(const InsulationFigures& f, const FigureChoices& cho
         plate->cls = choices.cls;
     const Judgement j = Judge(f, choices.darTimes, plate, winding);
     const std::optional<double> temperature = j.temperature;
-    t.header = {QString(), QStringLiteral("measured"), QStringLiteral("at 40 °C"), QStringLiteral("at 20 °C")};
+    t.header = {QString(), QCoreApplication::translate("FiguresPanel", "measured"), QCoreApplication::translate("FiguresPanel", "at 40 °C"), QCoreApplication::translate("FiguresPanel", "at 20 °C")};
     auto ohmRow = [&](const QString& name, std::optional<double> r, Missing why, double seconds) {
         QStringList row{name};
         row << (r ? OhmText(*r) : MissingText(why, seconds));
@@ -71,22 +72,22 @@ FigureTable MakeFigureTable(const InsulationFigures& f, const FigureChoices& cho
     };
     ohmRow(QStringLiteral("R 15 s"), f.r15, f.why15, 15.0);
     ohmRow(QStringLiteral("R 30 s"), f.r30, f.why30, 30.0);
-    ohmRow(QStringLiteral("R 1 min"), f.r60, f.why60, 60.0);
-    ohmRow(QStringLiteral("R 10 min"), f.r600, f.why600, 600.0);
+    ohmRow(QCoreApplication::translate("FiguresPanel", "R 1 min"), f.r60, f.why60, 60.0);
+    ohmRow(QCoreApplication::translate("FiguresPanel", "R 10 min"), f.r600, f.why600, 600.0);
     // One temperature for both readings: the correction cancels in a ratio, so it stays as measured.
     auto ratioRow = [&](const QString& name, std::optional<double> ratio, int decimals, const QString& missing) {
         const QString corrected = ratio && temperature ? RatioText(ratio, decimals) : QStringLiteral("–");
         t.rows.push_back({name, ratio ? RatioText(ratio, decimals) : missing, corrected, corrected});
     };
     const bool from15 = choices.darTimes == DarTimes::From15To60;
-    ratioRow(from15 ? QStringLiteral("DAR 60 s/15 s") : QStringLiteral("DAR 60 s/30 s"), f.dar, j.darDecimals,
+    ratioRow(from15 ? QCoreApplication::translate("FiguresPanel", "DAR 60 s/15 s") : QCoreApplication::translate("FiguresPanel", "DAR 60 s/30 s"), f.dar, j.darDecimals,
              DarMissingText(f, choices.darTimes));
-    ratioRow(QStringLiteral("PI 10 min/1 min"), f.pi, j.piDecimals,
+    ratioRow(QCoreApplication::translate("FiguresPanel", "PI 10 min/1 min"), f.pi, j.piDecimals,
              f.piAtLeast ? QStringLiteral("≥ %1").arg(RatioText(f.piAtLeast, j.piDecimals)) : PiMissingText(f));
     t.ir = j.ir;
     t.dar = j.dar;
     t.pi = j.pi;
-    t.nameplateLine = QStringLiteral("Nameplate: %1").arg(NameplateText(plate));
+    t.nameplateLine = QCoreApplication::translate("FiguresPanel", "Nameplate: %1").arg(NameplateText(plate));
     t.rampLine = j.rampLine;
     t.temperatureLine = j.temperatureLine;
     t.climateLine = j.climateLine;

@@ -4,6 +4,7 @@
 #include "core/settings.h"
 #include "ui/window_dialogs.h"
 
+#include <QCoreApplication>
 #include <QComboBox>
 #include <QFormLayout>
 #include <QGridLayout>
@@ -23,7 +24,7 @@ void Remember(const FigureChoices& choices)
 {
     QString reason;
     if (!WriteFigureChoices(choices, &reason))
-        WindowDialogs().ShowError(QStringLiteral("Cannot write the settings file %1 (%2). The choice holds until the "
+        WindowDialogs().ShowError(QCoreApplication::translate("FiguresPanel", "Cannot write the settings file %1 (%2). The choice holds until the "
                                               "program ends but is not remembered for the next start.")
                                    .arg(SettingsFilePath(), reason));
 }
@@ -38,6 +39,25 @@ QLabel* VerdictLabel(const QString& name, QWidget* parent)
     l->setTextFormat(Qt::PlainText);
     return l;
 }
+
+namespace {
+// Names the core keeps in English, as the history stores them; the panel shows them in the
+// window's language.
+[[maybe_unused]] const char* const kShownNames[] = {
+    QT_TRANSLATE_NOOP("FiguresPanel", "air temperature at the meter"),
+    QT_TRANSLATE_NOOP("FiguresPanel", "rotating machine"),
+    QT_TRANSLATE_NOOP("FiguresPanel", "transformer"),
+    QT_TRANSLATE_NOOP("FiguresPanel", "cable"),
+    QT_TRANSLATE_NOOP("FiguresPanel", "other"),
+    QT_TRANSLATE_NOOP("FiguresPanel", "form-wound, after about 1970 (100 MΩ; 5 MΩ rated below 1 kV)"),
+    QT_TRANSLATE_NOOP("FiguresPanel", "random-wound, or a dc armature (5 MΩ; dc armatures since IEEE 43-2013)"),
+    QT_TRANSLATE_NOOP("FiguresPanel", "before about 1970, field winding, or not known (kV + 1 MΩ)"),
+};
+QString Shown(const QString& english)
+{
+    return QCoreApplication::translate("FiguresPanel", english.toUtf8().constData());
+}
+}  // namespace
 
 FiguresPanel::FiguresPanel(QWidget* parent) : QWidget(parent), choices_(ReadFigureChoices())
 {
@@ -55,7 +75,7 @@ FiguresPanel::FiguresPanel(QWidget* parent) : QWidget(parent), choices_(ReadFigu
     darBox->setCurrentIndex(darBox->findData(static_cast<int>(choices_.darTimes)));
     windingEdit = new QLineEdit(this);
     windingEdit->setObjectName(QStringLiteral("WindingTemperature"));
-    windingEdit->setPlaceholderText(AirTemperatureName());
+    windingEdit->setPlaceholderText(Shown(AirTemperatureName()));
     windingEdit->setMaxLength(16);
     windingMessage = new QLabel(this);
     windingMessage->setObjectName(QStringLiteral("WindingMessage"));
@@ -65,25 +85,25 @@ FiguresPanel::FiguresPanel(QWidget* parent) : QWidget(parent), choices_(ReadFigu
     kindBox = new QComboBox(this);
     kindBox->setObjectName(QStringLiteral("AssetKind"));
     for (AssetKind k : AssetKinds())
-        kindBox->addItem(KindLabel(k), static_cast<int>(k));
+        kindBox->addItem(Shown(KindLabel(k)), static_cast<int>(k));
     ratedEdit = new QLineEdit(this);
     ratedEdit->setObjectName(QStringLiteral("RatedVoltage"));
-    ratedEdit->setPlaceholderText(QStringLiteral("not known"));
+    ratedEdit->setPlaceholderText(QCoreApplication::translate("FiguresPanel", "not known"));
     ratedEdit->setMaxLength(8);
     windingTypeBox = new QComboBox(this);
     windingTypeBox->setObjectName(QStringLiteral("WindingType"));
-    windingTypeBox->addItem(QStringLiteral("not set"), -1);
+    windingTypeBox->addItem(QCoreApplication::translate("FiguresPanel", "not set"), -1);
     for (WindingType w : {WindingType::Form, WindingType::Random, WindingType::Older})
-        windingTypeBox->addItem(WindingChoiceText(w), static_cast<int>(w));
+        windingTypeBox->addItem(Shown(WindingChoiceText(w)), static_cast<int>(w));
     // Its longest choice would set the panel's width; the list shows every choice whole.
     windingTypeBox->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     windingTypeBox->setMinimumContentsLength(16);
-    form->addRow(QStringLiteral("Asset"), kindBox);
-    form->addRow(QStringLiteral("Rated V"), ratedEdit);
-    form->addRow(QStringLiteral("Winding"), windingTypeBox);
-    form->addRow(QStringLiteral("Insulation class"), classBox);
+    form->addRow(QCoreApplication::translate("FiguresPanel", "Asset"), kindBox);
+    form->addRow(QCoreApplication::translate("FiguresPanel", "Rated V"), ratedEdit);
+    form->addRow(QCoreApplication::translate("FiguresPanel", "Winding"), windingTypeBox);
+    form->addRow(QCoreApplication::translate("FiguresPanel", "Insulation class"), classBox);
     form->addRow(QStringLiteral("DAR"), darBox);
-    form->addRow(QStringLiteral("Winding °C"), windingEdit);
+    form->addRow(QCoreApplication::translate("FiguresPanel", "Winding °C"), windingEdit);
     form->addRow(windingMessage);
 
     grid_ = new QGridLayout;
@@ -170,7 +190,7 @@ void FiguresPanel::WindingEdited()
     windingValid_ = ok;
     windingMessage->setVisible(!ok);
     if (!ok)
-        windingMessage->setText(QStringLiteral("\"%1\" is not a winding temperature: type a number of °C from -50 to "
+        windingMessage->setText(QCoreApplication::translate("FiguresPanel", "\"%1\" is not a winding temperature: type a number of °C from -50 to "
                                                "250, or leave the field empty for the air temperature at the meter.")
                                     .arg(windingEdit->text().trimmed()));
     Refresh();
@@ -226,7 +246,7 @@ FigureTable FiguresPanel::Table() const
     InsulationFigures uncorrected = figures_;
     uncorrected.meanTemperature.reset();
     FigureTable t = MakeFigureTable(uncorrected, choices_, std::nullopt, Plate());
-    t.temperatureLine = QStringLiteral("Winding temperature not valid: nothing corrected");
+    t.temperatureLine = QCoreApplication::translate("FiguresPanel", "Winding temperature not valid: nothing corrected");
     return t;
 }
 
@@ -240,11 +260,11 @@ void FiguresPanel::Refresh()
             Cell(r + 1, c)->setText(t.rows[static_cast<size_t>(r)].value(c));
     auto verdict = [](const QString& what, const FigureVerdict& v) {
         return v.source.isEmpty() ? QStringLiteral("%1: %2").arg(what, v.text)
-                                  : QStringLiteral("%1: %2\nSource: %3").arg(what, v.text, v.source);
+                                  : QCoreApplication::translate("FiguresPanel", "%1: %2\nSource: %3").arg(what, v.text, v.source);
     };
     darVerdict->setText(verdict(QStringLiteral("DAR"), t.dar));
     piVerdict->setText(verdict(QStringLiteral("PI"), t.pi));
-    irVerdict->setText(verdict(QStringLiteral("Minimum IR"), t.ir));
+    irVerdict->setText(verdict(QCoreApplication::translate("FiguresPanel", "Minimum IR"), t.ir));
     QStringList lines{t.rampLine, t.temperatureLine, t.climateLine};
     lines.removeAll(QString());
     temperatureLine->setText(lines.join(QLatin1Char('\n')));

@@ -3,6 +3,7 @@
 
 #include "core/judging/conditions.h"
 
+#include <QCoreApplication>
 #include <QFormLayout>
 #include <QLabel>
 
@@ -22,13 +23,13 @@ MethodResultView::MethodResultView(QWidget* parent) : QFrame(parent)
         form->addRow(caption, l);
         return l;
     };
-    title = row("MethodTitle", QStringLiteral("Method"));
-    path = row("MethodPath", QStringLiteral("Path"));
-    result = row("MethodReading", QStringLiteral("Result"));
-    verdict = row("MethodVerdict", QStringLiteral("Verdict"));
-    source = row("MethodSource", QStringLiteral("Limit"));
-    conditions = row("MethodConditions", QStringLiteral("Conditions"));
-    figures = row("MethodFigures", QStringLiteral("Material"));
+    title = row("MethodTitle", QCoreApplication::translate("RecordView", "Method"));
+    path = row("MethodPath", QCoreApplication::translate("RecordView", "Path"));
+    result = row("MethodReading", QCoreApplication::translate("RecordView", "Result"));
+    verdict = row("MethodVerdict", QCoreApplication::translate("RecordView", "Verdict"));
+    source = row("MethodSource", QCoreApplication::translate("RecordView", "Limit"));
+    conditions = row("MethodConditions", QCoreApplication::translate("RecordView", "Conditions"));
+    figures = row("MethodFigures", QCoreApplication::translate("RecordView", "Material"));
     verdict->setStyleSheet(QStringLiteral("font-weight: bold"));
     form_ = form;
 }
@@ -49,10 +50,10 @@ void MethodResultView::Show(const MethodResult& r)
 {
     title->setText(ResultTitle(r));
     path->setText(PathText(r));
-    result->setText(r.result ? QStringLiteral("%1 at %2 V").arg(ReadingText(r.result->value)).arg(r.result->volts)
-                             : QStringLiteral("none"));
+    result->setText(r.result ? QCoreApplication::translate("RecordView", "%1 at %2 V").arg(ReadingText(r.result->value)).arg(r.result->volts)
+                             : QCoreApplication::translate("RecordView", "none"));
     verdict->setText(r.verdict.text);
-    source->setText(r.verdict.source.isEmpty() ? QStringLiteral("no limit applied") : r.verdict.source);
+    source->setText(r.verdict.source.isEmpty() ? QCoreApplication::translate("RecordView", "no limit applied") : r.verdict.source);
     QStringList air;
     if (r.result)
         air << ConditionsText(r.result->temperature, r.result->humidity);

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/record/reading_plot.h"
 
+#include <QCoreApplication>
 #include <QCategoryAxis>
 #include <QGraphicsRectItem>
 #include <QGraphicsSimpleTextItem>
@@ -159,8 +160,8 @@ void ReadingPlot::BuildChart()
 void ReadingPlot::BuildMarkers()
 {
     QChart* c = chart();
-    const QStringList names = {QStringLiteral("15 s"), QStringLiteral("30 s"), QStringLiteral("1 min"),
-                               QStringLiteral("10 min")};
+    const QStringList names = {QStringLiteral("15 s"), QStringLiteral("30 s"), QCoreApplication::translate("RecordView", "1 min"),
+                               QCoreApplication::translate("RecordView", "10 min")};
     for (const QString& name : names) {
         auto* m = new QLineSeries(c);
         m->setName(name);

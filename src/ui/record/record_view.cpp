@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/record/record_view.h"
 
+#include "core/language.h"
+
 #include "core/recording_reader.h"
 
 #include "core/settings.h"
@@ -14,6 +16,7 @@
 #include "ui/record/step_panel.h"
 #include "ui/record/step_table.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -102,9 +105,9 @@ MeasurementRecordView::MeasurementRecordView(QWidget* parent) : QWidget(parent)
     steps->hide();
     method = new MethodResultView(this);
     method->hide();
-    reportButton = new QPushButton(QStringLiteral("&Report…"), this);
+    reportButton = new QPushButton(QCoreApplication::translate("RecordView", "&Report…"), this);
     reportButton->setObjectName(QStringLiteral("ReportButton"));
-    exportButton = new QPushButton(QStringLiteral("&Export recording…"), this);
+    exportButton = new QPushButton(QCoreApplication::translate("RecordView", "&Export recording…"), this);
     exportButton->setObjectName(QStringLiteral("ExportRecordingButton"));
 
     buttons_ = new QHBoxLayout;
@@ -306,6 +309,7 @@ QString MeasurementRecordView::SuggestedName(const QString& suffix) const
 bool MeasurementRecordView::WriteReportTo(const QString& fileName, QString* error)
 {
     RefreshFigures();
+    const LanguageScope reportLanguage(ReportLanguage());
     ReportContent c;
     c.meterType = meterType_;
     c.serial = serial_;
@@ -326,14 +330,14 @@ bool MeasurementRecordView::WriteReportTo(const QString& fileName, QString* erro
     c.figures = figures->Table();
     if (steps->isVisibleTo(this)) {
         c.steps = steps->Table();
-        c.figures.temperatureLine = QStringLiteral("each step to 40 °C from its mean air temperature at the meter");
+        c.figures.temperatureLine = QCoreApplication::translate("RecordView", "each step to 40 °C from its mean air temperature at the meter");
         c.keyReadings.clear();
         for (const auto& [volts, reading] : stepEnds_)
-            c.keyReadings.push_back({QStringLiteral("%1 V end").arg(volts), reading});
+            c.keyReadings.push_back({QCoreApplication::translate("RecordView", "%1 V end").arg(volts), reading});
     }
     if (method->isVisibleTo(this) && lastMethod_) {
         c.method = MakeMethodSheet(*lastMethod_);
-        c.figures.temperatureLine = QStringLiteral("none: ESD and material readings are reported as read");
+        c.figures.temperatureLine = QCoreApplication::translate("RecordView", "none: ESD and material readings are reported as read");
         c.keyReadings.clear();
     }
     c.comment = comment_;
@@ -343,22 +347,22 @@ bool MeasurementRecordView::WriteReportTo(const QString& fileName, QString* erro
 bool MeasurementRecordView::Report()
 {
     QString comment = comment_;
-    if (!WindowDialogs().InputQuery(QStringLiteral("Report"), QStringLiteral("Comment for the report:"), comment))
+    if (!WindowDialogs().InputQuery(QCoreApplication::translate("RecordView", "Report"), QCoreApplication::translate("RecordView", "Comment for the report:"), comment))
         return false;
     comment_ = comment;
-    SaveFileRequest request{QStringLiteral("Report"), folder_, QStringLiteral("PDF files (*.pdf)"), QStringLiteral("pdf")};
+    SaveFileRequest request{QCoreApplication::translate("RecordView", "Report"), folder_, QCoreApplication::translate("RecordView", "PDF files (*.pdf)"), QStringLiteral("pdf")};
     QString fileName = SuggestedName(QStringLiteral(".pdf"));
     if (!WindowDialogs().SaveFile(request, fileName))
         return false;
     QString error;
     if (!WriteReportTo(fileName, &error)) {
-        WindowDialogs().ShowError(QStringLiteral("Cannot write the report %1.%2\nNo report was saved.")
+        WindowDialogs().ShowError(QCoreApplication::translate("RecordView", "Cannot write the report %1.%2\nNo report was saved.")
                                    .arg(QDir::toNativeSeparators(fileName), ReasonLine(error)));
         return false;
     }
     folder_ = DirectoryPart(fileName);
-    WindowDialogs().Message(QStringLiteral("The report was saved as %1.").arg(QDir::toNativeSeparators(fileName)),
-                         QStringLiteral("Report"), Buttons::Ok, Icon::Information);
+    WindowDialogs().Message(QCoreApplication::translate("RecordView", "The report was saved as %1.").arg(QDir::toNativeSeparators(fileName)),
+                         QCoreApplication::translate("RecordView", "Report"), Buttons::Ok, Icon::Information);
     return true;
 }
 
@@ -366,21 +370,21 @@ bool MeasurementRecordView::ExportRecording()
 {
     if (recordingFile_.isEmpty())
         return false;
-    SaveFileRequest request{QStringLiteral("Export recording"), folder_,
-                            QStringLiteral("Recordings (*.csv);;All files (*)"), QStringLiteral("csv")};
+    SaveFileRequest request{QCoreApplication::translate("RecordView", "Export recording"), folder_,
+                            QCoreApplication::translate("RecordView", "Recordings (*.csv);;All files (*)"), QStringLiteral("csv")};
     QString fileName = QDir(folder_).filePath(QFileInfo(recordingFile_).fileName());
     if (!WindowDialogs().SaveFile(request, fileName))
         return false;
     QString error;
     if (!CopyRecording(recordingFile_, fileName, &error)) {
-        WindowDialogs().ShowError(QStringLiteral("Cannot export the recording to %1.%2\nThe recording itself is kept in %3.")
+        WindowDialogs().ShowError(QCoreApplication::translate("RecordView", "Cannot export the recording to %1.%2\nThe recording itself is kept in %3.")
                                    .arg(QDir::toNativeSeparators(fileName), ReasonLine(error),
                                         QDir::toNativeSeparators(recordingFile_)));
         return false;
     }
     folder_ = DirectoryPart(fileName);
-    WindowDialogs().Message(QStringLiteral("The recording was exported to %1.").arg(QDir::toNativeSeparators(fileName)),
-                         QStringLiteral("Export recording"), Buttons::Ok, Icon::Information);
+    WindowDialogs().Message(QCoreApplication::translate("RecordView", "The recording was exported to %1.").arg(QDir::toNativeSeparators(fileName)),
+                         QCoreApplication::translate("RecordView", "Export recording"), Buttons::Ok, Icon::Information);
     return true;
 }
 

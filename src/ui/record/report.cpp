@@ -3,6 +3,7 @@
 
 #include "ui/record/report_steps.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QLocale>
 #include <QPageLayout>
@@ -22,8 +23,8 @@ namespace {
 // An ESD item or a material is no insulation: the title says which test it is.
 QString ReportTitle(const ReportContent& c)
 {
-    return c.method ? QStringLiteral("Resistance test: %1").arg(c.method->title)
-                    : QStringLiteral("Insulation resistance measurement");
+    return c.method ? QCoreApplication::translate("Report", "Resistance test: %1").arg(c.method->title)
+                    : QCoreApplication::translate("Report", "Insulation resistance measurement");
 }
 
 constexpr int kDpi = 300;
@@ -113,7 +114,7 @@ void DrawSimulated(Page& page, const ReportContent& c)
         return;
     page.Font(18, true);
     page.painter().setPen(QColor(0xc6, 0x28, 0x28));
-    page.Text(QStringLiteral("SIMULATED METER – NOT A MEASUREMENT"));
+    page.Text(QCoreApplication::translate("Report", "SIMULATED METER – NOT A MEASUREMENT"));
     page.painter().setPen(Qt::black);
     page.Down(page.Line() * 1.1);
 }
@@ -127,7 +128,7 @@ void DrawTitle(Page& page, const ReportContent& c, const QString& subtitle)
     page.Down(page.Line() * 1.15);
     page.Font(8.5);
     page.painter().setPen(QColor(0x44, 0x44, 0x44));
-    page.Text(QStringLiteral("Report date: %1").arg(locale.toString(made, QLocale::ShortFormat)));
+    page.Text(QCoreApplication::translate("Report", "Report date: %1").arg(locale.toString(made, QLocale::ShortFormat)));
     page.painter().setPen(Qt::black);
     page.Down(page.Line() * 1.3);
     DrawSimulated(page, c);
@@ -186,30 +187,30 @@ void DrawConditions(Page& page, const ReportContent& c)
 {
     const QLocale locale;
     const auto celsius = [&](const std::optional<double>& v) {
-        return v ? locale.toString(*v, 'f', 1) + QStringLiteral(" °C") : QStringLiteral("not measured");
+        return v ? locale.toString(*v, 'f', 1) + QStringLiteral(" °C") : QCoreApplication::translate("Report", "not measured");
     };
     const QString when = c.started.isValid() ? locale.toString(c.started, QLocale::ShortFormat) : QString();
-    DrawFields(page, QStringLiteral("Test object"),
-               {{QStringLiteral("Asset"), c.asset},
-                {QStringLiteral("Site, location"), c.location},
-                {QStringLiteral("Nameplate"), c.nameplate},
-                {QStringLiteral("Operator"), c.operatorName}});
-    DrawFields(page, QStringLiteral("Test"),
-               {{QStringLiteral("Started"), when},
-                {QStringLiteral("Duration"), DurationText(c.durationSeconds)},
-                {QStringLiteral("Voltage"), c.method ? c.method->voltageLine
-                                            : c.steps         ? QStringLiteral("steps of %1").arg(c.steps->voltsLine)
+    DrawFields(page, QCoreApplication::translate("Report", "Test object"),
+               {{QCoreApplication::translate("Report", "Asset"), c.asset},
+                {QCoreApplication::translate("Report", "Site, location"), c.location},
+                {QCoreApplication::translate("Report", "Nameplate"), c.nameplate},
+                {QCoreApplication::translate("Report", "Operator"), c.operatorName}});
+    DrawFields(page, QCoreApplication::translate("Report", "Test"),
+               {{QCoreApplication::translate("Report", "Started"), when},
+                {QCoreApplication::translate("Report", "Duration"), DurationText(c.durationSeconds)},
+                {QCoreApplication::translate("Report", "Voltage"), c.method ? c.method->voltageLine
+                                            : c.steps         ? QCoreApplication::translate("Report", "steps of %1").arg(c.steps->voltsLine)
                                             : c.volts > 0 ? QStringLiteral("%1 V").arg(c.volts)
                                                           : QStringLiteral("–")},
-                {QStringLiteral("Ramp"), c.rampSeconds ? QStringLiteral("%1 to a stable voltage").arg(RampText(*c.rampSeconds))
-                                                       : QStringLiteral("not known")},
-                {QStringLiteral("Air at the meter"), celsius(c.temperature)},
-                {QStringLiteral("Humidity"), c.humidity ? QStringLiteral("%1 %").arg(*c.humidity)
-                                                        : QStringLiteral("not measured")},
-                {QStringLiteral("Dew point"), c.dewPoint ? celsius(c.dewPoint) : QStringLiteral("not known")},
-                {QStringLiteral("Meter"), QStringLiteral("%1, serial %2, software %3")
+                {QCoreApplication::translate("Report", "Ramp"), c.rampSeconds ? QCoreApplication::translate("Report", "%1 to a stable voltage").arg(RampText(*c.rampSeconds))
+                                                       : QCoreApplication::translate("Report", "not known")},
+                {QCoreApplication::translate("Report", "Air at the meter"), celsius(c.temperature)},
+                {QCoreApplication::translate("Report", "Humidity"), c.humidity ? QStringLiteral("%1 %").arg(*c.humidity)
+                                                        : QCoreApplication::translate("Report", "not measured")},
+                {QCoreApplication::translate("Report", "Dew point"), c.dewPoint ? celsius(c.dewPoint) : QCoreApplication::translate("Report", "not known")},
+                {QCoreApplication::translate("Report", "Meter"), QCoreApplication::translate("Report", "%1, serial %2, software %3")
                                               .arg(Or(c.meterType), Or(c.serial), Or(c.swVersion))},
-                {QStringLiteral("Correction"), Or(c.figures.temperatureLine)}});
+                {QCoreApplication::translate("Report", "Correction"), Or(c.figures.temperatureLine)}});
     page.Down(page.Line() * 0.5);
 }
 
@@ -226,7 +227,7 @@ void DrawPlot(Page& page, const ReportContent& c, qreal room)
         page.painter().restore();
     } else {
         page.painter().drawRect(box);
-        page.painter().drawText(box, Qt::AlignCenter, QStringLiteral("no readings"));
+        page.painter().drawText(box, Qt::AlignCenter, QCoreApplication::translate("Report", "no readings"));
     }
     page.Down(box.height() + page.Line() * 0.6);
 }
@@ -234,7 +235,7 @@ void DrawPlot(Page& page, const ReportContent& c, qreal room)
 void DrawFigures(Page& page, const FigureTable& t, bool readingsPage)
 {
     page.Font(10, true);
-    page.Text(QStringLiteral("Insulation figures"));
+    page.Text(QCoreApplication::translate("Report", "Insulation figures"));
     page.Down(page.Line() * 1.1);
     const qreal w = page.Area().width();
     const qreal columns[] = {0, w * 0.28, w * 0.52, w * 0.76};
@@ -249,8 +250,8 @@ void DrawFigures(Page& page, const FigureTable& t, bool readingsPage)
     for (const QStringList& r : t.rows)
         row(r, false);
     page.Font(8.5);
-    page.Text(QStringLiteral("R at the exact times, interpolated in log R between the readings on either side%1.")
-                  .arg(readingsPage ? QStringLiteral("; page 2 lists the readings themselves") : QString()));
+    page.Text(QCoreApplication::translate("Report", "R at the exact times, interpolated in log R between the readings on either side%1.")
+                  .arg(readingsPage ? QCoreApplication::translate("Report", "; page 2 lists the readings themselves") : QString()));
     page.Down(page.Line() * 1.4);
     // The figures' lines are wrapped, not cut: a signed report keeps every word of a source.
     auto paragraph = [&](const QString& text, qreal indent) {
@@ -263,12 +264,12 @@ void DrawFigures(Page& page, const FigureTable& t, bool readingsPage)
     // The ramp, the climate and the correction's temperature stand once, with the test's conditions.
     if (!t.nameplateLine.isEmpty())
         paragraph(t.nameplateLine, 0);
-    for (auto [name, v] : {std::pair{QStringLiteral("Minimum IR"), &t.ir}, std::pair{QStringLiteral("PI"), &t.pi},
+    for (auto [name, v] : {std::pair{QCoreApplication::translate("Report", "Minimum IR"), &t.ir}, std::pair{QStringLiteral("PI"), &t.pi},
                            std::pair{QStringLiteral("DAR"), &t.dar}}) {
         page.Font(9.5, true);
         paragraph(QStringLiteral("%1: %2").arg(name, v->text), 0);
         page.Font(8.5);
-        paragraph(QStringLiteral("Source: %1").arg(v->source.isEmpty() ? QStringLiteral("no rule applies") : v->source),
+        paragraph(QCoreApplication::translate("Report", "Source: %1").arg(v->source.isEmpty() ? QCoreApplication::translate("Report", "no rule applies") : v->source),
                   page.Line());
     }
     page.Font(9.5, true);
@@ -295,12 +296,12 @@ void DrawSignatures(Page& page, const ReportContent& c)
         const qreal x = page.Area().left();
         page.Font(9, true);
         p.drawText(QRectF(x, y + page.Line() * 0.3, w * 0.2, page.Line()), Qt::AlignLeft | Qt::AlignTop,
-                   i == 0 ? QStringLiteral("Tested by") : QStringLiteral("Checked by"));
+                   i == 0 ? QCoreApplication::translate("Report", "Tested by") : QCoreApplication::translate("Report", "Checked by"));
         page.Font(8);
         const qreal lineY = y + page.Line() * 1.2;
         const qreal parts[][2] = {{0.2, 0.5}, {0.53, 0.68}, {0.71, 1.0}};
-        const QString names[] = {i == 0 && !c.operatorName.isEmpty() ? c.operatorName : QStringLiteral("Name"),
-                                 QStringLiteral("Date"), QStringLiteral("Signature")};
+        const QString names[] = {i == 0 && !c.operatorName.isEmpty() ? c.operatorName : QCoreApplication::translate("Report", "Name"),
+                                 QCoreApplication::translate("Report", "Date"), QCoreApplication::translate("Report", "Signature")};
         for (int k = 0; k < 3; ++k) {
             p.drawLine(QPointF(x + w * parts[k][0], lineY), QPointF(x + w * parts[k][1], lineY));
             p.drawText(QRectF(x + w * parts[k][0], lineY + 1, w * (parts[k][1] - parts[k][0]), page.Line()),
@@ -312,7 +313,7 @@ void DrawSignatures(Page& page, const ReportContent& c)
 void DrawComment(Page& page, const QString& comment, qreal bottom)
 {
     page.Font(10, true);
-    page.Text(QStringLiteral("Comment"));
+    page.Text(QCoreApplication::translate("Report", "Comment"));
     page.Down(page.Line() * 1.1);
     page.Font(9);
     QRectF rest = page.Rest();
@@ -324,12 +325,12 @@ void DrawKeyReadings(Page& page, const ReportContent& c)
 {
     const QLocale locale;
     page.Font(10, true);
-    page.Text(QStringLiteral("Readings at key times"));
+    page.Text(QCoreApplication::translate("Report", "Readings at key times"));
     page.Down(page.Line() * 1.3);
     page.Font(8.5);
     const QString note =
-        c.steps ? QStringLiteral("Each row is the reading that closed its step, as it was measured.")
-                : QStringLiteral("Each row is the first reading the meter gave at or after its key time, as it was "
+        c.steps ? QCoreApplication::translate("Report", "Each row is the reading that closed its step, as it was measured.")
+                : QCoreApplication::translate("Report", "Each row is the first reading the meter gave at or after its key time, as it was "
                                  "measured. The figures on page 1 are taken at the exact times, interpolated in log R "
                                  "between the readings on either side, and may differ from these.");
     const QRectF box(page.Area().left(), page.Y(), page.Area().width(), page.Area().height());
@@ -344,13 +345,13 @@ void DrawKeyReadings(Page& page, const ReportContent& c)
             page.Text(cells[i], w * at[i], w * ((i + 1 < 6 ? at[i + 1] : 1.0) - at[i]) - page.Line() * 0.3);
         page.Down(page.Line() * 1.1);
     };
-    row({QStringLiteral("Key time"), QStringLiteral("Reading at"), QStringLiteral("Resistance"), QStringLiteral("Voltage"),
-         QStringLiteral("Temperature"), QStringLiteral("Humidity")},
+    row({QCoreApplication::translate("Report", "Key time"), QCoreApplication::translate("Report", "Reading at"), QCoreApplication::translate("Report", "Resistance"), QCoreApplication::translate("Report", "Voltage"),
+         QCoreApplication::translate("Report", "Temperature"), QCoreApplication::translate("Report", "Humidity")},
         true);
     for (const KeyReading& k : c.keyReadings) {
         const DataRecord& r = k.reading;
-        const QString ohm = r.range == RangeState::Over    ? QStringLiteral("over range")
-                            : r.range == RangeState::Under ? QStringLiteral("under range")
+        const QString ohm = r.range == RangeState::Over    ? QCoreApplication::translate("Report", "over range")
+                            : r.range == RangeState::Under ? QCoreApplication::translate("Report", "under range")
                                                            : OhmText(r.resistanceOhm);
         row({k.when, DurationText(r.elapsedSeconds), ohm, QStringLiteral("%1 V").arg(r.volts),
              locale.toString(r.temperature, 'f', 1) + QStringLiteral(" °C"), QStringLiteral("%1 %").arg(r.humidity)},
@@ -384,7 +385,7 @@ bool WriteReport(const ReportContent& content, const QString& fileName, QString*
         if (!painter.begin(&pdf)) {
             file.cancelWriting();
             if (error)
-                *error = QStringLiteral("The PDF could not be started.");
+                *error = QCoreApplication::translate("Report", "The PDF could not be started.");
             return false;
         }
         const QRectF area(QPointF(0, 0), QSizeF(pdf.width(), pdf.height()));
@@ -415,7 +416,7 @@ bool WriteReport(const ReportContent& content, const QString& fileName, QString*
         if (!content.keyReadings.empty()) {
             pdf.newPage();
             Page second(painter, area);
-            DrawTitle(second, content, QStringLiteral(", page 2"));
+            DrawTitle(second, content, QCoreApplication::translate("Report", ", page 2"));
             DrawKeyReadings(second, content);
         }
         painter.end();

@@ -4,6 +4,7 @@
 
 #include "core/judging/ieee43.h"
 
+#include <QCoreApplication>
 #include <algorithm>
 #include <cmath>
 
@@ -52,8 +53,8 @@ QString DurationText(double seconds)
     if (s < 60)
         return QStringLiteral("%1 s").arg(s);
     if (s < 3600)
-        return QStringLiteral("%1 min %2 s").arg(s / 60).arg(s % 60);
-    return QStringLiteral("%1 h %2 min").arg(s / 3600).arg(s % 3600 / 60);
+        return QCoreApplication::translate("Report", "%1 min %2 s").arg(s / 60).arg(s % 60);
+    return QCoreApplication::translate("Report", "%1 h %2 min").arg(s / 3600).arg(s % 3600 / 60);
 }
 
 }  // namespace krx

@@ -4,6 +4,7 @@
 #include "core/judging/conditions.h"
 #include "ui/record/report_steps.h"
 
+#include <QCoreApplication>
 #include <QPainter>
 #include <QStringList>
 
@@ -14,17 +15,17 @@ namespace {
 QString GeometryText(const Geometry& g)
 {
     if (g.factor)
-        return QStringLiteral("factor %1 given").arg(*g.factor);
+        return QCoreApplication::translate("Report", "factor %1 given").arg(*g.factor);
     QStringList parts;
     if (g.d1Mm)
-        parts << QStringLiteral("D1 %1 mm").arg(*g.d1Mm);
+        parts << QCoreApplication::translate("Report", "D1 %1 mm").arg(*g.d1Mm);
     if (g.d2Mm)
-        parts << QStringLiteral("D2 %1 mm").arg(*g.d2Mm);
+        parts << QCoreApplication::translate("Report", "D2 %1 mm").arg(*g.d2Mm);
     if (g.gapMm)
-        parts << QStringLiteral("gap %1 mm").arg(*g.gapMm);
+        parts << QCoreApplication::translate("Report", "gap %1 mm").arg(*g.gapMm);
     if (g.thicknessMm)
-        parts << QStringLiteral("thickness %1 mm").arg(*g.thicknessMm);
-    return parts.isEmpty() ? QStringLiteral("not given") : parts.join(QStringLiteral(", "));
+        parts << QCoreApplication::translate("Report", "thickness %1 mm").arg(*g.thicknessMm);
+    return parts.isEmpty() ? QCoreApplication::translate("Report", "not given") : parts.join(QStringLiteral(", "));
 }
 
 }  // namespace
@@ -36,25 +37,25 @@ MethodSheet MakeMethodSheet(const MethodResult& r)
     MethodSheet s;
     s.title = ResultTitle(r);
     s.voltageLine = info.rule == VoltageRule::Chosen ? QStringLiteral("%1 V").arg(q.materialVolts)
-                                                     : QStringLiteral("10 V → 100 V rule");
-    s.rows.push_back({QStringLiteral("Procedure"), QStringLiteral("%1; %2").arg(QString::fromUtf8(info.timing),
+                                                     : QCoreApplication::translate("Report", "10 V → 100 V rule");
+    s.rows.push_back({QCoreApplication::translate("Report", "Procedure"), QStringLiteral("%1; %2").arg(QString::fromUtf8(info.timing),
                                                                              QString::fromUtf8(info.source))});
     if (info.resistivity)
-        s.rows.push_back({QStringLiteral("Electrodes"), GeometryText(q.geometry)});
-    s.rows.push_back({QStringLiteral("Path"), PathText(r)});
+        s.rows.push_back({QCoreApplication::translate("Report", "Electrodes"), GeometryText(q.geometry)});
+    s.rows.push_back({QCoreApplication::translate("Report", "Path"), PathText(r)});
     if (r.result) {
-        s.rows.push_back({QStringLiteral("Result"),
-                          QStringLiteral("%1 at %2 V").arg(ReadingText(r.result->value)).arg(r.result->volts)});
-        s.rows.push_back({QStringLiteral("Conditions"), ConditionsText(r.result->temperature, r.result->humidity)});
+        s.rows.push_back({QCoreApplication::translate("Report", "Result"),
+                          QCoreApplication::translate("Report", "%1 at %2 V").arg(ReadingText(r.result->value)).arg(r.result->volts)});
+        s.rows.push_back({QCoreApplication::translate("Report", "Conditions"), ConditionsText(r.result->temperature, r.result->humidity)});
     }
     if (q.conditioningHours)
-        s.rows.push_back({QStringLiteral("Conditioning"), ConditioningText(q.conditioningHours)});
+        s.rows.push_back({QCoreApplication::translate("Report", "Conditioning"), ConditioningText(q.conditioningHours)});
     if (!r.qualificationFlag.isEmpty())
-        s.rows.push_back({QStringLiteral("Qualification"), r.qualificationFlag});
+        s.rows.push_back({QCoreApplication::translate("Report", "Qualification"), r.qualificationFlag});
     if (r.resistivity)
-        s.rows.push_back({QStringLiteral("Resistivity"), ResistivityText(*r.resistivity)});
+        s.rows.push_back({QCoreApplication::translate("Report", "Resistivity"), ResistivityText(*r.resistivity)});
     if (!r.classification.isEmpty())
-        s.rows.push_back({QStringLiteral("Class"), QStringLiteral("%1 (%2)").arg(r.classification, r.classificationSource)});
+        s.rows.push_back({QCoreApplication::translate("Report", "Class"), QStringLiteral("%1 (%2)").arg(r.classification, r.classificationSource)});
     s.verdict = r.verdict.text;
     s.source = r.verdict.source;
     return s;
@@ -82,9 +83,9 @@ qreal DrawMethodSheet(QPainter& p, const QRectF& box, const MethodSheet& sheet)
     }
     y += BlockLine(p) * 0.4;
     UseBlockFont(p, 9.5, true);
-    paragraph(QStringLiteral("Verdict: %1").arg(sheet.verdict), 0);
+    paragraph(QCoreApplication::translate("Report", "Verdict: %1").arg(sheet.verdict), 0);
     UseBlockFont(p, 8.5);
-    paragraph(QStringLiteral("Limit: %1").arg(sheet.source.isEmpty() ? QStringLiteral("no limit applied") : sheet.source),
+    paragraph(QCoreApplication::translate("Report", "Limit: %1").arg(sheet.source.isEmpty() ? QCoreApplication::translate("Report", "no limit applied") : sheet.source),
               0);
     return y - box.top() + BlockLine(p) * 0.6;
 }

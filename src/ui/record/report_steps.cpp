@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/record/report_steps.h"
 
+#include <QCoreApplication>
 #include <QFontMetricsF>
 #include <QPainter>
 
@@ -35,7 +36,7 @@ qreal DrawStepTable(QPainter& p, const QRectF& box, const StepTable& t)
         p.drawText(area, Qt::TextWordWrap, s);
     };
     UseBlockFont(p, 10, true);
-    text(QStringLiteral("Step-voltage test: %1").arg(t.planLine), 0, w);
+    text(QCoreApplication::translate("Report", "Step-voltage test: %1").arg(t.planLine), 0, w);
     y += BlockLine(p) * 1.1;
     const qreal at[] = {0, 0.12, 0.3, 0.6};
     const qreal ends[] = {0.1, 0.28, 0.56, 0.86};
@@ -51,9 +52,9 @@ qreal DrawStepTable(QPainter& p, const QRectF& box, const StepTable& t)
     y += BlockLine(p) * 0.4;
     UseBlockFont(p, 9.5, true);
     paragraph(t.changeLine, 0);
-    paragraph(QStringLiteral("Verdict: %1").arg(t.verdict.text), 0);
+    paragraph(QCoreApplication::translate("Report", "Verdict: %1").arg(t.verdict.text), 0);
     UseBlockFont(p, 8.5);
-    paragraph(QStringLiteral("Source: %1").arg(t.verdict.source.isEmpty() ? QStringLiteral("no rule applies")
+    paragraph(QCoreApplication::translate("Report", "Source: %1").arg(t.verdict.source.isEmpty() ? QCoreApplication::translate("Report", "no rule applies")
                                                                           : t.verdict.source),
               BlockLine(p));
     y += BlockLine(p) * 0.6;

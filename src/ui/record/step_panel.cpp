@@ -3,6 +3,7 @@
 
 #include "ui/record/figures_panel.h"
 
+#include <QCoreApplication>
 #include <QGridLayout>
 #include <QLabel>
 #include <QVBoxLayout>
@@ -12,7 +13,7 @@ namespace krx {
 StepPanel::StepPanel(QWidget* parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("StepPanel"));
-    auto* title = new QLabel(QStringLiteral("Step-voltage test"), this);
+    auto* title = new QLabel(QCoreApplication::translate("FiguresPanel", "Step-voltage test"), this);
     title->setStyleSheet(QStringLiteral("font-weight: bold"));
     planLine = VerdictLabel(QStringLiteral("StepPlan"), this);
     grid_ = new QGridLayout;
@@ -53,8 +54,8 @@ void StepPanel::Show(const StepTable& table)
         }
     planLine->setText(table.planLine);
     changeLine->setText(table.changeLine);
-    verdictLine->setText(QStringLiteral("Verdict: %1").arg(table.verdict.text));
-    sourceLine->setText(QStringLiteral("Source: %1").arg(table.verdict.source.isEmpty() ? QStringLiteral("no rule applies")
+    verdictLine->setText(QCoreApplication::translate("FiguresPanel", "Verdict: %1").arg(table.verdict.text));
+    sourceLine->setText(QCoreApplication::translate("FiguresPanel", "Source: %1").arg(table.verdict.source.isEmpty() ? QCoreApplication::translate("FiguresPanel", "no rule applies")
                                                                                          : table.verdict.source));
 }
 

@@ -3,6 +3,7 @@
 
 #include "ui/record/figure_table.h"
 
+#include <QCoreApplication>
 #include <algorithm>
 
 namespace krx {
@@ -21,7 +22,7 @@ QString Ohm(const std::optional<double>& ohm, bool atLeast)
 StepTable MakeStepTable(const StepPlan& plan, const StepResult& result)
 {
     StepTable t;
-    t.header = {QStringLiteral("Step"), QStringLiteral("Voltage"), QStringLiteral("R"), QStringLiteral("R at 40 °C")};
+    t.header = {QCoreApplication::translate("FiguresPanel", "Step"), QCoreApplication::translate("FiguresPanel", "Voltage"), QStringLiteral("R"), QCoreApplication::translate("FiguresPanel", "R at 40 °C")};
     for (size_t i = 0; i < plan.volts.size(); ++i) {
         const int step = static_cast<int>(i) + 1;
         QStringList row{QString::number(step), QStringLiteral("%1 V").arg(plan.volts[i])};
@@ -37,12 +38,12 @@ StepTable MakeStepTable(const StepPlan& plan, const StepResult& result)
     for (const int v : plan.volts)
         volts << QString::number(v);
     t.voltsLine = QStringLiteral("%1 V").arg(volts.join(QStringLiteral(", ")));
-    t.planLine = QStringLiteral("%1, %2 s each").arg(t.voltsLine).arg(plan.stepSeconds);
-    const QString span = result.steps.size() >= 2 ? QStringLiteral(" from %1 V to %2 V")
+    t.planLine = QCoreApplication::translate("FiguresPanel", "%1, %2 s each").arg(t.voltsLine).arg(plan.stepSeconds);
+    const QString span = result.steps.size() >= 2 ? QCoreApplication::translate("FiguresPanel", " from %1 V to %2 V")
                                                         .arg(result.steps.front().volts)
                                                         .arg(result.steps.back().volts)
                                                   : QString();
-    t.changeLine = QStringLiteral("Change%1: %2").arg(span, StepChangeText(result));
+    t.changeLine = QCoreApplication::translate("FiguresPanel", "Change%1: %2").arg(span, StepChangeText(result));
     t.verdict = StepVerdictText(result);
     return t;
 }

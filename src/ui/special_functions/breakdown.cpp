@@ -11,6 +11,7 @@
 #include "ui/special_functions/breakdown_view.h"
 #include "ui/window_thread.h"
 
+#include <QCoreApplication>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -33,9 +34,9 @@ void SpecialFunctionsWindow::BreakDownClicked()
     breakDownStarted_ = QDateTime();
     breakDownComment_.clear();
     const std::optional<int> volts = session_.SetupVolts;
-    setupVoltageLabel->setText(!volts        ? QStringLiteral("Voltage set on the meter: not known (Init could not read it)")
-                               : *volts == 0 ? QStringLiteral("Voltage set on the meter: automatic")
-                                             : QStringLiteral("Voltage set on the meter: %1 V").arg(*volts));
+    setupVoltageLabel->setText(!volts        ? QCoreApplication::translate("SpecialFunctionsWindow", "Voltage set on the meter: not known (Init could not read it)")
+                               : *volts == 0 ? QCoreApplication::translate("SpecialFunctionsWindow", "Voltage set on the meter: automatic")
+                                             : QCoreApplication::translate("SpecialFunctionsWindow", "Voltage set on the meter: %1 V").arg(*volts));
     LockButtonsForBreakDown(true);
     BreakDownOptions o;
     o.commandPause = session_.CommandPause;
@@ -53,15 +54,15 @@ void SpecialFunctionsWindow::BreakDownEnded(const BreakDownResult& result)
         ReportConnectionLoss(result.code);
     breakDownRunning_ = false;
     LockButtonsForBreakDown(false);
-    setWindowTitle(session_.Caption(QString::fromUtf8(kTitle)));
+    setWindowTitle(session_.Caption(QCoreApplication::translate("SpecialFunctionsWindow", kTitle)));
     if (!result.left) {
         OfferBreakDownResult(result.saveable ? &result.values : nullptr);
         return;
     }
     // A result the close cut short is still the user's: offered once more before the window goes.
     if (result.saveable &&
-        WindowDialogs().Message(QStringLiteral("Save the break-down result before the window closes?"),
-                             QStringLiteral("Break-Down resistance"), Buttons::OkCancel, Icon::Question) == Answer::Ok) {
+        WindowDialogs().Message(QCoreApplication::translate("SpecialFunctionsWindow", "Save the break-down result before the window closes?"),
+                             QCoreApplication::translate("SpecialFunctionsWindow", "Break-Down resistance"), Buttons::OkCancel, Icon::Question) == Answer::Ok) {
         const BreakDownSave& v = result.values;
         if (SaveBreakDownResult(v.temperature, v.humidity, v.breakDownTimer, v.voltage, v.resistanceBeforeMOhm,
                                 v.resistanceAfterBDMOhm, v.resistanceAfterBOMOhm, v.breakOffTime) == 0)
@@ -106,7 +107,7 @@ void SpecialFunctionsWindow::StartClicked()
     if (!breakDownStarted_.isValid())
         breakDownStarted_ = QDateTime::currentDateTime();
     progressLabel->setText(QString());
-    timersGroup->setTitle(QStringLiteral("Break-Down/Break-Off resistance"));
+    timersGroup->setTitle(QCoreApplication::translate("SpecialFunctionsWindow", "Break-Down/Break-Off resistance"));
     startButton->setEnabled(false);
     breakDown_.RequestStart(breakDownTimerField->text(), breakOffTimerField->text());
 }

@@ -11,6 +11,7 @@
 #include "core/file_paths.h"
 #include "ui/ui_wait.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 
 using namespace krx;
@@ -31,13 +32,13 @@ int SpecialFunctionsWindow::SaveBreakDownResult(float temperature, int humidity,
 {
     // After a save that failed, the comment typed for it is offered again.
     QString comment = retryComment_;
-    if (!WindowDialogs().InputQuery(QStringLiteral("Input dialog"), QStringLiteral("Input comment to the measurement"),
+    if (!WindowDialogs().InputQuery(QCoreApplication::translate("SpecialFunctionsWindow", "Input dialog"), QCoreApplication::translate("SpecialFunctionsWindow", "Input comment to the measurement"),
                                  comment))
         return kCommentCancelled;
 
     exportSaveDialog.DefaultExt = QStringLiteral("CSV");
     exportSaveDialog.Filter =
-        QStringLiteral("Comma-Separated Values (*.CSV)|*.CSV|Text files (*.txt)|*.txt|All files (*.*)|*.*");
+        QCoreApplication::translate("SpecialFunctionsWindow", "Comma-Separated Values (*.CSV)|*.CSV|Text files (*.txt)|*.txt|All files (*.*)|*.*");
     exportSaveDialog.InitialDir = session_.DataDirectory;
     if (!exportSaveDialog.Execute())
         return kFileCancelled;
@@ -68,16 +69,16 @@ int SpecialFunctionsWindow::SaveBreakDownResult(float temperature, int humidity,
         RememberSavedFolder(fileName, session_.DataDirectory, false, WindowDialogs());
         return 0;
     case AppendResult::CannotCreate:
-        WindowDialogs().Message(QStringLiteral("Can't create file : ") + fileName + ReasonLine(written.error),
-                             QStringLiteral("Error"), Buttons::Ok);
+        WindowDialogs().Message(QCoreApplication::translate("SpecialFunctionsWindow", "Can't create file : %1").arg(fileName) + ReasonLine(written.error),
+                             QCoreApplication::translate("SpecialFunctionsWindow", "Error"), Buttons::Ok);
         return kCannotCreate;
     case AppendResult::CannotOpen:
-        WindowDialogs().ShowError(QStringLiteral("Cannot open file \"%1\". %2").arg(fileName, written.error));
+        WindowDialogs().ShowError(QCoreApplication::translate("SpecialFunctionsWindow", "Cannot open file \"%1\". %2").arg(fileName, written.error));
         return kCannotOpen;
     case AppendResult::HeaderShort:
     case AppendResult::RecordShort:
         // Nothing of the line stays in the file; say so, as no other message would tell.
-        WindowDialogs().ShowError(QStringLiteral("The result could not be written to \"%1\"; nothing was added. %2")
+        WindowDialogs().ShowError(QCoreApplication::translate("SpecialFunctionsWindow", "The result could not be written to \"%1\"; nothing was added. %2")
                                    .arg(fileName, written.error));
         return written.status == AppendResult::HeaderShort ? kHeaderShort : kLineShort;
     }

@@ -11,6 +11,7 @@
 #include "ui/controls.h"
 #include "ui/history/file_test_dialog.h"
 
+#include <QCoreApplication>
 #include <QGridLayout>
 #include <QPushButton>
 
@@ -22,12 +23,12 @@ QWidget* SpecialFunctionsWindow::BuildFilingRow()
 {
     auto* row = new QWidget(this);
     row->setObjectName(QStringLiteral("Panel_Filing"));
-    fileRecordsButton = new QPushButton(QStringLiteral("File &records…"), row);
+    fileRecordsButton = new QPushButton(QCoreApplication::translate("SpecialFunctionsWindow", "File &records…"), row);
     fileRecordsButton->setObjectName(QStringLiteral("BitBtn_FileRecords"));
-    fileRecordsButton->setToolTip(QStringLiteral("File the records read out under an asset of the test history."));
-    fileTestButton = new QPushButton(QStringLiteral("&File test…"), row);
+    fileRecordsButton->setToolTip(QCoreApplication::translate("SpecialFunctionsWindow", "File the records read out under an asset of the test history."));
+    fileTestButton = new QPushButton(QCoreApplication::translate("SpecialFunctionsWindow", "&File test…"), row);
     fileTestButton->setObjectName(QStringLiteral("BitBtn_FileTest"));
-    fileTestButton->setToolTip(QStringLiteral("File the break-down result under an asset of the test history."));
+    fileTestButton->setToolTip(QCoreApplication::translate("SpecialFunctionsWindow", "File the break-down result under an asset of the test history."));
     // One place for both: a read-out and a break-down test each withdraw the other's offer.
     auto* layout = new QGridLayout(row);
     layout->setContentsMargins(0, 0, 0, 0);

@@ -33,7 +33,7 @@ using namespace krx::memory;
 namespace {
 
 const QString kExportFilter =
-    QStringLiteral("Comma-Separated Values (*.CSV)|*.CSV|Text files (*.txt)|*.txt|All files (*.*)|*.*");
+    QCoreApplication::translate("SpecialFunctionsWindow", "Comma-Separated Values (*.CSV)|*.CSV|Text files (*.txt)|*.txt|All files (*.*)|*.*");
 
 
 // The comment and the file to append to; the data folder is remembered when it is not the one
@@ -42,7 +42,7 @@ int AskCommentAndFile(SpecialFunctionsWindow& f, const QString& offered, QString
 {
     // After an export that failed, the comment typed for it is offered again.
     comment = offered;
-    if (!WindowDialogs().InputQuery(QStringLiteral("Input dialog"), QStringLiteral("Input comment to the measurement"),
+    if (!WindowDialogs().InputQuery(QCoreApplication::translate("SpecialFunctionsWindow", "Input dialog"), QCoreApplication::translate("SpecialFunctionsWindow", "Input comment to the measurement"),
                                  comment))
         return SpecialFunctionsWindow::ReadOutCommentCancelled;
     f.exportSaveDialog.DefaultExt = QStringLiteral("CSV");
@@ -69,20 +69,19 @@ bool Append(const QString& fileName, QString header, const QString& line, int li
     case AppendResult::Ok:
         return true;
     case AppendResult::CannotCreate:
-        WindowDialogs().Message(QStringLiteral("Can't create file : ") + fileName + ReasonLine(w.error),
-                             QStringLiteral("Error"), Buttons::Ok,
+        WindowDialogs().Message(QCoreApplication::translate("SpecialFunctionsWindow", "Can't create file : %1").arg(fileName) + ReasonLine(w.error),
+                             QCoreApplication::translate("SpecialFunctionsWindow", "Error"), Buttons::Ok,
                              Icon::None);
         return false;
     case AppendResult::CannotOpen:
         WindowDialogs().ShowError(
-            QStringLiteral("Cannot open file \"%1\". %2").arg(QDir::toNativeSeparators(fileName), w.error));
+            QCoreApplication::translate("SpecialFunctionsWindow", "Cannot open file \"%1\". %2").arg(QDir::toNativeSeparators(fileName), w.error));
         return false;
     case AppendResult::HeaderShort:
     case AppendResult::RecordShort:
         // Said, not just stopped: a full disk must not go unnoticed.
-        WindowDialogs().ShowError(QStringLiteral("Write error in file \"%1\" (%2). %3 line(s) of this export were saved.")
-                                   .arg(QDir::toNativeSeparators(fileName), w.error)
-                                   .arg(linesSaved));
+        WindowDialogs().ShowError(QCoreApplication::translate("SpecialFunctionsWindow", "Write error in file \"%1\" (%2). %n line(s) of this export were saved.", nullptr, int(linesSaved))
+                                   .arg(QDir::toNativeSeparators(fileName), w.error));
         return false;
     }
     return false;
@@ -102,9 +101,9 @@ std::vector<history::TestRecord> TestsOf(const ReadOutReport& report, const memo
 void ShowReadOutResult(int result)
 {
     if (result == SpecialFunctionsWindow::ReadOutSaved)
-        WindowDialogs().Message(SaveSuccessText(), QStringLiteral("Finished"), Buttons::Ok, Icon::None);
+        WindowDialogs().Message(SaveSuccessText(), QCoreApplication::translate("SpecialFunctionsWindow", "Finished"), Buttons::Ok, Icon::None);
     else if (result == SpecialFunctionsWindow::ReadOutNoRecords)
-        WindowDialogs().Message(QStringLiteral("No records saved !"), QStringLiteral("Result"), Buttons::Ok, Icon::None);
+        WindowDialogs().Message(QCoreApplication::translate("SpecialFunctionsWindow", "No records saved !"), QCoreApplication::translate("SpecialFunctionsWindow", "Result"), Buttons::Ok, Icon::None);
 }
 
 }  // namespace
@@ -230,7 +229,7 @@ int SpecialFunctionsWindow::ExportRange(MemoryKind kind, const ReadOutReport& re
 void SpecialFunctionsWindow::DeleteMemory(const QString& query, MemoryKind kind, const QString& done)
 {
     // Cancel is the default: Return must not erase the meter's memory.
-    if (WindowDialogs().Message(query, QStringLiteral("Query"), Buttons::OkCancelDefaultCancel, Icon::None) !=
+    if (WindowDialogs().Message(query, QCoreApplication::translate("SpecialFunctionsWindow", "Query"), Buttons::OkCancelDefaultCancel, Icon::None) !=
         Answer::Ok)
         return;
     runner_.Start([this, kind, done] {
@@ -245,12 +244,12 @@ void SpecialFunctionsWindow::DeleteMemory(const QString& query, MemoryKind kind,
 
 void SpecialFunctionsWindow::EraseOhmMemoryClicked()
 {
-    DeleteMemory(QStringLiteral("Complete measured value memory will be deleted! Are you sure?"), MemoryKind::Ohm,
-                 QStringLiteral("OHM memory was deleted !"));
+    DeleteMemory(QCoreApplication::translate("SpecialFunctionsWindow", "Complete measured value memory will be deleted! Are you sure?"), MemoryKind::Ohm,
+                 QCoreApplication::translate("SpecialFunctionsWindow", "OHM memory was deleted !"));
 }
 
 void SpecialFunctionsWindow::EraseBreakDownMemoryClicked()
 {
-    DeleteMemory(QStringLiteral("Complete break down value memory will be deleted! Are you sure?"),
-                 MemoryKind::BreakDown, QStringLiteral("BDV memory was deleted !"));
+    DeleteMemory(QCoreApplication::translate("SpecialFunctionsWindow", "Complete break down value memory will be deleted! Are you sure?"),
+                 MemoryKind::BreakDown, QCoreApplication::translate("SpecialFunctionsWindow", "BDV memory was deleted !"));
 }

@@ -8,6 +8,7 @@
 #include "ui/ui_wait.h"
 #include "ui/window_size.h"
 
+#include <QCoreApplication>
 #include <QApplication>
 #include <QBoxLayout>
 #include <QCloseEvent>
@@ -32,7 +33,7 @@ SpecialFunctionsWindow::SpecialFunctionsWindow(krx::MeterSession& session)
       readOut_(Usb, runner_, *readOutView_)
 {
     setObjectName(QStringLiteral("Form_SonFunc"));
-    setWindowTitle(QString::fromUtf8(kTitle));
+    setWindowTitle(QCoreApplication::translate("SpecialFunctionsWindow", kTitle));
     BuildControls();
     ApplyWindowStyle(this);
     CentreOnPrimaryScreen(this);
@@ -63,7 +64,7 @@ void SpecialFunctionsWindow::BuildControls()
 
 QGroupBox* SpecialFunctionsWindow::BuildFunctionGroup()
 {
-    functionGroup = new QGroupBox(QStringLiteral("Special function"), this);
+    functionGroup = new QGroupBox(QCoreApplication::translate("SpecialFunctionsWindow", "Special function"), this);
     functionGroup->setObjectName(QStringLiteral("GroupBox_SpecFunc"));
     functionGroup->setFont(ArialFont(19));
     auto button = [this](const char* name, const QString& caption) {
@@ -72,13 +73,13 @@ QGroupBox* SpecialFunctionsWindow::BuildFunctionGroup()
         SetDesignedMinimum(b, {226, 50});
         return b;
     };
-    readOhmMemoryButton = button("BitBtn_ReadStOhm", QStringLiteral("Read storage OHM"));
-    readOhmMemoryButton->setToolTip(QStringLiteral("Read int.Ohm stoarge from KRX and save to file."));
-    readBreakDownMemoryButton = button("BitBtn_ReadStBD", QStringLiteral("Read storage BD"));
-    eraseOhmMemoryButton = button("BitBtn_DeleteOhm", QStringLiteral("Delete OHM storage"));
-    eraseBreakDownMemoryButton = button("BitBtn_DeleteBD", QStringLiteral("Delete BD storage"));
-    breakDownButton = button("BitBtn_BreakDown", QStringLiteral("Break-Down resistance"));
-    mainMenuButton = button("BitBtn_Main", QStringLiteral("Back to main menu"));
+    readOhmMemoryButton = button("BitBtn_ReadStOhm", QCoreApplication::translate("SpecialFunctionsWindow", "Read storage OHM"));
+    readOhmMemoryButton->setToolTip(QCoreApplication::translate("SpecialFunctionsWindow", "Read int.Ohm stoarge from KRX and save to file."));
+    readBreakDownMemoryButton = button("BitBtn_ReadStBD", QCoreApplication::translate("SpecialFunctionsWindow", "Read storage BD"));
+    eraseOhmMemoryButton = button("BitBtn_DeleteOhm", QCoreApplication::translate("SpecialFunctionsWindow", "Delete OHM storage"));
+    eraseBreakDownMemoryButton = button("BitBtn_DeleteBD", QCoreApplication::translate("SpecialFunctionsWindow", "Delete BD storage"));
+    breakDownButton = button("BitBtn_BreakDown", QCoreApplication::translate("SpecialFunctionsWindow", "Break-Down resistance"));
+    mainMenuButton = button("BitBtn_Main", QCoreApplication::translate("SpecialFunctionsWindow", "Back to main menu"));
 
     auto* grid = new QGridLayout(functionGroup);
     grid->setHorizontalSpacing(12);
@@ -95,12 +96,12 @@ QGroupBox* SpecialFunctionsWindow::BuildFunctionGroup()
 
 QGroupBox* SpecialFunctionsWindow::BuildRangeGroup()
 {
-    rangeGroup = new QGroupBox(QStringLiteral("Select range"), this);
+    rangeGroup = new QGroupBox(QCoreApplication::translate("SpecialFunctionsWindow", "Select range"), this);
     rangeGroup->setObjectName(QStringLiteral("GroupBox_SR"));
     rangeGroup->setFont(ArialFont(19));
     // Its place stays free while hidden, so that the break-down group does not move up and down.
     KeepPlaceWhenHidden(rangeGroup);
-    rangeFromLabel = new QLabel(QStringLiteral("Save files from"), rangeGroup);
+    rangeFromLabel = new QLabel(QCoreApplication::translate("SpecialFunctionsWindow", "Save files from"), rangeGroup);
     rangeFromLabel->setObjectName(QStringLiteral("Label1"));
     rangeFromField = MakeMaskEdit(QStringLiteral("MaskEdit_from"), QStringLiteral("##;1;_"), QStringLiteral("1 "),
                                  rangeGroup);
@@ -109,7 +110,7 @@ QGroupBox* SpecialFunctionsWindow::BuildRangeGroup()
     rangeToField = MakeMaskEdit(QStringLiteral("MaskEdit_to"), QStringLiteral("##"), QStringLiteral("99"), rangeGroup);
     for (QLineEdit* edit : {rangeFromField, rangeToField})
         edit->setFixedWidth(QFontMetrics(edit->font()).horizontalAdvance(QStringLiteral("0000")) + 12);
-    rangeSaveButton = MakeBitBtn(QStringLiteral("BitBtn_Set"), QStringLiteral("Save"),
+    rangeSaveButton = MakeBitBtn(QStringLiteral("BitBtn_Set"), QCoreApplication::translate("SpecialFunctionsWindow", "Save"),
                             QApplication::style()->standardIcon(QStyle::SP_DialogSaveButton), rangeGroup);
     SetDesignedMinimum(rangeSaveButton, {132, 40});
 
@@ -128,14 +129,14 @@ QGroupBox* SpecialFunctionsWindow::BuildRangeGroup()
 
 QGroupBox* SpecialFunctionsWindow::BuildTimersGroup()
 {
-    timersGroup = new QGroupBox(QStringLiteral("Setup timers Break-Down/Break-Off resistance"), this);
+    timersGroup = new QGroupBox(QCoreApplication::translate("SpecialFunctionsWindow", "Setup timers Break-Down/Break-Off resistance"), this);
     timersGroup->setObjectName(QStringLiteral("GroupBox_Timers"));
     timersGroup->setFont(ArialFont(19));
-    breakDownTimerLabel = new QLabel(QStringLiteral("BD Timer (Sec.)"), timersGroup);
+    breakDownTimerLabel = new QLabel(QCoreApplication::translate("SpecialFunctionsWindow", "BD Timer (Sec.)"), timersGroup);
     breakDownTimerLabel->setObjectName(QStringLiteral("Label_BDTimer"));
     breakDownTimerField = MakeMaskEdit(QStringLiteral("MaskEdit_BD"), QStringLiteral("####;1;"), QStringLiteral("    "),
                                timersGroup);
-    breakOffTimerLabel = new QLabel(QStringLiteral("BO Timer (Sec.)"), timersGroup);
+    breakOffTimerLabel = new QLabel(QCoreApplication::translate("SpecialFunctionsWindow", "BO Timer (Sec.)"), timersGroup);
     breakOffTimerLabel->setObjectName(QStringLiteral("Label_BOTimer"));
     breakOffTimerField = MakeMaskEdit(QStringLiteral("MaskEdit_BO"), QStringLiteral("####;1;_"), QStringLiteral("    "),
                                timersGroup);
@@ -153,11 +154,11 @@ QGroupBox* SpecialFunctionsWindow::BuildTimersGroup()
     }
 
     QStyle* style = QApplication::style();
-    startButton = MakeBitBtn(QStringLiteral("BitBtn_Start"), QStringLiteral("Start"),
+    startButton = MakeBitBtn(QStringLiteral("BitBtn_Start"), QCoreApplication::translate("SpecialFunctionsWindow", "Start"),
                               style->standardIcon(QStyle::SP_MediaPlay), timersGroup);
-    stopButton = MakeBitBtn(QStringLiteral("BitBtn_Stop"), QStringLiteral("Stop"),
+    stopButton = MakeBitBtn(QStringLiteral("BitBtn_Stop"), QCoreApplication::translate("SpecialFunctionsWindow", "Stop"),
                              style->standardIcon(QStyle::SP_MediaStop), timersGroup);
-    saveButton = MakeBitBtn(QStringLiteral("BitBtn_Save"), QStringLiteral("Save"),
+    saveButton = MakeBitBtn(QStringLiteral("BitBtn_Save"), QCoreApplication::translate("SpecialFunctionsWindow", "Save"),
                              style->standardIcon(QStyle::SP_DialogSaveButton), timersGroup);
     auto* buttons = new QHBoxLayout;
     buttons->setSpacing(8);
@@ -199,7 +200,7 @@ QVBoxLayout* SpecialFunctionsWindow::BuildDisplay()
     recordDisplay->setPalette(memoPalette);
     recordDisplay->setMinimumSize(360, 300);
 
-    progressLabel = new QLabel(QStringLiteral("Break-Down Measurement in progress"), this);
+    progressLabel = new QLabel(QCoreApplication::translate("SpecialFunctionsWindow", "Break-Down Measurement in progress"), this);
     progressLabel->setObjectName(QStringLiteral("Label_BDP"));
     progressLabel->setAlignment(Qt::AlignCenter);
     progressLabel->setFont(ArialFont(16, true));
@@ -250,7 +251,7 @@ void SpecialFunctionsWindow::ConnectControls()
 
 void SpecialFunctionsWindow::Enter()
 {
-    setWindowTitle(session_.Caption(QString::fromUtf8(kTitle)));
+    setWindowTitle(session_.Caption(QCoreApplication::translate("SpecialFunctionsWindow", kTitle)));
     show();
     saveButton->setEnabled(false);
     functionGroup->show();

@@ -144,7 +144,7 @@ public:
                             std::uint32_t resistanceAfterBO, int breakOffTime);
     // True from the press of "Break-Down resistance" until the test has cleaned up.
     bool BreakDownTestRunning() const { return breakDownRunning_; }
-    static constexpr const char* kTitle = "Special function";
+    static constexpr const char* kTitle = QT_TRANSLATE_NOOP("SpecialFunctionsWindow", "Special function");
     // Title and progress line while a close waits for the meter to be safe.
     static constexpr const char* kStoppingTitle = "Stopping the break-down test – the window closes when the meter is safe";
     const krx::BreakDownTest& BreakDown() const { return breakDown_; }
