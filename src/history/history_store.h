@@ -23,6 +23,8 @@
 #include "core/ieee43.h"
 #include "device/decode.h"
 #include "core/memory_format.h"
+#include "core/plan/plan_status.h"
+#include "core/plan/verification.h"
 #include "core/step_figures.h"
 
 #include <QByteArray>
@@ -37,7 +39,7 @@
 namespace krx::history {
 
 // The schema this program writes; an older database is migrated on open, a newer one refused.
-inline constexpr int kSchemaVersion = 6;
+inline constexpr int kSchemaVersion = 7;
 
 struct Asset {
     QString id;        // as typed: any characters, compared exactly
@@ -173,6 +175,25 @@ struct SendResult {
     QString message;     // why some were left, or empty
 };
 
+// An item of the plan as kept: a retired one was left out of a later import and keeps its
+// verifications.
+struct PlanEntry {
+    PlanItem item;
+    bool retired = false;
+};
+
+struct PlanImportCount {
+    int added = 0;
+    int kept = 0;     // in the plan before, perhaps changed
+    int retired = 0;  // left out this time
+};
+
+// The item's state as of `asOf` for each item of the plan (retired ones left out), in plan order.
+struct ItemReport {
+    PlanItem item;
+    ItemStatus status;
+};
+
 // The parsed connection setting.
 struct Connection {
     enum Backend { Sqlite, Postgres };
@@ -270,6 +291,17 @@ public:
 
     // The asset's history as a file's content: header (none for JSON lines) and a line per test.
     std::optional<QByteArray> ExportHistory(const QString& assetId, ExportFormat format);
+
+    // The plan: an import replaces the items' fields and order, brings back a retired item that is
+    // in the file again and retires those left out; nothing is deleted.
+    std::optional<PlanImportCount> ImportPlan(const std::vector<PlanItem>& items);
+    std::vector<PlanEntry> PlanEntries(bool withRetired = false);
+    // Filed in the database alone (no outbox: the item must be in the plan there); the summary
+    // columns come from Summarise().
+    FileResult FileVerification(const Verification& v);
+    std::vector<Verification> VerificationsOf(const QString& itemId);
+    // nullopt with Error() when the database cannot answer.
+    std::optional<std::vector<ItemReport>> PlanStatus(QDate asOf, int dueWithinDays = 0);
 
     // Sends every test of the outbox to the open database; each sent one leaves the outbox.
     SendResult SendOutbox();

@@ -2,6 +2,7 @@
 // The verification plan's file and an item's state on a given day: every refusal of the import
 // beside the line that just passes, and the states around the due date on a fixed calendar.
 #include "core/plan/plan_status.h"
+#include "core/plan/verification.h"
 
 #include <gtest/gtest.h>
 
@@ -120,4 +121,48 @@ TEST(Plan, StateAroundTheDueDate)
                                                  {ItemState::Failed, true}};
     for (const auto& [state, alert] : alerts)
         EXPECT_EQ(NeedsAttention(state), alert) << ItemStateName(state);
+}
+
+TEST(Plan, AVerificationIsJudgedByItsWorstPointAndNeverPassesIncomplete)
+{
+    auto point = [](int n, RangeState range, std::optional<double> ohm, Outcome o) {
+        PointResult p;
+        p.point = n;
+        p.value = {range, ohm};
+        p.outcome = o;
+        return p;
+    };
+    const auto in = RangeState::InRange;
+    const PointResult low = point(1, in, 2.0e7, Outcome::Meets), high = point(2, in, 8.0e8, Outcome::Meets),
+                      fail = point(3, in, 1.2e9, Outcome::Fails), open = point(2, in, 9.5e8, Outcome::Undecided),
+                      over = point(3, RangeState::Over, 1.0e12, Outcome::Fails);
+    struct Case {
+        const char* what;
+        int planned;
+        std::vector<PointResult> points;
+        bool complete;
+        Outcome outcome;
+        std::optional<int> worstPoint;
+        std::optional<double> minOhm, maxOhm;
+    };
+    const Case cases[] = {
+        {"all meet: the highest is the worst", 2, {low, high}, true, Outcome::Meets, 2, 2.0e7, 8.0e8},
+        {"one fails", 3, {low, high, fail}, true, Outcome::Fails, 3, 2.0e7, 1.2e9},
+        {"over the range fails", 3, {low, high, over}, true, Outcome::Fails, 3, 2.0e7, 1.0e12},
+        {"one undecided", 2, {low, open}, true, Outcome::Undecided, 2, 2.0e7, 9.5e8},
+        {"broken off after a passing point", 2, {low}, false, Outcome::Undecided, 1, 2.0e7, 2.0e7},
+        {"broken off after a failing point", 5, {low, high, fail}, false, Outcome::Fails, 3, 2.0e7, 1.2e9},
+        {"broken off before any point", 1, {}, false, Outcome::Undecided, std::nullopt, std::nullopt, std::nullopt},
+    };
+    for (const Case& c : cases) {
+        Verification v;
+        v.pointsPlanned = c.planned;
+        v.points = c.points;
+        const VerificationSummary s = Summarise(v);
+        EXPECT_EQ(s.complete, c.complete) << c.what;
+        EXPECT_EQ(s.outcome, c.outcome) << c.what;
+        EXPECT_EQ(s.worstPoint, c.worstPoint) << c.what;
+        EXPECT_EQ(s.minOhm, c.minOhm) << c.what;
+        EXPECT_EQ(s.maxOhm, c.maxOhm) << c.what;
+    }
 }

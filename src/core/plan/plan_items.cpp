@@ -94,16 +94,6 @@ std::optional<int> WholeNumber(const QString& text, int low, int high)
     return v;
 }
 
-QString CsvOut(const QString& text)
-{
-    if (!text.contains(QLatin1Char(',')) && !text.contains(QLatin1Char('"')) && !text.contains(QLatin1Char('\n')) &&
-        !text.contains(QLatin1Char('\r')))
-        return text;
-    QString quoted = text;
-    quoted.replace(QLatin1Char('"'), QStringLiteral("\"\""));
-    return QLatin1Char('"') + quoted + QLatin1Char('"');
-}
-
 // The line of the first byte that is not UTF-8.
 int FirstBadLine(const QByteArray& bytes)
 {
@@ -154,6 +144,16 @@ Measurement MeasurementForKind(const QString& kind)
     if (kind == QLatin1String("garment"))
         return Measurement::Rtt;
     return Measurement::Rtg;
+}
+
+QString CommaCsvField(const QString& text)
+{
+    if (!text.contains(QLatin1Char(',')) && !text.contains(QLatin1Char('"')) && !text.contains(QLatin1Char('\n')) &&
+        !text.contains(QLatin1Char('\r')))
+        return text;
+    QString quoted = text;
+    quoted.replace(QLatin1Char('"'), QStringLiteral("\"\""));
+    return QLatin1Char('"') + quoted + QLatin1Char('"');
 }
 
 PlanFile ParsePlanCsv(const QByteArray& bytes, const QStringList& kinds)
@@ -244,7 +244,7 @@ QByteArray PlanCsv(const std::vector<PlanItem>& items)
 {
     QString text = PlanColumns().join(u',') + QLatin1Char('\n');
     for (const PlanItem& item : items)
-        text += QStringList{CsvOut(item.id), CsvOut(item.area), CsvOut(item.kind), CsvOut(item.location),
+        text += QStringList{CommaCsvField(item.id), CommaCsvField(item.area), CommaCsvField(item.kind), CommaCsvField(item.location),
                             QString::number(item.intervalDays), QString::number(item.points)}
                     .join(u',') +
                 QLatin1Char('\n');

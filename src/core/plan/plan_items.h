@@ -47,6 +47,9 @@ struct PlanFile {
 // a comma, a quote or a line break; a header line naming the columns in any order. `kinds` are the
 // kinds the limit sets know. Blank lines are skipped.
 PlanFile ParsePlanCsv(const QByteArray& bytes, const QStringList& kinds);
+// A field of such a file: in double quotes, inner ones doubled, where it holds a comma, a quote or
+// a line break.
+QString CommaCsvField(const QString& text);
 // The same format back, with the header and every item's points written out.
 QByteArray PlanCsv(const std::vector<PlanItem>& items);
 
