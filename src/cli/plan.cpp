@@ -5,7 +5,7 @@
 #include "cli/command.h"
 #include "cli/figures_text.h"
 #include "core/judging/limit_sets.h"
-#include "history/history_store.h"
+#include "history/plan_records.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -152,18 +152,7 @@ QString StatusText(const std::vector<ItemReport>& reports)
                             verified ? IsoDate(s.due) : Tr("now"),
                             QString::fromLatin1(ItemStateName(s.state))};
     }
-    QList<qsizetype> widths(rows.front().size(), 0);
-    for (const QStringList& row : rows)
-        for (qsizetype i = 0; i < row.size(); ++i)
-            widths[i] = std::max(widths[i], row[i].size());
-    QString out;
-    for (const QStringList& row : rows) {
-        QStringList cells;
-        for (qsizetype i = 0; i < row.size(); ++i)
-            cells << (i + 1 < row.size() ? row[i].leftJustified(widths[i]) : row[i]);
-        out += cells.join(QStringLiteral("  ")) + QLatin1Char('\n');
-    }
-    return out;
+    return TextTable(rows);
 }
 
 int PlanStatusCommand(const PlanArgs& args)

@@ -3,7 +3,7 @@
 // One database connection of the history (the main database or the outbox): opening with the
 // schema brought up to date, and the statements, each test in one transaction.
 
-#include "history/history_store.h"
+#include "history/plan_records.h"
 
 #include <QSqlDatabase>
 #include <QSqlError>

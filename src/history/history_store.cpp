@@ -3,6 +3,7 @@
 
 #include "history/history_db.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QUuid>
 
@@ -275,7 +276,7 @@ FileResult HistoryStore::FileVerification(const Verification& v)
     const auto id = IsOpen() ? d_->main->InsertVerification(v) : std::nullopt;
     if (!id) {
         d_->Failed(d_->main.get(), 0);
-        r.message = d_->error += QStringLiteral(" The verification was not filed.");
+        r.message = d_->error += QCoreApplication::translate("krx::history::Plan", " The verification was not filed.");
         return r;
     }
     d_->error.clear();

@@ -23,8 +23,6 @@
 #include "core/ieee43.h"
 #include "device/decode.h"
 #include "core/memory_format.h"
-#include "core/plan/plan_status.h"
-#include "core/plan/verification.h"
 #include "core/step_figures.h"
 
 #include <QByteArray>
@@ -36,7 +34,17 @@
 #include <optional>
 #include <vector>
 
+namespace krx {
+struct PlanItem;
+struct Verification;
+}  // namespace krx
+
 namespace krx::history {
+
+// The plan's records (plan_records.h).
+struct PlanEntry;
+struct PlanImportCount;
+struct ItemReport;
 
 // The schema this program writes; an older database is migrated on open, a newer one refused.
 inline constexpr int kSchemaVersion = 7;
@@ -173,25 +181,6 @@ struct SendResult {
     int duplicates = 0;  // memory records the database already had
     int left = 0;        // still in the outbox
     QString message;     // why some were left, or empty
-};
-
-// An item of the plan as kept: a retired one was left out of a later import and keeps its
-// verifications.
-struct PlanEntry {
-    PlanItem item;
-    bool retired = false;
-};
-
-struct PlanImportCount {
-    int added = 0;
-    int kept = 0;     // in the plan before, perhaps changed
-    int retired = 0;  // left out this time
-};
-
-// The item's state as of `asOf` for each item of the plan (retired ones left out), in plan order.
-struct ItemReport {
-    PlanItem item;
-    ItemStatus status;
 };
 
 // The parsed connection setting.

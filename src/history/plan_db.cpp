@@ -2,6 +2,7 @@
 // The plan's items and their verifications in the history database.
 #include "history/history_db.h"
 
+#include <QCoreApplication>
 #include <QSet>
 #include <QSqlQuery>
 
@@ -113,9 +114,9 @@ std::optional<qint64> Db::InsertVerification(const Verification& v)
         if (!q.exec())
             return Fail(q.lastError());
         if (!q.next())
-            return Fail({}, QStringLiteral("there is no item \"%1\" in its plan").arg(v.itemId));
+            return Fail({}, QCoreApplication::translate("krx::history::Plan", "there is no item \"%1\" in its plan").arg(v.itemId));
         if (q.value(0).toInt() != 0)
-            return Fail({}, QStringLiteral("the item \"%1\" was retired from its plan").arg(v.itemId));
+            return Fail({}, QCoreApplication::translate("krx::history::Plan", "the item \"%1\" was retired from its plan").arg(v.itemId));
         if (!q.prepare(QStringLiteral(
                 "INSERT INTO verifications (item_id, time_ms, utc_offset_s, method, measurement, limit_set, "
                 "limit_source, points_planned, complete, min_ohm, max_ohm, worst_ohm, worst_point, verdict, operator, "

@@ -50,6 +50,8 @@ TEST(Plan, ImportRefusesABadLineWithItsNumberAndKeepsNothing)
         {"empty area", kHeader + "C-1, ,seating,,30,\n", "line 2: the area of \"C-1\" is empty"},
         {"short line", kHeader + "C-1,EPA 1,seating,30,\n", "line 2: 5 fields where the header has 6"},
         {"quoted comma and line break", kHeader + "C-1,EPA 1,seating,\"hall, row 2\nby the door\",30,\nC-2,EPA 1,seating,,30,\n", {}},
+        {"line count past a quoted line break", kHeader + "C-1,EPA 1,seating,\"hall\nrow 2\",30,\nC-2,EPA 1,seating,,0,\n",
+         "line 4: interval_days \"0\" is not a whole number from 1 to 3650"},
         {"quote never closed", kHeader + good + "C-1,EPA 1,seating,\"hall,30,\n",
          "line 3: a quote opened here is never closed"},
         {"not UTF-8", kHeader + good + "C-1,EPA 1,seating,Gro\xDF Halle,30,\n", "line 3: the file is not UTF-8 text"},

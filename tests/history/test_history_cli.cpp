@@ -3,6 +3,7 @@
 // parsed, exit codes checked; every run has a deadline.
 #include "cli_fixture.h"
 #include "history/history_store.h"
+#include "history/plan_records.h"
 
 #include <gtest/gtest.h>
 

@@ -4,6 +4,7 @@
 // connection, a read-only database, a newer schema, a stopped server, a kill during a write).
 #include "child.h"
 #include "history/history_store.h"
+#include "history/plan_records.h"
 #include "history/test_values.h"
 #include "history_samples.h"
 #include "pg_server.h"
