@@ -23,6 +23,6 @@ struct Command {
 
 // Each defined in the command's own file.
 extern const Command kListCommand, kInfoCommand, kMeasureCommand, kMemoryCommand, kSetupCommand, kHistoryCommand,
-    kFiguresCommand;
+    kFiguresCommand, kPlanCommand;
 
 }  // namespace krx::cli

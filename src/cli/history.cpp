@@ -89,25 +89,6 @@ QString ExportFieldsHelp()
     return out + QStringLiteral(".\n\n");
 }
 
-QString Table(const QList<QStringList>& rows)
-{
-    QList<qsizetype> widths;
-    for (const QStringList& r : rows)
-        for (qsizetype i = 0; i < r.size(); ++i) {
-            if (widths.size() <= i)
-                widths << 0;
-            widths[i] = std::max(widths[i], r[i].size());
-        }
-    QString out;
-    for (const QStringList& r : rows) {
-        QStringList cells;
-        for (qsizetype i = 0; i < r.size(); ++i)
-            cells << (i + 1 < r.size() ? r[i].leftJustified(widths[i]) : r[i]);
-        out += cells.join(QStringLiteral("  ")) + QLatin1Char('\n');
-    }
-    return out;
-}
-
 ExportFormat ExportFormatOf(HistoryArgs::Format f)
 {
     return f == HistoryArgs::Format::Jsonl         ? ExportFormat::Jsonl
@@ -149,7 +130,7 @@ int HistoryListCommand(const HistoryArgs& args)
                                                  : QStringLiteral("-"),
                             a.asset.insulationClass, KindOf(a.asset) ? KindName(*KindOf(a.asset)) : a.asset.kind,
                             a.asset.name, a.asset.location};
-    return WriteOut(Table(rows).toUtf8()) ? kDone : kFileError;
+    return WriteOut(TextTable(rows).toUtf8()) ? kDone : kFileError;
 }
 
 int HistoryShowCommand(const HistoryArgs& args)
@@ -178,7 +159,7 @@ int HistoryShowCommand(const HistoryArgs& args)
     const QString title = QCoreApplication::translate("cli", "%1%2: %n test(s)\n", nullptr, int(tests.size()))
                               .arg(asset->id, asset->name.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(asset->name));
     const QString sourceLines = sources.isEmpty() ? QString() : QCoreApplication::translate("cli", "\nVerdicts after:\n") + SourceList(sources) + QLatin1Char('\n');
-    return WriteOut((title + Table(rows) + sourceLines).toUtf8()) ? kDone : kFileError;
+    return WriteOut((title + TextTable(rows) + sourceLines).toUtf8()) ? kDone : kFileError;
 }
 
 int HistoryExportCommand(const HistoryArgs& args)

@@ -18,9 +18,10 @@ namespace {
 // The commands in the order --help lists them.
 const Command* const kCommandTable[] = {
     &kListCommand, &kInfoCommand, &kMeasureCommand, &kMemoryCommand, &kSetupCommand, &kHistoryCommand, &kFiguresCommand,
+    &kPlanCommand,
 };
 
-// "list, info, measure, memory, setup, history or figures"
+// "list, info, measure, memory, setup, history, figures or plan"
 QString CommandChoice()
 {
     QStringList names;

@@ -40,17 +40,6 @@ QByteArray StepJson(const PathStep& s)
            ",\"range\":" + JsonText(QString::fromLatin1(RangeName(s.value.range))) + '}';
 }
 
-const char* OutcomeName(Outcome o)
-{
-    switch (o) {
-    case Outcome::Meets: return "meets";
-    case Outcome::Fails: return "fails";
-    case Outcome::Undecided: return "undecided";
-    case Outcome::NotJudged: break;
-    }
-    return "not_judged";
-}
-
 }  // namespace
 
 void AddMethodOptions(QCommandLineParser& p)

@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <cstdio>
 #include <unistd.h>
 
@@ -178,6 +179,25 @@ bool RecordSink::WriteTrailer(const QByteArray& dataLine)
         return false;
     }
     return true;
+}
+
+QString TextTable(const QList<QStringList>& rows)
+{
+    QList<qsizetype> widths;
+    for (const QStringList& r : rows)
+        for (qsizetype i = 0; i < r.size(); ++i) {
+            if (widths.size() <= i)
+                widths << 0;
+            widths[i] = std::max(widths[i], r[i].size());
+        }
+    QString out;
+    for (const QStringList& r : rows) {
+        QStringList cells;
+        for (qsizetype i = 0; i < r.size(); ++i)
+            cells << (i + 1 < r.size() ? r[i].leftJustified(widths[i]) : r[i]);
+        out += cells.join(QStringLiteral("  ")) + QLatin1Char('\n');
+    }
+    return out;
 }
 
 }  // namespace krx::cli

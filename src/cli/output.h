@@ -7,7 +7,9 @@
 
 #include <QCoreApplication>
 #include <QByteArray>
+#include <QList>
 #include <QString>
+#include <QStringList>
 
 namespace krx::cli {
 
@@ -29,6 +31,8 @@ void ClearProgressForRecord();
 
 // Text on standard output in the locale's encoding (help, version).
 void Print(const QString& text);
+// Rows as aligned columns, two spaces apart, the last column not padded.
+QString TextTable(const QList<QStringList>& rows);
 // Bytes on standard output, flushed; false when they could not all be written.
 bool WriteOut(const QByteArray& bytes);
 

@@ -3,10 +3,13 @@
 // One database connection of the history (the main database or the outbox): opening with the
 // schema brought up to date, and the statements, each test in one transaction.
 
-#include "history/history_store.h"
+#include "history/plan_records.h"
 
 #include <QSqlDatabase>
 #include <QSqlError>
+
+#include <functional>
+#include <map>
 
 namespace krx::history {
 
@@ -39,12 +42,22 @@ public:
     bool Remove(qint64 id);
     std::optional<int> Count();
 
+    // The periodic verification plan; each change in one transaction.
+    bool ImportPlan(const std::vector<PlanItem>& items, PlanImportCount& count);
+    std::optional<std::vector<PlanEntry>> PlanEntries(bool withRetired);
+    // The new id; nullopt with Error() naming an item that is not (or no longer) in the plan.
+    std::optional<qint64> InsertVerification(const Verification& v);
+    std::optional<std::vector<Verification>> VerificationsOf(const QString& itemId);
+    std::optional<std::map<QString, LastVerification>> LastVerifications();
+
 private:
     bool Fail(const QSqlError& error, const QString& what = {});
     bool Migrate();
     bool ReadVersion(int& version);
     bool ProbeWrite();
     std::optional<qint64> InsertInTransaction(const TestRecord& test, const QString& uid);
+    // Runs `work` between BEGIN (IMMEDIATE on SQLite) and COMMIT, rolled back when it fails.
+    bool InTransaction(const std::function<bool()>& work);
 
     Connection conn_;
     QString name_;

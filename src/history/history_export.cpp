@@ -5,6 +5,7 @@
 #include "history/test_values.h"
 
 #include "core/csv_appender.h"
+#include "core/plan/plan_items.h"
 #include "core/localetext.h"
 
 #include <vector>
@@ -33,17 +34,6 @@ QString JsonString(const QString& s)
     return out + QLatin1Char('"');
 }
 
-// RFC 4180: quoted only when needed, so that plain ids stay plain.
-QString DataCsvField(const QString& s)
-{
-    if (!s.contains(QLatin1Char(',')) && !s.contains(QLatin1Char('"')) && !s.contains(QLatin1Char('\n')) &&
-        !s.contains(QLatin1Char('\r')))
-        return s;
-    QString q = s;
-    q.replace(QLatin1String("\""), QLatin1String("\"\""));
-    return QLatin1Char('"') + q + QLatin1Char('"');
-}
-
 }  // namespace
 
 QByteArray ExportHeader(ExportFormat format)
@@ -67,7 +57,7 @@ QByteArray ExportLine(ExportFormat format, const Asset& asset, const TestRecord&
         const QString flat = isBool ? (v.data == QLatin1String("true") ? QStringLiteral("1") : QStringLiteral("0")) : v.data;
         switch (format) {
         case ExportFormat::Csv:
-            parts << DataCsvField(flat);
+            parts << CommaCsvField(flat);  // quoted only when needed, so that plain ids stay plain
             break;
         case ExportFormat::Jsonl:
             parts << JsonString(QString::fromLatin1(v.key)) + QLatin1Char(':') +

@@ -115,6 +115,23 @@ const QStringList kSteps[] = {
      QStringLiteral("ALTER TABLE tests ADD COLUMN qualification INTEGER"),
      QStringLiteral("ALTER TABLE tests ADD COLUMN qualification_flag TEXT"),
      QStringLiteral("ALTER TABLE tests ADD COLUMN conditioning_h DOUBLE PRECISION")},
+    // 7 -> 8: the items of a periodic verification plan (a retired item keeps its verifications),
+    // each verification with its summary for the due dates, and its points.
+    {QStringLiteral("CREATE TABLE plan_items (id TEXT PRIMARY KEY, area TEXT NOT NULL, kind TEXT NOT NULL, "
+                    "location TEXT NOT NULL DEFAULT '', interval_days INTEGER NOT NULL, points INTEGER NOT NULL, "
+                    "position INTEGER NOT NULL, retired INTEGER NOT NULL DEFAULT 0)"),
+     QStringLiteral("CREATE TABLE verifications (id %ID%, item_id TEXT NOT NULL REFERENCES plan_items (id), "
+                    "time_ms BIGINT NOT NULL, utc_offset_s INTEGER NOT NULL, method TEXT NOT NULL, "
+                    "measurement TEXT NOT NULL, limit_set TEXT NOT NULL, limit_source TEXT NOT NULL, "
+                    "points_planned INTEGER NOT NULL, complete INTEGER NOT NULL, min_ohm DOUBLE PRECISION, "
+                    "max_ohm DOUBLE PRECISION, worst_ohm DOUBLE PRECISION, worst_point INTEGER, verdict TEXT NOT NULL, "
+                    "operator TEXT NOT NULL, meter_serial TEXT NOT NULL, simulated INTEGER NOT NULL DEFAULT 0)"),
+     QStringLiteral("CREATE INDEX verifications_item ON verifications (item_id, time_ms)"),
+     QStringLiteral("CREATE TABLE verification_points (verification_id BIGINT NOT NULL REFERENCES verifications (id), "
+                    "point INTEGER NOT NULL, reading_ohm DOUBLE PRECISION, reading_range TEXT NOT NULL, "
+                    "volts INTEGER NOT NULL, path TEXT NOT NULL, outcome TEXT NOT NULL, verdict TEXT NOT NULL, "
+                    "temperature_c DOUBLE PRECISION, humidity_pct DOUBLE PRECISION, "
+                    "PRIMARY KEY (verification_id, point))")},
 };
 static_assert(std::size(kSteps) == kSchemaVersion);
 

@@ -3,6 +3,7 @@
 
 #include "history/history_db.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QUuid>
 
@@ -248,6 +249,66 @@ std::optional<QByteArray> HistoryStore::ExportHistory(const QString& assetId, Ex
     for (const TestRecord& t : *tests)
         out += ExportLine(format, *asset, t);
     d_->error.clear();
+    return out;
+}
+
+std::optional<PlanImportCount> HistoryStore::ImportPlan(const std::vector<PlanItem>& items)
+{
+    PlanImportCount count;
+    if (!IsOpen() || !d_->main->ImportPlan(items, count))
+        return d_->Failed<std::optional<PlanImportCount>>(d_->main.get());
+    d_->error.clear();
+    return count;
+}
+
+std::vector<PlanEntry> HistoryStore::PlanEntries(bool withRetired)
+{
+    auto list = IsOpen() ? d_->main->PlanEntries(withRetired) : std::nullopt;
+    if (!list)
+        return d_->Failed<std::vector<PlanEntry>>(d_->main.get());
+    d_->error.clear();
+    return std::move(*list);
+}
+
+FileResult HistoryStore::FileVerification(const Verification& v)
+{
+    FileResult r;
+    const auto id = IsOpen() ? d_->main->InsertVerification(v) : std::nullopt;
+    if (!id) {
+        d_->Failed(d_->main.get(), 0);
+        r.message = d_->error += QCoreApplication::translate("krx::history::Plan", " The verification was not filed.");
+        return r;
+    }
+    d_->error.clear();
+    r.status = FileResult::Filed;
+    r.id = *id;
+    return r;
+}
+
+std::vector<Verification> HistoryStore::VerificationsOf(const QString& itemId)
+{
+    auto list = IsOpen() ? d_->main->VerificationsOf(itemId) : std::nullopt;
+    if (!list)
+        return d_->Failed<std::vector<Verification>>(d_->main.get());
+    d_->error.clear();
+    return std::move(*list);
+}
+
+std::optional<std::vector<ItemReport>> HistoryStore::PlanStatus(QDate asOf, int dueWithinDays)
+{
+    auto items = IsOpen() ? d_->main->PlanEntries(false) : std::nullopt;
+    auto last = items ? d_->main->LastVerifications() : std::nullopt;
+    if (!last)
+        return d_->Failed<std::optional<std::vector<ItemReport>>>(d_->main.get());
+    d_->error.clear();
+    std::vector<ItemReport> out;
+    out.reserve(items->size());
+    for (PlanEntry& e : *items) {
+        const auto found = last->find(e.item.id);
+        const auto verified = found == last->end() ? std::nullopt : std::optional(found->second);
+        const ItemStatus status = StatusAsOf(e.item, verified, asOf, dueWithinDays);
+        out.push_back({std::move(e.item), status});
+    }
     return out;
 }
 

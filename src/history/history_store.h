@@ -35,10 +35,20 @@
 #include <optional>
 #include <vector>
 
+namespace krx {
+struct PlanItem;
+struct Verification;
+}  // namespace krx
+
 namespace krx::history {
 
+// The plan's records (plan_records.h).
+struct PlanEntry;
+struct PlanImportCount;
+struct ItemReport;
+
 // The schema this program writes; an older database is migrated on open, a newer one refused.
-inline constexpr int kSchemaVersion = 7;
+inline constexpr int kSchemaVersion = 8;
 
 struct Asset {
     QString id;        // as typed: any characters, compared exactly
@@ -273,6 +283,17 @@ public:
 
     // The asset's history as a file's content: header (none for JSON lines) and a line per test.
     std::optional<QByteArray> ExportHistory(const QString& assetId, ExportFormat format);
+
+    // The plan: an import replaces the items' fields and order, brings back a retired item that is
+    // in the file again and retires those left out; nothing is deleted.
+    std::optional<PlanImportCount> ImportPlan(const std::vector<PlanItem>& items);
+    std::vector<PlanEntry> PlanEntries(bool withRetired = false);
+    // Filed in the database alone (no outbox: the item must be in the plan there); the summary
+    // columns come from Summarise().
+    FileResult FileVerification(const Verification& v);
+    std::vector<Verification> VerificationsOf(const QString& itemId);
+    // nullopt with Error() when the database cannot answer.
+    std::optional<std::vector<ItemReport>> PlanStatus(QDate asOf, int dueWithinDays = 0);
 
     // Sends every test of the outbox to the open database; each sent one leaves the outbox.
     SendResult SendOutbox();

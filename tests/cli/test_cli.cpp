@@ -246,7 +246,7 @@ TEST_F(CliTest, ArgumentErrorsNameTheArgumentAndSendNothing)
         {{"setup", "--breakdown-timer", "10000"}, 1, "from 1 to 9999"},
         {{"setup", "--display", "fancy"}, 1, "technical or exponent"},
         {{"calibrate"}, 1, "not a command"},
-        {{}, 1, "give a command: list, info, measure, memory, setup, history or figures"},
+        {{}, 1, "give a command: list, info, measure, memory, setup, history, figures or plan"},
         // The option parser's words in the tool's own style.
         {{"measure", "--volt", "5"}, 1, "krx738-cli: unknown option 'volt' (see krx738-cli --help)\n"},
         {{"measure", "--output", Path("no/such/folder/out.csv")}, 5, "cannot write"},

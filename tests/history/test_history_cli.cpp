@@ -3,6 +3,7 @@
 // parsed, exit codes checked; every run has a deadline.
 #include "cli_fixture.h"
 #include "history/history_store.h"
+#include "history/plan_records.h"
 
 #include <gtest/gtest.h>
 
@@ -353,4 +354,82 @@ int main(int argc, char** argv)
     QCoreApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
+}
+
+// A plan imported and exported again, its status on the days around a due date with the exit
+// status a nightly job reads, a bad file refused whole, and an item left out retired.
+TEST_F(HistoryCli, PlanImportStatusAndExport)
+{
+    const QString db = home_.path() + QStringLiteral("/plan.sqlite");
+    const QString database = QStringLiteral("--database=sqlite:") + db;
+    const QByteArray header = "id,area,kind,location,interval_days,points\n";
+    const QByteArray plan = header + "WS-14,EPA 1,worksurface,\"bench 14, left\",90,\nF-2,EPA 2,flooring,,180,\n";
+    const QString planFile = krx::test::WriteFile(home_.path() + QStringLiteral("/plan.csv"), plan);
+    const CliRun imported = Cli({QStringLiteral("plan"), QStringLiteral("import"), planFile, database});
+    ASSERT_EQ(imported.exitCode, 0) << imported.err.toStdString();
+    EXPECT_TRUE(imported.err.contains("2 item(s) imported")) << imported.err.toStdString();
+    {
+        krx::history::HistoryStore store;
+        ASSERT_TRUE(store.Open(QStringLiteral("sqlite:") + db, home_.path()));
+        krx::Verification v;
+        v.itemId = QStringLiteral("WS-14");
+        v.time = QDateTime(QDate(2026, 1, 10), QTime(10, 0), Qt::OffsetFromUTC, 3600);
+        v.pointsPlanned = 1;
+        v.points = {{1, {krx::RangeState::InRange, 6.5e8}, 100, {}, krx::Outcome::Meets, {}, {}, {}}};
+        ASSERT_EQ(store.FileVerification(v).status, krx::history::FileResult::Filed) << store.Error().toStdString();
+    }
+
+    // WS-14 verified 2026-01-10 every 90 days: due 2026-04-10. F-2 never verified.
+    const QByteArray ws14 = "WS-14,EPA 1,worksurface,2026-01-10,650000000,meets,2026-04-10,";
+    const QByteArray f2 = "F-2,EPA 2,flooring,,,,,never\n";
+    struct Case {
+        QStringList args;
+        int exitCode;
+        QByteArray out;  // after the header
+    };
+    const Case cases[] = {
+        {{QStringLiteral("--as-of"), QStringLiteral("2026-04-10")}, 0, ws14 + "due\n" + f2},
+        {{QStringLiteral("--as-of"), QStringLiteral("2026-04-11")}, 11, ws14 + "overdue\n" + f2},
+        {{QStringLiteral("--as-of"), QStringLiteral("2026-04-11"), QStringLiteral("--area"), QStringLiteral("EPA 2")}, 0, f2},
+        {{QStringLiteral("--as-of"), QStringLiteral("2026-03-26"), QStringLiteral("--due-within"), QStringLiteral("14")}, 0, f2},
+        {{QStringLiteral("--as-of"), QStringLiteral("2026-03-27"), QStringLiteral("--due-within"), QStringLiteral("14")}, 0,
+         ws14 + "due\n" + f2},
+        {{QStringLiteral("--area"), QStringLiteral("EPA 9")}, 9, {}},
+        {{QStringLiteral("--as-of"), QStringLiteral("2026-02-30")}, 1, {}},
+        {{QStringLiteral("--due-within"), QStringLiteral("-1")}, 1, {}},
+    };
+    for (const Case& c : cases) {
+        const CliRun r = Cli(QStringList{QStringLiteral("plan"), QStringLiteral("status"), database,
+                                         QStringLiteral("--format"), QStringLiteral("csv")} + c.args);
+        EXPECT_EQ(r.exitCode, c.exitCode) << c.args.join(u' ').toStdString() << ": " << r.err.toStdString();
+        if (c.exitCode == 0 || c.exitCode == 11) {
+            EXPECT_EQ(r.out, "id,area,kind,last_verified,worst_ohm,verdict,due,state\n" + c.out)
+                << c.args.join(u' ').toStdString();
+        }
+    }
+    const CliRun json = Cli({QStringLiteral("plan"), QStringLiteral("status"), database, QStringLiteral("--format"),
+                             QStringLiteral("jsonl"), QStringLiteral("--as-of"), QStringLiteral("2026-04-11")});
+    EXPECT_EQ(json.exitCode, 11);
+    const QJsonObject first = QJsonDocument::fromJson(json.out.split('\n').front()).object();
+    EXPECT_EQ(first.value(QStringLiteral("state")).toString(), QStringLiteral("overdue"));
+    EXPECT_EQ(first.value(QStringLiteral("worst_ohm")).toDouble(), 6.5e8);
+    EXPECT_TRUE(QJsonDocument::fromJson(json.out.split('\n').at(1)).object().value(QStringLiteral("due")).isNull());
+
+    // A bad line: refused with its number, the plan as it was.
+    const QString bad = krx::test::WriteFile(home_.path() + QStringLiteral("/bad.csv"),
+                                             header + "C-1,EPA 1,seating,,30,\nC-2,EPA 1,seating,,0,\n");
+    const CliRun refused = Cli({QStringLiteral("plan"), QStringLiteral("import"), bad, database});
+    EXPECT_EQ(refused.exitCode, 5);
+    EXPECT_TRUE(refused.err.contains("line 3: interval_days \"0\"")) << refused.err.toStdString();
+    const CliRun exported = Cli({QStringLiteral("plan"), QStringLiteral("export"), database});
+    ASSERT_EQ(exported.exitCode, 0) << exported.err.toStdString();
+    EXPECT_EQ(exported.out, header + "WS-14,EPA 1,worksurface,\"bench 14, left\",90,3\nF-2,EPA 2,flooring,,180,5\n");
+
+    // F-2 left out: retired; WS-14 keeps its verification.
+    krx::test::WriteFile(planFile, header + "WS-14,EPA 1,worksurface,bench 14,90,3\n");
+    const CliRun again = Cli({QStringLiteral("plan"), QStringLiteral("import"), planFile, database});
+    EXPECT_TRUE(again.err.contains("0 new, 1 kept, 1 retired")) << again.err.toStdString();
+    const CliRun after = Cli({QStringLiteral("plan"), QStringLiteral("status"), database, QStringLiteral("--format"),
+                              QStringLiteral("csv"), QStringLiteral("--as-of"), QStringLiteral("2026-04-10")});
+    EXPECT_EQ(after.out, "id,area,kind,last_verified,worst_ohm,verdict,due,state\n" + ws14 + "due\n");
 }

@@ -4,6 +4,7 @@
 // connection, a read-only database, a newer schema, a stopped server, a kill during a write).
 #include "child.h"
 #include "history/history_store.h"
+#include "history/plan_records.h"
 #include "history/test_values.h"
 #include "history_samples.h"
 #include "pg_server.h"
@@ -295,6 +296,28 @@ const std::vector<const char*> kAddedIn[] = {
     {"ALTER TABLE tests ADD COLUMN steps TEXT"},
     {"ALTER TABLE tests ADD COLUMN ir_source TEXT", "ALTER TABLE tests ADD COLUMN pi_source TEXT",
      "ALTER TABLE tests ADD COLUMN dar_source TEXT", "ALTER TABLE tests ADD COLUMN bd_timer_s INTEGER"},
+    {"ALTER TABLE tests ADD COLUMN method TEXT", "ALTER TABLE tests ADD COLUMN measurement TEXT",
+     "ALTER TABLE tests ADD COLUMN item_kind TEXT", "ALTER TABLE tests ADD COLUMN limit_set TEXT",
+     "ALTER TABLE tests ADD COLUMN limit_row TEXT",
+     "ALTER TABLE tests ADD COLUMN limit_lower_ohm DOUBLE PRECISION",
+     "ALTER TABLE tests ADD COLUMN limit_upper_ohm DOUBLE PRECISION",
+     "ALTER TABLE tests ADD COLUMN electrode_d1_mm DOUBLE PRECISION",
+     "ALTER TABLE tests ADD COLUMN electrode_d2_mm DOUBLE PRECISION",
+     "ALTER TABLE tests ADD COLUMN electrode_gap_mm DOUBLE PRECISION",
+     "ALTER TABLE tests ADD COLUMN thickness_mm DOUBLE PRECISION",
+     "ALTER TABLE tests ADD COLUMN given_factor DOUBLE PRECISION",
+     "ALTER TABLE tests ADD COLUMN resistivity DOUBLE PRECISION",
+     "ALTER TABLE tests ADD COLUMN resistivity_factor DOUBLE PRECISION",
+     "ALTER TABLE tests ADD COLUMN resistivity_unit TEXT",
+     "ALTER TABLE tests ADD COLUMN resistivity_formula TEXT",
+     "ALTER TABLE tests ADD COLUMN resistivity_bound TEXT", "ALTER TABLE tests ADD COLUMN method_path TEXT",
+     "ALTER TABLE tests ADD COLUMN result_ohm DOUBLE PRECISION",
+     "ALTER TABLE tests ADD COLUMN result_voltage_v INTEGER", "ALTER TABLE tests ADD COLUMN result_range TEXT",
+     "ALTER TABLE tests ADD COLUMN classification TEXT",
+     "ALTER TABLE tests ADD COLUMN classification_source TEXT", "ALTER TABLE tests ADD COLUMN limit_verdict TEXT",
+     "ALTER TABLE tests ADD COLUMN limit_outcome TEXT", "ALTER TABLE tests ADD COLUMN limit_source TEXT",
+     "ALTER TABLE tests ADD COLUMN qualification INTEGER", "ALTER TABLE tests ADD COLUMN qualification_flag TEXT",
+     "ALTER TABLE tests ADD COLUMN conditioning_h DOUBLE PRECISION"},
 };
 
 // A database of each earlier version, with a measurement, a memory reading and a break-down test
@@ -415,6 +438,14 @@ TEST_P(Store, MigratesEveryEarlierVersion)
         const OhmRecord again = Ohm(QStringLiteral("01.01.2020"), QStringLiteral("1.00"));
         EXPECT_EQ(s.ImportOhmRecord(QStringLiteral("m"), meter, again).status, FileResult::Filed);
         EXPECT_EQ(s.ImportOhmRecord(QStringLiteral("m"), meter, again).status, FileResult::Duplicate);
+        // The plan's tables are there and take an item and its verification.
+        ASSERT_TRUE(s.ImportPlan({PlanItem{QStringLiteral("WS-1"), QStringLiteral("EPA"), QStringLiteral("seating"), {}, 30, 1}}))
+            << s.Error().toStdString();
+        Verification v;
+        v.itemId = QStringLiteral("WS-1");
+        v.time = QDateTime::fromMSecsSinceEpoch(1600000000000, Qt::OffsetFromUTC, 0);
+        v.points = {{1, {RangeState::InRange, 2.0e8}, 100, {}, Outcome::Meets, {}, {}, {}}};
+        EXPECT_EQ(s.FileVerification(v).status, FileResult::Filed) << s.Error().toStdString();
         s.Close();
         QSqlQuery q = Raw();
         ASSERT_TRUE(q.exec(QStringLiteral("SELECT version FROM schema_version")) && q.next());
@@ -642,6 +673,97 @@ TEST_P(Store, TwoProgramsFilingAtOnceLoseNothingAndSeeEachOther)
     ASSERT_EQ(tests.size(), static_cast<size_t>(2 * kEach));
     for (const TestRecord& t : tests)
         EXPECT_TRUE(ids.count(t.id)) << t.id;
+}
+
+// A plan imported, verified, overdue after its interval, re-imported with an item left out and
+// brought back: the verifications stay with their items throughout.
+TEST_P(Store, PlanKeepsItsVerificationsAcrossImports)
+{
+    HistoryStore s;
+    ASSERT_TRUE(s.Open(setting_, folder_)) << s.Error().toStdString();
+    const PlanItem bench{QStringLiteral("WS-14"), QStringLiteral("EPA 1"), QStringLiteral("worksurface"),
+                         QStringLiteral("bench 14"), 90, 3};
+    const PlanItem chair{QStringLiteral("C-2"), QStringLiteral("EPA 1"), QStringLiteral("seating"), {}, 30, 1};
+    const PlanItem cart{QStringLiteral("M-7"), QStringLiteral("EPA 2"), QStringLiteral("mobile-equipment"), {}, 180, 1};
+    const auto first = s.ImportPlan({bench, chair, cart});
+    ASSERT_TRUE(first) << s.Error().toStdString();
+    EXPECT_EQ(first->added, 3);
+
+    auto point = [](int n, double ohm, Outcome o) {
+        return PointResult{n, {RangeState::InRange, ohm}, 100, QStringLiteral("100 V: %1 at 15 s").arg(n), o,
+                           QStringLiteral("verdict %1").arg(n), 22.5, 41.0};
+    };
+    auto verification = [](const QString& item, int planned, QDate day) {
+        Verification v;
+        v.itemId = item;
+        v.time = QDateTime(day, QTime(9, 30), Qt::OffsetFromUTC, 3600);
+        v.pointsPlanned = planned;
+        v.limitSet = QStringLiteral("iec-61340-5-1-2016");
+        v.limitSource = QStringLiteral("IEC 61340-5-1:2016, compliance verification");
+        v.meterSerial = QStringLiteral("12345");
+        return v;
+    };
+    Verification passed = verification(bench.id, 3, QDate(2026, 1, 10));
+    passed.points = {point(1, 2.0e8, Outcome::Meets), point(2, 6.5e8, Outcome::Meets), point(3, 9.0e7, Outcome::Meets)};
+    Verification broken = verification(chair.id, 1, QDate(2026, 1, 12));  // Break before its point
+    Verification failed = verification(cart.id, 1, QDate(2026, 1, 11));
+    failed.points = {point(1, 1.4e9, Outcome::Fails)};
+    for (const Verification& v : {passed, broken, failed})
+        ASSERT_EQ(s.FileVerification(v).status, FileResult::Filed) << s.Error().toStdString();
+
+    const auto back = s.VerificationsOf(bench.id);
+    ASSERT_EQ(back.size(), 1u);
+    EXPECT_EQ(back[0].time, passed.time);
+    EXPECT_EQ(back[0].limitSource, passed.limitSource);
+    ASSERT_EQ(back[0].points.size(), 3u);
+    EXPECT_EQ(back[0].points[1].value.ohm, 6.5e8);
+    EXPECT_EQ(back[0].points[1].path, QStringLiteral("100 V: 2 at 15 s"));
+    EXPECT_EQ(back[0].points[2].verdict, QStringLiteral("verdict 3"));
+    EXPECT_EQ(back[0].points[0].humidity, 41.0);
+
+    // WS-14 verified 2026-01-10 every 90 days: due 2026-04-10.
+    struct Case {
+        QDate asOf;
+        std::vector<std::pair<QString, ItemState>> states;
+    };
+    const Case cases[] = {
+        {QDate(2026, 4, 10), {{bench.id, ItemState::Due}, {chair.id, ItemState::Never}, {cart.id, ItemState::Failed}}},
+        {QDate(2026, 4, 11), {{bench.id, ItemState::Overdue}, {chair.id, ItemState::Never}, {cart.id, ItemState::Failed}}},
+    };
+    for (const Case& c : cases) {
+        const auto status = s.PlanStatus(c.asOf);
+        ASSERT_TRUE(status) << s.Error().toStdString();
+        ASSERT_EQ(status->size(), c.states.size());
+        for (std::size_t i = 0; i < c.states.size(); ++i) {
+            EXPECT_EQ((*status)[i].item.id, c.states[i].first);
+            EXPECT_EQ((*status)[i].status.state, c.states[i].second) << c.states[i].first.toStdString();
+        }
+        EXPECT_EQ((*status)[0].status.worstOhm, 6.5e8);
+        EXPECT_EQ((*status)[0].status.lastVerified, QDate(2026, 1, 10));
+    }
+
+    // Left out: retired, not deleted, and no longer verified.
+    const auto second = s.ImportPlan({chair, bench});
+    ASSERT_TRUE(second);
+    EXPECT_EQ(second->retired, 1);
+    EXPECT_EQ(second->kept, 2);
+    const auto status = s.PlanStatus(QDate(2026, 2, 1));
+    ASSERT_TRUE(status && status->size() == 2u);
+    EXPECT_EQ((*status)[0].item.id, chair.id);  // the file's new order
+    EXPECT_EQ(s.PlanEntries(true).back().retired, true);
+    const FileResult refused = s.FileVerification(failed);
+    EXPECT_EQ(refused.status, FileResult::Failed);
+    EXPECT_TRUE(refused.message.contains(QStringLiteral("\"M-7\" was retired"))) << refused.message.toStdString();
+    EXPECT_EQ(s.VerificationsOf(cart.id).size(), 1u);
+    EXPECT_EQ(s.FileVerification(verification(QStringLiteral("nowhere"), 1, QDate(2026, 1, 1))).status,
+              FileResult::Failed);
+
+    // Back in the plan with its failed verification.
+    ASSERT_TRUE(s.ImportPlan({bench, chair, cart}));
+    const auto again = s.PlanStatus(QDate(2026, 2, 1));
+    ASSERT_TRUE(again && again->size() == 3u);
+    EXPECT_EQ((*again)[2].status.state, ItemState::Failed);
+    EXPECT_EQ((*again)[2].status.worstOhm, 1.4e9);
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, Store, ::testing::Values(Backend::Sqlite, Backend::Postgres),

@@ -181,4 +181,23 @@ LimitVerdict JudgeByRow(Measurement m, const ReadingValue& r, const LimitSet& se
     return j;
 }
 
+const char* OutcomeName(Outcome o)
+{
+    switch (o) {
+    case Outcome::Meets: return "meets";
+    case Outcome::Fails: return "fails";
+    case Outcome::Undecided: return "undecided";
+    case Outcome::NotJudged: break;
+    }
+    return "not_judged";
+}
+
+std::optional<Outcome> OutcomeFromName(const QString& name)
+{
+    for (Outcome o : {Outcome::Meets, Outcome::Fails, Outcome::Undecided, Outcome::NotJudged})
+        if (name == QLatin1String(OutcomeName(o)))
+            return o;
+    return std::nullopt;
+}
+
 }  // namespace krx

@@ -20,6 +20,9 @@ struct ReadingValue {
 };
 
 enum class Outcome { Meets, Fails, Undecided, NotJudged };
+// "meets", "fails", "undecided", "not_judged": as files and scripts hold them.
+const char* OutcomeName(Outcome o);
+std::optional<Outcome> OutcomeFromName(const QString& name);
 
 struct LimitVerdict {
     Outcome outcome = Outcome::NotJudged;
