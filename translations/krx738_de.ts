@@ -347,6 +347,17 @@ Name, Standort, Art, Klasse und Typenschild des Prüflings konnten nicht gespeic
     </message>
 </context>
 <context>
+    <name>HistoryReport</name>
+    <message>
+        <source>ESD and material test history</source>
+        <translation>ESD- und Materialprüfungen: Historie</translation>
+    </message>
+    <message>
+        <source>ESD and material test history of </source>
+        <translation>ESD- und Materialprüfungen: Historie von </translation>
+    </message>
+</context>
+<context>
     <name>HistoryWindow</name>
     <message>
         <source>1 test</source>
@@ -371,14 +382,6 @@ Name, Standort, Art, Klasse und Typenschild des Prüflings konnten nicht gespeic
     <message>
         <source>R @ 40 °C: the 1-minute resistance corrected to 40 °C (IEEE 43-2013).</source>
         <translation>R bei 40 °C: der 1-Minuten-Widerstand, auf 40 °C korrigiert (IEEE 43-2013).</translation>
-    </message>
-    <message>
-        <source>
-Verdicts after:
-</source>
-        <translation>
-Bewertungen nach:
-</translation>
     </message>
     <message>
         <source>1 more test on the next page.</source>
@@ -709,6 +712,10 @@ Quelle: </translation>
     <message>
         <source>Marked: a voltage other than the asset&apos;s usual one, or a temperature more than %1 °C from its median; compare such tests with care.</source>
         <translation>Markiert: eine andere als die übliche Spannung des Prüflings oder eine Temperatur mehr als %1 °C vom Median entfernt; solche Prüfungen nur mit Vorsicht vergleichen.</translation>
+    </message>
+    <message>
+        <source>Verdicts after:</source>
+        <translation>Bewertungen nach:</translation>
     </message>
 </context>
 <context>
@@ -1067,10 +1074,6 @@ An der Anzeige wurde nichts geändert.</translation>
         <translation>Diese Aufzeichnung stammt vom simulierten Messgerät: Sie ist keine Messung.</translation>
     </message>
     <message>
-        <source>An ESD or material test cannot be filed in the test history yet. Keep it with &quot;Report…&quot; or &quot;Export recording…&quot;.</source>
-        <translation>Eine ESD- oder Materialprüfung lässt sich noch nicht in der Prüfhistorie ablegen. Bewahren Sie sie mit „Bericht…“ oder „Aufzeichnung exportieren…“ auf.</translation>
-    </message>
-    <message>
         <source>all %1 steps done</source>
         <translation>alle %1 Stufen durchlaufen</translation>
     </message>
@@ -1222,6 +1225,21 @@ Nicht verfügbar: %1</translation>
     <message>
         <source>Settings</source>
         <translation>Einstellungen</translation>
+    </message>
+</context>
+<context>
+    <name>MethodSettings</name>
+    <message>
+        <source>hours</source>
+        <translation>Stunden</translation>
+    </message>
+    <message>
+        <source>Conditioned</source>
+        <translation>Konditioniert</translation>
+    </message>
+    <message>
+        <source>&apos;%1&apos; is not a conditioning time in hours</source>
+        <translation>„%1“ ist keine Konditionierzeit in Stunden</translation>
     </message>
 </context>
 <context>
@@ -2063,6 +2081,43 @@ Ohne Fenster steuert das Kommandozeilenwerkzeug krx738-cli das Messgerät.
 </source>
         <translation>krx738: die Protokolldatei %1 kann nicht geschrieben werden
 </translation>
+    </message>
+</context>
+<context>
+    <name>TestValues</name>
+    <message>
+        <source>ESD / material</source>
+        <translation>ESD / Material</translation>
+    </message>
+    <message>
+        <source>Class</source>
+        <translation>Klasse</translation>
+    </message>
+    <message>
+        <source>Qualification</source>
+        <translation>Produktqualifizierung</translation>
+    </message>
+</context>
+<context>
+    <name>TestView</name>
+    <message>
+        <source>Source: %1</source>
+        <translation>Quelle: %1</translation>
+    </message>
+    <message>
+        <source>no rule applies</source>
+        <translation>keine Regel anwendbar</translation>
+    </message>
+</context>
+<context>
+    <name>TrendChart</name>
+    <message>
+        <source>%1: limit</source>
+        <translation>%1: Grenzwert</translation>
+    </message>
+    <message>
+        <source>Resistance</source>
+        <translation>Widerstand</translation>
     </message>
 </context>
 <context>
@@ -3160,42 +3215,6 @@ ist das letzte JSON-Objekt, oder Text nach den Datensätzen.
         <translation>Stufenspannungsprüfung mit %1 V, je %2 s; Strg-C beendet</translation>
     </message>
     <message>
-        <source>Exit status:
-  0  done
-  1  usage: an argument is wrong (nothing was sent to the meter)
-  2  no meter found, or the meter chosen by its serial number is not attached
-  3  no access to the meter (udev rule missing, or another krx738-cli uses it)
-  4  connection to the meter lost (the records written so far are complete)
-  5  file error: the output or trace file cannot be written, or figures: the recording
-     cannot be read, is not a recording or was cut off
-  6  the meter did not measure (no stable measuring voltage)
-  7  the test history cannot be used (measure --asset: the test was kept in the outbox,
-     or could not be kept; the message says which)
-  8  memory read --range: file numbers of the range are not in the meter&apos;s memory; the
-     records that are there were written, the message names the missing ones
-  9  history show, export: the test history holds no asset of that id
-  10  several meters are attached and none was chosen with --serial or KRX738_SERIAL;
-      the message lists their serial numbers (nothing but their identity was asked)
-</source>
-        <translation>Rückgabewerte:
-  0  fertig
-  1  Aufruf: ein Argument ist falsch (nichts wurde an das Messgerät gesendet)
-  2  kein Messgerät gefunden, oder das per Seriennummer gewählte ist nicht angeschlossen
-  3  kein Zugriff auf das Messgerät (udev-Regel fehlt, oder ein anderes krx738-cli benutzt es)
-  4  Verbindung zum Messgerät verloren (die bis dahin geschriebenen Datensätze sind vollständig)
-  5  Dateifehler: die Ausgabe- oder Protokolldatei lässt sich nicht schreiben, oder figures: die
-     Aufzeichnung lässt sich nicht lesen, ist keine Aufzeichnung oder ist abgeschnitten
-  6  das Messgerät hat nicht gemessen (keine stabile Messspannung)
-  7  die Prüfhistorie ist nicht nutzbar (measure --asset: die Prüfung blieb im Postausgang,
-     oder konnte nicht behalten werden; die Meldung sagt, was davon)
-  8  memory read --range: Dateinummern des Bereichs sind nicht im Speicher des Messgeräts; die
-     vorhandenen Datensätze wurden geschrieben, die Meldung nennt die fehlenden
-  9  history show, export: die Prüfhistorie enthält keinen Prüfling dieser ID
-  10  mehrere Messgeräte sind angeschlossen und keines wurde mit --serial oder KRX738_SERIAL
-      gewählt; die Meldung listet ihre Seriennummern (nur ihre Kennung wurde abgefragt)
-</translation>
-    </message>
-    <message>
         <source>  figures RECORDING.csv   a recording&apos;s figures and verdicts, judged by a nameplate
 </source>
         <translation>  figures AUFZEICHNUNG.csv  Kennwerte und Bewertungen einer Aufzeichnung, nach Typenschild
@@ -3245,6 +3264,51 @@ ist das letzte JSON-Objekt, oder Text nach den Datensätzen.
         <translation>  setup                   Messeinstellung und Timer schreiben, zurückgelesen ausgeben
 </translation>
     </message>
+    <message>
+        <source>Exit status:
+  0  done
+  1  usage: an argument is wrong (nothing was sent to the meter)
+  2  no meter found, or the meter chosen by its serial number is not attached
+  3  no access to the meter (udev rule missing, or another krx738-cli uses it)
+  4  connection to the meter lost (the records written so far are complete)
+  5  file error: the output or trace file cannot be written, or figures: the recording
+     cannot be read, is not a recording or was cut off, or plan import: the plan file
+     cannot be read or was refused (nothing was imported; the message names the line)
+  6  the meter did not measure (no stable measuring voltage)
+  7  the test history cannot be used (measure --asset: the test was kept in the outbox,
+     or could not be kept; the message says which)
+  8  memory read --range: file numbers of the range are not in the meter&apos;s memory; the
+     records that are there were written, the message names the missing ones
+  9  history show, export: the test history holds no asset of that id; plan status --area:
+     the plan has no such area
+  10  several meters are attached and none was chosen with --serial or KRX738_SERIAL;
+      the message lists their serial numbers (nothing but their identity was asked)
+  11  plan status: an item listed failed its last verification or is overdue (the list
+      was written in full)
+</source>
+        <translation>Rückgabewerte:
+  0  fertig
+  1  Aufruf: ein Argument ist falsch (nichts wurde an das Messgerät gesendet)
+  2  kein Messgerät gefunden, oder das per Seriennummer gewählte ist nicht angeschlossen
+  3  kein Zugriff auf das Messgerät (udev-Regel fehlt, oder ein anderes krx738-cli benutzt es)
+  4  Verbindung zum Messgerät verloren (die bis dahin geschriebenen Datensätze sind vollständig)
+  5  Dateifehler: die Ausgabe- oder Protokolldatei lässt sich nicht schreiben, oder figures: die
+     Aufzeichnung lässt sich nicht lesen, ist keine Aufzeichnung oder ist abgeschnitten, oder
+     plan import: die Plandatei lässt sich nicht lesen oder wurde abgelehnt (nichts wurde
+     importiert; die Meldung nennt die Zeile)
+  6  das Messgerät hat nicht gemessen (keine stabile Messspannung)
+  7  die Prüfhistorie ist nicht nutzbar (measure --asset: die Prüfung blieb im Postausgang,
+     oder konnte nicht behalten werden; die Meldung sagt, was davon)
+  8  memory read --range: Dateinummern des Bereichs sind nicht im Speicher des Messgeräts; die
+     vorhandenen Datensätze wurden geschrieben, die Meldung nennt die fehlenden
+  9  history show, export: die Prüfhistorie enthält keinen Prüfling dieser ID; plan status
+     --area: der Plan hat keinen solchen Bereich
+  10  mehrere Messgeräte sind angeschlossen und keines wurde mit --serial oder KRX738_SERIAL
+      gewählt; die Meldung listet ihre Seriennummern (nur ihre Kennung wurde abgefragt)
+  11  plan status: ein aufgeführtes Objekt hat seine letzte Wiederholungsprüfung nicht bestanden oder
+      ist überfällig (die Liste wurde vollständig geschrieben)
+</translation>
+    </message>
 </context>
 <context>
     <name>krx::ReadingPlot</name>
@@ -3279,6 +3343,21 @@ ist das letzte JSON-Objekt, oder Text nach den Datensätzen.
     <message>
         <source>Time (h)</source>
         <translation>Zeit (h)</translation>
+    </message>
+</context>
+<context>
+    <name>krx::history::Plan</name>
+    <message>
+        <source> The verification was not filed.</source>
+        <translation> Die Wiederholungsprüfung wurde nicht abgelegt.</translation>
+    </message>
+    <message>
+        <source>there is no item &quot;%1&quot; in its plan</source>
+        <translation>im Plan gibt es kein Objekt „%1“</translation>
+    </message>
+    <message>
+        <source>the item &quot;%1&quot; was retired from its plan</source>
+        <translation>das Objekt „%1“ wurde aus seinem Plan genommen</translation>
     </message>
 </context>
 </TS>
