@@ -4,6 +4,7 @@
 // overdue.
 #include "cli/command.h"
 #include "cli/figures_text.h"
+#include "core/asset_kinds.h"
 #include "core/judging/limit_sets.h"
 #include "history/plan_records.h"
 
@@ -49,7 +50,7 @@ int Open(HistoryStore& store, const QString& database, bool create)
 // Every kind a limit set knows, the built-in ones first.
 QStringList KnownKinds()
 {
-    QStringList kinds = BuiltInItemKinds();
+    QStringList kinds = ItemKindNames();
     for (const LimitSet& set : LoadLimitLibrary(UserLimitsDir()).sets)
         for (const LimitRow& row : set.rows)
             if (!kinds.contains(row.kind))

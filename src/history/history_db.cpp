@@ -101,7 +101,7 @@ std::optional<MethodResult> MethodFromRow(Next& next)
     r.classification = next().toString();
     r.classificationSource = next().toString();
     r.verdict.text = next().toString();
-    r.verdict.outcome = OutcomeFromName(next().toString());
+    r.verdict.outcome = OutcomeFromStoredName(next().toString());
     r.verdict.source = next().toString();
     r.request.qualification = next().toInt() != 0;
     r.qualificationFlag = next().toString();
@@ -211,7 +211,7 @@ void AddMethodValues(QVariantList& values, const std::optional<MethodResult>& m)
            << (result ? QVariant(result->volts) : QVariant(QMetaType::fromType<int>()))
            << (result ? QVariant(QString::fromLatin1(RangeName(result->value.range))) : text)
            << Text(m->classification) << Text(m->classificationSource) << Text(m->verdict.text)
-           << OutcomeName(m->verdict.outcome) << Text(m->verdict.source) << (q.qualification ? 1 : 0)
+           << StoredOutcomeName(m->verdict.outcome) << Text(m->verdict.source) << (q.qualification ? 1 : 0)
            << Text(m->qualificationFlag) << Opt(q.conditioningHours);
 }
 

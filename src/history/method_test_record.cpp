@@ -32,7 +32,7 @@ std::optional<RangeState> RangeFromName(const QString& name)
 
 }  // namespace
 
-QString OutcomeName(Outcome outcome)
+QString StoredOutcomeName(Outcome outcome)
 {
     for (const auto& o : kOutcomes)
         if (o.outcome == outcome)
@@ -40,7 +40,7 @@ QString OutcomeName(Outcome outcome)
     return QStringLiteral("not judged");
 }
 
-Outcome OutcomeFromName(const QString& name)
+Outcome OutcomeFromStoredName(const QString& name)
 {
     for (const auto& o : kOutcomes)
         if (name == QLatin1String(o.name))

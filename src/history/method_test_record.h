@@ -19,7 +19,7 @@ QString PathJson(const std::vector<PathStep>& path);
 std::vector<PathStep> PathFromJson(const QString& text);
 
 // The verdict's outcome as stored: "meets", "fails", "undecided", "not judged".
-QString OutcomeName(Outcome outcome);
-Outcome OutcomeFromName(const QString& name);
+QString StoredOutcomeName(Outcome outcome);
+Outcome OutcomeFromStoredName(const QString& name);
 
 }  // namespace krx::history

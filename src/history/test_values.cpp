@@ -208,7 +208,7 @@ void AddMethod(Builder& b, const TestRecord& t)
     b.Text("classification", "Class", m ? m->classification : QString());
     b.Text("classification_source", "Class source", m ? m->classificationSource : QString());
     b.Text("limit_verdict", "Verdict", m ? m->verdict.text : QString());
-    b.Text("limit_outcome", "Outcome", m ? OutcomeName(m->verdict.outcome) : QString());
+    b.Text("limit_outcome", "Outcome", m ? StoredOutcomeName(m->verdict.outcome) : QString());
     b.Text("limit_source", "Limit source", m ? m->verdict.source : QString());
     b.values.push_back({"qualification", Tr("Qualification"), m && q.qualification ? Tr("product qualification") : QString(),
                         m ? (q.qualification ? QStringLiteral("true") : QStringLiteral("false")) : QString(), false, {}});
