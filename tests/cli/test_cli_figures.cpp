@@ -428,9 +428,10 @@ namespace {
 // A recording written as the window writes one: a reading every `step` s from 0 s (the first
 // unstable) to `last`, the resistance and voltage of each time from the caller.
 QString WriteRecording(const QString& name, double last, const std::function<std::optional<double>(double)>& ohm,
-                       const std::function<int(double)>& volts, const std::vector<double>& skipped = {})
+                       const std::function<int(double)>& volts, const std::vector<double>& skipped = {},
+                       const std::function<int(double)>& step = {})
 {
-    QByteArray csv = ReadingHeader(DataFormat::Csv);
+    QByteArray csv = ReadingHeader(DataFormat::Csv, bool(step));
     for (double t = 0; t <= last; t += 5) {
         if (std::find(skipped.begin(), skipped.end(), t) != skipped.end())
             continue;
@@ -444,6 +445,8 @@ QString WriteRecording(const QString& name, double last, const std::function<std
         r.stable = t > 0;
         r.temperature = 30.0;
         r.humidity = 40;
+        if (step)
+            r.step = step(t);
         csv += ReadingLine(DataFormat::Csv, r);
     }
     QFile f(name);
@@ -477,6 +480,7 @@ TEST(CliTestFigures, FiguresOfOneVoltageAndWhyAFigureIsMissing)
     EXPECT_EQ(j.value("voltage_v").toInt(), 500);
     EXPECT_TRUE(j.value("pi").isNull());
     EXPECT_EQ(j.value("missing").toObject().value("pi").toString(), "the voltage changed before 10 min");
+    EXPECT_EQ(j.value("missing").toObject().value("r600_ohm").toString(), "the voltage changed before 10 min");
     EXPECT_EQ(j.value("voltage_change").toString(), "the voltage changed from 500 V to 1000 V at 5 min: figures up to then");
     EXPECT_TRUE(j.value("notes").toArray().contains("The voltage changed from 500 V to 1000 V at 5 min: figures up to then."));
 
@@ -503,6 +507,13 @@ TEST(CliTestFigures, FiguresOfOneVoltageAndWhyAFigureIsMissing)
     // 1.2 GΩ at 30 °C is 0.6 GΩ at 40 °C; R 10 min is over the range, so none at 40 °C either.
     EXPECT_NEAR(k.value("r60_40c_ohm").toDouble(), 0.6e9, 1.0);
     EXPECT_TRUE(k.value("r600_40c_ohm").isNull());
+
+    // Just under a form-wound winding's 100 MΩ at 40 °C: printed with the digits that tell it apart.
+    FiguresArgs c;
+    c.file = WriteRecording(dir.filePath("near.csv"), 700, [](double) { return 199.92e6; }, [](double) { return 500; });
+    c.plate = Nameplate{AssetKind::Machine, 6600.0, WindingType::Form, InsulationClass::B};
+    const QString near = QString::fromUtf8(RunFigures(c).out);
+    EXPECT_TRUE(near.contains(QStringLiteral("\nR(1 min) at 40 °C: 99.96 MΩ\n"))) << qPrintable(near);
 }
 
 // The simulated step-voltage test's own recording, read back by figures: its steps, change and
@@ -546,4 +557,20 @@ TEST(CliTestFigures, AStepRecordingIsJudgedAsTheStepTest)
     const QByteArray text = RunFigures(f).out;
     EXPECT_TRUE(text.startsWith("test: step (100,500,1000 V, 30 s each)\n")) << text.constData();
     EXPECT_FALSE(text.contains("DAR")) << text.constData();
+
+    // 100 V closing over the range after 2 GΩ, 1000 V at 1.8 GΩ, both at 30 °C: the low step is a
+    // bound, so the change is at most -10 %.
+    f.file = WriteRecording(
+        dir.filePath("over.csv"), 60, [](double t) { return t == 30 ? std::nullopt : std::optional<double>(t < 30 ? 2e9 : 1.8e9); },
+        [](double t) { return t <= 30 ? 100 : 1000; }, {}, [](double t) { return t <= 30 ? 1 : 2; });
+    f.jsonl = true;
+    const QByteArray overOut = RunFigures(f).out;
+    const QJsonObject o = QJsonDocument::fromJson(overOut).object();
+    const QJsonObject low = o.value("steps").toArray().at(0).toObject();
+    const QJsonObject high = o.value("steps").toArray().at(1).toObject();
+    EXPECT_EQ(low.value("bound").toString(), "at_least") << overOut.constData();
+    EXPECT_TRUE(high.value("bound").isNull());
+    EXPECT_NEAR(high.value("resistance_40c_ohm").toDouble(), 1.8e9 * 0.5, 1.0);
+    EXPECT_NEAR(o.value("change_pct").toDouble(), -10.0, 1e-9);
+    EXPECT_EQ(o.value("change_bound").toString(), "at_most");
 }

@@ -176,16 +176,16 @@ TEST(EsdJudging, PathResultAndTheLimitsOfEachMethod)
     LimitLibrary lib = LoadLimitLibrary({});
     ASSERT_TRUE(lib.problems.isEmpty()) << qPrintable(lib.problems.join('\n'));
     const Phase ten{10, 5, 0.04, {Reading(3.0, 2.2e6, 10, 1), Reading(5.1, 2.1e6, 10, 1)}};
-    const Phase hundred{100, 15, 5.2, {Reading(12.0, 8.0e5, 100, 2), Reading(20.3, 7.9e5, 100, 2)}};
+    const Phase hundred{100, 15, 5.2, {Reading(12.0, 8.0e5, 100, 2), Reading(20.3, 9.996e5, 100, 2)}};
 
     MethodRequest q;
     q.method = Method::Esd;
     q.itemKind = QStringLiteral("worksurface");
     q.limitSet = QStringLiteral("iec-61340-5-1-2016");
     MethodResult r = JudgeMethod(q, {ten, hundred}, lib);
-    EXPECT_EQ(PathText(r), QStringLiteral("10 V: 2.10 MΩ at 5 s (1 MΩ or more) → 100 V: 790 kΩ at 15 s"));
+    EXPECT_EQ(PathText(r), QStringLiteral("10 V: 2.10 MΩ at 5 s (1 MΩ or more) → 100 V: 1.00 MΩ at 15 s"));
     ASSERT_TRUE(r.result);
-    EXPECT_EQ(r.result->volts, 100);  // the 100 V reading stands below 1 MΩ too
+    EXPECT_EQ(r.result->volts, 100);  // the 100 V reading stands below 1 MΩ too, though shown rounded up
     EXPECT_EQ(r.verdict.outcome, Outcome::Meets);
     EXPECT_EQ(r.verdict.source, QStringLiteral("IEC 61340-5-1:2016, compliance verification"));
 
@@ -199,6 +199,10 @@ TEST(EsdJudging, PathResultAndTheLimitsOfEachMethod)
     r = JudgeMethod(q, {Phase{10, 5, 0.04, {Reading(3.0, 2.2e6, 10, 1)}}}, lib);
     EXPECT_FALSE(r.result);
     EXPECT_EQ(r.verdict.outcome, Outcome::NotJudged);
+    // The 100 V reading is due 15 s after its own command, at 20.2 s: not yet at 16 s.
+    r = JudgeMethod(q, {ten, Phase{100, 15, 5.2, {Reading(12.0, 8.0e5, 100, 2), Reading(16.0, 7.9e5, 100, 2)}}}, lib);
+    EXPECT_FALSE(r.result);
+    EXPECT_EQ(r.verdict.text, QStringLiteral("ended before the 100 V reading was due: not judged"));
     // 10 V at 1 MΩ or more without its 100 V phase is no result either.
     EXPECT_FALSE(JudgeMethod(q, {ten}, lib).result);
 

@@ -223,6 +223,7 @@ TEST(Ieee43, TemperatureSaidAsItIsDewPointAndCondensation)
         EXPECT_FALSE(other.notes.join(' ').contains(QLatin1String("IEEE"))) << other.notes.join(' ').toStdString();
     }
     EXPECT_NEAR(*judge(30.0).r60At40, 0.5e9, 1);  // typed winding 30 °C: halved to 40 °C
+    EXPECT_NEAR(*judge(30.0).r60At20, 2e9, 1);    // and doubled to 20 °C
     EXPECT_NEAR(*judge({}).r60At40, 0.25e9, 1);   // the air's 20 °C: halved twice
     const struct {
         std::optional<double> winding;

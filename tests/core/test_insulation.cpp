@@ -323,14 +323,18 @@ TEST(InsulationFigures, OneVoltageOnlyUpToAChange)
         std::vector<DataRecord> r;
         std::optional<VoltageChange> change;
         bool r60, r600;
+        const char* at = "";  // the time as the note shows it, to the nearest second
     } cases[] = {
         {"the ramp's rising voltage is no change", run({{0.4, 130}, {1, 498}, {60, 505}, {600, 499}}), {}, true, true},
         {"a dip to 360 V and a 0 V reading are none", run({{1, 500}, {59, 360}, {61, 0}, {600, 500}}), {}, true, true},
         {"500 V to 1000 V at 5 min", run({{1, 500}, {60, 500}, {299.4, 500}, {300.2, 1000}, {600, 1000}}),
-         VoltageChange{500, 1000, 300.2}, true, false},
+         VoltageChange{500, 1000, 300.2}, true, false, "5 min"},
         {"on the way up, 708 V counts as 1000 V", run({{1, 500}, {59, 500}, {59.5, 708}, {61, 1000}, {600, 1000}}),
-         VoltageChange{500, 1000, 59.5}, false, false},
-        {"100 V to 10 V", run({{1, 100}, {45.6, 100}, {46.6, 10}, {700, 10}}), VoltageChange{100, 10, 46.6}, false, false},
+         VoltageChange{500, 1000, 59.5}, false, false, "1 min"},
+        {"100 V to 10 V", run({{1, 100}, {45.6, 100}, {46.6, 10}, {700, 10}}), VoltageChange{100, 10, 46.6}, false, false,
+         "47 s"},
+        {"1000 V to 500 V", run({{1, 1000}, {60, 1000}, {89.4, 1000}, {89.5, 500}, {700, 500}}), VoltageChange{1000, 500, 89.5}, true,
+         false, "1 min 30 s"},
     };
     for (const auto& c : cases) {
         const InsulationFigures f = ComputeFigures(c.r, DarTimes::From30To60);
@@ -344,10 +348,14 @@ TEST(InsulationFigures, OneVoltageOnlyUpToAChange)
         EXPECT_EQ(f.voltageChange->atSeconds, c.change->atSeconds) << c.what;
         EXPECT_EQ(f.why600, Missing::VoltageChanged) << c.what;
         EXPECT_FALSE(f.pi) << c.what;
+        EXPECT_EQ(VoltageChangeText(*f.voltageChange),
+                  QStringLiteral("the voltage changed from %1 V to %2 V at %3: figures up to then")
+                      .arg(c.change->fromVolts)
+                      .arg(c.change->toVolts)
+                      .arg(QLatin1String(c.at)))
+            << c.what;
     }
     const InsulationFigures f = ComputeFigures(cases[2].r, DarTimes::From30To60);
-    EXPECT_EQ(VoltageChangeText(*f.voltageChange),
-              QStringLiteral("the voltage changed from 500 V to 1000 V at 5 min: figures up to then"));
     EXPECT_EQ(PiMissingText(f), QStringLiteral("the voltage changed before 10 min"));
     // The mean temperature is the one voltage's too.
     std::vector<DataRecord> warm = cases[2].r;

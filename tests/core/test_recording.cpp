@@ -439,6 +439,11 @@ TEST(RecordingReader, ReadsWhatTheRecorderWritesAndRefusesOtherFilesWithTheLine)
         EXPECT_FALSE(back[i].step) << i;
     }
 
+    // Two readings at the same elapsed time do not go back in time.
+    ASSERT_TRUE(ParseRecording(header + ReadingLine(DataFormat::Csv, r) + ReadingLine(DataFormat::Csv, r), back, &error))
+        << error.toStdString();
+    EXPECT_EQ(back.size(), 2u);
+
     DataRecord stepped = r;
     stepped.step = 2;
     const QByteArray stepHeader = ReadingHeader(DataFormat::Csv, true);

@@ -303,12 +303,14 @@ namespace {
 
 // One step of a recording: five readings at 5, 15, 25, 29.5 and 30.5 s after its voltage command
 // (the last closes a 30 s step), `middle` up to 15 s and `end` from 25 s on; `over`: the index
-// of a reading above the range (-1 none, 5 all), `kept`: how many were read before a Break.
+// of a reading above the range (-1 none, 5 all), `kept`: how many were read before a Break;
+// `close` moves the last reading onto the step's end, where it is taken as read.
 struct StepSpec {
     int volts;
     double middle, end;
     int over = -1;
     int kept = 5;
+    double close = 30.5;
 };
 
 std::vector<DataRecord> StepRecording(const std::vector<StepSpec>& steps)
@@ -317,7 +319,7 @@ std::vector<DataRecord> StepRecording(const std::vector<StepSpec>& steps)
     double command = 0.0;
     for (size_t k = 0; k < steps.size(); ++k) {
         const StepSpec& s = steps[k];
-        const double at[] = {5, 15, 25, 29.5, 30.5};
+        const double at[] = {5, 15, 25, 29.5, s.close};
         for (int i = 0; i < s.kept; ++i) {
             DataRecord d;
             d.elapsedSeconds = command + at[i];
@@ -362,6 +364,10 @@ TEST(StepVoltageFigures, StepsOfARecordingDecideOnlyWhatTheyCan)
         {"a fall while rising stays a fall", {{100, 0.5e9, 1e9}, {1000, 0.7e9, 0.7e9}}, Verdict::MarkedFall, "-30.0 %", 1e9, 0.7e9},
         {"a third step broken off", {{100, 1e9, 1e9}, {500, 0.9e9, 0.9e9}, {1000, 0.1e9, 0.1e9, -1, 3}}, Verdict::NoMarkedFall,
          "-10.0 %", 1e9, 0.9e9},
+        {"exactly 25 % on the steps' ends is none", {{100, 1e9, 1e9, -1, 5, 30}, {1000, 0.75e9, 0.75e9, -1, 5, 30}},
+         Verdict::NoMarkedFall, "-25.0 %", 1e9, 0.75e9},
+        {"lowest step's bound, no marked fall", {{100, 1e9, 1e9, 4}, {1000, 0.9e9, 0.9e9}}, Verdict::Undecided, "≤ -10.0 %", 1e9,
+         0.9e9},
     };
     for (const Row& row : rows) {
         const std::optional<RecordedSteps> got = StepsOfRecording(StepRecording(row.steps));

@@ -411,6 +411,9 @@ TEST_P(Store, MigratesEveryEarlierVersion)
         EXPECT_EQ(tests[3].breakDown->breakDownTimerSeconds, 30);
         EXPECT_EQ(KindText(*s.FindAsset(QStringLiteral("m"))), QStringLiteral("rotating machine"));
         EXPECT_EQ(KindText(*s.FindAsset(QStringLiteral("sw"))), QStringLiteral("switchgear"));
+        // The nameplate's kind comes before the free text beside it.
+        EXPECT_EQ(KindText(Asset{{}, {}, {}, QStringLiteral("pump"), {}, QStringLiteral("machine"), {}, {}}),
+                  QStringLiteral("rotating machine"));
         if (from < 4) {
             const QByteArray csv = *s.ExportHistory(QStringLiteral("m"), ExportFormat::Csv);
             EXPECT_TRUE(csv.contains(",800,,,,1,2,3000000,")) << csv.constData();

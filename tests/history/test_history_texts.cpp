@@ -165,6 +165,10 @@ TEST(Texts, ExportDigits)
     t.correctionTemperature = 22.53333333;
     t.dewPoint = 9.96897725260564;
     t.memoryReading = MemoryReading{4.70e9, 60, QStringLiteral("lapse")};
+    StepFigure low, high;
+    low.volts = 100, low.ohm = 1.2e9;
+    high.volts = 1000, high.ohm = 8e8, high.atLeast = true;  // over the range: a bound
+    t.steps = StepSummary{30, {low, high}, {}, {}, {}, {}, {100, 1000}};
     const struct {
         const char* key;
         const char* data;
@@ -173,13 +177,20 @@ TEST(Texts, ExportDigits)
         {"r60_ohm", "6272000000"},          {"r60_40c_ohm", "1999000000"}, {"dar", "1.713"},
         {"pi", "1.9995"},                   {"correction_temperature_c", "22.53"},
         {"dew_point_c", "10"},              {"reading_ohm", "4700000000"}, {"humidity_pct", "41"},
-        {"bd_before_ohm", "4000000000000"},
+        {"bd_before_ohm", "4000000000000"}, {"r600_40c_ohm", "31000000000"},
+        {"steps", "100:1200000000;1000:>=800000000"},
     };
     const std::vector<TestValue> values = ValuesOf(Asset{}, t);
     for (const auto& c : cases)
         EXPECT_EQ(ValueOf(values, c.key).data, QLatin1String(c.data)) << c.key;
     // 1.99951 beside a minimum of 2: never "2.00" on the wrong side of it.
     EXPECT_EQ(ValueOf(values, "pi").text, QStringLiteral("1.9995"));
+    // Ended a tenth of a second short of 10 min, R 10 min is missing for that; at 10 min it is not.
+    t.r600.reset();
+    for (const auto& [duration, note] : {std::pair{599.9, "the test ended before 10 min"}, std::pair{600.0, ""}}) {
+        t.durationSeconds = duration;
+        EXPECT_EQ(ValueOf(ValuesOf(Asset{}, t), "r600_ohm").note, QLatin1String(note)) << duration;
+    }
 }
 
 

@@ -89,6 +89,11 @@ TEST_F(MeterChoiceTest, SurveyAsksEachMeterOnlyForItsIdentity)
     EXPECT_EQ(Records(t), (QStringList{"open =1", IdentityRecord("73800017", "1.07"), "open =1",
                                        IdentityRecord("73800099", "1.09"), "open =1",
                                        IdentityRecord("73800123", "2.01")}));
+
+    // Other meters swapped in at the same places: each is asked again, none taken for the one before.
+    test::SimSetup swapped(Scenario::FromJson(
+        R"({"meters": [{"serialNo": "73800555"}, {"serialNo": "73800666", "address": 7}]})"));
+    EXPECT_EQ(MeterLabels(SurveyMeters()), "73800555, 73800666");
 }
 
 TEST_F(MeterChoiceTest, ChosenMeterGetsEveryCommandAndIsFoundAgainAfterAReplug)
@@ -128,6 +133,16 @@ TEST_F(MeterChoiceTest, ChosenMeterGetsEveryCommandAndIsFoundAgainAfterAReplug)
     EXPECT_EQ(t.sim->meter(0).RemoteMode(), 0);
     EXPECT_EQ(t.sim->meter(2).RemoteMode(), 0);
     EXPECT_EQ(Records(t), (QStringList{"open =0", "OUT 54 [03] =-4"}));
+
+    // Back elsewhere, with another meter now at its old address 9: that place is asked, not trusted.
+    test::SimSetup moved(Scenario::FromJson(
+        R"({"meters": [{"serialNo": "73800555", "address": 9}, {"serialNo": "73800099", "address": 12}]})"));
+    ASSERT_TRUE(FindChosenMeterAgain());
+    MeterCommands again;
+    ASSERT_TRUE(again.Connect().ok());
+    ASSERT_TRUE(again.SetRemoteMode(protocol::kModeMain).ok());
+    EXPECT_EQ(moved.sim->meter(0).RemoteMode(), 0);
+    EXPECT_EQ(moved.sim->meter(1).RemoteMode(), protocol::kModeMain);
 }
 
 // Init's decision in the window program: the serial wanted, the one remembered, and the person.
